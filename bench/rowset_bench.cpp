@@ -1,0 +1,109 @@
+// Reading the whole contact list into a client rowset, next to the same statement stepped with
+// the raw sqlite3 API copying every value: the layer's overhead and its memory per list.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/db/connection.h"
+#include "platform/db/dialect.h"
+#include "platform/db/rowset.h"
+#include "schema/demo.h"
+#include "sqlite/functions.h"
+
+namespace {
+
+const char* kListQuery =
+    "SELECT Ven_Contact.cContactCode, Ven_Contact.cContactName, vendor.cVenName, vendor.cVenAbbName, "
+    "Ven_Contact.cAppellation, BaseCodeSex.cName AS SexName, Contact1.cContactName AS SuperiorName, "
+    "Ven_Contact.cNative, BaseCodeDuty.cName AS DutyName, Ven_Contact.dBirthday, BaseCodeTaste.cName AS TasteName, "
+    "BaseCodeMarriage.cName AS MarriageName, Ven_Contact.bMajor, Person3.cPersonName, Department.cDepName, "
+    "Ven_Contact.cOfficePhone, Ven_Contact.cMobilePhone, Ven_Contact.cEmail, Ven_Contact.cWorkAddress, "
+    "Ven_Contact.dCreateDate "
+    "FROM Ven_Contact LEFT JOIN vendor ON vendor.cVenCode = Ven_Contact.cVenCode "
+    "LEFT JOIN Ven_Contact Contact1 ON Contact1.cContactCode = Ven_Contact.cSuperiorID "
+    "LEFT JOIN Crm_BaseCode BaseCodeSex ON BaseCodeSex.ID = Ven_Contact.bcSexID "
+    "LEFT JOIN Crm_BaseCode BaseCodeDuty ON BaseCodeDuty.ID = Ven_Contact.bcDutyID "
+    "LEFT JOIN Crm_BaseCode BaseCodeTaste ON BaseCodeTaste.ID = Ven_Contact.bcTasteID "
+    "LEFT JOIN Crm_BaseCode BaseCodeMarriage ON BaseCodeMarriage.ID = Ven_Contact.bcMarriageID "
+    "LEFT JOIN Person Person3 ON Person3.cPersonCode = Ven_Contact.cPrincipal "
+    "LEFT JOIN Department ON Department.cDepCode = Person3.cDepCode "
+    "ORDER BY Ven_Contact.cContactCode";
+
+// One account of 100,000 contacts for the whole run (SOVREL_BENCH_DIR keeps it between runs).
+const std::string& Account() {
+    static std::string text = [] {
+        std::string dir = std::getenv("SOVREL_BENCH_DIR") ? std::getenv("SOVREL_BENCH_DIR")
+                                                          : (std::filesystem::temp_directory_path() / "sovrel-bench-100k").string();
+        if (!schema::AccountExists(dir)) schema::CreateDemoAccount(dir, {.contacts = 100000, .vendors = 2000, .seed = 7});
+        return "Provider=SQLite;Data Source=" + dir + ";Initial Catalog=TKDATA_001_2024";
+    }();
+    return text;
+}
+
+std::size_t HeapInUse() { return mallinfo2().uordblks; }
+
+void ListIntoClientRowset(benchmark::State& state) {
+    platform::db::Connection conn;
+    conn.Open(Account());
+    long rows = 0;
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        std::size_t before = HeapInUse();
+        auto rs = conn.OpenRowset(kListQuery);
+        bytes = HeapInUse() - before;
+        rows = rs->RecordCount();
+        benchmark::DoNotOptimize(rs);
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+    state.counters["MB"] = static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+
+void ListRawSqliteCopy(benchmark::State& state) {
+    std::string dir = Account().substr(Account().find("Data Source=") + 12);
+    dir = dir.substr(0, dir.find(';'));
+    sqlite3* db = nullptr;
+    sqlite3_open_v2((dir + "/TKDATA_001_2024.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    RegisterSqlServerFunctions(db);
+    std::string sql = platform::db::SqliteDialect().Translate(kListQuery).at(0).sql;
+    using Cell = std::variant<std::monostate, long long, double, std::string>;
+    long rows = 0;
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        std::size_t before = HeapInUse();
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr);
+        int n = sqlite3_column_count(s);
+        std::vector<Cell> cells;
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            for (int c = 0; c < n; ++c) {
+                switch (sqlite3_column_type(s, c)) {
+                    case SQLITE_INTEGER: cells.emplace_back(static_cast<long long>(sqlite3_column_int64(s, c))); break;
+                    case SQLITE_FLOAT: cells.emplace_back(sqlite3_column_double(s, c)); break;
+                    case SQLITE_NULL: cells.emplace_back(); break;
+                    default:
+                        cells.emplace_back(std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, c)),
+                                                       static_cast<std::size_t>(sqlite3_column_bytes(s, c))));
+                }
+            }
+        }
+        sqlite3_finalize(s);
+        bytes = HeapInUse() - before;
+        rows = static_cast<long>(cells.size() / static_cast<std::size_t>(n));
+        benchmark::DoNotOptimize(cells);
+    }
+    sqlite3_close(db);
+    state.counters["rows"] = static_cast<double>(rows);
+    state.counters["MB"] = static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+
+}  // namespace
+
+BENCHMARK(ListIntoClientRowset)->Unit(benchmark::kMillisecond)->MinTime(3);
+BENCHMARK(ListRawSqliteCopy)->Unit(benchmark::kMillisecond)->MinTime(3);
+BENCHMARK_MAIN();

@@ -1,0 +1,75 @@
+#pragma once
+// What a database backend gives the layer. Connection and Rowset are backend-neutral; each
+// backend (sqlite/, later postgres/) implements these two classes with the same file names.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/db/connection.h"
+#include "platform/db/dialect.h"
+#include "platform/db/field.h"
+#include "platform/db/value.h"
+
+namespace platform::db {
+
+class RowStore;
+
+// A query result read forward, once.
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+    virtual const std::vector<FieldInfo>& Fields() const = 0;
+    // Advances to the next row; false past the last one.
+    virtual bool Next() = 0;
+    virtual Value Get(std::size_t column) const = 0;
+    // Reads every remaining row into store (whose column count matches) and settles the
+    // types and sizes of expression fields from the values read.
+    virtual void FetchAll(RowStore& store, std::vector<FieldInfo>& fields) = 0;
+};
+
+// One row written by the layer: names are base column names of one table.
+struct RowWrite {
+    std::string table;
+    std::vector<std::string> setColumns;
+    std::vector<Value> setValues;
+    std::vector<std::string> whereColumns;  // UPDATE only; Null compares with IS NULL
+    std::vector<Value> whereValues;
+    std::vector<std::string> readBack;      // columns to re-read from the written row
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual const std::string& Provider() const = 0;
+    virtual const Dialect& dialect() const = 0;
+
+    virtual void Open(const ConnectionInfo& info, int commandTimeoutSeconds) = 0;
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+    virtual std::string CurrentDatabase() const = 0;
+    virtual void Use(const std::string& database) = 0;
+    virtual void CreateDatabase(const std::string& database) = 0;
+
+    // Native SQL (already translated).
+    virtual long Execute(const std::string& sql) = 0;
+    virtual void ExecuteScript(const std::string& sql) = 0;
+    virtual std::unique_ptr<Cursor> Query(const std::string& sql) = 0;
+    virtual std::unique_ptr<Command> Prepare(const std::string& sql) = 0;
+
+    // level is the nesting level being opened/closed (1 = outermost).
+    virtual void Begin(int level) = 0;
+    virtual void Commit(int level) = 0;
+    virtual void Rollback(int level) = 0;
+
+    // Primary key columns of a table (empty when it has none).
+    virtual std::vector<std::string> PrimaryKey(const std::string& table) = 0;
+    // INSERT one row; fills readValues with the readBack columns of the new row.
+    virtual void InsertRow(const RowWrite& row, std::vector<Value>& readValues) = 0;
+    // UPDATE the row found by the where columns; answers rows affected and fills readValues
+    // from the row (found again by the where columns' new values) when it was written.
+    virtual long UpdateRow(const RowWrite& row, std::vector<Value>& readValues) = 0;
+};
+
+std::unique_ptr<Backend> CreateSqliteBackend();
+
+}  // namespace platform::db

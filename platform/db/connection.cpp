@@ -1,0 +1,178 @@
+#include "platform/db/connection.h"
+
+#include "backend.h"
+#include "platform/db/rowset.h"
+#include "platform/error.h"
+#include "platform/text.h"
+#include "row_store.h"
+
+namespace platform::db {
+
+namespace {
+
+std::unique_ptr<Backend> BackendFor(const ConnectionInfo& info) {
+    std::string p = text::LCase(info.provider);
+    if (p.empty())
+        throw Error(errnum::ConnectionFailed, "Connection.Open",
+                    "the connection text names no Provider; use Provider=SQLite (or Provider=PostgreSQL)");
+    if (p == "sqlite" || p == "sqlite3") return CreateSqliteBackend();
+    throw Error(errnum::ConnectionFailed, "Connection.Open",
+                "the provider '" + info.provider + "' is not available; use Provider=SQLite");
+}
+
+bool SwitchesDatabase(const std::vector<Step>& steps) {
+    for (const auto& s : steps)
+        if (s.kind == Step::Kind::Use || s.kind == Step::Kind::CreateDatabase) return true;
+    return false;
+}
+
+}  // namespace
+
+Connection::Connection() = default;
+
+Connection::~Connection() {
+    try {
+        Close();
+    } catch (...) {
+        // A destructor must not throw; an open transaction is rolled back by closing anyway.
+    }
+}
+
+void Connection::Open(const std::string& connectionText) {
+    connectionString_ = connectionText;
+    Open();
+}
+
+void Connection::Open() {
+    if (IsOpen()) throw Error(errnum::InvalidOperation, "Connection.Open", "the connection is already open");
+    ConnectionInfo info = ConnectionInfo::Parse(connectionString_);
+    auto backend = BackendFor(info);
+    backend->Open(info, commandTimeout_);
+    backend_ = std::move(backend);
+    transactionLevel_ = 0;
+}
+
+void Connection::Close() {
+    if (!backend_) return;
+    while (transactionLevel_ > 0) {
+        try {
+            backend_->Rollback(transactionLevel_);
+        } catch (...) {
+            // Closing ends the transaction regardless; the database discards it.
+        }
+        --transactionLevel_;
+    }
+    backend_->Close();
+    backend_.reset();
+}
+
+bool Connection::IsOpen() const { return backend_ && backend_->IsOpen(); }
+
+Backend& Connection::backend() {
+    if (!IsOpen())
+        throw Error(errnum::InvalidOperation, "Connection",
+                    "the connection is not open: open it with a connection text first");
+    return *backend_;
+}
+
+const std::string& Connection::Provider() const {
+    static const std::string none;
+    return backend_ ? backend_->Provider() : none;
+}
+
+std::string Connection::CurrentDatabase() const { return backend_ ? backend_->CurrentDatabase() : std::string(); }
+
+void Connection::RunSteps(const std::vector<Step>& steps, long& affected, std::shared_ptr<Rowset>* rows,
+                          CursorKind kind) {
+    Backend& b = backend();
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const Step& s = steps[i];
+        switch (s.kind) {
+            case Step::Kind::Use:
+                if (transactionLevel_ > 0)
+                    throw Error(errnum::InvalidOperation, "Connection", "cannot change the database inside a transaction");
+                b.Use(s.name);
+                break;
+            case Step::Kind::CreateDatabase: b.CreateDatabase(s.name); break;
+            case Step::Kind::If: {
+                auto cursor = b.Query(s.sql);
+                bool holds = cursor->Next() && cursor->Get(0).ToBool();
+                cursor.reset();
+                RunSteps(holds ? s.then : s.otherwise, affected, rows, kind);
+                break;
+            }
+            case Step::Kind::Statement:
+                if (rows && s.returnsRows) {
+                    auto cursor = b.Query(s.sql);
+                    if (kind == CursorKind::ForwardOnly) {
+                        *rows = Rowset::CreateForward(shared_from_this(), std::move(cursor));
+                    } else {
+                        std::vector<FieldInfo> fields = cursor->Fields();
+                        auto store = std::make_unique<RowStore>(fields.size());
+                        cursor->FetchAll(*store, fields);
+                        *rows = Rowset::CreateClient(shared_from_this(), std::move(fields), std::move(store));
+                    }
+                } else {
+                    affected = b.Execute(s.sql);
+                }
+                break;
+        }
+    }
+}
+
+long Connection::Execute(std::string_view tsql) {
+    auto steps = backend().dialect().Translate(tsql);
+    long affected = -1;
+    bool atomic = (steps.size() > 1 || (steps.size() == 1 && steps[0].kind == Step::Kind::If)) && !SwitchesDatabase(steps);
+    if (!atomic) {
+        RunSteps(steps, affected, nullptr, CursorKind::ClientStatic);
+        return affected;
+    }
+    BeginTrans();
+    try {
+        RunSteps(steps, affected, nullptr, CursorKind::ClientStatic);
+    } catch (...) {
+        RollbackTrans();
+        throw;
+    }
+    CommitTrans();
+    return affected;
+}
+
+std::shared_ptr<Rowset> Connection::OpenRowset(std::string_view tsql, CursorKind kind) {
+    auto steps = backend().dialect().Translate(tsql);
+    long affected = -1;
+    std::shared_ptr<Rowset> rows;
+    RunSteps(steps, affected, &rows, kind);
+    if (!rows)  // a statement that returns no rows gives a closed rowset in the original layer
+        rows = Rowset::CreateDetached({});
+    return rows;
+}
+
+std::unique_ptr<Command> Connection::Prepare(std::string_view tsql) {
+    auto steps = backend().dialect().Translate(tsql);
+    if (steps.size() != 1 || steps[0].kind != Step::Kind::Statement)
+        throw Error(errnum::InvalidOperation, "Connection.Prepare", "only a single plain statement can be prepared");
+    return backend().Prepare(steps[0].sql);
+}
+
+void Connection::ExecuteScript(const std::string& nativeSql) { backend().ExecuteScript(nativeSql); }
+
+int Connection::BeginTrans() {
+    backend().Begin(transactionLevel_ + 1);
+    return ++transactionLevel_;
+}
+
+void Connection::CommitTrans() {
+    if (transactionLevel_ == 0) throw Error(errnum::InvalidOperation, "Connection.CommitTrans", "no transaction is open");
+    backend().Commit(transactionLevel_);
+    --transactionLevel_;
+}
+
+void Connection::RollbackTrans() {
+    if (transactionLevel_ == 0) throw Error(errnum::InvalidOperation, "Connection.RollbackTrans", "no transaction is open");
+    backend().Rollback(transactionLevel_);
+    --transactionLevel_;
+}
+
+}  // namespace platform::db

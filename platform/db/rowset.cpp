@@ -1,0 +1,412 @@
+#include "platform/db/rowset.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "backend.h"
+#include "coerce.h"
+#include "filter.h"
+#include "platform/db/connection.h"
+#include "platform/error.h"
+#include "platform/text.h"
+#include "row_store.h"
+
+namespace platform::db {
+
+namespace {
+constexpr long kPosBOF = -2;  // the original layer's adPosBOF / adPosEOF
+constexpr long kPosEOF = -3;
+}  // namespace
+
+// Rows and fields shared by a rowset and its clones.
+struct RowsetData {
+    std::vector<FieldInfo> fields;
+    std::unique_ptr<RowStore> store;
+    std::shared_ptr<Connection> connection;  // nullptr: detached
+    std::unordered_map<std::string, int> byName;  // folded name -> position
+
+    void IndexNames() {
+        for (std::size_t i = 0; i < fields.size(); ++i) byName.emplace(text::LCase(fields[i].name), static_cast<int>(i));
+    }
+};
+
+struct Rowset::Impl {
+    std::shared_ptr<RowsetData> data;
+    // forward-only
+    std::unique_ptr<Cursor> cursor;
+    std::shared_ptr<Connection> cursorConnection;
+    bool cursorEof = false;
+
+    bool open = true;
+    bool filtered = false;
+    std::vector<std::size_t> view;
+    std::string filter;
+    long pos = 0;  // index in the view; -1 before the first row, Count() after the last
+    long pageSize = 10;
+
+    enum class Edit { None, Changing, Adding } edit = Edit::None;
+    std::vector<Value> buffer;
+    std::vector<char> changed;
+
+    long Count() const {
+        return filtered ? static_cast<long>(view.size()) : static_cast<long>(data->store->Rows());
+    }
+    std::size_t RowAt(long i) const { return filtered ? view[static_cast<std::size_t>(i)] : static_cast<std::size_t>(i); }
+    bool AtRow() const { return cursor ? !cursorEof : (pos >= 0 && pos < Count()); }
+};
+
+Rowset::Rowset() : impl_(std::make_unique<Impl>()) {}
+Rowset::~Rowset() = default;
+
+std::shared_ptr<Rowset> Rowset::CreateDetached(std::vector<FieldInfo> fields) {
+    return CreateClient(nullptr, std::move(fields), nullptr);
+}
+
+std::shared_ptr<Rowset> Rowset::CreateClient(std::shared_ptr<Connection> connection,
+                                             std::vector<FieldInfo> fields, std::unique_ptr<RowStore> rows) {
+    std::shared_ptr<Rowset> r(new Rowset());
+    auto data = std::make_shared<RowsetData>();
+    data->store = rows ? std::move(rows) : std::make_unique<RowStore>(fields.size());
+    data->fields = std::move(fields);
+    data->connection = std::move(connection);
+    data->IndexNames();
+    r->impl_->data = std::move(data);
+    return r;
+}
+
+std::shared_ptr<Rowset> Rowset::CreateForward(std::shared_ptr<Connection> connection, std::unique_ptr<Cursor> cursor) {
+    std::shared_ptr<Rowset> r(new Rowset());
+    auto data = std::make_shared<RowsetData>();
+    data->fields = cursor->Fields();
+    data->store = std::make_unique<RowStore>(data->fields.size());
+    data->IndexNames();
+    r->impl_->data = std::move(data);
+    r->impl_->cursorEof = !cursor->Next();
+    r->impl_->cursor = std::move(cursor);
+    r->impl_->cursorConnection = std::move(connection);
+    return r;
+}
+
+bool Rowset::IsForwardOnly() const { return impl_->cursor != nullptr; }
+bool Rowset::IsOpen() const { return impl_->open; }
+
+void Rowset::Close() {
+    impl_->cursor.reset();
+    impl_->cursorConnection.reset();
+    impl_->open = false;
+}
+
+namespace {
+[[noreturn]] void Throw(long number, const std::string& what) { throw Error(number, "Rowset", what); }
+}  // namespace
+
+std::size_t Rowset::FieldCount() const { return impl_->data->fields.size(); }
+const std::vector<FieldInfo>& Rowset::Fields() const { return impl_->data->fields; }
+
+const FieldInfo& Rowset::Field(std::size_t index) const {
+    if (index >= FieldCount())
+        Throw(errnum::ItemNotFound, "field position " + std::to_string(index) + " is out of range: the rowset has " +
+                                        std::to_string(FieldCount()) + " fields");
+    return impl_->data->fields[index];
+}
+
+int Rowset::FieldIndex(std::string_view name) const {
+    auto& by = impl_->data->byName;
+    auto it = by.find(text::LCase(name));
+    return it == by.end() ? -1 : it->second;
+}
+
+static std::size_t Require(const Rowset& r, std::string_view name) {
+    int i = r.FieldIndex(name);
+    if (i < 0) Throw(errnum::ItemNotFound, "the rowset has no field named '" + std::string(name) + "'");
+    return static_cast<std::size_t>(i);
+}
+
+Value Rowset::Get(std::size_t index) const {
+    Field(index);
+    if (!impl_->open) Throw(errnum::InvalidOperation, "the rowset is closed");
+    if (impl_->edit != Impl::Edit::None) return impl_->buffer[index];
+    if (impl_->cursor) {
+        if (impl_->cursorEof) Throw(errnum::NoCurrentRecord, "no current row: the rowset is at EOF");
+        return impl_->cursor->Get(index);
+    }
+    if (!impl_->AtRow())
+        Throw(errnum::NoCurrentRecord, impl_->pos < 0 ? "no current row: the rowset is at BOF" : "no current row: the rowset is at EOF");
+    return impl_->data->store->Get(impl_->RowAt(impl_->pos), index);
+}
+
+Value Rowset::Get(std::string_view name) const { return Get(Require(*this, name)); }
+
+void Rowset::Set(std::size_t index, const Value& value) {
+    Field(index);
+    if (impl_->cursor) Throw(errnum::InvalidOperation, "the rowset is forward-only and read-only");
+    if (impl_->edit == Impl::Edit::None) {
+        if (!impl_->AtRow()) Throw(errnum::NoCurrentRecord, "no current row to change: the rowset is at BOF or EOF");
+        impl_->edit = Impl::Edit::Changing;
+        std::size_t row = impl_->RowAt(impl_->pos);
+        impl_->buffer.clear();
+        for (std::size_t i = 0; i < FieldCount(); ++i) impl_->buffer.push_back(impl_->data->store->Get(row, i));
+        impl_->changed.assign(FieldCount(), 0);
+    }
+    impl_->buffer[index] = value.IsEmpty() ? Value::Null() : value;
+    impl_->changed[index] = 1;
+}
+
+void Rowset::Set(std::string_view name, const Value& value) { Set(Require(*this, name), value); }
+
+bool Rowset::Bof() const {
+    if (impl_->cursor) return false;
+    return impl_->pos < 0 || impl_->Count() == 0;
+}
+
+bool Rowset::Eof() const {
+    if (impl_->cursor) return impl_->cursorEof;
+    return impl_->pos >= impl_->Count();
+}
+
+void Rowset::MoveFirst() {
+    if (impl_->cursor) Throw(errnum::InvalidOperation, "the rowset is forward-only: it cannot move back to its first row");
+    Update();
+    impl_->pos = 0;
+}
+
+void Rowset::MoveLast() {
+    if (impl_->cursor) Throw(errnum::InvalidOperation, "the rowset is forward-only: use MoveNext");
+    Update();
+    impl_->pos = impl_->Count() > 0 ? impl_->Count() - 1 : 0;
+}
+
+void Rowset::MoveNext() {
+    if (impl_->cursor) {
+        if (impl_->cursorEof) Throw(errnum::NoCurrentRecord, "cannot move past EOF");
+        impl_->cursorEof = !impl_->cursor->Next();
+        return;
+    }
+    if (Eof()) Throw(errnum::NoCurrentRecord, "cannot move past EOF");
+    Update();
+    ++impl_->pos;
+}
+
+void Rowset::MovePrevious() {
+    if (impl_->cursor) Throw(errnum::InvalidOperation, "the rowset is forward-only: it cannot move back");
+    if (impl_->pos < 0 || impl_->Count() == 0) Throw(errnum::NoCurrentRecord, "cannot move before BOF");
+    Update();
+    --impl_->pos;
+}
+
+void Rowset::Move(long rows) {
+    if (impl_->cursor) {
+        if (rows < 0) Throw(errnum::InvalidOperation, "the rowset is forward-only: it cannot move back");
+        while (rows-- > 0 && !impl_->cursorEof) impl_->cursorEof = !impl_->cursor->Next();
+        return;
+    }
+    Update();
+    long target = impl_->pos + rows;
+    impl_->pos = std::clamp(target, -1L, impl_->Count());
+}
+
+long Rowset::RecordCount() const { return impl_->cursor ? -1 : impl_->Count(); }
+
+long Rowset::AbsolutePosition() const {
+    if (impl_->cursor) return -1;
+    if (impl_->Count() == 0 || impl_->pos < 0) return kPosBOF;
+    if (impl_->pos >= impl_->Count()) return kPosEOF;
+    return impl_->pos + 1;
+}
+
+void Rowset::SetAbsolutePosition(long position) {
+    if (impl_->cursor) Throw(errnum::InvalidOperation, "the rowset is forward-only");
+    if (position < 1 || position > impl_->Count())
+        Throw(errnum::InvalidOperation, "position " + std::to_string(position) + " is outside the rowset's 1.." +
+                                            std::to_string(impl_->Count()));
+    Update();
+    impl_->pos = position - 1;
+}
+
+std::shared_ptr<Rowset> Rowset::Clone() const {
+    if (impl_->cursor) Throw(errnum::InvalidOperation, "a forward-only rowset cannot be cloned");
+    std::shared_ptr<Rowset> r(new Rowset());
+    r->impl_->data = impl_->data;
+    r->impl_->pageSize = impl_->pageSize;
+    return r;
+}
+
+std::shared_ptr<Rowset> Rowset::StructureCopy() const { return CreateDetached(impl_->data->fields); }
+
+void Rowset::SetFilter(std::string_view criteria) {
+    if (impl_->cursor) Throw(errnum::InvalidOperation, "a forward-only rowset cannot be filtered");
+    Update();
+    std::string c = text::Trim(criteria);
+    if (c.empty() || c == "0") {  // 0 is the original layer's adFilterNone
+        impl_->filtered = false;
+        impl_->view.clear();
+        impl_->filter.clear();
+        impl_->pos = 0;
+        return;
+    }
+    auto expr = FilterExpression::Parse(c, impl_->data->fields);
+    std::vector<std::size_t> view;
+    const RowStore& store = *impl_->data->store;
+    for (std::size_t r = 0, n = store.Rows(); r < n; ++r)
+        if (expr->Matches(store, r)) view.push_back(r);
+    impl_->view = std::move(view);
+    impl_->filtered = true;
+    impl_->filter = c;
+    impl_->pos = 0;
+}
+
+const std::string& Rowset::Filter() const { return impl_->filter; }
+
+void Rowset::SetPageSize(long size) {
+    if (size < 1) Throw(errnum::InvalidOperation, "the page size must be at least 1, not " + std::to_string(size));
+    impl_->pageSize = size;
+}
+long Rowset::PageSize() const { return impl_->pageSize; }
+
+long Rowset::PageCount() const {
+    if (impl_->cursor) return -1;
+    return (impl_->Count() + impl_->pageSize - 1) / impl_->pageSize;
+}
+
+long Rowset::AbsolutePage() const {
+    long p = AbsolutePosition();
+    if (p < 0) return p;
+    return (p - 1) / impl_->pageSize + 1;
+}
+
+void Rowset::SetAbsolutePage(long page) {
+    if (impl_->cursor) Throw(errnum::InvalidOperation, "the rowset is forward-only");
+    if (page < 1 || page > PageCount())
+        Throw(errnum::InvalidOperation, "page " + std::to_string(page) + " is outside the rowset's 1.." +
+                                            std::to_string(PageCount()));
+    Update();
+    impl_->pos = (page - 1) * impl_->pageSize;
+}
+
+void Rowset::AddNew() {
+    if (impl_->cursor) Throw(errnum::InvalidOperation, "the rowset is forward-only and read-only");
+    Update();
+    impl_->edit = Impl::Edit::Adding;
+    impl_->buffer.assign(FieldCount(), Value::Null());
+    impl_->changed.assign(FieldCount(), 0);
+}
+
+bool Rowset::EditPending() const { return impl_->edit != Impl::Edit::None; }
+
+void Rowset::CancelUpdate() {
+    impl_->edit = Impl::Edit::None;
+    impl_->buffer.clear();
+    impl_->changed.clear();
+}
+
+namespace {
+
+// The columns of one base table that a write touches, and what the rowset knows of it.
+struct TableWrite {
+    RowWrite row;
+    std::vector<std::size_t> readBackFields;
+};
+
+bool SameName(const std::string& a, const std::string& b) { return text::EqualsNoCase(a, b); }
+
+}  // namespace
+
+void Rowset::Update() {
+    Impl& m = *impl_;
+    if (m.edit == Impl::Edit::None) return;
+    auto& data = *m.data;
+    const auto& fields = data.fields;
+
+    // Coerce first: a bad value fails before anything is written, and the edit stays.
+    std::vector<Value> values = m.buffer;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (m.changed[i]) values[i] = CoerceForField(values[i], fields[i]);
+
+    if (data.connection) {
+        Backend& backend = data.connection->backend();
+        std::vector<TableWrite> writes;
+        auto writeFor = [&](const std::string& table) -> TableWrite& {
+            for (auto& w : writes)
+                if (SameName(w.row.table, table)) return w;
+            writes.push_back({});
+            writes.back().row.table = table;
+            return writes.back();
+        };
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (!m.changed[i]) continue;
+            if (fields[i].baseTable.empty())
+                Throw(errnum::InvalidOperation, "field " + fields[i].name + " is computed by the query and cannot be written");
+            TableWrite& w = writeFor(fields[i].baseTable);
+            w.row.setColumns.push_back(fields[i].baseColumn);
+            w.row.setValues.push_back(values[i]);
+        }
+        if (m.edit == Impl::Edit::Adding && writes.empty())
+            for (const auto& f : fields)
+                if (!f.baseTable.empty()) { writeFor(f.baseTable); break; }
+        if (m.edit == Impl::Edit::Adding && writes.size() > 1)
+            Throw(errnum::InvalidOperation, "a new row can be written to one table only; the changed fields belong to " +
+                                                writes[0].row.table + " and " + writes[1].row.table);
+        for (auto& w : writes)
+            for (std::size_t i = 0; i < fields.size(); ++i)
+                if (SameName(fields[i].baseTable, w.row.table)) {
+                    w.row.readBack.push_back(fields[i].baseColumn);
+                    w.readBackFields.push_back(i);
+                }
+
+        if (m.edit == Impl::Edit::Changing) {
+            std::size_t row = m.RowAt(m.pos);
+            for (auto& w : writes) {
+                // Find the row by its key and, where the rowset has it, its row version; without
+                // a key, by every original value of the table's fields.
+                std::vector<std::string> key = backend.PrimaryKey(w.row.table);
+                bool haveKey = !key.empty();
+                for (const auto& k : key) {
+                    bool found = false;
+                    for (std::size_t i = 0; i < fields.size() && !found; ++i)
+                        found = SameName(fields[i].baseTable, w.row.table) && SameName(fields[i].baseColumn, k);
+                    haveKey = haveKey && found;
+                }
+                for (std::size_t i = 0; i < fields.size(); ++i) {
+                    const FieldInfo& f = fields[i];
+                    if (!SameName(f.baseTable, w.row.table)) continue;
+                    bool isKey = false;
+                    for (const auto& k : key) isKey = isKey || SameName(k, f.baseColumn);
+                    bool isVersion = SameName(f.baseColumn, "tkts");
+                    bool large = f.type == adLongVarWChar || f.type == adLongVarChar || f.type == adLongVarBinary;
+                    if (isKey || isVersion || (!haveKey && !large) || (m.changed[i] && !large)) {
+                        w.row.whereColumns.push_back(f.baseColumn);
+                        w.row.whereValues.push_back(data.store->Get(row, i));
+                    }
+                }
+            }
+            for (auto& w : writes) {
+                std::vector<Value> read;
+                long affected = backend.UpdateRow(w.row, read);
+                if (affected == 0)
+                    throw Error(errnum::RowChanged, "Rowset.Update",
+                                "the row of " + w.row.table + " was changed or deleted by another user since it was read");
+                for (std::size_t j = 0; j < read.size() && j < w.readBackFields.size(); ++j)
+                    values[w.readBackFields[j]] = read[j];
+            }
+            for (std::size_t i = 0; i < fields.size(); ++i) data.store->Set(row, i, values[i]);
+        } else {
+            std::vector<Value> read;
+            if (!writes.empty()) backend.InsertRow(writes[0].row, read);
+            for (std::size_t j = 0; j < read.size() && !writes.empty() && j < writes[0].readBackFields.size(); ++j)
+                values[writes[0].readBackFields[j]] = read[j];
+        }
+    } else if (m.edit == Impl::Edit::Changing) {
+        std::size_t row = m.RowAt(m.pos);
+        for (std::size_t i = 0; i < fields.size(); ++i) data.store->Set(row, i, values[i]);
+    }
+
+    if (m.edit == Impl::Edit::Adding) {
+        std::size_t row = data.store->AppendRow();
+        for (std::size_t i = 0; i < fields.size(); ++i) data.store->Set(row, i, values[i]);
+        if (m.filtered) m.view.push_back(row);
+        m.pos = m.Count() - 1;
+    }
+    CancelUpdate();
+}
+
+}  // namespace platform::db

@@ -1,0 +1,266 @@
+// The SQLite backend: one file per database (<Data Source>/<name>.db), opened in WAL mode with
+// full synchronisation and a busy time-out, so that several processes share an account safely.
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <unordered_map>
+
+#include "functions.h"
+#include "platform/error.h"
+#include "platform/text.h"
+#include "sqlite.h"
+
+namespace platform::db::sqlite {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Quote(const std::string& name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+void Exec(sqlite3* db, const char* sql, const char* source) {
+    char* err = nullptr;
+    int rc = sqlite3_exec(db, sql, nullptr, nullptr, &err);
+    sqlite3_free(err);
+    if (rc != SQLITE_OK) Throw(db, rc, source);
+}
+
+class SqliteBackend : public Backend {
+public:
+    const std::string& Provider() const override {
+        static const std::string name = "SQLite";
+        return name;
+    }
+    const Dialect& dialect() const override { return SqliteDialect(); }
+
+    void Open(const ConnectionInfo& info, int commandTimeoutSeconds) override {
+        if (info.dataSource.empty())
+            throw Error(errnum::ConnectionFailed, "Connection.Open",
+                        "the connection text names no Data Source: give the folder of the database files");
+        std::error_code ec;
+        if (!fs::is_directory(info.dataSource, ec))
+            throw Error(errnum::ConnectionFailed, "Connection.Open",
+                        "the Data Source folder '" + info.dataSource + "' does not exist");
+        folder_ = info.dataSource;
+        busyMs_ = commandTimeoutSeconds <= 0 ? std::numeric_limits<int>::max()
+                                             : commandTimeoutSeconds * 1000;
+        // Without a catalog the connection reaches the server but no database, as a login with
+        // no default database would: "create database" and "use" work from there.
+        db_ = info.catalog.empty() ? OpenMaster() : OpenFile(info.catalog);
+    }
+
+    void Close() override {
+        stmtCache_.clear();
+        keys_.clear();
+        db_.reset();
+    }
+
+    bool IsOpen() const override { return db_ != nullptr; }
+    std::string CurrentDatabase() const override { return db_ ? db_->name : std::string(); }
+
+    void Use(const std::string& database) override {
+        auto next = OpenFile(database);
+        stmtCache_.clear();
+        keys_.clear();
+        db_ = std::move(next);
+    }
+
+    void CreateDatabase(const std::string& database) override {
+        if (FindFile(database))
+            throw Error(errnum::CommandFailed, "Connection.Execute",
+                        "database '" + database + "' already exists; choose a different database name");
+        fs::path path = fs::path(folder_) / (database + ".db");
+        sqlite3* raw = nullptr;
+        int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        Database holder;
+        holder.handle = raw;
+        if (rc != SQLITE_OK) Throw(raw, rc, "Connection.Execute");
+        Exec(raw, "PRAGMA journal_mode=WAL", "Connection.Execute");
+    }
+
+    long Execute(const std::string& sql) override {
+        sqlite3_stmt* s = Cached(sql);
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        }
+        sqlite3_reset(s);
+        sqlite3_clear_bindings(s);
+        if (rc != SQLITE_DONE) Throw(db_->handle, rc, "Connection.Execute");
+        return sqlite3_stmt_readonly(s) ? -1 : static_cast<long>(sqlite3_changes64(db_->handle));
+    }
+
+    void ExecuteScript(const std::string& sql) override { Exec(db_->handle, sql.c_str(), "Connection.ExecuteScript"); }
+
+    std::unique_ptr<Cursor> Query(const std::string& sql) override {
+        return CreateCursor(db_, PrepareStatement(db_, sql, false));
+    }
+
+    std::unique_ptr<Command> Prepare(const std::string& sql) override {
+        return CreateCommand(db_, PrepareStatement(db_, sql, true));
+    }
+
+    void Begin(int level) override {
+        if (level == 1) Exec(db_->handle, "BEGIN IMMEDIATE", "Connection.BeginTrans");
+        else Exec(db_->handle, ("SAVEPOINT sv_level" + std::to_string(level)).c_str(), "Connection.BeginTrans");
+    }
+    void Commit(int level) override {
+        if (level == 1) Exec(db_->handle, "COMMIT", "Connection.CommitTrans");
+        else Exec(db_->handle, ("RELEASE sv_level" + std::to_string(level)).c_str(), "Connection.CommitTrans");
+    }
+    void Rollback(int level) override {
+        if (level == 1) {
+            Exec(db_->handle, "ROLLBACK", "Connection.RollbackTrans");
+        } else {
+            std::string sp = "sv_level" + std::to_string(level);
+            Exec(db_->handle, ("ROLLBACK TO " + sp + "; RELEASE " + sp).c_str(), "Connection.RollbackTrans");
+        }
+    }
+
+    std::vector<std::string> PrimaryKey(const std::string& table) override {
+        std::string key = text::LCase(table);
+        auto it = keys_.find(key);
+        if (it != keys_.end()) return it->second;
+        auto stmt = PrepareStatement(db_, "SELECT name, pk FROM pragma_table_info(?) WHERE pk > 0 ORDER BY pk", false);
+        sqlite3_bind_text(stmt.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+        std::vector<std::string> cols;
+        while (sqlite3_step(stmt.get()) == SQLITE_ROW)
+            cols.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0)));
+        keys_[key] = cols;
+        return cols;
+    }
+
+    void InsertRow(const RowWrite& row, std::vector<Value>& readValues) override {
+        std::string sql = "INSERT INTO " + Quote(row.table);
+        if (row.setColumns.empty()) {
+            sql += " DEFAULT VALUES";
+        } else {
+            std::string cols, marks;
+            for (std::size_t i = 0; i < row.setColumns.size(); ++i) {
+                cols += (i ? "," : "") + Quote(row.setColumns[i]);
+                marks += i ? ",?" : "?";
+            }
+            sql += " (" + cols + ") VALUES (" + marks + ")";
+        }
+        sqlite3_stmt* s = Cached(sql);
+        for (std::size_t i = 0; i < row.setValues.size(); ++i) BindValue(s, static_cast<int>(i + 1), row.setValues[i]);
+        int rc = sqlite3_step(s);
+        sqlite3_reset(s);
+        sqlite3_clear_bindings(s);
+        if (rc != SQLITE_DONE) Throw(db_->handle, rc, "Rowset.Update");
+        ReadBack(row, sqlite3_last_insert_rowid(db_->handle), readValues);
+    }
+
+    long UpdateRow(const RowWrite& row, std::vector<Value>& readValues) override {
+        std::string sql = "UPDATE " + Quote(row.table) + " SET ";
+        for (std::size_t i = 0; i < row.setColumns.size(); ++i) sql += (i ? "," : "") + Quote(row.setColumns[i]) + "=?";
+        std::vector<const Value*> binds;
+        for (const auto& v : row.setValues) binds.push_back(&v);
+        for (std::size_t i = 0; i < row.whereColumns.size(); ++i) {
+            sql += i ? " AND " : " WHERE ";
+            if (row.whereValues[i].IsNullOrEmpty()) {
+                sql += Quote(row.whereColumns[i]) + " IS NULL";
+            } else {
+                sql += Quote(row.whereColumns[i]) + "=?";
+                binds.push_back(&row.whereValues[i]);
+            }
+        }
+        sql += " RETURNING rowid";
+        sqlite3_stmt* s = Cached(sql);
+        for (std::size_t i = 0; i < binds.size(); ++i) BindValue(s, static_cast<int>(i + 1), *binds[i]);
+        std::vector<sqlite3_int64> rowids;
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) rowids.push_back(sqlite3_column_int64(s, 0));
+        sqlite3_reset(s);
+        sqlite3_clear_bindings(s);
+        if (rc != SQLITE_DONE) Throw(db_->handle, rc, "Rowset.Update");
+        if (rowids.size() == 1) ReadBack(row, rowids[0], readValues);
+        return static_cast<long>(rowids.size());
+    }
+
+private:
+    void ReadBack(const RowWrite& row, sqlite3_int64 rowid, std::vector<Value>& out) {
+        out.clear();
+        if (row.readBack.empty()) return;
+        std::string sql = "SELECT ";
+        for (std::size_t i = 0; i < row.readBack.size(); ++i) sql += (i ? "," : "") + Quote(row.readBack[i]);
+        sql += " FROM " + Quote(row.table) + " WHERE rowid=?";
+        auto stmt = PrepareStatement(db_, sql, false);
+        sqlite3_bind_int64(stmt.get(), 1, rowid);
+        auto reader = CreateCursor(db_, std::move(stmt));
+        if (reader->Next())
+            for (std::size_t i = 0; i < row.readBack.size(); ++i) out.push_back(reader->Get(i));
+    }
+
+    std::optional<fs::path> FindFile(const std::string& name) const {
+        fs::path exact = fs::path(folder_) / (name + ".db");
+        std::error_code ec;
+        if (fs::exists(exact, ec)) return exact;
+        // Database names ignore case, as on the server.
+        for (const auto& entry : fs::directory_iterator(folder_, ec)) {
+            const auto& p = entry.path();
+            if (p.extension() == ".db" && text::EqualsNoCase(p.stem().string(), name)) return p;
+        }
+        return std::nullopt;
+    }
+
+    DatabasePtr OpenMaster() {
+        auto db = std::make_shared<Database>();
+        db->name = "master";
+        int rc = sqlite3_open_v2(":memory:", &db->handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        if (rc != SQLITE_OK) Throw(db->handle, rc, "Connection.Open");
+        RegisterSqlServerFunctions(db->handle);
+        return db;
+    }
+
+    DatabasePtr OpenFile(const std::string& name) {
+        auto path = FindFile(name);
+        if (!path)
+            throw Error(errnum::ConnectionFailed, "Connection.Open",
+                        "database '" + name + "' does not exist in the folder '" + folder_ + "'");
+        auto db = std::make_shared<Database>();
+        db->name = path->stem().string();
+        int rc = sqlite3_open_v2(path->c_str(), &db->handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        if (rc != SQLITE_OK) Throw(db->handle, rc, "Connection.Open");
+        sqlite3_extended_result_codes(db->handle, 1);
+        sqlite3_busy_timeout(db->handle, busyMs_);
+        RegisterSqlServerFunctions(db->handle);
+        // WAL lets readers and one writer work at once; FULL makes a committed write survive a
+        // power loss; foreign keys stay off as the account database declares none.
+        Exec(db->handle,
+             "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF; "
+             "PRAGMA cache_size=-32000; PRAGMA temp_store=MEMORY",
+             "Connection.Open");
+        return db;
+    }
+
+    sqlite3_stmt* Cached(const std::string& sql) {
+        auto it = stmtCache_.find(sql);
+        if (it != stmtCache_.end()) return it->second.get();
+        if (stmtCache_.size() >= 256) stmtCache_.clear();  // bounded: ad-hoc texts rarely repeat
+        auto stmt = PrepareStatement(db_, sql, true);
+        sqlite3_stmt* raw = stmt.get();
+        stmtCache_.emplace(sql, std::move(stmt));
+        return raw;
+    }
+
+    std::string folder_;
+    int busyMs_ = 30000;
+    DatabasePtr db_;
+    std::unordered_map<std::string, StatementPtr> stmtCache_;
+    std::unordered_map<std::string, std::vector<std::string>> keys_;
+};
+
+}  // namespace
+
+}  // namespace platform::db::sqlite
+
+namespace platform::db {
+std::unique_ptr<Backend> CreateSqliteBackend() { return std::make_unique<sqlite::SqliteBackend>(); }
+}  // namespace platform::db

@@ -1,0 +1,33 @@
+#include "platform/error.h"
+#include "sqlite.h"
+
+namespace platform::db::sqlite {
+
+namespace {
+constexpr long kTimeout = -2147217871;  // the original layer's "query timeout expired"
+}
+
+[[noreturn]] void Throw(sqlite3* db, int rc, const char* source) {
+    int extended = db ? sqlite3_extended_errcode(db) : rc;
+    std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    long number = errnum::CommandFailed;
+    switch (rc & 0xff) {
+        case SQLITE_CONSTRAINT: number = errnum::ConstraintViolated; break;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            number = kTimeout;
+            message = "the database is locked by another user (" + message + ")";
+            break;
+        case SQLITE_CANTOPEN:
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+        case SQLITE_IOERR:
+        case SQLITE_FULL:
+        case SQLITE_PERM:
+        case SQLITE_READONLY: number = errnum::ConnectionFailed; break;
+        default: break;
+    }
+    throw Error(number, source, message, extended);
+}
+
+}  // namespace platform::db::sqlite

@@ -1,0 +1,41 @@
+#pragma once
+// Shared pieces of the SQLite backend.
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "backend.h"
+
+namespace platform::db::sqlite {
+
+// An open database file; cursors keep it alive after the connection switches databases.
+struct Database {
+    sqlite3* handle = nullptr;
+    std::string name;
+    ~Database();
+};
+using DatabasePtr = std::shared_ptr<Database>;
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+// Raises platform::Error for a failed SQLite call: constraint failures as ConstraintViolated,
+// lock time-outs as Timeout, open failures as ConnectionFailed, the rest as CommandFailed;
+// SQLite's extended code is kept as the native code.
+[[noreturn]] void Throw(sqlite3* db, int rc, const char* source);
+
+StatementPtr PrepareStatement(const DatabasePtr& db, const std::string& sql, bool persistent);
+void BindValue(sqlite3_stmt* stmt, int index, const Value& value);
+
+// How a column's values are read, from its declared type.
+enum class ColumnKind { Auto, Boolean, Integer, Real, Text, Date };
+ColumnKind KindOf(const FieldInfo& field, bool declared);
+
+std::unique_ptr<Cursor> CreateCursor(DatabasePtr db, StatementPtr stmt);
+std::unique_ptr<Command> CreateCommand(DatabasePtr db, StatementPtr stmt);
+
+}  // namespace platform::db::sqlite

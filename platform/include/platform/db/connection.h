@@ -1,0 +1,97 @@
+#pragma once
+// An ADO-style connection: opened from a "key=value;" connection text, runs T-SQL statements
+// (translated for its backend), opens rowsets, keeps transactions and the current database.
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/db/value.h"
+
+namespace platform::db {
+
+class Rowset;
+class Backend;
+class Command;
+
+// The parsed connection text. Keys are matched without regard to case; unknown keys are kept
+// in `other` and otherwise ignored.
+struct ConnectionInfo {
+    std::string provider;     // "SQLite" or "PostgreSQL"
+    std::string dataSource;   // SQLite: folder of the database files; PostgreSQL: host or socket folder
+    std::string catalog;      // Initial Catalog: the account database, e.g. TKDATA_001_2024; without
+                              // it the connection reaches no database ("master"): "create database X"
+                              // and "use X" work from there
+    std::string user, password, port;
+    std::map<std::string, std::string> other;
+
+    // Never throws; a missing provider is reported when the connection opens.
+    static ConnectionInfo Parse(std::string_view text);
+};
+
+enum class CursorKind { ClientStatic, ForwardOnly };
+
+class Connection : public std::enable_shared_from_this<Connection> {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void SetConnectionString(std::string text) { connectionString_ = std::move(text); }
+    const std::string& ConnectionString() const { return connectionString_; }
+    // Seconds a statement may wait for a lock held by another user; 0 waits without limit.
+    void SetCommandTimeout(int seconds) { commandTimeout_ = seconds; }
+    int CommandTimeout() const { return commandTimeout_; }
+
+    // Opens with ConnectionString(). Throws platform::Error: unknown or missing Provider,
+    // missing Data Source folder, missing database.
+    void Open();
+    void Open(const std::string& connectionText);
+    void Close();
+    bool IsOpen() const;
+    int State() const { return IsOpen() ? 1 : 0; }  // adStateClosed 0 / adStateOpen 1
+    const std::string& Provider() const;
+    std::string CurrentDatabase() const;
+
+    // Runs a T-SQL batch that returns no rows; answers the rows affected by its last statement
+    // (-1 when none reported). A batch of several statements runs atomically.
+    long Execute(std::string_view tsql);
+    // Opens a rowset over the batch's (last) query.
+    std::shared_ptr<Rowset> OpenRowset(std::string_view tsql,
+                                       CursorKind kind = CursorKind::ClientStatic);
+    // A single statement with '?' parameters, prepared once and run many times.
+    std::unique_ptr<Command> Prepare(std::string_view tsql);
+    // Runs backend-native SQL untranslated (the schema files of schema/<backend>/).
+    void ExecuteScript(const std::string& nativeSql);
+
+    // Nested calls nest (savepoints); answers the new level.
+    int BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    int TransactionLevel() const { return transactionLevel_; }
+
+    // For the layer's own classes.
+    Backend& backend();
+
+private:
+    void RunSteps(const std::vector<struct Step>& steps, long& affected, std::shared_ptr<Rowset>* rows,
+                  CursorKind kind);
+
+    std::string connectionString_;
+    int commandTimeout_ = 30;
+    int transactionLevel_ = 0;
+    std::unique_ptr<Backend> backend_;
+};
+
+class Command {
+public:
+    virtual ~Command() = default;
+    // 1-based parameter index.
+    virtual void Bind(int index, const Value& value) = 0;
+    // Runs with the bound values; answers rows affected. Bindings stay for the next run.
+    virtual long Execute() = 0;
+};
+
+}  // namespace platform::db

@@ -1,0 +1,39 @@
+#pragma once
+// Translation of the component's SQL Server statement texts into a backend's own SQL.
+// The component writes every statement in T-SQL; a backend runs only what this layer gives it.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform::db {
+
+// One executable piece of a translated batch.
+struct Step {
+    enum class Kind {
+        Statement,       // sql: native statement (query or not)
+        Use,             // name: database to switch the connection to
+        CreateDatabase,  // name: database to create
+        If,              // sql: native query giving one row, one column, non-zero when true;
+                         // then / otherwise: the branches
+    };
+    Kind kind = Kind::Statement;
+    std::string sql;
+    std::string name;
+    bool returnsRows = false;  // Statement: it is a query (SELECT / WITH / VALUES)
+    std::vector<Step> then;
+    std::vector<Step> otherwise;
+};
+
+class Dialect {
+public:
+    virtual ~Dialect() = default;
+    virtual std::string_view Name() const = 0;
+    // Translates a T-SQL batch (one or more statements, ';' optional between them).
+    // Throws platform::Error(errnum::CannotTranslate) naming the construct it did not
+    // understand and its character position.
+    virtual std::vector<Step> Translate(std::string_view tsql) const = 0;
+};
+
+const Dialect& SqliteDialect();
+
+}  // namespace platform::db

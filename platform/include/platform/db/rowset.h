@@ -1,0 +1,102 @@
+#pragma once
+// Rowsets: a client static rowset holds every row in memory (scrollable, counted, clonable,
+// filterable, pageable, writable back with optimistic locking); a forward-only rowset reads
+// the server's rows once, in order. A detached rowset has fields and rows but no connection.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/db/field.h"
+#include "platform/db/value.h"
+
+namespace platform::db {
+
+class Connection;
+class RowStore;
+class Cursor;
+struct RowsetData;
+
+class Rowset {
+public:
+    ~Rowset();
+    Rowset(const Rowset&) = delete;
+    Rowset& operator=(const Rowset&) = delete;
+
+    // A detached, empty rowset with these fields; rows added to it live in memory only.
+    static std::shared_ptr<Rowset> CreateDetached(std::vector<FieldInfo> fields);
+    // For the layer: a client rowset over fetched rows, or a forward-only one over a cursor.
+    static std::shared_ptr<Rowset> CreateClient(std::shared_ptr<Connection> connection,
+                                                std::vector<FieldInfo> fields,
+                                                std::unique_ptr<RowStore> rows);
+    static std::shared_ptr<Rowset> CreateForward(std::shared_ptr<Connection> connection,
+                                                 std::unique_ptr<Cursor> cursor);
+
+    bool IsForwardOnly() const;
+    bool IsOpen() const;
+    void Close();
+
+    // Fields
+    std::size_t FieldCount() const;
+    const FieldInfo& Field(std::size_t index) const;
+    const std::vector<FieldInfo>& Fields() const;
+    // Position of a field (name compared without regard to case); -1 when absent.
+    int FieldIndex(std::string_view name) const;
+    // Values of the current row. Throws ItemNotFound for an unknown name, NoCurrentRecord at
+    // BOF/EOF.
+    Value Get(std::size_t index) const;
+    Value Get(std::string_view name) const;
+    Value operator[](std::string_view name) const { return Get(name); }
+    // Changes a value of the current row (or of the row being added); written by Update.
+    void Set(std::size_t index, const Value& value);
+    void Set(std::string_view name, const Value& value);
+
+    // Moves
+    bool Bof() const;  // the original BOF/EOF (EOF is a C macro)
+    bool Eof() const;
+    void MoveFirst();
+    void MoveLast();
+    void MoveNext();
+    void MovePrevious();
+    void Move(long rows);
+    // Rows in the (filtered) view; -1 for a forward-only rowset.
+    long RecordCount() const;
+    // 1-based position in the view; -1 at BOF/EOF or when unknown.
+    long AbsolutePosition() const;
+    void SetAbsolutePosition(long position);
+
+    // Another cursor over the same rows (changes are seen by both); starts at the first row
+    // with no filter.
+    std::shared_ptr<Rowset> Clone() const;
+    // An empty detached rowset with the same fields.
+    std::shared_ptr<Rowset> StructureCopy() const;
+
+    // Criteria "Field='value'" (also <>, <, >, <=, >=, LIKE with * or %, numbers, #dates#,
+    // Null) joined by AND / OR with parentheses; "" removes the filter. Text compares without
+    // regard to case. Leaves the rowset on the first matching row.
+    void SetFilter(std::string_view criteria);
+    const std::string& Filter() const;
+
+    // Paging: rows per page (default 10), pages in the view, page of the current row.
+    void SetPageSize(long size);
+    long PageSize() const;
+    long PageCount() const;
+    long AbsolutePage() const;  // -1 at BOF/EOF
+    void SetAbsolutePage(long page);
+
+    // Editing: AddNew starts a new row, Set changes values, Update writes (INSERT or an UPDATE
+    // that finds the row by key and its original values or row version; a row changed or gone
+    // meanwhile raises RowChanged). Moving away from an edited row updates it first.
+    void AddNew();
+    void Update();
+    void CancelUpdate();
+    bool EditPending() const;
+
+private:
+    Rowset();
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace platform::db

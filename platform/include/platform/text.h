@@ -1,0 +1,41 @@
+#pragma once
+// Text helpers. Every length and position counts characters (UTF-8 code points), never bytes;
+// positions are 1-based as in the component's original world.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform::text {
+
+// Number of characters; invalid UTF-8 bytes count as one character each.
+std::size_t Len(std::string_view s);
+// First n characters (all when n >= Len, empty when n <= 0).
+std::string Left(std::string_view s, long n);
+// Last n characters.
+std::string Right(std::string_view s, long n);
+// From 1-based character position start, at most len characters (to the end when len < 0).
+std::string Mid(std::string_view s, long start, long len = -1);
+// Removes leading/trailing spaces (U+0020 only, as the original Trim did).
+std::string Trim(std::string_view s);
+std::string LTrim(std::string_view s);
+std::string RTrim(std::string_view s);
+// Lower/upper case over ASCII, Latin-1, Latin Extended-A, Greek, Cyrillic and full-width Latin.
+std::string LCase(std::string_view s);
+std::string UCase(std::string_view s);
+// Replaces every occurrence of find (exact, case-sensitive); an empty find changes nothing.
+std::string Replace(std::string_view s, std::string_view find, std::string_view with);
+// 1-based character position of find in s at or after character start; 0 when absent.
+long InStr(std::string_view s, std::string_view find, long start = 1);
+// Case-insensitive (FoldCase) comparison for equality.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+std::vector<std::string> Split(std::string_view s, std::string_view sep);
+
+// Simple case folding of one code point (the mapping LCase uses).
+char32_t FoldCase(char32_t c);
+char32_t UpperCase(char32_t c);
+// Decodes one code point at s[i], advancing i; invalid bytes decode as themselves.
+char32_t DecodeUtf8(std::string_view s, std::size_t& i);
+void AppendUtf8(std::string& out, char32_t c);
+
+}  // namespace platform::text

@@ -1,0 +1,109 @@
+// Several processes on one account, as several users are: each test forks a second process.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/db/connection.h"
+#include "platform/db/rowset.h"
+#include "platform/error.h"
+#include "test_account.h"
+
+namespace {
+
+class TwoProcesses : public ::testing::Test {
+protected:
+    void SetUp() override {
+        text = sovrel::test::SmallAccount(dir.path(), 5);
+        ASSERT_EQ(pipe(ready), 0);
+    }
+    // Runs body in a child process; the child writes one byte to `ready` when it wants the
+    // parent to go on.
+    template <class F>
+    pid_t Child(F body) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            close(ready[0]);
+            try {
+                body();
+            } catch (...) {
+                _exit(3);
+            }
+            _exit(0);
+        }
+        close(ready[1]);
+        char c;
+        EXPECT_EQ(read(ready[0], &c, 1), 1);
+        return pid;
+    }
+    void Signal() {
+        char c = 1;
+        (void)!write(ready[1], &c, 1);
+    }
+    long Names(const std::string& name) {
+        auto c = sovrel::test::Open(text);
+        return c->OpenRowset("SELECT count(*) FROM Contact WHERE cName = N'" + name + "'")->Get(0).ToInt();
+    }
+    sovrel::test::TempFolder dir;
+    std::string text;
+    int ready[2];
+};
+
+TEST_F(TwoProcesses, AWriterWaitsForTheOtherUsersTransactionInsteadOfFailing) {
+    pid_t pid = Child([&] {
+        auto c = sovrel::test::Open(text);
+        c->BeginTrans();
+        c->Execute("update Contact set cName = N'child' where cCode = N'V0200000001'");
+        Signal();
+        usleep(400 * 1000);
+        c->CommitTrans();
+    });
+    auto c = sovrel::test::Open(text);
+    EXPECT_EQ(c->Execute("update Contact set cName = N'parent' where cCode = N'V0100000002'"), 1);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Names("child"), 1);
+    EXPECT_EQ(Names("parent"), 1);
+}
+
+TEST_F(TwoProcesses, ACommittedWriteSurvivesAKilledProcessAndAnOpenOneVanishes) {
+    pid_t pid = Child([&] {
+        auto c = sovrel::test::Open(text);
+        c->Execute("update Contact set cName = N'kept' where cCode = N'V0200000001'");
+        c->BeginTrans();
+        c->Execute("update Contact set cName = N'lost' where cCode = N'V0100000002'");
+        Signal();
+        pause();  // killed here, holding the write lock
+    });
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    EXPECT_EQ(Names("kept"), 1);
+    EXPECT_EQ(Names("lost"), 0);
+    auto c = sovrel::test::Open(text);  // the dead process's lock is gone
+    EXPECT_EQ(c->Execute("update Contact set cName = N'after' where cCode = N'V0100000002'"), 1);
+}
+
+TEST_F(TwoProcesses, ATimeOutGivesAClearError) {
+    pid_t pid = Child([&] {
+        auto c = sovrel::test::Open(text);
+        c->BeginTrans();
+        c->Execute("delete from Contact");
+        Signal();
+        usleep(1500 * 1000);
+        c->RollbackTrans();
+    });
+    platform::db::Connection c;
+    c.SetCommandTimeout(1);
+    c.Open(text);
+    try {
+        c.Execute("update Contact set cName = N'x'");
+        ADD_FAILURE() << "wrote through another user's transaction";
+    } catch (const platform::Error& e) {
+        EXPECT_NE(e.Description().find("locked by another user"), std::string::npos) << e.Description();
+    }
+    waitpid(pid, nullptr, 0);
+    EXPECT_EQ(Names("x"), 0);
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "platform/db/connection.h"
+#include "platform/error.h"
+#include "test_account.h"
+
+using platform::Error;
+using platform::db::Connection;
+using platform::db::ConnectionInfo;
+
+TEST(ConnectionInfo, ReadsKeysWithoutRegardToCaseAndIgnoresUnknownOnes) {
+    auto info = ConnectionInfo::Parse(
+        " provider = SQLite ;Persist Security Info=False; DATA SOURCE=/srv/acc; initial catalog=TKDATA_007_2016;"
+        "User ID=sa;Password='p;w'");
+    EXPECT_EQ(info.provider, "SQLite");
+    EXPECT_EQ(info.dataSource, "/srv/acc");
+    EXPECT_EQ(info.catalog, "TKDATA_007_2016");
+    EXPECT_EQ(info.user, "sa");
+    EXPECT_EQ(info.other.count("persist security info"), 1u);
+}
+
+TEST(ConnectionInfo, EmptyAndMalformedPartsAreSkipped) {
+    auto info = ConnectionInfo::Parse(";;novalue;Provider=SQLite;=x;");
+    EXPECT_EQ(info.provider, "SQLite");
+    EXPECT_TRUE(info.dataSource.empty());
+}
+
+TEST(ConnectionOpen, ReportsWhatIsMissingInTheConnectionText) {
+    sovrel::test::TempFolder dir;
+    struct Case {
+        std::string text, expected;
+    } cases[] = {
+        {"Data Source=" + dir.path(), "names no Provider"},
+        {"Provider=SQLOLEDB;Data Source=" + dir.path(), "'SQLOLEDB' is not available"},
+        {"Provider=SQLite", "names no Data Source"},
+        {"Provider=SQLite;Data Source=" + dir.path() + "/nowhere", "folder '" + dir.path() + "/nowhere' does not exist"},
+        {"Provider=SQLite;Data Source=" + dir.path() + ";Initial Catalog=TKDATA_009_2030",
+         "database 'TKDATA_009_2030' does not exist"},
+    };
+    for (const auto& c : cases) {
+        Connection conn;
+        try {
+            conn.Open(c.text);
+            ADD_FAILURE() << "opened: " << c.text;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Number(), platform::errnum::ConnectionFailed) << c.text;
+            EXPECT_NE(e.Description().find(c.expected), std::string::npos) << e.Description();
+        }
+        EXPECT_FALSE(conn.IsOpen());
+        EXPECT_EQ(conn.State(), 0);
+    }
+}
+
+TEST(ConnectionOpen, DatabaseNamesIgnoreCase) {
+    sovrel::test::TempFolder dir;
+    sovrel::test::CreateDatabase(dir.path(), "TKDATA_001_2024", "CREATE TABLE t (a int);");
+    Connection conn;
+    conn.Open(sovrel::test::ConnectionText(dir.path(), "tkdata_001_2024"));
+    EXPECT_EQ(conn.CurrentDatabase(), "TKDATA_001_2024");
+    EXPECT_EQ(conn.State(), 1);
+}

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "platform/db/connection.h"
+#include "platform/db/rowset.h"
+#include "platform/error.h"
+#include "test_account.h"
+
+using platform::Error;
+using platform::db::Connection;
+namespace errnum = platform::errnum;
+
+namespace {
+
+class ConnectionTest : public ::testing::Test {
+protected:
+    void SetUp() override { conn = sovrel::test::Open(sovrel::test::SmallAccount(dir.path(), 25)); }
+    long Count(const std::string& where = "1=1") {
+        return conn->OpenRowset("SELECT count(*) AS n FROM Contact WHERE " + where)->Get(0).ToInt();
+    }
+    sovrel::test::TempFolder dir;
+    std::shared_ptr<Connection> conn;
+};
+
+TEST_F(ConnectionTest, ExecuteAnswersRowsAffected) {
+    EXPECT_EQ(conn->Execute("update Contact set cName = N'x' where cVenCode = N'V01'"), 12);
+    EXPECT_EQ(conn->Execute("delete from Contact where cCode = N'nothing'"), 0);
+}
+
+TEST_F(ConnectionTest, ConstraintViolationRaisesItsNumberAndChangesNothing) {
+    try {
+        conn->Execute("insert into Contact (oid, cCode, cName) values (N'{new}', N'V0200000001', N'dup')");
+        FAIL() << "duplicate code accepted";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), errnum::ConstraintViolated);
+        EXPECT_NE(e.Description().find("UNIQUE"), std::string::npos) << e.Description();
+    }
+    EXPECT_EQ(Count(), 25);
+}
+
+TEST_F(ConnectionTest, SyntaxErrorCarriesTheDatabaseText) {
+    try {
+        conn->Execute("update Contact set where");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), errnum::CommandFailed);
+        EXPECT_FALSE(e.Description().empty());
+    }
+}
+
+TEST_F(ConnectionTest, ABatchRunsAtomically) {
+    // The second statement fails: the first must not stay written.
+    EXPECT_THROW(conn->Execute("update Contact set cName = N'changed' where cCode = N'V0200000001'; "
+                               "insert into Contact (oid, cCode, cName) values (N'{oid-1}', N'new', N'x')"),
+                 Error);
+    EXPECT_EQ(Count("cName = N'changed'"), 0);
+    EXPECT_EQ(conn->TransactionLevel(), 0);
+}
+
+TEST_F(ConnectionTest, NestedTransactionsRollBackTheirOwnPart) {
+    conn->BeginTrans();
+    conn->Execute("delete from Contact where cCode = N'V0200000001'");
+    EXPECT_EQ(conn->BeginTrans(), 2);
+    conn->Execute("delete from Contact where cCode = N'V0100000002'");
+    conn->RollbackTrans();
+    conn->CommitTrans();
+    EXPECT_EQ(Count(), 24);
+    EXPECT_EQ(Count("cCode = N'V0100000002'"), 1);
+    EXPECT_THROW(conn->CommitTrans(), Error);
+}
+
+TEST_F(ConnectionTest, ClosingRollsBackAnOpenTransaction) {
+    conn->BeginTrans();
+    conn->Execute("delete from Contact");
+    conn->Close();
+    conn = sovrel::test::Open(sovrel::test::ConnectionText(dir.path()));
+    EXPECT_EQ(Count(), 25);
+}
+
+TEST_F(ConnectionTest, UseSwitchesTheDatabaseAndRefusesInsideATransaction) {
+    sovrel::test::CreateDatabase(dir.path(), "tksystem", "CREATE TABLE UA_Account_Sub (cAcc_Id nvarchar(3));");
+    conn->Execute("use tksystem");
+    EXPECT_EQ(conn->CurrentDatabase(), "tksystem");
+    EXPECT_EQ(conn->Execute("insert into UA_Account_Sub values (N'001')"), 1);
+    EXPECT_THROW(conn->Execute("use nowhere"), Error);
+    EXPECT_EQ(conn->CurrentDatabase(), "tksystem");  // a failed switch keeps the database
+    conn->BeginTrans();
+    EXPECT_THROW(conn->Execute("use TKDATA_001_2024"), Error);
+    conn->RollbackTrans();
+    conn->Execute("use [TKDATA_001_2024]");
+    EXPECT_EQ(Count(), 25);
+}
+
+TEST_F(ConnectionTest, CreateDatabaseRefusesAnExistingOne) {
+    EXPECT_THROW(conn->Execute("create database TKDATA_001_2024"), Error);
+}
+
+TEST_F(ConnectionTest, AccountsOpenInWalModeWithFullSync) {
+    auto rows = conn->OpenRowset("SELECT count(*) FROM Contact");
+    ASSERT_EQ(rows->RecordCount(), 1);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((dir.path() + "/TKDATA_001_2024.db").c_str(), &raw), SQLITE_OK);
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(raw, "PRAGMA journal_mode", -1, &s, nullptr);
+    ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "wal");
+    sqlite3_finalize(s);
+    sqlite3_close(raw);
+}
+
+TEST_F(ConnectionTest, PreparedCommandsRunManyTimes) {
+    auto cmd = conn->Prepare("update Contact set iCount = ? where cCode = ?");
+    cmd->Bind(1, 7);
+    cmd->Bind(2, "V0200000001");
+    EXPECT_EQ(cmd->Execute(), 1);
+    cmd->Bind(2, "V0100000002");
+    EXPECT_EQ(cmd->Execute(), 1);
+    EXPECT_EQ(Count("iCount = 7"), 2);
+    EXPECT_THROW(cmd->Bind(3, 1), Error);
+}
+
+TEST_F(ConnectionTest, StatementsOnAClosedConnectionSayHowToFixIt) {
+    Connection closed;
+    try {
+        closed.Execute("select 1");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_NE(e.Description().find("not open"), std::string::npos);
+    }
+}
+
+TEST_F(ConnectionTest, TextComparisonIgnoresCaseAndTrailingSpaces) {
+    EXPECT_EQ(Count("cCode = N'v0200000001'"), 1);
+    EXPECT_EQ(Count("cVenCode = N'v01  '"), 12);
+    EXPECT_EQ(Count("cName like N'li%'"), 17);
+}
+
+}  // namespace

@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include "platform/db/connection.h"
+#include "platform/db/rowset.h"
+#include "platform/error.h"
+#include "test_account.h"
+
+using platform::Error;
+using platform::db::Connection;
+using platform::db::CursorKind;
+using platform::db::Rowset;
+using platform::db::Value;
+namespace db = platform::db;
+namespace errnum = platform::errnum;
+
+namespace {
+
+class RowsetTest : public ::testing::Test {
+protected:
+    void SetUp() override { conn = sovrel::test::Open(sovrel::test::SmallAccount(dir.path(), 25)); }
+    std::shared_ptr<Rowset> Open(const std::string& sql) { return conn->OpenRowset(sql); }
+    sovrel::test::TempFolder dir;
+    std::shared_ptr<Connection> conn;
+};
+
+TEST_F(RowsetTest, FieldsCarryTypeCodesAndSizesOfTheirDeclaredTypes) {
+    auto rs = Open("SELECT Contact.*, Vendor.cVenName, LEN(cName) AS nameLength FROM Contact "
+                   "LEFT JOIN Vendor ON Vendor.cVenCode = Contact.cVenCode ORDER BY cCode");
+    struct Expect {
+        const char* name;
+        int type;
+        long size;
+    } expect[] = {
+        {"oid", db::adVarWChar, 38},       {"cName", db::adVarWChar, 10},  {"bMajor", db::adBoolean, 2},
+        {"dBirthday", db::adDBTimeStamp, 16}, {"nAmount", db::adCurrency, 8}, {"nRate", db::adNumeric, 19},
+        {"iCount", db::adSmallInt, 2},     {"cMemo", db::adLongVarWChar, 1073741823},
+        {"tkts", db::adBinary, 8},         {"cVenName", db::adVarWChar, 98}, {"nameLength", db::adInteger, 4},
+    };
+    for (const auto& e : expect) {
+        int i = rs->FieldIndex(e.name);
+        ASSERT_GE(i, 0) << e.name;
+        EXPECT_EQ(rs->Field(i).type, e.type) << e.name;
+        EXPECT_EQ(rs->Field(i).definedSize, e.size) << e.name;
+    }
+    EXPECT_EQ(rs->Field(rs->FieldIndex("nRate")).scale, 3);
+    EXPECT_EQ(rs->Field(rs->FieldIndex("cVenName")).baseTable, "Vendor");
+    EXPECT_EQ(rs->FieldIndex("CNAME"), rs->FieldIndex("cName"));
+    EXPECT_EQ(rs->FieldIndex("missing"), -1);
+    EXPECT_THROW(rs->Get("missing"), Error);
+}
+
+TEST_F(RowsetTest, ValuesComeBackInTheirKinds) {
+    auto rs = Open("SELECT * FROM Contact WHERE cCode = N'V0200000001'");
+    ASSERT_EQ(rs->RecordCount(), 1);
+    EXPECT_EQ(rs->Get("bMajor").kind(), Value::Kind::Boolean);
+    EXPECT_TRUE(rs->Get("bMajor").ToBool());
+    EXPECT_EQ(rs->Get("bMajor").ToText(), "True");
+    EXPECT_EQ(rs->Get("dBirthday").ToText(), "1980-01-03");
+    EXPECT_DOUBLE_EQ(rs->Get("nAmount").ToDouble(), 1.5);
+    EXPECT_TRUE(rs->Get("cMemo").IsNull());
+    EXPECT_EQ(rs->Get("iCount").kind(), Value::Kind::Integer);
+}
+
+TEST_F(RowsetTest, MovesKeepBofAndEofTrue) {
+    auto rs = Open("SELECT cCode FROM Contact ORDER BY cCode");
+    EXPECT_EQ(rs->RecordCount(), 25);
+    EXPECT_FALSE(rs->Bof());
+    EXPECT_EQ(rs->AbsolutePosition(), 1);
+    rs->MovePrevious();
+    EXPECT_TRUE(rs->Bof());
+    EXPECT_THROW(rs->Get(0), Error);
+    EXPECT_THROW(rs->MovePrevious(), Error);
+    rs->MoveLast();
+    EXPECT_EQ(rs->Get(0).ToText(), "V0200000025");
+    rs->MoveNext();
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_THROW(rs->MoveNext(), Error);
+    rs->Move(-3);
+    EXPECT_EQ(rs->AbsolutePosition(), 23);
+    rs->Move(100);
+    EXPECT_TRUE(rs->Eof());
+
+    auto none = Open("SELECT cCode FROM Contact WHERE 1=2");
+    EXPECT_TRUE(none->Bof());
+    EXPECT_TRUE(none->Eof());
+    EXPECT_EQ(none->RecordCount(), 0);
+    EXPECT_EQ(none->FieldCount(), 1u);
+}
+
+TEST_F(RowsetTest, PagesCutTheViewAndTheLastPageIsShort) {
+    auto rs = Open("SELECT cCode FROM Contact ORDER BY iCount");
+    rs->SetPageSize(10);
+    EXPECT_EQ(rs->PageCount(), 3);
+    rs->SetAbsolutePage(3);
+    EXPECT_EQ(rs->AbsolutePosition(), 21);
+    EXPECT_EQ(rs->AbsolutePage(), 3);
+    int rows = 0;
+    for (; !rs->Eof(); rs->MoveNext()) ++rows;
+    EXPECT_EQ(rows, 5);
+    EXPECT_THROW(rs->SetAbsolutePage(4), Error);
+    EXPECT_THROW(rs->SetAbsolutePage(0), Error);
+    rs->SetPageSize(25);
+    EXPECT_EQ(rs->PageCount(), 1);
+    EXPECT_EQ(Open("SELECT cCode FROM Contact WHERE 1=2")->PageCount(), 0);
+}
+
+TEST_F(RowsetTest, CloneSharesRowsButNotThePositionOrFilter) {
+    auto rs = Open("SELECT oid, cCode, cName FROM Contact ORDER BY cCode");
+    rs->SetFilter("cCode='V0100000002'");
+    auto copy = rs->Clone();
+    EXPECT_EQ(copy->RecordCount(), 25);
+    rs->Set("cName", "改过");
+    rs->Update();
+    copy->SetFilter("cCode='v0100000002'");
+    EXPECT_EQ(copy->Get("cName").ToText(), "改过");
+}
+
+TEST_F(RowsetTest, StructureCopyHasTheFieldsAndNoRowsAndNoConnection) {
+    auto rs = Open("SELECT cCode, nAmount, bMajor FROM Contact");
+    auto page = rs->StructureCopy();
+    ASSERT_EQ(page->FieldCount(), 3u);
+    EXPECT_EQ(page->Field(1).type, db::adCurrency);
+    EXPECT_EQ(page->RecordCount(), 0);
+    page->AddNew();
+    page->Set(0, rs->Get(0));
+    page->Set(2, "True");
+    page->Update();
+    EXPECT_EQ(page->RecordCount(), 1);
+    EXPECT_TRUE(page->Get(2).ToBool());
+    EXPECT_EQ(Open("SELECT count(*) FROM Contact")->Get(0).ToInt(), 25);  // nothing written
+}
+
+TEST_F(RowsetTest, AddNewInsertsAndReadsBackTheRowVersion) {
+    auto rs = Open("SELECT * FROM Contact WHERE 1=2");
+    rs->AddNew();
+    rs->Set("oid", "{NEW}");
+    rs->Set("cCode", "V0100000099");
+    rs->Set("cName", "新人");
+    rs->Set("bMajor", "False");
+    rs->Set("dBirthday", "1990-2-28");
+    rs->Set("nAmount", "12.5");
+    rs->Update();
+    EXPECT_EQ(rs->RecordCount(), 1);
+    EXPECT_FALSE(rs->Get("tkts").IsNull());
+    auto back = Open("SELECT * FROM Contact WHERE cCode = N'V0100000099'");
+    ASSERT_EQ(back->RecordCount(), 1);
+    EXPECT_EQ(back->Get("dBirthday").ToText(), "1990-02-28");
+    EXPECT_FALSE(back->Get("bMajor").ToBool());
+    EXPECT_EQ(back->Get("tkts").ToInt(), rs->Get("tkts").ToInt());
+}
+
+TEST_F(RowsetTest, RowVersionChangesOnEveryWriteAndNotOnReads) {
+    auto version = [&] { return Open("SELECT tkts FROM Contact WHERE cCode = N'V0200000001'")->Get(0).ToInt(); };
+    long long first = version();
+    EXPECT_EQ(version(), first);
+    conn->Execute("update Contact set iCount = iCount where cCode = N'V0200000001'");
+    long long second = version();
+    EXPECT_GT(second, first);
+    conn->Execute("update Contact set iCount = 1 where cCode = N'V0100000002'");
+    EXPECT_EQ(version(), second);
+}
+
+TEST_F(RowsetTest, AStaleRowFailsTheUpdateAndTheDatabaseKeepsTheOtherWrite) {
+    auto mine = Open("SELECT * FROM Contact WHERE cCode = N'V0200000001'");
+    auto theirs = Open("SELECT * FROM Contact WHERE cCode = N'V0200000001'");
+    theirs->Set("cName", "theirs");
+    theirs->Update();
+    mine->Set("cName", "mine");
+    try {
+        mine->Update();
+        FAIL() << "stale update accepted";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), errnum::RowChanged);
+    }
+    EXPECT_TRUE(mine->EditPending());  // what the user typed is still there
+    EXPECT_EQ(mine->Get("cName").ToText(), "mine");
+    EXPECT_EQ(Open("SELECT cName FROM Contact WHERE cCode = N'V0200000001'")->Get(0).ToText(), "theirs");
+}
+
+TEST_F(RowsetTest, AVanishedRowFailsTheUpdate) {
+    auto rs = Open("SELECT oid, cName FROM Contact WHERE cCode = N'V0200000001'");
+    conn->Execute("delete from Contact where cCode = N'V0200000001'");
+    rs->Set("cName", "x");
+    try {
+        rs->Update();
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), errnum::RowChanged);
+    }
+}
+
+TEST_F(RowsetTest, RowsWithoutVersionOrKeyAreFoundByTheirOriginalValues) {
+    auto a = Open("SELECT cCode, cName FROM Contact WHERE cCode = N'V0200000001'");
+    auto b = Open("SELECT cCode, cName FROM Contact WHERE cCode = N'V0200000001'");
+    a->Set("cName", "first");
+    a->Update();
+    b->Set("cName", "second");
+    EXPECT_THROW(b->Update(), Error);
+    a->Set("cName", "again");
+    a->Update();  // a re-read what it wrote, so its second write finds the row
+    EXPECT_EQ(Open("SELECT cName FROM Contact WHERE cCode = N'V0200000001'")->Get(0).ToText(), "again");
+}
+
+TEST_F(RowsetTest, BadValuesFailBeforeAnythingIsWritten) {
+    auto rs = Open("SELECT oid, cName, bMajor, iCount, dBirthday FROM Contact WHERE cCode = N'V0200000001'");
+    struct Case {
+        const char* field;
+        Value value;
+    } cases[] = {{"bMajor", "perhaps"}, {"iCount", "12a"}, {"dBirthday", "2023-02-29"}, {"cName", "一二三四五六七八九十一"}};
+    for (const auto& c : cases) {
+        rs->Set(c.field, c.value);
+        EXPECT_THROW(rs->Update(), Error) << c.field;
+        rs->CancelUpdate();
+    }
+    rs->Set("cName", "一二三四五六七八九十");  // ten characters fit a ten-character field
+    rs->Update();
+    EXPECT_EQ(Open("SELECT cName FROM Contact WHERE cCode = N'V0200000001'")->Get(0).ToText(), "一二三四五六七八九十");
+}
+
+TEST_F(RowsetTest, ComputedFieldsCannotBeWritten) {
+    auto rs = Open("SELECT cCode, LEN(cName) AS n FROM Contact");
+    rs->Set("n", 3);
+    EXPECT_THROW(rs->Update(), Error);
+}
+
+TEST_F(RowsetTest, ForwardOnlyReadsOnceInOrder) {
+    auto rs = conn->OpenRowset("SELECT cCode FROM Contact ORDER BY cCode", CursorKind::ForwardOnly);
+    EXPECT_TRUE(rs->IsForwardOnly());
+    EXPECT_EQ(rs->RecordCount(), -1);
+    int n = 0;
+    std::string last;
+    for (; !rs->Eof(); rs->MoveNext(), ++n) last = rs->Get("cCode").ToText();
+    EXPECT_EQ(n, 25);
+    EXPECT_EQ(last, "V0200000025");
+    EXPECT_THROW(rs->MoveFirst(), Error);
+    EXPECT_THROW(rs->Clone(), Error);
+}
+
+TEST_F(RowsetTest, ForwardRowsetOutlivesADatabaseSwitch) {
+    sovrel::test::CreateDatabase(dir.path(), "tksystem", "CREATE TABLE t (a int);");
+    auto rs = conn->OpenRowset("SELECT cCode FROM Contact ORDER BY cCode", CursorKind::ForwardOnly);
+    conn->Execute("use tksystem");
+    int n = 0;
+    for (; !rs->Eof(); rs->MoveNext()) ++n;
+    EXPECT_EQ(n, 25);
+}
+
+}  // namespace
