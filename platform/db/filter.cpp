@@ -226,10 +226,10 @@ bool Comparison::Matches(const RowStore& rows, std::size_t row) const {
         return op == Op::Eq ? isNull : op == Op::Ne ? !isNull : false;
     }
     Value v = rows.Get(row, column);
-    if (v.IsNullOrEmpty()) return op == Op::Ne;
+    if (v.IsNullOrEmpty()) return false;  // as in SQL: Null matches only "= Null"
     if (op == Op::Like) return Glob(Fold(*literal.AsText()), Fold(v.ToText()));
     auto cmp = CompareForFilter(v, literal);
-    if (!cmp) return op == Op::Ne;
+    if (!cmp) return false;
     switch (op) {
         case Op::Eq: return *cmp == 0;
         case Op::Ne: return *cmp != 0;

@@ -110,12 +110,12 @@ TEST_F(ConnectionTest, AccountsOpenInWalModeWithFullSync) {
 
 TEST_F(ConnectionTest, PreparedCommandsRunManyTimes) {
     auto cmd = conn->Prepare("update Contact set iCount = ? where cCode = ?");
-    cmd->Bind(1, 7);
+    cmd->Bind(1, 70);
     cmd->Bind(2, "V0200000001");
     EXPECT_EQ(cmd->Execute(), 1);
     cmd->Bind(2, "V0100000002");
     EXPECT_EQ(cmd->Execute(), 1);
-    EXPECT_EQ(Count("iCount = 7"), 2);
+    EXPECT_EQ(Count("iCount = 70"), 2);
     EXPECT_THROW(cmd->Bind(3, 1), Error);
 }
 

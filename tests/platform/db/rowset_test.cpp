@@ -55,7 +55,7 @@ TEST_F(RowsetTest, ValuesComeBackInTheirKinds) {
     EXPECT_EQ(rs->Get("bMajor").kind(), Value::Kind::Boolean);
     EXPECT_TRUE(rs->Get("bMajor").ToBool());
     EXPECT_EQ(rs->Get("bMajor").ToText(), "True");
-    EXPECT_EQ(rs->Get("dBirthday").ToText(), "1980-01-03");
+    EXPECT_EQ(rs->Get("dBirthday").ToText(), "1980-01-02");
     EXPECT_DOUBLE_EQ(rs->Get("nAmount").ToDouble(), 1.5);
     EXPECT_TRUE(rs->Get("cMemo").IsNull());
     EXPECT_EQ(rs->Get("iCount").kind(), Value::Kind::Integer);

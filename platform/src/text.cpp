@@ -1,0 +1,372 @@
+#include "platform/text.h"
+
+#include <algorithm>
+
+namespace platform::text {
+
+namespace {
+
+// A byte that does not start a well-formed sequence decodes to this base plus the byte: outside
+// Unicode, so it never equals (or case-maps to) a real character and is written back verbatim.
+constexpr char32_t kInvalidBase = 0x110000;
+
+inline bool IsCont(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+// Length in bytes of the well-formed sequence at s[i], or 0 when s[i] does not start one.
+// Overlong forms, surrogates and values above U+10FFFF are not well formed.
+inline std::size_t SequenceLength(std::string_view s, std::size_t i) {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    if (b0 < 0x80) return 1;
+    const std::size_t left = s.size() - i;
+    auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+    if (b0 >= 0xC2 && b0 <= 0xDF) return left >= 2 && IsCont(at(1)) ? 2 : 0;
+    if (b0 >= 0xE0 && b0 <= 0xEF) {
+        if (left < 3) return 0;
+        const unsigned char b1 = at(1);
+        const bool ok1 = b0 == 0xE0 ? (b1 >= 0xA0 && b1 <= 0xBF)
+                        : b0 == 0xED ? (b1 >= 0x80 && b1 <= 0x9F)
+                                     : IsCont(b1);
+        return ok1 && IsCont(at(2)) ? 3 : 0;
+    }
+    if (b0 >= 0xF0 && b0 <= 0xF4) {
+        if (left < 4) return 0;
+        const unsigned char b1 = at(1);
+        const bool ok1 = b0 == 0xF0 ? (b1 >= 0x90 && b1 <= 0xBF)
+                        : b0 == 0xF4 ? (b1 >= 0x80 && b1 <= 0x8F)
+                                     : IsCont(b1);
+        return ok1 && IsCont(at(2)) && IsCont(at(3)) ? 4 : 0;
+    }
+    return 0;
+}
+
+// Bytes taken by the character at s[i]: an invalid byte is a character of its own.
+inline std::size_t CharBytes(std::string_view s, std::size_t i) {
+    const std::size_t n = SequenceLength(s, i);
+    return n ? n : 1;
+}
+
+// Decodes at s[i] and advances; invalid bytes come back as kInvalidBase + byte.
+inline char32_t Next(std::string_view s, std::size_t& i) {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    const std::size_t n = SequenceLength(s, i);
+    auto cont = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(s[i + k]) & 0x3F); };
+    char32_t c;
+    switch (n) {
+        case 1: c = b0; break;
+        case 2: c = (char32_t(b0 & 0x1F) << 6) | cont(1); break;
+        case 3: c = (char32_t(b0 & 0x0F) << 12) | (cont(1) << 6) | cont(2); break;
+        case 4: c = (char32_t(b0 & 0x07) << 18) | (cont(1) << 12) | (cont(2) << 6) | cont(3); break;
+        default: ++i; return kInvalidBase + b0;
+    }
+    i += n;
+    return c;
+}
+
+// Byte offset of the character after the first `count` characters (s.size() when it has fewer).
+std::size_t OffsetOfChar(std::string_view s, std::size_t count, std::size_t from = 0) {
+    std::size_t i = from;
+    while (count > 0 && i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        i += b < 0x80 ? 1 : CharBytes(s, i);
+        --count;
+    }
+    return i;
+}
+
+// Case mapping of one code point; `upper` picks the direction. Pairs where the upper case
+// letter is even (or odd) and its lower case follows are folded by parity.
+char32_t MapCase(char32_t c, bool upper) {
+    auto pairEvenUpper = [&](char32_t x) -> char32_t {
+        if (upper) return (x & 1) ? x - 1 : x;
+        return (x & 1) ? x : x + 1;
+    };
+    auto pairOddUpper = [&](char32_t x) -> char32_t {
+        if (upper) return (x & 1) ? x : x - 1;
+        return (x & 1) ? x + 1 : x;
+    };
+    if (c < 0x100) {
+        if (upper) {
+            if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 32;
+            if (c == 0xFF) return 0x178;
+            if (c == 0xB5) return 0x39C;
+        } else {
+            if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
+        }
+        return c;
+    }
+    if (c < 0x180) {  // Latin Extended-A
+        if (c <= 0x12F || (c >= 0x132 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return pairEvenUpper(c);
+        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return pairOddUpper(c);
+        if (c == 0x130) return upper ? c : U'i';
+        if (c == 0x131) return upper ? U'I' : c;
+        if (c == 0x178) return upper ? c : 0xFF;
+        if (c == 0x17F) return upper ? U'S' : c;
+        return c;
+    }
+    if (c >= 0x370 && c < 0x400) {  // Greek and Coptic
+        if (upper) {
+            if (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) return c - 32;
+            switch (c) {
+                case 0x3C2: return 0x3A3;
+                case 0x3AC: return 0x386;
+                case 0x3AD: case 0x3AE: case 0x3AF: return c - 37;
+                case 0x3CC: return 0x38C;
+                case 0x3CD: case 0x3CE: return c - 63;
+                case 0x3D0: return 0x392;
+                case 0x3D1: return 0x398;
+                case 0x3D5: return 0x3A6;
+                case 0x3D6: return 0x3A0;
+                case 0x3D7: return 0x3CF;
+                case 0x3F0: return 0x39A;
+                case 0x3F1: return 0x3A1;
+                case 0x3F2: return 0x3F9;
+                case 0x3F3: return 0x37F;
+                case 0x3F5: return 0x395;
+                case 0x3F8: return 0x3F7;
+                case 0x3FB: return 0x3FA;
+                case 0x37B: case 0x37C: case 0x37D: return c + 130;
+                case 0x371: case 0x373: case 0x377: return c - 1;
+                default: break;
+            }
+            if (c >= 0x3D8 && c <= 0x3EF) return pairEvenUpper(c);
+            return c;
+        }
+        if ((c >= 0x391 && c <= 0x3A1) || (c >= 0x3A3 && c <= 0x3AB)) return c + 32;
+        switch (c) {
+            case 0x386: return 0x3AC;
+            case 0x388: case 0x389: case 0x38A: return c + 37;
+            case 0x38C: return 0x3CC;
+            case 0x38E: case 0x38F: return c + 63;
+            case 0x3CF: return 0x3D7;
+            case 0x3F4: return 0x3B8;
+            case 0x3F7: return 0x3F8;
+            case 0x3F9: return 0x3F2;
+            case 0x3FA: return 0x3FB;
+            case 0x3FD: case 0x3FE: case 0x3FF: return c - 130;
+            case 0x370: case 0x372: case 0x376: return c + 1;
+            case 0x37F: return 0x3F3;
+            default: break;
+        }
+        if (c >= 0x3D8 && c <= 0x3EF) return pairEvenUpper(c);
+        return c;
+    }
+    if (c >= 0x400 && c < 0x530) {  // Cyrillic and its supplement
+        if (c <= 0x40F) return upper ? c : c + 80;
+        if (c <= 0x42F) return upper ? c : c + 32;
+        if (c <= 0x44F) return upper ? c - 32 : c;
+        if (c <= 0x45F) return upper ? c - 80 : c;
+        if (c <= 0x481 || (c >= 0x48A && c <= 0x4BF) || c >= 0x4D0) return pairEvenUpper(c);
+        if (c == 0x4C0) return upper ? c : 0x4CF;
+        if (c == 0x4CF) return upper ? 0x4C0 : c;
+        if (c >= 0x4C1 && c <= 0x4CE) return pairOddUpper(c);
+        return c;
+    }
+    if (c >= 0xFF21 && c <= 0xFF3A) return upper ? c : c + 32;  // full-width Latin
+    if (c >= 0xFF41 && c <= 0xFF5A) return upper ? c - 32 : c;
+    return c;
+}
+
+template <bool Upper>
+std::string ConvertCase(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {
+            if (Upper ? (b >= 'a' && b <= 'z') : (b >= 'A' && b <= 'Z'))
+                out.push_back(static_cast<char>(b ^ 0x20));
+            else
+                out.push_back(static_cast<char>(b));
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        const char32_t c = Next(s, i);
+        if (c >= kInvalidBase) {
+            out.push_back(s[start]);
+            continue;
+        }
+        const char32_t m = MapCase(c, Upper);
+        if (m == c)
+            out.append(s.substr(start, i - start));
+        else
+            AppendUtf8(out, m);
+    }
+    return out;
+}
+
+}  // namespace
+
+char32_t FoldCase(char32_t c) {
+    if (c < 0x80) return (c >= U'A' && c <= U'Z') ? c + 32 : c;
+    // Letters with a second lower-case form fold onto the usual one, so that the final sigma
+    // matches sigma and the micro sign matches mu; LCase leaves these letters as they are.
+    switch (c) {
+        case 0xB5: return 0x3BC;
+        case 0x17F: return U's';
+        case 0x3C2: return 0x3C3;
+        case 0x3D0: return 0x3B2;
+        case 0x3D1: return 0x3B8;
+        case 0x3D5: return 0x3C6;
+        case 0x3D6: return 0x3C0;
+        case 0x3F0: return 0x3BA;
+        case 0x3F1: return 0x3C1;
+        case 0x3F5: return 0x3B5;
+        default: return MapCase(c, false);
+    }
+}
+
+char32_t UpperCase(char32_t c) {
+    if (c < 0x80) return (c >= U'a' && c <= U'z') ? c - 32 : c;
+    return MapCase(c, true);
+}
+
+char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
+    if (i >= s.size()) return 0;
+    const char32_t c = Next(s, i);
+    return c >= kInvalidBase ? c - kInvalidBase : c;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;  // not encodable
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+std::size_t Len(std::string_view s) {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < s.size(); ++n) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        i += b < 0x80 ? 1 : CharBytes(s, i);
+    }
+    return n;
+}
+
+std::string Left(std::string_view s, long n) {
+    if (n <= 0) return {};
+    return std::string(s.substr(0, OffsetOfChar(s, static_cast<std::size_t>(n))));
+}
+
+std::string Right(std::string_view s, long n) {
+    if (n <= 0) return {};
+    const std::size_t len = Len(s);
+    if (static_cast<std::size_t>(n) >= len) return std::string(s);
+    return std::string(s.substr(OffsetOfChar(s, len - static_cast<std::size_t>(n))));
+}
+
+std::string Mid(std::string_view s, long start, long len) {
+    if (start < 1) start = 1;
+    if (len == 0) return {};
+    const std::size_t from = OffsetOfChar(s, static_cast<std::size_t>(start - 1));
+    if (len < 0) return std::string(s.substr(from));
+    const std::size_t to = OffsetOfChar(s, static_cast<std::size_t>(len), from);
+    return std::string(s.substr(from, to - from));
+}
+
+std::string LTrim(std::string_view s) {
+    const std::size_t b = s.find_first_not_of(' ');
+    return b == std::string_view::npos ? std::string() : std::string(s.substr(b));
+}
+
+std::string RTrim(std::string_view s) {
+    const std::size_t e = s.find_last_not_of(' ');
+    return e == std::string_view::npos ? std::string() : std::string(s.substr(0, e + 1));
+}
+
+std::string Trim(std::string_view s) {
+    const std::size_t b = s.find_first_not_of(' ');
+    if (b == std::string_view::npos) return {};
+    const std::size_t e = s.find_last_not_of(' ');
+    return std::string(s.substr(b, e - b + 1));
+}
+
+std::string LCase(std::string_view s) { return ConvertCase<false>(s); }
+std::string UCase(std::string_view s) { return ConvertCase<true>(s); }
+
+std::string Replace(std::string_view s, std::string_view find, std::string_view with) {
+    if (find.empty()) return std::string(s);
+    std::string out;
+    out.reserve(s.size());
+    std::size_t pos = 0;
+    for (std::size_t hit; (hit = s.find(find, pos)) != std::string_view::npos; pos = hit + find.size()) {
+        out.append(s.substr(pos, hit - pos));
+        out.append(with);
+    }
+    out.append(s.substr(pos));
+    return out;
+}
+
+long InStr(std::string_view s, std::string_view find, long start) {
+    if (start < 1) start = 1;
+    if (s.empty()) return 0;
+    // Walk character by character so that a match must begin and end on character boundaries
+    // (a stray byte in `find` must not match inside a multi-byte character).
+    std::size_t i = OffsetOfChar(s, static_cast<std::size_t>(start - 1));
+    long pos = start;
+    if (i >= s.size()) return 0;
+    if (find.empty()) return pos;
+    while (i < s.size()) {
+        const std::size_t hit = s.find(find, i);
+        if (hit == std::string_view::npos) return 0;
+        while (i < hit) {
+            i += CharBytes(s, i);
+            ++pos;
+        }
+        if (i == hit) {
+            std::size_t end = i;
+            while (end < hit + find.size()) end += CharBytes(s, end);
+            if (end == hit + find.size()) return pos;
+            i += CharBytes(s, i);
+            ++pos;
+        }
+    }
+    return 0;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[j]);
+        if ((x | y) < 0x80) {
+            if (x != y && FoldCase(x) != FoldCase(y)) return false;
+            ++i;
+            ++j;
+            continue;
+        }
+        const char32_t c = Next(a, i);
+        const char32_t d = Next(b, j);
+        if (c != d && (c >= kInvalidBase || d >= kInvalidBase || FoldCase(c) != FoldCase(d))) return false;
+    }
+    return i == a.size() && j == b.size();
+}
+
+std::vector<std::string> Split(std::string_view s, std::string_view sep) {
+    std::vector<std::string> parts;
+    if (s.empty()) return parts;
+    if (sep.empty()) {
+        parts.emplace_back(s);
+        return parts;
+    }
+    std::size_t pos = 0;
+    for (std::size_t hit; (hit = s.find(sep, pos)) != std::string_view::npos; pos = hit + sep.size())
+        parts.emplace_back(s.substr(pos, hit - pos));
+    parts.emplace_back(s.substr(pos));
+    return parts;
+}
+
+}  // namespace platform::text
