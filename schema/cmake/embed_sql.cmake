@@ -1,0 +1,28 @@
+# Writes OUTPUT: a C++ file defining one `std::string_view` per SQL file, holding the file's text,
+# so that programs need no schema file at run time.
+#   cmake -DOUTPUT=<file.cpp> -DNAMES=<n1;n2> -DINPUTS=<f1;f2> -P embed_sql.cmake
+set(delimiter "sovrel_sql")
+set(body "// Generated from the schema's SQL files by embed_sql.cmake; do not edit.\n")
+string(APPEND body "#include <string_view>\n\nnamespace schema::embedded {\n")
+list(LENGTH NAMES count)
+math(EXPR last "${count} - 1")
+foreach(i RANGE ${last})
+  list(GET NAMES ${i} name)
+  list(GET INPUTS ${i} input)
+  file(READ "${input}" text)
+  string(FIND "${text}" ")${delimiter}\"" clash)
+  if(NOT clash EQUAL -1)
+    message(FATAL_ERROR "${input} contains the raw-string delimiter )${delimiter}\"")
+  endif()
+  string(APPEND body "extern const std::string_view ${name};\n")
+  string(APPEND body "const std::string_view ${name} = R\"${delimiter}(${text})${delimiter}\";\n")
+endforeach()
+string(APPEND body "}  // namespace schema::embedded\n")
+# Rewrite only on change, so that dependants do not rebuild for nothing.
+if(EXISTS "${OUTPUT}")
+  file(READ "${OUTPUT}" old)
+  if(old STREQUAL body)
+    return()
+  endif()
+endif()
+file(WRITE "${OUTPUT}" "${body}")

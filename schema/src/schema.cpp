@@ -1,0 +1,63 @@
+#include "schema/schema.h"
+
+#include "platform/db/connection.h"
+#include "platform/error.h"
+#include "platform/text.h"
+
+namespace schema {
+namespace embedded {
+extern const std::string_view account_sqlite;
+extern const std::string_view system_sqlite;
+}  // namespace embedded
+
+namespace {
+
+std::string_view ScriptFor(std::string_view provider, std::string_view account,
+                           std::string_view what) {
+    if (platform::text::EqualsNoCase(provider, "SQLite")) return account;
+    throw platform::Error(platform::errnum::InvalidOperation, "schema",
+                          "no " + std::string(what) + " schema for provider '" +
+                              std::string(provider) + "' (known: SQLite)");
+}
+
+void CreateDatabase(platform::db::Connection& connection, std::string_view name,
+                    std::string_view script) {
+    connection.Execute("create database " + std::string(name));
+    connection.Execute("use " + std::string(name));
+    try {
+        connection.ExecuteScript(std::string(script));
+    } catch (const platform::Error& e) {
+        throw e.WithContext("while creating the tables of " + std::string(name));
+    }
+}
+
+}  // namespace
+
+std::string_view AccountSql(std::string_view provider) {
+    return ScriptFor(provider, embedded::account_sqlite, "account database");
+}
+
+std::string_view SystemSql(std::string_view provider) {
+    return ScriptFor(provider, embedded::system_sqlite, "system database");
+}
+
+std::string SqliteConnectionText(const std::string& folder, std::string_view catalog) {
+    // The connection text has no quoting: a ';' would end the folder early.
+    if (folder.find(';') != std::string::npos)
+        throw platform::Error(platform::errnum::InvalidOperation, "schema",
+                              "the data folder '" + folder + "' contains ';', which a connection "
+                              "text cannot hold: choose another folder");
+    std::string text = "Provider=SQLite;Data Source=" + folder;
+    if (!catalog.empty()) text += ";Initial Catalog=" + std::string(catalog);
+    return text;
+}
+
+void CreateAccountDatabase(platform::db::Connection& connection, std::string_view name) {
+    CreateDatabase(connection, name, AccountSql(connection.Provider()));
+}
+
+void CreateSystemDatabase(platform::db::Connection& connection) {
+    CreateDatabase(connection, kSystemDatabase, SystemSql(connection.Provider()));
+}
+
+}  // namespace schema

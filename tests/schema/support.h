@@ -1,0 +1,83 @@
+#pragma once
+// Helpers of the schema tests: a temporary folder, connections to its databases, and reading
+// query results as plain values.
+#include <stdlib.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/db/connection.h"
+#include "platform/db/rowset.h"
+#include "schema/schema.h"
+
+namespace schema::test {
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "sovrel-schema-XXXXXX").string();
+        if (::mkdtemp(pattern.data())) path_ = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string Sub(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+inline std::shared_ptr<platform::db::Connection> Open(const std::string& folder,
+                                                      std::string_view catalog = kDemoAccountDatabase) {
+    auto c = std::make_shared<platform::db::Connection>();
+    c->Open(SqliteConnectionText(folder, catalog));
+    return c;
+}
+
+using Row = std::vector<platform::db::Value>;
+
+// Every row of a query, in order.
+inline std::vector<Row> Rows(platform::db::Connection& c, const std::string& sql) {
+    std::vector<Row> rows;
+    auto rs = c.OpenRowset(sql, platform::db::CursorKind::ForwardOnly);
+    for (; !rs->Eof(); rs->MoveNext()) {
+        Row row;
+        for (std::size_t i = 0; i < rs->FieldCount(); ++i) row.push_back(rs->Get(i));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+// The first column of every row, as text.
+inline std::vector<std::string> Column(platform::db::Connection& c, const std::string& sql) {
+    std::vector<std::string> out;
+    for (const auto& r : Rows(c, sql)) out.push_back(r.at(0).ToText());
+    return out;
+}
+
+// The only value of a one-row, one-column query.
+inline platform::db::Value Scalar(platform::db::Connection& c, const std::string& sql) {
+    auto rows = Rows(c, sql);
+    if (rows.size() != 1 || rows[0].size() != 1)
+        throw std::runtime_error("expected one value from: " + sql);
+    return rows[0][0];
+}
+
+// Every row of a table as text, ordered by its key, for comparing whole accounts.
+inline std::string Dump(platform::db::Connection& c, const std::string& table, const std::string& order) {
+    std::string text;
+    for (const auto& row : Rows(c, "SELECT * FROM " + table + " ORDER BY " + order)) {
+        for (const auto& v : row) text += (v.IsNull() ? std::string("<null>") : v.ToText()) + "|";
+        text += "\n";
+    }
+    return text;
+}
+
+}  // namespace schema::test
