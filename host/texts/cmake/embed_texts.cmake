@@ -1,0 +1,28 @@
+# Writes OUTPUT: a C++ file defining one `std::string_view` per text table, holding the table
+# file as it stands, so that programs need no text file at run time.
+#   cmake -DOUTPUT=<file.cpp> -DNAMES=<n1;n2> -DINPUTS=<f1;f2> -P embed_texts.cmake
+set(delimiter "sovrel_texts")
+set(body "// Generated from host/texts/*.tsv by embed_texts.cmake; do not edit.\n")
+string(APPEND body "#include <string_view>\n\nnamespace host::texts::embedded {\n")
+list(LENGTH NAMES count)
+math(EXPR last "${count} - 1")
+foreach(i RANGE ${last})
+  list(GET NAMES ${i} name)
+  list(GET INPUTS ${i} input)
+  file(READ "${input}" text)
+  string(FIND "${text}" ")${delimiter}\"" clash)
+  if(NOT clash EQUAL -1)
+    message(FATAL_ERROR "${input} contains the raw-string delimiter )${delimiter}\"")
+  endif()
+  string(APPEND body "extern const std::string_view ${name};\n")
+  string(APPEND body "const std::string_view ${name} = R\"${delimiter}(${text})${delimiter}\";\n")
+endforeach()
+string(APPEND body "}  // namespace host::texts::embedded\n")
+# Rewrite only on change, so that dependants do not rebuild for nothing.
+if(EXISTS "${OUTPUT}")
+  file(READ "${OUTPUT}" old)
+  if(old STREQUAL body)
+    return()
+  endif()
+endif()
+file(WRITE "${OUTPUT}" "${body}")
