@@ -1,0 +1,59 @@
+#pragma once
+// What one backend's SQL looks like, as data: the translator is the same for every backend and
+// reads all differences from a Rules value.
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace platform::db::dialect {
+
+// What an expression is known to give, as far as the text alone shows.
+enum class ValueType : std::uint8_t { Unknown, Numeric, Money, Text };
+
+// A T-SQL function and the backend's form of it. `pattern` is the output with placeholders:
+// $1..$9 the translated arguments, $* all of them joined by ", ", $D1 the first argument read as
+// a date part (day, dd, month, ...) and written as a quoted canonical name ('day').
+struct FunctionRule {
+    std::string_view name;  // T-SQL name, upper case
+    int minArgs;
+    int maxArgs;            // -1: no limit
+    std::string_view pattern;
+    ValueType result;
+};
+
+struct Rules {
+    std::string_view name;
+    // Looked up first, then the shared baseline; both sorted by name.
+    std::span<const FunctionRule> functions;
+    std::span<const FunctionRule> baseline;
+
+    // Appended to a text operand of a comparison so that it compares as SQL Server's default
+    // collation does ("" when the backend's own comparison already does).
+    std::string_view textCollation;
+    // The backend's name for a collation the source names: case-insensitive ones, and binary.
+    std::string_view caseInsensitiveCollation;
+    std::string_view binaryCollation;
+
+    // T-SQL's + where the operand types are not known from the text: $1 and $2 the operands.
+    std::string_view addPattern;
+    // + between two operands known to be text.
+    std::string_view concatPattern;
+    // CONVERT / CAST: $T the target type as a quoted lower-case T-SQL type name ('varchar(30)'),
+    // $X the value, $S the style (NULL when none), $F the source type when the text shows it
+    // ('money'), else NULL.
+    std::string_view convertPattern;
+    // The row version read as money (SQL Server reads the 8-byte counter as money).
+    std::string_view rowVersionColumn;
+    std::string_view rowVersionMoneyPattern;  // $1: the column
+
+    std::string_view lastInsertId;  // @@IDENTITY
+    std::string_view rowCount;      // @@ROWCOUNT
+    std::string_view now;           // CURRENT_TIMESTAMP
+
+    // Positional parameters: the prefix before the 1-based number ("?" gives ?1, "$" gives $1).
+    std::string_view parameterPrefix;
+    // The query that evaluates an IF condition: $C the condition.
+    std::string_view conditionQuery;
+};
+
+}  // namespace platform::db::dialect

@@ -1,0 +1,92 @@
+// SQLite's rule table. Whatever SQLite lacks is provided by the sv_ functions that
+// RegisterSqlServerFunctions installs on every connection (sqlite/functions.cpp).
+#include <array>
+
+#include "dialect/baseline.h"
+#include "dialect/translator.h"
+#include "platform/db/dialect.h"
+
+namespace platform::db {
+
+namespace {
+
+using dialect::FunctionRule;
+using V = dialect::ValueType;
+
+// Sorted by name.
+constexpr std::array kFunctions{
+    FunctionRule{"ASCII", 1, 1, "unicode($1)", V::Numeric},
+    FunctionRule{"CEILING", 1, 1, "sv_ceiling($1)", V::Numeric},
+    FunctionRule{"CHAR", 1, 1, "char($1)", V::Text},
+    FunctionRule{"CHARINDEX", 2, 3, "sv_charindex($*)", V::Numeric},
+    FunctionRule{"DATALENGTH", 1, 1, "sv_datalength($1)", V::Numeric},
+    FunctionRule{"DATEADD", 3, 3, "sv_dateadd($D1, $2, $3)", V::Unknown},
+    FunctionRule{"DATEDIFF", 3, 3, "sv_datediff($D1, $2, $3)", V::Numeric},
+    FunctionRule{"DATEPART", 2, 2, "sv_datepart($D1, $2)", V::Numeric},
+    FunctionRule{"DAY", 1, 1, "sv_datepart('day', $1)", V::Numeric},
+    FunctionRule{"FLOOR", 1, 1, "sv_floor($1)", V::Numeric},
+    FunctionRule{"GETDATE", 0, 0, "sv_getdate()", V::Unknown},
+    FunctionRule{"IIF", 3, 3, "iif($1, $2, $3)", V::Unknown},
+    FunctionRule{"ISNULL", 2, 2, "ifnull($1, $2)", V::Unknown},
+    FunctionRule{"ISNUMERIC", 1, 1, "sv_isnumeric($1)", V::Numeric},
+    FunctionRule{"LEFT", 2, 2, "sv_left($1, $2)", V::Text},
+    FunctionRule{"LEN", 1, 1, "sv_len($1)", V::Numeric},
+    FunctionRule{"LOWER", 1, 1, "sv_lower($1)", V::Text},
+    FunctionRule{"MONTH", 1, 1, "sv_datepart('month', $1)", V::Numeric},
+    FunctionRule{"NCHAR", 1, 1, "char($1)", V::Text},
+    FunctionRule{"NEWID", 0, 0, "sv_newid()", V::Text},
+    FunctionRule{"REPLACE", 3, 3, "sv_replace($1, $2, $3)", V::Text},
+    FunctionRule{"REPLICATE", 2, 2, "sv_replicate($1, $2)", V::Text},
+    FunctionRule{"REVERSE", 1, 1, "sv_reverse($1)", V::Text},
+    FunctionRule{"RIGHT", 2, 2, "sv_right($1, $2)", V::Text},
+    FunctionRule{"ROUND", 2, 3, "sv_round($*)", V::Numeric},
+    FunctionRule{"SCOPE_IDENTITY", 0, 0, "last_insert_rowid()", V::Numeric},
+    FunctionRule{"SPACE", 1, 1, "sv_space($1)", V::Text},
+    FunctionRule{"SUBSTRING", 3, 3, "sv_substring($1, $2, $3)", V::Text},
+    FunctionRule{"SYSDATETIME", 0, 0, "sv_getdate()", V::Unknown},
+    FunctionRule{"UNICODE", 1, 1, "unicode($1)", V::Numeric},
+    FunctionRule{"UPPER", 1, 1, "sv_upper($1)", V::Text},
+    FunctionRule{"YEAR", 1, 1, "sv_datepart('year', $1)", V::Numeric},
+};
+
+const dialect::Rules& SqliteRules() {
+    static const dialect::Rules rules = [] {
+        dialect::Rules r;
+        r.name = "SQLite";
+        r.functions = kFunctions;
+        r.baseline = dialect::BaselineFunctions();
+        r.textCollation = "COLLATE TSQL_CI";
+        r.caseInsensitiveCollation = "TSQL_CI";
+        r.binaryCollation = "BINARY";
+        r.addPattern = "sv_add($1, $2)";
+        r.concatPattern = "($1 || $2)";
+        r.convertPattern = "sv_convert($T, $A)";
+        r.rowVersionColumn = "tkts";
+        r.rowVersionMoneyPattern = "sv_rowversion_money($1)";
+        r.lastInsertId = "last_insert_rowid()";
+        r.rowCount = "changes()";
+        r.now = "sv_getdate()";
+        r.parameterPrefix = "?";
+        r.conditionQuery = "SELECT CASE WHEN $C THEN 1 ELSE 0 END";
+        dialect::CheckSorted(r);
+        return r;
+    }();
+    return rules;
+}
+
+class Sqlite final : public Dialect {
+public:
+    std::string_view Name() const override { return "SQLite"; }
+    std::vector<Step> Translate(std::string_view tsql) const override {
+        return dialect::Translate(SqliteRules(), tsql);
+    }
+};
+
+}  // namespace
+
+const Dialect& SqliteDialect() {
+    static const Sqlite dialect;
+    return dialect;
+}
+
+}  // namespace platform::db

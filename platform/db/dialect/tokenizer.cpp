@@ -1,0 +1,326 @@
+#include "dialect/tokenizer.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string>
+
+#include "platform/error.h"
+#include "platform/text.h"
+
+namespace platform::db::dialect {
+
+namespace {
+
+struct KeywordEntry {
+    std::string_view upper;
+    Kw kw;
+};
+
+// Sorted by name for binary search.
+constexpr std::array kKeywords{
+    KeywordEntry{"ALL", Kw::All},
+    KeywordEntry{"ALTER", Kw::Alter},
+    KeywordEntry{"AND", Kw::And},
+    KeywordEntry{"ANY", Kw::Any},
+    KeywordEntry{"APPLY", Kw::Apply},
+    KeywordEntry{"AS", Kw::As},
+    KeywordEntry{"ASC", Kw::Asc},
+    KeywordEntry{"BEGIN", Kw::Begin},
+    KeywordEntry{"BETWEEN", Kw::Between},
+    KeywordEntry{"BREAK", Kw::Break},
+    KeywordEntry{"BY", Kw::By},
+    KeywordEntry{"CASE", Kw::Case},
+    KeywordEntry{"CLOSE", Kw::Close},
+    KeywordEntry{"COLLATE", Kw::Collate},
+    KeywordEntry{"COMMIT", Kw::Commit},
+    KeywordEntry{"COMPUTE", Kw::Compute},
+    KeywordEntry{"CONTAINS", Kw::Contains},
+    KeywordEntry{"CONTINUE", Kw::Continue},
+    KeywordEntry{"CREATE", Kw::Create},
+    KeywordEntry{"CROSS", Kw::Cross},
+    KeywordEntry{"CURRENT_TIMESTAMP", Kw::Current_timestamp},
+    KeywordEntry{"CURRENT_USER", Kw::Current_user},
+    KeywordEntry{"CURSOR", Kw::Cursor},
+    KeywordEntry{"DATABASE", Kw::Database},
+    KeywordEntry{"DEALLOCATE", Kw::Deallocate},
+    KeywordEntry{"DECLARE", Kw::Declare},
+    KeywordEntry{"DEFAULT", Kw::Default},
+    KeywordEntry{"DELETE", Kw::Delete},
+    KeywordEntry{"DENY", Kw::Deny},
+    KeywordEntry{"DESC", Kw::Desc},
+    KeywordEntry{"DISTINCT", Kw::Distinct},
+    KeywordEntry{"DROP", Kw::Drop},
+    KeywordEntry{"ELSE", Kw::Else},
+    KeywordEntry{"END", Kw::End},
+    KeywordEntry{"ESCAPE", Kw::Escape},
+    KeywordEntry{"EXCEPT", Kw::Except},
+    KeywordEntry{"EXEC", Kw::Exec},
+    KeywordEntry{"EXECUTE", Kw::Execute},
+    KeywordEntry{"EXISTS", Kw::Exists},
+    KeywordEntry{"FETCH", Kw::Fetch},
+    KeywordEntry{"FOR", Kw::For},
+    KeywordEntry{"FREETEXT", Kw::Freetext},
+    KeywordEntry{"FROM", Kw::From},
+    KeywordEntry{"FULL", Kw::Full},
+    KeywordEntry{"GOTO", Kw::Goto},
+    KeywordEntry{"GRANT", Kw::Grant},
+    KeywordEntry{"GROUP", Kw::Group},
+    KeywordEntry{"HAVING", Kw::Having},
+    KeywordEntry{"IF", Kw::If},
+    KeywordEntry{"IN", Kw::In},
+    KeywordEntry{"INDEX", Kw::Index},
+    KeywordEntry{"INNER", Kw::Inner},
+    KeywordEntry{"INSERT", Kw::Insert},
+    KeywordEntry{"INTERSECT", Kw::Intersect},
+    KeywordEntry{"INTO", Kw::Into},
+    KeywordEntry{"IS", Kw::Is},
+    KeywordEntry{"JOIN", Kw::Join},
+    KeywordEntry{"KILL", Kw::Kill},
+    KeywordEntry{"LEFT", Kw::Left},
+    KeywordEntry{"LIKE", Kw::Like},
+    KeywordEntry{"MERGE", Kw::Merge},
+    KeywordEntry{"NOT", Kw::Not},
+    KeywordEntry{"NULL", Kw::Null},
+    KeywordEntry{"OF", Kw::Of},
+    KeywordEntry{"OFF", Kw::Off},
+    KeywordEntry{"ON", Kw::On},
+    KeywordEntry{"OPEN", Kw::Open},
+    KeywordEntry{"OPTION", Kw::Option},
+    KeywordEntry{"OR", Kw::Or},
+    KeywordEntry{"ORDER", Kw::Order},
+    KeywordEntry{"OUTER", Kw::Outer},
+    KeywordEntry{"OVER", Kw::Over},
+    KeywordEntry{"PERCENT", Kw::Percent},
+    KeywordEntry{"PIVOT", Kw::Pivot},
+    KeywordEntry{"PRINT", Kw::Print},
+    KeywordEntry{"PROC", Kw::Proc},
+    KeywordEntry{"PROCEDURE", Kw::Procedure},
+    KeywordEntry{"RAISERROR", Kw::Raiserror},
+    KeywordEntry{"REFERENCES", Kw::References},
+    KeywordEntry{"RETURN", Kw::Return},
+    KeywordEntry{"REVOKE", Kw::Revoke},
+    KeywordEntry{"RIGHT", Kw::Right},
+    KeywordEntry{"ROLLBACK", Kw::Rollback},
+    KeywordEntry{"SAVE", Kw::Save},
+    KeywordEntry{"SELECT", Kw::Select},
+    KeywordEntry{"SESSION_USER", Kw::Session_user},
+    KeywordEntry{"SET", Kw::Set},
+    KeywordEntry{"SOME", Kw::Some},
+    KeywordEntry{"SYSTEM_USER", Kw::System_user},
+    KeywordEntry{"TABLE", Kw::Table},
+    KeywordEntry{"TABLESAMPLE", Kw::Tablesample},
+    KeywordEntry{"THEN", Kw::Then},
+    KeywordEntry{"TO", Kw::To},
+    KeywordEntry{"TOP", Kw::Top},
+    KeywordEntry{"TRAN", Kw::Tran},
+    KeywordEntry{"TRANSACTION", Kw::Transaction},
+    KeywordEntry{"TRUNCATE", Kw::Truncate},
+    KeywordEntry{"UNION", Kw::Union},
+    KeywordEntry{"UNPIVOT", Kw::Unpivot},
+    KeywordEntry{"UPDATE", Kw::Update},
+    KeywordEntry{"USE", Kw::Use},
+    KeywordEntry{"USER", Kw::User},
+    KeywordEntry{"VALUES", Kw::Values},
+    KeywordEntry{"WAITFOR", Kw::Waitfor},
+    KeywordEntry{"WHEN", Kw::When},
+    KeywordEntry{"WHERE", Kw::Where},
+    KeywordEntry{"WHILE", Kw::While},
+    KeywordEntry{"WITH", Kw::With},
+};
+
+Kw LookupKeyword(std::string_view word) {
+    if (word.size() > 17) return Kw::None;
+    char buf[17];
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        char c = word[i];
+        buf[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    }
+    std::string_view upper(buf, word.size());
+    auto it = std::lower_bound(kKeywords.begin(), kKeywords.end(), upper,
+                               [](const KeywordEntry& e, std::string_view w) { return e.upper < w; });
+    return (it != kKeywords.end() && it->upper == upper) ? it->kw : Kw::None;
+}
+
+bool IsWordStart(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '#' || c >= 0x80;
+}
+bool IsWordChar(unsigned char c) {
+    return IsWordStart(c) || (c >= '0' && c <= '9') || c == '@' || c == '$';
+}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+[[noreturn]] void Fail(std::string_view src, std::size_t at, const std::string& what) {
+    throw Error(errnum::CannotTranslate, "dialect",
+                what + " at position " + std::to_string(CharPosition(src, at)));
+}
+
+}  // namespace
+
+long CharPosition(std::string_view tsql, std::size_t byteOffset) {
+    return static_cast<long>(text::Len(tsql.substr(0, std::min(byteOffset, tsql.size())))) + 1;
+}
+
+bool SameWord(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::vector<Token> Tokenize(std::string_view s) {
+    std::vector<Token> out;
+    out.reserve(s.size() / 4 + 8);
+    const std::size_t n = s.size();
+    std::size_t i = 0;
+    bool space = false;
+    auto push = [&](Tk kind, std::size_t start, std::size_t end, Kw kw = Kw::None) {
+        out.push_back(Token{kind, kw, space, static_cast<std::uint32_t>(start),
+                            static_cast<std::uint32_t>(end - start)});
+        space = false;
+    };
+    // Quoted text ending in `close`, where a doubled `close` stands for one.
+    auto quoted = [&](std::size_t start, std::size_t from, char close, const char* what) {
+        std::size_t j = from;
+        for (;;) {
+            if (j >= n) Fail(s, start, std::string("unterminated ") + what);
+            if (s[j] == close) {
+                if (j + 1 < n && s[j + 1] == close) {
+                    j += 2;
+                    continue;
+                }
+                return j + 1;
+            }
+            ++j;
+        }
+    };
+
+    while (i < n) {
+        const char c = s[i];
+        const auto uc = static_cast<unsigned char>(c);
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v') {
+            space = true;
+            ++i;
+            continue;
+        }
+        if (c == '-' && i + 1 < n && s[i + 1] == '-') {
+            while (i < n && s[i] != '\n') ++i;
+            space = true;
+            continue;
+        }
+        if (c == '/' && i + 1 < n && s[i + 1] == '*') {
+            // Block comments nest in T-SQL.
+            std::size_t start = i, depth = 0;
+            while (i < n) {
+                if (s[i] == '/' && i + 1 < n && s[i + 1] == '*') {
+                    ++depth;
+                    i += 2;
+                } else if (s[i] == '*' && i + 1 < n && s[i + 1] == '/') {
+                    i += 2;
+                    if (--depth == 0) break;
+                } else {
+                    ++i;
+                }
+            }
+            if (depth != 0) Fail(s, start, "unterminated comment");
+            space = true;
+            continue;
+        }
+        if ((c == 'N' || c == 'n') && i + 1 < n && s[i + 1] == '\'') {
+            push(Tk::NString, i, quoted(i, i + 2, '\'', "string literal"));
+            i = out.back().pos + out.back().len;
+            continue;
+        }
+        if (c == '\'') {
+            push(Tk::String, i, quoted(i, i + 1, '\'', "string literal"));
+            i = out.back().pos + out.back().len;
+            continue;
+        }
+        if (c == '[') {
+            push(Tk::Bracketed, i, quoted(i, i + 1, ']', "bracketed name"));
+            i = out.back().pos + out.back().len;
+            continue;
+        }
+        if (c == '"') {
+            push(Tk::DQuoted, i, quoted(i, i + 1, '"', "quoted name"));
+            i = out.back().pos + out.back().len;
+            continue;
+        }
+        if (c == '@') {
+            std::size_t j = i + 1;
+            if (j < n && s[j] == '@') ++j;
+            while (j < n && IsWordChar(static_cast<unsigned char>(s[j]))) ++j;
+            if (j == i + 1) Fail(s, i, "a lone '@'");
+            push(Tk::Variable, i, j);
+            i = j;
+            continue;
+        }
+        if (IsWordStart(uc)) {
+            std::size_t j = i + 1;
+            while (j < n && IsWordChar(static_cast<unsigned char>(s[j]))) ++j;
+            push(Tk::Ident, i, j, LookupKeyword(s.substr(i, j - i)));
+            i = j;
+            continue;
+        }
+        if (IsDigit(c) || (c == '.' && i + 1 < n && IsDigit(s[i + 1]))) {
+            std::size_t j = i;
+            if (c == '0' && i + 1 < n && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+                j = i + 2;
+                while (j < n && std::isxdigit(static_cast<unsigned char>(s[j]))) ++j;
+            } else {
+                while (j < n && IsDigit(s[j])) ++j;
+                if (j < n && s[j] == '.') {
+                    ++j;
+                    while (j < n && IsDigit(s[j])) ++j;
+                }
+                if (j < n && (s[j] == 'e' || s[j] == 'E')) {
+                    std::size_t k = j + 1;
+                    if (k < n && (s[k] == '+' || s[k] == '-')) ++k;
+                    if (k < n && IsDigit(s[k])) {
+                        j = k;
+                        while (j < n && IsDigit(s[j])) ++j;
+                    }
+                }
+            }
+            if (j < n && IsWordStart(static_cast<unsigned char>(s[j])))
+                Fail(s, i, "malformed number '" + std::string(s.substr(i, j + 1 - i)) + "'");
+            push(Tk::Number, i, j);
+            i = j;
+            continue;
+        }
+        switch (c) {
+            case '(': push(Tk::LParen, i, i + 1); ++i; continue;
+            case ')': push(Tk::RParen, i, i + 1); ++i; continue;
+            case ',': push(Tk::Comma, i, i + 1); ++i; continue;
+            case ';': push(Tk::Semicolon, i, i + 1); ++i; continue;
+            case '.': push(Tk::Dot, i, i + 1); ++i; continue;
+            case '?': push(Tk::Param, i, i + 1); ++i; continue;
+            default: break;
+        }
+        // Operators: the two-character ones first.
+        if (i + 1 < n) {
+            std::string_view two = s.substr(i, 2);
+            static constexpr std::string_view kTwo[] = {"<>", "!=", "<=", ">=", "!<", "!>", "+=", "-=",
+                                                        "*=", "/=", "%=", "&=", "|=", "^=", "::"};
+            if (std::find(std::begin(kTwo), std::end(kTwo), two) != std::end(kTwo)) {
+                push(Tk::Op, i, i + 2);
+                i += 2;
+                continue;
+            }
+        }
+        if (std::string_view("=<>+-*/%&|^~").find(c) != std::string_view::npos) {
+            push(Tk::Op, i, i + 1);
+            ++i;
+            continue;
+        }
+        Fail(s, i, "unexpected character '" + std::string(1, c) + "'");
+    }
+    out.push_back(Token{Tk::End, Kw::None, space, static_cast<std::uint32_t>(n), 0});
+    return out;
+}
+
+}  // namespace platform::db::dialect

@@ -1,0 +1,19 @@
+#pragma once
+// The T-SQL translator shared by every backend: tokens, statement structure and expression
+// rewrites here; the backend's forms come from its Rules.
+#include <string_view>
+#include <vector>
+
+#include "dialect/rules.h"
+#include "platform/db/dialect.h"
+
+namespace platform::db::dialect {
+
+// Translates a T-SQL batch into the backend's steps. Throws platform::Error(CannotTranslate)
+// naming the construct and its character position.
+std::vector<Step> Translate(const Rules& rules, std::string_view tsql);
+
+// Throws std::logic_error when a function table is not sorted by name (checked once per backend).
+void CheckSorted(const Rules& rules);
+
+}  // namespace platform::db::dialect

@@ -1,0 +1,379 @@
+// Every statement the component sends, with sample values, run through the connection against
+// the fixed demo account; each answer is what SQL Server gives for the same rows.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/db/connection.h"
+#include "platform/db/rowset.h"
+#include "platform/error.h"
+#include "platform/text.h"
+#include "schema/demo.h"
+
+using platform::db::Connection;
+
+namespace {
+
+using Row = std::vector<std::string>;
+using Rows = std::vector<Row>;
+const std::string N = "<null>";
+
+// The joins of the list query, as the window's utilities build them from the select list.
+std::string BuildListJoins(const std::string& select) {
+    static const std::pair<const char*, const char*> kJoins[] = {
+        {"cvenname", " Left join vendor on vendor.cVenCode=Ven_Contact.cVenCode"},
+        {"contact1.ccontactname", " Left join Ven_Contact Contact1 on Contact1.cContactCode=Ven_Contact.cSuperiorID"},
+        {"basecodeduty.cname", " Left join Crm_BaseCode BaseCodeDuty on BaseCodeDuty.ID=Ven_Contact.bcDutyID"},
+        {"person.cpersonname", " Left join Person on Person.cPersonCode=Ven_Contact.cPrincipal"},
+        {"basecodesex.cname", " Left join Crm_BaseCode BaseCodeSex on BaseCodeSex.ID=Ven_Contact.bcSexID"},
+        {"basecodetaste.cname", " Left join Crm_BaseCode BaseCodeTaste on BaseCodeTaste.ID=Ven_Contact.bcTasteID"},
+        {"basecodemarriage.cname",
+         " Left join Crm_BaseCode BaseCodeMarriage on BaseCodeMarriage.ID=Ven_Contact.bcMarriageID"},
+        {"cprincipalname", " Left join Person Person3 on Person3.cPersonCode=Ven_Contact.cprincipal "},
+    };
+    std::string lower = select;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::string joins;
+    for (const auto& [marker, join] : kJoins)
+        if (lower.find(marker) != std::string::npos) joins += join;
+    return joins;
+}
+
+// A select list as the column settings give it: the selection column's field first, then the
+// contact code.
+const std::string kColumns =
+    "Ven_Contact.cContactCode as ID,Ven_Contact.cContactCode,Ven_Contact.cContactName,vendor.cVenName,"
+    "Contact1.cContactName as cSuperiorName,BaseCodeDuty.cName as DutyName,BaseCodeSex.cName as SexName,"
+    "BaseCodeTaste.cName as TasteName,BaseCodeMarriage.cName as MarriageName,Person3.cPersonName as "
+    "cprincipalname,Ven_Contact.bMajor,Ven_Contact.dBirthday,Ven_Contact.cMobilePhone";
+
+// The list's statement, built in the list window's order.
+std::string ListQuery(const std::string& rowAuth, const std::string& vendor, const std::string& where,
+                      const std::string& filter) {
+    std::string sql = "SELECT " + kColumns + " FROM Ven_Contact " + BuildListJoins(kColumns) + "WHERE " + "(" +
+                      rowAuth + ")  ";
+    if (!vendor.empty()) sql += " and Ven_Contact.cVenCode = '" + vendor + "' ";
+    if (!where.empty()) sql += " AND " + where;
+    if (!filter.empty()) sql += " AND " + filter;
+    return sql + " ORDER BY cContactCode";
+}
+
+// The statement the card runs after a save so that vendor v has a main contact.
+std::string MainContactStatement(const std::string& v) {
+    return "if (not exists( select * from Ven_Contact where oid in (select Vendor.cSovrelCode  from vendor where "
+           "cVenCode='" + v + "')))" + " begin" + " update vendor set csovrelcode=t.oid,cVenPerson=t.cContactName" +
+           " from (select top 1 oid,vendor.cvencode,cContactName" +
+           " from Ven_Contact left join vendor on Vendor.cVenCode=Ven_Contact.cVenCode" +
+           " where Ven_Contact.cVenCode='" + v + "' order by cContactCode desc) t" +
+           " WHERE vendor.cvencode = t.cvencode" + " End";
+}
+
+std::string NextCodeQuery(const std::string& v) {
+    return "Select max(RIGHT(cContactCode,8)) FROM Ven_Contact" " WHERE left(cContactCode," +
+           std::to_string(v.size()) + ") = N'" + v + "' and LEN(cContactCode)-LEN(cVenCode )=8 ";
+}
+
+// SQL Server's text of a row version counter: money with 4 decimals in char(30).
+std::string RowVersionText(long long counter) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%lld.%04lld", counter / 10000, counter % 10000);
+    std::string s = buf;
+    return s + std::string(30 - s.size(), ' ');
+}
+
+class CorpusTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "sovrel-corpus-XXXXXX").string();
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+        folder_ = tmpl;
+        const auto summary = schema::CreateFixedAccount(folder_);
+        conn_ = std::make_shared<Connection>();
+        conn_->Open(summary.connectionText);
+    }
+    void TearDown() override {
+        conn_.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(folder_, ec);
+    }
+
+    Rows Read(const std::string& tsql) {
+        auto rs = conn_->OpenRowset(tsql);
+        Rows rows;
+        while (!rs->Eof()) {
+            Row row;
+            for (std::size_t i = 0; i < rs->FieldCount(); ++i) {
+                const auto v = rs->Get(i);
+                row.push_back(v.IsNull() ? N : v.ToText());
+            }
+            rows.push_back(std::move(row));
+            rs->MoveNext();
+        }
+        return rows;
+    }
+    std::string One(const std::string& tsql) {
+        const Rows rows = Read(tsql);
+        if (rows.size() != 1 || rows[0].size() != 1) {
+            ADD_FAILURE() << tsql << ": " << rows.size() << " rows";
+            return {};
+        }
+        return rows[0][0];
+    }
+    long long Counter(const std::string& code) {
+        return std::stoll(One("select convert(bigint, tkts) from Ven_Contact where cContactCode = N'" + code + "'"));
+    }
+    std::string Oid(const std::string& code) {
+        return One("select oid from Ven_Contact where cContactCode = N'" + code + "'");
+    }
+
+    std::string folder_;
+    std::shared_ptr<Connection> conn_;
+};
+
+struct Query {
+    std::string tsql;
+    Rows rows;
+};
+
+TEST_F(CorpusTest, CardAndServiceLookupsFindWhatSqlServerFinds) {
+    const std::vector<Query> queries = {
+        // Base code lists and lookups (cType and cName compare without case).
+        {"SELECT ID,cName FROM Crm_BaseCode WHERE cType = N'sex' order by ID ", {{"1", "男"}, {"2", "女"}}},
+        {"SELECT ID,cName FROM Crm_BaseCode WHERE  (cName=N'经理' AND  cType=N'Duty')", {{"4", "经理"}}},
+        {"Select ID FROM Crm_BaseCode WHERE cType = N'DUTY' AND cName = N'总经理'", {{"3"}}},
+        {"select top 1 * from  Crm_BaseCode Where cType = N'Taste' and cName=N'钓鱼'", {}},
+        // Contact code generation.
+        {NextCodeQuery("V01"), {{"00000004"}}},
+        {NextCodeQuery("v01"), {{"00000004"}}},
+        {NextCodeQuery("V03"), {{N}}},
+        // Duplicate checks: trailing spaces and case do not make a code new.
+        {"Select top 1 cContactCode FROM Ven_Contact WHERE cContactCode = N'V0100000001 '", {{"V0100000001"}}},
+        {"select top 1 cContactName from  Ven_Contact Where cContactCode='v0100000002'", {{"李娜"}}},
+        // Superior, principal and vendor references.
+        {"SELECT cContactCode,cContactName FROM Ven_Contact WHERE  (cContactCode=N'anna schmidt' or  "
+         "cContactName=N'anna schmidt')",
+         {{"V0200000001", "Anna Schmidt"}}},
+        {"SELECT cSuperiorID FROM Ven_Contact WHERE  cContactCode=N'V0100000003'", {{"V0100000002"}}},
+        {"SELECT cContactCode FROM Ven_Contact WHERE upper(cContactName) IN (N'anna schmidt', N'nobody')",
+         {{"V0200000001"}}},
+        {"SELECT  Top 1 cContactCode FROM Ven_Contact WHERE cSuperiorID = N'V0100000002'", {{"V0100000003"}}},
+        {"SELECT  Top 1 cContactCode FROM Ven_Contact WHERE cSuperiorID = N'V0100000004'", {}},
+        {"SELECT cPersonCode,cPersonName FROM Person WHERE  (cPersonCode=N'周明' or  cPersonName=N'周明')",
+         {{"0002", "周明"}}},
+        {"Select cPersonCode From Person Where cPersonCode = N'0001'", {{"0001"}}},
+        {"Select cvenCode FROM vendor WHERE cvenCode = N'v02'", {{"V02"}}},
+        {"SELECT top 1  cvenCode,cvenName FROM vendor WHERE cvenCode=N'V02'",
+         {{"V02", "Nordwind Industrial Supplies GmbH"}}},
+        {"SELECT top 1 cContactCode,cContactName FROM Ven_Contact WHERE cContactCode=N'V0100000001'",
+         {{"V0100000001", "张伟"}}},
+        {"SELECT top 1 cPersonCode,cPersonName FROM Person WHERE cPersonCode=N'0004'", {{"0004", "郑丽"}}},
+        {"Select cVenPerson,Person.cPersonName FROM vendor left join person on vendor.cVenPerson = "
+         "Person.cPersonCode  WHERE cvenCode = N'V01'",
+         {{"张伟", N}}},
+        // Vendor resolution: LIKE ignores case, and the row authority narrows it.
+        {"SELECT cVenCode,cVenName,cVenAbbName,cVenPPerson,Person.cPersonName FROM vendor left join Person on "
+         "vendor.cVenPPerson = Person.cPersonCode WHERE  (cVenCode like N'%NORD%' or cVenName like N'%NORD%' or "
+         "cVenAbbName like N'%NORD%')",
+         {{"V02", "Nordwind Industrial Supplies GmbH", "Nordwind", "0004", "郑丽"}}},
+        {"SELECT cVenCode FROM vendor left join Person on vendor.cVenPPerson = Person.cPersonCode WHERE  (cVenCode "
+         "like N'%v0%' or cVenName like N'%v0%' or cVenAbbName like N'%v0%') and (vendor.iId in (1,3))",
+         {{"V01"}, {"V03"}}},
+        {"SELECT cVenCode FROM vendor WHERE  (cVenCode like N'%华东%' or cVenName like N'%华东%' or cVenAbbName like "
+         "N'%华东%') and ((1=2))",
+         {}},
+        // User-defined items: definitions, defaults and value lists (aliases accepted).
+        {"SELECT cItemName, iDecimalDigits FROM Userdef WHERE cClass=N'供应商联系人' and cItem=N'自定义项13' and "
+         "(cItemName <>N'' and cItemName is not null )",
+         {{"信用额度", "2"}}},
+        {"SELECT cItemName FROM Userdef WHERE cClass=N'供应商联系人' and cItem=N'自定义项3' and (cItemName <>N'' and "
+         "cItemName is not null )",
+         {}},
+        {"SELECT cItemName FROM Userdef WHERE cClass=N'联系人' and cItem=N'自定义项14' and (cItemName <>N'' and "
+         "cItemName is not null )",
+         {{"拜访次数"}}},
+        {"SELECT cItem,cDefaultVal FROM userdef  WHERE cClass=N'供应商联系人' AND cDefaultval<>N'' AND bArchive=0",
+         {{"自定义项2", "B级"}}},
+        {"SELECT top 1 cValue FROM userdefine WHERE cId=N'VC02' and (cvalue=N'b' or Calias=N'b')", {{"B级"}}},
+        {"select top 1 cId from userdefine where cId= N'VC02' and cValue = N'a级'", {{"VC02"}}},
+        {"select top 1 cDepName from Department where cDepName = N'采购部'", {{"采购部"}}},
+        // Sender name, SMS and mail addresses.
+        {"SELECT top 1 cPersonName FROM Person  WHERE cPersonCode = N'0001'", {{"陈静"}}},
+        {"Select top 1 Ven_Contact.cMobilePhone from Ven_Contact where cContactCode = N'V0200000001'",
+         {{"+49 170 5550101"}}},
+        {"SELECT cContactCode, cEmail FROM Ven_Contact WHERE [cContactCode] IN ( N'V0100000001',N'v0100000004')",
+         {{"V0100000001", "zhang.wei@hdem.com.cn"}, {"V0100000004", N}}},
+        {"SELECT DISTINCT [cVenEmail] FROM vendor WHERE cVenCode IN ( N'V01',N'V01',N'V02') order by 1",
+         {{"info@hdem.com.cn"}, {"info@nordwind-supplies.de"}}},
+        // Organisation chart of the current contact's vendor.
+        {"SELECT cContactCode,cContactName,Crm_BaseCode.cName as DutyName,coalesce(cSuperiorID,'NULL')  FROM "
+         "Ven_Contact LEFT JOIN Crm_BaseCode ON Crm_BaseCode.ID = Ven_Contact.bcDutyID  WHERE cVenCode = (SELECT "
+         "cVenCode FROM Ven_Contact WHERE cContactCode = N'V0100000002') Order by cContactCode",
+         {{"V0100000001", "张伟", "总经理", "NULL"},
+          {"V0100000002", "李娜", "销售经理", "V0100000001"},
+          {"V0100000003", "王芳", "业务员", "V0100000002"},
+          {"V0100000004", "刘洋", "技术工程师", "V0100000002"}}},
+        // Reference checks and archive captions.
+        {"SELECT creferencingtablecolumn,creferencingtablename,cwherepart,cObjName FROM crm_ref_relation WHERE "
+         "creferencedtablename=N'ven_contact' order by cObjName",
+         {{"cContactID", "Crm_VisitLog", "bDeleted = 0", "拜访记录"}, {"cContactCode", "PO_Pomain", "", "采购订单"}}},
+        {"select top 1 cContactCode from PO_Pomain where cContactCode = N'V0100000002'", {{"V0100000002"}}},
+        {"select top 1 cContactID from Crm_VisitLog where cContactID = N'{6F1C2A10-0000-4000-8000-000000000104}' "
+         "and bDeleted = 0",
+         {}},
+        {"SELECT TOP 1 cPersonCode FROM Person WHERE cPersonCode = N'0008'", {{"0008"}}},
+        {"SELECT TableName,TableDefine FROM Rpt_GRPDef WHERE TableName = N'warehouse' ORDER BY SystemId, TableName",
+         {{"Warehouse", N}}},
+        // Find: conditions built from condition XML, numbers unquoted, texts and dates quoted.
+        {"SELECT cContactCode FROM Ven_Contact WHERE bcSexID=2 AND bcDutyID BETWEEN 3 AND 7 order by 1",
+         {{"V0100000002"}, {"V0100000003"}, {"V0200000001"}}},
+        {"SELECT cContactCode FROM Ven_Contact WHERE cContactCode>='v02' AND dBirthday BETWEEN '1970-01-01' AND "
+         "'1976-12-31'",
+         {{"V0200000001"}}},
+        {"SELECT cContactCode FROM Ven_Contact WHERE dCreateDate<='2019-03-01'", {{"V0100000001"}, {"V0200000001"}}},
+    };
+    for (const auto& q : queries) {
+        SCOPED_TRACE(q.tsql);
+        try {
+            EXPECT_EQ(Read(q.tsql), q.rows);
+        } catch (const platform::Error& e) {
+            ADD_FAILURE() << e.Description();
+        }
+    }
+}
+
+TEST_F(CorpusTest, TheListQueryShowsJoinedTextsAndHonoursAuthorityVendorAndFilter) {
+    const Rows v01 = {
+        {"V0100000001", "V0100000001", "张伟", "上海华东电子材料有限公司", N, "总经理", "男", "运动", "已婚", "周明",
+         "True", "1975-01-15", "13812340001"},
+        {"V0100000002", "V0100000002", "李娜", "上海华东电子材料有限公司", "张伟", "销售经理", "女", "阅读", "已婚",
+         "周明", "False", "1979-02-15", "13812340002"},
+        {"V0100000003", "V0100000003", "王芳", "上海华东电子材料有限公司", "李娜", "业务员", "女", N, "未婚", "吴磊",
+         "False", "1983-03-15", "13812340003"},
+        {"V0100000004", "V0100000004", "刘洋", "上海华东电子材料有限公司", "李娜", "技术工程师", "男", "音乐", "未婚",
+         N, "False", "1987-04-15", "13812340004"},
+    };
+    EXPECT_EQ(Read(ListQuery("(1=1)", "V01", "", "")), v01);
+    EXPECT_EQ(Read(ListQuery("vendor.iId in (1,3)", "", "", "")), v01);
+    EXPECT_EQ(Read(ListQuery("(1=2)", "", "", "")).size(), 0u);
+    EXPECT_EQ(Read(ListQuery("(1=1)", "", "", "")).size(), 6u);
+    // A filter and a refresh condition are ANDed; the same clause twice changes nothing.
+    const std::string filter = "(Ven_Contact.cContactName like N'%ANNA%' or vendor.cVenName like N'%华东%')";
+    EXPECT_EQ(Read(ListQuery("(1=1)", "", filter, filter)).size(), 5u);
+    EXPECT_EQ(Read(ListQuery("(1=1)", "", " 1=1 ", "")).size(), 6u);
+    // The export's empty rowset has the list's columns.
+    auto empty = conn_->OpenRowset("SELECT " + kColumns + " FROM Ven_Contact " + BuildListJoins(kColumns) + " WHERE 1=2");
+    EXPECT_TRUE(empty->Eof());
+    EXPECT_EQ(empty->FieldCount(), 13u);
+    // The paging service's structure query, for a DISTINCT query and a plain one.
+    auto structure = conn_->OpenRowset(" SELECT distinct  top 0 cVenCode FROM Ven_Contact");
+    EXPECT_TRUE(structure->Eof());
+    EXPECT_EQ(structure->FieldCount(), 1u);
+    EXPECT_EQ(Read("SELECT DISTINCT cVenCode FROM Ven_Contact order by cVenCode"), (Rows{{"V01"}, {"V02"}}));
+    auto card = conn_->OpenRowset(
+        "SELECT Ven_Contact.*, vendor.cvenName,Crm_BaseCode.cName,Person.cPersonName FROM "
+        "Ven_Contact,vendor,Crm_BaseCode,Person WHERE 1=2");
+    EXPECT_TRUE(card->Eof());
+    EXPECT_GE(card->FieldIndex("cvenName"), 0);
+}
+
+TEST_F(CorpusTest, RowVersionTextFollowsTheCounterAndChangesWithEveryUpdate) {
+    const std::string code = "V0100000001";
+    const std::string before = One("select top 1 convert(char, convert(money,tkts), 2) as tkts from  Ven_Contact Where "
+                                   "cContactCode=N'" + code + "'");
+    EXPECT_EQ(before, RowVersionText(Counter(code)));
+    // The card's load query reads the same text beside the row and its base-code names.
+    const Rows card = Read(
+        "SELECT top 1 convert(char, convert(money,Ven_Contact.tkts), 2) as contacttkts,Ven_Contact.cContactName, "
+        "BaseCodeDuty.cName as DutyName, BaseCodeTaste.cName as TasteName  From Ven_Contact LEFT JOIN Crm_BaseCode "
+        "BaseCodeDuty ON BaseCodeDuty.ID = Ven_Contact.bcDutyID  LEFT JOIN Crm_BaseCode BaseCodeTaste ON "
+        "BaseCodeTaste.ID = Ven_Contact.bcTasteID  WHERE cContactCode=N'" + code + "'");
+    EXPECT_EQ(card, (Rows{{before, "张伟", "总经理", "运动"}}));
+    EXPECT_EQ(conn_->Execute("update Ven_Contact set cMemo = N'changed' where cContactCode = N'" + code + "'"), 1);
+    const std::string after = One("select top 1 convert(char, convert(money,tkts), 2) as tkts from  Ven_Contact Where "
+                                  "cContactCode=N'" + code + "'");
+    EXPECT_NE(after, before);
+    EXPECT_EQ(after, RowVersionText(Counter(code)));
+}
+
+TEST_F(CorpusTest, NextContactCodeCountsOnlyCodesEightLongerThanTheirVendor) {
+    conn_->Execute("insert into Ven_Contact (cContactCode, cVenCode, cContactName) values (N'V01ABC', N'V01', N'短码')");
+    EXPECT_EQ(One(NextCodeQuery("V01")), "00000004");
+    conn_->Execute("insert into Ven_Contact (cContactCode, cVenCode, cContactName) values (N'V0100000009', N'V01', N'九')");
+    EXPECT_EQ(One(NextCodeQuery("V01")), "00000009");
+    EXPECT_EQ(One(NextCodeQuery("V02")), "00000002");
+}
+
+TEST_F(CorpusTest, MainContactStatementRelinksOnlyAVendorWithoutAValidLink) {
+    const std::string linked = Oid("V0100000001");
+    const auto link = [&](const std::string& v) {
+        return Read("select cSovrelCode, cVenPerson from vendor where cVenCode = N'" + v + "'");
+    };
+    // A valid link stays.
+    conn_->Execute(MainContactStatement("V01"));
+    EXPECT_EQ(link("V01"), (Rows{{linked, "张伟"}}));
+    // A link to a contact that is gone: the highest code becomes the main contact.
+    EXPECT_EQ(conn_->Execute("update vendor set cSovrelCode = N'{gone}' where cVenCode = N'V01'"), 1);
+    EXPECT_EQ(conn_->Execute(MainContactStatement("V01")), 1);
+    EXPECT_EQ(link("V01"), (Rows{{Oid("V0100000004"), "刘洋"}}));
+    // A vendor without contacts keeps its empty link.
+    conn_->Execute(MainContactStatement("V03"));
+    EXPECT_EQ(link("V03"), (Rows{{N, ""}}));
+    EXPECT_EQ(link("V02"), (Rows{{Oid("V0200000001"), "Anna Schmidt"}}));
+}
+
+TEST_F(CorpusTest, DeletingAContactClearsTheVendorLinkFirst) {
+    EXPECT_EQ(conn_->Execute("update Vendor set csovrelcode=null,cvenPerson='' where cSovrelCode in (select oid from "
+                             "ven_contact where cContactCode=N'V0100000001')"),
+              1);
+    EXPECT_EQ(Read("select cSovrelCode, cVenPerson from vendor where cVenCode = N'V01'"), (Rows{{N, ""}}));
+    EXPECT_EQ(Read("SELECT OID,cContactCode FROM Ven_Contact WHERE cContactCode= N'V0100000001'").size(), 1u);
+    EXPECT_EQ(conn_->Execute("Delete FROM Ven_Contact WHERE cContactCode=N'V0100000001'"), 1);
+    EXPECT_EQ(conn_->Execute("Delete FROM Ven_Contact WHERE cContactCode=N'V0100000001'"), 0);
+    EXPECT_EQ(One("select count(*) from Ven_Contact"), "5");
+    // The list relinks the vendor afterwards.
+    conn_->Execute(MainContactStatement("V01"));
+    EXPECT_EQ(Read("select cVenPerson from vendor where cVenCode = N'V01'"), (Rows{{"刘洋"}}));
+}
+
+TEST_F(CorpusTest, ValueListsGrowAndBaseCodesAreAddedOnce) {
+    EXPECT_EQ(conn_->Execute("insert into userdefine(cId,cValue) values(N'VC05',N'法语')"), 1);
+    EXPECT_EQ(Read("select top 1 cId from userdefine where cId = N'VC05' and cValue = N'法语'"), (Rows{{"VC05"}}));
+    EXPECT_THROW(conn_->Execute("insert into Crm_BaseCode (cCode, cType, cName) values (N'', N'duty', N'经理 ')"),
+                 platform::Error);
+    EXPECT_EQ(One("select count(*) from Crm_BaseCode where cType = N'Duty'"), "8");
+}
+
+TEST_F(CorpusTest, QuotesInsideLiteralsSurviveTheRoundTrip) {
+    EXPECT_EQ(conn_->Execute("insert into Ven_Contact (cContactCode, cVenCode, cContactName) values "
+                             "(N'V0300000001', N'V03', N'Sean O''Brien')"),
+              1);
+    EXPECT_EQ(Read("select cContactName from Ven_Contact where cContactName = N'sean o''brien'"),
+              (Rows{{"Sean O'Brien"}}));
+    EXPECT_EQ(Read("select cContactCode from Ven_Contact where cContactName like N'%''b%'"), (Rows{{"V0300000001"}}));
+}
+
+TEST_F(CorpusTest, AnUntranslatableBatchFailsBeforeAnythingRuns) {
+    try {
+        conn_->Execute("update Ven_Contact set cMemo = N'lost' where cContactCode = N'V0100000001' exec sp_who");
+        ADD_FAILURE() << "ran";
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.Number(), platform::errnum::CannotTranslate);
+        EXPECT_NE(e.Description().find("EXEC"), std::string::npos) << e.Description();
+    }
+    EXPECT_EQ(One("select count(*) from Ven_Contact where cMemo = N'lost'"), "0");
+}
+
+TEST_F(CorpusTest, UseSwitchesToTheSystemDatabase) {
+    conn_->Execute("use tksystem");
+    EXPECT_TRUE(platform::text::EqualsNoCase(conn_->CurrentDatabase(), "tksystem"));
+    EXPECT_EQ(Read("SELECT TOP 1 cSub_Id FROM UA_Account_Sub WHERE cAcc_Id='001'  AND iyear=2024 AND cSub_Id='cm' "),
+              (Rows{{"CM"}}));
+}
+
+}  // namespace

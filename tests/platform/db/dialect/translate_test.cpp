@@ -1,0 +1,370 @@
+// T-SQL in, SQLite out: one table per rule. Expected texts are compared exactly; the translator
+// writes one space wherever the source had white space or a comment.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/db/dialect.h"
+#include "platform/error.h"
+
+using platform::db::SqliteDialect;
+using platform::db::Step;
+
+namespace {
+
+struct Case {
+    const char* tsql;
+    const char* sqlite;
+};
+
+// The one statement a text translates to.
+Step One(const std::string& tsql) {
+    auto steps = SqliteDialect().Translate(tsql);
+    EXPECT_EQ(steps.size(), 1u) << tsql;
+    return steps.empty() ? Step{} : steps.front();
+}
+
+void ExpectTable(const std::vector<Case>& cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tsql);
+        try {
+            const Step s = One(c.tsql);
+            EXPECT_EQ(s.kind, Step::Kind::Statement);
+            EXPECT_EQ(s.sql, c.sqlite);
+        } catch (const platform::Error& e) {
+            ADD_FAILURE() << "refused: " << e.Description();
+        }
+    }
+}
+
+TEST(TranslateTest, TopBecomesLimitAtTheEndOfItsOwnSelect) {
+    ExpectTable({
+        {"select top 5 * from Ven_Contact order by cContactCode desc",
+         "select * from Ven_Contact order by cContactCode desc LIMIT 5"},
+        {"SELECT DISTINCT TOP 0 cVenCode FROM Ven_Contact", "SELECT DISTINCT cVenCode FROM Ven_Contact LIMIT 0"},
+        {" SELECT distinct  top 0 cVenCode FROM Ven_Contact", "SELECT distinct cVenCode FROM Ven_Contact LIMIT 0"},
+        {"SELECT top 0 * FROM Ven_Contact", "SELECT * FROM Ven_Contact LIMIT 0"},
+        {"select top (3) a from t", "select a from t LIMIT 3"},
+        {"select a from t where b in (select top 2 c from u order by c) order by a",
+         "select a from t where b in (select c from u order by c LIMIT 2) order by a"},
+        {"select top 1 a from t where exists(select top 1 * from u where u.k = t.k)",
+         "select a from t where exists(select * from u where u.k = t.k LIMIT 1) LIMIT 1"},
+        // The parameter of TOP keeps its number although it moves behind the others.
+        {"select top (?) a from t where b = ?", "select a from t where b = ?2 LIMIT ?1"},
+    });
+}
+
+TEST(TranslateTest, LiteralsLoseTheirPrefixAndCompareWithoutCase) {
+    ExpectTable({
+        {"select * from t where c = N'it''s'", "select * from t where c = 'it''s' COLLATE TSQL_CI"},
+        {"select * from t where N'A' = c", "select * from t where 'A' COLLATE TSQL_CI = c"},
+        {"select N'x' as a, '' as b from t", "select 'x' as a, '' as b from t"},
+        {"select * from t where c <> N'' and d >= 'b'",
+         "select * from t where c <> '' COLLATE TSQL_CI and d >= 'b' COLLATE TSQL_CI"},
+        {"select * from t where d between '2024-01-01' and '2024-12-31' and e = 1",
+         "select * from t where d between '2024-01-01' COLLATE TSQL_CI and '2024-12-31' COLLATE TSQL_CI and e = 1"},
+        {"select * from t where c like N'%a''b%'", "select * from t where c like '%a''b%'"},
+        {"select * from t where c in (N'001',N'002') and upper(d) not in (N'X') and e in (1, 2)",
+         "select * from t where c COLLATE TSQL_CI in ('001','002') and sv_upper(d) COLLATE TSQL_CI not in ('X') and "
+         "e in (1, 2)"},
+        {"select * from t where c in (select N'x' from u)", "select * from t where c in (select 'x' from u)"},
+        {"select N'联系人' from t", "select '联系人' from t"},
+    });
+}
+
+TEST(TranslateTest, BracketedNamesBecomeQuotedNames) {
+    ExpectTable({
+        {"SELECT DISTINCT [cVenEmail] FROM [vendor] WHERE [c]]x] = 1",
+         "SELECT DISTINCT \"cVenEmail\" FROM \"vendor\" WHERE \"c]x\" = 1"},
+        {"SELECT * FROM Ven_Contact WHERE [cContactCode] IN ( N'a')",
+         "SELECT * FROM Ven_Contact WHERE \"cContactCode\" COLLATE TSQL_CI IN ('a')"},
+        {"select [a\"b] from t", "select \"a\"\"b\" from t"},
+    });
+}
+
+TEST(TranslateTest, FunctionsMapToTheirSqliteForms) {
+    ExpectTable({
+        {"select len(a), left(a, 2), right(a,8), substring(a, 2, 3), charindex('x', a) from t",
+         "select sv_len(a), sv_left(a, 2), sv_right(a, 8), sv_substring(a, 2, 3), sv_charindex('x', a) from t"},
+        {"select isnull(a, ''), coalesce(a, b, 'z'), upper(a), lower(a), ltrim(rtrim(a)), replace(a, 'x', 'y') from t",
+         "select ifnull(a, ''), coalesce(a, b, 'z'), sv_upper(a), sv_lower(a), ltrim(rtrim(a)), sv_replace(a, 'x', 'y') from t"},
+        {"select getdate(), newid(), datalength(a), abs(-1), round(a, 2), year(d), month(d), day(d) from t",
+         "select sv_getdate(), sv_newid(), sv_datalength(a), abs(-1), sv_round(a, 2), sv_datepart('year', d), "
+         "sv_datepart('month', d), sv_datepart('day', d) from t"},
+        {"select datediff(day, a, b), dateadd(mm, 1, a), datepart(yyyy, a), datediff(d, a, getdate()) from t",
+         "select sv_datediff('day', a, b), sv_dateadd('month', 1, a), sv_datepart('year', a), "
+         "sv_datediff('day', a, sv_getdate()) from t"},
+        {"select count(*), count(distinct a), sum(b), max(c), min(c), avg(b) from t",
+         "select count(*), count(distinct a), sum(b), max(c), min(c), avg(b) from t"},
+        {"Select max(RIGHT(cContactCode,8)) FROM Ven_Contact WHERE left(cContactCode,3) = N'V01' and "
+         "LEN(cContactCode)-LEN(cVenCode )=8 ",
+         "Select max(sv_right(cContactCode, 8)) FROM Ven_Contact WHERE sv_left(cContactCode, 3) COLLATE TSQL_CI = "
+         "'V01' COLLATE TSQL_CI and sv_len(cContactCode)-sv_len(cVenCode)=8"},
+        {"select scope_identity(), @@identity, @@ROWCOUNT", "select last_insert_rowid(), last_insert_rowid(), changes()"},
+        {"select case when len(a) > 2 then left(a, 2) else a end from t",
+         "select case when sv_len(a) > 2 then sv_left(a, 2) else a end from t"},
+        {"select row_number() over (order by a) from t", "select row_number() over (order by a) from t"},
+    });
+}
+
+TEST(TranslateTest, ConvertAndCastCarryTypeStyleAndTheRowVersion) {
+    ExpectTable({
+        {"select top 1 convert(char, convert(money,tkts), 2) as tkts from  Ven_Contact Where cContactCode=N'X'",
+         "select sv_convert('char', sv_rowversion_money(tkts), 2, 'money') as tkts from Ven_Contact Where "
+         "cContactCode='X' COLLATE TSQL_CI LIMIT 1"},
+        {"SELECT convert(char, convert(money,Ven_Contact.tkts), 2) as contacttkts FROM Ven_Contact",
+         "SELECT sv_convert('char', sv_rowversion_money(Ven_Contact.tkts), 2, 'money') as contacttkts FROM Ven_Contact"},
+        {"select convert(money, tkts), convert(money, 5), convert(varchar, convert(money, a)) from t",
+         "select sv_rowversion_money(tkts), sv_convert('money', 5), sv_convert('varchar', sv_convert('money', a), "
+         "NULL, 'money') from t"},
+        {"select convert(varchar(10), d, 120), convert(int, '5'), cast(a as nvarchar(20)), "
+         "convert(datetime, '20240105', 112), cast(b as decimal(18, 2)) from t",
+         "select sv_convert('varchar(10)', d, 120), sv_convert('int', '5'), sv_convert('nvarchar(20)', a), "
+         "sv_convert('datetime', '20240105', 112), sv_convert('decimal(18,2)', b) from t"},
+    });
+}
+
+TEST(TranslateTest, PlusAddsNumbersJoinsTextsAndDecidesAtRunTimeOtherwise) {
+    ExpectTable({
+        {"select a + b, 1 + 2, 'x' + N'y', a + 'x', len(a) + 1, (1 + 2) * 3 + a from t",
+         "select sv_add(a, b), 1 + 2, ('x' || 'y'), sv_add(a, 'x'), sv_len(a) + 1, sv_add((1 + 2) * 3, a) from t"},
+        {"select a - b + c, -a + 1, a * 2 + b from t", "select sv_add(a - b, c), sv_add(-a, 1), sv_add(a * 2, b) from t"},
+        {"select 'a' + b + 'c' from t", "select sv_add(sv_add('a', b), 'c') from t"},
+        {"select * from t where a + 'x' = N'yx'", "select * from t where sv_add(a, 'x') = 'yx' COLLATE TSQL_CI"},
+        {"select * from t where c = 'a' + 'b'", "select * from t where c = ('a' || 'b') COLLATE TSQL_CI"},
+        {"update t set n = n + 1, c = c + N'!' where k = 1", "update t set n = sv_add(n, 1), c = sv_add(c, '!') where k = 1"},
+    });
+}
+
+TEST(TranslateTest, UpdateFromRunsNativelyWithTheTargetNamedOnce) {
+    ExpectTable({
+        {"update vendor set csovrelcode=t.oid,cVenPerson=t.cContactName from (select top 1 oid,vendor.cvencode,"
+         "cContactName from Ven_Contact left join vendor on Vendor.cVenCode=Ven_Contact.cVenCode where "
+         "Ven_Contact.cVenCode='V01' order by cContactCode desc) t WHERE vendor.cvencode = t.cvencode",
+         "update vendor set csovrelcode=t.oid,cVenPerson=t.cContactName from (select oid,vendor.cvencode,"
+         "cContactName from Ven_Contact left join vendor on Vendor.cVenCode=Ven_Contact.cVenCode where "
+         "Ven_Contact.cVenCode='V01' COLLATE TSQL_CI order by cContactCode desc LIMIT 1) t WHERE vendor.cvencode = "
+         "t.cvencode"},
+        {"update vendor set vendor.cVenPerson = N'x' where vendor.cVenCode = N'V01'",
+         "update vendor set cVenPerson = 'x' where vendor.cVenCode = 'V01' COLLATE TSQL_CI"},
+        {"update v set v.a = u.b from vendor v inner join u on u.k = v.k where u.z = 1",
+         "update vendor AS v set a = u.b FROM u WHERE (u.k = v.k) AND (u.z = 1)"},
+        {"update t set a = u.b from t join u on u.k = t.k", "update t set a = u.b FROM u WHERE (u.k = t.k)"},
+        {"update t set a = u.b from t, u where t.k = u.k", "update t set a = u.b FROM u where t.k = u.k"},
+        {"update t set a = 1 from t where b = 2", "update t set a = 1 where b = 2"},
+        {"update Vendor set csovrelcode=null,cvenPerson='' where cSovrelCode in (select oid from ven_contact where "
+         "cContactCode=N'V1')",
+         "update Vendor set csovrelcode=null,cvenPerson='' where cSovrelCode in (select oid from ven_contact where "
+         "cContactCode='V1' COLLATE TSQL_CI)"},
+        {"UPDATE t WITH (ROWLOCK) SET a = 1", "UPDATE t SET a = 1"},
+    });
+}
+
+TEST(TranslateTest, OtherStatementsAndClausesPassThrough) {
+    ExpectTable({
+        {"SELECT Ven_Contact.*, vendor.cvenName,Crm_BaseCode.cName,Person.cPersonName FROM "
+         "Ven_Contact,vendor,Crm_BaseCode,Person WHERE 1=2",
+         "SELECT Ven_Contact.*, vendor.cvenName,Crm_BaseCode.cName,Person.cPersonName FROM "
+         "Ven_Contact,vendor,Crm_BaseCode,Person WHERE 1=2"},
+        {"select a from t left join u on u.k = t.k right outer join w on w.k = t.k inner join z on z.k = t.k "
+         "where a <> 1 and b != 2 and c is not null and d in (1, 2) and e like 'x%' and f not between 1 and 2 "
+         "order by a desc, b",
+         "select a from t left join u on u.k = t.k right outer join w on w.k = t.k inner join z on z.k = t.k "
+         "where a <> 1 and b != 2 and c is not null and d in (1, 2) and e like 'x%' and f not between 1 and 2 "
+         "order by a desc, b"},
+        {"insert into userdefine(cId,cValue) values(N'VC05',N'日语')",
+         "insert into userdefine(cId,cValue) values('VC05','日语')"},
+        {"insert Ven_Contact (a, b) select a, b from u", "insert INTO Ven_Contact (a, b) select a, b from u"},
+        {"Delete FROM Ven_Contact WHERE cContactCode=N'V1'",
+         "Delete FROM Ven_Contact WHERE cContactCode='V1' COLLATE TSQL_CI"},
+        {"delete t where a = 1", "delete FROM t where a = 1"},
+        {"truncate table t", "DELETE FROM t"},
+        {"select a -- why\nfrom t /* a /* nested */ note */ where b = 1", "select a from t where b = 1"},
+        {"select * from dbo.vendor v join tksystem..UA_Account_Sub s on 1=1 join x.dbo.y on 1=1",
+         "select * from vendor v join tksystem.UA_Account_Sub s on 1=1 join x.y on 1=1"},
+        {"select * from t where a = b collate Chinese_PRC_CI_AS and c = d collate Latin1_General_BIN",
+         "select * from t where a = b collate TSQL_CI and c = d collate BINARY"},
+        {"select * from t where a !< 1 and b !> 2", "select * from t where a >= 1 and b <= 2"},
+        {"select cnt = count(*), [x] = a from t", "select count(*) AS \"cnt\", a AS \"x\" from t"},
+        {"select a from t union all select b from u", "select a from t union all select b from u"},
+        // A bare ORDER BY name binds to the selected column first, as SQL Server binds it.
+        {"select t.x, u.y as z, u.w from t join u on 1=1 order by x, z desc, [w]",
+         "select t.x, u.y as z, u.w from t join u on 1=1 order by t.x, z desc, u.w"},
+        {"select t.x, u.x from t join u on 1=1 order by x", "select t.x, u.x from t join u on 1=1 order by x"},
+        {"select t.x as x, u.x from t join u on 1=1 order by x", "select t.x as x, u.x from t join u on 1=1 order by x"},
+    });
+}
+
+TEST(TranslateTest, LockHintsAreDropped) {
+    ExpectTable({
+        {"select * from t with (nolock) where a = 1", "select * from t where a = 1"},
+        {"select * from t a (nolock) join u b with (nolock, rowlock) on a.k = b.k",
+         "select * from t a join u b on a.k = b.k"},
+    });
+}
+
+TEST(TranslateTest, QueriesReturnRowsAndOtherStatementsDoNot) {
+    const std::vector<std::pair<const char*, bool>> cases = {
+        {"select 1", true}, {"with c as (select 1 as a) select a from c", true}, {"(select 1) union (select 2)", true},
+        {"insert into t values (1)", false}, {"update t set a = 1", false}, {"delete from t", false},
+    };
+    for (const auto& [tsql, rows] : cases) EXPECT_EQ(One(tsql).returnsRows, rows) << tsql;
+}
+
+TEST(TranslateTest, BatchesSplitAtSemicolonsAndAtStatementWords) {
+    const std::vector<std::pair<const char*, std::vector<std::string>>> cases = {
+        {"select * from t; select * from u", {"select * from t", "select * from u"}},
+        {"select * from t select * from u", {"select * from t", "select * from u"}},
+        {"insert into t (a) select a from u update t set a = 1 delete from t",
+         {"insert into t (a) select a from u", "update t set a = 1", "delete from t"}},
+        {"insert into t values (1) select * from t", {"insert into t values (1)", "select * from t"}},
+        {"select 1 union all select 2 union select 3", {"select 1 union all select 2 union select 3"}},
+        {";;select 1;;", {"select 1"}},
+        // Parameters are numbered per statement.
+        {"update t set a = ? where b = ?; select * from t where c = ?",
+         {"update t set a = ?1 where b = ?2", "select * from t where c = ?1"}},
+        {"", {}},
+        {"  -- nothing but a comment", {}},
+    };
+    for (const auto& [tsql, expected] : cases) {
+        SCOPED_TRACE(tsql);
+        const auto steps = SqliteDialect().Translate(tsql);
+        std::vector<std::string> sql;
+        for (const auto& s : steps) sql.push_back(s.sql);
+        EXPECT_EQ(sql, expected);
+    }
+}
+
+TEST(TranslateTest, UseAndCreateDatabaseBecomeTheirOwnSteps) {
+    const auto steps = SqliteDialect().Translate("use tksystem; create database [TKDATA_002_2024] USE [TKDATA_002_2024]");
+    ASSERT_EQ(steps.size(), 3u);
+    EXPECT_EQ(steps[0].kind, Step::Kind::Use);
+    EXPECT_EQ(steps[0].name, "tksystem");
+    EXPECT_EQ(steps[1].kind, Step::Kind::CreateDatabase);
+    EXPECT_EQ(steps[1].name, "TKDATA_002_2024");
+    EXPECT_EQ(steps[2].kind, Step::Kind::Use);
+    EXPECT_EQ(steps[2].name, "TKDATA_002_2024");
+}
+
+TEST(TranslateTest, TheVendorMainContactStatementBecomesAConditionalStep) {
+    const std::string v = "V01";
+    const std::string tsql =
+        "if (not exists( select * from Ven_Contact where oid in (select Vendor.cSovrelCode  from vendor where "
+        "cVenCode='" + v + "')))" + " begin" + " update vendor set csovrelcode=t.oid,cVenPerson=t.cContactName" +
+        " from (select top 1 oid,vendor.cvencode,cContactName" +
+        " from Ven_Contact left join vendor on Vendor.cVenCode=Ven_Contact.cVenCode" + " where Ven_Contact.cVenCode='" +
+        v + "' order by cContactCode desc) t" + " WHERE vendor.cvencode = t.cvencode" + " End";
+    const auto steps = SqliteDialect().Translate(tsql);
+    ASSERT_EQ(steps.size(), 1u);
+    const Step& s = steps[0];
+    EXPECT_EQ(s.kind, Step::Kind::If);
+    EXPECT_EQ(s.sql,
+              "SELECT CASE WHEN (not exists(select * from Ven_Contact where oid in (select Vendor.cSovrelCode from "
+              "vendor where cVenCode='V01' COLLATE TSQL_CI))) THEN 1 ELSE 0 END");
+    ASSERT_EQ(s.then.size(), 1u);
+    EXPECT_TRUE(s.otherwise.empty());
+    EXPECT_EQ(s.then[0].sql,
+              "update vendor set csovrelcode=t.oid,cVenPerson=t.cContactName from (select oid,vendor.cvencode,"
+              "cContactName from Ven_Contact left join vendor on Vendor.cVenCode=Ven_Contact.cVenCode where "
+              "Ven_Contact.cVenCode='V01' COLLATE TSQL_CI order by cContactCode desc LIMIT 1) t WHERE "
+              "vendor.cvencode = t.cvencode");
+}
+
+TEST(TranslateTest, IfTakesAnyConditionAndOptionalBlocksAndElse) {
+    struct IfCase {
+        const char* tsql;
+        const char* condition;
+        std::vector<std::string> then, otherwise;
+        std::size_t after;  // steps after the IF
+    };
+    const std::vector<IfCase> cases = {
+        {"IF EXISTS (select 1 from t) select 1 else select 2", "SELECT CASE WHEN EXISTS (select 1 from t) THEN 1 ELSE 0 END",
+         {"select 1"}, {"select 2"}, 0},
+        {"if (1=1) begin update t set a = 1; delete from t end select 3",
+         "SELECT CASE WHEN (1=1) THEN 1 ELSE 0 END", {"update t set a = 1", "delete from t"}, {}, 1},
+        {"If Not Exists(select * from t where a = N'x') Begin insert into t (a) values (N'x') End Else Begin "
+         "update t set n = 1 End",
+         "SELECT CASE WHEN Not Exists(select * from t where a = 'x' COLLATE TSQL_CI) THEN 1 ELSE 0 END",
+         {"insert into t (a) values ('x')"}, {"update t set n = 1"}, 0},
+        {"if (select count(*) from t) > 0 delete from t", "SELECT CASE WHEN (select count(*) from t) > 0 THEN 1 ELSE 0 END",
+         {"delete from t"}, {}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tsql);
+        const auto steps = SqliteDialect().Translate(c.tsql);
+        ASSERT_EQ(steps.size(), 1 + c.after);
+        EXPECT_EQ(steps[0].kind, Step::Kind::If);
+        EXPECT_EQ(steps[0].sql, c.condition);
+        std::vector<std::string> then, otherwise;
+        for (const auto& s : steps[0].then) then.push_back(s.sql);
+        for (const auto& s : steps[0].otherwise) otherwise.push_back(s.sql);
+        EXPECT_EQ(then, c.then);
+        EXPECT_EQ(otherwise, c.otherwise);
+    }
+    // Nested: ELSE belongs to the inner IF.
+    const auto nested = SqliteDialect().Translate("if 1=1 if 2=2 select 1 else select 2");
+    ASSERT_EQ(nested.size(), 1u);
+    ASSERT_EQ(nested[0].then.size(), 1u);
+    EXPECT_TRUE(nested[0].otherwise.empty());
+    EXPECT_EQ(nested[0].then[0].kind, Step::Kind::If);
+    EXPECT_EQ(nested[0].then[0].otherwise.size(), 1u);
+}
+
+TEST(TranslateTest, WhatCannotBeTranslatedIsRefusedByNameAndPosition) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"select unknownfn(1) from t", "unknown function unknownfn at position 8"},
+        {"select a from t where x = xyz.fn(1)", "unknown function xyz.fn at position 27"},
+        {"select N'联系人', foo(1)", "unknown function foo at position 16"},
+        {"select len(a, b) from t", "wrong number of arguments (2) for len at position 8"},
+        {"select top 10 percent * from t", "TOP ... PERCENT at position 8"},
+        {"select top 5 with ties * from t order by a", "TOP ... WITH TIES at position 8"},
+        {"select top 1 a from t union select b from u", "TOP in a UNION at position 8"},
+        {"update top (5) t set a = 1", "TOP in UPDATE at position 8"},
+        {"select a into newt from t", "SELECT ... INTO"},
+        {"exec sp_who", "the statement EXEC at position 1"},
+        {"declare @x int", "the statement DECLARE at position 1"},
+        {"select @x", "the variable @x at position 8"},
+        {"while 1=1 select 1", "the statement WHILE"},
+        {"goto done", "the statement GOTO"},
+        {"merge t using u on 1=1 when matched then delete;", "the statement MERGE"},
+        {"insert into t (a) output inserted.a values (1)", "the OUTPUT clause at position 19"},
+        {"select * from t with (index(ix))", "the table hint index"},
+        {"select * from #tmp", "the temporary table #tmp"},
+        {"select * from t cross apply f(t.a)", "CROSS APPLY"},
+        {"select * from t order by a offset 5 rows fetch next 5 rows only", "OFFSET ... FETCH"},
+        {"select a from t for xml auto", "FOR XML"},
+        {"update t set a += 1", "compound assignment +="},
+        {"delete t from t join u on u.k = t.k", "DELETE with a second FROM"},
+        {"update t set a = 1 from t left join u on u.k = t.k", "outer join of the updated table"},
+        {"select datediff(fortnight, a, b) from t", "the date part fortnight"},
+        {"select convert(xml, a) from t", "the data type xml"},
+        {"begin tran", "BEGIN TRAN"},
+        {"create table x (a int)", "CREATE TABLE"},
+        {"if 1=1", "a statement is missing"},
+        {"select 1 end", "END without BEGIN"},
+        {"begin select 1", "BEGIN without END"},
+        {"else select 1", "ELSE without IF"},
+        {"select 'abc", "unterminated string literal at position 8"},
+        {"select [abc from t", "unterminated bracketed name at position 8"},
+        {"select (1", "'(' without ')' at position 8"},
+        {"select 1)", "')' without '(' at position 9"},
+        {"select case when a = 1 then 2 from t", "CASE without END at position 8"},
+        {"select a from t where b = $5", "unexpected character '$' at position 27"},
+        {"select * from t /* open", "unterminated comment at position 17"},
+        {"select " + std::string(300, '(') + "1" + std::string(300, ')'), "nested too deeply"},
+    };
+    for (const auto& [tsql, message] : cases) {
+        SCOPED_TRACE(tsql);
+        try {
+            SqliteDialect().Translate(tsql);
+            ADD_FAILURE() << "translated";
+        } catch (const platform::Error& e) {
+            EXPECT_EQ(e.Number(), platform::errnum::CannotTranslate);
+            EXPECT_EQ(e.Source(), "dialect");
+            EXPECT_NE(e.Description().find(message), std::string::npos) << e.Description();
+        }
+    }
+}
+
+}  // namespace
