@@ -89,8 +89,10 @@ void Connection::RunSteps(const std::vector<Step>& steps, long& affected, std::s
         const Step& s = steps[i];
         switch (s.kind) {
             case Step::Kind::Use:
+                if (text::EqualsNoCase(s.name, b.CurrentDatabase())) break;  // already there
                 if (transactionLevel_ > 0)
-                    throw Error(errnum::InvalidOperation, "Connection", "cannot change the database inside a transaction");
+                    throw Error(errnum::InvalidOperation, "Connection",
+                                "cannot change to database " + s.name + " inside a transaction; commit or roll back first");
                 b.Use(s.name);
                 break;
             case Step::Kind::CreateDatabase: b.CreateDatabase(s.name); break;
@@ -105,12 +107,12 @@ void Connection::RunSteps(const std::vector<Step>& steps, long& affected, std::s
                 if (rows && s.returnsRows) {
                     auto cursor = b.Query(s.sql);
                     if (kind == CursorKind::ForwardOnly) {
-                        *rows = Rowset::CreateForward(shared_from_this(), std::move(cursor));
+                        *rows = Rowset::CreateForward(backend_, std::move(cursor));
                     } else {
                         std::vector<FieldInfo> fields = cursor->Fields();
                         auto store = std::make_unique<RowStore>(fields.size());
                         cursor->FetchAll(*store, fields);
-                        *rows = Rowset::CreateClient(shared_from_this(), std::move(fields), std::move(store));
+                        *rows = Rowset::CreateClient(backend_, std::move(fields), std::move(store));
                     }
                 } else {
                     affected = b.Execute(s.sql);

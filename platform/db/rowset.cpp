@@ -6,7 +6,6 @@
 #include "backend.h"
 #include "coerce.h"
 #include "filter.h"
-#include "platform/db/connection.h"
 #include "platform/error.h"
 #include "platform/text.h"
 #include "row_store.h"
@@ -22,7 +21,7 @@ constexpr long kPosEOF = -3;
 struct RowsetData {
     std::vector<FieldInfo> fields;
     std::unique_ptr<RowStore> store;
-    std::shared_ptr<Connection> connection;  // nullptr: detached
+    std::shared_ptr<Backend> backend;  // nullptr: detached
     std::unordered_map<std::string, int> byName;  // folded name -> position
 
     void IndexNames() {
@@ -34,7 +33,7 @@ struct Rowset::Impl {
     std::shared_ptr<RowsetData> data;
     // forward-only
     std::unique_ptr<Cursor> cursor;
-    std::shared_ptr<Connection> cursorConnection;
+    std::shared_ptr<Backend> cursorBackend;
     bool cursorEof = false;
 
     bool open = true;
@@ -62,19 +61,19 @@ std::shared_ptr<Rowset> Rowset::CreateDetached(std::vector<FieldInfo> fields) {
     return CreateClient(nullptr, std::move(fields), nullptr);
 }
 
-std::shared_ptr<Rowset> Rowset::CreateClient(std::shared_ptr<Connection> connection,
+std::shared_ptr<Rowset> Rowset::CreateClient(std::shared_ptr<Backend> backend,
                                              std::vector<FieldInfo> fields, std::unique_ptr<RowStore> rows) {
     std::shared_ptr<Rowset> r(new Rowset());
     auto data = std::make_shared<RowsetData>();
     data->store = rows ? std::move(rows) : std::make_unique<RowStore>(fields.size());
     data->fields = std::move(fields);
-    data->connection = std::move(connection);
+    data->backend = std::move(backend);
     data->IndexNames();
     r->impl_->data = std::move(data);
     return r;
 }
 
-std::shared_ptr<Rowset> Rowset::CreateForward(std::shared_ptr<Connection> connection, std::unique_ptr<Cursor> cursor) {
+std::shared_ptr<Rowset> Rowset::CreateForward(std::shared_ptr<Backend> backend, std::unique_ptr<Cursor> cursor) {
     std::shared_ptr<Rowset> r(new Rowset());
     auto data = std::make_shared<RowsetData>();
     data->fields = cursor->Fields();
@@ -83,7 +82,7 @@ std::shared_ptr<Rowset> Rowset::CreateForward(std::shared_ptr<Connection> connec
     r->impl_->data = std::move(data);
     r->impl_->cursorEof = !cursor->Next();
     r->impl_->cursor = std::move(cursor);
-    r->impl_->cursorConnection = std::move(connection);
+    r->impl_->cursorBackend = std::move(backend);
     return r;
 }
 
@@ -92,7 +91,7 @@ bool Rowset::IsOpen() const { return impl_->open; }
 
 void Rowset::Close() {
     impl_->cursor.reset();
-    impl_->cursorConnection.reset();
+    impl_->cursorBackend.reset();
     impl_->open = false;
 }
 
@@ -148,7 +147,9 @@ void Rowset::Set(std::size_t index, const Value& value) {
         for (std::size_t i = 0; i < FieldCount(); ++i) impl_->buffer.push_back(impl_->data->store->Get(row, i));
         impl_->changed.assign(FieldCount(), 0);
     }
-    impl_->buffer[index] = value.IsEmpty() ? Value::Null() : value;
+    // Converted on assignment, as the original layer did: a bad value fails here, in the call
+    // that gave it, and the row keeps its other values.
+    impl_->buffer[index] = CoerceForField(value, impl_->data->fields[index]);
     impl_->changed[index] = 1;
 }
 
@@ -322,8 +323,10 @@ void Rowset::Update() {
     for (std::size_t i = 0; i < fields.size(); ++i)
         if (m.changed[i]) values[i] = CoerceForField(values[i], fields[i]);
 
-    if (data.connection) {
-        Backend& backend = data.connection->backend();
+    if (data.backend) {
+        if (!data.backend->IsOpen())
+            Throw(errnum::InvalidOperation, "the connection of this rowset was closed; open it again to write");
+        Backend& backend = *data.backend;
         std::vector<TableWrite> writes;
         auto writeFor = [&](const std::string& table) -> TableWrite& {
             for (auto& w : writes)

@@ -85,6 +85,7 @@ TEST_F(ConnectionTest, UseSwitchesTheDatabaseAndRefusesInsideATransaction) {
     EXPECT_THROW(conn->Execute("use nowhere"), Error);
     EXPECT_EQ(conn->CurrentDatabase(), "tksystem");  // a failed switch keeps the database
     conn->BeginTrans();
+    conn->Execute("use TKSYSTEM");  // the database it is in: nothing to switch
     EXPECT_THROW(conn->Execute("use TKDATA_001_2024"), Error);
     conn->RollbackTrans();
     conn->Execute("use [TKDATA_001_2024]");

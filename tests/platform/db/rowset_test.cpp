@@ -201,15 +201,14 @@ TEST_F(RowsetTest, RowsWithoutVersionOrKeyAreFoundByTheirOriginalValues) {
     EXPECT_EQ(Open("SELECT cName FROM Contact WHERE cCode = N'V0200000001'")->Get(0).ToText(), "again");
 }
 
-TEST_F(RowsetTest, BadValuesFailBeforeAnythingIsWritten) {
+TEST_F(RowsetTest, BadValuesFailOnAssignmentBeforeAnythingIsWritten) {
     auto rs = Open("SELECT oid, cName, bMajor, iCount, dBirthday FROM Contact WHERE cCode = N'V0200000001'");
     struct Case {
         const char* field;
         Value value;
     } cases[] = {{"bMajor", "perhaps"}, {"iCount", "12a"}, {"dBirthday", "2023-02-29"}, {"cName", "一二三四五六七八九十一"}};
     for (const auto& c : cases) {
-        rs->Set(c.field, c.value);
-        EXPECT_THROW(rs->Update(), Error) << c.field;
+        EXPECT_THROW(rs->Set(c.field, c.value), Error) << c.field;
         rs->CancelUpdate();
     }
     rs->Set("cName", "一二三四五六七八九十");  // ten characters fit a ten-character field

@@ -32,7 +32,7 @@ struct ConnectionInfo {
 
 enum class CursorKind { ClientStatic, ForwardOnly };
 
-class Connection : public std::enable_shared_from_this<Connection> {
+class Connection {
 public:
     Connection();
     ~Connection();
@@ -82,7 +82,7 @@ private:
     std::string connectionString_;
     int commandTimeout_ = 30;
     int transactionLevel_ = 0;
-    std::unique_ptr<Backend> backend_;
+    std::shared_ptr<Backend> backend_;  // shared with the rowsets that write through it
 };
 
 class Command {

@@ -13,7 +13,7 @@
 
 namespace platform::db {
 
-class Connection;
+class Backend;
 class RowStore;
 class Cursor;
 struct RowsetData;
@@ -27,10 +27,10 @@ public:
     // A detached, empty rowset with these fields; rows added to it live in memory only.
     static std::shared_ptr<Rowset> CreateDetached(std::vector<FieldInfo> fields);
     // For the layer: a client rowset over fetched rows, or a forward-only one over a cursor.
-    static std::shared_ptr<Rowset> CreateClient(std::shared_ptr<Connection> connection,
+    static std::shared_ptr<Rowset> CreateClient(std::shared_ptr<Backend> backend,
                                                 std::vector<FieldInfo> fields,
                                                 std::unique_ptr<RowStore> rows);
-    static std::shared_ptr<Rowset> CreateForward(std::shared_ptr<Connection> connection,
+    static std::shared_ptr<Rowset> CreateForward(std::shared_ptr<Backend> backend,
                                                  std::unique_ptr<Cursor> cursor);
 
     bool IsForwardOnly() const;
@@ -48,7 +48,9 @@ public:
     Value Get(std::size_t index) const;
     Value Get(std::string_view name) const;
     Value operator[](std::string_view name) const { return Get(name); }
-    // Changes a value of the current row (or of the row being added); written by Update.
+    // Changes a value of the current row (or of the row being added); written by Update. The value
+    // is converted to the field's type here: a text that is no number, flag or date for such a
+    // field, or longer than a text field, throws platform::Error and changes nothing.
     void Set(std::size_t index, const Value& value);
     void Set(std::string_view name, const Value& value);
 

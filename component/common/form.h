@@ -1,0 +1,39 @@
+#pragma once
+// What the component needs of a window, whatever toolkit draws it, and the list of the
+// component's open windows.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/object_factory.h"
+
+namespace sovrel {
+
+class IForm : public platform::Object {
+public:
+    // The window's name ("frmContactList", "frmContactEdit", ...).
+    virtual std::string Name() const = 0;
+    virtual void BringToFront() = 0;
+    // Returns when the window has closed.
+    virtual void ShowModal() = 0;
+    virtual void ShowModeless() = 0;
+    virtual std::string Caption() const = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
+};
+
+// The contact list window as the entry class sees it.
+class IListWindow : public IForm {
+public:
+    // The entry object the list calls OpenPage through (not owned: the caller owns it).
+    virtual void SetEntryObject(std::weak_ptr<platform::Object> entry) = 0;
+    // Text of the first panel of the status bar.
+    virtual std::string StatusText() const = 0;
+    virtual void SetStatusText(const std::string& text) = 0;
+};
+
+// Windows register themselves while they are open, in the order they opened.
+void RegisterOpenForm(IForm* form);
+void UnregisterOpenForm(IForm* form);
+std::vector<IForm*> OpenForms();
+
+}  // namespace sovrel

@@ -1,0 +1,33 @@
+#pragma once
+// Procedures several windows share: open-window test, address characters, the reference
+// routine and the host's toolbar style.
+#include <cstdint>
+#include <string>
+
+#include "platform/db/value.h"
+
+namespace sovrel {
+
+class IControl;
+class IForm;
+
+// Brings the first open window named exactly windowName (case-sensitive) to the front; false
+// when none is open.
+bool ActivateOpenForm(const std::string& windowName);
+
+// Lets the host's edit control accept "|", "&" and '"' (the address editor of the mail window);
+// false, and nothing changed, for any other control or none.
+bool AllowAddressChars(IControl* control);
+
+// The card's reference routine: returns at once and makes no choice; every argument is left
+// as it was.
+void GetRef(const std::string& fieldName, std::string& codeColumn, std::string& nameColumn, bool& chosen,
+            IControl* editor, IForm* window, const platform::db::Value& condition);
+
+// The host's toolbar style number; host errors reach the caller.
+std::int16_t ToolbarStyle();
+
+// False exactly when the host's toolbar style is 1 (the card then shows its second toolbar).
+bool UseMainToolbar();
+
+}  // namespace sovrel

@@ -1,0 +1,22 @@
+#pragma once
+// The authority strings and the account of the login's connection text.
+#include <string>
+
+namespace sovrel {
+
+// Fills VendorRowAuth, ColReadAuth and ColWriteAuth of the context from its row- and
+// column-authority services.
+void InitAuthStrings();
+
+// The row-authority condition for an answer of the row-authority service.
+std::string VendorRowCondition(const std::string& rowAuthAnswer);
+
+struct AccountOfConnection {
+    std::string number;  // "001"
+    std::string year;    // "2024"
+};
+// The account number and year that follow "catalog=tkdata_" in the connection text (both lower-cased
+// for the search); empty texts when it has none.
+AccountOfConnection AccountOf(const std::string& dbName);
+
+}  // namespace sovrel

@@ -1,0 +1,73 @@
+#pragma once
+// ClsCommon: the data service behind IClsCommon.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "service/iclscommon.h"
+
+namespace sovrel {
+
+class ClsCommon : public IClsCommon {
+public:
+    ClsCommon();
+    ~ClsCommon() override;
+
+    bool Status() const override { return status_; }
+    void SetStatus(bool status) override { status_ = status; }
+    void Init(std::string& sCnnStr) override;
+    bool Add(std::string& sXML, std::string& TableName, std::string& sMsg) override;
+    bool Modify(std::string& sXML, std::string& TableName, std::string& sMsg) override;
+    bool Delete(platform::db::Value& ID, std::string& IDName, std::string& TableName, std::string& sMsg,
+                const std::string& sUserId = "") override;
+    RowsetPtr OpenX(const std::string& strSql, bool* bFlag = nullptr, std::string* sMsg = nullptr) override;
+    void OpenPage(const std::string& strSql, long& lPageSize, long& lCurPage, long& lMaxPageCount, RowsetPtr& RsRef,
+                  std::string* sMsg = nullptr, bool* bFlag = nullptr) override;
+    RowsetPtr OpenForward(const std::string& strSql, bool* bFlag = nullptr, std::string* sMsg = nullptr) override;
+    RowsetPtr Find(std::string& sXML, std::vector<std::string>& FindTables, std::vector<std::string>& ShowTables,
+                   std::string& sMsg) override;
+    bool ExecuteX(const std::string& StrExec) override;
+    bool SetLogin(std::shared_ptr<ILogin>& oLogin) override;
+    bool GetFunAuth(std::shared_ptr<ILogin> oLogin, const std::string& sArch, int bIsLock, std::string* sErr = nullptr,
+                    int OptId = 0, const std::string& sAuth_Id = "", int iYear = 0) override;
+    void Terminate() override;
+    bool zy_ConvertDB(const std::string& CurDBName, std::string& sMsg) override;
+    bool AddInDiffDB(const std::string& sXML, std::vector<std::string>& strSql, const std::string& CurDBName,
+                     std::string& TableName, std::string& sMsg) override;
+    std::string ReIdVal(const platform::db::Value& strTemp) override;
+    ConnectionPtr m_cnn() override;
+    std::string m_CnnString() const override { return cnnString_; }
+    bool BArchIsUsed(std::string& cTableName, std::string& cField, platform::db::Value& cRetval) override;
+    bool CheckRefed(platform::db::Value& IDValue, std::string& TableName, bool& bShowAll, std::string* RetMsg = nullptr,
+                    const std::string& cUserId = "") override;
+    void UTLCase(std::string& sXML, bool bConvertStr = false) override;
+    RowsetPtr OpenRs(const std::string& strSql, ConnectionPtr& cnn, bool& bFlag, std::string& sMsg) override;
+
+    // The operation mode: 1 while Add runs, 2 while Modify runs (the last value stays).
+    std::int16_t OperationMode() const { return mode_; }
+
+private:
+    bool LoadXmlDocument(const std::string& text);
+    void ReportFailure(std::string& sMsg, bool& result, RowsetPtr& rs);
+    bool SetFieldValue(RowsetPtr& rs, const pugi::xml_node& element);
+    bool RunServiceRequest(const std::string& request, pugi::xml_node& element, const std::string& TableName);
+    void TransCnn(ConnectionPtr& cnn, int mode);
+    bool CheckRecord(pugi::xml_node& element, RowsetPtr& rs, const std::string& TableName);
+    std::vector<pugi::xml_node> RecordElements(const std::string& TableName);
+
+    bool status_ = false;
+    std::unique_ptr<pugi::xml_document> doc_;
+    pugi::xml_node current_;
+    std::shared_ptr<ILogin> login_;
+    std::string cnnString_;
+    ConnectionPtr cnn_;
+    std::int16_t mode_ = 0;
+};
+
+// Registers ClsCommon under "Sovrel.IClsCommon".
+void RegisterDataService();
+
+}  // namespace sovrel

@@ -1,0 +1,98 @@
+// Operations that reach other databases of the server: switching the shared connection, and
+// writing account sub-system rows into the system database.
+#include "common/context.h"
+#include "common/texts.h"
+#include "platform/error.h"
+#include "platform/text.h"
+#include "service/clscommon.h"
+#include "service/service_errors.h"
+#include "xml/transxml.h"
+
+namespace sovrel {
+
+namespace text = platform::text;
+using platform::db::Value;
+
+bool ClsCommon::zy_ConvertDB(const std::string& CurDBName, std::string& sMsg) {
+    Ctx().PendingMessage.clear();
+    sMsg.clear();
+    try {
+        if (CurDBName.empty()) {
+            Ctx().PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.NoDB");
+            return false;
+        }
+        m_cnn()->Execute("use " + CurDBName);
+        return true;
+    } catch (...) {
+        platform::Error e = service::LogCurrentError("zy_ConvertDB");
+        Ctx().PendingMessage = e.Description();
+        return false;
+    }
+}
+
+bool ClsCommon::AddInDiffDB(const std::string& sXMLIn, std::vector<std::string>& strSql, const std::string& CurDBName,
+                            std::string& TableName, std::string& sMsg) {
+    Context& c = Ctx();
+    c.PendingMessage.clear();
+    bool result = false;
+    RowsetPtr rs;
+    std::string sXML = sXMLIn;
+    UTLCase(sXML, true);
+    if (!LoadXmlDocument(sXML)) {
+        ReportFailure(sMsg, result, rs);
+        return result;
+    }
+    ConnectionPtr system, account;
+    auto closeBoth = [&] {
+        TransCnn(system, 2);
+        TransCnn(account, 3);  // closing rolls back what was not committed
+    };
+    try {
+        TransCnn(system, 1);
+        TransCnn(account, 1);
+        system->Execute("use tksystem");
+        auto elements = RecordElements(TableName);
+        for (pugi::xml_node element : elements) {
+            if (text::LCase(TableName) != "ua_account_sub") {
+                c.PendingMessage = ResTextParams("Hx.CRM.COMMON.DBMSG.NoTableParam", {Value(TableName)});
+                ReportFailure(sMsg, result, rs);
+                closeBoth();
+                return result;
+            }
+            bool flag = false;
+            std::string message;
+            rs = OpenRs("SELECT TOP 1 * FROM " + TableName + " WHERE cAcc_Id='" + GetEleVal(element, "cAcc_Id", "") +
+                            "' " + " AND iyear=" + GetEleVal(element, "iyear", "") + " AND cSub_Id='" +
+                            GetEleVal(element, "cSub_Id", "") + "' ",
+                        system, flag, message);
+            if (!rs) throw platform::Error(platform::errnum::CommandFailed, "IClsCommon", message);
+            if (rs->RecordCount() == 0) rs->AddNew();
+            if (!SetFieldValue(rs, element)) {
+                rs->CancelUpdate();
+                ReportFailure(sMsg, result, rs);
+                closeBoth();
+                return result;
+            }
+            rs->Update();
+            rs.reset();
+        }
+        // Nothing runs on the account connection before this point, so its transaction starts
+        // here, after the switch: a file database cannot change files inside a transaction.
+        account->Execute("use " + CurDBName);
+        account->BeginTrans();
+        for (const auto& sql : strSql)
+            if (!sql.empty()) account->Execute(sql);
+        account->CommitTrans();
+        closeBoth();
+        return true;
+    } catch (...) {
+        platform::Error e = service::LogCurrentError("AddInDiffDB");
+        c.PendingMessage = e.Description();
+        if (rs) rs->CancelUpdate();
+        ReportFailure(sMsg, result, rs);
+        closeBoth();
+        return result;
+    }
+}
+
+}  // namespace sovrel

@@ -1,0 +1,113 @@
+// Delete of one contact after the host's reference check, and the general reference tests.
+#include "common/context.h"
+#include "common/hosts/services.h"
+#include "common/prog_ids.h"
+#include "common/texts.h"
+#include "platform/error.h"
+#include "platform/text.h"
+#include "service/clscommon.h"
+#include "service/service_errors.h"
+
+namespace sovrel {
+
+namespace text = platform::text;
+using platform::db::Value;
+
+bool ClsCommon::Delete(Value& ID, std::string& IDName, std::string& TableName, std::string& sMsg, const std::string&) {
+    Context& c = Ctx();
+    c.PendingMessage.clear();
+    sMsg.clear();
+    bool result = false;
+    RowsetPtr rs;
+    auto fail = [&] {
+        ReportFailure(sMsg, result, rs);
+        return result;
+    };
+    // Up to the link clearing, errors reach the caller, as the list's own handler expects.
+    if (ID.IsNull() || (ID.AsText() && ID.AsText()->empty()) || ID.IsEmpty()) {
+        c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.NoKeyID");
+        return fail();
+    }
+    if (text::LCase(TableName) != "ven_contact") {
+        c.PendingMessage = ResText("Hx.CRM.TkBaseCodeRefer.clscommon.00083");
+        return fail();
+    }
+    if (text::Trim(IDName).empty()) {
+        c.PendingMessage = ResText("Hx.CRM.TkCompetitor.iclscommon.00059");
+        return fail();
+    }
+    rs = m_cnn()->OpenRowset("SELECT OID,cContactCode FROM Ven_Contact WHERE " + IDName + "= N'" + ID.ToText() + "'");
+    if (rs->RecordCount() == 0) {
+        c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Sel0512");
+        return fail();
+    }
+    auto archive = platform::Create<IArchiveService>(progid::ArchiveService);
+    if (!archive)
+        throw platform::Error(429, "IClsCommon", std::string("the host object ") + progid::ArchiveService + " cannot be created");
+    archive->Init(m_cnn()->ConnectionString());
+    std::string caption = ResText("Hx.AA.ARCHIVE.COMMON.vendorcontactmanagement");
+    for (const char* key : {"oid", "cContactCode"}) {
+        if (!archive->CheckArchRefed(rs->Get(key), "ven_contact", caption, sMsg)) {
+            sMsg = ResTextParams("Hx.CRM.COMMON.CheckRef02", {Value(caption), Value(sMsg)});
+            return fail();
+        }
+    }
+    m_cnn()->Execute(
+        "update Vendor set csovrelcode=null,cvenPerson='' where cSovrelCode in (select oid from ven_contact where " +
+        IDName + "=N'" + ID.ToText() + "')");
+    try {
+        bool whole = ID.kind() == Value::Kind::Integer && ID.ToInt() >= -2147483648LL && ID.ToInt() <= 2147483647LL;
+        std::string sql = "Delete FROM " + TableName + " WHERE " + IDName +
+                          (whole ? "=" + ID.ToText() : "=N'" + ID.ToText() + "'");
+        if (m_cnn()->Execute(sql) == 1) return true;
+        c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Sel0512");
+        return fail();
+    } catch (...) {
+        service::LogCurrentError("Delete");
+        c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Del01") + "\r\n" + ResText("Hx.CRM.COMMON.DBMSG.Del02");
+        return fail();
+    }
+}
+
+bool ClsCommon::CheckRefed(Value& IDValue, std::string& TableName, bool& bShowAll, std::string* RetMsg,
+                           const std::string&) {
+    std::string local;
+    std::string& message = RetMsg ? *RetMsg : local;
+    try {
+        auto relations = m_cnn()->OpenRowset(
+            "SELECT creferencedtablekey,creferencingtablecolumn,creferencingtablename,cwherepart,cObjName"
+            " FROM crm_ref_relation WHERE creferencedtablename=N'" + TableName + "'");
+        for (; !relations->Eof(); relations->MoveNext()) {
+            std::string sql = "select top 1 * from " + relations->Get("cReferencingTableName").ToText() + " where " +
+                              relations->Get("cReferencingTableColumn").ToText() + " = N'" + IDValue.ToText() + "'";
+            std::string extra = relations->Get("cwherepart").ToText();
+            if (text::Len(extra) > 0) sql += " and " + extra;
+            if (m_cnn()->OpenRowset(sql)->RecordCount() > 0) {
+                std::string name = relations->Get("cObjName").ToText();
+                message = message.empty() ? name : message + "、" + name;
+                if (!bShowAll) return false;
+            }
+        }
+        return message.empty();
+    } catch (...) {
+        return false;  // the reference test answers "referenced" when it cannot tell
+    }
+}
+
+bool ClsCommon::BArchIsUsed(std::string& cTableName, std::string& cField, Value& cRetval) {
+    try {
+        auto rs = m_cnn()->OpenRowset("SELECT TOP 1 * FROM " + cTableName + " WHERE " + cField + " = N'" +
+                                      cRetval.ToText() + "'");
+        if (rs->RecordCount() > 0) {
+            Ctx().PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Ref01");
+            return true;
+        }
+        return false;
+    } catch (...) {
+        service::LogCurrentError("BArchIsUsed");
+        Ctx().PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.0008");
+        return false;
+    }
+}
+
+}  // namespace sovrel

@@ -1,0 +1,10 @@
+#pragma once
+// Registers every host object under its program identifier, as the portal does at start.
+namespace host {
+void RegisterHostObjects();
+// Each folder's own part.
+void RegisterSessionObjects();
+void RegisterCrmObjects();
+void RegisterPubUtil();
+void RegisterServices();
+}  // namespace host

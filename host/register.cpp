@@ -1,0 +1,12 @@
+#include "host/register.h"
+
+namespace host {
+
+void RegisterHostObjects() {
+    RegisterSessionObjects();
+    RegisterCrmObjects();
+    RegisterPubUtil();
+    RegisterServices();
+}
+
+}  // namespace host

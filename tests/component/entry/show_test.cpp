@@ -1,0 +1,200 @@
+// IContact.Show and the portal's login interface, against scripted host objects.
+#include <gtest/gtest.h>
+
+#include "common/context.h"
+#include "entry/icontact.h"
+#include "../support/fakes.h"
+
+namespace sovrel {
+namespace {
+
+class ShowTest : public ::testing::Test {
+protected:
+    fakes::Host host;
+    std::shared_ptr<IContact> entry = std::make_shared<IContact>();
+    void Show() { entry->Show(host.login); }
+    std::vector<std::string> Messages() const { return host.crm->messages; }
+};
+
+TEST_F(ShowTest, OpensTheListModalAfterSettingUpTheContext) {
+    host.rowAuth->answer = "5,7";
+    host.colAuth->read = "cVenName,CVENADDRESS";
+    Show();
+    const Context& c = Ctx();
+    EXPECT_TRUE(host.log.Has("ShowModal"));
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(c.UserId, "demo");
+    EXPECT_EQ(c.DbName, host.login->db);
+    EXPECT_EQ(c.LoginDate, "2024-05-01");
+    EXPECT_EQ(c.PageSize, 10000);
+    EXPECT_TRUE(c.WebFrameOn);
+    EXPECT_EQ(c.VendorRowAuth, "vendor.iId in (5,7)");
+    EXPECT_EQ(c.ColReadAuth, "cvenname,cvenaddress");
+    EXPECT_EQ(c.HelpFile, "/help/sovrel.html");
+    EXPECT_EQ(host.log.Count("DataService.Init " + host.login->db), 1);
+    EXPECT_TRUE(host.log.Has("IsLockFun Ven_Contact 1"));
+    EXPECT_EQ(host.window->entry.lock().get(), entry.get());
+    // The right is released after the modal window closed.
+    auto& calls = host.log.calls;
+    auto shown = std::find(calls.begin(), calls.end(), "ShowModal");
+    auto released = std::find(calls.begin(), calls.end(), "ReleaseRight AS020302");
+    ASSERT_NE(released, calls.end());
+    EXPECT_LT(shown, released);
+    EXPECT_EQ(host.log.Count("AcquireRight AS020302"), 1);
+}
+
+TEST_F(ShowTest, EachMissingPieceEndsWithItsMessageAndTheRightIsReleased) {
+    struct Case {
+        const char* withdraw;
+        const char* message;
+    } cases[] = {
+        {progid::IClsCommon, "Hx.CRM.COMMON.DBMSG.0002"},
+        {progid::PubUtil, "Hx.CRM.COMMON.DBMSG.0005"},
+        {progid::ColumnSetSvc, "Hx.CRM.TkCompetitor.icompetitor.00157"},
+        {progid::RowAuthSvc, "Hx.CRM.TkCompetitor.icompetitor.00158"},
+        {progid::ColAuthSvc, "Hx.CRM.TkCompetitor.icompetitor.00159"},
+    };
+    for (const auto& c : cases) {
+        fakes::Host h;
+        h.Withdraw(c.withdraw);
+        auto e = std::make_shared<IContact>();
+        e->Show(h.login);
+        ASSERT_EQ(h.crm->messages.size(), 1u) << c.withdraw;
+        EXPECT_EQ(h.crm->messages[0], c.message);
+        EXPECT_EQ(h.crm->lastStyle, 64);
+        EXPECT_FALSE(h.log.Has("ShowModal")) << c.withdraw;
+        EXPECT_EQ(h.log.Count("ReleaseRight AS020302"), 1) << c.withdraw;
+    }
+}
+
+TEST_F(ShowTest, AServiceThatDidNotStartShowsBothTexts) {
+    host.data->status = false;
+    Show();
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0], "Hx.CRM.COMMON.DBMSG.0003\r\nHx.CRM.COMMON.DBMSG.0004");
+    EXPECT_EQ(host.log.Count("ReleaseRight AS020302"), 1);
+}
+
+TEST_F(ShowTest, ARefusedRightShowsNothingButIsReleased) {
+    host.rights->answer = false;
+    Show();
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_FALSE(host.log.Has("DataService.Init"));
+    EXPECT_FALSE(host.log.Has("ShowModal"));
+    EXPECT_EQ(host.log.Count("ReleaseRight AS020302"), 1);
+}
+
+TEST_F(ShowTest, ALockHeldElsewhereStopsBeforeTheServices) {
+    host.pub->lockHeld = true;
+    Show();
+    EXPECT_FALSE(host.log.Has("ColumnSet.Init"));
+    EXPECT_FALSE(host.log.Has("ShowModal"));
+    EXPECT_EQ(host.log.Count("ReleaseRight AS020302"), 1);
+}
+
+TEST_F(ShowTest, WithoutALoginItSaysSoAndTouchesNoRight) {
+    entry->Show(nullptr);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0], "Hx.CRM.COMMON.DBMSG.HxLogin0001");
+    EXPECT_FALSE(host.log.Has("AcquireRight"));
+    EXPECT_FALSE(host.log.Has("ReleaseRight"));
+}
+
+TEST_F(ShowTest, AnOpenListIsOnlyBroughtToTheFront) {
+    fakes::ListWindow open(host.log);
+    RegisterOpenForm(&open);
+    Show();
+    UnregisterOpenForm(&open);
+    EXPECT_TRUE(host.log.Has("BringToFront"));
+    EXPECT_FALSE(host.log.Has("AcquireRight"));
+    EXPECT_FALSE(host.log.Has("ReleaseRight"));
+    EXPECT_EQ(Ctx().DataService, nullptr);
+}
+
+TEST_F(ShowTest, InsideThePortalTheListIsModeless) {
+    auto product = std::make_shared<platform::Object>();
+    auto manager = std::make_shared<platform::Object>();
+    entry->Show(host.login, true, product, manager);
+    EXPECT_TRUE(host.log.Has("ShowModeless"));
+    EXPECT_FALSE(host.log.Has("ShowModal"));
+    EXPECT_TRUE(Ctx().ToolbarVisible);
+}
+
+class Business : public IBusiness {
+public:
+    explicit Business(fakes::CallLog& log, std::shared_ptr<ILogin> login) : log_(log), login_(std::move(login)) {}
+    std::shared_ptr<ILogin> GetVBclsLogin() override { return login_; }
+    std::shared_ptr<platform::Object> CreateFormEnv(const std::string& key, std::shared_ptr<IForm>& w) override {
+        log_.Add("CreateFormEnv " + key + " " + w->Name());
+        return env;
+    }
+    void ShowForm(std::shared_ptr<IForm>& w, const std::string& sub, const std::string& key, bool flag, bool modal,
+                  std::shared_ptr<platform::Object> e) override {
+        log_.Add("ShowForm " + sub + " " + key + (flag ? " flag" : "") + (modal ? " modal" : " modeless") +
+                 (e == env ? " env" : ""));
+    }
+    std::shared_ptr<platform::Object> env = std::make_shared<platform::Object>();
+
+private:
+    fakes::CallLog& log_;
+    std::shared_ptr<ILogin> login_;
+};
+
+TEST_F(ShowTest, WithABusinessObjectThePortalShowsTheWindow) {
+    auto business = std::make_shared<Business>(host.log, host.login);
+    entry->Show(host.login, false, nullptr, nullptr, nullptr, business);
+    EXPECT_TRUE(host.log.Has("CreateFormEnv frmContactList_Key frmContactList"));
+    EXPECT_TRUE(host.log.Has("ShowForm CS frmContactList_Key modal env"));
+    EXPECT_EQ(Ctx().Business, business);
+}
+
+TEST_F(ShowTest, TheVendorArchiveSeesOnlyItsVendorAndTheVendorIsClearedAfter) {
+    entry->showCalledByVendorArchive(host.login, "V001", "北京华信");
+    EXPECT_EQ(host.window->statusDuringShow, "V001");
+    EXPECT_TRUE(Ctx().VendorCode.empty());
+    EXPECT_TRUE(Ctx().VendorName.empty());
+    EXPECT_TRUE(host.log.Has("Trace showCalledByVendorArchive vendorCode===============V001"));
+    EXPECT_TRUE(host.log.Has("Trace showCalledByVendorArchive  End ========================="));
+}
+
+TEST_F(ShowTest, PortalLoginInterface) {
+    EXPECT_TRUE(entry->ILoginable_LogOff());  // before any login
+    EXPECT_FALSE(entry->ILoginable_Login());  // no business object: the current state
+    entry->SetBusiness(std::make_shared<Business>(host.log, host.login));
+    EXPECT_TRUE(entry->ILoginable_Login());
+    EXPECT_TRUE(Ctx().LoggedIn);
+    EXPECT_EQ(Ctx().Login, host.login);
+    EXPECT_EQ(entry->ILoginable_CallFunction("a", "b", "c", "d"), 0);
+    EXPECT_TRUE(host.log.Has("ShowModal"));  // modal, and the business object was cleared
+    EXPECT_EQ(Ctx().Business, nullptr);
+    EXPECT_TRUE(entry->ILoginable_LogOff());
+    EXPECT_FALSE(Ctx().LoggedIn);
+}
+
+TEST_F(ShowTest, OpenPageGoesThroughTheDataServiceAndRestoresTheStatusBar) {
+    Show();
+    host.window->SetStatusText("42 rows");
+    host.data->openResult = platform::db::Rowset::CreateDetached({});
+    RowsetPtr rs;
+    std::int32_t size = 500, page = 1, count = 0;
+    entry->OpenPage("SELECT 1", size, page, count, rs);
+    EXPECT_EQ(rs, host.data->openResult);
+    EXPECT_TRUE(host.log.Has("OpenX SELECT 1"));
+    auto& history = host.window->statusHistory;
+    ASSERT_GE(history.size(), 2u);
+    EXPECT_EQ(history[history.size() - 2], "Hx.CRM.TkCompetitor.icompetitor.00161");
+    EXPECT_EQ(host.window->status, "42 rows");
+    EXPECT_EQ(size, 500);  // the paging arguments are not touched
+}
+
+TEST_F(ShowTest, ColumnInformationComesFromTheHostsHandlers) {
+    EXPECT_EQ(entry->getColInfo("Ven_Contact"), "");
+    EXPECT_EQ(entry->getColSet("Ven_Contact"), nullptr);
+    entry->Events().EventGetColInfo = [](const std::string& key, std::uint8_t mode, std::string& xml) {
+        xml = "<cols key='" + key + "' mode='" + std::to_string(mode) + "'/>";
+    };
+    EXPECT_EQ(entry->getColInfo("Ven_Contact", 1), "<cols key='Ven_Contact' mode='1'/>");
+}
+
+}  // namespace
+}  // namespace sovrel

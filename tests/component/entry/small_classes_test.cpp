@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "entry/authority.h"
+#include "entry/small_classes.h"
+#include "platform/error.h"
+
+namespace sovrel {
+namespace {
+
+TEST(GUIDGenerator, RemovesExactlyTheGivenCharacters) {
+    GUIDGenerator g;
+    EXPECT_TRUE(std::regex_match(g.CreateGUID(), std::regex("\\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\}")));
+    EXPECT_TRUE(std::regex_match(g.CreateGUID("{}-"), std::regex("[0-9A-F]{32}")));
+    EXPECT_EQ(g.CreateGUID("a").size(), 38u);  // digits are upper case: nothing to remove
+    EXPECT_NE(g.CreateGUID(), g.CreateGUID());
+}
+
+TEST(AccountOf, ReadsTheAccountAndYearAfterTheCatalog) {
+    struct Case {
+        const char* text;
+        const char* number;
+        const char* year;
+    } cases[] = {
+        {"Provider=SQLite;Data Source=/d;Initial Catalog=TKDATA_007_2016", "007", "2016"},
+        {"provider=x;initial catalog=tkdata_001_2024;user id=sa", "001", "2024"},
+        {"Provider=SQLite;Data Source=/d", "", ""},
+        {"Initial Catalog = TKDATA_007_2016", "", ""},  // the search is for the text exactly
+    };
+    for (const auto& c : cases) {
+        auto a = AccountOf(c.text);
+        EXPECT_EQ(a.number, c.number) << c.text;
+        EXPECT_EQ(a.year, c.year) << c.text;
+    }
+}
+
+TEST(VendorRowCondition, ThreeAnswersThreeConditions) {
+    EXPECT_EQ(VendorRowCondition("1=2"), "(1=2)");
+    EXPECT_EQ(VendorRowCondition(""), "(1=1)");
+    EXPECT_EQ(VendorRowCondition("5,7"), "vendor.iId in (5,7)");
+}
+
+TEST(ClsConn, OpenConKeepsAnOpenConnectionAsItIs) {
+    clsConn holder;
+    ASSERT_NE(holder.Conn(), nullptr);
+    std::string bad = "Provider=SQLite;Data Source=/no/such/folder";
+    EXPECT_THROW(holder.OpenCon(bad), platform::Error);  // the layer's error reaches the caller
+    std::string master = "Provider=SQLite;Data Source=/tmp";
+    EXPECT_FALSE(holder.OpenCon(master));
+    EXPECT_TRUE(holder.Conn()->IsOpen());
+    std::string other = "Provider=SQLite;Data Source=/var";
+    EXPECT_FALSE(holder.OpenCon(other));
+    EXPECT_EQ(holder.Conn()->ConnectionString(), master);
+    EXPECT_EQ(holder.Conn(), holder.Conn());
+}
+
+}  // namespace
+}  // namespace sovrel

@@ -1,0 +1,101 @@
+#include "service_fixture.h"
+
+namespace sovrel::test {
+namespace {
+
+class References : public ServiceTest {
+protected:
+    bool Delete(platform::db::Value id, std::string idName = "cContactCode", std::string table = "Ven_Contact") {
+        return service->Delete(id, idName, table, msg);
+    }
+    std::string msg;
+};
+
+TEST_F(References, DeletingAMainContactClearsItsVendorLinkFirst) {
+    ASSERT_TRUE(Delete("V0200000002")) << msg;  // not a main contact: the link stays
+    EXPECT_EQ(Scalar("SELECT cVenPerson FROM vendor WHERE cVenCode = N'V02'"), "Anna Schmidt");
+    ASSERT_TRUE(Delete("V0200000001")) << msg;
+    EXPECT_EQ(Scalar("SELECT count(*) FROM vendor WHERE cVenCode = N'V02' AND cSovrelCode IS NULL AND cVenPerson = N''"), "1");
+    EXPECT_EQ(Count("Ven_Contact WHERE cVenCode = N'V02'"), 0);
+}
+
+TEST_F(References, AReferencedContactIsKeptWithTheArchiveServicesWords) {
+    archive->referenced = {"V0100000002"};
+    EXPECT_FALSE(Delete("V0100000002"));
+    EXPECT_EQ(msg, "Hx.CRM.COMMON.CheckRef02(Hx.AA.ARCHIVE.COMMON.vendorcontactmanagement,采购订单 PO2024000001)");
+    EXPECT_EQ(Count("Ven_Contact WHERE cContactCode = N'V0100000002'"), 1);
+    EXPECT_EQ(archive->connection, connection);
+}
+
+TEST_F(References, RefusalsBeforeAnythingIsTouched) {
+    struct Case {
+        platform::db::Value id;
+        std::string idName, table, message;
+    } cases[] = {
+        {platform::db::Value::Null(), "cContactCode", "Ven_Contact", "Hx.CRM.COMMON.DBMSG.NoKeyID"},
+        {"", "cContactCode", "Ven_Contact", "Hx.CRM.COMMON.DBMSG.NoKeyID"},
+        {"V0100000001", "cContactCode", "vendor", "Hx.CRM.TkBaseCodeRefer.clscommon.00083"},
+        {"V0100000001", "  ", "Ven_Contact", "Hx.CRM.TkCompetitor.iclscommon.00059"},
+        {"V0900000009", "cContactCode", "Ven_Contact", "Hx.CRM.COMMON.DBMSG.Sel0512"},
+    };
+    for (auto& c : cases) {
+        EXPECT_FALSE(Delete(c.id, c.idName, c.table));
+        EXPECT_EQ(msg, c.message);
+    }
+    EXPECT_EQ(Count("Ven_Contact"), 6);
+}
+
+TEST_F(References, ADeleteThatFailsAfterTheLinkWasClearedLeavesTheLinkCleared) {
+    // A trigger stands for whatever makes the delete statement fail on the server.
+    platform::db::Connection c;
+    c.Open(connection);
+    c.ExecuteScript("CREATE TRIGGER refuse_delete BEFORE DELETE ON Ven_Contact BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    EXPECT_FALSE(Delete("V0100000001"));
+    EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.Del01\r\nHx.CRM.COMMON.DBMSG.Del02");
+    EXPECT_EQ(Count("Ven_Contact WHERE cContactCode = N'V0100000001'"), 1);
+    EXPECT_EQ(Scalar("SELECT count(*) FROM vendor WHERE cVenCode = N'V01' AND cSovrelCode IS NULL"), "1");
+}
+
+TEST_F(References, CheckRefedFollowsTheRelationTable) {
+    std::string table = "Ven_Contact", ret;
+    bool all = true;
+    platform::db::Value ordered("V0100000002"), free("V0200000002");
+    EXPECT_FALSE(service->CheckRefed(ordered, table, all, &ret));
+    EXPECT_FALSE(ret.empty());
+    ret.clear();
+    EXPECT_TRUE(service->CheckRefed(free, table, all, &ret));
+    EXPECT_TRUE(ret.empty());
+    std::string none = "NoRelations";
+    EXPECT_TRUE(service->CheckRefed(free, none, all, &ret));
+}
+
+TEST_F(References, CheckRefedJoinsEveryReferrerOrStopsAtTheFirst) {
+    platform::db::Connection c;
+    c.Open(connection);
+    c.Execute("insert into crm_ref_relation (creferencedtablename, creferencedtablekey, creferencingtablename, "
+              "creferencingtablecolumn, cwherepart, cObjName) values (N'Ven_Contact', N'cContactCode', N'Ven_Contact', "
+              "N'cSuperiorID', N'', N'下级联系人')");
+    std::string table = "Ven_Contact", ret;
+    bool all = true;
+    platform::db::Value superior("V0100000002");  // ordered and a superior
+    EXPECT_FALSE(service->CheckRefed(superior, table, all, &ret));
+    EXPECT_NE(ret.find("、"), std::string::npos) << ret;
+    ret.clear();
+    all = false;
+    EXPECT_FALSE(service->CheckRefed(superior, table, all, &ret));
+    EXPECT_EQ(ret.find("、"), std::string::npos) << ret;
+}
+
+TEST_F(References, BArchIsUsed) {
+    std::string table = "Ven_Contact", field = "cVenCode";
+    platform::db::Value used("V01"), unused("V03");
+    EXPECT_TRUE(service->BArchIsUsed(table, field, used));
+    EXPECT_EQ(Ctx().PendingMessage, "Hx.CRM.COMMON.DBMSG.Ref01");
+    EXPECT_FALSE(service->BArchIsUsed(table, field, unused));
+    std::string bad = "NoTable";
+    EXPECT_FALSE(service->BArchIsUsed(bad, field, used));
+    EXPECT_EQ(Ctx().PendingMessage, "Hx.CRM.COMMON.DBMSG.0008");
+}
+
+}  // namespace
+}  // namespace sovrel::test

@@ -1,0 +1,152 @@
+#include "service_fixture.h"
+
+namespace sovrel::test {
+namespace {
+
+// A new contact of V03 as the card writes it, with extra children put in before </Ven_Contact>.
+std::string Contact(const std::string& code, const std::string& name, const std::string& extra = "") {
+    return "<Ven_Contact><cVenCode>V03</cVenCode><cContactCode>" + code + "</cContactCode><cContactName>" + name +
+           "</cContactName><cAppellation></cAppellation><bcSexID>1</bcSexID><bcMarriageID>17</bcMarriageID>"
+           "<bMajor>False</bMajor><dBirthday></dBirthday>" + extra + "<oid>{" + code + "}</oid></Ven_Contact>";
+}
+
+class Writes : public ServiceTest {
+protected:
+    bool Add(std::string xml, std::string table = "Ven_Contact") { return service->Add(xml, table, msg); }
+    bool Modify(std::string xml, std::string table = "Ven_Contact") { return service->Modify(xml, table, msg); }
+    std::string msg;
+};
+
+TEST_F(Writes, AddWritesEachRecordWithItsTypes) {
+    ASSERT_TRUE(Add(Contact("V0300000001", "赵六 & 孙七", "<cConDefine11>12</cConDefine11><cConDefine13>1234.5kg</cConDefine13>"
+                                                           "<cConDefine15>2024-3-5</cConDefine15>")))
+        << msg;
+    EXPECT_TRUE(msg.empty());
+    EXPECT_EQ(Scalar("SELECT cContactName FROM Ven_Contact WHERE cContactCode = N'V0300000001'"), "赵六 & 孙七");
+    EXPECT_EQ(Scalar("SELECT cAppellation FROM Ven_Contact WHERE cContactCode = N'V0300000001'"), "");  // NULL
+    EXPECT_EQ(Scalar("SELECT count(*) FROM Ven_Contact WHERE cAppellation IS NULL AND cContactCode = N'V0300000001'"), "1");
+    EXPECT_EQ(Scalar("SELECT cConDefine13 FROM Ven_Contact WHERE cContactCode = N'V0300000001'"), "1234.5");
+    EXPECT_EQ(Scalar("SELECT cConDefine15 FROM Ven_Contact WHERE cContactCode = N'V0300000001'"), "2024-03-05");
+    EXPECT_EQ(service->OperationMode(), 1);
+}
+
+TEST_F(Writes, MixedCaseTagsAreTheSameRecord) {
+    std::string xml = "<VEN_CONTACT><CVENCODE>V03</CVENCODE><cCONTACTcode>V0300000002</cCONTACTcode>"
+                      "<CCONTACTNAME>Mixed Case</CCONTACTNAME><OID>{X}</OID></VEN_CONTACT>";
+    ASSERT_TRUE(Add(xml)) << msg;
+    EXPECT_EQ(Scalar("SELECT cContactName FROM Ven_Contact WHERE oid = N'{x}'"), "Mixed Case");
+}
+
+TEST_F(Writes, DuplicatesAreRefusedOrSkipped) {
+    EXPECT_FALSE(Add(Contact("V0100000001", "重复")));
+    EXPECT_EQ(msg, "Hx.CRM.COMMON.CheckDuplication02");
+    EXPECT_EQ(Count("Ven_Contact"), 6);
+
+    std::string code = "<Crm_BaseCode><cCode>09</cCode><cType>Duty</cType><cName>经理</cName><bEdit>True</bEdit></Crm_BaseCode>";
+    EXPECT_FALSE(Add(code, "Crm_BaseCode"));
+    EXPECT_TRUE(msg.empty());
+    std::string fresh = "<Crm_BaseCode><cCode>09</cCode><cType>Duty</cType><cName>顾问</cName><bEdit>True</bEdit></Crm_BaseCode>";
+    EXPECT_TRUE(Add(fresh, "Crm_BaseCode")) << msg;
+    EXPECT_EQ(Count("Crm_BaseCode WHERE cName = N'顾问'"), 1);
+}
+
+TEST_F(Writes, TheThirdOfThreeFailingKeepsTheFirstTwo) {
+    std::string xml = Contact("V0300000011", "一") + Contact("V0300000012", "二") + Contact("V0100000001", "三");
+    EXPECT_FALSE(Add(xml));
+    EXPECT_EQ(msg, "Hx.CRM.COMMON.CheckDuplication02");
+    EXPECT_EQ(Count("Ven_Contact WHERE cVenCode = N'V03'"), 2);
+}
+
+TEST_F(Writes, BadInputGivesItsMessageAndWritesNothing) {
+    struct Case {
+        std::string xml, table, message;
+    } cases[] = {
+        {"<Ven_Contact><cContactCode>x</Ven_Contact>", "Ven_Contact",
+         "Hx.CRM.COMMON.XMLMSGParseErr01\r\nHx.CRM.COMMON.XMLMSGParseErr02"},
+        {"<Customer><cCode>1</cCode></Customer>", "Customer", "Hx.CRM.TkBaseCodeRefer.clscommon.00083"},
+        {Contact("V0300000021", "x", "<cNoSuchColumn>1</cNoSuchColumn>"), "Ven_Contact",
+         "Hx.CRM.COMMON.DBMSG.Fld01(cnosuchcolumn)\r\nHx.CRM.COMMON.DBMSG.Fld02"},
+        {Contact("V0300000022", "x", "<bcSexID>abc</bcSexID>"), "Ven_Contact",
+         "Hx.CRM.COMMON.DBMSG.Fld01(bcsexid)\r\nHx.CRM.COMMON.DBMSG.Fld02"},
+    };
+    for (const auto& c : cases) {
+        std::string table = c.table;
+        EXPECT_FALSE(Add(c.xml, table)) << c.xml;
+        EXPECT_EQ(msg, c.message) << c.xml;
+    }
+    EXPECT_EQ(Count("Ven_Contact"), 6);
+    EXPECT_FALSE(Add("<vendor><cVenCode>x</cVenCode></vendor>"));  // no record of the table
+    EXPECT_TRUE(msg.empty());
+}
+
+TEST_F(Writes, UserDefinedItemsAreCheckedBeforeTheWrite) {
+    struct Case {
+        std::string extra, message;  // message empty: accepted
+    } cases[] = {
+        {"<cConDefine15>1759-12-31</cConDefine15>", "Hx.CRM.COMMON.CheckDate11(首次合作日期)"},
+        {"<cConDefine15>1760-01-01</cConDefine15>", ""},
+        {"<cConDefine16>2299-12-31</cConDefine16>", ""},
+        {"<cConDefine16>2300-01-01</cConDefine16>", "Hx.CRM.COMMON.CheckDate12(下次回访日期)"},
+        {"<cConDefine15>next tuesday</cConDefine15>", "Hx.CRM.COMMON.CheckDate01(首次合作日期)"},
+        {"<cConDefine6>12345</cConDefine6>", "Hx.CRM.COMMON.CheckLen02(证件号码,18)"},
+        {"<cConDefine2>D级</cConDefine2>", "Hx.CRM.TkCompetitor.transxml.00034(联系人级别)"},
+        {"<cConDefine2>A级</cConDefine2>", ""},
+        {"<cConDefine4>采购部</cConDefine4>", ""},
+    };
+    int n = 30;
+    for (const auto& c : cases) {
+        std::string code = "V03000000" + std::to_string(n++);
+        bool ok = Add(Contact(code, "x", c.extra));
+        EXPECT_EQ(ok, c.message.empty()) << c.extra << " " << msg;
+        EXPECT_EQ(msg, c.message) << c.extra;
+        EXPECT_EQ(Count("Ven_Contact WHERE cContactCode = N'" + code + "'"), ok ? 1 : 0);
+    }
+}
+
+TEST_F(Writes, AValueListThatGrowsTakesANewValueAndOneThatDoesNotRefusesIt) {
+    EXPECT_TRUE(Add(Contact("V0300000050", "x", "<cConDefine5>葡萄牙语</cConDefine5>"))) << msg;
+    EXPECT_EQ(Count("userdefine WHERE cId = N'VC05' AND cValue = N'葡萄牙语'"), 1);
+    EXPECT_FALSE(Add(Contact("V0300000051", "x", "<cConDefine2>葡萄牙语</cConDefine2>")));
+    EXPECT_EQ(Count("userdefine WHERE cValue = N'葡萄牙语'"), 1);
+}
+
+TEST_F(Writes, AnItemNotInUseIsEmptiedNotChecked) {
+    ASSERT_TRUE(Add(Contact("V0300000060", "x", "<cConDefine3>whatever</cConDefine3>"))) << msg;
+    EXPECT_EQ(Count("Ven_Contact WHERE cContactCode = N'V0300000060' AND cConDefine3 IS NULL"), 1);
+}
+
+TEST_F(Writes, ModifyHonoursTheLoadedRowVersion) {
+    std::string ts = Scalar("SELECT convert(char, convert(money,tkts), 2) FROM Ven_Contact WHERE cContactCode = N'V0100000003'");
+    std::string change = "<Ven_Contact><cContactCode>V0100000003</cContactCode><cContactName>王芳芳</cContactName></Ven_Contact>";
+    Ctx().LoadedContactTs = ts;
+    ASSERT_TRUE(Modify(change)) << msg;
+    EXPECT_EQ(service->OperationMode(), 2);
+    // The row changed since it was loaded: the stale text refuses and changes nothing.
+    std::string again = "<Ven_Contact><cContactCode>V0100000003</cContactCode><cContactName>第二次</cContactName></Ven_Contact>";
+    EXPECT_FALSE(Modify(again));
+    EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.Upt01");
+    EXPECT_EQ(Scalar("SELECT cContactName FROM Ven_Contact WHERE cContactCode = N'V0100000003'"), "王芳芳");
+    // No loaded version: no check.
+    Ctx().LoadedContactTs.clear();
+    EXPECT_TRUE(Modify(again)) << msg;
+    EXPECT_EQ(Scalar("SELECT cContactName FROM Ven_Contact WHERE cContactCode = N'V0100000003'"), "第二次");
+}
+
+TEST_F(Writes, ModifyOfAMissingContactOrABaseCodeIsRefused) {
+    EXPECT_FALSE(Modify("<Ven_Contact><cContactCode>V0900000001</cContactCode></Ven_Contact>"));
+    EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.0400");
+    EXPECT_FALSE(Modify("<Crm_BaseCode><cName>x</cName></Crm_BaseCode>", "Crm_BaseCode"));
+    EXPECT_EQ(msg, "Hx.CRM.TkBaseCodeRefer.clscommon.00083");
+}
+
+TEST_F(Writes, ServiceRequestsOfModify) {
+    EXPECT_TRUE(Modify("<Ven_Contact Operating='Precompile'/>"));
+    EXPECT_TRUE(Modify("<Ven_Contact Operating='Unknown'/>"));
+    // Without the host's column-authority service the request still answers, with "*".
+    host.Withdraw(progid::ColAuthSvc);
+    EXPECT_FALSE(Modify("<Ven_Contact Operating='GetAuthFlds'><UserId>demo</UserId><RW>R</RW></Ven_Contact>"));
+    EXPECT_EQ(msg, "*");
+}
+
+}  // namespace
+}  // namespace sovrel::test

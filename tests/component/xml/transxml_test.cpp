@@ -1,0 +1,381 @@
+#include "xml/transxml.h"
+
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <sstream>
+
+#include "../support/fakes.h"
+#include "platform/error.h"
+
+namespace sovrel {
+namespace {
+
+using platform::db::FieldInfo;
+using platform::db::Value;
+
+std::string Serialize(pugi::xml_node node) {
+    std::ostringstream out;
+    node.print(out, "", pugi::format_raw);
+    return out.str();
+}
+
+// The first record of a loaded text.
+pugi::xml_node Record(pugi::xml_document& doc, const std::string& text) {
+    const auto result = LoadXmlText(doc, text);
+    EXPECT_TRUE(result) << text << ": " << result.description();
+    return doc.document_element().first_child();
+}
+
+// A detached rowset with these (name, type code) fields.
+RowsetPtr RowsetOf(std::initializer_list<std::pair<const char*, int>> columns) {
+    std::vector<FieldInfo> fields;
+    for (const auto& [name, type] : columns) {
+        FieldInfo& f = fields.emplace_back();
+        f.name = name;
+        f.type = type;
+    }
+    return platform::db::Rowset::CreateDetached(std::move(fields));
+}
+
+class TransXml : public ::testing::Test {
+protected:
+    fakes::Host host;  // texts come back as their keys with the parameters in parentheses
+    pugi::xml_document doc;
+    std::string& pending = Ctx().PendingMessage;
+};
+
+TEST(LoadXmlText, WrapsUnlessTheTextAlreadyStartsWithData) {
+    struct Case {
+        const char* text;
+        const char* root;
+        const char* records;  // names of the root's children, one letter each
+    } cases[] = {
+        {"<a>1</a><b/>", "data", "ab"},
+        {"  <data><a/></data>  ", "data", "a"},
+        {"<DaTa><a/></DaTa>", "DaTa", "a"},
+        {"\r\n<data><a/></data>\n", "data", "a"},
+        {"<datax/>", "data", "datax"},  // "<data>" is the whole prefix, not a name's beginning
+        {"", "data", ""},
+        {"<a>x &amp; y</a>", "data", "a"},
+    };
+    for (const auto& c : cases) {
+        pugi::xml_document doc;
+        const auto result = LoadXmlText(doc, c.text);
+        ASSERT_TRUE(result) << c.text << ": " << result.description();
+        EXPECT_STREQ(doc.document_element().name(), c.root) << c.text;
+        std::string names;
+        for (auto child : doc.document_element().children()) names += child.name();
+        EXPECT_EQ(names, c.records) << c.text;
+    }
+}
+
+TEST(LoadXmlText, RefusesTextThatIsNotOneWellFormedDocument) {
+    const char* cases[] = {
+        "<a>1</b>",
+        "<a>",
+        "<a x='1>",
+        "<data><a/></data><data><b/></data>",  // a second record set would be dropped unread
+        "<data><a/></data>trailing",
+        "<data><a/></data><!-- -->x",
+        "<?xml version=\"1.0\"?><a/>",  // wrapped, the declaration no longer stands first
+    };
+    for (const char* text : cases) {
+        pugi::xml_document doc;
+        doc.append_child("stale");
+        EXPECT_FALSE(LoadXmlText(doc, text)) << text;
+        EXPECT_FALSE(doc.first_child()) << text << ": a refused text leaves nothing behind";
+    }
+}
+
+TEST_F(TransXml, LookupsLowerTheNameAndTakeTheFirstChildOfExactlyThatName) {
+    auto rec = Record(doc,
+                      "<ven_contact><ccontactcode>C01</ccontactcode><ccontactname>Zhang</ccontactname>"
+                      "<ccontactname>second</ccontactname><cMemo>kept</cMemo><ç>accent</ç>"
+                      "<ccontactcodex>long</ccontactcodex><x><cvencode>deep</cvencode></x>"
+                      "<cmix>a<b>b</b><![CDATA[c]]></cmix></ven_contact>");
+    struct Case {
+        const char* name;
+        const char* expected;
+    } cases[] = {
+        {"cContactCode", "C01"},
+        {"CCONTACTCODE", "C01"},
+        {"ccontactname", "Zhang"},
+        {"Ç", "accent"},
+        {"cmix", "abc"},
+        {"cMemo", "-"},  // a tag that escaped normalisation is not found by its own spelling
+        {"ccontact", "-"},
+        {"ccontactcodexy", "-"},
+        {"cvencode", "-"},  // grandchildren do not count
+    };
+    for (const auto& c : cases) EXPECT_EQ(GetEleVal(rec, c.name, "-"), c.expected) << c.name;
+}
+
+TEST_F(TransXml, GetEleValLeavesAMessageOnlyForAMissingElement) {
+    auto rec = Record(doc, "<ven_contact><ccontactcode>C01</ccontactcode><cmemo/></ven_contact>");
+    pending = "before";
+    EXPECT_EQ(GetEleVal(rec, "cMemo", "d"), "");  // present and empty is not missing
+    EXPECT_EQ(GetEleVal(rec, "", "d"), "d");
+    EXPECT_EQ(GetEleVal(pugi::xml_node(), "cContactCode", "d"), "d");
+    EXPECT_EQ(pending, "before");
+
+    EXPECT_EQ(GetEleVal(rec, "cConDefine3", "d"), "d");
+    EXPECT_EQ(pending, "Hx.CRM.COMMON.XMLMSG002(ccondefine3)");
+    EXPECT_EQ(GetEleVal(rec, "cContactCode", "d"), "C01");
+    EXPECT_EQ(pending, "Hx.CRM.COMMON.XMLMSG002(ccondefine3)");  // success does not clear it
+}
+
+TEST_F(TransXml, SetEleValReplacesTheContentAndNeverAddsAChild) {
+    auto rec = Record(doc,
+                      "<ven_contact><ccontactcode>C01</ccontactcode><cmemo/><cnested>a<b>x</b></cnested>"
+                      "<cconDefine1>same</cconDefine1></ven_contact>");
+    struct Case {
+        const char* name;
+        const char* value;
+    } cases[] = {
+        {"cContactCode", "C02"},
+        {"cMemo", "filled"},
+        {"cNested", "flat"},
+        {"cContactCode", "<&'\">"},
+        {"cContactCode", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(SetEleVal(rec, c.name, c.value)) << c.name;
+        EXPECT_EQ(GetEleVal(rec, c.name, "-"), c.value) << c.name;
+    }
+    EXPECT_EQ(Serialize(rec.child("cnested")), "<cnested>flat</cnested>");
+
+    // The value survives writing the document out and reading it back.
+    ASSERT_TRUE(SetEleVal(rec, "cMemo", "a < b & \"c\""));
+    pugi::xml_document again;
+    EXPECT_EQ(GetEleVal(Record(again, Serialize(rec)), "cmemo", "-"), "a < b & \"c\"");
+
+    pending = "";
+    const std::string before = Serialize(rec);
+    EXPECT_FALSE(SetEleVal(rec, "cConDefine1", "x"));  // only the lower-case name is looked for
+    EXPECT_EQ(pending, "Hx.CRM.COMMON.XMLMSG001(ccondefine1)");
+    EXPECT_FALSE(SetEleVal(rec, "cConDefine16", "x"));
+    EXPECT_FALSE(SetEleVal(rec, "", "x"));
+    EXPECT_FALSE(SetEleVal(pugi::xml_node(), "cmemo", "x"));
+    EXPECT_EQ(Serialize(rec), before);
+}
+
+TEST_F(TransXml, GetAttrValTrimsAndLowersTheAttributeName) {
+    auto rec = Record(doc, "<ven_contact operating='  GetAuthFlds ' Mixed='m'><operating>child</operating></ven_contact>");
+    EXPECT_EQ(GetAttrVal(rec, "Operating"), "GetAuthFlds");
+    EXPECT_EQ(GetAttrVal(rec, "mixed"), "");
+    EXPECT_EQ(GetAttrVal(rec, "Mixed"), "");
+    EXPECT_EQ(GetAttrVal(rec, "absent"), "");
+    EXPECT_EQ(GetAttrVal(pugi::xml_node(), "operating"), "");
+}
+
+const int kUnquotedTypes[] = {2, 3, 4, 5, 6, 14, 16, 17, 18, 19, 20, 21, 128, 131, 139, 204, 205};
+const int kQuotedTypes[] = {7, 11, 72, 129, 130, 135, 200, 201, 202, 203};
+
+TEST_F(TransXml, ConditionsQuoteTextButNotNumbersOrBytes) {
+    auto cond = Record(doc, "<ven_contact><c>10</c><c>,20</c><c>30,</c><c>5,9</c></ven_contact>");
+    for (int type : kUnquotedTypes) {
+        std::string where = "old";
+        EXPECT_TRUE(BuildWhereFromXml(cond, where, RowsetOf({{"c", type}}))) << type;
+        EXPECT_EQ(where, "c=10 AND c<=20 AND c>=30 AND c BETWEEN 5 AND 9") << type;
+    }
+    for (int type : kQuotedTypes) {
+        std::string where;
+        EXPECT_TRUE(BuildWhereFromXml(cond, where, RowsetOf({{"c", type}}))) << type;
+        EXPECT_EQ(where, "c='10' AND c<='20' AND c>='30' AND c BETWEEN '5' AND '9'") << type;
+    }
+}
+
+TEST_F(TransXml, ConditionValuesBlanksAndCommas) {
+    auto rs = RowsetOf({{"n", platform::db::adInteger}, {"cVenCode", platform::db::adVarWChar}});
+    struct Case {
+        const char* children;
+        const char* where;
+    } cases[] = {
+        {"<n>10</n><n>  </n><n/>", "n=10 "},  // trailing blanks leave no dangling AND
+        {"<n>1</n><n> </n><n>2</n>", "n=1 AND n=2"},
+        {"<n>1</n><n>&#32; </n><n><![CDATA[ ]]></n>", "n=1 "},  // spaces that survive parsing are blank too
+        {"<n> </n><cvencode/>", ""},
+        {"", ""},
+        {"<n>1,2,3</n>", "n BETWEEN 1 AND 2,3"},  // only the first comma counts
+        {"<n>,1,2</n>", "n<=1,2"},
+        {"<n>1,2,</n>", "n BETWEEN 1 AND 2,"},
+        {"<cvencode>,</cvencode>", "cvencode<=''"},
+        {"<cvencode>a,b,c</cvencode>", "cvencode BETWEEN 'a' AND 'b,c'"},
+        {"<cvencode>O'Brien</cvencode>", "cvencode='O'Brien'"},  // not doubled
+        {"<cvencode> v01 </cvencode>", "cvencode=' v01 '"},
+        {"<cvencode>brand</cvencode><n>1</n>", "cvencode='brand' AND n=1"},
+    };
+    for (const auto& c : cases) {
+        pugi::xml_document d;
+        std::string where = "old";
+        EXPECT_TRUE(BuildWhereFromXml(Record(d, std::string("<cond>") + c.children + "</cond>"), where, rs))
+            << c.children;
+        EXPECT_EQ(where, c.where) << c.children;
+    }
+}
+
+TEST_F(TransXml, ConditionWithAChildThatIsNoFieldFailsKeepingWhatWasBuilt) {
+    auto rs = RowsetOf({{"n", platform::db::adInteger}});
+    struct Case {
+        const char* text;
+        bool ok;
+        const char* where;
+    } cases[] = {
+        {"<cond><n>1</n><bogus>2</bogus><n>3</n></cond>", false, "n=1 AND "},
+        {"<cond><bogus>2</bogus></cond>", false, ""},
+        {"<cond><n>1</n>stray<n>3</n></cond>", false, "n=1 AND "},
+        {"<cond><bogus> </bogus><n>3</n></cond>", true, "n=3"},  // a blank child is never looked up
+    };
+    for (const auto& c : cases) {
+        pugi::xml_document d;
+        std::string where = "old";
+        EXPECT_EQ(BuildWhereFromXml(Record(d, c.text), where, rs), c.ok) << c.text;
+        EXPECT_EQ(where, c.where) << c.text;
+    }
+
+    auto cond = Record(doc, "<cond><n>1</n></cond>");
+    std::string where = "old";
+    EXPECT_FALSE(BuildWhereFromXml(cond, where, nullptr));
+    EXPECT_EQ(where, "");
+    EXPECT_FALSE(BuildWhereFromXml(pugi::xml_node(), where, rs));
+    pugi::xml_document blank;
+    EXPECT_TRUE(BuildWhereFromXml(Record(blank, "<cond><n> </n></cond>"), where, nullptr));
+}
+
+TEST_F(TransXml, CheckDateTextBoundariesAndGarbage) {
+    struct Case {
+        const char* value;
+        const char* message;  // "" = passes
+    } cases[] = {
+        {"1760-01-01", ""},
+        {"1760/1/1", ""},
+        {"2299-12-31", ""},
+        {"2299-12-31 23:59:59", ""},
+        {"1759-12-31", "Hx.CRM.COMMON.CheckDate11(生日)"},
+        {"1759-12-31 23:59:59", "Hx.CRM.COMMON.CheckDate11(生日)"},
+        {"2300-01-01", "Hx.CRM.COMMON.CheckDate12(生日)"},
+        {"2300/01/01 00:00:01", "Hx.CRM.COMMON.CheckDate12(生日)"},
+        {"garbage", "Hx.CRM.COMMON.CheckDate01(生日)"},
+        {"2024-02-30", "Hx.CRM.COMMON.CheckDate01(生日)"},
+        {"2024-05-01x", "Hx.CRM.COMMON.CheckDate01(生日)"},
+        {" ", "Hx.CRM.COMMON.CheckDate01(生日)"},
+    };
+    for (const auto& c : cases) {
+        pending = "before";
+        const bool passes = *c.message == '\0';
+        EXPECT_EQ(CheckDateText(c.value, "生日"), passes) << c.value;
+        EXPECT_EQ(pending, passes ? "before" : c.message) << c.value;
+    }
+    pending = "before";
+    EXPECT_TRUE(CheckDateText("", "生日"));
+    EXPECT_EQ(pending, "before");
+}
+
+TEST(NullTo, OnlyNullTakesTheDefault) {
+    const Value cases[] = {Value(), Value(0), Value(""), Value("x"), Value(false)};
+    for (const auto& v : cases) EXPECT_EQ(NullTo(v, Value("d")), v) << v.ToText();
+    EXPECT_EQ(NullTo(Value::Null(), Value("d")), Value("d"));
+    EXPECT_TRUE(NullTo(Value::Null(), Value::Null()).IsNull());
+}
+
+RowsetPtr CaptionRows() {
+    auto rs = RowsetOf({{"TableName", platform::db::adVarWChar}, {"TableDefine", platform::db::adVarWChar}});
+    const std::pair<const char*, Value> rows[] = {
+        {"vendor", Value("供应商")}, {"Ven_Contact", Value("供应商联系人")}, {"Person", Value::Null()}, {"Blank", Value("")}};
+    for (const auto& [name, caption] : rows) {
+        rs->AddNew();
+        rs->Set("TableName", Value(name));
+        rs->Set("TableDefine", caption);
+        rs->Update();
+    }
+    return rs;
+}
+
+TEST(FilterRs, FiltersTheSameRowsetInPlace) {
+    auto rs = CaptionRows();
+    auto filtered = FilterRs(rs, "TableName='ven_contact'");
+    EXPECT_EQ(filtered, rs);
+    EXPECT_EQ(rs->RecordCount(), 1);
+    EXPECT_EQ(rs->Get("TableDefine"), Value("供应商联系人"));
+    FilterRs(rs, "TableName='none'");
+    EXPECT_TRUE(rs->Eof());
+    FilterRs(rs, "");
+    EXPECT_EQ(rs->RecordCount(), 4);
+    EXPECT_THROW(FilterRs(nullptr, "TableName='x'"), platform::Error);
+}
+
+TEST_F(TransXml, GetArchiveCaptionFallsBackOnNullAndIsEmptyOnFailure) {
+    host.data->openResult = CaptionRows();
+    struct Case {
+        Value table;
+        const char* caption;
+    } cases[] = {
+        {Value("Ven_Contact"), "供应商联系人"},
+        {Value("VENDOR"), "供应商"},
+        {Value("Person"), "Hx.CRM.TkBaseCodeRefer.transxml.00009"},
+        {Value("Blank"), ""},
+        {Value("Missing"), ""},
+        {Value("it's"), ""},
+        {Value::Null(), ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(GetArchiveCaption(*host.data, c.table), c.caption) << c.table.ToText();
+    EXPECT_EQ(host.log.Count("OpenX SELECT TableName,TableDefine FROM Rpt_GRPDef ORDER BY SystemId, TableName"),
+              static_cast<int>(std::size(cases)));
+
+    host.data->openResult = nullptr;
+    EXPECT_EQ(GetArchiveCaption(*host.data, Value("Ven_Contact")), "");
+}
+
+class RecordingColAuth : public IColAuthSvc {
+public:
+    std::string connection, user, request, answer = "cVenCode,cVenName,cVenAbbName";
+    bool fail = false;
+    void Init(const std::string& c, const std::string& u) override {
+        connection = c;
+        user = u;
+    }
+    std::string GetAuthString(const std::string& r) override {
+        if (fail) throw platform::Error(5, "clsColAuth", "refused");
+        request = r;
+        return answer;
+    }
+};
+
+class ConnectedService : public fakes::DataService {
+public:
+    using fakes::DataService::DataService;
+    std::string m_CnnString() const override { return "Provider=SQLite;Initial Catalog=TKDATA_001_2024"; }
+};
+
+TEST_F(TransXml, GetColAuthStringAsksTheHostAndLowersItsAnswer) {
+    auto auth = std::make_shared<RecordingColAuth>();
+    platform::ScopedRegistration reg(progid::ColAuthSvc, [auth] { return auth; });
+    ConnectedService service(host.log);
+
+    auto req = Record(doc, "<ven_contact operating='getauthflds'><userid>u01</userid><rw>W</rw></ven_contact>");
+    EXPECT_EQ(GetColAuthString(service, req, "vendor"), "cvencode,cvenname,cvenabbname");
+    EXPECT_EQ(auth->connection, "Provider=SQLite;Initial Catalog=TKDATA_001_2024");
+    EXPECT_EQ(auth->user, "u01");
+    EXPECT_EQ(auth->request, "<hxColAuth cBusObId='vendor' cFuncId='W'/>");
+
+    pugi::xml_document bare;
+    pending = "";
+    EXPECT_EQ(GetColAuthString(service, Record(bare, "<ven_contact><rw>R</rw></ven_contact>"), "Ven_Contact"),
+              "cvencode,cvenname,cvenabbname");
+    EXPECT_EQ(auth->user, "");
+    EXPECT_EQ(auth->request, "<hxColAuth cBusObId='Ven_Contact' cFuncId='R'/>");
+    EXPECT_EQ(pending, "Hx.CRM.COMMON.XMLMSG002(userid)");
+
+    auth->fail = true;
+    EXPECT_EQ(GetColAuthString(service, req, "vendor"), "");
+}
+
+TEST_F(TransXml, GetColAuthStringWithoutTheHostServiceIsEmpty) {
+    host.Withdraw(progid::ColAuthSvc);
+    auto req = Record(doc, "<r><userid>u01</userid><rw>W</rw></r>");
+    EXPECT_EQ(GetColAuthString(*host.data, req, "vendor"), "");
+}
+
+}  // namespace
+}  // namespace sovrel

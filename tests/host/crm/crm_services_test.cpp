@@ -1,0 +1,309 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "common/controls.h"
+#include "common/form.h"
+#include "common/hosts/login.h"
+#include "common/prog_ids.h"
+#include "host/crm.h"
+#include "host/language_source.h"
+#include "host/register.h"
+#include "host/texts/text_table.h"
+#include "platform/db/connection.h"
+#include "platform/diagnostics.h"
+#include "schema/schema.h"
+
+namespace host {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::db::DateTime;
+using platform::db::Value;
+using texts::TextTable;
+
+class PlainLogin : public sovrel::ILogin {
+public:
+    PlainLogin(std::string user, std::string db) : user_(std::move(user)), db_(std::move(db)) {}
+    std::string cUserId() const override { return user_; }
+    std::string cUserName() const override { return user_; }
+    std::string tkDBName() const override { return db_; }
+    std::string CurDate() const override { return "2024-05-01"; }
+    std::string cEmployeeId() const override { return ""; }
+    bool TaskExec(std::string&, int&) override { return true; }
+    std::string ShareString() const override { return ""; }
+
+private:
+    std::string user_, db_;
+};
+
+class SpeakingLogin : public PlainLogin, public ILanguageSource {
+public:
+    explicit SpeakingLogin(std::string language) : PlainLogin("demo", ""), language_(std::move(language)) {}
+    const std::string& Language() const override { return language_; }
+
+private:
+    std::string language_;
+};
+
+class Window : public sovrel::IForm {
+public:
+    std::string Name() const override { return "frmSendEMail"; }
+    void BringToFront() override {}
+    void ShowModal() override {}
+    void ShowModeless() override {}
+    std::string Caption() const override { return caption; }
+    void SetCaption(const std::string& c) override { caption = c; }
+    std::string caption = "unchanged";
+};
+
+// A window with a few controls; it is asked about others too, and says it has none of them.
+class WindowWithControls : public Window, public sovrel::IControlTexts {
+public:
+    bool SetControlText(const std::string& control, const std::string& text) override {
+        asked.insert(control);
+        if (control != "cmdSend" && control != "Label1") return false;
+        texts[control] = text;
+        return true;
+    }
+    std::set<std::string> asked;
+    std::map<std::string, std::string> texts;
+};
+
+std::string Text(const char* language, const std::string& key) { return TextTable::For(language).Get(key).value(); }
+
+// ---- Texts -------------------------------------------------------------------------------
+
+TEST(CrmTexts, TextsComeFromTheTableOfTheLanguageAndAMissingKeyShowsItself) {
+    CrmCommonService svc;
+    bool flag = true;
+    const struct {
+        std::string language, key, expected;
+    } cases[] = {
+        {"zh-CN", "Hx.CRM.COMMON.CheckNull02", Text("zh-CN", "Hx.CRM.COMMON.CheckNull02")},
+        {"en-US", "Hx.CRM.COMMON.CheckNull02", Text("en-US", "Hx.CRM.COMMON.CheckNull02")},
+        {"keys", "Hx.CRM.COMMON.CheckNull02", "Hx.CRM.COMMON.CheckNull02"},
+        {"fr-FR", "Hx.CRM.COMMON.CheckNull02", Text("zh-CN", "Hx.CRM.COMMON.CheckNull02")},
+        {"en-US", "Hx.CRM.COMMON.NoSuchKey", "Hx.CRM.COMMON.NoSuchKey"},
+        {"en-US", "hx.crm.common.checknull02", "hx.crm.common.checknull02"},
+    };
+    for (auto c : cases) EXPECT_EQ(svc.GetText(c.key, c.language, flag), c.expected) << c.language << " " << c.key;
+}
+
+TEST(CrmTexts, ParametersArePutInByTheirTextForms) {
+    CrmCommonService svc;
+    std::vector<Value> params{"联系人姓名", 10};
+    std::string zh = "zh-CN", keys = "keys";
+    EXPECT_EQ(svc.GetTextWithParams("Hx.CRM.COMMON.CheckLen02", params, zh), "联系人姓名的长度必须为10个字符。");
+    std::vector<Value> mixed{2.5, Value::Null(), DateTime{2024, 2, 29}, true};
+    EXPECT_EQ(svc.GetTextWithParams("Hx.CRM.COMMON.CheckLen02", mixed, keys),
+              "Hx.CRM.COMMON.CheckLen02(2.5,,2024-02-29,True)");
+}
+
+TEST(CrmTexts, TheTitleIsTheProductsInTheLanguage) {
+    TitleService titles;
+    EXPECT_EQ(titles.GetTitle("zh-CN"), Text("zh-CN", kMessageTitleKey));
+    EXPECT_EQ(titles.GetTitle("en-US"), Text("en-US", kMessageTitleKey));
+    EXPECT_EQ(titles.GetTitle("keys"), kMessageTitleKey);
+    EXPECT_EQ(titles.GetTitle(""), Text("zh-CN", kMessageTitleKey));
+    EXPECT_NE(Text("zh-CN", kMessageTitleKey), Text("en-US", kMessageTitleKey));
+}
+
+// ---- Language -----------------------------------------------------------------------------
+
+class SystemDatabase : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/sovrel-crm-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        folder = pattern;
+        db.Open(schema::SqliteConnectionText(folder, ""));
+        schema::CreateSystemDatabase(db);
+        db.Execute("INSERT INTO UA_User (cUser_Id, cUser_Name, cLanguage) VALUES (N'demo2', N'Demo', N'en-US')");
+        db.Execute("INSERT INTO UA_User (cUser_Id, cUser_Name, cLanguage) VALUES (N'o''neil', N'O', N'keys')");
+        db.Execute("INSERT INTO UA_User (cUser_Id, cUser_Name) VALUES (N'demo', N'演示')");
+        account = schema::SqliteConnectionText(folder, "TKDATA_001_2024");
+    }
+    void TearDown() override {
+        db.Close();
+        SetLanguageOverride("");
+        fs::remove_all(folder);
+    }
+    std::shared_ptr<sovrel::ILogin> Login(const std::string& user) { return std::make_shared<PlainLogin>(user, account); }
+
+    std::string folder, account;
+    platform::db::Connection db;
+};
+
+TEST_F(SystemDatabase, APlainLoginGetsItsUsersLanguageFromTheSystemDatabase) {
+    CrmCommonService svc;
+    const struct {
+        std::shared_ptr<sovrel::ILogin> login;
+        const char* language;
+    } cases[] = {
+        {Login("demo2"), "en-US"},
+        {Login("DEMO2"), "en-US"},  // user codes compare as the database does, without case
+        {Login("o'neil"), "keys"},
+        {Login("demo"), "zh-CN"},
+        {Login("nobody"), kDefaultLanguage},
+        {std::make_shared<PlainLogin>("demo2", schema::SqliteConnectionText(folder + "/gone", "TKDATA_001_2024")),
+         kDefaultLanguage},
+        {nullptr, kDefaultLanguage},
+    };
+    for (const auto& c : cases) EXPECT_EQ(svc.GetLanguage(c.login), c.language) << (c.login ? c.login->cUserId() : "no login");
+}
+
+TEST_F(SystemDatabase, AUsersLanguageIsLookedUpOncePerServiceInstance) {
+    CrmCommonService svc;
+    const auto login = Login("demo2");
+    ASSERT_EQ(svc.GetLanguage(login), "en-US");
+    db.Execute("UPDATE UA_User SET cLanguage = N'zh-CN' WHERE cUser_Id = N'demo2'");
+    EXPECT_EQ(svc.GetLanguage(login), "en-US");
+    EXPECT_EQ(CrmCommonService().GetLanguage(login), "zh-CN");
+}
+
+TEST_F(SystemDatabase, ALoginThatKnowsItsLanguageIsAskedAndTheOverrideBeatsEverything) {
+    CrmCommonService svc;
+    EXPECT_EQ(svc.GetLanguage(std::make_shared<SpeakingLogin>("keys")), "keys");
+    SetLanguageOverride("en-US");
+    EXPECT_EQ(svc.GetLanguage(std::make_shared<SpeakingLogin>("keys")), "en-US");
+    EXPECT_EQ(svc.GetLanguage(Login("demo")), "en-US");
+    EXPECT_EQ(svc.GetLanguage(nullptr), "en-US");
+    SetLanguageOverride("");
+    EXPECT_EQ(svc.GetLanguage(Login("demo")), "zh-CN");
+}
+
+// ---- Windows ------------------------------------------------------------------------------
+
+TEST(CrmWindows, LocalizeFormSetsTheCaptionAndEveryControlWithATextInTheLoginsLanguage) {
+    CrmCommonService svc;
+    svc.GetLanguage(std::make_shared<SpeakingLogin>("en-US"));
+    const std::string key = "Hx.CRM.TkContactUI.frmSendEMail";
+    WindowWithControls window;
+    svc.LocalizeForm(key, window);
+    EXPECT_EQ(window.caption, Text("en-US", key));
+    EXPECT_EQ(window.asked, (std::set<std::string>{"Label1", "Label2", "Label3", "cmdExit", "cmdHelp", "cmdSend"}));
+    EXPECT_EQ(window.texts["cmdSend"], Text("en-US", key + ".cmdSend"));
+    EXPECT_EQ(window.texts["Label1"], Text("en-US", key + ".Label1"));
+
+    Window plain;
+    svc.LocalizeForm(key, plain);
+    EXPECT_EQ(plain.caption, Text("en-US", key));
+}
+
+TEST(CrmWindows, LocalizeFormTouchesNothingForAKeyThatOnlyPrefixesAWindowsKey) {
+    CrmCommonService svc;
+    WindowWithControls window;
+    svc.LocalizeForm("Hx.CRM.TkContactUI.frmSend", window);
+    EXPECT_EQ(window.caption, "unchanged");
+    EXPECT_TRUE(window.asked.empty());
+}
+
+// ---- Messages -----------------------------------------------------------------------------
+
+TEST(CrmMessages, ThePresenterAnswersForTheUser) {
+    std::vector<MessageBoxRequest> shown;
+    std::vector<int> answers{sovrel::msgbox::Yes, sovrel::msgbox::No, sovrel::msgbox::Cancel};
+    auto previous = SetMessageBoxPresenter([&](const MessageBoxRequest& r) {
+        shown.push_back(r);
+        return answers[shown.size() - 1];
+    });
+    CrmCommonService svc;
+    for (const int expected : answers)
+        EXPECT_EQ(svc.ShowMessage("联系人已修改，是否保存？", 35, "供应商联系人档案", "zh-CN", 0, 0), expected);
+    SetMessageBoxPresenter(previous);
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].prompt, "联系人已修改，是否保存？");
+    EXPECT_EQ(shown[0].style, 35);
+    EXPECT_EQ(shown[0].title, "供应商联系人档案");
+    EXPECT_EQ(shown[0].language, "zh-CN");
+}
+
+TEST(CrmMessages, WithoutAPresenterTheMessageGoesToStderrAndIsTakenAsRead) {
+    auto previous = SetMessageBoxPresenter({});
+    ::testing::internal::CaptureStderr();
+    const int answer = CrmCommonService().ShowMessage("No login information.", 64, "Vendor Contacts", "en-US", 0, 0);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    SetMessageBoxPresenter(previous);
+    EXPECT_EQ(answer, sovrel::msgbox::Ok);
+    EXPECT_NE(err.find("No login information."), std::string::npos) << err;
+    EXPECT_NE(err.find("Vendor Contacts"), std::string::npos) << err;
+}
+
+// ---- Diagnostics and text utilities -------------------------------------------------------
+
+TEST(CrmUtilities, TracesCarryTheirLabelUnlessSwitchedOff) {
+    CrmCommonService svc;
+    platform::DebugCapture capture;
+    bool on = true, off = false;
+    svc.Trace("frmContactList_GetYear", "2024初始年度参数有问题", on);
+    svc.Trace("hidden", "never", off);
+    EXPECT_EQ(capture.Lines(), std::vector<std::string>{"frmContactList_GetYear: 2024初始年度参数有问题"});
+}
+
+TEST(CrmUtilities, QuotingAndEscapingMakeTextsSafe) {
+    CrmCommonService svc;
+    const std::pair<std::string, std::string> sql[] = {
+        {"", ""}, {"O'Brien", "O''Brien"}, {"''", "''''"}, {"张'三'", "张''三''"}, {"a\"b", "a\"b"}};
+    for (const auto& [in, out] : sql) {
+        std::string result = "stale";
+        svc.QuoteSqlText(in, result);
+        EXPECT_EQ(result, out) << in;
+    }
+    const std::pair<std::string, std::string> xml[] = {
+        {"", ""},
+        {"a&b<c>d\"e'f", "a&amp;b&lt;c&gt;d&quot;e&apos;f"},
+        {"&amp;", "&amp;amp;"},
+        {"李四 <li@example.cn>", "李四 &lt;li@example.cn&gt;"}};
+    for (const auto& [in, out] : xml) {
+        std::string result = "stale";
+        svc.EscapeXmlText(in, result);
+        EXPECT_EQ(result, out) << in;
+    }
+}
+
+TEST(CrmSettings, ToolbarStyleAndSmsConfigurationComeFromTheSettings) {
+    CrmCommonService svc;
+    ::unsetenv("SOVREL_TOOLBAR_STYLE");
+    ::unsetenv("SOVREL_SMS_CONFIG");
+    EXPECT_EQ(svc.GetToolbarStyle(), 0);
+    EXPECT_EQ(svc.GetSmsConfig(), kDefaultSmsConfig);
+
+    ::setenv("SOVREL_TOOLBAR_STYLE", "1", 1);
+    ::setenv("SOVREL_SMS_CONFIG", "Gateway=Http;Url=http://sms.example.cn", 1);
+    EXPECT_EQ(svc.GetToolbarStyle(), 1);
+    EXPECT_EQ(svc.GetSmsConfig(), "Gateway=Http;Url=http://sms.example.cn");
+    ::setenv("SOVREL_TOOLBAR_STYLE", "one", 1);
+    EXPECT_EQ(svc.GetToolbarStyle(), 0);
+
+    SetToolbarStyle(2);
+    SetSmsConfig("Gateway=Outbox");
+    EXPECT_EQ(svc.GetToolbarStyle(), 2);
+    EXPECT_EQ(svc.GetSmsConfig(), "Gateway=Outbox");
+
+    SetToolbarStyle(std::nullopt);
+    SetSmsConfig("");
+    ::unsetenv("SOVREL_TOOLBAR_STYLE");
+    ::unsetenv("SOVREL_SMS_CONFIG");
+    EXPECT_EQ(svc.GetToolbarStyle(), 0);
+    EXPECT_EQ(svc.GetSmsConfig(), kDefaultSmsConfig);
+}
+
+TEST(CrmRegistration, BothServicesAreCreatedByTheirProgramIdentifiers) {
+    RegisterCrmObjects();
+    auto first = platform::Create<sovrel::ICrmCommonSvc>(sovrel::progid::CrmCommonSvc);
+    auto second = platform::Create<sovrel::ICrmCommonSvc>(sovrel::progid::CrmCommonSvc);
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(first, second);  // one per user-interface thread, each with its own state
+    EXPECT_NE(dynamic_cast<CrmCommonService*>(first.get()), nullptr);
+    auto title = platform::Create<sovrel::ITitleSvc>(sovrel::progid::TitleSvc);
+    ASSERT_TRUE(title);
+    EXPECT_EQ(title->GetTitle("en-US"), Text("en-US", kMessageTitleKey));
+}
+
+}  // namespace
+}  // namespace host

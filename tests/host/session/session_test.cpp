@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "common/prog_ids.h"
+#include "demo_fixture.h"
+#include "host/register.h"
+#include "host/session.h"
+#include "platform/error.h"
+
+namespace host::test {
+namespace {
+
+LoginOptions Options(std::string password, std::string account = "", int year = 0, std::string date = "") {
+    LoginOptions o;
+    o.password = std::move(password);
+    o.accountId = std::move(account);
+    o.year = year;
+    o.date = std::move(date);
+    return o;
+}
+
+class SessionTest : public ::testing::Test {
+protected:
+    DemoFolder demo;
+};
+
+TEST_F(SessionTest, loginReadsTheUserAndReachesTheAccount) {
+    auto login = LoginSession::Login(demo.path(), "demo");
+    EXPECT_EQ(login->cUserId(), "demo");
+    EXPECT_EQ(login->cUserName(), "演示用户");
+    EXPECT_EQ(login->cEmployeeId(), "0001");
+    EXPECT_EQ(login->Language(), "zh-CN");
+    EXPECT_EQ(login->AccountId(), "001");
+    EXPECT_EQ(login->Year(), 2024);
+    EXPECT_TRUE(std::regex_match(login->CurDate(), std::regex(R"(\d{4}-\d{2}-\d{2})"))) << login->CurDate();
+
+    platform::db::Connection account;
+    account.Open(login->tkDBName());
+    EXPECT_EQ(account.CurrentDatabase(), "TKDATA_001_2024");
+    EXPECT_EQ(account.OpenRowset("SELECT COUNT(*) FROM Ven_Contact")->Get(0).ToInt(), 6);
+
+    // The same user through a connection text of the account database, with a given date.
+    auto english = LoginSession::Login(demo.accountText(), "DEMO_EN", Options("", "", 0, "2024/3/5"));
+    EXPECT_EQ(english->cUserId(), "demo_en");
+    EXPECT_EQ(english->Language(), "en-US");
+    EXPECT_EQ(english->CurDate(), "2024-03-05");
+    EXPECT_EQ(english->tkDBName(), login->tkDBName());
+    EXPECT_EQ(CurrentLogin(), english);
+}
+
+TEST_F(SessionTest, loginIsRecordedAndEndsWithItsLocks) {
+    auto login = LoginSession::Login(demo.path(), "limited");
+    const std::string id = login->LoginId();
+    EXPECT_EQ(demo.SystemValue("SELECT cUser_Id FROM UA_Login WHERE cLoginId = N'" + id + "'"), "limited");
+    demo.System()->Execute("INSERT INTO UA_Lock (cTableName, iLockCode, cLoginId, cUser_Id, iProcessId, cHostName, "
+                           "dTakenAt) VALUES ('Ven_Contact', 2, N'" + id + "', 'limited', 1, 'x', '2024-01-01')");
+    login->Logout();
+    EXPECT_TRUE(login->LoggedOut());
+    EXPECT_EQ(demo.SystemValue("SELECT COUNT(*) FROM UA_Login WHERE cLoginId = N'" + id + "'"), "0");
+    EXPECT_EQ(demo.SystemValue("SELECT COUNT(*) FROM UA_Lock WHERE cLoginId = N'" + id + "'"), "0");
+    EXPECT_EQ(CurrentLogin(), nullptr);
+    login->Logout();  // a second logout does nothing
+}
+
+TEST_F(SessionTest, refusedLoginsSayWhyAndRecordNothing) {
+    demo.System()->Execute(
+        "INSERT INTO UA_User (cUser_Id, cUser_Name, cEmployeeId, cLanguage, bDisabled) "
+        "VALUES ('gone', N'离职用户', '0005', 'zh-CN', 1)");
+    demo.System()->Execute("UPDATE UA_User SET cPasswordHash = N'" + PasswordHash("limited", "s3cret") +
+                           "' WHERE cUser_Id = 'limited'");
+    struct Case {
+        std::string user;
+        LoginOptions options;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"nobody", {}, "unknown user 'nobody'"},
+        {"  ", {}, "no user given"},
+        {"gone", {}, "disabled"},
+        {"limited", {}, "wrong password"},
+        {"limited", Options("S3CRET"), "wrong password"},
+        {"demo", Options("any"), "has no password"},
+        {"demo", Options("", "999"), "no account '999'"},
+        {"demo", Options("", "001", 2019), "of the year 2019"},
+        {"demo", Options("", "", 0, "2024-02-30"), "is not a date"},
+    };
+    for (const auto& c : cases) {
+        try {
+            LoginSession::Login(demo.path(), c.user, c.options);
+            ADD_FAILURE() << "login of '" << c.user << "' was accepted";
+        } catch (const platform::Error& e) {
+            EXPECT_EQ(e.Number(), kLoginRefused) << c.user;
+            EXPECT_NE(e.Description().find(c.reason), std::string::npos) << e.Description();
+        }
+    }
+    EXPECT_EQ(demo.SystemValue("SELECT COUNT(*) FROM UA_Login"), "0");
+    EXPECT_EQ(LoginSession::Login(demo.path(), "limited", Options("s3cret"))->cUserName(), "受限用户");
+    EXPECT_THROW(LoginSession::Login(demo.path() + "/missing", "demo"), platform::Error);
+}
+
+TEST_F(SessionTest, taskExecAnswersFromTheRightsTable) {
+    auto demoUser = LoginSession::Login(demo.path(), "demo");
+    auto limited = LoginSession::Login(demo.path(), "limited");
+    int flag = 1;
+    for (std::string code : {"AS020301", "AS020302", "AS020303", "AS020304", "AS020305", "AS020306"}) {
+        EXPECT_TRUE(demoUser->TaskExec(code, flag)) << code;
+        const bool granted = code == "AS020302" || code == "AS020304";
+        EXPECT_EQ(limited->TaskExec(code, flag), granted) << code;
+    }
+    std::string add = "AS020305";
+    int zero = 0;
+    EXPECT_FALSE(limited->TaskExec(add, zero));
+    EXPECT_EQ(limited->LastLockFlag(), 0);
+    EXPECT_EQ(limited->ShareString(),
+              "用户“受限用户”没有“供应商联系人-增加”（AS020305）的功能权限，请与系统管理员联系。");
+    std::string unknown = "XX999";
+    EXPECT_FALSE(limited->TaskExec(unknown, flag));
+    EXPECT_NE(limited->ShareString().find("XX999"), std::string::npos);
+
+    // A grant counts at once, and a granted function clears the explanation.
+    demo.System()->Execute("INSERT INTO UA_FuncRight (cUser_Id, cFuncId) VALUES ('limited', 'AS020305')");
+    EXPECT_TRUE(limited->TaskExec(add, flag));
+    EXPECT_EQ(limited->ShareString(), "");
+    // A disabled user holds nothing.
+    demo.System()->Execute("UPDATE UA_User SET bDisabled = 1 WHERE cUser_Id = 'limited'");
+    EXPECT_FALSE(limited->TaskExec(add, flag));
+}
+
+TEST_F(SessionTest, rightCheckerCountsGrantsAndShowsRefusals) {
+    RegisterSessionObjects();
+    auto checker = platform::Create<sovrel::IRightChecker>(sovrel::progid::RightChecker);
+    ASSERT_NE(checker, nullptr);
+    auto& counts = dynamic_cast<RightChecker&>(*checker);
+    std::shared_ptr<sovrel::ILogin> english = LoginSession::Login(demo.path(), "demo_en");
+    std::shared_ptr<sovrel::ILogin> limited = LoginSession::Login(demo.path(), "limited");
+    ShownMessages shown;
+
+    EXPECT_TRUE(checker->AcquireRight(english, "AS020302"));
+    EXPECT_TRUE(checker->AcquireRight(english, "as020302"));
+    EXPECT_TRUE(checker->AcquireRight(limited, "AS020302"));
+    EXPECT_EQ(counts.HeldCount(english.get(), "AS020302"), 2);
+    EXPECT_EQ(counts.HeldCount(limited.get(), "AS020302"), 1);
+    EXPECT_TRUE(shown.all().empty());
+
+    EXPECT_FALSE(checker->AcquireRight(limited, "AS020306"));
+    ASSERT_EQ(shown.all().size(), 1u);
+    EXPECT_EQ(shown.all()[0].second, limited->ShareString());
+    EXPECT_NE(shown.last().find("供应商联系人-删除"), std::string::npos);
+    EXPECT_EQ(counts.HeldTotal(limited.get()), 1);
+
+    // Releasing what was never acquired (the list releases all six rights) does nothing.
+    checker->ReleaseRight(limited, "AS020306");
+    checker->ReleaseRight(english, "AS020302");
+    EXPECT_EQ(counts.HeldCount(english.get(), "AS020302"), 1);
+    checker->ReleaseRight(english, "AS020302");
+    checker->ReleaseRight(english, "AS020302");
+    EXPECT_EQ(counts.HeldTotal(english.get()), 0);
+    EXPECT_EQ(counts.HeldTotal(limited.get()), 1);
+
+    EXPECT_FALSE(checker->AcquireRight(nullptr, "AS020302"));
+    EXPECT_EQ(shown.all().size(), 2u);
+}
+
+class RecordingForm : public sovrel::IForm {
+public:
+    std::string Name() const override { return "frmContactList"; }
+    void BringToFront() override {}
+    void ShowModal() override { calls += "modal;"; }
+    void ShowModeless() override { calls += "modeless;"; }
+    std::string Caption() const override { return ""; }
+    void SetCaption(const std::string&) override {}
+    std::string calls;
+};
+
+TEST_F(SessionTest, businessObjectHandsOutTheLoginAndShowsWindows) {
+    std::shared_ptr<sovrel::ILogin> login = LoginSession::Login(demo.path(), "demo");
+    Business business(login);
+    EXPECT_EQ(business.GetVBclsLogin(), login);
+
+    auto form = std::make_shared<RecordingForm>();
+    std::shared_ptr<sovrel::IForm> window = form;
+    auto env = business.CreateFormEnv("frmContactList_Key", window);
+    auto formEnv = std::dynamic_pointer_cast<FormEnv>(env);
+    ASSERT_NE(formEnv, nullptr);
+    EXPECT_EQ(formEnv->WindowKey(), "frmContactList_Key");
+    EXPECT_EQ(formEnv->Window(), window);
+
+    business.ShowForm(window, "CS", "frmContactList_Key", false, true, env);
+    business.ShowForm(window, "CS", "frmContactList_Key", false, false, env);
+    EXPECT_EQ(form->calls, "modal;modeless;");
+    EXPECT_EQ(window, form);
+
+    std::shared_ptr<sovrel::IForm> none;
+    EXPECT_THROW(business.ShowForm(none, "CS", "x", false, true, env), platform::Error);
+    EXPECT_EQ(business.ShownCount(), 2);
+}
+
+}  // namespace
+}  // namespace host::test
