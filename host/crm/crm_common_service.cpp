@@ -3,6 +3,7 @@
 #include "common/controls.h"
 #include "common/hosts/login.h"
 #include "host/crm.h"
+#include "../session/support.h"
 #include "host/language_source.h"
 #include "host/texts/text_table.h"
 #include "platform/db/connection.h"
@@ -18,25 +19,6 @@ namespace {
 
 using host::texts::TextTable;
 
-// The same connection text with the catalog replaced (or added); every other key as written.
-std::string WithCatalog(const std::string& connectionText, const std::string& catalog) {
-    std::string out;
-    bool replaced = false;
-    for (const std::string& part : platform::text::Split(connectionText, ";")) {
-        if (platform::text::Trim(part).empty()) continue;
-        const std::size_t eq = part.find('=');
-        const std::string key =
-            platform::text::LCase(platform::text::Trim(part.substr(0, eq == std::string::npos ? part.size() : eq)));
-        if (key == "initial catalog" || key == "database") {
-            if (!replaced) out += "Initial Catalog=" + catalog + ";";
-            replaced = true;
-        } else {
-            out += part + ";";
-        }
-    }
-    if (!replaced) out += "Initial Catalog=" + catalog + ";";
-    return out;
-}
 
 std::string SqlLiteral(const std::string& text) {
     return "N'" + platform::text::Replace(text, "'", "''") + "'";
@@ -47,7 +29,7 @@ std::string SqlLiteral(const std::string& text) {
 std::string UserLanguageFromSystem(const std::string& accountConnection, const std::string& userId) {
     try {
         platform::db::Connection connection;
-        connection.Open(WithCatalog(accountConnection, "tksystem"));
+        connection.Open(detail::WithCatalog(accountConnection, "tksystem"));
         auto rows = connection.OpenRowset("SELECT cLanguage FROM UA_User WHERE cUser_Id = " +
                                           SqlLiteral(userId));
         if (rows->Eof()) return {};

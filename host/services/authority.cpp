@@ -1,6 +1,6 @@
 #include "../session/support.h"
 #include "host/services.h"
-#include "mini_xml.h"
+#include "xml_tree.h"
 #include "platform/db/rowset.h"
 #include "platform/diagnostics.h"
 #include "platform/error.h"

@@ -4,7 +4,7 @@
 #include "../session/support.h"
 #include "host/services.h"
 #include "host/texts/text_table.h"
-#include "mini_xml.h"
+#include "xml_tree.h"
 #include "platform/db/field.h"
 #include "platform/db/rowset.h"
 #include "platform/diagnostics.h"

@@ -24,8 +24,8 @@ struct MessageBoxRequest {
 
 // Shows the component's message box and answers the button pressed (1 OK, 2 Cancel, 6 Yes,
 // 7 No). The portal installs one over a real message box; tests install scripted answers.
-// Without one, messages go to stderr and answer 1. (The host's own notices, which need no
-// answer, go through host/presenter.h.)
+// Without one, messages go to stderr and answer 1. The host's own notices (host/presenter.h)
+// come through the same presenter as information boxes.
 using MessageBoxPresenter = std::function<int(const MessageBoxRequest&)>;
 // Process-wide; answers the presenter it replaced.
 MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter);

@@ -1,17 +1,12 @@
 #pragma once
-// How the host's own objects (right checker, record locks) tell the user something: the portal
-// installs a real message box, tests a capture. Without one the message goes to stderr.
-#include <functional>
+// How the host's own objects (right checker, record locks) tell the user something: through the
+// one message-box presenter the portal installs (host/crm.h, SetMessageBoxPresenter), as an
+// information box. Without one the message goes to stderr.
 #include <string>
 
 namespace host {
 
-using MessagePresenter = std::function<void(const std::string& title, const std::string& text)>;
-
-// Installs presenter for the whole process (an empty one restores stderr); returns the previous.
-MessagePresenter SetMessagePresenter(MessagePresenter presenter);
-
-// Shows one message through the installed presenter. Never throws.
+// Shows one information message. Never throws.
 void PresentMessage(const std::string& title, const std::string& text);
 
 }  // namespace host

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/crm.h"
 #include "host/presenter.h"
 #include "platform/db/connection.h"
 #include "platform/db/rowset.h"
@@ -58,17 +59,18 @@ private:
 class ShownMessages {
 public:
     ShownMessages() {
-        previous_ = SetMessagePresenter([this](const std::string& title, const std::string& text) {
-            shown_.emplace_back(title, text);
+        previous_ = SetMessageBoxPresenter([this](const MessageBoxRequest& r) {
+            shown_.emplace_back(r.title, r.prompt);
+            return 1;
         });
     }
-    ~ShownMessages() { SetMessagePresenter(std::move(previous_)); }
+    ~ShownMessages() { SetMessageBoxPresenter(std::move(previous_)); }
     const std::vector<std::pair<std::string, std::string>>& all() const { return shown_; }
     std::string last() const { return shown_.empty() ? std::string() : shown_.back().second; }
 
 private:
     std::vector<std::pair<std::string, std::string>> shown_;
-    MessagePresenter previous_;
+    MessageBoxPresenter previous_;
 };
 
 }  // namespace host::test

@@ -1,7 +1,6 @@
 #pragma once
-// A small reader for the flat XML texts the host services exchange (column descriptions,
-// authority requests): elements, attributes, text, comments, CDATA and the five named entities
-// plus numeric ones. No DTDs, no namespaces.
+// The flat XML texts the host services exchange (column descriptions, authority requests), read
+// with pugixml into a small tree the services walk.
 #include <string>
 #include <string_view>
 #include <utility>
