@@ -51,6 +51,8 @@ public:
 
 private:
     bool LoadXmlDocument(const std::string& text);
+    // The common start of Add and Modify: clears the messages, normalises and loads the XML.
+    bool StartWrite(std::string& sXML, std::string& sMsg);
     void ReportFailure(std::string& sMsg, bool& result, RowsetPtr& rs);
     bool SetFieldValue(RowsetPtr& rs, const pugi::xml_node& element);
     bool RunServiceRequest(const std::string& request, pugi::xml_node& element, const std::string& TableName);

@@ -76,6 +76,13 @@ bool ClsCommon::SetFieldValue(RowsetPtr& rs, const pugi::xml_node& element) {
     }
 }
 
+bool ClsCommon::StartWrite(std::string& sXML, std::string& sMsg) {
+    Ctx().PendingMessage.clear();
+    sMsg = Ctx().PendingMessage;
+    UTLCase(sXML, true);
+    return LoadXmlDocument(sXML);
+}
+
 bool ClsCommon::CheckRecord(pugi::xml_node& element, RowsetPtr& rs, const std::string& TableName) {
     auto check = NewRecordCheck();
     return check->Trans(mode_, element, rs, TableName, *this);
@@ -83,12 +90,9 @@ bool ClsCommon::CheckRecord(pugi::xml_node& element, RowsetPtr& rs, const std::s
 
 bool ClsCommon::Add(std::string& sXML, std::string& TableName, std::string& sMsg) {
     Context& c = Ctx();
-    c.PendingMessage.clear();
-    sMsg = c.PendingMessage;
     bool result = false;
     RowsetPtr rs;
-    UTLCase(sXML, true);
-    if (!LoadXmlDocument(sXML)) {
+    if (!StartWrite(sXML, sMsg)) {
         ReportFailure(sMsg, result, rs);
         return result;
     }
@@ -162,12 +166,9 @@ bool ClsCommon::RunServiceRequest(const std::string& request, pugi::xml_node& el
 
 bool ClsCommon::Modify(std::string& sXML, std::string& TableName, std::string& sMsg) {
     Context& c = Ctx();
-    c.PendingMessage.clear();
-    sMsg = c.PendingMessage;
     bool result = false;
     RowsetPtr rs;
-    UTLCase(sXML, true);
-    if (!LoadXmlDocument(sXML)) {
+    if (!StartWrite(sXML, sMsg)) {
         ReportFailure(sMsg, result, rs);
         return result;
     }
