@@ -7,6 +7,7 @@ void RegisterHostObjects() {
     RegisterCrmObjects();
     RegisterPubUtil();
     RegisterServices();
+    RegisterControls();
 }
 
 }  // namespace host

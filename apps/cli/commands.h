@@ -8,18 +8,26 @@
 namespace sovrel::cli {
 
 // Exit statuses.
-inline constexpr int kOk = 0;
-inline constexpr int kFailed = 1;      // the command ran and failed (a statement, the generator)
-inline constexpr int kUsageError = 2;  // bad command line, connection refused, account exists
+inline constexpr int kOk = 0;          // the operation answered True or returned a rowset
+inline constexpr int kFailed = 1;      // it answered False, returned nothing, or raised an error
+inline constexpr int kUsageError = 2;  // bad command line, refused login, no connection, account exists
 
 // Options given before the command.
 struct GlobalOptions {
     std::string dataFolder = "data";  // --data
     std::string connectionText;       // --connection; empty: the demo account in dataFolder
+    std::string userId = "demo";      // --user
+    std::string language;             // --language; empty: the user's own
 };
 
-// A bad command line; main prints the message and the usage, and exits with kUsageError.
+// A bad command line; main prints the message and the usage hint, and exits with kUsageError.
 struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The login or the connection to the account was refused; main prints it and exits with
+// kUsageError.
+struct ConnectionError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
@@ -32,6 +40,16 @@ struct Command {
 
 int RunInit(const GlobalOptions& options, std::span<const std::string> arguments);
 int RunQuery(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunPage(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunExec(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunAdd(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunModify(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunDelete(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunFind(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunRefed(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunUsed(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunUtlCase(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunUseDb(const GlobalOptions& options, std::span<const std::string> arguments);
 
 // Prints "sovrel: " + message to stderr.
 void PrintError(std::string_view message);

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "commands.h"
+#include "host/crm.h"
 #include "options.h"
+#include "platform/text.h"
 
 namespace sovrel::cli {
 namespace {
@@ -15,16 +17,59 @@ constexpr Command kCommands[] = {
     {"init", "[DIR] [--contacts N] [--vendors N] [--seed S] [--force]",
      "create a demo account (tksystem.db and TKDATA_001_2024.db) in DIR, by default the --data\n"
      "      folder: N contacts (120) of N vendors (one per ten contacts), the same rows for the\n"
-     "      same seed (1); --force replaces an existing account",
+     "      same seed (1); --force replaces an existing account. Logs nobody in",
      RunInit},
     {"query", "SQL",
-     "run a T-SQL query on the account database and print its rows as tab-separated text",
+     "run a T-SQL query (OpenX) and print its rows as tab-separated text: a header line of\n"
+     "      field names, then one line per row; Null prints empty; a tab, line feed, carriage\n"
+     "      return and backslash inside a value print as \\t, \\n, \\r and \\\\",
      RunQuery},
+    {"page", "SQL --size N --page P",
+     "one page of N rows of a query (OpenPage): the line \"page P of M\" with the page shown\n"
+     "      and the page count, then the rows as for query. P 0 or past the end shows the last\n"
+     "      page; a query without rows shows \"page 0 of 1\" and the header",
+     RunPage},
+    {"exec", "SQL", "run a T-SQL statement that returns no rows (ExecuteX)", RunExec},
+    {"add", "TABLE [FILE]",
+     "add the records of the record XML in FILE, or on standard input (Add); TABLE is\n"
+     "      Ven_Contact or Crm_BaseCode",
+     RunAdd},
+    {"modify", "TABLE [FILE] [--loaded-ts TEXT]",
+     "change the records of the record XML in FILE, or on standard input (Modify);\n"
+     "      --loaded-ts gives the row version read before the change (the tkts column as\n"
+     "      convert(char, convert(money,tkts), 2)): a row changed since then is not written",
+     RunModify},
+    {"delete", "VALUE [--id-name NAME] [--table NAME]",
+     "delete the contact whose key column (--id-name, default cContactCode) holds VALUE\n"
+     "      from the table (--table, default Ven_Contact), unless something refers to it (Delete)",
+     RunDelete},
+    {"find", "TABLE[,TABLE...] [FILE]",
+     "the rows of the tables that meet the condition XML in FILE, or on standard input (Find),\n"
+     "      printed as for query",
+     RunFind},
+    {"refed", "TABLE VALUE [--all]",
+     "whether rows listed in crm_ref_relation for TABLE refer to VALUE (CheckRefed); prints\n"
+     "      the referring objects on standard error, the first only unless --all; exit status\n"
+     "      0 when none refers",
+     RunRefed},
+    {"used", "TABLE FIELD VALUE",
+     "whether a row of TABLE holds VALUE in FIELD (BArchIsUsed); exit status 0 when one does",
+     RunUsed},
+    {"utlcase", "[--keep-amp] [FILE]",
+     "print the XML in FILE, or on standard input, as the data service normalises it\n"
+     "      (UTLCase): tags in lower case and every & written as &amp;, which --keep-amp\n"
+     "      leaves alone. Needs no account",
+     RunUtlCase},
+    {"usedb", "NAME",
+     "switch the data service's connection to database NAME (zy_ConvertDB) and print its\n"
+     "      answer, True or False; the switch ends with the program",
+     RunUseDb},
 };
 
 void PrintUsage(std::FILE* to) {
     std::string text =
-        "usage: sovrel [--data DIR | --connection TEXT] COMMAND [ARGUMENTS]\n\ncommands:\n";
+        "usage: sovrel [--data DIR | --connection TEXT] [--user ID] [--language LANG] COMMAND [ARGUMENTS]\n\n"
+        "commands:\n";
     for (const auto& c : kCommands) {
         text += "  " + std::string(c.name) + " " + std::string(c.arguments) + "\n      " +
                 std::string(c.summary) + "\n";
@@ -32,11 +77,27 @@ void PrintUsage(std::FILE* to) {
     text +=
         "  help\n      show this text\n\n"
         "options before the command:\n"
-        "  --data DIR          folder of the SQLite databases (default ./data)\n"
-        "  --connection TEXT   connection text of the account database, e.g.\n"
-        "                      \"Provider=SQLite;Data Source=DIR;Initial Catalog=TKDATA_001_2024\"\n\n"
-        "exit status: 0 done, 1 the command failed, 2 usage or connection error\n";
+        "  --data DIR          folder of the SQLite databases (default ./data); the user logs in\n"
+        "                      to its system database tksystem and works in the account\n"
+        "                      database listed there (TKDATA_001_2024 in a demo account)\n"
+        "  --connection TEXT   connection text of the account database instead, e.g.\n"
+        "                      \"Provider=SQLite;Data Source=DIR;Initial Catalog=TKDATA_001_2024\";\n"
+        "                      the user logs in to the system database beside it\n"
+        "  --user ID           the user who logs in (default demo)\n"
+        "  --language LANG     zh-CN, en-US or keys (each text shown as its resource key): the\n"
+        "                      language of messages (default the user's own)\n\n"
+        "XML given on standard input is read up to its end. A command prints the message of its\n"
+        "operation on standard error, one line for each line of the message.\n\n"
+        "exit status: 0 the operation answered True or returned a rowset, 1 it answered False,\n"
+        "returned nothing or failed, 2 usage error, refused login or no connection\n";
     std::fputs(text.c_str(), to);
+}
+
+// The languages the host has texts in, as the host spells them.
+std::string LanguageName(const std::string& given) {
+    for (const char* known : {"zh-CN", "en-US", "keys"})
+        if (platform::text::EqualsNoCase(given, known)) return known;
+    throw UsageError("--language takes zh-CN, en-US or keys, not '" + given + "'");
 }
 
 int Main(const std::vector<std::string>& args) {
@@ -53,6 +114,11 @@ int Main(const std::vector<std::string>& args) {
             dataGiven = true;
         } else if (auto c = TakeValue(args, i, "--connection")) {
             options.connectionText = *c;
+        } else if (auto u = TakeValue(args, i, "--user")) {
+            if (platform::text::Trim(*u).empty()) throw UsageError("--user needs a user id");
+            options.userId = *u;
+        } else if (auto l = TakeValue(args, i, "--language")) {
+            options.language = LanguageName(*l);
         } else {
             throw UsageError("unknown option " + args[i]);
         }
@@ -66,6 +132,8 @@ int Main(const std::vector<std::string>& args) {
         PrintUsage(stdout);
         return kOk;
     }
+    // Every text of the component and the host follows this language; "" leaves it to the user.
+    host::SetLanguageOverride(options.language);
     for (const auto& c : kCommands)
         if (name == c.name) return c.run(options, std::span(args).subspan(i + 1));
     throw UsageError("unknown command '" + name + "'");
@@ -86,6 +154,9 @@ int main(int argc, char** argv) {
     } catch (const UsageError& e) {
         PrintError(e.what());
         std::fputs("(sovrel help shows the usage)\n", stderr);
+        return kUsageError;
+    } catch (const ConnectionError& e) {
+        PrintError(e.what());
         return kUsageError;
     } catch (const std::exception& e) {
         PrintError(e.what());

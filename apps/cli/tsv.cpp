@@ -1,5 +1,7 @@
 #include "tsv.h"
 
+#include "platform/db/rowset.h"
+
 namespace sovrel::cli {
 
 void AppendEscaped(std::string& line, std::string_view text) {
@@ -11,6 +13,28 @@ void AppendEscaped(std::string& line, std::string_view text) {
             case '\\': line += "\\\\"; break;
             default: line += c;
         }
+    }
+}
+
+void PrintRowset(platform::db::Rowset& rows, std::FILE* to) {
+    const std::size_t fields = rows.FieldCount();
+    if (fields == 0) return;
+    std::string line;
+    for (std::size_t i = 0; i < fields; ++i) {
+        if (i) line += '\t';
+        AppendEscaped(line, rows.Field(i).name);
+    }
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), to);
+    if (!rows.IsForwardOnly() && rows.RecordCount() > 0) rows.MoveFirst();
+    for (; !rows.Eof(); rows.MoveNext()) {
+        line.clear();
+        for (std::size_t i = 0; i < fields; ++i) {
+            if (i) line += '\t';
+            AppendEscaped(line, rows.Get(i).ToText());
+        }
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), to);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/db/rowset.h"
 #include "platform/object_factory.h"
 
 namespace sovrel {
@@ -21,9 +22,13 @@ public:
     virtual void SetCaption(const std::string& caption) = 0;
 };
 
-// The contact list window as the entry class sees it.
+// The contact list window as the entry class and the public-utility object see it.
 class IListWindow : public IForm {
 public:
+    // Fills the grid from a page of the list (then formats it, RepairGrid).
+    virtual void FillGrid(std::shared_ptr<platform::db::Rowset> page) = 0;
+    // Enables the first/previous page labels (first) and the next/last ones (second).
+    virtual void LblPageEnabled(bool first, bool second) = 0;
     // The entry object the list calls OpenPage through (not owned: the caller owns it).
     virtual void SetEntryObject(std::weak_ptr<platform::Object> entry) = 0;
     // Text of the first panel of the status bar.

@@ -3,6 +3,7 @@
 #include "common/controls.h"
 #include "common/hosts/login.h"
 #include "host/crm.h"
+#include "../services/xml_tree.h"
 #include "../session/support.h"
 #include "host/language_source.h"
 #include "host/texts/text_table.h"
@@ -118,19 +119,7 @@ void CrmCommonService::QuoteSqlText(const std::string& text, std::string& result
 }
 
 void CrmCommonService::EscapeXmlText(const std::string& text, std::string& result) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&apos;"; break;
-            default: out += c;
-        }
-    }
-    result = std::move(out);
+    result = detail::XmlEscape(text);
 }
 
 std::string CrmCommonService::GetSmsConfig() { return detail::SmsConfigSetting(); }

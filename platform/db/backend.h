@@ -1,6 +1,6 @@
 #pragma once
 // What a database backend gives the layer. Connection and Rowset are backend-neutral; each
-// backend (sqlite/, later postgres/) implements these two classes with the same file names.
+// backend (sqlite/, postgres/) implements these two classes with the same file names.
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,5 +71,6 @@ public:
 };
 
 std::unique_ptr<Backend> CreateSqliteBackend();
+std::unique_ptr<Backend> CreatePostgresBackend();
 
 }  // namespace platform::db

@@ -16,8 +16,9 @@ std::unique_ptr<Backend> BackendFor(const ConnectionInfo& info) {
         throw Error(errnum::ConnectionFailed, "Connection.Open",
                     "the connection text names no Provider; use Provider=SQLite (or Provider=PostgreSQL)");
     if (p == "sqlite" || p == "sqlite3") return CreateSqliteBackend();
+    if (p == "postgresql" || p == "postgres" || p == "pgsql") return CreatePostgresBackend();
     throw Error(errnum::ConnectionFailed, "Connection.Open",
-                "the provider '" + info.provider + "' is not available; use Provider=SQLite");
+                "the provider '" + info.provider + "' is not available; use Provider=SQLite or Provider=PostgreSQL");
 }
 
 bool SwitchesDatabase(const std::vector<Step>& steps) {

@@ -719,6 +719,25 @@ void RemoveCreated(const std::string& folder) {
     for (const auto& f : DatabaseFiles(folder)) fs::remove(f, ignored);
 }
 
+// Creates both databases through a connection to `master` (a connection text without a
+// catalog) and fills them with `fill`.
+template <class FillAccount>
+void Fill(const std::string& master, long vendors, DemoSummary& summary, FillAccount fillAccount) {
+    auto db = std::make_shared<Connection>();
+    db->Open(master);
+    CreateSystemDatabase(*db);
+    db->BeginTrans();
+    WriteSystemRows(*db, vendors);
+    db->CommitTrans();
+
+    CreateAccountDatabase(*db, kDemoAccountDatabase);
+    db->BeginTrans();
+    WriteReferenceRows(*db);
+    fillAccount(*db, summary);
+    db->CommitTrans();
+    db->Close();
+}
+
 // Creates both databases and fills them with `fill`; on failure removes what it created.
 template <class FillAccount>
 DemoSummary Create(const std::string& folder, long vendors, FillAccount fillAccount) {
@@ -734,25 +753,30 @@ DemoSummary Create(const std::string& folder, long vendors, FillAccount fillAcco
     summary.folder = folder;
     summary.connectionText = SqliteConnectionText(folder);
     try {
-        auto db = std::make_shared<Connection>();
-        db->Open(SqliteConnectionText(folder, ""));
-        CreateSystemDatabase(*db);
-        db->BeginTrans();
-        WriteSystemRows(*db, vendors);
-        db->CommitTrans();
-
-        CreateAccountDatabase(*db, kDemoAccountDatabase);
-        db->BeginTrans();
-        WriteReferenceRows(*db);
-        fillAccount(*db, summary);
-        db->CommitTrans();
-        db->Close();
+        Fill(SqliteConnectionText(folder, ""), vendors, summary, fillAccount);
     } catch (const platform::Error& e) {
         RemoveCreated(folder);
         throw e.WithContext("while creating the demo account in " + folder);
     } catch (const std::exception& e) {
         RemoveCreated(folder);
         Fail("while creating the demo account in " + folder + ": " + e.what());
+    }
+    return summary;
+}
+
+// The same on a database server. The layer has no statement that drops a database, so a
+// failure leaves what was created and says so.
+template <class FillAccount>
+DemoSummary CreateOn(const std::string& server, long vendors, FillAccount fillAccount) {
+    if (!platform::db::ConnectionInfo::Parse(server).catalog.empty())
+        Fail("the server's connection text names a database (Initial Catalog); leave it out");
+    DemoSummary summary;
+    summary.connectionText = ServerConnectionText(server, kDemoAccountDatabase);
+    try {
+        Fill(server, vendors, summary, fillAccount);
+    } catch (const platform::Error& e) {
+        throw e.WithContext("while creating the demo account on the server (drop databases " + S(kSystemDatabase) +
+                            " and " + S(kDemoAccountDatabase) + " there before trying again)");
     }
     return summary;
 }
@@ -794,6 +818,24 @@ DemoSummary CreateDemoAccount(const std::string& folder, const DemoOptions& opti
 DemoSummary CreateFixedAccount(const std::string& folder) {
     return Create(folder, static_cast<long>(std::size(fixed::kVendors)),
                   [](Connection& db, DemoSummary& summary) { WriteFixedRows(db, summary); });
+}
+
+DemoSummary CreateDemoAccountOn(const std::string& server, const DemoOptions& options) {
+    if (options.contacts < 0 || options.contacts > kMaxContacts)
+        Fail("contacts must be between 0 and " + std::to_string(kMaxContacts) + ", not " +
+             std::to_string(options.contacts));
+    if (options.vendors < 0 || options.vendors > kMaxVendors)
+        Fail("vendors must be between 0 and " + std::to_string(kMaxVendors) + ", not " +
+             std::to_string(options.vendors));
+    const long vendors = options.vendors > 0 ? options.vendors : std::max(1L, options.contacts / 10);
+    return CreateOn(server, vendors, [&](Connection& db, DemoSummary& summary) {
+        WriteGeneratedRows(db, options, vendors, summary);
+    });
+}
+
+DemoSummary CreateFixedAccountOn(const std::string& server) {
+    return CreateOn(server, static_cast<long>(std::size(fixed::kVendors)),
+                    [](Connection& db, DemoSummary& summary) { WriteFixedRows(db, summary); });
 }
 
 }  // namespace schema

@@ -8,16 +8,19 @@ namespace schema {
 namespace embedded {
 extern const std::string_view account_sqlite;
 extern const std::string_view system_sqlite;
+extern const std::string_view account_postgres;
+extern const std::string_view system_postgres;
 }  // namespace embedded
 
 namespace {
 
-std::string_view ScriptFor(std::string_view provider, std::string_view account,
-                           std::string_view what) {
-    if (platform::text::EqualsNoCase(provider, "SQLite")) return account;
+std::string_view ScriptFor(std::string_view provider, std::string_view sqlite,
+                           std::string_view postgres, std::string_view what) {
+    if (platform::text::EqualsNoCase(provider, "SQLite")) return sqlite;
+    if (platform::text::EqualsNoCase(provider, "PostgreSQL")) return postgres;
     throw platform::Error(platform::errnum::InvalidOperation, "schema",
                           "no " + std::string(what) + " schema for provider '" +
-                              std::string(provider) + "' (known: SQLite)");
+                              std::string(provider) + "' (known: SQLite, PostgreSQL)");
 }
 
 void CreateDatabase(platform::db::Connection& connection, std::string_view name,
@@ -34,11 +37,11 @@ void CreateDatabase(platform::db::Connection& connection, std::string_view name,
 }  // namespace
 
 std::string_view AccountSql(std::string_view provider) {
-    return ScriptFor(provider, embedded::account_sqlite, "account database");
+    return ScriptFor(provider, embedded::account_sqlite, embedded::account_postgres, "account database");
 }
 
 std::string_view SystemSql(std::string_view provider) {
-    return ScriptFor(provider, embedded::system_sqlite, "system database");
+    return ScriptFor(provider, embedded::system_sqlite, embedded::system_postgres, "system database");
 }
 
 std::string SqliteConnectionText(const std::string& folder, std::string_view catalog) {
@@ -50,6 +53,12 @@ std::string SqliteConnectionText(const std::string& folder, std::string_view cat
     std::string text = "Provider=SQLite;Data Source=" + folder;
     if (!catalog.empty()) text += ";Initial Catalog=" + std::string(catalog);
     return text;
+}
+
+std::string ServerConnectionText(const std::string& server, std::string_view catalog) {
+    std::string text = server;
+    while (!text.empty() && (text.back() == ';' || text.back() == ' ')) text.pop_back();
+    return text + ";Initial Catalog=" + std::string(catalog);
 }
 
 void CreateAccountDatabase(platform::db::Connection& connection, std::string_view name) {

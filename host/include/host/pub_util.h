@@ -9,6 +9,7 @@
 // this machine that no longer runs is taken over; a lock held on another machine stays until
 // that login releases it or logs out.
 #include <memory>
+#include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -56,6 +57,49 @@ public:
     void SaveRegEdit(const std::string& table, const std::string& key, const std::string& value, bool& helpFlag,
                      const std::string& userId) override;
 
+    // ---- Window operations ----
+    // Throws platform::Error for a list rowset that is missing or forward-only.
+    void FlipPageFillGrid(sovrel::IListWindow& window, sovrel::IFlexGrid& grid,
+                          std::shared_ptr<platform::db::Rowset>& listRs, long pageSize, long curPage,
+                          std::int32_t& pageCount) override;
+    // Shows the visible columns with the selection column in grid column 1 and the contact code
+    // in column 2 (both added when the description lacks them). fixedCols receives the columns
+    // that do not scroll (the row-marker column and the description's fixed ones), keyCol the
+    // grid column of the contact code and keyName its alias. False, with nothing changed, when
+    // the description is not one.
+    bool getColSet(std::string& columnInfo, std::string& selectList, std::string& sortClause,
+                   sovrel::IFlexGrid& grid, std::int16_t& fixedCols, std::int16_t& keyCol,
+                   std::string& keyName) override;
+    // The key is compared with the header captions and the value with the cells without case,
+    // spaces around them ignored; nothing moves when no row matches.
+    void SetGridRow(sovrel::IFlexGrid& grid, const std::string& key, const platform::db::Value& value,
+                    long topRow = -1) override;
+    // fieldName is matched against the columns' names (aliases), without case; "" also for an
+    // unknown column and a description that cannot be read.
+    std::string GetEleVal(const std::string& fieldName, const std::string& columnInfo) override;
+    void FrmUniteFont(sovrel::IForm& window) override;
+    void FrmLoadInit(sovrel::IForm& window, std::shared_ptr<sovrel::clsLogin>& loginInfo,
+                     std::shared_ptr<sovrel::IClsCommon>& dataService, const std::string& title) override;
+    void FrmPreCompile(std::shared_ptr<sovrel::IClsCommon>& dataService) override;
+    void FrmResize(sovrel::IForm& window) override;
+    // "mStb": the window's options (its status bar shown or hidden), in a modal dialog. Other
+    // keys do nothing.
+    void FrmOpt(sovrel::IForm& window, const std::string& key, const std::string& title,
+                const std::shared_ptr<sovrel::ILogin>& login, std::shared_ptr<sovrel::IClsCommon>& dataService) override;
+    void HelpShow(const std::string& key, sovrel::IForm& window) override;
+    // 90100302 for "TradeClass" (compared without case), 0 for a topic without help.
+    long HelpX(bool& helpFlag, const std::shared_ptr<sovrel::ILogin>& login, sovrel::IForm& window,
+               const std::string& topic) override;
+    void HelpHide() override;
+
+    // The help context as the help operations left it: the last command and window HelpShow
+    // saw, the context id of the last HelpX; all cleared by HelpHide.
+    struct HelpState {
+        std::string command, window;
+        long context = 0;
+    };
+    HelpState Help();
+
     // Every holder of a lock of the table (compared without case), oldest first.
     std::vector<LockHolder> Locks(const std::string& table, const std::shared_ptr<sovrel::ILogin>& login);
     // The key a login's locks are stored under: a host login's id, otherwise one made of this
@@ -66,8 +110,15 @@ private:
     std::string SystemTextFor(const sovrel::ILogin* login);
     std::string SettingsDatabase(std::string& userId, const char* who);
 
+    struct ColumnDesc;
+    // The parsed description, kept for the text it came from.
+    std::shared_ptr<const std::vector<ColumnDesc>> Describe(const std::string& columnInfo);
+
     std::mutex mutex_;
     std::string initText_;
+    std::string describedText_;
+    std::shared_ptr<const std::vector<ColumnDesc>> described_;
+    HelpState help_;
     std::weak_ptr<sovrel::ILogin> lastLogin_;
 };
 

@@ -7,4 +7,5 @@ void RegisterSessionObjects();
 void RegisterCrmObjects();
 void RegisterPubUtil();
 void RegisterServices();
+void RegisterControls();  // grid, toolbar, key hook (host/controls.h)
 }  // namespace host

@@ -21,6 +21,14 @@ struct FunctionRule {
     ValueType result;
 };
 
+// A T-SQL type CONVERT / CAST turns a value into, and the backend's form of that conversion:
+// $X the translated value, $L the length or precision as written ("(18,2)", "" when none).
+// Text targets are not listed: they go through convertPattern, which knows the styles.
+struct CastRule {
+    std::string_view type;  // T-SQL type name, lower case
+    std::string_view pattern;
+};
+
 struct Rules {
     std::string_view name;
     // Looked up first, then the shared baseline; both sorted by name.
@@ -30,9 +38,22 @@ struct Rules {
     // Appended to a text operand of a comparison so that it compares as SQL Server's default
     // collation does ("" when the backend's own comparison already does).
     std::string_view textCollation;
+    // The operand and its collation are put in parentheses, for a grammar that takes COLLATE
+    // only in some places (PostgreSQL's BETWEEN bounds).
+    bool parenthesizeCollated = false;
     // The backend's name for a collation the source names: case-insensitive ones, and binary.
     std::string_view caseInsensitiveCollation;
     std::string_view binaryCollation;
+    // Trailing spaces of a text literal compared with = < > ... are dropped, for a backend whose
+    // comparison does not pad the shorter text with spaces as SQL Server does.
+    bool trimComparedLiterals = false;
+    // LIKE: the operator written for it ("" keeps the source's word), and a collation put on its
+    // left operand ("" none) for a backend whose case-insensitive collation LIKE cannot use.
+    std::string_view likeOperator;
+    std::string_view likeCollation;
+    // Quoted and [bracketed] names are written in lower case, for a backend that folds unquoted
+    // names to lower case (so that both spellings reach the same table and column).
+    bool lowerCaseQuotedNames = false;
 
     // T-SQL's + where the operand types are not known from the text: $1 and $2 the operands.
     std::string_view addPattern;
@@ -42,12 +63,15 @@ struct Rules {
     // $X the value, $S the style (NULL when none), $F the source type when the text shows it
     // ('money'), else NULL.
     std::string_view convertPattern;
+    // Conversions to non-text types that the backend writes its own way (checked before
+    // convertPattern); empty: convertPattern does every conversion.
+    std::span<const CastRule> casts;
     // The row version read as money (SQL Server reads the 8-byte counter as money).
     std::string_view rowVersionColumn;
     std::string_view rowVersionMoneyPattern;  // $1: the column
 
     std::string_view lastInsertId;  // @@IDENTITY
-    std::string_view rowCount;      // @@ROWCOUNT
+    std::string_view rowCount;      // @@ROWCOUNT ("" when the backend has none)
     std::string_view now;           // CURRENT_TIMESTAMP
 
     // Positional parameters: the prefix before the 1-based number ("?" gives ?1, "$" gives $1).

@@ -67,11 +67,11 @@ std::string Unquoted(const Token& t, std::string_view text) {
     return std::string(text);
 }
 
-std::string QuotedName(std::string_view name) {
+std::string QuotedName(std::string_view name, bool lower = false) {
     std::string s = "\"";
     for (char c : name) {
         if (c == '"') s += '"';
-        s += c;
+        s += (lower && c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
     }
     return s + '"';
 }
@@ -236,11 +236,13 @@ private:
     void Emit(std::string& out, std::size_t i) { Emit(out, tok_[i].spaceBefore, Text(i)); }
     void EmitName(std::string& out, std::size_t i) {
         const Token& t = tok_[i];
-        if (t.kind == Tk::Bracketed)
-            Emit(out, t.spaceBefore, QuotedName(Unquoted(t, Text(i))));
+        if (t.kind == Tk::Bracketed || (t.kind == Tk::DQuoted && r_.lowerCaseQuotedNames))
+            Emit(out, t.spaceBefore, Quoted(Unquoted(t, Text(i))));
         else
             Emit(out, i);
     }
+
+    std::string Quoted(std::string_view name) const { return QuotedName(name, r_.lowerCaseQuotedNames); }
 
     std::string Parameter() { return std::string(r_.parameterPrefix) + std::to_string(++params_); }
 
@@ -657,7 +659,7 @@ private:
                 if (const std::size_t column = SelectedColumn(st, i); column != kNpos) {
                     std::string text;
                     for (std::size_t k = column; k < column + 3; ++k)
-                        text += Is(k, Tk::Bracketed) ? QuotedName(Unquoted(tok_[k], Text(k))) : std::string(Text(k));
+                        text += Is(k, Tk::Bracketed) ? Quoted(Unquoted(tok_[k], Text(k))) : std::string(Text(k));
                     Emit(out, t.spaceBefore, text);
                     ++st.segments;
                     ++i;
@@ -731,7 +733,7 @@ private:
     void FlushAlias(std::string& out, Level& st) {
         if (st.alias == kNpos) return;
         Emit(out, true, "AS");
-        Emit(out, true, QuotedName(Unquoted(tok_[st.alias], Text(st.alias))));
+        Emit(out, true, Quoted(Unquoted(tok_[st.alias], Text(st.alias))));
         st.alias = kNpos;
     }
 
@@ -912,10 +914,18 @@ private:
     // are known texts, and its run-time choice otherwise.
     ValueType Segment(std::size_t b, std::size_t e, std::string& out, bool comparisonOperand) {
         bool hasPlus = false;
+        const std::size_t start = out.size();
         for (std::size_t j = b; j < e; j = Is(j, Tk::Op) ? j + 1 : AtomEnd(j))
             if (IsOp(j, "+") && j > b && !Is(j - 1, Tk::Op)) hasPlus = true;
         ValueType type;
-        if (!hasPlus) {
+        if (comparisonOperand && r_.trimComparedLiterals && e == b + 1 &&
+            (Is(b, Tk::String) || Is(b, Tk::NString))) {
+            std::string_view literal = Text(b).substr(Is(b, Tk::NString) ? 1 : 0);
+            std::size_t keep = literal.size() - 1;  // up to the closing quote
+            while (keep > 1 && literal[keep - 1] == ' ') --keep;
+            Emit(out, tok_[b].spaceBefore, std::string(literal.substr(0, keep)) + "'");
+            type = ValueType::Text;
+        } else if (!hasPlus) {
             type = Terms(b, e, out);
         } else {
             std::string acc;
@@ -947,8 +957,16 @@ private:
             type = accType;
         }
         if (comparisonOperand && type == ValueType::Text && !r_.textCollation.empty()) {
-            out += ' ';
-            out += r_.textCollation;
+            if (r_.parenthesizeCollated) {
+                const std::size_t at = start < out.size() && out[start] == ' ' ? start + 1 : start;
+                out.insert(at, "(");
+                out += ' ';
+                out += r_.textCollation;
+                out += ')';
+            } else {
+                out += ' ';
+                out += r_.textCollation;
+            }
         }
         return type;
     }
@@ -1022,6 +1040,7 @@ private:
                     return ValueType::Numeric;
                 }
                 if (SameWord(Text(i), "@@ROWCOUNT")) {
+                    if (r_.rowCount.empty()) Unsupported(i, "@@ROWCOUNT");
                     Emit(out, t.spaceBefore, r_.rowCount);
                     return ValueType::Numeric;
                 }
@@ -1214,6 +1233,17 @@ private:
         } else {
             source = Translate(valB, valE, value, Start::Expr);
         }
+        if (styleB == kNpos && result != ValueType::Text) {
+            const std::string base = type.substr(0, type.find('('));
+            for (const auto& cast : r_.casts) {
+                if (cast.type != base) continue;
+                const std::string length = type.size() > base.size() ? type.substr(base.size()) : std::string();
+                Emit(out, tok_[name].spaceBefore, Expand(cast.pattern, [&](std::string_view key) -> std::string_view {
+                         return key == "X" ? std::string_view(value) : key == "L" ? std::string_view(length) : "";
+                     }));
+                return result;
+            }
+        }
         if (styleB != kNpos) Translate(styleB, styleE, style, Start::Expr);
         // value, style, source type; trailing NULLs left out.
         std::string rest = value;
@@ -1331,10 +1361,19 @@ private:
                     out += ' ';
                     out += r_.textCollation;
                 }
+                if (K(i + 1) == Kw::Like && !r_.likeCollation.empty()) Emit(out, true, r_.likeCollation);
                 Emit(out, i);
                 st.prevComparison = false;
                 return i + 1;
-            case Kw::Like: case Kw::Is: case Kw::Exists: case Kw::Or:
+            case Kw::Like:
+                if (!r_.likeCollation.empty() && K(i - 1) != Kw::Not) Emit(out, true, r_.likeCollation);
+                if (r_.likeOperator.empty())
+                    Emit(out, i);
+                else
+                    Emit(out, true, r_.likeOperator);
+                st.prevComparison = false;
+                return i + 1;
+            case Kw::Is: case Kw::Exists: case Kw::Or:
             case Kw::Escape: case Kw::Asc: case Kw::Desc: case Kw::When: case Kw::Then:
             case Kw::Else: case Kw::By: case Kw::Values: case Kw::Set: case Kw::Default: case Kw::Any:
             case Kw::Some: case Kw::Inner: case Kw::Left: case Kw::Right: case Kw::Full: case Kw::On:

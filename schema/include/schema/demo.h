@@ -22,7 +22,7 @@ struct DemoOptions {
 
 struct DemoSummary {
     std::string folder;
-    std::string connectionText;  // of the account database (SqliteConnectionText)
+    std::string connectionText;  // of the account database
     long vendors = 0;
     long contacts = 0;
     long purchaseOrders = 0;  // PO_Pomain rows (each names a contact code)
@@ -55,6 +55,14 @@ DemoSummary CreateDemoAccount(const std::string& folder, const DemoOptions& opti
 
 // The same reference rows with the vendors and contacts of namespace `fixed`.
 DemoSummary CreateFixedAccount(const std::string& folder);
+
+// Both kinds on a database server: `server` is a connection text without Initial Catalog
+// ("Provider=PostgreSQL;Data Source=<host or socket folder>;Port=...;User ID=..."). Throws
+// platform::Error when either database exists there already or the server refuses; what was
+// created before a failure stays (the message names the databases to drop). The summary's
+// folder is empty.
+DemoSummary CreateDemoAccountOn(const std::string& server, const DemoOptions& options = {});
+DemoSummary CreateFixedAccountOn(const std::string& server);
 
 // ---- Reference rows of every demo account ------------------------------------------------
 

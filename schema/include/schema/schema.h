@@ -17,7 +17,7 @@ inline constexpr std::string_view kDemoAccountId = "001";
 inline constexpr int kDemoAccountYear = 2024;
 inline constexpr std::string_view kDemoAccountDatabase = "TKDATA_001_2024";
 
-// Native table definitions of a backend ("SQLite", compared without regard to case).
+// Native table definitions of a backend ("SQLite" or "PostgreSQL", compared without regard to case).
 // Throws platform::Error naming the provider when there is none for it.
 std::string_view AccountSql(std::string_view provider = "SQLite");
 std::string_view SystemSql(std::string_view provider = "SQLite");
@@ -27,6 +27,9 @@ std::string_view SystemSql(std::string_view provider = "SQLite");
 // ';' in its name.
 std::string SqliteConnectionText(const std::string& folder,
                                  std::string_view catalog = kDemoAccountDatabase);
+
+// A server's connection text (one without Initial Catalog) with the catalog set.
+std::string ServerConnectionText(const std::string& server, std::string_view catalog);
 
 // Creates database `name` on an open connection, makes it the connection's current database
 // and creates its tables. Throws platform::Error when the database exists already or the

@@ -7,7 +7,7 @@ namespace {
 
 using Frame = ServiceTest;
 
-TEST_F(Frame, ASecondInitKeepsTheFirstConnection) {
+TEST_P(Frame, ASecondInitKeepsTheFirstConnection) {
     std::string other = "Provider=SQLite;Data Source=/nowhere";
     service->Init(other);
     EXPECT_EQ(service->m_CnnString(), connection);
@@ -15,12 +15,12 @@ TEST_F(Frame, ASecondInitKeepsTheFirstConnection) {
     EXPECT_TRUE(service->ExecuteX("update vendor set cVenPerson = cVenPerson"));
 }
 
-TEST_F(Frame, ExecuteXLeavesTheDatabasesTextInPendingMessage) {
+TEST_P(Frame, ExecuteXLeavesTheDatabasesTextInPendingMessage) {
     EXPECT_FALSE(service->ExecuteX("update nowhere set x = 1"));
     EXPECT_NE(Ctx().PendingMessage.find("nowhere"), std::string::npos) << Ctx().PendingMessage;
 }
 
-TEST_F(Frame, AfterTerminateEveryOperationFailsCleanlyUntilInitAgain) {
+TEST_P(Frame, AfterTerminateEveryOperationFailsCleanlyUntilInitAgain) {
     service->Terminate();
     EXPECT_FALSE(service->ExecuteX("update vendor set cVenPerson = cVenPerson"));
     EXPECT_EQ(service->OpenX("SELECT 1"), nullptr);
@@ -32,7 +32,7 @@ TEST_F(Frame, AfterTerminateEveryOperationFailsCleanlyUntilInitAgain) {
     EXPECT_TRUE(service->OpenX("SELECT 1"));
 }
 
-TEST_F(Frame, UTLCaseLowersTagsOnlyAndEscapesAmpersandsOnRequest) {
+TEST_P(Frame, UTLCaseLowersTagsOnlyAndEscapesAmpersandsOnRequest) {
     struct Case {
         std::string in, convert, keep;
     } cases[] = {
@@ -54,7 +54,7 @@ TEST_F(Frame, UTLCaseLowersTagsOnlyAndEscapesAmpersandsOnRequest) {
     }
 }
 
-TEST_F(Frame, UTLCaseReportsItsProgress) {
+TEST_P(Frame, UTLCaseReportsItsProgress) {
     platform::DebugCapture capture;
     std::string xml = "<A/>";
     service->UTLCase(xml, true);
@@ -66,12 +66,12 @@ TEST_F(Frame, UTLCaseReportsItsProgress) {
     EXPECT_EQ(progress, expected);
 }
 
-TEST_F(Frame, ReIdVal) {
+TEST_P(Frame, ReIdVal) {
     EXPECT_EQ(service->ReIdVal(platform::db::Value::Null()), " is null ");
     EXPECT_EQ(service->ReIdVal(5), "= '5'");
 }
 
-TEST_F(Frame, GetFunAuthAsksTheLoginOnlyForKnownOperations) {
+TEST_P(Frame, GetFunAuthAsksTheLoginOnlyForKnownOperations) {
     host.login->rights["AS020305"] = false;
     host.login->share = "no adding today";
     std::string err;
@@ -85,7 +85,7 @@ TEST_F(Frame, GetFunAuthAsksTheLoginOnlyForKnownOperations) {
     EXPECT_TRUE(fresh.GetFunAuth(nullptr, "Ven_Contact", 1, &err, 11));     // no login at all
 }
 
-TEST_F(Frame, ConvertDbSwitchesTheSharedConnection) {
+TEST_P(Frame, ConvertDbSwitchesTheSharedConnection) {
     std::string msg;
     EXPECT_FALSE(service->zy_ConvertDB("", msg));
     EXPECT_TRUE(msg.empty());
@@ -95,7 +95,7 @@ TEST_F(Frame, ConvertDbSwitchesTheSharedConnection) {
     EXPECT_FALSE(service->zy_ConvertDB("TKDATA_999_2099", msg));
 }
 
-TEST_F(Frame, AddInDiffDBWritesSubSystemRowsAndRunsTheStatementsAsOneUnit) {
+TEST_P(Frame, AddInDiffDBWritesSubSystemRowsAndRunsTheStatementsAsOneUnit) {
     std::string xml = "<UA_Account_Sub><cAcc_Id>001</cAcc_Id><iyear>2024</iyear><cSub_Id>XX</cSub_Id></UA_Account_Sub>";
     std::string table = "UA_Account_Sub", msg;
     std::vector<std::string> sql{"update vendor set cVenPerson = N'first'", "", "update nowhere set x = 1"};
@@ -114,6 +114,8 @@ TEST_F(Frame, AddInDiffDBWritesSubSystemRowsAndRunsTheStatementsAsOneUnit) {
     EXPECT_FALSE(service->AddInDiffDB("<vendor><x>1</x></vendor>", sql, "TKDATA_001_2024", other, msg));
     EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.NoTableParam(vendor)");
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, Frame, ::testing::ValuesIn(kBackends), BackendTestName);
 
 }  // namespace
 }  // namespace sovrel::test

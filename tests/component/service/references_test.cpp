@@ -11,7 +11,7 @@ protected:
     std::string msg;
 };
 
-TEST_F(References, DeletingAMainContactClearsItsVendorLinkFirst) {
+TEST_P(References, DeletingAMainContactClearsItsVendorLinkFirst) {
     ASSERT_TRUE(Delete("V0200000002")) << msg;  // not a main contact: the link stays
     EXPECT_EQ(Scalar("SELECT cVenPerson FROM vendor WHERE cVenCode = N'V02'"), "Anna Schmidt");
     ASSERT_TRUE(Delete("V0200000001")) << msg;
@@ -19,7 +19,7 @@ TEST_F(References, DeletingAMainContactClearsItsVendorLinkFirst) {
     EXPECT_EQ(Count("Ven_Contact WHERE cVenCode = N'V02'"), 0);
 }
 
-TEST_F(References, AReferencedContactIsKeptWithTheArchiveServicesWords) {
+TEST_P(References, AReferencedContactIsKeptWithTheArchiveServicesWords) {
     archive->referenced = {"V0100000002"};
     EXPECT_FALSE(Delete("V0100000002"));
     EXPECT_EQ(msg, "Hx.CRM.COMMON.CheckRef02(Hx.AA.ARCHIVE.COMMON.vendorcontactmanagement,采购订单 PO2024000001)");
@@ -27,7 +27,7 @@ TEST_F(References, AReferencedContactIsKeptWithTheArchiveServicesWords) {
     EXPECT_EQ(archive->connection, connection);
 }
 
-TEST_F(References, RefusalsBeforeAnythingIsTouched) {
+TEST_P(References, RefusalsBeforeAnythingIsTouched) {
     struct Case {
         platform::db::Value id;
         std::string idName, table, message;
@@ -45,18 +45,21 @@ TEST_F(References, RefusalsBeforeAnythingIsTouched) {
     EXPECT_EQ(Count("Ven_Contact"), 6);
 }
 
-TEST_F(References, ADeleteThatFailsAfterTheLinkWasClearedLeavesTheLinkCleared) {
+TEST_P(References, ADeleteThatFailsAfterTheLinkWasClearedLeavesTheLinkCleared) {
     // A trigger stands for whatever makes the delete statement fail on the server.
     platform::db::Connection c;
     c.Open(connection);
-    c.ExecuteScript("CREATE TRIGGER refuse_delete BEFORE DELETE ON Ven_Contact BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    c.ExecuteScript(GetParam() == Backend::Sqlite
+                        ? "CREATE TRIGGER refuse_delete BEFORE DELETE ON Ven_Contact BEGIN SELECT RAISE(ABORT, 'refused'); END;"
+                        : "CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN RAISE EXCEPTION 'refused'; END$$;"
+                          "CREATE TRIGGER refuse_delete BEFORE DELETE ON Ven_Contact FOR EACH ROW EXECUTE FUNCTION refuse();");
     EXPECT_FALSE(Delete("V0100000001"));
     EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.Del01\r\nHx.CRM.COMMON.DBMSG.Del02");
     EXPECT_EQ(Count("Ven_Contact WHERE cContactCode = N'V0100000001'"), 1);
     EXPECT_EQ(Scalar("SELECT count(*) FROM vendor WHERE cVenCode = N'V01' AND cSovrelCode IS NULL"), "1");
 }
 
-TEST_F(References, CheckRefedFollowsTheRelationTable) {
+TEST_P(References, CheckRefedFollowsTheRelationTable) {
     std::string table = "Ven_Contact", ret;
     bool all = true;
     platform::db::Value ordered("V0100000002"), free("V0200000002");
@@ -69,7 +72,7 @@ TEST_F(References, CheckRefedFollowsTheRelationTable) {
     EXPECT_TRUE(service->CheckRefed(free, none, all, &ret));
 }
 
-TEST_F(References, CheckRefedJoinsEveryReferrerOrStopsAtTheFirst) {
+TEST_P(References, CheckRefedJoinsEveryReferrerOrStopsAtTheFirst) {
     platform::db::Connection c;
     c.Open(connection);
     c.Execute("insert into crm_ref_relation (creferencedtablename, creferencedtablekey, creferencingtablename, "
@@ -86,7 +89,7 @@ TEST_F(References, CheckRefedJoinsEveryReferrerOrStopsAtTheFirst) {
     EXPECT_EQ(ret.find("、"), std::string::npos) << ret;
 }
 
-TEST_F(References, BArchIsUsed) {
+TEST_P(References, BArchIsUsed) {
     std::string table = "Ven_Contact", field = "cVenCode";
     platform::db::Value used("V01"), unused("V03");
     EXPECT_TRUE(service->BArchIsUsed(table, field, used));
@@ -96,6 +99,8 @@ TEST_F(References, BArchIsUsed) {
     EXPECT_FALSE(service->BArchIsUsed(bad, field, used));
     EXPECT_EQ(Ctx().PendingMessage, "Hx.CRM.COMMON.DBMSG.0008");
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, References, ::testing::ValuesIn(kBackends), BackendTestName);
 
 }  // namespace
 }  // namespace sovrel::test

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "../support/fakes.h"
+#include "backends.h"
 #include "common/context.h"
 #include "entry/icontact.h"
 #include "platform/db/connection.h"
@@ -32,14 +33,13 @@ public:
     }
 };
 
-class ServiceTest : public ::testing::Test {
+// Runs on every backend: the account lives in a folder (SQLite) or on the test process's private
+// server (PostgreSQL).
+class ServiceTest : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override {
-        folder = (std::filesystem::temp_directory_path() / ("sovrel-svc-" + std::to_string(::getpid()) + "-" +
-                                                            ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                     .string();
-        std::filesystem::remove_all(folder);
-        connection = schema::CreateFixedAccount(folder).connectionText;
+        SOVREL_SKIP_UNLESS_AVAILABLE(place);
+        connection = CreateFixedAccount(place);
         registrations.push_back(std::make_unique<platform::ScopedRegistration>(
             progid::IContact, [] { return std::make_shared<IContact>(); }));
         registrations.push_back(std::make_unique<platform::ScopedRegistration>(
@@ -51,7 +51,6 @@ protected:
     void TearDown() override {
         service.reset();
         registrations.clear();
-        std::filesystem::remove_all(folder);
     }
     // A value of the account, read on a connection of its own.
     std::string Scalar(const std::string& sql) {
@@ -63,7 +62,8 @@ protected:
     long Count(const std::string& from) { return std::stol(Scalar("SELECT count(*) FROM " + from)); }
 
     fakes::Host host;  // first: it empties the context on both ends
-    std::string folder, connection;
+    Place place{GetParam()};
+    std::string connection;
     std::shared_ptr<ArchiveService> archive = std::make_shared<ArchiveService>();
     std::vector<std::unique_ptr<platform::ScopedRegistration>> registrations;
     std::shared_ptr<ClsCommon> service;

@@ -17,7 +17,7 @@ protected:
     std::string msg;
 };
 
-TEST_F(Writes, AddWritesEachRecordWithItsTypes) {
+TEST_P(Writes, AddWritesEachRecordWithItsTypes) {
     ASSERT_TRUE(Add(Contact("V0300000001", "赵六 & 孙七", "<cConDefine11>12</cConDefine11><cConDefine13>1234.5kg</cConDefine13>"
                                                            "<cConDefine15>2024-3-5</cConDefine15>")))
         << msg;
@@ -30,14 +30,14 @@ TEST_F(Writes, AddWritesEachRecordWithItsTypes) {
     EXPECT_EQ(service->OperationMode(), 1);
 }
 
-TEST_F(Writes, MixedCaseTagsAreTheSameRecord) {
+TEST_P(Writes, MixedCaseTagsAreTheSameRecord) {
     std::string xml = "<VEN_CONTACT><CVENCODE>V03</CVENCODE><cCONTACTcode>V0300000002</cCONTACTcode>"
                       "<CCONTACTNAME>Mixed Case</CCONTACTNAME><OID>{X}</OID></VEN_CONTACT>";
     ASSERT_TRUE(Add(xml)) << msg;
     EXPECT_EQ(Scalar("SELECT cContactName FROM Ven_Contact WHERE oid = N'{x}'"), "Mixed Case");
 }
 
-TEST_F(Writes, DuplicatesAreRefusedOrSkipped) {
+TEST_P(Writes, DuplicatesAreRefusedOrSkipped) {
     EXPECT_FALSE(Add(Contact("V0100000001", "重复")));
     EXPECT_EQ(msg, "Hx.CRM.COMMON.CheckDuplication02");
     EXPECT_EQ(Count("Ven_Contact"), 6);
@@ -50,14 +50,14 @@ TEST_F(Writes, DuplicatesAreRefusedOrSkipped) {
     EXPECT_EQ(Count("Crm_BaseCode WHERE cName = N'顾问'"), 1);
 }
 
-TEST_F(Writes, TheThirdOfThreeFailingKeepsTheFirstTwo) {
+TEST_P(Writes, TheThirdOfThreeFailingKeepsTheFirstTwo) {
     std::string xml = Contact("V0300000011", "一") + Contact("V0300000012", "二") + Contact("V0100000001", "三");
     EXPECT_FALSE(Add(xml));
     EXPECT_EQ(msg, "Hx.CRM.COMMON.CheckDuplication02");
     EXPECT_EQ(Count("Ven_Contact WHERE cVenCode = N'V03'"), 2);
 }
 
-TEST_F(Writes, BadInputGivesItsMessageAndWritesNothing) {
+TEST_P(Writes, BadInputGivesItsMessageAndWritesNothing) {
     struct Case {
         std::string xml, table, message;
     } cases[] = {
@@ -79,7 +79,7 @@ TEST_F(Writes, BadInputGivesItsMessageAndWritesNothing) {
     EXPECT_TRUE(msg.empty());
 }
 
-TEST_F(Writes, UserDefinedItemsAreCheckedBeforeTheWrite) {
+TEST_P(Writes, UserDefinedItemsAreCheckedBeforeTheWrite) {
     struct Case {
         std::string extra, message;  // message empty: accepted
     } cases[] = {
@@ -103,19 +103,19 @@ TEST_F(Writes, UserDefinedItemsAreCheckedBeforeTheWrite) {
     }
 }
 
-TEST_F(Writes, AValueListThatGrowsTakesANewValueAndOneThatDoesNotRefusesIt) {
+TEST_P(Writes, AValueListThatGrowsTakesANewValueAndOneThatDoesNotRefusesIt) {
     EXPECT_TRUE(Add(Contact("V0300000050", "x", "<cConDefine5>葡萄牙语</cConDefine5>"))) << msg;
     EXPECT_EQ(Count("userdefine WHERE cId = N'VC05' AND cValue = N'葡萄牙语'"), 1);
     EXPECT_FALSE(Add(Contact("V0300000051", "x", "<cConDefine2>葡萄牙语</cConDefine2>")));
     EXPECT_EQ(Count("userdefine WHERE cValue = N'葡萄牙语'"), 1);
 }
 
-TEST_F(Writes, AnItemNotInUseIsEmptiedNotChecked) {
+TEST_P(Writes, AnItemNotInUseIsEmptiedNotChecked) {
     ASSERT_TRUE(Add(Contact("V0300000060", "x", "<cConDefine3>whatever</cConDefine3>"))) << msg;
     EXPECT_EQ(Count("Ven_Contact WHERE cContactCode = N'V0300000060' AND cConDefine3 IS NULL"), 1);
 }
 
-TEST_F(Writes, ModifyHonoursTheLoadedRowVersion) {
+TEST_P(Writes, ModifyHonoursTheLoadedRowVersion) {
     std::string ts = Scalar("SELECT convert(char, convert(money,tkts), 2) FROM Ven_Contact WHERE cContactCode = N'V0100000003'");
     std::string change = "<Ven_Contact><cContactCode>V0100000003</cContactCode><cContactName>王芳芳</cContactName></Ven_Contact>";
     Ctx().LoadedContactTs = ts;
@@ -132,14 +132,14 @@ TEST_F(Writes, ModifyHonoursTheLoadedRowVersion) {
     EXPECT_EQ(Scalar("SELECT cContactName FROM Ven_Contact WHERE cContactCode = N'V0100000003'"), "第二次");
 }
 
-TEST_F(Writes, ModifyOfAMissingContactOrABaseCodeIsRefused) {
+TEST_P(Writes, ModifyOfAMissingContactOrABaseCodeIsRefused) {
     EXPECT_FALSE(Modify("<Ven_Contact><cContactCode>V0900000001</cContactCode></Ven_Contact>"));
     EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.0400");
     EXPECT_FALSE(Modify("<Crm_BaseCode><cName>x</cName></Crm_BaseCode>", "Crm_BaseCode"));
     EXPECT_EQ(msg, "Hx.CRM.TkBaseCodeRefer.clscommon.00083");
 }
 
-TEST_F(Writes, ServiceRequestsOfModify) {
+TEST_P(Writes, ServiceRequestsOfModify) {
     EXPECT_TRUE(Modify("<Ven_Contact Operating='Precompile'/>"));
     EXPECT_TRUE(Modify("<Ven_Contact Operating='Unknown'/>"));
     // Without the host's column-authority service the request still answers, with "*".
@@ -147,6 +147,8 @@ TEST_F(Writes, ServiceRequestsOfModify) {
     EXPECT_FALSE(Modify("<Ven_Contact Operating='GetAuthFlds'><UserId>demo</UserId><RW>R</RW></Ven_Contact>"));
     EXPECT_EQ(msg, "*");
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, Writes, ::testing::ValuesIn(kBackends), BackendTestName);
 
 }  // namespace
 }  // namespace sovrel::test

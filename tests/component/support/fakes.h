@@ -2,6 +2,7 @@
 // Scripted stand-ins for the host objects and the component's own classes, for tests that need a
 // refusal, a failure or a record of the calls. Register() puts them under their program
 // identifiers for the life of the fixture.
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "common/context.h"
 #include "common/form.h"
+#include "common/hosts/controls.h"
 #include "common/hosts/login.h"
 #include "common/hosts/pub_util.h"
 #include "common/hosts/services.h"
@@ -114,9 +116,57 @@ public:
     }
     std::string GetResString(const std::string& key) override { return key; }
     void DebugPrint(const std::string& text) override { log_.Add("DebugPrint " + text); }
-    std::string FormatNum(const std::string& v, int) override { return v; }
+    std::string FormatNum(const std::string& v, int digits) override { return formatNum ? formatNum(v, digits) : v; }
     std::string GetRegEdit(const std::string&, const std::string&, bool&, const std::string&) override { return ""; }
-    void SaveRegEdit(const std::string&, const std::string&, const std::string&, bool&, const std::string&) override {}
+    void SaveRegEdit(const std::string& table, const std::string& key, const std::string& value, bool&,
+                     const std::string&) override {
+        log_.Add("SaveRegEdit " + table + " " + key + " " + value);
+    }
+    void FlipPageFillGrid(IListWindow& window, IFlexGrid&, RowsetPtr& rs, long size, long page,
+                          std::int32_t& count) override;
+    bool getColSet(std::string& info, std::string& select, std::string& sort, IFlexGrid& grid, std::int16_t&,
+                   std::int16_t&, std::string&) override {
+        log_.Add("getColSet");
+        if (!colSetAnswer) return false;
+        select = selectList;
+        sort = sortClause;
+        if (!captions.empty()) {
+            grid.SetCols(static_cast<long>(captions.size()) + 1);
+            for (std::size_t i = 0; i < captions.size(); ++i) grid.SetTextMatrix(0, static_cast<long>(i) + 1, captions[i]);
+        }
+        return true;
+    }
+    void SetGridRow(IFlexGrid&, const std::string& key, const platform::db::Value& value, long top) override {
+        log_.Add("SetGridRow " + key + " " + value.ToText() + " " + std::to_string(top));
+    }
+    std::string GetEleVal(const std::string& field, const std::string&) override {
+        auto it = digits.find(field);
+        return it == digits.end() ? "" : it->second;
+    }
+    void FrmUniteFont(IForm&) override { log_.Add("FrmUniteFont"); }
+    void FrmLoadInit(IForm&, std::shared_ptr<clsLogin>&, std::shared_ptr<IClsCommon>&, const std::string& title) override {
+        log_.Add("FrmLoadInit " + title);
+    }
+    void FrmPreCompile(std::shared_ptr<IClsCommon>&) override { log_.Add("FrmPreCompile"); }
+    void FrmResize(IForm&) override { log_.Add("FrmResize"); }
+    void FrmOpt(IForm&, const std::string& key, const std::string&, const std::shared_ptr<ILogin>&,
+                std::shared_ptr<IClsCommon>&) override {
+        log_.Add("FrmOpt " + key);
+    }
+    void HelpShow(const std::string& key, IForm&) override { log_.Add("HelpShow " + key); }
+    long HelpX(bool&, const std::shared_ptr<ILogin>&, IForm&, const std::string& topic) override {
+        log_.Add("HelpX " + topic);
+        return 0;
+    }
+    void HelpHide() override { log_.Add("HelpHide"); }
+    std::string selectList = "'' AS cSelect, Ven_Contact.cContactCode, Ven_Contact.cContactName";
+    std::string sortClause;
+    // Header captions getColSet writes from column 1 on; none: the grid is left alone.
+    std::vector<std::string> captions;
+    bool colSetAnswer = true;
+    std::map<std::string, std::string> digits;
+    // When set, FormatNum answers through it (otherwise the value comes back unchanged).
+    std::function<std::string(const std::string&, int)> formatNum;
 
 private:
     CallLog& log_;
@@ -126,7 +176,11 @@ class ColumnSetSvc : public IColumnSetSvc {
 public:
     explicit ColumnSetSvc(CallLog& log) : log_(log) {}
     void Init(const std::string& cnn, const std::string& user) override { log_.Add("ColumnSet.Init " + user); }
-    std::string getColInfo(const std::string&, int) override { return ""; }
+    std::string info;
+    std::string getColInfo(const std::string& key, int mode) override {
+        log_.Add("getColInfo " + key + " " + std::to_string(mode));
+        return info;
+    }
     std::shared_ptr<platform::db::Rowset> getColSet(const std::string&, int) override { return nullptr; }
     bool Save(const std::string&, const std::string&, std::string&) override { return true; }
 
@@ -170,10 +224,13 @@ public:
     bool Add(std::string&, std::string&, std::string&) override { return false; }
     bool Modify(std::string&, std::string&, std::string&) override { return false; }
     bool Delete(platform::db::Value&, std::string&, std::string&, std::string&, const std::string&) override { return false; }
+    // When set, answers OpenX per statement instead of openResult.
+    std::function<RowsetPtr(const std::string&)> onOpenX;
     RowsetPtr OpenX(const std::string& sql, bool* flag, std::string*) override {
         log_.Add("OpenX " + sql);
-        if (flag) *flag = openResult != nullptr;
-        return openResult;
+        RowsetPtr rs = onOpenX ? onOpenX(sql) : openResult;
+        if (flag) *flag = rs != nullptr;
+        return rs;
     }
     void OpenPage(const std::string&, long&, long&, long&, RowsetPtr&, std::string*, bool*) override {}
     RowsetPtr OpenForward(const std::string&, bool*, std::string*) override { return nullptr; }
@@ -209,6 +266,14 @@ public:
     std::string Caption() const override { return caption; }
     void SetCaption(const std::string& c) override { caption = c; }
     void SetEntryObject(std::weak_ptr<platform::Object> e) override { entry = e; }
+    void FillGrid(RowsetPtr page) override {
+        log_.Add("FillGrid");
+        filled = page;
+    }
+    void LblPageEnabled(bool first, bool second) override {
+        log_.Add(std::string("LblPageEnabled ") + (first ? "1" : "0") + (second ? "1" : "0"));
+    }
+    RowsetPtr filled;
     std::string StatusText() const override { return status; }
     void SetStatusText(const std::string& t) override {
         status = t;
@@ -220,6 +285,106 @@ public:
 
 private:
     CallLog& log_;
+};
+
+// "TkFlexGrid" as a plain text matrix; Click/DblClick/MouseUp play the user's mouse.
+class FlexGrid : public IFlexGrid {
+public:
+    long Rows() const override { return static_cast<long>(cells_.size()); }
+    void SetRows(long rows) override { cells_.resize(static_cast<std::size_t>(rows), std::vector<std::string>(cols_)); }
+    long Cols() const override { return static_cast<long>(cols_); }
+    void SetCols(long cols) override {
+        cols_ = static_cast<std::size_t>(cols);
+        for (auto& r : cells_) r.resize(cols_);
+    }
+    long Row() const override { return row_; }
+    void SetRow(long row) override;
+    long Col() const override { return col_; }
+    void SetCol(long col) override;
+    long TopRow() const override { return topRow_; }
+    void SetTopRow(long row) override { topRow_ = row; }
+    bool Redraw() const override { return redraw_; }
+    void SetRedraw(bool redraw) override { redraw_ = redraw; }
+    std::string TextMatrix(long row, long col) const override;
+    void SetTextMatrix(long row, long col, const std::string& text) override;
+    void SetCellAlignment(int alignment) override { alignments_[{row_, col_}] = alignment; }
+    int CellAlignment(long row, long col) const override;
+    void SetProperty(const std::string& name, long value) override { properties[name] = value; }
+    long Property(const std::string& name) const override;
+    long ColWidth(long col) const override;
+    void SetColWidth(long col, long pixels) override { widths[col] = pixels; }
+    void AutoSizeColumns() override { ++autoSized; }
+    bool HasFocus() const override { return focus; }
+    void OnClick(std::function<void()> h) override { click_ = std::move(h); }
+    void OnDblClick(std::function<void()> h) override { dblClick_ = std::move(h); }
+    void OnMouseUp(std::function<void(int)> h) override { mouseUp_ = std::move(h); }
+
+    // The user's mouse on cell (row, col).
+    void Click(long row, long col);
+    void DblClick(long row, long col);
+    void MouseUp(int button) {
+        if (mouseUp_) mouseUp_(button);
+    }
+    bool focus = false;
+    int autoSized = 0;
+    std::map<std::string, long> properties;
+    std::map<long, long> widths;
+
+private:
+    std::vector<std::vector<std::string>> cells_{1, std::vector<std::string>(2)};
+    std::size_t cols_ = 2;
+    long row_ = 0, col_ = 0, topRow_ = 1;
+    bool redraw_ = true;
+    std::map<std::pair<long, long>, int> alignments_;
+    std::function<void()> click_, dblClick_;
+    std::function<void(int)> mouseUp_;
+};
+
+// "TkToolBarCtrl" without buttons of its own: Press plays a button click.
+class Toolbar : public IToolbar {
+public:
+    explicit Toolbar(CallLog& log) : log_(log) {}
+    bool Init(std::shared_ptr<platform::db::Connection>, std::shared_ptr<ILogin>, const std::string& definition,
+              const std::string& subsystem) override {
+        log_.Add("Toolbar.Init " + definition + " " + subsystem);
+        return true;
+    }
+    std::vector<std::string> ButtonKeys() const override { return keys; }
+    std::string ButtonCaption(const std::string& key) const override { return key; }
+    bool ButtonEnabled(const std::string&) const override { return true; }
+    void SetButtonEnabled(const std::string&, bool) override {}
+    void SetButtonVisible(const std::string&, bool) override {}
+    void RefreshStates() override { log_.Add("Toolbar.RefreshStates"); }
+    void SetVisible(bool v) override { visible = v; }
+    void OnButtonClick(std::function<void(const std::string&)> h) override { click_ = std::move(h); }
+    void Press(const std::string& key) {
+        if (click_) click_(key);
+    }
+    std::vector<std::string> keys;
+    bool visible = true;
+
+private:
+    CallLog& log_;
+    std::function<void(const std::string&)> click_;
+};
+
+// "TkKeyHookCtrl": KeyDown/KeyPress play a key and answer the code the handlers left.
+class KeyHook : public IKeyHook {
+public:
+    void OnKeyDown(std::function<void(int&, int)> h) override { down_ = std::move(h); }
+    void OnKeyPress(std::function<void(int&)> h) override { press_ = std::move(h); }
+    int KeyDown(int keyCode, int shift) {
+        if (down_) down_(keyCode, shift);
+        return keyCode;
+    }
+    int KeyPress(int keyAscii) {
+        if (press_) press_(keyAscii);
+        return keyAscii;
+    }
+
+private:
+    std::function<void(int&, int)> down_;
+    std::function<void(int&)> press_;
 };
 
 // All of the above, registered for the life of the object; each can be withdrawn or replaced.
@@ -238,6 +403,9 @@ public:
     std::shared_ptr<ColAuthSvc> colAuth = std::make_shared<ColAuthSvc>(log);
     std::shared_ptr<DataService> data = std::make_shared<DataService>(log);
     std::shared_ptr<ListWindow> window = std::make_shared<ListWindow>(log);
+    std::shared_ptr<FlexGrid> grid = std::make_shared<FlexGrid>();
+    std::shared_ptr<Toolbar> toolbar = std::make_shared<Toolbar>(log);
+    std::shared_ptr<KeyHook> keyHook = std::make_shared<KeyHook>();
     // Makes progId create nothing.
     void Withdraw(const std::string& progId);
 

@@ -11,10 +11,11 @@
 
 namespace {
 
-class TwoProcesses : public ::testing::Test {
+class TwoProcesses : public ::testing::TestWithParam<sovrel::test::Backend> {
 protected:
     void SetUp() override {
-        text = sovrel::test::SmallAccount(dir.path(), 5);
+        SOVREL_SKIP_UNLESS_AVAILABLE(place);
+        text = sovrel::test::SmallAccount(place, 5);
         ASSERT_EQ(pipe(ready), 0);
     }
     // Runs body in a child process; the child writes one byte to `ready` when it wants the
@@ -44,12 +45,12 @@ protected:
         auto c = sovrel::test::Open(text);
         return c->OpenRowset("SELECT count(*) FROM Contact WHERE cName = N'" + name + "'")->Get(0).ToInt();
     }
-    sovrel::test::TempFolder dir;
+    sovrel::test::Place place{GetParam()};
     std::string text;
     int ready[2];
 };
 
-TEST_F(TwoProcesses, AWriterWaitsForTheOtherUsersTransactionInsteadOfFailing) {
+TEST_P(TwoProcesses, AWriterWaitsForTheOtherUsersTransactionInsteadOfFailing) {
     pid_t pid = Child([&] {
         auto c = sovrel::test::Open(text);
         c->BeginTrans();
@@ -67,7 +68,7 @@ TEST_F(TwoProcesses, AWriterWaitsForTheOtherUsersTransactionInsteadOfFailing) {
     EXPECT_EQ(Names("parent"), 1);
 }
 
-TEST_F(TwoProcesses, ACommittedWriteSurvivesAKilledProcessAndAnOpenOneVanishes) {
+TEST_P(TwoProcesses, ACommittedWriteSurvivesAKilledProcessAndAnOpenOneVanishes) {
     pid_t pid = Child([&] {
         auto c = sovrel::test::Open(text);
         c->Execute("update Contact set cName = N'kept' where cCode = N'V0200000001'");
@@ -84,7 +85,7 @@ TEST_F(TwoProcesses, ACommittedWriteSurvivesAKilledProcessAndAnOpenOneVanishes) 
     EXPECT_EQ(c->Execute("update Contact set cName = N'after' where cCode = N'V0100000002'"), 1);
 }
 
-TEST_F(TwoProcesses, ATimeOutGivesAClearError) {
+TEST_P(TwoProcesses, ATimeOutGivesAClearError) {
     pid_t pid = Child([&] {
         auto c = sovrel::test::Open(text);
         c->BeginTrans();
@@ -105,5 +106,8 @@ TEST_F(TwoProcesses, ATimeOutGivesAClearError) {
     waitpid(pid, nullptr, 0);
     EXPECT_EQ(Names("x"), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, TwoProcesses, ::testing::ValuesIn(sovrel::test::kBackends),
+                         sovrel::test::BackendTestName);
 
 }  // namespace

@@ -33,8 +33,9 @@ void CreateDatabase(const std::string& folder, const std::string& name, const st
     c->ExecuteScript(script);
 }
 
-std::string SmallAccount(const std::string& folder, int rows) {
-    CreateDatabase(folder, "TKDATA_001_2024", R"sql(
+namespace {
+
+const char* const kSmallAccountSqlite = R"sql(
         CREATE TABLE rowversion_counter (n INTEGER NOT NULL);
         INSERT INTO rowversion_counter VALUES (0);
         CREATE TABLE Contact (
@@ -57,8 +58,29 @@ std::string SmallAccount(const std::string& folder, int rows) {
             UPDATE Contact SET tkts = (SELECT n FROM rowversion_counter) WHERE rowid = NEW.rowid; END;
         CREATE TABLE Vendor (cVenCode nvarchar(20) COLLATE TSQL_CI PRIMARY KEY, cVenName nvarchar(98) COLLATE TSQL_CI);
         INSERT INTO Vendor VALUES ('V01', '北京华信'), ('V02', 'Acme Trading');
-    )sql");
-    auto c = Open(ConnectionText(folder));
+    )sql";
+
+// The same tables with PostgreSQL's spelling of the declared types (the support domains).
+const char* const kSmallAccountPostgres = R"sql(
+        CREATE TABLE Contact (
+            oid varchar(38) COLLATE tsql_ci NOT NULL PRIMARY KEY,
+            cCode varchar(20) COLLATE tsql_ci NOT NULL UNIQUE,
+            cName varchar(10) COLLATE tsql_ci NOT NULL,
+            cVenCode varchar(20) COLLATE tsql_ci,
+            bMajor ts_bit,
+            dBirthday datetime,
+            nAmount ts_money,
+            nRate decimal(10,3),
+            iCount smallint,
+            cMemo ntext,
+            tkts ts_rowversion);
+        CREATE TRIGGER Contact_tkts BEFORE INSERT OR UPDATE ON Contact FOR EACH ROW EXECUTE FUNCTION sv_tkts();
+        CREATE TABLE Vendor (cVenCode varchar(20) COLLATE tsql_ci PRIMARY KEY, cVenName varchar(98) COLLATE tsql_ci);
+        INSERT INTO Vendor VALUES ('V01', '北京华信'), ('V02', 'Acme Trading');
+    )sql";
+
+void FillSmallAccount(const std::string& text, int rows) {
+    auto c = Open(text);
     auto insert = c->Prepare("INSERT INTO Contact (oid, cCode, cName, cVenCode, bMajor, dBirthday, nAmount, iCount) "
                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     c->BeginTrans();
@@ -76,7 +98,28 @@ std::string SmallAccount(const std::string& folder, int rows) {
         insert->Execute();
     }
     c->CommitTrans();
+}
+
+}  // namespace
+
+std::string SmallAccount(const std::string& folder, int rows) {
+    CreateDatabase(folder, "TKDATA_001_2024", kSmallAccountSqlite);
+    FillSmallAccount(ConnectionText(folder), rows);
     return ConnectionText(folder);
+}
+
+void CreateDatabase(const Place& place, const std::string& name, const std::string& sqliteScript,
+                    const std::string& postgresScript) {
+    auto c = Open(place.Server());
+    c->Execute("create database " + name);
+    c->Execute("use " + name);
+    c->ExecuteScript(place.backend() == Backend::Sqlite ? sqliteScript : postgresScript);
+}
+
+std::string SmallAccount(const Place& place, int rows) {
+    CreateDatabase(place, "TKDATA_001_2024", kSmallAccountSqlite, kSmallAccountPostgres);
+    FillSmallAccount(place.ConnectionText("TKDATA_001_2024"), rows);
+    return place.ConnectionText("TKDATA_001_2024");
 }
 
 }  // namespace sovrel::test

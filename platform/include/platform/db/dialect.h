@@ -35,5 +35,6 @@ public:
 };
 
 const Dialect& SqliteDialect();
+const Dialect& PostgresDialect();
 
 }  // namespace platform::db

@@ -14,6 +14,7 @@
 #include "platform/db/rowset.h"
 #include "platform/error.h"
 #include "platform/text.h"
+#include "backends.h"
 #include "schema/demo.h"
 
 using platform::db::Connection;
@@ -87,20 +88,17 @@ std::string RowVersionText(long long counter) {
     return s + std::string(30 - s.size(), ' ');
 }
 
-class CorpusTest : public ::testing::Test {
+class CorpusTest : public ::testing::TestWithParam<sovrel::test::Backend> {
 protected:
     void SetUp() override {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "sovrel-corpus-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        folder_ = tmpl;
-        const auto summary = schema::CreateFixedAccount(folder_);
+        place_ = std::make_unique<sovrel::test::Place>(GetParam());
+        SOVREL_SKIP_UNLESS_AVAILABLE(*place_);
         conn_ = std::make_shared<Connection>();
-        conn_->Open(summary.connectionText);
+        conn_->Open(sovrel::test::CreateFixedAccount(*place_));
     }
     void TearDown() override {
         conn_.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
+        place_.reset();
     }
 
     Rows Read(const std::string& tsql) {
@@ -132,7 +130,7 @@ protected:
         return One("select oid from Ven_Contact where cContactCode = N'" + code + "'");
     }
 
-    std::string folder_;
+    std::unique_ptr<sovrel::test::Place> place_;
     std::shared_ptr<Connection> conn_;
 };
 
@@ -141,7 +139,7 @@ struct Query {
     Rows rows;
 };
 
-TEST_F(CorpusTest, CardAndServiceLookupsFindWhatSqlServerFinds) {
+TEST_P(CorpusTest, CardAndServiceLookupsFindWhatSqlServerFinds) {
     const std::vector<Query> queries = {
         // Base code lists and lookups (cType and cName compare without case).
         {"SELECT ID,cName FROM Crm_BaseCode WHERE cType = N'sex' order by ID ", {{"1", "男"}, {"2", "女"}}},
@@ -247,7 +245,7 @@ TEST_F(CorpusTest, CardAndServiceLookupsFindWhatSqlServerFinds) {
     }
 }
 
-TEST_F(CorpusTest, TheListQueryShowsJoinedTextsAndHonoursAuthorityVendorAndFilter) {
+TEST_P(CorpusTest, TheListQueryShowsJoinedTextsAndHonoursAuthorityVendorAndFilter) {
     const Rows v01 = {
         {"V0100000001", "V0100000001", "张伟", "上海华东电子材料有限公司", N, "总经理", "男", "运动", "已婚", "周明",
          "True", "1975-01-15", "13812340001"},
@@ -282,7 +280,7 @@ TEST_F(CorpusTest, TheListQueryShowsJoinedTextsAndHonoursAuthorityVendorAndFilte
     EXPECT_GE(card->FieldIndex("cvenName"), 0);
 }
 
-TEST_F(CorpusTest, RowVersionTextFollowsTheCounterAndChangesWithEveryUpdate) {
+TEST_P(CorpusTest, RowVersionTextFollowsTheCounterAndChangesWithEveryUpdate) {
     const std::string code = "V0100000001";
     const std::string before = One("select top 1 convert(char, convert(money,tkts), 2) as tkts from  Ven_Contact Where "
                                    "cContactCode=N'" + code + "'");
@@ -301,7 +299,7 @@ TEST_F(CorpusTest, RowVersionTextFollowsTheCounterAndChangesWithEveryUpdate) {
     EXPECT_EQ(after, RowVersionText(Counter(code)));
 }
 
-TEST_F(CorpusTest, NextContactCodeCountsOnlyCodesEightLongerThanTheirVendor) {
+TEST_P(CorpusTest, NextContactCodeCountsOnlyCodesEightLongerThanTheirVendor) {
     conn_->Execute("insert into Ven_Contact (cContactCode, cVenCode, cContactName) values (N'V01ABC', N'V01', N'短码')");
     EXPECT_EQ(One(NextCodeQuery("V01")), "00000004");
     conn_->Execute("insert into Ven_Contact (cContactCode, cVenCode, cContactName) values (N'V0100000009', N'V01', N'九')");
@@ -309,7 +307,7 @@ TEST_F(CorpusTest, NextContactCodeCountsOnlyCodesEightLongerThanTheirVendor) {
     EXPECT_EQ(One(NextCodeQuery("V02")), "00000002");
 }
 
-TEST_F(CorpusTest, MainContactStatementRelinksOnlyAVendorWithoutAValidLink) {
+TEST_P(CorpusTest, MainContactStatementRelinksOnlyAVendorWithoutAValidLink) {
     const std::string linked = Oid("V0100000001");
     const auto link = [&](const std::string& v) {
         return Read("select cSovrelCode, cVenPerson from vendor where cVenCode = N'" + v + "'");
@@ -327,7 +325,7 @@ TEST_F(CorpusTest, MainContactStatementRelinksOnlyAVendorWithoutAValidLink) {
     EXPECT_EQ(link("V02"), (Rows{{Oid("V0200000001"), "Anna Schmidt"}}));
 }
 
-TEST_F(CorpusTest, DeletingAContactClearsTheVendorLinkFirst) {
+TEST_P(CorpusTest, DeletingAContactClearsTheVendorLinkFirst) {
     EXPECT_EQ(conn_->Execute("update Vendor set csovrelcode=null,cvenPerson='' where cSovrelCode in (select oid from "
                              "ven_contact where cContactCode=N'V0100000001')"),
               1);
@@ -341,7 +339,7 @@ TEST_F(CorpusTest, DeletingAContactClearsTheVendorLinkFirst) {
     EXPECT_EQ(Read("select cVenPerson from vendor where cVenCode = N'V01'"), (Rows{{"刘洋"}}));
 }
 
-TEST_F(CorpusTest, ValueListsGrowAndBaseCodesAreAddedOnce) {
+TEST_P(CorpusTest, ValueListsGrowAndBaseCodesAreAddedOnce) {
     EXPECT_EQ(conn_->Execute("insert into userdefine(cId,cValue) values(N'VC05',N'法语')"), 1);
     EXPECT_EQ(Read("select top 1 cId from userdefine where cId = N'VC05' and cValue = N'法语'"), (Rows{{"VC05"}}));
     EXPECT_THROW(conn_->Execute("insert into Crm_BaseCode (cCode, cType, cName) values (N'', N'duty', N'经理 ')"),
@@ -349,7 +347,7 @@ TEST_F(CorpusTest, ValueListsGrowAndBaseCodesAreAddedOnce) {
     EXPECT_EQ(One("select count(*) from Crm_BaseCode where cType = N'Duty'"), "8");
 }
 
-TEST_F(CorpusTest, QuotesInsideLiteralsSurviveTheRoundTrip) {
+TEST_P(CorpusTest, QuotesInsideLiteralsSurviveTheRoundTrip) {
     EXPECT_EQ(conn_->Execute("insert into Ven_Contact (cContactCode, cVenCode, cContactName) values "
                              "(N'V0300000001', N'V03', N'Sean O''Brien')"),
               1);
@@ -358,7 +356,7 @@ TEST_F(CorpusTest, QuotesInsideLiteralsSurviveTheRoundTrip) {
     EXPECT_EQ(Read("select cContactCode from Ven_Contact where cContactName like N'%''b%'"), (Rows{{"V0300000001"}}));
 }
 
-TEST_F(CorpusTest, AnUntranslatableBatchFailsBeforeAnythingRuns) {
+TEST_P(CorpusTest, AnUntranslatableBatchFailsBeforeAnythingRuns) {
     try {
         conn_->Execute("update Ven_Contact set cMemo = N'lost' where cContactCode = N'V0100000001' exec sp_who");
         ADD_FAILURE() << "ran";
@@ -369,11 +367,14 @@ TEST_F(CorpusTest, AnUntranslatableBatchFailsBeforeAnythingRuns) {
     EXPECT_EQ(One("select count(*) from Ven_Contact where cMemo = N'lost'"), "0");
 }
 
-TEST_F(CorpusTest, UseSwitchesToTheSystemDatabase) {
+TEST_P(CorpusTest, UseSwitchesToTheSystemDatabase) {
     conn_->Execute("use tksystem");
     EXPECT_TRUE(platform::text::EqualsNoCase(conn_->CurrentDatabase(), "tksystem"));
     EXPECT_EQ(Read("SELECT TOP 1 cSub_Id FROM UA_Account_Sub WHERE cAcc_Id='001'  AND iyear=2024 AND cSub_Id='cm' "),
               (Rows{{"CM"}}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, CorpusTest, ::testing::ValuesIn(sovrel::test::kBackends),
+                         sovrel::test::BackendTestName);
 
 }  // namespace

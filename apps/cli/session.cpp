@@ -1,0 +1,132 @@
+#include "session.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+#include "common/context.h"
+#include "common/prog_ids.h"
+#include "entry/icontact.h"
+#include "host/register.h"
+#include "host/session.h"
+#include "platform/db/connection.h"
+#include "platform/error.h"
+#include "platform/object_factory.h"
+#include "service/iclscommon.h"
+
+namespace sovrel::cli {
+
+void RegisterObjects() {
+    static const bool registered = [] {
+        host::RegisterHostObjects();
+        RegisterComponentClasses();
+        return true;
+    }();
+    (void)registered;
+}
+
+namespace {
+
+// Init keeps its errors to the service log; a second opening tells the user what went wrong.
+std::string WhyNotOpen(const std::string& connectionText) {
+    try {
+        platform::db::Connection probe;
+        probe.Open(connectionText);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "the data service could not open it (see SrvTransLog.log beside the program)";
+}
+
+}  // namespace
+
+ServiceSession::ServiceSession(const GlobalOptions& options) {
+    RegisterObjects();
+    const bool viaConnection = !options.connectionText.empty();
+    try {
+        login_ = host::LoginSession::Login(viaConnection ? options.connectionText : options.dataFolder,
+                                           options.userId);
+    } catch (const platform::Error& e) {
+        if (e.Number() == host::kLoginRefused) throw ConnectionError("cannot log in: " + e.Description());
+        throw ConnectionError("cannot connect: " + std::string(e.what()));
+    }
+
+    Context& c = Ctx();
+    c.Login = login_;
+    c.LoggedIn = true;
+    c.UserId = login_->cUserId();
+    c.UserName = login_->cUserName();
+    c.DbName = login_->tkDBName();
+    c.LoginDate = login_->CurDate();
+
+    service_ = platform::Create<IClsCommon>(progid::IClsCommon);
+    if (!service_) {
+        ResetContext();
+        throw ConnectionError(std::string("cannot start the data service: nothing is registered as ") +
+                              progid::IClsCommon);
+    }
+    c.DataService = service_;
+    std::string account = viaConnection ? options.connectionText : login_->tkDBName();
+    service_->Init(account);
+    if (!service_->m_cnn()->IsOpen()) {
+        ResetContext();
+        throw ConnectionError("cannot connect to the account database: " + WhyNotOpen(account));
+    }
+    std::shared_ptr<ILogin> login = login_;
+    service_->SetLogin(login);
+}
+
+ServiceSession::~ServiceSession() {
+    try {
+        service_->Terminate();
+        ResetContext();
+        login_->Logout();
+    } catch (const std::exception& e) {
+        PrintError(std::string("while logging out: ") + e.what());
+    }
+}
+
+void PrintMessage(const std::string& message) {
+    if (message.empty()) return;
+    std::string out;
+    out.reserve(message.size() + 1);
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        if (message[i] == '\r') {
+            if (i + 1 < message.size() && message[i + 1] == '\n') ++i;
+            out += '\n';
+        } else {
+            out += message[i];
+        }
+    }
+    if (out.back() != '\n') out += '\n';
+    std::fflush(stdout);
+    std::fwrite(out.data(), 1, out.size(), stderr);
+}
+
+std::string ReadInput(const std::string& path, std::string_view command) {
+    std::string text;
+    const bool fromStdin = path.empty() || path == "-";
+    if (fromStdin) {
+        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    } else {
+        std::error_code ec;
+        if (std::filesystem::is_directory(path, ec))
+            throw UsageError(std::string(command) + ": '" + path + "' is a folder, not a file");
+        std::ifstream in(path, std::ios::binary);
+        if (!in) throw UsageError(std::string(command) + ": cannot read the file '" + path + "'");
+        std::ostringstream content;
+        content << in.rdbuf();
+        if (in.bad()) throw UsageError(std::string(command) + ": cannot read the file '" + path + "'");
+        text = content.str();
+    }
+    if (text.find_first_not_of(" \t\r\n") == std::string::npos)
+        throw UsageError(std::string(command) + ": " +
+                         (fromStdin ? std::string("no XML on standard input (give a FILE or pipe the XML in)")
+                                    : "the file '" + path + "' is empty"));
+    return text;
+}
+
+}  // namespace sovrel::cli

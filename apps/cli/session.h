@@ -1,0 +1,52 @@
+#pragma once
+// What the data-service commands share: the logged-in user with a started data service, the
+// operation's message on stderr, and the XML a command reads.
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "commands.h"
+
+namespace host {
+class LoginSession;
+}
+namespace sovrel {
+class IClsCommon;
+}
+
+namespace sovrel::cli {
+
+// Registers the host's objects and the component's classes, once per process, as the portal
+// does at start.
+void RegisterObjects();
+
+// A user logged in and the data service started on the account, as the portal sets them up.
+class ServiceSession {
+public:
+    // Logs options.userId in (the --data folder or the --connection text), puts the login in the
+    // context, starts the data service on the login's account database (or on the --connection
+    // text) and hands it the login. Throws ConnectionError when the login is refused or the
+    // account database cannot be opened.
+    explicit ServiceSession(const GlobalOptions& options);
+    // Stops the data service, empties the context and ends the login, so that it leaves no row
+    // in UA_Login behind.
+    ~ServiceSession();
+    ServiceSession(const ServiceSession&) = delete;
+    ServiceSession& operator=(const ServiceSession&) = delete;
+
+    IClsCommon& Service() { return *service_; }
+
+private:
+    std::shared_ptr<host::LoginSession> login_;
+    std::shared_ptr<IClsCommon> service_;
+};
+
+// Prints an operation's message on stderr, one line for each of its lines (CR LF, LF and a lone
+// CR end a line); prints nothing for an empty message.
+void PrintMessage(const std::string& message);
+
+// The text of the file at path, or of standard input when path is empty or "-". Throws
+// UsageError, naming the command, when the file cannot be read or the text is blank.
+std::string ReadInput(const std::string& path, std::string_view command);
+
+}  // namespace sovrel::cli

@@ -1,0 +1,168 @@
+// sovrel-portal: the host portal a user starts. Logs the user in on an account folder, then
+// offers the vendor-contact function and the vendors; --screenshot saves the contact list as a
+// PNG without a display.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/prog_ids.h"
+#include "entry/icontact.h"
+#include "host/controls.h"
+#include "host/crm.h"
+#include "host/register.h"
+#include "host/session.h"
+#include "options.h"
+#include "platform/error.h"
+#include "portal_window.h"
+#include "schema/demo.h"
+#include "ui/list/frm_contact_list.h"
+#include "ui/qt_screen.h"
+
+namespace {
+
+constexpr long kDemoContacts = 2000;
+constexpr int kScreenshotTimeoutMs = 120000;
+
+// Off screen the platform's one screen is 800x600; a desktop-sized one shows the list as a
+// user sees it.
+void UseOffscreenPlatform() {
+    if (std::getenv("QT_QPA_PLATFORM")) return;
+    const std::string config = (std::filesystem::temp_directory_path() / "sovrel-offscreen.json").string();
+    if (QFile f(QString::fromStdString(config)); f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(R"({"screens":[{"name":"Sovrel","x":0,"y":0,"width":1920,"height":1080,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
+    setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).c_str(), 1);
+}
+
+void Fail(const std::string& text, bool gui) {
+    std::cerr << "sovrel-portal: " << text << "\n";
+    if (gui && qApp) QMessageBox::critical(nullptr, "Sovrel", QString::fromStdString(text));
+}
+
+// Grabs the list window once its first page is shown, then closes it.
+void ScheduleScreenshot(const std::string& file, bool& saved) {
+    auto* timer = new QTimer(qApp);
+    auto* waited = new int(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, waited, file, &saved] {
+        *waited += timer->interval();
+        sovrel::frmContactList* list = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "frmContactList" && w->isVisible()) list = dynamic_cast<sovrel::frmContactList*>(w);
+        const bool timedOut = *waited > kScreenshotTimeoutMs;
+        if (!list) {
+            if (timedOut) {
+                std::cerr << "sovrel-portal: the contact list did not open\n";
+                timer->stop();
+                QApplication::exit(1);
+            }
+            return;
+        }
+        if (!list->DataLoaded() && !timedOut) return;
+        timer->stop();
+        QApplication::processEvents();
+        saved = list->grab().save(QString::fromStdString(file), "PNG");
+        if (!saved) std::cerr << "sovrel-portal: cannot write " << file << "\n";
+        else std::cout << "sovrel-portal: contact list saved to " << file << "\n";
+        list->close();
+        delete waited;
+    });
+    timer->start(100);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    auto options = portal::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::cerr << "sovrel-portal: " << error << "\n" << portal::kUsage;
+        return 2;
+    }
+    if (options->help) {
+        std::cout << portal::kUsage;
+        return 0;
+    }
+    const bool screenshot = !options->screenshot.empty();
+    if (screenshot) UseOffscreenPlatform();
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Sovrel");
+    if (QFontDatabase::families().contains("Noto Sans CJK SC")) {
+        QFont font("Noto Sans CJK SC");
+        font.setPointSizeF(QApplication::font().pointSizeF());
+        QApplication::setFont(font);
+    }
+    // Off screen nobody could answer a box: messages then go to stderr.
+    if (!screenshot) host::InstallQtMessageBoxes();
+    sovrel::InstallQtScreenHooks();
+    host::RegisterHostObjects();
+    sovrel::RegisterComponentClasses();
+    sovrel::RegisterContactListWindow();
+    if (!options->language.empty()) host::SetLanguageOverride(options->language);
+
+    std::string system = options->connection.empty() ? options->dataDir : options->connection;
+    try {
+        if (options->connection.empty() && !schema::AccountExists(options->dataDir)) {
+            if (!options->defaultData) {
+                Fail("there is no account in " + options->dataDir + " (create one with: sovrel init " + options->dataDir + ")",
+                     !screenshot);
+                return 1;
+            }
+            std::cerr << "sovrel-portal: creating the demo account in ./" << options->dataDir << " ...\n";
+            schema::CreateDemoAccount(options->dataDir, {.contacts = kDemoContacts});
+        }
+    } catch (const platform::Error& e) {
+        Fail("the demo account could not be created: " + e.Description(), !screenshot);
+        return 1;
+    }
+
+    std::shared_ptr<host::LoginSession> login;
+    try {
+        login = host::LoginSession::Login(system, options->user);
+    } catch (const platform::Error& e) {
+        Fail("login failed: " + e.Description(), !screenshot);
+        return 1;
+    }
+
+    auto entry = platform::Create<sovrel::IContact>(sovrel::progid::IContact);
+    if (!entry) {
+        Fail("the vendor-contact component is not registered", !screenshot);
+        return 1;
+    }
+    entry->SetBusiness(std::make_shared<host::Business>(login));
+    if (!entry->ILoginable_Login()) {
+        Fail("the vendor-contact component refused the login", !screenshot);
+        return 1;
+    }
+    const std::string language = options->language.empty() ? login->Language() : options->language;
+
+    int code = 0;
+    if (screenshot) {
+        bool saved = false;
+        ScheduleScreenshot(options->screenshot, saved);
+        entry->ILoginable_CallFunction("", "", "", "");  // modal: returns when the list closed
+        code = saved ? 0 : 1;
+    } else {
+        portal::PortalWindow window(login, entry, language);
+        window.show();
+        code = app.exec();
+    }
+    entry->ILoginable_LogOff();
+    try {
+        login->Logout();
+    } catch (const platform::Error& e) {
+        std::cerr << "sovrel-portal: logging out: " << e.Description() << "\n";
+    }
+    return code;
+}

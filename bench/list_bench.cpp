@@ -1,0 +1,116 @@
+// The contact list window on a 100,000-contact account, offscreen, over the real host objects:
+// opening the list (the query through IContact.OpenPage, the clone, the first page of 500 cut,
+// filled and repaired), and filling one page of 10,000 rows into the grid.
+// SOVREL_BENCH_DIR keeps the account between runs (the same one as bench_rowset's).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QLineEdit>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "common/context.h"
+#include "entry/icontact.h"
+#include "host/register.h"
+#include "host/session.h"
+#include "platform/db/rowset.h"
+#include "schema/demo.h"
+#include "ui/list/frm_contact_list.h"
+#include "ui/qt_screen.h"
+
+namespace {
+
+const std::string& AccountFolder() {
+    static std::string dir = [] {
+        const char* env = std::getenv("SOVREL_BENCH_DIR");
+        std::string d = env ? env : (std::filesystem::temp_directory_path() / "sovrel-bench-100k").string();
+        if (!schema::AccountExists(d)) schema::CreateDemoAccount(d, {.contacts = 100000, .vendors = 2000, .seed = 7});
+        return d;
+    }();
+    return dir;
+}
+
+// The list opened as the portal opens it (modeless here, so the benchmark keeps control).
+struct OpenList {
+    std::shared_ptr<host::LoginSession> login;
+    std::shared_ptr<sovrel::IContact> entry = std::make_shared<sovrel::IContact>();
+    sovrel::frmContactList* window = nullptr;
+
+    OpenList() {
+        login = host::LoginSession::Login(AccountFolder(), "demo");
+        auto product = std::make_shared<platform::Object>(), frames = std::make_shared<platform::Object>();
+        entry->Show(login, false, product, frames);
+        window = dynamic_cast<sovrel::frmContactList*>(sovrel::Ctx().ListWindow.get());
+        if (!window) throw std::runtime_error("the contact list did not open");
+        window->FormActivate();
+        QCoreApplication::processEvents();
+    }
+    ~OpenList() {
+        if (window) window->close();
+        QCoreApplication::processEvents();
+        login->Logout();
+    }
+    void PageSize(const char* rows) { window->findChild<QLineEdit*>("EdtPageSize")->setText(rows); }
+};
+
+void BM_OpenListFirstPageOf500(benchmark::State& state) {
+    OpenList list;
+    list.PageSize("500");
+    for (auto _ : state) {
+        list.window->DataRefresh("");
+        QCoreApplication::processEvents();  // the grid is drawn
+    }
+    state.counters["list rows"] = static_cast<double>(list.window->ListRowset()->RecordCount());
+    state.counters["grid rows"] = static_cast<double>(list.window->Grid().Rows() - 1);
+}
+
+void BM_FillPageOf10000(benchmark::State& state) {
+    OpenList list;
+    // One page of 10,000 rows cut from the list, as the utility hands it to FillGrid.
+    auto all = list.window->ListRowset()->Clone();
+    auto page = all->StructureCopy();
+    all->MoveFirst();
+    for (long n = 0; n < 10000 && !all->Eof(); ++n, all->MoveNext()) {
+        page->AddNew();
+        for (std::size_t f = 0; f < all->FieldCount(); ++f) page->Set(f, all->Get(f));
+    }
+    page->Update();
+    for (auto _ : state) {
+        list.window->FillGrid(page);
+        QCoreApplication::processEvents();
+    }
+    state.counters["grid rows"] = static_cast<double>(list.window->Grid().Rows() - 1);
+    state.counters["columns"] = static_cast<double>(page->FieldCount());
+}
+
+void BM_TurnToAPageOf10000(benchmark::State& state) {
+    OpenList list;
+    list.PageSize("10000");
+    for (auto _ : state) {
+        list.window->CmdRequestClick();  // cut from the list and filled, no query
+        QCoreApplication::processEvents();
+    }
+    state.counters["grid rows"] = static_cast<double>(list.window->Grid().Rows() - 1);
+}
+
+}  // namespace
+
+BENCHMARK(BM_OpenListFirstPageOf500)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_FillPageOf10000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_TurnToAPageOf10000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    sovrel::InstallQtScreenHooks();
+    host::RegisterHostObjects();
+    sovrel::RegisterComponentClasses();
+    sovrel::RegisterContactListWindow();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

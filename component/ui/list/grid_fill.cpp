@@ -1,0 +1,175 @@
+// The list's query and its grid: the header from the column settings, the statement, the
+// page written into the grid and its cells formatted.
+#include <QLineEdit>
+#include <QWidget>
+
+#include "common/context.h"
+#include "common/hosts/pub_util.h"
+#include "common/hosts/services.h"
+#include "common/messages.h"
+#include "common/screen.h"
+#include "common/texts.h"
+#include "entry/icontact.h"
+#include "platform/db/field.h"
+#include "platform/error.h"
+#include "platform/text.h"
+#include "service/iclscommon.h"
+#include "ui/list/frm_contact_list.h"
+#include "ui/list/list_internal.h"
+#include "ui/list/list_statement.h"
+
+namespace sovrel {
+
+using namespace list;
+namespace txt = platform::text;
+using platform::db::Value;
+
+namespace {
+
+constexpr long kRowsBetweenEvents = 200;
+
+// The hourglass on the screen and the grid for a scope.
+class WaitPointer {
+public:
+    explicit WaitPointer(QWidget* grid) : grid_(grid) {
+        SetScreenMousePointer(pointer::Hourglass);
+        if (grid_) grid_->setCursor(Qt::WaitCursor);
+    }
+    ~WaitPointer() {
+        SetScreenMousePointer(pointer::Default);
+        if (grid_) grid_->unsetCursor();
+    }
+    WaitPointer(const WaitPointer&) = delete;
+    WaitPointer& operator=(const WaitPointer&) = delete;
+
+private:
+    QWidget* grid_;
+};
+
+std::string Decimals(const std::string& item) {
+    return "SELECT * FROM Userdef WHERE cClass=N'联系人' and cItem=N'" + item +
+           "' and (cItemName <>N'' and cItemName is not null )";
+}
+
+}  // namespace
+
+void frmContactList::LoadHead() {
+    Context& c = Ctx();
+    grid_->SetTextMatrix(0, 0, ResText("Hx.CRM.COMMON.Title0001"));
+    if (c.ColumnInfo.empty()) {
+        if (!c.ColumnSetSvc)
+            throw platform::Error(91, "frmContactList.LoadHead", "there is no column-settings service: open the list through IContact.Show");
+        c.ColumnInfo = c.ColumnSetSvc->getColInfo(kTable, 1);
+    }
+    std::int16_t fixedCols = 0, keyCol = 0;
+    std::string keyName;
+    if (!Pub().getColSet(c.ColumnInfo, c.ColumnSelectList, sortClause_, *grid_, fixedCols, keyCol, keyName))
+        ShowInfo(ResText("Hx.CRM.TkContact.frmcontactlist.00043"));
+    for (long col = 0; col < grid_->Cols(); ++col) {
+        grid_->SetRow(0);
+        grid_->SetCol(col);
+        grid_->SetCellAlignment(align::CenterCenter);
+    }
+}
+
+std::string frmContactList::ListStatement(const std::string& where) const {
+    const Context& c = Ctx();
+    return BuildListStatement({c.ColumnSelectList, c.VendorRowAuth, c.VendorCode, where, filterClause_, sortClause_});
+}
+
+void frmContactList::DataRefresh(const std::string& where) {
+    // A refresh asked for while one runs (from events processed meanwhile) is not nested in it.
+    if (busy_ > 0) return;
+    BusyScope busy(*this);
+    DoEvents();
+    if (unloaded_) return;
+    const std::string sql = ListStatement(where);
+
+    std::int32_t pageSize = static_cast<std::int32_t>(Value(edtPageSize_->text().toStdString()).ToInt());
+    std::int32_t curPage = static_cast<std::int32_t>(Value(edtCurPage_->text().toStdString()).ToInt());
+    std::int32_t maxPageCount = 0;
+    RowsetPtr rs;
+    {
+        WaitPointer wait(gridWidget_);
+        if (auto entry = entry_.lock())
+            if (auto* contact = dynamic_cast<IContact*>(entry.get()))
+                contact->OpenPage(sql, pageSize, curPage, maxPageCount, rs);
+    }
+    if (!rs) {
+        ShowInfo(ResText("Hx.CRM.TkContact.frmcontactlist.00051"));
+        return;
+    }
+    loaded_ = false;
+    listRs_ = rs->Clone();
+    Pub().FlipPageFillGrid(*this, *grid_, listRs_, pageSize, curPage, Ctx().CurrentPage);
+    loaded_ = true;
+    AfterPaging();
+}
+
+void frmContactList::FillGrid(std::shared_ptr<platform::db::Rowset> page) {
+    if (!page) return;
+    WaitPointer wait(gridWidget_);
+    const long records = page->RecordCount();
+    const long fields = static_cast<long>(page->FieldCount());
+    auto status = [this](long n) {
+        SetStatusText(ResTextParams("Hx.CRM.TkContact.frmcontactlist.00044", {Value(n)}));
+    };
+    status(records);
+    grid_->SetRedraw(false);
+    grid_->SetRows(records + 1);
+    grid_->SetCols(fields + 1);
+    grid_->SetRedraw(true);
+    if (records > 0) {
+        grid_->SetRedraw(false);
+        grid_->SetRow(0);
+        page->MoveFirst();
+        for (long i = 1; !page->Eof() && i <= records; ++i, page->MoveNext()) {
+            for (long j = 1; j <= fields; ++j) {
+                const Value v = page->Get(static_cast<std::size_t>(j - 1));
+                grid_->SetTextMatrix(i, j, v.IsNull() ? std::string() : v.ToText());
+            }
+            if (i % kRowsBetweenEvents == 0) {
+                // A long page stays responsive: show the progress, draw once, handle events.
+                status(i);
+                grid_->SetRedraw(true);
+                grid_->SetRedraw(false);
+                DoEvents();
+            }
+        }
+        status(records);
+    }
+    RepairGrid(*page, records, fields);
+    grid_->AutoSizeColumns();
+    grid_->SetRedraw(true);
+}
+
+void frmContactList::RepairGrid(platform::db::Rowset& rs, long records, long fields) {
+    Context& c = Ctx();
+    std::string trueText, falseText;
+    auto formatColumn = [&](long col, int digits) {
+        for (long r = 1; r <= records; ++r)
+            grid_->SetTextMatrix(r, col, Pub().FormatNum(grid_->TextMatrix(r, col), digits));
+    };
+    for (long f = 0; f < fields; ++f) {
+        const platform::db::FieldInfo& info = rs.Field(static_cast<std::size_t>(f));
+        const long col = f + 1;
+        const std::string name = txt::LCase(info.name);
+        if (info.type == platform::db::adBoolean) {
+            if (trueText.empty()) {
+                trueText = ResText("Hx.CRM.COMMON.DispBoolTrue");
+                falseText = ResText("Hx.CRM.COMMON.DispBoolFalse");
+            }
+            for (long r = 1; r <= records; ++r)
+                grid_->SetTextMatrix(r, col, txt::LCase(grid_->TextMatrix(r, col)) == "true" ? trueText : falseText);
+        } else if (name == "ccondefine13" || name == "ccondefine14") {
+            if (!c.DataService) continue;
+            RowsetPtr item = c.DataService->OpenX(Decimals(name == "ccondefine13" ? "自定义项13" : "自定义项14"));
+            if (item && !item->Eof()) formatColumn(col, static_cast<int>(item->Get("iDecimalDigits").ToInt()));
+        } else {
+            const std::string digits = Pub().GetEleVal(info.name, c.ColumnInfo);
+            if (!digits.empty()) formatColumn(col, static_cast<int>(Value(digits).ToInt()));
+        }
+    }
+}
+
+}  // namespace sovrel

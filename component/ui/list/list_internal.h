@@ -1,0 +1,26 @@
+#pragma once
+// Shared by the list window's files only.
+#include <functional>
+#include <string>
+
+namespace sovrel {
+
+class IPubUtil;
+
+namespace list {
+
+inline constexpr const char* kTable = "Ven_Contact";
+inline constexpr const char* kWindowKey = "Hx.CRM.TkContactUI.frmContactList";
+inline constexpr const char* kTitleKey = "Hx.AA.ARCHIVE.COMMON.vendorcontactmanagement";
+inline constexpr const char* kCodeCaptionKey = "Hx.CRM.TkContact.frmcontactlist.00027";
+inline constexpr const char* kNoRowKey = "Hx.CRM.TkContact.frmcontactlist.00029";
+
+// The public-utility object of the context; throws platform::Error when Show created none.
+IPubUtil& Pub();
+
+// Runs f for an event of the window system; an error is written to error.log with position and
+// goes no further (nothing may be thrown through Qt).
+void Guarded(const char* position, const std::function<void()>& f);
+
+}  // namespace list
+}  // namespace sovrel

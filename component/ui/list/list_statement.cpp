@@ -1,0 +1,31 @@
+#include "ui/list/list_statement.h"
+
+#include "common/list_joins.h"
+
+namespace sovrel {
+
+std::string BuildListStatement(const ListQuery& q) {
+    std::string joins = BuildListJoins(q.selectList);
+    // Every join but the last of the table ends in its condition; without a blank that column
+    // would run into the WHERE keyword.
+    if (!joins.empty() && joins.back() != ' ') joins += ' ';
+    std::string sql = "SELECT " + q.selectList + " FROM Ven_Contact " + joins + "WHERE " + "(" + q.rowAuth + ")  ";
+    if (!q.vendorCode.empty()) sql += " and Ven_Contact.cVenCode = '" + q.vendorCode + "' ";
+    if (!q.where.empty()) sql += " AND " + q.where;
+    if (!q.filter.empty()) sql += " AND " + q.filter;
+    if (!q.sort.empty()) sql += " Order by " + q.sort;
+    else sql += " ORDER BY cContactCode";
+    return sql;
+}
+
+bool HoldsMark(const std::string& selectionText) { return selectionText.find(kCheckSign) != std::string::npos; }
+
+bool BeginsWithMark(const std::string& selectionText) { return selectionText.rfind(kCheckSign, 0) == 0; }
+
+std::string QuotedCodeList(const std::vector<std::string>& codes) {
+    std::string list;
+    for (const auto& code : codes) list += (list.empty() ? "N'" : ",N'") + code + "'";
+    return list;
+}
+
+}  // namespace sovrel

@@ -1,0 +1,153 @@
+// The pager strip: page size and current page boxes with their spin buttons, the apply
+// button, the four page labels, and paging from the list rowset without a new query.
+#include <QLabel>
+#include <QLineEdit>
+
+#include "common/context.h"
+#include "common/hosts/pub_util.h"
+#include "platform/db/value.h"
+#include "ui/list/frm_contact_list.h"
+#include "ui/list/list_internal.h"
+#include "ui/list/pager_widgets.h"
+
+namespace sovrel {
+
+using namespace list;
+
+namespace {
+
+constexpr long kLargestPageSize = 10000;
+
+long NumberIn(const QLineEdit* box) { return static_cast<long>(platform::db::Value(box->text().toStdString()).ToInt()); }
+
+// The entry class sets the largest page size before the window opens.
+long LargestPageSize() { return Ctx().PageSize > 0 ? Ctx().PageSize : kLargestPageSize; }
+
+}  // namespace
+
+void frmContactList::InitPager() {
+    const long largest = LargestPageSize();
+    upDown1_->step = 5;
+    upDown1_->lower = 5;
+    upDown1_->upper = static_cast<int>(largest);
+    upDown2_->step = 1;
+    upDown2_->lower = 1;
+    upDown2_->upper = 1;
+    edtPageSize_->setMaxLength(static_cast<int>(std::to_string(largest).size()));
+    edtPageSize_->setText("500");
+    edtCurPage_->setText("1");
+    Ctx().CurrentPage = 1;
+}
+
+void frmContactList::UpDownStep(int which, bool up) {
+    QLineEdit* box = which == 1 ? edtPageSize_ : edtCurPage_;
+    const SpinButtons* spin = which == 1 ? upDown1_ : upDown2_;
+    long value = NumberIn(box) + (up ? spin->step : -spin->step);
+    if (up && value > spin->upper) value -= spin->step;
+    if (!up && value < spin->lower) value += spin->step;
+    box->setText(QString::number(value));
+}
+
+void frmContactList::PageSizeEdited() {
+    if (editing_) return;
+    if (NumberIn(edtPageSize_) > LargestPageSize()) {
+        editing_ = true;
+        edtPageSize_->setText(QString::number(LargestPageSize()));
+        editing_ = false;
+    }
+}
+
+void frmContactList::CurPageEdited() {
+    // An empty box is left for the user to type into; the utility reads it as no page.
+    if (editing_ || edtCurPage_->text().isEmpty()) return;
+    const long value = NumberIn(edtCurPage_), last = Ctx().CurrentPage;
+    QString corrected;
+    if (value > last) corrected = QString::number(last);
+    else if (value < 1) corrected = "1";
+    if (corrected.isEmpty()) return;
+    editing_ = true;
+    edtCurPage_->setText(corrected);
+    editing_ = false;
+}
+
+void frmContactList::CmdRequestClick() {
+    if (!loaded_) return;
+    Repage(true);
+}
+
+void frmContactList::Repage(bool savePageSize) {
+    if (busy_ > 0 || !listRs_) return;
+    BusyScope busy(*this);
+    Context& c = Ctx();
+    loaded_ = false;
+    try {
+        Pub().FlipPageFillGrid(*this, *grid_, listRs_, NumberIn(edtPageSize_), NumberIn(edtCurPage_), c.CurrentPage);
+    } catch (...) {
+        loaded_ = listRs_ != nullptr;  // the list is still there to page
+        throw;
+    }
+    loaded_ = true;
+    AfterPaging();
+    if (savePageSize)
+        Pub().SaveRegEdit(kTable, "PageSize", edtPageSize_->text().toStdString(), c.HelpFlag, c.UserId);
+}
+
+void frmContactList::AfterPaging() {
+    const long last = Ctx().CurrentPage;
+    upDown2_->upper = static_cast<int>(last);
+    lblTotalPage_->setText(QString("/ %1").arg(last));
+    CurPageEdited();
+}
+
+void frmContactList::LblPageClick(int index) {
+    if (!loaded_) return;
+    const long current = NumberIn(edtCurPage_), last = Ctx().CurrentPage;
+    long target = current;
+    switch (index) {
+        case 0: target = 1; break;
+        case 1: target = std::max(current - 1, 1L); break;
+        case 2: target = current + 1; break;
+        case 3: target = last; break;
+        default: return;
+    }
+    edtCurPage_->setText(QString::number(target));
+    Repage(false);
+    const QString shown = edtCurPage_->text();
+    if (shown == "1") LblPageEnabled(false, true);
+    else if (shown == QString::number(Ctx().CurrentPage)) LblPageEnabled(true, false);
+    else LblPageEnabled(true, true);
+}
+
+void frmContactList::LblPageEnabled(bool first, bool second) {
+    lblPage_[0]->setEnabled(first);
+    lblPage_[1]->setEnabled(first);
+    lblPage_[2]->setEnabled(second);
+    lblPage_[3]->setEnabled(second);
+}
+
+void frmContactList::TurnPage(const std::string& key) {
+    const QWidget* focus = focusWidget();
+    const int which = focus == edtPageSize_ ? 1 : focus == edtCurPage_ ? 2 : 0;
+    if (which == 0) return;
+    QLineEdit* box = which == 1 ? edtPageSize_ : edtCurPage_;
+    const SpinButtons* spin = which == 1 ? upDown1_ : upDown2_;
+    if (key == "previous") UpDownStep(which, true);
+    else if (key == "next") UpDownStep(which, false);
+    else if (key == "enter") CmdRequestClick();
+    else if (key == "first") box->setText(QString::number(spin->lower));
+    else if (key == "last") box->setText(QString::number(which == 1 ? spin->upper : Ctx().CurrentPage));
+}
+
+bool frmContactList::PagerKey(QObject* /*box*/, int key) {
+    switch (key) {
+        case Qt::Key_Up: TurnPage("previous"); return true;
+        case Qt::Key_Down: TurnPage("next"); return true;
+        case Qt::Key_PageUp: TurnPage("first"); return true;
+        case Qt::Key_PageDown: TurnPage("last"); return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: TurnPage("enter"); return true;
+        default: return false;
+    }
+}
+
+}  // namespace sovrel

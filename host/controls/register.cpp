@@ -1,0 +1,16 @@
+#include "common/prog_ids.h"
+#include "grid.h"
+#include "host/register.h"
+#include "key_hook.h"
+#include "platform/object_factory.h"
+#include "toolbar.h"
+
+namespace host {
+
+void RegisterControls() {
+    platform::Register(sovrel::progid::FlexGrid, [] { return std::make_shared<controls::FlexGrid>(); });
+    platform::Register(sovrel::progid::Toolbar, [] { return std::make_shared<controls::Toolbar>(); });
+    platform::Register(sovrel::progid::KeyHook, [] { return std::make_shared<controls::KeyHook>(); });
+}
+
+}  // namespace host

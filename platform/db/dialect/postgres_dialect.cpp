@@ -1,0 +1,120 @@
+// PostgreSQL's rule table. Most T-SQL functions have a native form; the rest are the sv_
+// functions that every database this layer creates holds (postgres/support.sql).
+#include <array>
+
+#include "dialect/baseline.h"
+#include "dialect/translator.h"
+#include "platform/db/dialect.h"
+
+namespace platform::db {
+
+namespace {
+
+using dialect::CastRule;
+using dialect::FunctionRule;
+using V = dialect::ValueType;
+
+// Sorted by name.
+constexpr std::array kFunctions{
+    FunctionRule{"ASCII", 1, 1, "ascii($1)", V::Numeric},
+    FunctionRule{"CEILING", 1, 1, "ceiling($1)", V::Numeric},
+    FunctionRule{"CHAR", 1, 1, "chr($1)", V::Text},
+    FunctionRule{"CHARINDEX", 2, 3, "sv_charindex($*)", V::Numeric},
+    FunctionRule{"DATALENGTH", 1, 1, "sv_datalength($1)", V::Numeric},
+    FunctionRule{"DATEADD", 3, 3, "sv_dateadd($D1, $2, $3)", V::Unknown},
+    FunctionRule{"DATEDIFF", 3, 3, "sv_datediff($D1, $2, $3)", V::Numeric},
+    FunctionRule{"DATEPART", 2, 2, "sv_datepart($D1, $2)", V::Numeric},
+    FunctionRule{"DAY", 1, 1, "sv_datepart('day', $1)", V::Numeric},
+    FunctionRule{"FLOOR", 1, 1, "floor($1)", V::Numeric},
+    FunctionRule{"GETDATE", 0, 0, "localtimestamp(0)", V::Unknown},
+    FunctionRule{"IIF", 3, 3, "CASE WHEN $1 THEN $2 ELSE $3 END", V::Unknown},
+    FunctionRule{"ISNULL", 2, 2, "coalesce($1, $2)", V::Unknown},
+    FunctionRule{"ISNUMERIC", 1, 1, "sv_isnumeric($1)", V::Numeric},
+    FunctionRule{"LEFT", 2, 2, "left(($1)::text, $2)", V::Text},
+    FunctionRule{"LEN", 1, 1, "length(rtrim(($1)::text))", V::Numeric},
+    FunctionRule{"LOWER", 1, 1, "lower($1)", V::Text},
+    FunctionRule{"MONTH", 1, 1, "sv_datepart('month', $1)", V::Numeric},
+    FunctionRule{"NCHAR", 1, 1, "chr($1)", V::Text},
+    FunctionRule{"NEWID", 0, 0, "upper(gen_random_uuid()::text)", V::Text},
+    FunctionRule{"REPLACE", 3, 3, "sv_replace($1, $2, $3)", V::Text},
+    FunctionRule{"REPLICATE", 2, 2, "repeat($1, $2)", V::Text},
+    FunctionRule{"REVERSE", 1, 1, "reverse($1)", V::Text},
+    FunctionRule{"RIGHT", 2, 2, "right(($1)::text, $2)", V::Text},
+    FunctionRule{"ROUND", 2, 3, "sv_round($*)", V::Numeric},
+    FunctionRule{"SCOPE_IDENTITY", 0, 0, "lastval()", V::Numeric},
+    FunctionRule{"SPACE", 1, 1, "repeat(' ', $1)", V::Text},
+    FunctionRule{"SUBSTRING", 3, 3, "substring(($1)::text from $2 for $3)", V::Text},
+    FunctionRule{"SYSDATETIME", 0, 0, "localtimestamp", V::Unknown},
+    FunctionRule{"UNICODE", 1, 1, "ascii($1)", V::Numeric},
+    FunctionRule{"UPPER", 1, 1, "upper($1)", V::Text},
+    FunctionRule{"YEAR", 1, 1, "sv_datepart('year', $1)", V::Numeric},
+};
+
+// Numbers and dates convert natively; SQL Server truncates a fraction converted to an integer.
+constexpr std::array kCasts{
+    CastRule{"bigint", "trunc(($X)::numeric)::bigint"},
+    CastRule{"bit", "sv_bit($X)"},
+    CastRule{"date", "(($X)::timestamp)::date"},
+    CastRule{"datetime", "(($X)::timestamp(3))"},
+    CastRule{"datetime2", "(($X)::timestamp)"},
+    CastRule{"decimal", "(($X)::numeric$L)"},
+    CastRule{"float", "(($X)::float8)"},
+    CastRule{"int", "trunc(($X)::numeric)::integer"},
+    CastRule{"money", "(($X)::numeric(19,4))"},
+    CastRule{"numeric", "(($X)::numeric$L)"},
+    CastRule{"real", "(($X)::float4)"},
+    CastRule{"smalldatetime", "(($X)::timestamp(0))"},
+    CastRule{"smallint", "trunc(($X)::numeric)::smallint"},
+    CastRule{"smallmoney", "(($X)::numeric(10,4))"},
+    CastRule{"tinyint", "trunc(($X)::numeric)::smallint"},
+};
+
+const dialect::Rules& PostgresRules() {
+    static const dialect::Rules rules = [] {
+        dialect::Rules r;
+        r.name = "PostgreSQL";
+        r.functions = kFunctions;
+        r.baseline = dialect::BaselineFunctions();
+        r.textCollation = "COLLATE tsql_ci";
+        r.parenthesizeCollated = true;
+        r.caseInsensitiveCollation = "tsql_ci";
+        r.binaryCollation = "\"C\"";
+        // The case-insensitive collation is nondeterministic, which LIKE refuses; ILIKE under
+        // a deterministic Unicode collation matches as SQL Server's LIKE does.
+        r.trimComparedLiterals = true;
+        r.likeOperator = "ILIKE";
+        r.likeCollation = "COLLATE \"und-x-icu\"";
+        r.lowerCaseQuotedNames = true;
+        r.addPattern = "sv_add($1, $2)";
+        r.concatPattern = "($1 || $2)";
+        r.convertPattern = "sv_convert($T, $A)";
+        r.casts = kCasts;
+        r.rowVersionColumn = "tkts";
+        r.rowVersionMoneyPattern = "(($1)::numeric / 10000)";
+        r.lastInsertId = "lastval()";
+        r.rowCount = "";
+        r.now = "localtimestamp(3)";
+        r.parameterPrefix = "$";
+        r.conditionQuery = "SELECT CASE WHEN $C THEN 1 ELSE 0 END";
+        dialect::CheckSorted(r);
+        return r;
+    }();
+    return rules;
+}
+
+class Postgres final : public Dialect {
+public:
+    std::string_view Name() const override { return "PostgreSQL"; }
+    std::vector<Step> Translate(std::string_view tsql) const override {
+        return dialect::Translate(PostgresRules(), tsql);
+    }
+};
+
+}  // namespace
+
+const Dialect& PostgresDialect() {
+    static const Postgres dialect;
+    return dialect;
+}
+
+}  // namespace platform::db

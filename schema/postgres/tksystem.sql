@@ -1,0 +1,121 @@
+-- System database "tksystem", PostgreSQL: the host's own tables, shared by every account and
+-- every user of the installation. Types are declared as in the account database, and text
+-- compares as SQL Server's default collation does (tsql_ci).
+
+-- Accounts: one row per account number and year. cDatabase is the account database's name
+-- (the connection text's Initial Catalog); cDataSource its Data Source, empty when the account
+-- lives where this system database does.
+CREATE TABLE UA_Account (
+    cAcc_Id      varchar(3)   COLLATE tsql_ci NOT NULL CHECK (length(cAcc_Id) = 3),
+    iYear        smallint      NOT NULL CHECK (iYear BETWEEN 1900 AND 9999),
+    cAcc_Name    varchar(100) COLLATE tsql_ci NOT NULL,
+    cDatabase    varchar(60)  COLLATE tsql_ci NOT NULL,
+    cDataSource  varchar(260) COLLATE tsql_ci NOT NULL DEFAULT '',
+    dCreateDate  datetime,
+    PRIMARY KEY (cAcc_Id, iYear)
+);
+
+-- Sub-systems enabled in an account year (cSub_Id "AS" archives, "PU" purchasing, "CM" CRM ...).
+CREATE TABLE UA_Account_Sub (
+    cAcc_Id      varchar(3)  COLLATE tsql_ci NOT NULL,
+    iYear        smallint     NOT NULL,
+    cSub_Id      varchar(2)  COLLATE tsql_ci NOT NULL,
+    cSub_Name    varchar(40) COLLATE tsql_ci,
+    dSubSysUsed  datetime,                                -- enabled on
+    cUser_Id     varchar(20) COLLATE tsql_ci,            -- enabled by
+    iModiPeriod  tinyint      NOT NULL DEFAULT 0,         -- last closed period (0 none)
+    bClosing     ts_bit          NOT NULL DEFAULT 0,         -- the year is closed
+    PRIMARY KEY (cAcc_Id, iYear, cSub_Id)
+);
+
+-- Users of the portal. cEmployeeId is the user's Person code in the account databases;
+-- cPasswordHash is empty for a user without a password; cLanguage is the language of the
+-- user's texts ("keys" shows resource keys, for tests).
+CREATE TABLE UA_User (
+    cUser_Id       varchar(20)  COLLATE tsql_ci NOT NULL PRIMARY KEY,
+    cUser_Name     varchar(40)  COLLATE tsql_ci NOT NULL,
+    cEmployeeId    varchar(20)  COLLATE tsql_ci,
+    cPasswordHash  varchar(128) COLLATE tsql_ci NOT NULL DEFAULT '',
+    cLanguage      varchar(10)  COLLATE tsql_ci NOT NULL DEFAULT 'zh-CN'
+                       CHECK (cLanguage IN ('zh-CN', 'en-US', 'keys')),
+    cEmail         varchar(100) COLLATE tsql_ci,
+    bDisabled      ts_bit           NOT NULL DEFAULT 0
+);
+
+-- Portal logins in progress: who holds record locks, from which machine and process.
+CREATE TABLE UA_Login (
+    cLoginId    varchar(40)  COLLATE tsql_ci NOT NULL PRIMARY KEY,
+    cUser_Id    varchar(20)  COLLATE tsql_ci NOT NULL,
+    cAcc_Id     varchar(3)   COLLATE tsql_ci NOT NULL,
+    iYear       smallint      NOT NULL,
+    cHostName   varchar(100) COLLATE tsql_ci NOT NULL,
+    iProcessId  int           NOT NULL,
+    dLoginAt    datetime      NOT NULL
+);
+
+-- Functions whose use is granted (cFuncId such as "AS020302"), and the grants.
+CREATE TABLE UA_Function (
+    cFuncId    varchar(20) COLLATE tsql_ci NOT NULL PRIMARY KEY,
+    cFuncName  varchar(60) COLLATE tsql_ci NOT NULL,
+    cSub_Id    varchar(2)  COLLATE tsql_ci NOT NULL
+);
+CREATE TABLE UA_FuncRight (
+    cUser_Id  varchar(20) COLLATE tsql_ci NOT NULL,
+    cFuncId   varchar(20) COLLATE tsql_ci NOT NULL,
+    PRIMARY KEY (cUser_Id, cFuncId)
+);
+
+-- Record and function locks: one row per holder. cTableName and iLockCode name what is locked
+-- (an archive table and the list's lock code), cRecordKey one record or '' for the whole
+-- function; cLoginId is the holding login (UA_Login), kept with its user, process and machine
+-- so that another user can be told who holds it.
+CREATE TABLE UA_Lock (
+    cTableName  varchar(60)  COLLATE tsql_ci NOT NULL,
+    iLockCode   int           NOT NULL,
+    cRecordKey  varchar(100) COLLATE tsql_ci NOT NULL DEFAULT '',
+    cLoginId    varchar(40)  COLLATE tsql_ci NOT NULL,
+    cUser_Id    varchar(20)  COLLATE tsql_ci NOT NULL,
+    iProcessId  int           NOT NULL,
+    cHostName   varchar(100) COLLATE tsql_ci NOT NULL,
+    dTakenAt    datetime      NOT NULL,
+    PRIMARY KEY (cTableName, iLockCode, cRecordKey, cLoginId)
+);
+CREATE INDEX UA_Lock_cLoginId ON UA_Lock (cLoginId);
+
+-- A user's column settings of a list (cKey "Ven_Contact"): the description text the
+-- column-settings service hands out. No row: the service's default columns.
+CREATE TABLE UA_ColumnSet (
+    cUser_Id     varchar(20)  COLLATE tsql_ci NOT NULL,
+    cKey         varchar(60)  COLLATE tsql_ci NOT NULL,
+    cColumnInfo  ntext NOT NULL,
+    dModified    datetime,
+    PRIMARY KEY (cUser_Id, cKey)
+);
+
+-- Row authority: which rows of a business object (cBusObId "vendor") a user may see.
+-- cAuthString: comma-separated iId values of the allowed rows, "1=2" for none. No row: all.
+CREATE TABLE UA_RowAuth (
+    cUser_Id     varchar(20)  COLLATE tsql_ci NOT NULL,
+    cBusObId     varchar(30)  COLLATE tsql_ci NOT NULL,
+    cAuthString  ntext NOT NULL,
+    PRIMARY KEY (cUser_Id, cBusObId)
+);
+
+-- Column authority: the columns of a business object a user may read (R) or write (W),
+-- comma-separated. No row: every column.
+CREATE TABLE UA_ColAuth (
+    cUser_Id  varchar(20)  COLLATE tsql_ci NOT NULL,
+    cBusObId  varchar(30)  COLLATE tsql_ci NOT NULL,
+    cFuncId   char(1)       COLLATE tsql_ci NOT NULL CHECK (cFuncId IN ('R', 'W')),
+    cColumns  ntext NOT NULL,
+    PRIMARY KEY (cUser_Id, cBusObId, cFuncId)
+);
+
+-- A user's stored values per section and key (section "Ven_Contact": "PageSize", print styles).
+CREATE TABLE UA_Setting (
+    cUser_Id  varchar(20)  COLLATE tsql_ci NOT NULL,
+    cSection  varchar(60)  COLLATE tsql_ci NOT NULL,
+    cKey      varchar(60)  COLLATE tsql_ci NOT NULL,
+    cValue    ntext,
+    PRIMARY KEY (cUser_Id, cSection, cKey)
+);

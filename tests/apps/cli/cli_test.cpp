@@ -1,0 +1,549 @@
+// The sovrel program, run as a user runs it: exit statuses, what it prints on each stream, and
+// what it leaves in the account.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "host/texts/text_table.h"
+#include "schema/demo.h"
+#include "support.h"
+
+namespace schema::test {
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string ShellQuote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string Text(std::string_view language, std::string_view key) {
+    return host::texts::TextTable::For(language).Format(key);
+}
+
+// A contact of vendor V03 as the card writes it.
+std::string ContactXml(const std::string& code, const std::string& name) {
+    return "<Ven_Contact><cVenCode>V03</cVenCode><cContactCode>" + code + "</cContactCode><cContactName>" + name +
+           "</cContactName><bcSexID>1</bcSexID><bMajor>False</bMajor><dBirthday></dBirthday><oid>{" + code +
+           "}</oid></Ven_Contact>";
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    // Runs the program with `input` on its standard input.
+    Result Run(const std::vector<std::string>& args, const std::string& input = "") {
+        WriteFile(folder.Sub("in"), input);
+        std::string command = ShellQuote(SOVREL_EXE);
+        for (const auto& a : args) command += " " + ShellQuote(a);
+        command += " <" + ShellQuote(folder.Sub("in")) + " >" + ShellQuote(folder.Sub("out")) + " 2>" +
+                   ShellQuote(folder.Sub("err"));
+        const int rc = std::system(command.c_str());
+        Result r;
+        r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+        r.out = ReadFile(folder.Sub("out"));
+        r.err = ReadFile(folder.Sub("err"));
+        return r;
+    }
+    // The same on the fixed account, with the given options before the command.
+    Result On(std::vector<std::string> args, const std::string& input = "") {
+        args.insert(args.begin(), {"--data", dir});
+        return Run(args, input);
+    }
+    Result Keys(std::vector<std::string> args, const std::string& input = "") {
+        args.insert(args.begin(), {"--language", "keys"});
+        return On(args, input);
+    }
+    void UseFixedAccount() { CreateFixedAccount(dir); }
+    std::string Value(const std::string& sql) { return Scalar(*Open(dir), sql).ToText(); }
+    std::int64_t Count(const std::string& sql) { return Scalar(*Open(dir), sql).ToInt(); }
+
+    TempFolder folder;
+    const std::string dir = folder.Sub("data");
+};
+
+TEST_F(CliTest, InitCreatesRefusesAnExistingAccountAndReplacesItWithForce) {
+    Result r = Run({"init", dir, "--contacts", "30", "--vendors", "3", "--seed", "5"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("30 contacts"), std::string::npos) << r.out;
+    EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact"), 30);
+
+    r = Run({"init", dir, "--contacts=12"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("already exists"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--force"), std::string::npos) << r.err;
+    EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact"), 30);
+
+    r = Run({"init", dir, "--force", "--contacts", "-4"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--contacts"), std::string::npos) << r.err;
+    EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact"), 30);
+
+    r = Run({"init", dir, "--force", "--contacts", "12"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact"), 12);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 2)
+        << "files left beside the two databases";
+}
+
+TEST_F(CliTest, QueryPrintsHeaderAndOneEscapedLinePerRow) {
+    UseFixedAccount();
+    {
+        auto db = Open(dir);
+        auto set = db->Prepare("UPDATE Ven_Contact SET cMemo = ? WHERE cContactCode = ?");
+        set->Bind(1, platform::db::Value("tab\there\nline\\end"));
+        set->Bind(2, platform::db::Value("V0200000001"));
+        set->Execute();
+        db->Execute("UPDATE Ven_Contact SET cMemo = NULL WHERE cContactCode <> 'V0200000001'");
+    }
+    const std::string sql =
+        "SELECT cContactCode, cContactName, cMemo, bMajor, bcDutyID FROM Ven_Contact "
+        "WHERE cContactCode IN ('V0100000001', 'V0200000001', 'V0200000002') ORDER BY cContactCode";
+    const std::string expected =
+        "cContactCode\tcContactName\tcMemo\tbMajor\tbcDutyID\n"
+        "V0100000001\t张伟\t\tTrue\t3\n"
+        "V0200000001\tAnna Schmidt\ttab\\there\\nline\\\\end\tTrue\t3\n"
+        "V0200000002\tLukas Weber\t\tFalse\t\n";
+    Result r = On({"query", sql});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(r.err, "");
+
+    r = Run({"--connection", SqliteConnectionText(dir), "query", sql});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, expected);
+
+    r = Run({"--data=" + dir, "query", "SELECT cContactCode FROM Ven_Contact WHERE 1=2"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "cContactCode\n");
+
+    // The service's text first, then the database's reason.
+    r = Keys({"query", "SELECT nosuchcolumn FROM Ven_Contact"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "Hx.CRM.COMMON.DBMSG.Sel0511");
+    EXPECT_NE(r.err.find("nosuchcolumn", r.err.find('\n')), std::string::npos) << r.err;
+}
+
+TEST_F(CliTest, PageTellsThePageShownAndThePageCount) {
+    UseFixedAccount();
+    const std::string all = "SELECT cContactCode FROM Ven_Contact ORDER BY cContactCode";
+    const std::string first4 = "V0100000001\nV0100000002\nV0100000003\nV0100000004\n";
+    const std::string last2 = "V0200000001\nV0200000002\n";
+    struct Case {
+        std::string sql, size, page, out;
+    };
+    const Case cases[] = {
+        {all, "4", "1", "page 1 of 2\ncContactCode\n" + first4},
+        {all, "4", "2", "page 2 of 2\ncContactCode\n" + last2},
+        {all, "4", "0", "page 2 of 2\ncContactCode\n" + last2},  // 0 asks for the last page
+        {all, "4", "9", "page 2 of 2\ncContactCode\n" + last2},  // past the end: the last page
+        {all, "6", "1", "page 1 of 1\ncContactCode\n" + first4 + last2},
+        {all, "100", "1", "page 1 of 1\ncContactCode\n" + first4 + last2},
+        {"SELECT cContactCode FROM Ven_Contact WHERE 1=2", "10", "1", "page 0 of 1\ncContactCode\n"},
+        {"SELECT DISTINCT cVenCode FROM Ven_Contact ORDER BY cVenCode", "1", "2", "page 2 of 2\ncVenCode\nV02\n"},
+    };
+    for (const auto& c : cases) {
+        const Result r = On({"page", c.sql, "--size", c.size, "--page", c.page});
+        EXPECT_EQ(r.status, 0) << c.sql << " " << c.size << "/" << c.page << "\n" << r.err;
+        EXPECT_EQ(r.out, c.out) << c.sql << " " << c.size << "/" << c.page;
+        EXPECT_EQ(r.err, "");
+    }
+
+    const Result r = Keys({"page", "SELECT x FROM nowhere", "--size=5", "--page=1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Hx.CRM.COMMON.DBMSG.Sel0511\n");
+}
+
+TEST_F(CliTest, ExecRunsAStatementOrReportsTheDatabaseError) {
+    UseFixedAccount();
+    Result r = On({"exec", "UPDATE Ven_Contact SET cMemo = N'checked' WHERE cVenCode = N'V02'"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out + r.err, "");
+    EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact WHERE cMemo = 'checked'"), 2);
+
+    r = On({"exec", "UPDATE Ven_Contact SET nosuchcolumn = 1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("nosuchcolumn"), std::string::npos) << r.err;
+}
+
+TEST_F(CliTest, AddReadsRecordsFromAFileOrStandardInput) {
+    UseFixedAccount();
+    const std::string file = folder.Sub("contact.xml");
+    WriteFile(file, ContactXml("V0300000001", "赵六 & 孙七"));
+    Result r = Keys({"add", "Ven_Contact", file});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out + r.err, "");
+    r = Keys({"add", "Ven_Contact"}, ContactXml("V0300000002", "Ming Li") + "\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = Keys({"add", "Ven_Contact", "-"}, ContactXml("V0300000003", "Lee"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Value("SELECT cContactName FROM Ven_Contact WHERE cContactCode = 'V0300000001'"), "赵六 & 孙七");
+    EXPECT_EQ(Value("SELECT cContactName FROM Ven_Contact WHERE cContactCode = 'V0300000002'"), "Ming Li");
+    EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact WHERE cVenCode = 'V03'"), 3);
+
+    r = Keys({"add", "Ven_Contact", file});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Hx.CRM.COMMON.CheckDuplication02\n");
+    EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact WHERE cVenCode = 'V03'"), 3);
+
+    r = Keys({"add", "vendor"}, "<vendor><cVenCode>V09</cVenCode></vendor>");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Hx.CRM.TkBaseCodeRefer.clscommon.00083\n");
+
+    // The service says nothing when the XML holds no record of the table; the program does.
+    for (const char* command : {"add", "modify"}) {
+        r = Keys({command, "Ven_Contact"}, "<vendor><cVenCode>V09</cVenCode></vendor>");
+        EXPECT_EQ(r.status, 1) << command;
+        EXPECT_NE(r.err.find("holds no <Ven_Contact> record"), std::string::npos) << command << ": " << r.err;
+    }
+    EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact WHERE cVenCode = 'V03'"), 3);
+    EXPECT_EQ(Count("SELECT count(*) FROM vendor WHERE cVenCode = 'V09'"), 0);
+}
+
+TEST_F(CliTest, AMessageOfSeveralLinesPrintsAsSeveralLines) {
+    UseFixedAccount();
+    // The parse-error text is two texts joined by CR LF.
+    Result r = Keys({"add", "Ven_Contact"}, "<Ven_Contact><cContactCode>V0300000009</Ven_Contact>");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Hx.CRM.COMMON.XMLMSGParseErr01\nHx.CRM.COMMON.XMLMSGParseErr02\n");
+
+    // In the user's own language (demo_en reads English), with a parameter in the first line.
+    r = Run({"--data", dir, "--user", "demo_en", "add", "Ven_Contact"},
+            "<Ven_Contact><cContactCode>V0300000009</cContactCode><cNoSuchColumn>1</cNoSuchColumn></Ven_Contact>");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, host::texts::TextTable::For("en-US").Format("Hx.CRM.COMMON.DBMSG.Fld01", {"cnosuchcolumn"}) +
+                         "\n" + Text("en-US", "Hx.CRM.COMMON.DBMSG.Fld02") + "\n");
+    EXPECT_EQ(r.err.find('\r'), std::string::npos);
+    EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact WHERE cContactCode = 'V0300000009'"), 0);
+}
+
+TEST_F(CliTest, ModifyRefusesARowChangedSinceTheLoadedVersion) {
+    UseFixedAccount();
+    const std::string tsQuery =
+        "select convert(char, convert(money,tkts), 2) as tkts from Ven_Contact where cContactCode = N'V0100000004'";
+    Result r = On({"query", tsQuery});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.out.substr(0, 5), "tkts\n");
+    const std::string loaded = r.out.substr(5, r.out.size() - 6);
+    ASSERT_FALSE(loaded.empty());
+    const std::string file = folder.Sub("modify.xml");
+    auto rename = [](const std::string& name) {
+        return "<Ven_Contact><cContactCode>V0100000004</cContactCode><cContactName>" + name +
+               "</cContactName></Ven_Contact>";
+    };
+    auto name = [&] { return Value("SELECT cContactName FROM Ven_Contact WHERE cContactCode = 'V0100000004'"); };
+
+    r = Keys({"modify", "Ven_Contact", "--loaded-ts", loaded + "1"}, rename("刘洋一"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Hx.CRM.COMMON.DBMSG.Upt01\n");
+    EXPECT_EQ(name(), "刘洋");
+
+    WriteFile(file, rename("刘洋二"));
+    r = Keys({"modify", "Ven_Contact", file, "--loaded-ts=" + loaded});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out + r.err, "");
+    EXPECT_EQ(name(), "刘洋二");
+
+    // The save above changed the row version: the version read before it is stale now.
+    r = Keys({"modify", "Ven_Contact", "--loaded-ts", loaded}, rename("刘洋三"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Hx.CRM.COMMON.DBMSG.Upt01\n");
+    EXPECT_EQ(name(), "刘洋二");
+
+    // Without a loaded version nothing is compared.
+    r = Keys({"modify", "Ven_Contact"}, rename("刘洋四"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(name(), "刘洋四");
+
+    r = Keys({"modify", "Ven_Contact"}, "<Ven_Contact><cContactCode>V0999999999</cContactCode></Ven_Contact>");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Hx.CRM.COMMON.DBMSG.0400\n");
+}
+
+TEST_F(CliTest, DeleteRemovesAContactUnlessSomethingRefersToIt) {
+    UseFixedAccount();
+    const std::string contacts = "SELECT count(*) FROM Ven_Contact";
+    // A purchase order names V0100000002.
+    Result r = Keys({"delete", std::string(fixed::kOrderedContact)});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("Hx.CRM.COMMON.CheckRef02(Hx.AA.ARCHIVE.COMMON.vendorcontactmanagement,", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(Count(contacts), 6);
+
+    r = Run({"--data", dir, "--user", "demo_en", "delete", std::string(fixed::kOrderedContact)});
+    EXPECT_EQ(r.status, 1);
+    const auto& en = host::texts::TextTable::For("en-US");
+    const std::string refused =  // the archive's own description of the references ends the text
+        en.Format("Hx.CRM.COMMON.CheckRef02", {Text("en-US", "Hx.AA.ARCHIVE.COMMON.vendorcontactmanagement"), ""});
+    EXPECT_EQ(r.err.rfind(refused, 0), 0u) << r.err;
+
+    r = Keys({"delete", "V0200000002"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out + r.err, "");
+    EXPECT_EQ(Count(contacts), 5);
+    r = Keys({"delete", "V0200000002"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Hx.CRM.COMMON.DBMSG.Sel0512\n");
+
+    // By another key column: the visit that names this oid is withdrawn, so it does not count.
+    r = Keys({"delete", "{6F1C2A10-0000-4000-8000-000000000104}", "--id-name", "oid"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact WHERE cContactCode = 'V0100000004'"), 0);
+
+    r = Keys({"delete", "V0100000001", "--table", "vendor"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Hx.CRM.TkBaseCodeRefer.clscommon.00083\n");
+    EXPECT_EQ(Count(contacts), 4);
+}
+
+TEST_F(CliTest, FindPrintsTheRowsThatMeetTheCondition) {
+    UseFixedAccount();
+    Result r = On({"find", "Ven_Contact"}, "<Ven_Contact><cVenCode>V02</cVenCode><cContactName> </cContactName></Ven_Contact>");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3) << r.out;
+    EXPECT_EQ(r.out.rfind("oid\t", 0), 0u) << r.out;  // the header of SELECT *
+    EXPECT_NE(r.out.find("V0200000001\t"), std::string::npos);
+    EXPECT_NE(r.out.find("V0200000002\t"), std::string::npos);
+
+    const std::string file = folder.Sub("condition.xml");
+    WriteFile(file, "<Ven_Contact><cContactCode>V0100000002,V0100000003</cContactCode></Ven_Contact>");
+    r = On({"find", "Ven_Contact,", file});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3) << r.out;
+
+    r = Keys({"find", "Ven_Contact"}, "<Ven_Contact><cVenCode>V02</Ven_Contact>");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Hx.CRM.COMMON.XMLMSGParseErr01\nHx.CRM.COMMON.XMLMSGParseErr02\n");
+
+    r = Keys({"find", "NoSuchTable"}, "<x><a>1</a></x>");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Hx.CRM.COMMON.DBMSG.Sel0511\n");
+}
+
+TEST_F(CliTest, RefedAndUsedAnswerByTheirExitStatus) {
+    UseFixedAccount();
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"refed", "Ven_Contact", "V0100000002"}, 1, "采购订单\n"},
+        {{"refed", "Ven_Contact", "V0200000002"}, 0, ""},
+        {{"refed", "vendor", "V03", "--all"}, 0, ""},
+        {{"refed", "NoRelations", "x"}, 0, ""},
+        {{"used", "Ven_Contact", "cContactCode", "V0100000001"}, 0, "Hx.CRM.COMMON.DBMSG.Ref01\n"},
+        {{"used", "Ven_Contact", "cContactCode", "V0999999999"}, 1, ""},
+        {{"used", "Ven_Contact", "nosuchfield", "x"}, 1, "Hx.CRM.COMMON.DBMSG.0008\n"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Keys(c.args);
+        std::string shown;
+        for (const auto& a : c.args) shown += a + " ";
+        EXPECT_EQ(r.status, c.status) << shown << "\n" << r.err;
+        EXPECT_EQ(r.err, c.err) << shown;
+        EXPECT_EQ(r.out, "") << shown;
+    }
+
+    // Contacts and a purchase order refer to V01: the first found only, or both with --all.
+    const std::string contacts = "供应商联系人", orders = "采购订单";
+    Result r = On({"refed", "vendor", "V01"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err == contacts + "\n" || r.err == orders + "\n") << r.err;
+    r = On({"refed", "vendor", "V01", "--all"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err == contacts + "、" + orders + "\n" || r.err == orders + "、" + contacts + "\n") << r.err;
+}
+
+TEST_F(CliTest, UtlCaseLowersTagsAndEscapesAmpersandsWithoutAnAccount) {
+    const std::string xml = "<Ven_Contact Kind=\"A\">\n<cContactName>Zhang & Co &amp; Li</cContactName></Ven_Contact>\n";
+    Result r = Run({"--data", folder.Sub("none"), "utlcase"}, xml);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "<ven_contact kind=\"a\">\n<ccontactname>Zhang &amp; Co &amp;amp; Li</ccontactname></ven_contact>\n");
+    EXPECT_EQ(r.err, "");
+
+    const std::string file = folder.Sub("record.xml");
+    WriteFile(file, xml);
+    r = Run({"utlcase", "--keep-amp", file});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "<ven_contact kind=\"a\">\n<ccontactname>Zhang & Co &amp; Li</ccontactname></ven_contact>\n");
+}
+
+TEST_F(CliTest, UseDbReportsWhetherTheConnectionSwitched) {
+    UseFixedAccount();
+    Result r = Keys({"usedb", "tksystem"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "True\n");
+    EXPECT_EQ(r.err, "");
+
+    r = Keys({"usedb", ""});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "False\n");
+    EXPECT_EQ(r.err, "Hx.CRM.COMMON.DBMSG.NoDB\n");
+
+    r = Keys({"usedb", "TKDATA_999_2024"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "False\n");
+    EXPECT_NE(r.err.find("TKDATA_999_2024"), std::string::npos) << r.err;
+}
+
+TEST_F(CliTest, MessagesComeInTheChosenOrTheUsersLanguage) {
+    UseFixedAccount();
+    const std::vector<std::string> used = {"used", "Ven_Contact", "cContactCode", "V0100000001"};
+    const std::string key = "Hx.CRM.COMMON.DBMSG.Ref01";
+    struct Case {
+        std::vector<std::string> options;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{}, Text("zh-CN", key) + "\n"},  // demo reads Chinese
+        {{"--user", "demo_en"}, Text("en-US", key) + "\n"},
+        {{"--language", "en-US"}, Text("en-US", key) + "\n"},
+        {{"--user", "demo_en", "--language", "zh-CN"}, Text("zh-CN", key) + "\n"},
+        {{"--user", "demo_en", "--language", "KEYS"}, key + "\n"},
+    };
+    ASSERT_NE(Text("zh-CN", key), Text("en-US", key));
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--data", dir};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.insert(args.end(), used.begin(), used.end());
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, c.err);
+    }
+}
+
+TEST_F(CliTest, RefusedLoginsAndMissingAccountsEndWithStatus2) {
+    UseFixedAccount();
+    const std::string query = "SELECT count(*) FROM Ven_Contact";
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"--data", dir, "--user", "nobody", "query", query}, "unknown user 'nobody'"},
+        {{"--connection", SqliteConnectionText(dir), "--user", "nobody", "exec", "DELETE FROM Ven_Contact"},
+         "unknown user 'nobody'"},
+        {{"--data", folder.Sub("missing"), "query", query}, "cannot connect"},
+        {{"--connection", "Provider=Nothing;Data Source=" + dir, "query", query}, "cannot connect"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, 2) << c.args[1] << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact"), 6);
+    // Every login above, and every one that worked, logged out again.
+    Result r = On({"query", query});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Scalar(*Open(dir, kSystemDatabase), "SELECT count(*) FROM UA_Login").ToInt(), 0);
+
+    // The users are there, the account database is not.
+    std::filesystem::remove(dir + "/" + std::string(kDemoAccountDatabase) + ".db");
+    r = On({"query", query});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("cannot connect to the account database"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(std::string(kDemoAccountDatabase)), std::string::npos) << r.err;
+}
+
+TEST_F(CliTest, MistakesGiveAMessageAndTheirExitStatus) {
+    UseFixedAccount();
+    const std::string empty = folder.Sub("empty.xml");
+    WriteFile(empty, " \n");
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{}, "no command"},
+        {{"frobnicate"}, "unknown command 'frobnicate'"},
+        {{"--data"}, "--data needs a value"},
+        {{"--verbose", "query", "x"}, "unknown option --verbose"},
+        {{"--data", dir, "--connection", "Provider=SQLite", "query", "x"}, "either --data or --connection"},
+        {{"--language", "fr-FR", "query", "x"}, "--language takes zh-CN, en-US or keys"},
+        {{"--user", "", "query", "x"}, "--user needs a user id"},
+        {{"--data", dir, "query"}, "no SQL statement"},
+        {{"--data", dir, "query", "SELECT 1", "SELECT 2"}, "one argument"},
+        {{"--data", dir, "exec"}, "exec: no SQL statement"},
+        {{"--data", dir, "page", "SELECT 1", "--page", "1"}, "--size N is missing"},
+        {{"--data", dir, "page", "SELECT 1", "--size", "10"}, "--page P is missing"},
+        {{"--data", dir, "page", "SELECT 1", "--size", "0", "--page", "1"}, "--size takes a whole number from 1"},
+        {{"--data", dir, "page", "SELECT 1", "--size", "5", "--page", "-1"}, "--page takes a whole number from 0"},
+        {{"--data", dir, "page", "--size", "5", "--page", "1"}, "page: no SQL statement"},
+        {{"--data", dir, "add"}, "add: no TABLE"},
+        {{"--data", dir, "add", "Ven_Contact"}, "no XML on standard input"},
+        {{"--data", dir, "add", "Ven_Contact", folder.Sub("nofile.xml")}, "cannot read the file"},
+        {{"--data", dir, "add", "Ven_Contact", empty}, "is empty"},
+        {{"--data", dir, "add", "Ven_Contact", folder.path()}, "is a folder"},
+        {{"--data", dir, "add", "Ven_Contact", empty, empty}, "too many arguments"},
+        {{"--data", dir, "modify", "Ven_Contact", "--loaded"}, "modify: unknown option --loaded"},
+        {{"--data", dir, "modify", "Ven_Contact", "--loaded-ts"}, "--loaded-ts needs a value"},
+        {{"--data", dir, "delete"}, "delete: no VALUE"},
+        {{"--data", dir, "delete", "V0100000001", "V0100000002"}, "give one VALUE"},
+        {{"--data", dir, "delete", "V0100000001", "--force"}, "delete: unknown option --force"},
+        {{"--data", dir, "find"}, "find: no TABLE"},
+        {{"--data", dir, "find", "Ven_Contact"}, "no XML on standard input"},
+        {{"--data", dir, "refed", "Ven_Contact"}, "refed: give the referenced TABLE and the VALUE"},
+        {{"--data", dir, "used", "Ven_Contact", "cContactCode"}, "used: give the TABLE, the FIELD and the VALUE"},
+        {{"--data", dir, "usedb"}, "usedb: give one database NAME"},
+        {{"--data", dir, "utlcase", empty, empty}, "utlcase: give one FILE at most"},
+        {{"--data", dir, "utlcase", "--lower"}, "utlcase: unknown option --lower"},
+        {{"init", folder.Sub("x"), "--contacts", "many"}, "--contacts takes a whole number"},
+        {{"init", folder.Sub("x"), "--seed"}, "--seed needs a value"},
+        {{"init", folder.Sub("x"), "--vendors", "0"}, "--vendors"},
+        {{"init", folder.Sub("x"), folder.Sub("y")}, "more than one folder"},
+        {{"init", folder.Sub("x"), "--fast"}, "unknown option --fast"},
+    };
+    for (const auto& c : cases) {
+        std::string shown;
+        for (const auto& a : c.args) shown += a + " ";
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, 2) << shown << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << shown << "\n" << r.err;
+        EXPECT_EQ(r.out, "") << shown;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.Sub("x"))) << "a refused init left a folder";
+    EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact"), 6);
+}
+
+TEST_F(CliTest, HelpNamesEveryCommandAndOption) {
+    const Result help = Run({"help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    for (const char* shown :
+         {"usage: sovrel", "init [DIR]", "query SQL", "page SQL --size N --page P", "exec SQL", "add TABLE [FILE]",
+          "modify TABLE [FILE] [--loaded-ts TEXT]", "delete VALUE [--id-name NAME] [--table NAME]",
+          "find TABLE[,TABLE...] [FILE]", "refed TABLE VALUE [--all]", "used TABLE FIELD VALUE",
+          "utlcase [--keep-amp] [FILE]", "usedb NAME", "--data DIR", "--connection TEXT", "--user ID",
+          "--language LANG", "exit status"})
+        EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
+    EXPECT_EQ(Run({"--help"}).out, help.out);
+}
+
+}  // namespace
+}  // namespace schema::test

@@ -1,0 +1,141 @@
+// The host interfaces compile, every one can come out of the object factory, and the
+// public-utility object's facets are reached through one program identifier.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "common/hosts/chart.h"
+#include "common/hosts/column_settings.h"
+#include "common/hosts/controls.h"
+#include "common/hosts/filter.h"
+#include "common/hosts/login.h"
+#include "common/hosts/mail.h"
+#include "common/hosts/overview.h"
+#include "common/hosts/pickers.h"
+#include "common/hosts/portal.h"
+#include "common/hosts/print.h"
+#include "common/hosts/pub_util.h"
+#include "common/hosts/pub_util_columns.h"
+#include "common/hosts/pub_util_editors.h"
+#include "common/hosts/pub_util_lists.h"
+#include "common/hosts/pub_util_print.h"
+#include "common/hosts/services.h"
+#include "common/hosts/sms.h"
+#include "common/hosts/text_service.h"
+#include "common/prog_ids.h"
+
+namespace sovrel {
+namespace {
+
+// Create<T> casts from platform::Object, so an interface that does not derive from it could never
+// be created.
+template <class... T>
+constexpr bool AllCreatable = ((std::is_abstract_v<T> && std::is_base_of_v<platform::Object, T>) && ...);
+static_assert(AllCreatable<IFilterSrv, IPrintControl, IPubUtilPrint, IPubUtilLists, IPubUtilEditors, IPubUtilColumns,
+                           IMailTool, IMailSender, IContactPicker, IBaseCodeRefer, IRefListClient, ISmsClient,
+                           IRefLookup, IGenerals, IChart, IColumnSetControl, IPortalHelp, IVisualStyle>);
+
+// Two facets of the public-utility object, as the host's one object offers them together.
+class PrintAndColumns : public IPubUtilPrint, public IPubUtilColumns {
+public:
+    void GetPrnStyle(const std::string&, std::string& style, const std::string& table,
+                     const std::shared_ptr<IClsCommon>&, IFlexGrid&) override {
+        style = "style of " + table;
+    }
+    void SavePrnStyle(std::shared_ptr<IClsCommon>&, const std::string&, const std::string&) override {}
+    bool InitParameter(std::string& parameter) override {
+        parameter = "seen " + parameter;
+        return false;
+    }
+    void GetData(const std::shared_ptr<IClsCommon>&, IFlexGrid&, const std::string&, const std::string&,
+                 const std::string&, const std::string&, std::string&) override {}
+    void GetTypeSize(const std::shared_ptr<platform::db::Rowset>&, std::string&, std::string&) override {}
+    void PrintMsg(long, const std::string&) override {}
+    void SaveColSet(std::shared_ptr<IClsCommon>&, IFlexGrid&, const std::string&, const std::string&) override {}
+    std::string GetUnSavedColSet(const std::string& columnInfo) override { return "<unsaved>" + columnInfo; }
+    void ColSetResize(IColumnSetControl&, IForm&) override {}
+};
+
+class Chart : public IChart {
+public:
+    void SetMode(int m) override { mode = m; }
+    void Load(const std::string& d) override { description = d; }
+    void Draw() override {}
+    int mode = 0;
+    std::string description;
+};
+
+TEST(HostInterfaces, OneUtilityObjectAnswersForEachFacetItImplements) {
+    auto object = std::make_shared<PrintAndColumns>();
+    // Each facet brings its own platform::Object base, so the creator hands the object out through
+    // one of them; the factory's cast reaches the others from there.
+    platform::ScopedRegistration registration(
+        progid::PubUtil, [object] { return std::static_pointer_cast<IPubUtilPrint>(object); });
+
+    auto print = platform::Create<IPubUtilPrint>(progid::PubUtil);
+    ASSERT_NE(print, nullptr);
+    std::string parameter = "<TableName/>";
+    EXPECT_FALSE(print->InitParameter(parameter));
+    EXPECT_EQ(parameter, "seen <TableName/>");  // the by-reference text comes back
+
+    auto columns = platform::Create<IPubUtilColumns>(progid::PubUtil);
+    ASSERT_NE(columns, nullptr);
+    EXPECT_EQ(columns->GetUnSavedColSet("<c/>"), "<unsaved><c/>");
+    EXPECT_EQ(dynamic_cast<void*>(columns.get()), dynamic_cast<void*>(print.get()));
+
+    // A facet the object lacks comes back as nothing, not as a wrong object.
+    EXPECT_EQ(platform::Create<IPubUtilLists>(progid::PubUtil), nullptr);
+    EXPECT_EQ(platform::Create<IPubUtil>(progid::PubUtil), nullptr);
+}
+
+TEST(HostInterfaces, ControlsComeOutOfTheFactoryUnderTheirOwnIdentifiers) {
+    platform::ScopedRegistration chart(progid::Chart, [] { return std::make_shared<Chart>(); });
+    platform::ScopedRegistration noPrint(progid::PrintControl, {});
+
+    auto first = platform::Create<IChart>(progid::Chart);
+    auto second = platform::Create<IChart>(progid::Chart);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(first, second);  // each window gets its own control
+    first->SetMode(4);
+    first->Load("<Chart/>");
+    auto& drawn = dynamic_cast<Chart&>(*first);
+    EXPECT_EQ(drawn.mode, 4);
+    EXPECT_EQ(drawn.description, "<Chart/>");
+    EXPECT_EQ(dynamic_cast<Chart&>(*second).description, "");
+
+    EXPECT_EQ(platform::Create<IPrintControl>(progid::Chart), nullptr);
+    EXPECT_EQ(platform::Create<IPrintControl>(progid::PrintControl), nullptr);
+}
+
+// The factory compares identifiers without regard to case, so two that differ only in case would
+// hand one host object's creator to the other.
+TEST(HostInterfaces, ProgramIdentifiersAreDistinctWhateverTheirCase) {
+    const std::vector<std::string> ids = {
+        progid::PubUtil,       progid::StringBuilder,  progid::ColumnSetSvc,     progid::RowAuthSvc,
+        progid::ColAuthSvc,    progid::ArchiveService, progid::SysStart,         progid::FilterSrv,
+        progid::MailTool,      progid::MailSender,     progid::ContactPicker,    progid::BaseCodeRefer,
+        progid::RefListClient, progid::SmsClient,      progid::Generals,         progid::FlexGrid,
+        progid::Toolbar,       progid::KeyHook,        progid::PrintControl,     progid::RefEdit,
+        progid::Chart,         progid::ColumnSetControl, progid::CrmCommonSvc,   progid::TitleSvc,
+        progid::RightChecker,  progid::PortalHelp,     progid::VisualStyle,      progid::IContact,
+        progid::IClsCommon,    progid::ContactListWindow};
+    std::set<std::string> lowered;
+    for (const std::string& id : ids) {
+        const auto dot = id.find('.');
+        const bool libraryDotClass =
+            dot != std::string::npos && dot > 0 && dot + 1 < id.size() && id.find('.', dot + 1) == std::string::npos;
+        EXPECT_TRUE(libraryDotClass) << id << " is not library.class";
+        std::string lower = id;
+        std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+        EXPECT_TRUE(lowered.insert(lower).second) << id << " is used twice";
+    }
+}
+
+}  // namespace
+}  // namespace sovrel

@@ -1,0 +1,316 @@
+// The list's command frame: rights, record locks, the hooks, the six releases and their early
+// exits, the error handler, the keyboard table and the grid's mouse.
+#include <QLineEdit>
+#include <QMenu>
+
+#include "list_fixture.h"
+#include "platform/error.h"
+
+namespace sovrel::test {
+namespace {
+
+class CommandsTest : public ListFixture {
+protected:
+    CommandsTest() {
+        Load(ContactRows(3));
+        auto& a = window->Actions();
+        a.add = [this](frmContactList&, std::int16_t col) { host.log.Add("hook add " + std::to_string(col)); };
+        a.modify = [this](frmContactList&, std::int16_t col) { host.log.Add("hook modify " + std::to_string(col)); };
+        a.del = [this](frmContactList&, std::int16_t col) {
+            host.log.Add("hook del " + std::to_string(col));
+            return deleteRun;
+        };
+        a.filter = [this](frmContactList&) { host.log.Add("hook filter"); };
+        a.pos = [this](frmContactList&) { host.log.Add("hook pos"); };
+        a.findSet = [this](frmContactList&) { host.log.Add("hook findSet"); };
+        a.print = [this](frmContactList&, const std::string& key) { host.log.Add("hook print " + key); };
+        a.itemSet = [this](frmContactList&) { host.log.Add("hook itemSet"); };
+        a.report = [this](frmContactList&) { host.log.Add("hook report"); };
+        a.general = [this](frmContactList&) { host.log.Add("hook general"); };
+        a.sendMail = [this](frmContactList&, const std::string& codes) { host.log.Add("hook sendMail " + codes); };
+        a.sendMsg = [this](frmContactList&) { host.log.Add("hook sendMsg"); };
+        window->helpViewer = [this](const std::string& file, int command, long id) {
+            host.log.Add("help " + file + " " + std::to_string(command) + " " + std::to_string(id));
+        };
+        window->Grid().SetRow(1);
+        window->Grid().SetTextMatrix(1, 1, kRowMark);
+        ClearLog();
+    }
+    // The calls of the command frame, without the help report, the rights given back and the
+    // text service's language questions.
+    std::vector<std::string> Frame() const {
+        std::vector<std::string> out;
+        for (const auto& c : host.log.calls)
+            if (c.rfind("ReleaseRight", 0) != 0 && c.rfind("HelpShow", 0) != 0 && c != "GetLanguage") out.push_back(c);
+        return out;
+    }
+    DeleteRun deleteRun{true, false};
+};
+
+TEST_F(CommandsTest, EachCommandRunsInsideItsRightAndLock) {
+    deleteRun = {false, false};  // the user says no: the common exit runs
+    const struct {
+        const char* key;
+        std::vector<std::string> frame;
+    } cases[] = {
+        {"Add", {"AcquireRight AS020305", "IsLockFun Ven_Contact 11", "hook add 2", "IsLockFun Ven_Contact -11"}},
+        {"Modify", {"AcquireRight AS020301", "IsLockFun Ven_Contact 2", "hook modify 2", "IsLockFun Ven_Contact -2"}},
+        {"Del", {"AcquireRight AS020306", "IsLockFun Ven_Contact 8", "hook del 2", "IsLockFun Ven_Contact -8"}},
+        {"SendMail", {"AcquireRight AS020303", "IsLockFun Ven_Contact 3", "hook sendMail N'V0100000001'",
+                      "IsLockFun Ven_Contact -3"}},
+        {"SendMsg", {"AcquireRight AS020303", "IsLockFun Ven_Contact 3", "hook sendMsg", "IsLockFun Ven_Contact -3"}},
+        {"Print", {"AcquireRight AS020304", "IsLockFun Ven_Contact 5", "hook print Print"}},
+        {"preview", {"AcquireRight AS020304", "IsLockFun Ven_Contact 5", "hook print preview"}},
+        {"Filter", {"AcquireRight AS020302", "hook filter"}},
+        {"Find", {"AcquireRight AS020302", "hook filter"}},
+        {"Report", {"AcquireRight AS020302", "hook report"}},
+        {"General", {"AcquireRight AS020302", "hook general"}},
+        {"Pos", {"hook pos"}},
+        {"FindSet", {"hook findSet"}},
+        {"ItemSet", {"hook itemSet"}},
+        {"Help", {"help /help/sovrel.html 15 90100302"}},
+        {"mStb", {"FrmOpt mStb", "FrmResize"}},
+        {"About", {}},
+        {"NoSuchCommand", {}},
+    };
+    for (const auto& c : cases) {
+        ClearLog();
+        window->Operating(c.key);
+        EXPECT_EQ(Frame(), c.frame) << c.key;
+        EXPECT_EQ(host.log.calls.front(), std::string("HelpShow ") + c.key);
+        EXPECT_EQ(Releases(), kSixReleases) << c.key;
+    }
+}
+
+TEST_F(CommandsTest, KeysCompareWithoutRegardToCase) {
+    for (const char* key : {"ADD", "add", "Add", "aDD"}) {
+        ClearLog();
+        window->Operating(key);
+        EXPECT_TRUE(host.log.Has("hook add")) << key;
+        EXPECT_EQ(Releases(), kSixReleases) << key;
+    }
+}
+
+TEST_F(CommandsTest, ARefusedRightOrAHeldLockStopsTheCommandButGivesTheRightsBack) {
+    host.rights->answer = false;
+    window->Operating("Del");
+    EXPECT_EQ(Frame(), (std::vector<std::string>{"AcquireRight AS020306"}));
+    EXPECT_EQ(Releases(), kSixReleases);
+
+    host.rights->answer = true;
+    host.pub->lockHeld = true;
+    ClearLog();
+    window->Operating("Modify");
+    EXPECT_EQ(Frame(), (std::vector<std::string>{"AcquireRight AS020301", "IsLockFun Ven_Contact 2"}));
+    EXPECT_EQ(Releases(), kSixReleases);
+}
+
+TEST_F(CommandsTest, TheFourEarlyExitsGiveNoRightBack) {
+    // "Del" with the user's yes but nothing deleted.
+    window->Operating("Del");
+    EXPECT_TRUE(host.log.Has("hook del"));
+    EXPECT_TRUE(Releases().empty());
+
+    // "SendMail" over everything when the list is empty.
+    Load(ContactRows(0, {Field("ID", platform::db::adVarWChar, 20)}));
+    window->MarkAllRows();
+    ClearLog();
+    window->Operating("SendMail");
+    EXPECT_EQ(Messages().back(), "Hx.CRM.TkContact.frmcontactlist.00029");
+    EXPECT_FALSE(host.log.Has("hook sendMail"));
+    EXPECT_TRUE(Releases().empty());
+
+    // "Modify" on a list with only its header row: no message either.
+    const auto shown = Messages().size();
+    ClearLog();
+    window->Operating("Modify");
+    EXPECT_FALSE(host.log.Has("hook modify"));
+    EXPECT_EQ(Messages().size(), shown);
+    EXPECT_TRUE(Releases().empty());
+
+    // "Add" without the code column.
+    window->Grid().SetTextMatrix(0, 2, "Something else");
+    ClearLog();
+    window->Operating("Add");
+    EXPECT_EQ(Messages().back(), "Hx.CRM.TkContact.frmcontactlist.00054");
+    EXPECT_FALSE(host.log.Has("IsLockFun"));
+    EXPECT_TRUE(Releases().empty());
+}
+
+TEST_F(CommandsTest, ADeleteReloadsOnceAContactWasDeletedAndKeepsThePlace) {
+    deleteRun = {true, true};
+    window->Grid().SetRow(2);
+    const int queries = host.log.Count("OpenX");
+    window->Operating("Del");
+    EXPECT_EQ(host.log.Count("OpenX"), queries + 1);
+    EXPECT_TRUE(host.log.Has("SetGridRow  2"));
+    EXPECT_EQ(host.log.Count("IsLockFun Ven_Contact -8"), 2);
+    EXPECT_EQ(Releases(), kSixReleases);
+
+    // Once deleted, every later delete command reloads, whatever this one did.
+    deleteRun = {true, false};
+    window->Grid().SetTextMatrix(1, 1, kRowMark);
+    ClearLog();
+    window->Operating("Del");
+    EXPECT_EQ(host.log.Count("OpenX"), 1);
+    EXPECT_EQ(Releases(), kSixReleases);
+
+    // A "no" gives the lock back and reloads nothing.
+    deleteRun = {false, false};
+    window->Grid().SetTextMatrix(1, 1, kRowMark);
+    ClearLog();
+    window->Operating("Del");
+    EXPECT_EQ(host.log.Count("OpenX"), 0);
+    EXPECT_EQ(host.log.Count("IsLockFun Ven_Contact -8"), 1);
+    EXPECT_EQ(Releases(), kSixReleases);
+}
+
+TEST_F(CommandsTest, NoRowOrNoCodeColumnStopsWithItsMessage) {
+    const struct {
+        const char* key;
+        bool codeColumn;
+        const char* message;
+        bool lockReleased;
+    } cases[] = {
+        {"Del", true, "Hx.CRM.TkContact.frmcontactlist.00029", false},
+        {"SendMail", true, "Hx.CRM.TkContact.frmcontactlist.00029", false},
+        {"SendMail", false, "Hx.CRM.TkContact.frmcontactlist.00054", true},
+        {"Modify", false, "Hx.CRM.TkContact.frmcontactlist.00054", true},
+    };
+    for (const auto& c : cases) {
+        window->ClearAllRows();
+        window->Grid().SetTextMatrix(0, 2, c.codeColumn ? kCodeCaption : "Code");
+        if (!c.codeColumn && std::string(c.key) != "Modify") window->Grid().SetTextMatrix(2, 1, kRowMark);
+        ClearLog();
+        window->Operating(c.key);
+        EXPECT_EQ(Messages().back(), c.message) << c.key << c.codeColumn;
+        EXPECT_EQ(host.log.Count("IsLockFun Ven_Contact -"), c.lockReleased ? 1 : 0) << c.key << c.codeColumn;
+        EXPECT_EQ(Releases(), kSixReleases) << c.key;
+        EXPECT_EQ(host.log.Count("hook"), 0) << c.key;
+    }
+    // Del finds no code column only when a row is marked; its message then differs.
+    window->Grid().SetTextMatrix(0, 2, "Code");
+    window->Grid().SetTextMatrix(1, 1, kRowMark);
+    ClearLog();
+    window->Operating("Del");
+    EXPECT_EQ(Messages().back(), "Hx.CRM.TkContact.frmcontactlist.00031");
+    EXPECT_EQ(host.log.Count("IsLockFun Ven_Contact -8"), 1);
+}
+
+TEST_F(CommandsTest, AnErrorInACommandIsLoggedNotShownAndTheRightsStillGoBack) {
+    window->Actions().report = [](frmContactList&) {
+        throw platform::Error(5, "test", "the chart could not be drawn");
+    };
+    const auto shown = Messages().size();
+    window->Operating("Report");
+    EXPECT_EQ(Messages().size(), shown);
+    EXPECT_NE(ErrorLog().find("frmContactList.Operating()"), std::string::npos) << ErrorLog();
+    EXPECT_NE(ErrorLog().find("the chart could not be drawn"), std::string::npos);
+    EXPECT_EQ(Releases(), kSixReleases);
+}
+
+TEST_F(CommandsTest, MailCodesComeFromTheMarkedRowsOrFromTheWholeList) {
+    window->ClearAllRows();
+    window->Grid().SetTextMatrix(1, 1, kRowMark);
+    window->Grid().SetTextMatrix(3, 1, "x\u221A");  // a mark after another character counts here
+    window->Operating("SendMail");
+    EXPECT_TRUE(host.log.Has("hook sendMail N'V0100000001',N'V0100000003'"));
+
+    // Select-all reads field "ID" of every row of the list, not only of the page shown.
+    Child<QLineEdit>("EdtPageSize")->setText("5");
+    Load(ContactRows(7, {Field("ID", platform::db::adVarWChar, 20)}));
+    window->MarkAllRows();
+    ClearLog();
+    window->Operating("SendMail");
+    EXPECT_EQ(window->Grid().Rows(), 6);
+    EXPECT_TRUE(host.log.Has("hook sendMail N'C01',N'C02',N'C03',N'C04',N'C05',N'C06',N'C07'"));
+}
+
+TEST_F(CommandsTest, ThePrintLockStaysHeldUntilTheWindowUnloads) {
+    Ctx().ColumnInfo = "<ColumnSet/>";
+    window->Operating("Print");
+    EXPECT_EQ(host.log.Count("IsLockFun Ven_Contact -"), 0);
+    ClearLog();
+    window->close();
+    EXPECT_TRUE(host.log.Has("IsLockFun Ven_Contact -1"));
+    EXPECT_EQ(Releases(), (std::vector<std::string>{"ReleaseRight AS020305", "ReleaseRight AS020301",
+                                                    "ReleaseRight AS020306", "ReleaseRight AS020303",
+                                                    "ReleaseRight AS020302", "ReleaseRight AS020304"}));
+    EXPECT_TRUE(host.log.Has("FormUnloaded"));
+    EXPECT_TRUE(Ctx().ColumnInfo.empty());
+    EXPECT_EQ(window->ListRowset(), nullptr);
+}
+
+TEST_F(CommandsTest, ExitUnloadsByCodeAndExitFormReportsIt) {
+    window->show();
+    ASSERT_FALSE(OpenForms().empty());
+    window->Operating("Exit");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(OpenForms().empty());
+    EXPECT_TRUE(host.log.Has("FormUnloaded"));
+    std::int16_t cancel = -1, mode = -1;
+    window->ExitForm(cancel, mode);
+    EXPECT_EQ(cancel, 0);
+    EXPECT_EQ(mode, 1);
+}
+
+TEST_F(CommandsTest, TheKeyboardTable) {
+    const struct {
+        int code, shift;
+        const char* command;  // "" for none
+        int after;
+    } keys[] = {
+        {112, 0, "Help", 112},  {114, 0, "Find", 114},   {114, 1, "Find", 114},     {114, 2, "Pos", 114},
+        {116, 0, "Add", 0},     {116, 2, "Add", 0},      {118, 0, "Modify", 118},   {120, 0, "Refresh", 120},
+        {80, 2, "Print", 80},   {80, 0, "", 80},         {33, 0, "", 33},           {34, 0, "", 34},
+        {13, 0, "", 13},        {46, 0, "", 46},         {113, 0, "", 113},
+    };
+    for (const auto& k : keys) {
+        ClearLog();
+        EXPECT_EQ(host.keyHook->KeyDown(k.code, k.shift), k.after) << k.code << "/" << k.shift;
+        const std::string expected = std::string(k.command).empty() ? "" : std::string("HelpShow ") + k.command;
+        EXPECT_EQ(host.log.Count("HelpShow"), expected.empty() ? 0 : 1) << k.code << "/" << k.shift;
+        if (!expected.empty()) {
+            EXPECT_TRUE(host.log.Has(expected)) << k.code << "/" << k.shift;
+        }
+    }
+    // Delete runs "Del" only while the grid has the focus.
+    host.grid->focus = true;
+    ClearLog();
+    EXPECT_EQ(host.keyHook->KeyDown(46, 0), 46);
+    EXPECT_TRUE(host.log.Has("HelpShow Del"));
+}
+
+TEST_F(CommandsTest, GridMouse) {
+    host.grid->DblClick(2, 3);
+    EXPECT_TRUE(host.log.Has("hook modify"));
+    ClearLog();
+    host.grid->DblClick(0, 3);
+    EXPECT_FALSE(host.log.Has("HelpShow"));
+
+    auto* order = Child<QMenu>("mOrder");
+    ASSERT_NE(order, nullptr);
+    host.grid->Click(2, 0);
+    host.grid->MouseUp(2);
+    EXPECT_FALSE(order->isVisible());
+    host.grid->Click(2, 2);
+    host.grid->MouseUp(1);
+    EXPECT_FALSE(order->isVisible());
+    host.grid->MouseUp(2);
+    EXPECT_TRUE(order->isVisible());
+    order->hide();
+}
+
+TEST_F(CommandsTest, MenusAndToolbarHandTheirKeysOn) {
+    Child<QAction>("mDelete")->trigger();
+    EXPECT_TRUE(host.log.Has("HelpShow Del"));
+    host.toolbar->Press("SendMsg");
+    EXPECT_TRUE(host.log.Has("HelpShow SendMsg"));
+    window->Actions().sort = [this](frmContactList&, int order) { host.log.Add("sort " + std::to_string(order)); };
+    ClearLog();
+    Child<QAction>("mDesc")->trigger();
+    EXPECT_EQ(host.log.calls, (std::vector<std::string>{"sort 2"}));  // no right, no command frame
+}
+
+}  // namespace
+}  // namespace sovrel::test

@@ -1,0 +1,196 @@
+// The list's query, its header and the grid it fills, and Show while the list is open.
+#include "list_fixture.h"
+#include "common/screen.h"
+#include "ui/list/list_statement.h"
+
+namespace sovrel::test {
+namespace {
+
+class GridFillTest : public ListFixture {};
+
+TEST_F(GridFillTest, TheStatementWithAndWithoutVendorConditionFilterAndSort) {
+    host.pub->selectList = "'' AS cSelect, Ven_Contact.cContactCode AS cContactCode";
+    const std::string select = "SELECT '' AS cSelect, Ven_Contact.cContactCode AS cContactCode FROM Ven_Contact WHERE ";
+    const struct {
+        const char* vendor;
+        const char* where;
+        const char* filter;
+        const char* sort;
+        std::string tail;
+    } cases[] = {
+        {"", "", "", "", "((1=1))   ORDER BY cContactCode"},
+        {"V01", "", "", "", "((1=1))   and Ven_Contact.cVenCode = 'V01'  ORDER BY cContactCode"},
+        {"", " 1=1 ", "", "", "((1=1))   AND  1=1  ORDER BY cContactCode"},
+        {"", "", "cContactName like N'张%'", "", "((1=1))   AND cContactName like N'张%' ORDER BY cContactCode"},
+        {"", "", "", "Ven_Contact.cContactName DESC", "((1=1))   Order by Ven_Contact.cContactName DESC"},
+        {"V02", "x=1", "y=2", "z ASC", "((1=1))   and Ven_Contact.cVenCode = 'V02'  AND x=1 AND y=2 Order by z ASC"},
+        // A condition equal to the filter goes in twice.
+        {"", "y=2", "y=2", "", "((1=1))   AND y=2 AND y=2 ORDER BY cContactCode"},
+    };
+    host.pub->sortClause = "";
+    Load(ContactRows(2));
+    for (const auto& c : cases) {
+        Ctx().VendorCode = c.vendor;
+        window->SetFilterClause(c.filter);
+        host.pub->sortClause = c.sort;
+        window->LoadHead();
+        ClearLog();
+        window->DataRefresh(c.where);
+        const auto& calls = host.log.calls;
+        auto query = std::find_if(calls.begin(), calls.end(), [](const std::string& s) { return s.rfind("OpenX ", 0) == 0; });
+        ASSERT_EQ(host.log.Count("OpenX "), 1);
+        EXPECT_EQ(*query, "OpenX " + select + c.tail);
+    }
+}
+
+TEST_F(GridFillTest, TheJoinsOfTheShownColumnsComeBeforeTheCondition) {
+    const struct {
+        const char* select;
+        const char* joins;
+    } cases[] = {
+        {"vendor.cVenName AS cVenName", " Left join vendor on vendor.cVenCode=Ven_Contact.cVenCode "},
+        {"Person3.cPersonName AS cprincipalname",
+         " Left join Person Person3 on Person3.cPersonCode=Ven_Contact.cprincipal "},
+    };
+    for (const auto& c : cases) {
+        const std::string sql = BuildListStatement({c.select, "(1=1)", "", "", "", ""});
+        EXPECT_EQ(sql, std::string("SELECT ") + c.select + " FROM Ven_Contact " + c.joins +
+                           "WHERE ((1=1))   ORDER BY cContactCode");
+    }
+}
+
+TEST_F(GridFillTest, FillsOneRowPerRecordAndFormatsFlagsAndDecimals) {
+    host.columns->info = "<ColumnSet/>";
+    host.pub->digits = {{"nAmount", "2"}};
+    host.pub->formatNum = [](const std::string& v, int digits) {
+        return v.empty() ? v : v + "|" + std::to_string(digits);
+    };
+    host.data->onOpenX = [&](const std::string& sql) -> RowsetPtr {
+        if (sql.find("Userdef") == std::string::npos) return host.data->openResult;
+        if (sql.find("自定义项14") != std::string::npos) return Rowset::CreateDetached({Field("iDecimalDigits", 3)});
+        auto item = Rowset::CreateDetached({Field("iDecimalDigits", platform::db::adInteger)});
+        item->AddNew();
+        item->Set(0, 4);
+        item->Update();
+        item->MoveFirst();
+        return item;
+    };
+    auto rows = ContactRows(3, {Field("cCondefine13", platform::db::adDouble),
+                                Field("ccondefine14", platform::db::adDouble),
+                                Field("nAmount", platform::db::adDouble)});
+    rows->MoveFirst();
+    rows->Set("cCondefine13", 1.5);
+    rows->Set("ccondefine14", 2.5);
+    rows->Set("nAmount", 7.0);
+    rows->Update();
+    Load(rows);
+
+    IFlexGrid& g = window->Grid();
+    ASSERT_EQ(g.Rows(), 4);
+    ASSERT_EQ(g.Cols(), 8);
+    EXPECT_EQ(g.TextMatrix(0, 0), "Hx.CRM.COMMON.Title0001");
+    EXPECT_EQ(g.TextMatrix(2, 2), "V0100000002");
+    EXPECT_EQ(g.TextMatrix(2, 3), "Contact 2");
+    EXPECT_EQ(g.TextMatrix(1, 4), "Hx.CRM.COMMON.DispBoolTrue");
+    EXPECT_EQ(g.TextMatrix(2, 4), "Hx.CRM.COMMON.DispBoolFalse");
+    EXPECT_EQ(g.TextMatrix(1, 5), "1.5|4");  // ccondefine13 with the Userdef query's digits
+    EXPECT_EQ(g.TextMatrix(2, 5), "");       // a null stays empty
+    EXPECT_EQ(g.TextMatrix(1, 6), "2.5");    // no Userdef row for item 14: left as it is
+    EXPECT_EQ(g.TextMatrix(1, 7), "7|2");    // digits from the column settings
+    EXPECT_EQ(window->StatusText(), "Hx.CRM.TkContact.frmcontactlist.00044(3)");
+    EXPECT_TRUE(host.log.Has("getColInfo Ven_Contact 1"));
+    for (long c = 0; c < 4; ++c) EXPECT_EQ(g.CellAlignment(0, c), align::CenterCenter) << c;
+    EXPECT_TRUE(host.log.Has(std::string("OpenX SELECT * FROM Userdef WHERE cClass=N'联系人' and cItem=N'自定义项13' and "
+                                         "(cItemName <>N'' and cItemName is not null )")));
+}
+
+TEST_F(GridFillTest, AFlagReadsTrueWhateverTheCaseOfItsText) {
+    auto rows = ContactRows(0);
+    window->FillGrid(rows);  // header only
+    host.grid->SetRows(4);
+    for (const char* text : {"TRUE", "true", "True"}) {
+        host.grid->SetTextMatrix(1, 4, text);
+        host.grid->SetTextMatrix(2, 4, "False");
+        host.grid->SetTextMatrix(3, 4, "yes");
+        window->RepairGrid(*rows, 3, 4);
+        EXPECT_EQ(host.grid->TextMatrix(1, 4), "Hx.CRM.COMMON.DispBoolTrue") << text;
+        EXPECT_EQ(host.grid->TextMatrix(2, 4), "Hx.CRM.COMMON.DispBoolFalse");
+        EXPECT_EQ(host.grid->TextMatrix(3, 4), "Hx.CRM.COMMON.DispBoolFalse");
+    }
+}
+
+TEST_F(GridFillTest, AnEmptyResultLeavesTheHeaderAndCountsNothing) {
+    Load(ContactRows(0));
+    EXPECT_EQ(window->Grid().Rows(), 1);
+    EXPECT_EQ(window->Grid().TextMatrix(0, 2), kCodeCaption);
+    EXPECT_EQ(window->StatusText(), "Hx.CRM.TkContact.frmcontactlist.00044(0)");
+    EXPECT_TRUE(window->DataLoaded());
+}
+
+TEST_F(GridFillTest, ALongPageReportsItsProgressEvery200RowsAndEndsWithTheCount) {
+    std::vector<std::string> seen;
+    auto previous = SetDoEventsHook([&] { seen.push_back(window->StatusText()); });
+    Load(ContactRows(450));
+    SetDoEventsHook(previous);
+    const std::vector<std::string> progress(seen.end() - 2, seen.end());
+    EXPECT_EQ(progress, (std::vector<std::string>{"Hx.CRM.TkContact.frmcontactlist.00044(200)",
+                                                  "Hx.CRM.TkContact.frmcontactlist.00044(400)"}));
+    EXPECT_EQ(window->Grid().Rows(), 451);
+    EXPECT_EQ(window->StatusText(), "Hx.CRM.TkContact.frmcontactlist.00044(450)");
+    EXPECT_EQ(window->Grid().TextMatrix(450, 2), "V0100000450");
+}
+
+TEST_F(GridFillTest, FailuresShowTheirMessageAndKeepTheGrid) {
+    Load(ContactRows(2));
+    host.data->openResult = nullptr;
+    window->DataRefresh("");
+    EXPECT_EQ(Messages().back(), "Hx.CRM.TkContact.frmcontactlist.00051");
+    EXPECT_EQ(window->Grid().Rows(), 3);
+    EXPECT_EQ(window->Grid().TextMatrix(2, 2), "V0100000002");
+
+    host.pub->colSetAnswer = false;
+    window->LoadHead();
+    EXPECT_EQ(Messages().back(), "Hx.CRM.TkContact.frmcontactlist.00043");
+    EXPECT_EQ(window->Grid().TextMatrix(0, 2), kCodeCaption);
+}
+
+TEST_F(GridFillTest, TheFirstActivationLoadsOnceAndTheQueryRunsThroughTheEntryClass) {
+    Load(ContactRows(2));
+    const auto& calls = host.log.calls;
+    auto at = [&](const std::string& prefix) {
+        return std::find_if(calls.begin(), calls.end(), [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+    };
+    EXPECT_LT(at("getColSet"), at("OpenX"));
+    EXPECT_LT(at("OpenX"), at("FlipPageFillGrid 500 1"));
+    EXPECT_LT(at("FlipPageFillGrid"), at("FrmPreCompile"));
+    EXPECT_LT(at("FrmPreCompile"), at("Toolbar.RefreshStates"));
+    ClearLog();
+    window->FormActivate();
+    EXPECT_TRUE(host.log.calls.empty());
+}
+
+TEST_F(GridFillTest, ShowWhileTheListIsOpenOnlyBringsItToTheFront) {
+    window->close();  // the fixture's window; Show opens its own
+    int created = 0;
+    platform::ScopedRegistration real(progid::ContactListWindow, [&created] {
+        ++created;
+        return std::make_shared<frmContactList>();
+    });
+    host.data->openResult = ContactRows(1);
+    auto product = std::make_shared<platform::Object>(), frames = std::make_shared<platform::Object>();
+    entry->Show(host.login, false, product, frames);  // inside the portal: modeless
+    ASSERT_EQ(created, 1);
+    auto* open = dynamic_cast<frmContactList*>(Ctx().ListWindow.get());
+    ASSERT_NE(open, nullptr);
+    EXPECT_TRUE(open->isVisible());
+    ClearLog();
+    entry->Show(host.login, false, product, frames);
+    EXPECT_EQ(created, 1);
+    EXPECT_FALSE(host.log.Has("AcquireRight"));
+    EXPECT_FALSE(host.log.Has("ReleaseRight"));
+    EXPECT_EQ(Ctx().ListWindow.get(), open);
+    open->close();
+}
+
+}  // namespace
+}  // namespace sovrel::test

@@ -1,0 +1,139 @@
+// The contact list over the host's real objects and the fixed demo account: the query with its
+// joins runs on the database, the grid shows what a user sees, and keys come through the real
+// key hook.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/context.h"
+#include "common/logs.h"
+#include "entry/icontact.h"
+#include "host/crm.h"
+#include "host/register.h"
+#include "host/session.h"
+#include "schema/demo.h"
+#include "ui/list/frm_contact_list.h"
+
+namespace sovrel::test {
+namespace {
+
+class ListOnHostTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        host::RegisterHostObjects();
+        RegisterComponentClasses();
+        RegisterContactListWindow();
+    }
+    ListOnHostTest() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "sovrel-list-host-XXXXXX").string();
+        folder_ = ::mkdtemp(pattern.data());
+        schema::CreateFixedAccount(folder_);
+        SetLogDirectory(folder_);
+        previous_ = host::SetMessageBoxPresenter([this](const host::MessageBoxRequest& r) {
+            shown.push_back(r.prompt);
+            return 1;
+        });
+        login = host::LoginSession::Login(folder_, "demo");
+    }
+    ~ListOnHostTest() override {
+        if (window) window->close();
+        ResetContext();
+        login->Logout();
+        host::SetMessageBoxPresenter(std::move(previous_));
+        SetLogDirectory("");
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    // Opens the list as the portal does when it embeds it (modeless) and loads its first page.
+    void Open(const std::string& vendorCode = "", const std::string& vendorName = "") {
+        Ctx().VendorCode = vendorCode;
+        Ctx().VendorName = vendorName;
+        entry->Show(login, false, std::make_shared<platform::Object>(), std::make_shared<platform::Object>());
+        window = dynamic_cast<frmContactList*>(Ctx().ListWindow.get());
+        ASSERT_NE(window, nullptr);
+        window->FormActivate();
+    }
+    std::vector<std::string> Column(long col) const {
+        std::vector<std::string> out;
+        for (long r = 1; r < window->Grid().Rows(); ++r) out.push_back(window->Grid().TextMatrix(r, col));
+        return out;
+    }
+    long ColumnOf(const std::string& caption) const {
+        for (long c = 0; c < window->Grid().Cols(); ++c)
+            if (window->Grid().TextMatrix(0, c) == caption) return c;
+        return -1;
+    }
+
+    std::shared_ptr<host::LoginSession> login;
+    std::shared_ptr<IContact> entry = std::make_shared<IContact>();
+    frmContactList* window = nullptr;
+    std::vector<std::string> shown;
+
+private:
+    std::string folder_;
+    host::MessageBoxPresenter previous_;
+};
+
+TEST_F(ListOnHostTest, ShowsEveryContactWithItsJoinedNamesAndFlags) {
+    Open();
+    ASSERT_TRUE(window->DataLoaded()) << (shown.empty() ? "" : shown.back());
+    EXPECT_TRUE(shown.empty()) << shown.front();
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"V0100000001", "V0100000002", "V0100000003", "V0100000004",
+                                                    "V0200000001", "V0200000002"}));
+    EXPECT_EQ(window->Grid().TextMatrix(0, 2), "联系人编码");
+    const long superior = ColumnOf("直接上级"), main = ColumnOf("主要联系人");
+    ASSERT_GT(superior, 0);
+    ASSERT_GT(main, 0);
+    EXPECT_EQ(Column(superior), (std::vector<std::string>{"", "张伟", "李娜", "李娜", "", "Anna Schmidt"}));
+    EXPECT_EQ(Column(main), (std::vector<std::string>{"是", "否", "否", "否", "是", "否"}));
+    EXPECT_EQ(window->StatusText(), "共6条记录");
+    EXPECT_FALSE(window->findChild<QFrame*>("FrameWeb")->isVisibleTo(window));
+}
+
+TEST_F(ListOnHostTest, OpenedForOneVendorShowsItsContactsAndSaysWhichVendor) {
+    Open("V02", "Nordwind Industrial Supplies GmbH");
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"V0200000001", "V0200000002"}));
+    EXPECT_TRUE(window->findChild<QFrame*>("FrameWeb")->isVisibleTo(window));
+    EXPECT_EQ(window->findChild<QLabel*>("RefClient")->text().toStdString(),
+              "供应商: V02  Nordwind Industrial Supplies GmbH");
+}
+
+TEST_F(ListOnHostTest, KeysComeThroughTheHostsKeyHook) {
+    Open();
+    int added = 0, deleted = 0;
+    window->Actions().add = [&](frmContactList&, std::int16_t) { ++added; };
+    window->Actions().del = [&](frmContactList&, std::int16_t) {
+        ++deleted;
+        return DeleteRun{};
+    };
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    auto* pageSize = window->findChild<QLineEdit*>("EdtPageSize");
+    pageSize->setFocus();
+    QTest::keyClick(pageSize, Qt::Key_F5);
+    EXPECT_EQ(added, 1);
+    EXPECT_EQ(pageSize->text(), "500");  // consumed: the box saw nothing
+
+    QTest::keyClick(pageSize, Qt::Key_Delete);
+    EXPECT_EQ(deleted, 0);  // not in the grid: no delete
+
+    QWidget* grid = window->findChild<QWidget*>("Grid");
+    ASSERT_NE(grid, nullptr);
+    grid->setFocus();
+    window->Grid().SetTextMatrix(1, 1, "\u221A ");
+    QTest::keyClick(grid, Qt::Key_Delete);
+    EXPECT_EQ(deleted, 1);
+}
+
+}  // namespace
+}  // namespace sovrel::test

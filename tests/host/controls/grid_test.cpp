@@ -1,0 +1,363 @@
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTest>
+
+#include <chrono>
+#include <cstdio>
+
+#include "common/hosts/controls.h"
+#include "common/prog_ids.h"
+#include "host/register.h"
+#include "platform/error.h"
+#include "platform/object_factory.h"
+#include "qt_app.h"
+#include "ui/widget_host.h"
+
+namespace host::test {
+namespace {
+
+using sovrel::IFlexGrid;
+
+std::shared_ptr<IFlexGrid> NewGrid() {
+    RegisterControls();
+    auto grid = platform::Create<IFlexGrid>(sovrel::progid::FlexGrid);
+    if (!grid) ADD_FAILURE() << "the grid is not registered";
+    return grid;
+}
+
+QTableView* ViewOf(IFlexGrid& grid, QWidget* parent = nullptr) {
+    TestApp();
+    auto* host = dynamic_cast<sovrel::IWidgetHost*>(&grid);
+    return host ? qobject_cast<QTableView*>(host->Widget(parent)) : nullptr;
+}
+
+std::string Cell(long r, long c) { return "r" + std::to_string(r) + "c" + std::to_string(c); }
+
+void Fill(IFlexGrid& grid) {
+    for (long r = 0; r < grid.Rows(); ++r)
+        for (long c = 0; c < grid.Cols(); ++c) grid.SetTextMatrix(r, c, Cell(r, c));
+}
+
+TEST(GridTest, cellsSurviveShrinkingAndGrowing) {
+    auto grid = NewGrid();
+    EXPECT_EQ(grid->Rows(), 2);
+    EXPECT_EQ(grid->Cols(), 2);
+    for (bool withView : {false, true}) {
+        SCOPED_TRACE(withView ? "with a view" : "without a view");
+        auto g = NewGrid();
+        if (withView) ASSERT_NE(ViewOf(*g), nullptr);
+        g->SetRows(6);
+        g->SetCols(5);
+        Fill(*g);
+        g->SetRow(5);
+        g->SetCol(4);
+        g->SetRows(3);
+        g->SetCols(2);
+        EXPECT_EQ(g->Row(), 2);  // the current cell stays inside the grid
+        EXPECT_EQ(g->Col(), 1);
+        g->SetRows(7);
+        g->SetCols(6);
+        for (long r = 0; r < 7; ++r)
+            for (long c = 0; c < 6; ++c)
+                EXPECT_EQ(g->TextMatrix(r, c), r < 3 && c < 2 ? Cell(r, c) : "") << r << "," << c;
+        if (withView) {
+            auto* view = ViewOf(*g);
+            EXPECT_EQ(view->model()->rowCount(), 6);
+            EXPECT_EQ(view->model()->columnCount(), 5);
+            EXPECT_EQ(view->model()->headerData(0, Qt::Horizontal).toString(), "r0c1");
+            EXPECT_EQ(view->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+        }
+    }
+}
+
+TEST(GridTest, outOfRangeCellsAreRefusedAndChangeNothing) {
+    auto grid = NewGrid();
+    grid->SetRows(4);
+    grid->SetCols(3);
+    Fill(*grid);
+    grid->SetRow(2);
+    grid->SetCol(1);
+    const std::pair<long, long> bad[] = {{-1, 0}, {4, 0}, {0, -1}, {0, 3}, {4, 3}, {100000, 1}};
+    for (const auto& [r, c] : bad) {
+        EXPECT_THROW(grid->TextMatrix(r, c), platform::Error) << r << "," << c;
+        EXPECT_THROW(grid->SetTextMatrix(r, c, "x"), platform::Error) << r << "," << c;
+        EXPECT_THROW(grid->CellAlignment(r, c), platform::Error) << r << "," << c;
+    }
+    for (long r : {-1L, 4L}) {
+        EXPECT_THROW(grid->SetRow(r), platform::Error) << r;
+        EXPECT_THROW(grid->SetTopRow(r), platform::Error) << r;
+    }
+    for (long c : {-1L, 3L}) {
+        EXPECT_THROW(grid->SetCol(c), platform::Error) << c;
+        EXPECT_THROW(grid->ColWidth(c), platform::Error) << c;
+    }
+    EXPECT_THROW(grid->SetRows(0), platform::Error);
+    EXPECT_THROW(grid->SetCols(0), platform::Error);
+    EXPECT_THROW(grid->SetColWidth(1, -2), platform::Error);
+    EXPECT_THROW(grid->SetCellAlignment(10), platform::Error);
+    try {
+        grid->SetRow(9);
+    } catch (const platform::Error& e) {
+        EXPECT_NE(e.Description().find("0..3"), std::string::npos) << e.Description();
+    }
+    EXPECT_EQ(grid->Rows(), 4);
+    EXPECT_EQ(grid->Cols(), 3);
+    EXPECT_EQ(grid->Row(), 2);
+    EXPECT_EQ(grid->Col(), 1);
+    for (long r = 0; r < 4; ++r)
+        for (long c = 0; c < 3; ++c) EXPECT_EQ(grid->TextMatrix(r, c), Cell(r, c));
+}
+
+TEST(GridTest, redrawOffHoldsTheViewBackUntilTurnedOn) {
+    auto grid = NewGrid();
+    auto* view = ViewOf(*grid);
+    ASSERT_NE(view, nullptr);
+    grid->SetCols(4);
+    grid->SetColWidth(2, 140);
+    grid->SetRedraw(false);
+    EXPECT_FALSE(grid->Redraw());
+    grid->SetRows(101);
+    Fill(*grid);
+    EXPECT_EQ(view->model()->rowCount(), 1) << "the view heard of the rows before redraw came back";
+    grid->SetRow(40);
+    grid->SetRedraw(true);
+    EXPECT_EQ(view->model()->rowCount(), 100);
+    EXPECT_EQ(view->model()->index(99, 2).data().toString(), "r100c3");
+    EXPECT_EQ(view->currentIndex().row(), 39);
+    EXPECT_EQ(view->horizontalHeader()->sectionSize(1), 140);
+
+    // A refill with other columns: the widths set for them still apply.
+    grid->SetRedraw(false);
+    grid->SetCols(6);
+    grid->SetColWidth(5, 61);
+    grid->SetRows(3);
+    Fill(*grid);
+    grid->SetRedraw(true);
+    EXPECT_EQ(view->model()->rowCount(), 2);
+    EXPECT_EQ(view->model()->columnCount(), 5);
+    EXPECT_EQ(view->horizontalHeader()->sectionSize(4), 61);
+    EXPECT_EQ(view->horizontalHeader()->sectionSize(1), 140);
+    EXPECT_EQ(grid->Row(), 2);
+    EXPECT_EQ(view->model()->headerData(4, Qt::Horizontal).toString(), "r0c5");
+}
+
+TEST(GridTest, selectionColumnShowsACheckWheneverTheMarkIsInTheText) {
+    auto grid = NewGrid();
+    auto* view = ViewOf(*grid);
+    const std::pair<const char*, bool> cases[] = {
+        {"\xE2\x88\x9A ", true}, {"x\xE2\x88\x9Ay", true}, {"\xE2\x88\x9A", true}, {"", false},
+        {"x", false},           {"V", false},           {"\xE2\x88\x9B", false},
+    };
+    grid->SetRows(static_cast<long>(std::size(cases)) + 1);
+    grid->SetCols(3);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        grid->SetTextMatrix(static_cast<long>(i) + 1, 1, cases[i].first);
+        grid->SetTextMatrix(static_cast<long>(i) + 1, 2, cases[i].first);
+    }
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto check = view->model()->index(static_cast<int>(i), 0);
+        EXPECT_EQ(check.data(Qt::CheckStateRole).toInt(), cases[i].second ? Qt::Checked : Qt::Unchecked) << cases[i].first;
+        EXPECT_TRUE(check.data(Qt::DisplayRole).toString().isEmpty()) << "the selection cell shows its text";
+        // Only the selection column turns the mark into a check box.
+        const auto other = view->model()->index(static_cast<int>(i), 1);
+        EXPECT_FALSE(other.data(Qt::CheckStateRole).isValid());
+        EXPECT_EQ(other.data().toString().toStdString(), cases[i].first);
+    }
+    grid->SetTextMatrix(2, 1, "");  // unmarking repaints as unchecked
+    EXPECT_EQ(view->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+}
+
+TEST(GridTest, cellAlignmentFollowsTheCurrentCell) {
+    auto grid = NewGrid();
+    auto* view = ViewOf(*grid);
+    grid->SetRows(3);
+    grid->SetCols(4);
+    grid->SetTextMatrix(1, 2, "12,345.60");
+    grid->SetTextMatrix(1, 3, "陈小姐");
+    grid->SetTextMatrix(0, 2, "金额");
+    auto alignmentOf = [&](int r, int c) { return Qt::Alignment(view->model()->index(r, c).data(Qt::TextAlignmentRole).toInt()); };
+    // General: numbers right, text left.
+    EXPECT_EQ(grid->CellAlignment(1, 2), sovrel::align::General);
+    EXPECT_EQ(alignmentOf(0, 1), Qt::AlignRight | Qt::AlignVCenter);
+    EXPECT_EQ(alignmentOf(0, 2), Qt::AlignLeft | Qt::AlignVCenter);
+    const std::pair<int, Qt::Alignment> cases[] = {
+        {sovrel::align::LeftCenter, Qt::AlignLeft | Qt::AlignVCenter},
+        {sovrel::align::CenterCenter, Qt::AlignHCenter | Qt::AlignVCenter},
+        {sovrel::align::RightCenter, Qt::AlignRight | Qt::AlignVCenter},
+        {0, Qt::AlignLeft | Qt::AlignTop},
+        {8, Qt::AlignRight | Qt::AlignBottom},
+    };
+    for (const auto& [alignment, expected] : cases) {
+        grid->SetRow(1);
+        grid->SetCol(3);
+        grid->SetCellAlignment(alignment);
+        EXPECT_EQ(grid->CellAlignment(1, 3), alignment);
+        EXPECT_EQ(alignmentOf(0, 2), expected) << alignment;
+        EXPECT_EQ(grid->CellAlignment(2, 3), sovrel::align::General) << "another cell changed";
+    }
+    // The header is a row too: LoadHead centres it cell by cell.
+    grid->SetRow(0);
+    grid->SetCol(2);
+    grid->SetCellAlignment(sovrel::align::CenterCenter);
+    EXPECT_EQ(Qt::Alignment(view->model()->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).toInt()),
+              Qt::AlignHCenter | Qt::AlignVCenter);
+}
+
+TEST(GridTest, propertiesByNameReachTheView) {
+    auto grid = NewGrid();
+    auto* view = ViewOf(*grid);
+    // The list's appearance.
+    const std::pair<const char*, long> values[] = {
+        {"Appearance", 0},           {"GridLinesFixed", 1},       {"BackColor", 0xFFFFFF},
+        {"BackColorBkg", 0xFFFFFF},  {"BackColorFixed", 0xC6E3FF}, {"BackColorSel", 0x46669F},
+        {"ForeColorSel", 0xFFFFFF},  {"GridColor", 0xAEAEAE},     {"GridColorFixed", 0x888888},
+    };
+    for (const auto& [name, value] : values) grid->SetProperty(name, value);
+    for (const auto& [name, value] : values) EXPECT_EQ(grid->Property(name), value) << name;
+    EXPECT_EQ(grid->Property("backcolorsel"), 0x46669F) << "names compare without case";
+    EXPECT_EQ(view->palette().color(QPalette::Active, QPalette::Highlight), QColor(70, 102, 159));
+    EXPECT_EQ(view->palette().color(QPalette::Inactive, QPalette::Highlight), QColor(70, 102, 159));
+    EXPECT_EQ(view->palette().color(QPalette::HighlightedText), QColor(255, 255, 255));
+    EXPECT_EQ(QColor::fromRgba(static_cast<QRgb>(view->style()->styleHint(QStyle::SH_Table_GridLineColor, nullptr, view))),
+              QColor(174, 174, 174));
+    EXPECT_EQ(view->frameShadow(), QFrame::Plain);
+
+    for (const char* unknown : {"FixedRows", "", "BackColour"}) {
+        EXPECT_THROW(grid->SetProperty(unknown, 1), platform::Error) << unknown;
+        try {
+            grid->Property(unknown);
+            ADD_FAILURE() << unknown << " was answered";
+        } catch (const platform::Error& e) {
+            EXPECT_NE(e.Description().find("BackColorSel"), std::string::npos) << "the message lists the known names";
+        }
+    }
+    EXPECT_THROW(grid->SetProperty("BackColor", 0x1000000), platform::Error);
+    EXPECT_THROW(grid->SetProperty("GridLinesFixed", 4), platform::Error);
+    EXPECT_EQ(grid->Property("BackColor"), 0xFFFFFF);
+    EXPECT_EQ(grid->Property("GridLinesFixed"), 1);
+}
+
+TEST(GridTest, mouseSetsTheCurrentCellBeforeTheEvents) {
+    TestApp();
+    auto grid = NewGrid();
+    QWidget window;
+    window.resize(640, 400);
+    auto* view = ViewOf(*grid, &window);
+    view->setGeometry(0, 0, 640, 400);
+    grid->SetRows(8);
+    grid->SetCols(5);
+    Fill(*grid);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    std::vector<std::string> events;
+    grid->OnClick([&] { events.push_back("click " + std::to_string(grid->Row()) + "," + std::to_string(grid->Col())); });
+    grid->OnDblClick([&] { events.push_back("dbl " + std::to_string(grid->Row()) + "," + std::to_string(grid->Col())); });
+    grid->OnMouseUp([&](int button) { events.push_back("up " + std::to_string(button)); });
+
+    const QRect cell = view->visualRect(view->model()->index(3, 2));  // grid row 4, column 3
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(grid->Row(), 4);
+    EXPECT_EQ(grid->Col(), 3);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    const QRect other = view->visualRect(view->model()->index(5, 1));
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, other.center());
+    EXPECT_EQ(grid->Row(), 6);
+    EXPECT_EQ(grid->Col(), 2);
+    ASSERT_GE(events.size(), 4u);
+    EXPECT_EQ(events[0], "up 1");
+    EXPECT_EQ(events[1], "click 4,3");
+    EXPECT_NE(std::find(events.begin(), events.end(), "dbl 4,3"), events.end());
+    EXPECT_EQ(events.back(), "up 2");
+
+    // The keyboard moves the current row; Space clicks it (marks the row in the list).
+    view->setFocus();
+    EXPECT_TRUE(grid->HasFocus());
+    events.clear();
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(grid->Row(), 7);
+    QTest::keyClick(view, Qt::Key_Space);
+    EXPECT_EQ(events, std::vector<std::string>{"click 7,2"});
+}
+
+TEST(GridTest, topRowScrollsAShownGrid) {
+    TestApp();
+    auto grid = NewGrid();
+    QWidget window;
+    window.resize(400, 300);
+    auto* view = ViewOf(*grid, &window);
+    view->setGeometry(0, 0, 400, 300);
+    grid->SetRows(500);
+    grid->SetCols(3);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    grid->SetTopRow(120);
+    EXPECT_EQ(grid->TopRow(), 120);
+    EXPECT_EQ(view->rowAt(0), 119);
+    grid->SetRow(3);  // a row above the screen comes into view
+    EXPECT_LE(grid->TopRow(), 3);
+}
+
+TEST(GridTest, autoSizeFitsTheTextWithinACap) {
+    auto grid = NewGrid();
+    ViewOf(*grid);
+    grid->SetRows(5001);
+    grid->SetCols(5);
+    grid->SetRedraw(false);
+    grid->SetTextMatrix(0, 2, "编码");
+    grid->SetTextMatrix(0, 3, "名称");
+    for (long r = 1; r < 5001; ++r) {
+        grid->SetTextMatrix(r, 2, "C" + std::to_string(r));
+        grid->SetTextMatrix(r, 3, "上海华东电子材料有限公司采购部");
+        grid->SetTextMatrix(r, 4, std::string(300, 'W'));
+    }
+    grid->SetTextMatrix(4000, 2, "C-a-much-longer-code-in-the-middle");  // a sampled row or not, never wider than the cap
+    grid->SetRedraw(true);
+    const long selectWidth = grid->ColWidth(1);
+    grid->AutoSizeColumns();
+    EXPECT_EQ(grid->ColWidth(1), selectWidth) << "the check-box column keeps its width";
+    EXPECT_GT(grid->ColWidth(3), grid->ColWidth(2) / 2);
+    EXPECT_GT(grid->ColWidth(3), 100);
+    EXPECT_LE(grid->ColWidth(4), 480);
+    EXPECT_GE(grid->ColWidth(4), 400);
+    const QFontMetrics fm(ViewOf(*grid)->font());
+    EXPECT_GE(grid->ColWidth(3), fm.horizontalAdvance(QString::fromUtf8("上海华东电子材料有限公司采购部")));
+    EXPECT_EQ(ViewOf(*grid)->horizontalHeader()->sectionSize(2), grid->ColWidth(3));
+}
+
+TEST(GridTest, tenThousandRowsOfTwentyColumnsFill) {
+    TestApp();
+    auto grid = NewGrid();
+    QWidget window;
+    window.resize(1000, 700);
+    auto* view = ViewOf(*grid, &window);
+    view->setGeometry(0, 0, 1000, 700);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    std::vector<std::string> values;
+    for (long c = 0; c < 20; ++c) values.push_back("供应商联系人" + std::to_string(c));
+
+    const auto start = std::chrono::steady_clock::now();
+    grid->SetRedraw(false);
+    grid->SetRows(10001);
+    grid->SetCols(21);
+    grid->SetRedraw(true);
+    grid->SetRedraw(false);
+    for (long r = 1; r <= 10000; ++r)
+        for (long c = 1; c <= 20; ++c) grid->SetTextMatrix(r, c, values[static_cast<std::size_t>(c - 1)]);
+    grid->SetRedraw(true);
+    QCoreApplication::processEvents();
+    const auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::printf("[ fill     ] 10,000 rows x 20 columns into the grid: %.1f ms\n", ms);
+
+    EXPECT_EQ(view->model()->rowCount(), 10000);
+    EXPECT_EQ(view->model()->index(9999, 19).data().toString(), QString::fromUtf8("供应商联系人19"));
+    grid->SetTopRow(9990);
+    EXPECT_EQ(grid->TopRow(), view->verticalScrollBar()->value() + 1);
+}
+
+}  // namespace
+}  // namespace host::test

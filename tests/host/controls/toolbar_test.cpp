@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "../session/demo_fixture.h"
+#include "common/hosts/controls.h"
+#include "common/prog_ids.h"
+#include "host/controls.h"
+#include "host/register.h"
+#include "host/session.h"
+#include "platform/object_factory.h"
+#include "qt_app.h"
+#include "ui/widget_host.h"
+
+namespace host::test {
+namespace {
+
+using sovrel::IToolbar;
+
+const std::vector<std::string> kListKeys = {"SetUp",  "Print",   "Preview", "SaveFile", "|",        "Add",     "Modify",
+                                            "Del",    "|",       "Filter",  "Pos",      "Refresh",  "|",       "ItemSet",
+                                            "Report", "SendMail", "SendMsg", "|",        "Help",     "Exit"};
+
+class ToolbarTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestApp();
+        RegisterControls();
+    }
+    std::shared_ptr<IToolbar> NewToolbar() { return platform::Create<IToolbar>(sovrel::progid::Toolbar); }
+    QToolBar* BarOf(IToolbar& toolbar) {
+        TestApp();
+        return qobject_cast<QToolBar*>(dynamic_cast<sovrel::IWidgetHost&>(toolbar).Widget(nullptr));
+    }
+    DemoFolder demo;
+};
+
+TEST_F(ToolbarTest, listButtonsFollowTheDefinitionAndTheLanguage) {
+    struct Case {
+        const char* user;
+        std::map<std::string, std::string> captions;
+    };
+    const Case cases[] = {
+        {"demo", {{"Add", "增加"}, {"Del", "删除"}, {"Exit", "退出"}, {"SendMsg", "短信"}}},
+        {"demo_en", {{"Add", "Add"}, {"Del", "Delete"}, {"Exit", "Exit"}, {"SendMsg", "SMS"}}},
+    };
+    for (const auto& c : cases) {
+        auto login = LoginSession::Login(demo.path(), c.user);
+        auto toolbar = NewToolbar();
+        ASSERT_NE(toolbar, nullptr);
+        ASSERT_TRUE(toolbar->Init(nullptr, login, "Archives_Sovrel_List", "AS"));
+        EXPECT_EQ(toolbar->ButtonKeys(), kListKeys);
+        for (const auto& [key, caption] : c.captions) EXPECT_EQ(toolbar->ButtonCaption(key), caption) << c.user << key;
+        for (const auto& key : kListKeys)
+            if (key != "|") {
+                EXPECT_TRUE(toolbar->ButtonEnabled(key)) << c.user << " may run " << key;
+                EXPECT_FALSE(toolbar->ButtonCaption(key).empty());
+                EXPECT_EQ(toolbar->ButtonCaption(key).find("Hx."), std::string::npos) << key << " has no text";
+            }
+        // What the user sees: a button per key with its caption and icon, separators between.
+        QToolBar* bar = BarOf(*toolbar);
+        ASSERT_NE(bar, nullptr);
+        const auto actions = bar->actions();
+        ASSERT_EQ(actions.size(), static_cast<qsizetype>(kListKeys.size()));
+        for (qsizetype i = 0; i < actions.size(); ++i) {
+            EXPECT_EQ(actions[i]->isSeparator(), kListKeys[static_cast<std::size_t>(i)] == "|");
+            if (actions[i]->isSeparator()) continue;
+            EXPECT_EQ(actions[i]->objectName().toStdString(), kListKeys[static_cast<std::size_t>(i)]);
+            EXPECT_EQ(actions[i]->text().toStdString(), toolbar->ButtonCaption(kListKeys[static_cast<std::size_t>(i)]));
+            EXPECT_FALSE(actions[i]->icon().isNull()) << kListKeys[static_cast<std::size_t>(i)];
+        }
+        login->Logout();
+    }
+}
+
+TEST_F(ToolbarTest, rightsEnableButtonsAndCountAtOnce) {
+    auto login = LoginSession::Login(demo.path(), "limited");  // AS020302 and AS020304 only
+    auto toolbar = NewToolbar();
+    QToolBar* bar = BarOf(*toolbar);  // the widget first: Init fills it
+    ASSERT_TRUE(toolbar->Init(nullptr, login, "archives_sovrel_list", "as"));
+    const std::map<std::string, bool> expected = {
+        {"SetUp", true},    {"Print", true},   {"Preview", true},   {"SaveFile", true}, {"Add", false},
+        {"Modify", false},  {"Del", false},    {"Filter", true},    {"Pos", true},      {"Refresh", true},
+        {"ItemSet", true},  {"Report", true},  {"SendMail", false}, {"SendMsg", false}, {"Help", true},
+        {"Exit", true},
+    };
+    auto actionOf = [&](const std::string& key) { return bar->findChild<QAction*>(QString::fromStdString(key)); };
+    for (const auto& [key, enabled] : expected) {
+        EXPECT_EQ(toolbar->ButtonEnabled(key), enabled) << key;
+        ASSERT_NE(actionOf(key), nullptr) << key;
+        EXPECT_EQ(actionOf(key)->isEnabled(), enabled) << key;
+    }
+    auto system = demo.System();
+    system->Execute("INSERT INTO UA_FuncRight (cUser_Id, cFuncId) VALUES (N'limited', N'AS020305')");
+    EXPECT_FALSE(toolbar->ButtonEnabled("Add")) << "rights are read when asked, not on every look";
+    toolbar->RefreshStates();
+    EXPECT_TRUE(toolbar->ButtonEnabled("Add"));
+    EXPECT_TRUE(actionOf("Add")->isEnabled());
+    EXPECT_FALSE(toolbar->ButtonEnabled("Del"));
+
+    toolbar->SetButtonEnabled("Del", true);
+    toolbar->SetButtonVisible("Exit", false);
+    EXPECT_TRUE(actionOf("Del")->isEnabled());
+    EXPECT_FALSE(actionOf("Exit")->isVisible());
+    toolbar->SetButtonEnabled("NoSuchKey", true);  // nothing to change
+    EXPECT_FALSE(toolbar->ButtonEnabled("NoSuchKey"));
+    EXPECT_EQ(toolbar->ButtonCaption("NoSuchKey"), "");
+    login->Logout();
+}
+
+TEST_F(ToolbarTest, aClickPassesTheKeyUnchanged) {
+    auto login = LoginSession::Login(demo.path(), "demo");
+    auto toolbar = NewToolbar();
+    ASSERT_TRUE(toolbar->Init(nullptr, login, "Archives_Sovrel_List", "AS"));
+    std::vector<std::string> clicked;
+    toolbar->OnButtonClick([&](const std::string& key) { clicked.push_back(key); });
+    QWidget window;
+    auto* bar = BarOf(*toolbar);
+    bar->setParent(&window);
+    window.resize(1200, 120);
+    bar->setGeometry(0, 0, 1200, 80);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (const char* key : {"SaveFile", "Add", "SendMsg"}) {
+        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(bar->findChild<QAction*>(key)));
+        ASSERT_NE(button, nullptr) << key;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    toolbar->SetButtonEnabled("Del", false);
+    QTest::mouseClick(bar->widgetForAction(bar->findChild<QAction*>("Del")), Qt::LeftButton);
+    EXPECT_EQ(clicked, (std::vector<std::string>{"SaveFile", "Add", "SendMsg"}));
+    login->Logout();
+}
+
+TEST_F(ToolbarTest, anUnknownDefinitionLoadsNothing) {
+    auto login = LoginSession::Login(demo.path(), "demo");
+    const std::pair<const char*, const char*> unknown[] = {
+        {"Archives_Other_List", "AS"}, {"Archives_Sovrel_List", "SA"}, {"", "AS"}};
+    for (const auto& [definition, subsystem] : unknown) {
+        auto toolbar = NewToolbar();
+        ASSERT_TRUE(toolbar->Init(nullptr, login, "Archives_Sovrel_List", "AS"));
+        EXPECT_FALSE(toolbar->Init(nullptr, login, definition, subsystem)) << definition << "/" << subsystem;
+        EXPECT_TRUE(toolbar->ButtonKeys().empty()) << "the earlier buttons stayed";
+        EXPECT_TRUE(BarOf(*toolbar)->actions().isEmpty());
+    }
+    // The card's move buttons are where the card looks for them (positions 3 to 6).
+    const auto* edit = FindToolbarDefinition("Archives_Sovrel_Edit", "AS");
+    ASSERT_NE(edit, nullptr);
+    ASSERT_GE(edit->size(), 6u);
+    EXPECT_EQ((*edit)[2].key, "First");
+    EXPECT_EQ((*edit)[5].key, "Last");
+    login->Logout();
+}
+
+}  // namespace
+}  // namespace host::test

@@ -1,0 +1,372 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "../controls/qt_app.h"
+#include "../session/demo_fixture.h"
+#include "common/form.h"
+#include "common/hosts/controls.h"
+#include "common/prog_ids.h"
+#include "entry/small_classes.h"
+#include "host/pub_util.h"
+#include "host/register.h"
+#include "host/services.h"
+#include "host/session.h"
+#include "platform/error.h"
+#include "platform/object_factory.h"
+
+namespace host::test {
+namespace {
+
+using platform::db::Rowset;
+
+struct AppFirst {
+    AppFirst() { TestApp(); }
+};
+
+// The list window as the utility sees it: what it was asked to show.
+class FakeList : private AppFirst, public QWidget, public sovrel::IListWindow {
+public:
+    std::string Name() const override { return "frmContactList"; }
+    void BringToFront() override {}
+    void ShowModal() override {}
+    void ShowModeless() override {}
+    std::string Caption() const override { return caption; }
+    void SetCaption(const std::string& c) override { caption = c; }
+    void FillGrid(std::shared_ptr<Rowset> rs) override {
+        page.clear();
+        ++fills;
+        for (; rs && !rs->Eof(); rs->MoveNext()) page.push_back(rs->Get("cContactCode").ToText());
+    }
+    void LblPageEnabled(bool a, bool b) override { labels = {a, b}; }
+    void SetEntryObject(std::weak_ptr<platform::Object>) override {}
+    std::string StatusText() const override { return ""; }
+    void SetStatusText(const std::string&) override {}
+
+    std::string caption;
+    std::vector<std::string> page;
+    std::pair<bool, bool> labels{false, false};
+    int fills = 0;
+};
+
+std::shared_ptr<Rowset> List(int rows) {
+    using platform::db::FieldInfo;
+    FieldInfo select{"cSelect", platform::db::adVarWChar, 2};
+    FieldInfo code{"cContactCode", platform::db::adVarWChar, 20};
+    FieldInfo count{"iCount", platform::db::adInteger, 4};
+    auto rs = Rowset::CreateDetached({select, code, count});
+    for (int i = 1; i <= rows; ++i) {
+        rs->AddNew();
+        rs->Set("cSelect", "");
+        rs->Set("cContactCode", "C" + std::string(i < 10 ? "0" : "") + std::to_string(i));
+        rs->Set("iCount", i);
+        rs->Update();
+    }
+    if (rows > 0) rs->MoveFirst();
+    return rs;
+}
+
+std::vector<std::string> Codes(int from, int to) {
+    std::vector<std::string> codes;
+    for (int i = from; i <= to; ++i) codes.push_back("C" + std::string(i < 10 ? "0" : "") + std::to_string(i));
+    return codes;
+}
+
+std::shared_ptr<sovrel::IFlexGrid> NewGrid() {
+    RegisterControls();
+    return platform::Create<sovrel::IFlexGrid>(sovrel::progid::FlexGrid);
+}
+
+TEST(FlipPageTest, cutsThePageAndSetsTheLabels) {
+    struct Case {
+        int rows;
+        long pageSize, page;
+        std::vector<std::string> shown;
+        std::pair<bool, bool> labels;
+        int pages;
+    };
+    const Case cases[] = {
+        {25, 10, 1, Codes(1, 10), {false, true}, 3},   {25, 10, 2, Codes(11, 20), {true, true}, 3},
+        {25, 10, 3, Codes(21, 25), {true, false}, 3},  {25, 10, 9, Codes(21, 25), {true, false}, 3},
+        {25, 10, 0, Codes(1, 10), {false, true}, 3},   {25, 0, 1, Codes(1, 25), {false, false}, 1},
+        {10, 10, 1, Codes(1, 10), {false, false}, 1},  {11, 10, 2, Codes(11, 11), {true, false}, 2},
+        {0, 10, 1, {}, {false, false}, 1},             {0, 10, 4, {}, {false, false}, 1},
+    };
+    PubUtil util;
+    auto grid = NewGrid();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.rows) + " rows, page " + std::to_string(c.page) + " of size " +
+                     std::to_string(c.pageSize));
+        FakeList window;
+        auto list = List(c.rows);
+        const auto original = list;
+        std::int32_t pages = -1;
+        util.FlipPageFillGrid(window, *grid, list, c.pageSize, c.page, pages);
+        EXPECT_EQ(window.fills, 1);
+        EXPECT_EQ(window.page, c.shown);
+        EXPECT_EQ(window.labels, c.labels);
+        EXPECT_EQ(pages, c.pages);
+        EXPECT_EQ(list, original) << "the list was replaced";
+        EXPECT_EQ(list->RecordCount(), c.rows) << "the list lost rows";
+    }
+}
+
+TEST(FlipPageTest, thePageCarriesEveryFieldAndTheListStaysPut) {
+    PubUtil util;
+    auto grid = NewGrid();
+    std::shared_ptr<Rowset> page;
+    struct Capture : FakeList {
+        std::shared_ptr<Rowset>* out;
+        void FillGrid(std::shared_ptr<Rowset> rs) override { *out = rs; }
+    } capture;
+    capture.out = &page;
+    auto list = List(7);
+    std::int32_t pages = 0;
+    util.FlipPageFillGrid(capture, *grid, list, 3, 2, pages);
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(page->RecordCount(), 3);
+    ASSERT_EQ(page->FieldCount(), 3u);
+    for (int i = 4; i <= 6; ++i, page->MoveNext()) {
+        EXPECT_EQ(page->Get("iCount").ToInt(), i);
+        EXPECT_EQ(page->Field(2).type, platform::db::adInteger);
+    }
+    // Changing the page does not change the list.
+    page->MoveFirst();
+    page->Set("cContactCode", "X");
+    page->Update();
+    list->SetAbsolutePosition(4);
+    EXPECT_EQ(list->Get("cContactCode").ToText(), "C04");
+}
+
+TEST(FlipPageTest, aMissingListIsRefused) {
+    PubUtil util;
+    auto grid = NewGrid();
+    FakeList window;
+    std::shared_ptr<Rowset> none;
+    std::int32_t pages = 7;
+    EXPECT_THROW(util.FlipPageFillGrid(window, *grid, none, 10, 1, pages), platform::Error);
+    EXPECT_EQ(window.fills, 0);
+    EXPECT_EQ(pages, 7);
+}
+
+class ColumnsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        login = LoginSession::Login(demo.path(), "demo");
+        columns.Init(demo.accountText(), "demo");
+        description = columns.getColInfo("Ven_Contact", 0);
+        grid = NewGrid();
+    }
+    void TearDown() override { login->Logout(); }
+
+    DemoFolder demo;
+    std::shared_ptr<LoginSession> login;
+    ColumnSetService columns;
+    std::string description;
+    std::shared_ptr<sovrel::IFlexGrid> grid;
+    PubUtil util;
+};
+
+TEST_F(ColumnsTest, theDefaultDescriptionGivesTheSelectListAndTheHeader) {
+    std::string select, sort = "old sort", key;
+    std::int16_t fixed = 0, keyCol = 0;
+    grid->SetTextMatrix(0, 0, "corner");
+    ASSERT_TRUE(util.getColSet(description, select, sort, *grid, fixed, keyCol, key));
+    std::vector<ColumnSetService::Column> visible;
+    for (const auto& c : columns.Columns("Ven_Contact", 0))
+        if (c.visible) visible.push_back(c);
+    ASSERT_GE(visible.size(), 3u);
+    EXPECT_EQ(select.rfind("'' AS cSelect, Ven_Contact.cContactCode AS cContactCode, vendor.cVenName AS cVenName, ", 0), 0u)
+        << select;
+    EXPECT_EQ(select.find("cNative"), std::string::npos) << "a hidden column is selected";
+    EXPECT_EQ(sort, "");
+    EXPECT_EQ(fixed, 2);
+    EXPECT_EQ(keyCol, 2);
+    EXPECT_EQ(key, "cContactCode");
+    ASSERT_EQ(grid->Cols(), static_cast<long>(visible.size()) + 1);
+    EXPECT_EQ(grid->TextMatrix(0, 0), "corner");
+    for (std::size_t i = 0; i < visible.size(); ++i) {
+        const long col = static_cast<long>(i) + 1;
+        EXPECT_EQ(grid->TextMatrix(0, col), i == 0 ? "" : visible[i].caption) << col;
+        EXPECT_EQ(grid->ColWidth(col), visible[i].width) << col;
+    }
+    EXPECT_EQ(grid->TextMatrix(0, 2), "联系人编码");
+    EXPECT_TRUE(grid->Redraw());
+}
+
+TEST_F(ColumnsTest, sortsAndMissingColumnsAreMadeGood) {
+    // The user's choices: sorted by vendor, then name descending; a hidden own column sorts too,
+    // a hidden joined one cannot (its table is not joined); the contact code was taken out.
+    const std::string info =
+        "<ColumnSet key=\"Ven_Contact\" version=\"1\">"
+        "<Column name=\"cVenName\" caption=\"供应商\" expression=\"vendor.cVenName\" alias=\"cVenName\" width=\"150\" "
+        "visible=\"1\" sort=\"asc\" sortIndex=\"1\"/>"
+        "<Column name=\"cContactName\" caption=\"姓名\" expression=\"Ven_Contact.cContactName\" alias=\"cContactName\" "
+        "width=\"90\" visible=\"1\" sort=\"desc\" sortIndex=\"2\"/>"
+        "<Column name=\"cNative\" caption=\"籍贯\" expression=\"Ven_Contact.cNative\" alias=\"cNative\" visible=\"0\" "
+        "sort=\"asc\" sortIndex=\"3\"/>"
+        "<Column name=\"cTasteName\" caption=\"爱好\" expression=\"BaseCodeTaste.cName\" alias=\"cTasteName\" "
+        "visible=\"0\" sort=\"desc\" sortIndex=\"4\"/>"
+        "</ColumnSet>";
+    std::string in = info, select, sort, key;
+    std::int16_t fixed = 0, keyCol = 0;
+    ASSERT_TRUE(util.getColSet(in, select, sort, *grid, fixed, keyCol, key));
+    EXPECT_EQ(select,
+              "'' AS cSelect, Ven_Contact.cContactCode AS cContactCode, vendor.cVenName AS cVenName, "
+              "Ven_Contact.cContactName AS cContactName");
+    EXPECT_EQ(sort, "vendor.cVenName ASC, Ven_Contact.cContactName DESC, Ven_Contact.cNative ASC");
+    EXPECT_EQ(grid->Cols(), 5);
+    EXPECT_EQ(grid->TextMatrix(0, 2), "联系人编码");
+    EXPECT_EQ(grid->TextMatrix(0, 3), "供应商");
+    EXPECT_EQ(grid->ColWidth(3), 150);
+    EXPECT_EQ(in, info) << "the description was changed";
+}
+
+TEST_F(ColumnsTest, aDescriptionThatIsNotOneChangesNothing) {
+    const std::string bad[] = {
+        "",
+        "not xml",
+        "<ColumnSet/>",
+        "<Columns><Column name=\"a\" expression=\"b\"/></Columns>",
+        "<ColumnSet><Column name=\"a b\" expression=\"Ven_Contact.x\"/></ColumnSet>",
+        "<ColumnSet><Column name=\"a\" expression=\"1; DROP TABLE Ven_Contact\"/></ColumnSet>",
+        "<ColumnSet><Column name=\"a\"/></ColumnSet>",
+        "<ColumnSet><Column name=\"a\" expression=\"x\"/><Row/></ColumnSet>",
+    };
+    grid->SetCols(4);
+    grid->SetTextMatrix(0, 3, "kept");
+    for (std::string info : bad) {
+        std::string select = "s", sort = "o", key = "k";
+        std::int16_t fixed = 9, keyCol = 9;
+        EXPECT_FALSE(util.getColSet(info, select, sort, *grid, fixed, keyCol, key)) << info;
+        EXPECT_EQ(select + sort + key, "sok") << info;
+        EXPECT_EQ(fixed + keyCol, 18) << info;
+        EXPECT_EQ(grid->Cols(), 4) << info;
+        EXPECT_EQ(grid->TextMatrix(0, 3), "kept") << info;
+        EXPECT_EQ(util.GetEleVal("a", info), "") << info;
+    }
+}
+
+TEST(GetEleValTest, answersTheDigitsOfTheNamedColumn) {
+    PubUtil util;
+    const std::string first =
+        "<ColumnSet><Column name=\"cConDefine13\" expression=\"Ven_Contact.cConDefine13\" decimals=\"2\"/>"
+        "<Column name=\"cContactName\" expression=\"Ven_Contact.cContactName\" decimals=\"\"/></ColumnSet>";
+    const std::string second =
+        "<ColumnSet><Column name=\"cConDefine13\" expression=\"Ven_Contact.cConDefine13\" decimals=\"4\"/></ColumnSet>";
+    const std::tuple<std::string, const std::string*, std::string> cases[] = {
+        {"cConDefine13", &first, "2"}, {"ccondefine13", &first, "2"}, {"cContactName", &first, ""},
+        {"cMissing", &first, ""},      {"cConDefine13", &second, "4"}, {"cConDefine13", &first, "2"},
+    };
+    for (const auto& [field, info, digits] : cases) EXPECT_EQ(util.GetEleVal(field, *info), digits) << field;
+}
+
+TEST(SetGridRowTest, findsTheRowByCaptionOrNumber) {
+    PubUtil util;
+    auto grid = NewGrid();
+    grid->SetRows(31);
+    grid->SetCols(4);
+    grid->SetTextMatrix(0, 2, "联系人编码");
+    grid->SetTextMatrix(0, 3, "姓名");
+    for (long r = 1; r <= 30; ++r) {
+        grid->SetTextMatrix(r, 2, "C" + std::to_string(r));
+        grid->SetTextMatrix(r, 3, "name" + std::to_string(r));
+    }
+    struct Case {
+        std::string key;
+        platform::db::Value value;
+        long topRow, row;
+    };
+    const Case cases[] = {
+        {"联系人编码", std::string("C17"), -1, 17}, {"姓名", std::string(" NAME5 "), -1, 5},
+        {"联系人编码", std::string("C99"), -1, 5},  {"地址", std::string("C3"), -1, 5},
+        {"", 12, 8, 12},                            {"", 300, -1, 30},
+        {"", 0, -1, 1},                             {"联系人编码", platform::db::Value::Null(), -1, 1},
+    };
+    for (const auto& c : cases) {
+        util.SetGridRow(*grid, c.key, c.value, c.topRow);
+        EXPECT_EQ(grid->Row(), c.row) << c.key << " " << c.value.ToText();
+        if (c.topRow > 0) EXPECT_EQ(grid->TopRow(), c.topRow);
+    }
+}
+
+TEST(HelpTest, contextsAreRecordedAndCleared) {
+    PubUtil util;
+    FakeList window;
+    bool flag = false;
+    util.HelpShow("Add", window);
+    EXPECT_EQ(util.Help().command, "Add");
+    EXPECT_EQ(util.Help().window, "frmContactList");
+    EXPECT_EQ(util.HelpX(flag, nullptr, window, "TradeClass"), 90100302);
+    EXPECT_EQ(util.Help().context, 90100302);
+    EXPECT_EQ(util.HelpX(flag, nullptr, window, "NoSuchTopic"), 0);
+    util.HelpHide();
+    EXPECT_EQ(util.Help().command, "");
+    EXPECT_EQ(util.Help().context, 0);
+}
+
+TEST(FrmLoadInitTest, makesTheLoginValuesWhenMissingAndSetsTheTitle) {
+    DemoFolder demo;
+    auto login = LoginSession::Login(demo.path(), "demo");
+    PubUtil util;
+    FakeList window;
+    std::shared_ptr<sovrel::clsLogin> info;
+    std::shared_ptr<sovrel::IClsCommon> service;
+    util.FrmLoadInit(window, info, service, "供应商联系人档案");
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->cUserId, "demo");
+    EXPECT_EQ(info->tkDBName, login->tkDBName());
+    EXPECT_EQ(info->dCurDate, login->CurDate());
+    EXPECT_EQ(window.Caption(), "供应商联系人档案");
+    auto kept = std::make_shared<sovrel::clsLogin>();
+    kept->cUserId = "someone";
+    auto given = kept;
+    util.FrmLoadInit(window, given, service, "t");
+    EXPECT_EQ(given, kept);
+    EXPECT_EQ(given->cUserId, "someone");
+    login->Logout();
+}
+
+TEST(FrmOptTest, theOptionsDialogShowsOrHidesTheStatusBar) {
+    TestApp();
+    DemoFolder demo;
+    auto login = LoginSession::Login(demo.path(), "demo");
+    PubUtil util;
+    FakeList window;
+    auto* bar = new QStatusBar(&window);
+    window.show();
+    std::shared_ptr<sovrel::IClsCommon> service;
+    struct Step {
+        bool tick;
+        const char* button;
+        bool visibleAfter;
+    };
+    const Step steps[] = {{false, "cmdCancel", true}, {false, "cmdOk", false}, {true, "cmdOk", true}};
+    for (const auto& s : steps) {
+        bool shown = false, ticked = false;
+        QTimer::singleShot(10, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            shown = true;
+            auto* box = dialog->findChild<QCheckBox*>("chkStatusBar");
+            ticked = box && box->isChecked();
+            if (box) box->setChecked(s.tick);
+            if (auto* button = dialog->findChild<QPushButton*>(s.button)) button->click();
+            else dialog->reject();
+        });
+        const bool before = !bar->isHidden();
+        util.FrmOpt(window, "mStb", "联系人档案", login, service);
+        EXPECT_TRUE(shown);
+        EXPECT_EQ(ticked, before) << "the box did not show the bar's state";
+        EXPECT_EQ(!bar->isHidden(), s.visibleAfter) << s.button;
+    }
+    util.FrmOpt(window, "Other", "联系人档案", login, service);  // no dialog: returns at once
+    login->Logout();
+}
+
+}  // namespace
+}  // namespace host::test

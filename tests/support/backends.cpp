@@ -1,0 +1,260 @@
+#include "backends.h"
+
+#include <fcntl.h>
+#include <libpq-fe.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+
+#include "platform/text.h"
+#include "schema/demo.h"
+
+namespace fs = std::filesystem;
+
+namespace sovrel::test {
+
+std::string ProviderOf(Backend backend) { return backend == Backend::Sqlite ? "SQLite" : "PostgreSQL"; }
+
+std::string BackendTestName(const ::testing::TestParamInfo<Backend>& info) {
+    return info.param == Backend::Sqlite ? "SQLite" : "PostgreSQL";
+}
+
+const Differences& DifferencesOf(Backend backend) {
+    static const Differences sqlite{};
+    static const Differences postgres{.namesKeepCase = false, .databaseFiles = false};
+    return backend == Backend::Sqlite ? sqlite : postgres;
+}
+
+bool SameName(Backend backend, const std::string& a, const std::string& b) {
+    return DifferencesOf(backend).namesKeepCase ? a == b : platform::text::EqualsNoCase(a, b);
+}
+
+bool ContainsName(Backend backend, const std::string& text, const std::string& name) {
+    if (DifferencesOf(backend).namesKeepCase) return text.find(name) != std::string::npos;
+    return platform::text::LCase(text).find(platform::text::LCase(name)) != std::string::npos;
+}
+
+namespace pg {
+namespace {
+
+// Runs argv (as the postgres user when we are root: the server refuses to run as root);
+// answers the exit status, output in log.
+int RunTool(const std::vector<std::string>& argv, const std::string& log) {
+    std::vector<std::string> full;
+    if (geteuid() == 0) full = {"runuser", "-u", "postgres", "--"};
+    full.insert(full.end(), argv.begin(), argv.end());
+    pid_t pid = fork();
+    if (pid == 0) {
+        int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
+        if (fd >= 0) {
+            dup2(fd, 1);
+            dup2(fd, 2);
+        }
+        std::vector<char*> args;
+        for (auto& a : full) args.push_back(a.data());
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string FindTool(const std::string& name) {
+    if (const char* path = getenv("PATH"))
+        for (const auto& dir : platform::text::Split(path, ":"))
+            if (!dir.empty() && access((fs::path(dir) / name).c_str(), X_OK) == 0) return (fs::path(dir) / name).string();
+    std::error_code ec;
+    for (const auto& v : fs::directory_iterator("/usr/lib/postgresql", ec))
+        if (access((v.path() / "bin" / name).c_str(), X_OK) == 0) return (v.path() / "bin" / name).string();
+    return {};
+}
+
+// Gives the folder to the postgres user when we are root, so the server may use it.
+bool HandOver(const fs::path& p) {
+    if (geteuid() != 0) return true;
+    struct passwd* pw = getpwnam("postgres");
+    if (!pw) return false;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(p, ec); it != fs::recursive_directory_iterator(); ++it)
+        if (lchown(it->path().c_str(), pw->pw_uid, pw->pw_gid) != 0) return false;
+    return lchown(p.c_str(), pw->pw_uid, pw->pw_gid) == 0;
+}
+
+int FreePort() {
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    int port = 0;
+    if (s >= 0 && bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+        port = ntohs(a.sin_port);
+    if (s >= 0) close(s);
+    return port ? port : 54000 + getpid() % 1000;
+}
+
+struct Running {
+    std::string folder, data, pgCtl, text, error;
+    int port = 0;
+};
+
+Running* running = nullptr;
+
+void Stop() {
+    if (!running || running->text.empty()) return;
+    RunTool({running->pgCtl, "-D", running->data, "-m", "immediate", "-w", "stop"}, running->folder + "/stop.log");
+    std::error_code ec;
+    fs::remove_all(running->folder, ec);
+}
+
+// An initialised data folder shared by every test process of this user (initdb is the slow
+// part); each process copies it.
+std::string Template(const std::string& initdb, std::string& error) {
+    const fs::path base = fs::temp_directory_path() / ("sovrel-pg-template-" + std::to_string(geteuid()));
+    const fs::path data = base / "data";
+    int lock = open((base.string() + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
+    if (lock < 0 || flock(lock, LOCK_EX) != 0) {
+        error = "cannot lock " + base.string() + ".lock";
+        return {};
+    }
+    std::error_code ec;
+    if (!fs::exists(data / "PG_VERSION", ec)) {
+        fs::remove_all(base, ec);
+        fs::create_directories(base, ec);
+        fs::permissions(base, fs::perms::all, ec);
+        const std::string log = (base / "initdb.log").string();
+        if (!HandOver(base) ||
+            RunTool({initdb, "-D", (base / "init").string(), "-U", "postgres", "--auth=trust", "-E", "UTF8",
+                     "--locale=C.UTF-8", "--no-sync", "--wal-segsize=1"},
+                    log) != 0) {
+            error = "initdb failed (see " + log + ")";
+            close(lock);
+            return {};
+        }
+        fs::rename(base / "init", data, ec);
+    }
+    close(lock);
+    return data.string();
+}
+
+Running Start() {
+    Running r;
+    const std::string initdb = FindTool("initdb"), pgCtl = FindTool("pg_ctl");
+    if (initdb.empty() || pgCtl.empty()) {
+        r.error = "no PostgreSQL server programs (initdb, pg_ctl) found: install postgresql (scripts/deps)";
+        return r;
+    }
+    if (geteuid() == 0 && !getpwnam("postgres")) {
+        r.error = "running as root and there is no postgres user to run the server as";
+        return r;
+    }
+    const std::string tmpl = Template(initdb, r.error);
+    if (tmpl.empty()) return r;
+    std::string folder = (fs::temp_directory_path() / "sovrel-pg-XXXXXX").string();
+    if (!mkdtemp(folder.data())) {
+        r.error = "cannot make a temporary folder";
+        return r;
+    }
+    r.folder = folder;
+    r.data = folder + "/data";
+    r.pgCtl = pgCtl;
+    std::error_code ec;
+    fs::copy(tmpl, r.data, fs::copy_options::recursive, ec);
+    fs::permissions(r.data, fs::perms::owner_all, ec);
+    if (ec || !HandOver(folder)) {
+        r.error = "cannot prepare the server folder " + folder;
+        return r;
+    }
+    const int port = FreePort();
+    r.port = port;
+    const std::string options = "-k " + folder + " -p " + std::to_string(port) +
+                                " -c listen_addresses='' -c fsync=off -c synchronous_commit=off"
+                                " -c full_page_writes=off -c max_connections=60";
+    if (RunTool({pgCtl, "-D", r.data, "-w", "-t", "60", "-l", folder + "/server.log", "-o", options, "start"},
+                folder + "/pg_ctl.log") != 0) {
+        r.error = "the PostgreSQL server did not start (see " + folder + "/server.log)";
+        return r;
+    }
+    r.text = "Provider=PostgreSQL;Data Source=" + folder + ";Port=" + std::to_string(port) + ";User ID=postgres";
+    return r;
+}
+
+std::string Conninfo(const std::string& db) {
+    return "host=" + running->folder + " port=" + std::to_string(running->port) + " user=postgres dbname=" + db;
+}
+
+}  // namespace
+
+std::string Server(std::string& whyNot) {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        running = new Running(Start());
+        std::atexit(Stop);
+    });
+    whyNot = running->error;
+    return running->text;
+}
+
+void DropDatabases(const std::vector<std::string>& names) {
+    std::string why;
+    if (Server(why).empty()) return;
+    PGconn* c = PQconnectdb(Conninfo("postgres").c_str());
+    std::vector<std::string> all = names;
+    if (all.empty() && PQstatus(c) == CONNECTION_OK) {
+        PGresult* r = PQexec(c, "SELECT datname FROM pg_database WHERE datname NOT IN ('postgres','template0','template1')");
+        for (int i = 0; i < PQntuples(r); ++i) all.emplace_back(PQgetvalue(r, i, 0));
+        PQclear(r);
+    }
+    for (const auto& n : all) {
+        char* quoted = PQescapeIdentifier(c, platform::text::LCase(n).c_str(), platform::text::LCase(n).size());
+        PQclear(PQexec(c, ("DROP DATABASE IF EXISTS " + std::string(quoted ? quoted : "x") + " WITH (FORCE)").c_str()));
+        PQfreemem(quoted);
+    }
+    PQfinish(c);
+}
+
+}  // namespace pg
+
+Place::Place(Backend backend) : backend_(backend) {
+    if (backend == Backend::Sqlite) {
+        std::string tmpl = (fs::temp_directory_path() / "sovrel-test-XXXXXX").string();
+        folder_ = mkdtemp(tmpl.data());
+        return;
+    }
+    if (pg::Server(unavailable_).empty()) return;
+    pg::DropDatabases({});
+}
+
+Place::~Place() {
+    std::error_code ec;
+    if (!folder_.empty()) fs::remove_all(folder_, ec);
+    if (backend_ == Backend::Postgres && unavailable_.empty()) pg::DropDatabases({});
+}
+
+std::string Place::Server() const {
+    if (backend_ == Backend::Sqlite) return "Provider=SQLite;Data Source=" + folder_;
+    std::string why;
+    return pg::Server(why);
+}
+
+std::string Place::ConnectionText(const std::string& catalog) const {
+    return Server() + ";Initial Catalog=" + catalog;
+}
+
+std::string CreateFixedAccount(const Place& place) {
+    if (place.backend() == Backend::Sqlite) return schema::CreateFixedAccount(place.folder()).connectionText;
+    return schema::CreateFixedAccountOn(place.Server()).connectionText;
+}
+
+}  // namespace sovrel::test

@@ -1,0 +1,80 @@
+#pragma once
+// The backends every database and data-service test runs on, what each is known to do
+// differently, and where a test's databases live: a temporary folder (SQLite) or the test
+// process's private PostgreSQL server.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace sovrel::test {
+
+enum class Backend { Sqlite, Postgres };
+
+inline const Backend kBackends[] = {Backend::Sqlite, Backend::Postgres};
+
+// "SQLite" / "PostgreSQL": the name in test names and the provider in connection texts.
+std::string ProviderOf(Backend backend);
+std::string BackendTestName(const ::testing::TestParamInfo<Backend>& info);
+
+// Known differences between the backends, in one place, each with its reason.
+struct Differences {
+    // Field, table and column names come back as the query or the schema wrote them. PostgreSQL
+    // folds unquoted names to lower case and reports them so; the layer compares names without
+    // regard to case, so the component sees no difference.
+    bool namesKeepCase = true;
+    // A database file can be opened and inspected beside the layer (journal mode, sync).
+    bool databaseFiles = true;
+};
+const Differences& DifferencesOf(Backend backend);
+
+// True when a and b are the same name on this backend (exactly, or without regard to case).
+bool SameName(Backend backend, const std::string& a, const std::string& b);
+
+// True when text holds name, spelt as given or (where names are folded) in any case.
+bool ContainsName(Backend backend, const std::string& text, const std::string& name);
+
+// Where one test's databases live. For PostgreSQL the databases a test names are dropped when
+// the place is made and when it goes, so every test starts from an empty server.
+class Place {
+public:
+    explicit Place(Backend backend);
+    ~Place();
+    Place(const Place&) = delete;
+    Place& operator=(const Place&) = delete;
+
+    Backend backend() const { return backend_; }
+    // Empty when the place is usable; otherwise why not (the test should skip).
+    const std::string& unavailable() const { return unavailable_; }
+    // Connection text of the server (PostgreSQL) or the folder (SQLite), without a catalog.
+    std::string Server() const;
+    std::string ConnectionText(const std::string& catalog) const;
+    // The folder of an SQLite place (empty for PostgreSQL).
+    const std::string& folder() const { return folder_; }
+
+private:
+    Backend backend_;
+    std::string folder_;
+    std::string unavailable_;
+};
+
+// The fixed demo account (schema::CreateFixedAccount) at the place; answers the account's
+// connection text.
+std::string CreateFixedAccount(const Place& place);
+
+// Skips the current test (from SetUp) when the place cannot be used.
+#define SOVREL_SKIP_UNLESS_AVAILABLE(place)                                        \
+    do {                                                                           \
+        if (!(place).unavailable().empty()) GTEST_SKIP() << (place).unavailable(); \
+    } while (0)
+
+namespace pg {
+// The private server of this test process, started on first use (initdb into a temporary
+// folder, its socket in that folder, a free port; stopped when the process ends). Answers the
+// server's connection text, or "" with the reason in whyNot.
+std::string Server(std::string& whyNot);
+// Drops the named databases of the private server, ending their connections.
+void DropDatabases(const std::vector<std::string>& names);
+}  // namespace pg
+
+}  // namespace sovrel::test
