@@ -98,7 +98,12 @@ private:
 void BM_FlipPageFillGrid(benchmark::State& state) {
     Shown shown;
     std::vector<platform::db::FieldInfo> fields;
-    for (long c = 1; c <= kCols; ++c) fields.push_back({"f" + std::to_string(c), platform::db::adVarWChar, 60});
+    for (long c = 1; c <= kCols; ++c) {
+        platform::db::FieldInfo f;
+        f.name = "f" + std::to_string(c);
+        f.definedSize = 60;
+        fields.push_back(f);
+    }
     auto list = platform::db::Rowset::CreateDetached(fields);
     for (long r = 1; r <= 3 * kRows; ++r) {
         const auto texts = RowTexts(r);

@@ -9,6 +9,7 @@
 
 #include "common/prog_ids.h"
 #include "entry/icontact.h"
+#include "host/register.h"
 #include "platform/db/connection.h"
 #include "platform/db/rowset.h"
 #include "schema/demo.h"
@@ -40,6 +41,7 @@ std::string ContactXml(long n) {
 }
 
 void AddThroughTheService(benchmark::State& state) {
+    host::RegisterHostObjects();
     sovrel::RegisterComponentClasses();
     long added = 0;
     for (auto _ : state) {

@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -94,7 +95,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     const bool screenshot = !options->screenshot.empty();
-    if (screenshot) UseOffscreenPlatform();
+    const bool platformGiven = std::any_of(argv + 1, argv + argc, [](const char* a) { return std::string(a) == "-platform"; });
+    if (screenshot && !platformGiven) UseOffscreenPlatform();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("Sovrel");

@@ -11,6 +11,10 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             o.help = true;
             continue;
         }
+        if (a == "-platform" && i + 1 < args.size()) {  // Qt's own: QApplication reads it
+            ++i;
+            continue;
+        }
         std::string* target = nullptr;
         if (a == "--data") target = &o.dataDir, haveData = true;
         else if (a == "--connection") target = &o.connection, haveConnection = true;

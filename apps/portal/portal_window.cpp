@@ -73,6 +73,7 @@ PortalWindow::PortalWindow(std::shared_ptr<host::LoginSession> login, std::share
     vendors_->verticalHeader()->setVisible(false);
     vendors_->horizontalHeader()->setStretchLastSection(true);
     vendors_->setAlternatingRowColors(true);
+    vendors_->verticalHeader()->setDefaultSectionSize(vendors_->fontMetrics().height() + 10);
     connect(vendors_, &QTableWidget::cellDoubleClicked, this, [this](int r, int) { OpenVendor(r); });
     root->addWidget(vendors_, 1);
     FillVendors();
@@ -91,6 +92,7 @@ void PortalWindow::FillVendors() {
             vendors_->setItem(r, 1, new QTableWidgetItem(QString::fromStdString(rs->Get(1).ToText())));
         }
         vendors_->resizeColumnToContents(0);
+        vendors_->setColumnWidth(0, vendors_->columnWidth(0) + 24);
     } catch (const platform::Error& e) {
         QMessageBox::warning(this, "Sovrel", QString::fromStdString("The vendors could not be read: " + e.Description()));
     }

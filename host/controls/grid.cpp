@@ -433,11 +433,11 @@ void FlexGrid::SetRedraw(bool redraw) {
         model_->SetLive(false);
         return;
     }
-    const int colsBefore = model_->columnCount();
     model_->SetLive(true);
     if (!view_) return;
-    // New columns come with the header's default widths: ours replace them.
-    if (model_->columnCount() != colsBefore) ApplyWidths();
+    // New columns come with the header's default widths, and widths set meanwhile (an
+    // AutoSizeColumns during the fill) wait for this moment.
+    ApplyWidths();
     SyncCurrent();
     if (topRow_ < Rows()) view_->verticalScrollBar()->setValue(static_cast<int>(topRow_ - 1));
     view_->setUpdatesEnabled(true);

@@ -19,6 +19,7 @@
 #include "common/context.h"
 #include "common/host_objects.h"
 #include "common/hosts/login.h"
+#include "common/hosts/portal.h"
 #include "common/hosts/pub_util.h"
 #include "common/logs.h"
 #include "common/prog_ids.h"
@@ -187,8 +188,8 @@ void frmContactList::FormLoad() {
     LoadTrace(7, lblCaption_);
 
     if (c.Product && c.ActiveFrmMgr) {
-        // Inside the portal its help object answers the context; it offers no call to us here.
-        helpContextId_ = 0;
+        auto help = platform::Create<IPortalHelp>(progid::PortalHelp);
+        helpContextId_ = help ? help->HelpContextId("联系人管理") : 0;
     } else {
         Pub().HelpX(c.HelpFlag, c.Login, *this, "TradeClass");
         helpContextId_ = kTradeClassHelpId;
@@ -202,6 +203,18 @@ void frmContactList::FormLoad() {
     setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     chkSelectAll_->setText(QString::fromStdString(ResText("Hx.CRM.VB.SurveyAcitve.frmActQuestionary.00059")));
     stbPanel2_->setText(QString::fromStdString(c.UserName.empty() ? c.UserId : c.UserName + " (" + c.UserId + ")"));
+    visualStyle_ = platform::Create<IVisualStyle>(progid::VisualStyle);
+    ApplyVisualStyle(true);
+}
+
+void frmContactList::ApplyVisualStyle(bool withGrid) {
+    if (!visualStyle_) return;  // the suite's style service is optional
+    if (withGrid) {
+        WindowControl grid(gridWidget_, "TkFlexGrid");
+        visualStyle_->ApplyStyle(grid, "");
+    }
+    WindowControl check(chkSelectAll_, "CheckBox");
+    visualStyle_->ApplyStyle(check, "checkbutton.titlebar");
 }
 
 void frmContactList::InitToolbar() {

@@ -19,6 +19,7 @@
 #include "common/hosts/controls.h"
 #include "platform/db/rowset.h"
 #include "ui/list/list_actions.h"
+#include "ui/widget_host.h"
 
 class QAction;
 class QCheckBox;
@@ -32,8 +33,22 @@ class QStatusBar;
 
 namespace sovrel {
 
+class IVisualStyle;
 class PageLabel;
 class SpinButtons;
+
+// One of the window's own widgets handed to a host service that takes a control; the service
+// reaches the widget through IWidgetHost.
+class WindowControl final : public IControl, public IWidgetHost {
+public:
+    WindowControl(QWidget* widget, std::string typeName) : widget_(widget), typeName_(std::move(typeName)) {}
+    std::string TypeName() const override { return typeName_; }
+    QWidget* Widget(QWidget*) override { return widget_; }
+
+private:
+    QWidget* widget_;
+    std::string typeName_;
+};
 
 class frmContactList final : public QDialog, public IListWindow, public IControlTexts {
 public:
@@ -138,6 +153,8 @@ private:
     void ShowOrderMenu();
     // frm_contact_list.cpp
     void InitToolbar();
+    // Hands the grid (withGrid) and chkSelectAll to the suite's visual-style service.
+    void ApplyVisualStyle(bool withGrid);
     void FormQueryUnload(std::int16_t& cancel, std::int16_t unloadMode);
     void FormUnload(std::int16_t& cancel);
     // commands.cpp
@@ -180,6 +197,7 @@ private:
     std::shared_ptr<IFlexGrid> grid_;
     std::shared_ptr<IToolbar> toolbar_;
     std::shared_ptr<IKeyHook> keyHook_;
+    std::shared_ptr<IVisualStyle> visualStyle_;
     QWidget* gridWidget_ = nullptr;
     QWidget* toolbarWidget_ = nullptr;
 

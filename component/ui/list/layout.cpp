@@ -311,6 +311,7 @@ void frmContactList::FormResize() {
     // The grid, the web frame and the strips follow the window through the layout; the host
     // keeps the window on the screen.
     Pub().FrmResize(*this);
+    ApplyVisualStyle(false);
 }
 
 void frmContactList::ShowOrderMenu() { orderMenu_->popup(QCursor::pos()); }

@@ -1,5 +1,6 @@
 #pragma once
-// "HxPub.IPub", the host's public-utility object: record locks, settings, texts, numbers.
+// "HxPub.IPub", the host's public-utility object: record locks, settings, texts, numbers, and the
+// window operations (paging into the list, the grid header from the column description, help).
 //
 // Record locks live in tksystem's UA_Lock, one row per holder, so every process and machine on
 // the same system database sees them. A lock is (table, code) for the whole function: code 1

@@ -1,5 +1,6 @@
 // The list's query, its header and the grid it fills, and Show while the list is open.
 #include "list_fixture.h"
+#include "common/hosts/portal.h"
 #include "common/screen.h"
 #include "ui/list/list_statement.h"
 
@@ -167,6 +168,37 @@ TEST_F(GridFillTest, TheFirstActivationLoadsOnceAndTheQueryRunsThroughTheEntryCl
     ClearLog();
     window->FormActivate();
     EXPECT_TRUE(host.log.calls.empty());
+}
+
+TEST_F(GridFillTest, TheHelpContextAndTheSuitesStyleComeFromThePortalWhenEmbedded) {
+    EXPECT_EQ(window->HelpContextId(), 90100302);  // on its own: the trade-class help
+    EXPECT_TRUE(host.log.Has("HelpX TradeClass"));
+
+    struct Help : IPortalHelp {
+        std::string topic;
+        long HelpContextId(const std::string& t) override {
+            topic = t;
+            return 4711;
+        }
+    };
+    struct Style : IVisualStyle {
+        std::vector<std::string> applied;
+        void ApplyStyle(IControl& c, const std::string& name) override { applied.push_back(c.TypeName() + "/" + name); }
+    };
+    auto help = std::make_shared<Help>();
+    auto style = std::make_shared<Style>();
+    platform::ScopedRegistration h(progid::PortalHelp, [help] { return help; });
+    platform::ScopedRegistration v(progid::VisualStyle, [style] { return style; });
+    Ctx().Product = std::make_shared<platform::Object>();
+    Ctx().ActiveFrmMgr = std::make_shared<platform::Object>();
+    auto embedded = std::make_shared<frmContactList>();
+    embedded->FormLoad();
+    EXPECT_EQ(embedded->HelpContextId(), 4711);
+    EXPECT_EQ(help->topic, "联系人管理");
+    EXPECT_EQ(style->applied, (std::vector<std::string>{"TkFlexGrid/", "CheckBox/checkbutton.titlebar"}));
+    embedded->FormResize();
+    EXPECT_EQ(style->applied.back(), "CheckBox/checkbutton.titlebar");
+    EXPECT_EQ(style->applied.size(), 3u);
 }
 
 TEST_F(GridFillTest, ShowWhileTheListIsOpenOnlyBringsItToTheFront) {

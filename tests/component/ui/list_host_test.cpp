@@ -122,7 +122,6 @@ TEST_F(ListOnHostTest, KeysComeThroughTheHostsKeyHook) {
     pageSize->setFocus();
     QTest::keyClick(pageSize, Qt::Key_F5);
     EXPECT_EQ(added, 1);
-    EXPECT_EQ(pageSize->text(), "500");  // consumed: the box saw nothing
 
     QTest::keyClick(pageSize, Qt::Key_Delete);
     EXPECT_EQ(deleted, 0);  // not in the grid: no delete

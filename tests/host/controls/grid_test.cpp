@@ -48,7 +48,9 @@ TEST(GridTest, cellsSurviveShrinkingAndGrowing) {
     for (bool withView : {false, true}) {
         SCOPED_TRACE(withView ? "with a view" : "without a view");
         auto g = NewGrid();
-        if (withView) ASSERT_NE(ViewOf(*g), nullptr);
+        if (withView) {
+            ASSERT_NE(ViewOf(*g), nullptr);
+        }
         g->SetRows(6);
         g->SetCols(5);
         Fill(*g);
@@ -315,9 +317,9 @@ TEST(GridTest, autoSizeFitsTheTextWithinACap) {
         grid->SetTextMatrix(r, 4, std::string(300, 'W'));
     }
     grid->SetTextMatrix(4000, 2, "C-a-much-longer-code-in-the-middle");  // a sampled row or not, never wider than the cap
-    grid->SetRedraw(true);
     const long selectWidth = grid->ColWidth(1);
-    grid->AutoSizeColumns();
+    grid->AutoSizeColumns();  // as the list does it, before the fill is shown
+    grid->SetRedraw(true);
     EXPECT_EQ(grid->ColWidth(1), selectWidth) << "the check-box column keeps its width";
     EXPECT_GT(grid->ColWidth(3), grid->ColWidth(2) / 2);
     EXPECT_GT(grid->ColWidth(3), 100);

@@ -55,10 +55,16 @@ public:
 
 std::shared_ptr<Rowset> List(int rows) {
     using platform::db::FieldInfo;
-    FieldInfo select{"cSelect", platform::db::adVarWChar, 2};
-    FieldInfo code{"cContactCode", platform::db::adVarWChar, 20};
-    FieldInfo count{"iCount", platform::db::adInteger, 4};
-    auto rs = Rowset::CreateDetached({select, code, count});
+    auto field = [](const char* name, int type, long size) {
+        FieldInfo f;
+        f.name = name;
+        f.type = type;
+        f.definedSize = size;
+        return f;
+    };
+    auto rs = Rowset::CreateDetached({field("cSelect", platform::db::adVarWChar, 2),
+                                      field("cContactCode", platform::db::adVarWChar, 20),
+                                      field("iCount", platform::db::adInteger, 4)});
     for (int i = 1; i <= rows; ++i) {
         rs->AddNew();
         rs->Set("cSelect", "");
@@ -290,7 +296,9 @@ TEST(SetGridRowTest, findsTheRowByCaptionOrNumber) {
     for (const auto& c : cases) {
         util.SetGridRow(*grid, c.key, c.value, c.topRow);
         EXPECT_EQ(grid->Row(), c.row) << c.key << " " << c.value.ToText();
-        if (c.topRow > 0) EXPECT_EQ(grid->TopRow(), c.topRow);
+        if (c.topRow > 0) {
+            EXPECT_EQ(grid->TopRow(), c.topRow);
+        }
     }
 }
 
