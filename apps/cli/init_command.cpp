@@ -7,6 +7,8 @@
 #include <string>
 
 #include "commands.h"
+#include "platform/text.h"
+#include "platform/db/connection.h"
 #include "options.h"
 #include "platform/error.h"
 #include "schema/demo.h"
@@ -46,6 +48,23 @@ schema::DemoSummary Replace(const std::string& folder, const schema::DemoOptions
     return summary;
 }
 
+// The demo account on a database server: the connection text without its catalog names the
+// server; both databases are created there.
+int InitOnServer(const std::string& connectionText, const schema::DemoOptions& demo) {
+    std::string server;
+    for (const std::string& part : platform::text::Split(connectionText, ";")) {
+        std::string key = platform::text::LCase(platform::text::Trim(part.substr(0, part.find('='))));
+        if (key != "initial catalog" && key != "database" && !platform::text::Trim(part).empty()) server += part + ";";
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const schema::DemoSummary summary = schema::CreateDemoAccountOn(server, demo);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("created the demo account on the server: %ld vendors, %ld contacts, %ld purchase orders, "
+                "%ld visits; %.2f s\n",
+                summary.vendors, summary.contacts, summary.purchaseOrders, summary.visits, seconds);
+    return kOk;
+}
+
 }  // namespace
 
 int RunInit(const GlobalOptions& options, std::span<const std::string> args) {
@@ -69,6 +88,11 @@ int RunInit(const GlobalOptions& options, std::span<const std::string> args) {
         } else {
             throw UsageError("init: more than one folder given ('" + folder + "', '" + args[i] + "')");
         }
+    }
+    if (!options.connectionText.empty() &&
+        platform::text::EqualsNoCase(platform::db::ConnectionInfo::Parse(options.connectionText).provider, "PostgreSQL")) {
+        if (!folder.empty() || force) throw UsageError("init: a server account takes neither a folder nor --force");
+        return InitOnServer(options.connectionText, demo);
     }
     if (folder.empty()) folder = options.dataFolder;
 

@@ -66,7 +66,7 @@ bool ArchiveService::CheckArchRefed(const platform::db::Value& value, const std:
     }
     if (objects.empty()) return true;
     auto login = CurrentLogin();
-    const std::string language = login ? login->Language() : "zh-CN";
+    const std::string language = detail::LanguageOf(login.get());
     const std::string separator = detail::HostText(language, "Hx.AA.SRVTRANS.RefSeparator");
     for (const auto& [object, rows] : objects) {
         if (!message.empty()) message += separator;

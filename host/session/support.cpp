@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include "../crm/settings.h"
+
 #include <signal.h>
 #include <unistd.h>
 
@@ -205,8 +207,11 @@ std::string HostText(std::string_view language, std::string_view key, const std:
 }
 
 std::string LanguageOf(const sovrel::ILogin* login) {
+    // The portal's or command line's choice of language wins over the user's own, as it does
+    // for the text service.
+    if (std::string forced = LanguageOverride(); !forced.empty()) return forced;
     if (auto source = dynamic_cast<const host::ILanguageSource*>(login)) return source->Language();
-    return "zh-CN";
+    return kDefaultLanguage;
 }
 
 }  // namespace host::detail
