@@ -174,12 +174,14 @@ void frmContactList::FormLoad() {
     // ViewManager's AddView: the portal's view manager offers the component no interface here.
     // The web frame carries the list's scope, the vendor it was opened for; for the whole list
     // it has nothing to carry and would only be an empty band.
-    const bool scoped = !c.VendorCode.empty();
+    vendorCode_ = c.VendorCode;
+    vendorName_ = c.VendorName;
+    const bool scoped = !vendorCode_.empty();
     frameWeb_->setVisible(c.WebFrameOn && scoped);
     frameWeb_->setFixedHeight(c.WebFrameOn && scoped ? kFrameWebHeight : 0);
     if (scoped)
-        lblScope_->setText(QString::fromStdString(ResText("Hx.AA.ARCHIVE.FIELD.refvendor") + ": " + c.VendorCode + "  " +
-                                                  c.VendorName));
+        lblScope_->setText(QString::fromStdString(ResText("Hx.AA.ARCHIVE.FIELD.refvendor") + ": " + vendorCode_ + "  " +
+                                                  vendorName_));
 
     c.LoginInfo->cUserId = c.UserId;
     c.LoginInfo->cUserName = c.UserName;

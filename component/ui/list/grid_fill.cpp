@@ -74,7 +74,7 @@ void frmContactList::LoadHead() {
 
 std::string frmContactList::ListStatement(const std::string& where) const {
     const Context& c = Ctx();
-    return BuildListStatement({c.ColumnSelectList, c.VendorRowAuth, c.VendorCode, where, filterClause_, sortClause_});
+    return BuildListStatement({c.ColumnSelectList, c.VendorRowAuth, vendorCode_, where, filterClause_, sortClause_});
 }
 
 void frmContactList::DataRefresh(const std::string& where) {

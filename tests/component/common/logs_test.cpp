@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -20,10 +19,6 @@ using platform::db::DateTime;
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
 }
 
 std::string ErrorRecord(const std::string& time, const std::string& position, const std::string& source,
@@ -66,33 +61,22 @@ protected:
     const platform::Error violated{-2147217873, "Sovrel.Db", "UNIQUE constraint failed: Ven_Contact.cContactCode"};
 };
 
-TEST_F(LogsTest, ErrorLogRecordsAreWrittenExactlyAndAppended) {
+TEST_F(LogsTest, RecordsAreWrittenExactlyAndAppended) {
+    // Linked statically into this test program, the component's file is the program.
+    EXPECT_EQ(ModuleFileName(), "common_tests");
+    WriteErrorLog("frmContactList.Operating()", false, violated);  // asked not to write: nothing
     WriteErrorLog("frmContactList.Operating()", true, violated);
+    WriteSrvLog("IClsCommon", "Modify", -2147217864, "row changed");
     now = DateTime{2024, 12, 31, 23, 59, 58};
     WriteErrorLog("Pelorin.Common.sendSMS", true, platform::Error(5, "", "联系人不存在"));
+    WriteSrvLog("clsContact", "GetContact", 0, "");
     EXPECT_EQ(ReadFile(dir / "error.log"),
               ErrorRecord("2024-03-05 07:08:09", "frmContactList.Operating()", "Sovrel.Db", "-2147217873",
                           "UNIQUE constraint failed: Ven_Contact.cContactCode") +
                   ErrorRecord("2024-12-31 23:59:58", "Pelorin.Common.sendSMS", "", "5", "联系人不存在"));
-}
-
-TEST_F(LogsTest, TheRecordNamesTheProgramThatHoldsTheComponent) {
-    // Linked statically into this test program, the component's file is the program.
-    EXPECT_EQ(ModuleFileName(), "common_tests");
-}
-
-TEST_F(LogsTest, ServiceLogRecordsAreWrittenExactlyAndAppended) {
-    now = DateTime{2024, 3, 5, 0, 0, 0};
-    WriteSrvLog("IClsCommon", "Modify", -2147217864, "row changed");
-    WriteSrvLog("clsContact", "GetContact", 0, "");
     EXPECT_EQ(ReadFile(dir / "SrvTransLog.log"),
-              SrvRecord("2024-03-05 00:00:00", "-2147217864", "row changed", "Modify", "IClsCommon") +
-                  SrvRecord("2024-03-05 00:00:00", "0", "", "GetContact", "clsContact"));
-}
-
-TEST_F(LogsTest, WriteFalseCreatesNoFile) {
-    WriteErrorLog("frmContactList.Operating()", false, violated);
-    EXPECT_TRUE(fs::is_empty(dir));
+              SrvRecord("2024-03-05 07:08:09", "-2147217864", "row changed", "Modify", "IClsCommon") +
+                  SrvRecord("2024-12-31 23:59:58", "0", "", "GetContact", "clsContact"));
 }
 
 TEST_F(LogsTest, ALogIsStartedAfreshOnlyWhenLargerThanItsLimit) {
@@ -111,7 +95,7 @@ TEST_F(LogsTest, ALogIsStartedAfreshOnlyWhenLargerThanItsLimit) {
         const std::string record = ReadFile(path);
         for (const std::uintmax_t size : {log.limit, log.limit + 1}) {
             const std::string old(size, 'x');
-            WriteFile(path, old);
+            std::ofstream(path, std::ios::binary) << old;
             log.write(violated);
             const std::string after = ReadFile(path);
             if (size == log.limit)

@@ -28,10 +28,13 @@ TEST_F(GridFillTest, TheStatementWithAndWithoutVendorConditionFilterAndSort) {
         // A condition equal to the filter goes in twice.
         {"", "y=2", "y=2", "", "((1=1))   AND y=2 AND y=2 ORDER BY cContactCode"},
     };
-    host.pub->sortClause = "";
-    Load(ContactRows(2));
     for (const auto& c : cases) {
+        // The window keeps the vendor it was opened for from its load.
         Ctx().VendorCode = c.vendor;
+        Reopen();
+        Ctx().VendorCode.clear();
+        host.pub->sortClause = "";
+        Load(ContactRows(2));
         window->SetFilterClause(c.filter);
         host.pub->sortClause = c.sort;
         window->LoadHead();

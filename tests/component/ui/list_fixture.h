@@ -91,6 +91,14 @@ protected:
         window->SetEntryObject(entry);
         window->FormLoad();
     }
+    // A new list window, loaded with the context as it is now (the vendor it was opened for).
+    void Reopen() {
+        window = std::make_shared<frmContactList>();
+        Ctx().ListWindow = window;
+        window->SetEntryObject(entry);
+        window->FormLoad();
+        activated_ = false;
+    }
     ~ListFixture() override {
         window.reset();
         SetLogDirectory("");

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <set>
-#include <thread>
 
 #include "common/controls.h"
 #include "common/form.h"
@@ -104,15 +103,6 @@ TEST(CrmTexts, ParametersArePutInByTheirTextForms) {
               "Hx.CRM.COMMON.CheckLen02(2.5,,2024-02-29,True)");
 }
 
-TEST(CrmTexts, TheTitleIsTheProductsInTheLanguage) {
-    TitleService titles;
-    EXPECT_EQ(titles.GetTitle("zh-CN"), Text("zh-CN", kMessageTitleKey));
-    EXPECT_EQ(titles.GetTitle("en-US"), Text("en-US", kMessageTitleKey));
-    EXPECT_EQ(titles.GetTitle("keys"), kMessageTitleKey);
-    EXPECT_EQ(titles.GetTitle(""), Text("zh-CN", kMessageTitleKey));
-    EXPECT_NE(Text("zh-CN", kMessageTitleKey), Text("en-US", kMessageTitleKey));
-}
-
 // ---- Language -----------------------------------------------------------------------------
 
 class SystemDatabase : public ::testing::Test {
@@ -183,40 +173,34 @@ TEST(CrmWindows, LocalizeFormSetsTheCaptionAndEveryControlWithATextInTheLoginsLa
     CrmCommonService svc;
     svc.GetLanguage(std::make_shared<SpeakingLogin>("en-US"));
     const std::string key = "Hx.CRM.TkContactUI.frmSendEMail";
-    WindowWithControls window;
+    WindowWithControls window, prefixed;
     svc.LocalizeForm(key, window);
     EXPECT_EQ(window.caption, Text("en-US", key));
     EXPECT_EQ(window.asked, (std::set<std::string>{"Label1", "Label2", "Label3", "cmdExit", "cmdHelp", "cmdSend"}));
     EXPECT_EQ(window.texts["cmdSend"], Text("en-US", key + ".cmdSend"));
     EXPECT_EQ(window.texts["Label1"], Text("en-US", key + ".Label1"));
 
-    Window plain;
+    Window plain;  // no controls to set: the caption still is
     svc.LocalizeForm(key, plain);
     EXPECT_EQ(plain.caption, Text("en-US", key));
-}
 
-TEST(CrmWindows, LocalizeFormTouchesNothingForAKeyThatOnlyPrefixesAWindowsKey) {
-    CrmCommonService svc;
-    WindowWithControls window;
-    svc.LocalizeForm("Hx.CRM.TkContactUI.frmSend", window);
-    EXPECT_EQ(window.caption, "unchanged");
-    EXPECT_TRUE(window.asked.empty());
+    svc.LocalizeForm("Hx.CRM.TkContactUI.frmSend", prefixed);  // only the beginning of a window's key
+    EXPECT_EQ(prefixed.caption, "unchanged");
+    EXPECT_TRUE(prefixed.asked.empty());
 }
 
 // ---- Messages -----------------------------------------------------------------------------
 
 TEST(CrmMessages, ThePresenterAnswersForTheUser) {
     std::vector<MessageBoxRequest> shown;
-    std::vector<int> answers{sovrel::msgbox::Yes, sovrel::msgbox::No, sovrel::msgbox::Cancel};
     auto previous = SetMessageBoxPresenter([&](const MessageBoxRequest& r) {
         shown.push_back(r);
-        return answers[shown.size() - 1];
+        return sovrel::msgbox::Cancel;
     });
-    CrmCommonService svc;
-    for (const int expected : answers)
-        EXPECT_EQ(svc.ShowMessage("联系人已修改，是否保存？", 35, "供应商联系人档案", "zh-CN", 0, 0), expected);
+    EXPECT_EQ(CrmCommonService().ShowMessage("联系人已修改，是否保存？", 35, "供应商联系人档案", "zh-CN", 0, 0),
+              sovrel::msgbox::Cancel);
     SetMessageBoxPresenter(previous);
-    ASSERT_EQ(shown.size(), 3u);
+    ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].prompt, "联系人已修改，是否保存？");
     EXPECT_EQ(shown[0].style, 35);
     EXPECT_EQ(shown[0].title, "供应商联系人档案");
@@ -266,34 +250,32 @@ TEST(CrmUtilities, QuotingAndEscapingMakeTextsSafe) {
     }
 }
 
-TEST(CrmSettings, ToolbarStyleAndSmsConfigurationComeFromTheSettings) {
+TEST(CrmSettings, AnOverrideBeatsTheEnvironmentWhichBeatsTheDefault) {
     CrmCommonService svc;
+    const std::string sms = "Gateway=Http;Url=http://sms.example.cn";
     ::unsetenv("SOVREL_TOOLBAR_STYLE");
     ::unsetenv("SOVREL_SMS_CONFIG");
     EXPECT_EQ(svc.GetToolbarStyle(), 0);
     EXPECT_EQ(svc.GetSmsConfig(), kDefaultSmsConfig);
-
     ::setenv("SOVREL_TOOLBAR_STYLE", "1", 1);
-    ::setenv("SOVREL_SMS_CONFIG", "Gateway=Http;Url=http://sms.example.cn", 1);
+    ::setenv("SOVREL_SMS_CONFIG", sms.c_str(), 1);
     EXPECT_EQ(svc.GetToolbarStyle(), 1);
-    EXPECT_EQ(svc.GetSmsConfig(), "Gateway=Http;Url=http://sms.example.cn");
-    ::setenv("SOVREL_TOOLBAR_STYLE", "one", 1);
-    EXPECT_EQ(svc.GetToolbarStyle(), 0);
+    EXPECT_EQ(svc.GetSmsConfig(), sms);
 
     SetToolbarStyle(2);
     SetSmsConfig("Gateway=Outbox");
     EXPECT_EQ(svc.GetToolbarStyle(), 2);
     EXPECT_EQ(svc.GetSmsConfig(), "Gateway=Outbox");
-
     SetToolbarStyle(std::nullopt);
     SetSmsConfig("");
+    ::setenv("SOVREL_TOOLBAR_STYLE", "one", 1);
+    EXPECT_EQ(svc.GetToolbarStyle(), 0);  // neither a cleared override nor a word counts
+    EXPECT_EQ(svc.GetSmsConfig(), sms);
     ::unsetenv("SOVREL_TOOLBAR_STYLE");
     ::unsetenv("SOVREL_SMS_CONFIG");
-    EXPECT_EQ(svc.GetToolbarStyle(), 0);
-    EXPECT_EQ(svc.GetSmsConfig(), kDefaultSmsConfig);
 }
 
-TEST(CrmRegistration, BothServicesAreCreatedByTheirProgramIdentifiers) {
+TEST(CrmRegistration, BothServicesAreCreatedByTheirProgramIdentifiersAndTheTitleIsInTheLanguage) {
     RegisterCrmObjects();
     auto first = platform::Create<sovrel::ICrmCommonSvc>(sovrel::progid::CrmCommonSvc);
     auto second = platform::Create<sovrel::ICrmCommonSvc>(sovrel::progid::CrmCommonSvc);
@@ -302,7 +284,12 @@ TEST(CrmRegistration, BothServicesAreCreatedByTheirProgramIdentifiers) {
     EXPECT_NE(dynamic_cast<CrmCommonService*>(first.get()), nullptr);
     auto title = platform::Create<sovrel::ITitleSvc>(sovrel::progid::TitleSvc);
     ASSERT_TRUE(title);
-    EXPECT_EQ(title->GetTitle("en-US"), Text("en-US", kMessageTitleKey));
+    ASSERT_NE(Text("zh-CN", kMessageTitleKey), Text("en-US", kMessageTitleKey));
+    const std::pair<const char*, std::string> titles[] = {{"zh-CN", Text("zh-CN", kMessageTitleKey)},
+                                                          {"en-US", Text("en-US", kMessageTitleKey)},
+                                                          {"keys", kMessageTitleKey},
+                                                          {"", Text("zh-CN", kMessageTitleKey)}};
+    for (const auto& [language, expected] : titles) EXPECT_EQ(title->GetTitle(language), expected) << language;
 }
 
 }  // namespace

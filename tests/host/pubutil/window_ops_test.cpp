@@ -100,7 +100,7 @@ TEST(FlipPageTest, cutsThePageAndSetsTheLabels) {
         {25, 10, 3, Codes(21, 25), {true, false}, 3},  {25, 10, 9, Codes(21, 25), {true, false}, 3},
         {25, 10, 0, Codes(1, 10), {false, true}, 3},   {25, 0, 1, Codes(1, 25), {false, false}, 1},
         {10, 10, 1, Codes(1, 10), {false, false}, 1},  {11, 10, 2, Codes(11, 11), {true, false}, 2},
-        {0, 10, 1, {}, {false, false}, 1},             {0, 10, 4, {}, {false, false}, 1},
+        {0, 10, 4, {}, {false, false}, 1},
     };
     PubUtil util;
     auto grid = NewGrid();
@@ -136,10 +136,8 @@ TEST(FlipPageTest, thePageCarriesEveryFieldAndTheListStaysPut) {
     ASSERT_NE(page, nullptr);
     ASSERT_EQ(page->RecordCount(), 3);
     ASSERT_EQ(page->FieldCount(), 3u);
-    for (int i = 4; i <= 6; ++i, page->MoveNext()) {
-        EXPECT_EQ(page->Get("iCount").ToInt(), i);
-        EXPECT_EQ(page->Field(2).type, platform::db::adInteger);
-    }
+    EXPECT_EQ(page->Field(2).type, platform::db::adInteger);
+    for (int i = 4; i <= 6; ++i, page->MoveNext()) EXPECT_EQ(page->Get("iCount").ToInt(), i);
     // Changing the page does not change the list.
     page->MoveFirst();
     page->Set("cContactCode", "X");
@@ -308,7 +306,6 @@ TEST(HelpTest, contextsAreRecordedAndCleared) {
     bool flag = false;
     util.HelpShow("Add", window);
     EXPECT_EQ(util.Help().command, "Add");
-    EXPECT_EQ(util.Help().window, "frmContactList");
     EXPECT_EQ(util.HelpX(flag, nullptr, window, "TradeClass"), 90100302);
     EXPECT_EQ(util.Help().context, 90100302);
     EXPECT_EQ(util.HelpX(flag, nullptr, window, "NoSuchTopic"), 0);
