@@ -51,7 +51,7 @@ PortalWindow::PortalWindow(std::shared_ptr<host::LoginSession> login, std::share
     root->addWidget(who);
     root->addWidget(account);
 
-    auto* open = new QPushButton("Vendor contacts", this);
+    auto* open = new QPushButton(Word(language_, "Vendor contacts", "供应商联系人"), this);
     open->setObjectName("cmdVendorContacts");
     open->setMinimumHeight(34);
     connect(open, &QPushButton::clicked, this, [this] { entry_->ILoginable_CallFunction("", "", "", ""); });
