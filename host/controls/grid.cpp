@@ -214,6 +214,7 @@ GridModel::GridModel() {
     cols_ = 2;
     cells_.assign(2, std::vector<std::string>(2));
     aligns_.assign(2, std::vector<std::uint8_t>(2, sovrel::align::General));
+    colAligns_.assign(2, sovrel::align::General);
     shownRows_ = shownCols_ = 1;
 }
 
@@ -243,6 +244,7 @@ void GridModel::SetCols(long cols) {
     if (live_ && !grow) beginRemoveColumns({}, modelCols, shownCols_ - 1);
     for (auto& row : cells_) row.resize(static_cast<std::size_t>(cols));
     for (auto& row : aligns_) row.resize(static_cast<std::size_t>(cols), sovrel::align::General);
+    colAligns_.resize(static_cast<std::size_t>(cols), sovrel::align::General);
     cols_ = cols;
     if (live_) {
         shownCols_ = modelCols;
@@ -265,6 +267,15 @@ void GridModel::SetText(long row, long col, const std::string& text) {
 }
 
 int GridModel::Alignment(long row, long col) const { return aligns_[row][col]; }
+
+void GridModel::SetColAlignment(long col, int alignment) {
+    colAligns_[static_cast<std::size_t>(col)] = static_cast<std::uint8_t>(alignment);
+    if (live_ && Rows() > 1 && col >= 1)
+        emit dataChanged(index(0, static_cast<int>(col - 1)), index(static_cast<int>(Rows() - 2), static_cast<int>(col - 1)),
+                         {Qt::TextAlignmentRole});
+    else if (!live_)
+        dirty_ = true;
+}
 
 void GridModel::SetAlignment(long row, long col, int alignment) {
     aligns_[row][col] = static_cast<std::uint8_t>(alignment);
@@ -326,8 +337,11 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         case Qt::CheckStateRole:
             if (col != kSelectCol) return {};
             return Marked(row) ? Qt::Checked : Qt::Unchecked;
-        case Qt::TextAlignmentRole:
-            return static_cast<int>(QtAlignment(aligns_[row][col], text));
+        case Qt::TextAlignmentRole: {
+            int alignment = aligns_[row][col];
+            if (alignment == sovrel::align::General) alignment = colAligns_[static_cast<std::size_t>(col)];
+            return static_cast<int>(QtAlignment(alignment, text));
+        }
         default:
             return {};
     }
@@ -461,6 +475,18 @@ void FlexGrid::SetCellAlignment(int alignment) {
         Throw(kBadIndex, "TkFlexGrid.CellAlignment", "the alignment " + std::to_string(alignment) + " is none of 0..9");
     CheckCell(row_, col_, "TkFlexGrid.CellAlignment");
     model_->SetAlignment(row_, col_, alignment);
+}
+
+void FlexGrid::SetColAlignment(long col, int alignment) {
+    if (alignment < 0 || alignment > 9)
+        Throw(kBadIndex, "TkFlexGrid.ColAlignment", "the alignment " + std::to_string(alignment) + " is none of 0..9");
+    CheckCell(0, col, "TkFlexGrid.ColAlignment");
+    model_->SetColAlignment(col, alignment);
+}
+
+int FlexGrid::ColAlignment(long col) const {
+    CheckCell(0, col, "TkFlexGrid.ColAlignment");
+    return model_->ColAlignment(col);
 }
 
 int FlexGrid::CellAlignment(long row, long col) const {

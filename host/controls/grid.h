@@ -42,6 +42,8 @@ public:
     void SetText(long row, long col, const std::string& text);
     int Alignment(long row, long col) const;
     void SetAlignment(long row, long col, int alignment);
+    int ColAlignment(long col) const { return colAligns_[static_cast<std::size_t>(col)]; }
+    void SetColAlignment(long col, int alignment);
     // True when the row's selection cell holds the mark.
     bool Marked(long row) const;
 
@@ -64,6 +66,7 @@ public:
 private:
     std::vector<std::vector<std::string>> cells_;  // [row][col], row 0 the header
     std::vector<std::vector<std::uint8_t>> aligns_;
+    std::vector<std::uint8_t> colAligns_;  // per column, for data cells left at General
     long cols_ = 0;
     bool live_ = true, dirty_ = false;
     int shownRows_ = 0, shownCols_ = 0;  // what the view was last told
@@ -90,6 +93,8 @@ public:
     void SetTextMatrix(long row, long col, const std::string& text) override;
     void SetCellAlignment(int alignment) override;
     int CellAlignment(long row, long col) const override;
+    void SetColAlignment(long col, int alignment) override;
+    int ColAlignment(long col) const override;
     void SetProperty(const std::string& name, long value) override;
     long Property(const std::string& name) const override;
     long ColWidth(long col) const override;

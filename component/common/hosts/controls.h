@@ -43,6 +43,10 @@ public:
     // Alignment of the current cell (align::...).
     virtual void SetCellAlignment(int alignment) = 0;
     virtual int CellAlignment(long row, long col) const = 0;
+    // Alignment of a column's data cells whose own alignment is General (align::General: numbers
+    // right, other texts left).
+    virtual void SetColAlignment(long col, int alignment) = 0;
+    virtual int ColAlignment(long col) const = 0;
     // Appearance properties by the original control's names: colours ("BackColor",
     // "BackColorBkg", "BackColorFixed", "BackColorSel", "ForeColorSel", "GridColor",
     // "GridColorFixed") as 0xRRGGBB, and "Appearance", "GridLinesFixed" as numbers. An unknown

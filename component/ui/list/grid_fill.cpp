@@ -143,6 +143,17 @@ void frmContactList::FillGrid(std::shared_ptr<platform::db::Rowset> page) {
     grid_->SetRedraw(true);
 }
 
+namespace {
+bool IsNumberColumn(const platform::db::FieldInfo& f) {
+    using namespace platform::db;
+    switch (f.type) {
+        case adSmallInt: case adInteger: case adSingle: case adDouble: case adCurrency: case adDecimal:
+        case adTinyInt: case adUnsignedTinyInt: case adBigInt: case adNumeric: return true;
+        default: return false;
+    }
+}
+}  // namespace
+
 void frmContactList::RepairGrid(platform::db::Rowset& rs, long records, long fields) {
     Context& c = Ctx();
     std::string trueText, falseText;
@@ -154,6 +165,9 @@ void frmContactList::RepairGrid(platform::db::Rowset& rs, long records, long fie
         const platform::db::FieldInfo& info = rs.Field(static_cast<std::size_t>(f));
         const long col = f + 1;
         const std::string name = txt::LCase(info.name);
+        // Amounts line up on the right; codes, phone numbers and names read from the left
+        // even when they are all digits.
+        if (col > 1) grid_->SetColAlignment(col, IsNumberColumn(info) ? align::RightCenter : align::LeftCenter);
         if (info.type == platform::db::adBoolean) {
             if (trueText.empty()) {
                 trueText = ResText("Hx.CRM.COMMON.DispBoolTrue");

@@ -309,6 +309,11 @@ public:
     void SetTextMatrix(long row, long col, const std::string& text) override;
     void SetCellAlignment(int alignment) override { alignments_[{row_, col_}] = alignment; }
     int CellAlignment(long row, long col) const override;
+    void SetColAlignment(long col, int alignment) override { colAlignments_[col] = alignment; }
+    int ColAlignment(long col) const override {
+        auto it = colAlignments_.find(col);
+        return it == colAlignments_.end() ? align::General : it->second;
+    }
     void SetProperty(const std::string& name, long value) override { properties[name] = value; }
     long Property(const std::string& name) const override;
     long ColWidth(long col) const override;
@@ -336,6 +341,7 @@ private:
     long row_ = 0, col_ = 0, topRow_ = 1;
     bool redraw_ = true;
     std::map<std::pair<long, long>, int> alignments_;
+    std::map<long, int> colAlignments_;
     std::function<void()> click_, dblClick_;
     std::function<void(int)> mouseUp_;
 };

@@ -172,6 +172,26 @@ TEST(GridTest, selectionColumnShowsACheckWheneverTheMarkIsInTheText) {
     EXPECT_EQ(view->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
 }
 
+TEST(GridTest, aColumnAlignmentAppliesToItsGeneralCellsOnly) {
+    auto grid = NewGrid();
+    auto* view = ViewOf(*grid);
+    grid->SetRows(3);
+    grid->SetCols(3);
+    grid->SetTextMatrix(1, 2, "13812340001");  // a phone number: digits, but a text
+    grid->SetTextMatrix(2, 2, "021-35092074");
+    auto alignmentOf = [&](int r, int c) { return Qt::Alignment(view->model()->index(r, c).data(Qt::TextAlignmentRole).toInt()); };
+    EXPECT_EQ(alignmentOf(0, 1), Qt::AlignRight | Qt::AlignVCenter);  // General reads it as a number
+    grid->SetColAlignment(2, sovrel::align::LeftCenter);
+    EXPECT_EQ(grid->ColAlignment(2), sovrel::align::LeftCenter);
+    EXPECT_EQ(alignmentOf(0, 1), Qt::AlignLeft | Qt::AlignVCenter);
+    grid->SetRow(2);
+    grid->SetCol(2);
+    grid->SetCellAlignment(sovrel::align::RightCenter);  // a cell's own alignment wins
+    EXPECT_EQ(alignmentOf(1, 1), Qt::AlignRight | Qt::AlignVCenter);
+    EXPECT_THROW(grid->SetColAlignment(5, sovrel::align::LeftCenter), platform::Error);
+    EXPECT_THROW(grid->SetColAlignment(2, 12), platform::Error);
+}
+
 TEST(GridTest, cellAlignmentFollowsTheCurrentCell) {
     auto grid = NewGrid();
     auto* view = ViewOf(*grid);
