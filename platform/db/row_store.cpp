@@ -1,10 +1,13 @@
 #include "row_store.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace platform::db {
 
 namespace {
+// Chunks grow from small to large: most rowsets are a few rows, the list is 100,000.
+constexpr std::size_t kFirstChunk = 4 * 1024;
 constexpr std::size_t kChunk = 256 * 1024;
 }
 
@@ -21,16 +24,19 @@ std::size_t RowStore::AppendRow() {
 const char* RowStore::Store(std::string_view text) {
     if (text.empty()) return "";
     if (text.size() > kChunk / 4) {  // big texts get their own block so chunks stay dense
-        chunks_.insert(chunks_.begin(), std::make_unique<char[]>(text.size()));
+        chunks_.insert(chunks_.begin(), std::make_unique_for_overwrite<char[]>(text.size()));
         std::memcpy(chunks_.front().get(), text.data(), text.size());
         arenaBytes_ += text.size();
         return chunks_.front().get();
     }
     if (chunks_.empty() || chunkUsed_ + text.size() > chunkSize_) {
-        chunks_.push_back(std::make_unique<char[]>(kChunk));
+        // Not zeroed: every byte handed out is written first.
+        std::size_t size = chunkSize_ == 0 ? kFirstChunk : std::min(chunkSize_ * 2, kChunk);
+        while (size < text.size()) size *= 2;
+        chunks_.push_back(std::make_unique_for_overwrite<char[]>(size));
         chunkUsed_ = 0;
-        chunkSize_ = kChunk;
-        arenaBytes_ += kChunk;
+        chunkSize_ = size;
+        arenaBytes_ += size;
     }
     char* p = chunks_.back().get() + chunkUsed_;
     std::memcpy(p, text.data(), text.size());
