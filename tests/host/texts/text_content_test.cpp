@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -99,24 +98,6 @@ TEST(TextContent, ChineseTextsUseFullWidthPunctuationAfterChinese) {
     }
 }
 
-TEST(TextContent, EveryKeyTheComponentUsesHasATextInEveryLanguage) {
-    std::ifstream file(SOVREL_REQUIRED_KEYS_FILE);
-    ASSERT_TRUE(file) << "cannot read " << SOVREL_REQUIRED_KEYS_FILE;
-    std::set<std::string> seen;
-    std::string key;
-    while (std::getline(file, key)) {
-        if (!key.empty() && key.back() == '\r') key.pop_back();
-        if (key.empty() || key[0] == '#') continue;
-        EXPECT_TRUE(seen.insert(key).second) << "listed twice: " << key;
-        for (const auto& language : TextTable::Languages())
-            EXPECT_TRUE(TextTable::For(language).Get(key).has_value())
-                << language << " lacks " << key;
-    }
-    EXPECT_GT(seen.size(), 100u);
-}
-
-// The list finds its code and name columns by comparing header captions with these texts, so
-// the column-settings captions must read exactly the same in every language.
 TEST(TextContent, ListLookupCaptionsEqualTheColumnCaptions) {
     const struct {
         const char* lookup;
