@@ -53,11 +53,7 @@ Value CoerceForField(const Value& v, const FieldInfo& f) {
         CannotConvert(v, f, "a flag (True/False)");
     }
     if (IsIntegerType(f.type)) {
-        if (!t) {
-            if (v.kind() == Value::Kind::Double && std::floor(v.ToDouble()) != v.ToDouble())
-                return Value(static_cast<long long>(v.ToInt()));
-            return Value(static_cast<long long>(v.ToInt()));
-        }
+        if (!t) return Value(static_cast<long long>(v.ToInt()));  // ToInt rounds half away from zero
         char* end = nullptr;
         double d = std::strtod(trimmed.c_str(), &end);
         if (*end) CannotConvert(v, f, "a whole number");
