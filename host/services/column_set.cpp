@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <set>
 
+#include "../crm/settings.h"
 #include "../session/support.h"
 #include "host/services.h"
 #include "host/texts/text_table.h"
@@ -179,6 +180,8 @@ void ColumnSetService::Init(const std::string& connectionText, const std::string
 }
 
 std::string ColumnSetService::Language() {
+    // The portal's or command line's choice of language wins over the user's own.
+    if (std::string forced = detail::LanguageOverride(); !forced.empty()) return forced;
     if (language_.empty()) {
         language_ = "zh-CN";
         auto db = detail::Open(systemText_);
