@@ -53,6 +53,9 @@ private:
     bool LoadXmlDocument(const std::string& text);
     // The common start of Add and Modify: clears the messages, normalises and loads the XML.
     bool StartWrite(std::string& sXML, std::string& sMsg);
+    // The error handler's end of Add and Modify (called inside their catch blocks).
+    void FailWrite(const char* procedure, long knownNumber, const char* knownKey, std::string& sMsg, bool& result,
+                   RowsetPtr& rs);
     void ReportFailure(std::string& sMsg, bool& result, RowsetPtr& rs);
     bool SetFieldValue(RowsetPtr& rs, const pugi::xml_node& element);
     bool RunServiceRequest(const std::string& request, pugi::xml_node& element, const std::string& TableName);

@@ -76,6 +76,16 @@ bool ClsCommon::SetFieldValue(RowsetPtr& rs, const pugi::xml_node& element) {
     }
 }
 
+void ClsCommon::FailWrite(const char* procedure, long knownNumber, const char* knownKey, std::string& sMsg, bool& result,
+                          RowsetPtr& rs) {
+    // Inside the catch block of Add or Modify: the error it expects gets its fixed text, any other
+    // the database's own description.
+    platform::Error e = service::LogCurrentError(procedure);
+    Ctx().PendingMessage = e.Number() == knownNumber ? ResText(knownKey) : e.Description();
+    if (rs) rs->CancelUpdate();
+    ReportFailure(sMsg, result, rs);
+}
+
 bool ClsCommon::StartWrite(std::string& sXML, std::string& sMsg) {
     Ctx().PendingMessage.clear();
     sMsg = Ctx().PendingMessage;
@@ -134,11 +144,7 @@ bool ClsCommon::Add(std::string& sXML, std::string& TableName, std::string& sMsg
             result = true;
         }
     } catch (...) {
-        platform::Error e = service::LogCurrentError("Add");
-        c.PendingMessage = e.Number() == platform::errnum::ConstraintViolated ? ResText("Hx.CRM.COMMON.DBMSG.0100")
-                                                                                : e.Description();
-        if (rs) rs->CancelUpdate();
-        ReportFailure(sMsg, result, rs);
+        FailWrite("Add", platform::errnum::ConstraintViolated, "Hx.CRM.COMMON.DBMSG.0100", sMsg, result, rs);
     }
     return result;
 }
@@ -213,11 +219,7 @@ bool ClsCommon::Modify(std::string& sXML, std::string& TableName, std::string& s
             result = true;
         }
     } catch (...) {
-        platform::Error e = service::LogCurrentError("Modify");
-        c.PendingMessage = e.Number() == platform::errnum::RowChanged ? ResText("Hx.CRM.COMMON.DBMSG.0400")
-                                                                        : e.Description();
-        if (rs) rs->CancelUpdate();
-        ReportFailure(sMsg, result, rs);
+        FailWrite("Modify", platform::errnum::RowChanged, "Hx.CRM.COMMON.DBMSG.0400", sMsg, result, rs);
     }
     return result;
 }

@@ -802,7 +802,8 @@ bool RemoveAccount(const std::string& folder) {
     return existed;
 }
 
-DemoSummary CreateDemoAccount(const std::string& folder, const DemoOptions& options) {
+// The number of vendors to generate; refuses options out of range before anything is created.
+static long VendorCount(const DemoOptions& options) {
     if (options.contacts < 0 || options.contacts > kMaxContacts)
         Fail("contacts must be between 0 and " + std::to_string(kMaxContacts) + ", not " +
              std::to_string(options.contacts));
@@ -810,6 +811,11 @@ DemoSummary CreateDemoAccount(const std::string& folder, const DemoOptions& opti
         Fail("vendors must be between 0 and " + std::to_string(kMaxVendors) + ", not " +
              std::to_string(options.vendors));
     const long vendors = options.vendors > 0 ? options.vendors : std::max(1L, options.contacts / 10);
+    return vendors;
+}
+
+DemoSummary CreateDemoAccount(const std::string& folder, const DemoOptions& options) {
+    const long vendors = VendorCount(options);
     return Create(folder, vendors, [&](Connection& db, DemoSummary& summary) {
         WriteGeneratedRows(db, options, vendors, summary);
     });
@@ -821,13 +827,7 @@ DemoSummary CreateFixedAccount(const std::string& folder) {
 }
 
 DemoSummary CreateDemoAccountOn(const std::string& server, const DemoOptions& options) {
-    if (options.contacts < 0 || options.contacts > kMaxContacts)
-        Fail("contacts must be between 0 and " + std::to_string(kMaxContacts) + ", not " +
-             std::to_string(options.contacts));
-    if (options.vendors < 0 || options.vendors > kMaxVendors)
-        Fail("vendors must be between 0 and " + std::to_string(kMaxVendors) + ", not " +
-             std::to_string(options.vendors));
-    const long vendors = options.vendors > 0 ? options.vendors : std::max(1L, options.contacts / 10);
+    const long vendors = VendorCount(options);
     return CreateOn(server, vendors, [&](Connection& db, DemoSummary& summary) {
         WriteGeneratedRows(db, options, vendors, summary);
     });

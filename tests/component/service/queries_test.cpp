@@ -60,7 +60,9 @@ TEST_P(Queries, OpenPageArithmetic) {
         EXPECT_EQ(count, c.expectCount) << c.sql;
         EXPECT_EQ(rs->RecordCount(), c.expectRows) << c.sql << " page " << c.page;
         EXPECT_EQ(rs->FieldCount(), c.sql[2] == 's' ? 1u : 2u);
-        if (c.expectRows) EXPECT_EQ(rs->Get(0).ToText(), c.firstCode);
+        if (c.expectRows) {
+            EXPECT_EQ(rs->Get(0).ToText(), c.firstCode);
+        }
     }
 }
 
