@@ -1,6 +1,7 @@
 // The check of a contact's sixteen user-defined fields against their definitions, run by the data
 // service for every record it writes.
 #include "common/context.h"
+#include "common/sql_text.h"
 #include "common/texts.h"
 #include "entry/icontact.h"
 #include "platform/error.h"
@@ -32,12 +33,12 @@ bool IContact::Trans(std::int16_t tOpt, pugi::xml_node& Ele, RowsetPtr&, const s
 
 bool IContact::CheckComUserDef(pugi::xml_node Ele, std::int16_t, IClsCommon& ICom, const std::string& sArch,
                                const std::string& sUserDefField) {
-    RowsetPtr defs = ICom.OpenX("select * from userdef where cClass=N'" + sArch + "'");
+    RowsetPtr defs = ICom.OpenX("select * from userdef where cClass=" + SqlText(sArch));
     if (!defs)
         throw platform::Error(platform::errnum::CommandFailed, "IContact.CheckComUserDef", Ctx().PendingMessage);
     for (int i = 1; i <= 16; ++i) {
         std::string field = sUserDefField + std::to_string(i);
-        std::string filter = "CItem='自定义项" + std::to_string(i) + "'";
+        std::string filter = "CItem=" + SqlText("自定义项" + std::to_string(i), false);
         FilterRs(defs, filter);
         // An item without a definition row counts as one whose fields are all Null.
         auto read = [&](const char* name) {
@@ -63,16 +64,18 @@ bool IContact::CheckComUserDef(pugi::xml_node Ele, std::int16_t, IClsCommon& ICo
         if (fromArchive) {
             std::string relField = text::Trim(read("cRelField"));
             if (!archive.empty() && !relField.empty()) {
-                auto found = ICom.OpenX("select top 1 * from " + archive + " where " + relField + " = N'" + value + "'");
+                // The definition row names the archive and its column; only plain names are asked.
+                if (!CheckSqlName(archive) || !CheckSqlName(relField)) return false;
+                auto found = ICom.OpenX("select top 1 * from " + archive + " where " + relField + " = " + SqlText(value));
                 if (found && found->RecordCount() > 0) continue;
             }
         }
-        auto listed = ICom.OpenX(std::string(fromArchive ? "select top 1 cId from userdefine where cId = N'"
-                                                         : "select top 1 cId from userdefine where cId= N'") +
-                                 id + "' and cValue = N'" + value + "'");
+        auto listed = ICom.OpenX(std::string(fromArchive ? "select top 1 cId from userdefine where cId = "
+                                                         : "select top 1 cId from userdefine where cId= ") +
+                                 SqlText(id) + " and cValue = " + SqlText(value));
         if (listed && listed->RecordCount() > 0) continue;
         if (IsTrue(read("bArchive"))) {
-            if (!ICom.ExecuteX("insert into userdefine(cId,cValue) values(N'" + id + "',N'" + value + "')"))
+            if (!ICom.ExecuteX("insert into userdefine(cId,cValue) values(" + SqlText(id) + "," + SqlText(value) + ")"))
                 return Fail("Hx.CRM.COMMON.MsgNew01", {Value(itemName)});
             continue;
         }

@@ -60,6 +60,8 @@ private:
     bool SetFieldValue(RowsetPtr& rs, const pugi::xml_node& element);
     bool RunServiceRequest(const std::string& request, pugi::xml_node& element, const std::string& TableName);
     void TransCnn(ConnectionPtr& cnn, int mode);
+    // False, with PendingMessage = XMLMSG003(name), when a column element of the record repeats.
+    bool CheckColumnsOnce(const pugi::xml_node& element);
     bool CheckRecord(pugi::xml_node& element, RowsetPtr& rs, const std::string& TableName);
     std::vector<pugi::xml_node> RecordElements(const std::string& TableName);
 

@@ -1,6 +1,7 @@
 // Operations that reach other databases of the server: switching the shared connection, and
 // writing account sub-system rows into the system database.
 #include "common/context.h"
+#include "common/sql_text.h"
 #include "common/texts.h"
 #include "platform/error.h"
 #include "platform/text.h"
@@ -21,6 +22,7 @@ bool ClsCommon::zy_ConvertDB(const std::string& CurDBName, std::string& sMsg) {
             Ctx().PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.NoDB");
             return false;
         }
+        if (!CheckSqlName(CurDBName)) return false;
         m_cnn()->Execute("use " + CurDBName);
         return true;
     } catch (...) {
@@ -38,7 +40,7 @@ bool ClsCommon::AddInDiffDB(const std::string& sXMLIn, std::vector<std::string>&
     RowsetPtr rs;
     std::string sXML = sXMLIn;
     UTLCase(sXML, true);
-    if (!LoadXmlDocument(sXML)) {
+    if (!LoadXmlDocument(sXML) || !CheckSqlName(CurDBName)) {
         ReportFailure(sMsg, result, rs);
         return result;
     }
@@ -53,17 +55,26 @@ bool ClsCommon::AddInDiffDB(const std::string& sXMLIn, std::vector<std::string>&
         system->Execute("use tksystem");
         auto elements = RecordElements(TableName);
         for (pugi::xml_node element : elements) {
-            if (text::LCase(TableName) != "ua_account_sub") {
+            if (!IsSqlName(TableName) || text::LCase(TableName) != "ua_account_sub") {
                 c.PendingMessage = ResTextParams("Hx.CRM.COMMON.DBMSG.NoTableParam", {Value(TableName)});
+                ReportFailure(sMsg, result, rs);
+                closeBoth();
+                return result;
+            }
+            if (!CheckColumnsOnce(element)) {
                 ReportFailure(sMsg, result, rs);
                 closeBoth();
                 return result;
             }
             bool flag = false;
             std::string message;
-            rs = OpenRs("SELECT TOP 1 * FROM " + TableName + " WHERE cAcc_Id='" + GetEleVal(element, "cAcc_Id", "") +
-                            "' " + " AND iyear=" + GetEleVal(element, "iyear", "") + " AND cSub_Id='" +
-                            GetEleVal(element, "cSub_Id", "") + "' ",
+            // The year goes in bare only as a whole number; anything else as text, which the
+            // database refuses to compare with a number rather than run as SQL.
+            const std::string year = text::Trim(GetEleVal(element, "iyear", ""));
+            const bool wholeYear = !year.empty() && year.find_first_not_of("0123456789") == std::string::npos;
+            rs = OpenRs("SELECT TOP 1 * FROM " + TableName + " WHERE cAcc_Id=" + SqlText(GetEleVal(element, "cAcc_Id", "")) +
+                            "  AND iyear=" + (wholeYear ? year : SqlText(year)) +
+                            " AND cSub_Id=" + SqlText(GetEleVal(element, "cSub_Id", "")) + " ",
                         system, flag, message);
             if (!rs) throw platform::Error(platform::errnum::CommandFailed, "IClsCommon", message);
             if (rs->RecordCount() == 0) rs->AddNew();

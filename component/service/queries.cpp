@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "common/context.h"
+#include "common/sql_text.h"
 #include "common/texts.h"
 #include "platform/text.h"
 #include "service/clscommon.h"
@@ -112,8 +113,11 @@ RowsetPtr ClsCommon::Find(std::string& sXML, std::vector<std::string>& FindTable
     sMsg = Ctx().PendingMessage;
     UTLCase(sXML, true);
     std::string tables;
-    for (const auto& t : FindTables)
-        if (!text::Trim(t).empty()) tables += t + ",";
+    for (const auto& t : FindTables) {
+        if (text::Trim(t).empty()) continue;
+        if (!CheckSqlName(text::Trim(t))) return nullptr;
+        tables += t + ",";
+    }
     if (!tables.empty()) tables.pop_back();
     RowsetPtr fields = OpenX("SELECT * FROM " + tables + " WHERE 1=2");
     if (!LoadXmlDocument(sXML)) return nullptr;

@@ -1,7 +1,9 @@
 // Delete of one contact after the host's reference check, and the general reference tests.
 #include "common/context.h"
+#include "common/logs.h"
 #include "common/hosts/services.h"
 #include "common/prog_ids.h"
+#include "common/sql_text.h"
 #include "common/texts.h"
 #include "platform/error.h"
 #include "platform/text.h"
@@ -36,7 +38,9 @@ bool ClsCommon::Delete(Value& ID, std::string& IDName, std::string& TableName, s
         c.PendingMessage = ResText("Hx.CRM.TkCompetitor.iclscommon.00059");
         return fail();
     }
-    rs = m_cnn()->OpenRowset("SELECT OID,cContactCode FROM Ven_Contact WHERE " + IDName + "= N'" + ID.ToText() + "'");
+    if (!CheckSqlName(IDName)) return fail();
+    const std::string value = SqlText(ID.ToText());
+    rs = m_cnn()->OpenRowset("SELECT OID,cContactCode FROM Ven_Contact WHERE " + IDName + "= " + value);
     if (rs->RecordCount() == 0) {
         c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Sel0512");
         return fail();
@@ -54,11 +58,11 @@ bool ClsCommon::Delete(Value& ID, std::string& IDName, std::string& TableName, s
     }
     m_cnn()->Execute(
         "update Vendor set csovrelcode=null,cvenPerson='' where cSovrelCode in (select oid from ven_contact where " +
-        IDName + "=N'" + ID.ToText() + "')");
+        IDName + "=" + value + ")");
     try {
         bool whole = ID.kind() == Value::Kind::Integer && ID.ToInt() >= -2147483648LL && ID.ToInt() <= 2147483647LL;
         std::string sql = "Delete FROM " + TableName + " WHERE " + IDName +
-                          (whole ? "=" + ID.ToText() : "=N'" + ID.ToText() + "'");
+                          (whole ? "=" + ID.ToText() : "=" + value);
         if (m_cnn()->Execute(sql) == 1) return true;
         c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Sel0512");
         return fail();
@@ -76,10 +80,14 @@ bool ClsCommon::CheckRefed(Value& IDValue, std::string& TableName, bool& bShowAl
     try {
         auto relations = m_cnn()->OpenRowset(
             "SELECT creferencedtablekey,creferencingtablecolumn,creferencingtablename,cwherepart,cObjName"
-            " FROM crm_ref_relation WHERE creferencedtablename=N'" + TableName + "'");
+            " FROM crm_ref_relation WHERE creferencedtablename=" + SqlText(TableName));
         for (; !relations->Eof(); relations->MoveNext()) {
-            std::string sql = "select top 1 * from " + relations->Get("cReferencingTableName").ToText() + " where " +
-                              relations->Get("cReferencingTableColumn").ToText() + " = N'" + IDValue.ToText() + "'";
+            const std::string table = relations->Get("cReferencingTableName").ToText();
+            const std::string column = relations->Get("cReferencingTableColumn").ToText();
+            // A relation row naming no plain table or column cannot be asked: "referenced".
+            if (!IsSqlName(table) || !IsSqlName(column)) return false;
+            // cwherepart is a condition of the administrator's relation table, SQL by design.
+            std::string sql = "select top 1 * from " + table + " where " + column + " = " + SqlText(IDValue.ToText());
             std::string extra = relations->Get("cwherepart").ToText();
             if (text::Len(extra) > 0) sql += " and " + extra;
             if (m_cnn()->OpenRowset(sql)->RecordCount() > 0) {
@@ -95,19 +103,22 @@ bool ClsCommon::CheckRefed(Value& IDValue, std::string& TableName, bool& bShowAl
 }
 
 bool ClsCommon::BArchIsUsed(std::string& cTableName, std::string& cField, Value& cRetval) {
-    try {
-        auto rs = m_cnn()->OpenRowset("SELECT TOP 1 * FROM " + cTableName + " WHERE " + cField + " = N'" +
-                                      cRetval.ToText() + "'");
-        if (rs->RecordCount() > 0) {
-            Ctx().PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Ref01");
-            return true;
-        }
-        return false;
-    } catch (...) {
-        service::LogCurrentError("BArchIsUsed");
+    if (!CheckSqlName(cTableName) || !CheckSqlName(cField)) return false;
+    bool ran = false;
+    std::string error;
+    // Through OpenX, whose log entry carries the statement that failed.
+    auto rs = OpenX("SELECT TOP 1 * FROM " + cTableName + " WHERE " + cField + " = " + SqlText(cRetval.ToText()), &ran,
+                    &error);
+    if (!rs) {
+        WriteSrvLog(service::kModule, "BArchIsUsed", platform::errnum::CommandFailed, error);
         Ctx().PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.0008");
         return false;
     }
+    if (rs->RecordCount() > 0) {
+        Ctx().PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Ref01");
+        return true;
+    }
+    return false;
 }
 
 }  // namespace sovrel

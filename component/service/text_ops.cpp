@@ -1,4 +1,5 @@
 // Normalising record XML before it is read, and a small SQL fragment builder.
+#include "common/sql_text.h"
 #include "platform/diagnostics.h"
 #include "platform/text.h"
 #include "service/clscommon.h"
@@ -60,7 +61,7 @@ void ClsCommon::UTLCase(std::string& sXML, bool bConvertStr) {
 
 std::string ClsCommon::ReIdVal(const platform::db::Value& strTemp) {
     if (strTemp.IsNull()) return " is null ";
-    return "= '" + strTemp.ToText() + "'";
+    return "= " + SqlText(strTemp.ToText(), false);
 }
 
 }  // namespace sovrel

@@ -1,10 +1,14 @@
 // Writing: Add and Modify of contacts and base codes from record XML, one row per record element.
-#include <cstdlib>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
 
 #include "common/context.h"
 #include "common/hosts/services.h"
 #include "common/prog_ids.h"
 #include "common/screen.h"
+#include "common/sql_text.h"
 #include "common/texts.h"
 #include "platform/error.h"
 #include "platform/text.h"
@@ -22,6 +26,7 @@ namespace db = platform::db;
 namespace {
 
 bool Serves(const std::string& table) {
+    if (!IsSqlName(table)) return false;
     std::string t = text::LCase(table);
     return t == "ven_contact" || t == "crm_basecode";
 }
@@ -35,13 +40,48 @@ std::shared_ptr<IRecordCheck> NewRecordCheck() {
     return check;
 }
 
-// The leading numeric part of a text, as a double ("12.5kg" is 12.5, "abc" is 0).
-double LeadingNumber(const std::string& t) {
-    std::string s = text::Trim(t);
-    const char* begin = s.c_str();
-    char* end = nullptr;
-    double d = std::strtod(begin, &end);
-    return end == begin ? 0.0 : d;
+std::size_t SkipDigits(std::string_view s, std::size_t i) {
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+    return i;
+}
+
+// The leading decimal number of a text: "12.5kg" is 12.5; "abc" is 0, and so are "0x1F", "inf"
+// and "nan", which are no decimal numbers. Read alike under every locale (a German portal reads
+// "12.5" as 12.5). Nothing when the number is too large for a double.
+std::optional<double> LeadingNumber(const std::string& t) {
+    const std::string s = text::Trim(t);
+    std::size_t i = s.empty() || (s[0] != '+' && s[0] != '-') ? 0 : 1;
+    const std::size_t wholeEnd = SkipDigits(s, i);
+    std::size_t end = wholeEnd;
+    if (end < s.size() && s[end] == '.') end = SkipDigits(s, end + 1);
+    if (end - i <= (end > wholeEnd ? 1u : 0u)) return 0.0;  // no digit at all
+    if (end < s.size() && (s[end] == 'e' || s[end] == 'E')) {
+        std::size_t e = end + 1;
+        if (e < s.size() && (s[e] == '+' || s[e] == '-')) ++e;
+        if (SkipDigits(s, e) > e) end = SkipDigits(s, e);
+    }
+    std::string_view number(s.data() + (s[0] == '+' ? 1 : 0), end - (s[0] == '+' ? 1 : 0));
+    double d = 0;
+    const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), d);
+    if (ec == std::errc::result_out_of_range) {
+        // Too small rounds to zero; too large has no double. The order of magnitude tells which:
+        // the position of the first non-zero digit against the point, plus the exponent.
+        const std::size_t e = std::min(number.find_first_of("eE"), number.size());
+        const std::size_t first = number.find_first_of("123456789");
+        const std::size_t point = std::min(number.find('.'), e);
+        long long magnitude = first < point ? static_cast<long long>(point - first) : -static_cast<long long>(first - point);
+        if (e < number.size()) {
+            long long exponent = 0;
+            std::string_view digits = number.substr(e + 1);
+            const bool negative = !digits.empty() && digits[0] == '-';
+            if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) digits.remove_prefix(1);
+            for (char c : digits) exponent = std::min(exponent * 10 + (c - '0'), 100000LL);
+            magnitude += negative ? -exponent : exponent;
+        }
+        if (magnitude <= 0) return 0.0;
+        return std::nullopt;
+    }
+    return ec == std::errc() ? d : 0.0;
 }
 
 bool IsRealType(int type) {
@@ -57,14 +97,20 @@ bool ClsCommon::SetFieldValue(RowsetPtr& rs, const pugi::xml_node& element) {
         for (pugi::xml_node child : element.children()) {
             if (child.type() != pugi::node_element) continue;
             name = child.name();
-            std::string value = child.text().get();
+            const std::string value = ElementText(child);  // the whole text, as the checks read it
             int index = rs->FieldIndex(name);
             if (index < 0)
                 throw platform::Error(platform::errnum::ItemNotFound, "IClsCommon",
                                       "the rowset has no field named '" + name + "'");
             const db::FieldInfo& field = rs->Field(static_cast<std::size_t>(index));
             if (value.empty()) rs->Set(static_cast<std::size_t>(index), Value::Null());
-            else if (IsRealType(field.type)) rs->Set(static_cast<std::size_t>(index), Value(LeadingNumber(value)));
+            else if (IsRealType(field.type)) {
+                const std::optional<double> number = LeadingNumber(value);
+                if (!number)
+                    throw platform::Error(platform::errnum::InvalidOperation, "IClsCommon",
+                                          "the number in '" + value + "' is too large for field " + name);
+                rs->Set(static_cast<std::size_t>(index), Value(*number));
+            }
             else rs->Set(static_cast<std::size_t>(index), Value(value));
         }
         return true;
@@ -93,6 +139,14 @@ bool ClsCommon::StartWrite(std::string& sXML, std::string& sMsg) {
     return LoadXmlDocument(sXML);
 }
 
+bool ClsCommon::CheckColumnsOnce(const pugi::xml_node& element) {
+    // A column given twice would be checked by its first element and written from its last.
+    const std::string repeated = RepeatedChildName(element);
+    if (repeated.empty()) return true;
+    Ctx().PendingMessage = ResTextParams("Hx.CRM.COMMON.XMLMSG003", {Value(repeated)});
+    return false;
+}
+
 bool ClsCommon::CheckRecord(pugi::xml_node& element, RowsetPtr& rs, const std::string& TableName) {
     auto check = NewRecordCheck();
     return check->Trans(mode_, element, rs, TableName, *this);
@@ -114,6 +168,11 @@ bool ClsCommon::Add(std::string& sXML, std::string& TableName, std::string& sMsg
                 return result;
             }
             current_ = element;
+            if (!CheckColumnsOnce(element)) {
+                ReportFailure(sMsg, result, rs);
+                return result;
+            }
+            // TableName is one of the two names Serves knows, so it may stand in the statement.
             rs = m_cnn()->OpenRowset("SELECT TOP 0 * FROM " + TableName);
             rs->AddNew();
             mode_ = 1;
@@ -124,15 +183,16 @@ bool ClsCommon::Add(std::string& sXML, std::string& TableName, std::string& sMsg
             }
             if (text::LCase(TableName) == "ven_contact") {
                 std::string code = GetEleVal(element, "cContactCode", "");
-                if (m_cnn()->OpenRowset("select top 1 * from  " + TableName + " Where cContactCode='" + code + "'")->RecordCount() > 0) {
+                if (m_cnn()->OpenRowset("select top 1 * from  " + TableName + " Where cContactCode=" + SqlText(code))->RecordCount() > 0) {
                     c.PendingMessage = ResText("Hx.CRM.COMMON.CheckDuplication02");
                     rs->CancelUpdate();
                     ReportFailure(sMsg, result, rs);
                     return result;
                 }
             } else {
-                std::string sql = "select top 1 * from  " + TableName + " Where cType = N'" +
-                                  GetEleVal(element, "cType", "") + "' and cName=N'" + GetEleVal(element, "cName", "") + "'";
+                std::string sql = "select top 1 * from  " + TableName + " Where cType = " +
+                                  SqlText(GetEleVal(element, "cType", "")) + " and cName=" +
+                                  SqlText(GetEleVal(element, "cName", ""));
                 if (m_cnn()->OpenRowset(sql)->RecordCount() > 0) {
                     rs->CancelUpdate();
                     rs.reset();
@@ -193,15 +253,19 @@ bool ClsCommon::Modify(std::string& sXML, std::string& TableName, std::string& s
                 ReportFailure(sMsg, result, rs);
                 return result;
             }
+            if (!CheckColumnsOnce(element)) {
+                ReportFailure(sMsg, result, rs);
+                return result;
+            }
             std::string code = GetEleVal(element, "cContactCode", "");
-            rs = m_cnn()->OpenRowset("SELECT TOP 1 * FROM  " + TableName + " WHERE cContactCode=N'" + code + "'");
+            rs = m_cnn()->OpenRowset("SELECT TOP 1 * FROM  " + TableName + " WHERE cContactCode=" + SqlText(code));
             if (rs->RecordCount() == 0) {
                 c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.0400");
                 ReportFailure(sMsg, result, rs);
                 return result;
             }
             auto version = m_cnn()->OpenRowset("select top 1 convert(char, convert(money,tkts), 2) as tkts from  " +
-                                               TableName + " Where cContactCode=N'" + code + "'");
+                                               TableName + " Where cContactCode=" + SqlText(code));
             std::string now = version->RecordCount() > 0 ? version->Get("tkts").ToText() : std::string();
             if (now != c.LoadedContactTs && !c.LoadedContactTs.empty()) {
                 c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Upt01");

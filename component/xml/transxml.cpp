@@ -1,11 +1,15 @@
 #include "xml/transxml.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <unordered_set>
+#include <vector>
 
 #include "common/context.h"
 #include "common/hosts/services.h"
 #include "common/prog_ids.h"
+#include "common/sql_text.h"
 #include "common/texts.h"
 #include "platform/error.h"
 #include "platform/object_factory.h"
@@ -56,23 +60,13 @@ bool IsTextNode(pugi::xml_node node) {
     return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
 }
 
-void AppendDescendantText(pugi::xml_node node, std::string& out) {
-    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
-        if (IsTextNode(child))
-            out += child.value();
-        else if (child.type() == pugi::node_element)
-            AppendDescendantText(child, out);
-    }
-}
-
-// All text inside node, in document order (a text node's own value).
-std::string NodeText(pugi::xml_node node) {
-    if (IsTextNode(node)) return node.value();
-    const pugi::xml_node first = node.first_child();
-    if (first && !first.next_sibling() && IsTextNode(first)) return first.value();
-    std::string out;
-    AppendDescendantText(node, out);
-    return out;
+// The node after node in document order, staying inside root; empty past root's last
+// descendant. Walking with it needs no stack, however deep the markup.
+pugi::xml_node NextInside(pugi::xml_node node, pugi::xml_node root) {
+    if (pugi::xml_node child = node.first_child()) return child;
+    for (; node && node != root; node = node.parent())
+        if (pugi::xml_node sibling = node.next_sibling()) return sibling;
+    return {};
 }
 
 bool IsBlank(std::string_view s) {
@@ -91,47 +85,157 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     return true;
 }
 
+enum class Literal { Text, Number, Bytes };
+
 // Numbers and byte strings go into a condition without quotes.
-bool IsUnquotedType(int type) {
+Literal LiteralOf(int type) {
     switch (type) {
         case 2: case 3: case 4: case 5: case 6: case 14: case 16: case 17: case 18: case 19: case 20:
-        case 21: case 128: case 131: case 139: case 204: case 205:
-            return true;
+        case 21: case 131: case 139:
+            return Literal::Number;
+        case 128: case 204: case 205:
+            return Literal::Bytes;
         default:
-            return false;
+            return Literal::Text;
     }
 }
 
-void AppendCondition(std::string& where, std::string_view column, std::string_view value, std::string_view quote) {
+bool IsDigits(std::string_view s) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// A decimal number as T-SQL writes one: sign, digits, point, exponent ("-12", "1.5", ".5e3").
+bool IsNumberLiteral(std::string_view s) {
+    if (!s.empty() && (s.front() == '+' || s.front() == '-')) s.remove_prefix(1);
+    const std::size_t e = s.find_first_of("eE");
+    std::string_view mantissa = s.substr(0, e);
+    if (e != std::string_view::npos) {
+        std::string_view exponent = s.substr(e + 1);
+        if (!exponent.empty() && (exponent.front() == '+' || exponent.front() == '-')) exponent.remove_prefix(1);
+        if (!IsDigits(exponent)) return false;
+    }
+    const std::size_t point = mantissa.find('.');
+    if (point == std::string_view::npos) return IsDigits(mantissa);
+    const std::string_view whole = mantissa.substr(0, point), fraction = mantissa.substr(point + 1);
+    return (IsDigits(whole) || whole.empty()) && (IsDigits(fraction) || fraction.empty()) &&
+           !(whole.empty() && fraction.empty());
+}
+
+bool IsBytesLiteral(std::string_view s) {
+    if (s.size() < 2 || s[0] != '0' || (s[1] != 'x' && s[1] != 'X')) return false;
+    for (char c : s.substr(2))
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
+    return true;
+}
+
+std::string_view TrimSpaces(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+// Appends value as a literal of its kind; false, nothing appended, when a value to be written bare
+// is no number (or, for bytes, no "0x" string either): it would become part of the statement.
+bool AppendLiteral(std::string& where, std::string_view value, Literal kind) {
+    if (kind == Literal::Text) {
+        where += SqlText(value);
+        return true;
+    }
+    const std::string_view bare = TrimSpaces(value);
+    if (!IsNumberLiteral(bare) && !(kind == Literal::Bytes && IsBytesLiteral(bare))) return false;
+    where += bare;
+    return true;
+}
+
+bool AppendCondition(std::string& where, std::string_view column, std::string_view value, Literal kind) {
     const std::size_t comma = value.find(',');
-    auto quoted = [&](std::string_view v) {
-        where += quote;
-        where += v;
-        where += quote;
-    };
     where += column;
     if (comma == std::string_view::npos) {
         where += '=';
-        quoted(value);
-    } else if (comma == 0) {
-        where += "<=";
-        quoted(value.substr(1));
-    } else if (comma == value.size() - 1) {
-        where += ">=";
-        quoted(value.substr(0, comma));
-    } else {
-        where += " BETWEEN ";
-        quoted(value.substr(0, comma));
-        where += " AND ";
-        quoted(value.substr(comma + 1));
+        return AppendLiteral(where, value, kind);
     }
+    if (comma == 0) {
+        where += "<=";
+        return AppendLiteral(where, value.substr(1), kind);
+    }
+    if (comma == value.size() - 1) {
+        where += ">=";
+        return AppendLiteral(where, value.substr(0, comma), kind);
+    }
+    where += " BETWEEN ";
+    if (!AppendLiteral(where, value.substr(0, comma), kind)) return false;
+    where += " AND ";
+    return AppendLiteral(where, value.substr(comma + 1), kind);
+}
+
+// Text safe inside an attribute value in single quotes.
+std::string AttributeText(std::string_view value) {
+    std::string out;
+    for (char c : value) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '\'': out += "&apos;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+        }
+    }
+    return out;
 }
 
 void Fail(const char* key, std::string_view parameter) {
     Ctx().PendingMessage = ResTextParams(key, {Value(parameter)});
 }
 
+// The parser takes a repeated attribute and a comment holding "--" without complaint; both make
+// a text that is not XML. Removes the comments once they pass.
+void CheckWhatTheParserLetThrough(pugi::xml_document& doc, pugi::xml_parse_result& result) {
+    std::vector<pugi::xml_node> comments;
+    std::vector<std::string_view> names;
+    auto fail = [&](pugi::xml_node node) {
+        result.status = pugi::status_bad_attribute;
+        result.offset = node.offset_debug() < 0 ? 0 : node.offset_debug();
+    };
+    for (pugi::xml_node node = doc.first_child(); node; node = NextInside(node, doc)) {
+        if (node.type() == pugi::node_comment) {
+            const std::string_view value = node.value();
+            if (value.find("--") != std::string_view::npos || (!value.empty() && value.back() == '-')) {
+                result.status = pugi::status_bad_comment;
+                result.offset = node.offset_debug() < 0 ? 0 : node.offset_debug();
+                return;
+            }
+            comments.push_back(node);
+        } else if (node.type() == pugi::node_element && node.first_attribute()) {
+            names.clear();
+            for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) names.push_back(a.name());
+            std::sort(names.begin(), names.end());
+            if (std::adjacent_find(names.begin(), names.end()) != names.end()) return fail(node);
+        }
+    }
+    for (pugi::xml_node comment : comments) comment.parent().remove_child(comment);
+}
+
 }  // namespace
+
+std::string ElementText(pugi::xml_node node) {
+    if (IsTextNode(node)) return node.value();
+    const pugi::xml_node first = node.first_child();
+    if (first && !first.next_sibling() && IsTextNode(first)) return first.value();
+    std::string out;
+    for (pugi::xml_node n = first; n; n = NextInside(n, node))
+        if (IsTextNode(n)) out += n.value();
+    return out;
+}
+
+std::string RepeatedChildName(pugi::xml_node record) {
+    std::unordered_set<std::string_view> seen;
+    for (pugi::xml_node child = record.first_child(); child; child = child.next_sibling())
+        if (child.type() == pugi::node_element && !seen.insert(child.name()).second) return child.name();
+    return "";
+}
 
 pugi::xml_parse_result LoadXmlText(pugi::xml_document& doc, std::string_view input) {
     // Line breaks count as blanks here, or a text starting with one would be wrapped twice.
@@ -150,8 +254,11 @@ pugi::xml_parse_result LoadXmlText(pugi::xml_document& doc, std::string_view inp
 
     // pugixml takes a second top-level element or stray text without complaint, but readers only
     // look inside the first element: parsed as a fragment, anything beside it shows and is refused.
-    constexpr unsigned options = pugi::parse_default | pugi::parse_fragment | pugi::parse_declaration;
+    // Comments are read only to be checked, then dropped: the readers never saw them.
+    constexpr unsigned options =
+        pugi::parse_default | pugi::parse_fragment | pugi::parse_declaration | pugi::parse_comments;
     pugi::xml_parse_result result = doc.load_buffer(body.data(), body.size(), options, pugi::encoding_utf8);
+    if (result) CheckWhatTheParserLetThrough(doc, result);
     if (result) {
         pugi::xml_node root;
         for (pugi::xml_node node = doc.first_child(); node; node = node.next_sibling()) {
@@ -176,7 +283,7 @@ std::string GetEleVal(pugi::xml_node element, std::string_view name, std::string
         Fail("Hx.CRM.COMMON.XMLMSG002", text::LCase(name));
         return std::string(defaultValue);
     }
-    return NodeText(child);
+    return ElementText(child);
 }
 
 bool SetEleVal(pugi::xml_node element, std::string_view name, std::string_view value) {
@@ -203,13 +310,14 @@ bool BuildWhereFromXml(pugi::xml_node element, std::string& where, const RowsetP
     where.clear();
     if (!element) return false;
     for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
-        const std::string value = NodeText(child);
+        const std::string value = ElementText(child);
         if (IsBlank(value)) continue;
         // Text standing directly in the condition element names no column, like an unknown one.
         const int field = rowset && child.type() == pugi::node_element ? rowset->FieldIndex(child.name()) : -1;
-        if (field < 0) return false;
-        const std::string_view quote = IsUnquotedType(rowset->Field(field).type) ? "" : "'";
-        AppendCondition(where, child.name(), value, quote);
+        if (field < 0 || !IsSqlName(child.name())) return false;
+        // Text values go in as N'...' with their quotes doubled, numbers only when they are one:
+        // either way the value cannot end its literal and run on as SQL.
+        if (!AppendCondition(where, child.name(), value, LiteralOf(rowset->Field(field).type))) return false;
         if (child.next_sibling()) where += " AND ";
     }
     where = text::Trim(where);
@@ -249,7 +357,7 @@ std::string GetArchiveCaption(IClsCommon& service, const Value& tableName) {
     try {
         RowsetPtr rs = service.OpenX("SELECT TableName,TableDefine FROM Rpt_GRPDef ORDER BY SystemId, TableName");
         if (!rs) return "";
-        FilterRs(rs, "TableName='" + tableName.ToText() + "'");
+        FilterRs(rs, "TableName=" + SqlText(tableName.ToText(), false));
         if (rs->Eof()) return "";
         const Value caption = rs->Get("TableDefine");
         if (caption.IsNull()) return ResText("Hx.CRM.TkBaseCodeRefer.transxml.00009");
@@ -265,8 +373,8 @@ std::string GetColAuthString(IClsCommon& service, pugi::xml_node request, const 
         auto auth = platform::Create<IColAuthSvc>(progid::ColAuthSvc);
         if (!auth) return "";
         auth->Init(service.m_CnnString(), GetEleVal(request, "UserId", ""));
-        const std::string query =
-            "<hxColAuth cBusObId='" + busObId + "' cFuncId='" + GetEleVal(request, "RW", "") + "'/>";
+        const std::string query = "<hxColAuth cBusObId='" + AttributeText(busObId) + "' cFuncId='" +
+                                  AttributeText(GetEleVal(request, "RW", "")) + "'/>";
         return text::LCase(auth->GetAuthString(query));
     } catch (...) {
         // Errors are ignored: the caller reads an empty answer as its own default.

@@ -17,11 +17,21 @@ namespace sovrel {
 
 // Trims text, wraps it as "<data>" + text + "</data>" unless it begins with "<data>" (any case),
 // and loads it into doc. Fails (doc then empty) on text that is not well-formed, including
-// anything beside the one document element; the offset counts bytes of the wrapped text.
+// anything beside the one document element, a repeated attribute and a comment holding "--";
+// the offset counts bytes of the wrapped text. Comments are not kept. Any depth of nesting loads,
+// and every reader below walks it without recursion.
 pugi::xml_parse_result LoadXmlText(pugi::xml_document& doc, std::string_view text);
 
-// The text of element's first child element named LCase(name); defaultValue when element is
-// empty or name is "", and when there is no such child (then PendingMessage = XMLMSG002(name)).
+// All text inside node in document order, nested markup included (a text node's own value).
+std::string ElementText(pugi::xml_node node);
+
+// The name of the first child element of record that an earlier child element already has; ""
+// when every child element's name is its own.
+std::string RepeatedChildName(pugi::xml_node record);
+
+// The whole text (ElementText) of element's first child element named LCase(name); defaultValue
+// when element is empty or name is "", and when there is no such child (then PendingMessage =
+// XMLMSG002(name)).
 std::string GetEleVal(pugi::xml_node element, std::string_view name, std::string_view defaultValue);
 
 // Replaces the content of element's first child element named LCase(name) with value. False when
@@ -34,9 +44,10 @@ bool SetEleVal(pugi::xml_node element, std::string_view name, std::string_view v
 std::string GetAttrVal(pugi::xml_node node, std::string_view attrName);
 
 // where = the condition of element's children ("v", ",v", "v,", "a,b" per column, joined by
-// AND; blank children skipped), values quoted unless rowset types the column as a number or
-// bytes. True also for no condition at all; false when element is empty or a non-blank child is
-// no field of rowset (or rowset is nothing): where then keeps what had been built.
+// AND; blank children skipped), values as N'...' with quotes doubled unless rowset types the
+// column as a number or bytes. True also for no condition at all; false when element is empty,
+// a non-blank child is no field of rowset (or rowset is nothing), or a value of a number or
+// bytes column is no number or "0x" byte string: where then keeps what had been built.
 bool BuildWhereFromXml(pugi::xml_node element, std::string& where, const RowsetPtr& rowset);
 
 // True for "" and for a date text from 1760-01-01 up to (not including) 2300-01-01; otherwise

@@ -1,3 +1,6 @@
+#include <clocale>
+#include <cstdlib>
+
 #include "service_fixture.h"
 
 namespace sovrel::test {
@@ -14,6 +17,11 @@ class Writes : public ServiceTest {
 protected:
     bool Add(std::string xml, std::string table = "Ven_Contact") { return service->Add(xml, table, msg); }
     bool Modify(std::string xml, std::string table = "Ven_Contact") { return service->Modify(xml, table, msg); }
+    void Exec(const std::string& sql) {
+        platform::db::Connection c;
+        c.Open(connection);
+        c.Execute(sql);
+    }
     std::string msg;
 };
 
@@ -66,8 +74,8 @@ TEST_P(Writes, BadInputGivesItsMessageAndWritesNothing) {
         {"<Customer><cCode>1</cCode></Customer>", "Customer", "Hx.CRM.TkBaseCodeRefer.clscommon.00083"},
         {Contact("V0300000021", "x", "<cNoSuchColumn>1</cNoSuchColumn>"), "Ven_Contact",
          "Hx.CRM.COMMON.DBMSG.Fld01(cnosuchcolumn)\r\nHx.CRM.COMMON.DBMSG.Fld02"},
-        {Contact("V0300000022", "x", "<bcSexID>abc</bcSexID>"), "Ven_Contact",
-         "Hx.CRM.COMMON.DBMSG.Fld01(bcsexid)\r\nHx.CRM.COMMON.DBMSG.Fld02"},
+        {Contact("V0300000022", "x", "<bcDutyID>abc</bcDutyID>"), "Ven_Contact",
+         "Hx.CRM.COMMON.DBMSG.Fld01(bcdutyid)\r\nHx.CRM.COMMON.DBMSG.Fld02"},
     };
     for (const auto& c : cases) {
         std::string table = c.table;
@@ -113,6 +121,93 @@ TEST_P(Writes, AValueListThatGrowsTakesANewValueAndOneThatDoesNotRefusesIt) {
 TEST_P(Writes, AnItemNotInUseIsEmptiedNotChecked) {
     ASSERT_TRUE(Add(Contact("V0300000060", "x", "<cConDefine3>whatever</cConDefine3>"))) << msg;
     EXPECT_EQ(Count("Ven_Contact WHERE cContactCode = N'V0300000060' AND cConDefine3 IS NULL"), 1);
+}
+
+TEST_P(Writes, TheTextCheckedIsTheTextWritten) {
+    Exec("UPDATE userdef SET bInput = 1 WHERE cItem = N'自定义项1'");  // 微信号 becomes mandatory
+    struct Case {
+        std::string extra, message, column, stored;  // message empty: accepted, column holds stored
+    } cases[] = {
+        {"<cConDefine1>w</cConDefine1><cConDefine15>2000-01-01</cConDefine15><cConDefine15>1500-01-01</cConDefine15>",
+         "Hx.CRM.COMMON.XMLMSG003(ccondefine15)", "", ""},
+        {"<cConDefine1>w</cConDefine1><CCONDEFINE1></CCONDEFINE1>", "Hx.CRM.COMMON.XMLMSG003(ccondefine1)", "", ""},
+        {"<cConDefine1>w</cConDefine1><cConDefine6>123456789012345678</cConDefine6><cConDefine6>123</cConDefine6>",
+         "Hx.CRM.COMMON.XMLMSG003(ccondefine6)", "", ""},
+        // Refused before the check, which would have taken the first value into its list.
+        {"<cConDefine1>w</cConDefine1><cConDefine5>克罗地亚语</cConDefine5><cConDefine5>英语</cConDefine5>",
+         "Hx.CRM.COMMON.XMLMSG003(ccondefine5)", "", ""},
+        {"<cConDefine1><i>m</i></cConDefine1>", "", "cConDefine1", "m"},
+        {"<cConDefine1>w</cConDefine1><cMemo><b>bold</b> text & <i>more</i></cMemo>", "", "cMemo", "bold text & more"},
+    };
+    int n = 70;
+    for (const auto& c : cases) {
+        std::string code = "V03000000" + std::to_string(n++);
+        EXPECT_EQ(Add(Contact(code, "x", c.extra)), c.message.empty()) << c.extra;
+        EXPECT_EQ(msg, c.message) << c.extra;
+        const std::string row = " FROM Ven_Contact WHERE cContactCode = N'" + code + "'";
+        if (c.message.empty()) EXPECT_EQ(Scalar("SELECT " + c.column + row), c.stored) << c.extra;
+        else EXPECT_EQ(Scalar("SELECT count(*)" + row), "0") << c.extra;
+    }
+    EXPECT_EQ(Count("userdefine WHERE cValue = N'克罗地亚语'"), 0);
+    // Modify refuses a repeated column the same way, before it changes anything.
+    std::string twice = "<Ven_Contact><cContactCode>V0100000003</cContactCode><cContactName>甲</cContactName>"
+                        "<cContactName>乙</cContactName><cConDefine1>w</cConDefine1></Ven_Contact>";
+    EXPECT_FALSE(Modify(twice));
+    EXPECT_EQ(msg, "Hx.CRM.COMMON.XMLMSG003(ccontactname)");
+    EXPECT_EQ(Scalar("SELECT cContactName FROM Ven_Contact WHERE cContactCode = N'V0100000003'"), "王芳");
+}
+
+// Switches LC_NUMERIC to German (decimal comma) for the life of the object, compiling the locale
+// into a folder of its own when the system has none.
+class GermanNumbers {
+public:
+    GermanNumbers() {
+        old_ = std::setlocale(LC_NUMERIC, nullptr);
+        if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) {
+            const std::string dir = (std::filesystem::temp_directory_path() / "sovrel-locales").string();
+            std::filesystem::create_directories(dir);
+            const std::string make = "localedef -i de_DE -f UTF-8 '" + dir + "/de_DE.UTF-8' >/dev/null 2>&1";
+            if (std::system(make.c_str()) == 0) {
+                setenv("LOCPATH", dir.c_str(), 1);
+                std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+            }
+        }
+    }
+    ~GermanNumbers() { std::setlocale(LC_NUMERIC, old_.c_str()); }
+    bool Active() const { return *std::localeconv()->decimal_point == ','; }
+
+private:
+    std::string old_;
+};
+
+TEST_P(Writes, ANumberIsTheLeadingDecimalNumberOfItsTextUnderAnyLocale) {
+    struct Case {
+        const char* text;
+        const char* stored;  // nullptr: refused
+    } cases[] = {
+        {"12.5", "12.5"}, {"1234.5kg", "1234.5"}, {"  -1.5e2x", "-150"}, {"+.5", "0.5"}, {"7.", "7"},
+        {"1e", "1"},      {"0x1F", "0"},          {"inf", "0"},          {"-nan", "0"}, {"Infinity", "0"},
+        {"abc", "0"},     {"-", "0"},             {".", "0"},            {"1e-400", "0"},
+        {"1e400", nullptr}, {"-9e999999999999", nullptr},
+    };
+    int n = 80;
+    for (bool german : {false, true}) {
+        for (const auto& c : cases) {
+            std::string code = "V03000000" + std::to_string(n++);
+            bool ok = false;
+            {
+                GermanNumbers locale;
+                if (german && !locale.Active()) GTEST_SKIP() << "no German locale can be had here";
+                ok = Add(Contact(code, "x", std::string("<cConDefine13>") + c.text + "</cConDefine13>"));
+            }
+            EXPECT_EQ(ok, c.stored != nullptr) << c.text << " " << msg;
+            if (c.stored)
+                EXPECT_EQ(Scalar("SELECT cConDefine13 FROM Ven_Contact WHERE cContactCode = N'" + code + "'"), c.stored)
+                    << c.text << (german ? " (German)" : "");
+            else
+                EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.Fld01(ccondefine13)\r\nHx.CRM.COMMON.DBMSG.Fld02") << c.text;
+        }
+    }
 }
 
 TEST_P(Writes, ModifyHonoursTheLoadedRowVersion) {

@@ -58,6 +58,7 @@ TEST(LoadXmlText, WrapsUnlessTheTextAlreadyStartsWithData) {
         {"<datax/>", "data", "datax"},  // "<data>" is the whole prefix, not a name's beginning
         {"", "data", ""},
         {"<a>x &amp; y</a>", "data", "a"},
+        {"<a/><!-- a note - with dashes --><b/>", "data", "ab"},  // comments are checked, then dropped
     };
     for (const auto& c : cases) {
         pugi::xml_document doc;
@@ -79,6 +80,10 @@ TEST(LoadXmlText, RefusesTextThatIsNotOneWellFormedDocument) {
         "<data><a/></data>trailing",
         "<data><a/></data><!-- -->x",
         "<?xml version=\"1.0\"?><a/>",  // wrapped, the declaration no longer stands first
+        "<a x='1' y='2' x='3'/>",
+        "<a><b/><c X='1' x='2' X='3'/></a>",
+        "<a><!-- a -- b --></a>",
+        "<a/><!-- ends in a dash ---><b/>",
     };
     for (const char* text : cases) {
         pugi::xml_document doc;
@@ -182,8 +187,53 @@ TEST_F(TransXml, ConditionsQuoteTextButNotNumbersOrBytes) {
     for (int type : kQuotedTypes) {
         std::string where;
         EXPECT_TRUE(BuildWhereFromXml(cond, where, RowsetOf({{"c", type}}))) << type;
-        EXPECT_EQ(where, "c='10' AND c<='20' AND c>='30' AND c BETWEEN '5' AND '9'") << type;
+        EXPECT_EQ(where, "c=N'10' AND c<=N'20' AND c>=N'30' AND c BETWEEN N'5' AND N'9'") << type;
     }
+}
+
+TEST_F(TransXml, ANumberOrByteColumnTakesOnlyANumberOrAByteString) {
+    auto rs = RowsetOf({{"n", platform::db::adInteger}, {"b", platform::db::adVarBinary}});
+    struct Case {
+        const char* children;
+        const char* where;  // nullptr: refused
+    } cases[] = {
+        {"<n> -1.5e3 </n><n>+.5</n><n>7.</n>", "n=-1.5e3 AND n=+.5 AND n=7."},
+        {"<b>0x1F</b><b>0X</b><b>12</b>", "b=0x1F AND b=0X AND b=12"},
+        {"<n>1 or 1=1</n>", nullptr},
+        {"<n>1;delete from Person</n>", nullptr},
+        {"<n>0x1F</n>", nullptr},
+        {"<n>1,2,3</n>", nullptr},  // only the first comma counts: "2,3" is no number
+        {"<n>,1,2</n>", nullptr},
+        {"<n>.</n>", nullptr},
+        {"<n>1e</n>", nullptr},
+        {"<n>--1</n>", nullptr},
+        {"<b>0x1G</b>", nullptr},
+        {"<b>0x1 or 1=1</b>", nullptr},
+    };
+    for (const auto& c : cases) {
+        pugi::xml_document d;
+        std::string where;
+        EXPECT_EQ(BuildWhereFromXml(Record(d, std::string("<cond>") + c.children + "</cond>"), where, rs), c.where != nullptr)
+            << c.children;
+        if (c.where) {
+            EXPECT_EQ(where, c.where) << c.children;
+        }
+    }
+}
+
+TEST_F(TransXml, EightyThousandLevelsOfNestingAreReadWithoutRecursion) {
+    constexpr int kDepth = 80000;
+    std::string deep;
+    for (int i = 0; i < kDepth; ++i) deep += "<i>";
+    deep += "x";
+    for (int i = 0; i < kDepth; ++i) deep += "</i>";
+    auto rec = Record(doc, "<ven_contact><ccontactname>a" + deep + "b</ccontactname></ven_contact>");
+    EXPECT_EQ(GetEleVal(rec, "cContactName", "-"), "axb");
+    std::string where;
+    EXPECT_TRUE(BuildWhereFromXml(rec, where, RowsetOf({{"ccontactname", platform::db::adVarWChar}})));
+    EXPECT_EQ(where, "ccontactname=N'axb'");
+    pugi::xml_document bad;
+    EXPECT_FALSE(LoadXmlText(bad, "<a>" + deep + "<!-- -- --></a>"));
 }
 
 TEST_F(TransXml, ConditionValuesBlanksAndCommas) {
@@ -197,14 +247,13 @@ TEST_F(TransXml, ConditionValuesBlanksAndCommas) {
         {"<n>1</n><n>&#32; </n><n><![CDATA[ ]]></n>", "n=1 "},  // spaces that survive parsing are blank too
         {"<n> </n><cvencode/>", ""},
         {"", ""},
-        {"<n>1,2,3</n>", "n BETWEEN 1 AND 2,3"},  // only the first comma counts
-        {"<n>,1,2</n>", "n<=1,2"},
-        {"<n>1,2,</n>", "n BETWEEN 1 AND 2,"},
-        {"<cvencode>,</cvencode>", "cvencode<=''"},
-        {"<cvencode>a,b,c</cvencode>", "cvencode BETWEEN 'a' AND 'b,c'"},
-        {"<cvencode>O'Brien</cvencode>", "cvencode='O'Brien'"},  // not doubled
-        {"<cvencode> v01 </cvencode>", "cvencode=' v01 '"},
-        {"<cvencode>brand</cvencode><n>1</n>", "cvencode='brand' AND n=1"},
+        {"<n>1,2</n>", "n BETWEEN 1 AND 2"},
+        {"<cvencode>,</cvencode>", "cvencode<=N''"},
+        {"<cvencode>a,b,c</cvencode>", "cvencode BETWEEN N'a' AND N'b,c'"},  // only the first comma counts
+        {"<cvencode>O'Brien</cvencode>", "cvencode=N'O''Brien'"},
+        {"<cvencode>x' or '1'='1</cvencode>", "cvencode=N'x'' or ''1''=''1'"},
+        {"<cvencode> v01 </cvencode>", "cvencode=N' v01 '"},
+        {"<cvencode>brand</cvencode><n>1</n>", "cvencode=N'brand' AND n=1"},
     };
     for (const auto& c : cases) {
         pugi::xml_document d;
@@ -365,6 +414,9 @@ TEST_F(TransXml, GetColAuthStringAsksTheHostAndLowersItsAnswer) {
               "cvencode,cvenname,cvenabbname");
     EXPECT_EQ(auth->user, "");
     EXPECT_EQ(auth->request, "<hxColAuth cBusObId='Ven_Contact' cFuncId='R'/>");
+    pugi::xml_document quoted;
+    GetColAuthString(service, Record(quoted, "<r><rw>R' x='&amp;&lt;\"</rw></r>"), "vendor");
+    EXPECT_EQ(auth->request, "<hxColAuth cBusObId='vendor' cFuncId='R&apos; x=&apos;&amp;&lt;&quot;'/>");
     EXPECT_EQ(pending, "Hx.CRM.COMMON.XMLMSG002(userid)");
 
     auth->fail = true;
