@@ -179,14 +179,9 @@ std::string Value::ToText() const {
         case Kind::Double: {
             const double v = std::get<double>(data_);
             if (v == 0) return "0";  // also for -0
-            // As "%.15G" prints in the C locale, whatever locale the process runs under: a
-            // German desktop must not turn 12.5 into "12,5".
             char buf[40];
-            const auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15).ptr;
-            std::string out(buf, end);
-            for (char& c : out)
-                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-            return out;
+            std::snprintf(buf, sizeof buf, "%.15G", v);
+            return buf;
         }
         case Kind::Text: return std::get<std::string>(data_);
         case Kind::Date: return std::get<DateTime>(data_).ToText();

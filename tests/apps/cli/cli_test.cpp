@@ -377,6 +377,45 @@ TEST_F(CliTest, RefedAndUsedAnswerByTheirExitStatus) {
     EXPECT_TRUE(r.err == contacts + "、" + orders + "\n" || r.err == orders + "、" + contacts + "\n") << r.err;
 }
 
+TEST_F(CliTest, ValuesAndNamesTypedOnTheCommandLineNeverBecomeSql) {
+    UseFixedAccount();
+    const std::string hostile = "';delete from Person--";
+    const std::int64_t persons = Count("SELECT count(*) FROM Person");
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+        int status;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"delete", "x' or '1'='1"}, "", 1, "Hx.CRM.COMMON.DBMSG.Sel0512\n"},
+        {{"delete", "V0200000002", "--id-name", "1=1 or cContactCode"}, "", 1,
+         "Hx.CRM.COMMON.DBMSG.BadName(1=1 or cContactCode)\n"},
+        {{"add", "Ven_Contact"}, ContactXml(hostile, "O'B"), 0, ""},
+        {{"add", "Crm_BaseCode"}, "<Crm_BaseCode><cType>Duty</cType><cName>Buyer's aide</cName></Crm_BaseCode>", 0, ""},
+        {{"modify", "Ven_Contact"},
+         "<Ven_Contact><cContactCode>" + hostile + "</cContactCode><cContactName>O'Brien</cContactName></Ven_Contact>", 0, ""},
+        {{"find", "Ven_Contact;delete from Person"}, "<c/>", 1, "Hx.CRM.COMMON.DBMSG.BadName(Ven_Contact;delete from Person)\n"},
+        {{"refed", "Ven_Contact", "O'B"}, "", 0, ""},
+        {{"used", "Ven_Contact", "cContactName", "O'Brien"}, "", 0, "Hx.CRM.COMMON.DBMSG.Ref01\n"},
+        {{"used", "Ven_Contact where 1=1 or cVenCode", "cVenCode", "x"}, "", 1,
+         "Hx.CRM.COMMON.DBMSG.BadName(Ven_Contact where 1=1 or cVenCode)\n"},
+        {{"usedb", "tksystem; delete from Person"}, "", 1, "Hx.CRM.COMMON.DBMSG.BadName(tksystem; delete from Person)\n"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Keys(c.args, c.input);
+        EXPECT_EQ(r.status, c.status) << c.args[0] << " " << c.args[1] << "\n" << r.err;
+        EXPECT_EQ(r.err, c.err) << c.args[0] << " " << c.args[1];
+    }
+    Result r = Keys({"find", "Ven_Contact"}, "<c><cContactName>O'Brien</cContactName></c>");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\t" + hostile + "\t"), std::string::npos) << r.out;
+    EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact"), 7);
+    EXPECT_EQ(Count("SELECT count(*) FROM Crm_BaseCode WHERE cName = 'Buyer''s aide'"), 1);
+    EXPECT_EQ(Count("SELECT count(*) FROM Person"), persons);
+    EXPECT_EQ(Count("SELECT count(*) FROM vendor WHERE cSovrelCode IS NOT NULL"), 2);
+}
+
 TEST_F(CliTest, UtlCaseLowersTagsAndEscapesAmpersandsWithoutAnAccount) {
     const std::string xml = "<Ven_Contact Kind=\"A\">\n<cContactName>Zhang & Co &amp; Li</cContactName></Ven_Contact>\n";
     Result r = Run({"--data", folder.Sub("none"), "utlcase"}, xml);
