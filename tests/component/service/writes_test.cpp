@@ -71,6 +71,10 @@ TEST_P(Writes, BadInputGivesItsMessageAndWritesNothing) {
     } cases[] = {
         {"<Ven_Contact><cContactCode>x</Ven_Contact>", "Ven_Contact",
          "Hx.CRM.COMMON.XMLMSGParseErr01\r\nHx.CRM.COMMON.XMLMSGParseErr02"},
+        {"<Ven_Contact a='1' a='2'><cContactCode>x</cContactCode></Ven_Contact>", "Ven_Contact",
+         "Hx.CRM.COMMON.XMLMSGParseErr01\r\nHx.CRM.COMMON.XMLMSGParseErr02"},
+        {Contact("V0300000023", "x<!-- a -- b -->"), "Ven_Contact",
+         "Hx.CRM.COMMON.XMLMSGParseErr01\r\nHx.CRM.COMMON.XMLMSGParseErr02"},
         {"<Customer><cCode>1</cCode></Customer>", "Customer", "Hx.CRM.TkBaseCodeRefer.clscommon.00083"},
         {Contact("V0300000021", "x", "<cNoSuchColumn>1</cNoSuchColumn>"), "Ven_Contact",
          "Hx.CRM.COMMON.DBMSG.Fld01(cnosuchcolumn)\r\nHx.CRM.COMMON.DBMSG.Fld02"},
@@ -155,6 +159,20 @@ TEST_P(Writes, TheTextCheckedIsTheTextWritten) {
     EXPECT_FALSE(Modify(twice));
     EXPECT_EQ(msg, "Hx.CRM.COMMON.XMLMSG003(ccontactname)");
     EXPECT_EQ(Scalar("SELECT cContactName FROM Ven_Contact WHERE cContactCode = N'V0100000003'"), "王芳");
+}
+
+TEST_P(Writes, EightyThousandLevelsOfMarkupAreWrittenAndFoundWithoutCrashing) {
+    std::string deep;
+    for (int i = 0; i < 80000; ++i) deep += "<i>";
+    deep += "深";
+    for (int i = 0; i < 80000; ++i) deep += "</i>";
+    ASSERT_TRUE(Add(Contact("V0300000099", deep))) << msg;
+    EXPECT_EQ(Scalar("SELECT cContactName FROM Ven_Contact WHERE cContactCode = N'V0300000099'"), "深");
+    std::vector<std::string> tables{"Ven_Contact"}, shown;
+    std::string condition = "<c><cContactName>" + deep + "</cContactName></c>";
+    auto rows = service->Find(condition, tables, shown, msg);
+    ASSERT_TRUE(rows) << Ctx().PendingMessage;
+    EXPECT_EQ(rows->RecordCount(), 1);
 }
 
 // Switches LC_NUMERIC to German (decimal comma) for the life of the object, compiling the locale
