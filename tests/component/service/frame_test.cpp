@@ -69,6 +69,7 @@ TEST_P(Frame, UTLCaseReportsItsProgress) {
 TEST_P(Frame, ReIdVal) {
     EXPECT_EQ(service->ReIdVal(platform::db::Value::Null()), " is null ");
     EXPECT_EQ(service->ReIdVal(5), "= '5'");
+    EXPECT_EQ(service->ReIdVal(platform::db::Value("O'Brien")), "= 'O''Brien'");
 }
 
 TEST_P(Frame, GetFunAuthAsksTheLoginOnlyForKnownOperations) {
