@@ -9,6 +9,9 @@ namespace sovrel {
 std::string VendorRowCondition(const std::string& r) {
     if (r == "1=2") return "(1=2)";
     if (r.empty()) return "(1=1)";
+    // The answer goes into the list's statement as it stands: anything but a list of vendor ids
+    // shows no vendor rather than run as SQL.
+    if (r.find_first_not_of("0123456789, ") != std::string::npos) return "(1=2)";
     return "vendor.iId in (" + r + ")";
 }
 

@@ -8,7 +8,8 @@ namespace sovrel {
 // column-authority services.
 void InitAuthStrings();
 
-// The row-authority condition for an answer of the row-authority service.
+// The row-authority condition for an answer of the row-authority service: "1=2", "" (all) or a
+// list of vendor ids; any other answer gives the condition that no row meets.
 std::string VendorRowCondition(const std::string& rowAuthAnswer);
 
 struct AccountOfConnection {
