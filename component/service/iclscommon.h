@@ -1,6 +1,9 @@
 #pragma once
 // IClsCommon: the component's data service, the only class that talks to the account database.
 // Operations report by result and message and never throw. ClsCommon implements it.
+// Values handed in reach statements only as quoted literals; the names handed in (IDName,
+// FindTables, cTableName, cField, CurDBName) must be plain names, or the call is refused with
+// Hx.CRM.COMMON.DBMSG.BadName before any statement runs.
 #include <memory>
 #include <string>
 #include <vector>

@@ -104,10 +104,9 @@ bool ClsCommon::CheckRefed(Value& IDValue, std::string& TableName, bool& bShowAl
 
 bool ClsCommon::BArchIsUsed(std::string& cTableName, std::string& cField, Value& cRetval) {
     if (!CheckSqlName(cTableName) || !CheckSqlName(cField)) return false;
-    bool ran = false;
     std::string error;
     // Through OpenX, whose log entry carries the statement that failed.
-    auto rs = OpenX("SELECT TOP 1 * FROM " + cTableName + " WHERE " + cField + " = " + SqlText(cRetval.ToText()), &ran,
+    auto rs = OpenX("SELECT TOP 1 * FROM " + cTableName + " WHERE " + cField + " = " + SqlText(cRetval.ToText()), nullptr,
                     &error);
     if (!rs) {
         WriteSrvLog(service::kModule, "BArchIsUsed", platform::errnum::CommandFailed, error);
