@@ -59,7 +59,7 @@ struct IconChoice {
     std::initializer_list<const char*> names;
 };
 const IconChoice kIcons[] = {
-    {"SetUp", {"document-page-setup", "document-properties"}},
+    {"SetUp", {"document-page-setup", "configure"}},
     {"Print", {"document-print"}},
     {"Preview", {"document-print-preview"}},
     {"SaveFile", {"document-save-as"}},
