@@ -729,6 +729,8 @@ QWidget* FlexGrid::Widget(QWidget* parent) {
     view->setTextElideMode(Qt::ElideRight);
     view->setTabKeyNavigation(false);  // Tab leaves the grid, as in any other form
     view->setCornerButtonEnabled(false);
+    // The right button belongs to the grid's owner (its MouseUp), not to the window's pop-up.
+    view->setContextMenuPolicy(Qt::PreventContextMenu);
     view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     auto* horizontal = view->horizontalHeader();

@@ -82,8 +82,7 @@ const IconChoice kIcons[] = {
     {"Last", {"go-last"}},
 };
 
-// One theme for every window, whatever the desktop's: names another theme lacks come from the
-// desktop's own theme.
+// One theme for every window, whatever the desktop's, so the buttons look alike everywhere.
 void UseIconTheme() {
     static bool done = false;
     if (done) return;
@@ -92,9 +91,7 @@ void UseIconTheme() {
     for (const char* dir : {"/usr/share/icons", "/usr/local/share/icons"})
         if (!paths.contains(QString(dir))) paths << QString(dir);
     QIcon::setThemeSearchPaths(paths);
-    const QString desktop = QIcon::themeName();
     QIcon::setThemeName(kIconTheme);
-    if (!desktop.isEmpty() && desktop != kIconTheme) QIcon::setFallbackThemeName(desktop);
 }
 
 }  // namespace

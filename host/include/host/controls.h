@@ -45,8 +45,8 @@ struct ToolbarButtonDef {
 const std::vector<ToolbarButtonDef>* FindToolbarDefinition(const std::string& definition,
                                                            const std::string& subsystem);
 
-// The freedesktop icon theme the toolbars draw with (scripts/deps installs it); names it lacks
-// come from the desktop's own theme.
+// The freedesktop icon theme the toolbars draw with, whatever the desktop's (scripts/deps
+// installs it).
 inline constexpr const char* kIconTheme = "oxygen";
 // The icon name the toolbar shows for a command key, the first of its conventional names the
 // theme has; "" when it has none. Needs a QApplication.

@@ -149,6 +149,7 @@ TEST_F(ListOnHostTest, AUserWhoseLanguageIsEnglishGetsEveryTextInEnglishFromTheF
     EXPECT_EQ(window->Grid().TextMatrix(0, 2), "Contact Code");
     EXPECT_EQ(window->StatusText(), "Records: 6");
     EXPECT_EQ(window->findChild<QLineEdit*>("EdtiCurPage")->text(), "1");
+    EXPECT_EQ(window->contextMenuPolicy(), Qt::CustomContextMenu);  // the portal's pop-up menus
 }
 
 TEST_F(ListOnHostTest, TheUsersColumnsHoldTheirWidthsAndARowRestrictionWorksWithoutTheVendorColumn) {
