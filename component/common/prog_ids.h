@@ -31,6 +31,7 @@ inline constexpr const char* CrmCommonSvc = "HxCrmCommon.CrmCommonSvc";
 inline constexpr const char* TitleSvc = "HxCrmCommon.TitleSvc";
 inline constexpr const char* RightChecker = "HxPortal.FunctionRight";
 inline constexpr const char* PortalHelp = "HxPortal.Help";
+inline constexpr const char* PopMenuMgr = "HxPortal.PopMenuMgr";
 inline constexpr const char* VisualStyle = "HxPortal.VisualStyle";
 
 // The component's own classes, registered under the project name.

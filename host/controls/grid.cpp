@@ -372,7 +372,7 @@ Qt::Alignment GridModel::QtAlignment(int alignment, const std::string& text) {
 
 // ---- FlexGrid ----------------------------------------------------------------------------------
 
-FlexGrid::FlexGrid() : model_(std::make_unique<GridModel>()), widths_(2, -1) {}
+FlexGrid::FlexGrid() : model_(std::make_unique<GridModel>()), widths_(2, -1), givenWidths_(2, false) {}
 
 FlexGrid::~FlexGrid() {
     // The window may still hold the view; it must not outlive the cells it shows.
@@ -407,6 +407,7 @@ void FlexGrid::SetCols(long cols) {
     if (cols > 1000) Throw(kBadIndex, "TkFlexGrid.Cols", "a grid holds at most 1000 columns, not " + std::to_string(cols));
     model_->SetCols(cols);
     widths_.resize(static_cast<std::size_t>(cols), -1);
+    givenWidths_.resize(static_cast<std::size_t>(cols), false);
     col_ = std::min(col_, cols - 1);
     if (model_->Live()) {
         ApplyWidths();
@@ -466,6 +467,7 @@ void FlexGrid::SetTextMatrix(long row, long col, const std::string& text) {
     CheckCell(row, col, "TkFlexGrid.TextMatrix");
     model_->SetText(row, col, text);
     if (row == 0 && col == 0 && view_ && model_->Live()) {
+        view_->verticalHeader()->setFixedWidth(static_cast<int>(ColWidth(0)));
         if (auto* corner = view_->findChild<QAbstractButton*>()) corner->update();
     }
 }
@@ -562,7 +564,16 @@ long FlexGrid::ColWidth(long col) const {
     CheckCell(0, col, "TkFlexGrid.ColWidth");
     const long w = widths_[static_cast<std::size_t>(col)];
     if (w >= 0) return w;
-    return col == 0 ? kMarkerWidth : col == GridModel::kSelectCol ? kSelectWidth : kDefaultWidth;
+    return col == 0 ? MarkerWidth() : col == GridModel::kSelectCol ? kSelectWidth : kDefaultWidth;
+}
+
+long FlexGrid::MarkerWidth() const {
+    const std::string& corner = model_->Text(0, 0);
+    if (corner.empty() || !qApp) return kMarkerWidth;
+    const QFont font = view_ ? view_->font() : QApplication::font();
+    // The corner's text is drawn 4 pixels in from each side; a little air beyond that.
+    const long text = QFontMetrics(font).horizontalAdvance(QString::fromStdString(corner));
+    return std::max(kMarkerWidth, text + 14);
 }
 
 void FlexGrid::SetColWidth(long col, long pixels) {
@@ -571,6 +582,7 @@ void FlexGrid::SetColWidth(long col, long pixels) {
         Throw(kBadIndex, "TkFlexGrid.ColWidth",
               "a column width is 0.." + std::to_string(kMaxWidth) + " pixels (-1 the default), not " + std::to_string(pixels));
     widths_[static_cast<std::size_t>(col)] = pixels;
+    givenWidths_[static_cast<std::size_t>(col)] = pixels >= 0;
     if (!view_) return;
     syncing_ = true;
     if (col == 0) view_->verticalHeader()->setFixedWidth(static_cast<int>(ColWidth(0)));
@@ -607,7 +619,8 @@ void FlexGrid::AutoSizeColumns() {
     if (metrics) fm.emplace(font);
     const bool live = model_->Live();
     for (long col = 1; col < Cols(); ++col) {
-        if (col == GridModel::kSelectCol) continue;  // check boxes only
+        // Check boxes only; or a width the column settings or the user gave.
+        if (col == GridModel::kSelectCol || givenWidths_[static_cast<std::size_t>(col)]) continue;
         long best = width(model_->Text(0, col));
         for (long r : sample) {
             const std::string& text = model_->Text(r, col);
@@ -716,6 +729,8 @@ QWidget* FlexGrid::Widget(QWidget* parent) {
     view->setTextElideMode(Qt::ElideRight);
     view->setTabKeyNavigation(false);  // Tab leaves the grid, as in any other form
     view->setCornerButtonEnabled(false);
+    // The right button belongs to the grid's owner (its MouseUp), not to the window's pop-up.
+    view->setContextMenuPolicy(Qt::PreventContextMenu);
     view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     auto* horizontal = view->horizontalHeader();
@@ -750,7 +765,9 @@ QWidget* FlexGrid::Widget(QWidget* parent) {
         SyncCurrent();
     });
     QObject::connect(horizontal, &QHeaderView::sectionResized, context, [this](int section, int, int size) {
-        if (!syncing_ && section + 1 < Cols()) widths_[static_cast<std::size_t>(section + 1)] = size;
+        if (syncing_ || section + 1 >= Cols()) return;
+        widths_[static_cast<std::size_t>(section + 1)] = size;
+        givenWidths_[static_cast<std::size_t>(section + 1)] = true;
     });
 
     auto* watcher = new GridWatcher(view);

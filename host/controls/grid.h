@@ -120,7 +120,13 @@ private:
     QPointer<QTableView> view_;
     QPointer<QObject> watcher_;  // calls back into this object
     long row_ = 1, col_ = 1, topRow_ = 1;
+    // The width column 0 needs for its texts (the corner's title), at least the marker's.
+    long MarkerWidth() const;
+
     std::vector<long> widths_;  // per grid column; -1 the default
+    // Per grid column: the width was given (SetColWidth, or the user dragged it), so
+    // AutoSizeColumns leaves it alone.
+    std::vector<bool> givenWidths_;
     bool syncing_ = false;
     int lastButton_ = 0;  // of the last mouse release
     std::function<void()> onClick_, onDblClick_;

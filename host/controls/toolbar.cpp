@@ -7,10 +7,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QIcon>
-#include <QStyle>
 #include <QToolBar>
 
 #include <exception>
+#include <initializer_list>
 #include <set>
 
 #include "../session/support.h"
@@ -53,39 +53,65 @@ const std::vector<Definition>& Definitions() {
     return definitions;
 }
 
+// Freedesktop icon names, the conventional one first; the first the theme has is used.
 struct IconChoice {
     const char* key;
-    const char* theme;
-    QStyle::StandardPixmap fallback;
+    std::initializer_list<const char*> names;
 };
-constexpr IconChoice kIcons[] = {
-    {"SetUp", "document-page-setup", QStyle::SP_FileDialogInfoView},
-    {"Print", "document-print", QStyle::SP_DriveFDIcon},
-    {"Preview", "document-print-preview", QStyle::SP_FileDialogContentsView},
-    {"SaveFile", "document-save-as", QStyle::SP_DialogSaveButton},
-    {"Add", "list-add", QStyle::SP_FileIcon},
-    {"Modify", "document-edit", QStyle::SP_FileDialogDetailedView},
-    {"Del", "edit-delete", QStyle::SP_TrashIcon},
-    {"Filter", "view-filter", QStyle::SP_FileDialogListView},
-    {"Pos", "edit-find", QStyle::SP_FileDialogContentsView},
-    {"Refresh", "view-refresh", QStyle::SP_BrowserReload},
-    {"ItemSet", "configure", QStyle::SP_FileDialogDetailedView},
-    {"Report", "view-list-tree", QStyle::SP_DirIcon},
-    {"SendMail", "mail-send", QStyle::SP_ArrowForward},
-    {"SendMsg", "mail-message-new", QStyle::SP_MessageBoxInformation},
-    {"Help", "help-contents", QStyle::SP_DialogHelpButton},
-    {"Exit", "application-exit", QStyle::SP_DialogCloseButton},
-    {"SaveRs", "document-save", QStyle::SP_DialogSaveButton},
-    {"First", "go-first", QStyle::SP_MediaSkipBackward},
-    {"Previous", "go-previous", QStyle::SP_ArrowLeft},
-    {"Next", "go-next", QStyle::SP_ArrowRight},
-    {"Last", "go-last", QStyle::SP_MediaSkipForward},
+const IconChoice kIcons[] = {
+    {"SetUp", {"document-page-setup", "configure"}},
+    {"Print", {"document-print"}},
+    {"Preview", {"document-print-preview"}},
+    {"SaveFile", {"document-save-as"}},
+    {"Add", {"list-add"}},
+    {"Modify", {"document-edit"}},
+    {"Del", {"edit-delete"}},
+    {"Filter", {"view-filter"}},
+    {"Pos", {"edit-find"}},
+    {"Refresh", {"view-refresh"}},
+    {"ItemSet", {"view-list-details"}},
+    {"Report", {"view-process-tree", "view-list-tree"}},
+    {"SendMail", {"mail-send"}},
+    {"SendMsg", {"phone", "smartphone"}},
+    {"Help", {"help-contents"}},
+    {"Exit", {"application-exit"}},
+    {"SaveRs", {"document-save"}},
+    {"First", {"go-first"}},
+    {"Previous", {"go-previous"}},
+    {"Next", {"go-next"}},
+    {"Last", {"go-last"}},
 };
 
-QIcon IconFor(const std::string& key) {
+// One theme for every window, whatever the desktop's, so the buttons look alike everywhere.
+void UseIconTheme() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const char* dir : {"/usr/share/icons", "/usr/local/share/icons"})
+        if (!paths.contains(QString(dir))) paths << QString(dir);
+    QIcon::setThemeSearchPaths(paths);
+    QIcon::setThemeName(kIconTheme);
+}
+
+}  // namespace
+
+std::string ToolbarIconName(const std::string& key) {
+    UseIconTheme();
     for (const auto& i : kIcons)
-        if (key == i.key) return QIcon::fromTheme(i.theme, QApplication::style()->standardIcon(i.fallback));
-    return {};
+        if (key == i.key) {
+            for (const char* name : i.names)
+                if (QIcon::hasThemeIcon(name)) return name;
+            return "";
+        }
+    return "";
+}
+
+namespace {
+
+QIcon IconFor(const std::string& key) {
+    const std::string name = ToolbarIconName(key);
+    return name.empty() ? QIcon() : QIcon::fromTheme(QString::fromStdString(name));
 }
 
 }  // namespace
@@ -246,7 +272,7 @@ QWidget* Toolbar::Widget(QWidget* parent) {
     bar_->setMovable(false);
     bar_->setFloatable(false);
     bar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    bar_->setIconSize(QSize(20, 20));
+    bar_->setIconSize(QSize(22, 22));  // a size the theme draws, not a scaled one
     bar_->setVisible(visible_);
     Rebuild();
     return bar_;

@@ -1,5 +1,6 @@
 #include <exception>
 
+#include "common/context.h"
 #include "common/controls.h"
 #include "common/hosts/login.h"
 #include "host/crm.h"
@@ -64,7 +65,6 @@ std::string CrmCommonService::GetLanguage(const std::shared_ptr<sovrel::ILogin>&
         }
     }
     if (language.empty()) language = kDefaultLanguage;
-    language_ = language;
     return language;
 }
 
@@ -89,8 +89,9 @@ int CrmCommonService::ShowMessage(const std::string& prompt, int style, const st
 }
 
 void CrmCommonService::LocalizeForm(const std::string& windowKey, sovrel::IForm& window) {
-    const std::string override = detail::LanguageOverride();
-    const TextTable& table = TextTable::For(override.empty() ? language_ : override);
+    // The window is the thread's login's: its language, asked now. A language remembered from
+    // an earlier question is not there yet when the first window of a session loads.
+    const TextTable& table = TextTable::For(GetLanguage(sovrel::Ctx().Login));
     if (auto caption = table.Get(windowKey)) window.SetCaption(*caption);
     auto* controls = dynamic_cast<sovrel::IControlTexts*>(&window);
     if (controls == nullptr) return;

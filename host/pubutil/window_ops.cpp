@@ -68,7 +68,7 @@ QWidget* WidgetOf(sovrel::IForm& window) { return dynamic_cast<QWidget*>(&window
 
 struct PubUtil::ColumnDesc {
     std::string name, caption, expression;
-    long width = 80;
+    long width = -1;  // none given: the grid sizes the column to its content
     bool visible = true, fixed = false;
     std::string sort;  // "", "asc", "desc"
     long sortIndex = 0;
@@ -93,7 +93,7 @@ std::shared_ptr<const std::vector<PubUtil::ColumnDesc>> PubUtil::Describe(const 
         if (!IsIdentifier(c.name) || c.expression.empty() || c.expression.find(';') != std::string::npos)
             return nullptr;
         c.caption = e.AttrOr("caption", "");
-        c.width = ReadNumber(e.Attr("width"), 80);
+        c.width = ReadNumber(e.Attr("width"), -1);
         c.visible = ReadFlag(e.Attr("visible"), true);
         c.fixed = ReadFlag(e.Attr("fixed"), false);
         c.sort = txt::LCase(txt::Trim(e.AttrOr("sort", "")));
@@ -161,7 +161,7 @@ bool PubUtil::getColSet(std::string& columnInfo, std::string& selectList, std::s
         key.name = kKeyColumn;
         key.expression = "Ven_Contact.cContactCode";
         key.caption = GetResString("Hx.CRM.TkContact.Column.cContactCode");
-        key.width = 110;
+        key.width = -1;
     }
     select.caption.clear();
     shown.insert(shown.begin(), {select, key});

@@ -63,6 +63,16 @@ constexpr Default kDefaults[] = {
     {"cMemo", "Ven_Contact.cMemo", "cMemo", "text", 200, false},
 };
 
+// About how wide a caption is drawn in the header (wide characters twice as wide), with the
+// cell's margins: a default column is never narrower than its caption in the user's language.
+int CaptionWidth(const std::string& caption) {
+    int width = 24;
+    for (unsigned char c : caption)
+        if (c < 0x80) width += 7;
+        else if (c >= 0xE0) width += 13;  // the first byte of a wide character
+    return std::min(width, kMaxWidth);
+}
+
 void CheckKey(const std::string& key, const char* who) {
     if (!txt::EqualsNoCase(txt::Trim(key), kListKey))
         throw platform::Error(platform::errnum::InvalidOperation, who,
@@ -209,7 +219,7 @@ std::vector<Column> ColumnSetService::Catalogue() {
         c.caption = texts.Format(c.captionKey);
         c.expression = d.expression;
         c.type = d.type;
-        c.width = d.width;
+        c.width = std::max(d.width, CaptionWidth(c.caption));
         c.visible = d.visible;
         columns.push_back(std::move(c));
     }

@@ -53,7 +53,8 @@ public:
     // name throws platform::Error.
     virtual void SetProperty(const std::string& name, long value) = 0;
     virtual long Property(const std::string& name) const = 0;
-    // Column width in pixels; AutoSizeColumns sizes every column to its content.
+    // Column width in pixels; -1 gives the column its default width back. AutoSizeColumns sizes
+    // to its content every column whose width was not given (by SetColWidth or the user).
     virtual long ColWidth(long col) const = 0;
     virtual void SetColWidth(long col, long pixels) = 0;
     virtual void AutoSizeColumns() = 0;

@@ -42,8 +42,11 @@ bool IsEditBox(const QWidget* w) {
 
 void frmContactList::Operating(const std::string& key) {
     // Pending events are processed while the list loads; a command arriving then is dropped
-    // rather than run against a half-filled grid.
-    if (busy_ > 0) return;
+    // rather than run against a half-filled grid, but it ends as every command does.
+    if (busy_ > 0) {
+        ReleaseAllRights();
+        return;
+    }
     bool release = true;
     try {
         Pub().HelpShow(key, *this);
@@ -135,11 +138,7 @@ bool frmContactList::RunCommand(const std::string& key) {
                 return true;
             }
             std::int16_t column = 0;
-            if (!LocateCodeColumn(column)) {
-                ShowInfo(ResText("Hx.CRM.TkContact.frmcontactlist.00054"));
-                ReleaseLock(3);
-                return true;
-            }
+            LocateCodeColumn(column);
             for (long r = 1; r < grid_->Rows(); ++r)
                 if (HoldsMark(grid_->TextMatrix(r, 1))) codes.push_back(grid_->TextMatrix(r, column));
             if (codes.empty()) {

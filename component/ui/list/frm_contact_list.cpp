@@ -145,6 +145,10 @@ void frmContactList::FormLoad() {
     RegisterOpenForm(this);
 
     LoadTrace(1, lblCaption_);
+    // The portal's pop-up menu manager is optional: a host without one leaves the menus as
+    // the window builds them.
+    popMenuMgr_ = platform::Create<IPopMenuMgr>(progid::PopMenuMgr);
+    if (popMenuMgr_) popMenuMgr_->Init(*this);
     CrmCommonSvc().LocalizeForm(kWindowKey, *this);
     LoadTrace(2, lblCaption_);
 
@@ -171,7 +175,7 @@ void frmContactList::FormLoad() {
     Pub().FrmLoadInit(*this, c.LoginInfo, c.DataService, ResText(kTitleKey));
     LoadTrace(6, lblCaption_);
 
-    // ViewManager's AddView: the portal's view manager offers the component no interface here.
+    if (auto views = std::dynamic_pointer_cast<IViewManager>(c.ViewManager)) views->AddView(*this);
     // The web frame carries the list's scope, the vendor it was opened for; for the whole list
     // it has nothing to carry and would only be an empty band.
     vendorCode_ = c.VendorCode;

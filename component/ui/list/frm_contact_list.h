@@ -33,6 +33,7 @@ class QStatusBar;
 
 namespace sovrel {
 
+class IPopMenuMgr;
 class IVisualStyle;
 class PageLabel;
 class SpinButtons;
@@ -198,6 +199,7 @@ private:
     std::shared_ptr<IToolbar> toolbar_;
     std::shared_ptr<IKeyHook> keyHook_;
     std::shared_ptr<IVisualStyle> visualStyle_;
+    std::shared_ptr<IPopMenuMgr> popMenuMgr_;
     QWidget* gridWidget_ = nullptr;
     QWidget* toolbarWidget_ = nullptr;
 

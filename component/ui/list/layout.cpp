@@ -45,6 +45,7 @@ const std::vector<Menu>& MenuTable() {
          {{"mSetUp", "SetUp", ""},
           {"mPreview", "Preview", ""},
           {"mPrint", "Print", "Ctrl+P"},
+          {"mnubox5", nullptr, ""},
           {"mSaveFile", "SaveFile", ""},
           {"mnubox2", nullptr, ""},
           {"mExit", "Exit", ""}}},
@@ -64,7 +65,7 @@ const std::vector<Menu>& MenuTable() {
           {"mCRMSendMail", "SendMail", ""},
           {"mCRMSendMsg", "SendMsg", ""}}},
         {"mWindow", {{"mStb", "mStb", ""}}},
-        {"mH", {{"mHelp", "Help", "F1"}}},
+        {"mH", {{"mHelp", "Help", "F1"}, {"mnubox6", nullptr, ""}, {"mText", "About", ""}}},
     };
     return menus;
 }
@@ -308,6 +309,17 @@ QWidget* frmContactList::BuildPagerStrip() {
 }
 
 void frmContactList::FormResize() {
+    // The toolbar stays out of the way while the layout is worked out, and comes back whatever
+    // happens meanwhile.
+    struct ToolbarAside {
+        IToolbar* bar;
+        explicit ToolbarAside(IToolbar* b) : bar(b) {
+            if (bar) bar->SetVisible(false);
+        }
+        ~ToolbarAside() {
+            if (bar) bar->SetVisible(true);
+        }
+    } aside(toolbar_.get());
     // The grid, the web frame and the strips follow the window through the layout; the host
     // keeps the window on the screen.
     Pub().FrmResize(*this);

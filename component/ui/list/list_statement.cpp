@@ -5,7 +5,10 @@
 namespace sovrel {
 
 std::string BuildListStatement(const ListQuery& q) {
-    std::string joins = BuildListJoins(q.selectList);
+    // The row-authority condition names vendor (vendor.iId in (...)); the filter and the sort may
+    // name a joined table too. Their tables are joined whether or not a shown column needs them.
+    std::string joins = BuildListJoins(q.selectList, q.selectList + " " + q.rowAuth + " " + q.where + " " + q.filter +
+                                                         " " + q.sort);
     // Every join but the last of the table ends in its condition; without a blank that column
     // would run into the WHERE keyword.
     if (!joins.empty() && joins.back() != ' ') joins += ' ';

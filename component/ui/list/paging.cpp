@@ -35,8 +35,10 @@ void frmContactList::InitPager() {
     upDown2_->upper = 1;
     edtPageSize_->setMaxLength(static_cast<int>(std::to_string(largest).size()));
     edtPageSize_->setText("500");
-    edtCurPage_->setText("1");
+    // The page box corrects itself against the last page as soon as its text changes, so the
+    // last page must be known before the box gets its first page.
     Ctx().CurrentPage = 1;
+    edtCurPage_->setText("1");
 }
 
 void frmContactList::UpDownStep(int which, bool up) {

@@ -45,6 +45,13 @@ struct ToolbarButtonDef {
 const std::vector<ToolbarButtonDef>* FindToolbarDefinition(const std::string& definition,
                                                            const std::string& subsystem);
 
+// The freedesktop icon theme the toolbars draw with, whatever the desktop's (scripts/deps
+// installs it).
+inline constexpr const char* kIconTheme = "oxygen";
+// The icon name the toolbar shows for a command key, the first of its conventional names the
+// theme has; "" when it has none. Needs a QApplication.
+std::string ToolbarIconName(const std::string& key);
+
 // ---- Keys ----------------------------------------------------------------------------------
 
 // The original virtual-key number of a Qt key (Qt::Key); keypad keys when keypad is set. 0 for

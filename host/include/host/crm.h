@@ -55,8 +55,7 @@ class CrmCommonService : public sovrel::ICrmCommonSvc {
 public:
     // The language of the override if set; otherwise of a login that implements
     // host::ILanguageSource; otherwise the user's cLanguage in the system database next to the
-    // login's account database (looked up once per user); otherwise kDefaultLanguage. The answer
-    // also becomes the language LocalizeForm uses.
+    // login's account database (looked up once per user); otherwise kDefaultLanguage.
     std::string GetLanguage(const std::shared_ptr<sovrel::ILogin>& login) override;
     int GetToolbarStyle() override;
     // The key's text; a key the language lacks answers the key itself, so the gap shows.
@@ -69,7 +68,7 @@ public:
                     const std::string& language, int reserved1, int reserved2) override;
     // Sets the window's caption to the text of windowKey, and, when the window offers
     // sovrel::IControlTexts, each control's text to the text of "<windowKey>.<control>", in
-    // the override language if set, else in the language of the last GetLanguage.
+    // the language GetLanguage answers for the login of this thread's context.
     void LocalizeForm(const std::string& windowKey, sovrel::IForm& window) override;
     // "label: text" on the diagnostic channel; nothing when flag is false.
     void Trace(const std::string& label, const std::string& text, bool& flag) override;
@@ -86,7 +85,6 @@ public:
     int FormUnloadedCount() const { return formsUnloaded_; }
 
 private:
-    std::string language_ = kDefaultLanguage;
     int formsUnloaded_ = 0;
     // Languages found in the system database, by connection text and user.
     std::map<std::pair<std::string, std::string>, std::string> userLanguages_;

@@ -7,5 +7,5 @@ void RegisterSessionObjects();
 void RegisterCrmObjects();
 void RegisterPubUtil();
 void RegisterServices();
-void RegisterControls();  // grid, toolbar, key hook (host/controls.h)
+void RegisterControls();  // grid, toolbar, key hook, pop-up menu manager (host/controls.h)
 }  // namespace host

@@ -36,5 +36,23 @@ TEST(BuildListJoins, AddsEachNamedJoinOnceInItsFixedOrder) {
     for (const auto& c : cases) EXPECT_EQ(BuildListJoins(c.select), c.joins) << c.select;
 }
 
+TEST(BuildListJoins, ATableTheConditionsQualifyIsJoinedWhateverTheColumns) {
+    const struct {
+        const char* select;
+        const char* conditions;
+        std::string joins;
+    } cases[] = {
+        {"Ven_Contact.cContactCode", "(vendor.iId in (5,7))", kVendor},
+        {"Ven_Contact.cContactCode", "(VENDOR.IID in (5))", kVendor},
+        {"vendor.cVenName", "(vendor.iId in (5))", kVendor},  // once
+        {"Ven_Contact.cContactCode", "Person3.cPersonName ASC", kPerson3},
+        {"Ven_Contact.cContactCode", "(1=1) AND BaseCodeSex.cName = N'x'", kSex},
+        // Names that only end in an alias, or a column that happens to be called like one.
+        {"Ven_Contact.cContactCode", "(1=1) AND myvendor.x = 1 AND Ven_Contact.vendor = 2", ""},
+        {"Ven_Contact.cContactCode", "(1=1) AND Ven_Contact.cVenCode = 'V01'", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(BuildListJoins(c.select, c.conditions), c.joins) << c.conditions;
+}
+
 }  // namespace
 }  // namespace sovrel

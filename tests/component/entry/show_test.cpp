@@ -38,6 +38,7 @@ TEST_F(ShowTest, OpensTheListModalAfterSettingUpTheContext) {
     auto& calls = host.log.calls;
     auto shown = std::find(calls.begin(), calls.end(), "ShowModal");
     auto released = std::find(calls.begin(), calls.end(), "ReleaseRight AS020302");
+    ASSERT_NE(shown, calls.end());
     ASSERT_NE(released, calls.end());
     EXPECT_LT(shown, released);
     EXPECT_EQ(host.log.Count("AcquireRight AS020302"), 1);

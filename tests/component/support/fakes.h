@@ -361,7 +361,10 @@ public:
     void SetButtonEnabled(const std::string&, bool) override {}
     void SetButtonVisible(const std::string&, bool) override {}
     void RefreshStates() override { log_.Add("Toolbar.RefreshStates"); }
-    void SetVisible(bool v) override { visible = v; }
+    void SetVisible(bool v) override {
+        visible = v;
+        log_.Add(std::string("Toolbar.SetVisible ") + (v ? "1" : "0"));
+    }
     void OnButtonClick(std::function<void(const std::string&)> h) override { click_ = std::move(h); }
     void Press(const std::string& key) {
         if (click_) click_(key);

@@ -1,4 +1,7 @@
 // The list's query, its header and the grid it fills, and Show while the list is open.
+#include <QAction>
+#include <QLineEdit>
+
 #include "list_fixture.h"
 #include "common/hosts/portal.h"
 #include "common/screen.h"
@@ -160,17 +163,69 @@ TEST_F(GridFillTest, FailuresShowTheirMessageAndKeepTheGrid) {
 
 TEST_F(GridFillTest, TheFirstActivationLoadsOnceAndTheQueryRunsThroughTheEntryClass) {
     Load(ContactRows(2));
+    // Where each call came; a call that never came fails here, not by comparing with end().
     const auto& calls = host.log.calls;
-    auto at = [&](const std::string& prefix) {
-        return std::find_if(calls.begin(), calls.end(), [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+    auto at = [&](const std::string& prefix) -> long {
+        auto it = std::find_if(calls.begin(), calls.end(), [&](const std::string& c) { return c == prefix || c.rfind(prefix + " ", 0) == 0; });
+        EXPECT_NE(it, calls.end()) << prefix << " was not called";
+        return it == calls.end() ? -1 : static_cast<long>(it - calls.begin());
     };
-    EXPECT_LT(at("getColSet"), at("OpenX"));
-    EXPECT_LT(at("OpenX"), at("FlipPageFillGrid 500 1"));
-    EXPECT_LT(at("FlipPageFillGrid"), at("FrmPreCompile"));
-    EXPECT_LT(at("FrmPreCompile"), at("Toolbar.RefreshStates"));
+    const long header = at("getColSet"), query = at("OpenX"), firstPage = at("FlipPageFillGrid 500 1"),
+               compiled = at("FrmPreCompile"), refreshed = at("Toolbar.RefreshStates");
+    EXPECT_LT(header, query);
+    EXPECT_LT(query, firstPage);  // page 1 of 500 rows, not page 0
+    EXPECT_LT(firstPage, compiled);
+    EXPECT_LT(compiled, refreshed);
+    EXPECT_EQ(Child<QLineEdit>("EdtiCurPage")->text(), "1");
     ClearLog();
     window->FormActivate();
     EXPECT_TRUE(host.log.calls.empty());
+}
+
+TEST_F(GridFillTest, TheLoadHandsTheWindowToThePortalsMenuAndViewManagers) {
+    struct Menus : IPopMenuMgr {
+        fakes::CallLog* log = nullptr;
+        IForm* window = nullptr;
+        void Init(IForm& w) override {
+            window = &w;
+            log->Add("PopMenuMgr.Init");
+        }
+    };
+    struct Views : IViewManager {
+        std::vector<IForm*> views;
+        void AddView(IForm& w) override { views.push_back(&w); }
+    };
+    auto menus = std::make_shared<Menus>();
+    menus->log = &host.log;
+    auto views = std::make_shared<Views>();
+    platform::ScopedRegistration m(progid::PopMenuMgr, [menus] { return menus; });
+    Ctx().ViewManager = views;
+    auto embedded = std::make_shared<frmContactList>();
+    ClearLog();
+    embedded->FormLoad();
+    EXPECT_EQ(menus->window, embedded.get());
+    EXPECT_EQ(views->views, (std::vector<IForm*>{embedded.get()}));
+    // The menu manager has the window before its texts are put on it.
+    const auto& calls = host.log.calls;
+    const auto init = std::find(calls.begin(), calls.end(), "PopMenuMgr.Init");
+    const auto localized = std::find(calls.begin(), calls.end(), "LocalizeForm Hx.CRM.TkContactUI.frmContactList");
+    ASSERT_NE(init, calls.end());
+    ASSERT_NE(localized, calls.end());
+    EXPECT_LT(init, localized);
+    for (const char* separator : {"mnubox5", "mnubox6"}) {
+        auto* item = embedded->findChild<QAction*>(separator);
+        ASSERT_NE(item, nullptr) << separator;
+        EXPECT_TRUE(item->isSeparator()) << separator;
+    }
+
+    // A resize lays the window out with the toolbar put aside, then shows it again.
+    ClearLog();
+    embedded->FormResize();
+    std::vector<std::string> toolbar;
+    for (const auto& c : host.log.calls)
+        if (c.rfind("Toolbar.SetVisible", 0) == 0) toolbar.push_back(c);
+    EXPECT_EQ(toolbar, (std::vector<std::string>{"Toolbar.SetVisible 0", "Toolbar.SetVisible 1"}));
+    EXPECT_TRUE(host.toolbar->visible);
 }
 
 TEST_F(GridFillTest, TheHelpContextAndTheSuitesStyleComeFromThePortalWhenEmbedded) {

@@ -3,11 +3,17 @@
 // key hook.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QFrame>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QTableView>
 #include <QTest>
+#include <QToolBar>
 
 #include <cstdlib>
 #include <filesystem>
@@ -54,14 +60,27 @@ protected:
         std::error_code ignored;
         std::filesystem::remove_all(folder_, ignored);
     }
-    // Opens the list as the portal does when it embeds it (modeless) and loads its first page.
-    void Open(const std::string& vendorCode = "", const std::string& vendorName = "") {
+    // Opens the list as the portal does when it embeds it (modeless) and loads its first page;
+    // columns, when given, stand for the user's column settings.
+    void Open(const std::string& vendorCode = "", const std::string& vendorName = "", const std::string& columns = "") {
         Ctx().VendorCode = vendorCode;
         Ctx().VendorName = vendorName;
         entry->Show(login, false, std::make_shared<platform::Object>(), std::make_shared<platform::Object>());
         window = dynamic_cast<frmContactList*>(Ctx().ListWindow.get());
         ASSERT_NE(window, nullptr);
+        if (!columns.empty()) Ctx().ColumnInfo = columns;
         window->FormActivate();
+    }
+    void LoginAs(const std::string& user) {
+        login->Logout();
+        login = host::LoginSession::Login(folder_, user);
+    }
+    QString Shown(const char* name) const {
+        if (auto* a = window->findChild<QAction*>(name)) return a->text();
+        if (auto* m = window->findChild<QMenu*>(name)) return m->title();
+        if (auto* l = window->findChild<QLabel*>(name)) return l->text();
+        if (auto* b = window->findChild<QAbstractButton*>(name)) return b->text();
+        return "(no " + QString(name) + ")";
     }
     std::vector<std::string> Column(long col) const {
         std::vector<std::string> out;
@@ -106,6 +125,59 @@ TEST_F(ListOnHostTest, OpenedForOneVendorShowsItsContactsAndSaysWhichVendor) {
     EXPECT_TRUE(window->findChild<QFrame*>("FrameWeb")->isVisibleTo(window));
     EXPECT_EQ(window->findChild<QLabel*>("RefClient")->text().toStdString(),
               "供应商: V02  Nordwind Industrial Supplies GmbH");
+}
+
+TEST_F(ListOnHostTest, AUserWhoseLanguageIsEnglishGetsEveryTextInEnglishFromTheFirstWindow) {
+    LoginAs("demo_en");  // no language given on the command line: the user's own
+    Open();
+    ASSERT_TRUE(window->DataLoaded());
+    const struct {
+        const char* control;
+        const char* text;
+    } texts[] = {
+        {"mFile", "File"},        {"mOperation", "Actions"}, {"mWindow", "Window"},     {"mH", "Help"},
+        {"mText", "About Vendor Contacts"}, {"Label1", "Rows per page"}, {"Label2", "Page"}, {"LblPage0", "First"},
+        {"CmdRequest", "Go"},     {"chkSelectAll", "Select All"}, {"LblCaption", "Vendor Contacts"},
+    };
+    for (const auto& t : texts) EXPECT_EQ(Shown(t.control).toStdString(), t.text) << t.control;
+    auto* toolbar = window->findChild<QToolBar*>();
+    ASSERT_NE(toolbar, nullptr);
+    auto* add = toolbar->findChild<QAction*>("Add");
+    ASSERT_NE(add, nullptr);
+    EXPECT_EQ(add->text().toStdString(), "Add");
+    EXPECT_EQ(window->Grid().TextMatrix(0, 0), "No.");
+    EXPECT_EQ(window->Grid().TextMatrix(0, 2), "Contact Code");
+    EXPECT_EQ(window->StatusText(), "Records: 6");
+    EXPECT_EQ(window->findChild<QLineEdit*>("EdtiCurPage")->text(), "1");
+    EXPECT_EQ(window->contextMenuPolicy(), Qt::CustomContextMenu);  // the portal's pop-up menus
+}
+
+TEST_F(ListOnHostTest, TheUsersColumnsHoldTheirWidthsAndARowRestrictionWorksWithoutTheVendorColumn) {
+    LoginAs("limited");  // sees the contacts of V01 and V03 only
+    Open("", "",
+         "<ColumnSet key=\"Ven_Contact\" version=\"1\">"
+         "<Column name=\"cContactCode\" caption=\"联系人编码\" expression=\"Ven_Contact.cContactCode\" "
+         "alias=\"cContactCode\" visible=\"1\"/>"
+         "<Column name=\"cContactName\" caption=\"姓名\" expression=\"Ven_Contact.cContactName\" "
+         "alias=\"cContactName\" width=\"400\" visible=\"1\"/>"
+         "<Column name=\"cVenName\" caption=\"供应商\" expression=\"vendor.cVenName\" alias=\"cVenName\" "
+         "width=\"150\" visible=\"0\"/>"
+         "</ColumnSet>");
+    ASSERT_TRUE(window->DataLoaded()) << (shown.empty() ? "" : shown.back());
+    EXPECT_TRUE(shown.empty()) << shown.front();
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"V0100000001", "V0100000002", "V0100000003", "V0100000004"}));
+    ASSERT_EQ(window->Grid().Cols(), 4);
+
+    auto* view = window->findChild<QTableView*>("Grid");
+    ASSERT_NE(view, nullptr);
+    const QFontMetrics fm(view->font());
+    EXPECT_EQ(window->Grid().ColWidth(3), 400);  // as the settings say, after the fill
+    EXPECT_EQ(view->horizontalHeader()->sectionSize(2), 400);
+    // The code column has no width in the settings: it fits its codes.
+    EXPECT_GE(window->Grid().ColWidth(2), fm.horizontalAdvance("V0100000001"));
+    EXPECT_EQ(view->horizontalHeader()->sectionSize(1), window->Grid().ColWidth(2));
+    // The corner's title can be read.
+    EXPECT_GE(view->verticalHeader()->width(), fm.horizontalAdvance(QString::fromStdString(window->Grid().TextMatrix(0, 0))) + 8);
 }
 
 TEST_F(ListOnHostTest, KeysComeThroughTheHostsKeyHook) {

@@ -350,6 +350,38 @@ TEST(GridTest, autoSizeFitsTheTextWithinACap) {
     EXPECT_EQ(ViewOf(*grid)->horizontalHeader()->sectionSize(2), grid->ColWidth(3));
 }
 
+TEST(GridTest, autoSizeLeavesGivenWidthsAndTheCornerTitleFits) {
+    auto grid = NewGrid();
+    auto* view = ViewOf(*grid);
+    grid->SetRows(3);
+    grid->SetCols(6);
+    for (long r = 1; r < 3; ++r)
+        for (long c = 2; c < 6; ++c) grid->SetTextMatrix(r, c, "a text of some thirty characters");
+    grid->SetColWidth(2, 400);  // given by the column settings
+    grid->SetColWidth(3, 30);
+    grid->SetColWidth(4, 120);
+    grid->SetColWidth(4, -1);   // given back: sized again
+    view->horizontalHeader()->resizeSection(4, 222);  // column 5 dragged by the user
+    const QFontMetrics fm(view->font());
+    const long content = fm.horizontalAdvance("a text of some thirty characters");
+    for (int refill = 0; refill < 2; ++refill) {  // every fill sizes again; what was given holds
+        grid->AutoSizeColumns();
+        EXPECT_EQ(grid->ColWidth(2), 400);
+        EXPECT_EQ(grid->ColWidth(3), 30);
+        EXPECT_GE(grid->ColWidth(4), content);
+        EXPECT_EQ(grid->ColWidth(5), 222);
+        EXPECT_EQ(view->horizontalHeader()->sectionSize(1), 400);
+    }
+
+    // The corner's title gets the room it needs; without one the row marker stays narrow.
+    const long marker = grid->ColWidth(0);
+    grid->SetTextMatrix(0, 0, "No.");
+    EXPECT_GE(grid->ColWidth(0), fm.horizontalAdvance("No.") + 8);
+    EXPECT_EQ(view->verticalHeader()->width(), grid->ColWidth(0));
+    grid->SetTextMatrix(0, 0, "");
+    EXPECT_EQ(grid->ColWidth(0), marker);
+}
+
 TEST(GridTest, tenThousandRowsOfTwentyColumnsFill) {
     TestApp();
     auto grid = NewGrid();

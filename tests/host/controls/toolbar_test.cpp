@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFontDatabase>
+#include <QIcon>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <set>
 
 #include "../session/demo_fixture.h"
 #include "common/hosts/controls.h"
@@ -65,13 +69,25 @@ TEST_F(ToolbarTest, listButtonsFollowTheDefinitionAndTheLanguage) {
         ASSERT_NE(bar, nullptr);
         const auto actions = bar->actions();
         ASSERT_EQ(actions.size(), static_cast<qsizetype>(kListKeys.size()));
+        std::set<QString> icons;
         for (qsizetype i = 0; i < actions.size(); ++i) {
-            EXPECT_EQ(actions[i]->isSeparator(), kListKeys[static_cast<std::size_t>(i)] == "|");
+            const std::string& key = kListKeys[static_cast<std::size_t>(i)];
+            EXPECT_EQ(actions[i]->isSeparator(), key == "|");
             if (actions[i]->isSeparator()) continue;
-            EXPECT_EQ(actions[i]->objectName().toStdString(), kListKeys[static_cast<std::size_t>(i)]);
-            EXPECT_EQ(actions[i]->text().toStdString(), toolbar->ButtonCaption(kListKeys[static_cast<std::size_t>(i)]));
-            EXPECT_FALSE(actions[i]->icon().isNull()) << kListKeys[static_cast<std::size_t>(i)];
+            EXPECT_EQ(actions[i]->objectName().toStdString(), key);
+            EXPECT_EQ(actions[i]->text().toStdString(), toolbar->ButtonCaption(key));
+            // A named icon of the installed theme, a different one for every command.
+            const QIcon icon = actions[i]->icon();
+            EXPECT_FALSE(icon.isNull()) << key;
+            EXPECT_EQ(icon.name().toStdString(), ToolbarIconName(key)) << key;
+            EXPECT_FALSE(icon.name().isEmpty()) << key << ": the icon theme " << kIconTheme
+                                                << " has none of its names (is the package installed?)";
+            EXPECT_TRUE(icons.insert(icon.name()).second) << key << " shares its icon " << icon.name().toStdString();
         }
+        EXPECT_EQ(QIcon::themeName().toStdString(), kIconTheme);
+        // The whole bar fits a 1024-pixel screen, in the portal's font.
+        if (QFontDatabase::families().contains("Noto Sans CJK SC")) bar->setFont(QFont("Noto Sans CJK SC"));
+        EXPECT_LE(bar->sizeHint().width(), 1024) << c.user;
         login->Logout();
     }
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <set>
 
+#include "common/context.h"
 #include "common/controls.h"
 #include "common/form.h"
 #include "common/hosts/login.h"
@@ -170,9 +171,20 @@ TEST_F(SystemDatabase, ALoginThatKnowsItsLanguageIsAskedAndTheOverrideBeatsEvery
 // ---- Windows ------------------------------------------------------------------------------
 
 TEST(CrmWindows, LocalizeFormSetsTheCaptionAndEveryControlWithATextInTheLoginsLanguage) {
+    // The thread's login speaks en-US; the service was never asked for a language before this
+    // first window, and a question about another login does not change the window's language.
+    sovrel::Ctx().Login = std::make_shared<SpeakingLogin>("en-US");
+    struct Reset {
+        ~Reset() { sovrel::ResetContext(); }
+    } reset;
     CrmCommonService svc;
-    svc.GetLanguage(std::make_shared<SpeakingLogin>("en-US"));
     const std::string key = "Hx.CRM.TkContactUI.frmSendEMail";
+    {
+        WindowWithControls first;
+        svc.LocalizeForm(key, first);
+        EXPECT_EQ(first.texts["cmdSend"], Text("en-US", key + ".cmdSend"));
+    }
+    svc.GetLanguage(std::make_shared<SpeakingLogin>("zh-CN"));
     WindowWithControls window, prefixed;
     svc.LocalizeForm(key, window);
     EXPECT_EQ(window.caption, Text("en-US", key));
