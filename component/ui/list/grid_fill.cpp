@@ -8,6 +8,7 @@
 #include "common/hosts/services.h"
 #include "common/messages.h"
 #include "common/screen.h"
+#include "common/sql_text.h"
 #include "common/texts.h"
 #include "entry/icontact.h"
 #include "platform/db/field.h"
@@ -47,8 +48,8 @@ private:
 };
 
 std::string Decimals(const std::string& item) {
-    return "SELECT * FROM Userdef WHERE cClass=N'联系人' and cItem=N'" + item +
-           "' and (cItemName <>N'' and cItemName is not null )";
+    return "SELECT * FROM Userdef WHERE cClass=N'联系人' and cItem=" + SqlText(item) +
+           " and (cItemName <>N'' and cItemName is not null )";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "ui/list/list_statement.h"
 
 #include "common/list_joins.h"
+#include "common/sql_text.h"
 
 namespace sovrel {
 
@@ -13,7 +14,7 @@ std::string BuildListStatement(const ListQuery& q) {
     // would run into the WHERE keyword.
     if (!joins.empty() && joins.back() != ' ') joins += ' ';
     std::string sql = "SELECT " + q.selectList + " FROM Ven_Contact " + joins + "WHERE " + "(" + q.rowAuth + ")  ";
-    if (!q.vendorCode.empty()) sql += " and Ven_Contact.cVenCode = '" + q.vendorCode + "' ";
+    if (!q.vendorCode.empty()) sql += " and Ven_Contact.cVenCode = " + SqlText(q.vendorCode, false) + " ";
     if (!q.where.empty()) sql += " AND " + q.where;
     if (!q.filter.empty()) sql += " AND " + q.filter;
     if (!q.sort.empty()) sql += " Order by " + q.sort;
@@ -27,7 +28,7 @@ bool BeginsWithMark(const std::string& selectionText) { return selectionText.rfi
 
 std::string QuotedCodeList(const std::vector<std::string>& codes) {
     std::string list;
-    for (const auto& code : codes) list += (list.empty() ? "N'" : ",N'") + code + "'";
+    for (const auto& code : codes) list += (list.empty() ? "" : ",") + SqlText(code);
     return list;
 }
 

@@ -66,6 +66,12 @@ TEST_F(GridFillTest, TheJoinsOfTheShownColumnsComeBeforeTheCondition) {
     }
 }
 
+TEST_F(GridFillTest, AVendorCodeOrMarkedCodeWithAQuoteStaysOneLiteral) {
+    const std::string sql = BuildListStatement({"cContactCode", "(1=1)", "O'B", "", "", ""});
+    EXPECT_NE(sql.find("Ven_Contact.cVenCode = 'O''B' "), std::string::npos) << sql;
+    EXPECT_EQ(QuotedCodeList({"a'b", "c"}), "N'a''b',N'c'");
+}
+
 TEST_F(GridFillTest, FillsOneRowPerRecordAndFormatsFlagsAndDecimals) {
     host.columns->info = "<ColumnSet/>";
     host.pub->digits = {{"nAmount", "2"}};
