@@ -55,6 +55,9 @@ struct Rules {
     // names to lower case (so that both spellings reach the same table and column).
     bool lowerCaseQuotedNames = false;
 
+    // The divisor of / and % ($1), for a backend that gives NULL where SQL Server raises
+    // "Divide by zero" ("" when the backend raises it itself).
+    std::string_view divisorPattern;
     // T-SQL's + where the operand types are not known from the text: $1 and $2 the operands.
     std::string_view addPattern;
     // + between two operands known to be text.

@@ -1011,7 +1011,25 @@ private:
             if (Is(j, Tk::Op) && !(Text(j) == "*" && (j == b || Is(j - 1, Tk::Op)))) {
                 Emit(out, j);
                 ++ops;
+                const bool divides = (Text(j) == "/" || Text(j) == "%") && j > b && !Is(j - 1, Tk::Op);
                 ++j;
+                if (divides && !r_.divisorPattern.empty() && j < e) {
+                    // The divisor: its unary operators and one atom.
+                    std::string divisor;
+                    while (j < e && Is(j, Tk::Op) && Text(j) != "*") Emit(divisor, j++);
+                    if (j >= e) Fail(j - 1, "a divisor is missing");
+                    const std::size_t next = AtomEnd(j);
+                    const ValueType t = Atom(j, divisor);
+                    ++atoms;
+                    if (!IsNumeric(t)) allNumeric = false;
+                    if (t == ValueType::Money) money = true;
+                    std::size_t lead = 0;
+                    while (lead < divisor.size() && divisor[lead] == ' ') ++lead;
+                    Emit(out, true, Expand(r_.divisorPattern, [&](std::string_view) {
+                             return std::string_view(divisor).substr(lead);
+                         }));
+                    j = next;
+                }
                 continue;
             }
             const std::size_t next = AtomEnd(j);
@@ -1436,6 +1454,8 @@ private:
 
 }  // namespace
 
+std::string UnquotedName(const Token& t, std::string_view text) { return Unquoted(t, text); }
+
 std::vector<Step> Translate(const Rules& rules, std::string_view tsql) {
     return Translator(rules, tsql).Run();
 }
@@ -1448,3 +1468,23 @@ void CheckSorted(const Rules& rules) {
 }
 
 }  // namespace platform::db::dialect
+
+namespace platform::db {
+
+std::vector<std::string> SpelledNames(std::string_view tsql) {
+    std::vector<std::string> names;
+    std::vector<dialect::Token> tokens;
+    try {
+        tokens = dialect::Tokenize(tsql);
+    } catch (const Error&) {
+        return names;
+    }
+    for (const auto& t : tokens) {
+        const bool quoted = t.kind == dialect::Tk::Bracketed || t.kind == dialect::Tk::DQuoted;
+        if ((t.kind == dialect::Tk::Ident && t.kw == dialect::Kw::None) || quoted)
+            names.push_back(dialect::UnquotedName(t, tsql.substr(t.pos, t.len)));
+    }
+    return names;
+}
+
+}  // namespace platform::db

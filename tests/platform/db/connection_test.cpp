@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <filesystem>
+
 #include "platform/db/connection.h"
 #include "platform/db/rowset.h"
 #include "platform/error.h"
@@ -133,6 +135,80 @@ TEST_P(ConnectionTest, StatementsOnAClosedConnectionSayHowToFixIt) {
     } catch (const Error& e) {
         EXPECT_NE(e.Description().find("not open"), std::string::npos);
     }
+}
+
+// What SQL Server answers, value or error, where a backend alone would wrap round, give NULL
+// or allocate without bound.
+TEST_P(ConnectionTest, NumbersAndTextsStayInTheServersLimits) {
+    struct Case {
+        const char* expr;
+        const char* answer;  // the value, or part of the error
+        bool error;
+    } cases[] = {
+        {"cast(1e19 as bigint)", "Arithmetic overflow error converting expression to data type bigint.", true},
+        {"cast(-2147483649 as int)", "Arithmetic overflow error converting expression to data type int.", true},
+        {"convert(money, 1e300)", "Arithmetic overflow error converting expression to data type money.", true},
+        {"convert(money, 922337203685478)", "data type money.", true},
+        {"5/0", "Divide by zero error encountered.", true},
+        {"5 % (3 - 3)", "Divide by zero error encountered.", true},
+        {"1.5 / 0.0", "Divide by zero error encountered.", true},
+        {"convert(datetime, 1e300)", "Arithmetic overflow error converting expression to data type datetime.", true},
+        {"dateadd(month, -2147483648, getdate())", "overflow", true},
+        {"dateadd(year, 9000, '2024-01-01')", "overflow", true},
+        {"convert(varchar, convert(money, 922337203685477.5807), 2)", "922337203685477.5807", false},
+        {"convert(varchar, convert(money, -922337203685477.5807), 2)", "-922337203685477.5807", false},
+        {"convert(varchar, convert(money, -12.5), 2)", "-12.5000", false},
+        {"7 / 2", "3", false},
+        {"-7 % 3", "-1", false},
+        {"6 / -(2)", "-3", false},
+        {"cast(2.9 as int)", "2", false},
+        {"convert(datetime, 2)", "1900-01-03", false},
+        {"len(replicate('x', 2000000000))", "8000", false},
+        {"len(replicate(N'中文', 2001))", "4000", false},
+        {"len(replicate('ab', 3))", "6", false},
+        {"len(space(2147483647) + 'x')", "8001", false},
+    };
+    for (const auto& c : cases) {
+        const std::string sql = std::string("select ") + c.expr + " as a";
+        try {
+            const std::string got = conn->OpenRowset(sql)->Get(0).ToText();
+            if (c.error)
+                ADD_FAILURE() << c.expr << " gave " << got;
+            else
+                EXPECT_EQ(got.substr(0, std::string(c.answer).size()), c.answer) << c.expr;
+        } catch (const Error& e) {
+            if (!c.error)
+                ADD_FAILURE() << c.expr << ": " << e.Description();
+            else
+                EXPECT_NE(e.Description().find(c.answer), std::string::npos) << c.expr << ": " << e.Description();
+        }
+    }
+}
+
+TEST_P(ConnectionTest, AReadOnlyAccountIsReadAndRefusesWrites) {
+    if (!sovrel::test::DifferencesOf(GetParam()).databaseFiles) GTEST_SKIP() << "the server keeps no database files of ours";
+    namespace fs = std::filesystem;
+    conn->Close();
+    const fs::path folder = place.folder(), file = folder / "TKDATA_001_2024.db";
+    const auto folderPerms = fs::status(folder).permissions(), filePerms = fs::status(file).permissions();
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    const auto size = fs::file_size(file);
+    conn = sovrel::test::Open(place.ConnectionText("TKDATA_001_2024"));
+    EXPECT_EQ(Count("cVenCode = N'v01'"), 12);
+    try {
+        conn->Execute("delete from Contact");
+        ADD_FAILURE() << "a read-only account took a delete";
+    } catch (const Error& e) {
+        EXPECT_NE(e.Description().find("read-only"), std::string::npos) << e.Description();
+    }
+    EXPECT_EQ(Count(), 25);
+    conn->Close();
+    EXPECT_EQ(fs::file_size(file), size);
+    EXPECT_FALSE(fs::exists(folder / "TKDATA_001_2024.db-wal"));
+    fs::permissions(folder, folderPerms);
+    fs::permissions(file, filePerms);
 }
 
 TEST_P(ConnectionTest, TextComparisonIgnoresCaseAndTrailingSpaces) {
