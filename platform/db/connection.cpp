@@ -21,11 +21,14 @@ std::unique_ptr<Backend> BackendFor(const ConnectionInfo& info) {
                 "the provider '" + info.provider + "' is not available; use Provider=SQLite or Provider=PostgreSQL");
 }
 
-// Field names as the statement spells them, for a backend that folds them to lower case.
+// Field names as the statement spells them, for a backend that folds them to lower case. A
+// name the backend already gave the schema's spelling keeps it, as a column named in any case
+// comes back from SQLite.
 void RestoreSpelling(Cursor& cursor, std::string_view tsql) {
     const std::vector<std::string> names = SpelledNames(tsql);
     for (std::size_t i = 0; i < cursor.Fields().size(); ++i) {
         const std::string& name = cursor.Fields()[i].name;
+        if (name != text::LCase(name)) continue;
         for (const auto& spelt : names) {
             if (spelt != name && text::LCase(spelt) == name) {
                 cursor.RenameField(i, spelt);
