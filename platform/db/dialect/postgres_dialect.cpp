@@ -84,6 +84,9 @@ const dialect::Rules& PostgresRules() {
         r.trimComparedLiterals = true;
         r.likeOperator = "ILIKE";
         r.likeCollation = "COLLATE \"und-x-icu\"";
+        r.rewriteLikePatterns = true;
+        r.regexOperator = "~*";
+        r.notRegexOperator = "!~*";
         r.lowerCaseQuotedNames = true;
         r.addPattern = "sv_add($1, $2)";
         r.concatPattern = "($1 || $2)";

@@ -51,6 +51,12 @@ struct Rules {
     // left operand ("" none) for a backend whose case-insensitive collation LIKE cannot use.
     std::string_view likeOperator;
     std::string_view likeCollation;
+    // The backend's LIKE takes backslash as its escape and knows no [sets]: a literal pattern is
+    // rewritten to mean what T-SQL means ([%] a percent sign, [a-c] a set), with regexOperator
+    // (and notRegexOperator) where only a regular expression can say it.
+    bool rewriteLikePatterns = false;
+    std::string_view regexOperator;
+    std::string_view notRegexOperator;
     // Quoted and [bracketed] names are written in lower case, for a backend that folds unquoted
     // names to lower case (so that both spellings reach the same table and column).
     bool lowerCaseQuotedNames = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -1375,6 +1376,15 @@ private:
                 st.prevComparison = false;
                 return i + 1;
             case Kw::Not:
+                if (K(i + 1) == Kw::Like && r_.rewriteLikePatterns) {
+                    if (auto pattern = LikePattern(i + 2, e); pattern && pattern->regex) {
+                        if (!r_.likeCollation.empty()) Emit(out, true, r_.likeCollation);
+                        Emit(out, true, r_.notRegexOperator);
+                        Emit(out, true, pattern->literal);
+                        st.prevComparison = false;
+                        return i + 3;
+                    }
+                }
                 if (K(i + 1) == Kw::In && st.afterSegment && !r_.textCollation.empty() && HasTextValue(i + 2)) {
                     out += ' ';
                     out += r_.textCollation;
@@ -1383,14 +1393,20 @@ private:
                 Emit(out, i);
                 st.prevComparison = false;
                 return i + 1;
-            case Kw::Like:
+            case Kw::Like: {
                 if (!r_.likeCollation.empty() && K(i - 1) != Kw::Not) Emit(out, true, r_.likeCollation);
-                if (r_.likeOperator.empty())
+                const auto pattern = r_.rewriteLikePatterns ? LikePattern(i + 1, e) : std::nullopt;
+                if (pattern && pattern->regex)
+                    Emit(out, true, r_.regexOperator);
+                else if (r_.likeOperator.empty())
                     Emit(out, i);
                 else
                     Emit(out, true, r_.likeOperator);
                 st.prevComparison = false;
-                return i + 1;
+                if (!pattern) return i + 1;
+                Emit(out, true, pattern->literal);
+                return i + 2;
+            }
             case Kw::Is: case Kw::Exists: case Kw::Or:
             case Kw::Escape: case Kw::Asc: case Kw::Desc: case Kw::When: case Kw::Then:
             case Kw::Else: case Kw::By: case Kw::Values: case Kw::Set: case Kw::Default: case Kw::Any:
@@ -1414,6 +1430,100 @@ private:
             default: break;
         }
         Fail(i, "unexpected " + Upper(Text(i)));
+    }
+
+    struct RewrittenPattern {
+        std::string literal;  // quoted
+        bool regex = false;
+    };
+    // The T-SQL LIKE pattern at i, when it is a literal standing alone (no ESCAPE, nothing
+    // joined to it), in the backend's LIKE syntax or, where a [set] needs it, as an anchored
+    // regular expression.
+    std::optional<RewrittenPattern> LikePattern(std::size_t i, std::size_t e) const {
+        if (!(Is(i, Tk::String) || Is(i, Tk::NString))) return std::nullopt;
+        if (i + 1 < e && (Is(i + 1, Tk::Op) || K(i + 1) == Kw::Escape || Is(i + 1, Tk::Dot))) return std::nullopt;
+        std::string_view quoted = Text(i).substr(Is(i, Tk::NString) ? 1 : 0);
+        std::string p;
+        for (std::size_t k = 1; k + 1 < quoted.size(); ++k) {
+            p += quoted[k];
+            if (quoted[k] == '\'') ++k;
+        }
+        // Items: a literal character, % _, or a set.
+        struct Item {
+            char kind;  // 'c' character, '%', '_', 's' set
+            std::string text;  // the character (UTF-8) or the set's inside
+        };
+        std::vector<Item> items;
+        bool regex = false;
+        for (std::size_t k = 0; k < p.size();) {
+            const char c = p[k];
+            if (c == '%' || c == '_') {
+                items.push_back({c, {}});
+                ++k;
+                continue;
+            }
+            if (c == '[') {
+                const std::size_t close = p.find(']', k + 2);
+                if (close != std::string::npos) {
+                    std::string inside = p.substr(k + 1, close - k - 1);
+                    std::size_t n = 0, chars = 0;
+                    while (n < inside.size()) {
+                        ++chars;
+                        n += 1;
+                        while (n < inside.size() && (static_cast<unsigned char>(inside[n]) & 0xC0) == 0x80) ++n;
+                    }
+                    if (chars == 1 && inside != "^") {
+                        items.push_back({'c', inside});
+                    } else {
+                        items.push_back({'s', inside});
+                        regex = true;
+                    }
+                    k = close + 1;
+                    continue;
+                }
+            }
+            std::size_t n = k + 1;
+            while (n < p.size() && (static_cast<unsigned char>(p[n]) & 0xC0) == 0x80) ++n;
+            items.push_back({'c', p.substr(k, n - k)});
+            k = n;
+        }
+        std::string body;
+        if (regex) {
+            body = "^";
+            for (const auto& item : items) {
+                if (item.kind == '%') body += ".*";
+                else if (item.kind == '_') body += '.';
+                else if (item.kind == 's') {
+                    std::string set = "[";
+                    for (std::size_t k = 0; k < item.text.size(); ++k) {
+                        const char c = item.text[k];
+                        if (c == '\\' || c == '[' || (c == ']')) set += '\\';
+                        set += c;
+                    }
+                    body += set + "]";
+                } else {
+                    if (item.text.size() == 1 && std::string_view(".^$|?*+(){}[]\\").find(item.text[0]) != std::string_view::npos)
+                        body += '\\';
+                    body += item.text;
+                }
+            }
+            body += '$';
+        } else {
+            for (const auto& item : items) {
+                if (item.kind != 'c') {
+                    body += item.kind;
+                } else {
+                    if (item.text == "%" || item.text == "_" || item.text == "\\") body += '\\';
+                    body += item.text;
+                }
+            }
+        }
+        std::string literal = "'";
+        for (char c : body) {
+            literal += c;
+            if (c == '\'') literal += '\'';
+        }
+        return RewrittenPattern{literal + "'", regex};
     }
 
     // TOP n / TOP (n) after SELECT [DISTINCT]: becomes LIMIT at the end of this select.

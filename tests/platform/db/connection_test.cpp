@@ -211,6 +211,26 @@ TEST_P(ConnectionTest, AReadOnlyAccountIsReadAndRefusesWrites) {
     fs::permissions(file, filePerms);
 }
 
+TEST_P(ConnectionTest, LikeTakesTSqlBracketsAndNoOtherEscape) {
+    conn->Execute("insert into Contact (oid, cCode, cName) values (N'{x1}', N'X1', N'50%'), (N'{x2}', N'X2', N'a_b'), "
+                  "(N'{x3}', N'X3', N'[x]'), (N'{x4}', N'X4', N'a\\b'), (N'{x5}', N'X5', N'A^B')");
+    const std::pair<const char*, long> cases[] = {
+        {"cName like N'50[%]'", 1},   {"cName like N'5_[%]'", 1},   {"cName like N'a[_]b'", 1},
+        {"cName like N'a_b'", 3},     {"cName like N'[[]x]'", 1},   {"cName like N'a\\b'", 1},
+        {"cName like N'[0-9]0%'", 1}, {"cName like N'[^0-9]%'", 4}, {"cName not like N'[0-9a]%'", 1},
+        {"cName like N'a^b'", 1},     {"cName like N'[a][\\^]b'", 2},
+    };
+    for (const auto& [where, rows] : cases) EXPECT_EQ(Count("cCode like N'X%' and " + std::string(where)), rows) << where;
+}
+
+TEST_P(ConnectionTest, NamesComeBackAsTheSchemaOrTheStatementSpellsThem) {
+    auto rs = conn->OpenRowset("select cvencode, cCode AS TheCode, count(*) AS N from Contact group by cvencode, cCode");
+    ASSERT_EQ(rs->FieldCount(), 3u);
+    EXPECT_EQ(rs->Field(0).name, "cVenCode");
+    EXPECT_EQ(rs->Field(1).name, "TheCode");
+    EXPECT_EQ(rs->Field(2).name, "N");
+}
+
 TEST_P(ConnectionTest, TextComparisonIgnoresCaseAndTrailingSpaces) {
     EXPECT_EQ(Count("cCode = N'v0200000001'"), 1);
     EXPECT_EQ(Count("cVenCode = N'v01  '"), 12);
