@@ -88,6 +88,7 @@ const dialect::Rules& PostgresRules() {
         r.regexOperator = "~*";
         r.notRegexOperator = "!~*";
         r.lowerCaseQuotedNames = true;
+        r.recursionLevelPattern = "sv_recursion_level($1, $2)";
         r.addPattern = "sv_add($1, $2)";
         r.concatPattern = "($1 || $2)";
         r.convertPattern = "sv_convert($T, $A)";

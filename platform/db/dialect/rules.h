@@ -64,6 +64,9 @@ struct Rules {
     // The divisor of / and % ($1), for a backend that gives NULL where SQL Server raises
     // "Divide by zero" ("" when the backend raises it itself).
     std::string_view divisorPattern;
+    // The level of a row of a recursive common table expression, checked against the limit:
+    // $1 the level, $2 the limit (0: none). Raises SQL Server's "maximum recursion" error.
+    std::string_view recursionLevelPattern;
     // T-SQL's + where the operand types are not known from the text: $1 and $2 the operands.
     std::string_view addPattern;
     // + between two operands known to be text.

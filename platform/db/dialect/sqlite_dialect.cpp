@@ -59,6 +59,7 @@ const dialect::Rules& SqliteRules() {
         r.caseInsensitiveCollation = "NOCASE";
         r.binaryCollation = "BINARY";
         r.divisorPattern = "sv_divisor($1)";
+        r.recursionLevelPattern = "sv_recursion_level($1, $2)";
         r.addPattern = "sv_add($1, $2)";
         r.concatPattern = "($1 || $2)";
         r.convertPattern = "sv_convert($T, $A)";

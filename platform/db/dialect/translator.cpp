@@ -428,6 +428,18 @@ private:
     // A SELECT / INSERT / UPDATE / DELETE statement in [b, e).
     Step Simple(std::size_t b, std::size_t e) {
         params_ = 0;
+        recursionLimit_ = 100;  // SQL Server's default
+        // OPTION (MAXRECURSION n) at the end sets the limit of recursive WITH (0: none).
+        if (const std::size_t option = Find(b, e, Kw::Option); option != e && IsWord(option + 2, "MAXRECURSION")) {
+            if (!Is(option + 1, Tk::LParen) || !Is(option + 3, Tk::Number) || pair_[option + 1] != option + 4 ||
+                option + 5 != e)
+                Unsupported(option, "this OPTION clause (only OPTION (MAXRECURSION n) ends a statement)");
+            const std::string n(Text(option + 3));
+            if (n.find_first_not_of("0123456789") != std::string::npos || n.size() > 5 || std::stol(n) > 32767)
+                Fail(option + 3, "MAXRECURSION takes a whole number from 0 to 32767");
+            recursionLimit_ = std::stol(n);
+            e = option;
+        }
         Step s;
         s.sql.reserve((tok_[e].pos - tok_[b].pos) + 64);
         switch (K(b)) {
@@ -785,9 +797,19 @@ private:
         } else {
             keep = parts;
         }
-        for (std::size_t k = 0; k < keep.size(); ++k) {
-            if (k > 0) Emit(out, false, ".");
-            EmitName(out, keep[k]);
+        if (!cteFrom_.empty() && keep.size() == 1 && SameWord(Unquoted(tok_[keep[0]], Text(keep[0])), cteFrom_)) {
+            // The recursive table's own reference in its second part reads the table that
+            // carries the level; the name stays as an alias for the columns named with it.
+            Emit(out, tok_[i].spaceBefore, cteTo_);
+            if (!((K(j) == Kw::As && IsName(j + 1)) || (IsName(j) && j < e))) {
+                Emit(out, true, "AS");
+                EmitName(out, keep[0]);
+            }
+        } else {
+            for (std::size_t k = 0; k < keep.size(); ++k) {
+                if (k > 0) Emit(out, false, ".");
+                EmitName(out, keep[k]);
+            }
         }
         if (Is(j, Tk::LParen) && j < e) {
             if (columnList) {
@@ -1358,6 +1380,7 @@ private:
                     pendingSpace_ = true;
                     return pair_[i + 1] + 1;
                 }
+                if (IsName(i + 1)) return CommonTables(i, out);
                 Emit(out, i);
                 return i + 1;
             case Kw::As:
@@ -1430,6 +1453,129 @@ private:
             default: break;
         }
         Fail(i, "unexpected " + Upper(Text(i)));
+    }
+
+    // A name as the backend writes it.
+    std::string NameText(std::size_t k) const {
+        const Token& t = tok_[k];
+        if (t.kind == Tk::Bracketed || (t.kind == Tk::DQuoted && r_.lowerCaseQuotedNames)) return Quoted(Unquoted(t, Text(k)));
+        return std::string(Text(k));
+    }
+
+    // WITH name [(columns)] AS (query), ... at w; answers where the main statement starts.
+    std::size_t CommonTables(std::size_t w, std::string& out) {
+        struct Cte {
+            std::size_t name, columns, body;
+            bool recursive;
+        };
+        std::vector<Cte> ctes;
+        std::size_t j = w + 1;
+        for (;;) {
+            if (!IsName(j)) Fail(j, "WITH needs a table name");
+            Cte c{j, kNpos, kNpos, false};
+            ++j;
+            if (Is(j, Tk::LParen)) {
+                c.columns = j;
+                j = pair_[j] + 1;
+            }
+            if (K(j) != Kw::As || !Is(j + 1, Tk::LParen)) Fail(j, "WITH " + std::string(Text(c.name)) + " needs AS (query)");
+            c.body = j + 1;
+            j = pair_[c.body] + 1;
+            const std::string name = Unquoted(tok_[c.name], Text(c.name));
+            for (std::size_t k = c.body + 1; k < pair_[c.body]; ++k)
+                if (IsName(k) && (K(k - 1) == Kw::From || K(k - 1) == Kw::Join || Is(k - 1, Tk::Comma)) &&
+                    !Is(k + 1, Tk::Dot) && SameWord(Unquoted(tok_[k], Text(k)), name))
+                    c.recursive = true;
+            ctes.push_back(c);
+            if (!Is(j, Tk::Comma)) break;
+            ++j;
+        }
+        Emit(out, w);
+        if (std::any_of(ctes.begin(), ctes.end(), [](const Cte& c) { return c.recursive; })) Emit(out, true, "RECURSIVE");
+        for (std::size_t n = 0; n < ctes.size(); ++n) {
+            const Cte& c = ctes[n];
+            if (n > 0) Emit(out, false, ",");
+            std::vector<std::size_t> columns;
+            if (c.columns != kNpos)
+                for (std::size_t k = c.columns + 1; k < pair_[c.columns]; ++k) {
+                    if (Is(k, Tk::Comma)) continue;
+                    if (!IsName(k)) Fail(k, "a column name is missing");
+                    columns.push_back(k);
+                }
+            auto columnList = [&](const std::vector<std::size_t>& cols) {
+                std::string list;
+                for (std::size_t k = 0; k < cols.size(); ++k) list += (k ? ", " : "") + NameText(cols[k]);
+                return list;
+            };
+            if (!c.recursive) {
+                EmitName(out, c.name);
+                if (!columns.empty()) Emit(out, true, "(" + columnList(columns) + ")");
+                Emit(out, true, "AS (");
+                Translate(c.body + 1, pair_[c.body], out, Start::Expr);
+                Emit(out, false, ")");
+                continue;
+            }
+            const std::size_t bb = c.body + 1, be = pair_[c.body];
+            const std::size_t u = Find(bb, be, Kw::Union);
+            if (u == be || K(u + 1) != Kw::All || Find(u + 2, be, Kw::Union) != be)
+                Unsupported(c.body, "a recursive WITH other than one query UNION ALL one recursive query");
+            if (columns.empty()) columns = SelectedNames(bb, u);
+            // A table that also carries each row's level, and the table as the query names it.
+            const std::string hidden = Quoted("sv_rec_" + Lower(Unquoted(tok_[c.name], Text(c.name))));
+            Emit(out, true, hidden + "(" + columnList(columns) + ", sv_level) AS (");
+            WithExtraColumn(bb, u, "0", out);
+            Emit(out, true, "UNION ALL");
+            // The level of the row the second part reads, by its alias there.
+            std::size_t alias = c.name;
+            for (std::size_t k = u + 2; k < be; ++k)
+                if (IsName(k) && (K(k - 1) == Kw::From || K(k - 1) == Kw::Join || Is(k - 1, Tk::Comma)) &&
+                    SameWord(Unquoted(tok_[k], Text(k)), Unquoted(tok_[c.name], Text(c.name)))) {
+                    alias = K(k + 1) == Kw::As && IsName(k + 2) ? k + 2 : IsName(k + 1) ? k + 1 : k;
+                    break;
+                }
+            const std::string level = NameText(alias) + ".sv_level + 1", limit = std::to_string(recursionLimit_);
+            const std::string levelExpr = Expand(r_.recursionLevelPattern, [&](std::string_view key) -> std::string_view {
+                return key == "1" ? std::string_view(level) : std::string_view(limit);
+            });
+            cteFrom_ = Unquoted(tok_[c.name], Text(c.name));
+            cteTo_ = hidden;
+            WithExtraColumn(u + 2, be, levelExpr, out);
+            cteFrom_.clear();
+            Emit(out, false, "),");
+            EmitName(out, c.name);
+            Emit(out, true, "AS (SELECT " + columnList(columns) + " FROM " + hidden + ")");
+        }
+        return j;
+    }
+
+    // The SELECT in [b, e) with one more column at the end of its list.
+    void WithExtraColumn(std::size_t b, std::size_t e, const std::string& column, std::string& out) {
+        const std::size_t from = Find(b, e, Kw::From);
+        Translate(b, from, out, Start::Expr);
+        Emit(out, false, ", " + column);
+        if (from < e) Translate(from, e, out, Start::Expr);
+    }
+
+    // The names of the columns the SELECT in [b, e) gives, for a recursive WITH without a list.
+    std::vector<std::size_t> SelectedNames(std::size_t b, std::size_t e) const {
+        if (K(b) != Kw::Select) Fail(b, "a recursive WITH must start with SELECT");
+        std::size_t s = b + 1;
+        if (K(s) == Kw::Distinct || K(s) == Kw::All) ++s;
+        const std::size_t from = Find(s, e, Kw::From);
+        std::vector<std::size_t> names;
+        for (std::size_t x = s; x < from;) {
+            std::size_t y = x;
+            while (y < from && !Is(y, Tk::Comma)) y = Next(y);
+            std::size_t name = kNpos;
+            if (IsName(x) && IsOp(x + 1, "=")) name = x;
+            else if (y - x >= 2 && IsName(y - 1) && (K(y - 2) == Kw::As || !(Is(y - 2, Tk::Dot) || Is(y - 2, Tk::Op))))
+                name = y - 1;
+            else if (IsName(y - 1) && (y - 1 == x || Is(y - 2, Tk::Dot))) name = y - 1;
+            if (name == kNpos) Unsupported(x, "a recursive WITH column without a name (name it, or list the columns)");
+            names.push_back(name);
+            x = y + 1;
+        }
+        return names;
     }
 
     struct RewrittenPattern {
@@ -1560,6 +1706,8 @@ private:
     std::vector<std::uint32_t> pair_;  // '(' <-> ')', CASE <-> END; kNone otherwise
     int params_ = 0;                   // parameters numbered so far in the current step
     bool pendingSpace_ = false;        // something was dropped: keep words apart
+    long recursionLimit_ = 100;        // of a recursive WITH in the current statement
+    std::string cteFrom_, cteTo_;      // a table reference read from another table
 };
 
 }  // namespace

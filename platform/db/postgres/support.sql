@@ -37,6 +37,8 @@ END $$;
 -- for the actual types joins texts, adds numbers, or adds days to a date.
 CREATE FUNCTION sv_add(text, text) RETURNS text LANGUAGE sql IMMUTABLE AS 'SELECT $1 || $2';
 CREATE FUNCTION sv_add(numeric, numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS 'SELECT $1 + $2';
+-- int + int stays int, as on the server (a recursive WITH needs the same type in both parts).
+CREATE FUNCTION sv_add(integer, integer) RETURNS integer LANGUAGE sql IMMUTABLE AS 'SELECT $1 + $2';
 CREATE FUNCTION sv_add(text, numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS 'SELECT $1::numeric + $2';
 CREATE FUNCTION sv_add(numeric, text) RETURNS numeric LANGUAGE sql IMMUTABLE AS 'SELECT $1 + $2::numeric';
 CREATE FUNCTION sv_add(timestamp, numeric) RETURNS timestamp LANGUAGE sql IMMUTABLE
@@ -224,6 +226,16 @@ BEGIN
 END $$;
 CREATE FUNCTION sv_datetime(v double precision) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE STRICT
     AS 'SELECT sv_datetime(CASE WHEN v > 1e7 THEN 1e7 WHEN v < -1e7 THEN -1e7 ELSE v::numeric END)';
+
+-- The level of a row of a recursive WITH: the statement stops past the limit (0: none).
+CREATE FUNCTION sv_recursion_level(level integer, lim integer) RETURNS integer LANGUAGE plpgsql IMMUTABLE AS $$
+BEGIN
+    IF lim > 0 AND level > lim THEN
+        RAISE EXCEPTION 'The statement terminated. The maximum recursion % has been exhausted before statement completion.', lim
+            USING ERRCODE = '54001';
+    END IF;
+    RETURN level;
+END $$;
 
 -- REPLICATE and SPACE stop at 8000 bytes as on the server: 8000 characters of single-byte
 -- text, 4000 of Unicode text (every column here is Unicode; ASCII only stands for a plain literal).

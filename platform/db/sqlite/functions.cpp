@@ -624,6 +624,15 @@ void FloorCeiling(sqlite3_context* ctx, sqlite3_value** argv, bool floor) {
 void Floor(sqlite3_context* ctx, int, sqlite3_value** argv) { FloorCeiling(ctx, argv, true); }
 void Ceiling(sqlite3_context* ctx, int, sqlite3_value** argv) { FloorCeiling(ctx, argv, false); }
 
+// The level of a row of a recursive WITH: the statement stops past the limit (0: none).
+void RecursionLevel(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const std::int64_t level = sqlite3_value_int64(argv[0]), limit = sqlite3_value_int64(argv[1]);
+    if (limit > 0 && level > limit)
+        return Fail(ctx, "The statement terminated. The maximum recursion " + std::to_string(limit) +
+                             " has been exhausted before statement completion.");
+    sqlite3_result_int64(ctx, level);
+}
+
 // The divisor of / and %: the server refuses to divide by zero, where SQLite gives NULL.
 void Divisor(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_value* v = argv[0];
@@ -960,6 +969,7 @@ constexpr Registration kFunctions[] = {
     {"sv_len", 1, true, Len},
     {"sv_lower", 1, true, Lower},
     {"sv_newid", 0, false, NewId},
+    {"sv_recursion_level", 2, true, RecursionLevel},
     {"sv_replace", 3, true, Replace},
     {"sv_replicate", 2, true, Replicate},
     {"sv_reverse", 1, true, Reverse},

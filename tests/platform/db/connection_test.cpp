@@ -185,6 +185,36 @@ TEST_P(ConnectionTest, NumbersAndTextsStayInTheServersLimits) {
     }
 }
 
+// A recursive WITH stops after 100 levels, or the number OPTION (MAXRECURSION n) gives.
+TEST_P(ConnectionTest, RecursionStopsAtTheServersLimit) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"with n(i) as (select 1 union all select i + 1 from n where i < 101) select count(*) as a from n", "101"},
+        {"with n(i) as (select 1 union all select i + 1 from n where i < 102) select count(*) as a from n",
+         "The statement terminated. The maximum recursion 100 has been exhausted before statement completion."},
+        {"with n(i) as (select 1 union all select i + 1 from n) select count(*) as a from n",
+         "The maximum recursion 100 has been exhausted"},
+        {"with n(i) as (select 1 union all select i + 1 from n where i < 150) select count(*) as a from n "
+         "option (maxrecursion 200)", "150"},
+        {"with n(i) as (select 1 union all select i + 1 from n where i < 20) select count(*) as a from n "
+         "option (maxrecursion 10)", "The maximum recursion 10 has"},
+        {"with n(i) as (select 1 union all select i + 1 from n where i < 500) select count(*) as a from n "
+         "option (maxrecursion 0)", "500"},
+        {"with n as (select 1 as i, N'x' as s union all select n.i + 1, s from n where n.i < 5), "
+         "m as (select i from n) select sum(i) as a from m", "15"},
+        {"with t (i) as (select 1 union all select p.i + 1 from t as p where p.i < 3) select count(*) as a from t",
+         "3"},
+    };
+    for (const auto& [sql, answer] : cases) {
+        std::string got;
+        try {
+            got = conn->OpenRowset(sql)->Get(0).ToText();
+        } catch (const Error& e) {
+            got = e.Description();
+        }
+        EXPECT_NE(got.find(answer), std::string::npos) << sql << "\n" << got;
+    }
+}
+
 TEST_P(ConnectionTest, AReadOnlyAccountIsReadAndRefusesWrites) {
     if (!sovrel::test::DifferencesOf(GetParam()).databaseFiles) GTEST_SKIP() << "the server keeps no database files of ours";
     namespace fs = std::filesystem;
