@@ -50,14 +50,21 @@ schema::DemoSummary Replace(const std::string& folder, const schema::DemoOptions
 
 // The demo account on a database server: the connection text without its catalog names the
 // server; both databases are created there.
-int InitOnServer(const std::string& connectionText, const schema::DemoOptions& demo) {
+int InitOnServer(const std::string& connectionText, const schema::DemoOptions& demo, bool force) {
     std::string server;
     for (const std::string& part : platform::text::Split(connectionText, ";")) {
         std::string key = platform::text::LCase(platform::text::Trim(part.substr(0, part.find('='))));
         if (key != "initial catalog" && key != "database" && !platform::text::Trim(part).empty()) server += part + ";";
     }
     const auto start = std::chrono::steady_clock::now();
-    const schema::DemoSummary summary = schema::CreateDemoAccountOn(server, demo);
+    schema::DemoSummary summary;
+    try {
+        summary = force ? schema::ReplaceDemoAccountOn(server, demo) : schema::CreateDemoAccountOn(server, demo);
+    } catch (const platform::Error& e) {
+        if (force || e.Description().find("already exists") == std::string::npos) throw;
+        PrintError("an account already exists on the server; use --force to replace it (its data will be lost)");
+        return kUsageError;
+    }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("created the demo account on the server: %ld vendors, %ld contacts, %ld purchase orders, "
                 "%ld visits; %.2f s\n",
@@ -91,8 +98,8 @@ int RunInit(const GlobalOptions& options, std::span<const std::string> args) {
     }
     if (!options.connectionText.empty() &&
         platform::text::EqualsNoCase(platform::db::ConnectionInfo::Parse(options.connectionText).provider, "PostgreSQL")) {
-        if (!folder.empty() || force) throw UsageError("init: a server account takes neither a folder nor --force");
-        return InitOnServer(options.connectionText, demo);
+        if (!folder.empty()) throw UsageError("init: a server account takes no folder");
+        return InitOnServer(options.connectionText, demo, force);
     }
     if (folder.empty()) folder = options.dataFolder;
 

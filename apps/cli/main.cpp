@@ -142,7 +142,9 @@ int Main(const std::vector<std::string>& args) {
 }  // namespace
 
 void PrintError(std::string_view message) {
-    std::fprintf(stderr, "sovrel: %.*s\n", static_cast<int>(message.size()), message.data());
+    // A connection text given on the command line may come back inside a message.
+    const std::string hidden = platform::text::HidePasswords(message);
+    std::fprintf(stderr, "sovrel: %.*s\n", static_cast<int>(hidden.size()), hidden.data());
 }
 
 }  // namespace sovrel::cli

@@ -19,6 +19,7 @@ class Cursor {
 public:
     virtual ~Cursor() = default;
     virtual const std::vector<FieldInfo>& Fields() const = 0;
+    virtual void RenameField(std::size_t column, std::string name) = 0;
     // Advances to the next row; false past the last one.
     virtual bool Next() = 0;
     virtual Value Get(std::size_t column) const = 0;
@@ -42,6 +43,8 @@ public:
     virtual ~Backend() = default;
     virtual const std::string& Provider() const = 0;
     virtual const Dialect& dialect() const = 0;
+    // The backend reports names folded to lower case where the statement did not quote them.
+    virtual bool FoldsNames() const { return false; }
 
     virtual void Open(const ConnectionInfo& info, int commandTimeoutSeconds) = 0;
     virtual void Close() = 0;

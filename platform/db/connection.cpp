@@ -21,6 +21,23 @@ std::unique_ptr<Backend> BackendFor(const ConnectionInfo& info) {
                 "the provider '" + info.provider + "' is not available; use Provider=SQLite or Provider=PostgreSQL");
 }
 
+// Field names as the statement spells them, for a backend that folds them to lower case. A
+// name the backend already gave the schema's spelling keeps it, as a column named in any case
+// comes back from SQLite.
+void RestoreSpelling(Cursor& cursor, std::string_view tsql) {
+    const std::vector<std::string> names = SpelledNames(tsql);
+    for (std::size_t i = 0; i < cursor.Fields().size(); ++i) {
+        const std::string& name = cursor.Fields()[i].name;
+        if (name != text::LCase(name)) continue;
+        for (const auto& spelt : names) {
+            if (spelt != name && text::LCase(spelt) == name) {
+                cursor.RenameField(i, spelt);
+                break;
+            }
+        }
+    }
+}
+
 bool SwitchesDatabase(const std::vector<Step>& steps) {
     for (const auto& s : steps)
         if (s.kind == Step::Kind::Use || s.kind == Step::Kind::CreateDatabase) return true;
@@ -84,7 +101,7 @@ const std::string& Connection::Provider() const {
 std::string Connection::CurrentDatabase() const { return backend_ ? backend_->CurrentDatabase() : std::string(); }
 
 void Connection::RunSteps(const std::vector<Step>& steps, long& affected, std::shared_ptr<Rowset>* rows,
-                          CursorKind kind) {
+                          CursorKind kind, std::string_view tsql) {
     Backend& b = backend();
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const Step& s = steps[i];
@@ -101,12 +118,13 @@ void Connection::RunSteps(const std::vector<Step>& steps, long& affected, std::s
                 auto cursor = b.Query(s.sql);
                 bool holds = cursor->Next() && cursor->Get(0).ToBool();
                 cursor.reset();
-                RunSteps(holds ? s.then : s.otherwise, affected, rows, kind);
+                RunSteps(holds ? s.then : s.otherwise, affected, rows, kind, tsql);
                 break;
             }
             case Step::Kind::Statement:
                 if (rows && s.returnsRows) {
                     auto cursor = b.Query(s.sql);
+                    if (b.FoldsNames()) RestoreSpelling(*cursor, tsql);
                     if (kind == CursorKind::ForwardOnly) {
                         *rows = Rowset::CreateForward(backend_, std::move(cursor));
                     } else {
@@ -146,7 +164,7 @@ std::shared_ptr<Rowset> Connection::OpenRowset(std::string_view tsql, CursorKind
     auto steps = backend().dialect().Translate(tsql);
     long affected = -1;
     std::shared_ptr<Rowset> rows;
-    RunSteps(steps, affected, &rows, kind);
+    RunSteps(steps, affected, &rows, kind, tsql);
     if (!rows)  // a statement that returns no rows gives a closed rowset in the original layer
         rows = Rowset::CreateDetached({});
     return rows;

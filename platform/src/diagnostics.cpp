@@ -6,6 +6,8 @@
 #include <memory>
 #include <utility>
 
+#include "platform/text.h"
+
 namespace platform {
 
 namespace {
@@ -30,7 +32,8 @@ bool StderrEnabled() {
 
 void DebugOutput(std::string_view text) {
     try {
-        std::string_view line = text;
+        const std::string hidden = text::HidePasswords(text);
+        std::string_view line = hidden;
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
         if (StderrEnabled()) {
             static std::mutex writeMutex;  // keeps lines of different threads whole

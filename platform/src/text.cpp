@@ -1,6 +1,7 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace platform::text {
 
@@ -367,6 +368,40 @@ std::vector<std::string> Split(std::string_view s, std::string_view sep) {
         parts.emplace_back(s.substr(pos, hit - pos));
     parts.emplace_back(s.substr(pos));
     return parts;
+}
+
+std::string HidePasswords(std::string_view s) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    auto keyAt = [&](std::size_t i, std::string_view key) {
+        if (i + key.size() > s.size()) return false;
+        for (std::size_t k = 0; k < key.size(); ++k)
+            if (lower(s[i + k]) != key[k]) return false;
+        return true;
+    };
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        const bool boundary = i == 0 || !(std::isalnum(static_cast<unsigned char>(s[i - 1])) || s[i - 1] == '_');
+        std::size_t keyLen = !boundary ? 0 : keyAt(i, "password") ? 8 : keyAt(i, "pwd") ? 3 : 0;
+        std::size_t eq = i + keyLen;
+        while (keyLen && eq < s.size() && (s[eq] == ' ' || s[eq] == '\t')) ++eq;
+        if (!keyLen || eq >= s.size() || s[eq] != '=') {
+            out += s[i++];
+            continue;
+        }
+        out.append(s.substr(i, eq + 1 - i));
+        std::size_t v = eq + 1;
+        while (v < s.size() && (s[v] == ' ' || s[v] == '\t')) ++v;
+        std::size_t end = v;
+        if (v < s.size() && (s[v] == '\'' || s[v] == '"')) {
+            const std::size_t close = s.find(s[v], v + 1);
+            end = close == std::string_view::npos ? s.size() : close + 1;
+        }
+        while (end < s.size() && s[end] != ';' && s[end] != '\n' && s[end] != '\r') ++end;
+        out += "****";
+        i = end;
+    }
+    return out;
 }
 
 }  // namespace platform::text

@@ -833,6 +833,63 @@ DemoSummary CreateDemoAccountOn(const std::string& server, const DemoOptions& op
     });
 }
 
+namespace {
+
+// Native statements of the server, one per call: a database cannot be renamed or dropped
+// inside the transaction that a script of several statements runs in.
+std::string PgName(std::string_view name) { return "\"" + platform::text::LCase(name) + "\""; }
+
+void EndSessions(Connection& admin, std::string_view database) {
+    admin.ExecuteScript("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '" +
+                        platform::text::LCase(database) + "' AND pid <> pg_backend_pid()");
+}
+
+void DropIfExists(Connection& admin, std::string_view database) {
+    admin.ExecuteScript("DROP DATABASE IF EXISTS " + PgName(database) + " WITH (FORCE)");
+}
+
+// Answers false when the database does not exist.
+bool Rename(Connection& admin, std::string_view from, std::string_view to) {
+    EndSessions(admin, from);
+    try {
+        admin.ExecuteScript("ALTER DATABASE " + PgName(from) + " RENAME TO " + PgName(to));
+        return true;
+    } catch (const platform::Error& e) {
+        if (e.Description().find("does not exist") != std::string::npos) return false;
+        throw;
+    }
+}
+
+}  // namespace
+
+DemoSummary ReplaceDemoAccountOn(const std::string& server, const DemoOptions& options) {
+    (void)VendorCount(options);  // refuses bad options before anything is renamed
+    if (!platform::text::EqualsNoCase(platform::db::ConnectionInfo::Parse(server).provider, "PostgreSQL"))
+        Fail("replacing an account on a server is done on PostgreSQL only");
+    Connection admin;
+    admin.Open(server);
+    const std::string_view names[] = {kSystemDatabase, kDemoAccountDatabase};
+    auto aside = [](std::string_view name) { return S(name) + "_replaced"; };
+    std::vector<std::string_view> moved;
+    for (auto name : names) {
+        DropIfExists(admin, aside(name));  // left by an earlier run that could not clean up
+        if (Rename(admin, name, aside(name))) moved.push_back(name);
+    }
+    try {
+        DemoSummary summary = CreateDemoAccountOn(server, options);
+        for (auto name : moved) DropIfExists(admin, aside(name));
+        return summary;
+    } catch (...) {
+        try {
+            for (auto name : names) DropIfExists(admin, name);
+            for (auto name : moved) Rename(admin, aside(name), name);
+        } catch (...) {
+            // The first failure is the one to report; the old databases keep their _replaced names.
+        }
+        throw;
+    }
+}
+
 DemoSummary CreateFixedAccountOn(const std::string& server) {
     return CreateOn(server, static_cast<long>(std::size(fixed::kVendors)),
                     [](Connection& db, DemoSummary& summary) { WriteFixedRows(db, summary); });

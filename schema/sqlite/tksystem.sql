@@ -1,28 +1,28 @@
 -- System database "tksystem", SQLite: the host's own tables, shared by every account and every
 -- user of the installation. Types are declared as SQL Server declares them, and text compares
--- as SQL Server's default collation does (TSQL_CI), as in the account database.
+-- as SQL Server's default collation does (the layer's NOCASE), as in the account database.
 
 -- Accounts: one row per account number and year. cDatabase is the account database's name
 -- (the connection text's Initial Catalog); cDataSource its Data Source, empty when the account
 -- lives where this system database does.
 CREATE TABLE UA_Account (
-    cAcc_Id      nvarchar(3)   COLLATE TSQL_CI NOT NULL CHECK (length(cAcc_Id) = 3),
+    cAcc_Id      nvarchar(3)   COLLATE NOCASE NOT NULL CHECK (length(cAcc_Id) = 3),
     iYear        smallint      NOT NULL CHECK (iYear BETWEEN 1900 AND 9999),
-    cAcc_Name    nvarchar(100) COLLATE TSQL_CI NOT NULL,
-    cDatabase    nvarchar(60)  COLLATE TSQL_CI NOT NULL,
-    cDataSource  nvarchar(260) COLLATE TSQL_CI NOT NULL DEFAULT '',
+    cAcc_Name    nvarchar(100) COLLATE NOCASE NOT NULL,
+    cDatabase    nvarchar(60)  COLLATE NOCASE NOT NULL,
+    cDataSource  nvarchar(260) COLLATE NOCASE NOT NULL DEFAULT '',
     dCreateDate  datetime,
     PRIMARY KEY (cAcc_Id, iYear)
 );
 
 -- Sub-systems enabled in an account year (cSub_Id "AS" archives, "PU" purchasing, "CM" CRM ...).
 CREATE TABLE UA_Account_Sub (
-    cAcc_Id      nvarchar(3)  COLLATE TSQL_CI NOT NULL,
+    cAcc_Id      nvarchar(3)  COLLATE NOCASE NOT NULL,
     iYear        smallint     NOT NULL,
-    cSub_Id      nvarchar(2)  COLLATE TSQL_CI NOT NULL,
-    cSub_Name    nvarchar(40) COLLATE TSQL_CI,
+    cSub_Id      nvarchar(2)  COLLATE NOCASE NOT NULL,
+    cSub_Name    nvarchar(40) COLLATE NOCASE,
     dSubSysUsed  datetime,                                -- enabled on
-    cUser_Id     nvarchar(20) COLLATE TSQL_CI,            -- enabled by
+    cUser_Id     nvarchar(20) COLLATE NOCASE,            -- enabled by
     iModiPeriod  tinyint      NOT NULL DEFAULT 0,         -- last closed period (0 none)
     bClosing     bit          NOT NULL DEFAULT 0,         -- the year is closed
     PRIMARY KEY (cAcc_Id, iYear, cSub_Id)
@@ -32,36 +32,36 @@ CREATE TABLE UA_Account_Sub (
 -- cPasswordHash is empty for a user without a password; cLanguage is the language of the
 -- user's texts ("keys" shows resource keys, for tests).
 CREATE TABLE UA_User (
-    cUser_Id       nvarchar(20)  COLLATE TSQL_CI NOT NULL PRIMARY KEY,
-    cUser_Name     nvarchar(40)  COLLATE TSQL_CI NOT NULL,
-    cEmployeeId    nvarchar(20)  COLLATE TSQL_CI,
-    cPasswordHash  nvarchar(128) COLLATE TSQL_CI NOT NULL DEFAULT '',
-    cLanguage      nvarchar(10)  COLLATE TSQL_CI NOT NULL DEFAULT 'zh-CN'
+    cUser_Id       nvarchar(20)  COLLATE NOCASE NOT NULL PRIMARY KEY,
+    cUser_Name     nvarchar(40)  COLLATE NOCASE NOT NULL,
+    cEmployeeId    nvarchar(20)  COLLATE NOCASE,
+    cPasswordHash  nvarchar(128) COLLATE NOCASE NOT NULL DEFAULT '',
+    cLanguage      nvarchar(10)  COLLATE NOCASE NOT NULL DEFAULT 'zh-CN'
                        CHECK (cLanguage IN ('zh-CN', 'en-US', 'keys')),
-    cEmail         nvarchar(100) COLLATE TSQL_CI,
+    cEmail         nvarchar(100) COLLATE NOCASE,
     bDisabled      bit           NOT NULL DEFAULT 0
 );
 
 -- Portal logins in progress: who holds record locks, from which machine and process.
 CREATE TABLE UA_Login (
-    cLoginId    nvarchar(40)  COLLATE TSQL_CI NOT NULL PRIMARY KEY,
-    cUser_Id    nvarchar(20)  COLLATE TSQL_CI NOT NULL,
-    cAcc_Id     nvarchar(3)   COLLATE TSQL_CI NOT NULL,
+    cLoginId    nvarchar(40)  COLLATE NOCASE NOT NULL PRIMARY KEY,
+    cUser_Id    nvarchar(20)  COLLATE NOCASE NOT NULL,
+    cAcc_Id     nvarchar(3)   COLLATE NOCASE NOT NULL,
     iYear       smallint      NOT NULL,
-    cHostName   nvarchar(100) COLLATE TSQL_CI NOT NULL,
+    cHostName   nvarchar(100) COLLATE NOCASE NOT NULL,
     iProcessId  int           NOT NULL,
     dLoginAt    datetime      NOT NULL
 );
 
 -- Functions whose use is granted (cFuncId such as "AS020302"), and the grants.
 CREATE TABLE UA_Function (
-    cFuncId    nvarchar(20) COLLATE TSQL_CI NOT NULL PRIMARY KEY,
-    cFuncName  nvarchar(60) COLLATE TSQL_CI NOT NULL,
-    cSub_Id    nvarchar(2)  COLLATE TSQL_CI NOT NULL
+    cFuncId    nvarchar(20) COLLATE NOCASE NOT NULL PRIMARY KEY,
+    cFuncName  nvarchar(60) COLLATE NOCASE NOT NULL,
+    cSub_Id    nvarchar(2)  COLLATE NOCASE NOT NULL
 );
 CREATE TABLE UA_FuncRight (
-    cUser_Id  nvarchar(20) COLLATE TSQL_CI NOT NULL,
-    cFuncId   nvarchar(20) COLLATE TSQL_CI NOT NULL,
+    cUser_Id  nvarchar(20) COLLATE NOCASE NOT NULL,
+    cFuncId   nvarchar(20) COLLATE NOCASE NOT NULL,
     PRIMARY KEY (cUser_Id, cFuncId)
 );
 
@@ -70,13 +70,13 @@ CREATE TABLE UA_FuncRight (
 -- function; cLoginId is the holding login (UA_Login), kept with its user, process and machine
 -- so that another user can be told who holds it.
 CREATE TABLE UA_Lock (
-    cTableName  nvarchar(60)  COLLATE TSQL_CI NOT NULL,
+    cTableName  nvarchar(60)  COLLATE NOCASE NOT NULL,
     iLockCode   int           NOT NULL,
-    cRecordKey  nvarchar(100) COLLATE TSQL_CI NOT NULL DEFAULT '',
-    cLoginId    nvarchar(40)  COLLATE TSQL_CI NOT NULL,
-    cUser_Id    nvarchar(20)  COLLATE TSQL_CI NOT NULL,
+    cRecordKey  nvarchar(100) COLLATE NOCASE NOT NULL DEFAULT '',
+    cLoginId    nvarchar(40)  COLLATE NOCASE NOT NULL,
+    cUser_Id    nvarchar(20)  COLLATE NOCASE NOT NULL,
     iProcessId  int           NOT NULL,
-    cHostName   nvarchar(100) COLLATE TSQL_CI NOT NULL,
+    cHostName   nvarchar(100) COLLATE NOCASE NOT NULL,
     dTakenAt    datetime      NOT NULL,
     PRIMARY KEY (cTableName, iLockCode, cRecordKey, cLoginId)
 );
@@ -85,9 +85,9 @@ CREATE INDEX UA_Lock_cLoginId ON UA_Lock (cLoginId);
 -- A user's column settings of a list (cKey "Ven_Contact"): the description text the
 -- column-settings service hands out. No row: the service's default columns.
 CREATE TABLE UA_ColumnSet (
-    cUser_Id     nvarchar(20)  COLLATE TSQL_CI NOT NULL,
-    cKey         nvarchar(60)  COLLATE TSQL_CI NOT NULL,
-    cColumnInfo  ntext COLLATE TSQL_CI NOT NULL,
+    cUser_Id     nvarchar(20)  COLLATE NOCASE NOT NULL,
+    cKey         nvarchar(60)  COLLATE NOCASE NOT NULL,
+    cColumnInfo  ntext COLLATE NOCASE NOT NULL,
     dModified    datetime,
     PRIMARY KEY (cUser_Id, cKey)
 );
@@ -95,27 +95,27 @@ CREATE TABLE UA_ColumnSet (
 -- Row authority: which rows of a business object (cBusObId "vendor") a user may see.
 -- cAuthString: comma-separated iId values of the allowed rows, "1=2" for none. No row: all.
 CREATE TABLE UA_RowAuth (
-    cUser_Id     nvarchar(20)  COLLATE TSQL_CI NOT NULL,
-    cBusObId     nvarchar(30)  COLLATE TSQL_CI NOT NULL,
-    cAuthString  ntext COLLATE TSQL_CI NOT NULL,
+    cUser_Id     nvarchar(20)  COLLATE NOCASE NOT NULL,
+    cBusObId     nvarchar(30)  COLLATE NOCASE NOT NULL,
+    cAuthString  ntext COLLATE NOCASE NOT NULL,
     PRIMARY KEY (cUser_Id, cBusObId)
 );
 
 -- Column authority: the columns of a business object a user may read (R) or write (W),
 -- comma-separated. No row: every column.
 CREATE TABLE UA_ColAuth (
-    cUser_Id  nvarchar(20)  COLLATE TSQL_CI NOT NULL,
-    cBusObId  nvarchar(30)  COLLATE TSQL_CI NOT NULL,
-    cFuncId   nchar(1)      COLLATE TSQL_CI NOT NULL CHECK (cFuncId IN ('R', 'W')),
-    cColumns  ntext COLLATE TSQL_CI NOT NULL,
+    cUser_Id  nvarchar(20)  COLLATE NOCASE NOT NULL,
+    cBusObId  nvarchar(30)  COLLATE NOCASE NOT NULL,
+    cFuncId   nchar(1)      COLLATE NOCASE NOT NULL CHECK (cFuncId IN ('R', 'W')),
+    cColumns  ntext COLLATE NOCASE NOT NULL,
     PRIMARY KEY (cUser_Id, cBusObId, cFuncId)
 );
 
 -- A user's stored values per section and key (section "Ven_Contact": "PageSize", print styles).
 CREATE TABLE UA_Setting (
-    cUser_Id  nvarchar(20)  COLLATE TSQL_CI NOT NULL,
-    cSection  nvarchar(60)  COLLATE TSQL_CI NOT NULL,
-    cKey      nvarchar(60)  COLLATE TSQL_CI NOT NULL,
-    cValue    ntext COLLATE TSQL_CI,
+    cUser_Id  nvarchar(20)  COLLATE NOCASE NOT NULL,
+    cSection  nvarchar(60)  COLLATE NOCASE NOT NULL,
+    cKey      nvarchar(60)  COLLATE NOCASE NOT NULL,
+    cValue    ntext COLLATE NOCASE,
     PRIMARY KEY (cUser_Id, cSection, cKey)
 );

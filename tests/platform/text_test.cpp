@@ -1,3 +1,5 @@
+#include "platform/diagnostics.h"
+#include "platform/error.h"
 #include "platform/text.h"
 
 #include <gtest/gtest.h>
@@ -173,6 +175,28 @@ TEST(Text, Utf8DecodeAndEncodeRoundTrip) {
     EXPECT_EQ(i, 1u);
     EXPECT_EQ(t::DecodeUtf8(s, i), U'中');
     EXPECT_EQ(i, 4u);
+}
+
+TEST(Text, HidePasswordsMasksEveryPasswordValue) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Provider=PostgreSQL;Data Source=db;Password=Sekr3tPw;User ID=sa",
+         "Provider=PostgreSQL;Data Source=db;Password=****;User ID=sa"},
+        {"pwd = 'a;b' ;Initial Catalog=x", "pwd =****;Initial Catalog=x"},
+        {"PASSWORD=\"x y\"", "PASSWORD=****"},
+        {"cannot open Provider=SQLite;Pwd=p1\nnext line", "cannot open Provider=SQLite;Pwd=****\nnext line"},
+        {"a=1;password=one;x=2;Password=two", "a=1;password=****;x=2;Password=****"},
+        {"cPasswordHash = 'kept'; mypassword=kept", "cPasswordHash = 'kept'; mypassword=kept"},  // other names
+        {"Password", "Password"},
+        {"Password=", "Password=****"},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(t::HidePasswords(in), out) << in;
+    // Messages and the diagnostic channel carry no password either.
+    EXPECT_EQ(platform::Error(1, "x", "bad Password=Sekr3tPw;").Description(), "bad Password=****;");
+    EXPECT_STREQ(platform::Error(1, "x", "Pwd=Sekr3tPw").what(), "Pwd=****");
+    platform::DebugCapture capture;
+    platform::DebugOutput("open Password=Sekr3tPw;Data Source=x");
+    EXPECT_FALSE(capture.Contains("Sekr3tPw"));
+    EXPECT_TRUE(capture.Contains("Password=****;Data Source=x"));
 }
 
 }  // namespace

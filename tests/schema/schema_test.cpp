@@ -95,7 +95,7 @@ TEST_F(SchemaTest, EveryTableHasAKeyEveryTextColumnTheCollationEveryTypeIsKnown)
             const bool text = info.type == db::adVarWChar || info.type == db::adWChar ||
                               info.type == db::adLongVarWChar;
             if (text) {
-                EXPECT_EQ(c.collation, "TSQL_CI") << c.table << "." << c.name;
+                EXPECT_EQ(c.collation, "NOCASE") << c.table << "." << c.name;
             }
         }
         for (const auto& [table, keys] : keyColumns) {

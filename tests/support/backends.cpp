@@ -29,16 +29,12 @@ std::string BackendTestName(const ::testing::TestParamInfo<Backend>& info) {
 
 const Differences& DifferencesOf(Backend backend) {
     static const Differences sqlite{};
-    static const Differences postgres{.namesKeepCase = false, .databaseFiles = false};
+    static const Differences postgres{.messagesKeepCase = false, .databaseFiles = false};
     return backend == Backend::Sqlite ? sqlite : postgres;
 }
 
-bool SameName(Backend backend, const std::string& a, const std::string& b) {
-    return DifferencesOf(backend).namesKeepCase ? a == b : platform::text::EqualsNoCase(a, b);
-}
-
 bool ContainsName(Backend backend, const std::string& text, const std::string& name) {
-    if (DifferencesOf(backend).namesKeepCase) return text.find(name) != std::string::npos;
+    if (DifferencesOf(backend).messagesKeepCase) return text.find(name) != std::string::npos;
     return platform::text::LCase(text).find(platform::text::LCase(name)) != std::string::npos;
 }
 

@@ -19,19 +19,16 @@ std::string BackendTestName(const ::testing::TestParamInfo<Backend>& info);
 
 // Known differences between the backends, in one place, each with its reason.
 struct Differences {
-    // Field, table and column names come back as the query or the schema wrote them. PostgreSQL
-    // folds unquoted names to lower case and reports them so; the layer compares names without
-    // regard to case, so the component sees no difference.
-    bool namesKeepCase = true;
+    // The database's own messages quote names as the statement wrote them. PostgreSQL folds
+    // unquoted names to lower case and quotes them so. (Field, table and column names of results
+    // come back as the statement or the schema spells them on every backend.)
+    bool messagesKeepCase = true;
     // A database file can be opened and inspected beside the layer (journal mode, sync).
     bool databaseFiles = true;
 };
 const Differences& DifferencesOf(Backend backend);
 
-// True when a and b are the same name on this backend (exactly, or without regard to case).
-bool SameName(Backend backend, const std::string& a, const std::string& b);
-
-// True when text holds name, spelt as given or (where names are folded) in any case.
+// True when a database message holds name, spelt as given or (where names are folded) in any case.
 bool ContainsName(Backend backend, const std::string& text, const std::string& name);
 
 // Where one test's databases live. For PostgreSQL the databases a test names are dropped when

@@ -37,12 +37,12 @@ constexpr std::array kFunctions{
     FunctionRule{"NCHAR", 1, 1, "chr($1)", V::Text},
     FunctionRule{"NEWID", 0, 0, "upper(gen_random_uuid()::text)", V::Text},
     FunctionRule{"REPLACE", 3, 3, "sv_replace($1, $2, $3)", V::Text},
-    FunctionRule{"REPLICATE", 2, 2, "repeat($1, $2)", V::Text},
+    FunctionRule{"REPLICATE", 2, 2, "sv_replicate($1, $2)", V::Text},
     FunctionRule{"REVERSE", 1, 1, "reverse($1)", V::Text},
     FunctionRule{"RIGHT", 2, 2, "right(($1)::text, $2)", V::Text},
     FunctionRule{"ROUND", 2, 3, "sv_round($*)", V::Numeric},
     FunctionRule{"SCOPE_IDENTITY", 0, 0, "lastval()", V::Numeric},
-    FunctionRule{"SPACE", 1, 1, "repeat(' ', $1)", V::Text},
+    FunctionRule{"SPACE", 1, 1, "sv_space($1)", V::Text},
     FunctionRule{"SUBSTRING", 3, 3, "substring(($1)::text from $2 for $3)", V::Text},
     FunctionRule{"SYSDATETIME", 0, 0, "localtimestamp", V::Unknown},
     FunctionRule{"UNICODE", 1, 1, "ascii($1)", V::Numeric},
@@ -55,12 +55,12 @@ constexpr std::array kCasts{
     CastRule{"bigint", "trunc(($X)::numeric)::bigint"},
     CastRule{"bit", "sv_bit($X)"},
     CastRule{"date", "(($X)::timestamp)::date"},
-    CastRule{"datetime", "(($X)::timestamp(3))"},
+    CastRule{"datetime", "sv_datetime($X)"},
     CastRule{"datetime2", "(($X)::timestamp)"},
     CastRule{"decimal", "(($X)::numeric$L)"},
     CastRule{"float", "(($X)::float8)"},
     CastRule{"int", "trunc(($X)::numeric)::integer"},
-    CastRule{"money", "(($X)::numeric(19,4))"},
+    CastRule{"money", "sv_money(($X)::numeric)"},
     CastRule{"numeric", "(($X)::numeric$L)"},
     CastRule{"real", "(($X)::float4)"},
     CastRule{"smalldatetime", "(($X)::timestamp(0))"},
@@ -84,7 +84,11 @@ const dialect::Rules& PostgresRules() {
         r.trimComparedLiterals = true;
         r.likeOperator = "ILIKE";
         r.likeCollation = "COLLATE \"und-x-icu\"";
+        r.rewriteLikePatterns = true;
+        r.regexOperator = "~*";
+        r.notRegexOperator = "!~*";
         r.lowerCaseQuotedNames = true;
+        r.recursionLevelPattern = "sv_recursion_level($1, $2)";
         r.addPattern = "sv_add($1, $2)";
         r.concatPattern = "($1 || $2)";
         r.convertPattern = "sv_convert($T, $A)";

@@ -51,10 +51,22 @@ struct Rules {
     // left operand ("" none) for a backend whose case-insensitive collation LIKE cannot use.
     std::string_view likeOperator;
     std::string_view likeCollation;
+    // The backend's LIKE takes backslash as its escape and knows no [sets]: a literal pattern is
+    // rewritten to mean what T-SQL means ([%] a percent sign, [a-c] a set), with regexOperator
+    // (and notRegexOperator) where only a regular expression can say it.
+    bool rewriteLikePatterns = false;
+    std::string_view regexOperator;
+    std::string_view notRegexOperator;
     // Quoted and [bracketed] names are written in lower case, for a backend that folds unquoted
     // names to lower case (so that both spellings reach the same table and column).
     bool lowerCaseQuotedNames = false;
 
+    // The divisor of / and % ($1), for a backend that gives NULL where SQL Server raises
+    // "Divide by zero" ("" when the backend raises it itself).
+    std::string_view divisorPattern;
+    // The level of a row of a recursive common table expression, checked against the limit:
+    // $1 the level, $2 the limit (0: none). Raises SQL Server's "maximum recursion" error.
+    std::string_view recursionLevelPattern;
     // T-SQL's + where the operand types are not known from the text: $1 and $2 the operands.
     std::string_view addPattern;
     // + between two operands known to be text.

@@ -55,9 +55,11 @@ const dialect::Rules& SqliteRules() {
         r.name = "SQLite";
         r.functions = kFunctions;
         r.baseline = dialect::BaselineFunctions();
-        r.textCollation = "COLLATE TSQL_CI";
-        r.caseInsensitiveCollation = "TSQL_CI";
+        r.textCollation = "COLLATE NOCASE";
+        r.caseInsensitiveCollation = "NOCASE";
         r.binaryCollation = "BINARY";
+        r.divisorPattern = "sv_divisor($1)";
+        r.recursionLevelPattern = "sv_recursion_level($1, $2)";
         r.addPattern = "sv_add($1, $2)";
         r.concatPattern = "($1 || $2)";
         r.convertPattern = "sv_convert($T, $A)";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -427,6 +428,18 @@ private:
     // A SELECT / INSERT / UPDATE / DELETE statement in [b, e).
     Step Simple(std::size_t b, std::size_t e) {
         params_ = 0;
+        recursionLimit_ = 100;  // SQL Server's default
+        // OPTION (MAXRECURSION n) at the end sets the limit of recursive WITH (0: none).
+        if (const std::size_t option = Find(b, e, Kw::Option); option != e && IsWord(option + 2, "MAXRECURSION")) {
+            if (!Is(option + 1, Tk::LParen) || !Is(option + 3, Tk::Number) || pair_[option + 1] != option + 4 ||
+                option + 5 != e)
+                Unsupported(option, "this OPTION clause (only OPTION (MAXRECURSION n) ends a statement)");
+            const std::string n(Text(option + 3));
+            if (n.find_first_not_of("0123456789") != std::string::npos || n.size() > 5 || std::stol(n) > 32767)
+                Fail(option + 3, "MAXRECURSION takes a whole number from 0 to 32767");
+            recursionLimit_ = std::stol(n);
+            e = option;
+        }
         Step s;
         s.sql.reserve((tok_[e].pos - tok_[b].pos) + 64);
         switch (K(b)) {
@@ -784,9 +797,19 @@ private:
         } else {
             keep = parts;
         }
-        for (std::size_t k = 0; k < keep.size(); ++k) {
-            if (k > 0) Emit(out, false, ".");
-            EmitName(out, keep[k]);
+        if (!cteFrom_.empty() && keep.size() == 1 && SameWord(Unquoted(tok_[keep[0]], Text(keep[0])), cteFrom_)) {
+            // The recursive table's own reference in its second part reads the table that
+            // carries the level; the name stays as an alias for the columns named with it.
+            Emit(out, tok_[i].spaceBefore, cteTo_);
+            if (!((K(j) == Kw::As && IsName(j + 1)) || (IsName(j) && j < e))) {
+                Emit(out, true, "AS");
+                EmitName(out, keep[0]);
+            }
+        } else {
+            for (std::size_t k = 0; k < keep.size(); ++k) {
+                if (k > 0) Emit(out, false, ".");
+                EmitName(out, keep[k]);
+            }
         }
         if (Is(j, Tk::LParen) && j < e) {
             if (columnList) {
@@ -1011,7 +1034,25 @@ private:
             if (Is(j, Tk::Op) && !(Text(j) == "*" && (j == b || Is(j - 1, Tk::Op)))) {
                 Emit(out, j);
                 ++ops;
+                const bool divides = (Text(j) == "/" || Text(j) == "%") && j > b && !Is(j - 1, Tk::Op);
                 ++j;
+                if (divides && !r_.divisorPattern.empty() && j < e) {
+                    // The divisor: its unary operators and one atom.
+                    std::string divisor;
+                    while (j < e && Is(j, Tk::Op) && Text(j) != "*") Emit(divisor, j++);
+                    if (j >= e) Fail(j - 1, "a divisor is missing");
+                    const std::size_t next = AtomEnd(j);
+                    const ValueType t = Atom(j, divisor);
+                    ++atoms;
+                    if (!IsNumeric(t)) allNumeric = false;
+                    if (t == ValueType::Money) money = true;
+                    std::size_t lead = 0;
+                    while (lead < divisor.size() && divisor[lead] == ' ') ++lead;
+                    Emit(out, true, Expand(r_.divisorPattern, [&](std::string_view) {
+                             return std::string_view(divisor).substr(lead);
+                         }));
+                    j = next;
+                }
                 continue;
             }
             const std::size_t next = AtomEnd(j);
@@ -1339,6 +1380,7 @@ private:
                     pendingSpace_ = true;
                     return pair_[i + 1] + 1;
                 }
+                if (IsName(i + 1)) return CommonTables(i, out);
                 Emit(out, i);
                 return i + 1;
             case Kw::As:
@@ -1357,6 +1399,15 @@ private:
                 st.prevComparison = false;
                 return i + 1;
             case Kw::Not:
+                if (K(i + 1) == Kw::Like && r_.rewriteLikePatterns) {
+                    if (auto pattern = LikePattern(i + 2, e); pattern && pattern->regex) {
+                        if (!r_.likeCollation.empty()) Emit(out, true, r_.likeCollation);
+                        Emit(out, true, r_.notRegexOperator);
+                        Emit(out, true, pattern->literal);
+                        st.prevComparison = false;
+                        return i + 3;
+                    }
+                }
                 if (K(i + 1) == Kw::In && st.afterSegment && !r_.textCollation.empty() && HasTextValue(i + 2)) {
                     out += ' ';
                     out += r_.textCollation;
@@ -1365,14 +1416,20 @@ private:
                 Emit(out, i);
                 st.prevComparison = false;
                 return i + 1;
-            case Kw::Like:
+            case Kw::Like: {
                 if (!r_.likeCollation.empty() && K(i - 1) != Kw::Not) Emit(out, true, r_.likeCollation);
-                if (r_.likeOperator.empty())
+                const auto pattern = r_.rewriteLikePatterns ? LikePattern(i + 1, e) : std::nullopt;
+                if (pattern && pattern->regex)
+                    Emit(out, true, r_.regexOperator);
+                else if (r_.likeOperator.empty())
                     Emit(out, i);
                 else
                     Emit(out, true, r_.likeOperator);
                 st.prevComparison = false;
-                return i + 1;
+                if (!pattern) return i + 1;
+                Emit(out, true, pattern->literal);
+                return i + 2;
+            }
             case Kw::Is: case Kw::Exists: case Kw::Or:
             case Kw::Escape: case Kw::Asc: case Kw::Desc: case Kw::When: case Kw::Then:
             case Kw::Else: case Kw::By: case Kw::Values: case Kw::Set: case Kw::Default: case Kw::Any:
@@ -1396,6 +1453,223 @@ private:
             default: break;
         }
         Fail(i, "unexpected " + Upper(Text(i)));
+    }
+
+    // A name as the backend writes it.
+    std::string NameText(std::size_t k) const {
+        const Token& t = tok_[k];
+        if (t.kind == Tk::Bracketed || (t.kind == Tk::DQuoted && r_.lowerCaseQuotedNames)) return Quoted(Unquoted(t, Text(k)));
+        return std::string(Text(k));
+    }
+
+    // WITH name [(columns)] AS (query), ... at w; answers where the main statement starts.
+    std::size_t CommonTables(std::size_t w, std::string& out) {
+        struct Cte {
+            std::size_t name, columns, body;
+            bool recursive;
+        };
+        std::vector<Cte> ctes;
+        std::size_t j = w + 1;
+        for (;;) {
+            if (!IsName(j)) Fail(j, "WITH needs a table name");
+            Cte c{j, kNpos, kNpos, false};
+            ++j;
+            if (Is(j, Tk::LParen)) {
+                c.columns = j;
+                j = pair_[j] + 1;
+            }
+            if (K(j) != Kw::As || !Is(j + 1, Tk::LParen)) Fail(j, "WITH " + std::string(Text(c.name)) + " needs AS (query)");
+            c.body = j + 1;
+            j = pair_[c.body] + 1;
+            const std::string name = Unquoted(tok_[c.name], Text(c.name));
+            for (std::size_t k = c.body + 1; k < pair_[c.body]; ++k)
+                if (IsName(k) && (K(k - 1) == Kw::From || K(k - 1) == Kw::Join || Is(k - 1, Tk::Comma)) &&
+                    !Is(k + 1, Tk::Dot) && SameWord(Unquoted(tok_[k], Text(k)), name))
+                    c.recursive = true;
+            ctes.push_back(c);
+            if (!Is(j, Tk::Comma)) break;
+            ++j;
+        }
+        Emit(out, w);
+        if (std::any_of(ctes.begin(), ctes.end(), [](const Cte& c) { return c.recursive; })) Emit(out, true, "RECURSIVE");
+        for (std::size_t n = 0; n < ctes.size(); ++n) {
+            const Cte& c = ctes[n];
+            if (n > 0) Emit(out, false, ",");
+            std::vector<std::size_t> columns;
+            if (c.columns != kNpos)
+                for (std::size_t k = c.columns + 1; k < pair_[c.columns]; ++k) {
+                    if (Is(k, Tk::Comma)) continue;
+                    if (!IsName(k)) Fail(k, "a column name is missing");
+                    columns.push_back(k);
+                }
+            auto columnList = [&](const std::vector<std::size_t>& cols) {
+                std::string list;
+                for (std::size_t k = 0; k < cols.size(); ++k) list += (k ? ", " : "") + NameText(cols[k]);
+                return list;
+            };
+            if (!c.recursive) {
+                EmitName(out, c.name);
+                if (!columns.empty()) Emit(out, true, "(" + columnList(columns) + ")");
+                Emit(out, true, "AS (");
+                Translate(c.body + 1, pair_[c.body], out, Start::Expr);
+                Emit(out, false, ")");
+                continue;
+            }
+            const std::size_t bb = c.body + 1, be = pair_[c.body];
+            const std::size_t u = Find(bb, be, Kw::Union);
+            if (u == be || K(u + 1) != Kw::All || Find(u + 2, be, Kw::Union) != be)
+                Unsupported(c.body, "a recursive WITH other than one query UNION ALL one recursive query");
+            if (columns.empty()) columns = SelectedNames(bb, u);
+            // A table that also carries each row's level, and the table as the query names it.
+            const std::string hidden = Quoted("sv_rec_" + Lower(Unquoted(tok_[c.name], Text(c.name))));
+            Emit(out, true, hidden + "(" + columnList(columns) + ", sv_level) AS (");
+            WithExtraColumn(bb, u, "0", out);
+            Emit(out, true, "UNION ALL");
+            // The level of the row the second part reads, by its alias there.
+            std::size_t alias = c.name;
+            for (std::size_t k = u + 2; k < be; ++k)
+                if (IsName(k) && (K(k - 1) == Kw::From || K(k - 1) == Kw::Join || Is(k - 1, Tk::Comma)) &&
+                    SameWord(Unquoted(tok_[k], Text(k)), Unquoted(tok_[c.name], Text(c.name)))) {
+                    alias = K(k + 1) == Kw::As && IsName(k + 2) ? k + 2 : IsName(k + 1) ? k + 1 : k;
+                    break;
+                }
+            const std::string level = NameText(alias) + ".sv_level + 1", limit = std::to_string(recursionLimit_);
+            const std::string levelExpr = Expand(r_.recursionLevelPattern, [&](std::string_view key) -> std::string_view {
+                return key == "1" ? std::string_view(level) : std::string_view(limit);
+            });
+            cteFrom_ = Unquoted(tok_[c.name], Text(c.name));
+            cteTo_ = hidden;
+            WithExtraColumn(u + 2, be, levelExpr, out);
+            cteFrom_.clear();
+            Emit(out, false, "),");
+            EmitName(out, c.name);
+            Emit(out, true, "AS (SELECT " + columnList(columns) + " FROM " + hidden + ")");
+        }
+        return j;
+    }
+
+    // The SELECT in [b, e) with one more column at the end of its list.
+    void WithExtraColumn(std::size_t b, std::size_t e, const std::string& column, std::string& out) {
+        const std::size_t from = Find(b, e, Kw::From);
+        Translate(b, from, out, Start::Expr);
+        Emit(out, false, ", " + column);
+        if (from < e) Translate(from, e, out, Start::Expr);
+    }
+
+    // The names of the columns the SELECT in [b, e) gives, for a recursive WITH without a list.
+    std::vector<std::size_t> SelectedNames(std::size_t b, std::size_t e) const {
+        if (K(b) != Kw::Select) Fail(b, "a recursive WITH must start with SELECT");
+        std::size_t s = b + 1;
+        if (K(s) == Kw::Distinct || K(s) == Kw::All) ++s;
+        const std::size_t from = Find(s, e, Kw::From);
+        std::vector<std::size_t> names;
+        for (std::size_t x = s; x < from;) {
+            std::size_t y = x;
+            while (y < from && !Is(y, Tk::Comma)) y = Next(y);
+            std::size_t name = kNpos;
+            if (IsName(x) && IsOp(x + 1, "=")) name = x;
+            else if (y - x >= 2 && IsName(y - 1) && (K(y - 2) == Kw::As || !(Is(y - 2, Tk::Dot) || Is(y - 2, Tk::Op))))
+                name = y - 1;
+            else if (IsName(y - 1) && (y - 1 == x || Is(y - 2, Tk::Dot))) name = y - 1;
+            if (name == kNpos) Unsupported(x, "a recursive WITH column without a name (name it, or list the columns)");
+            names.push_back(name);
+            x = y + 1;
+        }
+        return names;
+    }
+
+    struct RewrittenPattern {
+        std::string literal;  // quoted
+        bool regex = false;
+    };
+    // The T-SQL LIKE pattern at i, when it is a literal standing alone (no ESCAPE, nothing
+    // joined to it), in the backend's LIKE syntax or, where a [set] needs it, as an anchored
+    // regular expression.
+    std::optional<RewrittenPattern> LikePattern(std::size_t i, std::size_t e) const {
+        if (!(Is(i, Tk::String) || Is(i, Tk::NString))) return std::nullopt;
+        if (i + 1 < e && (Is(i + 1, Tk::Op) || K(i + 1) == Kw::Escape || Is(i + 1, Tk::Dot))) return std::nullopt;
+        std::string_view quoted = Text(i).substr(Is(i, Tk::NString) ? 1 : 0);
+        std::string p;
+        for (std::size_t k = 1; k + 1 < quoted.size(); ++k) {
+            p += quoted[k];
+            if (quoted[k] == '\'') ++k;
+        }
+        // Items: a literal character, % _, or a set.
+        struct Item {
+            char kind;  // 'c' character, '%', '_', 's' set
+            std::string text;  // the character (UTF-8) or the set's inside
+        };
+        std::vector<Item> items;
+        bool regex = false;
+        for (std::size_t k = 0; k < p.size();) {
+            const char c = p[k];
+            if (c == '%' || c == '_') {
+                items.push_back({c, {}});
+                ++k;
+                continue;
+            }
+            if (c == '[') {
+                const std::size_t close = p.find(']', k + 2);
+                if (close != std::string::npos) {
+                    std::string inside = p.substr(k + 1, close - k - 1);
+                    std::size_t n = 0, chars = 0;
+                    while (n < inside.size()) {
+                        ++chars;
+                        n += 1;
+                        while (n < inside.size() && (static_cast<unsigned char>(inside[n]) & 0xC0) == 0x80) ++n;
+                    }
+                    if (chars == 1 && inside != "^") {
+                        items.push_back({'c', inside});
+                    } else {
+                        items.push_back({'s', inside});
+                        regex = true;
+                    }
+                    k = close + 1;
+                    continue;
+                }
+            }
+            std::size_t n = k + 1;
+            while (n < p.size() && (static_cast<unsigned char>(p[n]) & 0xC0) == 0x80) ++n;
+            items.push_back({'c', p.substr(k, n - k)});
+            k = n;
+        }
+        std::string body;
+        if (regex) {
+            body = "^";
+            for (const auto& item : items) {
+                if (item.kind == '%') body += ".*";
+                else if (item.kind == '_') body += '.';
+                else if (item.kind == 's') {
+                    std::string set = "[";
+                    for (std::size_t k = 0; k < item.text.size(); ++k) {
+                        const char c = item.text[k];
+                        if (c == '\\' || c == '[' || (c == ']')) set += '\\';
+                        set += c;
+                    }
+                    body += set + "]";
+                } else {
+                    if (item.text.size() == 1 && std::string_view(".^$|?*+(){}[]\\").find(item.text[0]) != std::string_view::npos)
+                        body += '\\';
+                    body += item.text;
+                }
+            }
+            body += '$';
+        } else {
+            for (const auto& item : items) {
+                if (item.kind != 'c') {
+                    body += item.kind;
+                } else {
+                    if (item.text == "%" || item.text == "_" || item.text == "\\") body += '\\';
+                    body += item.text;
+                }
+            }
+        }
+        std::string literal = "'";
+        for (char c : body) {
+            literal += c;
+            if (c == '\'') literal += '\'';
+        }
+        return RewrittenPattern{literal + "'", regex};
     }
 
     // TOP n / TOP (n) after SELECT [DISTINCT]: becomes LIMIT at the end of this select.
@@ -1432,9 +1706,13 @@ private:
     std::vector<std::uint32_t> pair_;  // '(' <-> ')', CASE <-> END; kNone otherwise
     int params_ = 0;                   // parameters numbered so far in the current step
     bool pendingSpace_ = false;        // something was dropped: keep words apart
+    long recursionLimit_ = 100;        // of a recursive WITH in the current statement
+    std::string cteFrom_, cteTo_;      // a table reference read from another table
 };
 
 }  // namespace
+
+std::string UnquotedName(const Token& t, std::string_view text) { return Unquoted(t, text); }
 
 std::vector<Step> Translate(const Rules& rules, std::string_view tsql) {
     return Translator(rules, tsql).Run();
@@ -1448,3 +1726,23 @@ void CheckSorted(const Rules& rules) {
 }
 
 }  // namespace platform::db::dialect
+
+namespace platform::db {
+
+std::vector<std::string> SpelledNames(std::string_view tsql) {
+    std::vector<std::string> names;
+    std::vector<dialect::Token> tokens;
+    try {
+        tokens = dialect::Tokenize(tsql);
+    } catch (const Error&) {
+        return names;
+    }
+    for (const auto& t : tokens) {
+        const bool quoted = t.kind == dialect::Tk::Bracketed || t.kind == dialect::Tk::DQuoted;
+        if ((t.kind == dialect::Tk::Ident && t.kw == dialect::Kw::None) || quoted)
+            names.push_back(dialect::UnquotedName(t, tsql.substr(t.pos, t.len)));
+    }
+    return names;
+}
+
+}  // namespace platform::db

@@ -42,6 +42,7 @@ public:
         return name;
     }
     const Dialect& dialect() const override { return PostgresDialect(); }
+    bool FoldsNames() const override { return true; }
 
     void Open(const ConnectionInfo& info, int commandTimeoutSeconds) override {
         if (info.dataSource.empty())
@@ -101,6 +102,9 @@ public:
         auto st = PQresultStatus(r.get());
         if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK && st != PGRES_EMPTY_QUERY)
             Throw(session_->get(), r.get(), "Connection.ExecuteScript");
+        // The server folds the names a schema script declares; their spelling is kept aside.
+        if (sql.find("CREATE TABLE") != std::string::npos || sql.find("create table") != std::string::npos)
+            session_->RememberSpellings(sql);
     }
 
     std::unique_ptr<Cursor> Query(const std::string& sql) override {

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 #include "coerce.h"
@@ -74,8 +75,8 @@ const ColumnType* Session::Column(unsigned tableOid, int attnum) {
         auto& columns = tables_[tableOid];
         for (int i = 0; i < PQntuples(r.get()); ++i) {
             ColumnType c;
-            c.table = PQgetvalue(r.get(), i, 0);
-            c.column = PQgetvalue(r.get(), i, 2);
+            c.table = Spelling(PQgetvalue(r.get(), i, 0));
+            c.column = Spelling(PQgetvalue(r.get(), i, 2));
             if (*PQgetvalue(r.get(), i, 3) == 'd') c.declared = DeclaredOfDomain(PQgetvalue(r.get(), i, 4));
             if (c.declared.empty()) c.declared = DeclaredOf(PQgetvalue(r.get(), i, 5));
             columns[std::atoi(PQgetvalue(r.get(), i, 1))] = std::move(c);
@@ -86,12 +87,71 @@ const ColumnType* Session::Column(unsigned tableOid, int attnum) {
     return col == it->second.end() ? nullptr : &col->second;
 }
 
+std::string Session::Spelling(const std::string& folded) {
+    if (!spellingsRead_) {
+        spellingsRead_ = true;
+        ResultPtr r(PQexec(get(), "SELECT folded, name FROM sv_names WHERE to_regclass('sv_names') IS NOT NULL"));
+        // A database made before names were recorded has no such table: names stay folded.
+        if (PQresultStatus(r.get()) == PGRES_TUPLES_OK)
+            for (int i = 0; i < PQntuples(r.get()); ++i) spellings_[PQgetvalue(r.get(), i, 0)] = PQgetvalue(r.get(), i, 1);
+    }
+    auto it = spellings_.find(folded);
+    return it == spellings_.end() ? folded : it->second;
+}
+
+void Session::RememberSpellings(const std::string& script) {
+    ResultPtr known(PQexec(get(),
+                           "SELECT c.relname FROM pg_class c WHERE c.relnamespace = 'public'::regnamespace "
+                           "AND c.relkind IN ('r', 'v') UNION SELECT a.attname FROM pg_attribute a JOIN pg_class c "
+                           "ON c.oid = a.attrelid WHERE c.relnamespace = 'public'::regnamespace AND c.relkind IN "
+                           "('r', 'v') AND a.attnum > 0 AND NOT a.attisdropped"));
+    if (PQresultStatus(known.get()) != PGRES_TUPLES_OK) Throw(get(), known.get(), "Connection.ExecuteScript");
+    std::map<std::string, std::string> found;
+    for (int i = 0; i < PQntuples(known.get()); ++i) found[PQgetvalue(known.get(), i, 0)];
+    // The first spelling of each name outside comments and literals; only names with capitals
+    // need one.
+    for (std::size_t i = 0; i < script.size();) {
+        const char c = script[i];
+        if (c == '-' && i + 1 < script.size() && script[i + 1] == '-') {
+            i = script.find('\n', i);
+        } else if (c == '\'' || c == '"') {
+            i = script.find(c, i + 1);
+            if (i != std::string::npos) ++i;
+        } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
+            std::size_t j = i;
+            bool capitals = false;
+            while (j < script.size() && (std::isalnum(static_cast<unsigned char>(script[j])) || script[j] == '_'))
+                capitals |= std::isupper(static_cast<unsigned char>(script[j++])) != 0;
+            if (capitals) {
+                auto it = found.find(text::LCase(script.substr(i, j - i)));
+                if (it != found.end() && it->second.empty()) it->second = script.substr(i, j - i);
+            }
+            i = j;
+        } else {
+            ++i;
+        }
+        if (i == std::string::npos) break;
+    }
+    std::string insert;
+    for (const auto& [folded, spelt] : found) {
+        if (spelt.empty()) continue;
+        insert += (insert.empty() ? "INSERT INTO sv_names (folded, name) VALUES ('" : ", ('") + folded + "', '" +
+                  spelt + "')";
+    }
+    if (insert.empty()) return;
+    insert += " ON CONFLICT (folded) DO UPDATE SET name = EXCLUDED.name";
+    ResultPtr r(PQexec(get(), insert.c_str()));
+    if (PQresultStatus(r.get()) != PGRES_COMMAND_OK) Throw(get(), r.get(), "Connection.ExecuteScript");
+    spellingsRead_ = false;
+    spellings_.clear();
+}
+
 Shape Describe(Session& session, const PGresult* r) {
     Shape shape;
     const int n = PQnfields(r);
     for (int i = 0; i < n; ++i) {
         FieldInfo f;
-        f.name = PQfname(r, i);
+        f.name = session.Spelling(PQfname(r, i));
         bool settle = false;
         std::string declared;
         const Oid table = PQftable(r, i);
@@ -166,6 +226,7 @@ public:
     }
 
     const std::vector<FieldInfo>& Fields() const override { return shape_.fields; }
+    void RenameField(std::size_t column, std::string name) override { shape_.fields.at(column).name = std::move(name); }
 
     bool Next() override {
         if (row_ + 1 >= rows_) {

@@ -32,6 +32,16 @@ long NativeCode(const std::string& state) {
     std::string detail = Field(result, PG_DIAG_MESSAGE_DETAIL);
     if (!detail.empty()) message += " (" + Trimmed(detail) + ")";
     long number = errnum::CommandFailed;
+    if (state == "22012") {
+        message = "Divide by zero error encountered.";
+    } else if (state == "22003" && message.find("Arithmetic overflow") == std::string::npos) {
+        // "bigint out of range", "numeric field overflow": the server's words for them.
+        const std::string type = message.rfind("bigint", 0) == 0     ? "bigint"
+                                 : message.rfind("integer", 0) == 0  ? "int"
+                                 : message.rfind("smallint", 0) == 0 ? "smallint"
+                                                                      : "numeric";
+        message = "Arithmetic overflow error converting expression to data type " + type + ".";
+    }
     if (state.rfind("23", 0) == 0) {
         number = errnum::ConstraintViolated;
         // Name the kind of constraint as the other backends' texts do.

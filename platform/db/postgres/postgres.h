@@ -42,12 +42,19 @@ public:
     const std::string& name() const { return name_; }
     // Column `attnum` of the table with this OID (nullptr when the catalog has no such column).
     const ColumnType* Column(unsigned tableOid, int attnum);
+    // The schema's spelling of a name the server folded to lower case (the name itself when the
+    // database records none).
+    std::string Spelling(const std::string& folded);
+    // Records the spellings of the database's tables and columns as `script` writes them.
+    void RememberSpellings(const std::string& script);
     int transactionLevel = 0;  // 0: none; each statement then commits on its own
 
 private:
     ConnPtr conn_;
     std::string name_;
     std::map<unsigned, std::map<int, ColumnType>> tables_;
+    bool spellingsRead_ = false;
+    std::map<std::string, std::string> spellings_;
 };
 using SessionPtr = std::shared_ptr<Session>;
 

@@ -16,6 +16,10 @@ CREATE DOMAIN smalldatetime AS timestamp(0);
 CREATE DOMAIN ntext AS text COLLATE tsql_ci;
 CREATE DOMAIN ts_rowversion AS bigint;
 
+-- The spelling of the tables and columns a schema script declared (the server folds unquoted
+-- names to lower case); the layer gives result fields these names back.
+CREATE TABLE sv_names (folded varchar(128) PRIMARY KEY, name varchar(128) NOT NULL);
+
 -- Row versions: one counter per database, as SQL Server's rowversion; a trigger on each table
 -- with a tkts column takes the next value on every insert and update.
 CREATE SEQUENCE sv_rowversion;
@@ -33,6 +37,8 @@ END $$;
 -- for the actual types joins texts, adds numbers, or adds days to a date.
 CREATE FUNCTION sv_add(text, text) RETURNS text LANGUAGE sql IMMUTABLE AS 'SELECT $1 || $2';
 CREATE FUNCTION sv_add(numeric, numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS 'SELECT $1 + $2';
+-- int + int stays int, as on the server (a recursive WITH needs the same type in both parts).
+CREATE FUNCTION sv_add(integer, integer) RETURNS integer LANGUAGE sql IMMUTABLE AS 'SELECT $1 + $2';
 CREATE FUNCTION sv_add(text, numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS 'SELECT $1::numeric + $2';
 CREATE FUNCTION sv_add(numeric, text) RETURNS numeric LANGUAGE sql IMMUTABLE AS 'SELECT $1 + $2::numeric';
 CREATE FUNCTION sv_add(timestamp, numeric) RETURNS timestamp LANGUAGE sql IMMUTABLE
@@ -95,18 +101,36 @@ CREATE FUNCTION sv_datepart(part text, d timestamp) RETURNS integer LANGUAGE sql
     END::integer
 $$;
 
-CREATE FUNCTION sv_dateadd(part text, n numeric, d timestamp) RETURNS timestamp LANGUAGE sql IMMUTABLE AS $$
-    SELECT CASE part
-        WHEN 'year' THEN d + make_interval(years => trunc(n)::integer)
-        WHEN 'quarter' THEN d + make_interval(months => 3 * trunc(n)::integer)
-        WHEN 'month' THEN d + make_interval(months => trunc(n)::integer)
-        WHEN 'week' THEN d + make_interval(days => 7 * trunc(n)::integer)
-        WHEN 'hour' THEN d + make_interval(hours => trunc(n)::integer)
-        WHEN 'minute' THEN d + make_interval(mins => trunc(n)::integer)
-        WHEN 'second' THEN d + make_interval(secs => trunc(n))
-        ELSE d + make_interval(days => trunc(n)::integer)
-    END
-$$;
+CREATE FUNCTION sv_dateadd(part text, n numeric, d timestamp) RETURNS timestamp LANGUAGE plpgsql IMMUTABLE AS $$
+DECLARE
+    k bigint;
+    r timestamp;
+BEGIN
+    IF n IS NULL OR d IS NULL THEN RETURN NULL; END IF;
+    -- The number is an int and the result a datetime, with the server's messages past either.
+    IF trunc(n) < -2147483648 OR trunc(n) > 2147483647 THEN
+        RAISE EXCEPTION 'Arithmetic overflow error converting expression to data type int.' USING ERRCODE = '22003';
+    END IF;
+    k := trunc(n);
+    BEGIN
+        r := CASE part
+            WHEN 'year' THEN d + make_interval(months => (12 * k)::integer)
+            WHEN 'quarter' THEN d + make_interval(months => (3 * k)::integer)
+            WHEN 'month' THEN d + make_interval(months => k::integer)
+            WHEN 'week' THEN d + make_interval(days => (7 * k)::integer)
+            WHEN 'hour' THEN d + make_interval(hours => k::integer)
+            WHEN 'minute' THEN d + make_interval(mins => k::integer)
+            WHEN 'second' THEN d + make_interval(secs => k)
+            ELSE d + make_interval(days => k::integer)
+        END;
+    EXCEPTION WHEN numeric_value_out_of_range OR datetime_field_overflow THEN
+        r := NULL;
+    END;
+    IF r IS NULL OR r < timestamp '1753-01-01' OR r >= timestamp '10000-01-01' THEN
+        RAISE EXCEPTION 'Adding a value to a ''datetime'' column caused an overflow.' USING ERRCODE = '22008';
+    END IF;
+    RETURN r;
+END $$;
 
 -- Boundaries crossed between two dates, as SQL Server counts them.
 CREATE FUNCTION sv_datediff(part text, a timestamp, b timestamp) RETURNS integer LANGUAGE sql IMMUTABLE AS $$
@@ -181,6 +205,46 @@ CREATE FUNCTION sv_convert(t text, v timestamp, style integer DEFAULT NULL, src 
     LANGUAGE sql IMMUTABLE AS 'SELECT sv_convert_text(t, v::text, ''d'', style)';
 CREATE FUNCTION sv_convert(t text, v boolean, style integer DEFAULT NULL, src text DEFAULT NULL) RETURNS text
     LANGUAGE sql IMMUTABLE AS 'SELECT sv_convert_text(t, v::text, ''b'', style)';
+
+-- CONVERT / CAST to money and datetime with the server's range checks and messages; a number
+-- converted to a datetime counts days from 1900-01-01.
+CREATE FUNCTION sv_money(v numeric) RETURNS numeric LANGUAGE plpgsql IMMUTABLE STRICT AS $$
+BEGIN
+    IF abs(v) > 922337203685477.5807 THEN
+        RAISE EXCEPTION 'Arithmetic overflow error converting expression to data type money.' USING ERRCODE = '22003';
+    END IF;
+    RETURN round(v, 4);
+END $$;
+CREATE FUNCTION sv_datetime(v text) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE STRICT AS 'SELECT v::timestamp(3)';
+CREATE FUNCTION sv_datetime(v timestamp) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE STRICT AS 'SELECT v::timestamp(3)';
+CREATE FUNCTION sv_datetime(v numeric) RETURNS timestamp(3) LANGUAGE plpgsql IMMUTABLE STRICT AS $$
+BEGIN
+    IF v < -53690 OR v >= 2958464 THEN
+        RAISE EXCEPTION 'Arithmetic overflow error converting expression to data type datetime.' USING ERRCODE = '22008';
+    END IF;
+    RETURN (timestamp '1900-01-01' + v * interval '1 day')::timestamp(3);
+END $$;
+CREATE FUNCTION sv_datetime(v double precision) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE STRICT
+    AS 'SELECT sv_datetime(CASE WHEN v > 1e7 THEN 1e7 WHEN v < -1e7 THEN -1e7 ELSE v::numeric END)';
+
+-- The level of a row of a recursive WITH: the statement stops past the limit (0: none).
+CREATE FUNCTION sv_recursion_level(level integer, lim integer) RETURNS integer LANGUAGE plpgsql IMMUTABLE AS $$
+BEGIN
+    IF lim > 0 AND level > lim THEN
+        RAISE EXCEPTION 'The statement terminated. The maximum recursion % has been exhausted before statement completion.', lim
+            USING ERRCODE = '54001';
+    END IF;
+    RETURN level;
+END $$;
+
+-- REPLICATE and SPACE stop at 8000 bytes as on the server: 8000 characters of single-byte
+-- text, 4000 of Unicode text (every column here is Unicode; ASCII only stands for a plain literal).
+CREATE FUNCTION sv_replicate(s text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE STRICT AS $$
+    SELECT CASE WHEN n < 0 THEN NULL WHEN s = '' THEN '' ELSE
+        left(repeat(s, least(n, 8000 / length(s) + 1)::integer), least(n * length(s), CASE WHEN s ~ '^[\x01-\x7f]*$' THEN 8000 ELSE 4000 END)::integer) END
+$$;
+CREATE FUNCTION sv_space(n bigint) RETURNS text LANGUAGE sql IMMUTABLE STRICT
+    AS 'SELECT CASE WHEN n < 0 THEN NULL ELSE repeat('' '', least(n, 8000)::integer) END';
 
 -- After an insert that gave identity values itself: the identity of column TG_ARGV[0] goes on
 -- after the highest value in the table.

@@ -1,5 +1,7 @@
 // The SQLite backend: one file per database (<Data Source>/<name>.db), opened in WAL mode with
 // full synchronisation and a busy time-out, so that several processes share an account safely.
+#include <unistd.h>
+
 #include <filesystem>
 #include <limits>
 #include <optional>
@@ -23,6 +25,31 @@ std::string Quote(const std::string& name) {
         out += c;
     }
     return out + "\"";
+}
+
+// Whether this user may write the file or folder. The permission bits count as well as the
+// user's access, so that a file nobody may write is opened read-only even for the superuser.
+bool Writable(const fs::path& p) {
+    if (::access(p.c_str(), W_OK) != 0) return false;
+    std::error_code ec;
+    const fs::perms bits = fs::status(p, ec).permissions();
+    return ec || (bits & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)) != fs::perms::none;
+}
+
+// file: URI of a path (percent-encoding what a URI reserves).
+std::string FileUri(const fs::path& p) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (unsigned char c : p.string()) {
+        if (c == '?' || c == '#' || c == '%' || c < 0x20) {
+            uri += '%';
+            uri += kHex[c >> 4];
+            uri += kHex[c & 15];
+        } else {
+            uri += static_cast<char>(c);
+        }
+    }
+    return uri;
 }
 
 void Exec(sqlite3* db, const char* sql, const char* source) {
@@ -226,16 +253,25 @@ private:
                         "database '" + name + "' does not exist in the folder '" + folder_ + "'");
         auto db = std::make_shared<Database>();
         db->name = path->stem().string();
-        int rc = sqlite3_open_v2(path->c_str(), &db->handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        // A user who may read but not write the data gets a read-only connection: reads work and
+        // every write is refused. Without write access to the folder, the shared-memory file of
+        // the write-ahead log cannot be made; then the file is read as one that nobody changes.
+        const bool folderWritable = Writable(path->parent_path());
+        const bool readOnly = !Writable(*path) || !folderWritable;
+        std::error_code ec;
+        const bool immutable = readOnly && !folderWritable && !fs::exists(path->string() + "-shm", ec);
+        const std::string target = immutable ? FileUri(*path) + "?immutable=1" : path->string();
+        const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI;
+        int rc = sqlite3_open_v2(target.c_str(), &db->handle, flags, nullptr);
         if (rc != SQLITE_OK) Throw(db->handle, rc, "Connection.Open");
         sqlite3_extended_result_codes(db->handle, 1);
         sqlite3_busy_timeout(db->handle, busyMs_);
         RegisterSqlServerFunctions(db->handle);
         // WAL lets readers and one writer work at once; FULL makes a committed write survive a
         // power loss; foreign keys stay off as the account database declares none.
+        if (!readOnly) Exec(db->handle, "PRAGMA journal_mode=WAL", "Connection.Open");
         Exec(db->handle,
-             "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF; "
-             "PRAGMA cache_size=-32000; PRAGMA temp_store=MEMORY",
+             "PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF; PRAGMA cache_size=-32000; PRAGMA temp_store=MEMORY",
              "Connection.Open");
         return db;
     }

@@ -103,6 +103,7 @@ public:
     }
 
     const std::vector<FieldInfo>& Fields() const override { return fields_; }
+    void RenameField(std::size_t column, std::string name) override { fields_.at(column).name = std::move(name); }
 
     bool Next() override {
         if (done_) return false;

@@ -23,8 +23,15 @@ constexpr long kTimeout = -2147217871;  // the original layer's "query timeout e
         case SQLITE_CORRUPT:
         case SQLITE_IOERR:
         case SQLITE_FULL:
-        case SQLITE_PERM:
-        case SQLITE_READONLY: number = errnum::ConnectionFailed; break;
+        case SQLITE_PERM: number = errnum::ConnectionFailed; break;
+        case SQLITE_READONLY: {
+            const char* file = db ? sqlite3_db_filename(db, "main") : nullptr;
+            number = errnum::ConnectionFailed;
+            message = std::string("the database ") + (file && *file ? std::string("'") + file + "' " : "") +
+                      "is read-only for this user (its file or folder cannot be written): changes are refused (" +
+                      message + ")";
+            break;
+        }
         default: break;
     }
     throw Error(number, source, message, extended);

@@ -110,10 +110,14 @@ std::optional<double> ParseNumber(std::string_view s, bool& isInteger, std::int6
 bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 int DaysInMonth(int y, int m) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (m < 1 || m > 12) return 31;  // callers check the month; never read outside the table
     return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
 }
 
 const DateTime kNumericDateBase{1900, 1, 1, 0, 0, 0};  // what 0 means as a datetime
+// Days from kNumericDateBase to 1753-01-01 and to the end of 9999-12-31: datetime's range.
+constexpr double kFirstDatetimeDay = -53690.0, kEndDatetimeDay = 2958464.0;
+constexpr const char* kDatetimeOverflow = "Arithmetic overflow error converting expression to data type datetime.";
 
 // A date from a stored value: text in the layer's forms (and yyyymmdd), or a number of days
 // since 1900-01-01 as SQL Server reads numbers.
@@ -122,6 +126,7 @@ std::optional<DateTime> DateOf(sqlite3_value* v) {
         case SQLITE_INTEGER:
         case SQLITE_FLOAT: {
             const double days = sqlite3_value_double(v);
+            if (!(days >= kFirstDatetimeDay && days < kEndDatetimeDay)) return std::nullopt;
             return DateTime::FromSerial(kNumericDateBase.Serial() + std::llround(days * kSecondsPerDay));
         }
         case SQLITE_TEXT: {
@@ -164,8 +169,10 @@ std::optional<std::int64_t> DatePart(std::string_view part, const DateTime& d) {
     return std::nullopt;
 }
 
-DateTime AddMonths(DateTime d, std::int64_t months) {
-    std::int64_t total = d.year * 12LL + (d.month - 1) + months;
+// Nothing when the result falls outside datetime's years.
+std::optional<DateTime> AddMonths(DateTime d, std::int64_t months) {
+    const std::int64_t total = d.year * 12LL + (d.month - 1) + months;
+    if (total < 1753 * 12LL || total >= 10000 * 12LL) return std::nullopt;
     d.year = static_cast<int>(total / 12);
     d.month = static_cast<int>(total % 12) + 1;
     d.day = std::min(d.day, DaysInMonth(d.year, d.month));
@@ -227,7 +234,7 @@ std::optional<std::string> FormatDate(const DateTime& d, long style) {
     }
 }
 
-// ---- TSQL_CI collation ----------------------------------------------------------------------
+// ---- NOCASE collation -----------------------------------------------------------------------
 
 // Folded characters of a text; ß reads as "ss", as SQL Server's collations compare it.
 struct FoldReader {
@@ -470,17 +477,30 @@ void Replace(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     ResultText(ctx, out);
 }
 
+// The server cuts these results at 8000 bytes: 8000 characters of single-byte text, 4000 of
+// Unicode text (every column here is Unicode; a text of ASCII only stands for a plain literal).
+constexpr std::int64_t kVarcharBytes = 8000, kNvarcharCharacters = 4000;
+
 void Space(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (IsNull(argv[0]) || sqlite3_value_int64(argv[0]) < 0) return sqlite3_result_null(ctx);
-    ResultText(ctx, std::string(static_cast<std::size_t>(sqlite3_value_int64(argv[0])), ' '));
+    const std::int64_t n = std::min<std::int64_t>(sqlite3_value_int64(argv[0]), kVarcharBytes);
+    ResultText(ctx, std::string(static_cast<std::size_t>(n), ' '));
 }
 void Replicate(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (IsNull(argv[0]) || IsNull(argv[1]) || sqlite3_value_int64(argv[1]) < 0) return sqlite3_result_null(ctx);
     const std::string_view s = Text(argv[0]);
+    const bool ascii = std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const std::int64_t limit = ascii ? kVarcharBytes : kNvarcharCharacters;
+    const auto each = static_cast<std::int64_t>(platform::text::Len(s));
+    const std::int64_t n = sqlite3_value_int64(argv[1]);
+    const std::int64_t target = each == 0 ? 0 : (n >= limit ? limit : std::min<std::int64_t>(n * each, limit));
     std::string out;
-    for (std::int64_t n = sqlite3_value_int64(argv[1]); n > 0; --n) out += s;
+    std::int64_t chars = 0;
+    for (; chars + each <= target; chars += each) out += s;
+    if (chars < target) out += platform::text::Left(s, static_cast<long>(target - chars));
     ResultText(ctx, out);
 }
+
 void Reverse(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (IsNull(argv[0])) return sqlite3_result_null(ctx);
     const std::string_view s = Text(argv[0]);
@@ -604,6 +624,25 @@ void FloorCeiling(sqlite3_context* ctx, sqlite3_value** argv, bool floor) {
 void Floor(sqlite3_context* ctx, int, sqlite3_value** argv) { FloorCeiling(ctx, argv, true); }
 void Ceiling(sqlite3_context* ctx, int, sqlite3_value** argv) { FloorCeiling(ctx, argv, false); }
 
+// The level of a row of a recursive WITH: the statement stops past the limit (0: none).
+void RecursionLevel(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const std::int64_t level = sqlite3_value_int64(argv[0]), limit = sqlite3_value_int64(argv[1]);
+    if (limit > 0 && level > limit)
+        return Fail(ctx, "The statement terminated. The maximum recursion " + std::to_string(limit) +
+                             " has been exhausted before statement completion.");
+    sqlite3_result_int64(ctx, level);
+}
+
+// The divisor of / and %: the server refuses to divide by zero, where SQLite gives NULL.
+void Divisor(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    sqlite3_value* v = argv[0];
+    const int t = sqlite3_value_type(v);
+    const bool zero = ((t == SQLITE_INTEGER || t == SQLITE_FLOAT) && sqlite3_value_double(v) == 0.0) ||
+                      (t == SQLITE_TEXT && NumberOf(v) && *NumberOf(v) == 0.0);
+    if (zero) return Fail(ctx, "Divide by zero error encountered.");
+    sqlite3_result_value(ctx, v);
+}
+
 void IsNumeric(sqlite3_context* ctx, int, sqlite3_value** argv) {
     const int t = sqlite3_value_type(argv[0]);
     sqlite3_result_int(ctx, t == SQLITE_INTEGER || t == SQLITE_FLOAT || (t == SQLITE_TEXT && NumberOf(argv[0])) ? 1 : 0);
@@ -649,8 +688,18 @@ TargetType ParseType(std::string_view t) {
 
 // Money (4 decimal places) as SQL Server writes it: style 0 two decimals, 1 two decimals with
 // thousands separators, 2 (and 126) four decimals.
+// The largest money value; as a double it rounds up past the 64-bit range of ten-thousandths.
+constexpr double kMoneyLimit = 922337203685477.5807;
+constexpr const char* kMoneyOverflow = "Arithmetic overflow error converting expression to data type money.";
+
+// Nothing when the style is not a money style; the value must be within money's range.
 std::optional<std::string> FormatMoney(double value, long style) {
-    std::int64_t q = std::llround(value * 10000.0);
+    // Held as ten-thousandths, as the server holds money; the ends of the range are clamped
+    // onto the 64-bit range they stand for.
+    const long double scaled = std::round(static_cast<long double>(value) * 10000.0L);
+    const std::int64_t q = scaled >= 9223372036854775807.0L    ? INT64_MAX
+                           : scaled <= -9223372036854775807.0L ? -INT64_MAX
+                                                               : static_cast<std::int64_t>(scaled);
     const bool negative = q < 0;
     std::uint64_t u = negative ? static_cast<std::uint64_t>(-q) : static_cast<std::uint64_t>(q);
     int decimals = 4;
@@ -680,6 +729,7 @@ void ConvertToText(sqlite3_context* ctx, const TargetType& type, sqlite3_value* 
     bool number = false;
     const int vt = sqlite3_value_type(v);
     if (money) {
+        if (!(std::fabs(sqlite3_value_double(v)) <= kMoneyLimit)) return Fail(ctx, kMoneyOverflow);
         const auto text = FormatMoney(sqlite3_value_double(v), style.value_or(0));
         if (!text) return Fail(ctx, "style " + std::to_string(*style) + " is not a money style");
         s = *text;
@@ -738,7 +788,11 @@ void Convert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         if (vt == SQLITE_INTEGER) {
             i = sqlite3_value_int64(v);
         } else if (vt == SQLITE_FLOAT) {
-            i = static_cast<std::int64_t>(std::trunc(sqlite3_value_double(v)));
+            const double d = std::trunc(sqlite3_value_double(v));
+            // 2^63 is the first double past the 64-bit range; NaN fails both tests.
+            if (!(d >= -9223372036854775808.0 && d < 9223372036854775808.0))
+                return Fail(ctx, "Arithmetic overflow error converting expression to data type " + b + ".");
+            i = static_cast<std::int64_t>(d);
         } else {
             const std::string_view t = Trimmed(Text(v));
             bool isInt = false;
@@ -771,9 +825,18 @@ void Convert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
             if (!n) return conversionFailed(b);
             d = *n;
         }
-        if (b == "money" || b == "smallmoney") return sqlite3_result_double(ctx, std::round(d * 10000.0) / 10000.0);
+        const std::string overflow = "Arithmetic overflow error converting expression to data type " + b + ".";
+        if (!std::isfinite(d)) return Fail(ctx, overflow);
+        if (b == "money" || b == "smallmoney") {
+            if (std::fabs(d) > (b == "money" ? kMoneyLimit : 214748.3647)) return Fail(ctx, overflow);
+            return sqlite3_result_double(ctx, std::round(d * 10000.0) / 10000.0);
+        }
+        if (b == "real" && std::fabs(d) > 3.40282347e38) return Fail(ctx, overflow);
         if (b == "decimal" || b == "numeric") {
-            if (type.scale == 0) return sqlite3_result_int64(ctx, std::llround(d));
+            const long precision = type.length > 0 ? type.length : 18;
+            const double scaled = std::round(d * std::pow(10.0, static_cast<double>(type.scale)));
+            if (std::fabs(scaled) >= std::pow(10.0, static_cast<double>(precision))) return Fail(ctx, overflow);
+            if (type.scale == 0) return sqlite3_result_int64(ctx, static_cast<std::int64_t>(scaled));
             const double scale = std::pow(10.0, static_cast<double>(type.scale));
             return sqlite3_result_double(ctx, std::round(d * scale) / scale);
         }
@@ -793,6 +856,7 @@ void Convert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
             }
         } else {
             d = DateOf(v);
+            if (!d && (vt == SQLITE_INTEGER || vt == SQLITE_FLOAT)) return Fail(ctx, kDatetimeOverflow);
         }
         if (!d) return Fail(ctx, "Conversion failed when converting date and/or time from character string.");
         if (b == "date") d->hour = d->minute = d->second = 0;
@@ -844,19 +908,25 @@ void DateAdd(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (IsNull(argv[1]) || IsNull(argv[2])) return sqlite3_result_null(ctx);
     auto d = DateOf(argv[2]);
     if (!d) return Fail(ctx, "Conversion failed when converting date and/or time from character string.");
-    const auto n = static_cast<std::int64_t>(std::trunc(sqlite3_value_double(argv[1])));
+    // The number is an int, as the server takes it.
+    const double number = std::trunc(sqlite3_value_double(argv[1]));
+    if (!(number >= -2147483648.0 && number <= 2147483647.0))
+        return Fail(ctx, "Arithmetic overflow error converting expression to data type int.");
+    const auto n = static_cast<std::int64_t>(number);
     const std::string_view part = Text(argv[0]);
     std::int64_t seconds = 0;
-    if (part == "year") *d = AddMonths(*d, n * 12);
-    else if (part == "quarter") *d = AddMonths(*d, n * 3);
-    else if (part == "month") *d = AddMonths(*d, n);
+    std::optional<DateTime> moved = d;
+    if (part == "year") moved = AddMonths(*d, n * 12);
+    else if (part == "quarter") moved = AddMonths(*d, n * 3);
+    else if (part == "month") moved = AddMonths(*d, n);
     else if (part == "day" || part == "dayofyear" || part == "weekday") seconds = n * kSecondsPerDay;
     else if (part == "week") seconds = n * 7 * kSecondsPerDay;
     else if (part == "hour") seconds = n * 3600;
     else if (part == "minute") seconds = n * 60;
     else if (part == "second") seconds = n;
     else return Fail(ctx, "unknown date part " + std::string(part));
-    const DateTime result = DateTime::FromSerial(d->Serial() + seconds);
+    if (!moved) return Fail(ctx, "Adding a value to a 'datetime' column caused an overflow.");
+    const DateTime result = DateTime::FromSerial(moved->Serial() + seconds);
     if (result.year < 1753 || result.year > 9999) return Fail(ctx, "Adding a value to a 'datetime' column caused an overflow.");
     ResultText(ctx, result.ToText());
 }
@@ -889,6 +959,7 @@ constexpr Registration kFunctions[] = {
     {"sv_convert", 4, true, Convert},
     {"sv_datalength", 1, true, DataLength},
     {"sv_dateadd", 3, true, DateAdd},
+    {"sv_divisor", 1, true, Divisor},
     {"sv_datediff", 3, true, DateDiff},
     {"sv_datepart", 2, true, DatePartFn},
     {"sv_floor", 1, true, Floor},
@@ -898,6 +969,7 @@ constexpr Registration kFunctions[] = {
     {"sv_len", 1, true, Len},
     {"sv_lower", 1, true, Lower},
     {"sv_newid", 0, false, NewId},
+    {"sv_recursion_level", 2, true, RecursionLevel},
     {"sv_replace", 3, true, Replace},
     {"sv_replicate", 2, true, Replicate},
     {"sv_reverse", 1, true, Reverse},
@@ -913,8 +985,11 @@ constexpr Registration kFunctions[] = {
 }  // namespace
 
 void RegisterSqlServerFunctions(sqlite3* db) {
-    Check(db, sqlite3_create_collation_v2(db, "TSQL_CI", SQLITE_UTF8, nullptr, CompareNoCase, nullptr),
-          "collation TSQL_CI");
+    // The schema declares text columns NOCASE, which every SQLite tool knows; on the layer's
+    // connections it compares as SQL Server does. TSQL_CI is the name accounts were made with
+    // before, kept so that they still open.
+    for (const char* name : {"NOCASE", "TSQL_CI"})
+        Check(db, sqlite3_create_collation_v2(db, name, SQLITE_UTF8, nullptr, CompareNoCase, nullptr), name);
     for (const auto& f : kFunctions) {
         // Pure functions may also run inside the schema's triggers and defaults.
         const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS : 0);

@@ -1,6 +1,6 @@
 #pragma once
 // SQL Server behaviour that SQLite lacks, installed on each connection right after it opens:
-// the TSQL_CI collation, LIKE with T-SQL patterns, and the sv_ functions the dialect emits.
+// the NOCASE (and older TSQL_CI) collation, LIKE with T-SQL patterns, and the sv_ functions the dialect emits.
 struct sqlite3;
 
 // Registers the collation and functions on db; cheap enough to run for every file opened.

@@ -30,6 +30,9 @@ long InStr(std::string_view s, std::string_view find, long start = 1);
 // Case-insensitive (FoldCase) comparison for equality.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 std::vector<std::string> Split(std::string_view s, std::string_view sep);
+// The text with the value of every Password= / Pwd= item (any case, up to ';' or the end of
+// the line) replaced by ****, so that connection texts can appear in messages and logs.
+std::string HidePasswords(std::string_view s);
 
 // Simple case folding of one code point (the mapping LCase uses).
 char32_t FoldCase(char32_t c);

@@ -62,6 +62,10 @@ DemoSummary CreateFixedAccount(const std::string& folder);
 // created before a failure stays (the message names the databases to drop). The summary's
 // folder is empty.
 DemoSummary CreateDemoAccountOn(const std::string& server, const DemoOptions& options = {});
+// The same where the server may hold the account already: the old databases are renamed out of
+// the way (their sessions ended), the new account is created, then the old ones are dropped. A
+// failure drops what it created and renames the old databases back.
+DemoSummary ReplaceDemoAccountOn(const std::string& server, const DemoOptions& options = {});
 DemoSummary CreateFixedAccountOn(const std::string& server);
 
 // ---- Reference rows of every demo account ------------------------------------------------

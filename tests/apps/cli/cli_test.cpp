@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "host/texts/text_table.h"
+#include "backends.h"
 #include "schema/demo.h"
 #include "support.h"
 
@@ -102,6 +103,56 @@ TEST_F(CliTest, InitCreatesRefusesAnExistingAccountAndReplacesItWithForce) {
     EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact"), 12);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 2)
         << "files left beside the two databases";
+}
+
+TEST_F(CliTest, InitOnAServerRefusesAnExistingAccountAndReplacesItWithForce) {
+    sovrel::test::Place place(sovrel::test::Backend::Postgres);
+    SOVREL_SKIP_UNLESS_AVAILABLE(place);
+    const std::string server = place.Server();
+    auto contacts = [&] {
+        platform::db::Connection c;
+        c.Open(ServerConnectionText(server, kDemoAccountDatabase));
+        return Scalar(c, "SELECT count(*) FROM Ven_Contact").ToInt();
+    };
+    Result r = Run({"--connection", server, "init", "--contacts", "12", "--vendors", "2"});
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    r = Run({"--connection", server, "init", "--contacts", "30"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--force"), std::string::npos) << r.err;
+    EXPECT_EQ(contacts(), 12);
+
+    r = Run({"--connection", server, "init", "--force", "--contacts", "-4"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(contacts(), 12);
+
+    // A session still open on the old account does not hold the replacement up.
+    platform::db::Connection held;
+    held.Open(ServerConnectionText(server, kDemoAccountDatabase));
+    r = Run({"--connection", server, "init", "--force", "--contacts", "30", "--vendors", "3"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(contacts(), 30);
+    r = Run({"--connection", ServerConnectionText(server, kDemoAccountDatabase), "query",
+             "SELECT cvencode, count(*) AS N FROM vendor GROUP BY cVenCode"});
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "cVenCode\tN") << r.err;
+}
+
+// Administrators open the data with the stock sqlite3 program: every table reads and sorts.
+TEST_F(CliTest, AnInitialisedAccountReadsInTheStockSqliteShell) {
+    if (std::system("sqlite3 -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no sqlite3 program";
+    ASSERT_EQ(Run({"init", dir, "--contacts", "20", "--vendors", "3"}).status, 0);
+    int tables = 0;
+    for (std::string_view database : {kSystemDatabase, kDemoAccountDatabase}) {
+        const std::string file = dir + "/" + std::string(database) + ".db";
+        for (const auto& table : Column(*Open(dir, database), "SELECT name FROM sqlite_master WHERE type = 'table'")) {
+            const std::string command = "sqlite3 -readonly " + ShellQuote(file) + " " +
+                                        ShellQuote("select * from \"" + table + "\" order by 1") + " >/dev/null 2>" +
+                                        ShellQuote(folder.Sub("err"));
+            EXPECT_EQ(std::system(command.c_str()), 0) << table << ": " << ReadFile(folder.Sub("err"));
+            ++tables;
+        }
+    }
+    EXPECT_GT(tables, 20);
 }
 
 TEST_F(CliTest, QueryPrintsHeaderAndOneEscapedLinePerRow) {
@@ -488,11 +539,17 @@ TEST_F(CliTest, RefusedLoginsAndMissingAccountsEndWithStatus2) {
          "unknown user 'nobody'"},
         {{"--data", folder.Sub("missing"), "query", query}, "cannot connect"},
         {{"--connection", "Provider=Nothing;Data Source=" + dir, "query", query}, "cannot connect"},
+        {{"--connection", "Provider=PostgreSQL;Data Source=" + folder.Sub("nosocket") + ";Password=Sekr3tPw", "query",
+          query},
+         "Password=****"},
+        {{"--connection", "Provider=SQLite;Pwd=Sekr3tPw;Data Source=" + folder.Sub("missing"), "query", query},
+         "Pwd=****"},
     };
     for (const auto& c : cases) {
         const Result r = Run(c.args);
         EXPECT_EQ(r.status, 2) << c.args[1] << "\n" << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("Sekr3tPw"), std::string::npos) << r.err;
         EXPECT_EQ(r.out, "");
     }
     EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact"), 6);

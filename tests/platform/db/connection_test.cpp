@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <filesystem>
+
 #include "platform/db/connection.h"
 #include "platform/db/rowset.h"
 #include "platform/error.h"
@@ -133,6 +135,130 @@ TEST_P(ConnectionTest, StatementsOnAClosedConnectionSayHowToFixIt) {
     } catch (const Error& e) {
         EXPECT_NE(e.Description().find("not open"), std::string::npos);
     }
+}
+
+// What SQL Server answers, value or error, where a backend alone would wrap round, give NULL
+// or allocate without bound.
+TEST_P(ConnectionTest, NumbersAndTextsStayInTheServersLimits) {
+    struct Case {
+        const char* expr;
+        const char* answer;  // the value, or part of the error
+        bool error;
+    } cases[] = {
+        {"cast(1e19 as bigint)", "Arithmetic overflow error converting expression to data type bigint.", true},
+        {"cast(-2147483649 as int)", "Arithmetic overflow error converting expression to data type int.", true},
+        {"convert(money, 1e300)", "Arithmetic overflow error converting expression to data type money.", true},
+        {"convert(money, 922337203685478)", "data type money.", true},
+        {"5/0", "Divide by zero error encountered.", true},
+        {"5 % (3 - 3)", "Divide by zero error encountered.", true},
+        {"1.5 / 0.0", "Divide by zero error encountered.", true},
+        {"convert(datetime, 1e300)", "Arithmetic overflow error converting expression to data type datetime.", true},
+        {"dateadd(month, -2147483648, getdate())", "overflow", true},
+        {"dateadd(year, 9000, '2024-01-01')", "overflow", true},
+        {"convert(varchar, convert(money, 922337203685477.5807), 2)", "922337203685477.5807", false},
+        {"convert(varchar, convert(money, -922337203685477.5807), 2)", "-922337203685477.5807", false},
+        {"convert(varchar, convert(money, -12.5), 2)", "-12.5000", false},
+        {"7 / 2", "3", false},
+        {"-7 % 3", "-1", false},
+        {"6 / -(2)", "-3", false},
+        {"cast(2.9 as int)", "2", false},
+        {"convert(datetime, 2)", "1900-01-03", false},
+        {"len(replicate('x', 2000000000))", "8000", false},
+        {"len(replicate(N'中文', 2001))", "4000", false},
+        {"len(replicate('ab', 3))", "6", false},
+        {"len(space(2147483647) + 'x')", "8001", false},
+    };
+    for (const auto& c : cases) {
+        const std::string sql = std::string("select ") + c.expr + " as a";
+        try {
+            const std::string got = conn->OpenRowset(sql)->Get(0).ToText();
+            if (c.error)
+                ADD_FAILURE() << c.expr << " gave " << got;
+            else
+                EXPECT_EQ(got.substr(0, std::string(c.answer).size()), c.answer) << c.expr;
+        } catch (const Error& e) {
+            if (!c.error)
+                ADD_FAILURE() << c.expr << ": " << e.Description();
+            else
+                EXPECT_NE(e.Description().find(c.answer), std::string::npos) << c.expr << ": " << e.Description();
+        }
+    }
+}
+
+// A recursive WITH stops after 100 levels, or the number OPTION (MAXRECURSION n) gives.
+TEST_P(ConnectionTest, RecursionStopsAtTheServersLimit) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"with n(i) as (select 1 union all select i + 1 from n where i < 101) select count(*) as a from n", "101"},
+        {"with n(i) as (select 1 union all select i + 1 from n where i < 102) select count(*) as a from n",
+         "The statement terminated. The maximum recursion 100 has been exhausted before statement completion."},
+        {"with n(i) as (select 1 union all select i + 1 from n) select count(*) as a from n",
+         "The maximum recursion 100 has been exhausted"},
+        {"with n(i) as (select 1 union all select i + 1 from n where i < 150) select count(*) as a from n "
+         "option (maxrecursion 200)", "150"},
+        {"with n(i) as (select 1 union all select i + 1 from n where i < 20) select count(*) as a from n "
+         "option (maxrecursion 10)", "The maximum recursion 10 has"},
+        {"with n(i) as (select 1 union all select i + 1 from n where i < 500) select count(*) as a from n "
+         "option (maxrecursion 0)", "500"},
+        {"with n as (select 1 as i, N'x' as s union all select n.i + 1, s from n where n.i < 5), "
+         "m as (select i from n) select sum(i) as a from m", "15"},
+        {"with t (i) as (select 1 union all select p.i + 1 from t as p where p.i < 3) select count(*) as a from t",
+         "3"},
+    };
+    for (const auto& [sql, answer] : cases) {
+        std::string got;
+        try {
+            got = conn->OpenRowset(sql)->Get(0).ToText();
+        } catch (const Error& e) {
+            got = e.Description();
+        }
+        EXPECT_NE(got.find(answer), std::string::npos) << sql << "\n" << got;
+    }
+}
+
+TEST_P(ConnectionTest, AReadOnlyAccountIsReadAndRefusesWrites) {
+    if (!sovrel::test::DifferencesOf(GetParam()).databaseFiles) GTEST_SKIP() << "the server keeps no database files of ours";
+    namespace fs = std::filesystem;
+    conn->Close();
+    const fs::path folder = place.folder(), file = folder / "TKDATA_001_2024.db";
+    const auto folderPerms = fs::status(folder).permissions(), filePerms = fs::status(file).permissions();
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    const auto size = fs::file_size(file);
+    conn = sovrel::test::Open(place.ConnectionText("TKDATA_001_2024"));
+    EXPECT_EQ(Count("cVenCode = N'v01'"), 12);
+    try {
+        conn->Execute("delete from Contact");
+        ADD_FAILURE() << "a read-only account took a delete";
+    } catch (const Error& e) {
+        EXPECT_NE(e.Description().find("read-only"), std::string::npos) << e.Description();
+    }
+    EXPECT_EQ(Count(), 25);
+    conn->Close();
+    EXPECT_EQ(fs::file_size(file), size);
+    EXPECT_FALSE(fs::exists(folder / "TKDATA_001_2024.db-wal"));
+    fs::permissions(folder, folderPerms);
+    fs::permissions(file, filePerms);
+}
+
+TEST_P(ConnectionTest, LikeTakesTSqlBracketsAndNoOtherEscape) {
+    conn->Execute("insert into Contact (oid, cCode, cName) values (N'{x1}', N'X1', N'50%'), (N'{x2}', N'X2', N'a_b'), "
+                  "(N'{x3}', N'X3', N'[x]'), (N'{x4}', N'X4', N'a\\b'), (N'{x5}', N'X5', N'A^B')");
+    const std::pair<const char*, long> cases[] = {
+        {"cName like N'50[%]'", 1},   {"cName like N'5_[%]'", 1},   {"cName like N'a[_]b'", 1},
+        {"cName like N'a_b'", 3},     {"cName like N'[[]x]'", 1},   {"cName like N'a\\b'", 1},
+        {"cName like N'[0-9]0%'", 1}, {"cName like N'[^0-9]%'", 4}, {"cName not like N'[0-9a]%'", 1},
+        {"cName like N'a^b'", 1},     {"cName like N'[a][\\^]b'", 2},
+    };
+    for (const auto& [where, rows] : cases) EXPECT_EQ(Count("cCode like N'X%' and " + std::string(where)), rows) << where;
+}
+
+TEST_P(ConnectionTest, NamesComeBackAsTheSchemaOrTheStatementSpellsThem) {
+    auto rs = conn->OpenRowset("select cvencode, cCode AS TheCode, count(*) AS N from Contact group by cvencode, cCode");
+    ASSERT_EQ(rs->FieldCount(), 3u);
+    EXPECT_EQ(rs->Field(0).name, "cVenCode");
+    EXPECT_EQ(rs->Field(1).name, "TheCode");
+    EXPECT_EQ(rs->Field(2).name, "N");
 }
 
 TEST_P(ConnectionTest, TextComparisonIgnoresCaseAndTrailingSpaces) {

@@ -39,16 +39,16 @@ const char* const kSmallAccountSqlite = R"sql(
         CREATE TABLE rowversion_counter (n INTEGER NOT NULL);
         INSERT INTO rowversion_counter VALUES (0);
         CREATE TABLE Contact (
-            oid nvarchar(38) COLLATE TSQL_CI NOT NULL PRIMARY KEY,
-            cCode nvarchar(20) COLLATE TSQL_CI NOT NULL UNIQUE,
-            cName nvarchar(10) COLLATE TSQL_CI NOT NULL,
-            cVenCode nvarchar(20) COLLATE TSQL_CI,
+            oid nvarchar(38) COLLATE NOCASE NOT NULL PRIMARY KEY,
+            cCode nvarchar(20) COLLATE NOCASE NOT NULL UNIQUE,
+            cName nvarchar(10) COLLATE NOCASE NOT NULL,
+            cVenCode nvarchar(20) COLLATE NOCASE,
             bMajor bit,
             dBirthday datetime,
             nAmount money,
             nRate decimal(10,3),
             iCount smallint,
-            cMemo ntext COLLATE TSQL_CI,
+            cMemo ntext COLLATE NOCASE,
             tkts timestamp);
         CREATE TRIGGER Contact_ins AFTER INSERT ON Contact BEGIN
             UPDATE rowversion_counter SET n = n + 1;
@@ -56,7 +56,7 @@ const char* const kSmallAccountSqlite = R"sql(
         CREATE TRIGGER Contact_upd AFTER UPDATE ON Contact BEGIN
             UPDATE rowversion_counter SET n = n + 1;
             UPDATE Contact SET tkts = (SELECT n FROM rowversion_counter) WHERE rowid = NEW.rowid; END;
-        CREATE TABLE Vendor (cVenCode nvarchar(20) COLLATE TSQL_CI PRIMARY KEY, cVenName nvarchar(98) COLLATE TSQL_CI);
+        CREATE TABLE Vendor (cVenCode nvarchar(20) COLLATE NOCASE PRIMARY KEY, cVenName nvarchar(98) COLLATE NOCASE);
         INSERT INTO Vendor VALUES ('V01', '北京华信'), ('V02', 'Acme Trading');
     )sql";
 

@@ -77,7 +77,7 @@ public:
 
 private:
     void RunSteps(const std::vector<struct Step>& steps, long& affected, std::shared_ptr<Rowset>* rows,
-                  CursorKind kind);
+                  CursorKind kind, std::string_view tsql = {});
 
     std::string connectionString_;
     int commandTimeout_ = 30;

@@ -34,6 +34,11 @@ public:
     virtual std::vector<Step> Translate(std::string_view tsql) const = 0;
 };
 
+// The names a T-SQL text spells (plain, [bracketed] and "quoted", without their quotes), in
+// order; empty when the text cannot be read. A backend that folds names to lower case gives its
+// result fields these spellings back.
+std::vector<std::string> SpelledNames(std::string_view tsql);
+
 const Dialect& SqliteDialect();
 const Dialect& PostgresDialect();
 

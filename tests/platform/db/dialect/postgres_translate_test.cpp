@@ -50,6 +50,12 @@ TEST(PostgresTranslate, LikeBecomesIlikeUnderADeterministicCollation) {
         {"select a from t where c not like 'x%'", "select a from t where c COLLATE \"und-x-icu\" not ILIKE 'x%'"},
         {"select a from t where c + d like 'x%'",
          "select a from t where sv_add(c, d) COLLATE \"und-x-icu\" ILIKE 'x%'"},
+        // T-SQL's one-character sets, and a backslash that is no escape there.
+        {"select a from t where c like N'5[%]_[_]a\\b[[]'",
+         "select a from t where c COLLATE \"und-x-icu\" ILIKE '5\\%_\\_a\\\\b['"},
+        // Only a regular expression says what a set of several characters says.
+        {"select a from t where c not like N'[a-c]''.%'",
+         "select a from t where c COLLATE \"und-x-icu\" !~* '^[a-c]''\\..*$'"},
     });
 }
 

@@ -57,16 +57,16 @@ TEST(TranslateTest, TopBecomesLimitAtTheEndOfItsOwnSelect) {
 
 TEST(TranslateTest, LiteralsLoseTheirPrefixAndCompareWithoutCase) {
     ExpectTable({
-        {"select * from t where c = N'it''s'", "select * from t where c = 'it''s' COLLATE TSQL_CI"},
-        {"select * from t where N'A' = c", "select * from t where 'A' COLLATE TSQL_CI = c"},
+        {"select * from t where c = N'it''s'", "select * from t where c = 'it''s' COLLATE NOCASE"},
+        {"select * from t where N'A' = c", "select * from t where 'A' COLLATE NOCASE = c"},
         {"select N'x' as a, '' as b from t", "select 'x' as a, '' as b from t"},
         {"select * from t where c <> N'' and d >= 'b'",
-         "select * from t where c <> '' COLLATE TSQL_CI and d >= 'b' COLLATE TSQL_CI"},
+         "select * from t where c <> '' COLLATE NOCASE and d >= 'b' COLLATE NOCASE"},
         {"select * from t where d between '2024-01-01' and '2024-12-31' and e = 1",
-         "select * from t where d between '2024-01-01' COLLATE TSQL_CI and '2024-12-31' COLLATE TSQL_CI and e = 1"},
+         "select * from t where d between '2024-01-01' COLLATE NOCASE and '2024-12-31' COLLATE NOCASE and e = 1"},
         {"select * from t where c like N'%a''b%'", "select * from t where c like '%a''b%'"},
         {"select * from t where c in (N'001',N'002') and upper(d) not in (N'X') and e in (1, 2)",
-         "select * from t where c COLLATE TSQL_CI in ('001','002') and sv_upper(d) COLLATE TSQL_CI not in ('X') and "
+         "select * from t where c COLLATE NOCASE in ('001','002') and sv_upper(d) COLLATE NOCASE not in ('X') and "
          "e in (1, 2)"},
         {"select * from t where c in (select N'x' from u)", "select * from t where c in (select 'x' from u)"},
         {"select N'联系人' from t", "select '联系人' from t"},
@@ -78,7 +78,7 @@ TEST(TranslateTest, BracketedNamesBecomeQuotedNames) {
         {"SELECT DISTINCT [cVenEmail] FROM [vendor] WHERE [c]]x] = 1",
          "SELECT DISTINCT \"cVenEmail\" FROM \"vendor\" WHERE \"c]x\" = 1"},
         {"SELECT * FROM Ven_Contact WHERE [cContactCode] IN ( N'a')",
-         "SELECT * FROM Ven_Contact WHERE \"cContactCode\" COLLATE TSQL_CI IN ('a')"},
+         "SELECT * FROM Ven_Contact WHERE \"cContactCode\" COLLATE NOCASE IN ('a')"},
         {"select [a\"b] from t", "select \"a\"\"b\" from t"},
     });
 }
@@ -99,8 +99,8 @@ TEST(TranslateTest, FunctionsMapToTheirSqliteForms) {
          "select count(*), count(distinct a), sum(b), max(c), min(c), avg(b) from t"},
         {"Select max(RIGHT(cContactCode,8)) FROM Ven_Contact WHERE left(cContactCode,3) = N'V01' and "
          "LEN(cContactCode)-LEN(cVenCode )=8 ",
-         "Select max(sv_right(cContactCode, 8)) FROM Ven_Contact WHERE sv_left(cContactCode, 3) COLLATE TSQL_CI = "
-         "'V01' COLLATE TSQL_CI and sv_len(cContactCode)-sv_len(cVenCode)=8"},
+         "Select max(sv_right(cContactCode, 8)) FROM Ven_Contact WHERE sv_left(cContactCode, 3) COLLATE NOCASE = "
+         "'V01' COLLATE NOCASE and sv_len(cContactCode)-sv_len(cVenCode)=8"},
         {"select scope_identity(), @@identity, @@ROWCOUNT", "select last_insert_rowid(), last_insert_rowid(), changes()"},
         {"select case when len(a) > 2 then left(a, 2) else a end from t",
          "select case when sv_len(a) > 2 then sv_left(a, 2) else a end from t"},
@@ -112,7 +112,7 @@ TEST(TranslateTest, ConvertAndCastCarryTypeStyleAndTheRowVersion) {
     ExpectTable({
         {"select top 1 convert(char, convert(money,tkts), 2) as tkts from  Ven_Contact Where cContactCode=N'X'",
          "select sv_convert('char', sv_rowversion_money(tkts), 2, 'money') as tkts from Ven_Contact Where "
-         "cContactCode='X' COLLATE TSQL_CI LIMIT 1"},
+         "cContactCode='X' COLLATE NOCASE LIMIT 1"},
         {"SELECT convert(char, convert(money,Ven_Contact.tkts), 2) as contacttkts FROM Ven_Contact",
          "SELECT sv_convert('char', sv_rowversion_money(Ven_Contact.tkts), 2, 'money') as contacttkts FROM Ven_Contact"},
         {"select convert(money, tkts), convert(money, 5), convert(varchar, convert(money, a)) from t",
@@ -131,8 +131,8 @@ TEST(TranslateTest, PlusAddsNumbersJoinsTextsAndDecidesAtRunTimeOtherwise) {
          "select sv_add(a, b), 1 + 2, ('x' || 'y'), sv_add(a, 'x'), sv_len(a) + 1, sv_add((1 + 2) * 3, a) from t"},
         {"select a - b + c, -a + 1, a * 2 + b from t", "select sv_add(a - b, c), sv_add(-a, 1), sv_add(a * 2, b) from t"},
         {"select 'a' + b + 'c' from t", "select sv_add(sv_add('a', b), 'c') from t"},
-        {"select * from t where a + 'x' = N'yx'", "select * from t where sv_add(a, 'x') = 'yx' COLLATE TSQL_CI"},
-        {"select * from t where c = 'a' + 'b'", "select * from t where c = ('a' || 'b') COLLATE TSQL_CI"},
+        {"select * from t where a + 'x' = N'yx'", "select * from t where sv_add(a, 'x') = 'yx' COLLATE NOCASE"},
+        {"select * from t where c = 'a' + 'b'", "select * from t where c = ('a' || 'b') COLLATE NOCASE"},
         {"update t set n = n + 1, c = c + N'!' where k = 1", "update t set n = sv_add(n, 1), c = sv_add(c, '!') where k = 1"},
     });
 }
@@ -144,10 +144,10 @@ TEST(TranslateTest, UpdateFromRunsNativelyWithTheTargetNamedOnce) {
          "Ven_Contact.cVenCode='V01' order by cContactCode desc) t WHERE vendor.cvencode = t.cvencode",
          "update vendor set csovrelcode=t.oid,cVenPerson=t.cContactName from (select oid,vendor.cvencode,"
          "cContactName from Ven_Contact left join vendor on Vendor.cVenCode=Ven_Contact.cVenCode where "
-         "Ven_Contact.cVenCode='V01' COLLATE TSQL_CI order by cContactCode desc LIMIT 1) t WHERE vendor.cvencode = "
+         "Ven_Contact.cVenCode='V01' COLLATE NOCASE order by cContactCode desc LIMIT 1) t WHERE vendor.cvencode = "
          "t.cvencode"},
         {"update vendor set vendor.cVenPerson = N'x' where vendor.cVenCode = N'V01'",
-         "update vendor set cVenPerson = 'x' where vendor.cVenCode = 'V01' COLLATE TSQL_CI"},
+         "update vendor set cVenPerson = 'x' where vendor.cVenCode = 'V01' COLLATE NOCASE"},
         {"update v set v.a = u.b from vendor v inner join u on u.k = v.k where u.z = 1",
          "update vendor AS v set a = u.b FROM u WHERE (u.k = v.k) AND (u.z = 1)"},
         {"update t set a = u.b from t join u on u.k = t.k", "update t set a = u.b FROM u WHERE (u.k = t.k)"},
@@ -156,7 +156,7 @@ TEST(TranslateTest, UpdateFromRunsNativelyWithTheTargetNamedOnce) {
         {"update Vendor set csovrelcode=null,cvenPerson='' where cSovrelCode in (select oid from ven_contact where "
          "cContactCode=N'V1')",
          "update Vendor set csovrelcode=null,cvenPerson='' where cSovrelCode in (select oid from ven_contact where "
-         "cContactCode='V1' COLLATE TSQL_CI)"},
+         "cContactCode='V1' COLLATE NOCASE)"},
         {"UPDATE t WITH (ROWLOCK) SET a = 1", "UPDATE t SET a = 1"},
     });
 }
@@ -177,14 +177,14 @@ TEST(TranslateTest, OtherStatementsAndClausesPassThrough) {
          "insert into userdefine(cId,cValue) values('VC05','日语')"},
         {"insert Ven_Contact (a, b) select a, b from u", "insert INTO Ven_Contact (a, b) select a, b from u"},
         {"Delete FROM Ven_Contact WHERE cContactCode=N'V1'",
-         "Delete FROM Ven_Contact WHERE cContactCode='V1' COLLATE TSQL_CI"},
+         "Delete FROM Ven_Contact WHERE cContactCode='V1' COLLATE NOCASE"},
         {"delete t where a = 1", "delete FROM t where a = 1"},
         {"truncate table t", "DELETE FROM t"},
         {"select a -- why\nfrom t /* a /* nested */ note */ where b = 1", "select a from t where b = 1"},
         {"select * from dbo.vendor v join tksystem..UA_Account_Sub s on 1=1 join x.dbo.y on 1=1",
          "select * from vendor v join tksystem.UA_Account_Sub s on 1=1 join x.y on 1=1"},
         {"select * from t where a = b collate Chinese_PRC_CI_AS and c = d collate Latin1_General_BIN",
-         "select * from t where a = b collate TSQL_CI and c = d collate BINARY"},
+         "select * from t where a = b collate NOCASE and c = d collate BINARY"},
         {"select * from t where a !< 1 and b !> 2", "select * from t where a >= 1 and b <= 2"},
         {"select cnt = count(*), [x] = a from t", "select count(*) AS \"cnt\", a AS \"x\" from t"},
         {"select a from t union all select b from u", "select a from t union all select b from u"},
@@ -261,13 +261,13 @@ TEST(TranslateTest, TheVendorMainContactStatementBecomesAConditionalStep) {
     EXPECT_EQ(s.kind, Step::Kind::If);
     EXPECT_EQ(s.sql,
               "SELECT CASE WHEN (not exists(select * from Ven_Contact where oid in (select Vendor.cSovrelCode from "
-              "vendor where cVenCode='V01' COLLATE TSQL_CI))) THEN 1 ELSE 0 END");
+              "vendor where cVenCode='V01' COLLATE NOCASE))) THEN 1 ELSE 0 END");
     ASSERT_EQ(s.then.size(), 1u);
     EXPECT_TRUE(s.otherwise.empty());
     EXPECT_EQ(s.then[0].sql,
               "update vendor set csovrelcode=t.oid,cVenPerson=t.cContactName from (select oid,vendor.cvencode,"
               "cContactName from Ven_Contact left join vendor on Vendor.cVenCode=Ven_Contact.cVenCode where "
-              "Ven_Contact.cVenCode='V01' COLLATE TSQL_CI order by cContactCode desc LIMIT 1) t WHERE "
+              "Ven_Contact.cVenCode='V01' COLLATE NOCASE order by cContactCode desc LIMIT 1) t WHERE "
               "vendor.cvencode = t.cvencode");
 }
 
@@ -285,7 +285,7 @@ TEST(TranslateTest, IfTakesAnyConditionAndOptionalBlocksAndElse) {
          "SELECT CASE WHEN (1=1) THEN 1 ELSE 0 END", {"update t set a = 1", "delete from t"}, {}, 1},
         {"If Not Exists(select * from t where a = N'x') Begin insert into t (a) values (N'x') End Else Begin "
          "update t set n = 1 End",
-         "SELECT CASE WHEN Not Exists(select * from t where a = 'x' COLLATE TSQL_CI) THEN 1 ELSE 0 END",
+         "SELECT CASE WHEN Not Exists(select * from t where a = 'x' COLLATE NOCASE) THEN 1 ELSE 0 END",
          {"insert into t (a) values ('x')"}, {"update t set n = 1"}, 0},
         {"if (select count(*) from t) > 0 delete from t", "SELECT CASE WHEN (select count(*) from t) > 0 THEN 1 ELSE 0 END",
          {"delete from t"}, {}, 0},
