@@ -16,6 +16,13 @@ class IClsCommon;
 
 namespace sovrel::cli {
 
+// The environment variable a password is taken from; a password is never a command-line argument,
+// where every user of the machine could read it.
+inline constexpr const char* kPasswordVariable = "SOVREL_PASSWORD";
+// The password of userId: SOVREL_PASSWORD when set, else typed on the terminal without echo.
+// Throws ConnectionError when neither can be had.
+std::string PasswordFor(const std::string& userId);
+
 // Registers the host's objects and the component's classes, once per process, as the portal
 // does at start.
 void RegisterObjects();

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "host/texts/text_table.h"
@@ -36,8 +37,8 @@ void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-std::string Text(std::string_view language, std::string_view key) {
-    return host::texts::TextTable::For(language).Format(key);
+std::string Text(std::string_view language, std::string_view key, const std::vector<std::string>& params = {}) {
+    return host::texts::TextTable::For(language).Format(key, params);
 }
 
 // A contact of vendor V03 as the card writes it.
@@ -49,10 +50,12 @@ std::string ContactXml(const std::string& code, const std::string& name) {
 
 class CliTest : public ::testing::Test {
 protected:
-    // Runs the program with `input` on its standard input.
+    // Runs the program with `input` on its standard input, SOVREL_PASSWORD set to `password`
+    // (unset when there is none), and no terminal to ask on.
     Result Run(const std::vector<std::string>& args, const std::string& input = "") {
         WriteFile(folder.Sub("in"), input);
-        std::string command = ShellQuote(SOVREL_EXE);
+        std::string command = "setsid -w env " + (password ? "SOVREL_PASSWORD=" + ShellQuote(*password) : "-u SOVREL_PASSWORD") +
+                              " " + ShellQuote(SOVREL_EXE);
         for (const auto& a : args) command += " " + ShellQuote(a);
         command += " <" + ShellQuote(folder.Sub("in")) + " >" + ShellQuote(folder.Sub("out")) + " 2>" +
                    ShellQuote(folder.Sub("err"));
@@ -72,18 +75,21 @@ protected:
         args.insert(args.begin(), {"--language", "keys"});
         return On(args, input);
     }
-    void UseFixedAccount() { CreateFixedAccount(dir); }
+    void UseFixedAccount() { CreateFixedAccount(dir, platform::PasswordCost::TestOnly); }
     std::string Value(const std::string& sql) { return Scalar(*Open(dir), sql).ToText(); }
     std::int64_t Count(const std::string& sql) { return Scalar(*Open(dir), sql).ToInt(); }
 
     TempFolder folder;
     const std::string dir = folder.Sub("data");
+    std::optional<std::string> password = std::string(kDemoPassword);
 };
 
 TEST_F(CliTest, InitCreatesRefusesAnExistingAccountAndReplacesItWithForce) {
     Result r = Run({"init", dir, "--contacts", "30", "--vendors", "3", "--seed", "5"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("30 contacts"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("users demo, demo_en and limited; the password of each: " + std::string(kDemoPassword)),
+              std::string::npos) << r.out;
     EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact"), 30);
 
     r = Run({"init", dir, "--contacts=12"});
@@ -444,9 +450,10 @@ TEST_F(CliTest, RefusedLoginsAndMissingAccountsEndWithStatus2) {
         std::string message;
     };
     const Case cases[] = {
-        {{"--data", dir, "--user", "nobody", "query", query}, "unknown user 'nobody'"},
-        {{"--connection", SqliteConnectionText(dir), "--user", "nobody", "exec", "DELETE FROM Ven_Contact"},
-         "unknown user 'nobody'"},
+        {{"--data", dir, "--user", "nobody", "query", query}, Text("zh-CN", "Hx.AA.LOGIN.UnknownUser", {"nobody"})},
+        {{"--connection", SqliteConnectionText(dir), "--user", "nobody", "--language", "en-US", "exec",
+          "DELETE FROM Ven_Contact"},
+         Text("en-US", "Hx.AA.LOGIN.UnknownUser", {"nobody"})},
         {{"--data", folder.Sub("missing"), "query", query}, "cannot connect"},
         {{"--connection", "Provider=Nothing;Data Source=" + dir, "query", query}, "cannot connect"},
     };
@@ -470,6 +477,36 @@ TEST_F(CliTest, RefusedLoginsAndMissingAccountsEndWithStatus2) {
     EXPECT_NE(r.err.find(std::string(kDemoAccountDatabase)), std::string::npos) << r.err;
 }
 
+TEST_F(CliTest, APasswordComesFromTheEnvironmentAndWrongOnesHoldTheUserForEveryProcess) {
+    UseFixedAccount();
+    const std::string query = "SELECT count(*) AS n FROM Ven_Contact";
+    password.reset();
+    Result r = Keys({"query", query});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("no password for the user 'demo': set SOVREL_PASSWORD"), std::string::npos) << r.err;
+
+    password = "guess";
+    for (int left = 4; left > 0; --left) {
+        r = Keys({"query", query});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "sovrel: cannot log in: Hx.AA.LOGIN.WrongPassword(demo," + std::to_string(left) + ")\n");
+    }
+    r = On({"query", query});  // the fifth, in the user's own language
+    EXPECT_EQ(r.status, 2);
+    const std::string until =
+        Scalar(*Open(dir, kSystemDatabase), "SELECT dHeldUntil FROM UA_User WHERE cUser_Id = 'demo'").ToText();
+    EXPECT_EQ(r.err, "sovrel: cannot log in: " + Text("zh-CN", "Hx.AA.LOGIN.Held", {"demo", "5", until}) + "\n");
+    password = std::string(kDemoPassword);  // the right one is refused too while the user is held
+    r = Keys({"query", query});
+    EXPECT_EQ(r.err, "sovrel: cannot log in: Hx.AA.LOGIN.Held(demo,5," + until + ")\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Scalar(*Open(dir, kSystemDatabase), "SELECT count(*) FROM UA_LoginLog WHERE cUser_Id = 'demo'").ToInt(), 6);
+    // Another user is not held.
+    r = Keys({"--user", "demo_en", "query", query});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "n\n6\n");
+}
+
 TEST_F(CliTest, MistakesGiveAMessageAndTheirExitStatus) {
     UseFixedAccount();
     const std::string empty = folder.Sub("empty.xml");
@@ -486,6 +523,8 @@ TEST_F(CliTest, MistakesGiveAMessageAndTheirExitStatus) {
         {{"--data", dir, "--connection", "Provider=SQLite", "query", "x"}, "either --data or --connection"},
         {{"--language", "fr-FR", "query", "x"}, "--language takes zh-CN, en-US or keys"},
         {{"--user", "", "query", "x"}, "--user needs a user id"},
+        {{"--data", dir, "--password", kDemoPassword.data(), "query", "x"}, "--password is not taken"},
+        {{"--data", dir, "--password=" + std::string(kDemoPassword), "query", "x"}, "--password is not taken"},
         {{"--data", dir, "query", "SELECT 1", "SELECT 2"}, "one argument"},
         {{"--data", dir, "exec"}, "exec: no SQL statement"},
         {{"--data", dir, "page", "SELECT 1", "--page", "1"}, "--size N is missing"},
@@ -535,7 +574,7 @@ TEST_F(CliTest, HelpNamesEveryCommandAndOption) {
           "modify TABLE [FILE] [--loaded-ts TEXT]", "delete VALUE [--id-name NAME] [--table NAME]",
           "find TABLE[,TABLE...] [FILE]", "refed TABLE VALUE [--all]", "used TABLE FIELD VALUE",
           "utlcase [--keep-amp] [FILE]", "usedb NAME", "--data DIR", "--connection TEXT", "--user ID",
-          "--language LANG", "exit status"})
+          "--language LANG", "SOVREL_PASSWORD", "exit status"})
         EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
     EXPECT_EQ(Run({"--help"}).out, help.out);
 }
