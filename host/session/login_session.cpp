@@ -77,8 +77,8 @@ public:
         const std::string text = detail::HostText(language_, key, params);
         platform::DebugOutput("login refused: user '" + userId_ + "': " + text);
         try {
-            db_.Execute("INSERT INTO UA_LoginLog (dTime, cUser_Id, cHostName, iProcessId, cReason) VALUES (" +
-                        Sql(detail::NowText()) + ", " + Sql(txt::Left(userId_, 60)) + ", " +
+            db_.Execute("INSERT INTO UA_LoginLog (cLogId, dTime, cUser_Id, cHostName, iProcessId, cReason) VALUES (" +
+                        Sql(platform::NewGuidText()) + ", " + Sql(detail::NowText()) + ", " + Sql(txt::Left(userId_, 60)) + ", " +
                         Sql(txt::Left(detail::HostName(), 100)) + ", " + std::to_string(static_cast<long>(::getpid())) +
                         ", " + Sql(txt::Left(text, 400)) + ")");
         } catch (const platform::Error& e) {

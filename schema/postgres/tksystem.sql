@@ -48,6 +48,7 @@ CREATE TABLE UA_User (
 -- Refused logins, one row each (cUser_Id as given, which may name no user): when, from which
 -- machine and process, and why in the host's words. Passwords are never written here.
 CREATE TABLE UA_LoginLog (
+    cLogId      varchar(40)  COLLATE tsql_ci NOT NULL PRIMARY KEY,
     dTime       datetime      NOT NULL,
     cUser_Id    varchar(60)  COLLATE tsql_ci NOT NULL,
     cHostName   varchar(100) COLLATE tsql_ci NOT NULL,

@@ -48,6 +48,7 @@ CREATE TABLE UA_User (
 -- Refused logins, one row each (cUser_Id as given, which may name no user): when, from which
 -- machine and process, and why in the host's words. Passwords are never written here.
 CREATE TABLE UA_LoginLog (
+    cLogId      nvarchar(40)  COLLATE TSQL_CI NOT NULL PRIMARY KEY,
     dTime       datetime      NOT NULL,
     cUser_Id    nvarchar(60)  COLLATE TSQL_CI NOT NULL,
     cHostName   nvarchar(100) COLLATE TSQL_CI NOT NULL,
