@@ -9,6 +9,7 @@
 #include "host/crm.h"
 #include "options.h"
 #include "platform/text.h"
+#include "schema/demo.h"
 
 namespace sovrel::cli {
 namespace {
@@ -88,7 +89,8 @@ void PrintUsage(std::FILE* to) {
         "                      language of messages (default the user's own)\n\n"
         "The user's password comes from the environment variable SOVREL_PASSWORD, or sovrel asks\n"
         "for it on the terminal; it is never an argument. Five wrong passwords in a row hold the\n"
-        "user for a minute. The users of a demo account have the password demo123.\n\n"
+        "user for a minute. The users of a demo account have the password " +
+        std::string(schema::kDemoPassword) + ".\n\n"
         "XML given on standard input is read up to its end. A command prints the message of its\n"
         "operation on standard error, one line for each line of the message.\n\n"
         "exit status: 0 the operation answered True or returned a rowset, 1 it answered False,\n"

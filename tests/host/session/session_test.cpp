@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "common/prog_ids.h"
+#include "backends.h"
 #include "demo_fixture.h"
 #include "host/register.h"
 #include "host/session.h"
@@ -165,6 +166,25 @@ TEST_F(SessionTest, fiveWrongPasswordsInARowHoldTheUserUntilTheHoldEnds) {
     EXPECT_EQ(Refusal(demo.path(), "limited", Options(pw)), "");
     EXPECT_EQ(demo.SystemValue("SELECT COUNT(*) FROM UA_User WHERE iFailedLogins <> 0 OR dHeldUntil IS NOT NULL"), "0");
 }
+
+// The count, the hold and the log live in the system database on either backend.
+class LoginOnBackend : public ::testing::TestWithParam<sovrel::test::Backend> {};
+
+TEST_P(LoginOnBackend, wrongPasswordsAreCountedHeldAndLogged) {
+    sovrel::test::Place place(GetParam());
+    SOVREL_SKIP_UNLESS_AVAILABLE(place);
+    const std::string account = sovrel::test::CreateFixedAccount(place);
+    const std::string pw(schema::kDemoPassword);
+    for (int i = 0; i < kTriesBeforeHold; ++i) Refusal(account, "limited", Options("guess"));
+    EXPECT_TRUE(Refusal(account, "limited", Options(pw)).starts_with("Hx.AA.LOGIN.Held(limited,5,"));
+    EXPECT_EQ(Refusal(account, "demo", Options(pw)), "");
+    platform::db::Connection system;
+    system.Open(place.ConnectionText(std::string(schema::kSystemDatabase)));
+    EXPECT_EQ(system.OpenRowset("SELECT COUNT(*) FROM UA_LoginLog WHERE cUser_Id = 'limited'")->Get(0).ToInt(), 6);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, LoginOnBackend, ::testing::ValuesIn(sovrel::test::kBackends),
+                         sovrel::test::BackendTestName);
 
 TEST_F(SessionTest, taskExecAnswersFromTheRightsTable) {
     auto demoUser = LoginSession::Login(demo.path(), "demo", DemoPassword());
