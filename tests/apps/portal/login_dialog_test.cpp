@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QTest>
 
 #include <cstdlib>
 #include <filesystem>
@@ -118,12 +119,12 @@ TEST_P(LoginDialogTest, speaksTheLanguageRefusesInPlaceAndRemembersTheUser) {
     EXPECT_EQ(chosen.Language(), language);
 }
 
-TEST_P(LoginDialogTest, aFilledInDemoPasswordLogsInWithOneClick) {
+TEST_P(LoginDialogTest, aFilledInDemoPasswordLogsInWithEnter) {
     const std::string language = GetParam();
     LoginDialog dialog({folder_, language, "", std::string(schema::kDemoPassword)}, *settings_);
     dialog.show();
     Shoot(dialog, "login-" + language);
-    Child<QPushButton>(dialog, "cmdOk")->click();
+    QTest::keyClick(&dialog, Qt::Key_Return);
     ASSERT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.Session()->cUserId(), "demo");
     dialog.Session()->Logout();
