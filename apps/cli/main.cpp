@@ -65,6 +65,10 @@ constexpr Command kCommands[] = {
      "switch the data service's connection to database NAME (zy_ConvertDB) and print its\n"
      "      answer, True or False; the switch ends with the program",
      RunUseDb},
+    {"password", "",
+     "change the user's password: the new one comes from SOVREL_NEW_PASSWORD, or is asked\n"
+     "      twice on the terminal; at least 8 characters",
+     RunPassword},
 };
 
 void PrintUsage(std::FILE* to) {

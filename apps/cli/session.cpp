@@ -47,8 +47,9 @@ std::string WhyNotOpen(const std::string& connectionText) {
     return "the data service could not open it (see SrvTransLog.log beside the program)";
 }
 
-// Asks for the password on the controlling terminal with echo off; nullopt without a terminal.
-std::optional<std::string> AskOnTerminal(const std::string& userId) {
+}  // namespace
+
+std::optional<std::string> AskOnTerminal(const std::string& prompt) {
     const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (tty < 0) return std::nullopt;
     termios saved{};
@@ -59,7 +60,6 @@ std::optional<std::string> AskOnTerminal(const std::string& userId) {
         quiet.c_lflag |= ECHONL;
         ::tcsetattr(tty, TCSAFLUSH, &quiet);
     }
-    const std::string prompt = "Password for " + userId + ": ";
     [[maybe_unused]] auto written = ::write(tty, prompt.data(), prompt.size());
     std::string line;
     char c;
@@ -70,11 +70,9 @@ std::optional<std::string> AskOnTerminal(const std::string& userId) {
     return line;
 }
 
-}  // namespace
-
 std::string PasswordFor(const std::string& userId) {
     if (const char* given = std::getenv(kPasswordVariable)) return given;
-    if (auto typed = AskOnTerminal(userId)) return *typed;
+    if (auto typed = AskOnTerminal("Password for " + userId + ": ")) return *typed;
     throw ConnectionError(std::string("cannot log in: no password for the user '") + userId + "': set " +
                           kPasswordVariable + ", or run sovrel on a terminal, where it asks for the password");
 }

@@ -231,6 +231,12 @@ void LoginSession::Logout() {
     loggedOut_ = true;
 }
 
+void LoginSession::ChangePassword(const std::string& newPassword, platform::PasswordCost cost) {
+    const std::string hash = platform::HashPassword(newPassword, cost);
+    auto db = detail::Open(systemConnection_);
+    db->Execute("UPDATE UA_User SET cPasswordHash = " + Sql(hash) + " WHERE cUser_Id = " + Sql(userId_));
+}
+
 bool LoginSession::LoggedOut() const {
     std::lock_guard lock(mutex_);
     return loggedOut_;

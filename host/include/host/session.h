@@ -16,6 +16,7 @@
 
 #include "common/hosts/login.h"
 #include "host/language_source.h"
+#include "platform/password.h"
 
 namespace host {
 
@@ -80,6 +81,11 @@ public:
     const std::string& AccountId() const { return accountId_; }
     int Year() const { return year_; }
     int LastLockFlag() const;
+
+    // Replaces the user's password with newPassword (its Argon2id hash in UA_User). Throws
+    // platform::Error for an empty password or when the database refuses the change.
+    void ChangePassword(const std::string& newPassword,
+                        platform::PasswordCost cost = platform::PasswordCost::Interactive);
 
     // Releases every record lock of this login and ends it in UA_Login; a second call does
     // nothing. Throws platform::Error when the database cannot be reached.

@@ -55,7 +55,8 @@ protected:
     Result Run(const std::vector<std::string>& args, const std::string& input = "") {
         WriteFile(folder.Sub("in"), input);
         std::string command = "setsid -w env " + (password ? "SOVREL_PASSWORD=" + ShellQuote(*password) : "-u SOVREL_PASSWORD") +
-                              " " + ShellQuote(SOVREL_EXE);
+                              (newPassword ? " SOVREL_NEW_PASSWORD=" + ShellQuote(*newPassword) : "") + " " +
+                              ShellQuote(SOVREL_EXE);
         for (const auto& a : args) command += " " + ShellQuote(a);
         command += " <" + ShellQuote(folder.Sub("in")) + " >" + ShellQuote(folder.Sub("out")) + " 2>" +
                    ShellQuote(folder.Sub("err"));
@@ -82,6 +83,7 @@ protected:
     TempFolder folder;
     const std::string dir = folder.Sub("data");
     std::optional<std::string> password = std::string(kDemoPassword);
+    std::optional<std::string> newPassword;
 };
 
 TEST_F(CliTest, InitCreatesRefusesAnExistingAccountAndReplacesItWithForce) {
@@ -501,10 +503,20 @@ TEST_F(CliTest, APasswordComesFromTheEnvironmentAndWrongOnesHoldTheUserForEveryP
     EXPECT_EQ(r.err, "sovrel: cannot log in: Hx.AA.LOGIN.Held(demo,5," + until + ")\n");
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(Scalar(*Open(dir, kSystemDatabase), "SELECT count(*) FROM UA_LoginLog WHERE cUser_Id = 'demo'").ToInt(), 6);
-    // Another user is not held.
+    // Another user is not held, and replaces the demo password; only the new one opens then.
     r = Keys({"--user", "demo_en", "query", query});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "n\n6\n");
+    newPassword = "七个字符的密码";
+    r = Keys({"--user", "demo_en", "password"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("at least 8 characters; nothing was changed"), std::string::npos) << r.err;
+    newPassword = "O'Brien's 密码";
+    r = Keys({"--user", "demo_en", "password"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Keys({"--user", "demo_en", "query", query}).err, "sovrel: cannot log in: Hx.AA.LOGIN.WrongPassword(demo_en,4)\n");
+    password = newPassword;
+    EXPECT_EQ(Keys({"--user", "demo_en", "query", query}).out, "n\n6\n");
 }
 
 TEST_F(CliTest, MistakesGiveAMessageAndTheirExitStatus) {
@@ -546,6 +558,7 @@ TEST_F(CliTest, MistakesGiveAMessageAndTheirExitStatus) {
         {{"--data", dir, "refed", "Ven_Contact"}, "refed: give the referenced TABLE and the VALUE"},
         {{"--data", dir, "used", "Ven_Contact", "cContactCode"}, "used: give the TABLE, the FIELD and the VALUE"},
         {{"--data", dir, "usedb"}, "usedb: give one database NAME"},
+        {{"--data", dir, "password", "n3w-secret"}, "password: takes no arguments"},
         {{"--data", dir, "utlcase", empty, empty}, "utlcase: give one FILE at most"},
         {{"--data", dir, "utlcase", "--lower"}, "utlcase: unknown option --lower"},
         {{"init", folder.Sub("x"), "--contacts", "many"}, "--contacts takes a whole number"},
@@ -573,7 +586,7 @@ TEST_F(CliTest, HelpNamesEveryCommandAndOption) {
          {"usage: sovrel", "init [DIR]", "query SQL", "page SQL --size N --page P", "exec SQL", "add TABLE [FILE]",
           "modify TABLE [FILE] [--loaded-ts TEXT]", "delete VALUE [--id-name NAME] [--table NAME]",
           "find TABLE[,TABLE...] [FILE]", "refed TABLE VALUE [--all]", "used TABLE FIELD VALUE",
-          "utlcase [--keep-amp] [FILE]", "usedb NAME", "--data DIR", "--connection TEXT", "--user ID",
+          "utlcase [--keep-amp] [FILE]", "usedb NAME", "password", "--data DIR", "--connection TEXT", "--user ID",
           "--language LANG", "SOVREL_PASSWORD", "exit status"})
         EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
     EXPECT_EQ(Run({"--help"}).out, help.out);
