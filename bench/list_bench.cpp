@@ -40,7 +40,7 @@ struct OpenList {
     sovrel::frmContactList* window = nullptr;
 
     OpenList() {
-        login = host::LoginSession::Login(AccountFolder(), "demo");
+        login = host::LoginSession::Login(AccountFolder(), "demo", {.password = std::string(schema::kDemoPassword)});
         auto product = std::make_shared<platform::Object>(), frames = std::make_shared<platform::Object>();
         entry->Show(login, false, product, frames);
         window = dynamic_cast<sovrel::frmContactList*>(sovrel::Ctx().ListWindow.get());

@@ -24,6 +24,13 @@ std::string Megabytes(std::uintmax_t bytes) {
     return text;
 }
 
+// The demo users and their password, so that a newcomer can log in at once.
+void PrintUsers() {
+    std::printf("users %s, %s and %s; the password of each: %s\n", std::string(schema::kDemoUser).c_str(),
+                std::string(schema::kDemoEnglishUser).c_str(), std::string(schema::kLimitedUser).c_str(),
+                std::string(schema::kDemoPassword).c_str());
+}
+
 // Builds the new account beside the old one and swaps the files in only when it is complete,
 // so that a failed --force keeps the account that was there.
 schema::DemoSummary Replace(const std::string& folder, const schema::DemoOptions& demo) {
@@ -69,6 +76,7 @@ int InitOnServer(const std::string& connectionText, const schema::DemoOptions& d
     std::printf("created the demo account on the server: %ld vendors, %ld contacts, %ld purchase orders, "
                 "%ld visits; %.2f s\n",
                 summary.vendors, summary.contacts, summary.purchaseOrders, summary.visits, seconds);
+    PrintUsers();
     return kOk;
 }
 
@@ -121,6 +129,7 @@ int RunInit(const GlobalOptions& options, std::span<const std::string> args) {
                 folder.c_str(), summary.vendors, summary.contacts, summary.purchaseOrders,
                 summary.visits, std::string(schema::kDemoAccountDatabase).c_str(),
                 ec ? "?" : Megabytes(size).c_str(), seconds);
+    PrintUsers();
     return kOk;
 }
 

@@ -9,6 +9,7 @@
 #include "host/crm.h"
 #include "options.h"
 #include "platform/text.h"
+#include "schema/demo.h"
 
 namespace sovrel::cli {
 namespace {
@@ -64,6 +65,10 @@ constexpr Command kCommands[] = {
      "switch the data service's connection to database NAME (zy_ConvertDB) and print its\n"
      "      answer, True or False; the switch ends with the program",
      RunUseDb},
+    {"password", "",
+     "change the user's password: the new one comes from SOVREL_NEW_PASSWORD, or is asked\n"
+     "      twice on the terminal; at least 8 characters",
+     RunPassword},
 };
 
 void PrintUsage(std::FILE* to) {
@@ -86,6 +91,10 @@ void PrintUsage(std::FILE* to) {
         "  --user ID           the user who logs in (default demo)\n"
         "  --language LANG     zh-CN, en-US or keys (each text shown as its resource key): the\n"
         "                      language of messages (default the user's own)\n\n"
+        "The user's password comes from the environment variable SOVREL_PASSWORD, or sovrel asks\n"
+        "for it on the terminal; it is never an argument. Five wrong passwords in a row hold the\n"
+        "user for a minute. The users of a demo account have the password " +
+        std::string(schema::kDemoPassword) + ".\n\n"
         "XML given on standard input is read up to its end. A command prints the message of its\n"
         "operation on standard error, one line for each line of the message.\n\n"
         "exit status: 0 the operation answered True or returned a rowset, 1 it answered False,\n"
@@ -108,6 +117,10 @@ int Main(const std::vector<std::string>& args) {
         if (args[i] == "--help") {
             PrintUsage(stdout);
             return kOk;
+        }
+        if (args[i] == "--password" || args[i].starts_with("--password=")) {
+            throw UsageError("--password is not taken: every user of the machine can read the command line; set "
+                             "SOVREL_PASSWORD, or let sovrel ask for the password on the terminal");
         }
         if (auto v = TakeValue(args, i, "--data")) {
             options.dataFolder = *v;

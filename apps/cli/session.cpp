@@ -1,10 +1,16 @@
 #include "session.h"
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 
 #include "common/context.h"
@@ -43,12 +49,40 @@ std::string WhyNotOpen(const std::string& connectionText) {
 
 }  // namespace
 
+std::optional<std::string> AskOnTerminal(const std::string& prompt) {
+    const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (tty < 0) return std::nullopt;
+    termios saved{};
+    const bool canHide = ::tcgetattr(tty, &saved) == 0;
+    if (canHide) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        quiet.c_lflag |= ECHONL;
+        ::tcsetattr(tty, TCSAFLUSH, &quiet);
+    }
+    [[maybe_unused]] auto written = ::write(tty, prompt.data(), prompt.size());
+    std::string line;
+    char c;
+    while (::read(tty, &c, 1) == 1 && c != '\n') line += c;
+    if (canHide) ::tcsetattr(tty, TCSAFLUSH, &saved);
+    ::close(tty);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+std::string PasswordFor(const std::string& userId) {
+    if (const char* given = std::getenv(kPasswordVariable)) return given;
+    if (auto typed = AskOnTerminal("Password for " + userId + ": ")) return *typed;
+    throw ConnectionError(std::string("cannot log in: no password for the user '") + userId + "': set " +
+                          kPasswordVariable + ", or run sovrel on a terminal, where it asks for the password");
+}
+
 ServiceSession::ServiceSession(const GlobalOptions& options) {
     RegisterObjects();
     const bool viaConnection = !options.connectionText.empty();
     try {
         login_ = host::LoginSession::Login(viaConnection ? options.connectionText : options.dataFolder,
-                                           options.userId);
+                                           options.userId, {.password = PasswordFor(options.userId)});
     } catch (const platform::Error& e) {
         if (e.Number() == host::kLoginRefused) throw ConnectionError("cannot log in: " + e.Description());
         throw ConnectionError("cannot connect: " + std::string(e.what()));

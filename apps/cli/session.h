@@ -2,6 +2,7 @@
 // What the data-service commands share: the logged-in user with a started data service, the
 // operation's message on stderr, and the XML a command reads.
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,15 @@ class IClsCommon;
 }
 
 namespace sovrel::cli {
+
+// The environment variable a password is taken from; a password is never a command-line argument,
+// where every user of the machine could read it.
+inline constexpr const char* kPasswordVariable = "SOVREL_PASSWORD";
+// The password of userId: SOVREL_PASSWORD when set, else typed on the terminal without echo.
+// Throws ConnectionError when neither can be had.
+std::string PasswordFor(const std::string& userId);
+// A line typed on the controlling terminal after prompt, without echo; nullopt without a terminal.
+std::optional<std::string> AskOnTerminal(const std::string& prompt);
 
 // Registers the host's objects and the component's classes, once per process, as the portal
 // does at start.

@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QSettings>
 #include <QTimer>
 
 #include <algorithm>
@@ -24,6 +25,7 @@
 #include "host/crm.h"
 #include "host/register.h"
 #include "host/session.h"
+#include "login_dialog.h"
 #include "options.h"
 #include "platform/error.h"
 #include "portal_window.h"
@@ -129,12 +131,23 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // The embedded demo account's users have the documented demo password.
+    const std::string demoPassword = options->defaultData ? std::string(schema::kDemoPassword) : "";
     std::shared_ptr<host::LoginSession> login;
-    try {
-        login = host::LoginSession::Login(system, options->user);
-    } catch (const platform::Error& e) {
-        Fail("login failed: " + e.Description(), !screenshot);
-        return 1;
+    if (screenshot) {
+        const char* password = std::getenv("SOVREL_PASSWORD");
+        try {
+            login = host::LoginSession::Login(system, options->user, {.password = password ? password : demoPassword});
+        } catch (const platform::Error& e) {
+            Fail("login failed: " + e.Description(), false);
+            return 1;
+        }
+    } else {
+        const bool userGiven = std::any_of(argv + 1, argv + argc, [](const char* a) { return std::string(a) == "--user"; });
+        QSettings settings("Sovrel", "portal");
+        portal::LoginDialog dialog({system, options->language, userGiven ? options->user : "", demoPassword}, settings);
+        if (dialog.exec() != QDialog::Accepted) return 0;
+        login = dialog.Session();
     }
 
     auto entry = platform::Create<sovrel::IContact>(sovrel::progid::IContact);

@@ -1,13 +1,16 @@
 #include <unistd.h>
 
-#include <array>
-#include <cstdint>
-#include <cstdio>
+#include <algorithm>
+#include <atomic>
+#include <ctime>
 
+#include "../crm/settings.h"
 #include "host/session.h"
 #include "platform/db/rowset.h"
+#include "platform/diagnostics.h"
 #include "platform/error.h"
 #include "platform/guid.h"
+#include "platform/password.h"
 #include "platform/text.h"
 #include "support.h"
 
@@ -18,54 +21,6 @@ using detail::Sql;
 using platform::db::DateTime;
 
 namespace {
-
-// ---- SHA-256 (FIPS 180-4), for password hashes -------------------------------------------
-
-std::array<std::uint8_t, 32> Sha256(const std::string& message) {
-    static constexpr std::uint32_t k[64] = {
-        0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
-        0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
-        0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
-        0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
-        0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
-        0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
-        0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-        0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
-    std::uint32_t h[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                          0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    auto rotr = [](std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); };
-
-    std::string data = message;
-    const std::uint64_t bits = static_cast<std::uint64_t>(message.size()) * 8;
-    data += static_cast<char>(0x80);
-    while (data.size() % 64 != 56) data += '\0';
-    for (int i = 7; i >= 0; --i) data += static_cast<char>((bits >> (8 * i)) & 0xff);
-
-    for (std::size_t block = 0; block < data.size(); block += 64) {
-        std::uint32_t w[64];
-        for (int i = 0; i < 16; ++i)
-            w[i] = (std::uint32_t(std::uint8_t(data[block + 4 * i])) << 24) |
-                   (std::uint32_t(std::uint8_t(data[block + 4 * i + 1])) << 16) |
-                   (std::uint32_t(std::uint8_t(data[block + 4 * i + 2])) << 8) |
-                   std::uint32_t(std::uint8_t(data[block + 4 * i + 3]));
-        for (int i = 16; i < 64; ++i) {
-            std::uint32_t s0 = rotr(w[i - 15], 7) ^ rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
-            std::uint32_t s1 = rotr(w[i - 2], 17) ^ rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
-            w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-        }
-        std::uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4], f = h[5], g = h[6], hh = h[7];
-        for (int i = 0; i < 64; ++i) {
-            std::uint32_t t1 = hh + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) + ((e & f) ^ (~e & g)) + k[i] + w[i];
-            std::uint32_t t2 = (rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-            hh = g; g = f; f = e; e = d + t1; d = c; c = b; b = a; a = t1 + t2;
-        }
-        h[0] += a; h[1] += b; h[2] += c; h[3] += d; h[4] += e; h[5] += f; h[6] += g; h[7] += hh;
-    }
-    std::array<std::uint8_t, 32> out{};
-    for (int i = 0; i < 8; ++i)
-        for (int j = 0; j < 4; ++j) out[4 * i + j] = static_cast<std::uint8_t>(h[i] >> (24 - 8 * j));
-    return out;
-}
 
 [[noreturn]] void Refuse(const std::string& why) { throw platform::Error(kLoginRefused, "Login", why); }
 
@@ -89,58 +44,127 @@ void ForgetDeadLogins(platform::db::Connection& db) {
     }
 }
 
+std::atomic<long long>& HoldSeconds() {
+    static std::atomic<long long> seconds{60};
+    return seconds;
+}
+
+// Local time `seconds` from now, as NowText writes it.
+std::string LaterText(long long seconds) {
+    const std::time_t at = std::time(nullptr) + static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    ::localtime_r(&at, &tm);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &tm);
+    return buffer;
+}
+
+std::string SystemText(const std::string& systemDatabase) {
+    if (systemDatabase.find('=') != std::string::npos) return detail::SystemConnectionText(systemDatabase);
+    if (systemDatabase.find(';') != std::string::npos)
+        Refuse("the data folder '" + systemDatabase + "' contains ';', which a connection text cannot hold");
+    return "Provider=SQLite;Data Source=" + systemDatabase + ";Initial Catalog=" + std::string(detail::kSystemDatabase);
+}
+
+// Refuses a login in `language`, after writing the refusal to UA_LoginLog (and to the
+// diagnostic channel, which also takes it when the log cannot be written).
+class Refusals {
+public:
+    Refusals(platform::db::Connection& db, std::string userId) : db_(db), userId_(std::move(userId)) {}
+    void SetLanguage(std::string language) { language_ = std::move(language); }
+
+    [[noreturn]] void Refuse(std::string_view key, const std::vector<std::string>& params = {}) {
+        const std::string text = detail::HostText(language_, key, params);
+        platform::DebugOutput("login refused: user '" + userId_ + "': " + text);
+        try {
+            db_.Execute("INSERT INTO UA_LoginLog (cLogId, dTime, cUser_Id, cHostName, iProcessId, cReason) VALUES (" +
+                        Sql(platform::NewGuidText()) + ", " + Sql(detail::NowText()) + ", " + Sql(txt::Left(userId_, 60)) + ", " +
+                        Sql(txt::Left(detail::HostName(), 100)) + ", " + std::to_string(static_cast<long>(::getpid())) +
+                        ", " + Sql(txt::Left(text, 400)) + ")");
+        } catch (const platform::Error& e) {
+            platform::DebugOutput("login refusal not logged: " + e.Description());
+        }
+        host::Refuse(text);
+    }
+
+private:
+    platform::db::Connection& db_;
+    std::string userId_;
+    std::string language_ = kDefaultLanguage;
+};
+
 }  // namespace
 
-std::string PasswordHash(const std::string& userId, const std::string& password) {
-    if (password.empty()) return "";
-    // The user id salts the hash, so equal passwords of two users differ.
-    const auto digest = Sha256(txt::LCase(userId) + ":" + password);
-    std::string out = "sha256:";
-    char hex[3];
-    for (auto byte : digest) {
-        std::snprintf(hex, sizeof hex, "%02x", byte);
-        out += hex;
-    }
+void SetLoginHold(std::chrono::seconds hold) { HoldSeconds() = std::max<long long>(0, hold.count()); }
+std::chrono::seconds LoginHold() { return std::chrono::seconds(HoldSeconds().load()); }
+
+std::vector<AccountChoice> Accounts(const std::string& systemDatabase) {
+    auto db = detail::Open(SystemText(systemDatabase));
+    auto rs = db->OpenRowset("SELECT cAcc_Id, cAcc_Name, iYear FROM UA_Account ORDER BY cAcc_Id, iYear DESC");
+    std::vector<AccountChoice> out;
+    for (; !rs->Eof(); rs->MoveNext())
+        out.push_back({rs->Get("cAcc_Id").ToText(), rs->Get("cAcc_Name").ToText(),
+                       static_cast<int>(rs->Get("iYear").ToInt())});
     return out;
 }
 
 std::shared_ptr<LoginSession> LoginSession::Login(const std::string& systemDatabase, const std::string& userIdIn,
                                                   const LoginOptions& options) {
     const std::string userId = txt::Trim(userIdIn);
-    if (userId.empty()) Refuse("no user given: name the user to log in");
     if (systemDatabase.empty()) Refuse("no system database given: name the data folder or a connection text");
+    const std::string systemText = SystemText(systemDatabase);
+    auto db = detail::Open(systemText);
 
-    std::string systemText;
-    if (systemDatabase.find('=') != std::string::npos) {
-        systemText = detail::SystemConnectionText(systemDatabase);
-    } else {
-        if (systemDatabase.find(';') != std::string::npos)
-            Refuse("the data folder '" + systemDatabase + "' contains ';', which a connection text cannot hold");
-        systemText = "Provider=SQLite;Data Source=" + systemDatabase + ";Initial Catalog=" +
-                     std::string(detail::kSystemDatabase);
+    Refusals refusals(*db, userId);
+    std::string language = !options.language.empty() ? options.language : detail::LanguageOverride();
+    refusals.SetLanguage(language.empty() ? kDefaultLanguage : language);
+    if (userId.empty()) refusals.Refuse("Hx.AA.LOGIN.NoUser");
+
+    std::shared_ptr<platform::db::Rowset> user;
+    try {
+        user = db->OpenRowset(
+            "SELECT cUser_Id, cUser_Name, cEmployeeId, cPasswordHash, cLanguage, bDisabled, iFailedLogins, dHeldUntil "
+            "FROM UA_User WHERE cUser_Id = " + Sql(userId));
+    } catch (const platform::Error& e) {
+        refusals.Refuse("Hx.AA.LOGIN.OldDatabase", {e.Description()});
     }
+    if (user->Eof()) refusals.Refuse("Hx.AA.LOGIN.UnknownUser", {userId});
+    const std::string storedId = user->Get("cUser_Id").ToText();
+    if (language.empty()) refusals.SetLanguage(user->Get("cLanguage").ToText());
+    if (user->Get("bDisabled").ToBool()) refusals.Refuse("Hx.AA.LOGIN.Disabled", {storedId});
+
+    // A held user is refused before the password is looked at, so guessing on gains nothing.
+    const std::string now = detail::NowText();
+    const std::string heldUntil = user->Get("dHeldUntil").ToText();
+    if (!heldUntil.empty() && now < heldUntil)
+        refusals.Refuse("Hx.AA.LOGIN.Held", {storedId, std::to_string(kTriesBeforeHold), heldUntil});
+    const std::string storedHash = user->Get("cPasswordHash").ToText();
+    if (storedHash.empty()) refusals.Refuse("Hx.AA.LOGIN.PasswordNotSet", {storedId});
+    if (options.password.empty()) refusals.Refuse("Hx.AA.LOGIN.NoPassword");
+    if (!platform::PasswordMatches(storedHash, options.password)) {
+        // Counted in the database so that tries from several processes add up.
+        db->Execute("UPDATE UA_User SET iFailedLogins = iFailedLogins + 1 WHERE cUser_Id = " + Sql(storedId));
+        auto count = db->OpenRowset("SELECT iFailedLogins FROM UA_User WHERE cUser_Id = " + Sql(storedId));
+        const long failed = count->Eof() ? kTriesBeforeHold : static_cast<long>(count->Get(0).ToInt());
+        if (failed < kTriesBeforeHold)
+            refusals.Refuse("Hx.AA.LOGIN.WrongPassword", {storedId, std::to_string(kTriesBeforeHold - failed)});
+        const std::string until = LaterText(HoldSeconds().load());
+        db->Execute("UPDATE UA_User SET iFailedLogins = 0, dHeldUntil = " + Sql(until) +
+                    " WHERE cUser_Id = " + Sql(storedId));
+        refusals.Refuse("Hx.AA.LOGIN.Held", {storedId, std::to_string(kTriesBeforeHold), until});
+    }
+    if (user->Get("iFailedLogins").ToInt() != 0 || !heldUntil.empty())
+        db->Execute("UPDATE UA_User SET iFailedLogins = 0, dHeldUntil = NULL WHERE cUser_Id = " + Sql(storedId));
 
     std::string date;
     if (options.date.empty()) {
-        date = detail::NowText().substr(0, 10);
+        date = now.substr(0, 10);
     } else {
         auto parsed = DateTime::Parse(options.date);
-        if (!parsed) Refuse("the login date '" + options.date + "' is not a date; write it as yyyy-mm-dd");
+        if (!parsed) refusals.Refuse("Hx.AA.LOGIN.BadDate", {options.date});
         parsed->hour = parsed->minute = parsed->second = 0;
         date = parsed->ToText();
     }
-
-    auto db = detail::Open(systemText);
-    auto user = db->OpenRowset(
-        "SELECT cUser_Id, cUser_Name, cEmployeeId, cPasswordHash, cLanguage, bDisabled FROM UA_User "
-        "WHERE cUser_Id = " + Sql(userId));
-    if (user->Eof()) Refuse("unknown user '" + userId + "': the system database has no such user");
-    if (user->Get("bDisabled").ToBool()) Refuse("the user '" + userId + "' is disabled");
-    const std::string storedHash = user->Get("cPasswordHash").ToText();
-    if (!storedHash.empty() && PasswordHash(user->Get("cUser_Id").ToText(), options.password) != storedHash)
-        Refuse("wrong password for the user '" + userId + "'");
-    if (storedHash.empty() && !options.password.empty())
-        Refuse("wrong password for the user '" + userId + "': the user has no password");
 
     std::string accountQuery = "SELECT TOP 1 cAcc_Id, iYear, cDatabase, cDataSource FROM UA_Account";
     if (!options.accountId.empty()) {
@@ -152,15 +176,16 @@ std::shared_ptr<LoginSession> LoginSession::Login(const std::string& systemDatab
     accountQuery += " ORDER BY cAcc_Id, iYear DESC";
     auto account = db->OpenRowset(accountQuery);
     if (account->Eof()) {
-        std::string what =
-            options.accountId.empty() ? std::string("no account") : "no account '" + options.accountId + "'";
-        if (options.year) what += " of the year " + std::to_string(options.year);
-        Refuse(what + " exists in the system database");
+        const std::string year = std::to_string(options.year);
+        if (!options.accountId.empty() && options.year) refusals.Refuse("Hx.AA.LOGIN.NoAccountYear", {options.accountId, year});
+        if (!options.accountId.empty()) refusals.Refuse("Hx.AA.LOGIN.NoAccountId", {options.accountId});
+        if (options.year) refusals.Refuse("Hx.AA.LOGIN.NoYear", {year});
+        refusals.Refuse("Hx.AA.LOGIN.NoAccount");
     }
 
     std::shared_ptr<LoginSession> session(new LoginSession());
     session->systemConnection_ = systemText;
-    session->userId_ = user->Get("cUser_Id").ToText();
+    session->userId_ = storedId;
     session->userName_ = user->Get("cUser_Name").ToText();
     session->employeeId_ = user->Get("cEmployeeId").ToText();
     session->language_ = user->Get("cLanguage").ToText();
@@ -204,6 +229,12 @@ void LoginSession::Logout() {
     db->Execute("DELETE FROM UA_Login WHERE cLoginId = " + Sql(loginId_));
     std::lock_guard lock(mutex_);
     loggedOut_ = true;
+}
+
+void LoginSession::ChangePassword(const std::string& newPassword, platform::PasswordCost cost) {
+    const std::string hash = platform::HashPassword(newPassword, cost);
+    auto db = detail::Open(systemConnection_);
+    db->Execute("UPDATE UA_User SET cPasswordHash = " + Sql(hash) + " WHERE cUser_Id = " + Sql(userId_));
 }
 
 bool LoginSession::LoggedOut() const {

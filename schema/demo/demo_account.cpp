@@ -11,6 +11,7 @@
 #include "names.h"
 #include "platform/db/connection.h"
 #include "platform/error.h"
+#include "platform/password.h"
 #include "platform/text.h"
 #include "random.h"
 #include "schema/demo.h"
@@ -238,7 +239,7 @@ void WriteReferenceRows(Connection& db) {
     captions.Add({"PU", "vendor", "供应商"});
 }
 
-void WriteSystemRows(Connection& db, long vendors) {
+void WriteSystemRows(Connection& db, long vendors, platform::PasswordCost cost) {
     const DateTime created = Date(kDemoAccountYear, 1, 1);
     Inserter accounts(db, "UA_Account",
                       {"cAcc_Id", "iYear", "cAcc_Name", "cDatabase", "cDataSource", "dCreateDate"});
@@ -255,9 +256,11 @@ void WriteSystemRows(Connection& db, long vendors) {
 
     Inserter users(db, "UA_User",
                    {"cUser_Id", "cUser_Name", "cEmployeeId", "cPasswordHash", "cLanguage", "cEmail"});
-    users.Add({Text(kDemoUser), "演示用户", "0001", "", "zh-CN", "chenjing@sovrel-demo.cn"});
-    users.Add({Text(kDemoEnglishUser), "Demo User", "0002", "", "en-US", "zhouming@sovrel-demo.cn"});
-    users.Add({Text(kLimitedUser), "受限用户", "0004", "", "zh-CN", "zhengli@sovrel-demo.cn"});
+    // A hash of its own for each user: one salt per user, as for any password.
+    auto hash = [&] { return platform::HashPassword(kDemoPassword, cost); };
+    users.Add({Text(kDemoUser), "演示用户", "0001", hash(), "zh-CN", "chenjing@sovrel-demo.cn"});
+    users.Add({Text(kDemoEnglishUser), "Demo User", "0002", hash(), "en-US", "zhouming@sovrel-demo.cn"});
+    users.Add({Text(kLimitedUser), "受限用户", "0004", hash(), "zh-CN", "zhengli@sovrel-demo.cn"});
 
     Inserter functions(db, "UA_Function", {"cFuncId", "cFuncName", "cSub_Id"});
     const std::string_view functionNames[] = {"供应商联系人-修改", "供应商联系人-查询",
@@ -722,12 +725,13 @@ void RemoveCreated(const std::string& folder) {
 // Creates both databases through a connection to `master` (a connection text without a
 // catalog) and fills them with `fill`.
 template <class FillAccount>
-void Fill(const std::string& master, long vendors, DemoSummary& summary, FillAccount fillAccount) {
+void Fill(const std::string& master, long vendors, platform::PasswordCost cost, DemoSummary& summary,
+          FillAccount fillAccount) {
     auto db = std::make_shared<Connection>();
     db->Open(master);
     CreateSystemDatabase(*db);
     db->BeginTrans();
-    WriteSystemRows(*db, vendors);
+    WriteSystemRows(*db, vendors, cost);
     db->CommitTrans();
 
     CreateAccountDatabase(*db, kDemoAccountDatabase);
@@ -740,7 +744,7 @@ void Fill(const std::string& master, long vendors, DemoSummary& summary, FillAcc
 
 // Creates both databases and fills them with `fill`; on failure removes what it created.
 template <class FillAccount>
-DemoSummary Create(const std::string& folder, long vendors, FillAccount fillAccount) {
+DemoSummary Create(const std::string& folder, long vendors, platform::PasswordCost cost, FillAccount fillAccount) {
     if (folder.empty()) Fail("no folder given for the demo account");
     if (AccountExists(folder))
         Fail("an account already exists in '" + folder + "' (" + S(kSystemDatabase) + ".db or " +
@@ -753,7 +757,7 @@ DemoSummary Create(const std::string& folder, long vendors, FillAccount fillAcco
     summary.folder = folder;
     summary.connectionText = SqliteConnectionText(folder);
     try {
-        Fill(SqliteConnectionText(folder, ""), vendors, summary, fillAccount);
+        Fill(SqliteConnectionText(folder, ""), vendors, cost, summary, fillAccount);
     } catch (const platform::Error& e) {
         RemoveCreated(folder);
         throw e.WithContext("while creating the demo account in " + folder);
@@ -767,13 +771,13 @@ DemoSummary Create(const std::string& folder, long vendors, FillAccount fillAcco
 // The same on a database server. The layer has no statement that drops a database, so a
 // failure leaves what was created and says so.
 template <class FillAccount>
-DemoSummary CreateOn(const std::string& server, long vendors, FillAccount fillAccount) {
+DemoSummary CreateOn(const std::string& server, long vendors, platform::PasswordCost cost, FillAccount fillAccount) {
     if (!platform::db::ConnectionInfo::Parse(server).catalog.empty())
         Fail("the server's connection text names a database (Initial Catalog); leave it out");
     DemoSummary summary;
     summary.connectionText = ServerConnectionText(server, kDemoAccountDatabase);
     try {
-        Fill(server, vendors, summary, fillAccount);
+        Fill(server, vendors, cost, summary, fillAccount);
     } catch (const platform::Error& e) {
         throw e.WithContext("while creating the demo account on the server (drop databases " + S(kSystemDatabase) +
                             " and " + S(kDemoAccountDatabase) + " there before trying again)");
@@ -816,19 +820,19 @@ static long VendorCount(const DemoOptions& options) {
 
 DemoSummary CreateDemoAccount(const std::string& folder, const DemoOptions& options) {
     const long vendors = VendorCount(options);
-    return Create(folder, vendors, [&](Connection& db, DemoSummary& summary) {
+    return Create(folder, vendors, options.passwordCost, [&](Connection& db, DemoSummary& summary) {
         WriteGeneratedRows(db, options, vendors, summary);
     });
 }
 
-DemoSummary CreateFixedAccount(const std::string& folder) {
-    return Create(folder, static_cast<long>(std::size(fixed::kVendors)),
+DemoSummary CreateFixedAccount(const std::string& folder, platform::PasswordCost cost) {
+    return Create(folder, static_cast<long>(std::size(fixed::kVendors)), cost,
                   [](Connection& db, DemoSummary& summary) { WriteFixedRows(db, summary); });
 }
 
 DemoSummary CreateDemoAccountOn(const std::string& server, const DemoOptions& options) {
     const long vendors = VendorCount(options);
-    return CreateOn(server, vendors, [&](Connection& db, DemoSummary& summary) {
+    return CreateOn(server, vendors, options.passwordCost, [&](Connection& db, DemoSummary& summary) {
         WriteGeneratedRows(db, options, vendors, summary);
     });
 }
@@ -890,8 +894,8 @@ DemoSummary ReplaceDemoAccountOn(const std::string& server, const DemoOptions& o
     }
 }
 
-DemoSummary CreateFixedAccountOn(const std::string& server) {
-    return CreateOn(server, static_cast<long>(std::size(fixed::kVendors)),
+DemoSummary CreateFixedAccountOn(const std::string& server, platform::PasswordCost cost) {
+    return CreateOn(server, static_cast<long>(std::size(fixed::kVendors)), cost,
                     [](Connection& db, DemoSummary& summary) { WriteFixedRows(db, summary); });
 }
 

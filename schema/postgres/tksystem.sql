@@ -29,8 +29,9 @@ CREATE TABLE UA_Account_Sub (
 );
 
 -- Users of the portal. cEmployeeId is the user's Person code in the account databases;
--- cPasswordHash is empty for a user without a password; cLanguage is the language of the
--- user's texts ("keys" shows resource keys, for tests).
+-- cPasswordHash is the Argon2id hash of the user's password (a user without one cannot log in);
+-- cLanguage is the language of the user's texts ("keys" shows resource keys, for tests).
+-- iFailedLogins counts wrong passwords in a row; after five the user is held until dHeldUntil.
 CREATE TABLE UA_User (
     cUser_Id       varchar(20)  COLLATE tsql_ci NOT NULL PRIMARY KEY,
     cUser_Name     varchar(40)  COLLATE tsql_ci NOT NULL,
@@ -39,7 +40,20 @@ CREATE TABLE UA_User (
     cLanguage      varchar(10)  COLLATE tsql_ci NOT NULL DEFAULT 'zh-CN'
                        CHECK (cLanguage IN ('zh-CN', 'en-US', 'keys')),
     cEmail         varchar(100) COLLATE tsql_ci,
-    bDisabled      ts_bit           NOT NULL DEFAULT 0
+    bDisabled      ts_bit           NOT NULL DEFAULT 0,
+    iFailedLogins  int           NOT NULL DEFAULT 0,
+    dHeldUntil     datetime
+);
+
+-- Refused logins, one row each (cUser_Id as given, which may name no user): when, from which
+-- machine and process, and why in the host's words. Passwords are never written here.
+CREATE TABLE UA_LoginLog (
+    cLogId      varchar(40)  COLLATE tsql_ci NOT NULL PRIMARY KEY,
+    dTime       datetime      NOT NULL,
+    cUser_Id    varchar(60)  COLLATE tsql_ci NOT NULL,
+    cHostName   varchar(100) COLLATE tsql_ci NOT NULL,
+    iProcessId  int           NOT NULL,
+    cReason     varchar(400) COLLATE tsql_ci NOT NULL
 );
 
 -- Portal logins in progress: who holds record locks, from which machine and process.

@@ -29,8 +29,9 @@ CREATE TABLE UA_Account_Sub (
 );
 
 -- Users of the portal. cEmployeeId is the user's Person code in the account databases;
--- cPasswordHash is empty for a user without a password; cLanguage is the language of the
--- user's texts ("keys" shows resource keys, for tests).
+-- cPasswordHash is the Argon2id hash of the user's password (a user without one cannot log in);
+-- cLanguage is the language of the user's texts ("keys" shows resource keys, for tests).
+-- iFailedLogins counts wrong passwords in a row; after five the user is held until dHeldUntil.
 CREATE TABLE UA_User (
     cUser_Id       nvarchar(20)  COLLATE NOCASE NOT NULL PRIMARY KEY,
     cUser_Name     nvarchar(40)  COLLATE NOCASE NOT NULL,
@@ -39,7 +40,20 @@ CREATE TABLE UA_User (
     cLanguage      nvarchar(10)  COLLATE NOCASE NOT NULL DEFAULT 'zh-CN'
                        CHECK (cLanguage IN ('zh-CN', 'en-US', 'keys')),
     cEmail         nvarchar(100) COLLATE NOCASE,
-    bDisabled      bit           NOT NULL DEFAULT 0
+    bDisabled      bit           NOT NULL DEFAULT 0,
+    iFailedLogins  int           NOT NULL DEFAULT 0,
+    dHeldUntil     datetime
+);
+
+-- Refused logins, one row each (cUser_Id as given, which may name no user): when, from which
+-- machine and process, and why in the host's words. Passwords are never written here.
+CREATE TABLE UA_LoginLog (
+    cLogId      nvarchar(40)  COLLATE NOCASE NOT NULL PRIMARY KEY,
+    dTime       datetime      NOT NULL,
+    cUser_Id    nvarchar(60)  COLLATE NOCASE NOT NULL,
+    cHostName   nvarchar(100) COLLATE NOCASE NOT NULL,
+    iProcessId  int           NOT NULL,
+    cReason     nvarchar(400) COLLATE NOCASE NOT NULL
 );
 
 -- Portal logins in progress: who holds record locks, from which machine and process.

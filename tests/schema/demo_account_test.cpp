@@ -14,6 +14,8 @@ namespace schema::test {
 namespace {
 
 using platform::db::Value;
+// Users are created by the dozen here; their password hashes need not resist guessing.
+constexpr auto kCheap = platform::PasswordCost::TestOnly;
 
 bool IsDigits(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -152,7 +154,7 @@ class DefaultDemoAccount : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         folder = new TempFolder;
-        summary = CreateDemoAccount(folder->path());
+        summary = CreateDemoAccount(folder->path(), {.passwordCost = kCheap});
     }
     static void TearDownTestSuite() {
         delete folder;
@@ -195,7 +197,7 @@ TEST(DemoAccount, SizesAreKeptAndEveryPromiseHolds) {
     for (const auto& s : sizes) {
         SCOPED_TRACE(std::to_string(s.contacts) + " contacts, " + std::to_string(s.vendors) + " vendors");
         TempFolder folder;
-        const DemoSummary summary = CreateDemoAccount(folder.path(), {.contacts = s.contacts, .vendors = s.vendors, .seed = 3});
+        const DemoSummary summary = CreateDemoAccount(folder.path(), {.contacts = s.contacts, .vendors = s.vendors, .seed = 3, .passwordCost = kCheap});
         EXPECT_EQ(summary.vendors, s.expectedVendors);
         CheckInvariants(folder.path(), s.expectedVendors, s.contacts);
     }
@@ -203,9 +205,9 @@ TEST(DemoAccount, SizesAreKeptAndEveryPromiseHolds) {
 
 TEST(DemoAccount, SameSeedSameRowsOtherSeedOtherRows) {
     TempFolder a, b, c;
-    CreateDemoAccount(a.path(), {.contacts = 60, .vendors = 0, .seed = 7});
-    CreateDemoAccount(b.path(), {.contacts = 60, .vendors = 0, .seed = 7});
-    CreateDemoAccount(c.path(), {.contacts = 60, .vendors = 0, .seed = 8});
+    CreateDemoAccount(a.path(), {.contacts = 60, .vendors = 0, .seed = 7, .passwordCost = kCheap});
+    CreateDemoAccount(b.path(), {.contacts = 60, .vendors = 0, .seed = 7, .passwordCost = kCheap});
+    CreateDemoAccount(c.path(), {.contacts = 60, .vendors = 0, .seed = 8, .passwordCost = kCheap});
     const std::pair<std::string, std::string> tables[] = {
         {"vendor", "iId"}, {"Ven_Contact", "cContactCode"}, {"PO_Pomain", "POID"}, {"Crm_VisitLog", "ID"}};
     auto da = Open(a.path()), db = Open(b.path()), dc = Open(c.path());
@@ -215,15 +217,15 @@ TEST(DemoAccount, SameSeedSameRowsOtherSeedOtherRows) {
 
 TEST(DemoAccount, BadRequestsChangeNothing) {
     TempFolder folder;
-    EXPECT_THROW(CreateDemoAccount(folder.path(), {.contacts = -1}), platform::Error);
-    EXPECT_THROW(CreateDemoAccount(folder.path(), {.contacts = 10, .vendors = -2}), platform::Error);
+    EXPECT_THROW(CreateDemoAccount(folder.path(), {.contacts = -1, .passwordCost = kCheap}), platform::Error);
+    EXPECT_THROW(CreateDemoAccount(folder.path(), {.contacts = 10, .vendors = -2, .passwordCost = kCheap}), platform::Error);
     EXPECT_FALSE(AccountExists(folder.path()));
 
-    CreateDemoAccount(folder.path(), {.contacts = 10});
+    CreateDemoAccount(folder.path(), {.contacts = 10, .passwordCost = kCheap});
     const std::string file = folder.path() + "/" + std::string(kDemoAccountDatabase) + ".db";
     const auto size = std::filesystem::file_size(file);
     try {
-        CreateDemoAccount(folder.path(), {.contacts = 30});
+        CreateDemoAccount(folder.path(), {.contacts = 30, .passwordCost = kCheap});
         ADD_FAILURE() << "an existing account was overwritten";
     } catch (const platform::Error& e) {
         EXPECT_NE(std::string(e.what()).find("already exists"), std::string::npos) << e.what();
@@ -240,20 +242,20 @@ TEST(DemoAccount, UnusableOrOccupiedFolderIsRefused) {
     TempFolder folder;
     const std::string blocked = folder.Sub("blocked");  // a file where the folder should be
     std::ofstream(blocked) << "not a folder";
-    EXPECT_THROW(CreateDemoAccount(blocked), platform::Error);
+    EXPECT_THROW(CreateDemoAccount(blocked, {.passwordCost = kCheap}), platform::Error);
     // A leftover system database alone counts as an account and is left as it is.
     const std::string partial = folder.Sub("partial");
     std::filesystem::create_directories(partial);
     std::ofstream(partial + "/tksystem.db") << "left over";
     EXPECT_TRUE(AccountExists(partial));
-    EXPECT_THROW(CreateDemoAccount(partial), platform::Error);
+    EXPECT_THROW(CreateDemoAccount(partial, {.passwordCost = kCheap}), platform::Error);
     EXPECT_EQ(std::filesystem::file_size(partial + "/tksystem.db"), 9u);
     EXPECT_FALSE(std::filesystem::exists(partial + "/" + std::string(kDemoAccountDatabase) + ".db"));
 }
 
 TEST(FixedAccount, HoldsThePublishedRows) {
     TempFolder folder;
-    const DemoSummary summary = CreateFixedAccount(folder.path());
+    const DemoSummary summary = CreateFixedAccount(folder.path(), kCheap);
     CheckInvariants(folder.path(), std::size(fixed::kVendors), std::size(fixed::kContacts));
     auto db = Open(folder.path());
     for (const auto& v : fixed::kVendors) {

@@ -249,8 +249,9 @@ std::string Place::ConnectionText(const std::string& catalog) const {
 }
 
 std::string CreateFixedAccount(const Place& place) {
-    if (place.backend() == Backend::Sqlite) return schema::CreateFixedAccount(place.folder()).connectionText;
-    return schema::CreateFixedAccountOn(place.Server()).connectionText;
+    constexpr auto cheap = platform::PasswordCost::TestOnly;
+    if (place.backend() == Backend::Sqlite) return schema::CreateFixedAccount(place.folder(), cheap).connectionText;
+    return schema::CreateFixedAccountOn(place.Server(), cheap).connectionText;
 }
 
 }  // namespace sovrel::test

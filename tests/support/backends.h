@@ -55,8 +55,8 @@ private:
     std::string unavailable_;
 };
 
-// The fixed demo account (schema::CreateFixedAccount) at the place; answers the account's
-// connection text.
+// The fixed demo account (schema::CreateFixedAccount) at the place, its users' passwords hashed
+// cheaply (each is schema::kDemoPassword); answers the account's connection text.
 std::string CreateFixedAccount(const Place& place);
 
 // Skips the current test (from SetUp) when the place cannot be used.

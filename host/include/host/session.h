@@ -1,16 +1,22 @@
 #pragma once
 // The portal's login, business and function-right objects, on the system database "tksystem".
 //
-// A login reads its user from UA_User, picks an account year from UA_Account, and records itself
-// in UA_Login (machine, process, time) so that its record locks can be traced back to it. Rights
-// come from UA_FuncRight each time they are asked, so a grant or a withdrawal counts at once.
+// A login reads its user from UA_User, checks the password against the user's Argon2id hash,
+// picks an account year from UA_Account, and records itself in UA_Login (machine, process, time)
+// so that its record locks can be traced back to it. Wrong passwords in a row are counted in
+// UA_User, so every process sees the same count and hold; each refusal is written to
+// UA_LoginLog. Rights come from UA_FuncRight each time they are asked, so a grant or a
+// withdrawal counts at once.
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "common/hosts/login.h"
 #include "host/language_source.h"
+#include "platform/password.h"
 
 namespace host {
 
@@ -18,22 +24,38 @@ namespace host {
 inline constexpr long kLoginRefused = -2147220991;  // 0x80040201
 
 struct LoginOptions {
-    std::string password;   // checked when the user has one
+    std::string password;   // the user's password
     std::string accountId;  // three characters; empty: the first account
     int year = 0;           // 0: the account's latest year
     std::string date;       // login date; empty: today
+    std::string language;   // of a refusal; empty: the language override, else the user's own
 };
 
-// The text kept in UA_User.cPasswordHash for a password ("" for none).
-std::string PasswordHash(const std::string& userId, const std::string& password);
+// Wrong passwords in a row after which a user is held.
+inline constexpr int kTriesBeforeHold = 5;
+// How long a user is held (a minute unless set; process-wide, for tests that cannot wait).
+void SetLoginHold(std::chrono::seconds hold);
+std::chrono::seconds LoginHold();
+
+// An account year a user may log in to.
+struct AccountChoice {
+    std::string id, name;
+    int year = 0;
+};
+// The account years of the system database (a data folder or a connection text, as for Login),
+// by account and latest year first. Throws platform::Error when the database cannot be read.
+std::vector<AccountChoice> Accounts(const std::string& systemDatabase);
 
 class LoginSession final : public sovrel::ILogin, public ILanguageSource {
 public:
     // Logs userId in. systemDatabase is a data folder (which holds tksystem.db) or the connection
     // text of the system database or of any database beside it. Throws platform::Error number
-    // kLoginRefused for an unknown or disabled user, a wrong password, an unknown account or
-    // year, or a date that is not a date; other platform::Errors when the database cannot be
-    // reached. The new session becomes this process's current login.
+    // kLoginRefused for an unknown or disabled user, a user without a password, a wrong or
+    // missing password, a held user, an unknown account or year, or a date that is not a date;
+    // other platform::Errors when the database cannot be
+    // reached. A refusal's description is in the language options.language names (see
+    // LoginOptions) and is written to UA_LoginLog. The new session becomes this process's
+    // current login.
     static std::shared_ptr<LoginSession> Login(const std::string& systemDatabase, const std::string& userId,
                                                const LoginOptions& options = {});
     ~LoginSession() override;
@@ -59,6 +81,11 @@ public:
     const std::string& AccountId() const { return accountId_; }
     int Year() const { return year_; }
     int LastLockFlag() const;
+
+    // Replaces the user's password with newPassword (its Argon2id hash in UA_User). Throws
+    // platform::Error for an empty password or when the database refuses the change.
+    void ChangePassword(const std::string& newPassword,
+                        platform::PasswordCost cost = platform::PasswordCost::Interactive);
 
     // Releases every record lock of this login and ends it in UA_Login; a second call does
     // nothing. Throws platform::Error when the database cannot be reached.

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/password.h"
 #include "schema/schema.h"
 
 namespace schema {
@@ -18,6 +19,8 @@ struct DemoOptions {
     long contacts = 120;     // contacts in the account (0 or more)
     long vendors = 0;        // vendors; 0 gives one for every ten contacts, at least one
     std::uint64_t seed = 1;  // the same seed and sizes give the same rows
+    // Cost of the users' password hashes; tests ask for PasswordCost::TestOnly.
+    platform::PasswordCost passwordCost = platform::PasswordCost::Interactive;
 };
 
 struct DemoSummary {
@@ -54,7 +57,8 @@ bool RemoveAccount(const std::string& folder);
 DemoSummary CreateDemoAccount(const std::string& folder, const DemoOptions& options = {});
 
 // The same reference rows with the vendors and contacts of namespace `fixed`.
-DemoSummary CreateFixedAccount(const std::string& folder);
+DemoSummary CreateFixedAccount(const std::string& folder,
+                               platform::PasswordCost cost = platform::PasswordCost::Interactive);
 
 // Both kinds on a database server: `server` is a connection text without Initial Catalog
 // ("Provider=PostgreSQL;Data Source=<host or socket folder>;Port=...;User ID=..."). Throws
@@ -66,7 +70,8 @@ DemoSummary CreateDemoAccountOn(const std::string& server, const DemoOptions& op
 // the way (their sessions ended), the new account is created, then the old ones are dropped. A
 // failure drops what it created and renames the old databases back.
 DemoSummary ReplaceDemoAccountOn(const std::string& server, const DemoOptions& options = {});
-DemoSummary CreateFixedAccountOn(const std::string& server);
+DemoSummary CreateFixedAccountOn(const std::string& server,
+                                 platform::PasswordCost cost = platform::PasswordCost::Interactive);
 
 // ---- Reference rows of every demo account ------------------------------------------------
 
@@ -135,15 +140,17 @@ inline constexpr Employee kEmployees[] = {
 // (4 digits) and 14 (0 digits), and class "供应商" two vendor items.
 inline constexpr std::string_view kContactUserDefClass = "供应商联系人";
 
-// System database: users and their rights.
+// System database: users and their rights; each user's password is kDemoPassword.
 //   "demo"    演示用户, employee 0001, zh-CN, every function right AS020301..AS020306, no
-//             row or column restriction, empty password.
+//             row or column restriction.
 //   "demo_en" Demo User, employee 0002, en-US, the same rights.
 //   "limited" 受限用户, employee 0004, zh-CN, rights AS020302 and AS020304 only, row authority
 //             on "vendor" restricted to kLimitedVendorIds (vendor.iId values).
 inline constexpr std::string_view kDemoUser = "demo";
 inline constexpr std::string_view kDemoEnglishUser = "demo_en";
 inline constexpr std::string_view kLimitedUser = "limited";
+// The documented password of every demo user (sovrel init prints it, the README names it).
+inline constexpr std::string_view kDemoPassword = "demo123";
 inline constexpr std::string_view kFunctionCodes[] = {"AS020301", "AS020302", "AS020303",
                                                       "AS020304", "AS020305", "AS020306"};
 inline constexpr std::string_view kLimitedVendorIds = "1,3";  // "1" when there are fewer vendors

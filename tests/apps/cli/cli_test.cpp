@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "host/texts/text_table.h"
@@ -37,8 +38,8 @@ void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-std::string Text(std::string_view language, std::string_view key) {
-    return host::texts::TextTable::For(language).Format(key);
+std::string Text(std::string_view language, std::string_view key, const std::vector<std::string>& params = {}) {
+    return host::texts::TextTable::For(language).Format(key, params);
 }
 
 // A contact of vendor V03 as the card writes it.
@@ -50,10 +51,13 @@ std::string ContactXml(const std::string& code, const std::string& name) {
 
 class CliTest : public ::testing::Test {
 protected:
-    // Runs the program with `input` on its standard input.
+    // Runs the program with `input` on its standard input, SOVREL_PASSWORD set to `password`
+    // (unset when there is none), and no terminal to ask on.
     Result Run(const std::vector<std::string>& args, const std::string& input = "") {
         WriteFile(folder.Sub("in"), input);
-        std::string command = ShellQuote(SOVREL_EXE);
+        std::string command = "setsid -w env " + (password ? "SOVREL_PASSWORD=" + ShellQuote(*password) : "-u SOVREL_PASSWORD") +
+                              (newPassword ? " SOVREL_NEW_PASSWORD=" + ShellQuote(*newPassword) : "") + " " +
+                              ShellQuote(SOVREL_EXE);
         for (const auto& a : args) command += " " + ShellQuote(a);
         command += " <" + ShellQuote(folder.Sub("in")) + " >" + ShellQuote(folder.Sub("out")) + " 2>" +
                    ShellQuote(folder.Sub("err"));
@@ -73,18 +77,22 @@ protected:
         args.insert(args.begin(), {"--language", "keys"});
         return On(args, input);
     }
-    void UseFixedAccount() { CreateFixedAccount(dir); }
+    void UseFixedAccount() { CreateFixedAccount(dir, platform::PasswordCost::TestOnly); }
     std::string Value(const std::string& sql) { return Scalar(*Open(dir), sql).ToText(); }
     std::int64_t Count(const std::string& sql) { return Scalar(*Open(dir), sql).ToInt(); }
 
     TempFolder folder;
     const std::string dir = folder.Sub("data");
+    std::optional<std::string> password = std::string(kDemoPassword);
+    std::optional<std::string> newPassword;
 };
 
 TEST_F(CliTest, InitCreatesRefusesAnExistingAccountAndReplacesItWithForce) {
     Result r = Run({"init", dir, "--contacts", "30", "--vendors", "3", "--seed", "5"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("30 contacts"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("users demo, demo_en and limited; the password of each: " + std::string(kDemoPassword)),
+              std::string::npos) << r.out;
     EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact"), 30);
 
     r = Run({"init", dir, "--contacts=12"});
@@ -534,9 +542,10 @@ TEST_F(CliTest, RefusedLoginsAndMissingAccountsEndWithStatus2) {
         std::string message;
     };
     const Case cases[] = {
-        {{"--data", dir, "--user", "nobody", "query", query}, "unknown user 'nobody'"},
-        {{"--connection", SqliteConnectionText(dir), "--user", "nobody", "exec", "DELETE FROM Ven_Contact"},
-         "unknown user 'nobody'"},
+        {{"--data", dir, "--user", "nobody", "query", query}, Text("zh-CN", "Hx.AA.LOGIN.UnknownUser", {"nobody"})},
+        {{"--connection", SqliteConnectionText(dir), "--user", "nobody", "--language", "en-US", "exec",
+          "DELETE FROM Ven_Contact"},
+         Text("en-US", "Hx.AA.LOGIN.UnknownUser", {"nobody"})},
         {{"--data", folder.Sub("missing"), "query", query}, "cannot connect"},
         {{"--connection", "Provider=Nothing;Data Source=" + dir, "query", query}, "cannot connect"},
         {{"--connection", "Provider=PostgreSQL;Data Source=" + folder.Sub("nosocket") + ";Password=Sekr3tPw", "query",
@@ -566,6 +575,46 @@ TEST_F(CliTest, RefusedLoginsAndMissingAccountsEndWithStatus2) {
     EXPECT_NE(r.err.find(std::string(kDemoAccountDatabase)), std::string::npos) << r.err;
 }
 
+TEST_F(CliTest, APasswordComesFromTheEnvironmentAndWrongOnesHoldTheUserForEveryProcess) {
+    UseFixedAccount();
+    const std::string query = "SELECT count(*) AS n FROM Ven_Contact";
+    password.reset();
+    Result r = Keys({"query", query});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("no password for the user 'demo': set SOVREL_PASSWORD"), std::string::npos) << r.err;
+
+    password = "guess";
+    for (int left = 4; left > 0; --left) {
+        r = Keys({"query", query});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "sovrel: cannot log in: Hx.AA.LOGIN.WrongPassword(demo," + std::to_string(left) + ")\n");
+    }
+    r = On({"query", query});  // the fifth, in the user's own language
+    EXPECT_EQ(r.status, 2);
+    const std::string until =
+        Scalar(*Open(dir, kSystemDatabase), "SELECT dHeldUntil FROM UA_User WHERE cUser_Id = 'demo'").ToText();
+    EXPECT_EQ(r.err, "sovrel: cannot log in: " + Text("zh-CN", "Hx.AA.LOGIN.Held", {"demo", "5", until}) + "\n");
+    password = std::string(kDemoPassword);  // the right one is refused too while the user is held
+    r = Keys({"query", query});
+    EXPECT_EQ(r.err, "sovrel: cannot log in: Hx.AA.LOGIN.Held(demo,5," + until + ")\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Scalar(*Open(dir, kSystemDatabase), "SELECT count(*) FROM UA_LoginLog WHERE cUser_Id = 'demo'").ToInt(), 6);
+    // Another user is not held, and replaces the demo password; only the new one opens then.
+    r = Keys({"--user", "demo_en", "query", query});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "n\n6\n");
+    newPassword = "七个字符的密码";
+    r = Keys({"--user", "demo_en", "password"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("at least 8 characters; nothing was changed"), std::string::npos) << r.err;
+    newPassword = "O'Brien's 密码";
+    r = Keys({"--user", "demo_en", "password"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Keys({"--user", "demo_en", "query", query}).err, "sovrel: cannot log in: Hx.AA.LOGIN.WrongPassword(demo_en,4)\n");
+    password = newPassword;
+    EXPECT_EQ(Keys({"--user", "demo_en", "query", query}).out, "n\n6\n");
+}
+
 TEST_F(CliTest, MistakesGiveAMessageAndTheirExitStatus) {
     UseFixedAccount();
     const std::string empty = folder.Sub("empty.xml");
@@ -582,6 +631,8 @@ TEST_F(CliTest, MistakesGiveAMessageAndTheirExitStatus) {
         {{"--data", dir, "--connection", "Provider=SQLite", "query", "x"}, "either --data or --connection"},
         {{"--language", "fr-FR", "query", "x"}, "--language takes zh-CN, en-US or keys"},
         {{"--user", "", "query", "x"}, "--user needs a user id"},
+        {{"--data", dir, "--password", kDemoPassword.data(), "query", "x"}, "--password is not taken"},
+        {{"--data", dir, "--password=" + std::string(kDemoPassword), "query", "x"}, "--password is not taken"},
         {{"--data", dir, "query", "SELECT 1", "SELECT 2"}, "one argument"},
         {{"--data", dir, "exec"}, "exec: no SQL statement"},
         {{"--data", dir, "page", "SELECT 1", "--page", "1"}, "--size N is missing"},
@@ -603,6 +654,7 @@ TEST_F(CliTest, MistakesGiveAMessageAndTheirExitStatus) {
         {{"--data", dir, "refed", "Ven_Contact"}, "refed: give the referenced TABLE and the VALUE"},
         {{"--data", dir, "used", "Ven_Contact", "cContactCode"}, "used: give the TABLE, the FIELD and the VALUE"},
         {{"--data", dir, "usedb"}, "usedb: give one database NAME"},
+        {{"--data", dir, "password", "n3w-secret"}, "password: takes no arguments"},
         {{"--data", dir, "utlcase", empty, empty}, "utlcase: give one FILE at most"},
         {{"--data", dir, "utlcase", "--lower"}, "utlcase: unknown option --lower"},
         {{"init", folder.Sub("x"), "--contacts", "many"}, "--contacts takes a whole number"},
@@ -630,8 +682,8 @@ TEST_F(CliTest, HelpNamesEveryCommandAndOption) {
          {"usage: sovrel", "init [DIR]", "query SQL", "page SQL --size N --page P", "exec SQL", "add TABLE [FILE]",
           "modify TABLE [FILE] [--loaded-ts TEXT]", "delete VALUE [--id-name NAME] [--table NAME]",
           "find TABLE[,TABLE...] [FILE]", "refed TABLE VALUE [--all]", "used TABLE FIELD VALUE",
-          "utlcase [--keep-amp] [FILE]", "usedb NAME", "--data DIR", "--connection TEXT", "--user ID",
-          "--language LANG", "exit status"})
+          "utlcase [--keep-amp] [FILE]", "usedb NAME", "password", "--data DIR", "--connection TEXT", "--user ID",
+          "--language LANG", "SOVREL_PASSWORD", "exit status"})
         EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
     EXPECT_EQ(Run({"--help"}).out, help.out);
 }

@@ -5,6 +5,7 @@
 
 #include "host/pub_util.h"
 #include "host/session.h"
+#include "schema/demo.h"
 #include "service_fixture.h"
 
 namespace sovrel::test {
@@ -88,7 +89,7 @@ TEST_P(TwoUsers, TheFirstModifyWinsAndTheSecondIsToldAndChangesNothing) {
 TEST_P(TwoUsers, ARecordLockTakenInOneProcessIsHeldForTheOther) {
     pid_t other = Other([&] {
         host::PubUtil util;
-        std::shared_ptr<ILogin> login = host::LoginSession::Login(connection, "demo");
+        std::shared_ptr<ILogin> login = host::LoginSession::Login(connection, "demo", {.password = std::string(schema::kDemoPassword)});
         std::shared_ptr<IClsCommon> none;
         if (util.IsLockFun(none, login, "Ven_Contact", 2)) return 1;  // it was free: now ours
         Tell(toParent[1]);
@@ -97,7 +98,7 @@ TEST_P(TwoUsers, ARecordLockTakenInOneProcessIsHeldForTheOther) {
     });
     ASSERT_TRUE(Hear(toParent[0]));
     host::PubUtil util;
-    std::shared_ptr<ILogin> login = host::LoginSession::Login(connection, "demo_en");
+    std::shared_ptr<ILogin> login = host::LoginSession::Login(connection, "demo_en", {.password = std::string(schema::kDemoPassword)});
     std::shared_ptr<IClsCommon> none;
     EXPECT_TRUE(util.IsLockFun(none, login, "Ven_Contact", 2));   // held by the first user
     EXPECT_FALSE(util.IsLockFun(none, login, "Ven_Contact", 1));  // browsing never conflicts

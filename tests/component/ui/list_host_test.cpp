@@ -43,13 +43,13 @@ protected:
     ListOnHostTest() {
         std::string pattern = (std::filesystem::temp_directory_path() / "sovrel-list-host-XXXXXX").string();
         folder_ = ::mkdtemp(pattern.data());
-        schema::CreateFixedAccount(folder_);
+        schema::CreateFixedAccount(folder_, platform::PasswordCost::TestOnly);
         SetLogDirectory(folder_);
         previous_ = host::SetMessageBoxPresenter([this](const host::MessageBoxRequest& r) {
             shown.push_back(r.prompt);
             return 1;
         });
-        login = host::LoginSession::Login(folder_, "demo");
+        login = host::LoginSession::Login(folder_, "demo", {.password = std::string(schema::kDemoPassword)});
     }
     ~ListOnHostTest() override {
         if (window) window->close();

@@ -52,7 +52,7 @@ TEST_F(ToolbarTest, listButtonsFollowTheDefinitionAndTheLanguage) {
         {"demo_en", {{"Add", "Add"}, {"Del", "Delete"}, {"Exit", "Exit"}, {"SendMsg", "SMS"}}},
     };
     for (const auto& c : cases) {
-        auto login = LoginSession::Login(demo.path(), c.user);
+        auto login = LoginSession::Login(demo.path(), c.user, DemoPassword());
         auto toolbar = NewToolbar();
         ASSERT_NE(toolbar, nullptr);
         ASSERT_TRUE(toolbar->Init(nullptr, login, "Archives_Sovrel_List", "AS"));
@@ -93,7 +93,7 @@ TEST_F(ToolbarTest, listButtonsFollowTheDefinitionAndTheLanguage) {
 }
 
 TEST_F(ToolbarTest, rightsEnableButtonsAndCountAtOnce) {
-    auto login = LoginSession::Login(demo.path(), "limited");  // AS020302 and AS020304 only
+    auto login = LoginSession::Login(demo.path(), "limited", DemoPassword());  // AS020302 and AS020304 only
     auto toolbar = NewToolbar();
     QToolBar* bar = BarOf(*toolbar);  // the widget first: Init fills it
     ASSERT_TRUE(toolbar->Init(nullptr, login, "archives_sovrel_list", "as"));
@@ -128,7 +128,7 @@ TEST_F(ToolbarTest, rightsEnableButtonsAndCountAtOnce) {
 }
 
 TEST_F(ToolbarTest, aClickPassesTheKeyUnchanged) {
-    auto login = LoginSession::Login(demo.path(), "demo");
+    auto login = LoginSession::Login(demo.path(), "demo", DemoPassword());
     auto toolbar = NewToolbar();
     ASSERT_TRUE(toolbar->Init(nullptr, login, "Archives_Sovrel_List", "AS"));
     std::vector<std::string> clicked;
@@ -152,7 +152,7 @@ TEST_F(ToolbarTest, aClickPassesTheKeyUnchanged) {
 }
 
 TEST_F(ToolbarTest, anUnknownDefinitionLoadsNothing) {
-    auto login = LoginSession::Login(demo.path(), "demo");
+    auto login = LoginSession::Login(demo.path(), "demo", DemoPassword());
     const std::pair<const char*, const char*> unknown[] = {
         {"Archives_Other_List", "AS"}, {"Archives_Sovrel_List", "SA"}, {"", "AS"}};
     for (const auto& [definition, subsystem] : unknown) {

@@ -43,7 +43,7 @@ TEST_F(PubUtilTest, settingsRoundTripPerUser) {
     bool help = true;
     EXPECT_THROW(PubUtil().GetRegEdit("Ven_Contact", "PageSize", help, "demo"), platform::Error)
         << "no login, so no system database";
-    auto demoUser = LoginSession::Login(demo.path(), "demo");
+    auto demoUser = LoginSession::Login(demo.path(), "demo", DemoPassword());
     PubUtil util;
     EXPECT_EQ(util.GetRegEdit("Ven_Contact", "PageSize", help, "demo"), "");
     util.SaveRegEdit("Ven_Contact", "PageSize", "500", help, "demo");
@@ -75,9 +75,9 @@ TEST_F(PubUtilTest, resourceTextsFollowTheLoginLanguage) {
     auto util = platform::Create<sovrel::IPubUtil>(sovrel::progid::PubUtil);
     ASSERT_NE(util, nullptr);
     const std::string key = "Hx.AA.ARCHIVE.COMMON.del_success";
-    std::shared_ptr<sovrel::ILogin> english = LoginSession::Login(demo.path(), "demo_en");
+    std::shared_ptr<sovrel::ILogin> english = LoginSession::Login(demo.path(), "demo_en", DemoPassword());
     EXPECT_EQ(util->GetResString(key), "Deleted");  // the current login
-    std::shared_ptr<sovrel::ILogin> chinese = LoginSession::Login(demo.path(), "demo");
+    std::shared_ptr<sovrel::ILogin> chinese = LoginSession::Login(demo.path(), "demo", DemoPassword());
     EXPECT_EQ(util->GetResString(key), "删除成功");
     util->IsLockFun(noService, english, "Ven_Contact", 1);  // the login last handed in wins
     EXPECT_EQ(util->GetResString(key), "Deleted");
@@ -91,8 +91,8 @@ TEST_F(PubUtilTest, resourceTextsFollowTheLoginLanguage) {
 TEST_F(PubUtilTest, locksConflictPerCodeExceptBrowse) {
     PubUtil util;
     ShownMessages shown;
-    std::shared_ptr<sovrel::ILogin> a = LoginSession::Login(demo.path(), "demo");
-    std::shared_ptr<sovrel::ILogin> b = LoginSession::Login(demo.path(), "demo_en");
+    std::shared_ptr<sovrel::ILogin> a = LoginSession::Login(demo.path(), "demo", DemoPassword());
+    std::shared_ptr<sovrel::ILogin> b = LoginSession::Login(demo.path(), "demo_en", DemoPassword());
     auto service = std::shared_ptr<sovrel::IClsCommon>();
     auto handed = service;
 
@@ -135,7 +135,7 @@ TEST_F(PubUtilTest, locksConflictPerCodeExceptBrowse) {
 TEST_F(PubUtilTest, locksOfVanishedProcessesAreTakenOver) {
     PubUtil util;
     ShownMessages shown;
-    std::shared_ptr<sovrel::ILogin> a = LoginSession::Login(demo.path(), "demo");
+    std::shared_ptr<sovrel::ILogin> a = LoginSession::Login(demo.path(), "demo", DemoPassword());
     std::shared_ptr<sovrel::IClsCommon> ds;
     char host[256] = {};
     ::gethostname(host, sizeof host - 1);
@@ -174,7 +174,7 @@ public:
             ::close(up[0]);
             char answer = 'e';
             try {
-                auto login = LoginSession::Login(folder, "demo_en");
+                auto login = LoginSession::Login(folder, "demo_en", DemoPassword());
                 std::shared_ptr<sovrel::ILogin> asLogin = login;
                 std::shared_ptr<sovrel::IClsCommon> ds;
                 PubUtil util;
@@ -224,7 +224,7 @@ private:
 TEST_F(PubUtilTest, locksAreSeenAcrossProcesses) {
     PubUtil util;
     ShownMessages shown;
-    std::shared_ptr<sovrel::ILogin> mine = LoginSession::Login(demo.path(), "demo");
+    std::shared_ptr<sovrel::ILogin> mine = LoginSession::Login(demo.path(), "demo", DemoPassword());
     std::shared_ptr<sovrel::IClsCommon> ds;
     {
         OtherProcess other(demo.path(), 8);
@@ -248,7 +248,7 @@ TEST_F(PubUtilTest, locksAreSeenAcrossProcesses) {
         EXPECT_EQ(locks[0].userId, "demo");
         EXPECT_EQ(locks[0].code, 11);
         // Its login is forgotten at the next login on this machine.
-        LoginSession::Login(demo.path(), "limited");
+        LoginSession::Login(demo.path(), "limited", DemoPassword());
         EXPECT_EQ(demo.SystemValue("SELECT COUNT(*) FROM UA_Login WHERE cUser_Id = 'demo_en'"), "0");
     }
 }

@@ -160,7 +160,7 @@ TEST(FlipPageTest, aMissingListIsRefused) {
 class ColumnsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        login = LoginSession::Login(demo.path(), "demo");
+        login = LoginSession::Login(demo.path(), "demo", DemoPassword());
         columns.Init(demo.accountText(), "demo");
         description = columns.getColInfo("Ven_Contact", 0);
         grid = NewGrid();
@@ -316,7 +316,7 @@ TEST(HelpTest, contextsAreRecordedAndCleared) {
 
 TEST(FrmLoadInitTest, makesTheLoginValuesWhenMissingAndSetsTheTitle) {
     DemoFolder demo;
-    auto login = LoginSession::Login(demo.path(), "demo");
+    auto login = LoginSession::Login(demo.path(), "demo", DemoPassword());
     PubUtil util;
     FakeList window;
     std::shared_ptr<sovrel::clsLogin> info;
@@ -339,7 +339,7 @@ TEST(FrmLoadInitTest, makesTheLoginValuesWhenMissingAndSetsTheTitle) {
 TEST(FrmOptTest, theOptionsDialogShowsOrHidesTheStatusBar) {
     TestApp();
     DemoFolder demo;
-    auto login = LoginSession::Login(demo.path(), "demo");
+    auto login = LoginSession::Login(demo.path(), "demo", DemoPassword());
     PubUtil util;
     FakeList window;
     auto* bar = new QStatusBar(&window);

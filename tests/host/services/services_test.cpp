@@ -196,7 +196,7 @@ TEST_F(ServicesTest, savedColumnsWinPerUser) {
 }
 
 TEST_F(ServicesTest, archiveReferencesOfContacts) {
-    auto login = LoginSession::Login(demo.path(), "demo");  // messages in its language
+    auto login = LoginSession::Login(demo.path(), "demo", DemoPassword());  // messages in its language
     ArchiveService service;
     service.Init(demo.accountText());
     struct Case {

@@ -11,6 +11,7 @@
 
 #include "host/crm.h"
 #include "host/presenter.h"
+#include "host/session.h"
 #include "platform/db/connection.h"
 #include "platform/db/rowset.h"
 #include "schema/demo.h"
@@ -18,12 +19,18 @@
 
 namespace host::test {
 
+// Options that log a demo user in: the demo account's password, the rest as given.
+inline LoginOptions DemoPassword(LoginOptions options = {}) {
+    options.password = std::string(schema::kDemoPassword);
+    return options;
+}
+
 class DemoFolder {
 public:
     DemoFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "sovrel-host-XXXXXX").string();
         if (::mkdtemp(pattern.data())) path_ = pattern;
-        summary_ = schema::CreateFixedAccount(path_);
+        summary_ = schema::CreateFixedAccount(path_, platform::PasswordCost::TestOnly);
     }
     ~DemoFolder() {
         std::error_code ignored;

@@ -1,23 +1,43 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <regex>
+#include <set>
+#include <thread>
 
 #include "common/prog_ids.h"
+#include "backends.h"
 #include "demo_fixture.h"
 #include "host/register.h"
 #include "host/session.h"
+#include "host/texts/text_table.h"
 #include "platform/error.h"
+#include "platform/password.h"
+#include "platform/text.h"
 
 namespace host::test {
 namespace {
 
-LoginOptions Options(std::string password, std::string account = "", int year = 0, std::string date = "") {
+LoginOptions Options(std::string password, std::string account = "", int year = 0, std::string date = "",
+                     std::string language = "keys") {
     LoginOptions o;
     o.password = std::move(password);
     o.accountId = std::move(account);
     o.year = year;
     o.date = std::move(date);
+    o.language = std::move(language);
     return o;
+}
+
+// Why a login was refused; "" when it was not.
+std::string Refusal(const std::string& folder, const std::string& user, const LoginOptions& options) {
+    try {
+        LoginSession::Login(folder, user, options);
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.Number(), kLoginRefused) << e.Description();
+        return e.Description();
+    }
+    return "";
 }
 
 class SessionTest : public ::testing::Test {
@@ -26,7 +46,7 @@ protected:
 };
 
 TEST_F(SessionTest, loginReadsTheUserAndReachesTheAccount) {
-    auto login = LoginSession::Login(demo.path(), "demo");
+    auto login = LoginSession::Login(demo.path(), "demo", DemoPassword());
     EXPECT_EQ(login->cUserId(), "demo");
     EXPECT_EQ(login->cUserName(), "演示用户");
     EXPECT_EQ(login->cEmployeeId(), "0001");
@@ -41,7 +61,7 @@ TEST_F(SessionTest, loginReadsTheUserAndReachesTheAccount) {
     EXPECT_EQ(account.OpenRowset("SELECT COUNT(*) FROM Ven_Contact")->Get(0).ToInt(), 6);
 
     // The same user through a connection text of the account database, with a given date.
-    auto english = LoginSession::Login(demo.accountText(), "DEMO_EN", Options("", "", 0, "2024/3/5"));
+    auto english = LoginSession::Login(demo.accountText(), "DEMO_EN", DemoPassword(Options("", "", 0, "2024/3/5")));
     EXPECT_EQ(english->cUserId(), "demo_en");
     EXPECT_EQ(english->Language(), "en-US");
     EXPECT_EQ(english->CurDate(), "2024-03-05");
@@ -50,7 +70,7 @@ TEST_F(SessionTest, loginReadsTheUserAndReachesTheAccount) {
 }
 
 TEST_F(SessionTest, loginIsRecordedAndEndsWithItsLocks) {
-    auto login = LoginSession::Login(demo.path(), "limited");
+    auto login = LoginSession::Login(demo.path(), "limited", DemoPassword());
     const std::string id = login->LoginId();
     EXPECT_EQ(demo.SystemValue("SELECT cUser_Id FROM UA_Login WHERE cLoginId = N'" + id + "'"), "limited");
     demo.System()->Execute("INSERT INTO UA_Lock (cTableName, iLockCode, cLoginId, cUser_Id, iProcessId, cHostName, "
@@ -63,45 +83,112 @@ TEST_F(SessionTest, loginIsRecordedAndEndsWithItsLocks) {
     login->Logout();  // a second logout does nothing
 }
 
-TEST_F(SessionTest, refusedLoginsSayWhyAndRecordNothing) {
+TEST_F(SessionTest, refusedLoginsSayWhyAreLoggedAndRecordNothing) {
     demo.System()->Execute(
-        "INSERT INTO UA_User (cUser_Id, cUser_Name, cEmployeeId, cLanguage, bDisabled) "
-        "VALUES ('gone', N'离职用户', '0005', 'zh-CN', 1)");
-    demo.System()->Execute("UPDATE UA_User SET cPasswordHash = N'" + PasswordHash("limited", "s3cret") +
-                           "' WHERE cUser_Id = 'limited'");
+        "INSERT INTO UA_User (cUser_Id, cUser_Name, cEmployeeId, cPasswordHash, cLanguage, bDisabled) VALUES "
+        "('gone', N'离职用户', '0005', N'" + platform::HashPassword("pw", platform::PasswordCost::TestOnly) +
+        "', 'zh-CN', 1), ('fresh', N'新用户', '0006', '', 'zh-CN', 0)");
+    const std::string pw(schema::kDemoPassword);
     struct Case {
         std::string user;
         LoginOptions options;
         std::string reason;
     };
     const Case cases[] = {
-        {"nobody", {}, "unknown user 'nobody'"},
-        {"  ", {}, "no user given"},
-        {"gone", {}, "disabled"},
-        {"limited", {}, "wrong password"},
-        {"limited", Options("S3CRET"), "wrong password"},
-        {"demo", Options("any"), "has no password"},
-        {"demo", Options("", "999"), "no account '999'"},
-        {"demo", Options("", "001", 2019), "of the year 2019"},
-        {"demo", Options("", "", 0, "2024-02-30"), "is not a date"},
+        {"nobody", Options(pw), "Hx.AA.LOGIN.UnknownUser(nobody)"},
+        {"  ", Options(pw), "Hx.AA.LOGIN.NoUser"},
+        {"gone", Options("pw"), "Hx.AA.LOGIN.Disabled(gone)"},
+        {"fresh", Options(""), "Hx.AA.LOGIN.PasswordNotSet(fresh)"},
+        {"limited", Options(""), "Hx.AA.LOGIN.NoPassword"},
+        {"LIMITED", Options(pw + " "), "Hx.AA.LOGIN.WrongPassword(limited,4)"},
+        {"demo", Options(pw, "999"), "Hx.AA.LOGIN.NoAccountId(999)"},
+        {"demo", Options(pw, "001", 2019), "Hx.AA.LOGIN.NoAccountYear(001,2019)"},
+        {"demo", Options(pw, "", 2019), "Hx.AA.LOGIN.NoYear(2019)"},
+        {"demo", Options(pw, "", 0, "2024-02-30"), "Hx.AA.LOGIN.BadDate(2024-02-30)"},
     };
-    for (const auto& c : cases) {
-        try {
-            LoginSession::Login(demo.path(), c.user, c.options);
-            ADD_FAILURE() << "login of '" << c.user << "' was accepted";
-        } catch (const platform::Error& e) {
-            EXPECT_EQ(e.Number(), kLoginRefused) << c.user;
-            EXPECT_NE(e.Description().find(c.reason), std::string::npos) << e.Description();
-        }
-    }
+    for (const auto& c : cases) EXPECT_EQ(Refusal(demo.path(), c.user, c.options), c.reason) << c.user;
     EXPECT_EQ(demo.SystemValue("SELECT COUNT(*) FROM UA_Login"), "0");
-    EXPECT_EQ(LoginSession::Login(demo.path(), "limited", Options("s3cret"))->cUserName(), "受限用户");
-    EXPECT_THROW(LoginSession::Login(demo.path() + "/missing", "demo"), platform::Error);
+    // Each refusal is in the log with its reason, and no password is.
+    auto log = demo.System()->OpenRowset("SELECT cUser_Id, cReason FROM UA_LoginLog");
+    std::multiset<std::string> logged, expected;
+    for (; !log->Eof(); log->MoveNext()) {
+        logged.insert(log->Get("cUser_Id").ToText() + ": " + log->Get("cReason").ToText());
+        EXPECT_EQ(log->Get("cReason").ToText().find(pw), std::string::npos);
+    }
+    for (const auto& c : cases) expected.insert(platform::text::Trim(c.user) + ": " + c.reason);
+    EXPECT_EQ(logged, expected);
+
+    // Without a language of its own a refusal speaks the user's, and the default before a user is known.
+    const auto& zh = texts::TextTable::For("zh-CN");
+    const auto& en = texts::TextTable::For("en-US");
+    EXPECT_EQ(Refusal(demo.path(), "limited", Options("x", "", 0, "", "")), zh.Format("Hx.AA.LOGIN.WrongPassword", {"limited", "3"}));
+    EXPECT_EQ(Refusal(demo.path(), "demo_en", Options("x", "", 0, "", "")), en.Format("Hx.AA.LOGIN.WrongPassword", {"demo_en", "4"}));
+    EXPECT_EQ(Refusal(demo.path(), "nobody", Options("x", "", 0, "", "")), zh.Format("Hx.AA.LOGIN.UnknownUser", {"nobody"}));
+
+    // A right password ends the count of wrong ones.
+    EXPECT_EQ(LoginSession::Login(demo.path(), "limited", DemoPassword())->cUserName(), "受限用户");
+    EXPECT_EQ(demo.SystemValue("SELECT iFailedLogins FROM UA_User WHERE cUser_Id = 'limited'"), "0");
+    EXPECT_THROW(LoginSession::Login(demo.path() + "/missing", "demo", DemoPassword()), platform::Error);
 }
 
+TEST_F(SessionTest, demoUsersHaveArgon2idHashesOfTheDemoPassword) {
+    auto rs = demo.System()->OpenRowset("SELECT cPasswordHash FROM UA_User ORDER BY cUser_Id");
+    std::set<std::string> hashes;
+    for (; !rs->Eof(); rs->MoveNext()) {
+        const std::string hash = rs->Get(0).ToText();
+        EXPECT_TRUE(hash.starts_with("$argon2id$")) << hash;
+        EXPECT_TRUE(platform::PasswordMatches(hash, schema::kDemoPassword)) << hash;
+        hashes.insert(hash);
+    }
+    EXPECT_EQ(hashes.size(), 3u) << "each user has a salt of its own";
+}
+
+TEST_F(SessionTest, fiveWrongPasswordsInARowHoldTheUserUntilTheHoldEnds) {
+    SetLoginHold(std::chrono::seconds(2));
+    struct Restore {
+        ~Restore() { SetLoginHold(std::chrono::seconds(60)); }
+    } restore;
+    const std::string pw(schema::kDemoPassword);
+    for (int i = 1; i < kTriesBeforeHold; ++i)
+        EXPECT_EQ(Refusal(demo.path(), "limited", Options("guess")),
+                  "Hx.AA.LOGIN.WrongPassword(limited," + std::to_string(kTriesBeforeHold - i) + ")");
+    const std::string held = Refusal(demo.path(), "limited", Options("guess"));
+    const std::string until = demo.SystemValue("SELECT dHeldUntil FROM UA_User WHERE cUser_Id = 'limited'");
+    EXPECT_EQ(held, "Hx.AA.LOGIN.Held(limited,5," + until + ")");
+    // Held: even the right password is refused, and other users are not held.
+    EXPECT_EQ(Refusal(demo.path(), "limited", Options(pw)), held);
+    EXPECT_EQ(Refusal(demo.path(), "demo", Options(pw)), "");
+    EXPECT_EQ(demo.SystemValue("SELECT COUNT(*) FROM UA_LoginLog WHERE cUser_Id = 'limited'"), "6");
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    // The count starts again: one wrong password leaves four tries.
+    EXPECT_EQ(Refusal(demo.path(), "limited", Options("guess")), "Hx.AA.LOGIN.WrongPassword(limited,4)");
+    EXPECT_EQ(Refusal(demo.path(), "limited", Options(pw)), "");
+    EXPECT_EQ(demo.SystemValue("SELECT COUNT(*) FROM UA_User WHERE iFailedLogins <> 0 OR dHeldUntil IS NOT NULL"), "0");
+}
+
+// The count, the hold and the log live in the system database on either backend.
+class LoginOnBackend : public ::testing::TestWithParam<sovrel::test::Backend> {};
+
+TEST_P(LoginOnBackend, wrongPasswordsAreCountedHeldAndLogged) {
+    sovrel::test::Place place(GetParam());
+    SOVREL_SKIP_UNLESS_AVAILABLE(place);
+    const std::string account = sovrel::test::CreateFixedAccount(place);
+    const std::string pw(schema::kDemoPassword);
+    for (int i = 0; i < kTriesBeforeHold; ++i) Refusal(account, "limited", Options("guess"));
+    EXPECT_TRUE(Refusal(account, "limited", Options(pw)).starts_with("Hx.AA.LOGIN.Held(limited,5,"));
+    EXPECT_EQ(Refusal(account, "demo", Options(pw)), "");
+    platform::db::Connection system;
+    system.Open(place.ConnectionText(std::string(schema::kSystemDatabase)));
+    EXPECT_EQ(system.OpenRowset("SELECT COUNT(*) FROM UA_LoginLog WHERE cUser_Id = 'limited'")->Get(0).ToInt(), 6);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, LoginOnBackend, ::testing::ValuesIn(sovrel::test::kBackends),
+                         sovrel::test::BackendTestName);
+
 TEST_F(SessionTest, taskExecAnswersFromTheRightsTable) {
-    auto demoUser = LoginSession::Login(demo.path(), "demo");
-    auto limited = LoginSession::Login(demo.path(), "limited");
+    auto demoUser = LoginSession::Login(demo.path(), "demo", DemoPassword());
+    auto limited = LoginSession::Login(demo.path(), "limited", DemoPassword());
     int flag = 1;
     for (std::string code : {"AS020301", "AS020302", "AS020303", "AS020304", "AS020305", "AS020306"}) {
         EXPECT_TRUE(demoUser->TaskExec(code, flag)) << code;
@@ -132,8 +219,8 @@ TEST_F(SessionTest, rightCheckerCountsGrantsAndShowsRefusals) {
     auto checker = platform::Create<sovrel::IRightChecker>(sovrel::progid::RightChecker);
     ASSERT_NE(checker, nullptr);
     auto& counts = dynamic_cast<RightChecker&>(*checker);
-    std::shared_ptr<sovrel::ILogin> english = LoginSession::Login(demo.path(), "demo_en");
-    std::shared_ptr<sovrel::ILogin> limited = LoginSession::Login(demo.path(), "limited");
+    std::shared_ptr<sovrel::ILogin> english = LoginSession::Login(demo.path(), "demo_en", DemoPassword());
+    std::shared_ptr<sovrel::ILogin> limited = LoginSession::Login(demo.path(), "limited", DemoPassword());
     ShownMessages shown;
 
     EXPECT_TRUE(checker->AcquireRight(english, "AS020302"));
@@ -174,7 +261,7 @@ public:
 };
 
 TEST_F(SessionTest, businessObjectHandsOutTheLoginAndShowsWindows) {
-    std::shared_ptr<sovrel::ILogin> login = LoginSession::Login(demo.path(), "demo");
+    std::shared_ptr<sovrel::ILogin> login = LoginSession::Login(demo.path(), "demo", DemoPassword());
     Business business(login);
     EXPECT_EQ(business.GetVBclsLogin(), login);
 

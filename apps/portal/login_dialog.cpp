@@ -1,0 +1,134 @@
+#include "login_dialog.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QVBoxLayout>
+
+#include "host/session.h"
+#include "host/texts/text_table.h"
+#include "platform/error.h"
+
+namespace portal {
+
+namespace {
+
+constexpr const char* kUserKey = "login/user";
+constexpr const char* kLanguageKey = "login/language";
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+LoginDialog::LoginDialog(LoginSetup setup, QSettings& settings, QWidget* parent)
+    : QDialog(parent), setup_(std::move(setup)), settings_(settings) {
+    language_ = setup_.language;
+    if (language_.empty()) language_ = settings_.value(kLanguageKey).toString().toStdString();
+    if (language_ != "en-US" && language_ != "keys") language_ = "zh-CN";
+    std::string user = setup_.user;
+    if (user.empty()) user = settings_.value(kUserKey).toString().toStdString();
+    if (user.empty()) user = "demo";
+
+    setObjectName("frmLogin");
+    setWindowTitle(Text("Hx.AA.LOGIN.Title"));
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(20, 18, 20, 16);
+    root->setSpacing(12);
+
+    auto* form = new QFormLayout;
+    form->setHorizontalSpacing(14);
+    form->setVerticalSpacing(8);
+    user_ = new QLineEdit(Q(user), this);
+    user_->setObjectName("txtUser");
+    user_->setMaxLength(20);
+    password_ = new QLineEdit(Q(setup_.password), this);
+    password_->setObjectName("txtPassword");
+    password_->setEchoMode(QLineEdit::Password);
+    account_ = new QComboBox(this);
+    account_->setObjectName("cboAccount");
+    date_ = new QDateEdit(QDate::currentDate(), this);
+    date_->setObjectName("dtpDate");
+    date_->setDisplayFormat("yyyy-MM-dd");
+    date_->setCalendarPopup(true);
+    const std::pair<const char*, QWidget*> rows[] = {{"Hx.AA.LOGIN.User", user_},
+                                                    {"Hx.AA.LOGIN.Password", password_},
+                                                    {"Hx.AA.LOGIN.Account", account_},
+                                                    {"Hx.AA.LOGIN.Date", date_}};
+    for (const auto& [key, field] : rows) {
+        auto* label = new QLabel(Text(key), this);
+        label->setObjectName("lbl" + field->objectName().mid(3));
+        label->setBuddy(field);
+        form->addRow(label, field);
+    }
+    root->addLayout(form);
+
+    message_ = new QLabel(this);
+    message_->setObjectName("lblMessage");
+    message_->setWordWrap(true);
+    message_->setStyleSheet("color:#b3261e;");
+    message_->setMinimumWidth(360);
+    message_->hide();
+    root->addWidget(message_);
+
+    ok_ = new QPushButton(Text("Hx.AA.LOGIN.Ok"), this);
+    ok_->setObjectName("cmdOk");
+    ok_->setDefault(true);
+    auto* cancel = new QPushButton(Text("Hx.AA.LOGIN.Cancel"), this);
+    cancel->setObjectName("cmdCancel");
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok_);
+    buttons->addWidget(cancel);
+    root->addLayout(buttons);
+    connect(ok_, &QPushButton::clicked, this, [this] { TryLogin(); });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    try {
+        for (const auto& a : host::Accounts(setup_.system)) {
+            account_->addItem(Q(a.id + "  " + a.name + "  " + std::to_string(a.year)),
+                              QStringList{Q(a.id), QString::number(a.year)});
+        }
+    } catch (const platform::Error& e) {
+        Refused(Q(host::texts::TextTable::For(language_).Format("Hx.AA.LOGIN.AccountsUnreadable", {e.Description()})));
+    }
+    // A filled-in password leaves nothing to type but Enter.
+    (setup_.password.empty() ? static_cast<QWidget*>(password_) : ok_)->setFocus();
+}
+
+QString LoginDialog::Text(const char* key) const { return Q(host::texts::TextTable::For(language_).Format(key)); }
+
+void LoginDialog::Refused(const QString& message) {
+    message_->setText(message);
+    message_->show();
+}
+
+void LoginDialog::TryLogin() {
+    host::LoginOptions options;
+    options.password = password_->text().toStdString();
+    options.date = date_->date().toString("yyyy-MM-dd").toStdString();
+    options.language = language_;
+    if (const QStringList account = account_->currentData().toStringList(); account.size() == 2) {
+        options.accountId = account[0].toStdString();
+        options.year = account[1].toInt();
+    }
+    const std::string user = user_->text().trimmed().toStdString();
+    try {
+        session_ = host::LoginSession::Login(setup_.system, user, options);
+    } catch (const platform::Error& e) {
+        Refused(Q(e.Description()));
+        password_->clear();
+        password_->setFocus();
+        return;
+    }
+    settings_.setValue(kUserKey, Q(session_->cUserId()));
+    settings_.setValue(kLanguageKey, Q(session_->Language()));
+    accept();
+}
+
+}  // namespace portal

@@ -1,0 +1,137 @@
+// The portal's login dialog as a user meets it, off screen, in both languages.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "host/session.h"
+#include "host/texts/text_table.h"
+#include "login_dialog.h"
+#include "schema/demo.h"
+
+namespace portal {
+namespace {
+
+namespace fs = std::filesystem;
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "portal-tests";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new QApplication(argc, argv);
+    return *app;
+}
+
+std::string Text(const std::string& language, const char* key, const std::vector<std::string>& params = {}) {
+    return host::texts::TextTable::For(language).Format(key, params);
+}
+
+class LoginDialogTest : public ::testing::TestWithParam<std::string> {
+protected:
+    LoginDialogTest() {
+        App();
+        std::string pattern = (fs::temp_directory_path() / "sovrel-login-XXXXXX").string();
+        folder_ = ::mkdtemp(pattern.data());
+        schema::CreateFixedAccount(folder_, platform::PasswordCost::TestOnly);
+        settings_ = std::make_unique<QSettings>(QString::fromStdString(folder_ + "/portal.ini"), QSettings::IniFormat);
+    }
+    ~LoginDialogTest() override {
+        settings_.reset();
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+    template <class T>
+    static T* Child(const LoginDialog& d, const char* name) {
+        auto* w = d.findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    // Saves what a user sees when SOVREL_SCREENSHOT_DIR names a folder.
+    static void Shoot(LoginDialog& d, const std::string& name) {
+        if (const char* dir = std::getenv("SOVREL_SCREENSHOT_DIR"))
+            d.grab().save(QString::fromStdString(std::string(dir) + "/" + name + ".png"), "PNG");
+    }
+
+    std::string folder_;
+    std::unique_ptr<QSettings> settings_;
+};
+
+TEST_P(LoginDialogTest, speaksTheLanguageRefusesInPlaceAndRemembersTheUser) {
+    const std::string language = GetParam();
+    LoginDialog dialog({folder_, language, "", ""}, *settings_);
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle().toStdString(), Text(language, "Hx.AA.LOGIN.Title"));
+    const std::pair<const char*, const char*> labels[] = {{"lblUser", "Hx.AA.LOGIN.User"},
+                                                          {"lblPassword", "Hx.AA.LOGIN.Password"},
+                                                          {"lblAccount", "Hx.AA.LOGIN.Account"},
+                                                          {"lblDate", "Hx.AA.LOGIN.Date"}};
+    for (const auto& [name, key] : labels) {
+        auto* label = Child<QLabel>(dialog, name);
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->text().toStdString(), Text(language, key));
+        EXPECT_NE(label->text().toStdString(), key) << language << " has no text for " << key;
+    }
+    auto* user = Child<QLineEdit>(dialog, "txtUser");
+    auto* password = Child<QLineEdit>(dialog, "txtPassword");
+    auto* account = Child<QComboBox>(dialog, "cboAccount");
+    auto* ok = Child<QPushButton>(dialog, "cmdOk");
+    auto* message = Child<QLabel>(dialog, "lblMessage");
+    ASSERT_TRUE(user && password && account && ok && message);
+    EXPECT_EQ(user->text(), "demo");  // nobody remembered yet
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    ASSERT_EQ(account->count(), 1);
+    EXPECT_TRUE(account->itemText(0).startsWith("001")) << account->itemText(0).toStdString();
+    EXPECT_TRUE(account->itemText(0).endsWith("2024")) << account->itemText(0).toStdString();
+
+    password->setText("wrong");
+    ok->click();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Session(), nullptr);
+    EXPECT_TRUE(message->isVisibleTo(&dialog));
+    EXPECT_EQ(message->text().toStdString(), Text(language, "Hx.AA.LOGIN.WrongPassword", {"demo", "4"}));
+    EXPECT_EQ(password->text(), "");
+    Shoot(dialog, "login-refused-" + language);
+
+    user->setText(" DEMO_EN ");
+    password->setText(QString::fromStdString(std::string(schema::kDemoPassword)));
+    ok->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    ASSERT_NE(dialog.Session(), nullptr);
+    EXPECT_EQ(dialog.Session()->cUserId(), "demo_en");
+    EXPECT_EQ(dialog.Session()->AccountId(), "001");
+    dialog.Session()->Logout();
+
+    // The next start offers the last user, in that user's language unless one is chosen.
+    LoginDialog next({folder_, "", "", ""}, *settings_);
+    EXPECT_EQ(Child<QLineEdit>(next, "txtUser")->text(), "demo_en");
+    EXPECT_EQ(next.Language(), "en-US");
+    LoginDialog chosen({folder_, language, "limited", ""}, *settings_);
+    EXPECT_EQ(Child<QLineEdit>(chosen, "txtUser")->text(), "limited");
+    EXPECT_EQ(chosen.Language(), language);
+}
+
+TEST_P(LoginDialogTest, aFilledInDemoPasswordLogsInWithEnter) {
+    const std::string language = GetParam();
+    LoginDialog dialog({folder_, language, "", std::string(schema::kDemoPassword)}, *settings_);
+    dialog.show();
+    Shoot(dialog, "login-" + language);
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Session()->cUserId(), "demo");
+    dialog.Session()->Logout();
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, LoginDialogTest, ::testing::Values("zh-CN", "en-US"),
+                         [](const auto& info) { return info.param == "zh-CN" ? std::string("zh") : std::string("en"); });
+
+}  // namespace
+}  // namespace portal
