@@ -1,0 +1,61 @@
+// FindMatch: which of the rows a typed text names. A single row or a single exact match needs no
+// question; otherwise the user picks in the choice dialog.
+#include "host/choice.h"
+#include "host/pub_util.h"
+#include "host/session.h"
+#include "../session/support.h"
+#include "platform/text.h"
+
+namespace host {
+
+namespace txt = platform::text;
+
+bool PubUtil::FindMatch(const std::shared_ptr<platform::db::Rowset>& rows, const std::string& text,
+                        const std::string& codeField, const std::string& nameField) {
+    if (!rows || rows->IsForwardOnly()) return false;
+    const long count = rows->RecordCount();
+    if (count <= 0) return false;
+    rows->MoveFirst();
+    if (count == 1) return true;
+    const int code = rows->FieldIndex(codeField), name = rows->FieldIndex(nameField);
+    const std::string wanted = txt::Trim(text);
+    long exact = -1, exactCount = 0;
+    {
+        auto scan = rows->Clone();
+        long position = 0;
+        for (scan->MoveFirst(); !scan->Eof(); scan->MoveNext(), ++position) {
+            const bool same = (code >= 0 && txt::EqualsNoCase(txt::Trim(scan->Get(code).ToText()), wanted)) ||
+                              (name >= 0 && txt::EqualsNoCase(txt::Trim(scan->Get(name).ToText()), wanted));
+            if (same && exactCount++ == 0) exact = position;
+        }
+    }
+    long chosen = exactCount == 1 ? exact : -1;
+    if (chosen < 0) {
+        std::shared_ptr<sovrel::ILogin> login;
+        {
+            std::lock_guard lock(mutex_);
+            login = lastLogin_.lock();
+        }
+        if (!login) login = CurrentLogin();
+        const std::string language = detail::LanguageOf(login.get());
+        ChoiceRequest request;
+        request.title = detail::HostText(language, "Hx.AA.PUB.ChoiceTitle");
+        request.fields = {codeField, nameField};
+        request.captions = {detail::HostText(language, "Hx.AA.PUB.RefCode"), detail::HostText(language, "Hx.AA.PUB.RefName")};
+        for (std::size_t i = 0; i < rows->FieldCount(); ++i) {
+            const std::string& f = rows->Field(i).name;
+            if (!txt::EqualsNoCase(f, codeField) && !txt::EqualsNoCase(f, nameField)) {
+                request.fields.push_back(f);
+                request.captions.push_back(f);
+            }
+        }
+        request.language = language;
+        chosen = PresentChoice(request, *rows);
+        if (chosen < 0) return false;
+    }
+    rows->MoveFirst();
+    rows->Move(chosen);
+    return true;
+}
+
+}  // namespace host
