@@ -124,6 +124,11 @@ void RefEdit::SetText(const std::string& text) {
     line_->setCursorPosition(0);
 }
 
+void RefEdit::SetSelStart(int position) {
+    if (!line_) return;
+    line_->setCursorPosition(position < 0 ? static_cast<int>(line_->text().size()) : position);
+}
+
 void RefEdit::SetDescription(const std::string& text) {
     description_ = text;
     if (box_) box_->setToolTip(QString::fromStdString(text));

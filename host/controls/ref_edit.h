@@ -23,6 +23,7 @@ public:
 
     std::string Text() const override;
     void SetText(const std::string& text) override;
+    void SetSelStart(int position) override;
     std::string Tag() const override { return tag_; }
     void SetTag(const std::string& tag) override { tag_ = tag; }
     std::string Description() const override { return description_; }

@@ -26,6 +26,8 @@ public:
     // Sets the text as the program does: no change is reported. A text longer than the maximum
     // length is cut to it.
     virtual void SetText(const std::string& text) = 0;
+    // Puts the cursor before character position (0-based); -1 puts it after the last one.
+    virtual void SetSelStart(int position) = 0;
     virtual std::string Tag() const = 0;
     virtual void SetTag(const std::string& tag) = 0;
     // The hint shown with the box ("UTooltipText").

@@ -215,6 +215,7 @@ void frmContactEdit::ZipCheck() {
         const bool ok = (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'z') || ch == '-';
         if (!ok) {
             Edt(14).SetText(lastGoodZip_);
+            Edt(14).SetSelStart(-1);
             return;
         }
     }
