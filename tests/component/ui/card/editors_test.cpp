@@ -111,7 +111,7 @@ TEST_F(CardTest, ANewDutyNameBecomesABaseCode) {
 TEST_F(CardTest, HostileTextInEveryReferenceBoxIsLookedUpLiterally) {
     OpenList();
     OpenCard(cardmode::Add);
-    const std::string hostile[] = {"x' or '1'='1", "N'x' --", "a'; DELETE FROM Ven_Contact; --", "O'Brien"};
+    const std::string hostile[] = {"x' or 1=1 or 'a'=N'a", "N'x' --", "a'; DELETE FROM Ven_Contact; --", "O'Brien"};
     for (const auto& text : hostile) {
         for (int index : {0, 4, 6, 7, 8}) {
             shown.clear();
