@@ -42,6 +42,7 @@ void frmContactEdit::SetUserDefFields() {
     std::shared_ptr<platform::db::Rowset> rows;
     if (editors) rows = editors->SetUserDefEle(*this, Ctx().DataService, kUserDefClass);
     long widest = 0;
+    std::string widestCaption;
     for (int n = 1; n <= 16; ++n) {
         QLabel* label = LblD1(n - 1);
         label->setProperty("mandatory", QVariant());
@@ -73,11 +74,15 @@ void frmContactEdit::SetUserDefFields() {
         }
         userShown_[static_cast<std::size_t>(n - 1)] = true;
         if (mandatory) label->setProperty("mandatory", true);
-        if (editors) widest = std::max(widest, editors->GetStrLen(name));
+        const long length = editors ? editors->GetStrLen(name) : static_cast<long>(txt::Len(name));
+        if (length > widest) {
+            widest = length;
+            widestCaption = name;
+        }
     }
     if (rows) rows->SetFilter("");
     // Captions share one width, the widest one's, so the boxes line up.
-    const int width = static_cast<int>(widest) * fontMetrics().averageCharWidth() + 8;
+    const int width = LblD1(0)->fontMetrics().horizontalAdvance(QString::fromStdString(widestCaption)) + 4;
     for (QLabel* label : lblD1_) label->setMinimumWidth(widest > 0 ? width : 0);
     PlaceUserFields();
     const bool any = std::find(userShown_.begin(), userShown_.end(), true) != userShown_.end();
