@@ -173,5 +173,34 @@ TEST_F(CardTest, TheListsAddAndModifyOpenTheOneSharedCard) {
     EXPECT_EQ(&ContactCard(), &ContactCard());
 }
 
+TEST_F(CardTest, TheCaptionSpeaksTheUsersLanguage) {
+    OpenList();
+    const struct {
+        const char* language;
+        std::string add, modify;
+    } cases[] = {{"zh-CN", "新增联系人档案", "修改联系人档案"}, {"en-US", "New Contact Record", "Edit Contact Record"}};
+    for (const auto& c : cases) {
+        host::SetLanguageOverride(c.language);
+        OpenCard(cardmode::Add);
+        EXPECT_EQ(card->Caption(), c.add);
+        card->InitData(cardmode::Modify, codeColumn, 1);
+        EXPECT_EQ(card->Caption(), c.modify);
+        card->close();
+    }
+}
+
+TEST_F(CardTest, InThePortalsToolbarStyleTheSecondToolbarShowsTheFirstOnesStates) {
+    host::SetToolbarStyle(1);
+    OpenList();
+    OpenCard(cardmode::Modify, 1);
+    host::SetToolbarStyle(std::nullopt);
+    EXPECT_FALSE(card->findChild<QWidget*>("Tlb")->isVisible());
+    EXPECT_TRUE(card->findChild<QWidget*>("TLB2")->isVisible());
+    EXPECT_FALSE(card->TLB2()->ButtonEnabled("SaveRs"));
+    EXPECT_FALSE(card->TLB2()->ButtonEnabled("Previous"));
+    Type("Edt3", "x", false);
+    EXPECT_TRUE(card->TLB2()->ButtonEnabled("SaveRs"));
+}
+
 }  // namespace
 }  // namespace sovrel::test
