@@ -91,6 +91,7 @@ frmContactEdit::frmContactEdit() {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
     setSizeGripEnabled(false);
+    saveChain = [](frmContactEdit& card) { return card.Save(); };
     BuildControls();
 }
 

@@ -78,6 +78,10 @@ public:
     // The checks and the save behind "SaveRs": true when the contact was saved. Empty: "SaveRs"
     // saves nothing and answers false.
     std::function<bool(frmContactEdit&)> saveChain;
+    // The record element of the editors; mode cardmode::Add adds a new oid.
+    void WriteXML(std::string& xml, std::int16_t mode);
+    // The checks, the save and the vendor's main-contact link (saveChain's default).
+    bool Save();
     // Closes the card; answers what the close request ended with.
     void ExitForm(std::int16_t& cancel, std::int16_t& unloadMode);
 
@@ -172,6 +176,10 @@ private:
     void EditorKeyPress(int index, int& keyAscii);
     void ZipCheck();
     void DateLeave(int index);
+    // save.cpp
+    bool RunChecks();
+    bool SuperiorRuleHolds();
+    bool SaveRecord();
     // navigation.cpp
     std::shared_ptr<platform::db::Rowset> GetCurrentRecord();
     void SetNavButtons();

@@ -115,6 +115,10 @@ void frmContactEdit::OnEditorLeave(int index) {
             box.SetText(rows->Get("cContactName").ToText());
             box.SetTag(code);
             box.SetDescription(CodeHint(code));
+            if (!SuperiorRuleHolds()) {
+                ShowInfo(ResText("Hx.CRM.FrameCaption.Contact01"));
+                Clear(box, false);
+            }
         }
     } else if (index == 6 || index == 7) {
         const std::string type = index == 6 ? "Duty" : "Taste";
