@@ -40,8 +40,9 @@ bool frmContactEdit::SuperiorRuleHolds() {
         auto rs = Ctx().DataService->OpenX("SELECT cSuperiorID FROM Ven_Contact WHERE  cContactCode=N'" + Quote(s) + "'");
         if (Empty(rs)) return true;
         s = TxtValue(rs->Get("cSuperiorID"));
+        if (s.empty()) return true;
         if (s == self) return false;
-        if (s.empty() || !seen.insert(s).second) return true;
+        if (!seen.insert(s).second) return true;
     }
 }
 

@@ -74,6 +74,8 @@ TEST_F(CardTest, EachCheckStopsTheSaveWithItsMessageAtItsField) {
     const Case cases[] = {
         {"no vendor", cardmode::Add, [] {}, "Hx.AA.SRVTRANS.xx_notnull(Hx.AA.ARCHIVE.FIELD.refvendor)", "Edt0"},
         {"no name", cardmode::Add, [this] { Type("Edt0", "华东"); }, "Hx.CRM.TkContact.frmcontactedit.00080", "Edt2"},
+        {"itself as superior", cardmode::Modify, [this] { card->Edt(4).SetTag("V0100000002"); },
+         "Hx.CRM.FrameCaption.Contact01", "Edt4"},
         {"a subordinate as superior", cardmode::Modify, [this] { card->Edt(4).SetTag("V0100000003"); },
          "Hx.CRM.FrameCaption.Contact01", "Edt4"},
         {"principal gone", cardmode::Modify, [this] { Execute("DELETE FROM Person WHERE cPersonCode = '0002'"); },
