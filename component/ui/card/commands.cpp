@@ -46,7 +46,6 @@ bool frmContactEdit::RunCommand(const std::string& key) {
     bool result = true;
     bool move = false;
     if (k == "savers") {
-        // The checks and the save plug in here; without them nothing is written.
         result = saveChain ? saveChain(*this) : false;
         if (!result) return false;
         Ctx().DataChanged = true;

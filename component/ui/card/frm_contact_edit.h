@@ -7,7 +7,7 @@
 // and layout (layout.cpp), commands, keys and the unsaved-changes prompt (commands.cpp), editor
 // set-up, events and clearing (editors.cpp), reference resolution and look-ups (references.cpp),
 // loading and moving over the list's rows (navigation.cpp), the user-defined fields
-// (user_fields.cpp), and the list's hand-off (hand_off.cpp).
+// (user_fields.cpp), the checks and the save (save.cpp), and the list's hand-off (hand_off.cpp).
 #include <QDialog>
 
 #include <array>
@@ -75,8 +75,8 @@ public:
     // Prepares the reference list of a user-defined field from its definition row; false when
     // the reference-list client could not be used (after its message).
     bool RefDefine(platform::db::Rowset& definition);
-    // The checks and the save behind "SaveRs": true when the contact was saved. Empty: "SaveRs"
-    // saves nothing and answers false.
+    // The checks and the save behind "SaveRs" (Save unless replaced): true when the contact was
+    // saved. Empty: "SaveRs" saves nothing and answers false.
     std::function<bool(frmContactEdit&)> saveChain;
     // The record element of the editors; mode cardmode::Add adds a new oid.
     void WriteXML(std::string& xml, std::int16_t mode);

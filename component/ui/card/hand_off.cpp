@@ -5,6 +5,7 @@
 #include "common/context.h"
 #include "common/hosts/controls.h"
 #include "common/hosts/pub_util.h"
+#include "common/texts.h"
 #include "platform/db/value.h"
 #include "ui/card/card_internal.h"
 #include "ui/card/frm_contact_edit.h"
@@ -19,7 +20,9 @@ void AfterCard(frmContactList& list, bool keepFilter) {
     Context& c = Ctx();
     if (!c.DataChanged) return;
     list.DataRefresh(keepFilter ? list.FilterClause() : "");
-    card::Pub().SetGridRow(list.Grid(), "联系人编码", platform::db::Value(list.CurrentContactCode()));
+    // The code column by its caption in the user's language ("联系人编码" in zh-CN).
+    card::Pub().SetGridRow(list.Grid(), ResText("Hx.CRM.TkContact.frmcontactlist.00027"),
+                           platform::db::Value(list.CurrentContactCode()));
 }
 
 }  // namespace
