@@ -375,8 +375,6 @@ void frmContactEdit::showEvent(QShowEvent* event) {
     }
 }
 
-void frmContactEdit::changeEvent(QEvent* event) { QDialog::changeEvent(event); }
-
 void frmContactEdit::closeEvent(QCloseEvent* event) {
     if (unloaded_) {
         event->accept();

@@ -92,12 +92,10 @@ void frmContactEdit::ResolveReference(int index, bool& /*cancel*/) {
 }
 
 void frmContactEdit::OnEditorLeave(int index) {
-    static const int buttonOf[] = {-1, -1, -1, -1, 1, -1, 2, 3, 4};
     if (index < 4 || index > 8 || index == 5) return;
     Context& c = Ctx();
     IRefEdit& box = Edt(index);
     if (box.ButtonHasFocus()) return;
-    (void)buttonOf;
     const std::string text = box.Text();
     if (text.empty()) {
         box.SetTag("");

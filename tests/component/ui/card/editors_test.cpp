@@ -40,6 +40,18 @@ TEST_F(CardTest, ATypedVendorBecomesItsCodeWithTheNextContactCodeAndItsPrincipal
     EXPECT_TRUE(shown.empty()) << shown.front();
 }
 
+TEST_F(CardTest, OfSeveralVendorsTheOneNamedExactlyIsTakenWithoutAsking) {
+    Execute("INSERT INTO vendor (cVenCode, cVenName, cVenAbbName) VALUES ('V04', '上海华东电子材料有限公司南京分公司', '华东南京')");
+    OpenList();
+    OpenCard(cardmode::Add);
+    Type("Edt0", "上海华东电子材料有限公司");
+    EXPECT_EQ(card->Edt(0).Tag(), "V01");
+    EXPECT_EQ(choicesAsked, 0);
+    Type("Edt0", "华东");  // both contain it, neither is it: the user picks
+    EXPECT_EQ(choicesAsked, 1);
+    EXPECT_EQ(choiceRows, 2);
+}
+
 TEST_F(CardTest, AVendorNotFoundOrNotAllowedClearsVendorCodeAndPrincipal) {
     struct Case {
         std::string user, typed, message;
