@@ -42,14 +42,17 @@ bool PubUtil::FindMatch(const std::shared_ptr<platform::db::Rowset>& rows, const
         request.title = detail::HostText(language, "Hx.AA.PUB.ChoiceTitle");
         request.fields = {codeField, nameField};
         request.captions = {detail::HostText(language, "Hx.AA.PUB.RefCode"), detail::HostText(language, "Hx.AA.PUB.RefName")};
-        for (std::size_t i = 0; i < rows->FieldCount(); ++i) {
-            const std::string& f = rows->Field(i).name;
-            if (!txt::EqualsNoCase(f, codeField) && !txt::EqualsNoCase(f, nameField)) {
-                request.fields.push_back(f);
-                request.captions.push_back(f);
+        // Besides code and name, the columns that tell two rows apart for a user; a column the
+        // host has no caption for (an employee code, say) would only puzzle.
+        static const std::pair<const char*, const char*> extras[] = {{"cVenAbbName", "Hx.AA.PUB.RefAbbName"},
+                                                                      {"cVenCode", "Hx.AA.ARCHIVE.FIELD.refvendor"}};
+        for (const auto& [field, key] : extras)
+            if (rows->FieldIndex(field) >= 0 && !txt::EqualsNoCase(field, codeField)) {
+                request.fields.push_back(field);
+                request.captions.push_back(detail::HostText(language, key));
             }
-        }
         request.language = language;
+        request.search = wanted;  // every row offered contains it
         chosen = PresentChoice(request, *rows);
         if (chosen < 0) return false;
     }
