@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <algorithm>
@@ -79,6 +80,65 @@ void ScheduleScreenshot(const std::string& file, bool& saved) {
         else std::cout << "sovrel-portal: contact list saved to " << file << "\n";
         list->close();
         delete waited;
+    });
+    timer->start(100);
+}
+
+// Opens the contact card from the loaded list (mode "add" or "modify") and saves each of its
+// visible tabs as <file without .png>-tab<n>.png, then closes the card and the list.
+void ScheduleCardScreenshot(const std::string& file, const std::string& mode, bool& saved) {
+    auto* timer = new QTimer(qApp);
+    auto* phase = new int(0);
+    auto* waited = new int(0);
+    const QString stem = QString::fromStdString(file).endsWith(".png", Qt::CaseInsensitive)
+                             ? QString::fromStdString(file).chopped(4)
+                             : QString::fromStdString(file);
+    QObject::connect(timer, &QTimer::timeout, [=, &saved] {
+        *waited += timer->interval();
+        sovrel::frmContactList* list = nullptr;
+        QWidget* card = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == "frmContactList" && w->isVisible()) list = dynamic_cast<sovrel::frmContactList*>(w);
+            if (w->objectName() == "frmContactEdit" && w->isVisible()) card = w;
+        }
+        if (*waited > kScreenshotTimeoutMs) {
+            std::cerr << "sovrel-portal: the contact card did not open\n";
+            timer->stop();
+            if (card) card->close();
+            if (list) list->close();
+            return;
+        }
+        if (*phase == 0) {
+            if (!list || !list->DataLoaded()) return;
+            *phase = 1;
+            QTimer::singleShot(0, list, [list, mode] { list->Operating(mode == "add" ? "Add" : "Modify"); });
+        } else if (*phase == 1) {
+            if (!card) return;
+            *phase = 2;  // one more tick: the card's activation has run
+        } else if (*phase == 2) {
+            auto* tabs = card ? card->findChild<QTabWidget*>("SSTab1") : nullptr;
+            if (!tabs) return;
+            saved = true;
+            for (int i = 0; i < tabs->count(); ++i) {
+                if (!tabs->isTabVisible(i)) continue;
+                tabs->setCurrentIndex(i);
+                QApplication::processEvents();
+                const QString path = stem + QString("-tab%1.png").arg(i);
+                if (!card->grab().save(path, "PNG")) {
+                    std::cerr << "sovrel-portal: cannot write " << path.toStdString() << "\n";
+                    saved = false;
+                } else {
+                    std::cout << "sovrel-portal: contact card tab " << i << " saved to " << path.toStdString() << "\n";
+                }
+            }
+            tabs->setCurrentIndex(0);
+            *phase = 3;
+            card->close();
+        } else if (*phase == 3) {
+            if (card) return;
+            timer->stop();
+            if (list) list->close();
+        }
     });
     timer->start(100);
 }
@@ -165,7 +225,8 @@ int main(int argc, char** argv) {
     int code = 0;
     if (screenshot) {
         bool saved = false;
-        ScheduleScreenshot(options->screenshot, saved);
+        if (options->card.empty()) ScheduleScreenshot(options->screenshot, saved);
+        else ScheduleCardScreenshot(options->screenshot, options->card, saved);
         entry->ILoginable_CallFunction("", "", "", "");  // modal: returns when the list closed
         code = saved ? 0 : 1;
     } else {

@@ -21,6 +21,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
         else if (a == "--user") target = &o.user;
         else if (a == "--language") target = &o.language;
         else if (a == "--screenshot") target = &o.screenshot;
+        else if (a == "--card") target = &o.card;
         else {
             error = "unknown argument '" + a + "'";
             return std::nullopt;
@@ -37,6 +38,10 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
     }
     if (!o.language.empty() && o.language != "zh-CN" && o.language != "en-US" && o.language != "keys") {
         error = "unknown language '" + o.language + "': use zh-CN or en-US";
+        return std::nullopt;
+    }
+    if (!o.card.empty() && ((o.card != "add" && o.card != "modify") || o.screenshot.empty())) {
+        error = "--card takes add or modify, with --screenshot";
         return std::nullopt;
     }
     o.defaultData = !haveData && !haveConnection;

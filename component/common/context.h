@@ -17,6 +17,7 @@ class IColumnSetSvc;
 class IRowAuthSvc;
 class IColAuthSvc;
 class IListWindow;
+class IForm;
 class ICrmCommonSvc;
 class ITitleSvc;
 class IRightChecker;
@@ -36,6 +37,8 @@ struct Context {
     std::shared_ptr<IColAuthSvc> ColAuthSvc;
     std::string VendorRowAuth, ColReadAuth, ColWriteAuth;
     std::shared_ptr<IListWindow> ListWindow;
+    // The one contact card the list and the entry class share (created on first use).
+    std::shared_ptr<IForm> ContactCard;
     std::shared_ptr<clsLogin> LoginInfo;
     std::string VendorCode, VendorName;
     bool WebFrameOn = false;

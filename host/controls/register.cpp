@@ -4,15 +4,20 @@
 #include "key_hook.h"
 #include "platform/object_factory.h"
 #include "pop_menus.h"
+#include "ref_edit.h"
 #include "toolbar.h"
 
 namespace host {
+
+void RegisterBaseCodeRefer();
 
 void RegisterControls() {
     platform::Register(sovrel::progid::FlexGrid, [] { return std::make_shared<controls::FlexGrid>(); });
     platform::Register(sovrel::progid::Toolbar, [] { return std::make_shared<controls::Toolbar>(); });
     platform::Register(sovrel::progid::KeyHook, [] { return std::make_shared<controls::KeyHook>(); });
     platform::Register(sovrel::progid::PopMenuMgr, [] { return std::make_shared<controls::PopMenuMgr>(); });
+    platform::Register(sovrel::progid::RefEdit, [] { return std::make_shared<controls::RefEdit>(); });
+    RegisterBaseCodeRefer();
 }
 
 }  // namespace host

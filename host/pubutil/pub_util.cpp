@@ -288,7 +288,9 @@ void PubUtil::SaveRegEdit(const std::string& table, const std::string& key, cons
 }
 
 void RegisterPubUtil() {
-    platform::Register(sovrel::progid::PubUtil, [] { return std::make_shared<PubUtil>(); });
+    // Each facet brings its own platform::Object base; the factory casts from the first to the others.
+    platform::Register(sovrel::progid::PubUtil,
+                       [] { return std::static_pointer_cast<sovrel::IPubUtil>(std::make_shared<PubUtil>()); });
 }
 
 }  // namespace host

@@ -16,6 +16,7 @@
 #include "common/messages.h"
 #include "common/texts.h"
 #include "platform/text.h"
+#include "ui/card/hand_off.h"
 #include "ui/list/frm_contact_list.h"
 #include "ui/list/list_internal.h"
 #include "ui/list/list_statement.h"
@@ -79,6 +80,7 @@ bool frmContactList::RunCommand(const std::string& key) {
         }
         if (TakeLock(11)) return true;
         if (actions_.add) actions_.add(*this, column);
+        else OpenCardForAdd(*this, column);
         if (!ReleaseLock(11)) MarkCurrentRow();
         return true;
     }
@@ -116,6 +118,7 @@ bool frmContactList::RunCommand(const std::string& key) {
             return true;
         }
         if (actions_.modify) actions_.modify(*this, column);
+        else OpenCardForModify(*this, column);
         if (!ReleaseLock(2)) MarkCurrentRow();
         return true;
     }

@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "common/hosts/pub_util.h"
+#include "common/hosts/pub_util_editors.h"
+#include "common/hosts/pub_util_lists.h"
 
 namespace host {
 
@@ -28,7 +30,7 @@ inline constexpr int kMaxDecimalDigits = 30;
 // comes back unchanged.
 std::string FormatNumber(std::string_view value, int digits);
 
-class PubUtil final : public sovrel::IPubUtil {
+class PubUtil final : public sovrel::IPubUtil, public sovrel::IPubUtilEditors, public sovrel::IPubUtilLists {
 public:
     struct LockHolder {
         std::string table, loginId, userId, userName, hostName, takenAt;
@@ -92,6 +94,43 @@ public:
     long HelpX(bool& helpFlag, const std::shared_ptr<sovrel::ILogin>& login, sovrel::IForm& window,
                const std::string& topic) override;
     void HelpHide() override;
+
+    // ---- Editor operations (editors.cpp) ----
+    // Clears the stored value and hint of a reference editor whose text the user changed.
+    void SetRefEdt(sovrel::IForm& window, sovrel::IControl& editor) override;
+    void SetIntLen(sovrel::IControl& editor) override;
+    void SetDblLen(sovrel::IControl& editor, int decimalDigits) override;
+    // Half-width units: a wide (CJK, full-width) character counts 2, any other 1.
+    long GetStrLen(const std::string& text) override;
+    // The definitions of the class through the data service, in item number order.
+    std::shared_ptr<platform::db::Rowset> SetUserDefEle(sovrel::IForm& window,
+                                                        const std::shared_ptr<sovrel::IClsCommon>& dataService,
+                                                        const std::string& archiveClass) override;
+    // Re-applies the style of window's controls after their dynamic properties changed
+    // ("mandatory" captions, "readOnlyField" boxes).
+    void FormatCon(sovrel::IForm& window) override;
+    // The window's size as the user left it (option 1); nothing else is stored for a card.
+    void FrmOptInit(sovrel::IForm& window, int option) override;
+
+    // ---- Lists (find_match.cpp; the delete dialogs and locate in lists_pending.cpp) ----
+    int ShowTipMsg(sovrel::IFlexGrid& grid, std::int16_t& codeCol, std::int16_t& nextCol,
+                   const std::shared_ptr<sovrel::ILogin>& login, const std::shared_ptr<sovrel::IClsCommon>& dataService,
+                   const std::string& table) override;
+    void DeleteStart() override;
+    void DeleteEnded() override;
+    std::shared_ptr<platform::db::Rowset> ModifyInitMsg(const std::string& fieldNames, const std::string& headers) override;
+    void ModifyAddMsg(const std::shared_ptr<platform::db::Rowset>& resultList, const std::string& code,
+                      const std::string& message) override;
+    void ModifyShowMsg(const std::string& title, const std::shared_ptr<sovrel::ILogin>& login,
+                       const std::shared_ptr<sovrel::IClsCommon>& dataService,
+                       const std::shared_ptr<platform::db::Rowset>& resultList) override;
+    void FindPos(sovrel::IFlexGrid& grid, sovrel::IForm& window) override;
+    void FindSet(sovrel::IForm& window, const std::string& title, const std::shared_ptr<sovrel::ILogin>& login) override;
+    void GridSort(sovrel::IForm& window, sovrel::IFlexGrid& grid, int order) override;
+    // One row: chosen. Several: the one whose code or name equals text (without case) when it
+    // is the only such row, otherwise the user picks in the choice dialog. None: false.
+    bool FindMatch(const std::shared_ptr<platform::db::Rowset>& rows, const std::string& text,
+                   const std::string& codeField, const std::string& nameField) override;
 
     // The help context as the help operations left it: the last command and window HelpShow
     // saw, the context id of the last HelpX; all cleared by HelpHide.

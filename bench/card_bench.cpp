@@ -1,0 +1,113 @@
+// The contact card offscreen over the real host objects: opening it in modify mode on a
+// 100,000-contact account (load of the window, then the contact of a list row read and filled),
+// one "Next" move, and the next contact code of a vendor with 10,000 contacts.
+// SOVREL_BENCH_DIR keeps the 100,000-contact account between runs (the one bench_list uses).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "common/context.h"
+#include "entry/icontact.h"
+#include "host/register.h"
+#include "host/session.h"
+#include "schema/demo.h"
+#include "ui/card/frm_contact_edit.h"
+#include "ui/list/frm_contact_list.h"
+#include "ui/qt_screen.h"
+
+namespace {
+
+std::string Account(const char* env, const char* name, const schema::DemoOptions& options) {
+    const char* given = env ? std::getenv(env) : nullptr;
+    std::string dir = given ? given : (std::filesystem::temp_directory_path() / name).string();
+    if (!schema::AccountExists(dir)) schema::CreateDemoAccount(dir, options);
+    return dir;
+}
+
+// The list opened as the portal opens it, and the shared card.
+struct Session {
+    std::shared_ptr<host::LoginSession> login;
+    std::shared_ptr<sovrel::IContact> entry = std::make_shared<sovrel::IContact>();
+    sovrel::frmContactList* list = nullptr;
+    std::int16_t codeColumn = 0;
+
+    explicit Session(const std::string& folder) {
+        login = host::LoginSession::Login(folder, "demo");
+        entry->Show(login, false, std::make_shared<platform::Object>(), std::make_shared<platform::Object>());
+        list = dynamic_cast<sovrel::frmContactList*>(sovrel::Ctx().ListWindow.get());
+        if (!list) throw std::runtime_error("the contact list did not open");
+        list->FormActivate();
+        if (!list->LocateCodeColumn(codeColumn)) throw std::runtime_error("no code column");
+    }
+    ~Session() {
+        sovrel::ContactCard().close();
+        list->close();
+        QCoreApplication::processEvents();
+        sovrel::ResetContext();
+        login->Logout();
+    }
+};
+
+const std::string& Big() {
+    static const std::string dir =
+        Account("SOVREL_BENCH_DIR", "sovrel-bench-100k", {.contacts = 100000, .vendors = 2000, .seed = 7});
+    return dir;
+}
+
+void BM_OpenCardInModifyMode(benchmark::State& state) {
+    Session s(Big());
+    auto& card = sovrel::ContactCard();
+    for (auto _ : state) {
+        card.FormLoad();
+        card.InitData(sovrel::cardmode::Modify, s.codeColumn, 250);
+        state.PauseTiming();
+        if (card.Edt(1).Text().empty()) state.SkipWithError("nothing was loaded");
+        card.close();  // unloaded: the next opening loads the window again
+        state.ResumeTiming();
+    }
+}
+
+void BM_NextMove(benchmark::State& state) {
+    Session s(Big());
+    auto& card = sovrel::ContactCard();
+    card.FormLoad();
+    card.InitData(sovrel::cardmode::Modify, s.codeColumn, 1);
+    for (auto _ : state) {
+        if (!card.Operating("Next")) card.Operating("First");
+    }
+    state.counters["row"] = card.CurrentRow();
+}
+
+void BM_NextCodeOfAVendorWith10000Contacts(benchmark::State& state) {
+    Session s(Account(nullptr, "sovrel-bench-card-10k", {.contacts = 10000, .vendors = 1, .seed = 3}));
+    auto& card = sovrel::ContactCard();
+    card.FormLoad();
+    card.InitData(sovrel::cardmode::Add, s.codeColumn, 1);
+    card.Edt(0).SetTag("V001");
+    for (auto _ : state) card.NewContactCode();
+    if (card.Edt(1).Text() != "V00100010001") state.SkipWithError(("unexpected code " + card.Edt(1).Text()).c_str());
+}
+
+}  // namespace
+
+BENCHMARK(BM_OpenCardInModifyMode)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_NextMove)->Unit(benchmark::kMillisecond)->Iterations(50);
+BENCHMARK(BM_NextCodeOfAVendorWith10000Contacts)->Unit(benchmark::kMillisecond)->Iterations(50);
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    sovrel::InstallQtScreenHooks();
+    host::RegisterHostObjects();
+    sovrel::RegisterComponentClasses();
+    sovrel::RegisterContactListWindow();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// Shared by the card's files only.
+#include <functional>
+#include <string>
+
+namespace sovrel {
+
+class IPubUtil;
+class IPubUtilEditors;
+class IPubUtilLists;
+
+namespace card {
+
+inline constexpr const char* kWindowKey = "Hx.CRM.TkContactUI.frmSovrelEdit";
+inline constexpr const char* kToolbarDefinition = "Archives_Sovrel_Edit";
+inline constexpr const char* kUserDefClass = "供应商联系人";
+// The seven characters no editor of the card accepts.
+inline constexpr const char* kForbidden = "<>'\"|&,";
+// Colours as 0xRRGGBB.
+inline constexpr long kWhite = 0xFFFFFF, kGrey = 0x808080, kNavy = 0x000080;
+
+// The facets of the context's public-utility object; the first throws platform::Error when
+// there is none, the others answer nullptr when the object lacks the facet.
+IPubUtil& Pub();
+IPubUtilEditors* PubEditors();
+IPubUtilLists* PubLists();
+
+// Runs f for an event of the window system; an error goes to error.log and no further.
+void Guarded(const char* position, const std::function<void()>& f);
+
+}  // namespace card
+}  // namespace sovrel

@@ -1,0 +1,180 @@
+// The list's grid is the card's record set: the current row's code is read from the grid, the
+// contact loaded from the database, and the move buttons set from the row's place.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QTabWidget>
+
+#include <cmath>
+#include <cstdio>
+
+#include "common/context.h"
+#include "common/host_objects.h"
+#include "common/hosts/controls.h"
+#include "common/messages.h"
+#include "common/texts.h"
+#include "entry/small_classes.h"
+#include "platform/text.h"
+#include "service/iclscommon.h"
+#include "ui/card/card_internal.h"
+#include "ui/card/frm_contact_edit.h"
+#include "ui/list/frm_contact_list.h"
+
+namespace sovrel {
+
+using namespace card;
+namespace txt = platform::text;
+
+std::string frmContactEdit::TxtValue(const platform::db::Value& value, const std::string& defaultText) {
+    return value.IsNull() ? defaultText : value.ToText();
+}
+
+std::string frmContactEdit::FormatDecimal(const std::string& value, int decimals) {
+    const std::string t = txt::Trim(value);
+    char* end = nullptr;
+    const double number = std::strtod(t.c_str(), &end);
+    if (t.empty() || end == t.c_str() || *end != '\0') return value;
+    char out[64];
+    if (decimals > 0) std::snprintf(out, sizeof out, "%.*f", std::min(decimals, 30), number);
+    else std::snprintf(out, sizeof out, "%.0f", std::round(number));
+    return out;
+}
+
+void frmContactEdit::SetNavButtons() {
+    IFlexGrid* grid = ListGrid();
+    if (!tlb_) return;
+    const long rows = grid ? grid->Rows() : 0;
+    auto set = [this](bool first, bool previous, bool next, bool last) {
+        tlb_->SetButtonEnabled("First", first);
+        tlb_->SetButtonEnabled("Previous", previous);
+        tlb_->SetButtonEnabled("Next", next);
+        tlb_->SetButtonEnabled("Last", last);
+    };
+    if (rows < 2) set(false, false, false, false);
+    // A single contact: no move leads anywhere.
+    else if (rows == 2 && lCurRow_ == 1) set(false, false, false, false);
+    else if (lCurRow_ <= 1) set(false, false, true, true);
+    else if (lCurRow_ >= rows - 1) set(true, true, false, false);
+    else set(true, true, true, true);
+    ApplyToolbarStyle();
+}
+
+std::shared_ptr<platform::db::Rowset> frmContactEdit::GetCurrentRecord() {
+    SetNavButtons();
+    IFlexGrid* grid = ListGrid();
+    if (!grid) return nullptr;
+    const long rows = grid->Rows();
+    if (iOpMode_ == cardmode::Add) {
+        if (rows == 1) return nullptr;
+        SetModeCaption(true);
+    }
+    if (rows < 2) return nullptr;
+    if (lCurRow_ < 1) lCurRow_ = 1;
+    if (lCurRow_ > rows - 1) lCurRow_ = static_cast<std::int32_t>(rows - 1);
+    const std::string code = grid->TextMatrix(lCurRow_, iCodeCol_);
+    return Ctx().DataService->OpenX(
+        "SELECT top 1 convert(char, convert(money,Ven_Contact.tkts), 2) as contacttkts,Ven_Contact.*, BaseCodeDuty.cName "
+        "as DutyName, BaseCodeTaste.cName as TasteName  From Ven_Contact LEFT JOIN Crm_BaseCode BaseCodeDuty ON "
+        "BaseCodeDuty.ID = Ven_Contact.bcDutyID  LEFT JOIN Crm_BaseCode BaseCodeTaste ON BaseCodeTaste.ID = "
+        "Ven_Contact.bcTasteID  WHERE cContactCode=N'" + Quote(code) + "'");
+}
+
+bool frmContactEdit::ShowReferenceName(const std::string& codeColumn, const std::string& code,
+                                       const std::string& nameColumn, const std::string& sql, IRefEdit& editor) {
+    if (code.empty()) {
+        editor.SetTag("");
+        editor.SetDescription("");
+        return true;
+    }
+    auto rs = Ctx().DataService->OpenX(sql);
+    if (!rs || (rs->Bof() && rs->Eof())) {
+        editor.SetTag("");
+        editor.SetDescription("");
+        return false;
+    }
+    editor.SetText(TxtValue(rs->Get(nameColumn)));
+    editor.SetTag(TxtValue(rs->Get(codeColumn)));
+    return true;
+}
+
+void frmContactEdit::Fillallfields() {
+    Context& c = Ctx();
+    auto rs = GetCurrentRecord();
+    if (!rs) return;
+    if (rs->Bof() && rs->Eof()) {
+        IFlexGrid* grid = ListGrid();
+        if (grid && grid->Rows() >= 2) ShowInfo(ResText("Hx.CRM.TkContact.frmcontactedit.00094"));
+        if (frmContactList* list = List()) list->DataRefresh("");
+        return;
+    }
+    SetModeCaption(true);
+    iOpMode_ = cardmode::Modify;
+    if (change_) change_->bExist = true;
+    // The identity of a loaded contact stays as it is.
+    Edt(0).SetEnabled(false);
+    if (QLabel* l = Label("lblcVenCode")) l->setStyleSheet(QString("color:#%1;").arg(kGrey, 6, 16, QChar('0')));
+    Edt(1).SetEnabled(false);
+    Edt(9).SetEnabled(false);
+    DTPicker1(1).SetEnabled(false);
+    SetCmdVisible(0, false);
+
+    auto text = [&rs](const char* field) { return TxtValue(rs->Get(field)); };
+    Edt(0).SetText(text("cvencode"));
+    Edt(0).SetTag(text("cvencode"));
+    Edt(1).SetText(text("cContactCode"));
+    Edt(2).SetText(text("cContactName"));
+    Edt(3).SetText(text("cAppellation"));
+    Edt(4).SetText(text("cSuperiorID"));
+    Edt(5).SetText(text("cNative"));
+    Edt(6).SetText(text("DutyName"));
+    Edt(6).SetTag(text("bcDutyID"));
+    Edt(7).SetText(text("TasteName"));
+    Edt(7).SetTag(text("bcTasteID"));
+    Edt(8).SetText(text("cprincipal"));
+    Edt(9).SetText(text("cCreator"));
+    static const char* const rest[] = {"cOfficePhone", "cHomePhone",    "cMobilePhone", "cCall",
+                                       "cZipcode",     "cHomePage",     "cWorkAddress", "cHomeAddress",
+                                       "cEmail",       "cHomeMember",   "cMemo"};
+    for (int i = 0; i < 11; ++i) Edt(10 + i).SetText(text(rest[i]));
+    for (int i : {6, 7}) Edt(i).SetDescription(Edt(i).Tag().empty() ? "" : ResTextParams("Hx.CRM.TkContact.frmcontactedit.00095", {Edt(i).Tag()}));
+    c.LoadedContactTs = text("contacttkts");  // compared as the service reads it, padding and all
+    auto date = [&rs](const char* field) {
+        const auto v = rs->Get(field);
+        const auto d = v.ToDate();
+        return v.IsNullOrEmpty() ? std::string() : d ? platform::db::Value(*d).ToText().substr(0, 10) : v.ToText();
+    };
+    DTPicker1(0).SetText(date("dBirthday"));
+    DTPicker1(1).SetText(date("dCreateDate"));
+    chkbMajor_->setChecked(rs->Get("bMajor").ToBool());
+    for (auto [field, combo] : {std::pair<const char*, QComboBox*>{"bcSexID", cboSex_}, {"bcMarriageID", cboMarriage_}}) {
+        const auto v = rs->Get(field);
+        combo->setCurrentIndex(v.IsNullOrEmpty() ? -1 : combo->findData(QVariant::fromValue<qlonglong>(v.ToInt())));
+    }
+    for (int i = 0; i < 14; ++i) EdtU(i).SetText(text(("cConDefine" + std::to_string(i + 1)).c_str()));
+    for (int item : {13, 14}) {
+        IRefEdit& box = EdtU(item - 1);
+        if (!box.Text().empty()) box.SetText(FormatDecimal(box.Text(), UserDecimals(item)));
+    }
+    for (int item : {11, 12}) {
+        IRefEdit& box = EdtU(item - 1);
+        if (!box.Text().empty()) box.SetText(FormatDecimal(box.Text(), 0));
+    }
+    DTPicker1(2).SetText(date("cConDefine15"));
+    DTPicker1(3).SetText(date("cConDefine16"));
+
+    const std::string vendor = text("cvencode"), superior = text("cSuperiorID"), principal = text("cprincipal");
+    ShowReferenceName("cvenCode", vendor, "cvenName",
+                      "SELECT top 1  cvenCode,cvenName FROM vendor WHERE cvenCode=N'" + Quote(vendor) + "'", Edt(0));
+    ShowReferenceName("cContactCode", superior, "cContactName",
+                      "SELECT top 1 cContactCode,cContactName FROM Ven_Contact WHERE cContactCode=N'" + Quote(superior) + "'",
+                      Edt(4));
+    ShowReferenceName("cPersonCode", principal, "cPersonName",
+                      "SELECT top 1 cPersonCode,cPersonName FROM Person WHERE cPersonCode=N'" + Quote(principal) + "'",
+                      Edt(8));
+    for (int i : {0, 4, 8})
+        Edt(i).SetDescription(Edt(i).Tag().empty() ? "" : ResTextParams("Hx.CRM.TkContact.frmcontactedit.00095", {Edt(i).Tag()}));
+    SetButton("SaveRs", false);
+    if (change_) change_->bEdit = false;
+}
+
+}  // namespace sovrel

@@ -1,0 +1,206 @@
+// The card's window: modes, loading a contact, moving over the list's rows with the keyboard,
+// the unsaved-changes prompt, closing, and the list's hand-off.
+#include <QComboBox>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "card_fixture.h"
+
+namespace sovrel::test {
+namespace {
+
+TEST_F(CardTest, ModifyLoadsTheRowsContactWithNamesForCodesAndLocksItsIdentity) {
+    OpenList();
+    OpenCard(cardmode::Modify, 2);
+    EXPECT_EQ(card->Caption(), "Hx.CRM.COMMON.CaptionMod(Hx.CRM.BizObjDic.WordContactRec)");
+    EXPECT_EQ(card->OpMode(), cardmode::Modify);
+    struct Expect {
+        int editor;
+        std::string text, tag;
+    };
+    const Expect expected[] = {{0, "上海华东电子材料有限公司", "V01"}, {1, "V0100000002", ""}, {2, "李娜", ""},
+                               {4, "张伟", "V0100000001"},             {6, "销售经理", "6"},    {7, "阅读", "12"},
+                               {8, "周明", "0002"}};
+    for (const auto& e : expected) {
+        EXPECT_EQ(card->Edt(e.editor).Text(), e.text) << "Edt(" << e.editor << ")";
+        EXPECT_EQ(card->Edt(e.editor).Tag(), e.tag) << "Edt(" << e.editor << ")";
+    }
+    EXPECT_EQ(card->Edt(4).Description(), "Hx.CRM.TkContact.frmcontactedit.00095(V0100000001)");
+    EXPECT_EQ(card->CboSex()->currentText().toStdString(), "女");
+    EXPECT_EQ(card->CboMarriage()->currentText().toStdString(), "已婚");
+    EXPECT_FALSE(card->Edt(0).Enabled());
+    EXPECT_FALSE(card->Edt(1).Enabled());
+    EXPECT_FALSE(card->Edt(0).ButtonVisible());
+    EXPECT_FALSE(Ctx().LoadedContactTs.empty());
+    EXPECT_FALSE(card->Tlb()->ButtonEnabled("SaveRs"));
+    EXPECT_FALSE(card->Edited());
+    EXPECT_TRUE(Line("Edt2")->hasFocus());  // a loaded contact starts at the name
+}
+
+TEST_F(CardTest, PageKeysWalkTheListAndTheMoveButtonsFollowTheRow) {
+    OpenList();
+    ASSERT_EQ(list->Grid().Rows(), 7);
+    struct Case {
+        int start;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int row;
+        std::vector<bool> moves;  // First, Previous, Next, Last
+    };
+    const Case cases[] = {
+        {1, Qt::Key_PageDown, Qt::NoModifier, 2, {true, true, true, true}},
+        {2, Qt::Key_PageUp, Qt::NoModifier, 1, {false, false, true, true}},
+        {1, Qt::Key_PageDown, Qt::AltModifier, 6, {true, true, false, false}},
+        {5, Qt::Key_PageUp, Qt::AltModifier, 1, {false, false, true, true}},
+        {6, Qt::Key_PageDown, Qt::NoModifier, 6, {true, true, false, false}},  // Next is disabled on the last row
+        {1, Qt::Key_PageUp, Qt::NoModifier, 1, {false, false, true, true}},
+    };
+    for (const auto& c : cases) {
+        OpenCard(cardmode::Modify, c.start);
+        Key(c.key, c.modifiers);
+        EXPECT_EQ(card->CurrentRow(), c.row) << "from row " << c.start;
+        EXPECT_EQ(card->Edt(1).Text(), list->Grid().TextMatrix(c.row, codeColumn)) << "from row " << c.start;
+        EXPECT_EQ(Moves(), c.moves) << "from row " << c.start;
+    }
+    EXPECT_TRUE(shown.empty()) << shown.front();
+    EXPECT_TRUE(card->Operating("Last"));
+    EXPECT_FALSE(card->Operating("Next"));  // a refused move
+}
+
+TEST_F(CardTest, AMoveFromADirtyCardAsksFirstAndGoesOnWhateverTheAnswer) {
+    OpenList();
+    for (const int answer : {msgbox::No, msgbox::Cancel}) {
+        OpenCard(cardmode::Modify, 1);
+        Type("Edt3", "王总", false);
+        EXPECT_TRUE(card->Edited());
+        EXPECT_TRUE(card->Tlb()->ButtonEnabled("SaveRs"));
+        shown.clear();
+        answers = {answer};
+        Key(Qt::Key_PageDown);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0], "Hx.CRM.COMMON.MsgExitSave(Hx.CRM.BizObjDic.WordContact)");
+        EXPECT_EQ(styles.back(), msgbox::YesNoCancelQuestion);
+        EXPECT_EQ(card->CurrentRow(), 2) << "answer " << answer;
+        EXPECT_EQ(card->Edt(3).Text(), "李经理");  // the next contact, loaded clean
+        EXPECT_FALSE(card->Edited());
+    }
+}
+
+TEST_F(CardTest, EscapeClosesOnlyACardWithoutChangesAndCancelKeepsADirtyOneOpen) {
+    OpenList();
+    OpenCard(cardmode::Modify, 1);
+    Type("Edt5", "上海", false);
+    Key(Qt::Key_Escape);  // Save is enabled: nothing happens
+    EXPECT_TRUE(card->isVisible());
+    EXPECT_TRUE(shown.empty());
+
+    answers = {msgbox::Cancel};
+    std::int16_t cancel = 0, mode = 0;
+    card->ExitForm(cancel, mode);
+    EXPECT_EQ(cancel, 1);
+    EXPECT_EQ(mode, 1);
+    EXPECT_TRUE(card->isVisible());
+
+    answers = {msgbox::No};
+    card->ExitForm(cancel, mode);
+    EXPECT_EQ(cancel, 0);
+    EXPECT_FALSE(card->isVisible());
+    EXPECT_FALSE(card->Loaded());
+
+    OpenCard(cardmode::Modify, 1);  // loaded again
+    shown.clear();
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(card->isVisible());
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(CardTest, AddModeStartsClearedAtTheVendorWithTheLoginsDefaults) {
+    OpenList();
+    OpenCard(cardmode::Add, 3);
+    EXPECT_EQ(card->Caption(), "Hx.CRM.COMMON.CaptionAdd(Hx.CRM.BizObjDic.WordContactRec)");
+    EXPECT_TRUE(card->Edt(0).Enabled());
+    EXPECT_TRUE(Line("Edt0")->hasFocus());
+    EXPECT_EQ(card->Edt(1).Text(), "");
+    EXPECT_EQ(card->Edt(9).Text(), Ctx().UserName);
+    EXPECT_TRUE(card->Edt(9).ReadOnly());
+    EXPECT_EQ(card->DTPicker1(1).Text(), Ctx().LoginDate);
+    EXPECT_EQ(card->EdtU(1).Text(), "B级");  // the item's default
+    EXPECT_FALSE(card->Exists());
+}
+
+TEST_F(CardTest, ADeletedContactIsReportedAndTheListRefreshed) {
+    OpenList();
+    OpenCard(cardmode::Modify, 1);
+    Execute("DELETE FROM Ven_Contact WHERE cContactCode = 'V0100000002'");
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(LastShown(), "Hx.CRM.TkContact.frmcontactedit.00094");
+    EXPECT_EQ(list->Grid().Rows(), 6);
+    EXPECT_EQ(card->Edt(1).Text(), "V0100000001");  // the card keeps what it showed
+}
+
+TEST_F(CardTest, EnterMovesOnLikeTabAndLeavesTheBasicTabAfterThePrincipal) {
+    OpenList();
+    OpenCard(cardmode::Add);
+    Line("Edt2")->setFocus();
+    Key(Qt::Key_Return);
+    EXPECT_TRUE(Line("Edt3")->hasFocus());
+    Line("Edt8")->setFocus();
+    Key(Qt::Key_Return);
+    EXPECT_EQ(card->SSTab1()->currentIndex(), 1);
+    EXPECT_TRUE(Line("Edt10")->hasFocus());
+}
+
+TEST_F(CardTest, TheListsAddAndModifyOpenTheOneSharedCard) {
+    OpenList("demo", "V02", "Nordwind Industrial Supplies GmbH");
+    host::SetLanguageOverride("");
+    struct Seen {
+        bool visible = false;
+        std::string vendor, code, caption;
+    };
+    for (const char* command : {"Add", "Modify"}) {
+        Seen seen;
+        QTimer::singleShot(0, [&seen] {
+            frmContactEdit& shared = ContactCard();
+            seen = {shared.isVisible(), shared.Edt(0).Tag(), shared.Edt(1).Text(), shared.Caption()};
+            shared.close();
+        });
+        list->Grid().SetRow(2);
+        list->Operating(command);
+        EXPECT_TRUE(seen.visible) << command;
+        EXPECT_EQ(seen.vendor, "V02") << command;
+    }
+    EXPECT_EQ(&ContactCard(), &ContactCard());
+}
+
+TEST_F(CardTest, TheCaptionSpeaksTheUsersLanguage) {
+    OpenList();
+    const struct {
+        const char* language;
+        std::string add, modify;
+    } cases[] = {{"zh-CN", "新增联系人档案", "修改联系人档案"}, {"en-US", "New Contact Record", "Edit Contact Record"}};
+    for (const auto& c : cases) {
+        host::SetLanguageOverride(c.language);
+        OpenCard(cardmode::Add);
+        EXPECT_EQ(card->Caption(), c.add);
+        card->InitData(cardmode::Modify, codeColumn, 1);
+        EXPECT_EQ(card->Caption(), c.modify);
+        card->close();
+    }
+}
+
+TEST_F(CardTest, InThePortalsToolbarStyleTheSecondToolbarShowsTheFirstOnesStates) {
+    host::SetToolbarStyle(1);
+    OpenList();
+    OpenCard(cardmode::Modify, 1);
+    host::SetToolbarStyle(std::nullopt);
+    EXPECT_FALSE(card->findChild<QWidget*>("Tlb")->isVisible());
+    EXPECT_TRUE(card->findChild<QWidget*>("TLB2")->isVisible());
+    EXPECT_FALSE(card->TLB2()->ButtonEnabled("SaveRs"));
+    EXPECT_FALSE(card->TLB2()->ButtonEnabled("Previous"));
+    Type("Edt3", "x", false);
+    EXPECT_TRUE(card->TLB2()->ButtonEnabled("SaveRs"));
+}
+
+}  // namespace
+}  // namespace sovrel::test

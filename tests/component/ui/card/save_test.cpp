@@ -1,0 +1,98 @@
+// Saving from the card: the checks that stop a save, a new contact and a changed one written
+// through the data service, and a contact changed by someone else meanwhile.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QTabWidget>
+
+#include "card_fixture.h"
+
+namespace sovrel::test {
+namespace {
+
+TEST_F(CardTest, ANewContactIsSavedAndTheCardClearedForTheNextOfTheSameVendor) {
+    OpenList();
+    OpenCard(cardmode::Add);
+    Type("Edt0", "杭州");
+    ASSERT_EQ(card->Edt(1).Text(), "V0300000001");
+    Type("Edt2", "赵磊");
+    Type("Edt6", "经理");
+    card->ChkbMajor()->click();
+    card->CboSex()->setCurrentIndex(0);
+    Key(Qt::Key_F6);
+    ASSERT_TRUE(shown.empty()) << shown.front();
+    const std::string oid = Value("SELECT oid FROM Ven_Contact WHERE cContactCode = 'V0300000001'");
+    EXPECT_EQ(oid.size(), 38u);
+    const std::string where = " FROM Ven_Contact WHERE cContactCode = 'V0300000001'";
+    EXPECT_EQ(Value("SELECT cContactName" + where), "赵磊");
+    EXPECT_EQ(Value("SELECT bcDutyID" + where), "4");
+    EXPECT_EQ(Value("SELECT bMajor" + where), "True");
+    EXPECT_EQ(Value("SELECT bcSexID" + where), "1");
+    EXPECT_EQ(Value("SELECT cCreator" + where), Ctx().UserName);
+    // The vendor had no main contact: now it has this one.
+    EXPECT_EQ(Value("SELECT cSovrelCode FROM vendor WHERE cVenCode = 'V03'"), oid);
+    EXPECT_EQ(Value("SELECT cVenPerson FROM vendor WHERE cVenCode = 'V03'"), "赵磊");
+    EXPECT_EQ(card->Edt(0).Tag(), "V03");
+    EXPECT_EQ(card->Edt(1).Text(), "V0300000002");
+    EXPECT_EQ(card->Edt(2).Text(), "");
+    EXPECT_FALSE(card->Tlb()->ButtonEnabled("SaveRs"));
+    EXPECT_TRUE(Ctx().DataChanged);
+    EXPECT_EQ(list->CurrentContactCode(), "V0300000001");
+
+    Type("Edt2", "钱芳");  // the second contact leaves the main contact as it is
+    Key(Qt::Key_F6);
+    EXPECT_EQ(Value("SELECT cVenPerson FROM vendor WHERE cVenCode = 'V03'"), "赵磊");
+    EXPECT_EQ(Value("SELECT bMajor FROM Ven_Contact WHERE cContactCode = 'V0300000002'"), "False");
+}
+
+TEST_F(CardTest, AChangedContactIsSavedUnlessSomeoneChangedItMeanwhile) {
+    OpenList();
+    OpenCard(cardmode::Modify, 1);
+    Type("Edt3", "张董");
+    Key(Qt::Key_F6);
+    ASSERT_TRUE(shown.empty()) << shown.front();
+    EXPECT_EQ(Value("SELECT cAppellation FROM Ven_Contact WHERE cContactCode = 'V0100000001'"), "张董");
+    EXPECT_EQ(card->OpMode(), cardmode::Add);  // cleared for a new contact of the same vendor
+    EXPECT_EQ(card->Edt(1).Text(), "V0100000005");
+
+    OpenCard(cardmode::Modify, 2);
+    Execute("UPDATE Ven_Contact SET cMemo = 'changed elsewhere' WHERE cContactCode = 'V0100000002'");
+    Type("Edt3", "李总");
+    Key(Qt::Key_F6);
+    EXPECT_EQ(LastShown(), "Hx.CRM.COMMON.DBMSG.Upt01");
+    EXPECT_EQ(card->Edt(3).Text(), "李总");
+    EXPECT_EQ(Value("SELECT cAppellation FROM Ven_Contact WHERE cContactCode = 'V0100000002'"), "李经理");
+}
+
+TEST_F(CardTest, EachCheckStopsTheSaveWithItsMessageAtItsField) {
+    OpenList();
+    struct Case {
+        const char* name;
+        std::int16_t mode;
+        std::function<void()> setUp;
+        std::string message, focus;
+    };
+    const Case cases[] = {
+        {"no vendor", cardmode::Add, [] {}, "Hx.AA.SRVTRANS.xx_notnull(Hx.AA.ARCHIVE.FIELD.refvendor)", "Edt0"},
+        {"no name", cardmode::Add, [this] { Type("Edt0", "华东"); }, "Hx.CRM.TkContact.frmcontactedit.00080", "Edt2"},
+        {"itself as superior", cardmode::Modify, [this] { card->Edt(4).SetTag("V0100000002"); },
+         "Hx.CRM.FrameCaption.Contact01", "Edt4"},
+        {"a subordinate as superior", cardmode::Modify, [this] { card->Edt(4).SetTag("V0100000003"); },
+         "Hx.CRM.FrameCaption.Contact01", "Edt4"},
+        {"principal gone", cardmode::Modify, [this] { Execute("DELETE FROM Person WHERE cPersonCode = '0002'"); },
+         "Hx.CRM.BO.SurveyAcitve.surveyaction.00027(周明)", "Edt8"},
+    };
+    for (const auto& c : cases) {
+        OpenCard(c.mode, 2);
+        c.setUp();
+        shown.clear();
+        EXPECT_FALSE(card->Operating("SaveRs")) << c.name;
+        EXPECT_EQ(LastShown(), c.message) << c.name;
+        EXPECT_TRUE(Line(c.focus)->hasFocus()) << c.name;
+        EXPECT_EQ(Value("SELECT COUNT(*) FROM Ven_Contact"), "6") << c.name;
+        answers = {msgbox::No};
+        card->close();
+    }
+}
+
+}  // namespace
+}  // namespace sovrel::test
