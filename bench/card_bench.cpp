@@ -37,7 +37,7 @@ struct Session {
     std::int16_t codeColumn = 0;
 
     explicit Session(const std::string& folder) {
-        login = host::LoginSession::Login(folder, "demo");
+        login = host::LoginSession::Login(folder, "demo", {.password = std::string(schema::kDemoPassword)});
         entry->Show(login, false, std::make_shared<platform::Object>(), std::make_shared<platform::Object>());
         list = dynamic_cast<sovrel::frmContactList*>(sovrel::Ctx().ListWindow.get());
         if (!list) throw std::runtime_error("the contact list did not open");

@@ -73,7 +73,7 @@ protected:
     }
     void LoginAs(const std::string& user) {
         login->Logout();
-        login = host::LoginSession::Login(folder_, user);
+        login = host::LoginSession::Login(folder_, user, {.password = std::string(schema::kDemoPassword)});
     }
     QString Shown(const char* name) const {
         if (auto* a = window->findChild<QAction*>(name)) return a->text();

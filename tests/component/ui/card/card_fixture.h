@@ -40,7 +40,7 @@ protected:
     CardTest() {
         std::string pattern = (std::filesystem::temp_directory_path() / "sovrel-card-XXXXXX").string();
         folder_ = ::mkdtemp(pattern.data());
-        account_ = schema::CreateFixedAccount(folder_).connectionText;
+        account_ = schema::CreateFixedAccount(folder_, platform::PasswordCost::TestOnly).connectionText;
         SetLogDirectory(folder_);
         previousBox_ = host::SetMessageBoxPresenter([this](const host::MessageBoxRequest& r) {
             shown.push_back(r.prompt);
@@ -76,7 +76,7 @@ protected:
     // its code column by its caption); from then on texts are their keys.
     void OpenList(const std::string& user = "demo", const std::string& vendorCode = "",
                   const std::string& vendorName = "") {
-        login = host::LoginSession::Login(folder_, user);
+        login = host::LoginSession::Login(folder_, user, {.password = std::string(schema::kDemoPassword)});
         Ctx().VendorCode = vendorCode;
         Ctx().VendorName = vendorName;
         host::SetLanguageOverride("");
