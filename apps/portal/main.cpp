@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -161,6 +162,9 @@ int main(int argc, char** argv) {
     if (screenshot && !platformGiven) UseOffscreenPlatform();
 
     QApplication app(argc, argv);
+    // Qt takes the whole locale from the environment; numbers in statements and stored texts are
+    // read and written with a decimal point whatever the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName("Sovrel");
     if (QFontDatabase::families().contains("Noto Sans CJK SC")) {
         QFont font("Noto Sans CJK SC");
