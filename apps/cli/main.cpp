@@ -64,6 +64,11 @@ constexpr Command kCommands[] = {
      "switch the data service's connection to database NAME (zy_ConvertDB) and print its\n"
      "      answer, True or False; the switch ends with the program",
      RunUseDb},
+    {"export", "SQL FILE [--format xlsx|csv|pdf]",
+     "write the rows of a T-SQL query (OpenX) to FILE as an Excel workbook, CSV text (UTF-8\n"
+     "      with a byte-order mark) or PDF pages, in the format --format names or the file's\n"
+     "      extension tells; a failed export leaves no file",
+     RunExport},
 };
 
 void PrintUsage(std::FILE* to) {

@@ -3,6 +3,7 @@
 #include "host/register.h"
 #include "key_hook.h"
 #include "platform/object_factory.h"
+#include "host/print_control.h"
 #include "toolbar.h"
 
 namespace host {
@@ -11,6 +12,7 @@ void RegisterControls() {
     platform::Register(sovrel::progid::FlexGrid, [] { return std::make_shared<controls::FlexGrid>(); });
     platform::Register(sovrel::progid::Toolbar, [] { return std::make_shared<controls::Toolbar>(); });
     platform::Register(sovrel::progid::KeyHook, [] { return std::make_shared<controls::KeyHook>(); });
+    platform::Register(sovrel::progid::PrintControl, [] { return std::make_shared<print::PrintControl>(); });
 }
 
 }  // namespace host

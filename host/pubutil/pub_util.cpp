@@ -288,7 +288,8 @@ void PubUtil::SaveRegEdit(const std::string& table, const std::string& key, cons
 }
 
 void RegisterPubUtil() {
-    platform::Register(sovrel::progid::PubUtil, [] { return std::make_shared<PubUtil>(); });
+    platform::Register(sovrel::progid::PubUtil,
+                       [] { return std::static_pointer_cast<sovrel::IPubUtil>(std::make_shared<PubUtil>()); });
 }
 
 }  // namespace host

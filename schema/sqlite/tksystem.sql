@@ -119,3 +119,12 @@ CREATE TABLE UA_Setting (
     cValue    ntext COLLATE TSQL_CI,
     PRIMARY KEY (cUser_Id, cSection, cKey)
 );
+
+-- A user's print styles per table and style name (the page layout the print control keeps).
+CREATE TABLE UA_PrintStyle (
+    cUser_Id    nvarchar(20)  COLLATE TSQL_CI NOT NULL,
+    cTableName  nvarchar(60)  COLLATE TSQL_CI NOT NULL,
+    cStyleName  nvarchar(60)  COLLATE TSQL_CI NOT NULL,
+    cStyle      ntext COLLATE TSQL_CI,
+    PRIMARY KEY (cUser_Id, cTableName, cStyleName)
+);
