@@ -232,6 +232,15 @@ std::string SheetName(const std::string& title) {
     return name.empty() ? "Sheet1" : name;
 }
 
+std::string LfBreaks(const std::string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '\r') out += s[i];
+        else if (i + 1 >= s.size() || s[i + 1] != '\n') out += '\n';
+    }
+    return out;
+}
+
 double ColumnChars(const Column& c) {
     return std::clamp(std::max(c.size, DisplayWidth(c.caption)), 4, 60) + 1.0;
 }
@@ -283,8 +292,10 @@ Outcome WriteXlsx(const Sheet& sheet, const std::string& path) {
             if (IsNumberType(type) && ReadNumber(text, number)) check(worksheet_write_number(ws, xr, c, number, nullptr), r + 1, c);
             else if (IsDateType(type) && ReadDate(text, when, withTime))
                 check(worksheet_write_datetime(ws, xr, c, &when, withTime ? dateTime : date), r + 1, c);
-            else
+            else if (text.find('\r') == std::string::npos)
                 check(worksheet_write_string(ws, xr, c, text.c_str(), nullptr), r + 1, c);
+            else  // a line break in a cell is LF; a CR would be stored as the escape _x000D_
+                check(worksheet_write_string(ws, xr, c, LfBreaks(text).c_str(), nullptr), r + 1, c);
         }
     }
     const lxw_error closed = workbook_close(book);
@@ -358,7 +369,8 @@ std::string DataText(const Sheet& sheet) {
 std::optional<Sheet> ParseData(std::string_view text) {
     pugi::xml_document doc;
     // Cell texts keep their spaces and line breaks exactly.
-    if (!doc.load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_ws_pcdata)) return std::nullopt;
+    const unsigned flags = (pugi::parse_default | pugi::parse_ws_pcdata) & ~pugi::parse_eol;
+    if (!doc.load_buffer(text.data(), text.size(), flags)) return std::nullopt;
     auto root = doc.child("PrintData");
     if (!root) return std::nullopt;
     Sheet s;

@@ -21,6 +21,13 @@ namespace txt = platform::text;
 
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
+// A cell's text with every line break as one LF (CR LF and a lone CR from other systems too).
+QString CellText(const std::string& s) {
+    QString q = Q(s);
+    if (q.contains(QChar('\r'))) q.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QChar('\r'), QChar('\n'));
+    return q;
+}
+
 QPageSize::PageSizeId PaperId(const std::string& paper) {
     static const std::pair<const char*, QPageSize::PageSizeId> papers[] = {
         {"A3", QPageSize::A3}, {"A4", QPageSize::A4}, {"A5", QPageSize::A5},
@@ -93,23 +100,25 @@ public:
             p.setFont(bold_);
             double x = 0;
             for (const auto& c : shown_) {
-                DrawCell(p, QRectF(x, y, c.width, captionHeight_), sheet_.columns[c.index].caption, false, bold_);
+                DrawCell(p, QRectF(x, y, c.width, captionHeight_), sheet_.columns[c.index].caption, false, bold_, 0,
+                         captionLines_);
                 x += c.width;
             }
             y += captionHeight_;
             p.drawLine(QPointF(0, y), QPointF(tableWidth_, y));
         }
         p.setFont(body_);
-        const auto [first, last] = pages_[static_cast<std::size_t>(page)];
-        for (std::size_t r = first; r < last; ++r) {
-            const auto& row = sheet_.rows[r];
+        for (const Slice& slice : pages_[static_cast<std::size_t>(page)]) {
+            const auto& row = sheet_.rows[slice.row];
+            const double height = SliceHeight(slice.lines);
             double x = 0;
             for (const auto& c : shown_) {
                 const std::string& text = c.index < row.size() ? row[c.index] : std::string();
-                if (!text.empty()) DrawCell(p, QRectF(x, y, c.width, heights_[r]), text, c.right, body_);
+                if (!text.empty())
+                    DrawCell(p, QRectF(x, y, c.width, height), text, c.right, body_, slice.firstLine, slice.lines);
                 x += c.width;
             }
-            y += heights_[r];
+            y += height;
             p.setPen(QColor(0xC8, 0xC8, 0xC8));
             p.drawLine(QPointF(0, y), QPointF(tableWidth_, y));
             p.setPen(Qt::black);
@@ -137,8 +146,10 @@ public:
 private:
     static QFont BaseFont(const PageStyle& style) {
         QFont f;
-        if (!style.fontFamily.empty()) f.setFamilies({Q(style.fontFamily), "Noto Sans CJK SC", "DejaVu Sans"});
-        else f.setFamilies({"Noto Sans CJK SC", "Noto Sans", "DejaVu Sans"});
+        // Latin text from a Latin face keeps a PDF's text searchable (the CJK face maps its
+        // digits to no characters); Chinese falls through to the CJK face.
+        if (!style.fontFamily.empty()) f.setFamilies({Q(style.fontFamily), "DejaVu Sans", "Noto Sans CJK SC"});
+        else f.setFamilies({"DejaVu Sans", "Noto Sans CJK SC"});
         f.setPointSizeF(style.fontSize > 0 ? style.fontSize : 9);
         return f;
     }
@@ -183,91 +194,113 @@ private:
         for (const auto& c : shown_) tableWidth_ += c.width;
     }
 
-    // Lines a text takes in a column of inner width w; at most maxLines.
-    int LinesOf(const std::string& text, double w, const QFont& font, const QFontMetricsF& fm, int maxLines) const {
-        const QString s = Q(text);
+    // Lines a text takes in a column of inner width w.
+    int LinesOf(const std::string& text, double w, const QFont& font, const QFontMetricsF& fm) const {
+        const QString s = CellText(text);
         if (!s.contains(QChar('\n')) && fm.horizontalAdvance(s) <= w) return 1;
         int lines = 0;
         for (const QString& part : s.split(QChar('\n'))) {
             QTextLayout layout(part, font, &device_);
-            QTextOption option;
-            option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-            layout.setTextOption(option);
+            layout.setTextOption(WrapOption(false));
             layout.beginLayout();
             for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
                 l.setLineWidth(w);
-                if (++lines >= maxLines) break;
+                ++lines;
             }
             layout.endLayout();
-            if (lines >= maxLines) return maxLines;
         }
         return std::max(lines, 1);
     }
+
+    static QTextOption WrapOption(bool right) {
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        option.setAlignment(right ? Qt::AlignRight : Qt::AlignLeft);
+        return option;
+    }
+
+    double SliceHeight(int lines) const { return lines * line_ + 2 * padY_; }
 
     void Paginate(const QFontMetricsF& fm) {
         const QFontMetricsF sm(small_, &device_), tm(title_, &device_), bm(bold_, &device_);
         const double head = (style_.headerText.empty() ? 0 : sm.lineSpacing()) + tm.lineSpacing() + sm.lineSpacing() + padY_;
         const double foot = sm.lineSpacing() * 1.5;
-        int captionLines = 1;
+        captionLines_ = 1;
         for (const auto& c : shown_)
-            captionLines = std::max(captionLines, LinesOf(sheet_.columns[c.index].caption, c.width - 2 * padX_, bold_, bm, 3));
-        captionHeight_ = captionLines * bm.lineSpacing() + 2 * padY_;
+            captionLines_ = std::max(captionLines_, std::min(3, LinesOf(sheet_.columns[c.index].caption,
+                                                                        c.width - 2 * padX_, bold_, bm)));
+        captionHeight_ = captionLines_ * bm.lineSpacing() + 2 * padY_;
         const double firstBody = area_.height() - head - foot - captionHeight_;
         const double laterBody = style_.repeatHeader ? firstBody : firstBody + captionHeight_;
-        const int maxLines = std::max(1, static_cast<int>((std::min(firstBody, laterBody) - 2 * padY_) / line_));
 
-        heights_.resize(sheet_.rows.size());
+        pages_.emplace_back();
+        double used = 0, room = firstBody;
+        auto newPage = [&] {
+            pages_.emplace_back();
+            used = 0;
+            room = laterBody;
+        };
         for (std::size_t r = 0; r < sheet_.rows.size(); ++r) {
             int lines = 1;
             const auto& row = sheet_.rows[r];
             for (const auto& c : shown_)
                 if (c.index < row.size() && !row[c.index].empty())
-                    lines = std::max(lines, LinesOf(row[c.index], c.width - 2 * padX_, body_, fm, maxLines));
-            heights_[r] = lines * line_ + 2 * padY_;
-        }
-        std::size_t start = 0;
-        double used = 0, room = firstBody;
-        for (std::size_t r = 0; r < heights_.size(); ++r) {
-            if (used + heights_[r] > room && r > start) {
-                pages_.push_back({start, r});
-                start = r;
-                used = 0;
-                room = laterBody;
+                    lines = std::max(lines, LinesOf(row[c.index], c.width - 2 * padX_, body_, fm));
+            // A row goes whole onto the page, or whole onto the next; only a row taller than a
+            // page is split, its lines continuing on the pages that follow.
+            int first = 0;
+            while (lines > 0) {
+                if (used + SliceHeight(lines) <= room) {
+                    pages_.back().push_back({r, first, lines});
+                    used += SliceHeight(lines);
+                    break;
+                }
+                if (used > 0 && SliceHeight(lines) <= laterBody) {
+                    newPage();
+                    continue;
+                }
+                const int fit = static_cast<int>((room - used - 2 * padY_) / line_);
+                if (fit < 1) {
+                    newPage();
+                    continue;
+                }
+                pages_.back().push_back({r, first, fit});
+                first += fit;
+                lines -= fit;
+                newPage();
             }
-            used += heights_[r];
         }
-        pages_.push_back({start, heights_.size()});
     }
 
-    void DrawCell(QPainter& p, const QRectF& cell, const std::string& text, bool right, const QFont& font) const {
+    // Draws lines [firstLine, firstLine + lines) of the text's wrapped lines into the cell.
+    void DrawCell(QPainter& p, const QRectF& cell, const std::string& text, bool right, const QFont& font,
+                  int firstLine, int lines) const {
         const QRectF inner = cell.adjusted(padX_, padY_, -padX_, -padY_);
-        const QString s = Q(text);
+        const QString s = CellText(text);
         const QFontMetricsF fm(font, &device_);
         if (!s.contains(QChar('\n')) && fm.horizontalAdvance(s) <= inner.width()) {
-            p.drawText(inner, (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine, s);
+            if (firstLine == 0)
+                p.drawText(inner, (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine, s);
             return;
         }
-        p.save();
-        p.setClipRect(cell);
-        double y = inner.top();
         const double lineHeight = fm.lineSpacing();
+        int index = 0;
         for (const QString& part : s.split(QChar('\n'))) {
+            if (index >= firstLine + lines) break;
             QTextLayout layout(part, font, &device_);
-            QTextOption option;
-            option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-            option.setAlignment(right ? Qt::AlignRight : Qt::AlignLeft);
-            layout.setTextOption(option);
+            layout.setTextOption(WrapOption(right));
             layout.beginLayout();
-            for (QTextLine l = layout.createLine(); l.isValid() && y < inner.bottom() - 1; l = layout.createLine()) {
+            std::vector<QTextLine> shown;
+            for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine(), ++index) {
                 l.setLineWidth(inner.width());
-                l.setPosition(QPointF(0, y - inner.top()));
-                y += lineHeight;
+                if (index >= firstLine + lines) break;
+                if (index < firstLine) continue;
+                l.setPosition(QPointF(0, (index - firstLine) * lineHeight));
+                shown.push_back(l);
             }
             layout.endLayout();
-            layout.draw(&p, inner.topLeft());
-            if (y >= inner.bottom() - 1) break;
+            for (QTextLine& l : shown) l.draw(&p, inner.topLeft());
         }
-        p.restore();
     }
 
     QPagedPaintDevice& device_;
@@ -276,10 +309,15 @@ private:
     const PageTexts& texts_;
     QFont body_, bold_, title_, small_;
     double line_ = 0, padX_ = 0, padY_ = 0, captionHeight_ = 0, tableWidth_ = 0;
+    int captionLines_ = 1;
     QRectF area_;
     std::vector<ShownColumn> shown_;
-    std::vector<double> heights_;
-    std::vector<std::pair<std::size_t, std::size_t>> pages_;  // rows [first, last) of each page
+    // A row's lines on one page: a row taller than a page goes on in slices.
+    struct Slice {
+        std::size_t row;
+        int firstLine, lines;
+    };
+    std::vector<std::vector<Slice>> pages_;
 };
 
 }  // namespace
