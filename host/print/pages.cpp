@@ -57,20 +57,32 @@ class Layout {
 public:
     Layout(QPagedPaintDevice& device, const Sheet& sheet, const PageStyle& style, const PageTexts& texts)
         : device_(device), sheet_(sheet), style_(style), texts_(texts) {
-        body_ = BaseFont(style);
+        Setup(style.fontSize > 0 ? style.fontSize : 9);
+        // Columns that cannot keep their short values whole at the chosen size take a smaller
+        // type (not below 6 points) rather than breaking every code and date.
+        const double avail = area_.width();
+        if (floorSum_ > avail && body_.pointSizeF() > 6) {
+            shown_.clear();
+            Setup(std::max(6.0, body_.pointSizeF() * avail / floorSum_));
+        }
+        Paginate(QFontMetricsF(body_, &device_));
+    }
+
+    void Setup(double pointSize) {
+        body_ = BaseFont(style_);
+        body_.setPointSizeF(pointSize);
         bold_ = body_;
         bold_.setBold(true);
         title_ = bold_;
-        title_.setPointSizeF(body_.pointSizeF() * 1.6);
+        title_.setPointSizeF(std::max(pointSize, style_.fontSize) * 1.6);
         small_ = body_;
-        small_.setPointSizeF(std::max(4.0, body_.pointSizeF() * 0.85));
+        small_.setPointSizeF(std::max(4.0, pointSize * 0.85));
         const QFontMetricsF fm(body_, &device_);
         line_ = fm.lineSpacing();
-        padX_ = fm.averageCharWidth() * 0.6;
+        padX_ = fm.averageCharWidth() * 0.5;
         padY_ = line_ * 0.2;
         area_ = QRectF(0, 0, device_.width(), device_.height());
         Columns(fm);
-        Paginate(fm);
     }
 
     int Pages() const { return static_cast<int>(pages_.size()); }
@@ -150,7 +162,6 @@ private:
         // digits to no characters); Chinese falls through to the CJK face.
         if (!style.fontFamily.empty()) f.setFamilies({Q(style.fontFamily), "DejaVu Sans", "Noto Sans CJK SC"});
         else f.setFamilies({"DejaVu Sans", "Noto Sans CJK SC"});
-        f.setPointSizeF(style.fontSize > 0 ? style.fontSize : 9);
         return f;
     }
 
@@ -160,35 +171,59 @@ private:
         return nullptr;
     }
 
+    // Each column asks for the width of its content (measured over the first rows, at most 40
+    // characters) and never less than its caption's longest word. Too wide for the page: the
+    // columns give up width down to a floor that keeps short values (codes, dates, flags) and
+    // caption words whole, widest first. Too narrow: all widen in proportion.
     void Columns(const QFontMetricsF& fm) {
         const QFontMetricsF bm(bold_, &device_);
         const double perMm = device_.logicalDpiX() / 25.4;
+        const double avg = fm.averageCharWidth();
+        // Short values are mostly digits (codes, dates, phone numbers): measured in digits.
+        const double shortValue = 14 * std::max(avg, fm.horizontalAdvance(QChar('0')));
+        const std::size_t sample = std::min<std::size_t>(sheet_.rows.size(), 1000);
+        std::vector<double> floors;
+        std::vector<bool> long_;  // content wider than the floor keeps whole
         double total = 0;
         for (std::size_t i = 0; i < sheet_.columns.size(); ++i) {
             const Column& col = sheet_.columns[i];
             const auto* cs = StyleOf(col.caption);
             if (cs && !cs->visible) continue;
-            double w = cs && cs->width > 0 ? cs->width * perMm
-                                           : std::max(bm.horizontalAdvance(Q(col.caption)),
-                                                      std::clamp(col.size, 4, 40) * fm.averageCharWidth()) +
-                                                 2 * padX_;
+            double word = 0;
+            for (const QString& w : Q(col.caption).split(QChar(' '), Qt::SkipEmptyParts))
+                word = std::max(word, bm.horizontalAdvance(w));
+            word = std::min(word, shortValue);
+            double content = 0;
+            for (std::size_t r = 0; r < sample; ++r)
+                if (i < sheet_.rows[r].size() && !sheet_.rows[r][i].empty())
+                    content = std::max(content, fm.horizontalAdvance(CellText(sheet_.rows[r][i])));
+            if (sample == 0) content = std::clamp(col.size, 4, 40) * avg;
+            else content += avg * 0.5;  // the painter's layout rounds where the measure does not
+            const double natural = std::max(word, std::min(content, 40 * avg)) + 2 * padX_;
+            const double w = cs && cs->width > 0 ? cs->width * perMm : natural;
+            floors.push_back(std::min(w, std::max(word, std::min(content, shortValue)) + 2 * padX_));
+            long_.push_back(content > shortValue);
             shown_.push_back({i, w, AlignRight(col.type)});
             total += w;
         }
-        // Too wide: the wide columns give up width first, none below a few characters, so that
-        // short codes and flags stay on one line. Too narrow: all widen in proportion.
         const double avail = area_.width();
-        const double floorWidth = 6 * fm.averageCharWidth() + 2 * padX_;
-        double shrinkable = 0, floors = 0;
-        for (const auto& c : shown_) {
-            shrinkable += c.width - std::min(c.width, floorWidth);
-            floors += std::min(c.width, floorWidth);
+        double shrinkable = 0, floorSum = 0;
+        for (std::size_t k = 0; k < shown_.size(); ++k) {
+            shrinkable += shown_[k].width - floors[k];
+            floorSum += floors[k];
         }
-        for (auto& c : shown_) {
-            const double low = std::min(c.width, floorWidth);
+        floorSum_ = floorSum;
+        // Even the floors do not fit: the short columns keep theirs and the long ones (names,
+        // addresses, e-mail) share what is left, wrapping more.
+        double shortSum = 0, longSum = 0;
+        for (std::size_t k = 0; k < shown_.size(); ++k) (long_[k] ? longSum : shortSum) += floors[k];
+        const bool keepShort = longSum > 0 && shortSum < avail * 0.8;
+        for (std::size_t k = 0; k < shown_.size(); ++k) {
+            auto& c = shown_[k];
             if (total <= avail) c.width *= total > 0 ? avail / total : 1;
-            else if (total - avail <= shrinkable) c.width -= (c.width - low) * (total - avail) / shrinkable;
-            else c.width = low * avail / floors;
+            else if (total - avail <= shrinkable) c.width -= (c.width - floors[k]) * (total - avail) / shrinkable;
+            else if (keepShort) c.width = long_[k] ? floors[k] * (avail - shortSum) / longSum : floors[k];
+            else c.width = floors[k] * avail / floorSum;
         }
         tableWidth_ = 0;
         for (const auto& c : shown_) tableWidth_ += c.width;
@@ -310,6 +345,7 @@ private:
     QFont body_, bold_, title_, small_;
     double line_ = 0, padX_ = 0, padY_ = 0, captionHeight_ = 0, tableWidth_ = 0;
     int captionLines_ = 1;
+    double floorSum_ = 0;
     QRectF area_;
     std::vector<ShownColumn> shown_;
     // A row's lines on one page: a row taller than a page goes on in slices.
