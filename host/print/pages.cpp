@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <unordered_map>
 
 #include "host/export.h"
 #include "host/texts/text_table.h"
@@ -78,6 +80,8 @@ public:
         small_ = body_;
         small_.setPointSizeF(std::max(4.0, pointSize * 0.85));
         const QFontMetricsF fm(body_, &device_);
+        bodyMetrics_.emplace(body_, &device_);
+        boldMetrics_.emplace(bold_, &device_);
         line_ = fm.lineSpacing();
         padX_ = fm.averageCharWidth() * 0.5;
         padY_ = line_ * 0.2;
@@ -112,29 +116,34 @@ public:
             p.setFont(bold_);
             double x = 0;
             for (const auto& c : shown_) {
-                DrawCell(p, QRectF(x, y, c.width, captionHeight_), sheet_.columns[c.index].caption, false, bold_, 0,
-                         captionLines_);
+                Breaks breaks;
+                LinesOf(sheet_.columns[c.index].caption, c.width - 2 * padX_, bold_, *boldMetrics_, &breaks);
+                DrawCell(p, QRectF(x, y, c.width, captionHeight_), CellText(sheet_.columns[c.index].caption), false,
+                         *boldMetrics_, 0, captionLines_, breaks.empty() ? nullptr : &breaks);
                 x += c.width;
             }
             y += captionHeight_;
             p.drawLine(QPointF(0, y), QPointF(tableWidth_, y));
         }
         p.setFont(body_);
+        std::vector<QLineF> rules;
         for (const Slice& slice : pages_[static_cast<std::size_t>(page)]) {
             const auto& row = sheet_.rows[slice.row];
             const double height = SliceHeight(slice.lines);
             double x = 0;
             for (const auto& c : shown_) {
-                const std::string& text = c.index < row.size() ? row[c.index] : std::string();
-                if (!text.empty())
-                    DrawCell(p, QRectF(x, y, c.width, height), text, c.right, body_, slice.firstLine, slice.lines);
+                if (c.index < row.size() && !row[c.index].empty()) {
+                    const auto wrapped = wraps_.find(slice.row * sheet_.columns.size() + c.index);
+                    DrawCell(p, QRectF(x, y, c.width, height), CellText(row[c.index]), c.right, *bodyMetrics_,
+                             slice.firstLine, slice.lines, wrapped == wraps_.end() ? nullptr : &wrapped->second);
+                }
                 x += c.width;
             }
             y += height;
-            p.setPen(QColor(0xC8, 0xC8, 0xC8));
-            p.drawLine(QPointF(0, y), QPointF(tableWidth_, y));
-            p.setPen(Qt::black);
+            rules.emplace_back(QPointF(0, y), QPointF(tableWidth_, y));
         }
+        p.setPen(QColor(0xC8, 0xC8, 0xC8));
+        p.drawLines(rules.data(), static_cast<int>(rules.size()));
         // The column rules and the frame.
         p.setPen(QColor(0x90, 0x90, 0x90));
         double x = 0;
@@ -229,20 +238,29 @@ private:
         for (const auto& c : shown_) tableWidth_ += c.width;
     }
 
-    // Lines a text takes in a column of inner width w.
-    int LinesOf(const std::string& text, double w, const QFont& font, const QFontMetricsF& fm) const {
+    // Where a wrapped text's lines start and how long they are, in the text's characters.
+    using Breaks = std::vector<std::pair<int, int>>;
+
+    // Lines a text takes in a column of inner width w; breaks (when given) receives the lines of
+    // a text that does not fit on one, and stays empty for one that does.
+    int LinesOf(const std::string& text, double w, const QFont& font, const QFontMetricsF& fm,
+                Breaks* breaks = nullptr) const {
         const QString s = CellText(text);
         if (!s.contains(QChar('\n')) && fm.horizontalAdvance(s) <= w) return 1;
-        int lines = 0;
+        int lines = 0, offset = 0;
         for (const QString& part : s.split(QChar('\n'))) {
             QTextLayout layout(part, font, &device_);
             layout.setTextOption(WrapOption(false));
             layout.beginLayout();
             for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
                 l.setLineWidth(w);
+                if (breaks) breaks->emplace_back(offset + l.textStart(), l.textLength());
                 ++lines;
             }
             layout.endLayout();
+            if (part.isEmpty() && breaks) breaks->emplace_back(offset, 0);
+            lines += part.isEmpty() ? 1 : 0;
+            offset += static_cast<int>(part.size()) + 1;
         }
         return std::max(lines, 1);
     }
@@ -278,9 +296,12 @@ private:
         for (std::size_t r = 0; r < sheet_.rows.size(); ++r) {
             int lines = 1;
             const auto& row = sheet_.rows[r];
-            for (const auto& c : shown_)
-                if (c.index < row.size() && !row[c.index].empty())
-                    lines = std::max(lines, LinesOf(row[c.index], c.width - 2 * padX_, body_, fm));
+            for (const auto& c : shown_) {
+                if (c.index >= row.size() || row[c.index].empty()) continue;
+                Breaks breaks;
+                lines = std::max(lines, LinesOf(row[c.index], c.width - 2 * padX_, body_, fm, &breaks));
+                if (!breaks.empty()) wraps_.emplace(r * sheet_.columns.size() + c.index, std::move(breaks));
+            }
             // A row goes whole onto the page, or whole onto the next; only a row taller than a
             // page is split, its lines continuing on the pages that follow.
             int first = 0;
@@ -307,34 +328,23 @@ private:
         }
     }
 
-    // Draws lines [firstLine, firstLine + lines) of the text's wrapped lines into the cell.
-    void DrawCell(QPainter& p, const QRectF& cell, const std::string& text, bool right, const QFont& font,
-                  int firstLine, int lines) const {
+    // Draws lines [firstLine, firstLine + lines) of the text into the cell: the whole text when
+    // breaks is null, else the lines breaks names. Text at a point is the painter's quickest path.
+    void DrawCell(QPainter& p, const QRectF& cell, const QString& s, bool right, const QFontMetricsF& fm,
+                  int firstLine, int lines, const Breaks* breaks) const {
         const QRectF inner = cell.adjusted(padX_, padY_, -padX_, -padY_);
-        const QString s = CellText(text);
-        const QFontMetricsF fm(font, &device_);
-        if (!s.contains(QChar('\n')) && fm.horizontalAdvance(s) <= inner.width()) {
-            if (firstLine == 0)
-                p.drawText(inner, (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine, s);
+        auto draw = [&](const QString& text, int line) {
+            const double x = right ? inner.right() - fm.horizontalAdvance(text) : inner.left();
+            p.drawText(QPointF(x, inner.top() + line * fm.lineSpacing() + fm.ascent()), text);
+        };
+        if (!breaks) {
+            if (firstLine == 0) draw(s, 0);
             return;
         }
-        const double lineHeight = fm.lineSpacing();
-        int index = 0;
-        for (const QString& part : s.split(QChar('\n'))) {
-            if (index >= firstLine + lines) break;
-            QTextLayout layout(part, font, &device_);
-            layout.setTextOption(WrapOption(right));
-            layout.beginLayout();
-            std::vector<QTextLine> shown;
-            for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine(), ++index) {
-                l.setLineWidth(inner.width());
-                if (index >= firstLine + lines) break;
-                if (index < firstLine) continue;
-                l.setPosition(QPointF(0, (index - firstLine) * lineHeight));
-                shown.push_back(l);
-            }
-            layout.endLayout();
-            for (QTextLine& l : shown) l.draw(&p, inner.topLeft());
+        const int end = std::min(firstLine + lines, static_cast<int>(breaks->size()));
+        for (int k = firstLine; k < end; ++k) {
+            const auto [start, length] = (*breaks)[static_cast<std::size_t>(k)];
+            if (length > 0) draw(s.mid(start, length), k - firstLine);
         }
     }
 
@@ -345,6 +355,8 @@ private:
     QFont body_, bold_, title_, small_;
     double line_ = 0, padX_ = 0, padY_ = 0, captionHeight_ = 0, tableWidth_ = 0;
     int captionLines_ = 1;
+    std::optional<QFontMetricsF> bodyMetrics_, boldMetrics_;
+    std::unordered_map<std::size_t, Breaks> wraps_;  // by row * columns + column
     double floorSum_ = 0;
     QRectF area_;
     std::vector<ShownColumn> shown_;
