@@ -123,19 +123,21 @@ TEST_F(PrintOnHostTest, ExportPageSetupPrintAndPreviewOfTheList) {
     EXPECT_EQ(rows, grid.Rows() - 1);
     EXPECT_EQ(shown.back(), "已输出到 " + (folder / "list.csv").string());
 
-    answer = [](QDialog& d) {
-        d.findChild<QRadioButton*>("optLandscape")->setChecked(true);
+    // The page setup turns the page; the next print reads the stored style.
+    bool landscape = false;
+    answer = [&](QDialog& d) {
+        landscape = !d.findChild<QRadioButton*>("optLandscape")->isChecked();
+        d.findChild<QRadioButton*>(landscape ? "optLandscape" : "optPortrait")->setChecked(true);
         return int(QDialog::Accepted);
     };
     window->Operating("SetUp");
-    // The next print reads the stored style: landscape pages.
     answer = [&](QDialog& d) {
         dynamic_cast<QPrintDialog&>(d).printer()->setOutputFileName(QString::fromStdString((folder / "p.pdf").string()));
         return int(QDialog::Accepted);
     };
     window->Operating("Print");
     const std::string info = Output("pdfinfo " + (folder / "p.pdf").string());
-    EXPECT_NE(info.find("842 x 595"), std::string::npos) << info;
+    EXPECT_NE(info.find(landscape ? "842 x 595" : "595 x 842"), std::string::npos) << info;
 
     int pages = 0;
     answer = [&](QDialog& d) {
