@@ -9,6 +9,7 @@
 #include <string>
 
 #include "commands.h"
+#include "common/account_year.h"
 #include "common/context.h"
 #include "host/export.h"
 #include "host/print_control.h"
@@ -63,7 +64,7 @@ int RunExport(const GlobalOptions& options, std::span<const std::string> args) {
     host::print::Sheet sheet;
     sheet.title = std::filesystem::path(*file).stem().string();
     sheet.user = Ctx().UserName.empty() ? Ctx().UserId : Ctx().UserName + " (" + Ctx().UserId + ")";
-    sheet.year = Ctx().LoginDate.substr(0, 4);
+    ReadYear(AccountPart(Ctx().DbName), sheet.year);
     sheet.printDate = Ctx().LoginDate;
     for (std::size_t f = 0; f < rows->FieldCount(); ++f)
         sheet.columns.push_back({rows->Field(f).name, 202, 10, static_cast<int>(f + 1)});

@@ -2,6 +2,7 @@
 // utility keeps the style and turns the grid into the data text.
 #include "ui/list/print.h"
 
+#include "common/account_year.h"
 #include "common/context.h"
 #include "common/hosts/print.h"
 #include "common/hosts/pub_util.h"
@@ -26,7 +27,6 @@ namespace txt = platform::text;
 namespace {
 
 constexpr const char* kEmptyListKey = "Hx.CRM.TkContact.frmcontactlist.00055";
-constexpr const char* kCatalogMarker = "CATALOG=TKDATA_";
 
 IPubUtilPrint& PrintPub() {
     auto print = std::dynamic_pointer_cast<IPubUtilPrint>(Ctx().PubUtil);
@@ -42,19 +42,6 @@ struct Hourglass {
 };
 
 }  // namespace
-
-std::string AccountPart(const std::string& dbName) {
-    const long at = txt::InStr(txt::UCase(dbName), kCatalogMarker);
-    if (at == 0) return "";
-    return txt::Mid(dbName, at + static_cast<long>(txt::Len(kCatalogMarker)));
-}
-
-bool ReadYear(const std::string& accountPart, std::string& year) {
-    year = txt::Mid(accountPart, 5, 4);
-    if (txt::Len(year) == 4) return true;
-    year.clear();
-    return false;
-}
 
 std::string PrintParameterText(const std::string& year) {
     return "<TableName>" + std::string("<g_bPrnNo>true</g_bPrnNo>") + "<g_Year>" + year + "</g_Year>" + "</TableName>";

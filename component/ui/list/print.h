@@ -11,12 +11,6 @@ class IPrintControl;
 
 namespace list {
 
-// The part of a connection text after "CATALOG=TKDATA_" (found without regard to case); "" when
-// the text has no such marker.
-std::string AccountPart(const std::string& dbName);
-// The year: the four characters that start four characters into the account part ("001_2024"
-// gives "2024"); false, with year "", when the part is too short for one.
-bool ReadYear(const std::string& accountPart, std::string& year);
 // The print parameter text of a year.
 std::string PrintParameterText(const std::string& year);
 // Every ",1," of a size list becomes ",10,", matches taken left to right without overlap

@@ -1,5 +1,6 @@
 // The list's print, preview and export: what it hands the print control and the public utility,
 // the year and parameter text, the size widening, and the empty list.
+#include "common/account_year.h"
 #include "common/hosts/print.h"
 #include "common/hosts/pub_util_print.h"
 #include "list_fixture.h"
@@ -164,7 +165,7 @@ TEST(PrintTextsTest, YearParameterAndSizes) {
     };
     for (const auto& y : years) {
         std::string year = "stale";
-        EXPECT_EQ(list::ReadYear(list::AccountPart(y.dbName), year), *y.year != '\0') << y.dbName;
+        EXPECT_EQ(ReadYear(AccountPart(y.dbName), year), *y.year != '\0') << y.dbName;
         EXPECT_EQ(year, y.year) << y.dbName;
     }
     EXPECT_EQ(list::PrintParameterText("2024"), "<TableName><g_bPrnNo>true</g_bPrnNo><g_Year>2024</g_Year></TableName>");
