@@ -267,56 +267,52 @@ void PrintControl::PrintPreview() {
     Run(dialog);
 }
 
+bool PrintControl::ChooseFile(std::string& path, int& filter) {
+    QFileDialog dialog(Owner(), QText("Hx.AA.PUB.Print.ExportTitle"));
+    dialog.setObjectName("dlgExport");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // In the order of Format.
+    const QStringList filters = {QText("Hx.AA.PUB.Print.FilterXlsx"), QText("Hx.AA.PUB.Print.FilterCsv"),
+                                 QText("Hx.AA.PUB.Print.FilterPdf")};
+    dialog.setNameFilters(filters);
+    dialog.selectFile(Q(sheet_.title) + ".xlsx");
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &filters](const QString& f) {
+        const auto i = filters.indexOf(f);
+        const QStringList chosen = dialog.selectedFiles();
+        const QString base = chosen.isEmpty() ? QString() : QFileInfo(chosen.front()).completeBaseName();
+        if (i >= 0 && !base.isEmpty())
+            dialog.selectFile(base + "." + QString::fromLatin1(FormatExtension(static_cast<Format>(i)).data()));
+    });
+    if (Run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    path = dialog.selectedFiles().front().toStdString();
+    filter = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+    return true;
+}
+
 void PrintControl::ExportToFile(const std::string& fileName, const std::string& fileType, const std::string& types,
                                 const std::string& sizes, long& result) {
-    Outcome out;
-    if (!loaded_) {
-        out.result = result::NoData;
-    } else {
-        std::string path = fileName;
-        std::optional<Format> format = fileType.empty() ? std::nullopt : FormatFromName(fileType);
-        if (path.empty()) {
-            QFileDialog dialog(Owner(), QText("Hx.AA.PUB.Print.ExportTitle"));
-            dialog.setObjectName("dlgExport");
-            dialog.setAcceptMode(QFileDialog::AcceptSave);
-            dialog.setOption(QFileDialog::DontUseNativeDialog);
-            const QStringList filters = {QText("Hx.AA.PUB.Print.FilterXlsx"), QText("Hx.AA.PUB.Print.FilterCsv"),
-                                         QText("Hx.AA.PUB.Print.FilterPdf")};
-            dialog.setNameFilters(filters);
-            dialog.selectFile(Q(sheet_.title) + ".xlsx");
-            QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &filters](const QString& f) {
-                static const char* ext[] = {".xlsx", ".csv", ".pdf"};
-                const int i = static_cast<int>(filters.indexOf(f));
-                if (i < 0) return;
-                QStringList chosen = dialog.selectedFiles();
-                QString base = chosen.isEmpty() ? QString() : QFileInfo(chosen.front()).completeBaseName();
-                if (!base.isEmpty()) dialog.selectFile(base + ext[i]);
-            });
-            if (Run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-                out.result = result::Cancelled;
-            } else {
-                path = dialog.selectedFiles().front().toStdString();
-                if (!format) {
-                    const qsizetype i = filters.indexOf(dialog.selectedNameFilter());
-                    format = FormatOfPath(path);
-                    if (!format && i >= 0) {
-                        format = static_cast<Format>(i);
-                        path += "." + std::string(FormatExtension(*format));
-                    }
-                }
-            }
+    Outcome out{result::NoData, fileName, ""};
+    std::string path = fileName;
+    int filter = -1;
+    if (loaded_ && (!path.empty() || ChooseFile(path, filter))) {
+        // The type asked for wins, then the name's extension, then the dialog's filter (whose
+        // extension the name then gets).
+        std::optional<Format> format = fileType.empty() ? FormatOfPath(path) : FormatFromName(fileType);
+        if (!format && fileType.empty() && filter >= 0) {
+            format = static_cast<Format>(filter);
+            path += "." + std::string(FormatExtension(*format));
         }
-        if (out.result != result::Cancelled) {
-            if (!format) format = FormatOfPath(path);
-            if (!format) {
-                out = {result::BadFormat, path, fileType.empty() ? path : fileType};
-            } else {
-                Sheet sheet = sheet_;
-                ApplyTypeSize(sheet, types, sizes);
-                // Hidden columns stay off the paper but go into the data files whole.
-                out = Export(sheet, path, *format, style_, Texts());
-            }
+        if (format) {
+            Sheet sheet = sheet_;
+            ApplyTypeSize(sheet, types, sizes);
+            // Columns hidden on paper still go into the data files.
+            out = Export(sheet, path, *format, style_, Texts());
+        } else {
+            out = {result::BadFormat, path, fileType.empty() ? path : fileType};
         }
+    } else if (loaded_) {
+        out.result = result::Cancelled;
     }
     result = out.result;
     SetLastOutcome(std::move(out));

@@ -44,6 +44,8 @@ public:
 
 private:
     int Run(QDialog& dialog);
+    // The save dialog: false when cancelled; filter receives the chosen filter's Format number.
+    bool ChooseFile(std::string& path, int& filter);
     QWidget* Owner() const { return owner_.data(); }
 
     bool visible_ = true;

@@ -340,7 +340,10 @@ TEST_F(PrintControlTest, TheSaveDialogAddsTheChosenFiltersExtensionAndTypesApply
     EXPECT_EQ(result, result::Cancelled);
     control.ExportToFile((dir / "x.doc").string(), "", "", "", result);
     EXPECT_EQ(result, result::BadFormat);
+    control.ExportToFile((dir / "x.csv").string(), "ods", "", "", result);
+    EXPECT_EQ(result, result::BadFormat) << "an unknown type asked for is not replaced by the extension";
     EXPECT_FALSE(fs::exists(dir / "x.doc"));
+    EXPECT_FALSE(fs::exists(dir / "x.csv"));
 }
 
 TEST_F(PrintControlTest, ThePreviewShowsEveryPage) {
