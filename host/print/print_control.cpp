@@ -169,6 +169,8 @@ bool PrintControl::PageSetup() {
     columns->setObjectName("grdColumns");
     columns->setHorizontalHeaderLabels({QText("Hx.AA.PUB.Print.Columns"), QText("Hx.AA.PUB.Print.ColumnWidth")});
     columns->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    columns->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    columns->verticalHeader()->hide();
     for (int r = 0; r < columns->rowCount(); ++r) {
         const auto& c = style_.columns[static_cast<std::size_t>(r)];
         auto* item = new QTableWidgetItem(Q(c.caption));
@@ -178,7 +180,7 @@ bool PrintControl::PageSetup() {
         auto* width = new QDoubleSpinBox(columns);
         width->setRange(0, 1000);
         width->setDecimals(1);
-        width->setSpecialValueText("-");  // 0: from the column's size
+        width->setSpecialValueText("-");  // 0: as wide as the column's values ask
         width->setValue(c.width);
         columns->setCellWidget(r, 1, width);
     }
