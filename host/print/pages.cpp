@@ -249,6 +249,12 @@ private:
         if (!s.contains(QChar('\n')) && fm.horizontalAdvance(s) <= w) return 1;
         int lines = 0, offset = 0;
         for (const QString& part : s.split(QChar('\n'))) {
+            if (part.isEmpty()) {  // an empty line between two breaks
+                if (breaks) breaks->emplace_back(offset, 0);
+                ++lines;
+                ++offset;
+                continue;
+            }
             QTextLayout layout(part, font, &device_);
             layout.setTextOption(WrapOption(false));
             layout.beginLayout();
@@ -258,8 +264,6 @@ private:
                 ++lines;
             }
             layout.endLayout();
-            if (part.isEmpty() && breaks) breaks->emplace_back(offset, 0);
-            lines += part.isEmpty() ? 1 : 0;
             offset += static_cast<int>(part.size()) + 1;
         }
         return std::max(lines, 1);
@@ -286,6 +290,7 @@ private:
         const double firstBody = area_.height() - head - foot - captionHeight_;
         const double laterBody = style_.repeatHeader ? firstBody : firstBody + captionHeight_;
 
+        std::vector<std::unordered_map<std::string, Breaks>> wrapped(shown_.size());
         pages_.emplace_back();
         double used = 0, room = firstBody;
         auto newPage = [&] {
@@ -296,11 +301,21 @@ private:
         for (std::size_t r = 0; r < sheet_.rows.size(); ++r) {
             int lines = 1;
             const auto& row = sheet_.rows[r];
-            for (const auto& c : shown_) {
+            for (std::size_t k = 0; k < shown_.size(); ++k) {
+                const auto& c = shown_[k];
                 if (c.index >= row.size() || row[c.index].empty()) continue;
-                Breaks breaks;
-                lines = std::max(lines, LinesOf(row[c.index], c.width - 2 * padX_, body_, fm, &breaks));
-                if (!breaks.empty()) wraps_.emplace(r * sheet_.columns.size() + c.index, std::move(breaks));
+                const std::string& text = row[c.index];
+                // Lists repeat their long texts (a vendor's name on each of its contacts): each
+                // is wrapped once per column.
+                auto known = wrapped[k].find(text);
+                if (known == wrapped[k].end()) {
+                    Breaks breaks;
+                    LinesOf(text, c.width - 2 * padX_, body_, fm, &breaks);
+                    if (breaks.empty()) continue;  // one line
+                    known = wrapped[k].emplace(text, std::move(breaks)).first;
+                }
+                lines = std::max(lines, static_cast<int>(known->second.size()));
+                wraps_.emplace(r * sheet_.columns.size() + c.index, known->second);
             }
             // A row goes whole onto the page, or whole onto the next; only a row taller than a
             // page is split, its lines continuing on the pages that follow.
