@@ -69,6 +69,11 @@ constexpr Command kCommands[] = {
      "change the user's password: the new one comes from SOVREL_NEW_PASSWORD, or is asked\n"
      "      twice on the terminal; at least 8 characters",
      RunPassword},
+    {"export", "SQL FILE [--format xlsx|csv|pdf]",
+     "write the rows of a T-SQL query (OpenX) to FILE as an Excel workbook, CSV text (UTF-8\n"
+     "      with a byte-order mark) or PDF pages, in the format --format names or the file's\n"
+     "      extension tells; a failed export leaves no file",
+     RunExport},
 };
 
 void PrintUsage(std::FILE* to) {

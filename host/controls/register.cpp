@@ -5,6 +5,7 @@
 #include "platform/object_factory.h"
 #include "pop_menus.h"
 #include "ref_edit.h"
+#include "host/print_control.h"
 #include "toolbar.h"
 
 namespace host {
@@ -18,6 +19,7 @@ void RegisterControls() {
     platform::Register(sovrel::progid::PopMenuMgr, [] { return std::make_shared<controls::PopMenuMgr>(); });
     platform::Register(sovrel::progid::RefEdit, [] { return std::make_shared<controls::RefEdit>(); });
     RegisterBaseCodeRefer();
+    platform::Register(sovrel::progid::PrintControl, [] { return std::make_shared<print::PrintControl>(); });
 }
 
 }  // namespace host

@@ -133,3 +133,12 @@ CREATE TABLE UA_Setting (
     cValue    ntext,
     PRIMARY KEY (cUser_Id, cSection, cKey)
 );
+
+-- A user's print styles per table and style name (the page layout the print control keeps).
+CREATE TABLE UA_PrintStyle (
+    cUser_Id    varchar(20)  COLLATE tsql_ci NOT NULL,
+    cTableName  varchar(60)  COLLATE tsql_ci NOT NULL,
+    cStyleName  varchar(60)  COLLATE tsql_ci NOT NULL,
+    cStyle      ntext,
+    PRIMARY KEY (cUser_Id, cTableName, cStyleName)
+);

@@ -133,3 +133,12 @@ CREATE TABLE UA_Setting (
     cValue    ntext COLLATE NOCASE,
     PRIMARY KEY (cUser_Id, cSection, cKey)
 );
+
+-- A user's print styles per table and style name (the page layout the print control keeps).
+CREATE TABLE UA_PrintStyle (
+    cUser_Id    nvarchar(20)  COLLATE NOCASE NOT NULL,
+    cTableName  nvarchar(60)  COLLATE NOCASE NOT NULL,
+    cStyleName  nvarchar(60)  COLLATE NOCASE NOT NULL,
+    cStyle      ntext COLLATE NOCASE,
+    PRIMARY KEY (cUser_Id, cTableName, cStyleName)
+);

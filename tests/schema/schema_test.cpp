@@ -73,7 +73,7 @@ TEST_F(SchemaTest, BothDatabasesHoldTheirTables) {
           "Rpt_GRPDef", "Ven_Contact", "crm_ref_relation", "userdef", "userdefine", "vendor"}},
         {kSystemDatabase,
          {"UA_Account", "UA_Account_Sub", "UA_ColAuth", "UA_ColumnSet", "UA_FuncRight",
-          "UA_Function", "UA_Lock", "UA_Login", "UA_LoginLog", "UA_RowAuth", "UA_Setting", "UA_User"}},
+          "UA_Function", "UA_Lock", "UA_Login", "UA_LoginLog", "UA_PrintStyle", "UA_RowAuth", "UA_Setting", "UA_User"}},
     };
     for (const auto& [database, tables] : expected) {
         std::set<std::string> found;

@@ -18,7 +18,8 @@ public:
     // passes reserved1 and reserved2 false.
     virtual long SetDataStyleXML(const std::string& data, const std::string& style, bool reserved1, bool reserved2,
                                  const std::string& styleName) = 0;
-    // The page setup dialog; true only when the user confirmed it.
+    // The page setup dialog. Answers true when nothing changed (the user cancelled); false when
+    // the user confirmed a new style, which the caller then carries away with TriggerEvent(0).
     virtual bool PageSetup() = 0;
     // Raises the control's event number eventId; 0 is the style event (OnStyleEvent).
     virtual void TriggerEvent(int eventId) = 0;

@@ -20,6 +20,7 @@
 #include "ui/list/frm_contact_list.h"
 #include "ui/list/list_internal.h"
 #include "ui/list/list_statement.h"
+#include "ui/list/print.h"
 
 namespace sovrel {
 
@@ -68,6 +69,7 @@ bool frmContactList::RunCommand(const std::string& key) {
     if (k == "setup" || k == "print" || k == "preview" || k == "savefile") {
         if (!Right("AS020304") || TakeLock(5)) return true;
         if (actions_.print) actions_.print(*this, key);
+        else PrintCommand(*this, key);
         // Lock 5 stays held until the window unloads.
         return true;
     }

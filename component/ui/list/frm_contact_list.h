@@ -34,6 +34,7 @@ class QStatusBar;
 namespace sovrel {
 
 class IPopMenuMgr;
+class IPrintControl;
 class IVisualStyle;
 class PageLabel;
 class SpinButtons;
@@ -119,6 +120,8 @@ public:
     // ---- For the commands' hooks and the windows they open ----
     ListActions& Actions() { return actions_; }
     IFlexGrid& Grid() { return *grid_; }
+    // The print control Prn (ui/list/print.cpp creates it on first use).
+    std::shared_ptr<IPrintControl>& PrintControl() { return prn_; }
     // The full result of the last query (pages are cut from it); nullptr before the first.
     std::shared_ptr<platform::db::Rowset> ListRowset() const { return listRs_; }
     const std::string& FilterClause() const { return filterClause_; }
@@ -200,6 +203,7 @@ private:
     std::shared_ptr<IKeyHook> keyHook_;
     std::shared_ptr<IVisualStyle> visualStyle_;
     std::shared_ptr<IPopMenuMgr> popMenuMgr_;
+    std::shared_ptr<IPrintControl> prn_;
     QWidget* gridWidget_ = nullptr;
     QWidget* toolbarWidget_ = nullptr;
 

@@ -19,6 +19,7 @@
 #include "common/hosts/pub_util.h"
 #include "common/hosts/pub_util_editors.h"
 #include "common/hosts/pub_util_lists.h"
+#include "common/hosts/pub_util_print.h"
 
 namespace host {
 
@@ -30,7 +31,8 @@ inline constexpr int kMaxDecimalDigits = 30;
 // comes back unchanged.
 std::string FormatNumber(std::string_view value, int digits);
 
-class PubUtil final : public sovrel::IPubUtil, public sovrel::IPubUtilEditors, public sovrel::IPubUtilLists {
+class PubUtil final : public sovrel::IPubUtil, public sovrel::IPubUtilEditors, public sovrel::IPubUtilLists,
+                      public sovrel::IPubUtilPrint {
 public:
     struct LockHolder {
         std::string table, loginId, userId, userName, hostName, takenAt;
@@ -131,6 +133,32 @@ public:
     // is the only such row, otherwise the user picks in the choice dialog. None: false.
     bool FindMatch(const std::shared_ptr<platform::db::Rowset>& rows, const std::string& text,
                    const std::string& codeField, const std::string& nameField) override;
+    // ---- Print and export (print_ops.cpp) ----
+    // Styles live in tksystem's UA_PrintStyle per user, table and name (name "" is "Default").
+    // Without a stored one, the default layout of the grid's printed columns.
+    void GetPrnStyle(const std::string& name, std::string& style, const std::string& table,
+                     const std::shared_ptr<sovrel::IClsCommon>& dataService, sovrel::IFlexGrid& grid) override;
+    // Throws platform::Error for a text that is not a print style (nothing is stored then).
+    void SavePrnStyle(std::shared_ptr<sovrel::IClsCommon>& dataService, const std::string& table,
+                      const std::string& style) override;
+    bool InitParameter(std::string& parameter) override;
+    // The grid's printed columns are its columns from 2 on (0 is the row marker, 1 the selection
+    // mark) whose width is not 0; the user is "name (id)", the print date today's.
+    void GetData(const std::shared_ptr<sovrel::IClsCommon>& dataService, sovrel::IFlexGrid& grid,
+                 const std::string& userName, const std::string& userId, const std::string& year,
+                 const std::string& title, std::string& data) override;
+    // Types are the fields' type codes; sizes their defined sizes in characters (numbers and dates
+    // the width they print at; a flag 1).
+    void GetTypeSize(const std::shared_ptr<platform::db::Rowset>& rs, std::string& types, std::string& sizes) override;
+    // Shows the outcome of the last export (host::print::LastOutcome) in the login's language;
+    // a cancelled export says nothing.
+    void PrintMsg(long result, const std::string& table) override;
+    // The year and the "print numbers" flag the last InitParameter took.
+    struct PrintParameters {
+        std::string year;
+        bool printNumbers = false;
+    };
+    PrintParameters Parameters();
 
     // The help context as the help operations left it: the last command and window HelpShow
     // saw, the context id of the last HelpX; all cleared by HelpHide.
@@ -159,6 +187,7 @@ private:
     std::string describedText_;
     std::shared_ptr<const std::vector<ColumnDesc>> described_;
     HelpState help_;
+    PrintParameters print_;
     std::weak_ptr<sovrel::ILogin> lastLogin_;
 };
 

@@ -202,6 +202,27 @@ TEST_F(CliTest, QueryPrintsHeaderAndOneEscapedLinePerRow) {
     EXPECT_NE(r.err.find("nosuchcolumn", r.err.find('\n')), std::string::npos) << r.err;
 }
 
+TEST_F(CliTest, ExportWritesTheQueryInTheFormatAskedOrLeavesNoFile) {
+    UseFixedAccount();
+    const std::string sql =
+        "SELECT cContactCode, cContactName, bMajor FROM Ven_Contact WHERE cContactCode IN ('V0100000001', "
+        "'V0200000002') ORDER BY cContactCode";
+    Result r = On({"export", sql, folder.Sub("list.txt"), "--format", "csv"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(folder.Sub("list.txt")),
+              "\xEF\xBB\xBF" "cContactCode,cContactName,bMajor\r\nV0100000001,张伟,True\r\nV0200000002,Lukas Weber,False\r\n");
+    r = On({"export", sql, folder.Sub("list.pdf")});  // the format from the extension
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(folder.Sub("list.pdf")).substr(0, 5), "%PDF-");
+
+    EXPECT_EQ(On({"export", sql, folder.Sub("list.doc")}).status, 2);
+    EXPECT_EQ(On({"export", sql, folder.Sub("a.csv"), "--format", "ods"}).status, 2);
+    r = On({"export", sql, folder.Sub("missing/list.xlsx")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no file was written"), std::string::npos) << r.err;
+    for (const char* never : {"list.doc", "a.csv", "missing"}) EXPECT_FALSE(std::ifstream(folder.Sub(never)).good()) << never;
+}
+
 TEST_F(CliTest, PageTellsThePageShownAndThePageCount) {
     UseFixedAccount();
     const std::string all = "SELECT cContactCode FROM Ven_Contact ORDER BY cContactCode";
@@ -682,7 +703,7 @@ TEST_F(CliTest, HelpNamesEveryCommandAndOption) {
          {"usage: sovrel", "init [DIR]", "query SQL", "page SQL --size N --page P", "exec SQL", "add TABLE [FILE]",
           "modify TABLE [FILE] [--loaded-ts TEXT]", "delete VALUE [--id-name NAME] [--table NAME]",
           "find TABLE[,TABLE...] [FILE]", "refed TABLE VALUE [--all]", "used TABLE FIELD VALUE",
-          "utlcase [--keep-amp] [FILE]", "usedb NAME", "password", "--data DIR", "--connection TEXT", "--user ID",
+          "utlcase [--keep-amp] [FILE]", "usedb NAME", "password", "export SQL FILE [--format xlsx|csv|pdf]", "--data DIR", "--connection TEXT", "--user ID",
           "--language LANG", "SOVREL_PASSWORD", "exit status"})
         EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
     EXPECT_EQ(Run({"--help"}).out, help.out);

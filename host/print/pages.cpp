@@ -1,0 +1,407 @@
+// Printed pages: the sheet laid out on a paged device (a printer, the preview, a PDF file).
+// Layout runs first over every row (row heights, page breaks) so that each page can say
+// "page n of m"; painting then draws one page at a time.
+#include <QFontMetricsF>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <unordered_map>
+
+#include "host/export.h"
+#include "host/texts/text_table.h"
+#include "platform/text.h"
+
+namespace host::print {
+
+namespace {
+
+namespace txt = platform::text;
+
+QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// A cell's text with every line break as one LF (CR LF and a lone CR from other systems too).
+QString CellText(const std::string& s) {
+    QString q = Q(s);
+    if (q.contains(QChar('\r'))) q.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QChar('\r'), QChar('\n'));
+    return q;
+}
+
+QPageSize::PageSizeId PaperId(const std::string& paper) {
+    static const std::pair<const char*, QPageSize::PageSizeId> papers[] = {
+        {"A3", QPageSize::A3}, {"A4", QPageSize::A4}, {"A5", QPageSize::A5},
+        {"B5", QPageSize::B5}, {"Letter", QPageSize::Letter}, {"Legal", QPageSize::Legal}};
+    for (const auto& [name, id] : papers)
+        if (txt::EqualsNoCase(paper, name)) return id;
+    return QPageSize::A4;
+}
+
+bool AlignRight(int type) {
+    switch (type) {
+        case 2: case 3: case 4: case 5: case 6: case 14: case 16: case 17: case 18: case 19: case 20: case 21:
+        case 131: case 139:
+            return true;
+        default:
+            return false;
+    }
+}
+
+struct ShownColumn {
+    std::size_t index;  // in the sheet
+    double width;       // device pixels
+    bool right;
+};
+
+class Layout {
+public:
+    Layout(QPagedPaintDevice& device, const Sheet& sheet, const PageStyle& style, const PageTexts& texts)
+        : device_(device), sheet_(sheet), style_(style), texts_(texts) {
+        Setup(style.fontSize > 0 ? style.fontSize : 9);
+        // Columns that cannot keep their short values whole at the chosen size take a smaller
+        // type (not below 6 points) rather than breaking every code and date.
+        const double avail = area_.width();
+        if (floorSum_ > avail && body_.pointSizeF() > 6) {
+            shown_.clear();
+            Setup(std::max(6.0, body_.pointSizeF() * avail / floorSum_));
+        }
+        Paginate(QFontMetricsF(body_, &device_));
+    }
+
+    void Setup(double pointSize) {
+        body_ = BaseFont(style_);
+        body_.setPointSizeF(pointSize);
+        bold_ = body_;
+        bold_.setBold(true);
+        title_ = bold_;
+        title_.setPointSizeF(std::max(pointSize, style_.fontSize) * 1.6);
+        small_ = body_;
+        small_.setPointSizeF(std::max(4.0, pointSize * 0.85));
+        const QFontMetricsF fm(body_, &device_);
+        bodyMetrics_.emplace(body_, &device_);
+        boldMetrics_.emplace(bold_, &device_);
+        line_ = fm.lineSpacing();
+        padX_ = fm.averageCharWidth() * 0.5;
+        padY_ = line_ * 0.2;
+        area_ = QRectF(0, 0, device_.width(), device_.height());
+        Columns(fm);
+    }
+
+    int Pages() const { return static_cast<int>(pages_.size()); }
+
+    void Paint(QPainter& p, int page) const {
+        double y = 0;
+        const QFontMetricsF sm(small_, &device_), tm(title_, &device_);
+        p.setPen(Qt::black);
+        if (!style_.headerText.empty()) {
+            p.setFont(small_);
+            p.drawText(QRectF(0, y, area_.width(), sm.lineSpacing()), Qt::AlignLeft | Qt::TextSingleLine,
+                       Q(style_.headerText));
+            y += sm.lineSpacing();
+        }
+        p.setFont(title_);
+        p.drawText(QRectF(0, y, area_.width(), tm.lineSpacing()), Qt::AlignHCenter | Qt::TextSingleLine, Q(sheet_.title));
+        y += tm.lineSpacing();
+        p.setFont(small_);
+        const QString info = Q(texts_.user + ": " + sheet_.user + "    " + texts_.year + ": " + sheet_.year + "    " +
+                               texts_.printed + ": " + sheet_.printDate);
+        p.drawText(QRectF(0, y, area_.width(), sm.lineSpacing()), Qt::AlignLeft | Qt::TextSingleLine, info);
+        y += sm.lineSpacing() + padY_;
+
+        const double top = y;
+        if (page == 0 || style_.repeatHeader) {
+            p.fillRect(QRectF(0, y, tableWidth_, captionHeight_), QColor(0xE8, 0xEE, 0xF6));
+            p.setFont(bold_);
+            double x = 0;
+            for (const auto& c : shown_) {
+                Breaks breaks;
+                LinesOf(sheet_.columns[c.index].caption, c.width - 2 * padX_, bold_, *boldMetrics_, &breaks);
+                DrawCell(p, QRectF(x, y, c.width, captionHeight_), CellText(sheet_.columns[c.index].caption), false,
+                         *boldMetrics_, 0, captionLines_, breaks.empty() ? nullptr : &breaks);
+                x += c.width;
+            }
+            y += captionHeight_;
+            p.drawLine(QPointF(0, y), QPointF(tableWidth_, y));
+        }
+        p.setFont(body_);
+        std::vector<QLineF> rules;
+        for (const Slice& slice : pages_[static_cast<std::size_t>(page)]) {
+            const auto& row = sheet_.rows[slice.row];
+            const double height = SliceHeight(slice.lines);
+            double x = 0;
+            for (const auto& c : shown_) {
+                if (c.index < row.size() && !row[c.index].empty()) {
+                    const auto wrapped = wraps_.find(slice.row * sheet_.columns.size() + c.index);
+                    DrawCell(p, QRectF(x, y, c.width, height), CellText(row[c.index]), c.right, *bodyMetrics_,
+                             slice.firstLine, slice.lines, wrapped == wraps_.end() ? nullptr : &wrapped->second);
+                }
+                x += c.width;
+            }
+            y += height;
+            rules.emplace_back(QPointF(0, y), QPointF(tableWidth_, y));
+        }
+        p.setPen(QColor(0xC8, 0xC8, 0xC8));
+        p.drawLines(rules.data(), static_cast<int>(rules.size()));
+        // The column rules and the frame.
+        p.setPen(QColor(0x90, 0x90, 0x90));
+        double x = 0;
+        p.drawLine(QPointF(0, top), QPointF(0, y));
+        for (const auto& c : shown_) {
+            x += c.width;
+            p.drawLine(QPointF(x, top), QPointF(x, y));
+        }
+        p.drawLine(QPointF(0, top), QPointF(tableWidth_, top));
+        p.setPen(Qt::black);
+
+        p.setFont(small_);
+        const double footY = area_.height() - sm.lineSpacing();
+        if (!style_.footerText.empty())
+            p.drawText(QRectF(0, footY, area_.width() * 0.6, sm.lineSpacing()), Qt::AlignLeft | Qt::TextSingleLine,
+                       Q(style_.footerText));
+        const std::string pageText = texts::FillPlaceholders(texts_.pageOf, {std::to_string(page + 1), std::to_string(Pages())});
+        p.drawText(QRectF(0, footY, area_.width(), sm.lineSpacing()), Qt::AlignRight | Qt::TextSingleLine, Q(pageText));
+    }
+
+private:
+    static QFont BaseFont(const PageStyle& style) {
+        QFont f;
+        // Latin text from a Latin face keeps a PDF's text searchable (the CJK face maps its
+        // digits to no characters); Chinese falls through to the CJK face.
+        if (!style.fontFamily.empty()) f.setFamilies({Q(style.fontFamily), "DejaVu Sans", "Noto Sans CJK SC"});
+        else f.setFamilies({"DejaVu Sans", "Noto Sans CJK SC"});
+        return f;
+    }
+
+    const PageStyle::ColumnStyle* StyleOf(const std::string& caption) const {
+        for (const auto& c : style_.columns)
+            if (c.caption == caption) return &c;
+        return nullptr;
+    }
+
+    // Each column asks for the width of its content (measured over the first rows, at most 40
+    // characters) and never less than its caption's longest word. Too wide for the page: the
+    // columns give up width down to a floor that keeps short values (codes, dates, flags) and
+    // caption words whole, widest first. Too narrow: all widen in proportion.
+    void Columns(const QFontMetricsF& fm) {
+        const QFontMetricsF bm(bold_, &device_);
+        const double perMm = device_.logicalDpiX() / 25.4;
+        const double avg = fm.averageCharWidth();
+        // Short values are mostly digits (codes, dates, phone numbers): measured in digits.
+        const double shortValue = 14 * std::max(avg, fm.horizontalAdvance(QChar('0')));
+        const std::size_t sample = std::min<std::size_t>(sheet_.rows.size(), 1000);
+        std::vector<double> floors;
+        std::vector<bool> long_;  // content wider than the floor keeps whole
+        double total = 0;
+        for (std::size_t i = 0; i < sheet_.columns.size(); ++i) {
+            const Column& col = sheet_.columns[i];
+            const auto* cs = StyleOf(col.caption);
+            if (cs && !cs->visible) continue;
+            double word = 0;
+            for (const QString& w : Q(col.caption).split(QChar(' '), Qt::SkipEmptyParts))
+                word = std::max(word, bm.horizontalAdvance(w));
+            word = std::min(word, shortValue);
+            double content = 0;
+            for (std::size_t r = 0; r < sample; ++r)
+                if (i < sheet_.rows[r].size() && !sheet_.rows[r][i].empty())
+                    content = std::max(content, fm.horizontalAdvance(CellText(sheet_.rows[r][i])));
+            if (sample == 0) content = std::clamp(col.size, 4, 40) * avg;
+            else content += avg * 0.5;  // the painter's layout rounds where the measure does not
+            const double natural = std::max(word, std::min(content, 40 * avg)) + 2 * padX_;
+            const double w = cs && cs->width > 0 ? cs->width * perMm : natural;
+            floors.push_back(std::min(w, std::max(word, std::min(content, shortValue)) + 2 * padX_));
+            long_.push_back(content > shortValue);
+            shown_.push_back({i, w, AlignRight(col.type)});
+            total += w;
+        }
+        const double avail = area_.width();
+        double shrinkable = 0, floorSum = 0;
+        for (std::size_t k = 0; k < shown_.size(); ++k) {
+            shrinkable += shown_[k].width - floors[k];
+            floorSum += floors[k];
+        }
+        floorSum_ = floorSum;
+        // Even the floors do not fit: the short columns keep theirs and the long ones (names,
+        // addresses, e-mail) share what is left, wrapping more.
+        double shortSum = 0, longSum = 0;
+        for (std::size_t k = 0; k < shown_.size(); ++k) (long_[k] ? longSum : shortSum) += floors[k];
+        const bool keepShort = longSum > 0 && shortSum < avail * 0.8;
+        for (std::size_t k = 0; k < shown_.size(); ++k) {
+            auto& c = shown_[k];
+            if (total <= avail) c.width *= total > 0 ? avail / total : 1;
+            else if (total - avail <= shrinkable) c.width -= (c.width - floors[k]) * (total - avail) / shrinkable;
+            else if (keepShort) c.width = long_[k] ? floors[k] * (avail - shortSum) / longSum : floors[k];
+            else c.width = floors[k] * avail / floorSum;
+        }
+        tableWidth_ = 0;
+        for (const auto& c : shown_) tableWidth_ += c.width;
+    }
+
+    // Where a wrapped text's lines start and how long they are, in the text's characters.
+    using Breaks = std::vector<std::pair<int, int>>;
+
+    // Lines a text takes in a column of inner width w; breaks (when given) receives the lines of
+    // a text that does not fit on one, and stays empty for one that does.
+    int LinesOf(const std::string& text, double w, const QFont& font, const QFontMetricsF& fm,
+                Breaks* breaks = nullptr) const {
+        const QString s = CellText(text);
+        if (!s.contains(QChar('\n')) && fm.horizontalAdvance(s) <= w) return 1;
+        int lines = 0, offset = 0;
+        for (const QString& part : s.split(QChar('\n'))) {
+            if (part.isEmpty()) {  // an empty line between two breaks
+                if (breaks) breaks->emplace_back(offset, 0);
+                ++lines;
+                ++offset;
+                continue;
+            }
+            QTextLayout layout(part, font, &device_);
+            layout.setTextOption(WrapOption(false));
+            layout.beginLayout();
+            for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+                l.setLineWidth(w);
+                if (breaks) breaks->emplace_back(offset + l.textStart(), l.textLength());
+                ++lines;
+            }
+            layout.endLayout();
+            offset += static_cast<int>(part.size()) + 1;
+        }
+        return std::max(lines, 1);
+    }
+
+    static QTextOption WrapOption(bool right) {
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        option.setAlignment(right ? Qt::AlignRight : Qt::AlignLeft);
+        return option;
+    }
+
+    double SliceHeight(int lines) const { return lines * line_ + 2 * padY_; }
+
+    void Paginate(const QFontMetricsF& fm) {
+        const QFontMetricsF sm(small_, &device_), tm(title_, &device_), bm(bold_, &device_);
+        const double head = (style_.headerText.empty() ? 0 : sm.lineSpacing()) + tm.lineSpacing() + sm.lineSpacing() + padY_;
+        const double foot = sm.lineSpacing() * 1.5;
+        captionLines_ = 1;
+        for (const auto& c : shown_)
+            captionLines_ = std::max(captionLines_, std::min(3, LinesOf(sheet_.columns[c.index].caption,
+                                                                        c.width - 2 * padX_, bold_, bm)));
+        captionHeight_ = captionLines_ * bm.lineSpacing() + 2 * padY_;
+        const double firstBody = area_.height() - head - foot - captionHeight_;
+        const double laterBody = style_.repeatHeader ? firstBody : firstBody + captionHeight_;
+
+        std::vector<std::unordered_map<std::string, Breaks>> wrapped(shown_.size());
+        pages_.emplace_back();
+        double used = 0, room = firstBody;
+        auto newPage = [&] {
+            pages_.emplace_back();
+            used = 0;
+            room = laterBody;
+        };
+        for (std::size_t r = 0; r < sheet_.rows.size(); ++r) {
+            int lines = 1;
+            const auto& row = sheet_.rows[r];
+            for (std::size_t k = 0; k < shown_.size(); ++k) {
+                const auto& c = shown_[k];
+                if (c.index >= row.size() || row[c.index].empty()) continue;
+                const std::string& text = row[c.index];
+                // Lists repeat their long texts (a vendor's name on each of its contacts): each
+                // is wrapped once per column.
+                auto known = wrapped[k].find(text);
+                if (known == wrapped[k].end()) {
+                    Breaks breaks;
+                    LinesOf(text, c.width - 2 * padX_, body_, fm, &breaks);
+                    if (breaks.empty()) continue;  // one line
+                    known = wrapped[k].emplace(text, std::move(breaks)).first;
+                }
+                lines = std::max(lines, static_cast<int>(known->second.size()));
+                wraps_.emplace(r * sheet_.columns.size() + c.index, known->second);
+            }
+            // A row goes whole onto the page, or whole onto the next; only a row taller than a
+            // page is split, its lines continuing on the pages that follow.
+            int first = 0;
+            while (lines > 0) {
+                if (used + SliceHeight(lines) <= room) {
+                    pages_.back().push_back({r, first, lines});
+                    used += SliceHeight(lines);
+                    break;
+                }
+                if (used > 0 && SliceHeight(lines) <= laterBody) {
+                    newPage();
+                    continue;
+                }
+                const int fit = static_cast<int>((room - used - 2 * padY_) / line_);
+                if (fit < 1) {
+                    newPage();
+                    continue;
+                }
+                pages_.back().push_back({r, first, fit});
+                first += fit;
+                lines -= fit;
+                newPage();
+            }
+        }
+    }
+
+    // Draws lines [firstLine, firstLine + lines) of the text into the cell: the whole text when
+    // breaks is null, else the lines breaks names. Text at a point is the painter's quickest path.
+    void DrawCell(QPainter& p, const QRectF& cell, const QString& s, bool right, const QFontMetricsF& fm,
+                  int firstLine, int lines, const Breaks* breaks) const {
+        const QRectF inner = cell.adjusted(padX_, padY_, -padX_, -padY_);
+        auto draw = [&](const QString& text, int line) {
+            const double x = right ? inner.right() - fm.horizontalAdvance(text) : inner.left();
+            p.drawText(QPointF(x, inner.top() + line * fm.lineSpacing() + fm.ascent()), text);
+        };
+        if (!breaks) {
+            if (firstLine == 0) draw(s, 0);
+            return;
+        }
+        const int end = std::min(firstLine + lines, static_cast<int>(breaks->size()));
+        for (int k = firstLine; k < end; ++k) {
+            const auto [start, length] = (*breaks)[static_cast<std::size_t>(k)];
+            if (length > 0) draw(s.mid(start, length), k - firstLine);
+        }
+    }
+
+    QPagedPaintDevice& device_;
+    const Sheet& sheet_;
+    const PageStyle& style_;
+    const PageTexts& texts_;
+    QFont body_, bold_, title_, small_;
+    double line_ = 0, padX_ = 0, padY_ = 0, captionHeight_ = 0, tableWidth_ = 0;
+    int captionLines_ = 1;
+    std::optional<QFontMetricsF> bodyMetrics_, boldMetrics_;
+    std::unordered_map<std::size_t, Breaks> wraps_;  // by row * columns + column
+    double floorSum_ = 0;
+    QRectF area_;
+    std::vector<ShownColumn> shown_;
+    // A row's lines on one page: a row taller than a page goes on in slices.
+    struct Slice {
+        std::size_t row;
+        int firstLine, lines;
+    };
+    std::vector<std::vector<Slice>> pages_;
+};
+
+}  // namespace
+
+int PrintPages(QPagedPaintDevice& device, const Sheet& sheet, const PageStyle& style, const PageTexts& texts,
+               bool keepLayout) {
+    if (!keepLayout) {
+        device.setPageLayout(QPageLayout(QPageSize(PaperId(style.paper)),
+                                         style.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                                         QMarginsF(style.marginLeft, style.marginTop, style.marginRight, style.marginBottom),
+                                         QPageLayout::Millimeter));
+    }
+    QPainter painter;
+    if (!painter.begin(&device)) return 0;
+    const Layout layout(device, sheet, style, texts);
+    for (int page = 0; page < layout.Pages(); ++page) {
+        if (page > 0) device.newPage();
+        layout.Paint(painter, page);
+    }
+    painter.end();
+    return layout.Pages();
+}
+
+}  // namespace host::print

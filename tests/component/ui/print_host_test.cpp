@@ -1,0 +1,187 @@
+// The list's print commands over the host's real objects: the export writes the grid the user
+// sees, a confirmed page setup is stored and used by the next print, the preview shows pages.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QRadioButton>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "common/context.h"
+#include "common/logs.h"
+#include "common/prog_ids.h"
+#include "entry/icontact.h"
+#include "host/crm.h"
+#include "host/print_control.h"
+#include "host/register.h"
+#include "host/session.h"
+#include "schema/demo.h"
+#include "ui/list/frm_contact_list.h"
+
+namespace sovrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Output(const std::string& command) {
+    std::string out;
+    if (FILE* f = ::popen(command.c_str(), "r")) {
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) out.append(buf, n);
+        ::pclose(f);
+    }
+    return out;
+}
+
+// To look at the pages of a generated 500-contact list: SOVREL_LOOK_DIR=/some/folder.
+const char* LookDir() { return std::getenv("SOVREL_LOOK_DIR"); }
+
+class PrintOnHostTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        host::RegisterHostObjects();
+        RegisterComponentClasses();
+        RegisterContactListWindow();
+    }
+    PrintOnHostTest() {
+        std::string pattern = (fs::temp_directory_path() / "sovrel-print-host-XXXXXX").string();
+        folder = ::mkdtemp(pattern.data());
+        if (LookDir()) schema::CreateDemoAccount(folder, {.contacts = 500, .passwordCost = platform::PasswordCost::TestOnly});
+        else schema::CreateFixedAccount(folder, platform::PasswordCost::TestOnly);
+        SetLogDirectory(folder);
+        previous_ = host::SetMessageBoxPresenter([this](const host::MessageBoxRequest& r) {
+            shown.push_back(r.prompt);
+            return 1;
+        });
+    }
+    ~PrintOnHostTest() override {
+        if (window) window->close();
+        ResetContext();
+        if (login) login->Logout();
+        host::SetMessageBoxPresenter(std::move(previous_));
+        SetLogDirectory("");
+        fs::remove_all(folder);
+    }
+    void Open(const std::string& user) {
+        login = host::LoginSession::Login(folder, user, {.password = std::string(schema::kDemoPassword)});
+        entry->Show(login, false, std::make_shared<platform::Object>(), std::make_shared<platform::Object>());
+        window = dynamic_cast<frmContactList*>(Ctx().ListWindow.get());
+        ASSERT_NE(window, nullptr);
+        window->FormActivate();
+    }
+    // Every dialog the print control opens is answered by answer.
+    platform::ScopedRegistration control{progid::PrintControl, [this] {
+        auto c = std::make_shared<host::print::PrintControl>();
+        c->runDialog = [this](QDialog& d) { return answer(d); };
+        return c;
+    }};
+    std::function<int(QDialog&)> answer;
+    fs::path folder;
+    std::shared_ptr<host::LoginSession> login;
+    std::shared_ptr<IContact> entry = std::make_shared<IContact>();
+    frmContactList* window = nullptr;
+    std::vector<std::string> shown;
+
+private:
+    host::MessageBoxPresenter previous_;
+};
+
+TEST_F(PrintOnHostTest, ExportPageSetupPrintAndPreviewOfTheList) {
+    Open("demo");
+    auto& grid = window->Grid();
+    ASSERT_GE(grid.Rows(), 2);
+
+    answer = [this](QDialog& d) {
+        auto& files = dynamic_cast<QFileDialog&>(d);
+        files.selectNameFilter(files.nameFilters().at(1));  // CSV
+        files.selectFile(QString::fromStdString((folder / "list").string()));
+        return int(QDialog::Accepted);
+    };
+    window->Operating("SaveFile");
+    ASSERT_TRUE(fs::exists(folder / "list.csv")) << (shown.empty() ? "" : shown.back());
+    std::istringstream csv(Slurp(folder / "list.csv").substr(3));
+    std::string header, line;
+    std::getline(csv, header);
+    EXPECT_EQ(header.substr(0, header.find(',')), grid.TextMatrix(0, 2));
+    long rows = 0;
+    while (std::getline(csv, line)) EXPECT_EQ(line.substr(0, line.find(',')), grid.TextMatrix(++rows, 2));
+    EXPECT_EQ(rows, grid.Rows() - 1);
+    EXPECT_EQ(shown.back(), "已输出到 " + (folder / "list.csv").string());
+
+    // The page setup turns the page; the next print reads the stored style.
+    bool landscape = false;
+    answer = [&](QDialog& d) {
+        landscape = !d.findChild<QRadioButton*>("optLandscape")->isChecked();
+        d.findChild<QRadioButton*>(landscape ? "optLandscape" : "optPortrait")->setChecked(true);
+        return int(QDialog::Accepted);
+    };
+    window->Operating("SetUp");
+    answer = [&](QDialog& d) {
+        dynamic_cast<QPrintDialog&>(d).printer()->setOutputFileName(QString::fromStdString((folder / "p.pdf").string()));
+        return int(QDialog::Accepted);
+    };
+    window->Operating("Print");
+    const std::string info = Output("pdfinfo " + (folder / "p.pdf").string());
+    EXPECT_NE(info.find(landscape ? "842 x 595" : "595 x 842"), std::string::npos) << info;
+
+    int pages = 0;
+    answer = [&](QDialog& d) {
+        d.show();
+        QApplication::processEvents();
+        pages = d.findChild<QPrintPreviewWidget*>()->pageCount();
+        return int(QDialog::Accepted);
+    };
+    window->Operating("Preview");
+    EXPECT_GE(pages, 1);
+}
+
+// Not a check: writes the pages of a 500-row list in both languages and orientations to look at.
+TEST_F(PrintOnHostTest, LookAtTheRenderedPages) {
+    if (!LookDir()) GTEST_SKIP() << "set SOVREL_LOOK_DIR to write the pages";
+    for (const char* user : {"demo", "demo_en"}) {
+        Open(user);
+        for (bool landscape : {false, true}) {
+            answer = [landscape](QDialog& d) {
+                d.findChild<QRadioButton*>(landscape ? "optLandscape" : "optPortrait")->setChecked(true);
+                return int(QDialog::Accepted);
+            };
+            window->Operating("SetUp");
+            const fs::path pdf = fs::path(LookDir()) / (std::string(user) + (landscape ? "-landscape" : "-portrait") + ".pdf");
+            answer = [&](QDialog& d) {
+                dynamic_cast<QPrintDialog&>(d).printer()->setOutputFileName(QString::fromStdString(pdf.string()));
+                return int(QDialog::Accepted);
+            };
+            window->Operating("Print");
+        }
+        answer = [user](QDialog& d) {
+            d.show();
+            QApplication::processEvents();
+            d.grab().save(QString::fromStdString(std::string(LookDir()) + "/" + user + "-preview.png"));
+            return int(QDialog::Accepted);
+        };
+        window->Operating("Preview");
+        window->close();
+        window = nullptr;
+        ResetContext();
+        login->Logout();
+        login.reset();
+    }
+}
+
+}  // namespace
+}  // namespace sovrel::test

@@ -1,0 +1,368 @@
+// Exports read back by real readers (openpyxl for XLSX, an RFC 4180 parser for CSV, poppler for
+// PDF), failed exports that leave nothing behind, and the print control's dialogs.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QRadioButton>
+#include <QTableWidget>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <cstdlib>
+#include <sstream>
+
+#include "host/export.h"
+#include "host/print_control.h"
+
+namespace host::print::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Standard output of a shell command.
+std::string Output(const std::string& command) {
+    std::string out;
+    if (FILE* f = ::popen(command.c_str(), "r")) {
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) out.append(buf, n);
+        ::pclose(f);
+    }
+    return out;
+}
+
+// The cells of an RFC 4180 text.
+std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
+    std::vector<std::vector<std::string>> rows(1);
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') field += text[++i];
+            else if (c == '"') quoted = false;
+            else field += c;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            rows.back().push_back(std::move(field));
+            field.clear();
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            rows.back().push_back(std::move(field));
+            field.clear();
+            rows.emplace_back();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    if (!field.empty() || !rows.back().empty()) rows.back().push_back(field);
+    else rows.pop_back();
+    return rows;
+}
+
+const std::string kLong = [] {
+    std::string s;
+    for (int i = 0; i < 3000; ++i) s += "长值";
+    return s + "END";
+}();
+
+// Texts that break naive writers: separators, quotes, line breaks, formulas, long values.
+Sheet Hostile() {
+    Sheet s;
+    s.title = "联系人档案列表";
+    s.user = "演示用户 (demo)";
+    s.year = "2024";
+    s.printDate = "2026-12-05 21:00";
+    s.columns = {{"编码", 202, 12, 1}, {"Name, full", 202, 20, 2}, {"Amount", 5, 10, 3}, {"Born", 135, 10, 4},
+                 {"Memo \"m\"", 202, 40, 5}};
+    s.rows = {{"V001", "O'Brien, \"Bob\"", "1234.5", "1966-06-28", "=SUM(A1:A2)"},
+              {"V002", "王小明\r\n第二行", "-0.25", "2024-01-02 03:04:05", "+cmd|' /C calc'!A0"},
+              {"V003", "", "12abc", "not a date", kLong},
+              {"V004", " spaced ", "", "", "-1+2"}};
+    return s;
+}
+
+class ExportTest : public ::testing::Test {
+protected:
+    ExportTest() {
+        std::string pattern = (fs::temp_directory_path() / "sovrel-export-XXXXXX").string();
+        dir = ::mkdtemp(pattern.data());
+    }
+    ~ExportTest() override { fs::remove_all(dir); }
+    // Names in the folder that are not the given ones (left-over temporary files).
+    std::vector<std::string> Strays(const std::set<std::string>& expected) const {
+        std::vector<std::string> out;
+        for (const auto& e : fs::recursive_directory_iterator(dir))
+            if (!expected.count(e.path().filename().string())) out.push_back(e.path().string());
+        return out;
+    }
+    fs::path dir;
+};
+
+TEST_F(ExportTest, XlsxKeepsTypesAndTextsAsTheReaderSeesThem) {
+    const Sheet sheet = Hostile();
+    const fs::path file = dir / "list.xlsx";
+    ASSERT_EQ(Export(sheet, file, Format::Xlsx).result, result::Exported);
+    const std::string script =
+        "import openpyxl,json,sys\n"
+        "ws=openpyxl.load_workbook(sys.argv[1]).active\n"
+        "print(ws.freeze_panes, ws['A1'].font.b, ws['B2'].font.b, ws['E1'].value)\n"
+        "print(int(ws.column_dimensions['A'].width), int(ws.column_dimensions['E'].width))\n"
+        "for row in ws.iter_rows(min_row=2):\n"
+        "  print(json.dumps([[c.data_type, str(c.value) if c.value is not None else None] for c in row], ensure_ascii=False))\n";
+    std::ofstream(dir / "read.py") << script;
+    const std::string out = Output("/usr/bin/python3 " + (dir / "read.py").string() + " " + file.string() + " 2>&1");
+    std::istringstream lines(out);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "A2 True False Memo \"m\"");  // frozen bold caption row only
+    std::getline(lines, line);
+    EXPECT_EQ(line, "13 41");  // widths from the sizes
+    const char* rows[] = {
+        R"x([["s", "V001"], ["s", "O'Brien, \"Bob\""], ["n", "1234.5"], ["d", "1966-06-28 00:00:00"], ["s", "=SUM(A1:A2)"]])x",
+        R"x([["s", "V002"], ["s", "王小明\n第二行"], ["n", "-0.25"], ["d", "2024-01-02 03:04:05"], ["s", "+cmd|' /C calc'!A0"]])x",
+        nullptr,  // the long value, checked below
+        R"x([["s", "V004"], ["s", " spaced "], ["n", null], ["n", null], ["s", "-1+2"]])x",
+    };
+    for (const char* expected : rows) {
+        ASSERT_TRUE(std::getline(lines, line)) << out;
+        if (expected) EXPECT_EQ(line, expected);
+        else EXPECT_NE(line.find(R"x(["s", "12abc"], ["s", "not a date"], ["s", ")x" + kLong + "\"]"), std::string::npos) << line;
+    }
+}
+
+TEST_F(ExportTest, CsvIsUtf8WithBomAndQuotedAsRfc4180) {
+    const Sheet sheet = Hostile();
+    const fs::path file = dir / "list.csv";
+    ASSERT_EQ(Export(sheet, file, Format::Csv).result, result::Exported);
+    const std::string text = Slurp(file);
+    ASSERT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    const auto cells = ParseCsv(text.substr(3));
+    ASSERT_EQ(cells.size(), sheet.rows.size() + 1);
+    EXPECT_EQ(cells[0], (std::vector<std::string>{"编码", "Name, full", "Amount", "Born", "Memo \"m\""}));
+    for (std::size_t r = 0; r < sheet.rows.size(); ++r) EXPECT_EQ(cells[r + 1], sheet.rows[r]) << "row " << r;
+}
+
+// Pages as poppler renders them: count, darkness of each page, and the text on a page.
+struct Rendered {
+    int pages = 0;
+    std::vector<long> darkPixels;
+};
+
+Rendered Render(const fs::path& pdf) {
+    Rendered r;
+    const std::string info = Output("pdfinfo " + pdf.string());
+    const auto at = info.find("Pages:");
+    if (at != std::string::npos) r.pages = std::atoi(info.c_str() + at + 6);
+    const fs::path prefix = pdf.parent_path() / "page";
+    Output("pdftoppm -r 20 -gray " + pdf.string() + " " + prefix.string());
+    for (int p = 1; p <= r.pages; ++p) {
+        char name[64];
+        std::snprintf(name, sizeof name, "page-%0*d.pgm", r.pages >= 100 ? 3 : r.pages >= 10 ? 2 : 1, p);
+        const std::string pgm = Slurp(pdf.parent_path() / name);
+        // Header: "P5\n<w> <h>\n255\n", then one byte per pixel.
+        std::size_t pos = 0;
+        for (int fields = 0; fields < 4 && pos < pgm.size(); ++fields) {
+            while (pos < pgm.size() && std::isspace(static_cast<unsigned char>(pgm[pos]))) ++pos;
+            while (pos < pgm.size() && !std::isspace(static_cast<unsigned char>(pgm[pos]))) ++pos;
+        }
+        long dark = 0;
+        for (std::size_t i = pos + 1; i < pgm.size(); ++i) dark += static_cast<unsigned char>(pgm[i]) < 160;
+        r.darkPixels.push_back(dark);
+        fs::remove(pdf.parent_path() / name);
+    }
+    return r;
+}
+
+// The text of a page (all pages for 0), NFKC-folded: the CJK font's glyphs map back to
+// compatibility forms ("⽤" for "用") and ligatures ("ﬁ").
+std::string PageText(const fs::path& pdf, int page = 0) {
+    const std::string range = page ? "-f " + std::to_string(page) + " -l " + std::to_string(page) + " " : "";
+    return Output("pdftotext " + range + pdf.string() +
+                  " - | /usr/bin/python3 -c 'import sys,unicodedata;sys.stdout.write(unicodedata.normalize(\"NFKC\",sys.stdin.read()))'");
+}
+
+TEST_F(ExportTest, PdfPagesCarryTheTextsAndRepeatTheHeaderWhenAsked) {
+    Sheet sheet = Hostile();
+    for (int i = 0; i < 120; ++i) sheet.rows.push_back({"R" + std::to_string(i), "行" + std::to_string(i), "1", "", ""});
+    const PageTexts texts{"用户", "年度", "打印日期", "Page {0} of {1}"};
+    for (bool repeat : {true, false}) {
+        PageStyle style;
+        style.repeatHeader = repeat;
+        style.columns = {{"Born", false, 0}};  // hidden on paper
+        const fs::path file = dir / (repeat ? "repeat.pdf" : "once.pdf");
+        ASSERT_EQ(Export(sheet, file, Format::Pdf, style, texts).result, result::Exported);
+        const Rendered r = Render(file);
+        ASSERT_GE(r.pages, 3) << "the long memo and 120 rows take several pages";
+        for (int p = 0; p < r.pages; ++p) EXPECT_GT(r.darkPixels[p], 200) << "page " << p + 1 << " is blank";
+        const std::string first = PageText(file, 1), second = PageText(file, 2);
+        // Chinese is drawn from the CJK face, whose glyphs poppler maps back only approximately.
+        EXPECT_NE(Output("pdffonts " + file.string()).find("NotoSansCJK"), std::string::npos);
+        for (const char* expected : {"(demo)", ": 2024", "V001", "=SUM(A1:A2)", "O'Brien, \"Bob\"", "Amount", "-0.25"})
+            EXPECT_NE(first.find(expected), std::string::npos) << expected << "\n" << first;
+        EXPECT_EQ(first.find("1966-06-28"), std::string::npos) << "a hidden column is printed";
+        EXPECT_NE(first.find("Page 1 of " + std::to_string(r.pages)), std::string::npos);
+        EXPECT_NE(second.find("Page 2 of " + std::to_string(r.pages)), std::string::npos);
+        EXPECT_EQ(second.find("Amount") != std::string::npos, repeat) << "caption row on page 2";
+        EXPECT_NE(PageText(file).find("END"), std::string::npos)
+            << "the long value is cut before its end";
+    }
+}
+
+TEST_F(ExportTest, AFailedExportLeavesNoFileBehind) {
+    std::ofstream(dir / "afile") << "x";
+    fs::create_directory(dir / "taken.csv");
+    fs::create_directory(dir / "taken.xlsx");
+    fs::create_directory(dir / "taken.pdf");
+    std::ofstream(dir / "old.xlsx") << "old";
+    const Sheet hostile = Hostile();
+    Sheet tooLong = Hostile();
+    tooLong.rows[0][4] = std::string(40000, 'x');
+    const struct {
+        fs::path path;
+        Format format;
+        long result;
+        const Sheet& sheet;
+    } cases[] = {
+        {dir / "missing" / "a.xlsx", Format::Xlsx, result::CannotWrite, hostile},
+        {dir / "missing" / "a.csv", Format::Csv, result::CannotWrite, hostile},
+        {dir / "missing" / "a.pdf", Format::Pdf, result::CannotWrite, hostile},
+        {dir / "afile" / "a.csv", Format::Csv, result::CannotWrite, hostile},
+        {dir / "taken.csv", Format::Csv, result::CannotWrite, hostile},  // fails at the rename
+        {dir / "taken.xlsx", Format::Xlsx, result::CannotWrite, hostile},
+        {dir / "taken.pdf", Format::Pdf, result::CannotWrite, hostile},
+        {dir / "old.xlsx", Format::Xlsx, result::TooLong, tooLong},
+    };
+    for (const auto& c : cases) {
+        const Outcome out = Export(c.sheet, c.path, c.format);
+        EXPECT_EQ(out.result, c.result) << c.path;
+        EXPECT_FALSE(out.detail.empty()) << c.path;
+        EXPECT_FALSE(fs::is_regular_file(c.path) && c.path.filename() != "old.xlsx") << c.path;
+    }
+    EXPECT_EQ(Slurp(dir / "old.xlsx"), "old") << "the file under the chosen name was touched";
+    EXPECT_EQ(Strays({"afile", "taken.csv", "taken.xlsx", "taken.pdf", "old.xlsx"}), std::vector<std::string>{});
+}
+
+TEST_F(ExportTest, TypeAndSizeListsApplyByFieldPosition) {
+    Sheet s;
+    s.columns = {{"a", 202, 10, 2}, {"b", 202, 10, 4}, {"c", 202, 10, 0}, {"d", 202, 10, 9}};
+    ApplyTypeSize(s, ",11,3,202,135,", ",10,8,x,19,");
+    EXPECT_EQ(std::vector<int>({s.columns[0].type, s.columns[1].type, s.columns[2].type, s.columns[3].type}),
+              std::vector<int>({3, 135, 202, 202}));
+    EXPECT_EQ(std::vector<int>({s.columns[0].size, s.columns[1].size, s.columns[2].size, s.columns[3].size}),
+              std::vector<int>({8, 19, 10, 10}));
+}
+
+// ---- The print control --------------------------------------------------------------------
+
+class PrintControlTest : public ExportTest {
+protected:
+    PrintControlTest() { EXPECT_EQ(control.SetDataStyleXML(DataText(Hostile()), "", false, false, "Default"), 0); }
+    PrintControl control;
+};
+
+TEST_F(PrintControlTest, RefusesTextsThatAreNotDataOrStyle) {
+    const PageStyle before = control.Style();
+    EXPECT_EQ(control.SetDataStyleXML("<Rows/>", "", false, false, "Default"), 1);
+    EXPECT_EQ(control.SetDataStyleXML(DataText(Hostile()), "<nope", false, false, "Default"), 2);
+    EXPECT_EQ(control.Data().rows, Hostile().rows) << "data texts survive the round trip exactly";
+    EXPECT_EQ(StyleText(control.Style()), StyleText(before));
+}
+
+TEST_F(PrintControlTest, PageSetupConfirmedComesBackThroughTheStyleEvent) {
+    std::string first, second;
+    control.OnStyleEvent([&](const std::string& a, const std::string& b) {
+        first = a;
+        second = b;
+    });
+    control.runDialog = [](QDialog& d) {
+        d.findChild<QRadioButton*>("optLandscape")->setChecked(true);
+        d.findChild<QLineEdit*>("txtHeader")->setText("机密 <内部>");
+        d.findChild<QCheckBox*>("chkRepeatHeader")->setChecked(false);
+        d.findChild<QTableWidget*>("grdColumns")->item(1, 0)->setCheckState(Qt::Unchecked);
+        return int(QDialog::Accepted);
+    };
+    EXPECT_FALSE(control.PageSetup());
+    control.TriggerEvent(0);
+    EXPECT_FALSE(first.empty());
+    EXPECT_FALSE(second.empty());
+    const auto style = ParseStyle(first + second);
+    ASSERT_TRUE(style);
+    EXPECT_TRUE(style->landscape);
+    EXPECT_FALSE(style->repeatHeader);
+    EXPECT_EQ(style->headerText, "机密 <内部>");
+    ASSERT_EQ(style->columns.size(), 5u);
+    EXPECT_FALSE(style->columns[1].visible);
+    EXPECT_TRUE(style->columns[0].visible);
+
+    // The next load keeps the stored choices for the columns it still has.
+    ASSERT_EQ(control.SetDataStyleXML(DataText(Hostile()), first + second, false, false, "Default"), 0);
+    EXPECT_FALSE(control.Style().columns[1].visible);
+
+    control.runDialog = [](QDialog& d) {
+        d.findChild<QRadioButton*>("optPortrait")->setChecked(true);
+        return int(QDialog::Rejected);
+    };
+    EXPECT_TRUE(control.PageSetup());
+    EXPECT_TRUE(control.Style().landscape) << "a cancelled dialog changed the style";
+}
+
+TEST_F(PrintControlTest, TheSaveDialogAddsTheChosenFiltersExtensionAndTypesApply) {
+    long result = -1;
+    control.runDialog = [&](QDialog& d) {
+        auto& files = dynamic_cast<QFileDialog&>(d);
+        files.selectNameFilter(files.nameFilters().at(0));  // the workbook
+        files.selectFile(QString::fromStdString((dir / "contacts").string()));
+        return int(QDialog::Accepted);
+    };
+    control.ExportToFile("", "", ",202,202,5,135,202,", ",12,20,10,10,40,", result);
+    EXPECT_EQ(result, result::Exported);
+    EXPECT_EQ(LastOutcome().path, (dir / "contacts.xlsx").string());
+    EXPECT_TRUE(fs::is_regular_file(dir / "contacts.xlsx"));
+
+    control.runDialog = [](QDialog&) { return int(QDialog::Rejected); };
+    control.ExportToFile("", "", "", "", result);
+    EXPECT_EQ(result, result::Cancelled);
+    control.ExportToFile((dir / "x.doc").string(), "", "", "", result);
+    EXPECT_EQ(result, result::BadFormat);
+    control.ExportToFile((dir / "x.csv").string(), "ods", "", "", result);
+    EXPECT_EQ(result, result::BadFormat) << "an unknown type asked for is not replaced by the extension";
+    EXPECT_FALSE(fs::exists(dir / "x.doc"));
+    EXPECT_FALSE(fs::exists(dir / "x.csv"));
+}
+
+TEST_F(PrintControlTest, ThePreviewShowsEveryPage) {
+    Sheet big = Hostile();
+    for (int i = 0; i < 500; ++i) big.rows.push_back({"R" + std::to_string(i), "行", "1", "", ""});
+    ASSERT_EQ(control.SetDataStyleXML(DataText(big), "", false, false, "Default"), 0);
+    int pages = 0;
+    control.runDialog = [&](QDialog& d) {
+        d.show();
+        QApplication::processEvents();
+        auto* view = d.findChild<QPrintPreviewWidget*>();
+        pages = view ? view->pageCount() : -1;
+        // To look at it: SOVREL_PREVIEW_PNG=/path/preview.png
+        if (const char* png = std::getenv("SOVREL_PREVIEW_PNG")) d.grab().save(png);
+        return int(QDialog::Accepted);
+    };
+    control.PrintPreview();
+    EXPECT_GT(pages, 5);
+}
+
+}  // namespace
+}  // namespace host::print::test
