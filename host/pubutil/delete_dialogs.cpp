@@ -54,7 +54,6 @@ std::map<const platform::db::Rowset*, Captions>& CaptionTable() {
 
 int waitCursors = 0;
 
-std::string LanguageNow() { return detail::LanguageOf(CurrentLogin().get()); }
 
 }  // namespace
 
