@@ -139,6 +139,8 @@ protected:
     }
     // Work on another account (a database server's) instead of the folder's.
     void UseAccount(const std::string& connection) { account_ = loginTarget_ = connection; }
+    const std::string& AccountText() const { return account_; }
+    const std::string& TempFolder() const { return folder_; }
     std::string LastShown() const { return shown.empty() ? std::string() : shown.back(); }
     std::vector<bool> Moves() const {
         std::vector<bool> out;
