@@ -8,11 +8,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -53,6 +53,23 @@ std::map<const platform::db::Rowset*, Captions>& CaptionTable() {
 }
 
 int waitCursors = 0;
+
+class CopyKeys final : public QObject {
+public:
+    explicit CopyKeys(std::function<void()> copy) : copy_(std::move(copy)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+            copy_();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> copy_;
+};
 
 
 }  // namespace
@@ -129,15 +146,15 @@ void ShowResultListDialog(const ResultListRequest& request) {
         copy(all);
     });
     QObject::connect(close, &QPushButton::clicked, &dialog, &QDialog::accept);
-    // Ctrl+C in the table copies what is selected, captions first.
-    auto* copySelected = new QShortcut(QKeySequence::Copy, table);
-    copySelected->setContext(Qt::WidgetShortcut);
-    QObject::connect(copySelected, &QShortcut::activated, &dialog, [&] {
+    // Ctrl+C in the table copies what is selected, captions first (the table alone would copy
+    // one cell).
+    CopyKeys keys([&] {
         std::vector<int> rows;
         for (const auto& index : table->selectionModel()->selectedRows()) rows.push_back(index.row());
         std::sort(rows.begin(), rows.end());
         copy(rows);
     });
+    table->installEventFilter(&keys);
     dialog.resize(640, 360);
     table->setFocus();
     dialog.exec();
