@@ -11,22 +11,6 @@ namespace {
 }
 }  // namespace
 
-int PubUtil::ShowTipMsg(sovrel::IFlexGrid&, std::int16_t&, std::int16_t&, const std::shared_ptr<sovrel::ILogin>&,
-                        const std::shared_ptr<sovrel::IClsCommon>&, const std::string&) {
-    NotYet("PubUtil.ShowTipMsg");
-}
-void PubUtil::DeleteStart() { NotYet("PubUtil.DeleteStart"); }
-void PubUtil::DeleteEnded() { NotYet("PubUtil.DeleteEnded"); }
-std::shared_ptr<platform::db::Rowset> PubUtil::ModifyInitMsg(const std::string&, const std::string&) {
-    NotYet("PubUtil.ModifyInitMsg");
-}
-void PubUtil::ModifyAddMsg(const std::shared_ptr<platform::db::Rowset>&, const std::string&, const std::string&) {
-    NotYet("PubUtil.ModifyAddMsg");
-}
-void PubUtil::ModifyShowMsg(const std::string&, const std::shared_ptr<sovrel::ILogin>&,
-                            const std::shared_ptr<sovrel::IClsCommon>&, const std::shared_ptr<platform::db::Rowset>&) {
-    NotYet("PubUtil.ModifyShowMsg");
-}
 void PubUtil::FindPos(sovrel::IFlexGrid&, sovrel::IForm&) { NotYet("PubUtil.FindPos"); }
 void PubUtil::FindSet(sovrel::IForm&, const std::string&, const std::shared_ptr<sovrel::ILogin>&) {
     NotYet("PubUtil.FindSet");

@@ -88,7 +88,7 @@ bool frmContactEdit::RunChecks() {
     }
     if (!Edt(0).Text().empty()) {
         auto rs = c.DataService->OpenX("Select cvenCode FROM vendor WHERE cvenCode = N'" + Quote(Edt(0).Tag()) + "'");
-        if (Empty(rs)) {
+        if (rs && Empty(rs)) {  // a query that failed proves nothing either way
             Edt(0).SetTag("");
             Edt(0).SetDescription("");
             return stop(0, &Edt(0), GetNotNullMsg(vendorCaption));
@@ -96,7 +96,7 @@ bool frmContactEdit::RunChecks() {
     }
     if (!Edt(8).Text().empty()) {
         auto rs = c.DataService->OpenX("Select cPersonCode From Person Where cPersonCode = N'" + Quote(Edt(8).Tag()) + "'");
-        if (Empty(rs)) {
+        if (rs && Empty(rs)) {
             const std::string text = Edt(8).Text();
             Edt(8).SetTag("");
             Edt(8).SetDescription("");

@@ -17,6 +17,7 @@
 #include "common/texts.h"
 #include "platform/text.h"
 #include "ui/card/hand_off.h"
+#include "ui/list/delete.h"
 #include "ui/list/frm_contact_list.h"
 #include "ui/list/list_internal.h"
 #include "ui/list/list_statement.h"
@@ -93,7 +94,7 @@ bool frmContactList::RunCommand(const std::string& key) {
         grid_->SetCol(column);
         codeColumn_ = column;
         codeColumnNext_ = static_cast<std::int16_t>(column + 1);
-        const DeleteRun run = actions_.del ? actions_.del(*this, column) : DeleteRun{};
+        const DeleteRun run = actions_.del ? actions_.del(*this, column) : DeleteMarked(*this, column);
         ReleaseLock(8);
         if (!run.confirmed) return true;
         if (run.deleted) deleted_ = true;

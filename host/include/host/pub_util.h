@@ -114,7 +114,7 @@ public:
     // The window's size as the user left it (option 1); nothing else is stored for a card.
     void FrmOptInit(sovrel::IForm& window, int option) override;
 
-    // ---- Lists (find_match.cpp; the delete dialogs and locate in lists_pending.cpp) ----
+    // ---- Lists (find_match.cpp; the delete dialogs in delete_dialogs.cpp; locate in lists_pending.cpp) ----
     int ShowTipMsg(sovrel::IFlexGrid& grid, std::int16_t& codeCol, std::int16_t& nextCol,
                    const std::shared_ptr<sovrel::ILogin>& login, const std::shared_ptr<sovrel::IClsCommon>& dataService,
                    const std::string& table) override;

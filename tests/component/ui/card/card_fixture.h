@@ -24,6 +24,7 @@
 #include "host/session.h"
 #include "platform/db/connection.h"
 #include "platform/db/rowset.h"
+#include "platform/password.h"
 #include "schema/demo.h"
 #include "ui/card/frm_contact_edit.h"
 #include "ui/list/frm_contact_list.h"
@@ -41,6 +42,7 @@ protected:
         std::string pattern = (std::filesystem::temp_directory_path() / "sovrel-card-XXXXXX").string();
         folder_ = ::mkdtemp(pattern.data());
         account_ = schema::CreateFixedAccount(folder_, platform::PasswordCost::TestOnly).connectionText;
+        loginTarget_ = folder_;
         SetLogDirectory(folder_);
         previousBox_ = host::SetMessageBoxPresenter([this](const host::MessageBoxRequest& r) {
             shown.push_back(r.prompt);
@@ -76,7 +78,7 @@ protected:
     // its code column by its caption); from then on texts are their keys.
     void OpenList(const std::string& user = "demo", const std::string& vendorCode = "",
                   const std::string& vendorName = "") {
-        login = host::LoginSession::Login(folder_, user, {.password = std::string(schema::kDemoPassword)});
+        login = host::LoginSession::Login(loginTarget_, user, {.password = std::string(schema::kDemoPassword)});
         Ctx().VendorCode = vendorCode;
         Ctx().VendorName = vendorName;
         host::SetLanguageOverride("");
@@ -135,6 +137,10 @@ protected:
         db.Open(account_);
         db.Execute(sql);
     }
+    // Work on another account (a database server's) instead of the folder's.
+    void UseAccount(const std::string& connection) { account_ = loginTarget_ = connection; }
+    const std::string& AccountText() const { return account_; }
+    const std::string& TempFolder() const { return folder_; }
     std::string LastShown() const { return shown.empty() ? std::string() : shown.back(); }
     std::vector<bool> Moves() const {
         std::vector<bool> out;
@@ -153,7 +159,7 @@ protected:
     long choice = -1, choicesAsked = 0, choiceRows = 0;
 
 private:
-    std::string folder_, account_;
+    std::string folder_, account_, loginTarget_;
     host::MessageBoxPresenter previousBox_;
     host::ChoicePresenter previousChoice_;
 };
