@@ -27,10 +27,5 @@ void PubUtil::ModifyShowMsg(const std::string&, const std::shared_ptr<sovrel::IL
                             const std::shared_ptr<sovrel::IClsCommon>&, const std::shared_ptr<platform::db::Rowset>&) {
     NotYet("PubUtil.ModifyShowMsg");
 }
-void PubUtil::FindPos(sovrel::IFlexGrid&, sovrel::IForm&) { NotYet("PubUtil.FindPos"); }
-void PubUtil::FindSet(sovrel::IForm&, const std::string&, const std::shared_ptr<sovrel::ILogin>&) {
-    NotYet("PubUtil.FindSet");
-}
-void PubUtil::GridSort(sovrel::IForm&, sovrel::IFlexGrid&, int) { NotYet("PubUtil.GridSort"); }
 
 }  // namespace host

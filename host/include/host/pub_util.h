@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/hosts/pub_util.h"
+#include "common/hosts/pub_util_columns.h"
 #include "common/hosts/pub_util_editors.h"
 #include "common/hosts/pub_util_lists.h"
 
@@ -30,7 +31,10 @@ inline constexpr int kMaxDecimalDigits = 30;
 // comes back unchanged.
 std::string FormatNumber(std::string_view value, int digits);
 
-class PubUtil final : public sovrel::IPubUtil, public sovrel::IPubUtilEditors, public sovrel::IPubUtilLists {
+class PubUtil final : public sovrel::IPubUtil,
+                      public sovrel::IPubUtilEditors,
+                      public sovrel::IPubUtilLists,
+                      public sovrel::IPubUtilColumns {
 public:
     struct LockHolder {
         std::string table, loginId, userId, userName, hostName, takenAt;
@@ -131,6 +135,16 @@ public:
     // is the only such row, otherwise the user picks in the choice dialog. None: false.
     bool FindMatch(const std::shared_ptr<platform::db::Rowset>& rows, const std::string& text,
                    const std::string& codeField, const std::string& nameField) override;
+
+    // ---- Column settings (column_ops.cpp) ----
+    // Stores the grid's column widths into the user's saved description (matched by caption);
+    // nothing is stored when no width changed.
+    void SaveColSet(std::shared_ptr<sovrel::IClsCommon>& dataService, sovrel::IFlexGrid& grid, const std::string& table,
+                    const std::string& userId) override;
+    // columnInfo when the header can be laid out from it; otherwise the default description,
+    // and error.log says why.
+    std::string GetUnSavedColSet(const std::string& columnInfo) override;
+    void ColSetResize(sovrel::IColumnSetControl& control, sovrel::IForm& window) override;
 
     // The help context as the help operations left it: the last command and window HelpShow
     // saw, the context id of the last HelpX; all cleared by HelpHide.
