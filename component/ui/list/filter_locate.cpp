@@ -39,7 +39,8 @@ void RunListFilter(frmContactList& list) {
     if (!filter->OpenFilter(c.Login, kListFilterName, "", "", message)) return;
     const std::string where = filter->GetSQLWhere();
     const std::string previous = list.FilterClause();
-    list.SetFilterClause(where);
+    // A blank condition clears the filter (kept blank it would end the statement with " AND ").
+    list.SetFilterClause(txt::Trim(where).empty() ? std::string() : where);
     // The condition is tried on an empty result first, so a refused one leaves the list as it was.
     if (!txt::Trim(where).empty() && c.DataService) {
         bool ok = false;
