@@ -47,15 +47,29 @@ std::string Fold(const std::string& s) {
     return QString::fromStdString(s).toCaseFolded().toStdString();
 }
 
-bool Matches(const std::string& cell, const std::string& foldedNeedle, MatchMode mode) {
-    if (cell.size() < foldedNeedle.size() && IsAscii(cell)) return false;
-    const std::string folded = Fold(txt::Trim(cell));
+// needle is folded; an ASCII needle is compared byte by byte without case (bytes of wider UTF-8
+// characters never equal an ASCII one), so the common search copies nothing.
+bool Matches(const std::string& cell, const std::string& needle, bool needleAscii, MatchMode mode) {
+    const auto first = cell.find_first_not_of(' ');
+    if (first == std::string::npos) return false;
+    const std::string_view v(cell.data() + first, cell.find_last_not_of(' ') - first + 1);
+    if (needleAscii) {
+        const auto same = [](char c, char n) { return (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == n; };
+        switch (mode) {
+            case MatchMode::Exact: return v.size() == needle.size() && std::equal(v.begin(), v.end(), needle.begin(), same);
+            case MatchMode::BeginsWith:
+                return v.size() >= needle.size() && std::equal(needle.begin(), needle.end(), v.begin(), [&](char n, char c) { return same(c, n); });
+            case MatchMode::Contains: break;
+        }
+        return std::search(v.begin(), v.end(), needle.begin(), needle.end(), same) != v.end();
+    }
+    const std::string folded = Fold(std::string(v));
     switch (mode) {
-        case MatchMode::Exact: return folded == foldedNeedle;
-        case MatchMode::BeginsWith: return folded.rfind(foldedNeedle, 0) == 0;
+        case MatchMode::Exact: return folded == needle;
+        case MatchMode::BeginsWith: return folded.rfind(needle, 0) == 0;
         case MatchMode::Contains: break;
     }
-    return folded.find(foldedNeedle) != std::string::npos;
+    return folded.find(needle) != std::string::npos;
 }
 
 // "yyyy-mm-dd" with an optional " hh:mm:ss": such texts order as their dates do.
@@ -129,12 +143,13 @@ long FindNextRow(const sovrel::IFlexGrid& grid, long from, long column, const st
         }
     }
     if (searched.empty()) return -1;
+    const bool ascii = IsAscii(needle);
     const long data = rows - 1;
     const long start = std::clamp(from, 0L, data);
     for (long step = 1; step <= data; ++step) {
         const long r = (start + step - 1) % data + 1;
         for (long c : searched)
-            if (Matches(grid.TextMatrix(r, c), needle, settings.mode)) return r;
+            if (Matches(grid.TextMatrix(r, c), needle, ascii, settings.mode)) return r;
     }
     return -1;
 }
