@@ -16,6 +16,7 @@
 #include "common/list_joins.h"
 #include "host/filter.h"
 #include "platform/db/rowset.h"
+#include "platform/diagnostics.h"
 #include "platform/text.h"
 
 namespace host {
@@ -98,6 +99,10 @@ public:
             c.op = static_cast<FilterOp>(Combo(r, kOpCol)->currentData().toInt());
             c.value = Combo(r, kValueCol)->currentText().toStdString();
             c.value2 = static_cast<QLineEdit*>(table_->cellWidget(r, kValue2Col))->text().toStdString();
+            // A row left without its value is one the user has not filled in yet ("is empty" says
+            // what an empty value would).
+            const bool needsValue = c.op != FilterOp::IsEmpty && c.op != FilterOp::IsNotEmpty;
+            if (needsValue && platform::text::Trim(c.value).empty()) continue;
             out.push_back(std::move(c));
         }
         return out;
@@ -177,16 +182,17 @@ private:
         try {
             auto db = detail::Open(request_.accountText);
             const std::string e = f.expression;
-            auto rs = db->OpenRowset("SELECT DISTINCT TOP " + std::to_string(kPickedValues) + " " + e +
-                                     " AS v FROM Ven_Contact " + sovrel::BuildListJoins(e + " AS v") + "WHERE " + e +
-                                     " IS NOT NULL ORDER BY v");
+            auto rs = db->OpenRowset("SELECT TOP " + std::to_string(kPickedValues) + " " + e + " AS v FROM Ven_Contact " +
+                                     sovrel::BuildListJoins(e + " AS v") + " WHERE " + e + " IS NOT NULL GROUP BY " + e +
+                                     " ORDER BY " + e);
             for (; !rs->Eof(); rs->MoveNext()) {
                 std::string v = rs->Get(0).ToText();
                 if (f.type == "date") v = v.substr(0, 10);
                 if (!v.empty() && (values.empty() || values.back() != v)) values.push_back(v);
             }
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
             // Nothing to pick from: the user types the value.
+            platform::DebugOutput(std::string("FilterSrv: no values of ") + f.name + " to pick: " + e.what());
         }
         picked_[f.name] = values;
         return values;
