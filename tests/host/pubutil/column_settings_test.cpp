@@ -4,6 +4,11 @@
 #include <fstream>
 #include <iterator>
 
+#include <QComboBox>
+#include <QDialog>
+#include <QListWidget>
+#include <QTimer>
+
 #include "../../../host/controls/column_set_control.h"
 #include "../controls/qt_app.h"
 #include "../session/demo_fixture.h"
@@ -15,6 +20,7 @@
 #include "host/services.h"
 #include "host/session.h"
 #include "platform/object_factory.h"
+#include "ui/widget_host.h"
 
 namespace host::test {
 namespace {
@@ -137,6 +143,35 @@ TEST_F(ColumnSettings, aDamagedDescriptionFallsBackToTheDefaultAndTheErrorLogSay
     const auto names = control.Names();
     control.Load("<nonsense");
     EXPECT_EQ(control.Names(), names);
+}
+
+TEST_F(ColumnSettings, locateSettingsAreKeptPerUserAndUsedByTheLocateBox) {
+    struct Window : QWidget, sovrel::IForm {
+        std::string Name() const override { return "frmContactList"; }
+        void BringToFront() override {}
+        void ShowModal() override {}
+        void ShowModeless() override {}
+        std::string Caption() const override { return ""; }
+        void SetCaption(const std::string&) override {}
+    } window;
+    window.setObjectName("frmContactList");
+    auto grid = platform::Create<sovrel::IFlexGrid>(sovrel::progid::FlexGrid);
+    dynamic_cast<sovrel::IWidgetHost&>(*grid).Widget(&window)->setObjectName("Grid");
+    grid->SetRows(3);
+    grid->SetCols(5);
+    for (long c = 2; c < 5; ++c) grid->SetTextMatrix(0, c, "Col" + std::to_string(c));
+    QTimer::singleShot(10, [] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        auto* list = dialog->findChild<QListWidget*>("lstColumns");
+        if (list && list->count() == 3) list->item(1)->setCheckState(Qt::Unchecked);
+        dialog->findChild<QComboBox*>("cboMode")->setCurrentIndex(1);
+        dialog->accept();
+    });
+    util.FindSet(window, "联系人档案", login);
+    bool help = false;
+    EXPECT_EQ(util.GetRegEdit("frmContactList", "FindSet", help, "demo"), "1|Col2\tCol4");
+    EXPECT_EQ(util.GetRegEdit("frmContactList", "FindSet", help, "limited"), "");
 }
 
 }  // namespace
