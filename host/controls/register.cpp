@@ -1,3 +1,4 @@
+#include "column_set_control.h"
 #include "common/prog_ids.h"
 #include "grid.h"
 #include "host/register.h"
@@ -18,6 +19,7 @@ void RegisterControls() {
     platform::Register(sovrel::progid::KeyHook, [] { return std::make_shared<controls::KeyHook>(); });
     platform::Register(sovrel::progid::PopMenuMgr, [] { return std::make_shared<controls::PopMenuMgr>(); });
     platform::Register(sovrel::progid::RefEdit, [] { return std::make_shared<controls::RefEdit>(); });
+    platform::Register(sovrel::progid::ColumnSetControl, [] { return std::make_shared<controls::ColumnSetControl>(); });
     RegisterBaseCodeRefer();
     platform::Register(sovrel::progid::PrintControl, [] { return std::make_shared<print::PrintControl>(); });
 }

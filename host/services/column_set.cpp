@@ -6,6 +6,7 @@
 #include "host/services.h"
 #include "host/texts/text_table.h"
 #include "xml_tree.h"
+#include "common/logs.h"
 #include "platform/db/field.h"
 #include "platform/db/rowset.h"
 #include "platform/diagnostics.h"
@@ -86,6 +87,7 @@ std::string ColumnXml(const Column& c, bool full) {
     if (full)
         x += " caption=\"" + XmlEscape(c.caption) + "\" expression=\"" + XmlEscape(c.expression) + "\" alias=\"" +
              XmlEscape(c.name) + "\" type=\"" + c.type + "\"";
+    if (!c.userCaption.empty()) x += " userCaption=\"" + XmlEscape(c.userCaption) + "\"";
     x += " width=\"" + std::to_string(c.width) + "\" visible=\"" + (c.visible ? "1" : "0") + "\"";
     if (full) x += std::string(" fixed=\"") + (c.fixed ? "1" : "0") + "\"";
     x += " sort=\"" + c.sort + "\" sortIndex=\"" + std::to_string(c.sortIndex) + "\"";
@@ -146,6 +148,8 @@ std::string Apply(const std::string& description, std::vector<Column>& columns, 
             return detail::HostText(language, "Hx.AA.COLSET.UnknownColumn", {name});
         if (!seen.insert(txt::LCase(name)).second) return "the column " + name + " appears twice";
         Column c = *it;
+        if (const auto* u = e.Attr("userCaption"); u && !txt::Trim(*u).empty())
+            c.userCaption = c.caption = txt::Trim(*u);
         if (const auto* w = e.Attr("width"); w && !ParseWidth(*w, c.width))
             return "the width '" + *w + "' of " + name + " is not a whole number of pixels";
         if (const auto* v = e.Attr("visible"); v && !ParseFlag(*v, c.visible))
@@ -269,7 +273,11 @@ std::vector<Column> ColumnSetService::Columns(const std::string& key, int return
             const std::string problem = Apply(rs->Get(0).ToText(), saved, Language());
             // A description that no longer fits (a column withdrawn) falls back to the default.
             if (problem.empty()) columns = std::move(saved);
-            else platform::DebugOutput("column settings of " + userId_ + " ignored: " + problem);
+            else
+                sovrel::WriteErrorLog("ColumnSetSvc.getColInfo", true,
+                                      platform::Error(platform::errnum::InvalidOperation, "ColumnSetSvc.getColInfo",
+                                                      "the column settings of " + userId_ +
+                                                          " are damaged; the default columns are shown: " + problem));
         }
     }
     if (returnMode == 15)

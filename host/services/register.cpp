@@ -1,4 +1,5 @@
 #include "common/prog_ids.h"
+#include "host/filter.h"
 #include "host/register.h"
 #include "host/services.h"
 
@@ -12,6 +13,7 @@ void RegisterServices() {
     platform::Register(id::ArchiveService, [] { return std::make_shared<ArchiveService>(); });
     platform::Register(id::SysStart, [] { return std::make_shared<SysStartService>(); });
     platform::Register(id::StringBuilder, [] { return std::make_shared<StringBuilder>(); });
+    platform::Register(id::FilterSrv, [] { return std::make_shared<FilterService>(); });
 }
 
 }  // namespace host

@@ -18,6 +18,8 @@
 #include "platform/text.h"
 #include "ui/card/hand_off.h"
 #include "ui/list/delete.h"
+#include "ui/columns/frm_item_set.h"
+#include "ui/list/filter_locate.h"
 #include "ui/list/frm_contact_list.h"
 #include "ui/list/list_internal.h"
 #include "ui/list/list_statement.h"
@@ -127,6 +129,7 @@ bool frmContactList::RunCommand(const std::string& key) {
     }
     if (k == "itemset") {
         if (actions_.itemSet) actions_.itemSet(*this);
+        else OpenItemSet(*this);
         return true;
     }
     if (k == "report" || k == "general") {
@@ -176,15 +179,18 @@ bool frmContactList::RunCommand(const std::string& key) {
     }
     if (k == "findset") {
         if (actions_.findSet) actions_.findSet(*this);
+        else RunListFindSet(*this);
         return true;
     }
     if (k == "filter" || k == "find") {
         if (!Right("AS020302")) return true;
         if (actions_.filter) actions_.filter(*this);
+        else RunListFilter(*this);
         return true;
     }
     if (k == "pos") {
         if (actions_.pos) actions_.pos(*this);
+        else RunListPos(*this);
         return true;
     }
     if (k == "refresh") {

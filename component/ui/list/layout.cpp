@@ -17,6 +17,7 @@
 #include "common/prog_ids.h"
 #include "common/hosts/pub_util.h"
 #include "platform/error.h"
+#include "ui/list/filter_locate.h"
 #include "ui/list/frm_contact_list.h"
 #include "ui/list/list_internal.h"
 #include "ui/list/pager_widgets.h"
@@ -210,6 +211,7 @@ void frmContactList::BuildMenus() {
         connect(action, &QAction::triggered, this, [this, order] {
             Guarded(order == 1 ? "frmContactList.mAsc_Click()" : "frmContactList.mDesc_Click()", [this, order] {
                 if (actions_.sort) actions_.sort(*this, order);
+                else RunListSort(*this, order);
             });
         });
     }

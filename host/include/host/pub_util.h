@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/hosts/pub_util.h"
+#include "common/hosts/pub_util_columns.h"
 #include "common/hosts/pub_util_editors.h"
 #include "common/hosts/pub_util_lists.h"
 #include "common/hosts/pub_util_print.h"
@@ -31,8 +32,11 @@ inline constexpr int kMaxDecimalDigits = 30;
 // comes back unchanged.
 std::string FormatNumber(std::string_view value, int digits);
 
-class PubUtil final : public sovrel::IPubUtil, public sovrel::IPubUtilEditors, public sovrel::IPubUtilLists,
-                      public sovrel::IPubUtilPrint {
+class PubUtil final : public sovrel::IPubUtil,
+                      public sovrel::IPubUtilEditors,
+                      public sovrel::IPubUtilLists,
+                      public sovrel::IPubUtilPrint,
+                      public sovrel::IPubUtilColumns {
 public:
     struct LockHolder {
         std::string table, loginId, userId, userName, hostName, takenAt;
@@ -114,7 +118,7 @@ public:
     // The window's size as the user left it (option 1); nothing else is stored for a card.
     void FrmOptInit(sovrel::IForm& window, int option) override;
 
-    // ---- Lists (find_match.cpp; the delete dialogs in delete_dialogs.cpp; locate in lists_pending.cpp) ----
+    // ---- Lists (find_match.cpp; the delete dialogs in delete_dialogs.cpp; locate and sort in locate_sort.cpp) ----
     int ShowTipMsg(sovrel::IFlexGrid& grid, std::int16_t& codeCol, std::int16_t& nextCol,
                    const std::shared_ptr<sovrel::ILogin>& login, const std::shared_ptr<sovrel::IClsCommon>& dataService,
                    const std::string& table) override;
@@ -159,6 +163,16 @@ public:
         bool printNumbers = false;
     };
     PrintParameters Parameters();
+
+    // ---- Column settings (column_ops.cpp) ----
+    // Stores the grid's column widths into the user's saved description (matched by caption);
+    // nothing is stored when no width changed.
+    void SaveColSet(std::shared_ptr<sovrel::IClsCommon>& dataService, sovrel::IFlexGrid& grid, const std::string& table,
+                    const std::string& userId) override;
+    // columnInfo when the header can be laid out from it; otherwise the default description,
+    // and error.log says why.
+    std::string GetUnSavedColSet(const std::string& columnInfo) override;
+    void ColSetResize(sovrel::IColumnSetControl& control, sovrel::IForm& window) override;
 
     // The help context as the help operations left it: the last command and window HelpShow
     // saw, the context id of the last HelpX; all cleared by HelpHide.

@@ -22,7 +22,8 @@
 // - caption: in the user's language; user-defined items carry their item name.
 // - type: text, number, date or bool; decimals: digits of a number column ("" for others).
 // - width in pixels; visible 1/0; sort asc/desc/"" and sortIndex 1, 2, ... among sorted columns.
-// Save keeps only the user's choices (order, width, visible, sort) per user in UA_ColumnSet;
+// Save keeps only the user's choices (order, width, visible, sort, and a caption of the user's
+// own as userCaption) per user in UA_ColumnSet;
 // expressions and captions always come from the service, so a saved text cannot inject SQL
 // and follows the user's language. Columns that appeared since the save are added hidden.
 //
@@ -55,6 +56,7 @@ public:
 
     struct Column {
         std::string name, captionKey, caption, expression, type;
+        std::string userCaption;  // the user's own caption, "" for the service's
         int width = 80;
         bool visible = false, fixed = false;
         std::string sort;  // "", "asc", "desc"

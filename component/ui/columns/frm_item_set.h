@@ -1,0 +1,56 @@
+#pragma once
+// frmItemSet: the list's column settings in the host's column-settings control. Confirming
+// replaces the list's column information, rebuilds its header and reloads it; saving also
+// stores the description for the user.
+#include <QDialog>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "common/form.h"
+
+namespace sovrel {
+
+class IColumnSetControl;
+class frmContactList;
+
+class frmItemSet final : public QDialog, public IForm {
+public:
+    explicit frmItemSet(frmContactList& list);
+    ~frmItemSet() override;
+
+    std::string Name() const override { return "frmItemSet"; }
+    void BringToFront() override;
+    void ShowModal() override;
+    void ShowModeless() override;
+    std::string Caption() const override;
+    void SetCaption(const std::string& caption) override;
+
+    void FormLoad();
+    // Unloads the window; answers what Form_QueryUnload recorded.
+    void ExitForm(std::int16_t& cancel, std::int16_t& unloadMode);
+    // The control's events (public so the host and tests can raise them).
+    void ColSetReload(int mode);
+    void ColSetConfirm(bool save, const std::string& columnInfo);
+    void ColSetClose();
+    IColumnSetControl* Control() const { return control_.get(); }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Unload();
+
+    frmContactList& list_;
+    std::shared_ptr<IColumnSetControl> control_;
+    bool loaded_ = false, unloaded_ = false;
+    std::int16_t pendingCancel_ = 0, pendingUnloadMode_ = 0;
+};
+
+// "ItemSet": the widths kept (SaveColSet), then the window, modally.
+void OpenItemSet(frmContactList& list);
+
+}  // namespace sovrel

@@ -1,0 +1,37 @@
+#pragma once
+// Locate and sort over a grid's text matrix, without dialogs: what the public-utility object's
+// FindPos and GridSort do once the user has said what to look for.
+#include <string>
+#include <vector>
+
+#include "common/hosts/controls.h"
+
+namespace host {
+
+enum class MatchMode { Contains = 0, BeginsWith = 1, Exact = 2 };
+
+// A user's locate settings (FindSet): the header captions searched by "any column" (empty: all
+// data columns) and how a cell must match.
+struct LocateSettings {
+    std::vector<std::string> columns;
+    MatchMode mode = MatchMode::Contains;
+};
+
+// Settings as stored ("mode|caption<TAB>caption..."), and back; a damaged text gives the defaults.
+std::string LocateSettingsText(const LocateSettings& settings);
+LocateSettings ParseLocateSettings(const std::string& text);
+
+// The first data row after `from` whose cell matches text (without case), wrapping round to row 1
+// and ending with `from` itself; -1 when none does or text is blank. column -1 searches the
+// settings' columns (all data columns when it names none), otherwise that column only. Column 1,
+// the selection marks, is never searched.
+long FindNextRow(const sovrel::IFlexGrid& grid, long from, long column, const std::string& text,
+                 const LocateSettings& settings);
+
+// Sorts the data rows of grid by column: numbers as numbers when every filled cell is one, dates
+// as dates when every filled cell is one, otherwise text in language's collation ("zh-CN" pinyin).
+// Empty cells come first ascending. Rows equal in the column keep their order; the current row
+// follows its row.
+void SortGridRows(sovrel::IFlexGrid& grid, long column, bool descending, const std::string& language);
+
+}  // namespace host
