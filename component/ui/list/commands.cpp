@@ -17,6 +17,7 @@
 #include "common/texts.h"
 #include "platform/text.h"
 #include "ui/card/hand_off.h"
+#include "ui/list/hand_offs.h"
 #include "ui/list/frm_contact_list.h"
 #include "ui/list/list_internal.h"
 #include "ui/list/list_statement.h"
@@ -130,6 +131,8 @@ bool frmContactList::RunCommand(const std::string& key) {
         if (!Right("AS020302")) return true;
         auto& hook = k == "report" ? actions_.report : actions_.general;
         if (hook) hook(*this);
+        else if (k == "report") ShowVendorChart(*this);
+        else OpenContactOverview(*this);
         return true;
     }
     if (k == "sendmail") {
@@ -158,6 +161,7 @@ bool frmContactList::RunCommand(const std::string& key) {
             for (all->MoveFirst(); !all->Eof(); all->MoveNext()) codes.push_back(all->Get("ID").ToText());
         }
         if (actions_.sendMail) actions_.sendMail(*this, QuotedCodeList(codes));
+        else MailContacts(*this, QuotedCodeList(codes));
         ReleaseLock(3);
         return true;
     }
@@ -168,6 +172,7 @@ bool frmContactList::RunCommand(const std::string& key) {
             return true;
         }
         if (actions_.sendMsg) actions_.sendMsg(*this);
+        else SmsCurrentContact(*this);
         ReleaseLock(3);
         return true;
     }
