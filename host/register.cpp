@@ -8,6 +8,7 @@ void RegisterHostObjects() {
     RegisterPubUtil();
     RegisterServices();
     RegisterControls();
+    RegisterMessaging();
 }
 
 }  // namespace host

@@ -51,6 +51,7 @@ int RunUsed(const GlobalOptions& options, std::span<const std::string> arguments
 int RunUtlCase(const GlobalOptions& options, std::span<const std::string> arguments);
 int RunUseDb(const GlobalOptions& options, std::span<const std::string> arguments);
 int RunPassword(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunConfig(const GlobalOptions& options, std::span<const std::string> arguments);
 
 // Prints "sovrel: " + message to stderr.
 void PrintError(std::string_view message);

@@ -69,6 +69,10 @@ constexpr Command kCommands[] = {
      "change the user's password: the new one comes from SOVREL_NEW_PASSWORD, or is asked\n"
      "      twice on the terminal; at least 8 characters",
      RunPassword},
+    {"config", "[KEY [VALUE]]",
+     "show the host's settings (mail tool, SMTP, SMS gateway), one of them, or set KEY to\n"
+     "      VALUE in the system database (an empty VALUE removes it); secrets show as ****",
+     RunConfig},
 };
 
 void PrintUsage(std::FILE* to) {

@@ -7,5 +7,6 @@ void RegisterSessionObjects();
 void RegisterCrmObjects();
 void RegisterPubUtil();
 void RegisterServices();
-void RegisterControls();  // grid, toolbar, key hook, pop-up menu manager (host/controls.h)
+void RegisterControls();
+void RegisterMessaging();  // mail tool, mail sender, SMS client (host/messaging.h)  // grid, toolbar, key hook, pop-up menu manager (host/controls.h)
 }  // namespace host
