@@ -9,6 +9,8 @@ void RegisterHostObjects() {
     RegisterServices();
     RegisterControls();
     RegisterMessaging();
+    RegisterChart();
+    RegisterOverview();
 }
 
 }  // namespace host

@@ -8,5 +8,7 @@ void RegisterCrmObjects();
 void RegisterPubUtil();
 void RegisterServices();
 void RegisterControls();
-void RegisterMessaging();  // mail tool, mail sender, SMS client (host/messaging.h)  // grid, toolbar, key hook, pop-up menu manager (host/controls.h)
+void RegisterMessaging();
+void RegisterChart();
+void RegisterOverview();  // the contact overview (host/overview.h)  // the chart control (host/chart.h)  // mail tool, mail sender, SMS client (host/messaging.h)  // grid, toolbar, key hook, pop-up menu manager (host/controls.h)
 }  // namespace host
