@@ -11,6 +11,7 @@ void RegisterHostObjects() {
     RegisterMessaging();
     RegisterChart();
     RegisterOverview();
+    RegisterPickers();
 }
 
 }  // namespace host
