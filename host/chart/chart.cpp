@@ -136,6 +136,7 @@ QWidget* ChartControl::Widget(QWidget* parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     auto* bar = new QToolBar(widget_);
     bar->setObjectName("chartToolbar");
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     scene_ = new QGraphicsScene(widget_);
     view_ = new ChartView(scene_, widget_);
     view_->setObjectName("chartView");

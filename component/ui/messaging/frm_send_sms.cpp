@@ -120,7 +120,7 @@ frmSendSMS::frmSendSMS()
     connect(cmdSend, &QPushButton::clicked, this, [this] { CmdSendClick(); });
     connect(cmdExit, &QPushButton::clicked, this, [this] { close(); });
     connect(cmdHelp, &QPushButton::clicked, this, [this] { Help(); });
-    resize(520, 240);
+    resize(520, 180);
 }
 
 frmSendSMS::~frmSendSMS() = default;
