@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "common/context.h"
+#include "common/hosts/mail.h"
 #include "common/hosts/ref_edit.h"
 #include "common/logs.h"
 #include "common/prog_ids.h"
@@ -28,6 +30,7 @@
 #include "schema/demo.h"
 #include "ui/columns/frm_ui_chart.h"
 #include "ui/list/frm_contact_list.h"
+#include "ui/messaging/frm_send_email.h"
 #include "ui/messaging/frm_send_sms.h"
 
 namespace sovrel::test {
@@ -236,6 +239,57 @@ TEST_F(HandOffTest, pickerGivesOnlyVisibleContactsToTheNumberBox) {
     host::SetContactPickPresenter(std::move(previous));
     EXPECT_EQ(offered, (std::vector<std::string>{"V0100000001", "V0100000002", "V0100000003", "V0100000004"}));
     EXPECT_EQ(sms.MobileBox().Text(), "13812340003;13812340004");  // V02 is not the user's to see
+}
+
+class RecordingTool : public IMailTool {
+public:
+    bool OpenForAddresses(std::string& addresses) override {
+        opened.push_back(addresses);
+        return true;
+    }
+    static inline std::vector<std::string> opened;
+};
+
+TEST_F(HandOffTest, sendMailHandsTheMarkedContactsToTheMailTool) {
+    platform::ScopedRegistration tool(progid::MailTool, [] { return std::make_shared<RecordingTool>(); });
+    RecordingTool::opened.clear();
+    window->ClearAllRows();
+    for (long row : {1, 4}) {  // V0100000001 (own address), V0100000004 (none: its vendor's)
+        window->Grid().SetRow(row);
+        window->MarkCurrentRow();
+    }
+    window->Operating("SendMail");
+    EXPECT_EQ(RecordingTool::opened, std::vector<std::string>{"zhang.wei@hdem.com.cn;info@hdem.com.cn"});
+    EXPECT_TRUE(shown.empty()) << shown.front();
+}
+
+TEST_F(HandOffTest, pickButtonsAddTheFirstPickedContactsAddressOrNumber) {
+    struct Case {
+        const char* picked;
+        const char* mailBefore;
+        const char* mailAfter;
+        const char* smsAfter;
+    } cases[] = {
+        {"V0100000001", "", "zhang.wei@hdem.com.cn", "13812340001"},
+        {"V0100000001", "a@x.test ", "a@x.test;zhang.wei@hdem.com.cn", "13812340001"},
+        {"V0100000004", "a@x.test", "a@x.test", "13812340004"},  // no address: recipients unchanged
+        {"", "a@x.test", "a@x.test", ""},                        // cancelled
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.picked);
+        auto previous = host::SetContactPickPresenter([&](const std::vector<std::string>&) {
+            return *c.picked ? std::vector<std::string>{c.picked} : std::vector<std::string>{};
+        });
+        frmSendEMail mail;
+        auto* to = mail.findChild<QLineEdit*>("txtAddressed");
+        to->setText(c.mailBefore);
+        mail.CmdClick();
+        EXPECT_EQ(to->text().toStdString(), c.mailAfter);
+        frmSendSMS sms;
+        sms.CmdClick();
+        EXPECT_EQ(sms.MobileBox().Text(), c.smsAfter);
+        host::SetContactPickPresenter(std::move(previous));
+    }
 }
 
 }  // namespace
