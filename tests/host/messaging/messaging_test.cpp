@@ -166,6 +166,7 @@ TEST_F(MessagingTest, mailFailuresAreShownRecordedAndBounded) {
         {"reject", "ok@v01.test", "554 5.7.1 message rejected as spam"},
         {"drop", "ok@v01.test", ""},
         {"silent", "ok@v01.test", "no answer from 127.0.0.1 within 1 s"},
+        {"mute", "ok@v01.test", "no answer from 127.0.0.1 within 1 s"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);

@@ -5,7 +5,7 @@ sink.py smtp|http MODE PORTFILE LOGFILE
 Listens on 127.0.0.1 only, writes its port to PORTFILE, appends one JSON line per message
 received to LOGFILE, and serves until killed.
 SMTP modes: accept, refuse (550 for recipients containing "refuse"), reject (554 after DATA),
-drop (closes after MAIL FROM), silent (never greets).
+drop (closes after MAIL FROM), silent (no answer to MAIL FROM), mute (never greets).
 HTTP modes: accept (200 "OK 1"), error (500 "ERR 17 bad key"), silent (never answers).
 """
 import json
@@ -32,7 +32,7 @@ class Smtp(socketserver.StreamRequestHandler):
         self.wfile.flush()
 
     def handle(self):
-        if mode == "silent":
+        if mode == "mute":
             time.sleep(30)
             return
         self.send("220 sink ESMTP")
@@ -53,6 +53,9 @@ class Smtp(socketserver.StreamRequestHandler):
                 self.send("235 ok")
             elif verb == "MAIL":
                 if mode == "drop":
+                    return
+                if mode == "silent":
+                    time.sleep(30)
                     return
                 mail["from"] = line[10:].strip()
                 self.send("250 ok")
