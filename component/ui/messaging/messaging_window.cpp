@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -114,6 +116,19 @@ void MessagingWindow::Help() {
     setFocus();
     QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
     QApplication::sendEvent(this, &press);
+}
+
+void MessagingWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_F1) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    Guarded((name_ + ".Help").c_str(), [this] {
+        QUrl url = QUrl::fromLocalFile(QString::fromStdString(CrmCommonSvc().GetHelpFile()));
+        if (helpContextId_ != 0) url.setFragment(QString::number(helpContextId_));
+        QDesktopServices::openUrl(url);
+    });
 }
 
 void MessagingWindow::ExitForm(std::int16_t& cancel, std::int16_t& unloadMode) {

@@ -57,6 +57,8 @@ protected:
     // Every way the window closes (close button, Esc, cmdExit, ExitForm) ends here.
     void done(int result) override;
     void showEvent(QShowEvent* event) override;
+    // F1 opens the help file at the window's help context.
+    void keyPressEvent(QKeyEvent* event) override;
     QPushButton* MakeButton(const char* name);
     // Runs f; an error goes to error.log with position and no further.
     void Guarded(const char* position, const std::function<void()>& f);

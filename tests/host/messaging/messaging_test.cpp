@@ -409,9 +409,14 @@ TEST_F(MessagingTest, lookupRowsAddNumbersUntilOneIsBlank) {
     }
 }
 
-TEST_F(MessagingTest, enterInTheMessageAddsNoLineBreak) {
+TEST_F(MessagingTest, typingKeepsNumbersOnlyAndTheMessageOnOneLine) {
     frmSendSMS w;
     w.show();
+    auto* numbers = w.findChild<QWidget*>("txtMobilePhone")->findChild<QLineEdit*>();
+    ASSERT_NE(numbers, nullptr);
+    QTest::keyClicks(numbers, "138a;+86 139-x");
+    EXPECT_EQ(numbers->text(), "138;86 139-");
+    EXPECT_EQ(w.MobileList(), "138;86 139-");
     auto* text = w.findChild<QLineEdit*>("txtOpinion");
     QTest::keyClicks(text, "ab");
     QTest::keyClick(text, Qt::Key_Return);
