@@ -27,6 +27,7 @@
 #include "host/overview.h"
 #include "host/register.h"
 #include "host/session.h"
+#include "platform/db/connection.h"
 #include "schema/demo.h"
 #include "ui/columns/frm_ui_chart.h"
 #include "ui/list/frm_contact_list.h"
@@ -161,6 +162,11 @@ protected:
 
 TEST_F(HandOffTest, reportChartsEveryContactOfTheCurrentContactsVendorByCode) {
     ASSERT_TRUE(window->DataLoaded());
+    {
+        platform::db::Connection db;
+        db.Open(login->tkDBName());
+        db.Execute("UPDATE Ven_Contact SET cContactName = N'O''Brien & \"Co\" <x>' WHERE cContactCode = N'V0100000004'");
+    }
     RunOnRow(3, "Report", [](QWidget* w) {  // V0100000003
         auto* chart = dynamic_cast<frmUIChart*>(w);
         ASSERT_NE(chart, nullptr);
@@ -174,6 +180,7 @@ TEST_F(HandOffTest, reportChartsEveryContactOfTheCurrentContactsVendorByCode) {
         for (const auto& n : control->Nodes()) codes.push_back(n.code + ">" + (n.parent < 0 ? "" : control->Nodes()[n.parent].code));
         EXPECT_EQ(codes, (std::vector<std::string>{"V0100000001>", "V0100000002>V0100000001", "V0100000003>V0100000002",
                                                    "V0100000004>V0100000002"}));
+        EXPECT_EQ(control->Nodes().back().name, "O'Brien & \"Co\" <x>");
     });
     EXPECT_TRUE(shown.empty());
 }
