@@ -180,6 +180,7 @@ TEST_F(HandOffTest, reportChartsEveryContactOfTheCurrentContactsVendorByCode) {
         for (const auto& n : control->Nodes()) codes.push_back(n.code + ">" + (n.parent < 0 ? "" : control->Nodes()[n.parent].code));
         EXPECT_EQ(codes, (std::vector<std::string>{"V0100000001>", "V0100000002>V0100000001", "V0100000003>V0100000002",
                                                    "V0100000004>V0100000002"}));
+        ASSERT_EQ(control->Nodes().size(), 4u);
         EXPECT_EQ(control->Nodes().back().name, "O'Brien & \"Co\" <x>");
     });
     EXPECT_TRUE(shown.empty());
