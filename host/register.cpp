@@ -8,6 +8,10 @@ void RegisterHostObjects() {
     RegisterPubUtil();
     RegisterServices();
     RegisterControls();
+    RegisterMessaging();
+    RegisterChart();
+    RegisterOverview();
+    RegisterPickers();
 }
 
 }  // namespace host

@@ -52,6 +52,7 @@ int RunUtlCase(const GlobalOptions& options, std::span<const std::string> argume
 int RunUseDb(const GlobalOptions& options, std::span<const std::string> arguments);
 int RunPassword(const GlobalOptions& options, std::span<const std::string> arguments);
 int RunExport(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunConfig(const GlobalOptions& options, std::span<const std::string> arguments);
 
 // Prints "sovrel: " + message to stderr.
 void PrintError(std::string_view message);

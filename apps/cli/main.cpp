@@ -74,6 +74,10 @@ constexpr Command kCommands[] = {
      "      with a byte-order mark) or PDF pages, in the format --format names or the file's\n"
      "      extension tells; a failed export leaves no file",
      RunExport},
+    {"config", "[KEY [VALUE]]",
+     "show the host's settings (mail tool, SMTP, SMS gateway), one of them, or set KEY to\n"
+     "      VALUE in the system database (an empty VALUE removes it); secrets show as ****",
+     RunConfig},
 };
 
 void PrintUsage(std::FILE* to) {

@@ -33,6 +33,7 @@
 #include "portal_window.h"
 #include "schema/demo.h"
 #include "ui/list/frm_contact_list.h"
+#include "ui/messaging/cls_contact.h"
 #include "ui/qt_screen.h"
 
 namespace {
@@ -177,6 +178,7 @@ int main(int argc, char** argv) {
     host::RegisterHostObjects();
     sovrel::RegisterComponentClasses();
     sovrel::RegisterContactListWindow();
+    sovrel::RegisterContactMailClass();
     if (!options->language.empty()) host::SetLanguageOverride(options->language);
 
     std::string system = options->connection.empty() ? options->dataDir : options->connection;

@@ -24,6 +24,7 @@ inline constexpr const char* Toolbar = "TkToolBar.TkToolBarCtrl";
 inline constexpr const char* KeyHook = "TkKeyHook.TkKeyHookCtrl";
 inline constexpr const char* PrintControl = "TkPrint.PrintControl";
 inline constexpr const char* RefEdit = "TkRefEdit.TkRefEditCtrl";
+inline constexpr const char* RefLookup = "TkRefEdit.TkRefLookup";
 inline constexpr const char* Chart = "TkChart.TkChartCtrl";
 inline constexpr const char* ColumnSetControl = "HxColumnSetOcx.ColumnSetCtrl";
 // The host's global objects, one per user-interface thread.

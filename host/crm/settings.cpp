@@ -6,6 +6,7 @@
 
 #include "settings.h"
 #include "host/crm.h"
+#include "host/messaging.h"
 
 namespace host {
 
@@ -88,7 +89,9 @@ std::string SmsConfigSetting() {
         if (!Settings().smsConfig.empty()) return Settings().smsConfig;
     }
     const char* value = std::getenv("SOVREL_SMS_CONFIG");
-    return value != nullptr && *value != '\0' ? value : kDefaultSmsConfig;
+    if (value != nullptr && *value != '\0') return value;
+    const std::string configured = SmsConfigFromSettings();
+    return configured.empty() ? kDefaultSmsConfig : configured;
 }
 
 std::string LanguageOverride() {

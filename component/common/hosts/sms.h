@@ -31,6 +31,9 @@ public:
     // The user picked rows in the lookup (contacts with at least cMobilePhone); rows may be nullptr
     // or empty.
     virtual void OnRowsReturned(std::function<void(std::shared_ptr<platform::db::Rowset> rows)> handler) = 0;
+    // Lets the user pick (the box's look-up button); the rows picked go to the handler. False
+    // when the user cancelled or the lookup cannot be shown.
+    virtual bool Show() = 0;
 };
 
 }  // namespace sovrel

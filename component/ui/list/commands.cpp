@@ -20,6 +20,7 @@
 #include "ui/list/delete.h"
 #include "ui/columns/frm_item_set.h"
 #include "ui/list/filter_locate.h"
+#include "ui/list/hand_offs.h"
 #include "ui/list/frm_contact_list.h"
 #include "ui/list/list_internal.h"
 #include "ui/list/list_statement.h"
@@ -136,6 +137,8 @@ bool frmContactList::RunCommand(const std::string& key) {
         if (!Right("AS020302")) return true;
         auto& hook = k == "report" ? actions_.report : actions_.general;
         if (hook) hook(*this);
+        else if (k == "report") ShowVendorChart(*this);
+        else OpenContactOverview(*this);
         return true;
     }
     if (k == "sendmail") {
@@ -164,6 +167,7 @@ bool frmContactList::RunCommand(const std::string& key) {
             for (all->MoveFirst(); !all->Eof(); all->MoveNext()) codes.push_back(all->Get("ID").ToText());
         }
         if (actions_.sendMail) actions_.sendMail(*this, QuotedCodeList(codes));
+        else MailContacts(*this, QuotedCodeList(codes));
         ReleaseLock(3);
         return true;
     }
@@ -174,6 +178,7 @@ bool frmContactList::RunCommand(const std::string& key) {
             return true;
         }
         if (actions_.sendMsg) actions_.sendMsg(*this);
+        else SmsCurrentContact(*this);
         ReleaseLock(3);
         return true;
     }

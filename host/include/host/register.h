@@ -7,5 +7,9 @@ void RegisterSessionObjects();
 void RegisterCrmObjects();
 void RegisterPubUtil();
 void RegisterServices();
-void RegisterControls();  // grid, toolbar, key hook, pop-up menu manager (host/controls.h)
+void RegisterControls();
+void RegisterMessaging();
+void RegisterChart();
+void RegisterOverview();
+void RegisterPickers();  // contact picker and the "Sovrel_Msg" lookup (host/contact_picker.h)  // the contact overview (host/overview.h)  // the chart control (host/chart.h)  // mail tool, mail sender, SMS client (host/messaging.h)  // grid, toolbar, key hook, pop-up menu manager (host/controls.h)
 }  // namespace host

@@ -1,0 +1,27 @@
+#pragma once
+// The list's hand-offs to the messaging windows, the chart and the overview: the list gathers
+// codes and values and passes them on.
+#include <string>
+
+#include "platform/db/rowset.h"
+
+namespace sovrel {
+
+class frmContactList;
+
+// "SendMail": the contacts of codeList (N'001',N'002') to the mail class.
+void MailContacts(frmContactList& list, const std::string& codeList);
+// "SendMsg": the SMS window with the current contact's mobile number.
+void SmsCurrentContact(frmContactList& list);
+// "Report": the organisation chart of the current contact's vendor.
+void ShowVendorChart(frmContactList& list);
+// "General": the overview of the current contact.
+void OpenContactOverview(frmContactList& list);
+
+// The chart query for the vendor of the contact code.
+std::string ChartStatement(const std::string& contactCode);
+// The chart description of the rows of the chart query (code, name, duty, superior) under
+// title; values are escaped, a null name or duty is written empty.
+std::string GetReportXML(platform::db::Rowset& rows, const std::string& title);
+
+}  // namespace sovrel

@@ -1,0 +1,123 @@
+#include "ui/messaging/frm_send_email.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+
+#include "common/context.h"
+#include "common/hosts/pickers.h"
+#include "common/logs.h"
+#include "common/messages.h"
+#include "common/prog_ids.h"
+#include "common/texts.h"
+#include "common/window_utils.h"
+#include "platform/text.h"
+
+namespace sovrel {
+
+namespace txt = platform::text;
+
+namespace {
+constexpr int kSubjectLength = 256;
+}
+
+frmSendEMail::frmSendEMail()
+    : MessagingWindow("frmSendEMail", "Hx.CRM.TkContactUI.frmSendEMail", "Hx.CRM.TkContact.SendMail", "发送邮件",
+                      90100189) {
+    auto* grid = new QGridLayout(this);
+    auto label = [this](const char* name) {
+        auto* l = new QLabel(this);
+        l->setObjectName(name);
+        return l;
+    };
+    txtAddressed_ = new QLineEdit(this);
+    txtAddressed_->setObjectName("txtAddressed");
+    txtSubject_ = new QLineEdit(this);
+    txtSubject_->setObjectName("txtSubject");
+    txtOpinion_ = new QPlainTextEdit(this);
+    txtOpinion_->setObjectName("txtOpinion");
+    auto* cmd = MakeButton("cmd");
+    auto* cmdSend = MakeButton("cmdSend");
+    auto* cmdExit = MakeButton("cmdExit");
+    auto* cmdHelp = MakeButton("cmdHelp");
+    lblStatus_ = label("lblStatus");
+    grid->addWidget(label("Label1"), 0, 0);
+    grid->addWidget(txtAddressed_, 0, 1);
+    grid->addWidget(cmd, 0, 2);
+    grid->addWidget(label("Label2"), 1, 0);
+    grid->addWidget(txtSubject_, 1, 1, 1, 2);
+    grid->addWidget(label("Label3"), 2, 0, Qt::AlignTop);
+    grid->addWidget(txtOpinion_, 2, 1, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(lblStatus_, 1);
+    buttons->addWidget(cmdSend);
+    buttons->addWidget(cmdExit);
+    buttons->addWidget(cmdHelp);
+    grid->addLayout(buttons, 3, 0, 1, 3);
+    addressBox_ = std::make_unique<EditBox>(txtAddressed_, "|&\"'%*<>?");
+    connect(cmd, &QPushButton::clicked, this, [this] { Guarded("frmSendEmail.cmd_Click()", [this] { CmdClick(); }); });
+    connect(cmdSend, &QPushButton::clicked, this, [this] { CmdSendClick(); });
+    connect(cmdExit, &QPushButton::clicked, this, [this] { close(); });
+    connect(cmdHelp, &QPushButton::clicked, this, [this] { Help(); });
+    resize(560, 380);
+}
+
+frmSendEMail::~frmSendEMail() = default;
+
+void frmSendEMail::FormLoad() {
+    txtSubject_->setMaxLength(kSubjectLength);
+    auto* cmd = findChild<QPushButton*>("cmd");
+    cmd->setIcon(QIcon::fromTheme("x-office-address-book", style()->standardIcon(QStyle::SP_FileDialogContentsView)));
+    AllowAddressChars(addressBox_.get());
+}
+
+void frmSendEMail::CmdClick() {
+    auto picker = platform::Create<IContactPicker>(progid::ContactPicker);
+    if (!picker) return;
+    auto rows = picker->GetRecordRst(Ctx().Login, true, "cContactCode", "", true);
+    if (!rows) return;
+    std::string address;
+    try {
+        if (!rows->Eof()) address = txt::Trim(rows->Get("cEmail").ToText());
+    } catch (...) {
+        // A picker without the column gives no address.
+    }
+    if (address.empty()) return;
+    const std::string current = txt::Trim(txtAddressed_->text().toStdString());
+    txtAddressed_->setText(QString::fromStdString(current.empty() ? address : current + ";" + address));
+}
+
+void frmSendEMail::CmdSendClick() {
+    Guarded("frmSendEMail.cmdSend_Click", [this] {
+        address_ = txt::Trim(txtAddressed_->text().toStdString());
+        subject_ = txt::Trim(txtSubject_->text().toStdString());
+        body_ = "<html><body>" + txt::Trim(txtOpinion_->toPlainText().toStdString()) + "</body></html>";
+        if (address_.empty()) {
+            ShowInfo(ResText("Hx.CRM.TkContact.frmsendemail.00012"));
+            return;
+        }
+        // A line break is carriage return and line feed in the mail; the return becomes "</br>".
+        std::string html = txt::Replace(txt::Replace(body_, "\r\n", "\n"), "\n", "\r\n");
+        html = txt::Replace(html, "\r", "</br>");
+        request_ = {MailColumn{address_, subject_, html, ""}};
+        result_.clear();
+        // The sender keeps the window painted while it waits, so nothing may start a second send.
+        setEnabled(false);
+        lblStatus_->setText(QString::fromStdString(ResText("Hx.CRM.TkContact.frmsendemail.Sending")));
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        sendMail(request_, result_);
+        QApplication::restoreOverrideCursor();
+        lblStatus_->clear();
+        setEnabled(true);
+        ShowInfo(result_);
+    });
+    if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    setEnabled(true);
+}
+
+}  // namespace sovrel

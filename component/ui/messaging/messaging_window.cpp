@@ -1,0 +1,164 @@
+#include "ui/messaging/messaging_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QUrl>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <functional>
+
+#include "common/context.h"
+#include "common/host_objects.h"
+#include "common/hosts/portal.h"
+#include "common/hosts/pub_util.h"
+#include "common/logs.h"
+#include "common/prog_ids.h"
+#include "common/texts.h"
+#include "common/traces.h"
+#include "platform/text.h"
+
+namespace sovrel {
+
+EditBox::EditBox(QLineEdit* line, std::string badStr) : badStr_(std::move(badStr)) {
+    QObject::connect(line, &QLineEdit::textEdited, line, [this, line](const QString& text) {
+        QString kept;
+        for (const QChar ch : text)
+            if (Accepts(ch.unicode())) kept += ch;
+        if (kept != text) {
+            const int cursor = line->cursorPosition() - static_cast<int>(text.size() - kept.size());
+            line->setText(kept);
+            line->setCursorPosition(std::max(0, cursor));
+        }
+    });
+}
+
+bool EditBox::Accepts(char32_t c) const {
+    std::string s;
+    platform::text::AppendUtf8(s, c);
+    return badStr_.find(s) == std::string::npos || exceptions_.find(s) != std::string::npos;
+}
+
+MessagingWindow::MessagingWindow(const char* name, const char* windowKey, const char* captionKey,
+                                 const char* helpTopic, long fallbackHelpId)
+    : name_(name), windowKey_(windowKey), captionKey_(captionKey), helpTopic_(helpTopic),
+      fallbackHelpId_(fallbackHelpId) {
+    setObjectName(name);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+MessagingWindow::~MessagingWindow() { UnregisterOpenForm(this); }
+
+void MessagingWindow::BringToFront() {
+    raise();
+    activateWindow();
+}
+
+void MessagingWindow::ShowModal() {
+    if (!loaded_) LoadCommon();
+    exec();
+}
+
+void MessagingWindow::ShowModeless() {
+    if (!loaded_) LoadCommon();
+    show();
+}
+
+std::string MessagingWindow::Caption() const { return windowTitle().toStdString(); }
+void MessagingWindow::SetCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
+
+bool MessagingWindow::SetControlText(const std::string& control, const std::string& text) {
+    QWidget* w = findChild<QWidget*>(QString::fromStdString(control));
+    if (auto* label = qobject_cast<QLabel*>(w)) label->setText(QString::fromStdString(text));
+    else if (auto* button = qobject_cast<QPushButton*>(w)) button->setText(QString::fromStdString(text));
+    else return false;
+    return true;
+}
+
+void MessagingWindow::Guarded(const char* position, const std::function<void()>& f) {
+    try {
+        f();
+    } catch (...) {
+        try {
+            WriteErrorLog(position, true, CurrentError());
+        } catch (...) {
+            DebugTrace(std::string(position) + ": the error could not be written to error.log");
+        }
+    }
+}
+
+void MessagingWindow::LoadCommon() {
+    loaded_ = true;
+    RegisterOpenForm(this);
+    Guarded((name_ + ".Form_Load()").c_str(), [this] {
+        CrmCommonSvc().LocalizeForm(windowKey_, *this);
+        std::string caption = ResText(captionKey_);
+        bool flag = true;
+        CrmCommonSvc().SetFormCaption(*this, caption, flag);
+        Context& c = Ctx();
+        if (c.Product && c.ActiveFrmMgr) {
+            auto help = platform::Create<IPortalHelp>(progid::PortalHelp);
+            helpContextId_ = help ? help->HelpContextId(helpTopic_) : 0;
+        } else {
+            if (c.PubUtil) c.PubUtil->HelpX(c.HelpFlag, c.Login, *this, "TradeClass");
+            helpContextId_ = fallbackHelpId_;
+        }
+    });
+    Guarded((name_ + ".Form_Load()").c_str(), [this] { FormLoad(); });
+}
+
+void MessagingWindow::Help() {
+    // The help of the current context opens on F1, as everywhere in the portal.
+    activateWindow();
+    setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(this, &press);
+}
+
+void MessagingWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_F1) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    Guarded((name_ + ".Help").c_str(), [this] {
+        QUrl url = QUrl::fromLocalFile(QString::fromStdString(CrmCommonSvc().GetHelpFile()));
+        if (helpContextId_ != 0) url.setFragment(QString::number(helpContextId_));
+        QDesktopServices::openUrl(url);
+    });
+}
+
+void MessagingWindow::ExitForm(std::int16_t& cancel, std::int16_t& unloadMode) {
+    close();
+    cancel = 0;
+    unloadMode = 1;
+}
+
+void MessagingWindow::showEvent(QShowEvent* event) {
+    if (!loaded_) LoadCommon();
+    QDialog::showEvent(event);
+}
+
+void MessagingWindow::done(int result) {
+    QDialog::done(result);
+    if (!loaded_) return;
+    loaded_ = false;
+    try {
+        CrmCommonSvc().FormUnloaded();
+    } catch (...) {
+        // The window goes whatever the host says.
+    }
+    UnregisterOpenForm(this);
+}
+
+QPushButton* MessagingWindow::MakeButton(const char* name) {
+    auto* b = new QPushButton(this);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace sovrel

@@ -1,0 +1,72 @@
+#pragma once
+// What the two messaging windows share: localisation, help, the pick button and the address
+// editor's character rules.
+#include <QDialog>
+
+#include <cstdint>
+#include <string>
+
+#include "common/controls.h"
+#include "common/form.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace sovrel {
+
+// A line editor as the host's edit control: it refuses the characters of BadStr except those
+// of BadStrException.
+class EditBox final : public IEditControl {
+public:
+    explicit EditBox(QLineEdit* line, std::string badStr = "");
+    std::string TypeName() const override { return "Edit"; }
+    std::string BadStrException() const override { return exceptions_; }
+    void SetBadStrException(const std::string& characters) override { exceptions_ = characters; }
+    // True when the character may be typed.
+    bool Accepts(char32_t c) const;
+
+private:
+    std::string badStr_, exceptions_;
+};
+
+class MessagingWindow : public QDialog, public IForm, public IControlTexts {
+public:
+    MessagingWindow(const char* name, const char* windowKey, const char* captionKey, const char* helpTopic,
+                    long fallbackHelpId);
+    ~MessagingWindow() override;
+
+    std::string Name() const override { return name_; }
+    void BringToFront() override;
+    void ShowModal() override;
+    void ShowModeless() override;
+    std::string Caption() const override;
+    void SetCaption(const std::string& caption) override;
+    bool SetControlText(const std::string& control, const std::string& text) override;
+
+    // Unloads the window; answers what the unload recorded.
+    void ExitForm(std::int16_t& cancel, std::int16_t& unloadMode);
+    long HelpContextId() const { return helpContextId_; }
+    // True between Form_Load and Form_Unload.
+    bool Loaded() const { return loaded_; }
+
+protected:
+    // Localises, sets the caption and the help context; then the window's own load.
+    void LoadCommon();
+    virtual void FormLoad() = 0;
+    void Help();
+    // Every way the window closes (close button, Esc, cmdExit, ExitForm) ends here.
+    void done(int result) override;
+    void showEvent(QShowEvent* event) override;
+    // F1 opens the help file at the window's help context.
+    void keyPressEvent(QKeyEvent* event) override;
+    QPushButton* MakeButton(const char* name);
+    // Runs f; an error goes to error.log with position and no further.
+    void Guarded(const char* position, const std::function<void()>& f);
+
+    std::string name_, windowKey_, captionKey_, helpTopic_;
+    long fallbackHelpId_;
+    long helpContextId_ = 0;
+    bool loaded_ = false;
+};
+
+}  // namespace sovrel

@@ -1,0 +1,304 @@
+// The list's hand-offs on the host's real objects and the fixed demo account: chart, SMS, mail
+// and overview from the current or marked rows; and the chart control's layout.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/context.h"
+#include "common/hosts/mail.h"
+#include "common/hosts/ref_edit.h"
+#include "common/logs.h"
+#include "common/prog_ids.h"
+#include "entry/icontact.h"
+#include "host/chart.h"
+#include "host/contact_picker.h"
+#include "host/crm.h"
+#include "host/overview.h"
+#include "host/register.h"
+#include "host/session.h"
+#include "platform/db/connection.h"
+#include "schema/demo.h"
+#include "ui/columns/frm_ui_chart.h"
+#include "ui/list/frm_contact_list.h"
+#include "ui/messaging/frm_send_email.h"
+#include "ui/messaging/frm_send_sms.h"
+
+namespace sovrel::test {
+namespace {
+
+std::string Description(const std::vector<std::vector<std::string>>& contacts) {
+    std::string xml = "<?xml version=\"1.0\" encoding= \"UTF-8\"?><Chart Name = \"t\" Type = \"Organization\">"
+                      "<Picture><ReportTrees><Report>";
+    for (const auto& c : contacts)
+        xml += "<Contract Code = \"" + c[0] + "\" Name = \"" + c[0] + "\" Duty = \"\" Superior =\"" + c[1] + "\"/>";
+    return xml + "</Report></ReportTrees></Picture></Chart>";
+}
+
+// code -> (superior drawn above or "" for a root, cut circle)
+std::map<std::string, std::pair<std::string, bool>> Links(const std::vector<host::ChartNode>& nodes) {
+    std::map<std::string, std::pair<std::string, bool>> out;
+    for (const auto& n : nodes) out[n.code] = {n.parent < 0 ? "" : nodes[n.parent].code, n.cutCycle};
+    return out;
+}
+
+TEST(ChartLayout, rootsCirclesAndOrder) {
+    using L = std::map<std::string, std::pair<std::string, bool>>;
+    struct Case {
+        const char* what;
+        std::vector<std::vector<std::string>> contacts;
+        L links;
+    } cases[] = {
+        {"NULL, missing and own code make roots",
+         {{"A", "NULL"}, {"B", "A"}, {"C", "GONE"}, {"D", "D"}, {"E", ""}},
+         {{"A", {"", false}}, {"B", {"A", false}}, {"C", {"", false}}, {"D", {"", false}}, {"E", {"", false}}}},
+        {"a circle is cut once",
+         {{"A", "C"}, {"B", "A"}, {"C", "B"}, {"X", "B"}},
+         {{"A", {"", true}}, {"B", {"A", false}}, {"C", {"B", false}}, {"X", {"B", false}}}},
+        {"a code given twice is drawn once", {{"A", "NULL"}, {"A", "B"}, {"B", "A"}},
+         {{"A", {"", false}}, {"B", {"A", false}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Links(host::LayoutChart(Description(c.contacts))), c.links);
+    }
+    EXPECT_TRUE(host::LayoutChart("").empty());
+    EXPECT_TRUE(host::LayoutChart("<Chart><Contract Code=").empty());
+}
+
+TEST(ChartLayout, fourLevelsWithoutOverlapParentsOverChildren) {
+    // 30 contacts: 1 head, 3 managers, 8 leads, 18 staff.
+    std::vector<std::vector<std::string>> contacts{{"C00", "NULL"}};
+    for (int i = 1; i < 30; ++i) {
+        const int parent = i <= 3 ? 0 : i <= 11 ? 1 + (i - 4) % 3 : 4 + (i - 12) % 8;
+        char code[8], sup[8];
+        std::snprintf(code, sizeof code, "C%02d", i);
+        std::snprintf(sup, sizeof sup, "C%02d", parent);
+        contacts.push_back({code, sup});
+    }
+    const auto nodes = host::LayoutChart(Description(contacts));
+    ASSERT_EQ(nodes.size(), 30u);
+    int deepest = 0;
+    for (const auto& n : nodes) {
+        deepest = std::max(deepest, n.depth);
+        if (n.parent >= 0) {
+            EXPECT_EQ(n.depth, nodes[n.parent].depth + 1);
+            EXPECT_GT(n.y, nodes[n.parent].y);
+        }
+        for (const auto& m : nodes)
+            if (&m != &n && m.depth == n.depth) EXPECT_GE(std::abs(m.x - n.x), 150.0) << n.code << " " << m.code;
+    }
+    EXPECT_EQ(deepest, 3);
+    // Each parent sits over the middle of its first and last child.
+    std::map<int, std::vector<double>> kids;
+    for (const auto& n : nodes)
+        if (n.parent >= 0) kids[n.parent].push_back(n.x);
+    for (const auto& [p, xs] : kids) EXPECT_DOUBLE_EQ(nodes[p].x, (xs.front() + xs.back()) / 2);
+}
+
+class HandOffTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        host::RegisterHostObjects();
+        RegisterComponentClasses();
+        RegisterContactListWindow();
+    }
+    HandOffTest() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "sovrel-handoff-XXXXXX").string();
+        folder_ = ::mkdtemp(pattern.data());
+        schema::CreateFixedAccount(folder_, platform::PasswordCost::TestOnly);
+        SetLogDirectory(folder_);
+        previous_ = host::SetMessageBoxPresenter([this](const host::MessageBoxRequest& r) {
+            shown.push_back(r.prompt);
+            return 1;
+        });
+        login = host::LoginSession::Login(folder_, "demo", {.password = std::string(schema::kDemoPassword)});
+        entry->Show(login, false, std::make_shared<platform::Object>(), std::make_shared<platform::Object>());
+        window = dynamic_cast<frmContactList*>(Ctx().ListWindow.get());
+        window->FormActivate();
+    }
+    ~HandOffTest() override {
+        if (window) window->close();
+        ResetContext();
+        login->Logout();
+        host::SetMessageBoxPresenter(std::move(previous_));
+        SetLogDirectory("");
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    // Runs command on row; inspect sees the modal window it opened, which is then closed.
+    void RunOnRow(long row, const std::string& command, const std::function<void(QWidget*)>& inspect) {
+        window->Grid().SetRow(row);
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            seen = modal != nullptr && modal != window;
+            if (seen) {
+                inspect(modal);
+                modal->close();
+            }
+        });
+        window->Operating(command);
+        EXPECT_TRUE(seen) << command;
+    }
+
+    std::string folder_;
+    std::shared_ptr<host::LoginSession> login;
+    std::shared_ptr<IContact> entry = std::make_shared<IContact>();
+    frmContactList* window = nullptr;
+    std::vector<std::string> shown;
+    host::MessageBoxPresenter previous_;
+};
+
+TEST_F(HandOffTest, reportChartsEveryContactOfTheCurrentContactsVendorByCode) {
+    ASSERT_TRUE(window->DataLoaded());
+    {
+        platform::db::Connection db;
+        db.Open(login->tkDBName());
+        db.Execute("UPDATE Ven_Contact SET cContactName = N'O''Brien & \"Co\" <x>' WHERE cContactCode = N'V0100000004'");
+    }
+    RunOnRow(3, "Report", [](QWidget* w) {  // V0100000003
+        auto* chart = dynamic_cast<frmUIChart*>(w);
+        ASSERT_NE(chart, nullptr);
+        const auto& xml = chart->ReportXml();
+        EXPECT_EQ(xml.rfind("<?xml version=\"1.0\" encoding= \"UTF-8\"?><Chart Name = \"", 0), 0u);
+        EXPECT_NE(xml.find("<Contract Code = \"V0100000001\" Name = \"张伟\" Duty = \""), std::string::npos);
+        EXPECT_NE(xml.find("Superior =\"NULL\"/>"), std::string::npos);
+        auto* control = dynamic_cast<host::ChartControl*>(chart->Chart());
+        ASSERT_NE(control, nullptr);
+        std::vector<std::string> codes;
+        for (const auto& n : control->Nodes()) codes.push_back(n.code + ">" + (n.parent < 0 ? "" : control->Nodes()[n.parent].code));
+        EXPECT_EQ(codes, (std::vector<std::string>{"V0100000001>", "V0100000002>V0100000001", "V0100000003>V0100000002",
+                                                   "V0100000004>V0100000002"}));
+        ASSERT_EQ(control->Nodes().size(), 4u);
+        EXPECT_EQ(control->Nodes().back().name, "O'Brien & \"Co\" <x>");
+    });
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(HandOffTest, sendMsgPutsTheCurrentContactsNumberInTheBox) {
+    window->MarkAllRows();  // marks do not matter: the current row does
+    RunOnRow(5, "SendMsg", [](QWidget* w) {  // V0200000001
+        auto* sms = dynamic_cast<frmSendSMS*>(w);
+        ASSERT_NE(sms, nullptr);
+        EXPECT_EQ(sms->MobileBox().Text(), "+49 170 5550101");
+    });
+}
+
+TEST_F(HandOffTest, generalOpensTheOverviewWithChainReportsAndDocuments) {
+    window->Grid().SetRow(2);  // V0100000002, on a purchase order
+    window->Operating("General");
+    // The list keeps its own overview object; find its window among the top-level widgets.
+    host::OverviewWindow* overview = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* o = dynamic_cast<host::OverviewWindow*>(w); o && o->isVisible()) overview = o;
+    ASSERT_NE(overview, nullptr);
+    auto items = [&](const char* name) {
+        std::vector<std::string> out;
+        auto* l = overview->findChild<QListWidget*>(name);
+        for (int i = 0; l && i < l->count(); ++i) out.push_back(l->item(i)->text().toStdString());
+        return out;
+    };
+    EXPECT_EQ(items("lstSuperiors"), std::vector<std::string>{"V0100000001  张伟"});
+    EXPECT_EQ(items("lstReports"), (std::vector<std::string>{"V0100000003  王芳", "V0100000004  刘洋"}));
+    auto* docs = overview->findChild<QTreeWidget*>("lstDocuments");
+    ASSERT_NE(docs, nullptr);
+    ASSERT_GE(docs->topLevelItemCount(), 1);
+    EXPECT_EQ(docs->topLevelItem(0)->text(1).toStdString(), "PO_Pomain");
+    EXPECT_NE(overview->windowTitle().toStdString().find("V0100000002 李娜"), std::string::npos);
+    overview->close();
+}
+
+TEST_F(HandOffTest, handOffsWithoutACurrentRowSayNoRow) {
+    for (const char* command : {"Report", "General", "SendMsg"}) {
+        shown.clear();
+        window->Grid().SetRow(0);
+        window->Operating(command);
+        EXPECT_EQ(shown.size(), 1u) << command;
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
+}
+
+TEST_F(HandOffTest, pickerGivesOnlyVisibleContactsToTheNumberBox) {
+    login->Logout();
+    login = host::LoginSession::Login(folder_, "limited", {.password = std::string(schema::kDemoPassword)});  // sees V01, V03
+    Ctx().Login = login;
+    std::vector<std::string> offered;
+    auto previous = host::SetContactPickPresenter([&](const std::vector<std::string>& codes) {
+        offered = codes;
+        return std::vector<std::string>{"V0200000001", "V0100000004", "V0100000003"};
+    });
+    frmSendSMS sms;
+    sms.SetMobilePhone("13812340003");
+    auto lookup = platform::Create<IRefLookup>(progid::RefLookup);
+    lookup->Init(login, "Sovrel_Msg", false, "<Ref><RefSet bMultiSel='1' /></Ref>");
+    lookup->OnRowsReturned([&](std::shared_ptr<platform::db::Rowset> rows) { sms.RowsReturned(rows); });
+    EXPECT_TRUE(lookup->Show());
+    host::SetContactPickPresenter(std::move(previous));
+    EXPECT_EQ(offered, (std::vector<std::string>{"V0100000001", "V0100000002", "V0100000003", "V0100000004"}));
+    EXPECT_EQ(sms.MobileBox().Text(), "13812340003;13812340004");  // V02 is not the user's to see
+}
+
+class RecordingTool : public IMailTool {
+public:
+    bool OpenForAddresses(std::string& addresses) override {
+        opened.push_back(addresses);
+        return true;
+    }
+    static inline std::vector<std::string> opened;
+};
+
+TEST_F(HandOffTest, sendMailHandsTheMarkedContactsToTheMailTool) {
+    platform::ScopedRegistration tool(progid::MailTool, [] { return std::make_shared<RecordingTool>(); });
+    RecordingTool::opened.clear();
+    window->ClearAllRows();
+    for (long row : {1, 4}) {  // V0100000001 (own address), V0100000004 (none: its vendor's)
+        window->Grid().SetRow(row);
+        window->MarkCurrentRow();
+    }
+    window->Operating("SendMail");
+    EXPECT_EQ(RecordingTool::opened, std::vector<std::string>{"zhang.wei@hdem.com.cn;info@hdem.com.cn"});
+    EXPECT_TRUE(shown.empty()) << shown.front();
+}
+
+TEST_F(HandOffTest, pickButtonsAddTheFirstPickedContactsAddressOrNumber) {
+    struct Case {
+        const char* picked;
+        const char* mailBefore;
+        const char* mailAfter;
+        const char* smsAfter;
+    } cases[] = {
+        {"V0100000001", "", "zhang.wei@hdem.com.cn", "13812340001"},
+        {"V0100000001", "a@x.test ", "a@x.test;zhang.wei@hdem.com.cn", "13812340001"},
+        {"V0100000004", "a@x.test", "a@x.test", "13812340004"},  // no address: recipients unchanged
+        {"", "a@x.test", "a@x.test", ""},                        // cancelled
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.picked);
+        auto previous = host::SetContactPickPresenter([&](const std::vector<std::string>&) {
+            return *c.picked ? std::vector<std::string>{c.picked} : std::vector<std::string>{};
+        });
+        frmSendEMail mail;
+        auto* to = mail.findChild<QLineEdit*>("txtAddressed");
+        to->setText(c.mailBefore);
+        mail.CmdClick();
+        EXPECT_EQ(to->text().toStdString(), c.mailAfter);
+        frmSendSMS sms;
+        sms.CmdClick();
+        EXPECT_EQ(sms.MobileBox().Text(), c.smsAfter);
+        host::SetContactPickPresenter(std::move(previous));
+    }
+}
+
+}  // namespace
+}  // namespace sovrel::test

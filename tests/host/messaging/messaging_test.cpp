@@ -1,0 +1,431 @@
+// Mail and SMS end to end: the windows send through the host's libcurl sender and SMS client to
+// sinks the tests start on 127.0.0.1, and the sinks say what arrived.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/context.h"
+#include "common/hosts/ref_edit.h"
+#include "common/logs.h"
+#include "common/prog_ids.h"
+#include "entry/icontact.h"
+#include "host/config.h"
+#include "host/crm.h"
+#include "host/messaging.h"
+#include "host/register.h"
+#include "host/session.h"
+#include "platform/db/connection.h"
+#include "platform/db/field.h"
+#include "platform/diagnostics.h"
+#include "schema/demo.h"
+#include "sink.h"
+#include "ui/messaging/cls_contact.h"
+#include "ui/messaging/frm_send_email.h"
+#include "ui/messaging/frm_send_sms.h"
+#include "ui/messaging/send.h"
+
+namespace sovrel::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class MessagingTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        host::RegisterHostObjects();
+        RegisterComponentClasses();
+    }
+    MessagingTest() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "sovrel-msg-XXXXXX").string();
+        folder_ = ::mkdtemp(pattern.data());
+        schema::CreateFixedAccount(folder_, platform::PasswordCost::TestOnly);
+        SetLogDirectory(folder_);
+        host::SetLanguageOverride("keys");
+        previous_ = host::SetMessageBoxPresenter([this](const host::MessageBoxRequest& r) {
+            shown.push_back(r.prompt);
+            return 1;
+        });
+        login = host::LoginSession::Login(folder_, "demo", {.password = std::string(schema::kDemoPassword)});
+        Ctx().Login = login;
+        system_ = login->SystemConnectionText();
+    }
+    ~MessagingTest() override {
+        ResetContext();
+        login->Logout();
+        host::SetMessageBoxPresenter(std::move(previous_));
+        host::SetLanguageOverride("");
+        SetLogDirectory("");
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    void Set(const std::string& key, const std::string& value) { host::SaveSetting(system_, key, value); }
+    void UseSmtp(const Sink& sink, int timeout = 2) {
+        Set("smtp.server", "127.0.0.1");
+        Set("smtp.port", std::to_string(sink.Port()));
+        Set("smtp.sender", "clerk@sovrel.test");
+        Set("smtp.timeout", std::to_string(timeout));
+    }
+    void UseGateway(const Sink& sink, int timeout = 2) {
+        Set("sms.gateway", "http://127.0.0.1:" + std::to_string(sink.Port()) + "/send");
+        Set("sms.account", "acme");
+        Set("sms.key", "K3y-s3cret");
+        Set("sms.signature", "ACME");
+        Set("sms.timeout", std::to_string(timeout));
+    }
+    std::string ErrorLog() const {
+        std::ifstream in(std::filesystem::path(folder_) / "error.log");
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    // Fills the mail window and presses Send; answers the seconds it took.
+    double SendMail(frmSendEMail& w, const std::string& to, const std::string& subject, const std::string& text) {
+        w.findChild<QLineEdit*>("txtAddressed")->setText(QString::fromStdString(to));
+        w.findChild<QLineEdit*>("txtSubject")->setText(QString::fromStdString(subject));
+        w.findChild<QPlainTextEdit*>("txtOpinion")->setPlainText(QString::fromStdString(text));
+        const auto start = Clock::now();
+        w.CmdSendClick();
+        return std::chrono::duration<double>(Clock::now() - start).count();
+    }
+    double SendSms(frmSendSMS& w, const std::string& numbers, const std::string& sender, const std::string& text) {
+        w.SetMobilePhone(numbers);
+        w.findChild<QLineEdit*>("txtSender")->setText(QString::fromStdString(sender));
+        w.findChild<QLineEdit*>("txtOpinion")->setText(QString::fromStdString(text));
+        const auto start = Clock::now();
+        w.CmdSendClick();
+        return std::chrono::duration<double>(Clock::now() - start).count();
+    }
+
+    std::string folder_, system_;
+    std::shared_ptr<host::LoginSession> login;
+    std::vector<std::string> shown;
+    host::MessageBoxPresenter previous_;
+};
+
+// ---- Mail ---------------------------------------------------------------------------------
+
+TEST_F(MessagingTest, mailWindowSendsOneHtmlMessageToEveryRecipient) {
+    Sink smtp("smtp", "accept", folder_);
+    UseSmtp(smtp);
+    frmSendEMail w;
+    w.ShowModeless();
+    SendMail(w, " wang@v01.test;li@v01.test ", "交货延期 12", "第一行\n<b>second</b> line");
+    const auto got = smtp.Received();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0]["rcpt"].toArray().size(), 2);
+    EXPECT_EQ(got[0]["rcpt"].toArray()[0].toString(), "<wang@v01.test>");
+    EXPECT_EQ(got[0]["rcpt"].toArray()[1].toString(), "<li@v01.test>");
+    EXPECT_EQ(got[0]["from"].toString(), "<clerk@sovrel.test>");
+    const std::string data = got[0]["data"].toString().toStdString();
+    const auto split = data.find("\r\n\r\n");
+    ASSERT_NE(split, std::string::npos);
+    const std::string headers = data.substr(0, split);
+    EXPECT_NE(headers.find("To: wang@v01.test, li@v01.test"), std::string::npos) << headers;
+    EXPECT_NE(headers.find("Content-Type: text/html; charset=UTF-8"), std::string::npos) << headers;
+    EXPECT_NE(headers.find("Subject: =?UTF-8?B?" + QByteArray("交货延期 12").toBase64().toStdString() + "?="),
+              std::string::npos)
+        << headers;
+    const std::string body =
+        QByteArray::fromBase64(QByteArray::fromStdString(data.substr(split + 4))).toStdString();
+    EXPECT_EQ(body, "<html><body>第一行</br>\n<b>second</b> line</body></html>");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "Hx.CRM.COMMON.MailSendSuccParam(wang@v01.test;li@v01.test)");
+    w.close();
+}
+
+TEST_F(MessagingTest, mailWindowStopsWithoutRecipient) {
+    frmSendEMail w;
+    w.ShowModeless();
+    SendMail(w, "   ", "s", "text");
+    EXPECT_EQ(shown, std::vector<std::string>{"Hx.CRM.TkContact.frmsendemail.00012"});
+    EXPECT_TRUE(w.LastRequest().empty());
+    w.close();
+}
+
+// Each way an SMTP server can fail: the window shows the failure message naming the recipients
+// with the reason, error.log carries the reason, and nothing waits past the time-out.
+TEST_F(MessagingTest, mailFailuresAreShownRecordedAndBounded) {
+    struct Case {
+        const char* mode;
+        const char* to;
+        const char* reason;
+    } cases[] = {
+        {"refuse", "ok@v01.test;nobody-refuse@v01.test", "refused <nobody-refuse@v01.test>"},
+        {"reject", "ok@v01.test", "554 5.7.1 message rejected as spam"},
+        {"drop", "ok@v01.test", ""},
+        {"silent", "ok@v01.test", "no answer from 127.0.0.1 within 1 s"},
+        {"mute", "ok@v01.test", "no answer from 127.0.0.1 within 1 s"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        shown.clear();
+        std::filesystem::remove(std::filesystem::path(folder_) / "error.log");
+        Sink smtp("smtp", c.mode, folder_);
+        UseSmtp(smtp, 1);
+        Set("smtp.user", "clerk");
+        Set("smtp.password", "Pa55-w0rd");
+        frmSendEMail w;
+        w.ShowModeless();
+        const double seconds = SendMail(w, c.to, "s", "text");
+        EXPECT_LT(seconds, 3.0);
+        EXPECT_TRUE(smtp.Received().empty());
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].rfind("Hx.CRM.COMMON.MailSendFailParam(" + std::string(c.to) + ") (", 0), 0u) << shown[0];
+        EXPECT_NE(shown[0].find(c.reason), std::string::npos) << shown[0];
+        const std::string log = ErrorLog();
+        EXPECT_NE(log.find("Pelorin.Common.sendMail()"), std::string::npos);
+        EXPECT_NE(log.find(c.reason), std::string::npos) << log;
+        EXPECT_EQ(log.find("Pa55-w0rd"), std::string::npos);
+        EXPECT_EQ(shown[0].find("Pa55-w0rd"), std::string::npos);
+        w.close();
+    }
+}
+
+TEST_F(MessagingTest, sendMailReportsEachColumnJoinedByCommas) {
+    Sink smtp("smtp", "accept", folder_);
+    UseSmtp(smtp);
+    std::string result;
+    sendMail({MailColumn{"a@v.test", "s", "<p>x</p>", "A"}, MailColumn{" ", "s", "<p>x</p>", "B"},
+              MailColumn{"c@v.test", "s", "  ", "C"}},
+             result);
+    EXPECT_EQ(result,
+              "Hx.CRM.COMMON.MailSendSuccParam(a@v.test),Hx.CRM.COMMON.MailNullAddr(B),"
+              "Hx.CRM.COMMON.MailNullComment(C)");
+    EXPECT_EQ(smtp.Received().size(), 1u);
+}
+
+TEST_F(MessagingTest, mailWithoutServerSaysSoAndSendsNothing) {
+    std::string result;
+    sendMail({MailColumn{"a@v.test", "s", "<p>x</p>", ""}}, result);
+    EXPECT_EQ(result, "Hx.CRM.COMMON.MailSendFailParam(a@v.test) (no SMTP server is configured "
+                      "(sovrel config smtp.server NAME))");
+}
+
+// ---- Mail tool and clsContact ---------------------------------------------------------------
+
+class RecordingMailTool : public IMailTool {
+public:
+    bool OpenForAddresses(std::string& addresses) override {
+        opened.push_back(addresses);
+        return answer;
+    }
+    static inline std::vector<std::string> opened;
+    static inline bool answer = true;
+};
+
+TEST_F(MessagingTest, getContactListsContactAddressesThenVendorAddresses) {
+    auto db = std::make_unique<platform::db::Connection>();
+    db->Open(login->tkDBName());
+    db->Execute("UPDATE vendor SET cVenEmail = N' info@hdem.test ' WHERE cVenCode = N'V01'");
+    db->Execute("UPDATE vendor SET cVenEmail = N'' WHERE cVenCode = N'V02'");
+    platform::ScopedRegistration tool(progid::MailTool, [] { return std::make_shared<RecordingMailTool>(); });
+    struct Case {
+        std::string codes, complVendors, complMail, expected;
+    } cases[] = {
+        // 0001 has an address, 0004 none: its vendor's follows.
+        {"N'V0100000001',N'V0100000004'", "", "", "zhang.wei@hdem.com.cn;info@hdem.test"},
+        {"N'V0100000004'", "", "", "info@hdem.test"},
+        {"N'V0100000001'", "", "", "zhang.wei@hdem.com.cn"},
+        {"N'V0100000001'", "", "boss@x.test", "zhang.wei@hdem.com.cn;boss@x.test"},
+        {"", "N'V01'", "", "info@hdem.test"},
+        {"N'NOSUCH'", "N'V02'", "", ""},  // nobody has an address: the tool still opens
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.codes);
+        RecordingMailTool::opened.clear();
+        clsContact mail;
+        std::string codes = c.codes;
+        mail.GetContact(codes, login, c.complVendors, c.complMail);
+        EXPECT_EQ(RecordingMailTool::opened, std::vector<std::string>{c.expected});
+    }
+    EXPECT_TRUE(shown.empty());
+    RecordingMailTool::answer = false;
+    clsContact mail;
+    std::string codes = "N'V0100000001'";
+    mail.GetContact(codes, login);
+    RecordingMailTool::answer = true;
+    EXPECT_EQ(shown, (std::vector<std::string>{"Hx.CRM.COMMON.MailSenderNotExist", "Hx.CRM.COMMON.MailSendFail"}));
+}
+
+TEST_F(MessagingTest, mailToolRunsTheConfiguredCommandOrAnswersFalse) {
+    const auto out = std::filesystem::path(folder_) / "mailto.txt";
+    const auto script = std::filesystem::path(folder_) / "mailer";
+    std::ofstream(script) << "#!/bin/sh\nprintf %s \"$1\" > " << out.string() << "\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    Set("mail.command", script.string() + " %a");
+    host::MailTool tool;
+    std::string addresses = "a@v.test; b@v.test";
+    ASSERT_TRUE(tool.OpenForAddresses(addresses));
+    for (int i = 0; i < 100 && (!std::filesystem::exists(out) || std::filesystem::file_size(out) == 0); ++i)
+        QTest::qWait(20);
+    std::ifstream in(out);
+    std::string got;
+    std::getline(in, got);
+    EXPECT_EQ(got, "a@v.test;b@v.test");
+    Set("mail.command", "/no/such/mail-program %a");
+    EXPECT_FALSE(tool.OpenForAddresses(addresses));
+}
+
+// ---- SMS ----------------------------------------------------------------------------------
+
+TEST_F(MessagingTest, smsWindowPostsNumbersCommaTextWithAccountKeyAndSignature) {
+    Sink gateway("http", "accept", folder_);
+    UseGateway(gateway);
+    platform::DebugCapture traces;
+    frmSendSMS w;
+    w.ShowModeless();
+    SendSms(w, "13812340001;13812340002", "Li", "Hello");
+    const auto got = gateway.Received();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0]["data"].toString().toStdString(),
+              "13812340001;13812340002,Hello" "Hx.CRM.TkContact.frmsendsms.00016" "Li");
+    EXPECT_EQ(got[0]["account"].toString(), "acme");
+    EXPECT_EQ(got[0]["key"].toString(), "K3y-s3cret");
+    EXPECT_EQ(got[0]["signature"].toString(), "ACME");
+    EXPECT_EQ(shown, std::vector<std::string>{"Hx.CRM.COMMON.SMSSendSucc"});
+    EXPECT_TRUE(traces.Contains("发送的手机号===============13812340001;13812340002"));
+    EXPECT_TRUE(traces.Contains("Key=****"));
+    EXPECT_FALSE(traces.Contains("K3y-s3cret"));
+    w.close();
+}
+
+TEST_F(MessagingTest, smsFailuresAreShownRecordedAndBounded) {
+    struct Case {
+        const char* mode;
+        const char* reason;
+    } cases[] = {
+        {"error", "HTTP 500: ERR 17 bad key"},
+        {"silent", "no answer from the SMS gateway within 1 s"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        shown.clear();
+        Sink gateway("http", c.mode, folder_);
+        UseGateway(gateway, 1);
+        frmSendSMS w;
+        w.ShowModeless();
+        EXPECT_LT(SendSms(w, "13812340001", "", "Hello"), 3.0);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0], "Hx.CRM.COMMON.SMSSendFail (" + std::string(c.reason) + ")");
+        const std::string log = ErrorLog();
+        EXPECT_NE(log.find("Pelorin.Common.sendSMS"), std::string::npos);
+        EXPECT_NE(log.find(c.reason), std::string::npos) << log;
+        EXPECT_EQ(log.find("K3y-s3cret"), std::string::npos);
+        w.close();
+    }
+}
+
+TEST_F(MessagingTest, smsWindowChecksNumberThenText) {
+    struct Case {
+        const char* numbers;
+        const char* text;
+        const char* message;
+        const char* focus;
+    } cases[] = {
+        {"  ", "Hello", "Hx.CRM.TkContact.frmsendsms.00014", "txtMobilePhone"},
+        {"13812340001", "  ", "Hx.CRM.TkContact.frmsendsms.00015", "txtOpinion"},
+    };
+    for (const Case& c : cases) {
+        shown.clear();
+        frmSendSMS w;
+        w.show();
+        QApplication::setActiveWindow(&w);
+        SendSms(w, c.numbers, "", c.text);
+        EXPECT_EQ(shown, std::vector<std::string>{c.message});
+        EXPECT_TRUE(w.LastRequest().empty());
+        w.close();
+    }
+}
+
+TEST(MobileBox, typingRules) {
+    struct Case {
+        int key;
+        bool passes;
+    } cases[] = {{'0', true}, {'9', true}, {';', true}, {' ', true}, {8, true},  {13, true}, {27, true},
+                 {144, true}, {'-', true} /* 45 */, {'a', false}, {'+', false}, {',', false}, {10, false}};
+    for (const Case& c : cases) {
+        int key = c.key;
+        FilterMobileKey(key);
+        EXPECT_EQ(key, c.passes ? c.key : 0) << c.key;
+    }
+}
+
+TEST(MobileBox, repeatsAreRemovedInOrder) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"13812340001;13812340001", "13812340001"},
+        {"13812340001;1381234000", "13812340001"},  // a number inside one already there
+        {"1381234000;13812340001", "1381234000;13812340001"},
+        {"1;2;1;3;2", "1;2;3"},
+        {"", ""},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(RemoveRepeatedNumbers(in), out) << in;
+}
+
+TEST_F(MessagingTest, lookupRowsAddNumbersUntilOneIsBlank) {
+    using platform::db::FieldInfo;
+    auto rows = [](std::vector<std::string> numbers) {
+        FieldInfo f;
+        f.name = "cMobilePhone";
+        f.type = platform::db::adVarWChar;
+        f.definedSize = 20;
+        auto rs = platform::db::Rowset::CreateDetached({f});
+        for (const auto& n : numbers) {
+            rs->AddNew();
+            rs->Set(0, n);
+            rs->Update();
+        }
+        return rs;
+    };
+    struct Case {
+        const char* box;
+        std::vector<std::string> picked;
+        const char* expected;
+    } cases[] = {
+        {"13812340001", {"13812340002", "13812340002"}, "13812340001;13812340002"},
+        {"13812340001", {"1381234000"}, "13812340001"},
+        {"", {" 13812340003 "}, "13812340003"},
+        // A blank number stops the adding and leaves the repeats.
+        {"13812340001", {"13812340001", "", "13812340009"}, "13812340001;13812340001"},
+        {"13812340001", {}, "13812340001"},
+    };
+    frmSendSMS w;
+    for (const Case& c : cases) {
+        w.SetMobilePhone(c.box);
+        w.RowsReturned(rows(c.picked));
+        EXPECT_EQ(w.MobileBox().Text(), c.expected) << c.box;
+        EXPECT_EQ(w.MobileList(), c.expected);
+    }
+}
+
+TEST_F(MessagingTest, typingKeepsNumbersOnlyAndTheMessageOnOneLine) {
+    frmSendSMS w;
+    w.show();
+    auto* numbers = w.findChild<QWidget*>("txtMobilePhone")->findChild<QLineEdit*>();
+    ASSERT_NE(numbers, nullptr);
+    QTest::keyClicks(numbers, "138a;+86 139-x");
+    EXPECT_EQ(numbers->text(), "138;86 139-");
+    EXPECT_EQ(w.MobileList(), "138;86 139-");
+    auto* text = w.findChild<QLineEdit*>("txtOpinion");
+    QTest::keyClicks(text, "ab");
+    QTest::keyClick(text, Qt::Key_Return);
+    QTest::keyClicks(text, "c");
+    text->insert("d\r\ne");
+    EXPECT_EQ(text->text(), "abcde");
+    EXPECT_TRUE(shown.empty());  // Enter did not send either
+    w.close();
+}
+
+}  // namespace
+}  // namespace sovrel::test
