@@ -41,6 +41,34 @@ std::string Fold(std::string_view s) {
     return out;
 }
 
+// The texts without their trailing spaces compared as Fold would order them, without building
+// the folded copies (a filter compares every row).
+int CompareFolded(std::string_view a, std::string_view b) {
+    auto trim = [](std::string_view& s) {
+        while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    };
+    trim(a);
+    trim(b);
+    std::size_t i = 0, j = 0;
+    std::string ca, cb;  // the current character of each, folded and encoded
+    std::size_t ia = 0, ib = 0;
+    for (;;) {
+        if (ia == ca.size()) {
+            ca.clear();
+            ia = 0;
+            if (i < a.size()) text::AppendUtf8(ca, text::FoldCase(text::DecodeUtf8(a, i)));
+        }
+        if (ib == cb.size()) {
+            cb.clear();
+            ib = 0;
+            if (j < b.size()) text::AppendUtf8(cb, text::FoldCase(text::DecodeUtf8(b, j)));
+        }
+        if (ca.empty() || cb.empty()) return ca.empty() ? (cb.empty() ? 0 : -1) : 1;
+        const auto x = static_cast<unsigned char>(ca[ia++]), y = static_cast<unsigned char>(cb[ib++]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+}
+
 std::optional<double> AsNumber(const Value& v) {
     switch (v.kind()) {
         case Value::Kind::Boolean: return v.ToBool() ? -1.0 : 0.0;
@@ -225,6 +253,11 @@ bool Comparison::Matches(const RowStore& rows, std::size_t row) const {
         bool isNull = rows.KindAt(row, column) == Value::Kind::Null || rows.KindAt(row, column) == Value::Kind::Empty;
         return op == Op::Eq ? isNull : op == Op::Ne ? !isNull : false;
     }
+    if (op != Op::Like && literal.kind() == Value::Kind::Text && rows.KindAt(row, column) == Value::Kind::Text) {
+        const int cmp = CompareFolded(rows.TextAt(row, column), *literal.AsText());
+        return op == Op::Eq ? cmp == 0 : op == Op::Ne ? cmp != 0 : op == Op::Lt ? cmp < 0 : op == Op::Gt ? cmp > 0
+                                                                                  : op == Op::Le ? cmp <= 0 : cmp >= 0;
+    }
     Value v = rows.Get(row, column);
     if (v.IsNullOrEmpty()) return false;  // as in SQL: Null matches only "= Null"
     if (op == Op::Like) return Glob(Fold(*literal.AsText()), Fold(v.ToText()));
@@ -261,7 +294,7 @@ std::optional<int> CompareForFilter(const Value& field, const Value& literal) {
         if (fieldNumeric && literalNumeric) return std::nullopt;
     }
     // Trailing spaces do not count, as in the database's comparison.
-    return sign(Fold(text::RTrim(field.ToText())), Fold(text::RTrim(literal.ToText())));
+    return CompareFolded(field.ToText(), literal.ToText());
 }
 
 std::unique_ptr<FilterExpression> FilterExpression::Parse(std::string_view criteria,
