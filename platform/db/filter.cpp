@@ -41,32 +41,28 @@ std::string Fold(std::string_view s) {
     return out;
 }
 
-// The texts without their trailing spaces compared as Fold would order them, without building
-// the folded copies (a filter compares every row).
+// The texts without their trailing spaces compared as their Fold copies would compare, without
+// making the copies (a filter compares every row): characters spelt alike fold alike.
 int CompareFolded(std::string_view a, std::string_view b) {
-    auto trim = [](std::string_view& s) {
-        while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    };
-    trim(a);
-    trim(b);
+    while (!a.empty() && a.back() == ' ') a.remove_suffix(1);
+    while (!b.empty() && b.back() == ' ') b.remove_suffix(1);
     std::size_t i = 0, j = 0;
-    std::string ca, cb;  // the current character of each, folded and encoded
-    std::size_t ia = 0, ib = 0;
-    for (;;) {
-        if (ia == ca.size()) {
-            ca.clear();
-            ia = 0;
-            if (i < a.size()) text::AppendUtf8(ca, text::FoldCase(text::DecodeUtf8(a, i)));
+    while (i < a.size() && j < b.size()) {
+        const std::size_t si = i, sj = j;
+        const char32_t x = text::DecodeUtf8(a, i), y = text::DecodeUtf8(b, j);
+        if (a.substr(si, i - si) == b.substr(sj, j - sj)) continue;
+        std::string fx, fy;
+        text::AppendUtf8(fx, text::FoldCase(x));
+        text::AppendUtf8(fy, text::FoldCase(y));
+        if (fx == fy) continue;
+        // One a prefix of the other (only with invalid bytes): the rest decides, folded whole.
+        if (fx.compare(0, fy.size(), fy) == 0 || fy.compare(0, fx.size(), fx) == 0) {
+            const std::string ra = Fold(a.substr(si)), rb = Fold(b.substr(sj));
+            return ra < rb ? -1 : rb < ra ? 1 : 0;
         }
-        if (ib == cb.size()) {
-            cb.clear();
-            ib = 0;
-            if (j < b.size()) text::AppendUtf8(cb, text::FoldCase(text::DecodeUtf8(b, j)));
-        }
-        if (ca.empty() || cb.empty()) return ca.empty() ? (cb.empty() ? 0 : -1) : 1;
-        const auto x = static_cast<unsigned char>(ca[ia++]), y = static_cast<unsigned char>(cb[ib++]);
-        if (x != y) return x < y ? -1 : 1;
+        return fx < fy ? -1 : 1;
     }
+    return i < a.size() ? 1 : j < b.size() ? -1 : 0;
 }
 
 std::optional<double> AsNumber(const Value& v) {
