@@ -271,7 +271,7 @@ private:
         // power loss; foreign keys stay off as the account database declares none.
         if (!readOnly) Exec(db->handle, "PRAGMA journal_mode=WAL", "Connection.Open");
         Exec(db->handle,
-             "PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF; PRAGMA cache_size=-32000; PRAGMA temp_store=MEMORY",
+             "PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF; PRAGMA cache_size=-8000; PRAGMA temp_store=MEMORY",
              "Connection.Open");
         return db;
     }
