@@ -2,22 +2,36 @@
 // account (20,000 contacts): the contact list into a client and a forward-only rowset, a lookup
 // by code, a write through a rowset, and the service's Add, Modify and OpenPage. The PostgreSQL
 // account lives on SOVREL_BENCH_PG (a server's connection text without a catalog) or on a
-// private server started for the run.
+// private server started for the run, with PostgreSQL's default durability (fsync and
+// synchronous_commit on), so writes on both backends are synced commits. Beside each read and
+// write through the layer runs its raw anchor: the same statement through the client library
+// alone (libpq or sqlite3), copying every value. SOVREL_BENCH_EXPLAIN=1 prints the server's plan
+// of the translated list and lookup statements first.
 #include <benchmark/benchmark.h>
+#include <libpq-fe.h>
+#include <sqlite3.h>
 
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "backends.h"
 #include "common/prog_ids.h"
 #include "entry/icontact.h"
 #include "host/register.h"
 #include "platform/db/connection.h"
+#include "platform/db/dialect.h"
 #include "platform/db/rowset.h"
 #include "schema/demo.h"
 #include "service/clscommon.h"
+#include "sqlite/functions.h"
 
 namespace {
 
@@ -37,6 +51,14 @@ const char* kListQuery =
     "LEFT JOIN Person Person3 ON Person3.cPersonCode = Ven_Contact.cPrincipal "
     "ORDER BY Ven_Contact.cContactCode";
 
+PGconn* ConnectRaw(const std::string& connectionText) {
+    const auto info = platform::db::ConnectionInfo::Parse(connectionText);
+    std::string db;
+    for (char c : info.catalog) db += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return PQconnectdb(("host=" + info.dataSource + " port=" + info.port + " user=" + info.user + " dbname=" + db +
+                        " client_encoding=UTF8").c_str());
+}
+
 // The account of a backend, made once per run.
 const std::string& Account(Backend backend) {
     static std::map<Backend, std::string> texts;
@@ -54,6 +76,10 @@ const std::string& Account(Backend backend) {
         if (!server.empty()) {
             if (!std::getenv("SOVREL_BENCH_PG")) sovrel::test::pg::DropDatabases({});
             text = schema::CreateDemoAccountOn(server, {.contacts = kContacts, .vendors = 0, .seed = 7}).connectionText;
+            // The planner's statistics, as autovacuum leaves them a minute after the load.
+            PGconn* c = ConnectRaw(text);
+            PQclear(PQexec(c, "ANALYZE"));
+            PQfinish(c);
         }
     }
     return texts[backend] = text;
@@ -68,6 +94,167 @@ bool Ready(benchmark::State& state, Backend backend) {
 std::string Code(long n) {
     // Contacts are coded vendor + 8 digits; the first vendors' first contacts exist on both.
     return "V0001" + std::string(8 - std::to_string(n).size(), '0') + std::to_string(n);
+}
+
+using Cell = std::variant<std::monostate, long long, double, std::string>;
+
+// The account database through its client library alone.
+class Raw {
+public:
+    explicit Raw(Backend backend) {
+        const auto info = platform::db::ConnectionInfo::Parse(Account(backend));
+        if (backend == Backend::Sqlite) {
+            sqlite3_open_v2((info.dataSource + "/" + info.catalog + ".db").c_str(), &lite_, SQLITE_OPEN_READWRITE, nullptr);
+            RegisterSqlServerFunctions(lite_);
+            // As the layer opens it: every commit synced.
+            sqlite3_exec(lite_, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+            dialect_ = &platform::db::SqliteDialect();
+        } else {
+            pg_ = ConnectRaw(Account(backend));
+            dialect_ = &platform::db::PostgresDialect();
+        }
+    }
+    ~Raw() {
+        if (lite_) sqlite3_close(lite_);
+        if (pg_) PQfinish(pg_);
+    }
+    Raw(const Raw&) = delete;
+    Raw& operator=(const Raw&) = delete;
+
+    std::string Native(const std::string& tsql) const { return dialect_->Translate(tsql).at(0).sql; }
+
+    // Runs a native query and copies every value (PostgreSQL's as the text it sends); answers
+    // the rows.
+    long Copy(const std::string& sql, std::vector<Cell>& cells) {
+        cells.clear();
+        if (pg_) {
+            PGresult* r = PQexecParams(pg_, sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+            const int rows = PQntuples(r), cols = PQnfields(r);
+            cells.reserve(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
+            for (int i = 0; i < rows; ++i)
+                for (int c = 0; c < cols; ++c) {
+                    if (PQgetisnull(r, i, c)) cells.emplace_back();
+                    else cells.emplace_back(std::string(PQgetvalue(r, i, c), static_cast<std::size_t>(PQgetlength(r, i, c))));
+                }
+            PQclear(r);
+            return rows;
+        }
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(lite_, sql.c_str(), -1, &s, nullptr);
+        const int n = sqlite3_column_count(s);
+        long rows = 0;
+        for (; sqlite3_step(s) == SQLITE_ROW; ++rows)
+            for (int c = 0; c < n; ++c) {
+                switch (sqlite3_column_type(s, c)) {
+                    case SQLITE_INTEGER: cells.emplace_back(static_cast<long long>(sqlite3_column_int64(s, c))); break;
+                    case SQLITE_FLOAT: cells.emplace_back(sqlite3_column_double(s, c)); break;
+                    case SQLITE_NULL: cells.emplace_back(); break;
+                    default:
+                        cells.emplace_back(std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, c)),
+                                                       static_cast<std::size_t>(sqlite3_column_bytes(s, c))));
+                }
+            }
+        sqlite3_finalize(s);
+        return rows;
+    }
+
+    // One contact inserted on its own (so committed, and synced, alone); false on failure.
+    bool Insert(const std::string& code) {
+        if (pg_) {
+            const char* values[] = {code.c_str(), "V0002", "联系人"};
+            PGresult* r = PQexecParams(pg_, "INSERT INTO ven_contact (ccontactcode, cvencode, ccontactname) VALUES ($1, $2, $3)",
+                                       3, nullptr, values, nullptr, nullptr, 0);
+            const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+            PQclear(r);
+            return ok;
+        }
+        if (!insert_)
+            sqlite3_prepare_v2(lite_, "INSERT INTO Ven_Contact (cContactCode, cVenCode, cContactName) VALUES (?, ?, ?)", -1,
+                               &insert_, nullptr);
+        sqlite3_reset(insert_);
+        sqlite3_bind_text(insert_, 1, code.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert_, 2, "V0002", -1, SQLITE_STATIC);
+        sqlite3_bind_text(insert_, 3, "联系人", -1, SQLITE_STATIC);
+        return sqlite3_step(insert_) == SQLITE_DONE;
+    }
+
+    // The server's plan of a statement; `setting` (e.g. "work_mem = '32MB'") applies to it alone,
+    // `edit` rewrites the translated text (to see what one of its parts costs).
+    void Explain(const std::string& tsql, const std::string& setting = {},
+                 const std::function<std::string(std::string)>& edit = {}) {
+        if (!pg_) return;
+        std::fprintf(stderr, "---- %s%s\n", setting.empty() ? "as translated" : setting.c_str(), edit ? " (edited)" : "");
+        if (!setting.empty()) PQclear(PQexec(pg_, ("SET " + setting).c_str()));
+        const std::string sql = edit ? edit(Native(tsql)) : Native(tsql);
+        PGresult* r = PQexec(pg_, ("EXPLAIN (ANALYZE, BUFFERS) " + sql).c_str());
+        if (!setting.empty()) PQclear(PQexec(pg_, ("RESET " + setting.substr(0, setting.find(' '))).c_str()));
+        for (int i = 0; i < PQntuples(r); ++i) std::fprintf(stderr, "%s\n", PQgetvalue(r, i, 0));
+        if (PQresultStatus(r) != PGRES_TUPLES_OK) std::fprintf(stderr, "%s", PQerrorMessage(pg_));
+        PQclear(r);
+    }
+
+private:
+    PGconn* pg_ = nullptr;
+    sqlite3* lite_ = nullptr;
+    sqlite3_stmt* insert_ = nullptr;
+    const platform::db::Dialect* dialect_ = nullptr;
+
+public:
+    void Finish() {
+        if (insert_) sqlite3_finalize(insert_);
+        insert_ = nullptr;
+    }
+};
+
+std::string LookupQuery(long n) {
+    return "SELECT TOP 1 cContactCode, cContactName FROM Ven_Contact WHERE cContactCode = N'" + Code(n % 5 + 1) + "'";
+}
+
+void RawList(benchmark::State& state, Backend backend) {
+    if (!Ready(state, backend)) return;
+    Raw raw(backend);
+    const std::string sql = raw.Native(kListQuery);
+    std::vector<Cell> cells;
+    long rows = 0;
+    for (auto _ : state) rows = raw.Copy(sql, cells);
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
+void RawLookup(benchmark::State& state, Backend backend) {
+    if (!Ready(state, backend)) return;
+    Raw raw(backend);
+    std::vector<std::string> sql;
+    for (long i = 0; i < 5; ++i) sql.push_back(raw.Native(LookupQuery(i)));
+    std::vector<Cell> cells;
+    long n = 0, rows = 0;
+    for (auto _ : state) rows = raw.Copy(sql[static_cast<std::size_t>(n++ % 5)], cells);
+    if (rows != 1) state.SkipWithError("the lookup found no contact");
+}
+
+void RawInsert(benchmark::State& state, Backend backend) {
+    if (!Ready(state, backend)) return;
+    Raw raw(backend);
+    static long next = 10000000;
+    for (auto _ : state)
+        if (!raw.Insert("V0002R" + std::to_string(++next) + std::to_string(static_cast<int>(backend))))
+            state.SkipWithError("the raw insert failed");
+    raw.Finish();
+}
+
+// The layer's single-row insert: an empty rowset, AddNew, three fields, Update.
+void InsertThroughARowset(benchmark::State& state, Backend backend) {
+    if (!Ready(state, backend)) return;
+    platform::db::Connection conn;
+    conn.Open(Account(backend));
+    static long next = 20000000;
+    for (auto _ : state) {
+        auto rs = conn.OpenRowset("SELECT TOP 0 * FROM Ven_Contact");
+        rs->AddNew();
+        rs->Set("cContactCode", "V0002L" + std::to_string(++next));
+        rs->Set("cVenCode", "V0002");
+        rs->Set("cContactName", "联系人");
+        rs->Update();
+    }
 }
 
 void ListIntoClientRowset(benchmark::State& state, Backend backend) {
@@ -100,8 +287,7 @@ void LookupByCode(benchmark::State& state, Backend backend) {
     conn.Open(Account(backend));
     long n = 0;
     for (auto _ : state) {
-        auto rs = conn.OpenRowset("SELECT TOP 1 cContactCode, cContactName FROM Ven_Contact WHERE cContactCode = N'" +
-                                  Code(n++ % 5 + 1) + "'");
+        auto rs = conn.OpenRowset(LookupQuery(n++));
         benchmark::DoNotOptimize(rs->RecordCount());
     }
 }
@@ -153,6 +339,40 @@ void ServiceModify(benchmark::State& state, Backend backend) {
     }
 }
 
+// Deletes contacts made for it beforehand (the reference checks and the vendor link clearing
+// included), one per iteration.
+void ServiceDelete(benchmark::State& state, Backend backend) {
+    if (!Ready(state, backend)) return;
+    sovrel::RegisterComponentClasses();
+    host::RegisterCrmObjects();
+    host::RegisterServices();
+    static long next = 30000000;
+    std::vector<std::string> codes;
+    {
+        platform::db::Connection conn;
+        conn.Open(Account(backend));
+        conn.BeginTrans();
+        for (long i = 0; i < state.max_iterations; ++i) {
+            codes.push_back("V0002D" + std::to_string(++next));
+            conn.Execute("INSERT INTO Ven_Contact (cContactCode, cVenCode, cContactName) VALUES (N'" + codes.back() +
+                         "', N'V0002', N'删除')");
+        }
+        conn.CommitTrans();
+    }
+    sovrel::ClsCommon service;
+    std::string cnn = Account(backend);
+    service.Init(cnn);
+    std::size_t i = 0;
+    for (auto _ : state) {
+        platform::db::Value id(codes.at(i++));
+        std::string idName = "cContactCode", table = "Ven_Contact", msg;
+        if (!service.Delete(id, idName, table, msg)) {
+            state.SkipWithError(msg.c_str());
+            break;
+        }
+    }
+}
+
 void ServiceOpenPage(benchmark::State& state, Backend backend) {
     if (!Ready(state, backend)) return;
     sovrel::RegisterComponentClasses();
@@ -174,12 +394,18 @@ void ServiceOpenPage(benchmark::State& state, Backend backend) {
 void Register() {
     for (Backend b : sovrel::test::kBackends) {
         const std::string name = b == Backend::Sqlite ? "/SQLite" : "/PostgreSQL";
+        // Each figure beside its raw anchor.
+        benchmark::RegisterBenchmark(("RawList" + name).c_str(), RawList, b)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("ListIntoClientRowset" + name).c_str(), ListIntoClientRowset, b)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("ListForwardOnly" + name).c_str(), ListForwardOnly, b)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("RawLookup" + name).c_str(), RawLookup, b)->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("LookupByCode" + name).c_str(), LookupByCode, b)->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("RawInsert" + name).c_str(), RawInsert, b)->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("InsertThroughARowset" + name).c_str(), InsertThroughARowset, b)->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("UpdateThroughARowset" + name).c_str(), UpdateThroughARowset, b)->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("ServiceAdd" + name).c_str(), ServiceAdd, b)->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("ServiceModify" + name).c_str(), ServiceModify, b)->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("ServiceDelete" + name).c_str(), ServiceDelete, b)->Iterations(300)->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("ServiceOpenPage" + name).c_str(), ServiceOpenPage, b)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);  // 0: the last page
     }
 }
@@ -187,6 +413,29 @@ void Register() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    sovrel::test::pg::KeepDefaultDurability();
+    if (std::getenv("SOVREL_BENCH_EXPLAIN")) {
+        Raw raw(Backend::Postgres);
+        raw.Explain(kListQuery);
+        raw.Explain(kListQuery, "work_mem = '32MB'");
+        // What the case-insensitive collation costs: the same joins and order compared bytewise.
+        raw.Explain(kListQuery, "work_mem = '32MB'", [](std::string sql) {
+            for (std::size_t at; (at = sql.find("tsql_ci")) != std::string::npos;) sql.replace(at, 7, "\"C\"");
+            for (const char* key : {"vendor.cVenCode", "Ven_Contact.cVenCode", "Contact1.cContactCode", "Ven_Contact.cSuperiorID",
+                                    "Person3.cPersonCode", "Ven_Contact.cPrincipal"}) {
+                const std::string side = std::string(key) + " = ", last = std::string(" = ") + key + " ";
+                for (std::size_t at = sql.find(side); at != std::string::npos; at = sql.find(side, at + 1))
+                    sql.insert(at + std::strlen(key), " COLLATE \"C\"");
+                for (std::size_t at = sql.find(last); at != std::string::npos; at = sql.find(last, at + 1))
+                    sql.insert(at + last.size() - 1, " COLLATE \"C\"");
+            }
+            const std::size_t order = sql.rfind("ORDER BY");
+            if (order != std::string::npos && sql.find("COLLATE", order) == std::string::npos) sql += " COLLATE \"C\"";
+            std::fprintf(stderr, "%s\n", sql.c_str());
+            return sql;
+        });
+        raw.Explain(LookupQuery(0));
+    }
     Register();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 #include <optional>
 
 #include "platform/diagnostics.h"
@@ -232,7 +233,7 @@ void GridModel::SetRows(long rows) {
         if (rows > before) endInsertRows();
         else endRemoveRows();
     } else {
-        dirty_ = true;
+        dirty_ = reshaped_ = true;
     }
 }
 
@@ -251,14 +252,24 @@ void GridModel::SetCols(long cols) {
         if (grow) endInsertColumns();
         else endRemoveColumns();
     } else {
-        dirty_ = true;
+        dirty_ = reshaped_ = true;
     }
+}
+
+void GridModel::Touch(long row) {
+    if (!dirty_ || lastTouched_ < 0) {
+        firstTouched_ = lastTouched_ = row;
+    } else {
+        firstTouched_ = std::min(firstTouched_, row);
+        lastTouched_ = std::max(lastTouched_, row);
+    }
+    dirty_ = true;
 }
 
 void GridModel::SetText(long row, long col, const std::string& text) {
     cells_[row][col] = text;
     if (!live_) {
-        dirty_ = true;
+        Touch(row);
         return;
     }
     if (row == 0 && col > 0) emit headerDataChanged(Qt::Horizontal, col - 1, col - 1);
@@ -274,13 +285,13 @@ void GridModel::SetColAlignment(long col, int alignment) {
         emit dataChanged(index(0, static_cast<int>(col - 1)), index(static_cast<int>(Rows() - 2), static_cast<int>(col - 1)),
                          {Qt::TextAlignmentRole});
     else if (!live_)
-        dirty_ = true;
+        dirty_ = reshaped_ = true;
 }
 
 void GridModel::SetAlignment(long row, long col, int alignment) {
     aligns_[row][col] = static_cast<std::uint8_t>(alignment);
     if (!live_) {
-        dirty_ = true;
+        Touch(row);
         return;
     }
     if (row == 0 && col > 0) emit headerDataChanged(Qt::Horizontal, col - 1, col - 1);
@@ -295,7 +306,10 @@ void GridModel::SetLive(bool live) {
     if (live == live_) return;
     live_ = live;
     if (!live || !dirty_) return;
-    dirty_ = false;
+    const bool reshaped = reshaped_;
+    const long first = firstTouched_, last = lastTouched_;
+    dirty_ = reshaped_ = false;
+    lastTouched_ = -1;
     const int rows = static_cast<int>(std::max(0L, Rows() - 1)), cols = static_cast<int>(std::max(0L, cols_ - 1));
     if (cols != shownCols_) {
         beginResetModel();
@@ -313,6 +327,21 @@ void GridModel::SetLive(bool live) {
         beginRemoveRows({}, rows, shownRows_ - 1);
         shownRows_ = rows;
         endRemoveRows();
+    }
+    if (!reshaped) {
+        // Only cells changed: grid rows first..last (row 0 is the horizontal header).
+        if (first == 0 && cols > 0) emit headerDataChanged(Qt::Horizontal, 0, cols - 1);
+        int top = static_cast<int>(std::max(1L, first)) - 1;
+        int bottom = static_cast<int>(std::min(last, static_cast<long>(rows))) - 1;
+        if (visibleRows) {
+            const auto [shownTop, shownBottom] = visibleRows();
+            top = std::max(top, shownTop);
+            bottom = std::min(bottom, shownBottom);
+        }
+        if (bottom < top) return;
+        if (cols > 0) emit dataChanged(index(top, 0), index(bottom, cols - 1));
+        emit headerDataChanged(Qt::Vertical, top, bottom);
+        return;
     }
     if (rows > 0 && cols > 0) emit dataChanged(index(0, 0), index(rows - 1, cols - 1));
     if (cols > 0) emit headerDataChanged(Qt::Horizontal, 0, cols - 1);
@@ -444,7 +473,8 @@ void FlexGrid::SetRedraw(bool redraw) {
     if (redraw == model_->Live()) return;
     if (!redraw) {
         topRow_ = TopRow();  // where the user was, to come back to
-        if (view_) view_->setUpdatesEnabled(false);
+        // The view keeps drawing what it was told; it hears of nothing until redraw is back.
+        // (Disabling its updates would repaint all of it when they come back.)
         model_->SetLive(false);
         return;
     }
@@ -455,7 +485,6 @@ void FlexGrid::SetRedraw(bool redraw) {
     ApplyWidths();
     SyncCurrent();
     if (topRow_ < Rows()) view_->verticalScrollBar()->setValue(static_cast<int>(topRow_ - 1));
-    view_->setUpdatesEnabled(true);
 }
 
 std::string FlexGrid::TextMatrix(long row, long col) const {
@@ -722,6 +751,13 @@ QWidget* FlexGrid::Widget(QWidget* parent) {
     view->setVerticalHeader(new GridHeader(Qt::Vertical, model_.get(), view));
     view->setModel(model_.get());
     view->setItemDelegate(new GridDelegate(model_.get(), view));
+    model_->visibleRows = [shown = QPointer<QTableView>(view)]() -> std::pair<int, int> {
+        if (!shown || !shown->isVisible()) return {0, std::numeric_limits<int>::max()};
+        const int top = shown->rowAt(0);
+        if (top < 0) return {1, 0};
+        const int bottom = shown->rowAt(shown->viewport()->height() - 1);
+        return {top, bottom < 0 ? shown->model()->rowCount() - 1 : bottom};
+    };
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -52,6 +52,9 @@ public:
     void SetLive(bool live);
 
     GridLook look;
+    // The model rows a view shows (first, last); rows changed out of sight are not told to it,
+    // as it asks for their texts when it draws them. Unset: every changed row is told.
+    std::function<std::pair<int, int>()> visibleRows;
 
     // QAbstractTableModel: model row r is grid row r + 1, model column c grid column c + 1.
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -67,8 +70,14 @@ private:
     std::vector<std::vector<std::string>> cells_;  // [row][col], row 0 the header
     std::vector<std::vector<std::uint8_t>> aligns_;
     std::vector<std::uint8_t> colAligns_;  // per column, for data cells left at General
+    void Touch(long row);  // a cell of this row changed while not live
     long cols_ = 0;
     bool live_ = true, dirty_ = false;
+    // While not live: whether the shape changed (rows, columns, column alignment), else the first
+    // and last rows whose cells changed; only those are told to the view, so a fill below the
+    // visible rows repaints nothing.
+    bool reshaped_ = false;
+    long firstTouched_ = 0, lastTouched_ = -1;
     int shownRows_ = 0, shownCols_ = 0;  // what the view was last told
 };
 

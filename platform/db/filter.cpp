@@ -41,6 +41,30 @@ std::string Fold(std::string_view s) {
     return out;
 }
 
+// The texts without their trailing spaces compared as their Fold copies would compare, without
+// making the copies (a filter compares every row): characters spelt alike fold alike.
+int CompareFolded(std::string_view a, std::string_view b) {
+    while (!a.empty() && a.back() == ' ') a.remove_suffix(1);
+    while (!b.empty() && b.back() == ' ') b.remove_suffix(1);
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const std::size_t si = i, sj = j;
+        const char32_t x = text::DecodeUtf8(a, i), y = text::DecodeUtf8(b, j);
+        if (a.substr(si, i - si) == b.substr(sj, j - sj)) continue;
+        std::string fx, fy;
+        text::AppendUtf8(fx, text::FoldCase(x));
+        text::AppendUtf8(fy, text::FoldCase(y));
+        if (fx == fy) continue;
+        // One a prefix of the other (only with invalid bytes): the rest decides, folded whole.
+        if (fx.compare(0, fy.size(), fy) == 0 || fy.compare(0, fx.size(), fx) == 0) {
+            const std::string ra = Fold(a.substr(si)), rb = Fold(b.substr(sj));
+            return ra < rb ? -1 : rb < ra ? 1 : 0;
+        }
+        return fx < fy ? -1 : 1;
+    }
+    return i < a.size() ? 1 : j < b.size() ? -1 : 0;
+}
+
 std::optional<double> AsNumber(const Value& v) {
     switch (v.kind()) {
         case Value::Kind::Boolean: return v.ToBool() ? -1.0 : 0.0;
@@ -225,6 +249,11 @@ bool Comparison::Matches(const RowStore& rows, std::size_t row) const {
         bool isNull = rows.KindAt(row, column) == Value::Kind::Null || rows.KindAt(row, column) == Value::Kind::Empty;
         return op == Op::Eq ? isNull : op == Op::Ne ? !isNull : false;
     }
+    if (op != Op::Like && literal.kind() == Value::Kind::Text && rows.KindAt(row, column) == Value::Kind::Text) {
+        const int cmp = CompareFolded(rows.TextAt(row, column), *literal.AsText());
+        return op == Op::Eq ? cmp == 0 : op == Op::Ne ? cmp != 0 : op == Op::Lt ? cmp < 0 : op == Op::Gt ? cmp > 0
+                                                                                  : op == Op::Le ? cmp <= 0 : cmp >= 0;
+    }
     Value v = rows.Get(row, column);
     if (v.IsNullOrEmpty()) return false;  // as in SQL: Null matches only "= Null"
     if (op == Op::Like) return Glob(Fold(*literal.AsText()), Fold(v.ToText()));
@@ -261,7 +290,7 @@ std::optional<int> CompareForFilter(const Value& field, const Value& literal) {
         if (fieldNumeric && literalNumeric) return std::nullopt;
     }
     // Trailing spaces do not count, as in the database's comparison.
-    return sign(Fold(text::RTrim(field.ToText())), Fold(text::RTrim(literal.ToText())));
+    return CompareFolded(field.ToText(), literal.ToText());
 }
 
 std::unique_ptr<FilterExpression> FilterExpression::Parse(std::string_view criteria,

@@ -106,6 +106,7 @@ struct Running {
 };
 
 Running* running = nullptr;
+bool durable = false;
 
 void Stop() {
     if (!running || running->text.empty()) return;
@@ -174,9 +175,8 @@ Running Start() {
     }
     const int port = FreePort();
     r.port = port;
-    const std::string options = "-k " + folder + " -p " + std::to_string(port) +
-                                " -c listen_addresses='' -c fsync=off -c synchronous_commit=off"
-                                " -c full_page_writes=off -c max_connections=60";
+    std::string options = "-k " + folder + " -p " + std::to_string(port) + " -c listen_addresses='' -c max_connections=60";
+    if (!durable) options += " -c fsync=off -c synchronous_commit=off -c full_page_writes=off";
     if (RunTool({pgCtl, "-D", r.data, "-w", "-t", "60", "-l", folder + "/server.log", "-o", options, "start"},
                 folder + "/pg_ctl.log") != 0) {
         r.error = "the PostgreSQL server did not start (see " + folder + "/server.log)";
@@ -201,6 +201,8 @@ std::string Server(std::string& whyNot) {
     whyNot = running->error;
     return running->text;
 }
+
+void KeepDefaultDurability() { durable = true; }
 
 void DropDatabases(const std::vector<std::string>& names) {
     std::string why;

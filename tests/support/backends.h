@@ -70,6 +70,10 @@ namespace pg {
 // folder, its socket in that folder, a free port; stopped when the process ends). Answers the
 // server's connection text, or "" with the reason in whyNot.
 std::string Server(std::string& whyNot);
+// Called before the first Server(): the server keeps PostgreSQL's default durability (fsync and
+// synchronous_commit on), so that write timings compare with SQLite's synced commits. Tests keep
+// the fast settings.
+void KeepDefaultDurability();
 // Drops the named databases of the private server, ending their connections.
 void DropDatabases(const std::vector<std::string>& names);
 }  // namespace pg

@@ -126,7 +126,7 @@ public:
     void ExecuteScript(const std::string& sql) override { Exec(db_->handle, sql.c_str(), "Connection.ExecuteScript"); }
 
     std::unique_ptr<Cursor> Query(const std::string& sql) override {
-        return CreateCursor(db_, PrepareStatement(db_, sql, false));
+        return CreateCursor(db_, PrepareQuery(db_, sql), sql);
     }
 
     std::unique_ptr<Command> Prepare(const std::string& sql) override {
@@ -218,9 +218,9 @@ private:
         std::string sql = "SELECT ";
         for (std::size_t i = 0; i < row.readBack.size(); ++i) sql += (i ? "," : "") + Quote(row.readBack[i]);
         sql += " FROM " + Quote(row.table) + " WHERE rowid=?";
-        auto stmt = PrepareStatement(db_, sql, false);
+        auto stmt = PrepareQuery(db_, sql);
         sqlite3_bind_int64(stmt.get(), 1, rowid);
-        auto reader = CreateCursor(db_, std::move(stmt));
+        auto reader = CreateCursor(db_, std::move(stmt), sql);
         if (reader->Next())
             for (std::size_t i = 0; i < row.readBack.size(); ++i) out.push_back(reader->Get(i));
     }
@@ -271,7 +271,7 @@ private:
         // power loss; foreign keys stay off as the account database declares none.
         if (!readOnly) Exec(db->handle, "PRAGMA journal_mode=WAL", "Connection.Open");
         Exec(db->handle,
-             "PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF; PRAGMA cache_size=-32000; PRAGMA temp_store=MEMORY",
+             "PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF; PRAGMA cache_size=-8000; PRAGMA temp_store=MEMORY",
              "Connection.Open");
         return db;
     }

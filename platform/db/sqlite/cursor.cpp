@@ -87,8 +87,10 @@ struct StoreSink {
 
 class SqliteCursor : public Cursor {
 public:
-    SqliteCursor(DatabasePtr db, StatementPtr stmt) : db_(std::move(db)), stmt_(std::move(stmt)) {
+    SqliteCursor(DatabasePtr db, StatementPtr stmt, std::string text)
+        : db_(std::move(db)), stmt_(std::move(stmt)), text_(std::move(text)) {
         sqlite3_stmt* s = stmt_.get();
+        pending_ = Step();
         int n = sqlite3_column_count(s);
         for (int i = 0; i < n; ++i) {
             FieldInfo f;
@@ -105,13 +107,20 @@ public:
     const std::vector<FieldInfo>& Fields() const override { return fields_; }
     void RenameField(std::size_t column, std::string name) override { fields_.at(column).name = std::move(name); }
 
+    ~SqliteCursor() override {
+        if (text_.empty() || !stmt_) return;
+        sqlite3_reset(stmt_.get());
+        sqlite3_clear_bindings(stmt_.get());
+        if (db_->idle.size() >= 64) db_->idle.clear();  // bounded: ad-hoc texts rarely repeat
+        db_->idle.try_emplace(std::move(text_), std::move(stmt_));
+    }
+
     bool Next() override {
-        if (done_) return false;
-        int rc = sqlite3_step(stmt_.get());
-        if (rc == SQLITE_ROW) return true;
-        done_ = true;
-        if (rc != SQLITE_DONE) Throw(db_->handle, rc, "Rowset.MoveNext");
-        return false;
+        if (pending_) {
+            pending_ = false;
+            return true;
+        }
+        return Step();
     }
 
     Value Get(std::size_t column) const override {
@@ -131,6 +140,15 @@ public:
     }
 
 private:
+    bool Step() {
+        if (done_) return false;
+        int rc = sqlite3_step(stmt_.get());
+        if (rc == SQLITE_ROW) return true;
+        done_ = true;
+        if (rc != SQLITE_DONE) Throw(db_->handle, rc, "Rowset.MoveNext");
+        return false;
+    }
+
     // A computed column has no declared type: take it from what it holds, as the server would
     // report the expression's type.
     void SettleExpressionTypes(const RowStore& store, std::vector<FieldInfo>& fields) const {
@@ -169,15 +187,17 @@ private:
 
     DatabasePtr db_;
     StatementPtr stmt_;
+    std::string text_;
     std::vector<FieldInfo> fields_;
     std::vector<ColumnKind> kinds_;
     bool done_ = false;
+    bool pending_ = false;  // the first row, stepped to when the cursor was made
 };
 
 }  // namespace
 
-std::unique_ptr<Cursor> CreateCursor(DatabasePtr db, StatementPtr stmt) {
-    return std::make_unique<SqliteCursor>(std::move(db), std::move(stmt));
+std::unique_ptr<Cursor> CreateCursor(DatabasePtr db, StatementPtr stmt, std::string text) {
+    return std::make_unique<SqliteCursor>(std::move(db), std::move(stmt), std::move(text));
 }
 
 }  // namespace platform::db::sqlite

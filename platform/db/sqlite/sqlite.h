@@ -4,24 +4,28 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "backend.h"
 
 namespace platform::db::sqlite {
 
-// An open database file; cursors keep it alive after the connection switches databases.
-struct Database {
-    sqlite3* handle = nullptr;
-    std::string name;
-    ~Database();
-};
-using DatabasePtr = std::shared_ptr<Database>;
-
 struct StatementDeleter {
     void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
 };
 using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+// An open database file; cursors keep it alive after the connection switches databases.
+struct Database {
+    sqlite3* handle = nullptr;
+    std::string name;
+    // Finished queries kept prepared for their text's next run (compiling is most of a short
+    // query's cost). SQLite compiles a kept statement again when the schema has changed.
+    std::unordered_map<std::string, StatementPtr> idle;
+    ~Database();
+};
+using DatabasePtr = std::shared_ptr<Database>;
 
 // Raises platform::Error for a failed SQLite call: constraint failures as ConstraintViolated,
 // lock time-outs as Timeout, open failures as ConnectionFailed, the rest as CommandFailed;
@@ -29,13 +33,17 @@ using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 [[noreturn]] void Throw(sqlite3* db, int rc, const char* source);
 
 StatementPtr PrepareStatement(const DatabasePtr& db, const std::string& sql, bool persistent);
+// A query's statement: the idle one of the same text, or a new one.
+StatementPtr PrepareQuery(const DatabasePtr& db, const std::string& sql);
 void BindValue(sqlite3_stmt* stmt, int index, const Value& value);
 
 // How a column's values are read, from its declared type.
 enum class ColumnKind { Auto, Boolean, Integer, Real, Text, Date };
 ColumnKind KindOf(const FieldInfo& field, bool declared);
 
-std::unique_ptr<Cursor> CreateCursor(DatabasePtr db, StatementPtr stmt);
+// The cursor steps to the first row at once (so a statement compiled again for a changed schema
+// reports its new columns); with a text, its finished statement goes back to db's idle ones.
+std::unique_ptr<Cursor> CreateCursor(DatabasePtr db, StatementPtr stmt, std::string text = {});
 std::unique_ptr<Command> CreateCommand(DatabasePtr db, StatementPtr stmt);
 
 }  // namespace platform::db::sqlite

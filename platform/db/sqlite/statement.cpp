@@ -6,6 +6,7 @@
 namespace platform::db::sqlite {
 
 Database::~Database() {
+    idle.clear();
     if (handle) sqlite3_close_v2(handle);
 }
 
@@ -25,6 +26,14 @@ StatementPtr PrepareStatement(const DatabasePtr& db, const std::string& sql, boo
     if (!p)  // only white space or comments
         throw Error(errnum::CommandFailed, "Connection.Execute", "the statement text is empty");
     return p;
+}
+
+StatementPtr PrepareQuery(const DatabasePtr& db, const std::string& sql) {
+    auto it = db->idle.find(sql);
+    if (it == db->idle.end()) return PrepareStatement(db, sql, true);
+    StatementPtr stmt = std::move(it->second);
+    db->idle.erase(it);
+    return stmt;
 }
 
 void BindValue(sqlite3_stmt* stmt, int index, const Value& v) {

@@ -323,6 +323,45 @@ TEST(GridTest, topRowScrollsAShownGrid) {
     EXPECT_LE(grid->TopRow(), 3);
 }
 
+// Redraw coming back repaints the grid only when a changed cell is on screen: a long fill that
+// shows its progress must not redraw the same screen again and again.
+TEST(GridTest, redrawBackRepaintsOnlyForCellsOnScreen) {
+    TestApp();
+    auto grid = NewGrid();
+    QWidget window;
+    window.resize(400, 300);
+    auto* view = ViewOf(*grid, &window);
+    view->setGeometry(0, 0, 400, 300);
+    grid->SetRows(1001);
+    grid->SetCols(4);
+    Fill(*grid);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    view->viewport()->installEventFilter(&counter);
+    const struct {
+        long first, last;
+        bool repaints;
+    } cases[] = {{600, 800, false}, {2, 3, true}, {900, 1000, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("rows " + std::to_string(c.first) + ".." + std::to_string(c.last));
+        QCoreApplication::processEvents();
+        counter.paints = 0;
+        grid->SetRedraw(false);
+        for (long r = c.first; r <= c.last; ++r) grid->SetTextMatrix(r, 2, "changed");
+        grid->SetRedraw(true);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(counter.paints > 0, c.repaints);
+        EXPECT_EQ(view->model()->index(static_cast<int>(c.last - 1), 1).data().toString(), "changed");
+    }
+}
+
 TEST(GridTest, autoSizeFitsTheTextWithinACap) {
     auto grid = NewGrid();
     ViewOf(*grid);

@@ -127,6 +127,27 @@ TEST_P(ConnectionTest, PreparedCommandsRunManyTimes) {
     EXPECT_THROW(cmd->Bind(3, 1), Error);
 }
 
+// Queries are kept prepared between runs: a run after a schema change, made here or by another
+// connection, must report the new columns and rows; the same text open twice at once reads both.
+TEST_P(ConnectionTest, AQueryRunAgainSeesTheSchemaAsItIsNow) {
+    const std::string query = "SELECT * FROM Contact WHERE cCode = N'V0200000001'";
+    for (bool elsewhere : {false, true}) {
+        SCOPED_TRACE(elsewhere ? "changed by another connection" : "changed by this connection");
+        auto other = elsewhere ? sovrel::test::Open(conn->ConnectionString()) : conn;
+        const std::size_t before = conn->OpenRowset(query)->FieldCount();
+        const std::string column = elsewhere ? "cLater" : "cExtra";
+        other->ExecuteScript("ALTER TABLE Contact ADD COLUMN " + column + " varchar(10)");
+        other->Execute("update Contact set " + column + " = N'new' where cCode = N'V0200000001'");
+        auto rs = conn->OpenRowset(query);
+        ASSERT_EQ(rs->FieldCount(), before + 1);
+        EXPECT_EQ(rs->Get(column).ToText(), "new");
+        auto first = conn->OpenRowset(query, platform::db::CursorKind::ForwardOnly);
+        auto second = conn->OpenRowset(query, platform::db::CursorKind::ForwardOnly);
+        EXPECT_EQ(first->Get(column).ToText(), "new");
+        EXPECT_EQ(second->Get(column).ToText(), "new");
+    }
+}
+
 TEST_P(ConnectionTest, StatementsOnAClosedConnectionSayHowToFixIt) {
     Connection closed;
     try {

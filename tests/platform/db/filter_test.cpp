@@ -56,6 +56,8 @@ TEST(RowsetFilter, CriteriaSelectTheRowsTheyName) {
         {"cItemName LIKE 'item o''neil 1*'", {"1", "10", "11", "13", "14", "15"}},
         {"cItemName <> 'ITEM O''NEIL 2'", {"1", "3", "5", "6", "7", "9", "10", "11", "13", "14", "15"}},
         {"[iLength] = '50'", {"5"}},
+        {"cItem = '自定义项7   '", {"7"}},  // trailing spaces do not count, on either side
+        {"cItemName < 'item o''neil 11 '", {"1", "10"}},  // ordered without regard to case
     };
     for (const auto& c : cases) EXPECT_EQ(Matching(*rs, c.criteria), c.expected) << c.criteria;
     EXPECT_EQ(Matching(*rs, "").size(), 16u);
