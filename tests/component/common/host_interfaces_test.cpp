@@ -61,15 +61,6 @@ public:
     void ColSetResize(IColumnSetControl&, IForm&) override {}
 };
 
-class Chart : public IChart {
-public:
-    void SetMode(int m) override { mode = m; }
-    void Load(const std::string& d) override { description = d; }
-    void Draw() override {}
-    int mode = 0;
-    std::string description;
-};
-
 TEST(HostInterfaces, OneUtilityObjectAnswersForEachFacetItImplements) {
     auto object = std::make_shared<PrintAndColumns>();
     // Each facet brings its own platform::Object base, so the creator hands the object out through
@@ -91,26 +82,6 @@ TEST(HostInterfaces, OneUtilityObjectAnswersForEachFacetItImplements) {
     // A facet the object lacks comes back as nothing, not as a wrong object.
     EXPECT_EQ(platform::Create<IPubUtilLists>(progid::PubUtil), nullptr);
     EXPECT_EQ(platform::Create<IPubUtil>(progid::PubUtil), nullptr);
-}
-
-TEST(HostInterfaces, ControlsComeOutOfTheFactoryUnderTheirOwnIdentifiers) {
-    platform::ScopedRegistration chart(progid::Chart, [] { return std::make_shared<Chart>(); });
-    platform::ScopedRegistration noPrint(progid::PrintControl, {});
-
-    auto first = platform::Create<IChart>(progid::Chart);
-    auto second = platform::Create<IChart>(progid::Chart);
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(second, nullptr);
-    EXPECT_NE(first, second);  // each window gets its own control
-    first->SetMode(4);
-    first->Load("<Chart/>");
-    auto& drawn = dynamic_cast<Chart&>(*first);
-    EXPECT_EQ(drawn.mode, 4);
-    EXPECT_EQ(drawn.description, "<Chart/>");
-    EXPECT_EQ(dynamic_cast<Chart&>(*second).description, "");
-
-    EXPECT_EQ(platform::Create<IPrintControl>(progid::Chart), nullptr);
-    EXPECT_EQ(platform::Create<IPrintControl>(progid::PrintControl), nullptr);
 }
 
 // The factory compares identifiers without regard to case, so two that differ only in case would

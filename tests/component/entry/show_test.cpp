@@ -1,6 +1,8 @@
 // IContact.Show and the portal's login interface, against scripted host objects.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "common/context.h"
 #include "entry/icontact.h"
 #include "../support/fakes.h"
@@ -44,61 +46,42 @@ TEST_F(ShowTest, OpensTheListModalAfterSettingUpTheContext) {
     EXPECT_EQ(host.log.Count("AcquireRight AS020302"), 1);
 }
 
-TEST_F(ShowTest, EachMissingPieceEndsWithItsMessageAndTheRightIsReleased) {
+// Each early exit: its message (none for a refused right or a held lock), the window never shown,
+// the right given back exactly once when it was taken, and the step after the exit never reached.
+TEST_F(ShowTest, EachEarlyExitShowsItsMessageAndReleasesTheRightItTook) {
+    auto withdraw = [](const char* id) { return [id](fakes::Host& h) { h.Withdraw(id); }; };
     struct Case {
-        const char* withdraw;
-        const char* message;
+        const char* name;
+        std::function<void(fakes::Host&)> arrange;
+        const char* message;  // "" = none shown
+        int style;            // 0 = not checked
+        bool withLogin = true;
+        const char* notReached = "ShowModal";
     } cases[] = {
-        {progid::IClsCommon, "Hx.CRM.COMMON.DBMSG.0002"},
-        {progid::PubUtil, "Hx.CRM.COMMON.DBMSG.0005"},
-        {progid::ColumnSetSvc, "Hx.CRM.TkCompetitor.icompetitor.00157"},
-        {progid::RowAuthSvc, "Hx.CRM.TkCompetitor.icompetitor.00158"},
-        {progid::ColAuthSvc, "Hx.CRM.TkCompetitor.icompetitor.00159"},
+        {"no data service", withdraw(progid::IClsCommon), "Hx.CRM.COMMON.DBMSG.0002", 64},
+        {"no pub util", withdraw(progid::PubUtil), "Hx.CRM.COMMON.DBMSG.0005", 64},
+        {"no column set", withdraw(progid::ColumnSetSvc), "Hx.CRM.TkCompetitor.icompetitor.00157", 64},
+        {"no row auth", withdraw(progid::RowAuthSvc), "Hx.CRM.TkCompetitor.icompetitor.00158", 64},
+        {"no col auth", withdraw(progid::ColAuthSvc), "Hx.CRM.TkCompetitor.icompetitor.00159", 64},
+        {"service not started", [](fakes::Host& h) { h.data->status = false; },
+         "Hx.CRM.COMMON.DBMSG.0003\r\nHx.CRM.COMMON.DBMSG.0004", 0},
+        {"right refused", [](fakes::Host& h) { h.rights->answer = false; }, "", 0, true, "DataService.Init"},
+        {"lock held", [](fakes::Host& h) { h.pub->lockHeld = true; }, "", 0, true, "ColumnSet.Init"},
+        {"no login", [](fakes::Host&) {}, "Hx.CRM.COMMON.DBMSG.HxLogin0001", 0, false, "AcquireRight"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         fakes::Host h;
-        h.Withdraw(c.withdraw);
-        auto e = std::make_shared<IContact>();
-        e->Show(h.login);
-        ASSERT_EQ(h.crm->messages.size(), 1u) << c.withdraw;
-        EXPECT_EQ(h.crm->messages[0], c.message);
-        EXPECT_EQ(h.crm->lastStyle, 64);
-        EXPECT_FALSE(h.log.Has("ShowModal")) << c.withdraw;
-        EXPECT_EQ(h.log.Count("ReleaseRight AS020302"), 1) << c.withdraw;
+        c.arrange(h);
+        std::make_shared<IContact>()->Show(c.withLogin ? h.login : nullptr);
+        EXPECT_EQ(h.crm->messages, *c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
+        if (c.style) {
+            EXPECT_EQ(h.crm->lastStyle, c.style);
+        }
+        EXPECT_FALSE(h.log.Has("ShowModal"));
+        EXPECT_FALSE(h.log.Has(c.notReached));
+        EXPECT_EQ(h.log.Count(c.withLogin ? "ReleaseRight AS020302" : "ReleaseRight"), c.withLogin ? 1 : 0);
     }
-}
-
-TEST_F(ShowTest, AServiceThatDidNotStartShowsBothTexts) {
-    host.data->status = false;
-    Show();
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0], "Hx.CRM.COMMON.DBMSG.0003\r\nHx.CRM.COMMON.DBMSG.0004");
-    EXPECT_EQ(host.log.Count("ReleaseRight AS020302"), 1);
-}
-
-TEST_F(ShowTest, ARefusedRightShowsNothingButIsReleased) {
-    host.rights->answer = false;
-    Show();
-    EXPECT_TRUE(Messages().empty());
-    EXPECT_FALSE(host.log.Has("DataService.Init"));
-    EXPECT_FALSE(host.log.Has("ShowModal"));
-    EXPECT_EQ(host.log.Count("ReleaseRight AS020302"), 1);
-}
-
-TEST_F(ShowTest, ALockHeldElsewhereStopsBeforeTheServices) {
-    host.pub->lockHeld = true;
-    Show();
-    EXPECT_FALSE(host.log.Has("ColumnSet.Init"));
-    EXPECT_FALSE(host.log.Has("ShowModal"));
-    EXPECT_EQ(host.log.Count("ReleaseRight AS020302"), 1);
-}
-
-TEST_F(ShowTest, WithoutALoginItSaysSoAndTouchesNoRight) {
-    entry->Show(nullptr);
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0], "Hx.CRM.COMMON.DBMSG.HxLogin0001");
-    EXPECT_FALSE(host.log.Has("AcquireRight"));
-    EXPECT_FALSE(host.log.Has("ReleaseRight"));
 }
 
 TEST_F(ShowTest, AnOpenListIsOnlyBroughtToTheFront) {

@@ -48,9 +48,6 @@ std::string Output(const std::string& command) {
     return out;
 }
 
-// To look at the pages of a generated 500-contact list: SOVREL_LOOK_DIR=/some/folder.
-const char* LookDir() { return std::getenv("SOVREL_LOOK_DIR"); }
-
 class PrintOnHostTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -61,8 +58,7 @@ protected:
     PrintOnHostTest() {
         std::string pattern = (fs::temp_directory_path() / "sovrel-print-host-XXXXXX").string();
         folder = ::mkdtemp(pattern.data());
-        if (LookDir()) schema::CreateDemoAccount(folder, {.contacts = 500, .passwordCost = platform::PasswordCost::TestOnly});
-        else schema::CreateFixedAccount(folder, platform::PasswordCost::TestOnly);
+        schema::CreateFixedAccount(folder, platform::PasswordCost::TestOnly);
         SetLogDirectory(folder);
         previous_ = host::SetMessageBoxPresenter([this](const host::MessageBoxRequest& r) {
             shown.push_back(r.prompt);
@@ -148,39 +144,6 @@ TEST_F(PrintOnHostTest, ExportPageSetupPrintAndPreviewOfTheList) {
     };
     window->Operating("Preview");
     EXPECT_GE(pages, 1);
-}
-
-// Not a check: writes the pages of a 500-row list in both languages and orientations to look at.
-TEST_F(PrintOnHostTest, LookAtTheRenderedPages) {
-    if (!LookDir()) GTEST_SKIP() << "set SOVREL_LOOK_DIR to write the pages";
-    for (const char* user : {"demo", "demo_en"}) {
-        Open(user);
-        for (bool landscape : {false, true}) {
-            answer = [landscape](QDialog& d) {
-                d.findChild<QRadioButton*>(landscape ? "optLandscape" : "optPortrait")->setChecked(true);
-                return int(QDialog::Accepted);
-            };
-            window->Operating("SetUp");
-            const fs::path pdf = fs::path(LookDir()) / (std::string(user) + (landscape ? "-landscape" : "-portrait") + ".pdf");
-            answer = [&](QDialog& d) {
-                dynamic_cast<QPrintDialog&>(d).printer()->setOutputFileName(QString::fromStdString(pdf.string()));
-                return int(QDialog::Accepted);
-            };
-            window->Operating("Print");
-        }
-        answer = [user](QDialog& d) {
-            d.show();
-            QApplication::processEvents();
-            d.grab().save(QString::fromStdString(std::string(LookDir()) + "/" + user + "-preview.png"));
-            return int(QDialog::Accepted);
-        };
-        window->Operating("Preview");
-        window->close();
-        window = nullptr;
-        ResetContext();
-        login->Logout();
-        login.reset();
-    }
 }
 
 }  // namespace
