@@ -29,7 +29,9 @@ class QCheckBox;
 class QComboBox;
 class QGridLayout;
 class QLabel;
+class QPushButton;
 class QTabWidget;
+class QTimer;
 
 namespace sovrel {
 
@@ -141,6 +143,19 @@ public:
     // The user-defined field leave check of EdtU(index).
     void UserFieldLeave(int index);
 
+    // ---- Duplicate warning (duplicate_warning.cpp) ----
+    // In add mode, looks for contacts like the one typed (vendor and name, mobile, e-mail) and
+    // shows the first under the fields; hides the line otherwise. Typing runs it after a pause.
+    void CheckDuplicates();
+    QLabel* DuplicateLabel() const { return lblDuplicate_; }
+    QPushButton* DuplicateButton() const { return cmdDuplicate_; }
+    // The code of the contact the warning names; "" when none is shown.
+    const std::string& DuplicateCode() const { return duplicateCode_; }
+    // Shows the contact the warning names, read only; the typed contact stays as it is.
+    void OpenDuplicate();
+    // Replaces the view's exec (tests and screenshots look at the view instead).
+    std::function<void(QDialog&)> openDuplicateHook;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -153,6 +168,7 @@ private:
     QWidget* BuildTabBasic();
     QWidget* BuildTabContact();
     QWidget* BuildTabUser();
+    QWidget* BuildDuplicateBar();
     void PlaceUserFields();
     // frm_contact_edit.cpp
     void InitToolbars();
@@ -216,6 +232,11 @@ private:
     QGridLayout* userGrid_ = nullptr;
     QWidget* userTab_ = nullptr;
     QLabel* lblTitle_ = nullptr;
+    QWidget* duplicateBar_ = nullptr;
+    QLabel* lblDuplicate_ = nullptr;
+    QPushButton* cmdDuplicate_ = nullptr;
+    QTimer* duplicateTimer_ = nullptr;
+    std::string duplicateCode_;
 
     // State.
     std::int16_t iOpMode_ = cardmode::Add;
