@@ -150,6 +150,7 @@ void frmContactList::FormLoad() {
     popMenuMgr_ = platform::Create<IPopMenuMgr>(progid::PopMenuMgr);
     if (popMenuMgr_) popMenuMgr_->Init(*this);
     CrmCommonSvc().LocalizeForm(kWindowKey, *this);
+    edtSearch_->setPlaceholderText(QString::fromStdString(ResText("Hx.CRM.TkContact.frmcontactlist.SearchHint")));
     LoadTrace(2, lblCaption_);
 
     grid_->SetProperty("Appearance", 0);
