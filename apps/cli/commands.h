@@ -53,6 +53,7 @@ int RunUseDb(const GlobalOptions& options, std::span<const std::string> argument
 int RunPassword(const GlobalOptions& options, std::span<const std::string> arguments);
 int RunExport(const GlobalOptions& options, std::span<const std::string> arguments);
 int RunConfig(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunDuplicates(const GlobalOptions& options, std::span<const std::string> arguments);
 
 // Prints "sovrel: " + message to stderr.
 void PrintError(std::string_view message);

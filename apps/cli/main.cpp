@@ -78,6 +78,11 @@ constexpr Command kCommands[] = {
      "show the host's settings (mail tool, SMTP, SMS gateway), one of them, or set KEY to\n"
      "      VALUE in the system database (an empty VALUE removes it); secrets show as ****",
      RunConfig},
+    {"duplicates", "[--vendor V]",
+     "list the groups of contacts that look like one person (the same name at one vendor, or\n"
+     "      the same mobile number or e-mail without spaces, dashes and case), one row per\n"
+     "      contact with its group number; --vendor keeps to one vendor's contacts",
+     RunDuplicates},
 };
 
 void PrintUsage(std::FILE* to) {

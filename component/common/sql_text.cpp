@@ -18,6 +18,15 @@ std::string SqlText(std::string_view value, bool unicode) {
     return out;
 }
 
+std::string SqlLikeContains(std::string_view value) {
+    std::string pattern = "%";
+    for (char c : value) {
+        if (c == '%' || c == '_' || c == '[') pattern += std::string("[") + c + "]";
+        else pattern += c;
+    }
+    return SqlText(pattern + "%");
+}
+
 bool IsSqlName(std::string_view name) {
     if (name.empty() || name.size() > 128) return false;
     auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };

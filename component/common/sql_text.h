@@ -11,6 +11,10 @@ namespace sovrel {
 // default, '...' with unicode false (the rowset filter and ReIdVal's fixed form).
 std::string SqlText(std::string_view value, bool unicode = true);
 
+// A LIKE pattern literal (N'%...%') that finds value anywhere in the text, its %, _ and [
+// written as the one-character sets [%], [_] and [[] so that they stand for themselves.
+std::string SqlLikeContains(std::string_view value);
+
 // True for a plain name: an ASCII letter or "_", then letters, digits or "_", 128 at most.
 bool IsSqlName(std::string_view name);
 

@@ -1,5 +1,6 @@
 // The card's editors: lengths from the schema, the base-code combos, clearing for a new contact
 // with its defaults, and what typing in each box does.
+#include <QTimer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -149,6 +150,7 @@ void frmContactEdit::ClearCard() {
     Edt(2).SetEnabled(true);
     DTPicker1(1).SetEnabled(true);
     lastGoodZip_.clear();
+    CheckDuplicates();
 }
 
 void frmContactEdit::SetCmdVisible(int index, bool visible) {
@@ -177,6 +179,7 @@ void frmContactEdit::WireEditor(int index) {
                 bool cancel = false;
                 if (pendingVendor_ && !txt::Trim(e.Text()).empty()) ResolveReference(0, cancel);
                 pendingVendor_ = false;
+                duplicateTimer_->start();  // the name's match needs the resolved vendor
             } else if (index >= 4 && index <= 8 && index != 5) {
                 OnEditorLeave(index);
             }
@@ -207,6 +210,7 @@ void frmContactEdit::EditorChanged(int index) {
     } else if (index == 14) {
         ZipCheck();
     }
+    if (index == 0 || index == 2 || index == 12 || index == 18) duplicateTimer_->start();
 }
 
 void frmContactEdit::ZipCheck() {

@@ -308,6 +308,7 @@ void frmContactEdit::InitData(std::int16_t mode, std::int16_t codeColumn, std::i
     }
     SetButton("SaveRs", false);
     change_->bEdit = false;
+    CheckDuplicates();
 }
 
 void frmContactEdit::FormActivate() {

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/controls.h"
 #include "common/form.h"
@@ -29,7 +30,9 @@ class QCheckBox;
 class QComboBox;
 class QGridLayout;
 class QLabel;
+class QPushButton;
 class QTabWidget;
+class QTimer;
 
 namespace sovrel {
 
@@ -141,6 +144,33 @@ public:
     // The user-defined field leave check of EdtU(index).
     void UserFieldLeave(int index);
 
+    // ---- Duplicate warning (duplicate_warning.cpp) ----
+    // In add mode, looks for contacts like the one typed (vendor and name, mobile, e-mail) and
+    // shows the first under the fields; hides the line otherwise. Typing runs it after a pause.
+    void CheckDuplicates();
+    QLabel* DuplicateLabel() const { return lblDuplicate_; }
+    QPushButton* DuplicateButton() const { return cmdDuplicate_; }
+    // The code of the contact the warning names; "" when none is shown.
+    const std::string& DuplicateCode() const { return duplicateCode_; }
+    // Shows the contact the warning names, read only; the typed contact stays as it is.
+    void OpenDuplicate();
+    // Replaces the view's exec (tests and screenshots look at the view instead).
+    std::function<void(QDialog&)> openDuplicateHook;
+
+    // ---- Conflicts on save (conflict.cpp) ----
+    // One field of a contact that changed since it was loaded.
+    struct ConflictRow {
+        std::string column, caption, loaded, database, mine;
+        bool takeTheirs = false;
+    };
+    // Shows the rows and lets the user choose per row; true to save again. Replaceable (tests);
+    // by default the comparison dialog.
+    std::function<bool(frmContactEdit&, std::vector<ConflictRow>&)> conflictChooser;
+    // The comparison dialog over rows (the default chooser); true when the user saves again.
+    bool ChooseInDialog(std::vector<ConflictRow>& rows);
+    // Runs the dialog instead of its exec (tests and screenshots set the choices and close it).
+    std::function<void(QDialog&)> conflictDialogHook;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -153,6 +183,7 @@ private:
     QWidget* BuildTabBasic();
     QWidget* BuildTabContact();
     QWidget* BuildTabUser();
+    QWidget* BuildDuplicateBar();
     void PlaceUserFields();
     // frm_contact_edit.cpp
     void InitToolbars();
@@ -179,6 +210,10 @@ private:
     bool RunChecks();
     bool SuperiorRuleHolds();
     bool SaveRecord();
+    // conflict.cpp: after the row-version refusal, offers the comparison; true when the contact
+    // was then saved.
+    bool ResolveConflict();
+    void KeepLoadedValues();
     // navigation.cpp
     std::shared_ptr<platform::db::Rowset> GetCurrentRecord();
     void SetNavButtons();
@@ -216,6 +251,11 @@ private:
     QGridLayout* userGrid_ = nullptr;
     QWidget* userTab_ = nullptr;
     QLabel* lblTitle_ = nullptr;
+    QWidget* duplicateBar_ = nullptr;
+    QLabel* lblDuplicate_ = nullptr;
+    QPushButton* cmdDuplicate_ = nullptr;
+    QTimer* duplicateTimer_ = nullptr;
+    std::string duplicateCode_;
 
     // State.
     std::int16_t iOpMode_ = cardmode::Add;
@@ -231,6 +271,8 @@ private:
     std::array<bool, 16> userShown_{};
     std::array<int, 2> userDecimals_{6, 6};  // items 13 and 14
     std::string lastGoodZip_;
+    // The compared fields as they were loaded, by column.
+    std::map<std::string, std::string> loadedValues_;
     // The user typed in the vendor box since it was last resolved.
     bool pendingVendor_ = false;
     std::int16_t pendingCancel_ = 0, pendingUnloadMode_ = 0, nextUnloadMode_ = 0;

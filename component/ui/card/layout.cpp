@@ -105,6 +105,7 @@ void frmContactEdit::BuildControls() {
     auto* body = new QVBoxLayout();
     body->setContentsMargins(12, 10, 12, 12);
     body->addWidget(ssTab1_, 1);
+    body->addWidget(BuildDuplicateBar());
     root->addLayout(body, 1);
     QObject::connect(ssTab1_, &QTabWidget::currentChanged, this, [this](int) {
         const int previous = lastTab_;

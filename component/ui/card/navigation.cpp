@@ -138,6 +138,7 @@ void frmContactEdit::Fillallfields() {
     for (int i = 0; i < 11; ++i) Edt(10 + i).SetText(text(rest[i]));
     for (int i : {6, 7}) Edt(i).SetDescription(Edt(i).Tag().empty() ? "" : ResTextParams("Hx.CRM.TkContact.frmcontactedit.00095", {Edt(i).Tag()}));
     c.LoadedContactTs = text("contacttkts");  // compared as the service reads it, padding and all
+    KeepLoadedValues();
     auto date = [&rs](const char* field) {
         const auto v = rs->Get(field);
         const auto d = v.ToDate();

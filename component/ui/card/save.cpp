@@ -157,6 +157,7 @@ bool frmContactEdit::SaveRecord() {
     if (!saved) {
         ShowInfo(message);
         if (iOpMode_ == cardmode::Add) NewContactCode();
+        else if (message == ResText("Hx.CRM.COMMON.DBMSG.Upt01")) return ResolveConflict();
         return false;
     }
     if (frmContactList* list = List()) list->SetCurrentContactCode(Edt(1).Text());

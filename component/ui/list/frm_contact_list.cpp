@@ -1,6 +1,8 @@
 // The list window's lifecycle: creation, load, first activation, unload, and its texts.
 #include "ui/list/frm_contact_list.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -150,6 +152,10 @@ void frmContactList::FormLoad() {
     popMenuMgr_ = platform::Create<IPopMenuMgr>(progid::PopMenuMgr);
     if (popMenuMgr_) popMenuMgr_->Init(*this);
     CrmCommonSvc().LocalizeForm(kWindowKey, *this);
+    const QString hint = QString::fromStdString(ResText("Hx.CRM.TkContact.frmcontactlist.SearchHint"));
+    edtSearch_->setPlaceholderText(hint);
+    // Wide enough for the hint in either language, beside the clear button.
+    edtSearch_->setMinimumWidth(std::min(edtSearch_->fontMetrics().horizontalAdvance(hint) + 48, 380));
     LoadTrace(2, lblCaption_);
 
     grid_->SetProperty("Appearance", 0);

@@ -26,6 +26,7 @@ class QCheckBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QTimer;
 class QMenu;
 class QMenuBar;
 class QPushButton;
@@ -136,6 +137,13 @@ public:
     bool LocateCodeColumn(std::int16_t& column) const;
     // The statement DataRefresh runs for where.
     std::string ListStatement(const std::string& where) const;
+    // The quick search above the grid: typing narrows the list after a pause, on top of the
+    // filter; SearchNow applies the box's text at once, from the first page.
+    QLineEdit* SearchBox() const { return edtSearch_; }
+    const std::string& SearchText() const { return searchText_; }
+    void SearchNow();
+    // "1–500 of 20,000" beside the record count; "" before the first query.
+    std::string RangeText() const;
     bool DataLoaded() const { return loaded_; }
     long HelpContextId() const { return helpContextId_; }
     // Opens the help file (HtmlHelp command 15 with a context id, 0 without); replaceable.
@@ -228,6 +236,10 @@ private:
     QStatusBar* stb_ = nullptr;
     QLabel* stbPanel1_ = nullptr;
     QLabel* stbPanel2_ = nullptr;
+    QLabel* stbRange_ = nullptr;
+    QLineEdit* edtSearch_ = nullptr;
+    QTimer* searchTimer_ = nullptr;
+    std::string searchText_;
 
     // Window state.
     std::weak_ptr<platform::Object> entry_;

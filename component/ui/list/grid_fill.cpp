@@ -75,7 +75,8 @@ void frmContactList::LoadHead() {
 
 std::string frmContactList::ListStatement(const std::string& where) const {
     const Context& c = Ctx();
-    return BuildListStatement({c.ColumnSelectList, c.VendorRowAuth, vendorCode_, where, filterClause_, sortClause_});
+    return BuildListStatement(
+        {c.ColumnSelectList, c.VendorRowAuth, vendorCode_, where, filterClause_, sortClause_, searchText_});
 }
 
 void frmContactList::DataRefresh(const std::string& where) {

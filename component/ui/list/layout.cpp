@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "common/prog_ids.h"
@@ -28,6 +29,9 @@ namespace sovrel {
 using namespace list;
 
 namespace {
+
+// ms after the last key in the search box before the list is asked again.
+constexpr int kSearchPause = 250;
 
 struct MenuItem {
     const char* name;     // control name; a separator when key is null
@@ -168,7 +172,10 @@ void frmContactList::BuildControls() {
     stbPanel2_ = NewLabel(stb_, "StbPanel2");
     stbPanel1_->setContentsMargins(6, 0, 6, 0);
     stbPanel2_->setContentsMargins(6, 0, 6, 0);
-    stb_->addWidget(stbPanel1_, 1);
+    stbRange_ = NewLabel(stb_, "StbRange");
+    stbRange_->setContentsMargins(6, 0, 6, 0);
+    stb_->addWidget(stbPanel1_);
+    stb_->addWidget(stbRange_, 1);
     stb_->addPermanentWidget(stbPanel2_);
     root->addWidget(stb_);
 
@@ -237,6 +244,20 @@ QWidget* frmContactList::BuildPagerStrip() {
         });
     });
     row->addWidget(chkSelectAll_);
+    row->addSpacing(12);
+    edtSearch_ = new QLineEdit(pic);
+    edtSearch_->setObjectName("EdtSearch");
+    edtSearch_->setClearButtonEnabled(true);
+    edtSearch_->setMinimumWidth(240);
+    row->addWidget(edtSearch_, 1);
+    searchTimer_ = new QTimer(this);
+    searchTimer_->setSingleShot(true);
+    searchTimer_->setInterval(kSearchPause);
+    connect(searchTimer_, &QTimer::timeout, this,
+            [this] { Guarded("frmContactList.EdtSearch_Change()", [this] { SearchNow(); }); });
+    connect(edtSearch_, &QLineEdit::textChanged, this, [this] { searchTimer_->start(); });
+    connect(edtSearch_, &QLineEdit::returnPressed, this,
+            [this] { Guarded("frmContactList.EdtSearch_Enter()", [this] { SearchNow(); }); });
     row->addStretch(1);
 
     auto box = [pic](const char* name, int chars) {

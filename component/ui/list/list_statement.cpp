@@ -2,6 +2,9 @@
 
 #include "common/list_joins.h"
 #include "common/sql_text.h"
+#include "platform/text.h"
+
+#include <algorithm>
 
 namespace sovrel {
 
@@ -17,9 +20,36 @@ std::string BuildListStatement(const ListQuery& q) {
     if (!q.vendorCode.empty()) sql += " and Ven_Contact.cVenCode = " + SqlText(q.vendorCode, false) + " ";
     if (!q.where.empty()) sql += " AND " + q.where;
     if (!q.filter.empty()) sql += " AND " + q.filter;
+    if (const std::string search = QuickSearchCondition(q.search); !search.empty()) sql += " AND " + search;
     if (!q.sort.empty()) sql += " Order by " + q.sort;
     else sql += " ORDER BY cContactCode";
     return sql;
+}
+
+std::string QuickSearchCondition(const std::string& text) {
+    const std::string typed = platform::text::Trim(text);
+    if (typed.empty()) return {};
+    const std::string pattern = SqlLikeContains(typed);
+    std::string any;
+    for (const char* column : {"cContactCode", "cContactName", "cOfficePhone", "cHomePhone", "cMobilePhone", "cEmail"})
+        any += std::string(any.empty() ? "" : " OR ") + "Ven_Contact." + column + " LIKE " + pattern;
+    return "(" + any + ")";
+}
+
+PageSpan PageRange(long total, long pageSize, long page) {
+    if (total <= 0 || pageSize < 1) return {};
+    const long pages = (total + pageSize - 1) / pageSize;
+    page = std::clamp(page, 1L, pages);
+    return {(page - 1) * pageSize + 1, std::min(total, page * pageSize)};
+}
+
+std::string GroupedNumber(long n) {
+    std::string digits = std::to_string(n < 0 ? -n : n), out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return (n < 0 ? "-" : "") + out;
 }
 
 bool HoldsMark(const std::string& selectionText) { return selectionText.find(kCheckSign) != std::string::npos; }

@@ -13,7 +13,21 @@ struct ListQuery {
     std::string where;       // DataRefresh's condition; "" for none
     std::string filter;      // the current filter clause; "" for none
     std::string sort;        // the sort clause; "" orders by contact code
+    std::string search;      // the quick search's text; "" or blanks for none
 };
+
+// The quick search's condition: the text, as typed, inside the code, name, phones, mobile or
+// e-mail; "" for a blank text.
+std::string QuickSearchCondition(const std::string& text);
+
+// The rows a page shows, 1-based: first and last of total, for the page (clamped as the pager
+// clamps it) of pageSize rows; 0 and 0 without rows.
+struct PageSpan {
+    long first = 0, last = 0;
+};
+PageSpan PageRange(long total, long pageSize, long page);
+// 20000 as 20,000.
+std::string GroupedNumber(long n);
 
 // The list's SELECT over Ven_Contact with the joins its columns need, letter for letter as the
 // list has always built it.

@@ -2,12 +2,15 @@
 // button, the four page labels, and paging from the list rowset without a new query.
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 
 #include "common/context.h"
 #include "common/hosts/pub_util.h"
+#include "common/texts.h"
 #include "platform/db/value.h"
 #include "ui/list/frm_contact_list.h"
 #include "ui/list/list_internal.h"
+#include "ui/list/list_statement.h"
 #include "ui/list/pager_widgets.h"
 
 namespace sovrel {
@@ -99,6 +102,25 @@ void frmContactList::AfterPaging() {
     upDown2_->upper = static_cast<int>(last);
     lblTotalPage_->setText(QString("/ %1").arg(last));
     CurPageEdited();
+    stbRange_->setText(QString::fromStdString(RangeText()));
+}
+
+std::string frmContactList::RangeText() const {
+    if (!listRs_) return {};
+    const long total = listRs_->RecordCount();
+    const PageSpan span = PageRange(total, NumberIn(edtPageSize_), NumberIn(edtCurPage_));
+    return ResTextParams("Hx.CRM.TkContact.frmcontactlist.Range",
+                         {platform::db::Value(GroupedNumber(span.first)), platform::db::Value(GroupedNumber(span.last)),
+                          platform::db::Value(GroupedNumber(total))});
+}
+
+void frmContactList::SearchNow() {
+    searchTimer_->stop();
+    const std::string typed = edtSearch_->text().toStdString();
+    if (typed == searchText_) return;
+    searchText_ = typed;
+    edtCurPage_->setText("1");
+    DataRefresh("");
 }
 
 void frmContactList::LblPageClick(int index) {

@@ -256,6 +256,21 @@ TEST_F(CliTest, ExecRunsAStatement) {
     EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact WHERE cMemo = 'checked'"), 2);
 }
 
+TEST_F(CliTest, DuplicatesListsTheGroupsOfTheAccountOrOfOneVendor) {
+    UseFixedAccount();
+    const std::string header = "group\tcContactCode\tcVenCode\tcContactName\tcMobilePhone\tcEmail\n";
+    EXPECT_EQ(On({"duplicates"}).out, header);
+    ASSERT_EQ(On({"exec", "UPDATE Ven_Contact SET cMobilePhone = N'139-0000 0000', cEmail = NULL, cContactName = "
+                          "cContactCode WHERE cContactCode IN (N'V0100000001', N'V0200000001')"}).status, 0);
+    Result r = On({"duplicates"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, header + "1\tV0100000001\tV01\tV0100000001\t139-0000 0000\t\n" +
+                         "1\tV0200000001\tV02\tV0200000001\t139-0000 0000\t\n");
+    EXPECT_EQ(On({"duplicates", "--vendor", "V01"}).out, header);
+    EXPECT_EQ(On({"duplicates", "--vendor", "x' OR 1=1 --"}).out, header);
+    EXPECT_EQ(On({"duplicates", "--vendr", "V01"}).status, 2);
+}
+
 TEST_F(CliTest, AddReadsRecordsFromAFileOrStandardInput) {
     UseFixedAccount();
     const std::string file = folder.Sub("contact.xml");

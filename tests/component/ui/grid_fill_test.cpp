@@ -72,6 +72,26 @@ TEST_F(GridFillTest, AVendorCodeOrMarkedCodeWithAQuoteStaysOneLiteral) {
     EXPECT_EQ(QuotedCodeList({"a'b", "c"}), "N'a''b',N'c'");
 }
 
+TEST_F(GridFillTest, TheSearchAndThePageSpanReadAsTheStatusBarShowsThem) {
+    EXPECT_EQ(QuickSearchCondition("  "), "");
+    const std::string sql = BuildListStatement({"cContactCode", "(1=1)", "", "", "cVenCode = N'V01'", "", " 5% "});
+    EXPECT_NE(sql.find("AND cVenCode = N'V01' AND (Ven_Contact.cContactCode LIKE N'%5[%]%' OR "), std::string::npos)
+        << sql;
+    const struct {
+        long total, size, page, first, last;
+        const char* grouped;
+    } cases[] = {
+        {20000, 500, 1, 1, 500, "20,000"}, {20000, 500, 99, 19501, 20000, "20,000"}, {6, 4, 2, 5, 6, "6"},
+        {1234567, 10, 0, 1, 10, "1,234,567"}, {0, 500, 1, 0, 0, "0"},
+    };
+    for (const auto& c : cases) {
+        const PageSpan span = PageRange(c.total, c.size, c.page);
+        EXPECT_EQ(span.first, c.first) << c.total << "/" << c.page;
+        EXPECT_EQ(span.last, c.last) << c.total << "/" << c.page;
+        EXPECT_EQ(GroupedNumber(c.total), c.grouped);
+    }
+}
+
 TEST_F(GridFillTest, FillsOneRowPerRecordAndFormatsFlagsAndDecimals) {
     host.columns->info = "<ColumnSet/>";
     host.pub->digits = {{"nAmount", "2"}};

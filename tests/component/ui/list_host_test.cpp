@@ -28,6 +28,7 @@
 #include "host/register.h"
 #include "host/session.h"
 #include "schema/demo.h"
+#include "service/iclscommon.h"
 #include "ui/list/frm_contact_list.h"
 
 namespace sovrel::test {
@@ -117,6 +118,53 @@ TEST_F(ListOnHostTest, ShowsEveryContactWithItsJoinedNamesAndFlags) {
     EXPECT_EQ(Column(main), (std::vector<std::string>{"是", "否", "否", "否", "是", "否"}));
     EXPECT_EQ(window->StatusText(), "共6条记录");
     EXPECT_FALSE(window->findChild<QFrame*>("FrameWeb")->isVisibleTo(window));
+}
+
+TEST_F(ListOnHostTest, QuickSearchNarrowsWithinTheFilterAndTakesWildcardsAndQuotesLiterally) {
+    Open();
+    ASSERT_TRUE(window->DataLoaded());
+    IClsCommon& db = *Ctx().DataService;
+    ASSERT_TRUE(db.ExecuteX("UPDATE Ven_Contact SET cContactName = N'Qz% Mü_[x]' WHERE cContactCode = N'V0100000001'"));
+    ASSERT_TRUE(db.ExecuteX("UPDATE Ven_Contact SET cContactName = N'Qz0 Mux]' WHERE cContactCode = N'V0100000002'"));
+    ASSERT_TRUE(db.ExecuteX("UPDATE Ven_Contact SET cEmail = N'o''brien@x.cn', cContactName = N'Qz N' "
+                            "WHERE cContactCode = N'V0200000002'"));
+    using Codes = std::vector<std::string>;
+    // Typing alone narrows the list, after the pause.
+    QTest::keyClicks(window->SearchBox(), "V02");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->SearchText() == "V02"; }, 3000));
+    EXPECT_EQ(Column(2), (Codes{"V0200000001", "V0200000002"}));
+    EXPECT_EQ(window->RangeText(), "第 1–2 条，共 2 条");
+    const struct {
+        const char* typed;
+        Codes codes;
+    } cases[] = {
+        {"qz%", {"V0100000001"}},
+        {"_[", {"V0100000001"}},
+        {"ü_[x", {"V0100000001"}},
+        {"Mux]", {"V0100000002"}},
+        {"o'brien", {"V0200000002"}},
+        {"' OR 1=1 --", {}},
+        {"Qz", {"V0100000001", "V0100000002", "V0200000002"}},
+    };
+    for (const auto& c : cases) {
+        window->SearchBox()->setText(QString::fromStdString(c.typed));
+        window->SearchNow();
+        EXPECT_EQ(Column(2), c.codes) << c.typed;
+        EXPECT_TRUE(shown.empty()) << c.typed << ": " << shown.back();
+    }
+    window->SetFilterClause("Ven_Contact.cVenCode = N'V01'");
+    window->Operating("refresh");
+    EXPECT_EQ(Column(2), (Codes{"V0100000001", "V0100000002"}));  // the search stays with the filter
+    window->SetFilterClause("");
+    window->SearchBox()->clear();
+    window->SearchNow();
+    EXPECT_EQ(Column(2).size(), 6u);
+    window->findChild<QLineEdit*>("EdtPageSize")->setText("4");
+    window->findChild<QAbstractButton*>("CmdRequest")->click();
+    EXPECT_EQ(Shown("StbRange").toStdString(), "第 1–4 条，共 6 条");
+    window->findChild<QLineEdit*>("EdtiCurPage")->setText("2");
+    window->findChild<QAbstractButton*>("CmdRequest")->click();
+    EXPECT_EQ(Shown("StbRange").toStdString(), "第 5–6 条，共 6 条");
 }
 
 TEST_F(ListOnHostTest, OpenedForOneVendorShowsItsContactsAndSaysWhichVendor) {

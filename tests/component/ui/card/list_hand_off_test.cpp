@@ -1,6 +1,9 @@
 // The list's Add, Modify and Del over the host's real objects: the card shown from the list and
 // the list re-positioned on what was saved; marked contacts deleted with their result rows; and a
 // save refused because another process changed the contact first (SQLite and PostgreSQL).
+#include <QComboBox>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 
 #include <cstdio>
@@ -199,7 +202,8 @@ TEST_P(ConflictTest, TheSecondSaveOfOneContactIsRefusedKeepsTheInputAndSucceedsA
     Type("Edt3", "李总监");
     shown.clear();
     Key(Qt::Key_F6);
-    EXPECT_EQ(LastShown(), "Hx.CRM.COMMON.DBMSG.Upt01");
+    // The refusal, then the offer to compare, not taken.
+    EXPECT_EQ(shown, (std::vector<std::string>{"Hx.CRM.COMMON.DBMSG.Upt01", "Hx.CRM.TkContact.frmcontactedit.ConflictAsk"}));
     EXPECT_EQ(card->Edt(2).Text(), "李娜（华东）");
     EXPECT_EQ(card->Edt(3).Text(), "李总监");
     EXPECT_EQ(card->Edt(1).Text(), "V0100000002");
@@ -219,6 +223,69 @@ TEST_P(ConflictTest, TheSecondSaveOfOneContactIsRefusedKeepsTheInputAndSucceedsA
     // The first process's version is stale now too: it cannot overwrite this save.
     EXPECT_NE(OtherUserRenames(account, "V0100000002", loaded, "旧的", TempFolder()), 0);
     EXPECT_EQ(Value("SELECT cContactName FROM Ven_Contact WHERE cContactCode = 'V0100000002'"), "李娜娜");
+}
+
+// The rows of the comparison dialog as "field|loaded|database|yours|choice".
+std::vector<std::string> ConflictRows(QDialog& dialog) {
+    std::vector<std::string> out;
+    auto* table = dialog.findChild<QTableWidget*>("Grid");
+    if (!table) return out;
+    for (int r = 0; r < table->rowCount(); ++r) {
+        std::string row;
+        for (int c = 1; c < 4; ++c) row += table->item(r, c)->text().toStdString() + "|";
+        row += static_cast<QComboBox*>(table->cellWidget(r, 4))->currentText().toStdString();
+        out.push_back(row);
+    }
+    return out;
+}
+
+TEST_P(ConflictTest, ARefusedSaveIsComparedFieldByFieldAndSavedAgainAgainstTheCurrentVersion) {
+    SOVREL_SKIP_UNLESS_AVAILABLE(place);
+    const std::string connection = GetParam() == Backend::Sqlite ? "" : CreateFixedAccount(place);
+    if (!connection.empty()) UseAccount(connection);
+    const std::string account = connection.empty() ? AccountText() : connection;
+    const std::string where = " FROM Ven_Contact WHERE cContactCode = 'V0100000002'";
+    OpenList();
+    OpenCard(cardmode::Modify, static_cast<std::int32_t>(RowOf("V0100000002")));
+    ASSERT_EQ(OtherUserRenames(account, "V0100000002", Ctx().LoadedContactTs, "李娜娜", TempFolder()), 0);
+    Type("Edt3", "李总监");
+    const std::string keep = "Hx.CRM.TkContact.frmcontactedit.ConflictKeep",
+                      take = "Hx.CRM.TkContact.frmcontactedit.ConflictTake";
+
+    // The first comparison takes the other user's name; a third change comes before the save.
+    std::vector<std::vector<std::string>> seen;
+    card->conflictDialogHook = [&](QDialog& dialog) {
+        seen.push_back(ConflictRows(dialog));
+        if (seen.size() == 1)
+            OtherUserRenames(account, "V0100000002", Value("SELECT convert(char, convert(money,tkts), 2)" + where),
+                             "李娜三", TempFolder());
+        else  // the second keeps the name typed now
+            static_cast<QComboBox*>(dialog.findChild<QTableWidget*>("Grid")->cellWidget(0, 4))->setCurrentIndex(0);
+        dialog.findChild<QPushButton*>("CmdSave")->click();
+    };
+    answers = {msgbox::Ok, msgbox::Yes, msgbox::Ok, msgbox::No};  // every box takes an answer
+    shown.clear();
+    Key(Qt::Key_F6);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], (std::vector<std::string>{"李娜|李娜娜|李娜|" + take, "李经理|李经理|李总监|" + keep}));
+    const std::vector<std::string> asked = {"Hx.CRM.COMMON.DBMSG.Upt01", "Hx.CRM.TkContact.frmcontactedit.ConflictAsk"};
+    std::vector<std::string> twice = asked;
+    twice.insert(twice.end(), asked.begin(), asked.end());
+    EXPECT_EQ(shown, twice);  // refused again, and this time the user declined
+    EXPECT_EQ(Value("SELECT cContactName" + where), "李娜三");
+    EXPECT_EQ(Value("SELECT cAppellation" + where), "李经理");
+    EXPECT_EQ(card->Edt(2).Text(), "李娜娜");
+    EXPECT_EQ(card->Edt(3).Text(), "李总监");
+
+    answers = {msgbox::Ok, msgbox::Yes};
+    shown.clear();
+    EXPECT_TRUE(card->Operating("SaveRs"));  // the toolbar's Save
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1], (std::vector<std::string>{"李娜娜|李娜三|李娜娜|" + take, "李经理|李经理|李总监|" + keep}));
+    EXPECT_EQ(shown, asked);
+    EXPECT_EQ(Value("SELECT cContactName" + where), "李娜娜");
+    EXPECT_EQ(Value("SELECT cAppellation" + where), "李总监");
+    card->conflictDialogHook = nullptr;
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ConflictTest, ::testing::ValuesIn(kBackends), BackendTestName);

@@ -1,0 +1,144 @@
+// A save refused because someone changed the contact meanwhile: after the refusal's message the
+// card offers to compare, field by field, what was loaded, what the database holds now and what
+// the user typed; the user keeps theirs or takes the database's per field and saves again
+// against the row version read now. A further change in between is refused and offered again.
+#include <QComboBox>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "common/context.h"
+#include "common/hosts/text_service.h"
+#include "common/messages.h"
+#include "common/sql_text.h"
+#include "common/texts.h"
+#include "service/iclscommon.h"
+#include "ui/card/card_internal.h"
+#include "ui/card/frm_contact_edit.h"
+
+namespace sovrel {
+
+using namespace card;
+
+namespace {
+
+constexpr int kYesNoQuestion = 36;
+
+struct Compared {
+    int editor;
+    const char* column;
+    const char* label;
+};
+// The free-text fields; the references, lists and dates are saved as the user left them.
+constexpr Compared kCompared[] = {
+    {2, "cContactName", "lblcContactName"}, {3, "cAppellation", "LblcAppellation"}, {5, "cNative", "lblcNative"},
+    {10, "cOfficePhone", "lblcOfficePhone"}, {11, "cHomePhone", "lblcHomePhone"}, {12, "cMobilePhone", "lblcMobilePhone"},
+    {13, "cCall", "lblcCall"},               {14, "cZipcode", "lblcZipcode"},     {15, "cHomePage", "lblcHomePage"},
+    {16, "cWorkAddress", "lblcWorkAddress"}, {17, "cHomeAddress", "lblcHomeAddress"}, {18, "cEmail", "lblcEmail"},
+    {19, "cHomeMember", "lblcHomeMember"},   {20, "cMemo", "lblcMemo"},
+};
+
+std::string T(const char* key) { return ResText(std::string("Hx.CRM.TkContact.frmcontactedit.") + key); }
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+void frmContactEdit::KeepLoadedValues() {
+    loadedValues_.clear();
+    for (const auto& f : kCompared) loadedValues_[f.column] = Edt(f.editor).Text();
+}
+
+bool frmContactEdit::ResolveConflict() {
+    Context& c = Ctx();
+    if (!c.DataService || ShowMsgBox(T("ConflictAsk"), kYesNoQuestion, GetMsgTitle()) != msgbox::Yes) return false;
+    std::string sql = "SELECT ";
+    for (const auto& f : kCompared) sql += std::string(f.column) + ", ";
+    sql += "convert(char, convert(money,tkts), 2) as contacttkts FROM Ven_Contact WHERE cContactCode = " +
+           SqlText(Edt(1).Text());
+    auto rs = c.DataService->OpenX(sql);
+    if (!rs || rs->Eof()) {
+        ShowInfo(ResText("Hx.CRM.TkContact.frmcontactedit.00094"));
+        return false;
+    }
+    std::vector<ConflictRow> rows;
+    for (const auto& f : kCompared) {
+        ConflictRow r{f.column, Label(f.label) ? Label(f.label)->text().toStdString() : f.column,
+                      loadedValues_[f.column], TxtValue(rs->Get(f.column)), Edt(f.editor).Text()};
+        if (r.loaded == r.database && r.database == r.mine) continue;
+        // A field only the other user changed comes over unless the user says otherwise.
+        r.takeTheirs = r.mine == r.loaded;
+        rows.push_back(std::move(r));
+    }
+    const bool again = conflictChooser ? conflictChooser(*this, rows) : ChooseInDialog(rows);
+    if (!again) return false;
+    for (const auto& r : rows) {
+        if (!r.takeTheirs) continue;
+        for (const auto& f : kCompared)
+            if (r.column == f.column) Edt(f.editor).SetText(r.database);
+    }
+    for (const auto& f : kCompared) loadedValues_[f.column] = TxtValue(rs->Get(f.column));
+    c.LoadedContactTs = TxtValue(rs->Get("contacttkts"));
+    return SaveRecord();
+}
+
+bool frmContactEdit::ChooseInDialog(std::vector<ConflictRow>& rows) {
+    QDialog dialog(this);
+    dialog.setObjectName("FrmConflict");
+    dialog.setWindowTitle(Q(T("ConflictTitle")));
+    auto* root = new QVBoxLayout(&dialog);
+    auto* table = new QTableWidget(static_cast<int>(rows.size()), 5, &dialog);
+    table->setObjectName("Grid");
+    table->setHorizontalHeaderLabels({Q(T("ConflictField")), Q(T("ConflictLoaded")), Q(T("ConflictDatabase")),
+                                      Q(T("ConflictMine")), Q(T("ConflictChoice"))});
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    std::vector<QComboBox*> choices;
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+        const ConflictRow& r = rows[static_cast<std::size_t>(i)];
+        const std::string cells[] = {r.caption, r.loaded, r.database, r.mine};
+        for (int col = 0; col < 4; ++col) {
+            auto* item = new QTableWidgetItem(Q(cells[col]));
+            // The values someone else changed are marked.
+            if (r.database != r.loaded && (col == 0 || col == 2)) {
+                item->setBackground(QColor(0xFF, 0xF1, 0xC4));
+                QFont bold = item->font();
+                bold.setBold(true);
+                item->setFont(bold);
+            }
+            table->setItem(i, col, item);
+        }
+        auto* choice = new QComboBox(table);
+        choice->addItem(Q(T("ConflictKeep")));
+        choice->addItem(Q(T("ConflictTake")));
+        choice->setCurrentIndex(r.takeTheirs ? 1 : 0);
+        table->setCellWidget(i, 4, choice);
+        choices.push_back(choice);
+    }
+    table->resizeColumnsToContents();
+    table->horizontalHeader()->setStretchLastSection(true);
+    root->addWidget(table);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    auto* save = new QPushButton(Q(T("ConflictSave")), &dialog);
+    save->setObjectName("CmdSave");
+    save->setDefault(true);
+    auto* cancel = new QPushButton(Q(T("ConflictCancel")), &dialog);
+    cancel->setObjectName("CmdCancel");
+    buttons->addWidget(save);
+    buttons->addWidget(cancel);
+    root->addLayout(buttons);
+    QObject::connect(save, &QPushButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    dialog.resize(760, 120 + 30 * static_cast<int>(rows.size()));
+    if (conflictDialogHook) conflictDialogHook(dialog);
+    else if (dialog.exec() != QDialog::Accepted) return false;
+    if (dialog.result() != QDialog::Accepted) return false;
+    for (std::size_t i = 0; i < rows.size(); ++i) rows[i].takeTheirs = choices[i]->currentIndex() == 1;
+    return true;
+}
+
+}  // namespace sovrel
