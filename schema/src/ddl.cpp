@@ -120,6 +120,7 @@ std::string Extras(Backend b, const Table& t) {
             anyText = anyText || t.IsText(c);
             over += (over.empty() ? "" : ", ") + (t.IsText(c) ? "rtrim(" + c + ")" : c);
         }
+        name = name.substr(0, 55);  // PostgreSQL keeps 63 characters of a name
         if (anyText) out += "CREATE UNIQUE INDEX " + name + "_trimmed ON " + t.name + " (" + over + ");\n";
     }
     if (!t.rowVersion.empty())
