@@ -9,9 +9,12 @@
 
 #include "platform/text.h"
 #include "service/clscommon.h"
+#include "fakes.h"
 #include "xml/transxml.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static sovrel::fakes::Host host;
+    host.log.calls.clear();
     static sovrel::ClsCommon service;
     std::string text(reinterpret_cast<const char*>(data), size);
     std::string plain = text;

@@ -10,6 +10,7 @@
 #include "platform/db/dialect.h"
 #include "platform/db/rowset.h"
 #include "platform/error.h"
+#include "fakes.h"
 #include "xml/transxml.h"
 
 namespace {
@@ -34,6 +35,8 @@ sovrel::RowsetPtr Fields() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static sovrel::fakes::Host host;
+    host.log.calls.clear();
     static const sovrel::RowsetPtr rs = Fields();
     std::string text(reinterpret_cast<const char*>(data), size);
     pugi::xml_document doc;

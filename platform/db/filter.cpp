@@ -211,7 +211,9 @@ private:
         char* end = nullptr;
         double d = std::strtod(num.c_str(), &end);
         if (num.empty() || *end) Fail("value expected");
-        if (num.find_first_of(".eE") == std::string::npos) return Value(static_cast<long long>(d));
+        // A whole number too large for an integer stays a double rather than wrapping.
+        if (num.find_first_of(".eE") == std::string::npos && d > -9.2e18 && d < 9.2e18)
+            return Value(static_cast<long long>(d));
         return Value(d);
     }
 

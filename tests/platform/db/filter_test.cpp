@@ -56,6 +56,8 @@ TEST(RowsetFilter, CriteriaSelectTheRowsTheyName) {
         {"cItemName LIKE 'item o''neil 1*'", {"1", "10", "11", "13", "14", "15"}},
         {"cItemName <> 'ITEM O''NEIL 2'", {"1", "3", "5", "6", "7", "9", "10", "11", "13", "14", "15"}},
         {"[iLength] = '50'", {"5"}},
+        // Whole numbers beyond an integer's range (found by fuzzing: they used to wrap).
+        {"iLength > -99999999999999999999 AND iLength < 77777777777777777777 AND iLength <= 20", {"1", "2"}},
     };
     for (const auto& c : cases) EXPECT_EQ(Matching(*rs, c.criteria), c.expected) << c.criteria;
     EXPECT_EQ(Matching(*rs, "").size(), 16u);
