@@ -129,8 +129,11 @@ private:
     std::unique_ptr<FilterExpression> Factor() {
         Skip();
         if (pos_ < s_.size() && s_[pos_] == '(') {
+            // Each level costs stack: a hostile text must get an error, not end the process.
+            if (++depth_ > kMaxDepth) Fail("more than " + std::to_string(kMaxDepth) + " nested parentheses");
             ++pos_;
             auto e = Expr();
+            --depth_;
             Skip();
             if (pos_ >= s_.size() || s_[pos_] != ')') Fail("missing ')'");
             ++pos_;
@@ -217,9 +220,11 @@ private:
         return Value(d);
     }
 
+    static constexpr int kMaxDepth = 100;
     std::string_view s_;
     const std::vector<FieldInfo>& fields_;
     std::size_t pos_ = 0;
+    int depth_ = 0;
 };
 
 bool Comparison::Matches(const RowStore& rows, std::size_t row) const {

@@ -97,6 +97,10 @@ TEST(RowsetFilter, BadCriteriaSayWhatAndWhere) {
         }
     }
     EXPECT_EQ(rs->RecordCount(), 16);  // a failed filter leaves the view as it was
+    // Found by fuzzing: deep nesting overflowed the stack.
+    const std::string deep = std::string(100000, '(') + "cItem='1'" + std::string(100000, ')');
+    EXPECT_THROW(rs->SetFilter(deep), Error);
+    EXPECT_EQ(Matching(*rs, std::string(100, '(') + "iLength=10" + std::string(100, ')')), V{"1"});
 }
 
 }  // namespace
