@@ -153,8 +153,11 @@ private:
     std::unique_ptr<FilterExpression> Factor() {
         Skip();
         if (pos_ < s_.size() && s_[pos_] == '(') {
+            // Each level costs stack: a hostile text must get an error, not end the process.
+            if (++depth_ > kMaxDepth) Fail("more than " + std::to_string(kMaxDepth) + " nested parentheses");
             ++pos_;
             auto e = Expr();
+            --depth_;
             Skip();
             if (pos_ >= s_.size() || s_[pos_] != ')') Fail("missing ')'");
             ++pos_;
@@ -235,13 +238,17 @@ private:
         char* end = nullptr;
         double d = std::strtod(num.c_str(), &end);
         if (num.empty() || *end) Fail("value expected");
-        if (num.find_first_of(".eE") == std::string::npos) return Value(static_cast<long long>(d));
+        // A whole number too large for an integer stays a double rather than wrapping.
+        if (num.find_first_of(".eE") == std::string::npos && d > -9.2e18 && d < 9.2e18)
+            return Value(static_cast<long long>(d));
         return Value(d);
     }
 
+    static constexpr int kMaxDepth = 100;
     std::string_view s_;
     const std::vector<FieldInfo>& fields_;
     std::size_t pos_ = 0;
+    int depth_ = 0;
 };
 
 bool Comparison::Matches(const RowStore& rows, std::size_t row) const {

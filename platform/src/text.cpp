@@ -1,7 +1,12 @@
 #include "platform/text.h"
 
+#include <unicode/uchar.h>
+#include <unicode/ucol.h>
+
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <memory>
 
 namespace platform::text {
 
@@ -74,97 +79,9 @@ std::size_t OffsetOfChar(std::string_view s, std::size_t count, std::size_t from
     return i;
 }
 
-// Case mapping of one code point; `upper` picks the direction. Pairs where the upper case
-// letter is even (or odd) and its lower case follows are folded by parity.
-char32_t MapCase(char32_t c, bool upper) {
-    auto pairEvenUpper = [&](char32_t x) -> char32_t {
-        if (upper) return (x & 1) ? x - 1 : x;
-        return (x & 1) ? x : x + 1;
-    };
-    auto pairOddUpper = [&](char32_t x) -> char32_t {
-        if (upper) return (x & 1) ? x : x - 1;
-        return (x & 1) ? x + 1 : x;
-    };
-    if (c < 0x100) {
-        if (upper) {
-            if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 32;
-            if (c == 0xFF) return 0x178;
-            if (c == 0xB5) return 0x39C;
-        } else {
-            if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
-        }
-        return c;
-    }
-    if (c < 0x180) {  // Latin Extended-A
-        if (c <= 0x12F || (c >= 0x132 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return pairEvenUpper(c);
-        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return pairOddUpper(c);
-        if (c == 0x130) return upper ? c : U'i';
-        if (c == 0x131) return upper ? U'I' : c;
-        if (c == 0x178) return upper ? c : 0xFF;
-        if (c == 0x17F) return upper ? U'S' : c;
-        return c;
-    }
-    if (c >= 0x370 && c < 0x400) {  // Greek and Coptic
-        if (upper) {
-            if (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) return c - 32;
-            switch (c) {
-                case 0x3C2: return 0x3A3;
-                case 0x3AC: return 0x386;
-                case 0x3AD: case 0x3AE: case 0x3AF: return c - 37;
-                case 0x3CC: return 0x38C;
-                case 0x3CD: case 0x3CE: return c - 63;
-                case 0x3D0: return 0x392;
-                case 0x3D1: return 0x398;
-                case 0x3D5: return 0x3A6;
-                case 0x3D6: return 0x3A0;
-                case 0x3D7: return 0x3CF;
-                case 0x3F0: return 0x39A;
-                case 0x3F1: return 0x3A1;
-                case 0x3F2: return 0x3F9;
-                case 0x3F3: return 0x37F;
-                case 0x3F5: return 0x395;
-                case 0x3F8: return 0x3F7;
-                case 0x3FB: return 0x3FA;
-                case 0x37B: case 0x37C: case 0x37D: return c + 130;
-                case 0x371: case 0x373: case 0x377: return c - 1;
-                default: break;
-            }
-            if (c >= 0x3D8 && c <= 0x3EF) return pairEvenUpper(c);
-            return c;
-        }
-        if ((c >= 0x391 && c <= 0x3A1) || (c >= 0x3A3 && c <= 0x3AB)) return c + 32;
-        switch (c) {
-            case 0x386: return 0x3AC;
-            case 0x388: case 0x389: case 0x38A: return c + 37;
-            case 0x38C: return 0x3CC;
-            case 0x38E: case 0x38F: return c + 63;
-            case 0x3CF: return 0x3D7;
-            case 0x3F4: return 0x3B8;
-            case 0x3F7: return 0x3F8;
-            case 0x3F9: return 0x3F2;
-            case 0x3FA: return 0x3FB;
-            case 0x3FD: case 0x3FE: case 0x3FF: return c - 130;
-            case 0x370: case 0x372: case 0x376: return c + 1;
-            case 0x37F: return 0x3F3;
-            default: break;
-        }
-        if (c >= 0x3D8 && c <= 0x3EF) return pairEvenUpper(c);
-        return c;
-    }
-    if (c >= 0x400 && c < 0x530) {  // Cyrillic and its supplement
-        if (c <= 0x40F) return upper ? c : c + 80;
-        if (c <= 0x42F) return upper ? c : c + 32;
-        if (c <= 0x44F) return upper ? c - 32 : c;
-        if (c <= 0x45F) return upper ? c - 80 : c;
-        if (c <= 0x481 || (c >= 0x48A && c <= 0x4BF) || c >= 0x4D0) return pairEvenUpper(c);
-        if (c == 0x4C0) return upper ? c : 0x4CF;
-        if (c == 0x4CF) return upper ? 0x4C0 : c;
-        if (c >= 0x4C1 && c <= 0x4CE) return pairOddUpper(c);
-        return c;
-    }
-    if (c >= 0xFF21 && c <= 0xFF3A) return upper ? c : c + 32;  // full-width Latin
-    if (c >= 0xFF41 && c <= 0xFF5A) return upper ? c - 32 : c;
-    return c;
+// Simple (one to one) case mapping of a code point, as SQL Server's UPPER and LOWER do: ß stays ß.
+inline char32_t MapCase(char32_t c, bool upper) {
+    return static_cast<char32_t>(upper ? u_toupper(static_cast<UChar32>(c)) : u_tolower(static_cast<UChar32>(c)));
 }
 
 template <bool Upper>
@@ -201,25 +118,13 @@ std::string ConvertCase(std::string_view s) {
 
 char32_t FoldCase(char32_t c) {
     if (c < 0x80) return (c >= U'A' && c <= U'Z') ? c + 32 : c;
-    // Letters with a second lower-case form fold onto the usual one, so that the final sigma
-    // matches sigma and the micro sign matches mu; LCase leaves these letters as they are.
-    switch (c) {
-        case 0xB5: return 0x3BC;
-        case 0x17F: return U's';
-        case 0x3C2: return 0x3C3;
-        case 0x3D0: return 0x3B2;
-        case 0x3D1: return 0x3B8;
-        case 0x3D5: return 0x3C6;
-        case 0x3D6: return 0x3C0;
-        case 0x3F0: return 0x3BA;
-        case 0x3F1: return 0x3C1;
-        case 0x3F5: return 0x3B5;
-        default: return MapCase(c, false);
-    }
+    if (c >= kInvalidBase) return c;
+    return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
 }
 
 char32_t UpperCase(char32_t c) {
     if (c < 0x80) return (c >= U'a' && c <= U'z') ? c - 32 : c;
+    if (c >= kInvalidBase) return c;
     return MapCase(c, true);
 }
 
@@ -354,6 +259,73 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
         if (c != d && (c >= kInvalidBase || d >= kInvalidBase || FoldCase(c) != FoldCase(d))) return false;
     }
     return i == a.size() && j == b.size();
+}
+
+namespace {
+
+// The root collation at secondary strength: case and width do not count, accents do, ß reads as
+// ss, as SQL Server's default collation compares.
+// One collator per thread, for a collator's state is not shared safely.
+UCollator* Collator() {
+    thread_local std::unique_ptr<UCollator, void (*)(UCollator*)> collator{[] {
+        // The root order, with ß (and its capital) equal to ss where the root only tells it apart
+        // by its accent level.
+        static constexpr char16_t kRules[] = u"&ss=\u00DF &SS=\u1E9E";
+        UErrorCode status = U_ZERO_ERROR;
+        UCollator* c = ucol_openRules(kRules, -1, UCOL_DEFAULT, UCOL_SECONDARY, nullptr, &status);
+        if (U_FAILURE(status)) std::abort();  // fixed rules over ICU's own root data
+        return c;
+    }(), ucol_close};
+    return collator.get();
+}
+
+// The primary rank of each ASCII character under Collator() (0: ignored, as control characters
+// are), so that ASCII texts compare without converting; derived from the collator itself.
+const std::array<std::uint8_t, 128>& AsciiRanks() {
+    static const std::array<std::uint8_t, 128> ranks = [] {
+        std::array<char, 128> order{};
+        for (int i = 0; i < 128; ++i) order[static_cast<std::size_t>(i)] = static_cast<char>(i);
+        UCollator* c = Collator();
+        UErrorCode status = U_ZERO_ERROR;
+        auto cmp = [&](char a, char b) { return ucol_strcollUTF8(c, &a, 1, &b, 1, &status); };
+        std::stable_sort(order.begin(), order.end(), [&](char a, char b) { return cmp(a, b) < 0; });
+        std::array<std::uint8_t, 128> r{};
+        std::uint8_t rank = 0;
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            const char ch = order[i];
+            if (ucol_strcollUTF8(c, &ch, 1, "", 0, &status) == UCOL_EQUAL) continue;  // ignorable: rank 0
+            if (i == 0 || r[static_cast<unsigned char>(order[i - 1])] == 0 || cmp(order[i - 1], ch) != 0) ++rank;
+            r[static_cast<unsigned char>(ch)] = rank;
+        }
+        return r;
+    }();
+    return ranks;
+}
+
+}  // namespace
+
+int CollateNoCase(std::string_view a, std::string_view b) {
+    const auto& rank = AsciiRanks();
+    std::size_t i = 0, j = 0;
+    for (;;) {
+        while (i < a.size() && static_cast<unsigned char>(a[i]) < 0x80 && rank[static_cast<unsigned char>(a[i])] == 0) ++i;
+        while (j < b.size() && static_cast<unsigned char>(b[j]) < 0x80 && rank[static_cast<unsigned char>(b[j])] == 0) ++j;
+        const bool endA = i == a.size(), endB = j == b.size();
+        if (endA && endB) return 0;
+        // Past a non-ASCII character contractions and expansions may apply: the collator decides.
+        if ((!endA && static_cast<unsigned char>(a[i]) >= 0x80) || (!endB && static_cast<unsigned char>(b[j]) >= 0x80))
+            break;
+        if (endA || endB) return endA ? -1 : 1;
+        const std::uint8_t x = rank[static_cast<unsigned char>(a[i])], y = rank[static_cast<unsigned char>(b[j])];
+        if (x != y) return x < y ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const UCollationResult r = ucol_strcollUTF8(Collator(), a.data(), static_cast<int32_t>(a.size()), b.data(),
+                                                static_cast<int32_t>(b.size()), &status);
+    if (U_FAILURE(status)) return a.compare(b) < 0 ? -1 : a.compare(b) > 0 ? 1 : 0;
+    return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
 }
 
 std::vector<std::string> Split(std::string_view s, std::string_view sep) {

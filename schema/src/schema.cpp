@@ -1,23 +1,28 @@
 #include "schema/schema.h"
 
+#include "schema/ddl.h"
+
 #include "platform/db/connection.h"
 #include "platform/error.h"
 #include "platform/text.h"
 
 namespace schema {
 namespace embedded {
-extern const std::string_view account_sqlite;
-extern const std::string_view system_sqlite;
-extern const std::string_view account_postgres;
-extern const std::string_view system_postgres;
+extern const std::string_view account_source;
+extern const std::string_view system_source;
 }  // namespace embedded
 
 namespace {
 
-std::string_view ScriptFor(std::string_view provider, std::string_view sqlite,
-                           std::string_view postgres, std::string_view what) {
-    if (platform::text::EqualsNoCase(provider, "SQLite")) return sqlite;
-    if (platform::text::EqualsNoCase(provider, "PostgreSQL")) return postgres;
+// Derived once per process; the texts live as long as it does.
+std::string_view ScriptFor(std::string_view provider, std::string_view source, std::string_view what) {
+    static const std::string accountSqlite = BackendDdl(embedded::account_source, Backend::Sqlite);
+    static const std::string accountPostgres = BackendDdl(embedded::account_source, Backend::Postgres);
+    static const std::string systemSqlite = BackendDdl(embedded::system_source, Backend::Sqlite);
+    static const std::string systemPostgres = BackendDdl(embedded::system_source, Backend::Postgres);
+    const bool account = source.data() == embedded::account_source.data();
+    if (platform::text::EqualsNoCase(provider, "SQLite")) return account ? accountSqlite : systemSqlite;
+    if (platform::text::EqualsNoCase(provider, "PostgreSQL")) return account ? accountPostgres : systemPostgres;
     throw platform::Error(platform::errnum::InvalidOperation, "schema",
                           "no " + std::string(what) + " schema for provider '" +
                               std::string(provider) + "' (known: SQLite, PostgreSQL)");
@@ -37,11 +42,11 @@ void CreateDatabase(platform::db::Connection& connection, std::string_view name,
 }  // namespace
 
 std::string_view AccountSql(std::string_view provider) {
-    return ScriptFor(provider, embedded::account_sqlite, embedded::account_postgres, "account database");
+    return ScriptFor(provider, embedded::account_source, "account database");
 }
 
 std::string_view SystemSql(std::string_view provider) {
-    return ScriptFor(provider, embedded::system_sqlite, embedded::system_postgres, "system database");
+    return ScriptFor(provider, embedded::system_source, "system database");
 }
 
 std::string SqliteConnectionText(const std::string& folder, std::string_view catalog) {

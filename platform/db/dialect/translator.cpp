@@ -786,6 +786,7 @@ private:
             j += 2;
         }
         if (parts.size() > 3) Unsupported(i, "a four-part name (linked server)");
+        if (parts.back() == kNpos) Fail(i, "malformed name");  // "db.." names no table
         auto isDbo = [&](std::size_t p) { return p == kNpos || SameWord(Unquoted(tok_[p], Text(p)), "dbo"); };
         std::vector<std::size_t> keep;
         if (parts.size() == 3) {

@@ -236,33 +236,12 @@ std::optional<std::string> FormatDate(const DateTime& d, long style) {
 
 // ---- NOCASE collation -----------------------------------------------------------------------
 
-// Folded characters of a text; ß reads as "ss", as SQL Server's collations compare it.
-struct FoldReader {
-    std::string_view s;
-    std::size_t i = 0;
-    char32_t pending = 0;
-    bool Done() const { return pending == 0 && i >= s.size(); }
-    char32_t Next() {
-        if (pending) return std::exchange(pending, 0);
-        const char32_t c = FoldAt(s, i);
-        if (c == U'\u00DF' || c == U'\u1E9E') {
-            pending = U's';
-            return U's';
-        }
-        return c;
-    }
-};
-
-// The shorter text compares as if padded with spaces, as SQL Server's collations do.
+// Case-insensitive and accent-sensitive; the shorter text compares as if padded with spaces, as
+// SQL Server's collations do.
 int CompareNoCase(void*, int n1, const void* p1, int n2, const void* p2) {
-    FoldReader a{WithoutTrailingSpaces(std::string_view(static_cast<const char*>(p1), n1 < 0 ? 0 : n1))};
-    FoldReader b{WithoutTrailingSpaces(std::string_view(static_cast<const char*>(p2), n2 < 0 ? 0 : n2))};
-    while (!a.Done() || !b.Done()) {
-        const char32_t ca = a.Done() ? U' ' : a.Next();
-        const char32_t cb = b.Done() ? U' ' : b.Next();
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    return 0;
+    return platform::text::CollateNoCase(
+        WithoutTrailingSpaces(std::string_view(static_cast<const char*>(p1), n1 < 0 ? 0 : static_cast<std::size_t>(n1))),
+        WithoutTrailingSpaces(std::string_view(static_cast<const char*>(p2), n2 < 0 ? 0 : static_cast<std::size_t>(n2))));
 }
 
 // ---- LIKE -----------------------------------------------------------------------------------

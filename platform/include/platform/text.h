@@ -20,7 +20,7 @@ std::string Mid(std::string_view s, long start, long len = -1);
 std::string Trim(std::string_view s);
 std::string LTrim(std::string_view s);
 std::string RTrim(std::string_view s);
-// Lower/upper case over ASCII, Latin-1, Latin Extended-A, Greek, Cyrillic and full-width Latin.
+// Lower/upper case of every letter, one character for one (ß stays ß, as in SQL Server).
 std::string LCase(std::string_view s);
 std::string UCase(std::string_view s);
 // Replaces every occurrence of find (exact, case-sensitive); an empty find changes nothing.
@@ -29,12 +29,15 @@ std::string Replace(std::string_view s, std::string_view find, std::string_view 
 long InStr(std::string_view s, std::string_view find, long start = 1);
 // Case-insensitive (FoldCase) comparison for equality.
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// Orders as SQL Server's default collation does: case and width do not count, accents do, ß
+// equals ss; <0, 0 or >0. Trailing spaces count here (the callers that ignore them trim first).
+int CollateNoCase(std::string_view a, std::string_view b);
 std::vector<std::string> Split(std::string_view s, std::string_view sep);
 // The text with the value of every Password= / Pwd= item (any case, up to ';' or the end of
 // the line) replaced by ****, so that connection texts can appear in messages and logs.
 std::string HidePasswords(std::string_view s);
 
-// Simple case folding of one code point (the mapping LCase uses).
+// Simple case folding of one code point.
 char32_t FoldCase(char32_t c);
 char32_t UpperCase(char32_t c);
 // Decodes one code point at s[i], advancing i; invalid bytes decode as themselves.

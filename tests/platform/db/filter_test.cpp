@@ -58,6 +58,8 @@ TEST(RowsetFilter, CriteriaSelectTheRowsTheyName) {
         {"[iLength] = '50'", {"5"}},
         {"cItem = '自定义项7   '", {"7"}},  // trailing spaces do not count, on either side
         {"cItemName < 'item o''neil 11 '", {"1", "10"}},  // ordered without regard to case
+        // Whole numbers beyond an integer's range (found by fuzzing: they used to wrap).
+        {"iLength > -99999999999999999999 AND iLength < 77777777777777777777 AND iLength <= 20", {"1", "2"}},
     };
     for (const auto& c : cases) EXPECT_EQ(Matching(*rs, c.criteria), c.expected) << c.criteria;
     EXPECT_EQ(Matching(*rs, "").size(), 16u);
@@ -97,6 +99,10 @@ TEST(RowsetFilter, BadCriteriaSayWhatAndWhere) {
         }
     }
     EXPECT_EQ(rs->RecordCount(), 16);  // a failed filter leaves the view as it was
+    // Found by fuzzing: deep nesting overflowed the stack.
+    const std::string deep = std::string(100000, '(') + "cItem='1'" + std::string(100000, ')');
+    EXPECT_THROW(rs->SetFilter(deep), Error);
+    EXPECT_EQ(Matching(*rs, std::string(100, '(') + "iLength=10" + std::string(100, ')')), V{"1"});
 }
 
 }  // namespace

@@ -314,6 +314,7 @@ TEST(TranslateTest, IfTakesAnyConditionAndOptionalBlocksAndElse) {
 TEST(TranslateTest, WhatCannotBeTranslatedIsRefusedByNameAndPosition) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"select unknownfn(1) from t", "unknown function unknownfn at position 8"},
+        {"insert into x.. values (1)", "malformed name"}, {"select * from x..", "malformed name"},  // fuzzing
         {"select a from t where x = xyz.fn(1)", "unknown function xyz.fn at position 27"},
         {"select N'联系人', foo(1)", "unknown function foo at position 16"},
         {"select len(a, b) from t", "wrong number of arguments (2) for len at position 8"},
