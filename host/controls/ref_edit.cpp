@@ -29,15 +29,20 @@ namespace txt = platform::text;
 
 class RefEditLine final : public QLineEdit {
 public:
-    RefEditLine(QWidget* parent, RefEdit& owner) : QLineEdit(parent), owner_(owner) {}
+    RefEditLine(QWidget* parent, RefEdit& owner) : QLineEdit(parent), owner_(&owner) {}
+    // The control can go before its widgets (they are deleted later, or with their window);
+    // from then on they are plain widgets.
+    void Detach() { owner_ = nullptr; }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override {
+        if (!owner_) return QLineEdit::keyPressEvent(e);
+        RefEdit& owner = *owner_;
         const QString text = e->text();
-        if (owner_.onKeyPress_ && !text.isEmpty()) {
+        if (owner.onKeyPress_ && !text.isEmpty()) {
             const int typed = static_cast<int>(text.toUcs4().value(0));
             int key = typed;
-            owner_.Fire([&] { owner_.onKeyPress_(key); }, "KeyPress");
+            owner.Fire([&] { owner.onKeyPress_(key); }, "KeyPress");
             if (key == 0) return;
             if (key != typed) {
                 const char32_t c = static_cast<char32_t>(key);
@@ -48,8 +53,8 @@ protected:
         }
         // Alt+Down or F4 opens the look-up, as in a combo box.
         if ((e->key() == Qt::Key_Down && (e->modifiers() & Qt::AltModifier)) || e->key() == Qt::Key_F4) {
-            if (owner_.buttonVisible_ && owner_.enabled_ && !owner_.readOnly_) {
-                owner_.ButtonClicked();
+            if (owner.buttonVisible_ && owner.enabled_ && !owner.readOnly_) {
+                owner.ButtonClicked();
                 return;
             }
         }
@@ -57,31 +62,32 @@ protected:
     }
     void focusInEvent(QFocusEvent* e) override {
         QLineEdit::focusInEvent(e);
-        if (owner_.onGotFocus_) owner_.Fire(owner_.onGotFocus_, "GotFocus");
+        if (owner_ && owner_->onGotFocus_) owner_->Fire(owner_->onGotFocus_, "GotFocus");
     }
     void focusOutEvent(QFocusEvent* e) override {
         QLineEdit::focusOutEvent(e);
         // A menu or dialog of our own opening takes the focus only for a moment.
         if (e->reason() == Qt::PopupFocusReason) return;
-        if (owner_.onLostFocus_) owner_.Fire(owner_.onLostFocus_, "LostFocus");
+        if (owner_ && owner_->onLostFocus_) owner_->Fire(owner_->onLostFocus_, "LostFocus");
     }
 
 private:
-    RefEdit& owner_;
+    RefEdit* owner_;
 };
 
 namespace {
 
 class LookupButton final : public QToolButton {
 public:
-    LookupButton(QWidget* parent, std::function<void()>& lost) : QToolButton(parent), lost_(lost) {}
+    LookupButton(QWidget* parent, std::function<void()>& lost) : QToolButton(parent), lost_(&lost) {}
+    void Detach() { lost_ = nullptr; }
 
 protected:
     void focusOutEvent(QFocusEvent* e) override {
         QToolButton::focusOutEvent(e);
-        if (e->reason() != Qt::PopupFocusReason && lost_) {
+        if (e->reason() != Qt::PopupFocusReason && lost_ && *lost_) {
             try {
-                lost_();
+                (*lost_)();
             } catch (const std::exception& ex) {
                 platform::DebugOutput(std::string("TkRefEdit ButtonLostFocus failed: ") + ex.what());
             }
@@ -89,7 +95,7 @@ protected:
     }
 
 private:
-    std::function<void()>& lost_;
+    std::function<void()>* lost_;  // the control's handler; null once the control is gone
 };
 
 QString Hex(long rgb) { return QString("#%1").arg(rgb & 0xFFFFFF, 6, 16, QChar('0')); }
@@ -102,7 +108,12 @@ struct RefList {
 }  // namespace
 
 RefEdit::~RefEdit() {
-    if (box_) box_->deleteLater();
+    if (!box_) return;
+    // The widgets outlive this object until deleted later or with their window, and losing the
+    // focus on the way out must not call into it.
+    line_->Detach();
+    static_cast<LookupButton*>(button_)->Detach();
+    box_->deleteLater();
 }
 
 void RefEdit::Fire(const std::function<void()>& handler, const char* what) {
