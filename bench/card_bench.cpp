@@ -4,6 +4,8 @@
 // SOVREL_BENCH_DIR keeps the 100,000-contact account between runs (the one bench_list uses).
 #include <benchmark/benchmark.h>
 
+#include "window_bench.h"
+
 #include <QApplication>
 
 #include <cstdlib>
@@ -124,15 +126,4 @@ BENCHMARK(BM_OpenCardInModifyMode)->Unit(benchmark::kMillisecond)->Iterations(20
 BENCHMARK(BM_NextMove)->Unit(benchmark::kMillisecond)->Iterations(50);
 BENCHMARK(BM_NextCodeOfAVendorWith10000Contacts)->Unit(benchmark::kMillisecond)->Iterations(50);
 
-int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    sovrel::InstallQtScreenHooks();
-    host::RegisterHostObjects();
-    sovrel::RegisterComponentClasses();
-    sovrel::RegisterContactListWindow();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::RunWindowBenchmarks(argc, argv); }

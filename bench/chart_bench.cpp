@@ -2,6 +2,8 @@
 // from the list's chart query through the data service to the chart window drawn on screen.
 #include <benchmark/benchmark.h>
 
+#include "window_bench.h"
+
 #include <QApplication>
 
 #include <cstdio>
@@ -77,13 +79,4 @@ BENCHMARK(BM_ChartOfAVendorWith2000Contacts)->Unit(benchmark::kMillisecond)->Min
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    host::RegisterHostObjects();
-    sovrel::RegisterComponentClasses();
-    sovrel::RegisterContactListWindow();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-}
+int main(int argc, char** argv) { return bench::RunWindowBenchmarks(argc, argv); }

@@ -4,6 +4,8 @@
 // is answered yes and the result list is counted instead of shown.
 #include <benchmark/benchmark.h>
 
+#include "window_bench.h"
+
 #include <QApplication>
 #include <QLineEdit>
 
@@ -67,15 +69,4 @@ void BM_DeleteThousandMarkedContacts(benchmark::State& state) {
 
 BENCHMARK(BM_DeleteThousandMarkedContacts)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
 
-int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    sovrel::InstallQtScreenHooks();
-    host::RegisterHostObjects();
-    sovrel::RegisterComponentClasses();
-    sovrel::RegisterContactListWindow();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::RunWindowBenchmarks(argc, argv); }

@@ -5,6 +5,8 @@
 // SOVREL_BENCH_DIR keeps the account between runs (the same one as bench_list's).
 #include <benchmark/benchmark.h>
 
+#include "window_bench.h"
+
 #include <QApplication>
 #include <QLineEdit>
 
@@ -26,23 +28,13 @@
 
 namespace {
 
-const std::string& AccountFolder() {
-    static std::string dir = [] {
-        const char* env = std::getenv("SOVREL_BENCH_DIR");
-        std::string d = env ? env : (std::filesystem::temp_directory_path() / "sovrel-bench-100k").string();
-        if (!schema::AccountExists(d)) schema::CreateDemoAccount(d, {.contacts = 100000, .vendors = 2000, .seed = 7});
-        return d;
-    }();
-    return dir;
-}
-
 struct OpenList {
     std::shared_ptr<host::LoginSession> login;
     std::shared_ptr<sovrel::IContact> entry = std::make_shared<sovrel::IContact>();
     sovrel::frmContactList* window = nullptr;
 
     explicit OpenList(const char* pageSize) {
-        login = host::LoginSession::Login(AccountFolder(), "demo", {.password = std::string(schema::kDemoPassword)});
+        login = host::LoginSession::Login(bench::LargeAccountFolder(), "demo", {.password = std::string(schema::kDemoPassword)});
         auto product = std::make_shared<platform::Object>(), frames = std::make_shared<platform::Object>();
         entry->Show(login, false, product, frames);
         window = dynamic_cast<sovrel::frmContactList*>(sovrel::Ctx().ListWindow.get());
@@ -115,15 +107,4 @@ BENCHMARK(BM_FilterTo1000AndReload)->Unit(benchmark::kMillisecond)->Iterations(5
 BENCHMARK(BM_SortPageOf10000ByName)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_LocateNextIn10000)->Unit(benchmark::kMillisecond)->Iterations(20);
 
-int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    sovrel::InstallQtScreenHooks();
-    host::RegisterHostObjects();
-    sovrel::RegisterComponentClasses();
-    sovrel::RegisterContactListWindow();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::RunWindowBenchmarks(argc, argv); }

@@ -4,6 +4,8 @@
 // SOVREL_BENCH_DIR keeps the account between runs (the same one as bench_rowset's).
 #include <benchmark/benchmark.h>
 
+#include "window_bench.h"
+
 #include <QApplication>
 #include <QLineEdit>
 
@@ -24,16 +26,6 @@
 
 namespace {
 
-const std::string& AccountFolder() {
-    static std::string dir = [] {
-        const char* env = std::getenv("SOVREL_BENCH_DIR");
-        std::string d = env ? env : (std::filesystem::temp_directory_path() / "sovrel-bench-100k").string();
-        if (!schema::AccountExists(d)) schema::CreateDemoAccount(d, {.contacts = 100000, .vendors = 2000, .seed = 7});
-        return d;
-    }();
-    return dir;
-}
-
 // The list opened as the portal opens it (modeless here, so the benchmark keeps control).
 struct OpenList {
     std::shared_ptr<host::LoginSession> login;
@@ -41,7 +33,7 @@ struct OpenList {
     sovrel::frmContactList* window = nullptr;
 
     OpenList() {
-        login = host::LoginSession::Login(AccountFolder(), "demo", {.password = std::string(schema::kDemoPassword)});
+        login = host::LoginSession::Login(bench::LargeAccountFolder(), "demo", {.password = std::string(schema::kDemoPassword)});
         auto product = std::make_shared<platform::Object>(), frames = std::make_shared<platform::Object>();
         entry->Show(login, false, product, frames);
         window = dynamic_cast<sovrel::frmContactList*>(sovrel::Ctx().ListWindow.get());
@@ -119,15 +111,4 @@ BENCHMARK(BM_CopyPageOf10000Texts)->Unit(benchmark::kMillisecond)->Iterations(5)
 BENCHMARK(BM_FillPageOf10000)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_TurnToAPageOf10000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    sovrel::InstallQtScreenHooks();
-    host::RegisterHostObjects();
-    sovrel::RegisterComponentClasses();
-    sovrel::RegisterContactListWindow();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench::RunWindowBenchmarks(argc, argv); }
