@@ -3,6 +3,10 @@
 #include "common/controls.h"
 #include "common/form.h"
 #include "common/host_objects.h"
+#include "common/hosts/portal.h"
+#include "common/hosts/pub_util.h"
+#include "common/prog_ids.h"
+#include "common/context.h"
 
 namespace sovrel {
 
@@ -28,5 +32,15 @@ void GetRef(const std::string&, std::string&, std::string&, bool&, IControl*, IF
 std::int16_t ToolbarStyle() { return static_cast<std::int16_t>(CrmCommonSvc().GetToolbarStyle()); }
 
 bool UseMainToolbar() { return ToolbarStyle() != 1; }
+
+long FormHelpContextId(IForm& window, const std::string& portalTopic, long fallbackId) {
+    Context& c = Ctx();
+    if (c.Product && c.ActiveFrmMgr) {
+        auto help = platform::Create<IPortalHelp>(progid::PortalHelp);
+        return help ? help->HelpContextId(portalTopic) : 0;
+    }
+    if (c.PubUtil) c.PubUtil->HelpX(c.HelpFlag, c.Login, window, "TradeClass");
+    return fallbackId;
+}
 
 }  // namespace sovrel

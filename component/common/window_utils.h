@@ -27,6 +27,10 @@ void GetRef(const std::string& fieldName, std::string& codeColumn, std::string& 
 // The host's toolbar style number; host errors reach the caller.
 std::int16_t ToolbarStyle();
 
+// The window's help context: the portal's topic when the window runs inside the portal's frame
+// manager, otherwise the trade-class help set up through the public utility and fallbackId.
+long FormHelpContextId(IForm& window, const std::string& portalTopic, long fallbackId);
+
 // False exactly when the host's toolbar style is 1 (the card then shows its second toolbar).
 bool UseMainToolbar();
 

@@ -181,15 +181,7 @@ void frmContactEdit::FormLoad() {
         SetSchemaLengths();
         ClearCard();
     });
-    Step("help", [this, &c] {
-        if (c.Product && c.ActiveFrmMgr) {
-            auto help = platform::Create<IPortalHelp>(progid::PortalHelp);
-            helpContextId_ = help ? help->HelpContextId("联系人录入") : 0;
-        } else {
-            Pub().HelpX(c.HelpFlag, c.Login, *this, "TradeClass");
-            helpContextId_ = kTradeClassHelpId;
-        }
-    });
+    Step("help", [this] { helpContextId_ = FormHelpContextId(*this, "联系人录入", kTradeClassHelpId); });
     Step("FrmOptInit", [this] {
         if (auto* editors = PubEditors()) editors->FrmOptInit(*this, 1);
     });

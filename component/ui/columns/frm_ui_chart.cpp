@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "common/context.h"
+#include "common/window_utils.h"
 #include "common/host_objects.h"
 #include "common/hosts/chart.h"
 #include "common/hosts/portal.h"
@@ -69,14 +70,7 @@ void frmUIChart::FormLoad() {
         std::string caption = ResText("Hx.CRM.TkContact.FormCaption01");
         bool flag = true;
         CrmCommonSvc().SetFormCaption(*this, caption, flag);
-        Context& c = Ctx();
-        if (c.Product && c.ActiveFrmMgr) {
-            auto help = platform::Create<IPortalHelp>(progid::PortalHelp);
-            helpContextId_ = help ? help->HelpContextId(kHelpKey) : 0;
-        } else {
-            if (c.PubUtil) c.PubUtil->HelpX(c.HelpFlag, c.Login, *this, "TradeClass");
-            helpContextId_ = kTradeClassHelpId;
-        }
+        helpContextId_ = FormHelpContextId(*this, kHelpKey, kTradeClassHelpId);
         if (!chart_)
             throw platform::Error(429, "frmUIChart", std::string("no chart control: ") + progid::Chart +
                                                          " could not be created");

@@ -19,6 +19,7 @@
 #include <QUrl>
 
 #include "common/context.h"
+#include "common/window_utils.h"
 #include "common/host_objects.h"
 #include "common/hosts/login.h"
 #include "common/hosts/portal.h"
@@ -199,13 +200,7 @@ void frmContactList::FormLoad() {
     c.LoginInfo->dCurDate = c.LoginDate;
     LoadTrace(7, lblCaption_);
 
-    if (c.Product && c.ActiveFrmMgr) {
-        auto help = platform::Create<IPortalHelp>(progid::PortalHelp);
-        helpContextId_ = help ? help->HelpContextId("联系人管理") : 0;
-    } else {
-        Pub().HelpX(c.HelpFlag, c.Login, *this, "TradeClass");
-        helpContextId_ = kTradeClassHelpId;
-    }
+    helpContextId_ = FormHelpContextId(*this, "联系人管理", kTradeClassHelpId);
     firstActivation_ = true;
     SetScreenMousePointer(pointer::Default);
     LoadTrace(8, lblCaption_);

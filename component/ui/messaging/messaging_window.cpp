@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "common/context.h"
+#include "common/window_utils.h"
 #include "common/host_objects.h"
 #include "common/hosts/portal.h"
 #include "common/hosts/pub_util.h"
@@ -98,14 +99,7 @@ void MessagingWindow::LoadCommon() {
         std::string caption = ResText(captionKey_);
         bool flag = true;
         CrmCommonSvc().SetFormCaption(*this, caption, flag);
-        Context& c = Ctx();
-        if (c.Product && c.ActiveFrmMgr) {
-            auto help = platform::Create<IPortalHelp>(progid::PortalHelp);
-            helpContextId_ = help ? help->HelpContextId(helpTopic_) : 0;
-        } else {
-            if (c.PubUtil) c.PubUtil->HelpX(c.HelpFlag, c.Login, *this, "TradeClass");
-            helpContextId_ = fallbackHelpId_;
-        }
+        helpContextId_ = FormHelpContextId(*this, helpTopic_, fallbackHelpId_);
     });
     Guarded((name_ + ".Form_Load()").c_str(), [this] { FormLoad(); });
 }
