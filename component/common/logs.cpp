@@ -1,5 +1,7 @@
 #include "common/logs.h"
 
+#include "common/traces.h"
+
 #include <dlfcn.h>
 #include <link.h>
 #include <unistd.h>
@@ -191,6 +193,18 @@ platform::Error CurrentError() {
         return platform::Error(440, "Sovrel", e.what());
     } catch (...) {
         return platform::Error(440, "Sovrel", "unknown exception");
+    }
+}
+
+void Guarded(const char* position, const std::function<void()>& f) {
+    try {
+        f();
+    } catch (...) {
+        try {
+            WriteErrorLog(position, true, CurrentError());
+        } catch (...) {
+            DebugTrace(std::string(position) + ": the error could not be written to error.log");
+        }
     }
 }
 

@@ -23,6 +23,10 @@ void WriteSrvLog(const std::string& module, const std::string& procedure, long n
 // description (platform::Error as it is; std::bad_alloc 7; any other exception 440).
 platform::Error CurrentError();
 
+// Runs f for an event of the window system; an error is written to error.log with position and
+// goes no further (nothing may be thrown through Qt).
+void Guarded(const char* position, const std::function<void()>& f);
+
 // Name of the component's own file without extension (the program's when linked statically).
 std::string ModuleFileName();
 

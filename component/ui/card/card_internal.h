@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "common/logs.h"
+
 namespace sovrel {
 
 class IPubUtil;
@@ -25,8 +27,6 @@ IPubUtil& Pub();
 IPubUtilEditors* PubEditors();
 IPubUtilLists* PubLists();
 
-// Runs f for an event of the window system; an error goes to error.log and no further.
-void Guarded(const char* position, const std::function<void()>& f);
 
 }  // namespace card
 }  // namespace sovrel

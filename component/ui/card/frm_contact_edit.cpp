@@ -42,18 +42,6 @@ IPubUtil& Pub() {
 IPubUtilEditors* PubEditors() { return dynamic_cast<IPubUtilEditors*>(Ctx().PubUtil.get()); }
 IPubUtilLists* PubLists() { return dynamic_cast<IPubUtilLists*>(Ctx().PubUtil.get()); }
 
-void Guarded(const char* position, const std::function<void()>& f) {
-    try {
-        f();
-    } catch (...) {
-        try {
-            WriteErrorLog(position, true, CurrentError());
-        } catch (...) {
-            DebugTrace(std::string(position) + ": the error could not be written to error.log");
-        }
-    }
-}
-
 }  // namespace card
 
 using namespace card;

@@ -29,19 +29,6 @@ constexpr int kWidth = 700, kHeight = 600;
 
 IPubUtilColumns* Columns() { return dynamic_cast<IPubUtilColumns*>(Ctx().PubUtil.get()); }
 
-// Runs f for an event of the window system; errors go to error.log, never through Qt.
-template <class F>
-void Guarded(const char* position, F&& f) {
-    try {
-        f();
-    } catch (...) {
-        try {
-            WriteErrorLog(position, true, CurrentError());
-        } catch (...) {
-        }
-    }
-}
-
 }  // namespace
 
 frmItemSet::frmItemSet(frmContactList& list) : QDialog(&list), list_(list) {

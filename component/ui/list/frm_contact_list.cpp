@@ -46,18 +46,6 @@ IPubUtil& Pub() {
     return *Ctx().PubUtil;
 }
 
-void Guarded(const char* position, const std::function<void()>& f) {
-    try {
-        f();
-    } catch (...) {
-        try {
-            WriteErrorLog(position, true, CurrentError());
-        } catch (...) {
-            DebugTrace(std::string(position) + ": the error could not be written to error.log");
-        }
-    }
-}
-
 }  // namespace list
 
 using namespace list;

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "common/logs.h"
+
 namespace sovrel {
 
 class IPubUtil;
@@ -18,9 +20,6 @@ inline constexpr const char* kNoRowKey = "Hx.CRM.TkContact.frmcontactlist.00029"
 // The public-utility object of the context; throws platform::Error when Show created none.
 IPubUtil& Pub();
 
-// Runs f for an event of the window system; an error is written to error.log with position and
-// goes no further (nothing may be thrown through Qt).
-void Guarded(const char* position, const std::function<void()>& f);
 
 }  // namespace list
 }  // namespace sovrel

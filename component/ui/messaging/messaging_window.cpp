@@ -79,18 +79,6 @@ bool MessagingWindow::SetControlText(const std::string& control, const std::stri
     return true;
 }
 
-void MessagingWindow::Guarded(const char* position, const std::function<void()>& f) {
-    try {
-        f();
-    } catch (...) {
-        try {
-            WriteErrorLog(position, true, CurrentError());
-        } catch (...) {
-            DebugTrace(std::string(position) + ": the error could not be written to error.log");
-        }
-    }
-}
-
 void MessagingWindow::LoadCommon() {
     loaded_ = true;
     RegisterOpenForm(this);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/logs.h"
 #include "common/controls.h"
 #include "common/form.h"
 
@@ -60,8 +61,6 @@ protected:
     // F1 opens the help file at the window's help context.
     void keyPressEvent(QKeyEvent* event) override;
     QPushButton* MakeButton(const char* name);
-    // Runs f; an error goes to error.log with position and no further.
-    void Guarded(const char* position, const std::function<void()>& f);
 
     std::string name_, windowKey_, captionKey_, helpTopic_;
     long fallbackHelpId_;
