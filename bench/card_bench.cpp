@@ -1,12 +1,15 @@
 // The contact card offscreen over the real host objects: opening it in modify mode on a
 // 100,000-contact account (load of the window, then the contact of a list row read and filled),
-// one "Next" move, the next contact code of a vendor with 10,000 contacts, and saving a new contact.
+// one "Next" move, the next contact code of a vendor with 10,000 contacts, and saving a new contact
+// beside sqlite3 alone committing one row.
 // SOVREL_BENCH_DIR keeps the 100,000-contact account between runs (the one bench_list uses).
 #include <benchmark/benchmark.h>
 
 #include "window_bench.h"
 
 #include <QApplication>
+
+#include <sqlite3.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -23,13 +26,6 @@
 #include "ui/qt_screen.h"
 
 namespace {
-
-std::string Account(const char* env, const char* name, const schema::DemoOptions& options) {
-    const char* given = env ? std::getenv(env) : nullptr;
-    std::string dir = given ? given : (std::filesystem::temp_directory_path() / name).string();
-    if (!schema::AccountExists(dir)) schema::CreateDemoAccount(dir, options);
-    return dir;
-}
 
 // The list opened as the portal opens it, and the shared card.
 struct Session {
@@ -55,14 +51,8 @@ struct Session {
     }
 };
 
-const std::string& Big() {
-    static const std::string dir =
-        Account("SOVREL_BENCH_DIR", "sovrel-bench-100k", {.contacts = 100000, .vendors = 2000, .seed = 7});
-    return dir;
-}
-
 void BM_OpenCardInModifyMode(benchmark::State& state) {
-    Session s(Big());
+    Session s(bench::LargeAccountFolder());
     auto& card = sovrel::ContactCard();
     for (auto _ : state) {
         card.FormLoad();
@@ -75,7 +65,7 @@ void BM_OpenCardInModifyMode(benchmark::State& state) {
 }
 
 void BM_NextMove(benchmark::State& state) {
-    Session s(Big());
+    Session s(bench::LargeAccountFolder());
     auto& card = sovrel::ContactCard();
     card.FormLoad();
     card.InitData(sovrel::cardmode::Modify, s.codeColumn, 1);
@@ -86,7 +76,7 @@ void BM_NextMove(benchmark::State& state) {
 }
 
 void BM_NextCodeOfAVendorWith10000Contacts(benchmark::State& state) {
-    Session s(Account(nullptr, "sovrel-bench-card-10k", {.contacts = 10000, .vendors = 1, .seed = 3}));
+    Session s(bench::KeptAccount(nullptr, "sovrel-bench-card-10k", {.contacts = 10000, .vendors = 1, .seed = 3}));
     auto& card = sovrel::ContactCard();
     card.FormLoad();
     card.InitData(sovrel::cardmode::Add, s.codeColumn, 1);
@@ -98,7 +88,7 @@ void BM_NextCodeOfAVendorWith10000Contacts(benchmark::State& state) {
 // A new contact saved through the card: the checks, the record XML, Add, the vendor's main-contact
 // link, and the card cleared with the vendor's next code.
 void BM_SaveNewContact(benchmark::State& state) {
-    Session s(Big());
+    Session s(bench::LargeAccountFolder());
     auto& card = sovrel::ContactCard();
     card.FormLoad();
     card.InitData(sovrel::cardmode::Add, s.codeColumn, 1);
@@ -119,8 +109,32 @@ void BM_SaveNewContact(benchmark::State& state) {
     state.counters["saved"] = static_cast<double>(saved);
 }
 
+// The anchor for the save: one row inserted and committed durably (WAL, synchronous FULL, as the
+// layer opens the account) by sqlite3 alone into the same account file.
+void BM_RawDurableInsertOfOneRow(benchmark::State& state) {
+    sqlite3* db = nullptr;
+    const std::string file = bench::LargeAccountFolder() + "/TKDATA_001_2024.db";
+    if (sqlite3_open(file.c_str(), &db) != SQLITE_OK) {
+        state.SkipWithError("cannot open the account");
+        return;
+    }
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; CREATE TABLE bench_anchor(x TEXT)", nullptr,
+                 nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO bench_anchor VALUES (?1)", -1, &insert, nullptr);
+    for (auto _ : state) {
+        sqlite3_bind_text(insert, 1, "测试联系人 & Co", -1, SQLITE_STATIC);
+        if (sqlite3_step(insert) != SQLITE_DONE) state.SkipWithError(sqlite3_errmsg(db));
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_exec(db, "DROP TABLE bench_anchor", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
 }  // namespace
 
+BENCHMARK(BM_RawDurableInsertOfOneRow)->Unit(benchmark::kMillisecond)->Iterations(100);
 BENCHMARK(BM_SaveNewContact)->Unit(benchmark::kMillisecond)->Iterations(100);
 BENCHMARK(BM_OpenCardInModifyMode)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_NextMove)->Unit(benchmark::kMillisecond)->Iterations(50);

@@ -12,19 +12,33 @@
 
 #include "entry/icontact.h"
 #include "host/register.h"
+#include "host/session.h"
 #include "schema/demo.h"
 #include "ui/list/frm_contact_list.h"
 #include "ui/qt_screen.h"
 
 namespace bench {
 
+// A kept demo account in the temporary folder (or where env names), made when missing and made
+// again when an older build left it in a shape the login no longer reads.
+inline std::string KeptAccount(const char* env, const char* name, const schema::DemoOptions& options) {
+    const char* given = env ? std::getenv(env) : nullptr;
+    const std::string dir = given ? given : (std::filesystem::temp_directory_path() / name).string();
+    if (schema::AccountExists(dir)) {
+        try {
+            host::LoginSession::Login(dir, "demo", {.password = std::string(schema::kDemoPassword)})->Logout();
+            return dir;
+        } catch (const std::exception&) {
+            std::filesystem::remove_all(dir);
+        }
+    }
+    schema::CreateDemoAccount(dir, options);
+    return dir;
+}
+
 inline const std::string& LargeAccountFolder() {
-    static std::string dir = [] {
-        const char* env = std::getenv("SOVREL_BENCH_DIR");
-        std::string d = env ? env : (std::filesystem::temp_directory_path() / "sovrel-bench-100k").string();
-        if (!schema::AccountExists(d)) schema::CreateDemoAccount(d, {.contacts = 100000, .vendors = 2000, .seed = 7});
-        return d;
-    }();
+    static const std::string dir =
+        KeptAccount("SOVREL_BENCH_DIR", "sovrel-bench-100k", {.contacts = 100000, .vendors = 2000, .seed = 7});
     return dir;
 }
 

@@ -57,6 +57,10 @@ struct Rules {
     bool rewriteLikePatterns = false;
     std::string_view regexOperator;
     std::string_view notRegexOperator;
+    // LEFT(column, n) = 'text' also gets the range column >= 'text' AND column < upper bound, so
+    // that an index on the column finds the rows ("" for none). $1: the text literal. The bound
+    // must sort after every text that starts with the literal under the column's collation.
+    std::string_view prefixUpperBound;
     // Quoted and [bracketed] names are written in lower case, for a backend that folds unquoted
     // names to lower case (so that both spellings reach the same table and column).
     bool lowerCaseQuotedNames = false;

@@ -58,6 +58,8 @@ const dialect::Rules& SqliteRules() {
         r.textCollation = "COLLATE NOCASE";
         r.caseInsensitiveCollation = "NOCASE";
         r.binaryCollation = "BINARY";
+        // U+FFFF has the highest primary weight of the collation NOCASE uses.
+        r.prefixUpperBound = "$1 || char(65535)";
         r.divisorPattern = "sv_divisor($1)";
         r.recursionLevelPattern = "sv_recursion_level($1, $2)";
         r.addPattern = "sv_add($1, $2)";

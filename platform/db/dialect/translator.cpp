@@ -706,6 +706,15 @@ private:
                 continue;
             }
             if (t.kind == Tk::Ident && t.kw == Kw::None) CheckClauseWord(i);
+            if (!st.prevComparison) {
+                if (const std::size_t j = PrefixRange(i, e, out); j != i) {
+                    st.afterSegment = true;
+                    st.segments += 2;
+                    ++st.others;
+                    i = j;
+                    continue;
+                }
+            }
             const std::size_t j = SegmentEnd(i, e);
             if (j == i) Fail(i, "unexpected '" + std::string(Text(i)) + "'");
             const bool nextComparison =
@@ -931,6 +940,38 @@ private:
             expectAtom = false;
         }
         return j;
+    }
+
+    // LEFT(column, n) = 'text' written with the index range the rules give beside it, in
+    // parentheses so that a NOT before it still negates the whole. Answers the token after the
+    // literal, or i when the tokens at i are not that comparison.
+    std::size_t PrefixRange(std::size_t i, std::size_t e, std::string& out) {
+        if (r_.prefixUpperBound.empty() || K(i) != Kw::Left || !Is(i + 1, Tk::LParen)) return i;
+        std::size_t col = i + 2, colEnd = col + 1;
+        if (!IsName(col)) return i;
+        if (Is(colEnd, Tk::Dot) && IsName(colEnd + 1)) colEnd += 2;
+        if (!Is(colEnd, Tk::Comma) || !Is(colEnd + 1, Tk::Number) || !Is(colEnd + 2, Tk::RParen) ||
+            pair_[i + 1] != colEnd + 2 || !IsOp(colEnd + 3, "="))
+            return i;
+        const std::size_t lit = colEnd + 4;
+        if (lit >= e || !(Is(lit, Tk::String) || Is(lit, Tk::NString)) || SegmentEnd(lit, e) != lit + 1) return i;
+        std::string_view literal = Text(lit).substr(Is(lit, Tk::NString) ? 1 : 0);
+        std::size_t keep = literal.size() - 1;  // up to the closing quote
+        while (keep > 1 && literal[keep - 1] == ' ') --keep;  // T-SQL's = ignores trailing spaces
+        if (keep <= 1) return i;  // an empty prefix narrows nothing
+        const std::string trimmed = std::string(literal.substr(0, keep)) + "'";
+        std::string column;
+        Segment(col, colEnd, column, false);
+        if (!column.empty() && column.front() == ' ') column.erase(0, 1);
+        const std::string collation = r_.textCollation.empty() ? "" : " " + std::string(r_.textCollation);
+        Emit(out, tok_[i].spaceBefore, "(");
+        Segment(i, colEnd + 3, out, true);
+        Emit(out, true, "=");
+        Segment(lit, lit + 1, out, true);
+        std::string bound(r_.prefixUpperBound);
+        bound.replace(bound.find("$1"), 2, trimmed);
+        out += " AND " + column + " >= " + trimmed + collation + " AND " + column + " < " + bound + collation + ")";
+        return lit + 1;
     }
 
     // Writes one arithmetic expression. T-SQL's + adds numbers and joins texts; the backend

@@ -305,6 +305,13 @@ TEST_P(CorpusTest, NextContactCodeCountsOnlyCodesEightLongerThanTheirVendor) {
     conn_->Execute("insert into Ven_Contact (cContactCode, cVenCode, cContactName) values (N'V0100000009', N'V01', N'九')");
     EXPECT_EQ(One(NextCodeQuery("V01")), "00000009");
     EXPECT_EQ(One(NextCodeQuery("V02")), "00000002");
+    // The prefix test finds a code whatever follows the prefix (the index range must not cut any off).
+    for (const char* tail : {"张", "ÿ", "Ω", "~", "\xEF\xBF\xBD", "\xF4\x8F\xBF\xBD", "-x", "''"})
+        conn_->Execute("insert into Ven_Contact (cContactCode, cVenCode, cContactName) values (N'v01" +
+                       std::string(tail) + "', N'V01', N'x')");
+    EXPECT_EQ(One("select count(*) from Ven_Contact where left(cContactCode, 3) = N'V01'"),
+              One("select count(*) from Ven_Contact where cContactCode like N'v01%'"));
+    EXPECT_EQ(One("select count(*) from Ven_Contact where left(cContactCode, 3) = N'V01'"), "14");
 }
 
 TEST_P(CorpusTest, MainContactStatementRelinksOnlyAVendorWithoutAValidLink) {

@@ -99,8 +99,14 @@ TEST(TranslateTest, FunctionsMapToTheirSqliteForms) {
          "select count(*), count(distinct a), sum(b), max(c), min(c), avg(b) from t"},
         {"Select max(RIGHT(cContactCode,8)) FROM Ven_Contact WHERE left(cContactCode,3) = N'V01' and "
          "LEN(cContactCode)-LEN(cVenCode )=8 ",
-         "Select max(sv_right(cContactCode, 8)) FROM Ven_Contact WHERE sv_left(cContactCode, 3) COLLATE NOCASE = "
-         "'V01' COLLATE NOCASE and sv_len(cContactCode)-sv_len(cVenCode)=8"},
+         "Select max(sv_right(cContactCode, 8)) FROM Ven_Contact WHERE (sv_left(cContactCode, 3) COLLATE NOCASE = "
+         "'V01' COLLATE NOCASE AND cContactCode >= 'V01' COLLATE NOCASE AND cContactCode < 'V01' || char(65535) "
+         "COLLATE NOCASE) and sv_len(cContactCode)-sv_len(cVenCode)=8"},
+        // The index range stays inside the negated comparison; an empty prefix or another form gets none.
+        {"select a from t where not left(t.c, 2) = 'a ' or left(c,1) = '' or left(c, 2) = 'ab' + d",
+         "select a from t where not (sv_left(t.c, 2) COLLATE NOCASE = 'a ' COLLATE NOCASE AND t.c >= 'a' COLLATE "
+         "NOCASE AND t.c < 'a' || char(65535) COLLATE NOCASE) or sv_left(c, 1) COLLATE NOCASE = '' COLLATE NOCASE or "
+         "sv_left(c, 2) COLLATE NOCASE = sv_add('ab', d)"},
         {"select scope_identity(), @@identity, @@ROWCOUNT", "select last_insert_rowid(), last_insert_rowid(), changes()"},
         {"select case when len(a) > 2 then left(a, 2) else a end from t",
          "select case when sv_len(a) > 2 then sv_left(a, 2) else a end from t"},
