@@ -129,8 +129,8 @@ void OpenPageOfTheList(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(AddThroughTheService)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
-BENCHMARK(InsertThroughTheDataLayer)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(AddThroughTheService)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(InsertThroughTheDataLayer)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(UTLCaseOnRecordText)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(OpenPageOfTheList)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);  // 0 = the last page
 BENCHMARK_MAIN();

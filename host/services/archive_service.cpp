@@ -27,7 +27,10 @@ bool PlainName(const std::string& name) {
 
 }  // namespace
 
-void ArchiveService::Init(const std::string& connectionText) { accountText_ = connectionText; }
+void ArchiveService::Init(const std::string& connectionText) {
+    accountText_ = connectionText;
+    db_.reset();
+}
 
 bool ArchiveService::CheckArchRefed(const platform::db::Value& value, const std::string& tableName,
                                     const std::string& archiveCaption, std::string& message) {
@@ -36,7 +39,16 @@ bool ArchiveService::CheckArchRefed(const platform::db::Value& value, const std:
         throw platform::Error(platform::errnum::InvalidOperation, "HxSrvTrans.CheckArchRefed",
                               "the archive service was not initialised: call Init with the account's connection text");
     if (value.IsNullOrEmpty() || (value.AsText() && value.AsText()->empty())) return true;
-    auto db = detail::Open(accountText_);
+    if (!db_) db_ = detail::Open(accountText_);
+    // A failed statement may have left the connection unusable: the next check opens a new one.
+    struct DropOnFailure {
+        std::unique_ptr<platform::db::Connection>& db;
+        bool done = false;
+        ~DropOnFailure() {
+            if (!done) db.reset();
+        }
+    } guard{db_};
+    auto& db = db_;
     auto relations = db->OpenRowset(
         "SELECT creferencingtablename, creferencingtablecolumn, cwherepart, cObjName FROM crm_ref_relation "
         "WHERE creferencedtablename = " + Sql(txt::Trim(tableName)) + " ORDER BY ID");
@@ -64,6 +76,7 @@ bool ArchiveService::CheckArchRefed(const platform::db::Value& value, const std:
         if (it == objects.end()) objects.emplace_back(object, rows);
         else it->second += rows;
     }
+    guard.done = true;
     if (objects.empty()) return true;
     auto login = CurrentLogin();
     const std::string language = detail::LanguageOf(login.get());

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "common/hosts/services.h"
+#include "platform/db/connection.h"
 
 namespace host {
 
@@ -112,6 +113,9 @@ public:
 
 private:
     std::string accountText_;
+    // Kept between checks: a delete of many contacts checks each one, and a new connection per
+    // check (a server login on PostgreSQL) cost more than the counting. Dropped after a failure.
+    std::unique_ptr<platform::db::Connection> db_;
 };
 
 // "HxPSysStart.ISysStart".
