@@ -7,6 +7,7 @@
 
 #include <pugixml.hpp>
 
+#include "common/hosts/services.h"
 #include "service/iclscommon.h"
 
 namespace sovrel {
@@ -72,6 +73,8 @@ private:
     std::string cnnString_;
     ConnectionPtr cnn_;
     std::int16_t mode_ = 0;
+    // Made at the first Delete and kept: it keeps its connection between the checks of many deletes.
+    std::shared_ptr<IArchiveService> archive_;
 };
 
 // Registers ClsCommon under "Sovrel.IClsCommon".

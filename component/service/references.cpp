@@ -45,7 +45,8 @@ bool ClsCommon::Delete(Value& ID, std::string& IDName, std::string& TableName, s
         c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Sel0512");
         return fail();
     }
-    auto archive = platform::Create<IArchiveService>(progid::ArchiveService);
+    if (!archive_) archive_ = platform::Create<IArchiveService>(progid::ArchiveService);
+    const auto& archive = archive_;
     if (!archive)
         throw platform::Error(429, "IClsCommon", std::string("the host object ") + progid::ArchiveService + " cannot be created");
     archive->Init(m_cnn()->ConnectionString());

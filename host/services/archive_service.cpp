@@ -28,8 +28,8 @@ bool PlainName(const std::string& name) {
 }  // namespace
 
 void ArchiveService::Init(const std::string& connectionText) {
+    if (connectionText != accountText_) db_.reset();
     accountText_ = connectionText;
-    db_.reset();
 }
 
 bool ArchiveService::CheckArchRefed(const platform::db::Value& value, const std::string& tableName,
