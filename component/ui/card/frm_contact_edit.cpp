@@ -96,24 +96,7 @@ frmContactEdit::~frmContactEdit() {
     delete tlb2Widget_;
 }
 
-void frmContactEdit::BringToFront() {
-    raise();
-    activateWindow();
-}
-
-void frmContactEdit::ShowModal() {
-    Guarded("frmContactEdit.Form_Load()", [this] { FormLoad(); });
-    setWindowModality(Qt::ApplicationModal);
-    exec();
-}
-
-void frmContactEdit::ShowModeless() {
-    Guarded("frmContactEdit.Form_Load()", [this] { FormLoad(); });
-    setWindowModality(Qt::NonModal);
-    show();
-}
-
-std::string frmContactEdit::Caption() const { return windowTitle().toStdString(); }
+void frmContactEdit::LoadForShow() { Guarded("frmContactEdit.Form_Load()", [this] { FormLoad(); }); }
 
 void frmContactEdit::SetCaption(const std::string& caption) {
     setWindowTitle(QString::fromStdString(caption));

@@ -8,7 +8,6 @@
 // set-up, events and clearing (editors.cpp), reference resolution and look-ups (references.cpp),
 // loading and moving over the list's rows (navigation.cpp), the user-defined fields
 // (user_fields.cpp), the checks and the save (save.cpp), and the list's hand-off (hand_off.cpp).
-#include <QDialog>
 
 #include <array>
 #include <cstdint>
@@ -25,6 +24,7 @@
 #include "platform/db/connection.h"
 #include "platform/db/rowset.h"
 #include "platform/db/value.h"
+#include "ui/form_window.h"
 
 class QCheckBox;
 class QComboBox;
@@ -45,18 +45,13 @@ namespace cardmode {
 constexpr std::int16_t Add = 1, Modify = 2;
 }
 
-class frmContactEdit final : public QDialog, public IForm, public IControlTexts {
+class frmContactEdit final : public FormWindow<IForm>, public IControlTexts {
 public:
     frmContactEdit();
     ~frmContactEdit() override;
 
     // ---- IForm ----
     std::string Name() const override { return "frmContactEdit"; }
-    void BringToFront() override;
-    // Loads the window first when it is not loaded.
-    void ShowModal() override;
-    void ShowModeless() override;
-    std::string Caption() const override;
     void SetCaption(const std::string& caption) override;
 
     // ---- IControlTexts ----
@@ -172,6 +167,7 @@ public:
     std::function<void(QDialog&)> conflictDialogHook;
 
 protected:
+    void LoadForShow() override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -31,7 +31,7 @@ IPubUtilColumns* Columns() { return dynamic_cast<IPubUtilColumns*>(Ctx().PubUtil
 
 }  // namespace
 
-frmItemSet::frmItemSet(frmContactList& list) : QDialog(&list), list_(list) {
+frmItemSet::frmItemSet(frmContactList& list) : FormWindow(&list), list_(list) {
     setObjectName("frmItemSet");
     setAttribute(Qt::WA_DeleteOnClose, false);
     control_ = platform::Create<IColumnSetControl>(progid::ColumnSetControl);
@@ -47,20 +47,7 @@ frmItemSet::frmItemSet(frmContactList& list) : QDialog(&list), list_(list) {
 
 frmItemSet::~frmItemSet() = default;
 
-void frmItemSet::BringToFront() {
-    raise();
-    activateWindow();
-}
-void frmItemSet::ShowModal() {
-    FormLoad();
-    exec();
-}
-void frmItemSet::ShowModeless() {
-    FormLoad();
-    show();
-}
-std::string frmItemSet::Caption() const { return windowTitle().toStdString(); }
-void frmItemSet::SetCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
+void frmItemSet::LoadForShow() { FormLoad(); }
 
 void frmItemSet::FormLoad() {
     if (loaded_) return;

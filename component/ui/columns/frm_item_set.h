@@ -2,30 +2,25 @@
 // frmItemSet: the list's column settings in the host's column-settings control. Confirming
 // replaces the list's column information, rebuilds its header and reloads it; saving also
 // stores the description for the user.
-#include <QDialog>
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "common/form.h"
+#include "ui/form_window.h"
 
 namespace sovrel {
 
 class IColumnSetControl;
 class frmContactList;
 
-class frmItemSet final : public QDialog, public IForm {
+class frmItemSet final : public FormWindow<IForm> {
 public:
     explicit frmItemSet(frmContactList& list);
     ~frmItemSet() override;
 
     std::string Name() const override { return "frmItemSet"; }
-    void BringToFront() override;
-    void ShowModal() override;
-    void ShowModeless() override;
-    std::string Caption() const override;
-    void SetCaption(const std::string& caption) override;
 
     void FormLoad();
     // Unloads the window; answers what Form_QueryUnload recorded.
@@ -37,6 +32,7 @@ public:
     IColumnSetControl* Control() const { return control_.get(); }
 
 protected:
+    void LoadForShow() override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -37,23 +37,7 @@ frmUIChart::frmUIChart() {
 
 frmUIChart::~frmUIChart() { UnregisterOpenForm(this); }
 
-void frmUIChart::BringToFront() {
-    raise();
-    activateWindow();
-}
-
-void frmUIChart::ShowModal() {
-    FormLoad();
-    exec();
-}
-
-void frmUIChart::ShowModeless() {
-    FormLoad();
-    show();
-}
-
-std::string frmUIChart::Caption() const { return windowTitle().toStdString(); }
-void frmUIChart::SetCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
+void frmUIChart::LoadForShow() { FormLoad(); }
 
 void frmUIChart::ExitForm(std::int16_t& cancel, std::int16_t& unloadMode) {
     close();

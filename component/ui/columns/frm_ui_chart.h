@@ -1,19 +1,19 @@
 #pragma once
 // frmUIChart: the organisation chart of one vendor's contacts, drawn by the host's chart control
 // from the description the list wrote into ReportXml.
-#include <QDialog>
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "common/form.h"
+#include "ui/form_window.h"
 
 namespace sovrel {
 
 class IChart;
 
-class frmUIChart final : public QDialog, public IForm {
+class frmUIChart final : public FormWindow<IForm> {
 public:
     frmUIChart();
     ~frmUIChart() override;
@@ -22,11 +22,6 @@ public:
     const std::string& ReportXml() const { return reportXml_; }
 
     std::string Name() const override { return "frmUIChart"; }
-    void BringToFront() override;
-    void ShowModal() override;
-    void ShowModeless() override;
-    std::string Caption() const override;
-    void SetCaption(const std::string& caption) override;
     void ExitForm(std::int16_t& cancel, std::int16_t& unloadMode);
 
     // Localises the window and hands the description to the chart control (mode 4, load, draw).
@@ -35,6 +30,7 @@ public:
     long HelpContextId() const { return helpContextId_; }
 
 protected:
+    void LoadForShow() override;
     void done(int result) override;
 
 private:

@@ -99,27 +99,7 @@ frmContactList::~frmContactList() {
     delete toolbarWidget_;
 }
 
-void frmContactList::BringToFront() {
-    if (isMinimized()) showNormal();
-    raise();
-    activateWindow();
-}
-
-void frmContactList::ShowModal() {
-    Guarded("frmContactList.Form_Load()", [this] { FormLoad(); });
-    setWindowModality(Qt::ApplicationModal);
-    exec();
-}
-
-void frmContactList::ShowModeless() {
-    Guarded("frmContactList.Form_Load()", [this] { FormLoad(); });
-    setWindowModality(Qt::NonModal);
-    show();
-}
-
-std::string frmContactList::Caption() const { return windowTitle().toStdString(); }
-
-void frmContactList::SetCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
+void frmContactList::LoadForShow() { Guarded("frmContactList.Form_Load()", [this] { FormLoad(); }); }
 
 std::string frmContactList::StatusText() const { return stbPanel1_->text().toStdString(); }
 

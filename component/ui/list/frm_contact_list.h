@@ -5,7 +5,6 @@
 // The window's work is split by job: lifecycle and texts (frm_contact_list.cpp), controls and
 // layout (layout.cpp), commands and keys (commands.cpp), query and grid fill (grid_fill.cpp),
 // the pager (paging.cpp) and the selection marks (selection.cpp).
-#include <QDialog>
 
 #include <array>
 #include <cstdint>
@@ -20,6 +19,7 @@
 #include "platform/db/rowset.h"
 #include "ui/list/list_actions.h"
 #include "ui/widget_host.h"
+#include "ui/form_window.h"
 
 class QAction;
 class QCheckBox;
@@ -53,19 +53,13 @@ private:
     std::string typeName_;
 };
 
-class frmContactList final : public QDialog, public IListWindow, public IControlTexts {
+class frmContactList final : public FormWindow<IListWindow>, public IControlTexts {
 public:
     frmContactList();
     ~frmContactList() override;
 
     // ---- IForm ----
     std::string Name() const override { return "frmContactList"; }
-    void BringToFront() override;
-    // Both load the window first (Form_Load) when it has not been loaded.
-    void ShowModal() override;
-    void ShowModeless() override;
-    std::string Caption() const override;
-    void SetCaption(const std::string& caption) override;
 
     // ---- IListWindow ----
     // Writes the page into the grid: a row per record, field j in column j, the status text
@@ -150,6 +144,7 @@ public:
     std::function<void(const std::string& file, int command, long contextId)> helpViewer;
 
 protected:
+    void LoadForShow() override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;

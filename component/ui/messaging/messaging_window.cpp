@@ -53,23 +53,7 @@ MessagingWindow::MessagingWindow(const char* name, const char* windowKey, const 
 
 MessagingWindow::~MessagingWindow() { UnregisterOpenForm(this); }
 
-void MessagingWindow::BringToFront() {
-    raise();
-    activateWindow();
-}
-
-void MessagingWindow::ShowModal() {
-    if (!loaded_) LoadCommon();
-    exec();
-}
-
-void MessagingWindow::ShowModeless() {
-    if (!loaded_) LoadCommon();
-    show();
-}
-
-std::string MessagingWindow::Caption() const { return windowTitle().toStdString(); }
-void MessagingWindow::SetCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
+void MessagingWindow::LoadForShow() { if (!loaded_) LoadCommon(); }
 
 bool MessagingWindow::SetControlText(const std::string& control, const std::string& text) {
     QWidget* w = findChild<QWidget*>(QString::fromStdString(control));

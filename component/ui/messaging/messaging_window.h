@@ -1,7 +1,6 @@
 #pragma once
 // What the two messaging windows share: localisation, help, the pick button and the address
 // editor's character rules.
-#include <QDialog>
 
 #include <cstdint>
 #include <string>
@@ -9,6 +8,7 @@
 #include "common/logs.h"
 #include "common/controls.h"
 #include "common/form.h"
+#include "ui/form_window.h"
 
 class QLineEdit;
 class QPushButton;
@@ -30,18 +30,13 @@ private:
     std::string badStr_, exceptions_;
 };
 
-class MessagingWindow : public QDialog, public IForm, public IControlTexts {
+class MessagingWindow : public FormWindow<IForm>, public IControlTexts {
 public:
     MessagingWindow(const char* name, const char* windowKey, const char* captionKey, const char* helpTopic,
                     long fallbackHelpId);
     ~MessagingWindow() override;
 
     std::string Name() const override { return name_; }
-    void BringToFront() override;
-    void ShowModal() override;
-    void ShowModeless() override;
-    std::string Caption() const override;
-    void SetCaption(const std::string& caption) override;
     bool SetControlText(const std::string& control, const std::string& text) override;
 
     // Unloads the window; answers what the unload recorded.
@@ -51,6 +46,7 @@ public:
     bool Loaded() const { return loaded_; }
 
 protected:
+    void LoadForShow() override;
     // Localises, sets the caption and the help context; then the window's own load.
     void LoadCommon();
     virtual void FormLoad() = 0;

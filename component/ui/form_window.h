@@ -1,0 +1,40 @@
+#pragma once
+// What every window of the component does the same way as a form: come to the front, show modal
+// or modeless after its own load, and carry its caption in the title bar.
+#include <QDialog>
+#include <QString>
+
+#include <string>
+
+namespace sovrel {
+
+template <class Form>
+class FormWindow : public QDialog, public Form {
+public:
+    using QDialog::QDialog;
+
+    void BringToFront() override {
+        if (isMinimized()) showNormal();
+        raise();
+        activateWindow();
+    }
+    // Returns when the window has closed.
+    void ShowModal() override {
+        LoadForShow();
+        setWindowModality(Qt::ApplicationModal);
+        exec();
+    }
+    void ShowModeless() override {
+        LoadForShow();
+        setWindowModality(Qt::NonModal);
+        show();
+    }
+    std::string Caption() const override { return windowTitle().toStdString(); }
+    void SetCaption(const std::string& caption) override { setWindowTitle(QString::fromStdString(caption)); }
+
+protected:
+    // The window's own load, run before every showing.
+    virtual void LoadForShow() = 0;
+};
+
+}  // namespace sovrel
