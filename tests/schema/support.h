@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the schema tests: a temporary folder, connections to its databases, and reading
 // query results as plain values.
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@ namespace schema::test {
 struct TempFolder : sovrel::test::Place {
     TempFolder() : Place(sovrel::test::Backend::Sqlite) {}
     const std::string& path() const { return folder(); }
+    std::string Sub(const std::string& name) const { return folder() + "/" + name; }
 };
 
 inline std::shared_ptr<platform::db::Connection> Open(const std::string& folder,

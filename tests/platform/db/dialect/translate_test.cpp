@@ -5,38 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/dialect.h"
-#include "platform/error.h"
+#include "translation_table.h"
 
 using platform::db::SqliteDialect;
 using platform::db::Step;
 
 namespace {
 
-struct Case {
-    const char* tsql;
-    const char* sqlite;
-};
-
-// The one statement a text translates to.
-Step One(const std::string& tsql) {
-    auto steps = SqliteDialect().Translate(tsql);
-    EXPECT_EQ(steps.size(), 1u) << tsql;
-    return steps.empty() ? Step{} : steps.front();
-}
-
-void ExpectTable(const std::vector<Case>& cases) {
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.tsql);
-        try {
-            const Step s = One(c.tsql);
-            EXPECT_EQ(s.kind, Step::Kind::Statement);
-            EXPECT_EQ(s.sql, c.sqlite);
-        } catch (const platform::Error& e) {
-            ADD_FAILURE() << "refused: " << e.Description();
-        }
-    }
-}
+void ExpectTable(const std::vector<dialect_test::Case>& cases) { dialect_test::ExpectTable(SqliteDialect(), cases); }
 
 TEST(TranslateTest, TopBecomesLimitAtTheEndOfItsOwnSelect) {
     ExpectTable({
@@ -202,7 +178,7 @@ TEST(TranslateTest, QueriesReturnRowsAndOtherStatementsDoNot) {
         {"select 1", true}, {"with c as (select 1 as a) select a from c", true}, {"(select 1) union (select 2)", true},
         {"insert into t values (1)", false}, {"update t set a = 1", false}, {"delete from t", false},
     };
-    for (const auto& [tsql, rows] : cases) EXPECT_EQ(One(tsql).returnsRows, rows) << tsql;
+    for (const auto& [tsql, rows] : cases) EXPECT_EQ(SqliteDialect().Translate(tsql).at(0).returnsRows, rows) << tsql;
 }
 
 TEST(TranslateTest, BatchesSplitAtSemicolonsAndAtStatementWords) {
