@@ -80,14 +80,12 @@ TEST(Text, TrimRemovesSpacesOnly) {
     }
 }
 
+// ICU maps the characters; these rows keep the hand-over from the ASCII path and the simple
+// (one character to one) mapping that keeps ß and a final sigma.
 TEST(Text, CaseMappingAcrossScripts) {
     const struct { const char* upper; const char* lower; } pairs[] = {
         {"HELLO, WORLD 123", "hello, world 123"}, {"ÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÑÒÓÔÕÖØÙÚÛÜÝÞ", "àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþ"},
-        {"ĀĂĄĆČĎĐĒĘĚĞĢĦĨĪĮĲĴĶĹĻĽĿŁŃŅŇŊŌŐŒŔŘŚŞŠŢŤŦŨŪŮŰŲŴŶŹŻŽ",
-         "āăąćčďđēęěğģħĩīįĳĵķĺļľŀłńņňŋōőœŕřśşšţťŧũūůűųŵŷźżž"},
         {"ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ ΆΈΉΊΌΎΏ ΪΫ", "αβγδεζηθικλμνξοπρστυφχψω άέήίόύώ ϊϋ"},
-        {"АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ ЁЂЃЄЅІЇЈЉЊЋЌЍЎЏ ѢѲҐҒӁӘ",
-         "абвгдежзийклмнопрстуфхцчшщъыьэюя ёђѓєѕіїјљњћќѝўџ ѣѳґғӂә"},
         {"ＡＢＣＸＹＺ", "ａｂｃｘｙｚ"},
         {"A\xFF\xC3Z\xE4\xB8", "a\xFF\xC3z\xE4\xB8"},  // invalid bytes are kept verbatim
     };
