@@ -282,20 +282,6 @@ TEST_P(CorpusTest, MainContactStatementRelinksOnlyAVendorWithoutAValidLink) {
     EXPECT_EQ(link("V02"), (Rows{{Oid("V0200000001"), "Anna Schmidt"}}));
 }
 
-TEST_P(CorpusTest, DeletingAContactClearsTheVendorLinkFirst) {
-    EXPECT_EQ(conn_->Execute("update Vendor set csovrelcode=null,cvenPerson='' where cSovrelCode in (select oid from "
-                             "ven_contact where cContactCode=N'V0100000001')"),
-              1);
-    EXPECT_EQ(Read("select cSovrelCode, cVenPerson from vendor where cVenCode = N'V01'"), (Rows{{N, ""}}));
-    EXPECT_EQ(Read("SELECT OID,cContactCode FROM Ven_Contact WHERE cContactCode= N'V0100000001'").size(), 1u);
-    EXPECT_EQ(conn_->Execute("Delete FROM Ven_Contact WHERE cContactCode=N'V0100000001'"), 1);
-    EXPECT_EQ(conn_->Execute("Delete FROM Ven_Contact WHERE cContactCode=N'V0100000001'"), 0);
-    EXPECT_EQ(One("select count(*) from Ven_Contact"), "5");
-    // The list relinks the vendor afterwards.
-    conn_->Execute(MainContactStatement("V01"));
-    EXPECT_EQ(Read("select cVenPerson from vendor where cVenCode = N'V01'"), (Rows{{"刘洋"}}));
-}
-
 TEST_P(CorpusTest, ValueListsGrowAndBaseCodesAreAddedOnce) {
     EXPECT_EQ(conn_->Execute("insert into userdefine(cId,cValue) values(N'VC05',N'法语')"), 1);
     EXPECT_EQ(Read("select top 1 cId from userdefine where cId = N'VC05' and cValue = N'法语'"), (Rows{{"VC05"}}));
