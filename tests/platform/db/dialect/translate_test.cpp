@@ -1,5 +1,6 @@
 // T-SQL in, SQLite out: one table per rule. Expected texts are compared exactly; the translator
-// writes one space wherever the source had white space or a comment.
+// writes one space wherever the source had white space or a comment. The component's own
+// statements run, with their answers checked, in corpus_test.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -51,8 +52,6 @@ TEST(TranslateTest, BracketedNamesBecomeQuotedNames) {
     ExpectTable({
         {"SELECT DISTINCT [cVenEmail] FROM [vendor] WHERE [c]]x] = 1",
          "SELECT DISTINCT \"cVenEmail\" FROM \"vendor\" WHERE \"c]x\" = 1"},
-        {"SELECT * FROM Ven_Contact WHERE [cContactCode] IN ( N'a')",
-         "SELECT * FROM Ven_Contact WHERE \"cContactCode\" COLLATE NOCASE IN ('a')"},
         {"select [a\"b] from t", "select \"a\"\"b\" from t"},
     });
 }
@@ -71,10 +70,6 @@ TEST(TranslateTest, FunctionsMapToTheirSqliteForms) {
          "sv_datediff('day', a, sv_getdate()) from t"},
         {"select count(*), count(distinct a), sum(b), max(c), min(c), avg(b) from t",
          "select count(*), count(distinct a), sum(b), max(c), min(c), avg(b) from t"},
-        {"Select max(RIGHT(cContactCode,8)) FROM Ven_Contact WHERE left(cContactCode,3) = N'V01' and "
-         "LEN(cContactCode)-LEN(cVenCode )=8 ",
-         "Select max(sv_right(cContactCode, 8)) FROM Ven_Contact WHERE sv_left(cContactCode, 3) COLLATE NOCASE = "
-         "'V01' COLLATE NOCASE and sv_len(cContactCode)-sv_len(cVenCode)=8"},
         {"select scope_identity(), @@identity, @@ROWCOUNT", "select last_insert_rowid(), last_insert_rowid(), changes()"},
         {"select case when len(a) > 2 then left(a, 2) else a end from t",
          "select case when sv_len(a) > 2 then sv_left(a, 2) else a end from t"},
@@ -87,8 +82,6 @@ TEST(TranslateTest, ConvertAndCastCarryTypeStyleAndTheRowVersion) {
         {"select top 1 convert(char, convert(money,tkts), 2) as tkts from  Ven_Contact Where cContactCode=N'X'",
          "select sv_convert('char', sv_rowversion_money(tkts), 2, 'money') as tkts from Ven_Contact Where "
          "cContactCode='X' COLLATE NOCASE LIMIT 1"},
-        {"SELECT convert(char, convert(money,Ven_Contact.tkts), 2) as contacttkts FROM Ven_Contact",
-         "SELECT sv_convert('char', sv_rowversion_money(Ven_Contact.tkts), 2, 'money') as contacttkts FROM Ven_Contact"},
         {"select convert(money, tkts), convert(money, 5), convert(varchar, convert(money, a)) from t",
          "select sv_rowversion_money(tkts), sv_convert('money', 5), sv_convert('varchar', sv_convert('money', a), "
          "NULL, 'money') from t"},
@@ -113,13 +106,6 @@ TEST(TranslateTest, PlusAddsNumbersJoinsTextsAndDecidesAtRunTimeOtherwise) {
 
 TEST(TranslateTest, UpdateFromRunsNativelyWithTheTargetNamedOnce) {
     ExpectTable({
-        {"update vendor set csovrelcode=t.oid,cVenPerson=t.cContactName from (select top 1 oid,vendor.cvencode,"
-         "cContactName from Ven_Contact left join vendor on Vendor.cVenCode=Ven_Contact.cVenCode where "
-         "Ven_Contact.cVenCode='V01' order by cContactCode desc) t WHERE vendor.cvencode = t.cvencode",
-         "update vendor set csovrelcode=t.oid,cVenPerson=t.cContactName from (select oid,vendor.cvencode,"
-         "cContactName from Ven_Contact left join vendor on Vendor.cVenCode=Ven_Contact.cVenCode where "
-         "Ven_Contact.cVenCode='V01' COLLATE NOCASE order by cContactCode desc LIMIT 1) t WHERE vendor.cvencode = "
-         "t.cvencode"},
         {"update vendor set vendor.cVenPerson = N'x' where vendor.cVenCode = N'V01'",
          "update vendor set cVenPerson = 'x' where vendor.cVenCode = 'V01' COLLATE NOCASE"},
         {"update v set v.a = u.b from vendor v inner join u on u.k = v.k where u.z = 1",
@@ -127,20 +113,12 @@ TEST(TranslateTest, UpdateFromRunsNativelyWithTheTargetNamedOnce) {
         {"update t set a = u.b from t join u on u.k = t.k", "update t set a = u.b FROM u WHERE (u.k = t.k)"},
         {"update t set a = u.b from t, u where t.k = u.k", "update t set a = u.b FROM u where t.k = u.k"},
         {"update t set a = 1 from t where b = 2", "update t set a = 1 where b = 2"},
-        {"update Vendor set csovrelcode=null,cvenPerson='' where cSovrelCode in (select oid from ven_contact where "
-         "cContactCode=N'V1')",
-         "update Vendor set csovrelcode=null,cvenPerson='' where cSovrelCode in (select oid from ven_contact where "
-         "cContactCode='V1' COLLATE NOCASE)"},
         {"UPDATE t WITH (ROWLOCK) SET a = 1", "UPDATE t SET a = 1"},
     });
 }
 
 TEST(TranslateTest, OtherStatementsAndClausesPassThrough) {
     ExpectTable({
-        {"SELECT Ven_Contact.*, vendor.cvenName,Crm_BaseCode.cName,Person.cPersonName FROM "
-         "Ven_Contact,vendor,Crm_BaseCode,Person WHERE 1=2",
-         "SELECT Ven_Contact.*, vendor.cvenName,Crm_BaseCode.cName,Person.cPersonName FROM "
-         "Ven_Contact,vendor,Crm_BaseCode,Person WHERE 1=2"},
         {"select a from t left join u on u.k = t.k right outer join w on w.k = t.k inner join z on z.k = t.k "
          "where a <> 1 and b != 2 and c is not null and d in (1, 2) and e like 'x%' and f not between 1 and 2 "
          "order by a desc, b",
@@ -150,8 +128,6 @@ TEST(TranslateTest, OtherStatementsAndClausesPassThrough) {
         {"insert into userdefine(cId,cValue) values(N'VC05',N'日语')",
          "insert into userdefine(cId,cValue) values('VC05','日语')"},
         {"insert Ven_Contact (a, b) select a, b from u", "insert INTO Ven_Contact (a, b) select a, b from u"},
-        {"Delete FROM Ven_Contact WHERE cContactCode=N'V1'",
-         "Delete FROM Ven_Contact WHERE cContactCode='V1' COLLATE NOCASE"},
         {"delete t where a = 1", "delete FROM t where a = 1"},
         {"truncate table t", "DELETE FROM t"},
         {"select a -- why\nfrom t /* a /* nested */ note */ where b = 1", "select a from t where b = 1"},
