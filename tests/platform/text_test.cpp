@@ -80,15 +80,14 @@ TEST(Text, TrimRemovesSpacesOnly) {
     }
 }
 
+// ICU maps the characters; these rows keep the hand-over from the ASCII path and the simple
+// (one character to one) mapping that keeps ß and a final sigma.
 TEST(Text, CaseMappingAcrossScripts) {
     const struct { const char* upper; const char* lower; } pairs[] = {
         {"HELLO, WORLD 123", "hello, world 123"}, {"ÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÑÒÓÔÕÖØÙÚÛÜÝÞ", "àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþ"},
-        {"ĀĂĄĆČĎĐĒĘĚĞĢĦĨĪĮĲĴĶĹĻĽĿŁŃŅŇŊŌŐŒŔŘŚŞŠŢŤŦŨŪŮŰŲŴŶŹŻŽ",
-         "āăąćčďđēęěğģħĩīįĳĵķĺļľŀłńņňŋōőœŕřśşšţťŧũūůűųŵŷźżž"},
         {"ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ ΆΈΉΊΌΎΏ ΪΫ", "αβγδεζηθικλμνξοπρστυφχψω άέήίόύώ ϊϋ"},
-        {"АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ ЁЂЃЄЅІЇЈЉЊЋЌЍЎЏ ѢѲҐҒӁӘ",
-         "абвгдежзийклмнопрстуфхцчшщъыьэюя ёђѓєѕіїјљњћќѝўџ ѣѳґғӂә"},
         {"ＡＢＣＸＹＺ", "ａｂｃｘｙｚ"},
+        {"A\xFF\xC3Z\xE4\xB8", "a\xFF\xC3z\xE4\xB8"},  // invalid bytes are kept verbatim
     };
     for (const auto& p : pairs) {
         EXPECT_EQ(t::LCase(p.upper), p.lower);
@@ -100,15 +99,6 @@ TEST(Text, CaseMappingAcrossScripts) {
     EXPECT_EQ(t::UCase("ÿ µ ς ß ı"), "Ÿ Μ Σ ß I");
     EXPECT_EQ(t::LCase("Ÿİ"), "ÿi");
     EXPECT_EQ(t::LCase("ς"), "ς");  // final sigma stays final in lower case
-}
-
-TEST(Text, CaseMappingKeepsInvalidBytesVerbatim) {
-    const std::string in = "A\xFF\xC3Z\xE4\xB8";
-    EXPECT_EQ(t::LCase(in), "a\xFF\xC3z\xE4\xB8");
-    EXPECT_EQ(t::UCase("a\xFF\xC3z"), "A\xFF\xC3Z");
-    // An invalid byte is not the character with the same number.
-    EXPECT_FALSE(t::EqualsNoCase("\xC3", "\xC3\x83"));
-    EXPECT_TRUE(t::EqualsNoCase("a\xFF", "A\xFF"));
 }
 
 TEST(Text, CollateNoCaseOrdersAsTheDefaultCollation) {
@@ -160,6 +150,7 @@ TEST(Text, EqualsNoCaseFoldsSecondLowerForms) {
         {"ΣΟΦΟΣ", "σοφoς", false},  // Latin o
         {"µ", "Μ", true}, {"ſ", "S", true}, {"Straße", "STRASSE", false}, {"abc", "abcd", false}, {"", "", true},
         {"ＡＢＣ", "ABC", false},
+        {"\xC3", "\xC3\x83", false},  // an invalid byte is not the character with the same number
     };
     for (const auto& c : cases) EXPECT_EQ(t::EqualsNoCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
     EXPECT_EQ(t::FoldCase(U'Σ'), t::FoldCase(U'ς'));

@@ -1,37 +1,24 @@
 #pragma once
 // Helpers of the schema tests: a temporary folder, connections to its databases, and reading
 // query results as plain values.
-#include <stdlib.h>
-
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "backends.h"
 #include "platform/db/connection.h"
 #include "platform/db/rowset.h"
 #include "schema/schema.h"
 
 namespace schema::test {
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sovrel-schema-XXXXXX").string();
-        if (::mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& path() const { return path_; }
-    std::string Sub(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
+// A throw-away folder for SQLite databases.
+struct TempFolder : sovrel::test::Place {
+    TempFolder() : Place(sovrel::test::Backend::Sqlite) {}
+    const std::string& path() const { return folder(); }
+    std::string Sub(const std::string& name) const { return folder() + "/" + name; }
 };
 
 inline std::shared_ptr<platform::db::Connection> Open(const std::string& folder,

@@ -21,20 +21,12 @@ namespace fs = std::filesystem;
 
 namespace sovrel::test {
 
-std::string ProviderOf(Backend backend) { return backend == Backend::Sqlite ? "SQLite" : "PostgreSQL"; }
-
 std::string BackendTestName(const ::testing::TestParamInfo<Backend>& info) {
     return info.param == Backend::Sqlite ? "SQLite" : "PostgreSQL";
 }
 
-const Differences& DifferencesOf(Backend backend) {
-    static const Differences sqlite{};
-    static const Differences postgres{.messagesKeepCase = false, .databaseFiles = false};
-    return backend == Backend::Sqlite ? sqlite : postgres;
-}
-
 bool ContainsName(Backend backend, const std::string& text, const std::string& name) {
-    if (DifferencesOf(backend).messagesKeepCase) return text.find(name) != std::string::npos;
+    if (backend == Backend::Sqlite) return text.find(name) != std::string::npos;
     return platform::text::LCase(text).find(platform::text::LCase(name)) != std::string::npos;
 }
 

@@ -13,22 +13,12 @@ enum class Backend { Sqlite, Postgres };
 
 inline const Backend kBackends[] = {Backend::Sqlite, Backend::Postgres};
 
-// "SQLite" / "PostgreSQL": the name in test names and the provider in connection texts.
-std::string ProviderOf(Backend backend);
+// "SQLite" / "PostgreSQL" in test names.
 std::string BackendTestName(const ::testing::TestParamInfo<Backend>& info);
 
-// Known differences between the backends, in one place, each with its reason.
-struct Differences {
-    // The database's own messages quote names as the statement wrote them. PostgreSQL folds
-    // unquoted names to lower case and quotes them so. (Field, table and column names of results
-    // come back as the statement or the schema spells them on every backend.)
-    bool messagesKeepCase = true;
-    // A database file can be opened and inspected beside the layer (journal mode, sync).
-    bool databaseFiles = true;
-};
-const Differences& DifferencesOf(Backend backend);
-
-// True when a database message holds name, spelt as given or (where names are folded) in any case.
+// True when a database message holds name, spelt as given or, on PostgreSQL, in any case: its
+// messages quote unquoted names folded to lower case. (Field, table and column names of results
+// come back as the statement or the schema spells them on every backend.)
 bool ContainsName(Backend backend, const std::string& text, const std::string& name);
 
 // Where one test's databases live. For PostgreSQL the databases a test names are dropped when
@@ -46,7 +36,7 @@ public:
     // Connection text of the server (PostgreSQL) or the folder (SQLite), without a catalog.
     std::string Server() const;
     std::string ConnectionText(const std::string& catalog) const;
-    // The folder of an SQLite place (empty for PostgreSQL).
+    // The folder of an SQLite place (empty for PostgreSQL: the server keeps no files of ours).
     const std::string& folder() const { return folder_; }
 
 private:

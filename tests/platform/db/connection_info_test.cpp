@@ -8,7 +8,7 @@ using platform::Error;
 using platform::db::Connection;
 using platform::db::ConnectionInfo;
 
-TEST(ConnectionInfo, ReadsKeysWithoutRegardToCaseAndIgnoresUnknownOnes) {
+TEST(ConnectionInfo, ReadsKeysWithoutRegardToCaseAndSkipsUnknownAndMalformedParts) {
     auto info = ConnectionInfo::Parse(
         " provider = SQLite ;Persist Security Info=False; DATA SOURCE=/srv/acc; initial catalog=TKDATA_007_2016;"
         "User ID=sa;Password='p;w'");
@@ -17,25 +17,22 @@ TEST(ConnectionInfo, ReadsKeysWithoutRegardToCaseAndIgnoresUnknownOnes) {
     EXPECT_EQ(info.catalog, "TKDATA_007_2016");
     EXPECT_EQ(info.user, "sa");
     EXPECT_EQ(info.other.count("persist security info"), 1u);
-}
-
-TEST(ConnectionInfo, EmptyAndMalformedPartsAreSkipped) {
-    auto info = ConnectionInfo::Parse(";;novalue;Provider=SQLite;=x;");
+    info = ConnectionInfo::Parse(";;novalue;Provider=SQLite;=x;");
     EXPECT_EQ(info.provider, "SQLite");
     EXPECT_TRUE(info.dataSource.empty());
 }
 
 TEST(ConnectionOpen, ReportsWhatIsMissingInTheConnectionText) {
-    sovrel::test::TempFolder dir;
+    const sovrel::test::Place place(sovrel::test::Backend::Sqlite);
+    const std::string dir = place.folder();
     struct Case {
         std::string text, expected;
     } cases[] = {
-        {"Data Source=" + dir.path(), "names no Provider"},
-        {"Provider=SQLOLEDB;Data Source=" + dir.path(), "'SQLOLEDB' is not available"},
+        {"Data Source=" + dir, "names no Provider"},
+        {"Provider=SQLOLEDB;Data Source=" + dir, "'SQLOLEDB' is not available"},
         {"Provider=SQLite", "names no Data Source"},
-        {"Provider=SQLite;Data Source=" + dir.path() + "/nowhere", "folder '" + dir.path() + "/nowhere' does not exist"},
-        {"Provider=SQLite;Data Source=" + dir.path() + ";Initial Catalog=TKDATA_009_2030",
-         "database 'TKDATA_009_2030' does not exist"},
+        {"Provider=SQLite;Data Source=" + dir + "/nowhere", "folder '" + dir + "/nowhere' does not exist"},
+        {place.ConnectionText("TKDATA_009_2030"), "database 'TKDATA_009_2030' does not exist"},
     };
     for (const auto& c : cases) {
         Connection conn;
@@ -49,13 +46,10 @@ TEST(ConnectionOpen, ReportsWhatIsMissingInTheConnectionText) {
         EXPECT_FALSE(conn.IsOpen());
         EXPECT_EQ(conn.State(), 0);
     }
-}
-
-TEST(ConnectionOpen, DatabaseNamesIgnoreCase) {
-    sovrel::test::TempFolder dir;
-    sovrel::test::CreateDatabase(dir.path(), "TKDATA_001_2024", "CREATE TABLE t (a int);");
+    // Database names ignore case.
+    sovrel::test::CreateDatabase(place, "TKDATA_001_2024", "CREATE TABLE t (a int);");
     Connection conn;
-    conn.Open(sovrel::test::ConnectionText(dir.path(), "tkdata_001_2024"));
+    conn.Open(place.ConnectionText("tkdata_001_2024"));
     EXPECT_EQ(conn.CurrentDatabase(), "TKDATA_001_2024");
     EXPECT_EQ(conn.State(), 1);
 }

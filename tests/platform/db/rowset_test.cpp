@@ -26,9 +26,9 @@ protected:
     std::shared_ptr<Connection> conn;
 };
 
-TEST_P(RowsetTest, FieldsCarryTypeCodesAndSizesOfTheirDeclaredTypes) {
-    auto rs = Open("SELECT Contact.*, Vendor.cVenName, LEN(cName) AS nameLength FROM Contact "
-                   "LEFT JOIN Vendor ON Vendor.cVenCode = Contact.cVenCode ORDER BY cCode");
+TEST_P(RowsetTest, FieldsCarryTheTypesOfTheirDeclaredTypesAndValuesTheirKinds) {
+    auto rs = Open("SELECT Contact.*, Vendor.cvenname, LEN(cName) AS nameLength FROM Contact "
+                   "LEFT JOIN Vendor ON Vendor.cVenCode = Contact.cVenCode WHERE cCode = N'V0200000001'");
     struct Expect {
         const char* name;
         int type;
@@ -42,7 +42,7 @@ TEST_P(RowsetTest, FieldsCarryTypeCodesAndSizesOfTheirDeclaredTypes) {
     for (const auto& e : expect) {
         int i = rs->FieldIndex(e.name);
         ASSERT_GE(i, 0) << e.name;
-        // Spelt as the schema (Contact.*) or the statement wrote it, on every backend.
+        // Spelt as the schema has it (cvenname too) or as the statement names it, on every backend.
         EXPECT_EQ(rs->Field(i).name, e.name);
         EXPECT_EQ(rs->Field(i).type, e.type) << e.name;
         EXPECT_EQ(rs->Field(i).definedSize, e.size) << e.name;
@@ -52,10 +52,6 @@ TEST_P(RowsetTest, FieldsCarryTypeCodesAndSizesOfTheirDeclaredTypes) {
     EXPECT_EQ(rs->FieldIndex("CNAME"), rs->FieldIndex("cName"));
     EXPECT_EQ(rs->FieldIndex("missing"), -1);
     EXPECT_THROW(rs->Get("missing"), Error);
-}
-
-TEST_P(RowsetTest, ValuesComeBackInTheirKinds) {
-    auto rs = Open("SELECT * FROM Contact WHERE cCode = N'V0200000001'");
     ASSERT_EQ(rs->RecordCount(), 1);
     EXPECT_EQ(rs->Get("bMajor").kind(), Value::Kind::Boolean);
     EXPECT_TRUE(rs->Get("bMajor").ToBool());
@@ -135,7 +131,7 @@ TEST_P(RowsetTest, StructureCopyHasTheFieldsAndNoRowsAndNoConnection) {
     EXPECT_EQ(Open("SELECT count(*) FROM Contact")->Get(0).ToInt(), 25);  // nothing written
 }
 
-TEST_P(RowsetTest, AddNewInsertsAndReadsBackTheRowVersion) {
+TEST_P(RowsetTest, AddNewInsertsAndEveryWriteOfTheRowGivesANewVersion) {
     auto rs = Open("SELECT * FROM Contact WHERE 1=2");
     rs->AddNew();
     rs->Set("oid", "{NEW}");
@@ -152,45 +148,42 @@ TEST_P(RowsetTest, AddNewInsertsAndReadsBackTheRowVersion) {
     EXPECT_EQ(back->Get("dBirthday").ToText(), "1990-02-28");
     EXPECT_FALSE(back->Get("bMajor").ToBool());
     EXPECT_EQ(back->Get("tkts").ToInt(), rs->Get("tkts").ToInt());
-}
-
-TEST_P(RowsetTest, RowVersionChangesOnEveryWriteAndNotOnReads) {
-    auto version = [&] { return Open("SELECT tkts FROM Contact WHERE cCode = N'V0200000001'")->Get(0).ToInt(); };
-    long long first = version();
+    back->Set("iCount", 7);  // a row read with its version writes back and reads the new one
+    back->Update();
+    EXPECT_GT(back->Get("tkts").ToInt(), rs->Get("tkts").ToInt());
+    // A new version on every write of the row, even of an unchanged value; none on reads or
+    // on other rows' writes.
+    auto version = [&] { return Open("SELECT tkts FROM Contact WHERE cCode = N'V0100000099'")->Get(0).ToInt(); };
+    const auto first = version();
     EXPECT_EQ(version(), first);
-    conn->Execute("update Contact set iCount = iCount where cCode = N'V0200000001'");
-    long long second = version();
+    conn->Execute("update Contact set cName = cName where cCode = N'V0100000099'");
+    const auto second = version();
     EXPECT_GT(second, first);
     conn->Execute("update Contact set iCount = 1 where cCode = N'V0100000002'");
     EXPECT_EQ(version(), second);
 }
 
-TEST_P(RowsetTest, AStaleRowFailsTheUpdateAndTheDatabaseKeepsTheOtherWrite) {
-    auto mine = Open("SELECT * FROM Contact WHERE cCode = N'V0200000001'");
-    auto theirs = Open("SELECT * FROM Contact WHERE cCode = N'V0200000001'");
-    theirs->Set("cName", "theirs");
-    theirs->Update();
-    mine->Set("cName", "mine");
-    try {
-        mine->Update();
-        FAIL() << "stale update accepted";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Number(), errnum::RowChanged);
-    }
-    EXPECT_TRUE(mine->EditPending());  // what the user typed is still there
-    EXPECT_EQ(mine->Get("cName").ToText(), "mine");
-    EXPECT_EQ(Open("SELECT cName FROM Contact WHERE cCode = N'V0200000001'")->Get(0).ToText(), "theirs");
-}
-
-TEST_P(RowsetTest, AVanishedRowFailsTheUpdate) {
-    auto rs = Open("SELECT oid, cName FROM Contact WHERE cCode = N'V0200000001'");
-    conn->Execute("delete from Contact where cCode = N'V0200000001'");
-    rs->Set("cName", "x");
-    try {
-        rs->Update();
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Number(), errnum::RowChanged);
+TEST_P(RowsetTest, AChangedOrVanishedRowFailsTheUpdateAndTheDatabaseKeepsTheOtherWrite) {
+    const std::string row = "SELECT * FROM Contact WHERE cCode = N'V0200000001'";
+    const std::pair<const char*, const char*> others[] = {
+        {"update Contact set cName = N'theirs' where cCode = N'V0200000001'", "theirs"},
+        {"delete from Contact where cCode = N'V0200000001'", nullptr},
+    };
+    for (const auto& [write, left] : others) {
+        SCOPED_TRACE(write);
+        auto mine = Open(row);
+        conn->Execute(write);
+        mine->Set("cName", "mine");
+        try {
+            mine->Update();
+            ADD_FAILURE() << "stale update accepted";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Number(), errnum::RowChanged);
+        }
+        EXPECT_TRUE(mine->EditPending());  // what the user typed is still there
+        EXPECT_EQ(mine->Get("cName").ToText(), "mine");
+        auto now = Open(row);
+        EXPECT_EQ(now->Eof() ? "" : now->Get("cName").ToText(), left ? left : "");
     }
 }
 
@@ -258,10 +251,12 @@ TEST_P(RowsetTest, ComputedFieldsCannotBeWritten) {
     EXPECT_THROW(rs->Update(), Error);
 }
 
-TEST_P(RowsetTest, ForwardOnlyReadsOnceInOrder) {
+TEST_P(RowsetTest, ForwardOnlyReadsOnceInOrderAndOutlivesADatabaseSwitch) {
+    sovrel::test::CreateDatabase(place, "tksystem", "CREATE TABLE t (a int);");
     auto rs = conn->OpenRowset("SELECT cCode FROM Contact ORDER BY cCode", CursorKind::ForwardOnly);
     EXPECT_TRUE(rs->IsForwardOnly());
     EXPECT_EQ(rs->RecordCount(), -1);
+    conn->Execute("use tksystem");
     int n = 0;
     std::string last;
     for (; !rs->Eof(); rs->MoveNext(), ++n) last = rs->Get("cCode").ToText();
@@ -269,15 +264,6 @@ TEST_P(RowsetTest, ForwardOnlyReadsOnceInOrder) {
     EXPECT_EQ(last, "V0200000025");
     EXPECT_THROW(rs->MoveFirst(), Error);
     EXPECT_THROW(rs->Clone(), Error);
-}
-
-TEST_P(RowsetTest, ForwardRowsetOutlivesADatabaseSwitch) {
-    sovrel::test::CreateDatabase(place, "tksystem", "CREATE TABLE t (a int);", "CREATE TABLE t (a int);");
-    auto rs = conn->OpenRowset("SELECT cCode FROM Contact ORDER BY cCode", CursorKind::ForwardOnly);
-    conn->Execute("use tksystem");
-    int n = 0;
-    for (; !rs->Eof(); rs->MoveNext()) ++n;
-    EXPECT_EQ(n, 25);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, RowsetTest, ::testing::ValuesIn(sovrel::test::kBackends),

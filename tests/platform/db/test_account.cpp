@@ -1,24 +1,8 @@
 #include "test_account.h"
 
-#include <stdlib.h>
-
-#include <filesystem>
+#include "schema/ddl.h"
 
 namespace sovrel::test {
-
-TempFolder::TempFolder() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "sovrel-test-XXXXXX").string();
-    path_ = mkdtemp(tmpl.data());
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
-std::string ConnectionText(const std::string& folder, const std::string& catalog) {
-    return "Provider=SQLite;Data Source=" + folder + ";Initial Catalog=" + catalog;
-}
 
 std::shared_ptr<platform::db::Connection> Open(const std::string& connectionText) {
     auto c = std::make_shared<platform::db::Connection>();
@@ -26,60 +10,36 @@ std::shared_ptr<platform::db::Connection> Open(const std::string& connectionText
     return c;
 }
 
-void CreateDatabase(const std::string& folder, const std::string& name, const std::string& script) {
-    auto c = Open("Provider=SQLite;Data Source=" + folder);
+void CreateDatabase(const Place& place, const std::string& name, const std::string& tables) {
+    auto c = Open(place.Server());
     c->Execute("create database " + name);
     c->Execute("use " + name);
-    c->ExecuteScript(script);
+    c->ExecuteScript(schema::BackendDdl(
+        tables, place.backend() == Backend::Sqlite ? schema::Backend::Sqlite : schema::Backend::Postgres));
 }
 
-namespace {
-
-const char* const kSmallAccountSqlite = R"sql(
-        CREATE TABLE rowversion_counter (n INTEGER NOT NULL);
-        INSERT INTO rowversion_counter VALUES (0);
+std::string SmallAccount(const Place& place, int rows) {
+    CreateDatabase(place, "TKDATA_001_2024", R"sql(
         CREATE TABLE Contact (
-            oid nvarchar(38) COLLATE NOCASE NOT NULL PRIMARY KEY,
-            cCode nvarchar(20) COLLATE NOCASE NOT NULL UNIQUE,
-            cName nvarchar(10) COLLATE NOCASE NOT NULL,
-            cVenCode nvarchar(20) COLLATE NOCASE,
-            bMajor bit,
-            dBirthday datetime,
-            nAmount money,
-            nRate decimal(10,3),
-            iCount smallint,
-            cMemo ntext COLLATE NOCASE,
-            tkts timestamp);
-        CREATE TRIGGER Contact_ins AFTER INSERT ON Contact BEGIN
-            UPDATE rowversion_counter SET n = n + 1;
-            UPDATE Contact SET tkts = (SELECT n FROM rowversion_counter) WHERE rowid = NEW.rowid; END;
-        CREATE TRIGGER Contact_upd AFTER UPDATE ON Contact BEGIN
-            UPDATE rowversion_counter SET n = n + 1;
-            UPDATE Contact SET tkts = (SELECT n FROM rowversion_counter) WHERE rowid = NEW.rowid; END;
-        CREATE TABLE Vendor (cVenCode nvarchar(20) COLLATE NOCASE PRIMARY KEY, cVenName nvarchar(98) COLLATE NOCASE);
+            oid        nvarchar(38) NOT NULL PRIMARY KEY,
+            cCode      nvarchar(20) NOT NULL UNIQUE,
+            cName      nvarchar(10) NOT NULL,
+            cVenCode   nvarchar(20),
+            bMajor     bit,
+            dBirthday  datetime,
+            nAmount    money,
+            nRate      decimal(10,3),
+            iCount     smallint,
+            cMemo      ntext,
+            tkts       timestamp
+        );
+        CREATE TABLE Vendor (
+            cVenCode   nvarchar(20) PRIMARY KEY,
+            cVenName   nvarchar(98)
+        );
         INSERT INTO Vendor VALUES ('V01', '北京华信'), ('V02', 'Acme Trading');
-    )sql";
-
-// The same tables with PostgreSQL's spelling of the declared types (the support domains).
-const char* const kSmallAccountPostgres = R"sql(
-        CREATE TABLE Contact (
-            oid varchar(38) COLLATE tsql_ci NOT NULL PRIMARY KEY,
-            cCode varchar(20) COLLATE tsql_ci NOT NULL UNIQUE,
-            cName varchar(10) COLLATE tsql_ci NOT NULL,
-            cVenCode varchar(20) COLLATE tsql_ci,
-            bMajor ts_bit,
-            dBirthday datetime,
-            nAmount ts_money,
-            nRate decimal(10,3),
-            iCount smallint,
-            cMemo ntext,
-            tkts ts_rowversion);
-        CREATE TRIGGER Contact_tkts BEFORE INSERT OR UPDATE ON Contact FOR EACH ROW EXECUTE FUNCTION sv_tkts();
-        CREATE TABLE Vendor (cVenCode varchar(20) COLLATE tsql_ci PRIMARY KEY, cVenName varchar(98) COLLATE tsql_ci);
-        INSERT INTO Vendor VALUES ('V01', '北京华信'), ('V02', 'Acme Trading');
-    )sql";
-
-void FillSmallAccount(const std::string& text, int rows) {
+    )sql");
+    const std::string text = place.ConnectionText("TKDATA_001_2024");
     auto c = Open(text);
     auto insert = c->Prepare("INSERT INTO Contact (oid, cCode, cName, cVenCode, bMajor, dBirthday, nAmount, iCount) "
                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
@@ -98,28 +58,7 @@ void FillSmallAccount(const std::string& text, int rows) {
         insert->Execute();
     }
     c->CommitTrans();
-}
-
-}  // namespace
-
-std::string SmallAccount(const std::string& folder, int rows) {
-    CreateDatabase(folder, "TKDATA_001_2024", kSmallAccountSqlite);
-    FillSmallAccount(ConnectionText(folder), rows);
-    return ConnectionText(folder);
-}
-
-void CreateDatabase(const Place& place, const std::string& name, const std::string& sqliteScript,
-                    const std::string& postgresScript) {
-    auto c = Open(place.Server());
-    c->Execute("create database " + name);
-    c->Execute("use " + name);
-    c->ExecuteScript(place.backend() == Backend::Sqlite ? sqliteScript : postgresScript);
-}
-
-std::string SmallAccount(const Place& place, int rows) {
-    CreateDatabase(place, "TKDATA_001_2024", kSmallAccountSqlite, kSmallAccountPostgres);
-    FillSmallAccount(place.ConnectionText("TKDATA_001_2024"), rows);
-    return place.ConnectionText("TKDATA_001_2024");
+    return text;
 }
 
 }  // namespace sovrel::test

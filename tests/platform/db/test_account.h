@@ -1,5 +1,5 @@
 #pragma once
-// A throw-away folder with small SQLite databases for the layer's own tests.
+// Small databases for the layer's own tests, on either backend.
 #include <memory>
 #include <string>
 
@@ -8,30 +8,13 @@
 
 namespace sovrel::test {
 
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-// Creates database `name` in folder with the native script run on it.
-void CreateDatabase(const std::string& folder, const std::string& name, const std::string& script);
+// Creates database `name` at the place with tables written once in SQL Server's words.
+void CreateDatabase(const Place& place, const std::string& name, const std::string& tables);
 
 // The account the rowset tests use: table Contact (oid key, code unique, name, vendor, flag,
-// birthday, amount, tkts row version bumped by triggers) with `rows` rows, and table Vendor.
-std::string SmallAccount(const std::string& folder, int rows = 25);
-
-// The same database at a place of either backend, with the backend's script; answers the
-// account's connection text.
-void CreateDatabase(const Place& place, const std::string& name, const std::string& sqliteScript,
-                    const std::string& postgresScript);
+// birthday, amount, tkts row version) with `rows` rows, and table Vendor; answers its
+// connection text.
 std::string SmallAccount(const Place& place, int rows = 25);
-
-std::string ConnectionText(const std::string& folder, const std::string& catalog = "TKDATA_001_2024");
 
 std::shared_ptr<platform::db::Connection> Open(const std::string& connectionText);
 

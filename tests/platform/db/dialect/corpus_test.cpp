@@ -1,9 +1,8 @@
-// Every statement the component sends, with sample values, run through the connection against
-// the fixed demo account; each answer is what SQL Server gives for the same rows.
+// The statements the component sends, one of each form, with sample values, run through the
+// connection against the fixed demo account; each answer is what SQL Server gives for the same rows.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -25,39 +24,26 @@ using Row = std::vector<std::string>;
 using Rows = std::vector<Row>;
 const std::string N = "<null>";
 
-// The joins of the list query, as the window's utilities build them from the select list.
-std::string BuildListJoins(const std::string& select) {
-    static const std::pair<const char*, const char*> kJoins[] = {
-        {"cvenname", " Left join vendor on vendor.cVenCode=Ven_Contact.cVenCode"},
-        {"contact1.ccontactname", " Left join Ven_Contact Contact1 on Contact1.cContactCode=Ven_Contact.cSuperiorID"},
-        {"basecodeduty.cname", " Left join Crm_BaseCode BaseCodeDuty on BaseCodeDuty.ID=Ven_Contact.bcDutyID"},
-        {"person.cpersonname", " Left join Person on Person.cPersonCode=Ven_Contact.cPrincipal"},
-        {"basecodesex.cname", " Left join Crm_BaseCode BaseCodeSex on BaseCodeSex.ID=Ven_Contact.bcSexID"},
-        {"basecodetaste.cname", " Left join Crm_BaseCode BaseCodeTaste on BaseCodeTaste.ID=Ven_Contact.bcTasteID"},
-        {"basecodemarriage.cname",
-         " Left join Crm_BaseCode BaseCodeMarriage on BaseCodeMarriage.ID=Ven_Contact.bcMarriageID"},
-        {"cprincipalname", " Left join Person Person3 on Person3.cPersonCode=Ven_Contact.cprincipal "},
-    };
-    std::string lower = select;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    std::string joins;
-    for (const auto& [marker, join] : kJoins)
-        if (lower.find(marker) != std::string::npos) joins += join;
-    return joins;
-}
-
-// A select list as the column settings give it: the selection column's field first, then the
-// contact code.
+// A select list as the column settings give it (the selection column's field first, then the
+// contact code), and the joins the window's utilities build for it.
 const std::string kColumns =
     "Ven_Contact.cContactCode as ID,Ven_Contact.cContactCode,Ven_Contact.cContactName,vendor.cVenName,"
     "Contact1.cContactName as cSuperiorName,BaseCodeDuty.cName as DutyName,BaseCodeSex.cName as SexName,"
     "BaseCodeTaste.cName as TasteName,BaseCodeMarriage.cName as MarriageName,Person3.cPersonName as "
     "cprincipalname,Ven_Contact.bMajor,Ven_Contact.dBirthday,Ven_Contact.cMobilePhone";
+const std::string kJoins =
+    " Left join vendor on vendor.cVenCode=Ven_Contact.cVenCode"
+    " Left join Ven_Contact Contact1 on Contact1.cContactCode=Ven_Contact.cSuperiorID"
+    " Left join Crm_BaseCode BaseCodeDuty on BaseCodeDuty.ID=Ven_Contact.bcDutyID"
+    " Left join Crm_BaseCode BaseCodeSex on BaseCodeSex.ID=Ven_Contact.bcSexID"
+    " Left join Crm_BaseCode BaseCodeTaste on BaseCodeTaste.ID=Ven_Contact.bcTasteID"
+    " Left join Crm_BaseCode BaseCodeMarriage on BaseCodeMarriage.ID=Ven_Contact.bcMarriageID"
+    " Left join Person Person3 on Person3.cPersonCode=Ven_Contact.cprincipal ";
 
 // The list's statement, built in the list window's order.
 std::string ListQuery(const std::string& rowAuth, const std::string& vendor, const std::string& where,
                       const std::string& filter) {
-    std::string sql = "SELECT " + kColumns + " FROM Ven_Contact " + BuildListJoins(kColumns) + "WHERE " + "(" +
+    std::string sql = "SELECT " + kColumns + " FROM Ven_Contact " + kJoins + "WHERE " + "(" +
                       rowAuth + ")  ";
     if (!vendor.empty()) sql += " and Ven_Contact.cVenCode = '" + vendor + "' ";
     if (!where.empty()) sql += " AND " + where;
@@ -143,34 +129,21 @@ TEST_P(CorpusTest, CardAndServiceLookupsFindWhatSqlServerFinds) {
     const std::vector<Query> queries = {
         // Base code lists and lookups (cType and cName compare without case).
         {"SELECT ID,cName FROM Crm_BaseCode WHERE cType = N'sex' order by ID ", {{"1", "男"}, {"2", "女"}}},
-        {"SELECT ID,cName FROM Crm_BaseCode WHERE  (cName=N'经理' AND  cType=N'Duty')", {{"4", "经理"}}},
         {"Select ID FROM Crm_BaseCode WHERE cType = N'DUTY' AND cName = N'总经理'", {{"3"}}},
         {"select top 1 * from  Crm_BaseCode Where cType = N'Taste' and cName=N'钓鱼'", {}},
         // Contact code generation.
         {NextCodeQuery("V01"), {{"00000004"}}},
         {NextCodeQuery("v01"), {{"00000004"}}},
         {NextCodeQuery("V03"), {{N}}},
-        // Duplicate checks: trailing spaces and case do not make a code new.
+        // Duplicate checks and look-ups: trailing spaces and case do not make a code new.
         {"Select top 1 cContactCode FROM Ven_Contact WHERE cContactCode = N'V0100000001 '", {{"V0100000001"}}},
         {"select top 1 cContactName from  Ven_Contact Where cContactCode='v0100000002'", {{"李娜"}}},
-        // Superior, principal and vendor references.
         {"SELECT cContactCode,cContactName FROM Ven_Contact WHERE  (cContactCode=N'anna schmidt' or  "
          "cContactName=N'anna schmidt')",
          {{"V0200000001", "Anna Schmidt"}}},
-        {"SELECT cSuperiorID FROM Ven_Contact WHERE  cContactCode=N'V0100000003'", {{"V0100000002"}}},
         {"SELECT cContactCode FROM Ven_Contact WHERE upper(cContactName) IN (N'anna schmidt', N'nobody')",
          {{"V0200000001"}}},
         {"SELECT  Top 1 cContactCode FROM Ven_Contact WHERE cSuperiorID = N'V0100000002'", {{"V0100000003"}}},
-        {"SELECT  Top 1 cContactCode FROM Ven_Contact WHERE cSuperiorID = N'V0100000004'", {}},
-        {"SELECT cPersonCode,cPersonName FROM Person WHERE  (cPersonCode=N'周明' or  cPersonName=N'周明')",
-         {{"0002", "周明"}}},
-        {"Select cPersonCode From Person Where cPersonCode = N'0001'", {{"0001"}}},
-        {"Select cvenCode FROM vendor WHERE cvenCode = N'v02'", {{"V02"}}},
-        {"SELECT top 1  cvenCode,cvenName FROM vendor WHERE cvenCode=N'V02'",
-         {{"V02", "Nordwind Industrial Supplies GmbH"}}},
-        {"SELECT top 1 cContactCode,cContactName FROM Ven_Contact WHERE cContactCode=N'V0100000001'",
-         {{"V0100000001", "张伟"}}},
-        {"SELECT top 1 cPersonCode,cPersonName FROM Person WHERE cPersonCode=N'0004'", {{"0004", "郑丽"}}},
         {"Select cVenPerson,Person.cPersonName FROM vendor left join person on vendor.cVenPerson = "
          "Person.cPersonCode  WHERE cvenCode = N'V01'",
          {{"张伟", N}}},
@@ -189,21 +162,10 @@ TEST_P(CorpusTest, CardAndServiceLookupsFindWhatSqlServerFinds) {
         {"SELECT cItemName, iDecimalDigits FROM Userdef WHERE cClass=N'供应商联系人' and cItem=N'自定义项13' and "
          "(cItemName <>N'' and cItemName is not null )",
          {{"信用额度", "2"}}},
-        {"SELECT cItemName FROM Userdef WHERE cClass=N'供应商联系人' and cItem=N'自定义项3' and (cItemName <>N'' and "
-         "cItemName is not null )",
-         {}},
-        {"SELECT cItemName FROM Userdef WHERE cClass=N'联系人' and cItem=N'自定义项14' and (cItemName <>N'' and "
-         "cItemName is not null )",
-         {{"拜访次数"}}},
         {"SELECT cItem,cDefaultVal FROM userdef  WHERE cClass=N'供应商联系人' AND cDefaultval<>N'' AND bArchive=0",
          {{"自定义项2", "B级"}}},
         {"SELECT top 1 cValue FROM userdefine WHERE cId=N'VC02' and (cvalue=N'b' or Calias=N'b')", {{"B级"}}},
-        {"select top 1 cId from userdefine where cId= N'VC02' and cValue = N'a级'", {{"VC02"}}},
-        {"select top 1 cDepName from Department where cDepName = N'采购部'", {{"采购部"}}},
-        // Sender name, SMS and mail addresses.
-        {"SELECT top 1 cPersonName FROM Person  WHERE cPersonCode = N'0001'", {{"陈静"}}},
-        {"Select top 1 Ven_Contact.cMobilePhone from Ven_Contact where cContactCode = N'V0200000001'",
-         {{"+49 170 5550101"}}},
+        // Mail addresses.
         {"SELECT cContactCode, cEmail FROM Ven_Contact WHERE [cContactCode] IN ( N'V0100000001',N'v0100000004')",
          {{"V0100000001", "zhang.wei@hdem.com.cn"}, {"V0100000004", N}}},
         {"SELECT DISTINCT [cVenEmail] FROM vendor WHERE cVenCode IN ( N'V01',N'V01',N'V02') order by 1",
@@ -220,11 +182,6 @@ TEST_P(CorpusTest, CardAndServiceLookupsFindWhatSqlServerFinds) {
         {"SELECT creferencingtablecolumn,creferencingtablename,cwherepart,cObjName FROM crm_ref_relation WHERE "
          "creferencedtablename=N'ven_contact' order by cObjName",
          {{"cContactID", "Crm_VisitLog", "bDeleted = 0", "拜访记录"}, {"cContactCode", "PO_Pomain", "", "采购订单"}}},
-        {"select top 1 cContactCode from PO_Pomain where cContactCode = N'V0100000002'", {{"V0100000002"}}},
-        {"select top 1 cContactID from Crm_VisitLog where cContactID = N'{6F1C2A10-0000-4000-8000-000000000104}' "
-         "and bDeleted = 0",
-         {}},
-        {"SELECT TOP 1 cPersonCode FROM Person WHERE cPersonCode = N'0008'", {{"0008"}}},
         {"SELECT TableName,TableDefine FROM Rpt_GRPDef WHERE TableName = N'warehouse' ORDER BY SystemId, TableName",
          {{"Warehouse", N}}},
         // Find: conditions built from condition XML, numbers unquoted, texts and dates quoted.
@@ -265,7 +222,7 @@ TEST_P(CorpusTest, TheListQueryShowsJoinedTextsAndHonoursAuthorityVendorAndFilte
     EXPECT_EQ(Read(ListQuery("(1=1)", "", filter, filter)).size(), 5u);
     EXPECT_EQ(Read(ListQuery("(1=1)", "", " 1=1 ", "")).size(), 6u);
     // The export's empty rowset has the list's columns.
-    auto empty = conn_->OpenRowset("SELECT " + kColumns + " FROM Ven_Contact " + BuildListJoins(kColumns) + " WHERE 1=2");
+    auto empty = conn_->OpenRowset("SELECT " + kColumns + " FROM Ven_Contact " + kJoins + " WHERE 1=2");
     EXPECT_TRUE(empty->Eof());
     EXPECT_EQ(empty->FieldCount(), 13u);
     // The paging service's structure query, for a DISTINCT query and a plain one.
@@ -330,20 +287,6 @@ TEST_P(CorpusTest, MainContactStatementRelinksOnlyAVendorWithoutAValidLink) {
     conn_->Execute(MainContactStatement("V03"));
     EXPECT_EQ(link("V03"), (Rows{{N, ""}}));
     EXPECT_EQ(link("V02"), (Rows{{Oid("V0200000001"), "Anna Schmidt"}}));
-}
-
-TEST_P(CorpusTest, DeletingAContactClearsTheVendorLinkFirst) {
-    EXPECT_EQ(conn_->Execute("update Vendor set csovrelcode=null,cvenPerson='' where cSovrelCode in (select oid from "
-                             "ven_contact where cContactCode=N'V0100000001')"),
-              1);
-    EXPECT_EQ(Read("select cSovrelCode, cVenPerson from vendor where cVenCode = N'V01'"), (Rows{{N, ""}}));
-    EXPECT_EQ(Read("SELECT OID,cContactCode FROM Ven_Contact WHERE cContactCode= N'V0100000001'").size(), 1u);
-    EXPECT_EQ(conn_->Execute("Delete FROM Ven_Contact WHERE cContactCode=N'V0100000001'"), 1);
-    EXPECT_EQ(conn_->Execute("Delete FROM Ven_Contact WHERE cContactCode=N'V0100000001'"), 0);
-    EXPECT_EQ(One("select count(*) from Ven_Contact"), "5");
-    // The list relinks the vendor afterwards.
-    conn_->Execute(MainContactStatement("V01"));
-    EXPECT_EQ(Read("select cVenPerson from vendor where cVenCode = N'V01'"), (Rows{{"刘洋"}}));
 }
 
 TEST_P(CorpusTest, ValueListsGrowAndBaseCodesAreAddedOnce) {
