@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QRadioButton>
@@ -15,16 +14,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/context.h"
-#include "common/logs.h"
 #include "common/prog_ids.h"
-#include "entry/icontact.h"
-#include "host/crm.h"
+#include "demo_session.h"
 #include "host/print_control.h"
-#include "host/register.h"
-#include "host/session.h"
-#include "schema/demo.h"
-#include "ui/list/frm_contact_list.h"
 
 namespace sovrel::test {
 namespace {
@@ -48,38 +40,8 @@ std::string Output(const std::string& command) {
     return out;
 }
 
-class PrintOnHostTest : public ::testing::Test {
+class PrintOnHostTest : public DemoSessionTest {
 protected:
-    static void SetUpTestSuite() {
-        host::RegisterHostObjects();
-        RegisterComponentClasses();
-        RegisterContactListWindow();
-    }
-    PrintOnHostTest() {
-        std::string pattern = (fs::temp_directory_path() / "sovrel-print-host-XXXXXX").string();
-        folder = ::mkdtemp(pattern.data());
-        schema::CreateFixedAccount(folder, platform::PasswordCost::TestOnly);
-        SetLogDirectory(folder);
-        previous_ = host::SetMessageBoxPresenter([this](const host::MessageBoxRequest& r) {
-            shown.push_back(r.prompt);
-            return 1;
-        });
-    }
-    ~PrintOnHostTest() override {
-        if (window) window->close();
-        ResetContext();
-        if (login) login->Logout();
-        host::SetMessageBoxPresenter(std::move(previous_));
-        SetLogDirectory("");
-        fs::remove_all(folder);
-    }
-    void Open(const std::string& user) {
-        login = host::LoginSession::Login(folder, user, {.password = std::string(schema::kDemoPassword)});
-        entry->Show(login, false, std::make_shared<platform::Object>(), std::make_shared<platform::Object>());
-        window = dynamic_cast<frmContactList*>(Ctx().ListWindow.get());
-        ASSERT_NE(window, nullptr);
-        window->FormActivate();
-    }
     // Every dialog the print control opens is answered by answer.
     platform::ScopedRegistration control{progid::PrintControl, [this] {
         auto c = std::make_shared<host::print::PrintControl>();
@@ -87,18 +49,11 @@ protected:
         return c;
     }};
     std::function<int(QDialog&)> answer;
-    fs::path folder;
-    std::shared_ptr<host::LoginSession> login;
-    std::shared_ptr<IContact> entry = std::make_shared<IContact>();
-    frmContactList* window = nullptr;
-    std::vector<std::string> shown;
-
-private:
-    host::MessageBoxPresenter previous_;
+    const fs::path folder = demo.path();
 };
 
 TEST_F(PrintOnHostTest, ExportPageSetupPrintAndPreviewOfTheList) {
-    Open("demo");
+    ASSERT_NE(OpenList(), nullptr);
     auto& grid = window->Grid();
     ASSERT_GE(grid.Rows(), 2);
 

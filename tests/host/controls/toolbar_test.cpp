@@ -9,7 +9,7 @@
 
 #include <set>
 
-#include "../session/demo_fixture.h"
+#include "demo_session.h"
 #include "common/hosts/controls.h"
 #include "common/prog_ids.h"
 #include "host/controls.h"
@@ -21,6 +21,9 @@
 
 namespace host::test {
 namespace {
+
+using sovrel::test::DemoFolder;
+using sovrel::test::DemoPassword;
 
 using sovrel::IToolbar;
 

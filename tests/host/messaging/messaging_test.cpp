@@ -9,27 +9,16 @@
 #include <QTest>
 
 #include <chrono>
-#include <filesystem>
 #include <fstream>
-#include <memory>
 #include <sstream>
-#include <string>
-#include <vector>
 
-#include "common/context.h"
 #include "common/hosts/ref_edit.h"
-#include "common/logs.h"
 #include "common/prog_ids.h"
-#include "entry/icontact.h"
+#include "demo_session.h"
 #include "host/config.h"
-#include "host/crm.h"
 #include "host/messaging.h"
-#include "host/register.h"
-#include "host/session.h"
-#include "platform/db/connection.h"
 #include "platform/db/field.h"
 #include "platform/diagnostics.h"
-#include "schema/demo.h"
 #include "sink.h"
 #include "ui/messaging/cls_contact.h"
 #include "ui/messaging/frm_send_email.h"
@@ -41,35 +30,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class MessagingTest : public ::testing::Test {
+class MessagingTest : public DemoSessionTest {
 protected:
-    static void SetUpTestSuite() {
-        host::RegisterHostObjects();
-        RegisterComponentClasses();
-    }
-    MessagingTest() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sovrel-msg-XXXXXX").string();
-        folder_ = ::mkdtemp(pattern.data());
-        schema::CreateFixedAccount(folder_, platform::PasswordCost::TestOnly);
-        SetLogDirectory(folder_);
-        host::SetLanguageOverride("keys");
-        previous_ = host::SetMessageBoxPresenter([this](const host::MessageBoxRequest& r) {
-            shown.push_back(r.prompt);
-            return 1;
-        });
-        login = host::LoginSession::Login(folder_, "demo", {.password = std::string(schema::kDemoPassword)});
-        Ctx().Login = login;
-        system_ = login->SystemConnectionText();
-    }
-    ~MessagingTest() override {
-        ResetContext();
-        login->Logout();
-        host::SetMessageBoxPresenter(std::move(previous_));
-        host::SetLanguageOverride("");
-        SetLogDirectory("");
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
+    MessagingTest() { host::SetLanguageOverride("keys"); }
+    ~MessagingTest() override { host::SetLanguageOverride(""); }
     void Set(const std::string& key, const std::string& value) { host::SaveSetting(system_, key, value); }
     void UseSmtp(const Sink& sink, int timeout = 2) {
         Set("smtp.server", "127.0.0.1");
@@ -108,10 +72,7 @@ protected:
         return std::chrono::duration<double>(Clock::now() - start).count();
     }
 
-    std::string folder_, system_;
-    std::shared_ptr<host::LoginSession> login;
-    std::vector<std::string> shown;
-    host::MessageBoxPresenter previous_;
+    const std::string folder_ = demo.path(), system_ = login->SystemConnectionText();
 };
 
 // ---- Mail ---------------------------------------------------------------------------------

@@ -11,7 +11,7 @@
 
 #include "../../../host/controls/column_set_control.h"
 #include "../controls/qt_app.h"
-#include "../session/demo_fixture.h"
+#include "demo_session.h"
 #include "common/hosts/controls.h"
 #include "common/logs.h"
 #include "common/prog_ids.h"
@@ -24,6 +24,9 @@
 
 namespace host::test {
 namespace {
+
+using sovrel::test::DemoFolder;
+using sovrel::test::DemoPassword;
 
 class ColumnSettings : public ::testing::Test {
 protected:

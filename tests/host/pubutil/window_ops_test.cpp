@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "../controls/qt_app.h"
-#include "../session/demo_fixture.h"
+#include "demo_session.h"
 #include "common/form.h"
 #include "common/hosts/controls.h"
 #include "common/prog_ids.h"
@@ -21,6 +21,9 @@
 
 namespace host::test {
 namespace {
+
+using sovrel::test::DemoFolder;
+using sovrel::test::DemoPassword;
 
 using platform::db::Rowset;
 

@@ -7,7 +7,7 @@
 
 #include "common/prog_ids.h"
 #include "backends.h"
-#include "demo_fixture.h"
+#include "demo_session.h"
 #include "host/register.h"
 #include "host/session.h"
 #include "host/texts/text_table.h"
@@ -17,6 +17,10 @@
 
 namespace host::test {
 namespace {
+
+using sovrel::test::DemoFolder;
+using sovrel::test::DemoPassword;
+using sovrel::test::ShownMessages;
 
 LoginOptions Options(std::string password, std::string account = "", int year = 0, std::string date = "",
                      std::string language = "keys") {
@@ -228,11 +232,11 @@ TEST_F(SessionTest, rightCheckerCountsGrantsAndShowsRefusals) {
     EXPECT_TRUE(checker->AcquireRight(limited, "AS020302"));
     EXPECT_EQ(counts.HeldCount(english.get(), "AS020302"), 2);
     EXPECT_EQ(counts.HeldCount(limited.get(), "AS020302"), 1);
-    EXPECT_TRUE(shown.all().empty());
+    EXPECT_TRUE(shown.prompts.empty());
 
     EXPECT_FALSE(checker->AcquireRight(limited, "AS020306"));
-    ASSERT_EQ(shown.all().size(), 1u);
-    EXPECT_EQ(shown.all()[0].second, limited->ShareString());
+    ASSERT_EQ(shown.prompts.size(), 1u);
+    EXPECT_EQ(shown.prompts[0], limited->ShareString());
     EXPECT_NE(shown.last().find("供应商联系人-删除"), std::string::npos);
     EXPECT_EQ(counts.HeldTotal(limited.get()), 1);
 
@@ -246,7 +250,7 @@ TEST_F(SessionTest, rightCheckerCountsGrantsAndShowsRefusals) {
     EXPECT_EQ(counts.HeldTotal(limited.get()), 1);
 
     EXPECT_FALSE(checker->AcquireRight(nullptr, "AS020302"));
-    EXPECT_EQ(shown.all().size(), 2u);
+    EXPECT_EQ(shown.prompts.size(), 2u);
 }
 
 class RecordingForm : public sovrel::IForm {
