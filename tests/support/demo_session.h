@@ -3,11 +3,14 @@
 // does it, what the host shows that user collected, and the contact list opened on it.
 #include <gtest/gtest.h>
 
+#include <QWidget>
+
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "common/context.h"
+#include "common/form.h"
 #include "entry/icontact.h"
 #include "host/crm.h"
 #include "host/session.h"
@@ -16,6 +19,29 @@
 #include "ui/list/frm_contact_list.h"
 
 namespace sovrel::test {
+
+// A window that only keeps what it is told.
+class FormStub : public IForm {
+public:
+    explicit FormStub(std::string name = "frmContactList") : name_(std::move(name)) {}
+    std::string Name() const override { return name_; }
+    void BringToFront() override {}
+    void ShowModal() override { calls += "modal;"; }
+    void ShowModeless() override { calls += "modeless;"; }
+    std::string Caption() const override { return caption; }
+    void SetCaption(const std::string& c) override { caption = c; }
+
+    std::string caption = "unchanged", calls;
+
+private:
+    std::string name_;
+};
+
+// The same as a widget, for code that puts its dialogs over the window.
+class WidgetFormStub : public QWidget, public FormStub {
+public:
+    using FormStub::FormStub;
+};
 
 // Options that log a demo user in: the demo account's password, the rest as given.
 host::LoginOptions DemoPassword(host::LoginOptions options = {});

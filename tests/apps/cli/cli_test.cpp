@@ -6,15 +6,17 @@
 #include <cstdlib>
 #include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "host/texts/text_table.h"
 #include "backends.h"
+#include "file_text.h"
 #include "schema/demo.h"
 #include "support.h"
 
 namespace schema::test {
 namespace {
+
+using sovrel::test::FileText;
 
 struct Result {
     int status = -1;
@@ -25,13 +27,6 @@ std::string ShellQuote(const std::string& s) {
     std::string q = "'";
     for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 void WriteFile(const std::string& path, const std::string& text) {
@@ -64,8 +59,8 @@ protected:
         const int rc = std::system(command.c_str());
         Result r;
         r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-        r.out = ReadFile(folder.Sub("out"));
-        r.err = ReadFile(folder.Sub("err"));
+        r.out = FileText(folder.Sub("out"));
+        r.err = FileText(folder.Sub("err"));
         return r;
     }
     // The same on the fixed account, with the given options before the command.
@@ -156,7 +151,7 @@ TEST_F(CliTest, AnInitialisedAccountReadsInTheStockSqliteShell) {
             const std::string command = "sqlite3 -readonly " + ShellQuote(file) + " " +
                                         ShellQuote("select * from \"" + table + "\" order by 1") + " >/dev/null 2>" +
                                         ShellQuote(folder.Sub("err"));
-            EXPECT_EQ(std::system(command.c_str()), 0) << table << ": " << ReadFile(folder.Sub("err"));
+            EXPECT_EQ(std::system(command.c_str()), 0) << table << ": " << FileText(folder.Sub("err"));
             ++tables;
         }
     }
@@ -209,11 +204,11 @@ TEST_F(CliTest, ExportWritesTheQueryInTheFormatAskedOrLeavesNoFile) {
         "'V0200000002') ORDER BY cContactCode";
     Result r = On({"export", sql, folder.Sub("list.txt"), "--format", "csv"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ReadFile(folder.Sub("list.txt")),
+    EXPECT_EQ(FileText(folder.Sub("list.txt")),
               "\xEF\xBB\xBF" "cContactCode,cContactName,bMajor\r\nV0100000001,张伟,True\r\nV0200000002,Lukas Weber,False\r\n");
     r = On({"export", sql, folder.Sub("list.pdf")});  // the format from the extension
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ReadFile(folder.Sub("list.pdf")).substr(0, 5), "%PDF-");
+    EXPECT_EQ(FileText(folder.Sub("list.pdf")).substr(0, 5), "%PDF-");
 
     EXPECT_EQ(On({"export", sql, folder.Sub("list.doc")}).status, 2);
     EXPECT_EQ(On({"export", sql, folder.Sub("a.csv"), "--format", "ods"}).status, 2);

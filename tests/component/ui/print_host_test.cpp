@@ -9,36 +9,15 @@
 #include <QPrinter>
 #include <QRadioButton>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "common/prog_ids.h"
 #include "demo_session.h"
 #include "host/print_control.h"
+#include "file_text.h"
 
 namespace sovrel::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Output(const std::string& command) {
-    std::string out;
-    if (FILE* f = ::popen(command.c_str(), "r")) {
-        char buf[4096];
-        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) out.append(buf, n);
-        ::pclose(f);
-    }
-    return out;
-}
 
 class PrintOnHostTest : public DemoSessionTest {
 protected:
@@ -65,7 +44,7 @@ TEST_F(PrintOnHostTest, ExportPageSetupPrintAndPreviewOfTheList) {
     };
     window->Operating("SaveFile");
     ASSERT_TRUE(fs::exists(folder / "list.csv")) << (shown.empty() ? "" : shown.back());
-    std::istringstream csv(Slurp(folder / "list.csv").substr(3));
+    std::istringstream csv(FileText(folder / "list.csv").substr(3));
     std::string header, line;
     std::getline(csv, header);
     EXPECT_EQ(header.substr(0, header.find(',')), grid.TextMatrix(0, 2));
@@ -87,7 +66,7 @@ TEST_F(PrintOnHostTest, ExportPageSetupPrintAndPreviewOfTheList) {
         return int(QDialog::Accepted);
     };
     window->Operating("Print");
-    const std::string info = Output("pdfinfo " + (folder / "p.pdf").string());
+    const std::string info = CommandOutput("pdfinfo " + (folder / "p.pdf").string());
     EXPECT_NE(info.find(landscape ? "842 x 595" : "595 x 842"), std::string::npos) << info;
 
     int pages = 0;

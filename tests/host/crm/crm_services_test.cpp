@@ -10,6 +10,7 @@
 #include "common/form.h"
 #include "common/hosts/login.h"
 #include "common/prog_ids.h"
+#include "demo_session.h"
 #include "host/crm.h"
 #include "host/language_source.h"
 #include "host/register.h"
@@ -50,20 +51,12 @@ private:
     std::string language_;
 };
 
-class Window : public sovrel::IForm {
-public:
-    std::string Name() const override { return "frmSendEMail"; }
-    void BringToFront() override {}
-    void ShowModal() override {}
-    void ShowModeless() override {}
-    std::string Caption() const override { return caption; }
-    void SetCaption(const std::string& c) override { caption = c; }
-    std::string caption = "unchanged";
-};
+using Window = sovrel::test::FormStub;
 
 // A window with a few controls; it is asked about others too, and says it has none of them.
 class WindowWithControls : public Window, public sovrel::IControlTexts {
 public:
+    WindowWithControls() : Window("frmSendEMail") {}
     bool SetControlText(const std::string& control, const std::string& text) override {
         asked.insert(control);
         if (control != "cmdSend" && control != "Label1") return false;
@@ -192,7 +185,7 @@ TEST(CrmWindows, LocalizeFormSetsTheCaptionAndEveryControlWithATextInTheLoginsLa
     EXPECT_EQ(window.texts["cmdSend"], Text("en-US", key + ".cmdSend"));
     EXPECT_EQ(window.texts["Label1"], Text("en-US", key + ".Label1"));
 
-    Window plain;  // no controls to set: the caption still is
+    Window plain("frmSendEMail");  // no controls to set: the caption still is
     svc.LocalizeForm(key, plain);
     EXPECT_EQ(plain.caption, Text("en-US", key));
 

@@ -15,6 +15,7 @@
 #include "common/hosts/ref_edit.h"
 #include "common/prog_ids.h"
 #include "demo_session.h"
+#include "file_text.h"
 #include "host/config.h"
 #include "host/messaging.h"
 #include "platform/db/field.h"
@@ -48,12 +49,7 @@ protected:
         Set("sms.signature", "ACME");
         Set("sms.timeout", std::to_string(timeout));
     }
-    std::string ErrorLog() const {
-        std::ifstream in(std::filesystem::path(folder_) / "error.log");
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string ErrorLog() const { return FileText(folder_ + "/error.log"); }
     // Fills the mail window and presses Send; answers the seconds it took.
     double SendMail(frmSendEMail& w, const std::string& to, const std::string& subject, const std::string& text) {
         w.findChild<QLineEdit*>("txtAddressed")->setText(QString::fromStdString(to));

@@ -253,23 +253,12 @@ TEST_F(SessionTest, rightCheckerCountsGrantsAndShowsRefusals) {
     EXPECT_EQ(shown.prompts.size(), 2u);
 }
 
-class RecordingForm : public sovrel::IForm {
-public:
-    std::string Name() const override { return "frmContactList"; }
-    void BringToFront() override {}
-    void ShowModal() override { calls += "modal;"; }
-    void ShowModeless() override { calls += "modeless;"; }
-    std::string Caption() const override { return ""; }
-    void SetCaption(const std::string&) override {}
-    std::string calls;
-};
-
 TEST_F(SessionTest, businessObjectHandsOutTheLoginAndShowsWindows) {
     std::shared_ptr<sovrel::ILogin> login = LoginSession::Login(demo.path(), "demo", DemoPassword());
     Business business(login);
     EXPECT_EQ(business.GetVBclsLogin(), login);
 
-    auto form = std::make_shared<RecordingForm>();
+    auto form = std::make_shared<sovrel::test::FormStub>();
     std::shared_ptr<sovrel::IForm> window = form;
     auto env = business.CreateFormEnv("frmContactList_Key", window);
     auto formEnv = std::dynamic_pointer_cast<FormEnv>(env);
