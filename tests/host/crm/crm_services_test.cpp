@@ -196,22 +196,6 @@ TEST(CrmWindows, LocalizeFormSetsTheCaptionAndEveryControlWithATextInTheLoginsLa
 
 // ---- Messages -----------------------------------------------------------------------------
 
-TEST(CrmMessages, ThePresenterAnswersForTheUser) {
-    std::vector<MessageBoxRequest> shown;
-    auto previous = SetMessageBoxPresenter([&](const MessageBoxRequest& r) {
-        shown.push_back(r);
-        return sovrel::msgbox::Cancel;
-    });
-    EXPECT_EQ(CrmCommonService().ShowMessage("联系人已修改，是否保存？", 35, "供应商联系人档案", "zh-CN", 0, 0),
-              sovrel::msgbox::Cancel);
-    SetMessageBoxPresenter(previous);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].prompt, "联系人已修改，是否保存？");
-    EXPECT_EQ(shown[0].style, 35);
-    EXPECT_EQ(shown[0].title, "供应商联系人档案");
-    EXPECT_EQ(shown[0].language, "zh-CN");
-}
-
 TEST(CrmMessages, WithoutAPresenterTheMessageGoesToStderrAndIsTakenAsRead) {
     auto previous = SetMessageBoxPresenter({});
     ::testing::internal::CaptureStderr();
@@ -236,22 +220,19 @@ TEST(CrmUtilities, TracesCarryTheirLabelUnlessSwitchedOff) {
 
 TEST(CrmUtilities, QuotingAndEscapingMakeTextsSafe) {
     CrmCommonService svc;
-    const std::pair<std::string, std::string> sql[] = {
-        {"", ""}, {"O'Brien", "O''Brien"}, {"''", "''''"}, {"张'三'", "张''三''"}, {"a\"b", "a\"b"}};
-    for (const auto& [in, out] : sql) {
+    const struct {
+        bool xml;
+        std::string in, out;
+    } cases[] = {
+        {false, "", ""}, {false, "O'Brien", "O''Brien"}, {false, "''", "''''"}, {false, "张'三'", "张''三''"},
+        {false, "a\"b", "a\"b"}, {true, "", ""}, {true, "a&b<c>d\"e'f", "a&amp;b&lt;c&gt;d&quot;e&apos;f"},
+        {true, "&amp;", "&amp;amp;"}, {true, "李四 <li@example.cn>", "李四 &lt;li@example.cn&gt;"},
+    };
+    for (const auto& c : cases) {
         std::string result = "stale";
-        svc.QuoteSqlText(in, result);
-        EXPECT_EQ(result, out) << in;
-    }
-    const std::pair<std::string, std::string> xml[] = {
-        {"", ""},
-        {"a&b<c>d\"e'f", "a&amp;b&lt;c&gt;d&quot;e&apos;f"},
-        {"&amp;", "&amp;amp;"},
-        {"李四 <li@example.cn>", "李四 &lt;li@example.cn&gt;"}};
-    for (const auto& [in, out] : xml) {
-        std::string result = "stale";
-        svc.EscapeXmlText(in, result);
-        EXPECT_EQ(result, out) << in;
+        if (c.xml) svc.EscapeXmlText(c.in, result);
+        else svc.QuoteSqlText(c.in, result);
+        EXPECT_EQ(result, c.out) << c.in;
     }
 }
 
