@@ -11,13 +11,13 @@
 
 #include <functional>
 
-#include "common/hosts/mail.h"
 #include "common/hosts/ref_edit.h"
 #include "common/prog_ids.h"
 #include "demo_session.h"
 #include "host/chart.h"
 #include "host/contact_picker.h"
 #include "host/overview.h"
+#include "sink.h"
 #include "ui/columns/frm_ui_chart.h"
 #include "ui/messaging/frm_send_email.h"
 #include "ui/messaging/frm_send_sms.h"
@@ -202,25 +202,16 @@ TEST_F(HandOffTest, pickerGivesOnlyVisibleContactsToTheNumberBox) {
     EXPECT_EQ(sms.MobileBox().Text(), "13812340003;13812340004");  // V02 is not the user's to see
 }
 
-class RecordingTool : public IMailTool {
-public:
-    bool OpenForAddresses(std::string& addresses) override {
-        opened.push_back(addresses);
-        return true;
-    }
-    static inline std::vector<std::string> opened;
-};
-
 TEST_F(HandOffTest, sendMailHandsTheMarkedContactsToTheMailTool) {
-    platform::ScopedRegistration tool(progid::MailTool, [] { return std::make_shared<RecordingTool>(); });
-    RecordingTool::opened.clear();
+    platform::ScopedRegistration tool(progid::MailTool, [] { return std::make_shared<RecordingMailTool>(); });
+    RecordingMailTool::opened.clear();
     window->ClearAllRows();
     for (long row : {1, 4}) {  // V0100000001 (own address), V0100000004 (none: its vendor's)
         window->Grid().SetRow(row);
         window->MarkCurrentRow();
     }
     window->Operating("SendMail");
-    EXPECT_EQ(RecordingTool::opened, std::vector<std::string>{"zhang.wei@hdem.com.cn;info@hdem.com.cn"});
+    EXPECT_EQ(RecordingMailTool::opened, std::vector<std::string>{"zhang.wei@hdem.com.cn;info@hdem.com.cn"});
     EXPECT_TRUE(shown.empty()) << shown.front();
 }
 

@@ -172,16 +172,6 @@ TEST_F(MessagingTest, mailWithoutServerSaysSoAndSendsNothing) {
 
 // ---- Mail tool and clsContact ---------------------------------------------------------------
 
-class RecordingMailTool : public IMailTool {
-public:
-    bool OpenForAddresses(std::string& addresses) override {
-        opened.push_back(addresses);
-        return answer;
-    }
-    static inline std::vector<std::string> opened;
-    static inline bool answer = true;
-};
-
 TEST_F(MessagingTest, getContactListsContactAddressesThenVendorAddresses) {
     auto db = std::make_unique<platform::db::Connection>();
     db->Open(login->tkDBName());
