@@ -83,9 +83,10 @@ TEST(ChartLayout, fourLevelsWithoutOverlapParentsOverChildren) {
             EXPECT_EQ(n.depth, nodes[n.parent].depth + 1);
             EXPECT_GT(n.y, nodes[n.parent].y);
         }
-        for (const auto& m : nodes) {
-            if (&m != &n && m.depth == n.depth) EXPECT_GE(std::abs(m.x - n.x), 150.0) << n.code << " " << m.code;
-        }
+        for (const auto& m : nodes)
+            if (&m != &n && m.depth == n.depth) {
+                EXPECT_GE(std::abs(m.x - n.x), 150.0) << n.code << " " << m.code;
+            }
     }
     EXPECT_EQ(deepest, 3);
     // Each parent sits over the middle of its first and last child.
