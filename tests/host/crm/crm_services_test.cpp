@@ -71,22 +71,6 @@ std::string Text(const char* language, const std::string& key) { return TextTabl
 
 // ---- Texts -------------------------------------------------------------------------------
 
-TEST(CrmTexts, TextsComeFromTheTableOfTheLanguageAndAMissingKeyShowsItself) {
-    CrmCommonService svc;
-    bool flag = true;
-    const struct {
-        std::string language, key, expected;
-    } cases[] = {
-        {"zh-CN", "Hx.CRM.COMMON.CheckNull02", Text("zh-CN", "Hx.CRM.COMMON.CheckNull02")},
-        {"en-US", "Hx.CRM.COMMON.CheckNull02", Text("en-US", "Hx.CRM.COMMON.CheckNull02")},
-        {"keys", "Hx.CRM.COMMON.CheckNull02", "Hx.CRM.COMMON.CheckNull02"},
-        {"fr-FR", "Hx.CRM.COMMON.CheckNull02", Text("zh-CN", "Hx.CRM.COMMON.CheckNull02")},
-        {"en-US", "Hx.CRM.COMMON.NoSuchKey", "Hx.CRM.COMMON.NoSuchKey"},
-        {"en-US", "hx.crm.common.checknull02", "hx.crm.common.checknull02"},
-    };
-    for (auto c : cases) EXPECT_EQ(svc.GetText(c.key, c.language, flag), c.expected) << c.language << " " << c.key;
-}
-
 TEST(CrmTexts, ParametersArePutInByTheirTextForms) {
     CrmCommonService svc;
     std::vector<Value> params{"联系人姓名", 10};
