@@ -1,6 +1,5 @@
 // The portal's login dialog as a user meets it, off screen, in both languages.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,17 +10,13 @@
 #include <QTest>
 
 #include <cstdlib>
-#include <filesystem>
 
-#include "host/session.h"
+#include "demo_session.h"
 #include "host/texts/text_table.h"
 #include "login_dialog.h"
-#include "schema/demo.h"
 
 namespace portal {
 namespace {
-
-namespace fs = std::filesystem;
 
 QApplication& App() {
     static int argc = 1;
@@ -37,18 +32,7 @@ std::string Text(const std::string& language, const char* key, const std::vector
 
 class LoginDialogTest : public ::testing::TestWithParam<std::string> {
 protected:
-    LoginDialogTest() {
-        App();
-        std::string pattern = (fs::temp_directory_path() / "sovrel-login-XXXXXX").string();
-        folder_ = ::mkdtemp(pattern.data());
-        schema::CreateFixedAccount(folder_, platform::PasswordCost::TestOnly);
-        settings_ = std::make_unique<QSettings>(QString::fromStdString(folder_ + "/portal.ini"), QSettings::IniFormat);
-    }
-    ~LoginDialogTest() override {
-        settings_.reset();
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
+    LoginDialogTest() { App(); }
     template <class T>
     static T* Child(const LoginDialog& d, const char* name) {
         auto* w = d.findChild<T*>(name);
@@ -61,13 +45,14 @@ protected:
             d.grab().save(QString::fromStdString(std::string(dir) + "/" + name + ".png"), "PNG");
     }
 
-    std::string folder_;
-    std::unique_ptr<QSettings> settings_;
+    sovrel::test::DemoFolder demo;
+    const std::string folder_ = demo.path();
+    QSettings settings_{QString::fromStdString(folder_ + "/portal.ini"), QSettings::IniFormat};
 };
 
 TEST_P(LoginDialogTest, speaksTheLanguageRefusesInPlaceAndRemembersTheUser) {
     const std::string language = GetParam();
-    LoginDialog dialog({folder_, language, "", ""}, *settings_);
+    LoginDialog dialog({folder_, language, "", ""}, settings_);
     dialog.show();
     EXPECT_EQ(dialog.windowTitle().toStdString(), Text(language, "Hx.AA.LOGIN.Title"));
     const std::pair<const char*, const char*> labels[] = {{"lblUser", "Hx.AA.LOGIN.User"},
@@ -111,17 +96,17 @@ TEST_P(LoginDialogTest, speaksTheLanguageRefusesInPlaceAndRemembersTheUser) {
     dialog.Session()->Logout();
 
     // The next start offers the last user, in that user's language unless one is chosen.
-    LoginDialog next({folder_, "", "", ""}, *settings_);
+    LoginDialog next({folder_, "", "", ""}, settings_);
     EXPECT_EQ(Child<QLineEdit>(next, "txtUser")->text(), "demo_en");
     EXPECT_EQ(next.Language(), "en-US");
-    LoginDialog chosen({folder_, language, "limited", ""}, *settings_);
+    LoginDialog chosen({folder_, language, "limited", ""}, settings_);
     EXPECT_EQ(Child<QLineEdit>(chosen, "txtUser")->text(), "limited");
     EXPECT_EQ(chosen.Language(), language);
 }
 
 TEST_P(LoginDialogTest, aFilledInDemoPasswordLogsInWithEnter) {
     const std::string language = GetParam();
-    LoginDialog dialog({folder_, language, "", std::string(schema::kDemoPassword)}, *settings_);
+    LoginDialog dialog({folder_, language, "", std::string(schema::kDemoPassword)}, settings_);
     dialog.show();
     Shoot(dialog, "login-" + language);
     QTest::keyClick(&dialog, Qt::Key_Return);

@@ -15,66 +15,16 @@
 #include <QTest>
 #include <QToolBar>
 
-#include <cstdlib>
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "common/context.h"
-#include "common/logs.h"
-#include "entry/icontact.h"
-#include "host/crm.h"
-#include "host/register.h"
-#include "host/session.h"
-#include "schema/demo.h"
+#include "demo_session.h"
 #include "service/iclscommon.h"
-#include "ui/list/frm_contact_list.h"
 
 namespace sovrel::test {
 namespace {
 
-class ListOnHostTest : public ::testing::Test {
+class ListOnHostTest : public DemoSessionTest {
 protected:
-    static void SetUpTestSuite() {
-        host::RegisterHostObjects();
-        RegisterComponentClasses();
-        RegisterContactListWindow();
-    }
-    ListOnHostTest() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sovrel-list-host-XXXXXX").string();
-        folder_ = ::mkdtemp(pattern.data());
-        schema::CreateFixedAccount(folder_, platform::PasswordCost::TestOnly);
-        SetLogDirectory(folder_);
-        previous_ = host::SetMessageBoxPresenter([this](const host::MessageBoxRequest& r) {
-            shown.push_back(r.prompt);
-            return 1;
-        });
-        login = host::LoginSession::Login(folder_, "demo", {.password = std::string(schema::kDemoPassword)});
-    }
-    ~ListOnHostTest() override {
-        if (window) window->close();
-        ResetContext();
-        login->Logout();
-        host::SetMessageBoxPresenter(std::move(previous_));
-        SetLogDirectory("");
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-    // Opens the list as the portal does when it embeds it (modeless) and loads its first page;
-    // columns, when given, stand for the user's column settings.
     void Open(const std::string& vendorCode = "", const std::string& vendorName = "", const std::string& columns = "") {
-        Ctx().VendorCode = vendorCode;
-        Ctx().VendorName = vendorName;
-        entry->Show(login, false, std::make_shared<platform::Object>(), std::make_shared<platform::Object>());
-        window = dynamic_cast<frmContactList*>(Ctx().ListWindow.get());
-        ASSERT_NE(window, nullptr);
-        if (!columns.empty()) Ctx().ColumnInfo = columns;
-        window->FormActivate();
-    }
-    void LoginAs(const std::string& user) {
-        login->Logout();
-        login = host::LoginSession::Login(folder_, user, {.password = std::string(schema::kDemoPassword)});
+        ASSERT_NE(OpenList(vendorCode, vendorName, columns), nullptr);
     }
     QString Shown(const char* name) const {
         if (auto* a = window->findChild<QAction*>(name)) return a->text();
@@ -93,15 +43,6 @@ protected:
             if (window->Grid().TextMatrix(0, c) == caption) return c;
         return -1;
     }
-
-    std::shared_ptr<host::LoginSession> login;
-    std::shared_ptr<IContact> entry = std::make_shared<IContact>();
-    frmContactList* window = nullptr;
-    std::vector<std::string> shown;
-
-private:
-    std::string folder_;
-    host::MessageBoxPresenter previous_;
 };
 
 TEST_F(ListOnHostTest, ShowsEveryContactWithItsJoinedNamesAndFlags) {

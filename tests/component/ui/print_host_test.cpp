@@ -5,81 +5,22 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QRadioButton>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
-#include "common/context.h"
-#include "common/logs.h"
 #include "common/prog_ids.h"
-#include "entry/icontact.h"
-#include "host/crm.h"
+#include "demo_session.h"
 #include "host/print_control.h"
-#include "host/register.h"
-#include "host/session.h"
-#include "schema/demo.h"
-#include "ui/list/frm_contact_list.h"
+#include "file_text.h"
 
 namespace sovrel::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Output(const std::string& command) {
-    std::string out;
-    if (FILE* f = ::popen(command.c_str(), "r")) {
-        char buf[4096];
-        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) out.append(buf, n);
-        ::pclose(f);
-    }
-    return out;
-}
-
-class PrintOnHostTest : public ::testing::Test {
+class PrintOnHostTest : public DemoSessionTest {
 protected:
-    static void SetUpTestSuite() {
-        host::RegisterHostObjects();
-        RegisterComponentClasses();
-        RegisterContactListWindow();
-    }
-    PrintOnHostTest() {
-        std::string pattern = (fs::temp_directory_path() / "sovrel-print-host-XXXXXX").string();
-        folder = ::mkdtemp(pattern.data());
-        schema::CreateFixedAccount(folder, platform::PasswordCost::TestOnly);
-        SetLogDirectory(folder);
-        previous_ = host::SetMessageBoxPresenter([this](const host::MessageBoxRequest& r) {
-            shown.push_back(r.prompt);
-            return 1;
-        });
-    }
-    ~PrintOnHostTest() override {
-        if (window) window->close();
-        ResetContext();
-        if (login) login->Logout();
-        host::SetMessageBoxPresenter(std::move(previous_));
-        SetLogDirectory("");
-        fs::remove_all(folder);
-    }
-    void Open(const std::string& user) {
-        login = host::LoginSession::Login(folder, user, {.password = std::string(schema::kDemoPassword)});
-        entry->Show(login, false, std::make_shared<platform::Object>(), std::make_shared<platform::Object>());
-        window = dynamic_cast<frmContactList*>(Ctx().ListWindow.get());
-        ASSERT_NE(window, nullptr);
-        window->FormActivate();
-    }
     // Every dialog the print control opens is answered by answer.
     platform::ScopedRegistration control{progid::PrintControl, [this] {
         auto c = std::make_shared<host::print::PrintControl>();
@@ -87,18 +28,11 @@ protected:
         return c;
     }};
     std::function<int(QDialog&)> answer;
-    fs::path folder;
-    std::shared_ptr<host::LoginSession> login;
-    std::shared_ptr<IContact> entry = std::make_shared<IContact>();
-    frmContactList* window = nullptr;
-    std::vector<std::string> shown;
-
-private:
-    host::MessageBoxPresenter previous_;
+    const fs::path folder = demo.path();
 };
 
 TEST_F(PrintOnHostTest, ExportPageSetupPrintAndPreviewOfTheList) {
-    Open("demo");
+    ASSERT_NE(OpenList(), nullptr);
     auto& grid = window->Grid();
     ASSERT_GE(grid.Rows(), 2);
 
@@ -110,7 +44,7 @@ TEST_F(PrintOnHostTest, ExportPageSetupPrintAndPreviewOfTheList) {
     };
     window->Operating("SaveFile");
     ASSERT_TRUE(fs::exists(folder / "list.csv")) << (shown.empty() ? "" : shown.back());
-    std::istringstream csv(Slurp(folder / "list.csv").substr(3));
+    std::istringstream csv(FileText(folder / "list.csv").substr(3));
     std::string header, line;
     std::getline(csv, header);
     EXPECT_EQ(header.substr(0, header.find(',')), grid.TextMatrix(0, 2));
@@ -132,7 +66,7 @@ TEST_F(PrintOnHostTest, ExportPageSetupPrintAndPreviewOfTheList) {
         return int(QDialog::Accepted);
     };
     window->Operating("Print");
-    const std::string info = Output("pdfinfo " + (folder / "p.pdf").string());
+    const std::string info = CommandOutput("pdfinfo " + (folder / "p.pdf").string());
     EXPECT_NE(info.find(landscape ? "842 x 595" : "595 x 842"), std::string::npos) << info;
 
     int pages = 0;

@@ -4,7 +4,6 @@
 #include <QTableView>
 #include <QTest>
 
-
 #include "common/hosts/controls.h"
 #include "common/prog_ids.h"
 #include "host/register.h"
@@ -37,6 +36,25 @@ void Fill(IFlexGrid& grid) {
     for (long r = 0; r < grid.Rows(); ++r)
         for (long c = 0; c < grid.Cols(); ++c) grid.SetTextMatrix(r, c, Cell(r, c));
 }
+
+// A grid in a window shown on the screen.
+struct ShownGrid {
+    explicit ShownGrid(int width, int height, long rows, long cols) {
+        window.resize(width, height);
+        view = ViewOf(*grid, &window);
+        view->setGeometry(0, 0, width, height);
+        grid->SetRows(rows);
+        grid->SetCols(cols);
+    }
+    bool Show() {
+        window.show();
+        return QTest::qWaitForWindowExposed(&window);
+    }
+    std::shared_ptr<IFlexGrid> grid = NewGrid();
+    bool app = (TestApp(), true);  // before the window
+    QWidget window;
+    QTableView* view = nullptr;
+};
 
 TEST(GridTest, cellsSurviveShrinkingAndGrowing) {
     auto grid = NewGrid();
@@ -248,17 +266,11 @@ TEST(GridTest, propertiesByNameReachTheView) {
 }
 
 TEST(GridTest, mouseSetsTheCurrentCellBeforeTheEvents) {
-    TestApp();
-    auto grid = NewGrid();
-    QWidget window;
-    window.resize(640, 400);
-    auto* view = ViewOf(*grid, &window);
-    view->setGeometry(0, 0, 640, 400);
-    grid->SetRows(8);
-    grid->SetCols(5);
+    ShownGrid shown(640, 400, 8, 5);
+    auto& grid = shown.grid;
+    auto* view = shown.view;
     Fill(*grid);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(shown.Show());
 
     std::vector<std::string> events;
     grid->OnClick([&] { events.push_back("click " + std::to_string(grid->Row()) + "," + std::to_string(grid->Col())); });
@@ -291,37 +303,23 @@ TEST(GridTest, mouseSetsTheCurrentCellBeforeTheEvents) {
 }
 
 TEST(GridTest, topRowScrollsAShownGrid) {
-    TestApp();
-    auto grid = NewGrid();
-    QWidget window;
-    window.resize(400, 300);
-    auto* view = ViewOf(*grid, &window);
-    view->setGeometry(0, 0, 400, 300);
-    grid->SetRows(500);
-    grid->SetCols(3);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    grid->SetTopRow(120);
-    EXPECT_EQ(grid->TopRow(), 120);
-    EXPECT_EQ(view->rowAt(0), 119);
-    grid->SetRow(3);  // a row above the screen comes into view
-    EXPECT_LE(grid->TopRow(), 3);
+    ShownGrid shown(400, 300, 500, 3);
+    ASSERT_TRUE(shown.Show());
+    shown.grid->SetTopRow(120);
+    EXPECT_EQ(shown.grid->TopRow(), 120);
+    EXPECT_EQ(shown.view->rowAt(0), 119);
+    shown.grid->SetRow(3);  // a row above the screen comes into view
+    EXPECT_LE(shown.grid->TopRow(), 3);
 }
 
 // Redraw coming back repaints the grid only when a changed cell is on screen: a long fill that
 // shows its progress must not redraw the same screen again and again.
 TEST(GridTest, redrawBackRepaintsOnlyForCellsOnScreen) {
-    TestApp();
-    auto grid = NewGrid();
-    QWidget window;
-    window.resize(400, 300);
-    auto* view = ViewOf(*grid, &window);
-    view->setGeometry(0, 0, 400, 300);
-    grid->SetRows(1001);
-    grid->SetCols(4);
+    ShownGrid shown(400, 300, 1001, 4);
+    auto& grid = shown.grid;
+    auto* view = shown.view;
     Fill(*grid);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(shown.Show());
     struct PaintCounter : QObject {
         int paints = 0;
         bool eventFilter(QObject*, QEvent* e) override {

@@ -9,6 +9,7 @@
 #include "common/hosts/controls.h"
 #include "common/hosts/portal.h"
 #include "common/prog_ids.h"
+#include "demo_session.h"
 #include "host/register.h"
 #include "platform/object_factory.h"
 #include "qt_app.h"
@@ -16,16 +17,6 @@
 
 namespace host::test {
 namespace {
-
-class MenuWindow : public QWidget, public sovrel::IForm {
-public:
-    std::string Name() const override { return "frmMenus"; }
-    void BringToFront() override {}
-    void ShowModal() override {}
-    void ShowModeless() override {}
-    std::string Caption() const override { return ""; }
-    void SetCaption(const std::string&) override {}
-};
 
 QStringList PopUpTitles(QWidget& window) {
     QStringList titles;
@@ -37,7 +28,7 @@ QStringList PopUpTitles(QWidget& window) {
 TEST(PopMenuMgrTest, aRightClickOnTheWindowOffersItsMenusButNotOverTheGrid) {
     TestApp();
     RegisterControls();
-    MenuWindow window;
+    sovrel::test::WidgetFormStub window("frmMenus");
     auto* layout = new QVBoxLayout(&window);
     auto* bar = new QMenuBar(&window);
     layout->setMenuBar(bar);

@@ -9,7 +9,7 @@
 
 #include <set>
 
-#include "../session/demo_fixture.h"
+#include "demo_session.h"
 #include "common/hosts/controls.h"
 #include "common/prog_ids.h"
 #include "host/controls.h"
@@ -22,24 +22,21 @@
 namespace host::test {
 namespace {
 
+
 using sovrel::IToolbar;
 
 const std::vector<std::string> kListKeys = {"SetUp",  "Print",   "Preview", "SaveFile", "|",        "Add",     "Modify",
                                             "Del",    "|",       "Filter",  "Pos",      "Refresh",  "|",       "ItemSet",
                                             "Report", "SendMail", "SendMsg", "|",        "Help",     "Exit"};
 
-class ToolbarTest : public ::testing::Test {
+class ToolbarTest : public sovrel::test::DemoSessionTest {
 protected:
-    void SetUp() override {
-        TestApp();
-        RegisterControls();
-    }
+    void SetUp() override { TestApp(); }
     std::shared_ptr<IToolbar> NewToolbar() { return platform::Create<IToolbar>(sovrel::progid::Toolbar); }
     QToolBar* BarOf(IToolbar& toolbar) {
         TestApp();
         return qobject_cast<QToolBar*>(dynamic_cast<sovrel::IWidgetHost&>(toolbar).Widget(nullptr));
     }
-    DemoFolder demo;
 };
 
 TEST_F(ToolbarTest, listButtonsFollowTheDefinitionAndTheLanguage) {
@@ -52,7 +49,7 @@ TEST_F(ToolbarTest, listButtonsFollowTheDefinitionAndTheLanguage) {
         {"demo_en", {{"Add", "Add"}, {"Del", "Delete"}, {"Exit", "Exit"}, {"SendMsg", "SMS"}}},
     };
     for (const auto& c : cases) {
-        auto login = LoginSession::Login(demo.path(), c.user, DemoPassword());
+        LoginAs(c.user);
         auto toolbar = NewToolbar();
         ASSERT_NE(toolbar, nullptr);
         ASSERT_TRUE(toolbar->Init(nullptr, login, "Archives_Sovrel_List", "AS"));
@@ -88,12 +85,11 @@ TEST_F(ToolbarTest, listButtonsFollowTheDefinitionAndTheLanguage) {
         // The whole bar fits a 1024-pixel screen, in the portal's font.
         if (QFontDatabase::families().contains("Noto Sans CJK SC")) bar->setFont(QFont("Noto Sans CJK SC"));
         EXPECT_LE(bar->sizeHint().width(), 1024) << c.user;
-        login->Logout();
     }
 }
 
 TEST_F(ToolbarTest, rightsEnableButtonsAndCountAtOnce) {
-    auto login = LoginSession::Login(demo.path(), "limited", DemoPassword());  // AS020302 and AS020304 only
+    LoginAs("limited");  // AS020302 and AS020304 only
     auto toolbar = NewToolbar();
     QToolBar* bar = BarOf(*toolbar);  // the widget first: Init fills it
     ASSERT_TRUE(toolbar->Init(nullptr, login, "archives_sovrel_list", "as"));
@@ -124,11 +120,9 @@ TEST_F(ToolbarTest, rightsEnableButtonsAndCountAtOnce) {
     toolbar->SetButtonEnabled("NoSuchKey", true);  // nothing to change
     EXPECT_FALSE(toolbar->ButtonEnabled("NoSuchKey"));
     EXPECT_EQ(toolbar->ButtonCaption("NoSuchKey"), "");
-    login->Logout();
 }
 
 TEST_F(ToolbarTest, aClickPassesTheKeyUnchanged) {
-    auto login = LoginSession::Login(demo.path(), "demo", DemoPassword());
     auto toolbar = NewToolbar();
     ASSERT_TRUE(toolbar->Init(nullptr, login, "Archives_Sovrel_List", "AS"));
     std::vector<std::string> clicked;
@@ -148,11 +142,9 @@ TEST_F(ToolbarTest, aClickPassesTheKeyUnchanged) {
     toolbar->SetButtonEnabled("Del", false);
     QTest::mouseClick(bar->widgetForAction(bar->findChild<QAction*>("Del")), Qt::LeftButton);
     EXPECT_EQ(clicked, (std::vector<std::string>{"SaveFile", "Add", "SendMsg"}));
-    login->Logout();
 }
 
 TEST_F(ToolbarTest, anUnknownDefinitionLoadsNothing) {
-    auto login = LoginSession::Login(demo.path(), "demo", DemoPassword());
     const std::pair<const char*, const char*> unknown[] = {
         {"Archives_Other_List", "AS"}, {"Archives_Sovrel_List", "SA"}, {"", "AS"}};
     for (const auto& [definition, subsystem] : unknown) {
@@ -168,7 +160,6 @@ TEST_F(ToolbarTest, anUnknownDefinitionLoadsNothing) {
     ASSERT_GE(edit->size(), 6u);
     EXPECT_EQ((*edit)[2].key, "First");
     EXPECT_EQ((*edit)[5].key, "Last");
-    login->Logout();
 }
 
 }  // namespace

@@ -9,28 +9,16 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include <filesystem>
 #include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
-#include "common/context.h"
-#include "common/hosts/mail.h"
 #include "common/hosts/ref_edit.h"
-#include "common/logs.h"
 #include "common/prog_ids.h"
-#include "entry/icontact.h"
+#include "demo_session.h"
 #include "host/chart.h"
 #include "host/contact_picker.h"
-#include "host/crm.h"
 #include "host/overview.h"
-#include "host/register.h"
-#include "host/session.h"
-#include "platform/db/connection.h"
-#include "schema/demo.h"
+#include "sink.h"
 #include "ui/columns/frm_ui_chart.h"
-#include "ui/list/frm_contact_list.h"
 #include "ui/messaging/frm_send_email.h"
 #include "ui/messaging/frm_send_sms.h"
 
@@ -96,7 +84,9 @@ TEST(ChartLayout, fourLevelsWithoutOverlapParentsOverChildren) {
             EXPECT_GT(n.y, nodes[n.parent].y);
         }
         for (const auto& m : nodes)
-            if (&m != &n && m.depth == n.depth) EXPECT_GE(std::abs(m.x - n.x), 150.0) << n.code << " " << m.code;
+            if (&m != &n && m.depth == n.depth) {
+                EXPECT_GE(std::abs(m.x - n.x), 150.0) << n.code << " " << m.code;
+            }
     }
     EXPECT_EQ(deepest, 3);
     // Each parent sits over the middle of its first and last child.
@@ -106,36 +96,9 @@ TEST(ChartLayout, fourLevelsWithoutOverlapParentsOverChildren) {
     for (const auto& [p, xs] : kids) EXPECT_DOUBLE_EQ(nodes[p].x, (xs.front() + xs.back()) / 2);
 }
 
-class HandOffTest : public ::testing::Test {
+class HandOffTest : public DemoSessionTest {
 protected:
-    static void SetUpTestSuite() {
-        host::RegisterHostObjects();
-        RegisterComponentClasses();
-        RegisterContactListWindow();
-    }
-    HandOffTest() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sovrel-handoff-XXXXXX").string();
-        folder_ = ::mkdtemp(pattern.data());
-        schema::CreateFixedAccount(folder_, platform::PasswordCost::TestOnly);
-        SetLogDirectory(folder_);
-        previous_ = host::SetMessageBoxPresenter([this](const host::MessageBoxRequest& r) {
-            shown.push_back(r.prompt);
-            return 1;
-        });
-        login = host::LoginSession::Login(folder_, "demo", {.password = std::string(schema::kDemoPassword)});
-        entry->Show(login, false, std::make_shared<platform::Object>(), std::make_shared<platform::Object>());
-        window = dynamic_cast<frmContactList*>(Ctx().ListWindow.get());
-        window->FormActivate();
-    }
-    ~HandOffTest() override {
-        if (window) window->close();
-        ResetContext();
-        login->Logout();
-        host::SetMessageBoxPresenter(std::move(previous_));
-        SetLogDirectory("");
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
+    HandOffTest() { OpenList(); }
     // Runs command on row; inspect sees the modal window it opened, which is then closed.
     void RunOnRow(long row, const std::string& command, const std::function<void(QWidget*)>& inspect) {
         window->Grid().SetRow(row);
@@ -152,12 +115,6 @@ protected:
         EXPECT_TRUE(seen) << command;
     }
 
-    std::string folder_;
-    std::shared_ptr<host::LoginSession> login;
-    std::shared_ptr<IContact> entry = std::make_shared<IContact>();
-    frmContactList* window = nullptr;
-    std::vector<std::string> shown;
-    host::MessageBoxPresenter previous_;
 };
 
 TEST_F(HandOffTest, reportChartsEveryContactOfTheCurrentContactsVendorByCode) {
@@ -230,9 +187,7 @@ TEST_F(HandOffTest, handOffsWithoutACurrentRowSayNoRow) {
 }
 
 TEST_F(HandOffTest, pickerGivesOnlyVisibleContactsToTheNumberBox) {
-    login->Logout();
-    login = host::LoginSession::Login(folder_, "limited", {.password = std::string(schema::kDemoPassword)});  // sees V01, V03
-    Ctx().Login = login;
+    LoginAs("limited");  // sees V01, V03
     std::vector<std::string> offered;
     auto previous = host::SetContactPickPresenter([&](const std::vector<std::string>& codes) {
         offered = codes;
@@ -249,25 +204,16 @@ TEST_F(HandOffTest, pickerGivesOnlyVisibleContactsToTheNumberBox) {
     EXPECT_EQ(sms.MobileBox().Text(), "13812340003;13812340004");  // V02 is not the user's to see
 }
 
-class RecordingTool : public IMailTool {
-public:
-    bool OpenForAddresses(std::string& addresses) override {
-        opened.push_back(addresses);
-        return true;
-    }
-    static inline std::vector<std::string> opened;
-};
-
 TEST_F(HandOffTest, sendMailHandsTheMarkedContactsToTheMailTool) {
-    platform::ScopedRegistration tool(progid::MailTool, [] { return std::make_shared<RecordingTool>(); });
-    RecordingTool::opened.clear();
+    platform::ScopedRegistration tool(progid::MailTool, [] { return std::make_shared<RecordingMailTool>(); });
+    RecordingMailTool::opened.clear();
     window->ClearAllRows();
     for (long row : {1, 4}) {  // V0100000001 (own address), V0100000004 (none: its vendor's)
         window->Grid().SetRow(row);
         window->MarkCurrentRow();
     }
     window->Operating("SendMail");
-    EXPECT_EQ(RecordingTool::opened, std::vector<std::string>{"zhang.wei@hdem.com.cn;info@hdem.com.cn"});
+    EXPECT_EQ(RecordingMailTool::opened, std::vector<std::string>{"zhang.wei@hdem.com.cn;info@hdem.com.cn"});
     EXPECT_TRUE(shown.empty()) << shown.front();
 }
 

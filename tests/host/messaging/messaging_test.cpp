@@ -9,27 +9,17 @@
 #include <QTest>
 
 #include <chrono>
-#include <filesystem>
 #include <fstream>
-#include <memory>
 #include <sstream>
-#include <string>
-#include <vector>
 
-#include "common/context.h"
 #include "common/hosts/ref_edit.h"
-#include "common/logs.h"
 #include "common/prog_ids.h"
-#include "entry/icontact.h"
+#include "demo_session.h"
+#include "file_text.h"
 #include "host/config.h"
-#include "host/crm.h"
 #include "host/messaging.h"
-#include "host/register.h"
-#include "host/session.h"
-#include "platform/db/connection.h"
 #include "platform/db/field.h"
 #include "platform/diagnostics.h"
-#include "schema/demo.h"
 #include "sink.h"
 #include "ui/messaging/cls_contact.h"
 #include "ui/messaging/frm_send_email.h"
@@ -41,35 +31,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class MessagingTest : public ::testing::Test {
+class MessagingTest : public DemoSessionTest {
 protected:
-    static void SetUpTestSuite() {
-        host::RegisterHostObjects();
-        RegisterComponentClasses();
-    }
-    MessagingTest() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sovrel-msg-XXXXXX").string();
-        folder_ = ::mkdtemp(pattern.data());
-        schema::CreateFixedAccount(folder_, platform::PasswordCost::TestOnly);
-        SetLogDirectory(folder_);
-        host::SetLanguageOverride("keys");
-        previous_ = host::SetMessageBoxPresenter([this](const host::MessageBoxRequest& r) {
-            shown.push_back(r.prompt);
-            return 1;
-        });
-        login = host::LoginSession::Login(folder_, "demo", {.password = std::string(schema::kDemoPassword)});
-        Ctx().Login = login;
-        system_ = login->SystemConnectionText();
-    }
-    ~MessagingTest() override {
-        ResetContext();
-        login->Logout();
-        host::SetMessageBoxPresenter(std::move(previous_));
-        host::SetLanguageOverride("");
-        SetLogDirectory("");
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
+    MessagingTest() { host::SetLanguageOverride("keys"); }
+    ~MessagingTest() override { host::SetLanguageOverride(""); }
     void Set(const std::string& key, const std::string& value) { host::SaveSetting(system_, key, value); }
     void UseSmtp(const Sink& sink, int timeout = 2) {
         Set("smtp.server", "127.0.0.1");
@@ -84,12 +49,7 @@ protected:
         Set("sms.signature", "ACME");
         Set("sms.timeout", std::to_string(timeout));
     }
-    std::string ErrorLog() const {
-        std::ifstream in(std::filesystem::path(folder_) / "error.log");
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string ErrorLog() const { return FileText(folder_ + "/error.log"); }
     // Fills the mail window and presses Send; answers the seconds it took.
     double SendMail(frmSendEMail& w, const std::string& to, const std::string& subject, const std::string& text) {
         w.findChild<QLineEdit*>("txtAddressed")->setText(QString::fromStdString(to));
@@ -108,10 +68,7 @@ protected:
         return std::chrono::duration<double>(Clock::now() - start).count();
     }
 
-    std::string folder_, system_;
-    std::shared_ptr<host::LoginSession> login;
-    std::vector<std::string> shown;
-    host::MessageBoxPresenter previous_;
+    const std::string folder_ = demo.path(), system_ = login->SystemConnectionText();
 };
 
 // ---- Mail ---------------------------------------------------------------------------------
@@ -194,9 +151,13 @@ TEST_F(MessagingTest, mailFailuresAreShownRecordedAndBounded) {
 }
 
 TEST_F(MessagingTest, sendMailReportsEachColumnJoinedByCommas) {
+    std::string result;
+    sendMail({MailColumn{"a@v.test", "s", "<p>x</p>", ""}}, result);
+    EXPECT_EQ(result, "Hx.CRM.COMMON.MailSendFailParam(a@v.test) (no SMTP server is configured "
+                      "(sovrel config smtp.server NAME))");
     Sink smtp("smtp", "accept", folder_);
     UseSmtp(smtp);
-    std::string result;
+    result.clear();
     sendMail({MailColumn{"a@v.test", "s", "<p>x</p>", "A"}, MailColumn{" ", "s", "<p>x</p>", "B"},
               MailColumn{"c@v.test", "s", "  ", "C"}},
              result);
@@ -206,24 +167,7 @@ TEST_F(MessagingTest, sendMailReportsEachColumnJoinedByCommas) {
     EXPECT_EQ(smtp.Received().size(), 1u);
 }
 
-TEST_F(MessagingTest, mailWithoutServerSaysSoAndSendsNothing) {
-    std::string result;
-    sendMail({MailColumn{"a@v.test", "s", "<p>x</p>", ""}}, result);
-    EXPECT_EQ(result, "Hx.CRM.COMMON.MailSendFailParam(a@v.test) (no SMTP server is configured "
-                      "(sovrel config smtp.server NAME))");
-}
-
 // ---- Mail tool and clsContact ---------------------------------------------------------------
-
-class RecordingMailTool : public IMailTool {
-public:
-    bool OpenForAddresses(std::string& addresses) override {
-        opened.push_back(addresses);
-        return answer;
-    }
-    static inline std::vector<std::string> opened;
-    static inline bool answer = true;
-};
 
 TEST_F(MessagingTest, getContactListsContactAddressesThenVendorAddresses) {
     auto db = std::make_unique<platform::db::Connection>();
@@ -345,6 +289,9 @@ TEST_F(MessagingTest, smsWindowChecksNumberThenText) {
         SendSms(w, c.numbers, "", c.text);
         EXPECT_EQ(shown, std::vector<std::string>{c.message});
         EXPECT_TRUE(w.LastRequest().empty());
+        QWidget* box = w.findChild<QWidget*>(c.focus);
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box == QApplication::focusWidget() || box->isAncestorOf(QApplication::focusWidget())) << c.focus;
         w.close();
     }
 }

@@ -8,22 +8,14 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <string>
 
-#include "common/context.h"
-#include "common/hosts/ref_edit.h"
 #include "common/texts.h"
-#include "entry/icontact.h"
+#include "demo_session.h"
 #include "host/chart.h"
 #include "host/overview.h"
-#include "host/register.h"
-#include "host/session.h"
-#include "platform/db/connection.h"
-#include "schema/demo.h"
 #include "service/iclscommon.h"
 #include "ui/columns/frm_ui_chart.h"
-#include "ui/list/frm_contact_list.h"
 #include "ui/list/hand_offs.h"
 #include "ui/messaging/frm_send_email.h"
 #include "ui/messaging/frm_send_sms.h"
@@ -31,12 +23,10 @@
 namespace {
 
 // V03 gets 30 contacts in four levels: a head, 3 managers, 8 leads, 18 staff.
-void AddVendorOf30(const std::string& folder) {
+void AddVendorOf30(platform::db::Connection& db) {
     const char* names[] = {"周建国", "吴晓梅", "郑浩", "王磊", "冯静", "陈思远", "褚红", "卫东", "蒋丽", "沈涛",
                            "韩雪", "杨帆", "朱琳", "秦勇", "尤佳", "许明", "何平", "吕娟", "施强", "张敏",
                            "孔亮", "曹颖", "严峰", "华芳", "金鑫", "魏巍", "陶然", "姜华", "戚薇", "谢军"};
-    platform::db::Connection db;
-    db.Open("Provider=SQLite;Data Source=" + folder + ";Initial Catalog=TKDATA_001_2024");
     for (int i = 0; i < 30; ++i) {
         const int parent = i == 0 ? -1 : i <= 3 ? 0 : i <= 11 ? 1 + (i - 4) % 3 : 4 + (i - 12) % 8;
         const int duty = i == 0 ? 3 : i <= 3 ? 4 : i <= 11 ? 5 + i % 2 : 7 + i % 4;
@@ -68,20 +58,13 @@ int main(int argc, char** argv) {
     }
     const std::string out = argv[1];
     std::filesystem::create_directories(out);
-    host::RegisterHostObjects();
-    sovrel::RegisterComponentClasses();
-    sovrel::RegisterContactListWindow();
-    const std::string folder = (std::filesystem::temp_directory_path() / "sovrel-shots").string();
-    std::filesystem::remove_all(folder);
-    schema::CreateFixedAccount(folder, platform::PasswordCost::TestOnly);
-    AddVendorOf30(folder);
+    sovrel::test::DemoSession::RegisterAll();
+    sovrel::test::DemoSession session;
+    AddVendorOf30(*session.demo.Account());
     for (const char* user : {"demo", "demo_en"}) {
         const std::string lang = std::string(user) == "demo" ? "zh-CN" : "en-US";
-        auto login = host::LoginSession::Login(folder, user, {.password = std::string(schema::kDemoPassword)});
-        auto entry = std::make_shared<sovrel::IContact>();
-        entry->Show(login, false, std::make_shared<platform::Object>(), std::make_shared<platform::Object>());
-        auto* list = dynamic_cast<sovrel::frmContactList*>(sovrel::Ctx().ListWindow.get());
-        list->FormActivate();
+        session.LoginAs(user);
+        if (!session.OpenList()) return 1;
         {
             sovrel::frmSendEMail mail;
             mail.ShowModeless();
@@ -119,16 +102,13 @@ int main(int argc, char** argv) {
         }
         {
             host::Generals overview;
-            overview.IiniGenerals(login, nullptr, nullptr, nullptr, nullptr, "CrmWorkLib.clsGenerals.Contact",
+            overview.IiniGenerals(session.login, nullptr, nullptr, nullptr, nullptr, "CrmWorkLib.clsGenerals.Contact",
                                   "V0100000002", lang == "zh-CN" ? "李娜" : "Li Na");
             Save(*overview.Window(), out + "/overview-" + lang + ".png");
             overview.Window()->close();
         }
-        list->close();
+        session.CloseList();
         QCoreApplication::processEvents();
-        sovrel::ResetContext();
-        login->Logout();
     }
-    std::filesystem::remove_all(folder);
     return 0;
 }

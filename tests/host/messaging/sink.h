@@ -1,6 +1,6 @@
 #pragma once
 // Starts sink.py (an SMTP server or HTTP SMS gateway on 127.0.0.1) for one test and reads what
-// it received.
+// it received; and a mail tool that notes what it is asked to open.
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -16,6 +16,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "common/hosts/mail.h"
 
 namespace sovrel::test {
 
@@ -52,6 +54,16 @@ private:
     std::filesystem::path portFile_, logFile_;
     pid_t pid_ = -1;
     int port_ = 0;
+};
+
+class RecordingMailTool : public IMailTool {
+public:
+    bool OpenForAddresses(std::string& addresses) override {
+        opened.push_back(addresses);
+        return answer;
+    }
+    static inline std::vector<std::string> opened;
+    static inline bool answer = true;
 };
 
 }  // namespace sovrel::test

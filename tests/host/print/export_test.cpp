@@ -11,38 +11,20 @@
 #include <QRadioButton>
 #include <QTableWidget>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <set>
 #include <cstdlib>
+#include <set>
 #include <sstream>
 
 #include "host/export.h"
 #include "host/print_control.h"
+#include "file_text.h"
 
 namespace host::print::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Standard output of a shell command.
-std::string Output(const std::string& command) {
-    std::string out;
-    if (FILE* f = ::popen(command.c_str(), "r")) {
-        char buf[4096];
-        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) out.append(buf, n);
-        ::pclose(f);
-    }
-    return out;
-}
+using sovrel::test::CommandOutput;
+using sovrel::test::FileText;
 
 // The cells of an RFC 4180 text.
 std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
@@ -125,7 +107,7 @@ TEST_F(ExportTest, XlsxKeepsTypesAndTextsAsTheReaderSeesThem) {
         "for row in ws.iter_rows(min_row=2):\n"
         "  print(json.dumps([[c.data_type, str(c.value) if c.value is not None else None] for c in row], ensure_ascii=False))\n";
     std::ofstream(dir / "read.py") << script;
-    const std::string out = Output("/usr/bin/python3 " + (dir / "read.py").string() + " " + file.string() + " 2>&1");
+    const std::string out = CommandOutput("/usr/bin/python3 " + (dir / "read.py").string() + " " + file.string() + " 2>&1");
     std::istringstream lines(out);
     std::string line;
     std::getline(lines, line);
@@ -149,7 +131,7 @@ TEST_F(ExportTest, CsvIsUtf8WithBomAndQuotedAsRfc4180) {
     const Sheet sheet = Hostile();
     const fs::path file = dir / "list.csv";
     ASSERT_EQ(Export(sheet, file, Format::Csv).result, result::Exported);
-    const std::string text = Slurp(file);
+    const std::string text = FileText(file);
     ASSERT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
     const auto cells = ParseCsv(text.substr(3));
@@ -166,15 +148,15 @@ struct Rendered {
 
 Rendered Render(const fs::path& pdf) {
     Rendered r;
-    const std::string info = Output("pdfinfo " + pdf.string());
+    const std::string info = CommandOutput("pdfinfo " + pdf.string());
     const auto at = info.find("Pages:");
     if (at != std::string::npos) r.pages = std::atoi(info.c_str() + at + 6);
     const fs::path prefix = pdf.parent_path() / "page";
-    Output("pdftoppm -r 20 -gray " + pdf.string() + " " + prefix.string());
+    CommandOutput("pdftoppm -r 20 -gray " + pdf.string() + " " + prefix.string());
     for (int p = 1; p <= r.pages; ++p) {
         char name[64];
         std::snprintf(name, sizeof name, "page-%0*d.pgm", r.pages >= 100 ? 3 : r.pages >= 10 ? 2 : 1, p);
-        const std::string pgm = Slurp(pdf.parent_path() / name);
+        const std::string pgm = FileText(pdf.parent_path() / name);
         // Header: "P5\n<w> <h>\n255\n", then one byte per pixel.
         std::size_t pos = 0;
         for (int fields = 0; fields < 4 && pos < pgm.size(); ++fields) {
@@ -193,7 +175,7 @@ Rendered Render(const fs::path& pdf) {
 // compatibility forms ("⽤" for "用") and ligatures ("ﬁ").
 std::string PageText(const fs::path& pdf, int page = 0) {
     const std::string range = page ? "-f " + std::to_string(page) + " -l " + std::to_string(page) + " " : "";
-    return Output("pdftotext " + range + pdf.string() +
+    return CommandOutput("pdftotext " + range + pdf.string() +
                   " - | /usr/bin/python3 -c 'import sys,unicodedata;sys.stdout.write(unicodedata.normalize(\"NFKC\",sys.stdin.read()))'");
 }
 
@@ -212,7 +194,7 @@ TEST_F(ExportTest, PdfPagesCarryTheTextsAndRepeatTheHeaderWhenAsked) {
         for (int p = 0; p < r.pages; ++p) EXPECT_GT(r.darkPixels[p], 200) << "page " << p + 1 << " is blank";
         const std::string first = PageText(file, 1), second = PageText(file, 2);
         // Chinese is drawn from the CJK face, whose glyphs poppler maps back only approximately.
-        EXPECT_NE(Output("pdffonts " + file.string()).find("NotoSansCJK"), std::string::npos);
+        EXPECT_NE(CommandOutput("pdffonts " + file.string()).find("NotoSansCJK"), std::string::npos);
         for (const char* expected : {"(demo)", ": 2024", "V001", "=SUM(A1:A2)", "O'Brien, \"Bob\"", "Amount", "-0.25"})
             EXPECT_NE(first.find(expected), std::string::npos) << expected << "\n" << first;
         EXPECT_EQ(first.find("1966-06-28"), std::string::npos) << "a hidden column is printed";
@@ -254,7 +236,7 @@ TEST_F(ExportTest, AFailedExportLeavesNoFileBehind) {
         EXPECT_FALSE(out.detail.empty()) << c.path;
         EXPECT_FALSE(fs::is_regular_file(c.path) && c.path.filename() != "old.xlsx") << c.path;
     }
-    EXPECT_EQ(Slurp(dir / "old.xlsx"), "old") << "the file under the chosen name was touched";
+    EXPECT_EQ(FileText(dir / "old.xlsx"), "old") << "the file under the chosen name was touched";
     EXPECT_EQ(Strays({"afile", "taken.csv", "taken.xlsx", "taken.pdf", "old.xlsx"}), std::vector<std::string>{});
 }
 

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include <QComboBox>
 #include <QDialog>
@@ -11,9 +9,9 @@
 
 #include "../../../host/controls/column_set_control.h"
 #include "../controls/qt_app.h"
-#include "../session/demo_fixture.h"
+#include "demo_session.h"
+#include "file_text.h"
 #include "common/hosts/controls.h"
-#include "common/logs.h"
 #include "common/prog_ids.h"
 #include "host/pub_util.h"
 #include "host/register.h"
@@ -25,25 +23,13 @@
 namespace host::test {
 namespace {
 
-class ColumnSettings : public ::testing::Test {
+class ColumnSettings : public sovrel::test::DemoSessionTest {
 protected:
     void SetUp() override {
         TestApp();
-        RegisterControls();
-        login = LoginSession::Login(demo.path(), "demo", DemoPassword());
         service.Init(demo.accountText(), "demo");
-        logs = demo.path() + "/logs";
-        std::filesystem::create_directories(logs);
-        sovrel::SetLogDirectory(logs);
     }
-    void TearDown() override {
-        sovrel::SetLogDirectory("");
-        login->Logout();
-    }
-    std::string ErrorLog() const {
-        std::ifstream in(logs + "/error.log", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string ErrorLog() const { return sovrel::test::FileText(demo.path() + "/error.log"); }
     // The header the list lays out from a description.
     std::vector<std::string> Header(const std::string& info) {
         auto grid = platform::Create<sovrel::IFlexGrid>(sovrel::progid::FlexGrid);
@@ -55,11 +41,8 @@ protected:
         return out;
     }
 
-    DemoFolder demo;
-    std::shared_ptr<LoginSession> login;
     ColumnSetService service;
     PubUtil util;
-    std::string logs;
 };
 
 TEST_F(ColumnSettings, theControlHidesMovesAndRenamesAndTheSavedSettingsComeBack) {
@@ -134,7 +117,7 @@ TEST_F(ColumnSettings, aDamagedDescriptionFallsBackToTheDefaultAndTheErrorLogSay
     EXPECT_EQ(service.getColInfo("Ven_Contact", 1), fallback);
     EXPECT_NE(ErrorLog().find("damaged"), std::string::npos) << ErrorLog();
 
-    std::filesystem::remove(logs + "/error.log");
+    std::filesystem::remove(demo.path() + "/error.log");
     EXPECT_EQ(util.GetUnSavedColSet("<ColumnSet><Column name=\"x;\"/>"), fallback);
     EXPECT_NE(ErrorLog().find("default"), std::string::npos) << ErrorLog();
     // A text that is no description leaves the control as it was.
@@ -146,14 +129,7 @@ TEST_F(ColumnSettings, aDamagedDescriptionFallsBackToTheDefaultAndTheErrorLogSay
 }
 
 TEST_F(ColumnSettings, locateSettingsAreKeptPerUserAndUsedByTheLocateBox) {
-    struct Window : QWidget, sovrel::IForm {
-        std::string Name() const override { return "frmContactList"; }
-        void BringToFront() override {}
-        void ShowModal() override {}
-        void ShowModeless() override {}
-        std::string Caption() const override { return ""; }
-        void SetCaption(const std::string&) override {}
-    } window;
+    sovrel::test::WidgetFormStub window;
     window.setObjectName("frmContactList");
     auto grid = platform::Create<sovrel::IFlexGrid>(sovrel::progid::FlexGrid);
     dynamic_cast<sovrel::IWidgetHost&>(*grid).Widget(&window)->setObjectName("Grid");

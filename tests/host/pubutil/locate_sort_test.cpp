@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include "../controls/qt_app.h"
-#include "common/form.h"
+#include "demo_session.h"
 #include "common/prog_ids.h"
 #include "host/locate.h"
 #include "host/pub_util.h"
@@ -77,14 +77,7 @@ TEST(GridSort, rowsMoveWholeStableAndTheCurrentRowFollows) {
     grid->SetRow(3);  // id 2, "b", "3"
     grid->SetCol(3);
     PubUtil util;
-    struct Form : sovrel::IForm {
-        std::string Name() const override { return "f"; }
-        void BringToFront() override {}
-        void ShowModal() override {}
-        void ShowModeless() override {}
-        std::string Caption() const override { return ""; }
-        void SetCaption(const std::string&) override {}
-    } form;
+    sovrel::test::FormStub form("f");
     util.GridSort(form, *grid, sovrel::sortorder::Ascending);
     EXPECT_EQ(Column(*grid, 2), (std::vector<std::string>{"1", "3", "0", "2"}));
     EXPECT_EQ(Column(*grid, 4), (std::vector<std::string>{"2", "4", "1", "3"}));
@@ -133,14 +126,7 @@ TEST(Locate, findsTheNextMatchAndWrapsRound) {
 TEST(Locate, theLocateBoxFindsAgainAndAgain) {
     auto grid = Grid({{"Li Lei"}, {"Han Meimei"}, {"li ming"}});
     grid->SetRow(1);
-    struct Form : QWidget, sovrel::IForm {
-        std::string Name() const override { return "frmContactList"; }
-        void BringToFront() override {}
-        void ShowModal() override {}
-        void ShowModeless() override {}
-        std::string Caption() const override { return ""; }
-        void SetCaption(const std::string&) override {}
-    } form;
+    sovrel::test::WidgetFormStub form;
     std::vector<long> rows;
     QTimer::singleShot(10, [&] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());

@@ -2,7 +2,7 @@
 // parameters, the data text from a grid, the type and size lists, and the export messages.
 #include <gtest/gtest.h>
 
-#include "../session/demo_fixture.h"
+#include "demo_session.h"
 #include "common/hosts/controls.h"
 #include "common/prog_ids.h"
 #include "host/export.h"
@@ -14,6 +14,10 @@
 
 namespace host::test {
 namespace {
+
+using sovrel::test::DemoFolder;
+using sovrel::test::DemoPassword;
+using sovrel::test::ShownMessages;
 
 namespace db = platform::db;
 
@@ -123,11 +127,11 @@ TEST_F(PrintOpsTest, ExportOutcomesAreToldInTheLoginsLanguage) {
     util.PrintMsg(print::result::Cancelled, "Ven_Contact");
     print::SetLastOutcome({print::result::TooLong, "/t/a.xlsx", "12,Memo, long"});
     util.PrintMsg(print::result::TooLong, "Ven_Contact");
-    ASSERT_EQ(shown.all().size(), 2u) << "a cancelled export says nothing";
-    EXPECT_EQ(shown.all()[0].first, "Export");
-    EXPECT_EQ(shown.all()[0].second,
+    ASSERT_EQ(shown.prompts.size(), 2u) << "a cancelled export says nothing";
+    EXPECT_EQ(shown.titles[0], "Export");
+    EXPECT_EQ(shown.prompts[0],
               "The file /no/such/a.xlsx could not be written: No such file or directory\nNo file was created.");
-    EXPECT_NE(shown.all()[1].second.find("Row 12, column \"Memo, long\""), std::string::npos) << shown.all()[1].second;
+    EXPECT_NE(shown.prompts[1].find("Row 12, column \"Memo, long\""), std::string::npos) << shown.prompts[1];
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "../session/demo_fixture.h"
+#include "demo_session.h"
 #include "common/prog_ids.h"
 #include "host/pub_util.h"
 #include "host/register.h"
@@ -12,6 +12,10 @@
 
 namespace host::test {
 namespace {
+
+using sovrel::test::DemoFolder;
+using sovrel::test::DemoPassword;
+using sovrel::test::ShownMessages;
 
 TEST(FormatNumberTest, roundsHalfAwayFromZeroAndLeavesOtherTextAlone) {
     struct Case {
@@ -102,12 +106,12 @@ TEST_F(PubUtilTest, locksConflictPerCodeExceptBrowse) {
     EXPECT_FALSE(util.IsLockFun(handed, b, "Ven_Contact", 1));  // browsing never conflicts
     EXPECT_FALSE(util.IsLockFun(handed, b, "Ven_Contact", 5));  // another code
     EXPECT_FALSE(util.IsLockFun(handed, b, "vendor", 2));       // another table
-    EXPECT_TRUE(shown.all().empty());
+    EXPECT_TRUE(shown.prompts.empty());
     EXPECT_EQ(handed, service);
 
     EXPECT_TRUE(util.IsLockFun(handed, b, "ven_contact", 2));
-    ASSERT_EQ(shown.all().size(), 1u);
-    EXPECT_EQ(shown.all()[0].first, "Record lock");
+    ASSERT_EQ(shown.prompts.size(), 1u);
+    EXPECT_EQ(shown.titles[0], "Record lock");
     EXPECT_NE(shown.last().find("\"Modify\" of 供应商联系人 is in use by user \"演示用户 (demo)\""), std::string::npos)
         << shown.last();
     EXPECT_NE(shown.last().find("process " + std::to_string(::getpid())), std::string::npos) << shown.last();

@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "../controls/qt_app.h"
-#include "../session/demo_fixture.h"
+#include "demo_session.h"
 #include "common/form.h"
 #include "common/hosts/controls.h"
 #include "common/prog_ids.h"
@@ -21,6 +21,7 @@
 
 namespace host::test {
 namespace {
+
 
 using platform::db::Rowset;
 
@@ -144,31 +145,24 @@ TEST(FlipPageTest, thePageCarriesEveryFieldAndTheListStaysPut) {
     page->Update();
     list->SetAbsolutePosition(4);
     EXPECT_EQ(list->Get("cContactCode").ToText(), "C04");
-}
 
-TEST(FlipPageTest, aMissingListIsRefused) {
-    PubUtil util;
-    auto grid = NewGrid();
+    // A missing list is refused and fills nothing.
     FakeList window;
     std::shared_ptr<Rowset> none;
-    std::int32_t pages = 7;
+    pages = 7;
     EXPECT_THROW(util.FlipPageFillGrid(window, *grid, none, 10, 1, pages), platform::Error);
     EXPECT_EQ(window.fills, 0);
     EXPECT_EQ(pages, 7);
 }
 
-class ColumnsTest : public ::testing::Test {
+class ColumnsTest : public sovrel::test::DemoSessionTest {
 protected:
     void SetUp() override {
-        login = LoginSession::Login(demo.path(), "demo", DemoPassword());
         columns.Init(demo.accountText(), "demo");
         description = columns.getColInfo("Ven_Contact", 0);
         grid = NewGrid();
     }
-    void TearDown() override { login->Logout(); }
 
-    DemoFolder demo;
-    std::shared_ptr<LoginSession> login;
     ColumnSetService columns;
     std::string description;
     std::shared_ptr<sovrel::IFlexGrid> grid;
@@ -314,11 +308,14 @@ TEST(HelpTest, contextsAreRecordedAndCleared) {
     EXPECT_EQ(util.Help().context, 0);
 }
 
-TEST(FrmLoadInitTest, makesTheLoginValuesWhenMissingAndSetsTheTitle) {
-    DemoFolder demo;
-    auto login = LoginSession::Login(demo.path(), "demo", DemoPassword());
+// The window's start-up and its options dialog, for the logged-in demo user.
+class WindowStartTest : public sovrel::test::DemoSessionTest {
+protected:
     PubUtil util;
     FakeList window;
+};
+
+TEST_F(WindowStartTest, makesTheLoginValuesWhenMissingAndSetsTheTitle) {
     std::shared_ptr<sovrel::clsLogin> info;
     std::shared_ptr<sovrel::IClsCommon> service;
     util.FrmLoadInit(window, info, service, "供应商联系人档案");
@@ -333,15 +330,9 @@ TEST(FrmLoadInitTest, makesTheLoginValuesWhenMissingAndSetsTheTitle) {
     util.FrmLoadInit(window, given, service, "t");
     EXPECT_EQ(given, kept);
     EXPECT_EQ(given->cUserId, "someone");
-    login->Logout();
 }
 
-TEST(FrmOptTest, theOptionsDialogShowsOrHidesTheStatusBar) {
-    TestApp();
-    DemoFolder demo;
-    auto login = LoginSession::Login(demo.path(), "demo", DemoPassword());
-    PubUtil util;
-    FakeList window;
+TEST_F(WindowStartTest, theOptionsDialogShowsOrHidesTheStatusBar) {
     auto* bar = new QStatusBar(&window);
     window.show();
     std::shared_ptr<sovrel::IClsCommon> service;
@@ -370,7 +361,6 @@ TEST(FrmOptTest, theOptionsDialogShowsOrHidesTheStatusBar) {
         EXPECT_EQ(!bar->isHidden(), s.visibleAfter) << s.button;
     }
     util.FrmOpt(window, "Other", "联系人档案", login, service);  // no dialog: returns at once
-    login->Logout();
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "../session/demo_fixture.h"
+#include "demo_session.h"
 #include "common/prog_ids.h"
 #include "host/register.h"
 #include "host/services.h"
@@ -10,6 +10,9 @@
 
 namespace host::test {
 namespace {
+
+using sovrel::test::DemoFolder;
+using sovrel::test::DemoPassword;
 
 class ServicesTest : public ::testing::Test {
 protected:

@@ -7,7 +7,7 @@
 
 #include "common/prog_ids.h"
 #include "backends.h"
-#include "demo_fixture.h"
+#include "demo_session.h"
 #include "host/register.h"
 #include "host/session.h"
 #include "host/texts/text_table.h"
@@ -17,6 +17,10 @@
 
 namespace host::test {
 namespace {
+
+using sovrel::test::DemoFolder;
+using sovrel::test::DemoPassword;
+using sovrel::test::ShownMessages;
 
 LoginOptions Options(std::string password, std::string account = "", int year = 0, std::string date = "",
                      std::string language = "keys") {
@@ -143,44 +147,36 @@ TEST_F(SessionTest, demoUsersHaveArgon2idHashesOfTheDemoPassword) {
     EXPECT_EQ(hashes.size(), 3u) << "each user has a salt of its own";
 }
 
-TEST_F(SessionTest, fiveWrongPasswordsInARowHoldTheUserUntilTheHoldEnds) {
+// The count, the hold and the log live in the system database, on either backend.
+class LoginOnBackend : public ::testing::TestWithParam<sovrel::test::Backend> {};
+
+TEST_P(LoginOnBackend, fiveWrongPasswordsInARowHoldTheUserUntilTheHoldEnds) {
+    sovrel::test::Place place(GetParam());
+    SOVREL_SKIP_UNLESS_AVAILABLE(place);
+    const std::string account = sovrel::test::CreateFixedAccount(place);
+    platform::db::Connection system;
+    system.Open(place.ConnectionText(std::string(schema::kSystemDatabase)));
+    auto value = [&](const std::string& sql) { return system.OpenRowset(sql)->Get(0).ToText(); };
     SetLoginHold(std::chrono::seconds(2));
     struct Restore {
         ~Restore() { SetLoginHold(std::chrono::seconds(60)); }
     } restore;
     const std::string pw(schema::kDemoPassword);
     for (int i = 1; i < kTriesBeforeHold; ++i)
-        EXPECT_EQ(Refusal(demo.path(), "limited", Options("guess")),
+        EXPECT_EQ(Refusal(account, "limited", Options("guess")),
                   "Hx.AA.LOGIN.WrongPassword(limited," + std::to_string(kTriesBeforeHold - i) + ")");
-    const std::string held = Refusal(demo.path(), "limited", Options("guess"));
-    const std::string until = demo.SystemValue("SELECT dHeldUntil FROM UA_User WHERE cUser_Id = 'limited'");
-    EXPECT_EQ(held, "Hx.AA.LOGIN.Held(limited,5," + until + ")");
+    const std::string held = Refusal(account, "limited", Options("guess"));
+    EXPECT_EQ(held, "Hx.AA.LOGIN.Held(limited,5," + value("SELECT dHeldUntil FROM UA_User WHERE cUser_Id = 'limited'") + ")");
     // Held: even the right password is refused, and other users are not held.
-    EXPECT_EQ(Refusal(demo.path(), "limited", Options(pw)), held);
-    EXPECT_EQ(Refusal(demo.path(), "demo", Options(pw)), "");
-    EXPECT_EQ(demo.SystemValue("SELECT COUNT(*) FROM UA_LoginLog WHERE cUser_Id = 'limited'"), "6");
+    EXPECT_EQ(Refusal(account, "limited", Options(pw)), held);
+    EXPECT_EQ(Refusal(account, "demo", Options(pw)), "");
+    EXPECT_EQ(value("SELECT COUNT(*) FROM UA_LoginLog WHERE cUser_Id = 'limited'"), "6");
 
     std::this_thread::sleep_for(std::chrono::milliseconds(2100));
     // The count starts again: one wrong password leaves four tries.
-    EXPECT_EQ(Refusal(demo.path(), "limited", Options("guess")), "Hx.AA.LOGIN.WrongPassword(limited,4)");
-    EXPECT_EQ(Refusal(demo.path(), "limited", Options(pw)), "");
-    EXPECT_EQ(demo.SystemValue("SELECT COUNT(*) FROM UA_User WHERE iFailedLogins <> 0 OR dHeldUntil IS NOT NULL"), "0");
-}
-
-// The count, the hold and the log live in the system database on either backend.
-class LoginOnBackend : public ::testing::TestWithParam<sovrel::test::Backend> {};
-
-TEST_P(LoginOnBackend, wrongPasswordsAreCountedHeldAndLogged) {
-    sovrel::test::Place place(GetParam());
-    SOVREL_SKIP_UNLESS_AVAILABLE(place);
-    const std::string account = sovrel::test::CreateFixedAccount(place);
-    const std::string pw(schema::kDemoPassword);
-    for (int i = 0; i < kTriesBeforeHold; ++i) Refusal(account, "limited", Options("guess"));
-    EXPECT_TRUE(Refusal(account, "limited", Options(pw)).starts_with("Hx.AA.LOGIN.Held(limited,5,"));
-    EXPECT_EQ(Refusal(account, "demo", Options(pw)), "");
-    platform::db::Connection system;
-    system.Open(place.ConnectionText(std::string(schema::kSystemDatabase)));
-    EXPECT_EQ(system.OpenRowset("SELECT COUNT(*) FROM UA_LoginLog WHERE cUser_Id = 'limited'")->Get(0).ToInt(), 6);
+    EXPECT_EQ(Refusal(account, "limited", Options("guess")), "Hx.AA.LOGIN.WrongPassword(limited,4)");
+    EXPECT_EQ(Refusal(account, "limited", Options(pw)), "");
+    EXPECT_EQ(value("SELECT COUNT(*) FROM UA_User WHERE iFailedLogins <> 0 OR dHeldUntil IS NOT NULL"), "0");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, LoginOnBackend, ::testing::ValuesIn(sovrel::test::kBackends),
@@ -228,11 +224,11 @@ TEST_F(SessionTest, rightCheckerCountsGrantsAndShowsRefusals) {
     EXPECT_TRUE(checker->AcquireRight(limited, "AS020302"));
     EXPECT_EQ(counts.HeldCount(english.get(), "AS020302"), 2);
     EXPECT_EQ(counts.HeldCount(limited.get(), "AS020302"), 1);
-    EXPECT_TRUE(shown.all().empty());
+    EXPECT_TRUE(shown.prompts.empty());
 
     EXPECT_FALSE(checker->AcquireRight(limited, "AS020306"));
-    ASSERT_EQ(shown.all().size(), 1u);
-    EXPECT_EQ(shown.all()[0].second, limited->ShareString());
+    ASSERT_EQ(shown.prompts.size(), 1u);
+    EXPECT_EQ(shown.prompts[0], limited->ShareString());
     EXPECT_NE(shown.last().find("供应商联系人-删除"), std::string::npos);
     EXPECT_EQ(counts.HeldTotal(limited.get()), 1);
 
@@ -246,26 +242,15 @@ TEST_F(SessionTest, rightCheckerCountsGrantsAndShowsRefusals) {
     EXPECT_EQ(counts.HeldTotal(limited.get()), 1);
 
     EXPECT_FALSE(checker->AcquireRight(nullptr, "AS020302"));
-    EXPECT_EQ(shown.all().size(), 2u);
+    EXPECT_EQ(shown.prompts.size(), 2u);
 }
-
-class RecordingForm : public sovrel::IForm {
-public:
-    std::string Name() const override { return "frmContactList"; }
-    void BringToFront() override {}
-    void ShowModal() override { calls += "modal;"; }
-    void ShowModeless() override { calls += "modeless;"; }
-    std::string Caption() const override { return ""; }
-    void SetCaption(const std::string&) override {}
-    std::string calls;
-};
 
 TEST_F(SessionTest, businessObjectHandsOutTheLoginAndShowsWindows) {
     std::shared_ptr<sovrel::ILogin> login = LoginSession::Login(demo.path(), "demo", DemoPassword());
     Business business(login);
     EXPECT_EQ(business.GetVBclsLogin(), login);
 
-    auto form = std::make_shared<RecordingForm>();
+    auto form = std::make_shared<sovrel::test::FormStub>();
     std::shared_ptr<sovrel::IForm> window = form;
     auto env = business.CreateFormEnv("frmContactList_Key", window);
     auto formEnv = std::dynamic_pointer_cast<FormEnv>(env);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
+
 using host::texts::BracesWellFormed;
 using host::texts::PlaceholderNumbers;
 using host::texts::TextTable;
@@ -15,17 +17,9 @@ namespace {
 
 const char* const kRealLanguages[] = {"zh-CN", "en-US"};
 
-std::vector<char32_t> CodePoints(const std::string& s) {
-    std::vector<char32_t> out;
-    for (std::size_t i = 0; i < s.size();) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        const std::size_t len = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : 4;
-        char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-        for (std::size_t k = 1; k < len && i + k < s.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        out.push_back(cp);
-        i += len;
-    }
+std::u32string CodePoints(const std::string& s) {
+    std::u32string out;
+    for (std::size_t i = 0; i < s.size();) out += platform::text::DecodeUtf8(s, i);
     return out;
 }
 
@@ -35,25 +29,21 @@ bool IsCjk(char32_t c) {
            (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
 }
 
-bool IsBlank(char32_t c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0x3000 || c == 0xA0;
-}
+bool IsBlank(char32_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0x3000 || c == 0xA0; }
 
-TEST(TextContent, BothLanguagesHaveTheSameKeys) {
-    const auto zh = TextTable::For("zh-CN").Keys();
-    const auto en = TextTable::For("en-US").Keys();
-    const std::set<std::string> zhSet(zh.begin(), zh.end()), enSet(en.begin(), en.end());
-    for (const auto& k : zhSet) EXPECT_TRUE(enSet.count(k)) << "no en-US text for " << k;
-    for (const auto& k : enSet) EXPECT_TRUE(zhSet.count(k)) << "no zh-CN text for " << k;
-    EXPECT_GT(zh.size(), 100u);
-}
-
-TEST(TextContent, PlaceholdersMatchAcrossLanguagesAndRunFromZero) {
+TEST(TextContent, BothLanguagesHaveTheSameKeysAndPlaceholders) {
     const TextTable& zh = TextTable::For("zh-CN");
     const TextTable& en = TextTable::For("en-US");
-    for (const auto& key : zh.Keys()) {
+    const auto zhKeys = zh.Keys(), enKeys = en.Keys();
+    const std::set<std::string> zhSet(zhKeys.begin(), zhKeys.end()), enSet(enKeys.begin(), enKeys.end());
+    for (const auto& k : enSet) EXPECT_TRUE(zhSet.count(k)) << "no zh-CN text for " << k;
+    EXPECT_GT(zhKeys.size(), 100u);
+    for (const auto& key : zhKeys) {
         const auto zhText = zh.Get(key), enText = en.Get(key);
-        if (!enText) continue;  // reported by BothLanguagesHaveTheSameKeys
+        if (!enText) {
+            ADD_FAILURE() << "no en-US text for " << key;
+            continue;
+        }
         for (const auto* text : {&*zhText, &*enText})
             EXPECT_TRUE(BracesWellFormed(*text)) << key << ": stray brace in " << *text;
         const auto numbers = PlaceholderNumbers(*zhText);
@@ -63,38 +53,26 @@ TEST(TextContent, PlaceholdersMatchAcrossLanguagesAndRunFromZero) {
     }
 }
 
-TEST(TextContent, NoTextStartsOrEndsWithBlanks) {
+// No blanks around a text; no Chinese left in English; full-width punctuation after Chinese.
+TEST(TextContent, EveryTextIsTidyForItsLanguage) {
+    const std::u32string halfWidth = U",.;:?!()";
     for (const char* language : kRealLanguages) {
         const TextTable& t = TextTable::For(language);
+        const bool english = std::string(language) == "en-US";
         for (const auto& key : t.Keys()) {
             const auto cps = CodePoints(*t.Get(key));
             ASSERT_FALSE(cps.empty()) << language << " " << key;
-            EXPECT_FALSE(IsBlank(cps.front()) || IsBlank(cps.back()))
-                << language << " " << key << ": [" << *t.Get(key) << "]";
-        }
-    }
-}
-
-TEST(TextContent, EnglishTextsHoldNoChinese) {
-    const TextTable& en = TextTable::For("en-US");
-    for (const auto& key : en.Keys())
-        for (const char32_t c : CodePoints(*en.Get(key)))
-            if (IsCjk(c)) {
-                ADD_FAILURE() << key << " looks untranslated: " << *en.Get(key);
-                break;
+            EXPECT_FALSE(IsBlank(cps.front()) || IsBlank(cps.back())) << language << " " << key << ": [" << *t.Get(key) << "]";
+            for (std::size_t i = 0; i < cps.size(); ++i) {
+                if (english && IsCjk(cps[i])) {
+                    ADD_FAILURE() << key << " looks untranslated: " << *t.Get(key);
+                    break;
+                }
+                if (!english && i > 0 && IsCjk(cps[i - 1]) && cps[i - 1] < 0xFF00 &&
+                    halfWidth.find(cps[i]) != std::u32string::npos)
+                    ADD_FAILURE() << key << ": half-width punctuation after a Chinese character in " << *t.Get(key);
             }
-}
-
-TEST(TextContent, ChineseTextsUseFullWidthPunctuationAfterChinese) {
-    const std::u32string halfWidth = U",.;:?!()";
-    const TextTable& zh = TextTable::For("zh-CN");
-    for (const auto& key : zh.Keys()) {
-        const auto cps = CodePoints(*zh.Get(key));
-        for (std::size_t i = 1; i < cps.size(); ++i)
-            if (IsCjk(cps[i - 1]) && cps[i - 1] < 0xFF00 &&
-                halfWidth.find(cps[i]) != std::u32string::npos)
-                ADD_FAILURE() << key << ": half-width punctuation after a Chinese character in "
-                              << *zh.Get(key);
+        }
     }
 }
 
