@@ -29,41 +29,19 @@ constexpr int kSubjectLength = 256;
 frmSendEMail::frmSendEMail()
     : MessagingWindow("frmSendEMail", "Hx.CRM.TkContactUI.frmSendEMail", "Hx.CRM.TkContact.SendMail", "发送邮件",
                       90100189) {
-    auto* grid = new QGridLayout(this);
-    auto label = [this](const char* name) {
-        auto* l = new QLabel(this);
-        l->setObjectName(name);
-        return l;
-    };
     txtAddressed_ = new QLineEdit(this);
     txtAddressed_->setObjectName("txtAddressed");
     txtSubject_ = new QLineEdit(this);
     txtSubject_->setObjectName("txtSubject");
     txtOpinion_ = new QPlainTextEdit(this);
     txtOpinion_->setObjectName("txtOpinion");
-    auto* cmd = MakeButton("cmd");
-    auto* cmdSend = MakeButton("cmdSend");
-    auto* cmdExit = MakeButton("cmdExit");
-    auto* cmdHelp = MakeButton("cmdHelp");
-    lblStatus_ = label("lblStatus");
-    grid->addWidget(label("Label1"), 0, 0);
-    grid->addWidget(txtAddressed_, 0, 1);
-    grid->addWidget(cmd, 0, 2);
-    grid->addWidget(label("Label2"), 1, 0);
+    auto* grid = BeginLayout(txtAddressed_, "frmSendEmail.cmd_Click()");
+    grid->addWidget(NamedLabel("Label2"), 1, 0);
     grid->addWidget(txtSubject_, 1, 1, 1, 2);
-    grid->addWidget(label("Label3"), 2, 0, Qt::AlignTop);
+    grid->addWidget(NamedLabel("Label3"), 2, 0, Qt::AlignTop);
     grid->addWidget(txtOpinion_, 2, 1, 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(lblStatus_, 1);
-    buttons->addWidget(cmdSend);
-    buttons->addWidget(cmdExit);
-    buttons->addWidget(cmdHelp);
-    grid->addLayout(buttons, 3, 0, 1, 3);
+    EndLayout(grid, 3);
     addressBox_ = std::make_unique<EditBox>(txtAddressed_, "|&\"'%*<>?");
-    connect(cmd, &QPushButton::clicked, this, [this] { Guarded("frmSendEmail.cmd_Click()", [this] { CmdClick(); }); });
-    connect(cmdSend, &QPushButton::clicked, this, [this] { CmdSendClick(); });
-    connect(cmdExit, &QPushButton::clicked, this, [this] { close(); });
-    connect(cmdHelp, &QPushButton::clicked, this, [this] { Help(); });
     resize(560, 380);
 }
 

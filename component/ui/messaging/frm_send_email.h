@@ -20,9 +20,9 @@ public:
 
     // The pick button: the first contact picked in the host's contact picker is added to the
     // recipients when it has an address.
-    void CmdClick();
+    void CmdClick() override;
     // Sends the message; shows the outcome (or why nothing was sent).
-    void CmdSendClick();
+    void CmdSendClick() override;
     // What the last send answered.
     const std::string& ResultText() const { return result_; }
     const std::vector<MailColumn>& LastRequest() const { return request_; }
@@ -35,7 +35,6 @@ private:
     QLineEdit* txtAddressed_;
     QLineEdit* txtSubject_;
     QPlainTextEdit* txtOpinion_;
-    QLabel* lblStatus_;
     std::unique_ptr<EditBox> addressBox_;
     std::vector<MailColumn> request_;
     std::string address_, subject_, body_, result_;

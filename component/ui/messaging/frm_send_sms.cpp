@@ -72,12 +72,6 @@ std::string RemoveRepeatedNumbers(const std::string& numbers) {
 
 frmSendSMS::frmSendSMS()
     : MessagingWindow("frmSendSMS", "Hx.CRM.TkContactUI.frmSendSMS", "Hx.CRM.TkContact.SendSMS", "发送短信", 90100302) {
-    auto* grid = new QGridLayout(this);
-    auto label = [this](const char* name) {
-        auto* l = new QLabel(this);
-        l->setObjectName(name);
-        return l;
-    };
     txtMobilePhone_ = platform::Create<IRefEdit>(progid::RefEdit);
     if (!txtMobilePhone_)
         throw platform::Error(429, "frmSendSMS", std::string("no reference edit box: ") + progid::RefEdit +
@@ -88,25 +82,13 @@ frmSendSMS::frmSendSMS()
     txtSender_->setObjectName("txtSender");
     txtOpinion_ = new OneLineEdit(this);
     txtOpinion_->setObjectName("txtOpinion");
-    auto* cmd = MakeButton("cmd");
-    auto* cmdSend = MakeButton("cmdSend");
-    auto* cmdExit = MakeButton("cmdExit");
-    auto* cmdHelp = MakeButton("cmdHelp");
-    lblStatus_ = label("lblStatus");
-    grid->addWidget(label("Label1"), 0, 0);
-    grid->addWidget(mobile, 0, 1);
-    grid->addWidget(cmd, 0, 2);
-    grid->addWidget(label("Label4"), 1, 1, 1, 2);
-    grid->addWidget(label("Label2"), 2, 0);
+    auto* grid = BeginLayout(mobile, "frmSendSMS.cmd_Click()");
+    grid->addWidget(NamedLabel("Label4"), 1, 1, 1, 2);
+    grid->addWidget(NamedLabel("Label2"), 2, 0);
     grid->addWidget(txtSender_, 2, 1, 1, 2);
-    grid->addWidget(label("Label3"), 3, 0);
+    grid->addWidget(NamedLabel("Label3"), 3, 0);
     grid->addWidget(txtOpinion_, 3, 1, 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(lblStatus_, 1);
-    buttons->addWidget(cmdSend);
-    buttons->addWidget(cmdExit);
-    buttons->addWidget(cmdHelp);
-    grid->addLayout(buttons, 4, 0, 1, 3);
+    EndLayout(grid, 4);
     grid->setRowStretch(5, 1);
     senderBox_ = std::make_unique<EditBox>(txtSender_);
 
@@ -116,10 +98,6 @@ frmSendSMS::frmSendSMS()
     connect(txtOpinion_, &QLineEdit::textChanged, this, [this](const QString& t) {
         if (t.contains('\r') || t.contains('\n')) txtOpinion_->setText(QString(t).remove('\r').remove('\n'));
     });
-    connect(cmd, &QPushButton::clicked, this, [this] { Guarded("frmSendSMS.cmd_Click()", [this] { CmdClick(); }); });
-    connect(cmdSend, &QPushButton::clicked, this, [this] { CmdSendClick(); });
-    connect(cmdExit, &QPushButton::clicked, this, [this] { close(); });
-    connect(cmdHelp, &QPushButton::clicked, this, [this] { Help(); });
     resize(520, 180);
 }
 

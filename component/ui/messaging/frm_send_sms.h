@@ -34,8 +34,8 @@ public:
     const std::string& MobileList() const { return mobileList_; }
     // The contacts the number box's lookup returned: their numbers added, then repeats removed.
     void RowsReturned(const std::shared_ptr<platform::db::Rowset>& rows);
-    void CmdClick();
-    void CmdSendClick();
+    void CmdClick() override;
+    void CmdSendClick() override;
     // Empties the number, sender and text boxes.
     void ClearForm();
     const std::string& ResultText() const { return result_; }
@@ -51,7 +51,6 @@ private:
     std::shared_ptr<IRefLookup> lookup_;
     QLineEdit* txtSender_;
     QLineEdit* txtOpinion_;
-    QLabel* lblStatus_;
     std::unique_ptr<EditBox> senderBox_;
     std::string mobileList_, sender_, content_, configuration_, result_;
     std::vector<SmsColumn> request_;

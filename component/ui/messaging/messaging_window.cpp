@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QUrl>
 #include <QKeyEvent>
 #include <QLabel>
@@ -125,6 +127,38 @@ QPushButton* MessagingWindow::MakeButton(const char* name) {
     b->setObjectName(name);
     b->setAutoDefault(false);
     return b;
+}
+
+QLabel* MessagingWindow::NamedLabel(const char* name) {
+    auto* l = new QLabel(this);
+    l->setObjectName(name);
+    return l;
+}
+
+QGridLayout* MessagingWindow::BeginLayout(QWidget* address, const char* pickProcedure) {
+    auto* grid = new QGridLayout(this);
+    auto* cmd = MakeButton("cmd");
+    grid->addWidget(NamedLabel("Label1"), 0, 0);
+    grid->addWidget(address, 0, 1);
+    grid->addWidget(cmd, 0, 2);
+    connect(cmd, &QPushButton::clicked, this, [this, pickProcedure] { Guarded(pickProcedure, [this] { CmdClick(); }); });
+    return grid;
+}
+
+void MessagingWindow::EndLayout(QGridLayout* grid, int row) {
+    auto* cmdSend = MakeButton("cmdSend");
+    auto* cmdExit = MakeButton("cmdExit");
+    auto* cmdHelp = MakeButton("cmdHelp");
+    lblStatus_ = NamedLabel("lblStatus");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(lblStatus_, 1);
+    buttons->addWidget(cmdSend);
+    buttons->addWidget(cmdExit);
+    buttons->addWidget(cmdHelp);
+    grid->addLayout(buttons, row, 0, 1, 3);
+    connect(cmdSend, &QPushButton::clicked, this, [this] { CmdSendClick(); });
+    connect(cmdExit, &QPushButton::clicked, this, [this] { close(); });
+    connect(cmdHelp, &QPushButton::clicked, this, [this] { Help(); });
 }
 
 }  // namespace sovrel

@@ -10,6 +10,8 @@
 #include "common/form.h"
 #include "ui/form_window.h"
 
+class QGridLayout;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -57,6 +59,17 @@ protected:
     // F1 opens the help file at the window's help context.
     void keyPressEvent(QKeyEvent* event) override;
     QPushButton* MakeButton(const char* name);
+    QLabel* NamedLabel(const char* name);
+    // The frame both windows share: the address row (Label1, the address field, the pick button
+    // "cmd" that runs CmdClick under the procedure name pickProcedure) on top; the window adds its
+    // own rows from row 1 on, then EndLayout puts the status line and the send, exit and help
+    // buttons in the row given.
+    QGridLayout* BeginLayout(QWidget* address, const char* pickProcedure);
+    void EndLayout(QGridLayout* grid, int row);
+    virtual void CmdClick() = 0;
+    virtual void CmdSendClick() = 0;
+
+    QLabel* lblStatus_ = nullptr;
 
     std::string name_, windowKey_, captionKey_, helpTopic_;
     long fallbackHelpId_;
