@@ -52,6 +52,7 @@ TEST(TranslateTest, TopBecomesLimitAtTheEndOfItsOwnSelect) {
          "select a from t where exists(select * from u where u.k = t.k LIMIT 1) LIMIT 1"},
         // The parameter of TOP keeps its number although it moves behind the others.
         {"select top (?) a from t where b = ?", "select a from t where b = ?2 LIMIT ?1"},
+        {"select top ? a from t where b = ?", "select a from t where b = ?2 LIMIT ?1"},
     });
 }
 
@@ -130,6 +131,7 @@ TEST(TranslateTest, PlusAddsNumbersJoinsTextsAndDecidesAtRunTimeOtherwise) {
         {"select a + b, 1 + 2, 'x' + N'y', a + 'x', len(a) + 1, (1 + 2) * 3 + a from t",
          "select sv_add(a, b), 1 + 2, ('x' || 'y'), sv_add(a, 'x'), sv_len(a) + 1, sv_add((1 + 2) * 3, a) from t"},
         {"select a - b + c, -a + 1, a * 2 + b from t", "select sv_add(a - b, c), sv_add(-a, 1), sv_add(a * 2, b) from t"},
+        {"select 2 * 3 + 1 from t", "select 2 * 3 + 1 from t"},
         {"select 'a' + b + 'c' from t", "select sv_add(sv_add('a', b), 'c') from t"},
         {"select * from t where a + 'x' = N'yx'", "select * from t where sv_add(a, 'x') = 'yx' COLLATE NOCASE"},
         {"select * from t where c = 'a' + 'b'", "select * from t where c = ('a' || 'b') COLLATE NOCASE"},
@@ -158,6 +160,7 @@ TEST(TranslateTest, UpdateFromRunsNativelyWithTheTargetNamedOnce) {
          "update Vendor set csovrelcode=null,cvenPerson='' where cSovrelCode in (select oid from ven_contact where "
          "cContactCode='V1' COLLATE NOCASE)"},
         {"UPDATE t WITH (ROWLOCK) SET a = 1", "UPDATE t SET a = 1"},
+        {"update t set ab = 1", "update t set ab = 1"},  // a two-letter column is no compound operator
     });
 }
 
@@ -193,14 +196,32 @@ TEST(TranslateTest, OtherStatementsAndClausesPassThrough) {
          "select t.x, u.y as z, u.w from t join u on 1=1 order by t.x, z desc, u.w"},
         {"select t.x, u.x from t join u on 1=1 order by x", "select t.x, u.x from t join u on 1=1 order by x"},
         {"select t.x as x, u.x from t join u on 1=1 order by x", "select t.x as x, u.x from t join u on 1=1 order by x"},
+        {"select a, b from t order by b", "select a, b from t order by b"},
     });
 }
 
 TEST(TranslateTest, LockHintsAreDropped) {
     ExpectTable({
         {"select * from t with (nolock) where a = 1", "select * from t where a = 1"},
+        {"select * from t with (readpast, tablockx) where a = 1", "select * from t where a = 1"},
         {"select * from t a (nolock) join u b with (nolock, rowlock) on a.k = b.k",
          "select * from t a join u b on a.k = b.k"},
+    });
+}
+
+// A recursive one is found by its own name after FROM, JOIN or a comma, and counts its level.
+TEST(TranslateTest, CommonTablesAreRecursiveWhenTheyReadThemselves) {
+    ExpectTable({
+        {"with a as (select 1 as x), b as (select 2 as y) select x, y from a, b",
+         "with a AS (select 1 as x), b AS (select 2 as y) select x, y from a, b"},
+        {"with n(i) as (select 1 union all select i + 1 from n where i < 3) select i from n",
+         "with RECURSIVE \"sv_rec_n\"(i, sv_level) AS (select 1, 0 UNION ALL select sv_add(i, 1), "
+         "sv_recursion_level(n.sv_level + 1, 100) from \"sv_rec_n\" AS n where i < 3), n AS (SELECT i FROM "
+         "\"sv_rec_n\") select i from n"},
+        {"with n as (select t.a k from t union all select n.k + 1 from t join n on n.k = t.k) select k from n",
+         "with RECURSIVE \"sv_rec_n\"(k, sv_level) AS (select t.a k, 0 from t UNION ALL select sv_add(n.k, 1), "
+         "sv_recursion_level(n.sv_level + 1, 100) from t join \"sv_rec_n\" AS n on n.k = t.k), n AS (SELECT k FROM "
+         "\"sv_rec_n\") select k from n"},
     });
 }
 
@@ -219,6 +240,7 @@ TEST(TranslateTest, BatchesSplitAtSemicolonsAndAtStatementWords) {
         {"insert into t (a) select a from u update t set a = 1 delete from t",
          {"insert into t (a) select a from u", "update t set a = 1", "delete from t"}},
         {"insert into t values (1) select * from t", {"insert into t values (1)", "select * from t"}},
+        {"insert into t (a) select a from u select * from t", {"insert into t (a) select a from u", "select * from t"}},
         {"select 1 union all select 2 union select 3", {"select 1 union all select 2 union select 3"}},
         {";;select 1;;", {"select 1"}},
         // Parameters are numbered per statement.
@@ -336,6 +358,7 @@ TEST(TranslateTest, WhatCannotBeTranslatedIsRefusedByNameAndPosition) {
         {"select * from t order by a offset 5 rows fetch next 5 rows only", "OFFSET ... FETCH"},
         {"select a from t for xml auto", "FOR XML"},
         {"update t set a += 1", "compound assignment +="},
+        {"update t x set a = 1", "unexpected alias after the UPDATE table"},
         {"delete t from t join u on u.k = t.k", "DELETE with a second FROM"},
         {"update t set a = 1 from t left join u on u.k = t.k", "outer join of the updated table"},
         {"select datediff(fortnight, a, b) from t", "the date part fortnight"},
