@@ -22,6 +22,7 @@ TEST_P(Frame, ExecuteXLeavesTheDatabasesTextInPendingMessage) {
 
 TEST_P(Frame, AfterTerminateEveryOperationFailsCleanlyUntilInitAgain) {
     service->Terminate();
+    service->Terminate();  // a second one finds nothing to close
     EXPECT_FALSE(service->ExecuteX("update vendor set cVenPerson = cVenPerson"));
     EXPECT_EQ(service->OpenX("SELECT 1"), nullptr);
     std::string xml = "<Ven_Contact><cContactCode>V0300000001</cContactCode></Ven_Contact>", table = "Ven_Contact", msg;
@@ -114,6 +115,8 @@ TEST_P(Frame, AddInDiffDBWritesSubSystemRowsAndRunsTheStatementsAsOneUnit) {
     std::string other = "vendor";
     EXPECT_FALSE(service->AddInDiffDB("<vendor><x>1</x></vendor>", sql, "TKDATA_001_2024", other, msg));
     EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.NoTableParam(vendor)");
+    EXPECT_FALSE(service->AddInDiffDB(xml, sql, "TKDATA;x", table, msg));
+    EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.BadName(TKDATA;x)");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Frame, ::testing::ValuesIn(kBackends), BackendTestName);
