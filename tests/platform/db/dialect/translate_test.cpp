@@ -224,6 +224,13 @@ TEST(TranslateTest, CommonTablesAreRecursiveWhenTheyReadThemselves) {
     });
 }
 
+// A backend that folds names to lower case gives its result fields these spellings back.
+TEST(TranslateTest, SpelledNamesAreThePlainAndQuotedNamesInOrder) {
+    EXPECT_EQ(platform::db::SpelledNames("select cContactCode, [c]]x] AS \"A\"\"b\" from dbo.Ven_Contact where x = N'Lit'"),
+              (std::vector<std::string>{"cContactCode", "c]x", "A\"b", "dbo", "Ven_Contact", "x"}));
+    EXPECT_TRUE(platform::db::SpelledNames("select 'open").empty());
+}
+
 TEST(TranslateTest, QueriesReturnRowsAndOtherStatementsDoNot) {
     const std::vector<std::pair<const char*, bool>> cases = {
         {"select 1", true}, {"with c as (select 1 as a) select a from c", true}, {"(select 1) union (select 2)", true},
