@@ -117,6 +117,9 @@ TEST_P(Frame, AddInDiffDBWritesSubSystemRowsAndRunsTheStatementsAsOneUnit) {
     EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.NoTableParam(vendor)");
     EXPECT_FALSE(service->AddInDiffDB(xml, sql, "TKDATA;x", table, msg));
     EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.BadName(TKDATA;x)");
+    const std::string twice = "<UA_Account_Sub><cAcc_Id>001</cAcc_Id><cacc_id>002</cacc_id></UA_Account_Sub>";
+    EXPECT_FALSE(service->AddInDiffDB(twice, sql, "TKDATA_001_2024", table, msg));
+    EXPECT_EQ(msg, "Hx.CRM.COMMON.XMLMSG003(cacc_id)");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Frame, ::testing::ValuesIn(kBackends), BackendTestName);
