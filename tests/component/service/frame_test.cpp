@@ -22,6 +22,7 @@ TEST_P(Frame, ExecuteXLeavesTheDatabasesTextInPendingMessage) {
 
 TEST_P(Frame, AfterTerminateEveryOperationFailsCleanlyUntilInitAgain) {
     service->Terminate();
+    service->Terminate();  // a second one finds nothing to close
     EXPECT_FALSE(service->ExecuteX("update vendor set cVenPerson = cVenPerson"));
     EXPECT_EQ(service->OpenX("SELECT 1"), nullptr);
     std::string xml = "<Ven_Contact><cContactCode>V0300000001</cContactCode></Ven_Contact>", table = "Ven_Contact", msg;
@@ -114,6 +115,11 @@ TEST_P(Frame, AddInDiffDBWritesSubSystemRowsAndRunsTheStatementsAsOneUnit) {
     std::string other = "vendor";
     EXPECT_FALSE(service->AddInDiffDB("<vendor><x>1</x></vendor>", sql, "TKDATA_001_2024", other, msg));
     EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.NoTableParam(vendor)");
+    EXPECT_FALSE(service->AddInDiffDB(xml, sql, "TKDATA;x", table, msg));
+    EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.BadName(TKDATA;x)");
+    const std::string twice = "<UA_Account_Sub><cAcc_Id>001</cAcc_Id><cacc_id>002</cacc_id></UA_Account_Sub>";
+    EXPECT_FALSE(service->AddInDiffDB(twice, sql, "TKDATA_001_2024", table, msg));
+    EXPECT_EQ(msg, "Hx.CRM.COMMON.XMLMSG003(cacc_id)");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Frame, ::testing::ValuesIn(kBackends), BackendTestName);

@@ -78,13 +78,14 @@ TEST_P(Queries, OpenPageWithoutAPageSizeGivesEverythingAndKeepsTheCounters) {
 
 TEST_P(Queries, OpenPageOfABadQueryReportsInItsMessage) {
     long size = 10, page = 1, count = 0;
-    RowsetPtr rs;
+    RowsetPtr rs = service->OpenX("SELECT 1");  // a page from before is not left behind
     std::string msg;
     bool flag = true;
     Ctx().PendingMessage = "untouched";
     service->OpenPage("SELECT nothing FROM nowhere", size, page, count, rs, &msg, &flag);
     EXPECT_FALSE(flag);
     EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.Sel0511");
+    EXPECT_FALSE(rs);
     EXPECT_EQ(Ctx().PendingMessage, "untouched");
 }
 

@@ -250,11 +250,14 @@ TEST_P(Writes, ModifyOfAMissingContactOrABaseCodeIsRefused) {
     EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.0400");
     EXPECT_FALSE(Modify("<Crm_BaseCode><cName>x</cName></Crm_BaseCode>", "Crm_BaseCode"));
     EXPECT_EQ(msg, "Hx.CRM.TkBaseCodeRefer.clscommon.00083");
+    EXPECT_FALSE(Modify("<Ven_Contact><cContactCode>V0100000001</cContactCode><bcDutyID>abc</bcDutyID></Ven_Contact>"));
+    EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.Fld01(bcdutyid)\r\nHx.CRM.COMMON.DBMSG.Fld02");
 }
 
 TEST_P(Writes, ServiceRequestsOfModify) {
     EXPECT_TRUE(Modify("<Ven_Contact Operating='Precompile'/>"));
     EXPECT_TRUE(Modify("<Ven_Contact Operating='Unknown'/>"));
+    EXPECT_TRUE(Modify("<Ven_Contact Operating='SystemStart'/>"));  // no host service to ask: not refused
     // Without the host's column-authority service the request still answers, with "*".
     host.Withdraw(progid::ColAuthSvc);
     EXPECT_FALSE(Modify("<Ven_Contact Operating='GetAuthFlds'><UserId>demo</UserId><RW>R</RW></Ven_Contact>"));

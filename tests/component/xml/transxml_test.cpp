@@ -93,6 +93,26 @@ TEST(LoadXmlText, RefusesTextThatIsNotOneWellFormedDocument) {
     }
 }
 
+TEST(LoadXmlText, ARefusedSecondRecordSetSaysWhereItStarts) {
+    pugi::xml_document doc;
+    EXPECT_EQ(LoadXmlText(doc, "<data><a/></data>trailing").offset, 17);
+}
+
+TEST(RepeatedChildName, IsTheFirstElementNameSeenTwice) {
+    struct Case {
+        const char* text;
+        const char* repeated;
+    } cases[] = {
+        {"<r><a/><b/>a<c/></r>", ""},  // text beside the elements is no child
+        {"<r><a/><b/><b/><a/></r>", "b"},
+        {"<r><a/><A/></r>", ""},
+    };
+    for (const auto& c : cases) {
+        pugi::xml_document doc;
+        EXPECT_EQ(RepeatedChildName(Record(doc, c.text)), c.repeated) << c.text;
+    }
+}
+
 TEST_F(TransXml, LookupsLowerTheNameAndTakeTheFirstChildOfExactlyThatName) {
     auto rec = Record(doc,
                       "<ven_contact><ccontactcode>C01</ccontactcode><ccontactname>Zhang</ccontactname>"
@@ -162,6 +182,7 @@ TEST_F(TransXml, SetEleValReplacesTheContentAndNeverAddsAChild) {
     EXPECT_FALSE(SetEleVal(rec, "cConDefine16", "x"));
     EXPECT_FALSE(SetEleVal(rec, "", "x"));
     EXPECT_FALSE(SetEleVal(pugi::xml_node(), "cmemo", "x"));
+    EXPECT_EQ(pending, "Hx.CRM.COMMON.XMLMSG001(ccondefine16)");  // no name or no element: nothing to report
     EXPECT_EQ(Serialize(rec), before);
 }
 
@@ -199,6 +220,9 @@ TEST_F(TransXml, ANumberOrByteColumnTakesOnlyANumberOrAByteString) {
     } cases[] = {
         {"<n> -1.5e3 </n><n>+.5</n><n>7.</n>", "n=-1.5e3 AND n=+.5 AND n=7."},
         {"<b>0x1F</b><b>0X</b><b>12</b>", "b=0x1F AND b=0X AND b=12"},
+        {"<b>0x09afAF</b>", "b=0x09afAF"},
+        {"<b>0y1</b>", nullptr},
+        {"<b>1x</b>", nullptr},
         {"<n>1 or 1=1</n>", nullptr},
         {"<n>1;delete from Person</n>", nullptr},
         {"<n>0x1F</n>", nullptr},

@@ -27,6 +27,7 @@ TEST(TranslateTest, TopBecomesLimitAtTheEndOfItsOwnSelect) {
          "select a from t where exists(select * from u where u.k = t.k LIMIT 1) LIMIT 1"},
         // The parameter of TOP keeps its number although it moves behind the others.
         {"select top (?) a from t where b = ?", "select a from t where b = ?2 LIMIT ?1"},
+        {"select top ? a from t where b = ?", "select a from t where b = ?2 LIMIT ?1"},
     });
 }
 
@@ -107,6 +108,7 @@ TEST(TranslateTest, PlusAddsNumbersJoinsTextsAndDecidesAtRunTimeOtherwise) {
         {"select a + b, 1 + 2, 'x' + N'y', a + 'x', len(a) + 1, (1 + 2) * 3 + a from t",
          "select sv_add(a, b), 1 + 2, ('x' || 'y'), sv_add(a, 'x'), sv_len(a) + 1, sv_add((1 + 2) * 3, a) from t"},
         {"select a - b + c, -a + 1, a * 2 + b from t", "select sv_add(a - b, c), sv_add(-a, 1), sv_add(a * 2, b) from t"},
+        {"select 2 * 3 + 1 from t", "select 2 * 3 + 1 from t"},
         {"select 'a' + b + 'c' from t", "select sv_add(sv_add('a', b), 'c') from t"},
         {"select * from t where a + 'x' = N'yx'", "select * from t where sv_add(a, 'x') = 'yx' COLLATE NOCASE"},
         {"select * from t where c = 'a' + 'b'", "select * from t where c = ('a' || 'b') COLLATE NOCASE"},
@@ -124,6 +126,7 @@ TEST(TranslateTest, UpdateFromRunsNativelyWithTheTargetNamedOnce) {
         {"update t set a = u.b from t, u where t.k = u.k", "update t set a = u.b FROM u where t.k = u.k"},
         {"update t set a = 1 from t where b = 2", "update t set a = 1 where b = 2"},
         {"UPDATE t WITH (ROWLOCK) SET a = 1", "UPDATE t SET a = 1"},
+        {"update t set ab = 1", "update t set ab = 1"},  // a two-letter column is no compound operator
     });
 }
 
@@ -156,7 +159,31 @@ TEST(TranslateTest, OtherStatementsAndClausesPassThrough) {
         // Lock hints are dropped.
         {"select * from t a (nolock) join u b with (nolock, rowlock) on a.k = b.k where c = 1",
          "select * from t a join u b on a.k = b.k where c = 1"},
+        {"select * from t with (readpast, tablockx) where a = 1", "select * from t where a = 1"},
     });
+}
+
+// A recursive one is found by its own name after FROM, JOIN or a comma, and counts its level.
+TEST(TranslateTest, CommonTablesAreRecursiveWhenTheyReadThemselves) {
+    ExpectTable({
+        {"with a as (select 1 as x), b as (select 2 as y) select x, y from a, b",
+         "with a AS (select 1 as x), b AS (select 2 as y) select x, y from a, b"},
+        {"with n(i) as (select 1 union all select i + 1 from n where i < 3) select i from n",
+         "with RECURSIVE \"sv_rec_n\"(i, sv_level) AS (select 1, 0 UNION ALL select sv_add(i, 1), "
+         "sv_recursion_level(n.sv_level + 1, 100) from \"sv_rec_n\" AS n where i < 3), n AS (SELECT i FROM "
+         "\"sv_rec_n\") select i from n"},
+        {"with n as (select t.a k from t union all select m.k + 1 from t join n m on m.k = t.k) select k from n",
+         "with RECURSIVE \"sv_rec_n\"(k, sv_level) AS (select t.a k, 0 from t UNION ALL select sv_add(m.k, 1), "
+         "sv_recursion_level(m.sv_level + 1, 100) from t join \"sv_rec_n\" m on m.k = t.k), n AS (SELECT k FROM "
+         "\"sv_rec_n\") select k from n"},
+    });
+}
+
+// A backend that folds names to lower case gives its result fields these spellings back.
+TEST(TranslateTest, SpelledNamesAreThePlainAndQuotedNamesInOrder) {
+    EXPECT_EQ(platform::db::SpelledNames("select cContactCode, [c]]x] AS \"A\"\"b\" from dbo.Ven_Contact where x = N'Lit'"),
+              (std::vector<std::string>{"cContactCode", "c]x", "A\"b", "dbo", "Ven_Contact", "x"}));
+    EXPECT_TRUE(platform::db::SpelledNames("select 'open").empty());
 }
 
 TEST(TranslateTest, QueriesReturnRowsAndOtherStatementsDoNot) {
@@ -174,6 +201,7 @@ TEST(TranslateTest, BatchesSplitAtSemicolonsAndAtStatementWords) {
         {"insert into t (a) select a from u update t set a = 1 delete from t",
          {"insert into t (a) select a from u", "update t set a = 1", "delete from t"}},
         {"insert into t values (1) select * from t", {"insert into t values (1)", "select * from t"}},
+        {"insert into t (a) select a from u select * from t", {"insert into t (a) select a from u", "select * from t"}},
         {"select 1 union all select 2 union select 3", {"select 1 union all select 2 union select 3"}},
         {";;select 1;;", {"select 1"}},
         // Parameters are numbered per statement.
@@ -267,6 +295,7 @@ TEST(TranslateTest, WhatCannotBeTranslatedIsRefusedByNameAndPosition) {
         {"select * from t order by a offset 5 rows fetch next 5 rows only", "OFFSET ... FETCH"},
         {"select a from t for xml auto", "FOR XML"},
         {"update t set a += 1", "compound assignment +="},
+        {"update t x set a = 1", "unexpected alias after the UPDATE table"},
         {"delete t from t join u on u.k = t.k", "DELETE with a second FROM"},
         {"update t set a = 1 from t left join u on u.k = t.k", "outer join of the updated table"},
         {"select datediff(fortnight, a, b) from t", "the date part fortnight"},
