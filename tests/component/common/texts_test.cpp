@@ -24,14 +24,16 @@ protected:
     std::shared_ptr<ILogin> login = std::make_shared<RecordingLogin>();
 };
 
-TEST_F(TextsTest, AnExplicitLanguageIsUsedWithoutAskingTheLogin) {
+TEST_F(TextsTest, AnExplicitLanguageIsUsedWithoutAskingTheLoginAndParametersGoUnchanged) {
     for (const char* language : {"zh-CN", "en-US", "keys"}) {
         EXPECT_EQ(ResText("Hx.CRM.COMMON.CheckNull02", language),
                   std::string("[") + language + "] Hx.CRM.COMMON.CheckNull02");
-        ResTextParams("Hx.CRM.COMMON.CheckLen02", {"Name", 10}, language);
+        ResTextParams("Hx.CRM.COMMON.CheckLen02", {"联系人姓名", 10, Value::Null()}, language);
         EXPECT_EQ(host.crm->textLanguages.back(), language);
     }
     EXPECT_EQ(host.crm->languageCalls, 0);
+    const std::vector<Value> expected{"联系人姓名", 10, Value::Null()};
+    EXPECT_EQ(host.crm->textParams.back(), expected);
 }
 
 TEST_F(TextsTest, NoLanguageOrAnEmptyOneAsksTheLanguageOfThisThreadsLogin) {
@@ -41,13 +43,6 @@ TEST_F(TextsTest, NoLanguageOrAnEmptyOneAsksTheLanguageOfThisThreadsLogin) {
     EXPECT_EQ(ResTextParams("Hx.CRM.COMMON.CheckNull03", {"Name"}), "[en-US] Hx.CRM.COMMON.CheckNull03");
     EXPECT_EQ(host.crm->languageCalls, 3);
     for (const auto& asked : host.crm->languageLogins) EXPECT_EQ(asked, login);
-}
-
-TEST_F(TextsTest, ParametersReachTheServiceInOrderAndUnchanged) {
-    ResTextParams("Hx.CRM.COMMON.CheckLen02", {"联系人姓名", 10, Value::Null()}, "zh-CN");
-    ASSERT_EQ(host.crm->textParams.size(), 1u);
-    const std::vector<Value> expected{"联系人姓名", 10, Value::Null()};
-    EXPECT_EQ(host.crm->textParams[0], expected);
 }
 
 TEST_F(TextsTest, WithoutTheHostServiceTheLookupFailsToTheCaller) {
@@ -61,32 +56,22 @@ TEST_F(TextsTest, WithoutTheHostServiceTheLookupFailsToTheCaller) {
     }
 }
 
-TEST_F(TextsTest, TwoInformationBoxesAskTheTitleServiceOnce) {
+// The title is asked once per thread and kept when the language changes; messages follow it.
+TEST_F(TextsTest, InformationBoxesAskTheTitleOncePerThread) {
     ShowInfo("first");
+    host.crm->language = "zh-CN";
     ShowInfo("second");
     ASSERT_EQ(host.title->asked, std::vector<std::string>{"en-US"});
     ASSERT_EQ(host.crm->shown.size(), 2u);
     for (const auto& box : host.crm->shown) {
         EXPECT_EQ(box.style, 64);
         EXPECT_EQ(box.title, "Title in en-US");
-        EXPECT_EQ(box.language, "en-US");
     }
     EXPECT_EQ(host.crm->shown[0].prompt, "first");
+    EXPECT_EQ(host.crm->shown[0].language, "en-US");
     EXPECT_EQ(host.crm->shown[1].prompt, "second");
-}
-
-TEST_F(TextsTest, TheTitleIsKeptWhenTheLanguageChangesButMessagesFollowTheLanguage) {
-    ShowInfo("one");
-    host.crm->language = "zh-CN";
-    ShowInfo("two");
-    EXPECT_EQ(host.title->asked.size(), 1u);
-    EXPECT_EQ(host.crm->shown.back().title, "Title in en-US");
-    EXPECT_EQ(host.crm->shown.back().language, "zh-CN");
+    EXPECT_EQ(host.crm->shown[1].language, "zh-CN");
     EXPECT_EQ(GetMsgTitle(), "Title in en-US");
-}
-
-TEST_F(TextsTest, EachThreadAsksForItsOwnTitle) {
-    ShowInfo("main thread");
     std::thread other([] { ShowInfo("other thread"); });
     other.join();
     EXPECT_EQ(host.title->asked.size(), 2u);

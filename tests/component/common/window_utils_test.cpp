@@ -42,24 +42,19 @@ public:
     std::string TypeName() const override { return "Label"; }
 };
 
-TEST(ActivateOpenForm, BringsTheFirstWindowOfExactlyThatNameToTheFront) {
-    FakeForm card("frmContactEdit"), list("frmContactList"), second("frmContactList");
-    EXPECT_FALSE(ActivateOpenForm("frmcontactlist"));
-    EXPECT_FALSE(ActivateOpenForm("frmContactList "));
-    EXPECT_EQ(list.broughtToFront + second.broughtToFront + card.broughtToFront, 0);
-
-    EXPECT_TRUE(ActivateOpenForm("frmContactList"));
-    EXPECT_EQ(list.broughtToFront, 1);
-    EXPECT_EQ(second.broughtToFront, 0);
-    EXPECT_EQ(card.broughtToFront, 0);
-}
-
-TEST(ActivateOpenForm, FindsNothingOnceTheWindowHasClosed) {
+TEST(ActivateOpenForm, BringsTheFirstOpenWindowOfExactlyThatNameToTheFront) {
     {
-        FakeForm list("frmContactList");
+        FakeForm card("frmContactEdit"), list("frmContactList"), second("frmContactList");
+        EXPECT_FALSE(ActivateOpenForm("frmcontactlist"));
+        EXPECT_FALSE(ActivateOpenForm("frmContactList "));
+        EXPECT_EQ(list.broughtToFront + second.broughtToFront + card.broughtToFront, 0);
+
         EXPECT_TRUE(ActivateOpenForm("frmContactList"));
+        EXPECT_EQ(list.broughtToFront, 1);
+        EXPECT_EQ(second.broughtToFront, 0);
+        EXPECT_EQ(card.broughtToFront, 0);
     }
-    EXPECT_FALSE(ActivateOpenForm("frmContactList"));
+    EXPECT_FALSE(ActivateOpenForm("frmContactList"));  // closed
 }
 
 TEST(AllowAddressChars, OnlyTheHostsEditControlIsChanged) {
