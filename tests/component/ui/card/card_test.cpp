@@ -151,26 +151,23 @@ TEST_F(CardTest, EnterMovesOnLikeTabAndLeavesTheBasicTabAfterThePrincipal) {
     EXPECT_TRUE(Line("Edt10")->hasFocus());
 }
 
-TEST_F(CardTest, TheListsAddAndModifyOpenTheOneSharedCard) {
+TEST_F(CardTest, TheListsAddAndModifyOpenTheSharedCardAtTheListsVendor) {
     OpenList("demo", "V02", "Nordwind Industrial Supplies GmbH");
     host::SetLanguageOverride("");
-    struct Seen {
-        bool visible = false;
-        std::string vendor, code, caption;
-    };
     for (const char* command : {"Add", "Modify"}) {
-        Seen seen;
-        QTimer::singleShot(0, [&seen] {
+        bool visible = false;
+        std::string vendor;
+        QTimer::singleShot(0, [&] {
             frmContactEdit& shared = ContactCard();
-            seen = {shared.isVisible(), shared.Edt(0).Tag(), shared.Edt(1).Text(), shared.Caption()};
+            visible = shared.isVisible();
+            vendor = shared.Edt(0).Tag();
             shared.close();
         });
         list->Grid().SetRow(2);
         list->Operating(command);
-        EXPECT_TRUE(seen.visible) << command;
-        EXPECT_EQ(seen.vendor, "V02") << command;
+        EXPECT_TRUE(visible) << command;
+        EXPECT_EQ(vendor, "V02") << command;
     }
-    EXPECT_EQ(&ContactCard(), &ContactCard());
 }
 
 TEST_F(CardTest, TheCaptionSpeaksTheUsersLanguage) {

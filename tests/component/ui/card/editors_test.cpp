@@ -72,13 +72,7 @@ TEST_F(CardTest, AVendorNotFoundOrNotAllowedClearsVendorCodeAndPrincipal) {
             EXPECT_EQ(card->Edt(i).Tag(), "") << c.user << " Edt(" << i << ")";
         }
         EXPECT_FALSE(card->Valid());
-        card->close();
-        list->close();
-        ResetContext();
-        card = nullptr;
-        list = nullptr;
-        login->Logout();
-        login.reset();
+        CloseAll();
     }
 }
 

@@ -155,18 +155,7 @@ class ConflictTest : public ListHandOffTest, public ::testing::WithParamInterfac
 protected:
     ConflictTest() : place(GetParam()) {}
     // Everything on the server is let go before the server's databases are dropped.
-    ~ConflictTest() override {
-        if (card) {
-            answers.clear();
-            card->close();
-            card = nullptr;
-        }
-        if (list) list->close();
-        list = nullptr;
-        ResetContext();
-        if (login) login->Logout();
-        login.reset();
-    }
+    ~ConflictTest() override { CloseAll(); }
     Place place;
 };
 
