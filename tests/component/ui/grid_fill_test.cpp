@@ -242,15 +242,6 @@ TEST_F(GridFillTest, TheLoadHandsTheWindowToThePortalsMenuAndViewManagers) {
         ASSERT_NE(item, nullptr) << separator;
         EXPECT_TRUE(item->isSeparator()) << separator;
     }
-
-    // A resize lays the window out with the toolbar put aside, then shows it again.
-    ClearLog();
-    embedded->FormResize();
-    std::vector<std::string> toolbar;
-    for (const auto& c : host.log.calls)
-        if (c.rfind("Toolbar.SetVisible", 0) == 0) toolbar.push_back(c);
-    EXPECT_EQ(toolbar, (std::vector<std::string>{"Toolbar.SetVisible 0", "Toolbar.SetVisible 1"}));
-    EXPECT_TRUE(host.toolbar->visible);
 }
 
 TEST_F(GridFillTest, TheHelpContextAndTheSuitesStyleComeFromThePortalWhenEmbedded) {
