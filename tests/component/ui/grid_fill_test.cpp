@@ -59,9 +59,6 @@ TEST_F(GridFillTest, JoinsComeBeforeTheConditionAndValuesStayLiterals) {
         {{"vendor.cVenName AS cVenName", "(1=1)", "", "", "", "", ""},
          "SELECT vendor.cVenName AS cVenName FROM Ven_Contact  Left join vendor on vendor.cVenCode=Ven_Contact.cVenCode "
          "WHERE ((1=1))   ORDER BY cContactCode"},
-        {{"Person3.cPersonName AS cprincipalname", "(1=1)", "", "", "", "", ""},
-         "SELECT Person3.cPersonName AS cprincipalname FROM Ven_Contact  Left join Person Person3 on "
-         "Person3.cPersonCode=Ven_Contact.cprincipal WHERE ((1=1))   ORDER BY cContactCode"},
         {{"cContactCode", "(1=1)", "O'B", "", "", "", ""},
          "SELECT cContactCode FROM Ven_Contact WHERE ((1=1))   and Ven_Contact.cVenCode = 'O''B'  ORDER BY cContactCode"},
         {{"cContactCode", "(1=1)", "", "", "cVenCode = N'V01'", "", " 5% "},
