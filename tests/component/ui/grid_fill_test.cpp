@@ -1,4 +1,4 @@
-// The list's query, its header and the grid it fills, and Show while the list is open.
+// The list's query, its header and the grid it fills.
 #include <QAction>
 #include <QLineEdit>
 
@@ -270,29 +270,6 @@ TEST_F(GridFillTest, TheHelpContextAndTheSuitesStyleComeFromThePortalWhenEmbedde
     embedded->FormResize();
     EXPECT_EQ(style->applied.back(), "CheckBox/checkbutton.titlebar");
     EXPECT_EQ(style->applied.size(), 3u);
-}
-
-TEST_F(GridFillTest, ShowWhileTheListIsOpenOnlyBringsItToTheFront) {
-    window->close();  // the fixture's window; Show opens its own
-    int created = 0;
-    platform::ScopedRegistration real(progid::ContactListWindow, [&created] {
-        ++created;
-        return std::make_shared<frmContactList>();
-    });
-    host.data->openResult = ContactRows(1);
-    auto product = std::make_shared<platform::Object>(), frames = std::make_shared<platform::Object>();
-    entry->Show(host.login, false, product, frames);  // inside the portal: modeless
-    ASSERT_EQ(created, 1);
-    auto* open = dynamic_cast<frmContactList*>(Ctx().ListWindow.get());
-    ASSERT_NE(open, nullptr);
-    EXPECT_TRUE(open->isVisible());
-    ClearLog();
-    entry->Show(host.login, false, product, frames);
-    EXPECT_EQ(created, 1);
-    EXPECT_FALSE(host.log.Has("AcquireRight"));
-    EXPECT_FALSE(host.log.Has("ReleaseRight"));
-    EXPECT_EQ(Ctx().ListWindow.get(), open);
-    open->close();
 }
 
 }  // namespace
