@@ -4,7 +4,7 @@
 
 #include "common/controls.h"
 #include "common/form.h"
-#include "recording_host.h"
+#include "../support/fakes.h"
 
 namespace sovrel {
 namespace {
@@ -71,7 +71,7 @@ TEST(AllowAddressChars, OnlyTheHostsEditControlIsChanged) {
 }
 
 TEST(UseMainToolbar, IsFalseExactlyWhenTheHostsStyleIsOne) {
-    testing::RecordingHost host;
+    fakes::Host host;
     for (const int style : {0, 1, 2, -1, 257}) {
         host.crm->toolbarStyle = style;
         EXPECT_EQ(UseMainToolbar(), style != 1) << style;

@@ -71,22 +71,32 @@ public:
     std::string language = "keys";
     int answer = 1;
     int toolbarStyle = 0;
-    std::string GetLanguage(const std::shared_ptr<ILogin>&) override {
+    std::string GetLanguage(const std::shared_ptr<ILogin>& login) override {
         log_.Add("GetLanguage");
+        languageLogins.push_back(login);
         return language;
     }
     int GetToolbarStyle() override { return toolbarStyle; }
-    std::string GetText(const std::string& key, std::string&, bool&) override { return key; }
+    std::string GetText(const std::string& key, std::string& lang, bool& flag) override {
+        textLanguages.push_back(lang);
+        textFlags.push_back(flag);
+        return key;
+    }
     std::string GetTextWithParams(const std::string& key, std::vector<platform::db::Value>& params, std::string&) override;
     void SetFormCaption(IForm& w, std::string& caption, bool&) override { w.SetCaption(caption); }
-    int ShowMessage(const std::string& prompt, int style, const std::string&, const std::string&, int, int) override {
+    int ShowMessage(const std::string& prompt, int style, const std::string& title, const std::string& lang, int,
+                    int) override {
         log_.Add("ShowMessage " + prompt);
         messages.push_back(prompt);
         lastStyle = style;
+        boxes.push_back({prompt, style, title, lang});
         return answer;
     }
     void LocalizeForm(const std::string& key, IForm&) override { log_.Add("LocalizeForm " + key); }
-    void Trace(const std::string& label, const std::string& text, bool&) override { log_.Add("Trace " + label + " " + text); }
+    void Trace(const std::string& label, const std::string& text, bool& flag) override {
+        log_.Add("Trace " + label + " " + text);
+        traceFlags.push_back(flag);
+    }
     std::string GetHelpFile() override { return "/help/sovrel.html"; }
     void FormUnloaded() override { log_.Add("FormUnloaded"); }
     void QuoteSqlText(const std::string& t, std::string& r) override { r = t; }
@@ -94,6 +104,17 @@ public:
     std::string GetSmsConfig() override { return ""; }
     std::vector<std::string> messages;
     int lastStyle = 0;
+    struct Box {
+        std::string prompt;
+        int style;
+        std::string title, language;
+    };
+    std::vector<Box> boxes;
+    // What each text look-up, language question and trace was handed.
+    std::vector<std::string> textLanguages;
+    std::vector<bool> textFlags, traceFlags;
+    std::vector<std::vector<platform::db::Value>> textParams;
+    std::vector<std::shared_ptr<ILogin>> languageLogins;
 };
 
 class TitleSvc : public Logged<ITitleSvc> {
