@@ -16,6 +16,7 @@
 #include "common/hosts/services.h"
 #include "common/hosts/text_service.h"
 #include "common/prog_ids.h"
+#include "platform/error.h"
 #include "platform/object_factory.h"
 #include "service/iclscommon.h"
 
@@ -213,10 +214,16 @@ public:
 class ColAuthSvc : public Logged<IColAuthSvc> {
 public:
     using Logged::Logged;
-    std::string read, write;
-    void Init(const std::string&, const std::string& user) override { log_.Add("ColAuth.Init " + user); }
-    std::string GetAuthString(const std::string& request) override {
-        return request.find("'R'") != std::string::npos ? read : write;
+    std::string read, write, connection, request;  // request: the last one asked
+    bool fail = false;                              // throws, as a failing host object would
+    void Init(const std::string& cnn, const std::string& user) override {
+        connection = cnn;
+        log_.Add("ColAuth.Init " + user);
+    }
+    std::string GetAuthString(const std::string& r) override {
+        if (fail) throw platform::Error(5, "clsColAuth", "refused");
+        request = r;
+        return r.find("'R'") != std::string::npos ? read : write;
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iterator>
 #include <sstream>
 
@@ -339,21 +340,6 @@ TEST_F(TransXml, GetArchiveCaptionFallsBackOnNullAndIsEmptyOnFailure) {
     EXPECT_EQ(GetArchiveCaption(*host.data, Value("Ven_Contact")), "");
 }
 
-class RecordingColAuth : public IColAuthSvc {
-public:
-    std::string connection, user, request, answer = "cVenCode,cVenName,cVenAbbName";
-    bool fail = false;
-    void Init(const std::string& c, const std::string& u) override {
-        connection = c;
-        user = u;
-    }
-    std::string GetAuthString(const std::string& r) override {
-        if (fail) throw platform::Error(5, "clsColAuth", "refused");
-        request = r;
-        return answer;
-    }
-};
-
 class ConnectedService : public fakes::DataService {
 public:
     using fakes::DataService::DataService;
@@ -361,31 +347,34 @@ public:
 };
 
 TEST_F(TransXml, GetColAuthStringAsksTheHostAndLowersItsAnswerOrIsEmpty) {
-    auto auth = std::make_shared<RecordingColAuth>();
-    platform::ScopedRegistration reg(progid::ColAuthSvc, [auth] { return auth; });
+    auto& auth = *host.colAuth;
+    auth.read = auth.write = "cVenCode,cVenName,cVenAbbName";
     ConnectedService service(host.log);
+    auto initFor = [&](const std::string& user) {
+        return std::count(host.log.calls.begin(), host.log.calls.end(), "ColAuth.Init " + user);
+    };
 
     auto req = Record(doc, "<ven_contact operating='getauthflds'><userid>u01</userid><rw>W</rw></ven_contact>");
     EXPECT_EQ(GetColAuthString(service, req, "vendor"), "cvencode,cvenname,cvenabbname");
-    EXPECT_EQ(auth->connection, "Provider=SQLite;Initial Catalog=TKDATA_001_2024");
-    EXPECT_EQ(auth->user, "u01");
-    EXPECT_EQ(auth->request, "<hxColAuth cBusObId='vendor' cFuncId='W'/>");
+    EXPECT_EQ(auth.connection, "Provider=SQLite;Initial Catalog=TKDATA_001_2024");
+    EXPECT_EQ(initFor("u01"), 1);
+    EXPECT_EQ(auth.request, "<hxColAuth cBusObId='vendor' cFuncId='W'/>");
 
     pugi::xml_document bare;
     pending = "";
     EXPECT_EQ(GetColAuthString(service, Record(bare, "<ven_contact><rw>R</rw></ven_contact>"), "Ven_Contact"),
               "cvencode,cvenname,cvenabbname");
-    EXPECT_EQ(auth->user, "");
-    EXPECT_EQ(auth->request, "<hxColAuth cBusObId='Ven_Contact' cFuncId='R'/>");
+    EXPECT_EQ(initFor(""), 1);
+    EXPECT_EQ(auth.request, "<hxColAuth cBusObId='Ven_Contact' cFuncId='R'/>");
     pugi::xml_document quoted;
     GetColAuthString(service, Record(quoted, "<r><rw>R' x='&amp;&lt;\"</rw></r>"), "vendor");
-    EXPECT_EQ(auth->request, "<hxColAuth cBusObId='vendor' cFuncId='R&apos; x=&apos;&amp;&lt;&quot;'/>");
+    EXPECT_EQ(auth.request, "<hxColAuth cBusObId='vendor' cFuncId='R&apos; x=&apos;&amp;&lt;&quot;'/>");
     EXPECT_EQ(pending, "Hx.CRM.COMMON.XMLMSG002(userid)");
 
-    auth->fail = true;
+    auth.fail = true;
     EXPECT_EQ(GetColAuthString(service, req, "vendor"), "");
-    platform::ScopedRegistration none(progid::ColAuthSvc, platform::Creator{});
-    auth->fail = false;
+    auth.fail = false;
+    host.Withdraw(progid::ColAuthSvc);
     EXPECT_EQ(GetColAuthString(service, req, "vendor"), "");
 }
 
