@@ -216,14 +216,11 @@ TEST_P(Writes, ModifyHonoursTheLoadedRowVersion) {
     EXPECT_EQ(Scalar("SELECT cContactName FROM Ven_Contact WHERE cContactCode = N'V0100000003'"), "第二次");
 }
 
-TEST_P(Writes, ModifyOfAMissingContactOrABaseCodeIsRefused) {
+TEST_P(Writes, ModifyRefusesAMissingContactOrABaseCodeAndAnswersServiceRequests) {
     EXPECT_FALSE(Modify("<Ven_Contact><cContactCode>V0900000001</cContactCode></Ven_Contact>"));
     EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.0400");
     EXPECT_FALSE(Modify("<Crm_BaseCode><cName>x</cName></Crm_BaseCode>", "Crm_BaseCode"));
     EXPECT_EQ(msg, "Hx.CRM.TkBaseCodeRefer.clscommon.00083");
-}
-
-TEST_P(Writes, ServiceRequestsOfModify) {
     EXPECT_TRUE(Modify("<Ven_Contact Operating='Precompile'/>"));
     EXPECT_TRUE(Modify("<Ven_Contact Operating='Unknown'/>"));
     // Without the host's column-authority service the request still answers, with "*".
