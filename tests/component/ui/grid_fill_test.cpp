@@ -148,22 +148,23 @@ TEST_F(GridFillTest, AFlagReadsTrueWhateverTheCaseOfItsText) {
     }
 }
 
-TEST_F(GridFillTest, AnEmptyResultLeavesTheHeaderAndCountsNothing) {
+// The status bar counts the rows: none under the bare header, then every 200 of a long page and
+// the total at its end.
+TEST_F(GridFillTest, TheStatusBarCountsTheRowsAsTheyFill) {
     Load(ContactRows(0));
     EXPECT_EQ(window->Grid().Rows(), 1);
     EXPECT_EQ(window->Grid().TextMatrix(0, 2), kCodeCaption);
     EXPECT_EQ(window->StatusText(), "Hx.CRM.TkContact.frmcontactlist.00044(0)");
     EXPECT_TRUE(window->DataLoaded());
-}
 
-TEST_F(GridFillTest, ALongPageReportsItsProgressEvery200RowsAndEndsWithTheCount) {
     std::vector<std::string> seen;
     auto previous = SetDoEventsHook([&] { seen.push_back(window->StatusText()); });
     Load(ContactRows(450));
     SetDoEventsHook(previous);
-    const std::vector<std::string> progress(seen.end() - 2, seen.end());
-    EXPECT_EQ(progress, (std::vector<std::string>{"Hx.CRM.TkContact.frmcontactlist.00044(200)",
-                                                  "Hx.CRM.TkContact.frmcontactlist.00044(400)"}));
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(seen.end() - 2, seen.end()),
+              (std::vector<std::string>{"Hx.CRM.TkContact.frmcontactlist.00044(200)",
+                                        "Hx.CRM.TkContact.frmcontactlist.00044(400)"}));
     EXPECT_EQ(window->Grid().Rows(), 451);
     EXPECT_EQ(window->StatusText(), "Hx.CRM.TkContact.frmcontactlist.00044(450)");
     EXPECT_EQ(window->Grid().TextMatrix(450, 2), "V0100000450");
