@@ -119,25 +119,6 @@ TEST_F(LogsTest, AnUnwritableErrorLogFailsToTheCallerAndTheServiceLogIgnoresIt) 
     EXPECT_TRUE(fs::is_empty(dir));
 }
 
-TEST_F(LogsTest, AComponentInTheRootDirectoryWritesItsLogsThere) {
-    if (::access("/", W_OK) != 0) GTEST_SKIP() << "the root directory is not writable";
-    for (const char* name : {"/error.log", "/SrvTransLog.log"})
-        if (fs::exists(name)) GTEST_SKIP() << name << " exists already; it is left alone";
-    struct Cleanup {
-        ~Cleanup() {
-            std::error_code ec;
-            fs::remove("/error.log", ec);
-            fs::remove("/SrvTransLog.log", ec);
-        }
-    } cleanup;
-    SetLogDirectory("/");
-    WriteErrorLog("Pelorin.Common.GetRef()", true, violated);
-    WriteSrvLog("IClsCommon", "Add", 7, "x");
-    EXPECT_EQ(ReadFile("/error.log"), ErrorRecord("2024-03-05 07:08:09", "Pelorin.Common.GetRef()", "Sovrel.Db",
-                                                   "-2147217873", violated.Description()));
-    EXPECT_EQ(ReadFile("/SrvTransLog.log"), SrvRecord("2024-03-05 07:08:09", "7", "x", "Add", "IClsCommon"));
-}
-
 TEST(CurrentError, TurnsTheHandledExceptionIntoNumberSourceAndDescription) {
     auto caught = [](auto thrower) {
         try {

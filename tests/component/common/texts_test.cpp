@@ -4,50 +4,50 @@
 
 #include <thread>
 
+#include "../support/fakes.h"
 #include "common/messages.h"
 #include "common/traces.h"
 #include "platform/diagnostics.h"
 #include "platform/error.h"
-#include "recording_host.h"
 
 namespace sovrel {
 namespace {
 
 using platform::db::Value;
-using testing::RecordingHost;
-using testing::RecordingLogin;
 
 class TextsTest : public ::testing::Test {
 protected:
-    void SetUp() override { Ctx().Login = login; }
-    RecordingHost host;
-    std::shared_ptr<ILogin> login = std::make_shared<RecordingLogin>();
+    void SetUp() override { Ctx().Login = host.login; }
+    std::vector<std::string> TitlesAsked() const {
+        std::vector<std::string> out;
+        for (const auto& c : host.log.calls)
+            if (c.rfind("GetTitle ", 0) == 0) out.push_back(c.substr(9));
+        return out;
+    }
+    fakes::Host host;  // texts come back as their keys
 };
 
-TEST_F(TextsTest, AnExplicitLanguageIsUsedWithoutAskingTheLogin) {
+TEST_F(TextsTest, AnExplicitLanguageIsUsedWithoutAskingTheLoginAndParametersGoUnchanged) {
     for (const char* language : {"zh-CN", "en-US", "keys"}) {
-        EXPECT_EQ(ResText("Hx.CRM.COMMON.CheckNull02", language),
-                  std::string("[") + language + "] Hx.CRM.COMMON.CheckNull02");
-        ResTextParams("Hx.CRM.COMMON.CheckLen02", {"Name", 10}, language);
+        EXPECT_EQ(ResText("Hx.CRM.COMMON.CheckNull02", language), "Hx.CRM.COMMON.CheckNull02");
+        EXPECT_EQ(host.crm->textLanguages.back(), language);
+        ResTextParams("Hx.CRM.COMMON.CheckLen02", {"联系人姓名", 10, Value::Null()}, language);
         EXPECT_EQ(host.crm->textLanguages.back(), language);
     }
-    EXPECT_EQ(host.crm->languageCalls, 0);
+    EXPECT_EQ(host.log.Count("GetLanguage"), 0);
+    EXPECT_EQ(host.crm->textFlags, (std::vector<bool>{true, true, true}));
+    const std::vector<Value> expected{"联系人姓名", 10, Value::Null()};
+    EXPECT_EQ(host.crm->textParams.back(), expected);
 }
 
 TEST_F(TextsTest, NoLanguageOrAnEmptyOneAsksTheLanguageOfThisThreadsLogin) {
     host.crm->language = "en-US";
-    EXPECT_EQ(ResText("Hx.CRM.COMMON.CheckNull02"), "[en-US] Hx.CRM.COMMON.CheckNull02");
-    EXPECT_EQ(ResText("Hx.CRM.COMMON.CheckNull02", ""), "[en-US] Hx.CRM.COMMON.CheckNull02");
-    EXPECT_EQ(ResTextParams("Hx.CRM.COMMON.CheckNull03", {"Name"}), "[en-US] Hx.CRM.COMMON.CheckNull03");
-    EXPECT_EQ(host.crm->languageCalls, 3);
-    for (const auto& asked : host.crm->languageLogins) EXPECT_EQ(asked, login);
-}
-
-TEST_F(TextsTest, ParametersReachTheServiceInOrderAndUnchanged) {
-    ResTextParams("Hx.CRM.COMMON.CheckLen02", {"联系人姓名", 10, Value::Null()}, "zh-CN");
-    ASSERT_EQ(host.crm->textParams.size(), 1u);
-    const std::vector<Value> expected{"联系人姓名", 10, Value::Null()};
-    EXPECT_EQ(host.crm->textParams[0], expected);
+    EXPECT_EQ(ResText("Hx.CRM.COMMON.CheckNull02"), "Hx.CRM.COMMON.CheckNull02");
+    EXPECT_EQ(ResText("Hx.CRM.COMMON.CheckNull02", ""), "Hx.CRM.COMMON.CheckNull02");
+    EXPECT_EQ(ResTextParams("Hx.CRM.COMMON.CheckNull03", {"Name"}), "Hx.CRM.COMMON.CheckNull03(Name)");
+    EXPECT_EQ(host.crm->textLanguages, (std::vector<std::string>{"en-US", "en-US", "en-US"}));
+    EXPECT_EQ(host.log.Count("GetLanguage"), 3);
+    for (const auto& asked : host.crm->languageLogins) EXPECT_EQ(asked, host.login);
 }
 
 TEST_F(TextsTest, WithoutTheHostServiceTheLookupFailsToTheCaller) {
@@ -61,50 +61,42 @@ TEST_F(TextsTest, WithoutTheHostServiceTheLookupFailsToTheCaller) {
     }
 }
 
-TEST_F(TextsTest, TwoInformationBoxesAskTheTitleServiceOnce) {
+// The title is asked once per thread and kept when the language changes; messages follow it.
+TEST_F(TextsTest, InformationBoxesAskTheTitleOncePerThread) {
+    host.crm->language = "en-US";
     ShowInfo("first");
-    ShowInfo("second");
-    ASSERT_EQ(host.title->asked, std::vector<std::string>{"en-US"});
-    ASSERT_EQ(host.crm->shown.size(), 2u);
-    for (const auto& box : host.crm->shown) {
-        EXPECT_EQ(box.style, 64);
-        EXPECT_EQ(box.title, "Title in en-US");
-        EXPECT_EQ(box.language, "en-US");
-    }
-    EXPECT_EQ(host.crm->shown[0].prompt, "first");
-    EXPECT_EQ(host.crm->shown[1].prompt, "second");
-}
-
-TEST_F(TextsTest, TheTitleIsKeptWhenTheLanguageChangesButMessagesFollowTheLanguage) {
-    ShowInfo("one");
     host.crm->language = "zh-CN";
-    ShowInfo("two");
-    EXPECT_EQ(host.title->asked.size(), 1u);
-    EXPECT_EQ(host.crm->shown.back().title, "Title in en-US");
-    EXPECT_EQ(host.crm->shown.back().language, "zh-CN");
-    EXPECT_EQ(GetMsgTitle(), "Title in en-US");
-}
-
-TEST_F(TextsTest, EachThreadAsksForItsOwnTitle) {
-    ShowInfo("main thread");
+    ShowInfo("second");
+    ASSERT_EQ(TitlesAsked(), std::vector<std::string>{"en-US"});
+    ASSERT_EQ(host.crm->boxes.size(), 2u);
+    for (const auto& box : host.crm->boxes) {
+        EXPECT_EQ(box.style, 64);
+        EXPECT_EQ(box.title, "Sovrel");
+    }
+    EXPECT_EQ(host.crm->boxes[0].prompt, "first");
+    EXPECT_EQ(host.crm->boxes[0].language, "en-US");
+    EXPECT_EQ(host.crm->boxes[1].prompt, "second");
+    EXPECT_EQ(host.crm->boxes[1].language, "zh-CN");
+    EXPECT_EQ(GetMsgTitle(), "Sovrel");
     std::thread other([] { ShowInfo("other thread"); });
     other.join();
-    EXPECT_EQ(host.title->asked.size(), 2u);
+    EXPECT_EQ(TitlesAsked().size(), 2u);
 }
 
 TEST_F(TextsTest, MessageBoxesAnswerWhatTheUserPressed) {
     for (const int answer : {msgbox::Yes, msgbox::No, msgbox::Cancel}) {
         host.crm->answer = answer;
         EXPECT_EQ(ShowMsgBox("Save the changes?", msgbox::YesNoCancelQuestion, "Card"), answer);
-        EXPECT_EQ(host.crm->shown.back().style, 35);
-        EXPECT_EQ(host.crm->shown.back().title, "Card");
+        EXPECT_EQ(host.crm->boxes.back().style, 35);
+        EXPECT_EQ(host.crm->boxes.back().title, "Card");
     }
-    EXPECT_TRUE(host.title->asked.empty());
+    EXPECT_TRUE(TitlesAsked().empty());
 }
 
 TEST_F(TextsTest, TracesGoToTheHostWithTheFlagSetAndDebugLinesToTheChannel) {
     Trace("showCalledByVendorArchive  End", "=========================");
-    EXPECT_EQ(host.crm->traces, std::vector<std::string>{"showCalledByVendorArchive  End|=========================|true"});
+    EXPECT_TRUE(host.log.Has("Trace showCalledByVendorArchive  End ========================="));
+    EXPECT_EQ(host.crm->traceFlags, std::vector<bool>{true});
     platform::DebugCapture capture;
     DebugTrace("开始 替换特殊字符");
     EXPECT_EQ(capture.Lines(), std::vector<std::string>{"开始 替换特殊字符"});

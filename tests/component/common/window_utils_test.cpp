@@ -4,7 +4,7 @@
 
 #include "common/controls.h"
 #include "common/form.h"
-#include "recording_host.h"
+#include "../support/fakes.h"
 
 namespace sovrel {
 namespace {
@@ -42,24 +42,19 @@ public:
     std::string TypeName() const override { return "Label"; }
 };
 
-TEST(ActivateOpenForm, BringsTheFirstWindowOfExactlyThatNameToTheFront) {
-    FakeForm card("frmContactEdit"), list("frmContactList"), second("frmContactList");
-    EXPECT_FALSE(ActivateOpenForm("frmcontactlist"));
-    EXPECT_FALSE(ActivateOpenForm("frmContactList "));
-    EXPECT_EQ(list.broughtToFront + second.broughtToFront + card.broughtToFront, 0);
-
-    EXPECT_TRUE(ActivateOpenForm("frmContactList"));
-    EXPECT_EQ(list.broughtToFront, 1);
-    EXPECT_EQ(second.broughtToFront, 0);
-    EXPECT_EQ(card.broughtToFront, 0);
-}
-
-TEST(ActivateOpenForm, FindsNothingOnceTheWindowHasClosed) {
+TEST(ActivateOpenForm, BringsTheFirstOpenWindowOfExactlyThatNameToTheFront) {
     {
-        FakeForm list("frmContactList");
+        FakeForm card("frmContactEdit"), list("frmContactList"), second("frmContactList");
+        EXPECT_FALSE(ActivateOpenForm("frmcontactlist"));
+        EXPECT_FALSE(ActivateOpenForm("frmContactList "));
+        EXPECT_EQ(list.broughtToFront + second.broughtToFront + card.broughtToFront, 0);
+
         EXPECT_TRUE(ActivateOpenForm("frmContactList"));
+        EXPECT_EQ(list.broughtToFront, 1);
+        EXPECT_EQ(second.broughtToFront, 0);
+        EXPECT_EQ(card.broughtToFront, 0);
     }
-    EXPECT_FALSE(ActivateOpenForm("frmContactList"));
+    EXPECT_FALSE(ActivateOpenForm("frmContactList"));  // closed
 }
 
 TEST(AllowAddressChars, OnlyTheHostsEditControlIsChanged) {
@@ -76,7 +71,7 @@ TEST(AllowAddressChars, OnlyTheHostsEditControlIsChanged) {
 }
 
 TEST(UseMainToolbar, IsFalseExactlyWhenTheHostsStyleIsOne) {
-    testing::RecordingHost host;
+    fakes::Host host;
     for (const int style : {0, 1, 2, -1, 257}) {
         host.crm->toolbarStyle = style;
         EXPECT_EQ(UseMainToolbar(), style != 1) << style;

@@ -7,20 +7,17 @@ namespace {
 
 using Frame = ServiceTest;
 
-TEST_P(Frame, ASecondInitKeepsTheFirstConnection) {
+// A second Init keeps the first connection; after Terminate every operation fails cleanly until
+// Init again; a failed statement leaves the database's text in PendingMessage.
+TEST_P(Frame, TheConnectionsLife) {
     std::string other = "Provider=SQLite;Data Source=/nowhere";
     service->Init(other);
     EXPECT_EQ(service->m_CnnString(), connection);
     EXPECT_TRUE(service->Status());
     EXPECT_TRUE(service->ExecuteX("update vendor set cVenPerson = cVenPerson"));
-}
-
-TEST_P(Frame, ExecuteXLeavesTheDatabasesTextInPendingMessage) {
     EXPECT_FALSE(service->ExecuteX("update nowhere set x = 1"));
     EXPECT_NE(Ctx().PendingMessage.find("nowhere"), std::string::npos) << Ctx().PendingMessage;
-}
 
-TEST_P(Frame, AfterTerminateEveryOperationFailsCleanlyUntilInitAgain) {
     service->Terminate();
     service->Terminate();  // a second one finds nothing to close
     EXPECT_FALSE(service->ExecuteX("update vendor set cVenPerson = cVenPerson"));

@@ -16,6 +16,7 @@
 #include "common/hosts/services.h"
 #include "common/hosts/text_service.h"
 #include "common/prog_ids.h"
+#include "platform/error.h"
 #include "platform/object_factory.h"
 #include "service/iclscommon.h"
 
@@ -27,6 +28,16 @@ struct CallLog {
     void Add(std::string s) { calls.push_back(std::move(s)); }
     int Count(const std::string& prefix) const;
     bool Has(const std::string& prefix) const { return Count(prefix) > 0; }
+};
+
+// A host object that records its calls in log_.
+template <class Interface>
+class Logged : public Interface {
+public:
+    explicit Logged(CallLog& log) : log_(log) {}
+
+protected:
+    CallLog& log_;
 };
 
 class Login : public ILogin {
@@ -43,44 +54,50 @@ public:
     std::string ShareString() const override { return share; }
 };
 
-class RightChecker : public IRightChecker {
+class RightChecker : public Logged<IRightChecker> {
 public:
-    explicit RightChecker(CallLog& log) : log_(log) {}
+    using Logged::Logged;
     bool answer = true;
     bool AcquireRight(const std::shared_ptr<ILogin>&, const std::string& code) override {
         log_.Add("AcquireRight " + code);
         return answer;
     }
     void ReleaseRight(const std::shared_ptr<ILogin>&, const std::string& code) override { log_.Add("ReleaseRight " + code); }
-
-private:
-    CallLog& log_;
 };
 
 // Texts are their keys (with parameters in parentheses), as in the host's test language.
-class CrmCommonSvc : public ICrmCommonSvc {
+class CrmCommonSvc : public Logged<ICrmCommonSvc> {
 public:
-    explicit CrmCommonSvc(CallLog& log) : log_(log) {}
+    using Logged::Logged;
     std::string language = "keys";
     int answer = 1;
     int toolbarStyle = 0;
-    std::string GetLanguage(const std::shared_ptr<ILogin>&) override {
+    std::string GetLanguage(const std::shared_ptr<ILogin>& login) override {
         log_.Add("GetLanguage");
+        languageLogins.push_back(login);
         return language;
     }
     int GetToolbarStyle() override { return toolbarStyle; }
-    std::string GetText(const std::string& key, std::string&, bool&) override { return key; }
+    std::string GetText(const std::string& key, std::string& lang, bool& flag) override {
+        textLanguages.push_back(lang);
+        textFlags.push_back(flag);
+        return key;
+    }
     std::string GetTextWithParams(const std::string& key, std::vector<platform::db::Value>& params, std::string&) override;
     void SetFormCaption(IForm& w, std::string& caption, bool&) override { w.SetCaption(caption); }
-    int ShowMessage(const std::string& prompt, int style, const std::string& title, const std::string&, int, int) override {
+    int ShowMessage(const std::string& prompt, int style, const std::string& title, const std::string& lang, int,
+                    int) override {
         log_.Add("ShowMessage " + prompt);
         messages.push_back(prompt);
         lastStyle = style;
-        lastTitle = title;
+        boxes.push_back({prompt, style, title, lang});
         return answer;
     }
     void LocalizeForm(const std::string& key, IForm&) override { log_.Add("LocalizeForm " + key); }
-    void Trace(const std::string& label, const std::string& text, bool&) override { log_.Add("Trace " + label + " " + text); }
+    void Trace(const std::string& label, const std::string& text, bool& flag) override {
+        log_.Add("Trace " + label + " " + text);
+        traceFlags.push_back(flag);
+    }
     std::string GetHelpFile() override { return "/help/sovrel.html"; }
     void FormUnloaded() override { log_.Add("FormUnloaded"); }
     void QuoteSqlText(const std::string& t, std::string& r) override { r = t; }
@@ -88,27 +105,31 @@ public:
     std::string GetSmsConfig() override { return ""; }
     std::vector<std::string> messages;
     int lastStyle = 0;
-    std::string lastTitle;
-
-private:
-    CallLog& log_;
+    struct Box {
+        std::string prompt;
+        int style;
+        std::string title, language;
+    };
+    std::vector<Box> boxes;
+    // What each text look-up, language question and trace was handed.
+    std::vector<std::string> textLanguages;
+    std::vector<bool> textFlags, traceFlags;
+    std::vector<std::vector<platform::db::Value>> textParams;
+    std::vector<std::shared_ptr<ILogin>> languageLogins;
 };
 
-class TitleSvc : public ITitleSvc {
+class TitleSvc : public Logged<ITitleSvc> {
 public:
-    explicit TitleSvc(CallLog& log) : log_(log) {}
+    using Logged::Logged;
     std::string GetTitle(const std::string& language) override {
         log_.Add("GetTitle " + language);
         return "Sovrel";
     }
-
-private:
-    CallLog& log_;
 };
 
-class PubUtil : public IPubUtil {
+class PubUtil : public Logged<IPubUtil> {
 public:
-    explicit PubUtil(CallLog& log) : log_(log) {}
+    using Logged::Logged;
     bool lockHeld = false;
     bool IsLockFun(std::shared_ptr<IClsCommon>&, const std::shared_ptr<ILogin>&, const std::string& table, int code) override {
         log_.Add("IsLockFun " + table + " " + std::to_string(code));
@@ -167,14 +188,11 @@ public:
     std::map<std::string, std::string> digits;
     // When set, FormatNum answers through it (otherwise the value comes back unchanged).
     std::function<std::string(const std::string&, int)> formatNum;
-
-private:
-    CallLog& log_;
 };
 
-class ColumnSetSvc : public IColumnSetSvc {
+class ColumnSetSvc : public Logged<IColumnSetSvc> {
 public:
-    explicit ColumnSetSvc(CallLog& log) : log_(log) {}
+    using Logged::Logged;
     void Init(const std::string& cnn, const std::string& user) override { log_.Add("ColumnSet.Init " + user); }
     std::string info;
     std::string getColInfo(const std::string& key, int mode) override {
@@ -183,39 +201,36 @@ public:
     }
     std::shared_ptr<platform::db::Rowset> getColSet(const std::string&, int) override { return nullptr; }
     bool Save(const std::string&, const std::string&, std::string&) override { return true; }
-
-private:
-    CallLog& log_;
 };
 
-class RowAuthSvc : public IRowAuthSvc {
+class RowAuthSvc : public Logged<IRowAuthSvc> {
 public:
-    explicit RowAuthSvc(CallLog& log) : log_(log) {}
+    using Logged::Logged;
     std::string answer;
     void Init(const std::string&, const std::string& user) override { log_.Add("RowAuth.Init " + user); }
     std::string GetAuthString(const std::string& object) override { return answer; }
-
-private:
-    CallLog& log_;
 };
 
-class ColAuthSvc : public IColAuthSvc {
+class ColAuthSvc : public Logged<IColAuthSvc> {
 public:
-    explicit ColAuthSvc(CallLog& log) : log_(log) {}
-    std::string read, write;
-    void Init(const std::string&, const std::string& user) override { log_.Add("ColAuth.Init " + user); }
-    std::string GetAuthString(const std::string& request) override {
-        return request.find("'R'") != std::string::npos ? read : write;
+    using Logged::Logged;
+    std::string read, write, connection, request;  // request: the last one asked
+    bool fail = false;                              // throws, as a failing host object would
+    void Init(const std::string& cnn, const std::string& user) override {
+        connection = cnn;
+        log_.Add("ColAuth.Init " + user);
     }
-
-private:
-    CallLog& log_;
+    std::string GetAuthString(const std::string& r) override {
+        if (fail) throw platform::Error(5, "clsColAuth", "refused");
+        request = r;
+        return r.find("'R'") != std::string::npos ? read : write;
+    }
 };
 
 // A data service that answers what the test sets and records what it was asked.
-class DataService : public IClsCommon {
+class DataService : public Logged<IClsCommon> {
 public:
-    explicit DataService(CallLog& log) : log_(log) {}
+    using Logged::Logged;
     bool status = true;
     RowsetPtr openResult;
     bool Status() const override { return status; }
@@ -248,14 +263,11 @@ public:
     bool CheckRefed(platform::db::Value&, std::string&, bool&, std::string*, const std::string&) override { return false; }
     void UTLCase(std::string&, bool) override {}
     RowsetPtr OpenRs(const std::string&, ConnectionPtr&, bool&, std::string&) override { return nullptr; }
-
-private:
-    CallLog& log_;
 };
 
-class ListWindow : public IListWindow {
+class ListWindow : public Logged<IListWindow> {
 public:
-    explicit ListWindow(CallLog& log) : log_(log) {}
+    using Logged::Logged;
     std::string Name() const override { return "frmContactList"; }
     void BringToFront() override { log_.Add("BringToFront"); }
     void ShowModal() override {
@@ -282,9 +294,6 @@ public:
     std::string caption, status, statusDuringShow;
     std::vector<std::string> statusHistory;
     std::weak_ptr<platform::Object> entry;
-
-private:
-    CallLog& log_;
 };
 
 // "TkFlexGrid" as a plain text matrix; Click/DblClick/MouseUp play the user's mouse.
@@ -347,9 +356,9 @@ private:
 };
 
 // "TkToolBarCtrl" without buttons of its own: Press plays a button click.
-class Toolbar : public IToolbar {
+class Toolbar : public Logged<IToolbar> {
 public:
-    explicit Toolbar(CallLog& log) : log_(log) {}
+    using Logged::Logged;
     bool Init(std::shared_ptr<platform::db::Connection>, std::shared_ptr<ILogin>, const std::string& definition,
               const std::string& subsystem) override {
         log_.Add("Toolbar.Init " + definition + " " + subsystem);
@@ -373,7 +382,6 @@ public:
     bool visible = true;
 
 private:
-    CallLog& log_;
     std::function<void(const std::string&)> click_;
 };
 

@@ -85,50 +85,70 @@ TEST_F(CommandsTest, EachCommandRunsInsideItsRightAndLock) {
     }
 }
 
-TEST_F(CommandsTest, ARefusedRightOrAHeldLockStopsTheCommandButGivesTheRightsBack) {
-    host.rights->answer = false;
-    window->Operating("Del");
-    EXPECT_EQ(Frame(), (std::vector<std::string>{"AcquireRight AS020306"}));
-    EXPECT_EQ(Releases(), kSixReleases);
-
-    host.rights->answer = true;
-    host.pub->lockHeld = true;
-    ClearLog();
-    window->Operating("Modify");
-    EXPECT_EQ(Frame(), (std::vector<std::string>{"AcquireRight AS020301", "IsLockFun Ven_Contact 2"}));
-    EXPECT_EQ(Releases(), kSixReleases);
-}
-
-TEST_F(CommandsTest, TheFourEarlyExitsGiveNoRightBack) {
-    // "Del" with the user's yes but nothing deleted.
-    window->Operating("Del");
-    EXPECT_TRUE(host.log.Has("hook del"));
-    EXPECT_TRUE(Releases().empty());
-
-    // "SendMail" over everything when the list is empty.
-    Load(ContactRows(0, {Field("ID", platform::db::adVarWChar, 20)}));
-    window->MarkAllRows();
-    ClearLog();
-    window->Operating("SendMail");
-    EXPECT_EQ(Messages().back(), "Hx.CRM.TkContact.frmcontactlist.00029");
-    EXPECT_FALSE(host.log.Has("hook sendMail"));
-    EXPECT_TRUE(Releases().empty());
-
-    // "Modify" on a list with only its header row: no message either.
-    const auto shown = Messages().size();
-    ClearLog();
-    window->Operating("Modify");
-    EXPECT_FALSE(host.log.Has("hook modify"));
-    EXPECT_EQ(Messages().size(), shown);
-    EXPECT_TRUE(Releases().empty());
-
-    // "Add" without the code column.
-    window->Grid().SetTextMatrix(0, 2, "Something else");
-    ClearLog();
-    window->Operating("Add");
-    EXPECT_EQ(Messages().back(), "Hx.CRM.TkContact.frmcontactlist.00054");
-    EXPECT_FALSE(host.log.Has("IsLockFun"));
-    EXPECT_TRUE(Releases().empty());
+// Where a command stops: the message it shows (nullptr: none), the hooks run and the record-lock
+// calls made, and whether the six rights go back (the four early exits give none back).
+TEST_F(CommandsTest, EachStopShowsItsMessageAndGivesBackWhatItTook) {
+    IFlexGrid& g = window->Grid();
+    auto mark = [&] { g.SetTextMatrix(1, 1, kRowMark); };
+    auto noCode = [&] { g.SetTextMatrix(0, 2, "Code"); };
+    auto empty = [&] {
+        Load(ContactRows(0, {Field("ID", platform::db::adVarWChar, 20)}));
+        window->MarkAllRows();
+    };
+    const struct {
+        const char* name;
+        std::function<void()> arrange;
+        const char* key;
+        const char* message;
+        std::vector<std::string> hooksAndLocks;
+        bool rightsBack;
+    } cases[] = {
+        {"right refused", [&] { host.rights->answer = false; }, "Del", nullptr, {}, true},
+        {"lock held", [&] { host.pub->lockHeld = true; }, "Modify", nullptr, {"IsLockFun Ven_Contact 2"}, true},
+        {"delete, none marked", [] {}, "Del", "Hx.CRM.TkContact.frmcontactlist.00029", {"IsLockFun Ven_Contact 8"}, true},
+        {"mail, none marked", [] {}, "SendMail", "Hx.CRM.TkContact.frmcontactlist.00029", {"IsLockFun Ven_Contact 3"}, true},
+        {"modify without the code column", noCode, "Modify", "Hx.CRM.TkContact.frmcontactlist.00054",
+         {"IsLockFun Ven_Contact 2", "IsLockFun Ven_Contact -2"}, true},
+        // Delete finds no code column only when a row is marked; its message then differs.
+        {"delete without the code column", [&] { noCode(); mark(); }, "Del", "Hx.CRM.TkContact.frmcontactlist.00031",
+         {"IsLockFun Ven_Contact 8", "IsLockFun Ven_Contact -8"}, true},
+        // Mail has no message of its own for a missing code column: the marked rows go as they are.
+        {"mail without the code column", [&] { noCode(); mark(); }, "SendMail", nullptr,
+         {"IsLockFun Ven_Contact 3", "hook sendMail", "IsLockFun Ven_Contact -3"}, true},
+        {"delete said yes to, nothing deleted", mark, "Del", nullptr,
+         {"IsLockFun Ven_Contact 8", "hook del", "IsLockFun Ven_Contact -8"}, false},
+        {"add without the code column", [&] { g.SetTextMatrix(0, 2, "Something else"); }, "Add",
+         "Hx.CRM.TkContact.frmcontactlist.00054", {}, false},
+        {"mail over all of an empty list", empty, "SendMail", "Hx.CRM.TkContact.frmcontactlist.00029", {"IsLockFun Ven_Contact 3"}, false},
+        {"modify on an empty list", empty, "Modify", nullptr, {"IsLockFun Ven_Contact 2"}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.rights->answer = true;
+        host.pub->lockHeld = false;
+        Load(ContactRows(3));
+        g.SetRow(1);
+        window->ClearAllRows();
+        g.SetTextMatrix(0, 2, kCodeCaption);
+        c.arrange();
+        const auto shown = Messages().size();
+        ClearLog();
+        window->Operating(c.key);
+        if (c.message) {
+            EXPECT_EQ(Messages().size(), shown + 1);
+            EXPECT_EQ(Messages().back(), c.message);
+        } else {
+            EXPECT_EQ(Messages().size(), shown);
+        }
+        std::vector<std::string> hooksAndLocks;
+        for (const auto& call : host.log.calls) {
+            if (call.rfind("IsLockFun", 0) == 0) hooksAndLocks.push_back(call);
+            if (call.rfind("hook", 0) == 0) hooksAndLocks.push_back(call.substr(0, call.find(' ', 5)));  // no arguments
+        }
+        EXPECT_EQ(hooksAndLocks, c.hooksAndLocks);
+        EXPECT_EQ(Releases(), c.rightsBack ? kSixReleases : std::vector<std::string>{});
+        EXPECT_EQ(host.log.Count("AcquireRight"), 1);
+    }
 }
 
 TEST_F(CommandsTest, ADeleteReloadsOnceAContactWasDeletedAndKeepsThePlace) {
@@ -157,45 +177,6 @@ TEST_F(CommandsTest, ADeleteReloadsOnceAContactWasDeletedAndKeepsThePlace) {
     EXPECT_EQ(host.log.Count("OpenX"), 0);
     EXPECT_EQ(host.log.Count("IsLockFun Ven_Contact -8"), 1);
     EXPECT_EQ(Releases(), kSixReleases);
-}
-
-TEST_F(CommandsTest, NoRowOrNoCodeColumnStopsWithItsMessage) {
-    const struct {
-        const char* key;
-        bool codeColumn;
-        const char* message;
-        bool lockReleased;
-    } cases[] = {
-        {"Del", true, "Hx.CRM.TkContact.frmcontactlist.00029", false},
-        {"SendMail", true, "Hx.CRM.TkContact.frmcontactlist.00029", false},
-        {"Modify", false, "Hx.CRM.TkContact.frmcontactlist.00054", true},
-    };
-    for (const auto& c : cases) {
-        window->ClearAllRows();
-        window->Grid().SetTextMatrix(0, 2, c.codeColumn ? kCodeCaption : "Code");
-        if (!c.codeColumn && std::string(c.key) != "Modify") window->Grid().SetTextMatrix(2, 1, kRowMark);
-        ClearLog();
-        window->Operating(c.key);
-        EXPECT_EQ(Messages().back(), c.message) << c.key << c.codeColumn;
-        EXPECT_EQ(host.log.Count("IsLockFun Ven_Contact -"), c.lockReleased ? 1 : 0) << c.key << c.codeColumn;
-        EXPECT_EQ(Releases(), kSixReleases) << c.key;
-        EXPECT_EQ(host.log.Count("hook"), 0) << c.key;
-    }
-    // Del finds no code column only when a row is marked; its message then differs.
-    window->Grid().SetTextMatrix(0, 2, "Code");
-    window->Grid().SetTextMatrix(1, 1, kRowMark);
-    ClearLog();
-    window->Operating("Del");
-    EXPECT_EQ(Messages().back(), "Hx.CRM.TkContact.frmcontactlist.00031");
-    EXPECT_EQ(host.log.Count("IsLockFun Ven_Contact -8"), 1);
-
-    // Mail has no message of its own for a missing code column: the marked rows go as they are.
-    const auto shown = Messages().size();
-    ClearLog();
-    window->Operating("SendMail");
-    EXPECT_EQ(Messages().size(), shown);
-    EXPECT_EQ(host.log.Count("hook sendMail"), 1);
-    EXPECT_EQ(host.log.Count("IsLockFun Ven_Contact -3"), 1);
 }
 
 TEST_F(CommandsTest, ACommandDroppedWhileTheListLoadsTakesNothingAndStillGivesTheRightsBack) {

@@ -86,7 +86,9 @@ TEST_F(FilterTest, aConfirmedConditionIsKeptAndReloadsTheListOrChangesNothing) {
         for (std::size_t i = 0; i < run.size(); ++i)
             EXPECT_TRUE(run[i].ends_with(k.statementEnds[i])) << k.what << ": " << run[i];
         EXPECT_EQ(Messages().size(), shown + (k.refused ? 1 : 0)) << k.what;
-        if (k.refused) EXPECT_EQ(Messages().back().rfind("Hx.CRM.TkContact.frmcontactlist.FilterRefused", 0), 0u);
+        if (k.refused) {
+            EXPECT_EQ(Messages().back().rfind("Hx.CRM.TkContact.frmcontactlist.FilterRefused", 0), 0u);
+        }
     }
     // The list that was refused a filter still shows what it showed.
     EXPECT_EQ(window->Grid().Rows(), 3);
@@ -177,7 +179,8 @@ private:
     platform::ScopedRegistration registration_;
 };
 
-TEST_F(ItemSetTest, reloadModesAskTheServerForThatDescription) {
+// Reloads ask the server for that description and closing changes nothing: neither confirms.
+TEST_F(ItemSetTest, reloadModesAskTheServerAndClosingChangesNothing) {
     Ctx().ColumnInfo = "before";
     auto w = Open();
     ASSERT_TRUE(control);
@@ -185,7 +188,23 @@ TEST_F(ItemSetTest, reloadModesAskTheServerForThatDescription) {
     for (int mode : {0, 15, 2}) control->reload(mode);
     EXPECT_EQ(control->loads, (std::vector<std::string>{"server Ven_Contact 1", "server Ven_Contact 0",
                                                         "server Ven_Contact 15", "server Ven_Contact 2"}));
-    EXPECT_EQ(Ctx().ColumnInfo, "before") << "a reload is no confirmation";
+    ClearLog();
+    control->close();
+    EXPECT_EQ(Ctx().ColumnInfo, "before");
+    EXPECT_EQ(Ctx().UnsavedColumnSet, "");
+    EXPECT_EQ(host.log.Count("OpenX"), 0);
+    EXPECT_FALSE(host.log.Has("getColSet"));
+    std::int16_t cancel = 5, mode = 5;
+    w->ExitForm(cancel, mode);
+    EXPECT_EQ(cancel, 0);
+}
+
+TEST_F(ItemSetTest, itemSetKeepsTheWidthsBeforeTheWindowOpens) {
+    QTimer::singleShot(0, [] {  // closed at once
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->reject();
+    });
+    window->Operating("ItemSet");
+    EXPECT_EQ(pub->calls, std::vector<std::string>{"SaveColSet Ven_Contact demo"});
 }
 
 TEST_F(ItemSetTest, confirmingRebuildsTheListSavedOrNot) {
@@ -204,7 +223,9 @@ TEST_F(ItemSetTest, confirmingRebuildsTheListSavedOrNot) {
         control->confirm(k.save, "<mine/>");
         EXPECT_EQ(columns->saved.size(), k.savedCount) << k.save;
         EXPECT_EQ(Messages().size(), shown + k.messages);
-        if (k.messages) EXPECT_EQ(Messages().back(), k.refuse);
+        if (k.messages) {
+            EXPECT_EQ(Messages().back(), k.refuse);
+        }
         EXPECT_EQ(Ctx().UnsavedColumnSet, "<mine/>");
         EXPECT_EQ(Ctx().ColumnInfo, "laid out <mine/>");
         EXPECT_TRUE(host.log.Has("getColSet")) << "the header was not rebuilt";
@@ -214,27 +235,6 @@ TEST_F(ItemSetTest, confirmingRebuildsTheListSavedOrNot) {
         EXPECT_EQ(control->loads, std::vector<std::string>{"<mine/>"});
         Ctx().UnsavedColumnSet.clear();
     }
-}
-
-TEST_F(ItemSetTest, closingChangesNothingAndItemSetKeepsTheWidthsFirst) {
-    Ctx().ColumnInfo = "before";
-    auto w = Open();
-    ClearLog();
-    control->close();
-    EXPECT_EQ(Ctx().ColumnInfo, "before");
-    EXPECT_EQ(Ctx().UnsavedColumnSet, "");
-    EXPECT_EQ(host.log.Count("OpenX"), 0);
-    EXPECT_FALSE(host.log.Has("getColSet"));
-    std::int16_t cancel = 5, mode = 5;
-    w->ExitForm(cancel, mode);
-    EXPECT_EQ(cancel, 0);
-
-    // "ItemSet" keeps the widths before the window opens (closed at once here).
-    QTimer::singleShot(0, [] {
-        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->reject();
-    });
-    window->Operating("ItemSet");
-    EXPECT_EQ(pub->calls, std::vector<std::string>{"SaveColSet Ven_Contact demo"});
 }
 
 }  // namespace

@@ -86,10 +86,7 @@ protected:
         c.WebFrameOn = true;
         c.UserId = "demo";
         c.HelpFile = "/help/sovrel.html";
-        window = std::make_shared<frmContactList>();
-        c.ListWindow = window;
-        window->SetEntryObject(entry);
-        window->FormLoad();
+        Reopen();
     }
     // A new list window, loaded with the context as it is now (the vendor it was opened for).
     void Reopen() {
@@ -106,7 +103,6 @@ protected:
         std::filesystem::remove_all(logs_, ignored);
     }
 
-    // The first activation over these rows: header, query, first page.
     // The first activation over these rows (header, query, first page); later, a refresh.
     void Load(RowsetPtr rows) {
         host.data->openResult = std::move(rows);

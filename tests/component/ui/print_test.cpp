@@ -11,7 +11,7 @@ namespace {
 
 class PrintingPub : public fakes::PubUtil, public IPubUtilPrint {
 public:
-    explicit PrintingPub(fakes::CallLog& log) : fakes::PubUtil(log), log_(log) {}
+    using fakes::PubUtil::PubUtil;
     void GetPrnStyle(const std::string& name, std::string& style, const std::string& table,
                      const std::shared_ptr<IClsCommon>&, IFlexGrid&) override {
         log_.Add("GetPrnStyle [" + name + "] " + table);
@@ -39,9 +39,6 @@ public:
         log_.Add("PrintMsg " + std::to_string(result) + " " + table);
     }
     bool parameterOk = true;
-
-private:
-    fakes::CallLog& log_;
 };
 
 class RecordingPrint : public IPrintControl {

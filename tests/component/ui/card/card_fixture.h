@@ -59,13 +59,7 @@ protected:
         });
     }
     ~CardTest() override {
-        if (card) {
-            answers.clear();
-            card->close();
-        }
-        if (list) list->close();
-        ResetContext();
-        if (login) login->Logout();
+        CloseAll();
         host::SetChoicePresenter(std::move(previousChoice_));
         host::SetMessageBoxPresenter(std::move(previousBox_));
         host::SetLanguageOverride("");
@@ -74,6 +68,19 @@ protected:
         std::filesystem::remove_all(folder_, ignored);
     }
 
+    // Closes the card and the list and logs out; a test may log in again after it.
+    void CloseAll() {
+        if (card) {
+            answers.clear();
+            card->close();
+        }
+        if (list) list->close();
+        card = nullptr;
+        list = nullptr;
+        ResetContext();
+        if (login) login->Logout();
+        login.reset();
+    }
     // The list as the portal embeds it, first page loaded, in the user's language (the list finds
     // its code column by its caption); from then on texts are their keys.
     void OpenList(const std::string& user = "demo", const std::string& vendorCode = "",

@@ -38,7 +38,7 @@ TEST_F(CardTest, ModifyLoadsTheRowsContactWithNamesForCodesAndLocksItsIdentity) 
     EXPECT_TRUE(Line("Edt2")->hasFocus());  // a loaded contact starts at the name
 }
 
-TEST_F(CardTest, PageKeysWalkTheListAndTheMoveButtonsFollowTheRow) {
+TEST_F(CardTest, PageKeysWalkTheListTheMoveButtonsFollowAndADeletedContactIsReported) {
     OpenList();
     ASSERT_EQ(list->Grid().Rows(), 7);
     struct Case {
@@ -66,6 +66,14 @@ TEST_F(CardTest, PageKeysWalkTheListAndTheMoveButtonsFollowTheRow) {
     EXPECT_TRUE(shown.empty()) << shown.front();
     EXPECT_TRUE(card->Operating("Last"));
     EXPECT_FALSE(card->Operating("Next"));  // a refused move
+
+    // A contact deleted meanwhile is reported, the list refreshed, the card keeps what it showed.
+    OpenCard(cardmode::Modify, 1);
+    Execute("DELETE FROM Ven_Contact WHERE cContactCode = 'V0100000002'");
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(LastShown(), "Hx.CRM.TkContact.frmcontactedit.00094");
+    EXPECT_EQ(list->Grid().Rows(), 6);
+    EXPECT_EQ(card->Edt(1).Text(), "V0100000001");
 }
 
 TEST_F(CardTest, AMoveFromADirtyCardAsksFirstAndGoesOnWhateverTheAnswer) {
@@ -115,7 +123,7 @@ TEST_F(CardTest, EscapeClosesOnlyACardWithoutChangesAndCancelKeepsADirtyOneOpen)
     EXPECT_TRUE(shown.empty());
 }
 
-TEST_F(CardTest, AddModeStartsClearedAtTheVendorWithTheLoginsDefaults) {
+TEST_F(CardTest, AddModeStartsClearedWithTheLoginsDefaultsAndEnterMovesOn) {
     OpenList();
     OpenCard(cardmode::Add, 3);
     EXPECT_EQ(card->Caption(), "Hx.CRM.COMMON.CaptionAdd(Hx.CRM.BizObjDic.WordContactRec)");
@@ -127,21 +135,8 @@ TEST_F(CardTest, AddModeStartsClearedAtTheVendorWithTheLoginsDefaults) {
     EXPECT_EQ(card->DTPicker1(1).Text(), Ctx().LoginDate);
     EXPECT_EQ(card->EdtU(1).Text(), "B级");  // the item's default
     EXPECT_FALSE(card->Exists());
-}
 
-TEST_F(CardTest, ADeletedContactIsReportedAndTheListRefreshed) {
-    OpenList();
-    OpenCard(cardmode::Modify, 1);
-    Execute("DELETE FROM Ven_Contact WHERE cContactCode = 'V0100000002'");
-    Key(Qt::Key_PageDown);
-    EXPECT_EQ(LastShown(), "Hx.CRM.TkContact.frmcontactedit.00094");
-    EXPECT_EQ(list->Grid().Rows(), 6);
-    EXPECT_EQ(card->Edt(1).Text(), "V0100000001");  // the card keeps what it showed
-}
-
-TEST_F(CardTest, EnterMovesOnLikeTabAndLeavesTheBasicTabAfterThePrincipal) {
-    OpenList();
-    OpenCard(cardmode::Add);
+    // Enter moves on like Tab, and leaves the basic tab after the principal.
     Line("Edt2")->setFocus();
     Key(Qt::Key_Return);
     EXPECT_TRUE(Line("Edt3")->hasFocus());
@@ -151,26 +146,23 @@ TEST_F(CardTest, EnterMovesOnLikeTabAndLeavesTheBasicTabAfterThePrincipal) {
     EXPECT_TRUE(Line("Edt10")->hasFocus());
 }
 
-TEST_F(CardTest, TheListsAddAndModifyOpenTheOneSharedCard) {
+TEST_F(CardTest, TheListsAddAndModifyOpenTheSharedCardAtTheListsVendor) {
     OpenList("demo", "V02", "Nordwind Industrial Supplies GmbH");
     host::SetLanguageOverride("");
-    struct Seen {
-        bool visible = false;
-        std::string vendor, code, caption;
-    };
     for (const char* command : {"Add", "Modify"}) {
-        Seen seen;
-        QTimer::singleShot(0, [&seen] {
+        bool visible = false;
+        std::string vendor;
+        QTimer::singleShot(0, [&] {
             frmContactEdit& shared = ContactCard();
-            seen = {shared.isVisible(), shared.Edt(0).Tag(), shared.Edt(1).Text(), shared.Caption()};
+            visible = shared.isVisible();
+            vendor = shared.Edt(0).Tag();
             shared.close();
         });
         list->Grid().SetRow(2);
         list->Operating(command);
-        EXPECT_TRUE(seen.visible) << command;
-        EXPECT_EQ(seen.vendor, "V02") << command;
+        EXPECT_TRUE(visible) << command;
+        EXPECT_EQ(vendor, "V02") << command;
     }
-    EXPECT_EQ(&ContactCard(), &ContactCard());
 }
 
 TEST_F(CardTest, TheCaptionSpeaksTheUsersLanguage) {

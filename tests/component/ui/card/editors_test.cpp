@@ -72,17 +72,11 @@ TEST_F(CardTest, AVendorNotFoundOrNotAllowedClearsVendorCodeAndPrincipal) {
             EXPECT_EQ(card->Edt(i).Tag(), "") << c.user << " Edt(" << i << ")";
         }
         EXPECT_FALSE(card->Valid());
-        card->close();
-        list->close();
-        ResetContext();
-        card = nullptr;
-        list = nullptr;
-        login->Logout();
-        login.reset();
+        CloseAll();
     }
 }
 
-TEST_F(CardTest, SuperiorDutyTasteAndPrincipalResolveWhenLeft) {
+TEST_F(CardTest, SuperiorDutyTasteAndPrincipalResolveWhenLeftAndANewDutyIsAdded) {
     OpenList();
     OpenCard(cardmode::Add);
     struct Case {
@@ -106,11 +100,8 @@ TEST_F(CardTest, SuperiorDutyTasteAndPrincipalResolveWhenLeft) {
         EXPECT_EQ(card->Edt(index).Tag(), c.tag) << c.typed;
         EXPECT_EQ(LastShown(), c.message) << c.typed;
     }
-}
 
-TEST_F(CardTest, ANewDutyNameBecomesABaseCode) {
-    OpenList();
-    OpenCard(cardmode::Add);
+    // A new duty name becomes a base code.
     Type("Edt6", "采购总监");
     const std::string id = Value("SELECT ID FROM Crm_BaseCode WHERE cType = 'Duty' AND cName = '采购总监'");
     ASSERT_NE(id, "<none>");
@@ -249,11 +240,11 @@ TEST_F(CardTest, UserDefinedItemsShowTheirCaptionsAndCheckTheirValues) {
         EXPECT_EQ(Line(c.editor)->text().toStdString(), c.after) << c.editor << " " << c.typed;
         EXPECT_EQ(LastShown(), c.message) << c.editor << " " << c.typed;
     }
-}
 
-TEST_F(CardTest, WithoutAnyUserDefinedItemTheirTabIsHidden) {
+    // Without any item in use, their tab is hidden.
     Execute("UPDATE userdef SET cItemName = '' WHERE cClass = '供应商联系人'");
-    OpenList();
+    answers = {msgbox::No};
+    card->close();
     OpenCard(cardmode::Add);
     EXPECT_FALSE(card->SSTab1()->isTabVisible(2));
 }
