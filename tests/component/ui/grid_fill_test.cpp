@@ -72,6 +72,30 @@ TEST_F(GridFillTest, AVendorCodeOrMarkedCodeWithAQuoteStaysOneLiteral) {
     EXPECT_EQ(QuotedCodeList({"a'b", "c"}), "N'a''b',N'c'");
 }
 
+TEST_F(GridFillTest, AHeaderSortOrdersByItsFieldAheadOfTheSettingsAndNamesComeQuoted) {
+    const struct {
+        long field;
+        bool descending;
+        const char* settings;
+        const char* tail;
+    } cases[] = {
+        {3, false, "", " Order by 3 ASC, cContactCode"},
+        {3, true, "Ven_Contact.cContactName DESC", " Order by 3 DESC, cContactCode"},
+        {2, true, "", " Order by 2 DESC"},  // the code itself: named once
+        {0, true, "x ASC", " Order by x ASC"},
+    };
+    for (const auto& c : cases) {
+        ListQuery q{"a, b, c", "(1=1)", "", "", "", c.settings, "zs"};
+        q.sortField = c.field;
+        q.sortDescending = c.descending;
+        q.searchNames = {"张三", "O'Brien"};
+        const std::string sql = BuildListStatement(q);
+        EXPECT_EQ(sql.substr(sql.size() - std::string(c.tail).size()), c.tail) << sql;
+        EXPECT_NE(sql.find("LIKE N'%zs%' OR Ven_Contact.cContactName IN (N'张三',N'O''Brien'))"), std::string::npos)
+            << sql;
+    }
+}
+
 TEST_F(GridFillTest, TheSearchAndThePageSpanReadAsTheStatusBarShowsThem) {
     EXPECT_EQ(QuickSearchCondition("  "), "");
     const std::string sql = BuildListStatement({"cContactCode", "(1=1)", "", "", "cVenCode = N'V01'", "", " 5% "});
