@@ -257,7 +257,7 @@ private:
     long sortColumn_ = 0, queriedSortColumn_ = 0;
     bool sortDescending_ = false, queriedSortDescending_ = false;
     std::string lastWhere_;  // DataRefresh's last condition
-    std::vector<std::string> searchNames_;  // names the search text stands for as initials
+    std::vector<std::string> searchCodes_;  // contacts the search text stands for as initials
 
     // Window state.
     std::weak_ptr<platform::Object> entry_;

@@ -80,7 +80,7 @@ void frmContactList::LoadHead() {
 std::string frmContactList::ListStatement(const std::string& where) const {
     const Context& c = Ctx();
     return BuildListStatement({c.ColumnSelectList, c.VendorRowAuth, vendorCode_, where, filterClause_, sortClause_,
-                               searchText_, searchNames_, sortColumn_, sortDescending_});
+                               searchText_, searchCodes_, sortColumn_, sortDescending_});
 }
 
 void frmContactList::DataRefresh(const std::string& where) {
@@ -90,7 +90,7 @@ void frmContactList::DataRefresh(const std::string& where) {
     DoEvents();
     if (unloaded_) return;
     lastWhere_ = where;
-    searchNames_ = Ctx().DataService ? NamesByInitials(*Ctx().DataService, searchText_) : std::vector<std::string>{};
+    searchCodes_ = Ctx().DataService ? ContactsByInitials(*Ctx().DataService, searchText_) : std::vector<std::string>{};
     const std::string sql = ListStatement(where);
     const long sortColumn = sortColumn_;
     const bool sortDescending = sortDescending_;

@@ -20,7 +20,7 @@ std::string BuildListStatement(const ListQuery& q) {
     if (!q.vendorCode.empty()) sql += " and Ven_Contact.cVenCode = " + SqlText(q.vendorCode, false) + " ";
     if (!q.where.empty()) sql += " AND " + q.where;
     if (!q.filter.empty()) sql += " AND " + q.filter;
-    if (const std::string search = QuickSearchCondition(q.search, q.searchNames); !search.empty())
+    if (const std::string search = QuickSearchCondition(q.search, q.searchCodes); !search.empty())
         sql += " AND " + search;
     if (q.sortField > 0) {
         // By position, as the header shows the select list; the contact code (field 2, unique)
@@ -36,14 +36,14 @@ std::string BuildListStatement(const ListQuery& q) {
     return sql;
 }
 
-std::string QuickSearchCondition(const std::string& text, const std::vector<std::string>& names) {
+std::string QuickSearchCondition(const std::string& text, const std::vector<std::string>& codes) {
     const std::string typed = platform::text::Trim(text);
     if (typed.empty()) return {};
     const std::string pattern = SqlLikeContains(typed);
     std::string any;
     for (const char* column : {"cContactCode", "cContactName", "cOfficePhone", "cHomePhone", "cMobilePhone", "cEmail"})
         any += std::string(any.empty() ? "" : " OR ") + "Ven_Contact." + column + " LIKE " + pattern;
-    if (!names.empty()) any += " OR Ven_Contact.cContactName IN (" + QuotedCodeList(names) + ")";
+    if (!codes.empty()) any += " OR Ven_Contact.cContactCode IN (" + QuotedCodeList(codes) + ")";
     return "(" + any + ")";
 }
 

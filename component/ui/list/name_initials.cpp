@@ -17,17 +17,18 @@ namespace {
 // Where the initials come from. The database holds none: a column of them would have to be kept
 // by every writer of Ven_Contact (the card, imports, other modules through the data service, and
 // statements of the host), and a function in SQL would work them out for every row on every
-// keystroke. So each account's distinct names that hold Han characters are kept here with their
-// initials, read once and read again only when the table has moved: one aggregate per keystroke
-// tells, for every insert and update takes a new row version above all others and every delete
-// lowers the count. A keystroke matches in memory and hands the database the names it matched.
+// keystroke. So each account's contacts whose names hold Han characters are kept here by code
+// with their initials, read once and read again only when the table has moved: one aggregate per
+// keystroke tells, for every insert and update takes a new row version above all others and
+// every delete lowers the count. A keystroke matches in memory and hands the database the codes
+// it matched; codes, not names, because they compare fast (ASCII) against every row scanned.
 struct AccountNames {
     std::string state;  // row count and latest row version when read
-    std::vector<std::pair<std::string, std::string>> initialsAndNames;
+    std::vector<std::pair<std::string, std::string>> initialsAndCodes;
 };
 
 constexpr const char* kStateSql = "SELECT COUNT(*) AS n, MAX(tkts) AS v FROM Ven_Contact";
-constexpr const char* kNamesSql = "SELECT DISTINCT cContactName FROM Ven_Contact";
+constexpr const char* kNamesSql = "SELECT cContactCode, cContactName FROM Ven_Contact";
 
 std::mutex& Guard() {
     static std::mutex m;
@@ -48,13 +49,13 @@ std::string TableState(IClsCommon& db) {
 }  // namespace
 
 bool LooksLikeInitials(const std::string& typed) {
-    if (typed.empty()) return false;
+    if (typed.size() < 2) return false;
     for (char c : typed)
         if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
     return true;
 }
 
-std::vector<std::string> NamesByInitials(IClsCommon& db, const std::string& typed) {
+std::vector<std::string> ContactsByInitials(IClsCommon& db, const std::string& typed) {
     const std::string wanted = txt::LCase(txt::Trim(typed));
     if (!LooksLikeInitials(wanted)) return {};
     const std::string state = TableState(db);
@@ -64,18 +65,17 @@ std::vector<std::string> NamesByInitials(IClsCommon& db, const std::string& type
     if (account.state != state) {
         auto rs = db.OpenX(kNamesSql);
         if (!rs) return {};
-        account.initialsAndNames.clear();
+        account.initialsAndCodes.clear();
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            std::string name = rs->Get(std::size_t{0}).ToText();
-            std::string initials = txt::PinyinInitials(name);
-            if (!initials.empty()) account.initialsAndNames.emplace_back(std::move(initials), std::move(name));
+            std::string initials = txt::PinyinInitials(rs->Get(std::size_t{1}).ToText());
+            if (!initials.empty()) account.initialsAndCodes.emplace_back(std::move(initials), rs->Get(std::size_t{0}).ToText());
         }
         account.state = state;
     }
-    std::vector<std::string> names;
-    for (const auto& [initials, name] : account.initialsAndNames)
-        if (initials.compare(0, wanted.size(), wanted) == 0) names.push_back(name);
-    return names;
+    std::vector<std::string> codes;
+    for (const auto& [initials, code] : account.initialsAndCodes)
+        if (initials.compare(0, wanted.size(), wanted) == 0) codes.push_back(code);
+    return codes;
 }
 
 }  // namespace sovrel

@@ -1,5 +1,5 @@
 #pragma once
-// The quick search's pinyin initials: which contact names a typed "zs" stands for (张三, 赵松).
+// The quick search's pinyin initials: which contacts a typed "zs" stands for (张三, 赵松).
 #include <string>
 #include <vector>
 
@@ -7,11 +7,12 @@ namespace sovrel {
 
 class IClsCommon;
 
-// The distinct contact names of db's account whose pinyin initials begin with typed (ASCII
-// letters only, any case); empty for any other text, for a blank one, and when db cannot be read.
-std::vector<std::string> NamesByInitials(IClsCommon& db, const std::string& typed);
+// The codes of db's contacts whose names' pinyin initials begin with typed (two or more ASCII
+// letters, any case); empty for any other text and when db cannot be read.
+std::vector<std::string> ContactsByInitials(IClsCommon& db, const std::string& typed);
 
-// True when typed could be initials: one or more ASCII letters and nothing else.
+// True when typed could be initials: two or more ASCII letters and nothing else. One letter is
+// not: it would stand for a tenth of all Chinese names, which no one searches for.
 bool LooksLikeInitials(const std::string& typed);
 
 }  // namespace sovrel

@@ -72,7 +72,7 @@ TEST_F(GridFillTest, AVendorCodeOrMarkedCodeWithAQuoteStaysOneLiteral) {
     EXPECT_EQ(QuotedCodeList({"a'b", "c"}), "N'a''b',N'c'");
 }
 
-TEST_F(GridFillTest, AHeaderSortOrdersByItsFieldAheadOfTheSettingsAndNamesComeQuoted) {
+TEST_F(GridFillTest, AHeaderSortOrdersByItsFieldAheadOfTheSettingsAndInitialsCodesComeQuoted) {
     const struct {
         long field;
         bool descending;
@@ -88,10 +88,10 @@ TEST_F(GridFillTest, AHeaderSortOrdersByItsFieldAheadOfTheSettingsAndNamesComeQu
         ListQuery q{"a, b, c", "(1=1)", "", "", "", c.settings, "zs"};
         q.sortField = c.field;
         q.sortDescending = c.descending;
-        q.searchNames = {"张三", "O'Brien"};
+        q.searchCodes = {"V01", "O'B"};
         const std::string sql = BuildListStatement(q);
         EXPECT_EQ(sql.substr(sql.size() - std::string(c.tail).size()), c.tail) << sql;
-        EXPECT_NE(sql.find("LIKE N'%zs%' OR Ven_Contact.cContactName IN (N'张三',N'O''Brien'))"), std::string::npos)
+        EXPECT_NE(sql.find("LIKE N'%zs%' OR Ven_Contact.cContactCode IN (N'V01',N'O''B'))"), std::string::npos)
             << sql;
     }
 }
