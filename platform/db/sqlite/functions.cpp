@@ -267,6 +267,10 @@ struct Pattern {
     };
     std::vector<Item> items;
     std::vector<Set> sets;
+    // The pattern is %text% of ASCII characters only (folded here): an ASCII text matches when it
+    // holds them, compared byte by byte without decoding.
+    bool asciiContains = false;
+    std::string asciiText;
 
     static Pattern Compile(std::string_view p, std::optional<char32_t> escape) {
         Pattern out;
@@ -312,7 +316,25 @@ struct Pattern {
                 out.items.push_back({Kind::Char, FoldCase(c)});
             }
         }
+        const auto& it = out.items;
+        out.asciiContains = it.size() >= 2 && it.front().kind == Kind::Many && it.back().kind == Kind::Many &&
+                            std::all_of(it.begin() + 1, it.end() - 1,
+                                        [](const Item& i) { return i.kind == Kind::Char && i.c < 0x80; });
+        if (out.asciiContains)
+            for (auto i = it.begin() + 1; i != it.end() - 1; ++i) out.asciiText += static_cast<char>(i->c);
         return out;
+    }
+
+    // asciiContains: whether the ASCII text t holds asciiText, case aside.
+    bool HoldsAsciiText(std::string_view t) const {
+        const std::size_t n = asciiText.size();
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        for (std::size_t at = 0; at + n <= t.size(); ++at) {
+            std::size_t k = 0;
+            while (k < n && lower(t[at + k]) == asciiText[k]) ++k;
+            if (k == n) return true;
+        }
+        return false;
     }
 
     bool One(const Item& item, char32_t raw, char32_t folded) const {
@@ -370,13 +392,18 @@ void Like(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     const std::string_view full = Text(argv[1]);
     const std::string_view text = WithoutTrailingSpaces(full);
     auto match = [&](std::string_view t) {
-        std::u32string raw, folded;
-        raw.reserve(t.size());
-        folded.reserve(t.size());
+        // Called for every row a search scans: an ASCII text under a %text% pattern is compared
+        // as it is; otherwise the buffers are reused, and ASCII folds inline.
+        if (compiled->asciiContains &&
+            std::all_of(t.begin(), t.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            return compiled->HoldsAsciiText(t);
+        thread_local std::u32string raw, folded;
+        raw.clear();
+        folded.clear();
         for (std::size_t i = 0; i < t.size();) {
             const char32_t c = DecodeUtf8(t, i);
             raw += c;
-            folded += FoldCase(c);
+            folded += c < 0x80 ? (c >= U'A' && c <= U'Z' ? c + 32 : c) : FoldCase(c);
         }
         return compiled->Match(raw, folded);
     };
