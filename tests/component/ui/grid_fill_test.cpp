@@ -91,7 +91,7 @@ TEST_F(GridFillTest, AHeaderSortOrdersByItsFieldAheadOfTheSettingsAndInitialsCod
         q.searchCodes = {"V01", "O'B"};
         const std::string sql = BuildListStatement(q);
         EXPECT_EQ(sql.substr(sql.size() - std::string(c.tail).size()), c.tail) << sql;
-        EXPECT_NE(sql.find("LIKE N'%zs%' OR Ven_Contact.cContactCode IN (N'V01',N'O''B'))"), std::string::npos)
+        EXPECT_NE(sql.find("LIKE N'%zs%' OR Ven_Contact.cContactCode COLLATE Latin1_General_BIN IN (N'V01',N'O''B'))"), std::string::npos)
             << sql;
     }
 }
