@@ -96,6 +96,23 @@ TEST_F(GridFillTest, AHeaderSortOrdersByItsFieldAheadOfTheSettingsAndInitialsCod
     }
 }
 
+TEST_F(GridFillTest, NewColumnsDropTheHeaderSortAndItsArrow) {
+    host.pub->sortClause = "Ven_Contact.cContactName DESC";
+    Load(ContactRows(2));
+    ASSERT_EQ(host.grid->Cols(), 5);
+    host.grid->HeaderClick(3);
+    host.grid->HeaderClick(3);
+    EXPECT_EQ(host.grid->sortIndicator, (std::pair<long, int>{3, 2}));
+    window->LoadHead();  // the column settings changed
+    EXPECT_EQ(host.grid->sortIndicator, (std::pair<long, int>{0, 0}));
+    ClearLog();
+    window->DataRefresh("");
+    ASSERT_EQ(host.log.Count("OpenX "), 1);
+    const auto& calls = host.log.calls;
+    const std::string sql = *std::find_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("OpenX ", 0) == 0; });
+    EXPECT_EQ(sql.substr(sql.find(" Order by")), " Order by Ven_Contact.cContactName DESC") << sql;
+}
+
 TEST_F(GridFillTest, TheSearchAndThePageSpanReadAsTheStatusBarShowsThem) {
     EXPECT_EQ(QuickSearchCondition("  "), "");
     const std::string sql = BuildListStatement({"cContactCode", "(1=1)", "", "", "cVenCode = N'V01'", "", " 5% "});
