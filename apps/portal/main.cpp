@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QSettings>
@@ -56,11 +57,12 @@ void Fail(const std::string& text, bool gui) {
     if (gui && qApp) QMessageBox::critical(nullptr, "Sovrel", QString::fromStdString(text));
 }
 
-// Grabs the list window once its first page is shown, then closes it.
-void ScheduleScreenshot(const std::string& file, bool& saved) {
+// Grabs the list window once its first page is shown (searched and sorted as options say), then
+// closes it.
+void ScheduleScreenshot(const std::string& file, const portal::Options& options, bool& saved) {
     auto* timer = new QTimer(qApp);
     auto* waited = new int(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, waited, file, &saved] {
+    QObject::connect(timer, &QTimer::timeout, [timer, waited, file, options, &saved] {
         *waited += timer->interval();
         sovrel::frmContactList* list = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -76,6 +78,12 @@ void ScheduleScreenshot(const std::string& file, bool& saved) {
         }
         if (!list->DataLoaded() && !timedOut) return;
         timer->stop();
+        if (!options.search.empty()) {
+            list->SearchBox()->setText(QString::fromStdString(options.search));
+            list->SearchNow();
+        }
+        for (int click = 0; options.sortColumn > 0 && click < (options.sortDescending ? 2 : 1); ++click)
+            list->HeaderClick(options.sortColumn);
         QApplication::processEvents();
         saved = list->grab().save(QString::fromStdString(file), "PNG");
         if (!saved) std::cerr << "sovrel-portal: cannot write " << file << "\n";
@@ -231,7 +239,7 @@ int main(int argc, char** argv) {
     int code = 0;
     if (screenshot) {
         bool saved = false;
-        if (options->card.empty()) ScheduleScreenshot(options->screenshot, saved);
+        if (options->card.empty()) ScheduleScreenshot(options->screenshot, *options, saved);
         else ScheduleCardScreenshot(options->screenshot, options->card, saved);
         entry->ILoginable_CallFunction("", "", "", "");  // modal: returns when the list closed
         code = saved ? 0 : 1;

@@ -5,6 +5,7 @@ namespace portal {
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
     Options o;
     bool haveData = false, haveConnection = false;
+    std::string sort;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "-h" || a == "--help") {
@@ -22,6 +23,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
         else if (a == "--language") target = &o.language;
         else if (a == "--screenshot") target = &o.screenshot;
         else if (a == "--card") target = &o.card;
+        else if (a == "--search") target = &o.search;
+        else if (a == "--sort") target = &sort;
         else {
             error = "unknown argument '" + a + "'";
             return std::nullopt;
@@ -42,6 +45,22 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
     }
     if (!o.card.empty() && ((o.card != "add" && o.card != "modify") || o.screenshot.empty())) {
         error = "--card takes add or modify, with --screenshot";
+        return std::nullopt;
+    }
+    if (!sort.empty()) {
+        const std::size_t colon = sort.find(':');
+        const std::string column = sort.substr(0, colon), order = colon == std::string::npos ? "" : sort.substr(colon + 1);
+        const bool digits = !column.empty() && column.size() < 4 &&
+                            column.find_first_not_of("0123456789") == std::string::npos;
+        if (!digits || std::stol(column) < 2 || (!order.empty() && order != "desc") || o.screenshot.empty()) {
+            error = "--sort takes a grid column from 2, optionally with :desc, with --screenshot";
+            return std::nullopt;
+        }
+        o.sortColumn = std::stol(column);
+        o.sortDescending = order == "desc";
+    }
+    if (!o.search.empty() && o.screenshot.empty()) {
+        error = "--search goes with --screenshot";
         return std::nullopt;
     }
     o.defaultData = !haveData && !haveConnection;

@@ -74,9 +74,10 @@ private:
     QPointer<GridModel> model_;
 };
 
-// Draws a fixed cell (header, row marker, corner) in the grid's fixed colours.
+// Draws a fixed cell (header, row marker, corner) in the grid's fixed colours; sortArrow 1 or 2
+// puts the ascending or descending arrow at its right end.
 void PaintFixedCell(QPainter& p, const QRect& rect, const QString& text, Qt::Alignment alignment, const GridLook& look,
-                    bool current) {
+                    bool current, int sortArrow = 0) {
     p.save();
     p.fillRect(rect, look.backFixed);
     if (look.gridLinesFixed != 0) {
@@ -99,9 +100,22 @@ void PaintFixedCell(QPainter& p, const QRect& rect, const QString& text, Qt::Ali
         p.setBrush(look.foreFixed);
         p.drawPolygon(arrow);
     }
+    int arrowRoom = 0;
+    if (sortArrow == 1 || sortArrow == 2) {
+        const int h = std::max(3, p.fontMetrics().height() / 4);
+        arrowRoom = 2 * h + 6;
+        const QPoint c(rect.right() - 4 - h, rect.center().y());
+        QPolygon arrow;
+        if (sortArrow == 1) arrow << QPoint(c.x() - h, c.y() + h / 2) << QPoint(c.x() + h, c.y() + h / 2) << QPoint(c.x(), c.y() - h / 2 - 1);
+        else arrow << QPoint(c.x() - h, c.y() - h / 2) << QPoint(c.x() + h, c.y() - h / 2) << QPoint(c.x(), c.y() + h / 2 + 1);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(look.foreFixed);
+        p.drawPolygon(arrow);
+    }
     if (!text.isEmpty()) {
         p.setPen(look.foreFixed);
-        const QRect inner = rect.adjusted(4, 0, -4, 0);
+        const QRect inner = rect.adjusted(4, 0, -4 - arrowRoom, 0);
         p.drawText(inner, static_cast<int>(alignment), p.fontMetrics().elidedText(text, Qt::ElideRight, inner.width()));
     }
     p.restore();
@@ -121,7 +135,10 @@ protected:
         if (a.isValid()) alignment = Qt::Alignment(a.toInt());
         const bool current = orientation() == Qt::Vertical && selectionModel() &&
                              selectionModel()->currentIndex().row() == logicalIndex && text.isEmpty();
-        PaintFixedCell(*painter, rect, text, alignment, model_->look, current);
+        int arrow = 0;
+        if (orientation() == Qt::Horizontal && isSortIndicatorShown() && sortIndicatorSection() == logicalIndex)
+            arrow = sortIndicatorOrder() == Qt::DescendingOrder ? 2 : 1;
+        PaintFixedCell(*painter, rect, text, alignment, model_->look, current, arrow);
     }
 
 private:
@@ -442,6 +459,23 @@ void FlexGrid::SetCols(long cols) {
         ApplyWidths();
         SyncCurrent();
     }
+    ApplySortIndicator();
+}
+
+void FlexGrid::SetSortIndicator(long col, int order) {
+    sortCol_ = col;
+    sortOrder_ = order;
+    ApplySortIndicator();
+}
+
+void FlexGrid::ApplySortIndicator() {
+    if (!view_) return;
+    auto* header = view_->horizontalHeader();
+    const bool shown = (sortOrder_ == 1 || sortOrder_ == 2) && sortCol_ >= 1 && sortCol_ < Cols();
+    header->setSortIndicatorShown(shown);
+    header->setSortIndicator(shown ? static_cast<int>(sortCol_ - 1) : -1,
+                             sortOrder_ == 2 ? Qt::DescendingOrder : Qt::AscendingOrder);
+    header->viewport()->update();
 }
 
 void FlexGrid::SetRow(long row) {
@@ -796,6 +830,17 @@ QWidget* FlexGrid::Widget(QWidget* parent) {
         Fire(onDblClick_);
     });
     QObject::connect(horizontal, &QHeaderView::sectionPressed, context, [this](int section) { CellPressed(-1, section + 1); });
+    QObject::connect(horizontal, &QHeaderView::sectionClicked, context, [this](int section) {
+        if (onHeaderClick_) {
+            try {
+                onHeaderClick_(section + 1);
+            } catch (const std::exception& e) {
+                platform::DebugOutput(std::string("TkFlexGrid header click handler failed: ") + e.what());
+            }
+        }
+        // The header flips its own arrow on a click; the grid's owner says what it shows.
+        ApplySortIndicator();
+    });
     QObject::connect(vertical, &QHeaderView::sectionPressed, context, [this](int section) {
         CellPressed(section + 1, -1);
         SyncCurrent();
@@ -837,6 +882,7 @@ QWidget* FlexGrid::Widget(QWidget* parent) {
     ApplyLook();
     ApplyRowHeight();
     ApplyWidths();
+    ApplySortIndicator();
     SyncCurrent();
     if (topRow_ > 1 && topRow_ < Rows()) view->verticalScrollBar()->setValue(static_cast<int>(topRow_ - 1));
     return view;

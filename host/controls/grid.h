@@ -113,6 +113,8 @@ public:
     void OnClick(std::function<void()> handler) override { onClick_ = std::move(handler); }
     void OnDblClick(std::function<void()> handler) override { onDblClick_ = std::move(handler); }
     void OnMouseUp(std::function<void(int)> handler) override { onMouseUp_ = std::move(handler); }
+    void OnHeaderClick(std::function<void(long)> handler) override { onHeaderClick_ = std::move(handler); }
+    void SetSortIndicator(long col, int order) override;
 
     QWidget* Widget(QWidget* parent) override;
 
@@ -122,6 +124,7 @@ private:
     void ApplyLook();     // colours and lines to the view
     void ApplyWidths();   // column widths to the view
     void ApplyRowHeight();
+    void ApplySortIndicator();  // sortCol_/sortOrder_ to the view's header
     void CellPressed(long row, long col);
     void Fire(const std::function<void()>& handler);
 
@@ -140,6 +143,9 @@ private:
     int lastButton_ = 0;  // of the last mouse release
     std::function<void()> onClick_, onDblClick_;
     std::function<void(int)> onMouseUp_;
+    std::function<void(long)> onHeaderClick_;
+    long sortCol_ = 0;
+    int sortOrder_ = 0;
 };
 
 }  // namespace host::controls

@@ -194,6 +194,17 @@ TEST(Text, Utf8DecodeAndEncodeRoundTrip) {
     EXPECT_EQ(i, 4u);
 }
 
+TEST(Text, PinyinInitialsTakeTheFirstLetterOfEachHanReading) {
+    const struct { std::string s, initials; } cases[] = {
+        {"张三", "zs"}, {"欧阳娜娜", "oynn"}, {"吕布", "lb"}, {"刘洋", "ly"},
+        {"王 Anna 芳", "wf"},       // other characters are left out
+        {"㐀鿃", ""},               // encoded later than the main block: no letter rather than a wrong one
+        {"Anna Schmidt", ""}, {"", ""}, {"O'Brien_%", ""}, {kBroken, ""},
+        {"\xE5\xBC", ""},          // a Han character cut short
+    };
+    for (const auto& c : cases) EXPECT_EQ(t::PinyinInitials(c.s), c.initials) << c.s;
+}
+
 TEST(Text, HidePasswordsMasksEveryPasswordValue) {
     const std::pair<std::string, std::string> cases[] = {
         {"Provider=PostgreSQL;Data Source=db;Password=Sekr3tPw;User ID=sa",

@@ -64,6 +64,11 @@ public:
     virtual void OnClick(std::function<void()> handler) = 0;
     virtual void OnDblClick(std::function<void()> handler) = 0;
     virtual void OnMouseUp(std::function<void(int button)> handler) = 0;
+    // A left click on the header of column col (a drag that resizes the column is no click).
+    virtual void OnHeaderClick(std::function<void(long col)> handler) = 0;
+    // The sort arrow on the header of column col: 1 ascending, 2 descending; 0, or a column out
+    // of range, shows none.
+    virtual void SetSortIndicator(long col, int order) = 0;
 };
 
 // "TkToolBarCtrl": buttons defined by a toolbar definition the host keeps, each carrying a

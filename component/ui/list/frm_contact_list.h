@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/controls.h"
 #include "common/form.h"
@@ -138,6 +139,15 @@ public:
     void SearchNow();
     // "1–500 of 20,000" beside the record count; "" before the first query.
     std::string RangeText() const;
+    // A click on the header of grid column col sorts the whole list by it, through the query,
+    // from the first page: ascending, descending on the next click of the same column. The
+    // selection column does not sort. The sort menu's in-place sort of the page takes the same
+    // column and order, so the header shows one state whichever sorted last.
+    void HeaderClick(long col);
+    // The grid column the list is sorted by and its order (1 ascending, 2 descending); 0 and 0
+    // when the column settings' order holds.
+    long SortColumn() const { return sortColumn_; }
+    int SortOrder() const { return sortColumn_ > 0 ? (sortDescending_ ? 2 : 1) : 0; }
     bool DataLoaded() const { return loaded_; }
     long HelpContextId() const { return helpContextId_; }
     // Opens the help file (HtmlHelp command 15 with a context id, 0 without); replaceable.
@@ -158,6 +168,8 @@ private:
     QWidget* BuildPagerStrip();
     QWidget* ControlWidget(platform::Object& control, const char* name);
     void ShowOrderMenu();
+    // The sort menu's order (1, 2) on the grid's current column, after the page was sorted.
+    void SortedInPlace(int order);
     // frm_contact_list.cpp
     void InitToolbar();
     // Hands the grid (withGrid) and chkSelectAll to the suite's visual-style service.
@@ -235,6 +247,12 @@ private:
     QLineEdit* edtSearch_ = nullptr;
     QTimer* searchTimer_ = nullptr;
     std::string searchText_;
+    // The header's sort (grid column, 0 for none), and the one the list rowset was queried with:
+    // when they differ a page cannot be cut from the rowset and the list is asked again.
+    long sortColumn_ = 0, queriedSortColumn_ = 0;
+    bool sortDescending_ = false, queriedSortDescending_ = false;
+    std::string lastWhere_;  // DataRefresh's last condition
+    std::vector<std::string> searchCodes_;  // contacts the search text stands for as initials
 
     // Window state.
     std::weak_ptr<platform::Object> entry_;

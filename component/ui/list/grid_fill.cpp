@@ -18,6 +18,7 @@
 #include "ui/list/frm_contact_list.h"
 #include "ui/list/list_internal.h"
 #include "ui/list/list_statement.h"
+#include "ui/list/name_initials.h"
 
 namespace sovrel {
 
@@ -66,6 +67,9 @@ void frmContactList::LoadHead() {
     std::string keyName;
     if (!Pub().getColSet(c.ColumnInfo, c.ColumnSelectList, sortClause_, *grid_, fixedCols, keyCol, keyName))
         ShowInfo(ResText("Hx.CRM.TkContact.frmcontactlist.00043"));
+    // New columns: a header sort would name another column now; the settings' order holds.
+    sortColumn_ = 0;
+    grid_->SetSortIndicator(0, 0);
     for (long col = 0; col < grid_->Cols(); ++col) {
         grid_->SetRow(0);
         grid_->SetCol(col);
@@ -75,8 +79,8 @@ void frmContactList::LoadHead() {
 
 std::string frmContactList::ListStatement(const std::string& where) const {
     const Context& c = Ctx();
-    return BuildListStatement(
-        {c.ColumnSelectList, c.VendorRowAuth, vendorCode_, where, filterClause_, sortClause_, searchText_});
+    return BuildListStatement({c.ColumnSelectList, c.VendorRowAuth, vendorCode_, where, filterClause_, sortClause_,
+                               searchText_, searchCodes_, sortColumn_, sortDescending_});
 }
 
 void frmContactList::DataRefresh(const std::string& where) {
@@ -85,7 +89,11 @@ void frmContactList::DataRefresh(const std::string& where) {
     BusyScope busy(*this);
     DoEvents();
     if (unloaded_) return;
+    lastWhere_ = where;
+    searchCodes_ = Ctx().DataService ? ContactsByInitials(*Ctx().DataService, searchText_) : std::vector<std::string>{};
     const std::string sql = ListStatement(where);
+    const long sortColumn = sortColumn_;
+    const bool sortDescending = sortDescending_;
 
     std::int32_t pageSize = static_cast<std::int32_t>(Value(edtPageSize_->text().toStdString()).ToInt());
     std::int32_t curPage = static_cast<std::int32_t>(Value(edtCurPage_->text().toStdString()).ToInt());
@@ -103,6 +111,8 @@ void frmContactList::DataRefresh(const std::string& where) {
     }
     loaded_ = false;
     listRs_ = rs->Clone();
+    queriedSortColumn_ = sortColumn;
+    queriedSortDescending_ = sortDescending;
     Pub().FlipPageFillGrid(*this, *grid_, listRs_, pageSize, curPage, Ctx().CurrentPage);
     loaded_ = true;
     AfterPaging();

@@ -145,6 +145,9 @@ void frmContactList::BuildControls() {
     grid_->OnMouseUp([this](int button) {
         Guarded("frmContactList.Grid_MouseUp()", [this, button] { GridMouseUp(button); });
     });
+    grid_->OnHeaderClick([this](long col) {
+        Guarded("frmContactList.Grid_HeaderClick()", [this, col] { HeaderClick(col); });
+    });
 
     frameWeb_ = new QFrame(this);
     frameWeb_->setObjectName("FrameWeb");
@@ -219,6 +222,7 @@ void frmContactList::BuildMenus() {
             Guarded(order == 1 ? "frmContactList.mAsc_Click()" : "frmContactList.mDesc_Click()", [this, order] {
                 if (actions_.sort) actions_.sort(*this, order);
                 else RunListSort(*this, order);
+                SortedInPlace(order);
             });
         });
     }

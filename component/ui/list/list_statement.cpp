@@ -20,19 +20,33 @@ std::string BuildListStatement(const ListQuery& q) {
     if (!q.vendorCode.empty()) sql += " and Ven_Contact.cVenCode = " + SqlText(q.vendorCode, false) + " ";
     if (!q.where.empty()) sql += " AND " + q.where;
     if (!q.filter.empty()) sql += " AND " + q.filter;
-    if (const std::string search = QuickSearchCondition(q.search); !search.empty()) sql += " AND " + search;
-    if (!q.sort.empty()) sql += " Order by " + q.sort;
-    else sql += " ORDER BY cContactCode";
+    if (const std::string search = QuickSearchCondition(q.search, q.searchCodes); !search.empty())
+        sql += " AND " + search;
+    if (q.sortField > 0) {
+        // By position, as the header shows the select list; the contact code (field 2, unique)
+        // settles ties, so pages cut from the result never overlap. Named once only: the
+        // server refuses an ORDER BY that names a column twice.
+        sql += " Order by " + std::to_string(q.sortField) + (q.sortDescending ? " DESC" : " ASC");
+        if (q.sortField != 2) sql += ", cContactCode";
+    } else if (!q.sort.empty()) {
+        sql += " Order by " + q.sort;
+    } else {
+        sql += " ORDER BY cContactCode";
+    }
     return sql;
 }
 
-std::string QuickSearchCondition(const std::string& text) {
+std::string QuickSearchCondition(const std::string& text, const std::vector<std::string>& codes) {
     const std::string typed = platform::text::Trim(text);
     if (typed.empty()) return {};
     const std::string pattern = SqlLikeContains(typed);
     std::string any;
     for (const char* column : {"cContactCode", "cContactName", "cOfficePhone", "cHomePhone", "cMobilePhone", "cEmail"})
         any += std::string(any.empty() ? "" : " OR ") + "Ven_Contact." + column + " LIKE " + pattern;
+    // The codes were read from the table as stored: compared byte for byte, which is exact here
+    // and spares the case-insensitive collation for each of them on every row scanned.
+    if (!codes.empty())
+        any += " OR Ven_Contact.cContactCode COLLATE Latin1_General_BIN IN (" + QuotedCodeList(codes) + ")";
     return "(" + any + ")";
 }
 

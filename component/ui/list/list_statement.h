@@ -14,11 +14,16 @@ struct ListQuery {
     std::string filter;      // the current filter clause; "" for none
     std::string sort;        // the sort clause; "" orders by contact code
     std::string search;      // the quick search's text; "" or blanks for none
+    // Codes of the contacts the search's text stands for as pinyin initials (ContactsByInitials).
+    std::vector<std::string> searchCodes;
+    // The column header the user sorted by: 1-based field of the select list, 0 for none.
+    long sortField = 0;
+    bool sortDescending = false;
 };
 
 // The quick search's condition: the text, as typed, inside the code, name, phones, mobile or
-// e-mail; "" for a blank text.
-std::string QuickSearchCondition(const std::string& text);
+// e-mail, or a code of codes; "" for a blank text.
+std::string QuickSearchCondition(const std::string& text, const std::vector<std::string>& codes = {});
 
 // The rows a page shows, 1-based: first and last of total, for the page (clamped as the pager
 // clamps it) of pageSize rows; 0 and 0 without rows.

@@ -6,6 +6,7 @@
 
 #include "common/context.h"
 #include "common/hosts/pub_util.h"
+#include "common/hosts/pub_util_lists.h"
 #include "common/texts.h"
 #include "platform/db/value.h"
 #include "ui/list/frm_contact_list.h"
@@ -82,8 +83,16 @@ void frmContactList::CmdRequestClick() {
 
 void frmContactList::Repage(bool savePageSize) {
     if (busy_ > 0 || !listRs_) return;
-    BusyScope busy(*this);
     Context& c = Ctx();
+    if (sortColumn_ != queriedSortColumn_ || (sortColumn_ > 0 && sortDescending_ != queriedSortDescending_)) {
+        // The sort menu sorted the shown page alone: its other pages come from the list asked
+        // again in the order the header shows.
+        DataRefresh(lastWhere_);
+        if (savePageSize)
+            Pub().SaveRegEdit(kTable, "PageSize", edtPageSize_->text().toStdString(), c.HelpFlag, c.UserId);
+        return;
+    }
+    BusyScope busy(*this);
     loaded_ = false;
     try {
         Pub().FlipPageFillGrid(*this, *grid_, listRs_, NumberIn(edtPageSize_), NumberIn(edtCurPage_), c.CurrentPage);
@@ -121,6 +130,23 @@ void frmContactList::SearchNow() {
     searchText_ = typed;
     edtCurPage_->setText("1");
     DataRefresh("");
+}
+
+void frmContactList::HeaderClick(long col) {
+    if (busy_ > 0 || col < 2 || col >= grid_->Cols()) return;
+    sortDescending_ = col == sortColumn_ && !sortDescending_;
+    sortColumn_ = col;
+    grid_->SetSortIndicator(col, SortOrder());
+    edtCurPage_->setText("1");
+    DataRefresh(lastWhere_);
+}
+
+void frmContactList::SortedInPlace(int order) {
+    const long col = grid_->Col();
+    if (col < 2 || col >= grid_->Cols()) return;
+    sortColumn_ = col;
+    sortDescending_ = order == sortorder::Descending;
+    grid_->SetSortIndicator(col, SortOrder());
 }
 
 void frmContactList::LblPageClick(int index) {

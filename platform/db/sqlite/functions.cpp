@@ -267,6 +267,10 @@ struct Pattern {
     };
     std::vector<Item> items;
     std::vector<Set> sets;
+    // The pattern is %text% of ASCII and Han characters only (ASCII folded here): a text matches
+    // when it holds them, compared byte by byte without decoding (Han characters have no case).
+    bool plainContains = false;
+    std::string plainText;
 
     static Pattern Compile(std::string_view p, std::optional<char32_t> escape) {
         Pattern out;
@@ -312,7 +316,29 @@ struct Pattern {
                 out.items.push_back({Kind::Char, FoldCase(c)});
             }
         }
+        const auto& it = out.items;
+        auto plain = [](const Item& i) {
+            return i.kind == Kind::Char && (i.c < 0x80 || (i.c >= 0x3400 && i.c <= 0x9FFF) ||
+                                            (i.c >= 0xF900 && i.c <= 0xFAFF) || (i.c >= 0x20000 && i.c <= 0x3FFFF));
+        };
+        out.plainContains = it.size() >= 2 && it.front().kind == Kind::Many && it.back().kind == Kind::Many &&
+                            std::all_of(it.begin() + 1, it.end() - 1, plain);
+        if (out.plainContains)
+            for (auto i = it.begin() + 1; i != it.end() - 1; ++i) platform::text::AppendUtf8(out.plainText, i->c);
         return out;
+    }
+
+    // plainContains: whether t holds plainText, ASCII case aside. Only a text whose characters
+    // fold to themselves or to a non-ASCII character can be compared so.
+    bool HoldsPlainText(std::string_view t) const {
+        const std::size_t n = plainText.size();
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        for (std::size_t at = 0; at + n <= t.size(); ++at) {
+            std::size_t k = 0;
+            while (k < n && lower(t[at + k]) == plainText[k]) ++k;
+            if (k == n) return true;
+        }
+        return false;
     }
 
     bool One(const Item& item, char32_t raw, char32_t folded) const {
@@ -347,6 +373,24 @@ struct Pattern {
     }
 };
 
+// True when a non-ASCII character of t folds to an ASCII one.
+bool FoldsIntoAscii(std::string_view t) {
+    static const std::vector<char32_t> folding = [] {
+        std::vector<char32_t> found;
+        for (char32_t c = 0x80; c <= 0x10FFFF; ++c)
+            if (FoldCase(c) < 0x80) found.push_back(c);
+        return found;
+    }();
+    for (std::size_t i = 0; i < t.size();) {
+        if (static_cast<unsigned char>(t[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        if (std::binary_search(folding.begin(), folding.end(), DecodeUtf8(t, i))) return true;
+    }
+    return false;
+}
+
 void Like(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     std::optional<char32_t> escape;
@@ -370,13 +414,17 @@ void Like(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     const std::string_view full = Text(argv[1]);
     const std::string_view text = WithoutTrailingSpaces(full);
     auto match = [&](std::string_view t) {
-        std::u32string raw, folded;
-        raw.reserve(t.size());
-        folded.reserve(t.size());
+        // Called for every row a search scans: a text under a %text% pattern is compared as it
+        // is unless one of its characters folds to an ASCII one (the Kelvin sign to k); otherwise
+        // the buffers are reused, and ASCII folds inline.
+        if (compiled->plainContains && !FoldsIntoAscii(t)) return compiled->HoldsPlainText(t);
+        thread_local std::u32string raw, folded;
+        raw.clear();
+        folded.clear();
         for (std::size_t i = 0; i < t.size();) {
             const char32_t c = DecodeUtf8(t, i);
             raw += c;
-            folded += FoldCase(c);
+            folded += c < 0x80 ? (c >= U'A' && c <= U'Z' ? c + 32 : c) : FoldCase(c);
         }
         return compiled->Match(raw, folded);
     };

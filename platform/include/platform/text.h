@@ -36,6 +36,10 @@ std::vector<std::string> Split(std::string_view s, std::string_view sep);
 // The text with the value of every Password= / Pwd= item (any case, up to ';' or the end of
 // the line) replaced by ****, so that connection texts can appear in messages and logs.
 std::string HidePasswords(std::string_view s);
+// The first letter of the Mandarin reading of each Han character, lower-case, in order ("张三"
+// gives "zs"); other characters are left out, so a text without Han characters gives "". A
+// character read more than one way gives the letter of its usual reading.
+std::string PinyinInitials(std::string_view s);
 
 // Simple case folding of one code point.
 char32_t FoldCase(char32_t c);

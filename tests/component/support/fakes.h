@@ -332,6 +332,8 @@ public:
     void OnClick(std::function<void()> h) override { click_ = std::move(h); }
     void OnDblClick(std::function<void()> h) override { dblClick_ = std::move(h); }
     void OnMouseUp(std::function<void(int)> h) override { mouseUp_ = std::move(h); }
+    void OnHeaderClick(std::function<void(long)> h) override { headerClick_ = std::move(h); }
+    void SetSortIndicator(long col, int order) override { sortIndicator = {col, order}; }
 
     // The user's mouse on cell (row, col).
     void Click(long row, long col);
@@ -339,6 +341,10 @@ public:
     void MouseUp(int button) {
         if (mouseUp_) mouseUp_(button);
     }
+    void HeaderClick(long col) {
+        if (headerClick_) headerClick_(col);
+    }
+    std::pair<long, int> sortIndicator{0, 0};
     bool focus = false;
     int autoSized = 0;
     std::map<std::string, long> properties;
@@ -353,6 +359,7 @@ private:
     std::map<long, int> colAlignments_;
     std::function<void()> click_, dblClick_;
     std::function<void(int)> mouseUp_;
+    std::function<void(long)> headerClick_;
 };
 
 // "TkToolBarCtrl" without buttons of its own: Press plays a button click.

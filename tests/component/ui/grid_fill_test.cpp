@@ -72,6 +72,47 @@ TEST_F(GridFillTest, JoinsComeBeforeTheConditionAndValuesStayLiterals) {
     EXPECT_EQ(QuickSearchCondition("  "), "");
 }
 
+TEST_F(GridFillTest, AHeaderSortOrdersByItsFieldAheadOfTheSettingsAndInitialsCodesComeQuoted) {
+    const struct {
+        long field;
+        bool descending;
+        const char* settings;
+        const char* tail;
+    } cases[] = {
+        {3, false, "", " Order by 3 ASC, cContactCode"},
+        {3, true, "Ven_Contact.cContactName DESC", " Order by 3 DESC, cContactCode"},
+        {2, true, "", " Order by 2 DESC"},  // the code itself: named once
+        {0, true, "x ASC", " Order by x ASC"},
+    };
+    for (const auto& c : cases) {
+        ListQuery q{"a, b, c", "(1=1)", "", "", "", c.settings, "zs"};
+        q.sortField = c.field;
+        q.sortDescending = c.descending;
+        q.searchCodes = {"V01", "O'B"};
+        const std::string sql = BuildListStatement(q);
+        EXPECT_EQ(sql.substr(sql.size() - std::string(c.tail).size()), c.tail) << sql;
+        EXPECT_NE(sql.find("LIKE N'%zs%' OR Ven_Contact.cContactCode COLLATE Latin1_General_BIN IN (N'V01',N'O''B'))"), std::string::npos)
+            << sql;
+    }
+}
+
+TEST_F(GridFillTest, NewColumnsDropTheHeaderSortAndItsArrow) {
+    host.pub->sortClause = "Ven_Contact.cContactName DESC";
+    Load(ContactRows(2));
+    ASSERT_EQ(host.grid->Cols(), 5);
+    host.grid->HeaderClick(3);
+    host.grid->HeaderClick(3);
+    EXPECT_EQ(host.grid->sortIndicator, (std::pair<long, int>{3, 2}));
+    window->LoadHead();  // the column settings changed
+    EXPECT_EQ(host.grid->sortIndicator, (std::pair<long, int>{0, 0}));
+    ClearLog();
+    window->DataRefresh("");
+    ASSERT_EQ(host.log.Count("OpenX "), 1);
+    const auto& calls = host.log.calls;
+    const std::string sql = *std::find_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("OpenX ", 0) == 0; });
+    EXPECT_EQ(sql.substr(sql.find(" Order by")), " Order by Ven_Contact.cContactName DESC") << sql;
+}
+
 TEST_F(GridFillTest, ThePageSpanReadsAsTheStatusBarShowsIt) {
     const struct {
         long total, size, page, first, last;

@@ -86,6 +86,8 @@ TEST_F(ListOnHostTest, QuickSearchNarrowsWithinTheFilterAndTakesWildcardsAndQuot
         {"o'brien", {"V0200000002"}},
         {"' OR 1=1 --", {}},
         {"Qz", {"V0100000001", "V0100000002", "V0200000002"}},
+        {"WF", {"V0100000003"}},  // 王芳 by her pinyin initials
+        {"ly", {"V0100000004"}},  // 刘洋
     };
     for (const auto& c : cases) {
         window->SearchBox()->setText(QString::fromStdString(c.typed));
@@ -93,6 +95,13 @@ TEST_F(ListOnHostTest, QuickSearchNarrowsWithinTheFilterAndTakesWildcardsAndQuot
         EXPECT_EQ(Column(2), c.codes) << c.typed;
         EXPECT_TRUE(shown.empty()) << c.typed << ": " << shown.back();
     }
+    // A name changed after the initials were read is found by its new ones.
+    ASSERT_TRUE(db.ExecuteX("UPDATE Ven_Contact SET cContactName = N'周丽' WHERE cContactCode = N'V0200000001'"));
+    window->SearchBox()->setText("zl");
+    window->SearchNow();
+    EXPECT_EQ(Column(2), (Codes{"V0200000001"}));
+    window->SearchBox()->setText("Qz");
+    window->SearchNow();
     window->SetFilterClause("Ven_Contact.cVenCode = N'V01'");
     window->Operating("refresh");
     EXPECT_EQ(Column(2), (Codes{"V0100000001", "V0100000002"}));  // the search stays with the filter
@@ -106,6 +115,56 @@ TEST_F(ListOnHostTest, QuickSearchNarrowsWithinTheFilterAndTakesWildcardsAndQuot
     window->findChild<QLineEdit*>("EdtiCurPage")->setText("2");
     window->findChild<QAbstractButton*>("CmdRequest")->click();
     EXPECT_EQ(Shown("StbRange").toStdString(), "第 5–6 条，共 6 条");
+}
+
+TEST_F(ListOnHostTest, HeaderClicksSortTheWholeFilteredSearchedListAndTheSortMenuKeepsToTheHeader) {
+    Open();
+    ASSERT_TRUE(window->DataLoaded());
+    auto* view = window->findChild<QTableView*>("Grid");
+    ASSERT_NE(view, nullptr);
+    QHeaderView* header = view->horizontalHeader();
+    const long name = ColumnOf("联系人姓名");
+    ASSERT_GT(name, 2);
+    auto clickHeader = [&](long col) {
+        const int section = static_cast<int>(col - 1);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(section) + 6, header->height() / 2));
+    };
+    using Texts = std::vector<std::string>;
+    // Four contacts in two pages: the filter drops 王芳, the search (an e-mail) drops 刘洋.
+    window->SetFilterClause("Ven_Contact.cContactCode <> N'V0100000003'");
+    window->findChild<QLineEdit*>("EdtPageSize")->setText("2");
+    window->SearchBox()->setText("@");
+    window->SearchNow();
+    ASSERT_EQ(window->RangeText(), "第 1–2 条，共 4 条");
+    const struct {
+        long col;
+        int order;  // the header's arrow: 1 up, 2 down
+        long shownCol;
+        Texts firstPage;
+    } clicks[] = {
+        {name, 1, name, {"Anna Schmidt", "Lukas Weber"}},  // the whole list, not the page
+        {2, 1, 2, {"V0100000001", "V0100000002"}},
+        {2, 2, 2, {"V0200000002", "V0200000001"}},
+        {1, 2, 2, {"V0200000002", "V0200000001"}},  // the selection column does not sort
+    };
+    for (const auto& c : clicks) {
+        clickHeader(c.col);
+        EXPECT_EQ(Column(c.shownCol), c.firstPage) << c.col;
+        EXPECT_EQ(window->RangeText(), "第 1–2 条，共 4 条") << c.col;
+        EXPECT_TRUE(header->isSortIndicatorShown());
+        EXPECT_EQ(header->sortIndicatorSection(), c.shownCol - 1) << c.col;
+        EXPECT_EQ(header->sortIndicatorOrder(), c.order == 2 ? Qt::DescendingOrder : Qt::AscendingOrder) << c.col;
+    }
+    // The sort menu sorts the page by the current column; the arrow moves there, and the next
+    // page follows the same order.
+    window->Grid().SetCol(name);
+    window->findChild<QAction*>("mDesc")->trigger();
+    EXPECT_EQ(header->sortIndicatorSection(), name - 1);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    window->LblPageClick(2);
+    EXPECT_EQ(Column(name), (Texts{"Lukas Weber", "Anna Schmidt"}));
+    EXPECT_TRUE(shown.empty()) << shown.back();
 }
 
 TEST_F(ListOnHostTest, OpenedForOneVendorShowsItsContactsAndSaysWhichVendor) {

@@ -104,6 +104,9 @@ TEST_F(FunctionsTest, LikeFollowsTransactSqlPatterns) {
         {"'[abc' like '[abc'", "1"},  // an unclosed [ is an ordinary character
         {"'张伟' like '张%'", "1"}, {"'张伟' like '_伟'", "1"}, {"'张伟' like '__'", "1"}, {"'张伟' like '___'", "0"},
         {"'ÄBC' like 'ä%'", "1"}, {"'abcabd' like '%abd'", "1"}, {"'ab' like 'a%%b'", "1"}, {"'' like '%'", "1"},
+        {"'Anna Schmidt' like '%A SCH%'", "1"}, {"'abab' like '%abb%'", "0"}, {"'ab ' like '%b %'", "1"},
+        {"'Müller' like '%LLER%'", "1"}, {"'ab' like '%abc%'", "0"}, {"'xy' like '%%'", "1"},
+        {"'李王芳' like '%王芳%'", "1"}, {"'王x芳' like '%王芳%'", "0"}, {"'Kelvin' like '%kel%'", "1"},
         {"null like 'a'", kNull}, {"'a' like null", kNull}, {"'abc' not like 'a%'", "0"},
     });
     ExpectErrors({{"'a' like 'a' escape 'xy'", "ESCAPE"}});
