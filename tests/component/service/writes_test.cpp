@@ -222,8 +222,7 @@ TEST_P(Writes, ModifyRefusesAMissingContactOrABaseCodeAndAnswersServiceRequests)
     EXPECT_FALSE(Modify("<Crm_BaseCode><cName>x</cName></Crm_BaseCode>", "Crm_BaseCode"));
     EXPECT_EQ(msg, "Hx.CRM.TkBaseCodeRefer.clscommon.00083");
     EXPECT_FALSE(Modify("<Ven_Contact><cContactCode>V0100000001</cContactCode><bcDutyID>abc</bcDutyID></Ven_Contact>"));
-    EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.Fld01(bcdutyid)
-Hx.CRM.COMMON.DBMSG.Fld02");
+    EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.Fld01(bcdutyid)\r\nHx.CRM.COMMON.DBMSG.Fld02");
     EXPECT_TRUE(Modify("<Ven_Contact Operating='Precompile'/>"));
     EXPECT_TRUE(Modify("<Ven_Contact Operating='Unknown'/>"));
     EXPECT_TRUE(Modify("<Ven_Contact Operating='SystemStart'/>"));  // no host service to ask: not refused
