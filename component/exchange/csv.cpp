@@ -105,13 +105,17 @@ bool CsvReader::ReadRow(std::vector<std::string>& fields, long& lineNumber, std:
     taken.push_back(std::move(line));
     while (true) {
         const Parse p = SplitRow(text, fields);
-        if (p == Parse::Broken) problem = Problem{"Hx.CRM.TkContact.Exchange.BadLine", {std::to_string(lineNumber)}};
-        if (p != Parse::OpenQuote) break;
+        if (p == Parse::Broken && taken.size() == 1)
+            problem = Problem{"Hx.CRM.TkContact.Exchange.BadLine", {std::to_string(lineNumber)}};
+        if (p == Parse::Complete || problem) break;
         Line more;
-        if (taken.size() >= kMaxLinesPerRow || !NextLine(more)) {
-            // Give the lines after the first back: they may well be rows of their own.
+        // A quote that never closes, or closes only to break a later line, is the first line's
+        // fault: the lines after it go back, as they may well be rows of their own.
+        if (p == Parse::Broken || taken.size() >= kMaxLinesPerRow || !NextLine(more)) {
             for (auto it = taken.rbegin(); it + 1 != taken.rend(); ++it) pending_.push_front(std::move(*it));
             problem = Problem{"Hx.CRM.TkContact.Exchange.OpenQuote", {std::to_string(lineNumber)}};
+            badBytes.reset();
+            if (!taken.front().valid) badBytes = lineNumber;
             break;
         }
         if (!more.valid && !badBytes) badBytes = more.number;
