@@ -21,6 +21,7 @@
 #include "entry/icontact.h"
 #include "host/crm.h"
 #include "host/print_control.h"
+#include "host/save_file.h"
 #include "host/register.h"
 #include "host/session.h"
 #include "schema/demo.h"
@@ -96,6 +97,37 @@ protected:
 private:
     host::MessageBoxPresenter previous_;
 };
+
+TEST_F(PrintOnHostTest, ExportVCardWritesTheMarkedContactsWhereTheUserSays) {
+    Open("demo");
+    auto& grid = window->Grid();
+    ASSERT_GE(grid.Rows(), 3);
+    std::int16_t code = 0;
+    for (long c = 0; c < grid.Cols(); ++c)
+        if (grid.TextMatrix(0, c) == "联系人编码") code = static_cast<std::int16_t>(c);
+    ASSERT_GT(code, 0);
+    grid.SetRow(1);
+    grid.SetTextMatrix(1, 1, "\u221A ");
+    grid.SetTextMatrix(2, 1, "\u221A ");
+    std::vector<std::string> asked;
+    std::string answer;  // the path the user gives; "" cancels
+    auto previous = host::SetSaveFilePresenter([&](const host::SaveFileRequest& r) {
+        asked.push_back(r.title + "|" + r.filter + "|" + r.suggestedName);
+        return answer;
+    });
+    window->Operating("ExportVCard");  // cancelled: nothing written, nothing said
+    ASSERT_EQ(asked, std::vector<std::string>{"导出 vCard|vCard 文件 (*.vcf)|contacts.vcf"})
+        << (shown.empty() ? "" : shown.back());
+    const std::size_t said = shown.size();
+    answer = (folder / "marked").string();
+    window->Operating("ExportVCard");
+    host::SetSaveFilePresenter(std::move(previous));
+    ASSERT_EQ(shown.size(), said + 1);
+    EXPECT_EQ(shown.back(), "已输出 2 个联系人到 " + answer + ".vcf");
+    const std::string cards = Slurp(folder / "marked.vcf");
+    for (long r : {1, 2}) EXPECT_NE(cards.find("X-SOVREL-CODE:" + grid.TextMatrix(r, code) + "\r\n"), std::string::npos);
+    EXPECT_EQ(cards.find("X-SOVREL-CODE:" + grid.TextMatrix(3, code) + "\r\n"), std::string::npos);
+}
 
 TEST_F(PrintOnHostTest, ExportPageSetupPrintAndPreviewOfTheList) {
     Open("demo");
