@@ -105,7 +105,7 @@ TEST_P(Exchange, EachRowIsReportedAndARefusalStopsNothing) {
         "V03,,,,,,,,,x\n"                         // 4
         "V03,,丙,V0300000009,,,,,,x\n"            // 5: its superior comes next
         "V03,V0300000009,丁,,,,,,,x\n"            // 6
-        "V03,V0100000001,戊,,,,,,,x\n"            // 7
+        "V03,V0100000001,戊,,,,幽灵职务,,,x\n"    // 7: its new duty goes with it
         "V03,,己,,,,,,a<b,x\n"                    // 8
         "V03,,庚,,,,,1985-13-45,,x\n"             // 9
         "V03,,辛,,,未知,,,,x\n"                   // 10
@@ -156,6 +156,7 @@ TEST_P(Exchange, EachRowIsReportedAndARefusalStopsNothing) {
                      "WHERE c.cContactCode = N'V0300000010' AND b.cName = N'首席科学家'"),
               "True");
     EXPECT_EQ(Scalar("SELECT dBirthday FROM Ven_Contact WHERE cContactCode = N'V0300000010'"), "1985-04-12");
+    EXPECT_EQ(Count("Crm_BaseCode WHERE cName = N'幽灵职务'"), 0);
 }
 
 TEST_P(Exchange, AtomicAndDryRunWriteNothingWhenTheyShouldNot) {
