@@ -1,11 +1,13 @@
 #include "exchange/contact_exchange.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <set>
+#include <span>
 
 #include "common/context.h"
 #include "common/sql_text.h"
@@ -59,7 +61,11 @@ bool IsCodeField(std::string_view f) {
 
 // ---- export ---------------------------------------------------------------------------------
 
-std::string ExportStatement(const std::string& vendor, const std::vector<std::string>& codes) {
+// Codes asked for in one statement: a list of all 100,000 contacts of a large account would make
+// one statement of megabytes.
+constexpr std::size_t kCodesPerStatement = 500;
+
+std::string ExportStatement(const std::string& vendor, std::span<const std::string> codes) {
     std::string sql = "SELECT ";
     for (std::string_view f : kFields)
         if (!IsCodeField(f)) sql += "Ven_Contact." + std::string(f) + ", ";
@@ -122,7 +128,7 @@ private:
     void Row(Record& r, bool lastTry);
     Check Complete(Record& r, Problem& why, bool lastTry);
     std::optional<Problem> BaseCode(Record& r, const CodeField& c);
-    bool VendorExists(const std::string& v);
+    std::string Vendor(const std::string& v);
     bool PersonExists(const std::string& code);
     bool ContactExists(const std::string& code);
     RowsetPtr Query(const std::string& sql);
@@ -140,7 +146,8 @@ private:
     ImportSummary& summary_;
     int baseLevel_ = 0;  // the transaction level the import started at
     long sinceCommit_ = 0;
-    std::map<std::string, bool> vendors_, persons_;
+    std::map<std::string, std::string> vendors_;  // code as given -> as stored ("" none)
+    std::map<std::string, bool> persons_;
     std::map<std::string, std::map<std::string, std::string>> codes_;  // type -> lower-case name -> ID
     std::map<std::string, long> serials_;  // vendor -> last serial used
     std::set<std::string> touched_;        // vendors that got contacts
@@ -153,10 +160,12 @@ RowsetPtr Importer::Query(const std::string& sql) {
     return rs;
 }
 
-bool Importer::VendorExists(const std::string& v) {
+std::string Importer::Vendor(const std::string& v) {
     auto it = vendors_.find(v);
     if (it != vendors_.end()) return it->second;
-    return vendors_[v] = !Query("SELECT cVenCode FROM vendor WHERE cVenCode = " + SqlText(v))->Eof();
+    // Codes compare without case, as on SQL Server; the contact gets the code as the vendor has it.
+    auto rs = Query("SELECT cVenCode FROM vendor WHERE cVenCode = " + SqlText(v));
+    return vendors_[v] = rs->Eof() ? std::string() : rs->Get(0).ToText();
 }
 
 bool Importer::PersonExists(const std::string& code) {
@@ -247,7 +256,8 @@ Importer::Check Importer::Complete(Record& r, Problem& why, bool lastTry) {
         else if (vendor != options_.vendor) return refuse("Hx.CRM.TkContact.Exchange.OtherVendor", {vendor, options_.vendor});
     }
     if (vendor.empty()) return refuse("Hx.AA.SRVTRANS.xx_notnull", {ResText("Hx.AA.ARCHIVE.FIELD.refvendor")});
-    if (!VendorExists(vendor)) return refuse("Hx.CRM.TkContact.frmcontactedit.00064");
+    vendor = Vendor(vendor);
+    if (vendor.empty()) return refuse("Hx.CRM.TkContact.frmcontactedit.00064");
     r.Set("cVenCode", vendor);
     if (txt::Trim(r.Get("cContactName")).empty()) return refuse("Hx.CRM.TkContact.frmcontactedit.00080");
     // The service reads every "&" as a plain ampersand, so no "&lt;" can stand for a "<".
@@ -457,26 +467,36 @@ bool ExportContacts(IClsCommon& service, const std::string& path, Format format,
     const fs::path part = target.string() + ".part";
     try {
         bool ok = true;
-        auto rs = service.OpenForward(ExportStatement(vendor, codes), &ok, &sMsg);
-        if (!rs || !ok) {
-            if (sMsg.empty()) sMsg = Ctx().PendingMessage;
-            return false;
-        }
         std::ofstream out(part, std::ios::binary | std::ios::trunc);
         if (!out) {
             sMsg = ResTextParams("Hx.CRM.TkContact.Exchange.CannotWrite", {Value(path)});
             return false;
         }
         if (format == Format::Csv) out << "\xEF\xBB\xBF" << CsvHeader();  // the mark tells spreadsheets it is UTF-8
-        for (; !rs->Eof(); rs->MoveNext()) {
-            Record r;
-            for (std::string_view f : kFields) {
-                const Value v = rs->Get(std::string(f));
-                if (!v.IsNullOrEmpty()) r.Set(f, v.ToText());
+        std::vector<std::string> sorted(codes);
+        std::sort(sorted.begin(), sorted.end());  // so that the pieces follow one another in code order
+        const std::span<const std::string> all(sorted);
+        for (std::size_t from = 0; from == 0 || from < codes.size(); from += kCodesPerStatement) {
+            const auto some = codes.empty() ? all : all.subspan(from, std::min(kCodesPerStatement, codes.size() - from));
+            auto rs = service.OpenForward(ExportStatement(vendor, some), &ok, &sMsg);
+            if (!rs || !ok) {
+                if (sMsg.empty()) sMsg = Ctx().PendingMessage;
+                out.close();
+                std::error_code ignored;
+                fs::remove(part, ignored);
+                return false;
             }
-            if (format == Format::Csv) out << CsvRow(r);
-            else out << WriteVCard(r, rs->Get("cVenName").IsNullOrEmpty() ? "" : rs->Get("cVenName").ToText());
-            ++count;
+            for (; !rs->Eof(); rs->MoveNext()) {
+                Record r;
+                for (std::string_view f : kFields) {
+                    const Value v = rs->Get(std::string(f));
+                    if (!v.IsNullOrEmpty()) r.Set(f, v.ToText());
+                }
+                const Value vendorName = rs->Get("cVenName");
+                if (format == Format::Csv) out << CsvRow(r);
+                else out << WriteVCard(r, vendorName.IsNullOrEmpty() ? "" : vendorName.ToText());
+                ++count;
+            }
         }
         out.close();
         if (!out) {

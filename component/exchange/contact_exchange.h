@@ -20,7 +20,7 @@ enum class Format { VCard, Csv };
 std::optional<Format> FormatOfPath(const std::string& path);
 
 // Writes the contacts of vendor ("" every vendor), or only those whose codes are listed (empty:
-// no such restriction), in code order to path. The file appears only when it is complete: on
+// no such restriction; a long list is read 500 codes at a time), in code order to path. The file appears only when it is complete: on
 // failure none is left and sMsg says why. count receives the contacts written.
 bool ExportContacts(IClsCommon& service, const std::string& path, Format format, const std::string& vendor,
                     const std::vector<std::string>& codes, long& count, std::string& sMsg);
