@@ -8,8 +8,9 @@ namespace sovrel::exchange {
 
 namespace {
 
-// A quoted field may span this many lines; a longer one is taken for a quote left open.
-constexpr std::size_t kMaxLinesPerRow = 1000;
+// A quoted field may span this many lines or bytes; a longer one is taken for a quote left open.
+constexpr std::size_t kMaxLinesPerRow = 200;
+constexpr std::size_t kMaxBytesPerRow = 64 * 1024;
 
 void AppendField(std::string& out, const std::string& value) {
     const bool quote = value.find_first_of(",\"\r\n") != std::string::npos ||
@@ -103,15 +104,20 @@ bool CsvReader::ReadRow(std::vector<std::string>& fields, long& lineNumber, std:
     std::optional<long> badBytes;
     if (!line.valid) badBytes = line.number;
     taken.push_back(std::move(line));
+    // Once a quote is open, a row can end only where the quotes so far are even: splitting only
+    // there keeps a file of open quotes from costing the square of its length.
+    std::size_t quotes = 0;
     while (true) {
-        const Parse p = SplitRow(text, fields);
+        const Parse p = taken.size() == 1 || quotes % 2 == 0 ? SplitRow(text, fields) : Parse::OpenQuote;
         if (p == Parse::Broken && taken.size() == 1)
             problem = Problem{"Hx.CRM.TkContact.Exchange.BadLine", {std::to_string(lineNumber)}};
         if (p == Parse::Complete || problem) break;
         Line more;
         // A quote that never closes, or closes only to break a later line, is the first line's
         // fault: the lines after it go back, as they may well be rows of their own.
-        if (p == Parse::Broken || taken.size() >= kMaxLinesPerRow || !NextLine(more)) {
+        if (taken.size() == 1) quotes = static_cast<std::size_t>(std::count(text.begin(), text.end(), '"'));
+        if (p == Parse::Broken || taken.size() >= kMaxLinesPerRow || text.size() > kMaxBytesPerRow ||
+            !NextLine(more)) {
             for (auto it = taken.rbegin(); it + 1 != taken.rend(); ++it) pending_.push_front(std::move(*it));
             problem = Problem{"Hx.CRM.TkContact.Exchange.OpenQuote", {std::to_string(lineNumber)}};
             badBytes.reset();
@@ -121,6 +127,7 @@ bool CsvReader::ReadRow(std::vector<std::string>& fields, long& lineNumber, std:
         if (!more.valid && !badBytes) badBytes = more.number;
         text += '\n';
         text += more.text;
+        quotes += static_cast<std::size_t>(std::count(more.text.begin(), more.text.end(), '"'));
         taken.push_back(std::move(more));
     }
     if (badBytes) problem = Problem{"Hx.CRM.TkContact.Exchange.BadBytes", {std::to_string(*badBytes)}};
