@@ -53,6 +53,8 @@ std::string Text(const Problem& p) {
     return params.empty() ? ResText(p.key) : ResTextParams(p.key, std::move(params));
 }
 
+std::string NullText(const Value& v) { return v.IsNullOrEmpty() ? std::string() : v.ToText(); }
+
 bool IsCodeField(std::string_view f) {
     for (const auto& c : kCodeFields)
         if (c.field == f) return true;
@@ -138,6 +140,7 @@ private:
     void Report(const Record& r, Outcome outcome, std::string message);
     void CommitBatch(bool force);
     void Relink();
+    std::map<std::string, std::string> Captions();
 
     IClsCommon& service_;
     ConnectionPtr cnn_;
@@ -370,6 +373,28 @@ void Importer::ReadAll(Reader& reader) {
     while (reader.Next(r)) Row(r, false);
 }
 
+std::map<std::string, std::string> Importer::Captions() {
+    // A file saved from a spreadsheet may head its columns as the list does, in either language,
+    // and the user-defined items by their names.
+    std::map<std::string, std::string> out;
+    for (std::string_view f : kFields) {
+        const std::string key = "Hx.CRM.TkContact.Column." + std::string(f);
+        for (const char* language : {"zh-CN", "en-US"}) {
+            const std::string caption = txt::Trim(ResText(key, language));
+            if (!caption.empty() && caption != key) out.emplace(txt::LCase(caption), f);
+        }
+    }
+    auto rs = Query("SELECT cItem, cItemName FROM userdef WHERE cClass = N'供应商联系人'");
+    for (; !rs->Eof(); rs->MoveNext()) {
+        const std::string item = rs->Get("cItem").ToText(), name = txt::Trim(NullText(rs->Get("cItemName")));
+        const std::string prefix = "自定义项";
+        if (name.empty() || !item.starts_with(prefix)) continue;
+        const std::string_view field = FieldNamed("cConDefine" + item.substr(prefix.size()));
+        if (!field.empty()) out.emplace(txt::LCase(name), field);
+    }
+    return out;
+}
+
 void Importer::Relink() {
     // A vendor whose main contact is missing gets its contact with the highest code, as after
     // a save in the card.
@@ -409,7 +434,7 @@ bool Importer::Run(std::istream& in) {
             VCardReader reader(lines);
             ReadAll(reader);
         } else {
-            CsvReader reader(lines);
+            CsvReader reader(lines, Captions());
             Record r;
             bool first = true;
             while (reader.Next(r)) {

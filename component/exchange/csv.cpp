@@ -146,6 +146,9 @@ bool CsvReader::ReadHeader() {
     bool any = false;
     for (const std::string& name : fields) {
         std::string field(FieldNamed(platform::text::Trim(name)));
+        if (auto alias = aliases_.find(platform::text::LCase(platform::text::Trim(name)));
+            field.empty() && alias != aliases_.end())
+            field = alias->second;
         if (!field.empty() && std::find(columns_.begin(), columns_.end(), field) == columns_.end()) {
             any = true;
             columns_.push_back(field);

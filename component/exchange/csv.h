@@ -1,7 +1,9 @@
 #pragma once
-// Contacts as CSV text (RFC 4180): a header row of field names, then one row per contact;
+// Contacts as CSV text (RFC 4180): a header row of field names (or their captions), then one
+// row per contact;
 // fields that hold a comma, a quote, a line break or blanks at either end are quoted.
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,7 +20,9 @@ std::string CsvRow(const Record& r);
 
 class CsvReader {
 public:
-    explicit CsvReader(LineReader& lines) : lines_(lines) {}
+    // aliases: other names a header may give a field, in lower case ("联系人姓名" -> cContactName).
+    explicit CsvReader(LineReader& lines, std::map<std::string, std::string> aliases = {})
+        : lines_(lines), aliases_(std::move(aliases)) {}
     // The next row as a record; false at the end. The first call reads the header row. A row
     // whose field count differs from the header's, whose quotes are broken or which holds bytes
     // that are no text carries a problem; a quote left open refuses its row only, and reading
@@ -36,6 +40,7 @@ private:
     bool ReadHeader();
 
     LineReader& lines_;
+    std::map<std::string, std::string> aliases_;
     std::deque<Line> pending_;  // lines read ahead for a row that was refused
     bool headerRead_ = false;
     std::vector<std::string> columns_;  // the field of each column; empty: not taken

@@ -292,7 +292,9 @@ TEST_F(CliTest, ContactsGoOutToAFileAndComeBackWithAReportLineForEachRow) {
         << r.out;
 
     const std::string csv = folder.Sub("in.csv");
-    WriteFile(csv, "\xEF\xBB\xBF" "cContactName,cMobilePhone\r\n张伟,138\r\n\"李\r\n娜\",139\r\n,140\r\n");
+    // Headed as a spreadsheet made from the list might head it: captions in either language, a
+    // user-defined item by its name.
+    WriteFile(csv, "\xEF\xBB\xBF" "联系人姓名,Mobile Phone,微信号\r\n张伟,138,wx1\r\n\"李\r\n娜\",139,\r\n,140,\r\n");
     struct Case {
         std::vector<std::string> options;
         std::string result, summary;
@@ -314,6 +316,8 @@ TEST_F(CliTest, ContactsGoOutToAFileAndComeBackWithAReportLineForEachRow) {
         EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact WHERE cVenCode = 'V03'"), c.written);
     }
     EXPECT_EQ(Value("SELECT cContactName FROM Ven_Contact WHERE cContactCode = 'V0300000002'"), "李\n娜");
+    EXPECT_EQ(Value("SELECT cMobilePhone + N'/' + cConDefine1 FROM Ven_Contact WHERE cContactCode = 'V0300000001'"),
+              "138/wx1");
     for (const std::vector<std::string>& bad : {std::vector<std::string>{"import-contacts"},
                                                 {"import-contacts", csv, "--atomc"},
                                                 {"import-contacts", folder.Sub("missing.csv")},
