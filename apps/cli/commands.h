@@ -54,6 +54,8 @@ int RunPassword(const GlobalOptions& options, std::span<const std::string> argum
 int RunExport(const GlobalOptions& options, std::span<const std::string> arguments);
 int RunConfig(const GlobalOptions& options, std::span<const std::string> arguments);
 int RunDuplicates(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunExportContacts(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunImportContacts(const GlobalOptions& options, std::span<const std::string> arguments);
 
 // Prints "sovrel: " + message to stderr.
 void PrintError(std::string_view message);

@@ -83,6 +83,19 @@ constexpr Command kCommands[] = {
      "      the same mobile number or e-mail without spaces, dashes and case), one row per\n"
      "      contact with its group number; --vendor keeps to one vendor's contacts",
      RunDuplicates},
+    {"export-contacts", "FILE [--vendor V] [--format vcf|csv]",
+     "write the account's contacts, or one vendor's, to FILE as vCards 4.0 or CSV with a header\n"
+     "      row of field names (UTF-8), in the format --format names or the file's extension\n"
+     "      tells (vCard otherwise); base codes travel by name; a failed export leaves no file",
+     RunExportContacts},
+    {"import-contacts", "FILE [--vendor V] [--dry-run] [--atomic]",
+     "add the contacts of a vCard (4.0 or 3.0) or CSV file (UTF-8 or GBK) through the data\n"
+     "      service, one report line per row on standard output (line, result, code, name,\n"
+     "      message); a refused row stops nothing, unless --atomic, which then writes nothing;\n"
+     "      --dry-run writes nothing and reports what would happen; --vendor V takes rows that\n"
+     "      name no vendor to V and refuses rows of other vendors; exit status 1 when a row was\n"
+     "      refused",
+     RunImportContacts},
 };
 
 void PrintUsage(std::FILE* to) {

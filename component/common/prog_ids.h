@@ -18,6 +18,7 @@ inline constexpr const char* BaseCodeRefer = "BaseCodeLib.IBaseCodeRefer";
 inline constexpr const char* RefListClient = "TkRefList.RefListClient";
 inline constexpr const char* SmsClient = "HxSMSClient.SMSClient";
 inline constexpr const char* Generals = "CrmWorkLib.clsGenerals";
+inline constexpr const char* SaveFileDialog = "HxPub.SaveFileDialog";
 // The host's desktop controls.
 inline constexpr const char* FlexGrid = "TkFlexGrid.TkFlexGridCtrl";
 inline constexpr const char* Toolbar = "TkToolBar.TkToolBarCtrl";

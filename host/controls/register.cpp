@@ -7,6 +7,7 @@
 #include "pop_menus.h"
 #include "ref_edit.h"
 #include "host/print_control.h"
+#include "host/save_file.h"
 #include "toolbar.h"
 
 namespace host {
@@ -22,6 +23,7 @@ void RegisterControls() {
     platform::Register(sovrel::progid::ColumnSetControl, [] { return std::make_shared<controls::ColumnSetControl>(); });
     RegisterBaseCodeRefer();
     platform::Register(sovrel::progid::PrintControl, [] { return std::make_shared<print::PrintControl>(); });
+    platform::Register(sovrel::progid::SaveFileDialog, [] { return std::make_shared<SaveFileDialog>(); });
 }
 
 }  // namespace host

@@ -25,6 +25,7 @@
 #include "ui/list/list_internal.h"
 #include "ui/list/list_statement.h"
 #include "ui/list/print.h"
+#include "ui/list/vcard_export.h"
 
 namespace sovrel {
 
@@ -141,8 +142,10 @@ bool frmContactList::RunCommand(const std::string& key) {
         else OpenContactOverview(*this);
         return true;
     }
-    if (k == "sendmail") {
-        if (!Right("AS020303") || TakeLock(3)) return true;
+    if (k == "sendmail" || k == "exportvcard") {
+        // Both take the marked contacts; the vCard export reads only, so it takes no lock.
+        const bool mail = k == "sendmail";
+        if (!Right(mail ? "AS020303" : "AS020304") || (mail && TakeLock(3))) return true;
         std::vector<std::string> codes;
         if (SelectAllValue() != 1) {
             if (!CurrentRowValid()) {
@@ -165,6 +168,10 @@ bool frmContactList::RunCommand(const std::string& key) {
             // Every contact of the list, not only the page shown; a clone keeps the list's place.
             auto all = listRs_->Clone();
             for (all->MoveFirst(); !all->Eof(); all->MoveNext()) codes.push_back(all->Get("ID").ToText());
+        }
+        if (!mail) {
+            ExportVCards(*this, codes);
+            return true;
         }
         if (actions_.sendMail) actions_.sendMail(*this, QuotedCodeList(codes));
         else MailContacts(*this, QuotedCodeList(codes));

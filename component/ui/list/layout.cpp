@@ -52,6 +52,7 @@ const std::vector<Menu>& MenuTable() {
           {"mPrint", "Print", "Ctrl+P"},
           {"mnubox5", nullptr, ""},
           {"mSaveFile", "SaveFile", ""},
+          {"mExportVCard", "ExportVCard", ""},
           {"mnubox2", nullptr, ""},
           {"mExit", "Exit", ""}}},
         {"mOperation",

@@ -41,6 +41,12 @@ std::string HidePasswords(std::string_view s);
 // character read more than one way gives the letter of its usual reading.
 std::string PinyinInitials(std::string_view s);
 
+// True when s is well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
+bool IsValidUtf8(std::string_view s);
+// s read as GB18030, the superset of GBK, written to out as UTF-8; false (out unspecified) when s
+// holds a byte sequence that is no GB18030 character.
+bool FromGb18030(std::string_view s, std::string& out);
+
 // Simple case folding of one code point.
 char32_t FoldCase(char32_t c);
 char32_t UpperCase(char32_t c);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
@@ -250,6 +251,59 @@ TEST_F(CliTest, DuplicatesListsTheGroupsOfTheAccountOrOfOneVendor) {
     EXPECT_EQ(On({"duplicates", "--vendor", "V01"}).out, header);
     EXPECT_EQ(On({"duplicates", "--vendor", "x' OR 1=1 --"}).out, header);
     EXPECT_EQ(On({"duplicates", "--vendr", "V01"}).status, 2);
+}
+
+TEST_F(CliTest, ContactsGoOutToAFileAndComeBackWithAReportLineForEachRow) {
+    UseFixedAccount();
+    const std::string vcf = folder.Sub("v01.vcf");
+    Result r = Keys({"export-contacts", vcf, "--vendor", "V01"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "Hx.CRM.TkContact.Exchange.ExportedCount(4," + vcf + ")\n");
+    const std::string cards = ReadFile(vcf);
+    EXPECT_EQ(std::count(cards.begin(), cards.end(), '\n'), std::count(cards.begin(), cards.end(), '\r'));
+    EXPECT_NE(cards.find("BEGIN:VCARD\r\nVERSION:4.0\r\n"), std::string::npos);
+    EXPECT_NE(cards.find("\r\nFN:张伟\r\n"), std::string::npos);
+
+    const std::string header = "line\tresult\tcContactCode\tcContactName\tmessage\n";
+    const std::string e = "Hx.CRM.TkContact.Exchange.";
+    // V01's cards belong to V01.
+    r = Keys({"import-contacts", vcf, "--vendor", "V03", "--dry-run"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("\t" + e + "Refused\tV0100000001\t张伟\t" + e + "OtherVendor(V01,V03)\n"), std::string::npos)
+        << r.out;
+
+    const std::string csv = folder.Sub("in.csv");
+    // Headed as a spreadsheet made from the list might head it: captions in either language, a
+    // user-defined item by its name.
+    WriteFile(csv, "\xEF\xBB\xBF" "联系人姓名,Mobile Phone,微信号\r\n张伟,138,wx1\r\n\"李\r\n娜\",139,\r\n,140,\r\n");
+    struct Case {
+        std::vector<std::string> options;
+        std::string result, summary;
+        long written;
+    };
+    const Case cases[] = {
+        {{"--atomic"}, "Accepted", "SummaryAtomic(2,1)", 0},
+        {{"--dry-run"}, "Accepted", "SummaryDryRun(2,1)", 0},
+        {{}, "Added", "Summary(2,1)", 2},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"import-contacts", csv, "--vendor", "V03"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        r = Keys(args);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_EQ(r.out, header + "2\t" + e + c.result + "\tV0300000001\t张伟\t\n3\t" + e + c.result +
+                             "\tV0300000002\t李\\n娜\t\n5\t" + e + "Refused\t\t\tHx.CRM.TkContact.frmcontactedit.00080\n");
+        EXPECT_EQ(r.err, e + c.summary + "\n");
+        EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact WHERE cVenCode = 'V03'"), c.written);
+    }
+    EXPECT_EQ(Value("SELECT cContactName FROM Ven_Contact WHERE cContactCode = 'V0300000002'"), "李\n娜");
+    EXPECT_EQ(Value("SELECT cMobilePhone + N'/' + cConDefine1 FROM Ven_Contact WHERE cContactCode = 'V0300000001'"),
+              "138/wx1");
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"import-contacts"},
+                                                {"import-contacts", csv, "--atomc"},
+                                                {"import-contacts", folder.Sub("missing.csv")},
+                                                {"export-contacts", vcf, "--format", "xlsx"}})
+        EXPECT_EQ(Keys(bad).status, 2) << bad.back();
 }
 
 TEST_F(CliTest, AddReadsRecordsFromAFileOrStandardInput) {

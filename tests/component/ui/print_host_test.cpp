@@ -2,6 +2,7 @@
 // sees, a confirmed page setup is stored and used by the next print, the preview shows pages.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QFileDialog>
 #include <QPrintDialog>
@@ -13,6 +14,7 @@
 #include "demo_session.h"
 #include "host/print_control.h"
 #include "file_text.h"
+#include "host/save_file.h"
 
 namespace sovrel::test {
 namespace {
@@ -30,6 +32,40 @@ protected:
     std::function<int(QDialog&)> answer;
     const fs::path folder = demo.path();
 };
+
+TEST_F(PrintOnHostTest, ExportVCardWritesTheMarkedContactsWhereTheUserSays) {
+    ASSERT_NE(OpenList(), nullptr);
+    auto& grid = window->Grid();
+    ASSERT_GE(grid.Rows(), 3);
+    std::int16_t code = 0;
+    for (long c = 0; c < grid.Cols(); ++c)
+        if (grid.TextMatrix(0, c) == "联系人编码") code = static_cast<std::int16_t>(c);
+    ASSERT_GT(code, 0);
+    grid.SetRow(1);
+    grid.SetTextMatrix(1, 1, "\u221A ");
+    grid.SetTextMatrix(2, 1, "\u221A ");
+    std::vector<std::string> asked;
+    std::string answer;  // the path the user gives; "" cancels
+    auto previous = host::SetSaveFilePresenter([&](const host::SaveFileRequest& r) {
+        asked.push_back(r.title + "|" + r.filter + "|" + r.suggestedName);
+        return answer;
+    });
+    auto* item = window->findChild<QAction*>("mExportVCard");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text().toStdString(), "导出 vCard");
+    item->trigger();  // cancelled: nothing written, nothing said
+    ASSERT_EQ(asked, std::vector<std::string>{"导出 vCard|vCard 文件 (*.vcf)|contacts.vcf"})
+        << (shown.empty() ? "" : shown.back());
+    const std::size_t said = shown.size();
+    answer = (folder / "marked").string();
+    window->Operating("ExportVCard");
+    host::SetSaveFilePresenter(std::move(previous));
+    ASSERT_EQ(shown.size(), said + 1);
+    EXPECT_EQ(shown.back(), "已输出 2 个联系人到 " + answer + ".vcf");
+    const std::string cards = FileText(folder / "marked.vcf");
+    for (long r : {1, 2}) EXPECT_NE(cards.find("X-SOVREL-CODE:" + grid.TextMatrix(r, code) + "\r\n"), std::string::npos);
+    EXPECT_EQ(cards.find("X-SOVREL-CODE:" + grid.TextMatrix(3, code) + "\r\n"), std::string::npos);
+}
 
 TEST_F(PrintOnHostTest, ExportPageSetupPrintAndPreviewOfTheList) {
     ASSERT_NE(OpenList(), nullptr);

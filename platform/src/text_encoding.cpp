@@ -1,0 +1,59 @@
+// Checking UTF-8 and reading GB18030 (GBK) text, for files written by other programs.
+#include <unicode/ucnv.h>
+#include <unicode/ustring.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/text.h"
+
+namespace platform::text {
+
+bool IsValidUtf8(std::string_view s) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const std::size_t n = s.size();
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len;
+        unsigned char lo = 0x80, hi = 0xBF;  // the range of the second byte
+        if (c >= 0xC2 && c <= 0xDF) len = 2;
+        else if (c == 0xE0) len = 3, lo = 0xA0;
+        else if (c == 0xED) len = 3, hi = 0x9F;  // no surrogates
+        else if (c >= 0xE1 && c <= 0xEF) len = 3;
+        else if (c == 0xF0) len = 4, lo = 0x90;
+        else if (c == 0xF4) len = 4, hi = 0x8F;  // nothing past U+10FFFF
+        else if (c >= 0xF1 && c <= 0xF3) len = 4;
+        else return false;
+        if (i + len > n || p[i + 1] < lo || p[i + 1] > hi) return false;
+        for (std::size_t k = 2; k < len; ++k)
+            if (p[i + k] < 0x80 || p[i + k] > 0xBF) return false;
+        i += len;
+    }
+    return true;
+}
+
+bool FromGb18030(std::string_view s, std::string& out) {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UConverter, decltype(&ucnv_close)> cnv(ucnv_open("GB18030", &status), &ucnv_close);
+    if (U_FAILURE(status)) return false;
+    // Stop at the first byte sequence that is no character rather than substitute it.
+    ucnv_setToUCallBack(cnv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    if (U_FAILURE(status)) return false;
+    std::vector<UChar> units(s.size() + 1);
+    const int32_t count = ucnv_toUChars(cnv.get(), units.data(), static_cast<int32_t>(units.size()), s.data(),
+                                        static_cast<int32_t>(s.size()), &status);
+    if (U_FAILURE(status)) return false;
+    int32_t bytes = 0;
+    u_strToUTF8(nullptr, 0, &bytes, units.data(), count, &status);
+    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return false;
+    status = U_ZERO_ERROR;
+    out.assign(static_cast<std::size_t>(bytes), '\0');
+    u_strToUTF8(out.data(), bytes, nullptr, units.data(), count, &status);
+    return U_SUCCESS(status) || status == U_STRING_NOT_TERMINATED_WARNING;
+}
+
+}  // namespace platform::text

@@ -1,0 +1,220 @@
+// The import and export through the data service on the fixed account: every field there and
+// back, one report line for each row, and --atomic and --dry-run leaving the account untouched.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "exchange/contact_exchange.h"
+#include "exchange/csv.h"
+#include "exchange/vcard.h"
+#include "service_fixture.h"
+
+namespace sovrel::test {
+namespace {
+
+namespace ex = sovrel::exchange;
+namespace fs = std::filesystem;
+
+// A contact of V03 with every field the account keeps (items 3 and 7 to 10 are not in use).
+ex::Record Contact(const std::string& code, const std::string& oid) {
+    ex::Record r;
+    const std::pair<const char*, const char*> values[] = {
+        {"cVenCode", "V03"}, {"cContactName", "张伟"}, {"cAppellation", "张总, 老张"},
+        {"cSuperiorID", "V0100000001"}, {"cNative", "浙江;杭州"}, {"bcDutyID", "总经理"}, {"bcTasteID", "阅读"},
+        {"cPrincipal", "0002"}, {"cCreator", "演示用户"}, {"cOfficePhone", "0571-8888 6666"},
+        {"cHomePhone", "0571-1234"}, {"cMobilePhone", "+86 138 0013 8000"}, {"cCall", "96001"},
+        {"cZipcode", "310012"}, {"cHomePage", "https://example.cn/a?b=1&c=2"},
+        {"cWorkAddress", "浙江省杭州市西湖区文三路 478 号华星时代广场 A 座 1201 室"}, {"cHomeAddress", "杭州市\n上城区"},
+        {"cEmail", "zhang.wei@example.cn"}, {"cHomeMember", "妻子：李娜\n儿子：张小明"},
+        {"cMemo", "第一行\n第二行, comma; semicolon \\ backslash & \"quotes\" > 1"}, {"bcSexID", "女"},
+        {"bcMarriageID", "未婚"}, {"bMajor", "True"}, {"dBirthday", "1985-04-12"}, {"dCreateDate", "2024-05-01"},
+        {"cConDefine1", "wx_张伟"}, {"cConDefine2", "A级"}, {"cConDefine4", "采购部"}, {"cConDefine5", "中文"},
+        {"cConDefine6", "110101199001011234"}, {"cConDefine11", "5"}, {"cConDefine12", "12"},
+        {"cConDefine13", "1500.5"}, {"cConDefine14", "4.5"}, {"cConDefine15", "2020-01-02"},
+        {"cConDefine16", "2024-06-30"}};
+    for (const auto& [f, v] : values) r.Set(f, v);
+    r.Set("cContactCode", code);
+    r.Set("oid", oid);
+    return r;
+}
+
+class Exchange : public ServiceTest {
+protected:
+    ~Exchange() override {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+    std::vector<ex::RowReport> Import(const std::string& text, ex::ImportOptions options = {}) {
+        std::istringstream in(text);
+        std::vector<ex::RowReport> rows;
+        ex::ImportContacts(*service, in, options, [&rows](const ex::RowReport& r) { rows.push_back(r); }, summary);
+        return rows;
+    }
+    std::string Slurp(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    fs::path folder = fs::temp_directory_path() / ("sovrel-exchange-" + std::to_string(::getpid()));
+    ex::ImportSummary summary;
+};
+
+TEST_P(Exchange, EveryFieldGoesInAndComesBackOutInBothFormats) {
+    fs::create_directories(folder);
+    for (ex::Format format : {ex::Format::VCard, ex::Format::Csv}) {
+        const bool vcard = format == ex::Format::VCard;
+        const std::string code = vcard ? "V0300000007" : "V0300000008";
+        const ex::Record in = Contact(code, vcard ? "{6F1C2A10-0000-4000-8000-00000000AB01}" : "{6F1C2A10-0000-4000-8000-00000000AB02}");
+        const auto rows = Import(vcard ? ex::WriteVCard(in, "") : ex::CsvHeader() + ex::CsvRow(in));
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].outcome, ex::Outcome::Added) << rows[0].message;
+        EXPECT_EQ(rows[0].message, "");  // nothing was left out
+        EXPECT_TRUE(summary.written);
+        EXPECT_EQ(Scalar("SELECT bcSexID FROM Ven_Contact WHERE cContactCode = N'" + code + "'"), "2");
+
+        const fs::path file = folder / (vcard ? "out.vcf" : "out.csv");
+        long count = 0;
+        std::string msg;
+        ASSERT_TRUE(ex::ExportContacts(*service, file.string(), format, "", {code}, count, msg)) << msg;
+        EXPECT_EQ(count, 1);
+        std::istringstream text(Slurp(file));
+        ex::LineReader lines(text, ex::DetectEncoding(text));
+        ex::Record out;
+        if (vcard) ASSERT_TRUE(ex::VCardReader(lines).Next(out));
+        else ASSERT_TRUE(ex::CsvReader(lines).Next(out));
+        for (std::string_view f : ex::kFields) EXPECT_EQ(out.Get(f), in.Get(f)) << f << (vcard ? " vCard" : " CSV");
+    }
+    // A long list of codes is asked for piece by piece.
+    std::vector<std::string> many{"V0300000008"};
+    for (int i = 0; i < 600; ++i) many.push_back("A" + std::to_string(i));
+    many.push_back("V0300000007");
+    long count = 0;
+    std::string msg;
+    ASSERT_TRUE(ex::ExportContacts(*service, (folder / "many.csv").string(), ex::Format::Csv, "", many, count, msg));
+    EXPECT_EQ(count, 2);
+    // Rows written for the other vendors are left out of one vendor's file.
+    ASSERT_TRUE(ex::ExportContacts(*service, (folder / "v03.csv").string(), ex::Format::Csv, "V03", {}, count, msg));
+    EXPECT_EQ(count, 2);
+    // V03 had no main contact: the first import linked one, the second kept it.
+    EXPECT_EQ(Scalar("SELECT cSovrelCode FROM vendor WHERE cVenCode = N'V03'"), "{6F1C2A10-0000-4000-8000-00000000AB01}");
+}
+
+TEST_P(Exchange, EachRowIsReportedAndARefusalStopsNothing) {
+    const std::string text =
+        "cVenCode,cContactCode,cContactName,cSuperiorID,cPrincipal,bcSexID,bcDutyID,dBirthday,cMemo,Extra\n"
+        "V03,,甲,,,,,,,x\n"                       // 2
+        "V99,,乙,,,,,,,x\n"                       // 3
+        "V03,,,,,,,,,x\n"                         // 4
+        "V03,,丙,V0300000009,,,,,,x\n"            // 5: its superior comes next
+        "V03,V0300000009,丁,,,,,,,x\n"            // 6
+        "V03,V0100000001,戊,,,,幽灵职务,,,x\n"    // 7: its new duty goes with it
+        "V03,,己,,,,,,a<b,x\n"                    // 8
+        "V03,,庚,,,,,1985-13-45,,x\n"             // 9
+        "V03,,辛,,,未知,,,,x\n"                   // 10
+        "V03,,壬,,,M,首席科学家,19850412,,x\n"    // 11
+        "V03,,癸,,9999,,,,,x\n"                   // 12
+        "V03,V0300000050,子,V0300000050,,,,,,x\n"  // 13
+        "V03,,丑,V0399999999,,,,,,x\n"            // 14
+        "V03,,\"a\"b,,,,,,,x\n";                  // 15
+    const long before = Count("Ven_Contact");
+    const auto rows = Import(text);
+    using O = ex::Outcome;
+    struct Want {
+        long line;
+        O outcome;
+        std::string code, message;
+    };
+    const std::string e = "Hx.CRM.TkContact.Exchange.";
+    const Want want[] = {
+        {1, O::Note, "", e + "Ignored(Extra)"},
+        {2, O::Added, "V0300000001", ""},
+        {3, O::Refused, "", "Hx.CRM.TkContact.frmcontactedit.00064"},
+        {4, O::Refused, "", "Hx.CRM.TkContact.frmcontactedit.00080"},
+        {6, O::Added, "V0300000009", ""},
+        {7, O::Refused, "V0100000001", "Hx.CRM.COMMON.CheckDuplication02"},
+        {8, O::Refused, "", e + "LessThan(cMemo)"},
+        {9, O::Refused, "", "Hx.CRM.COMMON.CheckLegal02(dBirthday)"},
+        {10, O::Refused, "", e + "UnknownCode(bcSexID,未知)"},
+        {11, O::Added, "V0300000010", ""},
+        {12, O::Refused, "", "Hx.CRM.BO.SurveyAcitve.surveyaction.00027(9999)"},
+        {13, O::Refused, "V0300000050", "Hx.CRM.FrameCaption.Contact01"},
+        {15, O::Refused, "", e + "BadLine(15)"},
+        {5, O::Added, "V0300000011", ""},
+        {14, O::Refused, "", "Hx.CRM.TkContact.frmcontactedit.00066"},
+    };
+    ASSERT_EQ(rows.size(), std::size(want));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].line, want[i].line) << i;
+        EXPECT_EQ(rows[i].outcome, want[i].outcome) << "line " << want[i].line;
+        EXPECT_EQ(rows[i].code, want[i].code) << "line " << want[i].line;
+        EXPECT_EQ(rows[i].message, want[i].message) << "line " << want[i].line;
+    }
+    EXPECT_EQ(summary.added, 4);
+    EXPECT_EQ(summary.refused, 10);
+    EXPECT_EQ(Count("Ven_Contact"), before + 4);
+    EXPECT_EQ(Scalar("SELECT cSuperiorID FROM Ven_Contact WHERE cContactCode = N'V0300000011'"), "V0300000009");
+    EXPECT_EQ(Scalar("SELECT c.bcSexID FROM Ven_Contact c WHERE c.cContactCode = N'V0300000010'"), "1");
+    EXPECT_EQ(Scalar("SELECT b.bEdit FROM Ven_Contact c JOIN Crm_BaseCode b ON b.ID = c.bcDutyID "
+                     "WHERE c.cContactCode = N'V0300000010' AND b.cName = N'首席科学家'"),
+              "True");
+    EXPECT_EQ(Scalar("SELECT dBirthday FROM Ven_Contact WHERE cContactCode = N'V0300000010'"), "1985-04-12");
+    EXPECT_EQ(Count("Crm_BaseCode WHERE cName = N'幽灵职务'"), 0);
+}
+
+TEST_P(Exchange, AtomicAndDryRunWriteNothingWhenTheyShouldNot) {
+    // Two good rows, one with a duty the account does not know yet, and one refusal.
+    const std::string good = "cVenCode,cContactName,bcDutyID\nV03,甲,新职务\nV03,乙,\n";
+    const std::string bad = good + "V99,丙,\n";
+    struct Case {
+        const char* what;
+        std::string text;
+        ex::ImportOptions options;
+        long written;  // contacts added to the account
+        ex::Outcome first;
+    };
+    const Case cases[] = {
+        {"atomic, one refused", bad, {.atomic = true}, 0, ex::Outcome::Accepted},
+        {"dry run, one refused", bad, {.dryRun = true}, 0, ex::Outcome::Accepted},
+        {"dry run, none refused", good, {.dryRun = true}, 0, ex::Outcome::Accepted},
+        {"atomic, none refused", good, {.atomic = true}, 2, ex::Outcome::Accepted},
+        {"neither", bad, {}, 2, ex::Outcome::Added},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(service->ExecuteX("DELETE FROM Ven_Contact WHERE cVenCode = N'V03'"));
+        ASSERT_TRUE(service->ExecuteX("DELETE FROM Crm_BaseCode WHERE cName = N'新职务'"));
+        const long contacts = Count("Ven_Contact");
+        const auto rows = Import(c.text, c.options);
+        ASSERT_GE(rows.size(), 2u);
+        EXPECT_EQ(rows[0].outcome, c.first);
+        EXPECT_EQ(rows[0].code, "V0300000001");
+        EXPECT_EQ(summary.added, 2);
+        EXPECT_EQ(Count("Ven_Contact"), contacts + c.written);
+        EXPECT_EQ(Count("Crm_BaseCode WHERE cName = N'新职务'"), c.written ? 1 : 0);
+        EXPECT_EQ(summary.written, c.written > 0);
+    }
+}
+
+TEST_P(Exchange, AFileThatIsNoContactFileIsRefusedWhole) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"\xFF\xFE" "B\0", "Hx.CRM.TkContact.Exchange.Utf16"},
+        {"no,field,named\n1,2,3\n", "Hx.CRM.TkContact.Exchange.NoHeader"},
+        {"", "Hx.CRM.TkContact.Exchange.NoHeader"},
+    };
+    const long before = Count("Ven_Contact");
+    for (const auto& [text, message] : cases) {
+        const auto rows = Import(text);
+        EXPECT_TRUE(rows.empty());
+        EXPECT_EQ(summary.message, message);
+    }
+    EXPECT_EQ(Count("Ven_Contact"), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Exchange, ::testing::ValuesIn(kBackends), BackendTestName);
+
+}  // namespace
+}  // namespace sovrel::test
