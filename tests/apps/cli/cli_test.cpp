@@ -125,9 +125,10 @@ TEST_P(CliOnBackend, InitRefusesAnExistingAccountAndReplacesItWithForce) {
     }
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(contacts(), 12);
-    if (!server)
+    if (!server) {
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 2)
             << "files left beside the two databases";
+    }
     r = Run({"--connection", account, "query", "SELECT cvencode, count(*) AS N FROM vendor GROUP BY cVenCode"});
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "cVenCode\tN") << r.err;
 }
@@ -259,7 +260,7 @@ TEST_F(CliTest, ContactsGoOutToAFileAndComeBackWithAReportLineForEachRow) {
     Result r = Keys({"export-contacts", vcf, "--vendor", "V01"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "Hx.CRM.TkContact.Exchange.ExportedCount(4," + vcf + ")\n");
-    const std::string cards = ReadFile(vcf);
+    const std::string cards = FileText(vcf);
     EXPECT_EQ(std::count(cards.begin(), cards.end(), '\n'), std::count(cards.begin(), cards.end(), '\r'));
     EXPECT_NE(cards.find("BEGIN:VCARD\r\nVERSION:4.0\r\n"), std::string::npos);
     EXPECT_NE(cards.find("\r\nFN:张伟\r\n"), std::string::npos);
