@@ -98,7 +98,7 @@ void BM_SaveNewContact(benchmark::State& state) {
     long saved = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        card.Edt(2).SetText("测试联系人 & Co " + std::to_string(saved));
+        card.Edt(2).SetText("测试联系人 O'Brien " + std::to_string(saved));
         state.ResumeTiming();
         if (!card.Operating("SaveRs")) {
             state.SkipWithError("the save was refused");

@@ -14,12 +14,10 @@ namespace sovrel::cli {
 
 int RunDuplicates(const GlobalOptions& options, std::span<const std::string> args) {
     std::string vendor;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (auto v = TakeValue(args, i, "--vendor")) {
-            vendor = *v;
-            continue;
-        }
-        throw UsageError("duplicates: unknown argument " + args[i]);
+    for (std::size_t i = 0; i < args.size();) {
+        auto v = TakeValue(args, i, "--vendor");  // moves past what it takes
+        if (!v) throw UsageError("duplicates: unknown argument " + args[i]);
+        vendor = *v;
     }
     ServiceSession session(options);
     std::vector<std::vector<DuplicateFields>> groups;

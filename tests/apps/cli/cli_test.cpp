@@ -681,6 +681,7 @@ TEST_F(CliTest, MistakesGiveAMessageAndTheirExitStatus) {
         {{"--data", dir, "password", "n3w-secret"}, "password: takes no arguments"},
         {{"--data", dir, "utlcase", empty, empty}, "utlcase: give one FILE at most"},
         {{"--data", dir, "utlcase", "--lower"}, "utlcase: unknown option --lower"},
+        {{"--data", dir, "duplicates", "--vendor", "V01", "stray"}, "duplicates: unknown argument stray"},
         {{"init", folder.Sub("x"), "--contacts", "many"}, "--contacts takes a whole number"},
         {{"init", folder.Sub("x"), "--vendors", "0"}, "--vendors"},
         {{"init", folder.Sub("x"), folder.Sub("y")}, "more than one folder"},
