@@ -2,6 +2,7 @@
 
 #include <unicode/uchar.h>
 #include <unicode/ucol.h>
+#include <unicode/uscript.h>
 
 #include <algorithm>
 #include <array>
@@ -263,17 +264,41 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 
 namespace {
 
-// The root collation at secondary strength: case and width do not count, accents do, ß reads as
-// ss, as SQL Server's default collation compares.
-// One collator per thread, for a collator's state is not shared safely.
+// ß (and its capital) equal to ss, where ICU only tells them apart by the accent level.
+constexpr char16_t kSharpS[] = u" &ss=\u00DF &SS=\u1E9E";
+
+// Opens a collator at secondary strength (case and width do not count, accents do) from rules.
+UCollator* OpenRules(const std::u16string& rules) {
+    UErrorCode status = U_ZERO_ERROR;
+    UCollator* c = ucol_openRules(rules.data(), static_cast<int32_t>(rules.size()), UCOL_DEFAULT, UCOL_SECONDARY,
+                                  nullptr, &status);
+    if (U_FAILURE(status)) std::abort();  // fixed rules over ICU's own data
+    return c;
+}
+
+// Chinese in pinyin order after Latin, as an account's Chinese collation sorts names, and the
+// root order for everything else. Building it takes about 60 ms, so it is built once, when a text that is not
+// all ASCII is first compared, and each thread gets a copy (a collator's state is not shared
+// safely).
 UCollator* Collator() {
-    thread_local std::unique_ptr<UCollator, void (*)(UCollator*)> collator{[] {
-        // The root order, with ß (and its capital) equal to ss where the root only tells it apart
-        // by its accent level.
-        static constexpr char16_t kRules[] = u"&ss=\u00DF &SS=\u1E9E";
+    static const UCollator* master = [] {
         UErrorCode status = U_ZERO_ERROR;
-        UCollator* c = ucol_openRules(kRules, -1, UCOL_DEFAULT, UCOL_SECONDARY, nullptr, &status);
-        if (U_FAILURE(status)) std::abort();  // fixed rules over ICU's own root data
+        UCollator* zh = ucol_open("zh", &status);
+        if (U_FAILURE(status)) std::abort();
+        int32_t length = 0;
+        const UChar* pinyin = ucol_getRules(zh, &length);
+        UCollator* c = OpenRules(std::u16string(pinyin, static_cast<std::size_t>(length)) + kSharpS);
+        ucol_close(zh);
+        // Latin before Chinese, as the account's collation has it (the Chinese order puts Han first).
+        const int32_t scripts[] = {USCRIPT_LATIN, USCRIPT_HAN};
+        ucol_setReorderCodes(c, scripts, 2, &status);
+        if (U_FAILURE(status)) std::abort();
+        return c;
+    }();
+    thread_local std::unique_ptr<UCollator, void (*)(UCollator*)> collator{[] {
+        UErrorCode status = U_ZERO_ERROR;
+        UCollator* c = ucol_clone(master, &status);
+        if (U_FAILURE(status)) std::abort();
         return c;
     }(), ucol_close};
     return collator.get();
@@ -285,7 +310,9 @@ const std::array<std::uint8_t, 128>& AsciiRanks() {
     static const std::array<std::uint8_t, 128> ranks = [] {
         std::array<char, 128> order{};
         for (int i = 0; i < 128; ++i) order[static_cast<std::size_t>(i)] = static_cast<char>(i);
-        UCollator* c = Collator();
+        // The pinyin tailoring leaves ASCII as the root orders it: the quick root collator serves.
+        std::unique_ptr<UCollator, void (*)(UCollator*)> root{OpenRules(kSharpS), ucol_close};
+        UCollator* c = root.get();
         UErrorCode status = U_ZERO_ERROR;
         auto cmp = [&](char a, char b) { return ucol_strcollUTF8(c, &a, 1, &b, 1, &status); };
         std::stable_sort(order.begin(), order.end(), [&](char a, char b) { return cmp(a, b) < 0; });

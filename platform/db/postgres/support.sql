@@ -1,8 +1,9 @@
 -- What every database created through the layer holds: the collation, types and functions that
 -- translated T-SQL statements and the schema files use. Runs once, right after CREATE DATABASE.
 
--- SQL Server's default collation compares text without regard to case (and width, for CJK).
-CREATE COLLATION tsql_ci (provider = icu, locale = 'und-u-ks-level2', deterministic = false);
+-- An account's Chinese collation compares text without regard to case (and width, for CJK) and
+-- sorts Chinese in pinyin order, after Latin.
+CREATE COLLATION tsql_ci (provider = icu, locale = 'zh-u-kr-latn-hani-ks-level2', deterministic = false);
 
 -- SQL Server types PostgreSQL lacks or names otherwise. The layer reads a column's domain to
 -- report SQL Server's type code; ts_ names stand for types whose SQL Server names PostgreSQL

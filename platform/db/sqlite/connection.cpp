@@ -59,6 +59,26 @@ void Exec(sqlite3* db, const char* sql, const char* source) {
     if (rc != SQLITE_OK) Throw(db, rc, source);
 }
 
+// The order NOCASE gives (kept in the file's user_version). Indexes written under another order
+// would mislead look-ups and sorts: they are rebuilt once, when a file of an earlier order opens.
+// 1: Chinese in pinyin order (before: by code point).
+constexpr int kCollationOrder = 1;
+
+void ReindexForTheCollation(sqlite3* handle) {
+    sqlite3_stmt* stmt = nullptr;
+    int order = -1;
+    if (sqlite3_prepare_v2(handle, "PRAGMA user_version", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        order = sqlite3_column_int(stmt, 0);
+    sqlite3_finalize(stmt);
+    if (order == kCollationOrder) return;
+    const std::string sql = "BEGIN IMMEDIATE; REINDEX NOCASE; REINDEX TSQL_CI; PRAGMA user_version = " +
+                            std::to_string(kCollationOrder) + "; COMMIT";
+    // Another writer holding the file: the rebuild waits for the next opening.
+    if (sqlite3_exec(handle, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK && !sqlite3_get_autocommit(handle))
+        sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 class SqliteBackend : public Backend {
 public:
     const std::string& Provider() const override {
@@ -273,6 +293,7 @@ private:
         Exec(db->handle,
              "PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF; PRAGMA cache_size=-8000; PRAGMA temp_store=MEMORY",
              "Connection.Open");
+        if (!readOnly) ReindexForTheCollation(db->handle);
         return db;
     }
 

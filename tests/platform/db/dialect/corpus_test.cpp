@@ -184,6 +184,10 @@ TEST_P(CorpusTest, CardAndServiceLookupsFindWhatSqlServerFinds) {
          {{"cContactID", "Crm_VisitLog", "bDeleted = 0", "拜访记录"}, {"cContactCode", "PO_Pomain", "", "采购订单"}}},
         {"SELECT TableName,TableDefine FROM Rpt_GRPDef WHERE TableName = N'warehouse' ORDER BY SystemId, TableName",
          {{"Warehouse", N}}},
+        // Names sort as the account's Chinese collation sorts them: Latin first, Chinese by pinyin.
+        {"SELECT cContactName FROM Ven_Contact WHERE cContactName IN (N'张伟', N'李娜', N'anna schmidt') "
+         "ORDER BY cContactName",
+         {{"Anna Schmidt"}, {"李娜"}, {"张伟"}}},
         // Find: conditions built from condition XML, numbers unquoted, texts and dates quoted.
         {"SELECT cContactCode FROM Ven_Contact WHERE bcSexID=2 AND bcDutyID BETWEEN 3 AND 7 order by 1",
          {{"V0100000002"}, {"V0100000003"}, {"V0200000001"}}},
