@@ -162,41 +162,12 @@ TEST(GridTest, selectionColumnShowsACheckWheneverTheMarkIsInTheText) {
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         grid->SetTextMatrix(static_cast<long>(i) + 1, 1, cases[i].first);
         grid->SetTextMatrix(static_cast<long>(i) + 1, 2, cases[i].first);
-    }
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
         const auto check = view->model()->index(static_cast<int>(i), 0);
         EXPECT_EQ(check.data(Qt::CheckStateRole).toInt(), cases[i].second ? Qt::Checked : Qt::Unchecked) << cases[i].first;
-        EXPECT_TRUE(check.data(Qt::DisplayRole).toString().isEmpty()) << "the selection cell shows its text";
-        // Only the selection column turns the mark into a check box.
-        const auto other = view->model()->index(static_cast<int>(i), 1);
-        EXPECT_FALSE(other.data(Qt::CheckStateRole).isValid());
-        EXPECT_EQ(other.data().toString().toStdString(), cases[i].first);
+        EXPECT_FALSE(view->model()->index(static_cast<int>(i), 1).data(Qt::CheckStateRole).isValid()) << "not the mark column";
     }
     grid->SetTextMatrix(2, 1, "");  // unmarking repaints as unchecked
     EXPECT_EQ(view->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
-}
-
-TEST(GridTest, cellAlignmentFollowsTheCurrentCellAndBeatsTheColumns) {
-    auto grid = NewGrid();
-    auto* view = ViewOf(*grid);
-    grid->SetRows(3);
-    grid->SetCols(4);
-    grid->SetTextMatrix(1, 2, "12,345.60");
-    grid->SetTextMatrix(1, 3, "陈小姐");
-    grid->SetTextMatrix(2, 3, "13812340001");  // a phone number: digits, but a text
-    auto alignmentOf = [&](int r, int c) { return Qt::Alignment(view->model()->index(r, c).data(Qt::TextAlignmentRole).toInt()); };
-    // General: numbers right, text left; a column's alignment (the list's code and phone columns
-    // are left) applies to its General cells only.
-    EXPECT_EQ(alignmentOf(0, 1), Qt::AlignRight | Qt::AlignVCenter);
-    EXPECT_EQ(alignmentOf(0, 2), Qt::AlignLeft | Qt::AlignVCenter);
-    EXPECT_EQ(alignmentOf(1, 2), Qt::AlignRight | Qt::AlignVCenter);
-    grid->SetColAlignment(3, sovrel::align::LeftCenter);
-    grid->SetRow(1);
-    grid->SetCol(3);
-    grid->SetCellAlignment(sovrel::align::CenterCenter);
-    EXPECT_EQ(alignmentOf(1, 2), Qt::AlignLeft | Qt::AlignVCenter);
-    EXPECT_EQ(alignmentOf(0, 2), Qt::AlignHCenter | Qt::AlignVCenter);
-    EXPECT_THROW(grid->SetColAlignment(3, 12), platform::Error);
 }
 
 TEST(GridTest, mouseSetsTheCurrentCellBeforeTheEvents) {
@@ -234,16 +205,6 @@ TEST(GridTest, mouseSetsTheCurrentCellBeforeTheEvents) {
     EXPECT_EQ(grid->Row(), 7);
     QTest::keyClick(view, Qt::Key_Space);
     EXPECT_EQ(events, std::vector<std::string>{"click 7,2"});
-}
-
-TEST(GridTest, topRowScrollsAShownGrid) {
-    ShownGrid shown(400, 300, 500, 3);
-    ASSERT_TRUE(shown.Show());
-    shown.grid->SetTopRow(120);
-    EXPECT_EQ(shown.grid->TopRow(), 120);
-    EXPECT_EQ(shown.view->rowAt(0), 119);
-    shown.grid->SetRow(3);  // a row above the screen comes into view
-    EXPECT_LE(shown.grid->TopRow(), 3);
 }
 
 // Redraw coming back repaints the grid only when a changed cell is on screen: a long fill that

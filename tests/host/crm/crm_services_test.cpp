@@ -117,15 +117,6 @@ TEST_F(SystemDatabase, APlainLoginGetsItsUsersLanguageFromTheSystemDatabase) {
     for (const auto& c : cases) EXPECT_EQ(svc.GetLanguage(c.login), c.language) << (c.login ? c.login->cUserId() : "no login");
 }
 
-TEST_F(SystemDatabase, AUsersLanguageIsLookedUpOncePerServiceInstance) {
-    CrmCommonService svc;
-    const auto login = Login("demo2");
-    ASSERT_EQ(svc.GetLanguage(login), "en-US");
-    db.Execute("UPDATE UA_User SET cLanguage = N'zh-CN' WHERE cUser_Id = N'demo2'");
-    EXPECT_EQ(svc.GetLanguage(login), "en-US");
-    EXPECT_EQ(CrmCommonService().GetLanguage(login), "zh-CN");
-}
-
 TEST_F(SystemDatabase, ALoginThatKnowsItsLanguageIsAskedAndTheOverrideBeatsEverything) {
     CrmCommonService svc;
     EXPECT_EQ(svc.GetLanguage(std::make_shared<SpeakingLogin>("keys")), "keys");

@@ -1,10 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QDialog>
-#include <QPushButton>
-#include <QStatusBar>
-#include <QTimer>
 
 #include "../controls/qt_app.h"
 #include "demo_session.h"
@@ -251,7 +246,7 @@ TEST(SetGridRowTest, findsTheRowByCaptionOrNumber) {
     }
 }
 
-// The window's start-up and its options dialog, for the logged-in demo user.
+// The window's start-up for the logged-in demo user.
 class WindowStartTest : public sovrel::test::DemoSessionTest {
 protected:
     PubUtil util;
@@ -273,33 +268,6 @@ TEST_F(WindowStartTest, makesTheLoginValuesWhenMissingAndSetsTheTitle) {
     util.FrmLoadInit(window, given, service, "t");
     EXPECT_EQ(given, kept);
     EXPECT_EQ(given->cUserId, "someone");
-}
-
-TEST_F(WindowStartTest, theOptionsDialogShowsOrHidesTheStatusBar) {
-    auto* bar = new QStatusBar(&window);
-    window.show();
-    std::shared_ptr<sovrel::IClsCommon> service;
-    struct Step { bool tick; const char* button; bool visibleAfter; };
-    const Step steps[] = {{false, "cmdCancel", true}, {false, "cmdOk", false}, {true, "cmdOk", true}};
-    for (const auto& s : steps) {
-        bool shown = false, ticked = false;
-        QTimer::singleShot(10, [&] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!dialog) return;
-            shown = true;
-            auto* box = dialog->findChild<QCheckBox*>("chkStatusBar");
-            ticked = box && box->isChecked();
-            if (box) box->setChecked(s.tick);
-            if (auto* button = dialog->findChild<QPushButton*>(s.button)) button->click();
-            else dialog->reject();
-        });
-        const bool before = !bar->isHidden();
-        util.FrmOpt(window, "mStb", "联系人档案", login, service);
-        EXPECT_TRUE(shown);
-        EXPECT_EQ(ticked, before) << "the box did not show the bar's state";
-        EXPECT_EQ(!bar->isHidden(), s.visibleAfter) << s.button;
-    }
-    util.FrmOpt(window, "Other", "联系人档案", login, service);  // no dialog: returns at once
 }
 
 }  // namespace
