@@ -431,12 +431,6 @@ TEST_F(CliTest, UtlCaseLowersTagsAndEscapesAmpersandsWithoutAnAccount) {
     EXPECT_EQ(r.out,
               "<ven_contact kind=\"a\">\n<ccontactname>Zhang &amp; Co &amp;amp; Li</ccontactname></ven_contact>\n");
     EXPECT_EQ(r.err, "");
-
-    const std::string file = folder.Sub("record.xml");
-    WriteFile(file, xml);
-    r = Run({"utlcase", "--keep-amp", file});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "<ven_contact kind=\"a\">\n<ccontactname>Zhang & Co &amp; Li</ccontactname></ven_contact>\n");
 }
 
 TEST_F(CliTest, MessagesComeInTheChosenOrTheUsersLanguage) {
@@ -471,7 +465,6 @@ TEST_F(CliTest, RefusedLoginsAndMissingAccountsEndWithStatus2) {
           "DELETE FROM Ven_Contact"},
          Text("en-US", "Hx.AA.LOGIN.UnknownUser", {"nobody"})},
         {{"--data", folder.Sub("missing"), "query", query}, "cannot connect"},
-        {{"--connection", "Provider=Nothing;Data Source=" + dir, "query", query}, "cannot connect"},
         {{"--connection", "Provider=PostgreSQL;Data Source=" + folder.Sub("nosocket") + ";Password=Sekr3tPw", "query",
           query},
          "Password=****"},

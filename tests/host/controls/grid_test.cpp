@@ -223,10 +223,7 @@ TEST(GridTest, redrawBackRepaintsOnlyForCellsOnScreen) {
         }
     } counter;
     view->viewport()->installEventFilter(&counter);
-    const struct {
-        long first, last;
-        bool repaints;
-    } cases[] = {{600, 800, false}, {2, 3, true}, {900, 1000, false}};
+    const struct { long first, last; bool repaints; } cases[] = {{600, 800, false}, {2, 3, true}, {900, 1000, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE("rows " + std::to_string(c.first) + ".." + std::to_string(c.last));
         QCoreApplication::processEvents();

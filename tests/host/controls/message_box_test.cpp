@@ -12,11 +12,7 @@ namespace host::test {
 namespace {
 
 TEST(MessageBoxTest, stylesGiveTheirButtonsAndAnswers) {
-    struct Case {
-        int style;
-        std::vector<int> answers;
-        int escape, first;
-    };
+    struct Case { int style; std::vector<int> answers; int escape, first; };
     const Case cases[] = {
         {0, {1}, 1, 1},          {64, {1}, 1, 1},            {1, {1, 2}, 2, 1},         {2, {3, 4, 5}, 0, 3},
         {35, {6, 7, 2}, 2, 6},   {35 + 256, {6, 7, 2}, 2, 7}, {35 + 512, {6, 7, 2}, 2, 2}, {4 + 32, {6, 7}, 0, 6},
@@ -59,13 +55,7 @@ TEST(MessageBoxTest, qtBoxesAnswerTheButtonPressed) {
     TestApp();
     InstallQtMessageBoxes();
     CrmCommonService crm;
-    struct Case {
-        int style;
-        const char* language;
-        const char* press;
-        int answer;
-        QStringList buttons;
-    };
+    struct Case { int style; const char* language; const char* press; int answer; QStringList buttons; };
     const Case cases[] = {
         {35, "zh-CN", "否", 7, {"取消", "否", "是"}},
         {35, "en-US", "Cancel", 2, {"Cancel", "No", "Yes"}},

@@ -130,10 +130,8 @@ TEST_F(HandOffTest, generalOpensTheOverviewWithChainReportsAndDocuments) {
     EXPECT_EQ(items("lstSuperiors"), std::vector<std::string>{"V0100000001  张伟"});
     EXPECT_EQ(items("lstReports"), (std::vector<std::string>{"V0100000003  王芳", "V0100000004  刘洋"}));
     auto* docs = overview->findChild<QTreeWidget*>("lstDocuments");
-    ASSERT_NE(docs, nullptr);
-    ASSERT_GE(docs->topLevelItemCount(), 1);
+    ASSERT_TRUE(docs && docs->topLevelItemCount() >= 1);
     EXPECT_EQ(docs->topLevelItem(0)->text(1).toStdString(), "PO_Pomain");
-    EXPECT_NE(overview->windowTitle().toStdString().find("V0100000002 李娜"), std::string::npos);
     overview->close();
 }
 

@@ -166,12 +166,11 @@ TEST_F(MessagingTest, getContactListsContactAddressesThenVendorAddresses) {
         {"N'NOSUCH'", "N'V02'", "", ""},  // nobody has an address: the tool still opens
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.codes);
         RecordingMailTool::opened.clear();
         clsContact mail;
         std::string codes = c.codes;
         mail.GetContact(codes, login, c.complVendors, c.complMail);
-        EXPECT_EQ(RecordingMailTool::opened, std::vector<std::string>{c.expected});
+        EXPECT_EQ(RecordingMailTool::opened, std::vector<std::string>{c.expected}) << c.codes;
     }
     EXPECT_TRUE(shown.empty());
     RecordingMailTool::answer = false;
@@ -261,13 +260,8 @@ TEST_F(MessagingTest, smsWindowChecksNumberThenText) {
 }
 
 TEST_F(MessagingTest, lookupRowsAddNumbersUntilOneIsBlank) {
-    using platform::db::FieldInfo;
     auto rows = [](std::vector<std::string> numbers) {
-        FieldInfo f;
-        f.name = "cMobilePhone";
-        f.type = platform::db::adVarWChar;
-        f.definedSize = 20;
-        auto rs = platform::db::Rowset::CreateDetached({f});
+        auto rs = platform::db::Rowset::CreateDetached({{"cMobilePhone", platform::db::adVarWChar, 20}});
         for (const auto& n : numbers) {
             rs->AddNew();
             rs->Set(0, n);

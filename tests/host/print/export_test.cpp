@@ -149,12 +149,7 @@ TEST_F(ExportTest, AFailedExportLeavesNoFileBehind) {
     const Sheet hostile = Hostile();
     Sheet tooLong = Hostile();
     tooLong.rows[0][4] = std::string(40000, 'x');
-    const struct {
-        fs::path path;
-        Format format;
-        long result;
-        const Sheet& sheet;
-    } cases[] = {
+    const struct { fs::path path; Format format; long result; const Sheet& sheet; } cases[] = {
         {dir / "missing" / "a.xlsx", Format::Xlsx, result::CannotWrite, hostile},
         {dir / "afile" / "a.csv", Format::Csv, result::CannotWrite, hostile},
         {dir / "taken.csv", Format::Csv, result::CannotWrite, hostile},  // fails at the rename

@@ -21,23 +21,6 @@ std::string Encode(const std::u32string& s) {
     return out;
 }
 
-TEST(StringBuilderTest, editsCountCharactersNotBytes) {
-    struct Case { const char* start; char op; long at, length; const char* text; const char* expected; };  // op: r, i
-    const Case cases[] = {
-        {"<联系人>张伟</联系人>", 'r', 1, 3, "", "<>张伟</联系人>"}, {"Größe ≥ 5 €", 'i', 11, 0, "!", "Größe ≥ 5 €!"},
-        {"😀a😀", 'r', 1, 1, "", "😀😀"},  {"😀a😀", 'i', 0, 0, "é", "é😀a😀"}, {"abc", 'r', 3, 0, "", "abc"},
-        {"", 'i', 0, 0, "中", "中"},
-    };
-    for (const auto& c : cases) {
-        StringBuilder b;
-        b.Append(c.start);
-        if (c.op == 'r') b.Remove(c.at, c.length);
-        else b.Insert(c.at, c.text);
-        EXPECT_EQ(b.ToString(), c.expected) << c.start << " " << c.op << c.at;
-        EXPECT_EQ(b.Length(), static_cast<long>(platform::text::Len(c.expected)));
-    }
-}
-
 TEST(StringBuilderTest, positionsOutsideTheTextAreRefusedAndChangeNothing) {
     StringBuilder b;
     b.Append("联系人");
