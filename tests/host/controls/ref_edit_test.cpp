@@ -3,7 +3,6 @@
 
 #include <QDialog>
 #include <QLineEdit>
-#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>

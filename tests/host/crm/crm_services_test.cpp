@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <set>
 
 #include "common/context.h"
@@ -21,7 +19,6 @@
 namespace host {
 namespace {
 
-namespace fs = std::filesystem;
 using platform::db::DateTime;
 using platform::db::Value;
 using texts::TextTable;
@@ -80,37 +77,22 @@ TEST(CrmTexts, ParametersArePutInByTheirTextForms) {
 
 class SystemDatabase : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/sovrel-crm-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder = pattern;
-        db.Open(schema::SqliteConnectionText(folder, ""));
-        schema::CreateSystemDatabase(db);
-        db.Execute("INSERT INTO UA_User (cUser_Id, cUser_Name, cLanguage) VALUES (N'demo2', N'Demo', N'en-US')");
-        db.Execute("INSERT INTO UA_User (cUser_Id, cUser_Name, cLanguage) VALUES (N'o''neil', N'O', N'keys')");
-        db.Execute("INSERT INTO UA_User (cUser_Id, cUser_Name) VALUES (N'demo', N'演示')");
-        account = schema::SqliteConnectionText(folder, "TKDATA_001_2024");
+    void TearDown() override { SetLanguageOverride(""); }
+    std::shared_ptr<sovrel::ILogin> Login(const std::string& user) {
+        return std::make_shared<PlainLogin>(user, demo.accountText());
     }
-    void TearDown() override {
-        db.Close();
-        SetLanguageOverride("");
-        fs::remove_all(folder);
-    }
-    std::shared_ptr<sovrel::ILogin> Login(const std::string& user) { return std::make_shared<PlainLogin>(user, account); }
-
-    std::string folder, account;
-    platform::db::Connection db;
+    sovrel::test::DemoFolder demo;
 };
 
 TEST_F(SystemDatabase, APlainLoginGetsItsUsersLanguageFromTheSystemDatabase) {
+    demo.System()->Execute("INSERT INTO UA_User (cUser_Id, cUser_Name, cLanguage) VALUES (N'o''neil', N'O', N'keys')");
     CrmCommonService svc;
     const struct { std::shared_ptr<sovrel::ILogin> login; const char* language; } cases[] = {
-        {Login("demo2"), "en-US"},
-        {Login("DEMO2"), "en-US"},  // user codes compare as the database does, without case
+        {Login("DEMO_EN"), "en-US"},  // user codes compare as the database does, without case
         {Login("o'neil"), "keys"},
         {Login("demo"), "zh-CN"},
         {Login("nobody"), kDefaultLanguage},
-        {std::make_shared<PlainLogin>("demo2", schema::SqliteConnectionText(folder + "/gone", "TKDATA_001_2024")),
+        {std::make_shared<PlainLogin>("demo_en", schema::SqliteConnectionText(demo.path() + "/gone", "TKDATA_001_2024")),
          kDefaultLanguage},
         {nullptr, kDefaultLanguage},
     };
@@ -157,17 +139,6 @@ TEST(CrmWindows, LocalizeFormSetsTheCaptionAndEveryControlWithATextInTheLoginsLa
     svc.LocalizeForm("Hx.CRM.TkContactUI.frmSend", prefixed);  // only the beginning of a window's key
     EXPECT_EQ(prefixed.caption, "unchanged");
     EXPECT_TRUE(prefixed.asked.empty());
-}
-
-TEST(CrmMessages, WithoutAPresenterTheMessageGoesToStderrAndIsTakenAsRead) {
-    auto previous = SetMessageBoxPresenter({});
-    ::testing::internal::CaptureStderr();
-    const int answer = CrmCommonService().ShowMessage("No login information.", 64, "Vendor Contacts", "en-US", 0, 0);
-    const std::string err = ::testing::internal::GetCapturedStderr();
-    SetMessageBoxPresenter(previous);
-    EXPECT_EQ(answer, sovrel::msgbox::Ok);
-    EXPECT_NE(err.find("No login information."), std::string::npos) << err;
-    EXPECT_NE(err.find("Vendor Contacts"), std::string::npos) << err;
 }
 
 TEST(CrmUtilities, QuotingAndEscapingMakeTextsSafe) {

@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
 
 #include "common/hosts/ref_edit.h"
 #include "common/prog_ids.h"

@@ -1,7 +1,7 @@
-// Exports read back by real readers (openpyxl for XLSX, poppler for PDF), failed exports that leave nothing behind, and the print control's dialogs.
+// Exports read back by real readers (openpyxl for XLSX, poppler for PDF), failed exports that leave
+// nothing behind, and the print control's dialogs.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -176,8 +176,6 @@ TEST_F(ExportTest, TypeAndSizeListsApplyByFieldPosition) {
     EXPECT_EQ(std::vector<int>({s.columns[0].size, s.columns[1].size, s.columns[2].size, s.columns[3].size}),
               std::vector<int>({8, 19, 10, 10}));
 }
-
-// ---- The print control --------------------------------------------------------------------
 
 class PrintControlTest : public ExportTest {
 protected:

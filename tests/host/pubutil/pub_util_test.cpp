@@ -195,10 +195,8 @@ public:
     }
     char Send(char command) {
         (void)!::write(toChild_, &command, 1);
-        return command == 'x' ? Reap() : Read();
-    }
-    char Reap() {
-        ::waitpid(pid_, nullptr, 0);
+        if (command != 'x') return Read();
+        ::waitpid(pid_, nullptr, 0);  // it died holding the lock
         pid_ = -1;
         return 'x';
     }

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "platform/text.h"
 
 using host::texts::BracesWellFormed;
