@@ -127,7 +127,6 @@ TEST(GridTest, redrawOffHoldsTheViewBackUntilTurnedOn) {
     grid->SetCols(4);
     grid->SetColWidth(2, 140);
     grid->SetRedraw(false);
-    EXPECT_FALSE(grid->Redraw());
     grid->SetRows(101);
     Fill(*grid);
     EXPECT_EQ(view->model()->rowCount(), 1) << "the view heard of the rows before redraw came back";
@@ -150,24 +149,6 @@ TEST(GridTest, redrawOffHoldsTheViewBackUntilTurnedOn) {
     EXPECT_EQ(view->horizontalHeader()->sectionSize(4), 61);
     EXPECT_EQ(view->horizontalHeader()->sectionSize(1), 140);
     EXPECT_EQ(grid->Row(), 2);
-}
-
-TEST(GridTest, selectionColumnShowsACheckWheneverTheMarkIsInTheText) {
-    auto grid = NewGrid();
-    auto* view = ViewOf(*grid);
-    const std::pair<const char*, bool> cases[] = {
-        {"\xE2\x88\x9A ", true}, {"x\xE2\x88\x9Ay", true}, {"", false}, {"V", false}, {"\xE2\x88\x9B", false}};
-    grid->SetRows(static_cast<long>(std::size(cases)) + 1);
-    grid->SetCols(3);
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        grid->SetTextMatrix(static_cast<long>(i) + 1, 1, cases[i].first);
-        grid->SetTextMatrix(static_cast<long>(i) + 1, 2, cases[i].first);
-        const auto check = view->model()->index(static_cast<int>(i), 0);
-        EXPECT_EQ(check.data(Qt::CheckStateRole).toInt(), cases[i].second ? Qt::Checked : Qt::Unchecked) << cases[i].first;
-        EXPECT_FALSE(view->model()->index(static_cast<int>(i), 1).data(Qt::CheckStateRole).isValid()) << "not the mark column";
-    }
-    grid->SetTextMatrix(2, 1, "");  // unmarking repaints as unchecked
-    EXPECT_EQ(view->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
 }
 
 TEST(GridTest, mouseSetsTheCurrentCellBeforeTheEvents) {
