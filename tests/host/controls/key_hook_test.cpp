@@ -20,9 +20,10 @@ using sovrel::IKeyHook;
 TEST(KeyCodeTest, qtKeysMapToTheOriginalCodes) {
     struct Case { int key; bool keypad; int code; };
     const Case cases[] = {
-        {Qt::Key_F1, false, 112},     {Qt::Key_F12, false, 123},   {Qt::Key_Z, false, 90},    {Qt::Key_0, false, 48},
-        {Qt::Key_Delete, false, 46},  {Qt::Key_Enter, true, 13},   {Qt::Key_PageUp, false, 33}, {Qt::Key_Backtab, false, 9},
-        {Qt::Key_Down, false, 40},    {Qt::Key_7, true, 103},      {Qt::Key_Minus, true, 109}, {Qt::Key_Minus, false, 189},
+        {Qt::Key_F1, false, 112},     {Qt::Key_F12, false, 123},    {Qt::Key_Z, false, 90},
+        {Qt::Key_0, false, 48},       {Qt::Key_Delete, false, 46},  {Qt::Key_Enter, true, 13},
+        {Qt::Key_PageUp, false, 33},  {Qt::Key_Backtab, false, 9},  {Qt::Key_Down, false, 40},
+        {Qt::Key_7, true, 103},       {Qt::Key_Minus, true, 109},   {Qt::Key_Minus, false, 189},
         {Qt::Key_Exclam, false, 49},  {Qt::Key_Massyo, false, 0},
     };
     for (const auto& c : cases) EXPECT_EQ(VirtualKeyCode(c.key, c.keypad), c.code) << std::hex << c.key;

@@ -115,7 +115,8 @@ TEST_F(ToolbarTest, aClickPassesTheKeyUnchanged) {
 }
 
 TEST_F(ToolbarTest, anUnknownDefinitionLoadsNothing) {
-    const std::pair<const char*, const char*> unknown[] = {{"Archives_Other_List", "AS"}, {"Archives_Sovrel_List", "SA"}};
+    const std::pair<const char*, const char*> unknown[] = {{"Archives_Other_List", "AS"},
+                                                           {"Archives_Sovrel_List", "SA"}};
     for (const auto& [definition, subsystem] : unknown) {
         auto toolbar = NewToolbar();
         ASSERT_TRUE(toolbar->Init(nullptr, login, "Archives_Sovrel_List", "AS"));

@@ -92,7 +92,7 @@ TEST_F(SystemDatabase, APlainLoginGetsItsUsersLanguageFromTheSystemDatabase) {
         {Login("o'neil"), "keys"},
         {Login("demo"), "zh-CN"},
         {Login("nobody"), kDefaultLanguage},
-        {std::make_shared<PlainLogin>("demo_en", schema::SqliteConnectionText(demo.path() + "/gone", "TKDATA_001_2024")),
+        {std::make_shared<PlainLogin>("demo_en", schema::SqliteConnectionText(demo.path() + "/gone", "TKDATA_1_2")),
          kDefaultLanguage},
         {nullptr, kDefaultLanguage},
     };

@@ -164,7 +164,8 @@ TEST(FilterSql, refusesWhatIsNotAValueOfTheColumnOrAnOperatorOfIt) {
         EXPECT_EQ(sql, "");
     }
     std::vector<FilterCondition> parsed;
-    for (const char* bad : {"<Filter><Condition column='memo' op='like'/></Filter>", "<Filter><Condition op='eq'/></Filter>"})
+    for (const char* bad : {"<Filter><Condition column='memo' op='like'/></Filter>",
+                            "<Filter><Condition op='eq'/></Filter>"})
         EXPECT_FALSE(ParseFilterDefinition(bad, parsed)) << bad;
 }
 
