@@ -433,28 +433,6 @@ TEST_F(CliTest, UtlCaseLowersTagsAndEscapesAmpersandsWithoutAnAccount) {
     EXPECT_EQ(r.err, "");
 }
 
-TEST_F(CliTest, MessagesComeInTheChosenOrTheUsersLanguage) {
-    UseFixedAccount();
-    const std::vector<std::string> used = {"used", "Ven_Contact", "cContactCode", "V0100000001"};
-    const std::string key = "Hx.CRM.COMMON.DBMSG.Ref01";
-    struct Case { std::vector<std::string> options; std::string err; };
-    const Case cases[] = {
-        {{}, Text("zh-CN", key) + "\n"},  // demo reads Chinese
-        {{"--user", "demo_en"}, Text("en-US", key) + "\n"},
-        {{"--user", "demo_en", "--language", "zh-CN"}, Text("zh-CN", key) + "\n"},
-        {{"--user", "demo_en", "--language", "KEYS"}, key + "\n"},
-    };
-    ASSERT_NE(Text("zh-CN", key), Text("en-US", key));
-    for (const auto& c : cases) {
-        std::vector<std::string> args = {"--data", dir};
-        args.insert(args.end(), c.options.begin(), c.options.end());
-        args.insert(args.end(), used.begin(), used.end());
-        const Result r = Run(args);
-        EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.err, c.err);
-    }
-}
-
 TEST_F(CliTest, RefusedLoginsAndMissingAccountsEndWithStatus2) {
     UseFixedAccount();
     const std::string query = "SELECT count(*) FROM Ven_Contact";
