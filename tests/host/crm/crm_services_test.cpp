@@ -5,7 +5,6 @@
 
 #include "common/context.h"
 #include "common/controls.h"
-#include "common/form.h"
 #include "common/hosts/login.h"
 #include "common/prog_ids.h"
 #include "demo_session.h"

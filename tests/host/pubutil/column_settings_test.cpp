@@ -11,9 +11,7 @@
 #include "common/hosts/controls.h"
 #include "common/prog_ids.h"
 #include "host/pub_util.h"
-#include "host/register.h"
 #include "host/services.h"
-#include "host/session.h"
 #include "platform/object_factory.h"
 #include "ui/widget_host.h"
 

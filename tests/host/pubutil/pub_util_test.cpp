@@ -7,7 +7,6 @@
 #include "host/pub_util.h"
 #include "host/register.h"
 #include "host/session.h"
-#include "platform/diagnostics.h"
 #include "platform/error.h"
 
 namespace host::test {

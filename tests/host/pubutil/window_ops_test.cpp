@@ -3,14 +3,12 @@
 
 #include "../controls/qt_app.h"
 #include "demo_session.h"
-#include "common/form.h"
 #include "common/hosts/controls.h"
 #include "common/prog_ids.h"
 #include "entry/small_classes.h"
 #include "host/pub_util.h"
 #include "host/register.h"
 #include "host/services.h"
-#include "host/session.h"
 #include "platform/error.h"
 #include "platform/object_factory.h"
 

@@ -3,7 +3,6 @@
 #include "demo_session.h"
 #include "host/services.h"
 #include "host/session.h"
-#include "platform/db/rowset.h"
 #include "platform/error.h"
 
 namespace host::test {
