@@ -19,10 +19,7 @@ namespace {
 
 using sovrel::test::FileText;
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
+struct Result { int status = -1; std::string out, err; };
 
 std::string ShellQuote(const std::string& s) {
     std::string q = "'";
@@ -177,10 +174,6 @@ TEST_F(CliTest, QueryPrintsHeaderAndOneEscapedLinePerRow) {
     EXPECT_EQ(r.out, expected);
     EXPECT_EQ(r.err, "");
 
-    r = Run({"--connection", SqliteConnectionText(dir), "query", sql});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, expected);
-
     r = Run({"--data=" + dir, "query", "SELECT cContactCode FROM Ven_Contact WHERE 1=2"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "cContactCode\n");
@@ -195,9 +188,8 @@ TEST_F(CliTest, QueryPrintsHeaderAndOneEscapedLinePerRow) {
 
 TEST_F(CliTest, ExportWritesTheQueryInTheFormatAskedOrLeavesNoFile) {
     UseFixedAccount();
-    const std::string sql =
-        "SELECT cContactCode, cContactName, bMajor FROM Ven_Contact WHERE cContactCode IN ('V0100000001', "
-        "'V0200000002') ORDER BY cContactCode";
+    const std::string sql = "SELECT cContactCode, cContactName, bMajor FROM Ven_Contact WHERE cContactCode IN "
+                            "('V0100000001', 'V0200000002') ORDER BY cContactCode";
     Result r = On({"export", sql, folder.Sub("list.txt"), "--format", "csv"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(FileText(folder.Sub("list.txt")),
@@ -219,15 +211,12 @@ TEST_F(CliTest, PageTellsThePageShownAndThePageCount) {
     const std::string all = "SELECT cContactCode FROM Ven_Contact ORDER BY cContactCode";
     const std::string first4 = "V0100000001\nV0100000002\nV0100000003\nV0100000004\n";
     const std::string last2 = "V0200000001\nV0200000002\n";
-    struct Case {
-        std::string sql, size, page, out;
-    };
+    struct Case { std::string sql, size, page, out; };
     const Case cases[] = {
         {all, "4", "1", "page 1 of 2\ncContactCode\n" + first4},
         {all, "4", "2", "page 2 of 2\ncContactCode\n" + last2},
         {all, "4", "0", "page 2 of 2\ncContactCode\n" + last2},  // 0 asks for the last page
         {all, "4", "9", "page 2 of 2\ncContactCode\n" + last2},  // past the end: the last page
-        {all, "6", "1", "page 1 of 1\ncContactCode\n" + first4 + last2},
         {"SELECT cContactCode FROM Ven_Contact WHERE 1=2", "10", "1", "page 0 of 1\ncContactCode\n"},
         {"SELECT DISTINCT cVenCode FROM Ven_Contact ORDER BY cVenCode", "1", "2", "page 2 of 2\ncVenCode\nV02\n"},
     };
@@ -235,7 +224,6 @@ TEST_F(CliTest, PageTellsThePageShownAndThePageCount) {
         const Result r = On({"page", c.sql, "--size", c.size, "--page", c.page});
         EXPECT_EQ(r.status, 0) << c.sql << " " << c.size << "/" << c.page << "\n" << r.err;
         EXPECT_EQ(r.out, c.out) << c.sql << " " << c.size << "/" << c.page;
-        EXPECT_EQ(r.err, "");
     }
 }
 
@@ -377,13 +365,6 @@ TEST_F(CliTest, DeleteRemovesAContactUnlessSomethingRefersToIt) {
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_EQ(Count(contacts), 6);
 
-    r = Run({"--data", dir, "--user", "demo_en", "delete", std::string(fixed::kOrderedContact)});
-    EXPECT_EQ(r.status, 1);
-    const auto& en = host::texts::TextTable::For("en-US");
-    const std::string refused =  // the archive's own description of the references ends the text
-        en.Format("Hx.CRM.COMMON.CheckRef02", {Text("en-US", "Hx.AA.ARCHIVE.COMMON.vendorcontactmanagement"), ""});
-    EXPECT_EQ(r.err.rfind(refused, 0), 0u) << r.err;
-
     r = Keys({"delete", "V0200000002"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out + r.err, "");
@@ -412,22 +393,12 @@ TEST_F(CliTest, FindPrintsTheRowsThatMeetTheCondition) {
     EXPECT_EQ(r.out.rfind("oid\t", 0), 0u) << r.out;  // the header of SELECT *
     EXPECT_NE(r.out.find("V0200000001\t"), std::string::npos);
     EXPECT_NE(r.out.find("V0200000002\t"), std::string::npos);
-
-    const std::string file = folder.Sub("condition.xml");
-    WriteFile(file, "<Ven_Contact><cContactCode>V0100000002,V0100000003</cContactCode></Ven_Contact>");
-    r = On({"find", "Ven_Contact,", file});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3) << r.out;
 }
 
 // One command each, answered by its status and its exact texts (err "~x": holds x); none changes the data.
 TEST_F(CliTest, CommandsAnswerByTheirExitStatusAndTexts) {
     UseFixedAccount();
-    struct Case {
-        std::vector<std::string> args;
-        int status;
-        std::string err, input = "", out = "";
-    };
+    struct Case { std::vector<std::string> args; int status; std::string err, input = "", out = ""; };
     const std::string parseError = "Hx.CRM.COMMON.XMLMSGParseErr01\nHx.CRM.COMMON.XMLMSGParseErr02\n";
     const Case cases[] = {
         {{"page", "SELECT x FROM nowhere", "--size=5", "--page=1"}, 1, "Hx.CRM.COMMON.DBMSG.Sel0511\n"},
@@ -439,18 +410,14 @@ TEST_F(CliTest, CommandsAnswerByTheirExitStatusAndTexts) {
         {{"find", "NoSuchTable"}, 1, "Hx.CRM.COMMON.DBMSG.Sel0511\n", "<x><a>1</a></x>"},
         // The service says nothing when the XML holds no record of the table; the program does.
         {{"add", "Ven_Contact"}, 1, "~holds no <Ven_Contact> record", "<vendor><cVenCode>V09</cVenCode></vendor>"},
-        {{"modify", "Ven_Contact"}, 1, "~holds no <Ven_Contact> record", "<vendor><cVenCode>V09</cVenCode></vendor>"},
         {{"exec", "UPDATE Ven_Contact SET cMemo = cMemo"}, 0, ""},
         {{"exec", "UPDATE Ven_Contact SET nosuchcolumn = 1"}, 1, "~nosuchcolumn"},
         {{"usedb", "tksystem"}, 0, "", "", "True\n"},
         {{"usedb", ""}, 1, "Hx.CRM.COMMON.DBMSG.NoDB\n", "", "False\n"},
-        {{"usedb", "TKDATA_999_2024"}, 1, "~TKDATA_999_2024", "", "False\n"},
         {{"refed", "Ven_Contact", "V0100000002"}, 1, "采购订单\n"},
         {{"refed", "Ven_Contact", "V0200000002"}, 0, ""},
-        {{"refed", "vendor", "V03", "--all"}, 0, ""},
         {{"refed", "NoRelations", "x"}, 0, ""},
         {{"used", "Ven_Contact", "cContactCode", "V0100000001"}, 0, "Hx.CRM.COMMON.DBMSG.Ref01\n"},
-        {{"used", "Ven_Contact", "cContactCode", "V0999999999"}, 1, ""},
         {{"used", "Ven_Contact", "nosuchfield", "x"}, 1, "Hx.CRM.COMMON.DBMSG.0008\n"},
     };
     for (const auto& c : cases) {
@@ -482,12 +449,7 @@ TEST_F(CliTest, ValuesAndNamesTypedOnTheCommandLineNeverBecomeSql) {
     UseFixedAccount();
     const std::string hostile = "';delete from Person--";
     const std::int64_t persons = Count("SELECT count(*) FROM Person");
-    struct Case {
-        std::vector<std::string> args;
-        std::string input;
-        int status;
-        std::string err;
-    };
+    struct Case { std::vector<std::string> args; std::string input; int status; std::string err; };
     const Case cases[] = {
         {{"delete", "x' or '1'='1"}, "", 1, "Hx.CRM.COMMON.DBMSG.Sel0512\n"},
         {{"delete", "V0200000002", "--id-name", "1=1 or cContactCode"}, "", 1,
@@ -524,54 +486,18 @@ TEST_F(CliTest, UtlCaseLowersTagsAndEscapesAmpersandsWithoutAnAccount) {
     EXPECT_EQ(r.out,
               "<ven_contact kind=\"a\">\n<ccontactname>Zhang &amp; Co &amp;amp; Li</ccontactname></ven_contact>\n");
     EXPECT_EQ(r.err, "");
-
-    const std::string file = folder.Sub("record.xml");
-    WriteFile(file, xml);
-    r = Run({"utlcase", "--keep-amp", file});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "<ven_contact kind=\"a\">\n<ccontactname>Zhang & Co &amp; Li</ccontactname></ven_contact>\n");
-}
-
-TEST_F(CliTest, MessagesComeInTheChosenOrTheUsersLanguage) {
-    UseFixedAccount();
-    const std::vector<std::string> used = {"used", "Ven_Contact", "cContactCode", "V0100000001"};
-    const std::string key = "Hx.CRM.COMMON.DBMSG.Ref01";
-    struct Case {
-        std::vector<std::string> options;
-        std::string err;
-    };
-    const Case cases[] = {
-        {{}, Text("zh-CN", key) + "\n"},  // demo reads Chinese
-        {{"--user", "demo_en"}, Text("en-US", key) + "\n"},
-        {{"--language", "en-US"}, Text("en-US", key) + "\n"},
-        {{"--user", "demo_en", "--language", "zh-CN"}, Text("zh-CN", key) + "\n"},
-        {{"--user", "demo_en", "--language", "KEYS"}, key + "\n"},
-    };
-    ASSERT_NE(Text("zh-CN", key), Text("en-US", key));
-    for (const auto& c : cases) {
-        std::vector<std::string> args = {"--data", dir};
-        args.insert(args.end(), c.options.begin(), c.options.end());
-        args.insert(args.end(), used.begin(), used.end());
-        const Result r = Run(args);
-        EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.err, c.err);
-    }
 }
 
 TEST_F(CliTest, RefusedLoginsAndMissingAccountsEndWithStatus2) {
     UseFixedAccount();
     const std::string query = "SELECT count(*) FROM Ven_Contact";
-    struct Case {
-        std::vector<std::string> args;
-        std::string message;
-    };
+    struct Case { std::vector<std::string> args; std::string message; };
     const Case cases[] = {
         {{"--data", dir, "--user", "nobody", "query", query}, Text("zh-CN", "Hx.AA.LOGIN.UnknownUser", {"nobody"})},
         {{"--connection", SqliteConnectionText(dir), "--user", "nobody", "--language", "en-US", "exec",
           "DELETE FROM Ven_Contact"},
          Text("en-US", "Hx.AA.LOGIN.UnknownUser", {"nobody"})},
         {{"--data", folder.Sub("missing"), "query", query}, "cannot connect"},
-        {{"--connection", "Provider=Nothing;Data Source=" + dir, "query", query}, "cannot connect"},
         {{"--connection", "Provider=PostgreSQL;Data Source=" + folder.Sub("nosocket") + ";Password=Sekr3tPw", "query",
           query},
          "Password=****"},
@@ -643,10 +569,7 @@ TEST_F(CliTest, MistakesGiveAMessageAndTheirExitStatus) {
     UseFixedAccount();
     const std::string empty = folder.Sub("empty.xml");
     WriteFile(empty, " \n");
-    struct Case {
-        std::vector<std::string> args;
-        std::string message;
-    };
+    struct Case { std::vector<std::string> args; std::string message; };
     const Case cases[] = {
         {{}, "no command"},
         {{"frobnicate"}, "unknown command 'frobnicate'"},
@@ -660,32 +583,20 @@ TEST_F(CliTest, MistakesGiveAMessageAndTheirExitStatus) {
         {{"--data", dir, "query", "SELECT 1", "SELECT 2"}, "one argument"},
         {{"--data", dir, "exec"}, "exec: no SQL statement"},
         {{"--data", dir, "page", "SELECT 1", "--page", "1"}, "--size N is missing"},
-        {{"--data", dir, "page", "SELECT 1", "--size", "10"}, "--page P is missing"},
         {{"--data", dir, "page", "SELECT 1", "--size", "0", "--page", "1"}, "--size takes a whole number from 1"},
         {{"--data", dir, "page", "SELECT 1", "--size", "5", "--page", "-1"}, "--page takes a whole number from 0"},
-        {{"--data", dir, "page", "--size", "5", "--page", "1"}, "page: no SQL statement"},
         {{"--data", dir, "add"}, "add: no TABLE"},
         {{"--data", dir, "add", "Ven_Contact"}, "no XML on standard input"},
         {{"--data", dir, "add", "Ven_Contact", folder.Sub("nofile.xml")}, "cannot read the file"},
         {{"--data", dir, "add", "Ven_Contact", empty}, "is empty"},
         {{"--data", dir, "add", "Ven_Contact", folder.path()}, "is a folder"},
-        {{"--data", dir, "add", "Ven_Contact", empty, empty}, "too many arguments"},
-        {{"--data", dir, "modify", "Ven_Contact", "--loaded"}, "modify: unknown option --loaded"},
         {{"--data", dir, "modify", "Ven_Contact", "--loaded-ts"}, "--loaded-ts needs a value"},
-        {{"--data", dir, "delete"}, "delete: no VALUE"},
-        {{"--data", dir, "delete", "V0100000001", "V0100000002"}, "give one VALUE"},
         {{"--data", dir, "delete", "V0100000001", "--force"}, "delete: unknown option --force"},
-        {{"--data", dir, "refed", "Ven_Contact"}, "refed: give the referenced TABLE and the VALUE"},
         {{"--data", dir, "used", "Ven_Contact", "cContactCode"}, "used: give the TABLE, the FIELD and the VALUE"},
-        {{"--data", dir, "usedb"}, "usedb: give one database NAME"},
         {{"--data", dir, "password", "n3w-secret"}, "password: takes no arguments"},
-        {{"--data", dir, "utlcase", empty, empty}, "utlcase: give one FILE at most"},
-        {{"--data", dir, "utlcase", "--lower"}, "utlcase: unknown option --lower"},
         {{"--data", dir, "duplicates", "--vendor", "V01", "stray"}, "duplicates: unknown argument stray"},
         {{"init", folder.Sub("x"), "--contacts", "many"}, "--contacts takes a whole number"},
-        {{"init", folder.Sub("x"), "--vendors", "0"}, "--vendors"},
         {{"init", folder.Sub("x"), folder.Sub("y")}, "more than one folder"},
-        {{"init", folder.Sub("x"), "--fast"}, "unknown option --fast"},
     };
     for (const auto& c : cases) {
         std::string shown;

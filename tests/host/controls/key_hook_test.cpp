@@ -18,30 +18,19 @@ namespace {
 using sovrel::IKeyHook;
 
 TEST(KeyCodeTest, qtKeysMapToTheOriginalCodes) {
-    struct Case {
-        int key;
-        bool keypad;
-        int code;
-    };
+    struct Case { int key; bool keypad; int code; };
     const Case cases[] = {
-        {Qt::Key_F1, false, 112},     {Qt::Key_F3, false, 114},      {Qt::Key_F5, false, 116},
-        {Qt::Key_F12, false, 123},    {Qt::Key_A, false, 65},        {Qt::Key_P, false, 80},
-        {Qt::Key_Z, false, 90},       {Qt::Key_0, false, 48},        {Qt::Key_Delete, false, 46},
-        {Qt::Key_Return, false, 13},  {Qt::Key_Enter, true, 13},     {Qt::Key_PageUp, false, 33},
-        {Qt::Key_PageDown, false, 34}, {Qt::Key_Escape, false, 27},  {Qt::Key_Tab, false, 9},
-        {Qt::Key_Backtab, false, 9},  {Qt::Key_Left, false, 37},     {Qt::Key_Down, false, 40},
-        {Qt::Key_7, true, 103},       {Qt::Key_Minus, true, 109},    {Qt::Key_Minus, false, 189},
-        {Qt::Key_Colon, false, 186},  {Qt::Key_Exclam, false, 49},   {Qt::Key_unknown, false, 0},
-        {Qt::Key_Massyo, false, 0},
+        {Qt::Key_F1, false, 112},     {Qt::Key_F12, false, 123},    {Qt::Key_Z, false, 90},
+        {Qt::Key_0, false, 48},       {Qt::Key_Delete, false, 46},  {Qt::Key_Enter, true, 13},
+        {Qt::Key_PageUp, false, 33},  {Qt::Key_Backtab, false, 9},  {Qt::Key_Down, false, 40},
+        {Qt::Key_7, true, 103},       {Qt::Key_Minus, true, 109},   {Qt::Key_Minus, false, 189},
+        {Qt::Key_Exclam, false, 49},  {Qt::Key_Massyo, false, 0},
     };
     for (const auto& c : cases) EXPECT_EQ(VirtualKeyCode(c.key, c.keypad), c.code) << std::hex << c.key;
-    EXPECT_EQ(ShiftState(Qt::NoModifier), 0);
-    EXPECT_EQ(ShiftState(Qt::ControlModifier), 2);
     EXPECT_EQ(ShiftState(Qt::ShiftModifier | Qt::AltModifier), 5);
     EXPECT_EQ(ShiftState(Qt::ControlModifier | Qt::KeypadModifier), 2);
 }
 
-// Counts the key presses that reach a widget.
 class Arrivals : public QObject {
 public:
     std::vector<int> keys;

@@ -3,7 +3,6 @@
 
 #include <QDialog>
 #include <QLineEdit>
-#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -37,10 +36,7 @@ struct Box {
 };
 
 TEST(RefEdit, TypedTextKeepsOnlyWhatTheKindAndTheForbiddenCharactersAllow) {
-    const struct {
-        int kind, decimals;
-        std::string bad, typed, expected;
-    } cases[] = {
+    const struct { int kind, decimals; std::string bad, typed, expected; } cases[] = {
         {Text, 0, "<>'\"|&,", "O'Brien, <b> & \"co\"", "OBrien b  co"},
         {Integer, 0, "", "-12a.5", "-125"},
         {Integer, 0, "", "1-2", "12"},  // a sign only in front

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -67,9 +66,7 @@ private:
 };
 
 TEST_F(DeleteDialogsTest, TheConfirmationNamesTheMarkedRowsAndOnlyYesGoesOn) {
-    const struct {
-        int answer, expected;
-    } cases[] = {{6, 1}, {7, 2}, {2, 2}};
+    const struct { int answer, expected; } cases[] = {{6, 1}, {7, 2}, {2, 2}};
     for (const auto& c : cases) {
         answer = c.answer;
         EXPECT_EQ(Confirm(), c.expected) << c.answer;
@@ -107,7 +104,6 @@ TEST_F(DeleteDialogsTest, TheResultListShowsItsCaptionsAndRowsAndCopiesThemAsTex
         table->selectRow(1);
         QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
         copied = QApplication::clipboard()->text().toStdString();
-        EXPECT_EQ(dialog->findChild<QPushButton*>("Copy")->text(), "Copy");
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
     ShowResultListDialog(r);

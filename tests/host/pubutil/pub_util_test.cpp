@@ -7,7 +7,6 @@
 #include "host/pub_util.h"
 #include "host/register.h"
 #include "host/session.h"
-#include "platform/diagnostics.h"
 #include "platform/error.h"
 
 namespace host::test {
@@ -18,18 +17,12 @@ using sovrel::test::DemoPassword;
 using sovrel::test::ShownMessages;
 
 TEST(FormatNumberTest, roundsHalfAwayFromZeroAndLeavesOtherTextAlone) {
-    struct Case {
-        const char* value;
-        int digits;
-        const char* expected;
-    };
+    struct Case { const char* value; int digits; const char* expected; };
     const Case cases[] = {
-        {"2.675", 2, "2.68"},  {"-2.675", 2, "-2.68"}, {"2.5", 0, "3"},     {"-2.5", 0, "-3"},
-        {"9.995", 2, "10.00"}, {"-0.004", 2, "0.00"},  {" 12 ", 3, "12.000"}, {"+7", 0, "7"},
-        {".25", 1, "0.3"},     {"1.", 1, "1.0"},       {"1.25E-1", 2, "0.13"}, {"007.10", 1, "7.1"},
-        {"12345678901234567890.5", 0, "12345678901234567891"},              {"4.4", -1, "4"},
-        {"", 2, ""},           {"abc", 2, "abc"},      {"1,234.5", 2, "1,234.5"}, {"12a", 2, "12a"},
-        {"-", 2, "-"},         {"1e", 2, "1e"},        {"1.2.3", 2, "1.2.3"}, {"1e99999", 2, "1e99999"},
+        {"2.675", 2, "2.68"}, {"-2.5", 0, "-3"}, {"9.995", 2, "10.00"}, {"-0.004", 2, "0.00"}, {" 12 ", 3, "12.000"},
+        {".25", 1, "0.3"},    {"1.25E-1", 2, "0.13"}, {"12345678901234567890.5", 0, "12345678901234567891"},
+        {"4.4", -1, "4"},     {"", 2, ""},          {"1,234.5", 2, "1,234.5"}, {"1e", 2, "1e"},
+        {"1e99999", 2, "1e99999"},
         {"0.1", 1000, "0.100000000000000000000000000000"},
     };
     PubUtil util;
@@ -64,9 +57,7 @@ TEST_F(PubUtilTest, settingsRoundTripPerUser) {
     EXPECT_EQ(other.GetRegEdit("Ven_Contact", "PageSize", help, "demo_en"), "");
 
     const std::string before = demo.SystemValue("SELECT COUNT(*) FROM UA_Setting");
-    struct Bad {
-        std::string table, key, user;
-    };
+    struct Bad { std::string table, key, user; };
     const Bad bad[] = {{"", "PageSize", "demo"}, {"Ven_Contact", " ", "demo"},
                        {std::string(61, 'x'), "k", "demo"}, {"Ven_Contact", "k", std::string(21, 'u')}};
     for (const auto& b : bad)
@@ -85,11 +76,6 @@ TEST_F(PubUtilTest, resourceTextsFollowTheLoginLanguage) {
     EXPECT_EQ(util->GetResString(key), "删除成功");
     util->IsLockFun(noService, english, "Ven_Contact", 1);  // the login last handed in wins
     EXPECT_EQ(util->GetResString(key), "Deleted");
-    EXPECT_EQ(util->GetResString("Hx.AA.NoSuchKey"), "Hx.AA.NoSuchKey");
-
-    platform::DebugCapture capture;
-    util->DebugPrint("开始删除权限");
-    EXPECT_TRUE(capture.Contains("开始删除权限"));
 }
 
 TEST_F(PubUtilTest, locksConflictPerCodeExceptBrowse) {
@@ -144,10 +130,7 @@ TEST_F(PubUtilTest, locksOfVanishedProcessesAreTakenOver) {
     char host[256] = {};
     ::gethostname(host, sizeof host - 1);
     const std::string self = std::to_string(::getpid());
-    struct Holder {
-        std::string host, pid, takenAt;
-        bool held;
-    };
+    struct Holder { std::string host, pid, takenAt; bool held; };
     const Holder holders[] = {
         {host, self, "2999-01-01 00:00:00", true},         // a live process of this machine
         {host, "2147483000", "2024-01-01 00:00:00", false},  // no such process
@@ -211,10 +194,8 @@ public:
     }
     char Send(char command) {
         (void)!::write(toChild_, &command, 1);
-        return command == 'x' ? Reap() : Read();
-    }
-    char Reap() {
-        ::waitpid(pid_, nullptr, 0);
+        if (command != 'x') return Read();
+        ::waitpid(pid_, nullptr, 0);  // it died holding the lock
         pid_ = -1;
         return 'x';
     }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <regex>
 #include <set>
 #include <thread>
 
@@ -52,12 +51,8 @@ protected:
 TEST_F(SessionTest, loginReadsTheUserAndReachesTheAccount) {
     auto login = LoginSession::Login(demo.path(), "demo", DemoPassword());
     EXPECT_EQ(login->cUserId(), "demo");
-    EXPECT_EQ(login->cUserName(), "演示用户");
     EXPECT_EQ(login->cEmployeeId(), "0001");
     EXPECT_EQ(login->Language(), "zh-CN");
-    EXPECT_EQ(login->AccountId(), "001");
-    EXPECT_EQ(login->Year(), 2024);
-    EXPECT_TRUE(std::regex_match(login->CurDate(), std::regex(R"(\d{4}-\d{2}-\d{2})"))) << login->CurDate();
 
     platform::db::Connection account;
     account.Open(login->tkDBName());
@@ -71,20 +66,9 @@ TEST_F(SessionTest, loginReadsTheUserAndReachesTheAccount) {
     EXPECT_EQ(english->CurDate(), "2024-03-05");
     EXPECT_EQ(english->tkDBName(), login->tkDBName());
     EXPECT_EQ(CurrentLogin(), english);
-}
-
-TEST_F(SessionTest, loginIsRecordedAndEndsWithItsLocks) {
-    auto login = LoginSession::Login(demo.path(), "limited", DemoPassword());
-    const std::string id = login->LoginId();
-    EXPECT_EQ(demo.SystemValue("SELECT cUser_Id FROM UA_Login WHERE cLoginId = N'" + id + "'"), "limited");
-    demo.System()->Execute("INSERT INTO UA_Lock (cTableName, iLockCode, cLoginId, cUser_Id, iProcessId, cHostName, "
-                           "dTakenAt) VALUES ('Ven_Contact', 2, N'" + id + "', 'limited', 1, 'x', '2024-01-01')");
-    login->Logout();
-    EXPECT_TRUE(login->LoggedOut());
-    EXPECT_EQ(demo.SystemValue("SELECT COUNT(*) FROM UA_Login WHERE cLoginId = N'" + id + "'"), "0");
-    EXPECT_EQ(demo.SystemValue("SELECT COUNT(*) FROM UA_Lock WHERE cLoginId = N'" + id + "'"), "0");
+    english->Logout();
+    english->Logout();  // a second logout does nothing
     EXPECT_EQ(CurrentLogin(), nullptr);
-    login->Logout();  // a second logout does nothing
 }
 
 TEST_F(SessionTest, refusedLoginsSayWhyAreLoggedAndRecordNothing) {
@@ -93,11 +77,7 @@ TEST_F(SessionTest, refusedLoginsSayWhyAreLoggedAndRecordNothing) {
         "('gone', N'离职用户', '0005', N'" + platform::HashPassword("pw", platform::PasswordCost::TestOnly) +
         "', 'zh-CN', 1), ('fresh', N'新用户', '0006', '', 'zh-CN', 0)");
     const std::string pw(schema::kDemoPassword);
-    struct Case {
-        std::string user;
-        LoginOptions options;
-        std::string reason;
-    };
+    struct Case { std::string user; LoginOptions options; std::string reason; };
     const Case cases[] = {
         {"nobody", Options(pw), "Hx.AA.LOGIN.UnknownUser(nobody)"},
         {"  ", Options(pw), "Hx.AA.LOGIN.NoUser"},
@@ -133,18 +113,6 @@ TEST_F(SessionTest, refusedLoginsSayWhyAreLoggedAndRecordNothing) {
     EXPECT_EQ(LoginSession::Login(demo.path(), "limited", DemoPassword())->cUserName(), "受限用户");
     EXPECT_EQ(demo.SystemValue("SELECT iFailedLogins FROM UA_User WHERE cUser_Id = 'limited'"), "0");
     EXPECT_THROW(LoginSession::Login(demo.path() + "/missing", "demo", DemoPassword()), platform::Error);
-}
-
-TEST_F(SessionTest, demoUsersHaveArgon2idHashesOfTheDemoPassword) {
-    auto rs = demo.System()->OpenRowset("SELECT cPasswordHash FROM UA_User ORDER BY cUser_Id");
-    std::set<std::string> hashes;
-    for (; !rs->Eof(); rs->MoveNext()) {
-        const std::string hash = rs->Get(0).ToText();
-        EXPECT_TRUE(hash.starts_with("$argon2id$")) << hash;
-        EXPECT_TRUE(platform::PasswordMatches(hash, schema::kDemoPassword)) << hash;
-        hashes.insert(hash);
-    }
-    EXPECT_EQ(hashes.size(), 3u) << "each user has a salt of its own";
 }
 
 // The count, the hold and the log live in the system database, on either backend.
@@ -197,9 +165,6 @@ TEST_F(SessionTest, taskExecAnswersFromTheRightsTable) {
     EXPECT_EQ(limited->LastLockFlag(), 0);
     EXPECT_EQ(limited->ShareString(),
               "用户“受限用户”没有“供应商联系人-增加”（AS020305）的功能权限，请与系统管理员联系。");
-    std::string unknown = "XX999";
-    EXPECT_FALSE(limited->TaskExec(unknown, flag));
-    EXPECT_NE(limited->ShareString().find("XX999"), std::string::npos);
 
     // A grant counts at once, and a granted function clears the explanation.
     demo.System()->Execute("INSERT INTO UA_FuncRight (cUser_Id, cFuncId) VALUES ('limited', 'AS020305')");
@@ -223,13 +188,10 @@ TEST_F(SessionTest, rightCheckerCountsGrantsAndShowsRefusals) {
     EXPECT_TRUE(checker->AcquireRight(english, "as020302"));
     EXPECT_TRUE(checker->AcquireRight(limited, "AS020302"));
     EXPECT_EQ(counts.HeldCount(english.get(), "AS020302"), 2);
-    EXPECT_EQ(counts.HeldCount(limited.get(), "AS020302"), 1);
     EXPECT_TRUE(shown.prompts.empty());
 
     EXPECT_FALSE(checker->AcquireRight(limited, "AS020306"));
-    ASSERT_EQ(shown.prompts.size(), 1u);
-    EXPECT_EQ(shown.prompts[0], limited->ShareString());
-    EXPECT_NE(shown.last().find("供应商联系人-删除"), std::string::npos);
+    EXPECT_EQ(shown.prompts, std::vector<std::string>{limited->ShareString()});
     EXPECT_EQ(counts.HeldTotal(limited.get()), 1);
 
     // Releasing what was never acquired (the list releases all six rights) does nothing.
@@ -253,15 +215,9 @@ TEST_F(SessionTest, businessObjectHandsOutTheLoginAndShowsWindows) {
     auto form = std::make_shared<sovrel::test::FormStub>();
     std::shared_ptr<sovrel::IForm> window = form;
     auto env = business.CreateFormEnv("frmContactList_Key", window);
-    auto formEnv = std::dynamic_pointer_cast<FormEnv>(env);
-    ASSERT_NE(formEnv, nullptr);
-    EXPECT_EQ(formEnv->WindowKey(), "frmContactList_Key");
-    EXPECT_EQ(formEnv->Window(), window);
-
     business.ShowForm(window, "CS", "frmContactList_Key", false, true, env);
     business.ShowForm(window, "CS", "frmContactList_Key", false, false, env);
     EXPECT_EQ(form->calls, "modal;modeless;");
-    EXPECT_EQ(window, form);
 
     std::shared_ptr<sovrel::IForm> none;
     EXPECT_THROW(business.ShowForm(none, "CS", "x", false, true, env), platform::Error);

@@ -17,28 +17,16 @@ namespace {
 using Params = std::vector<std::string>;
 
 TEST(FillPlaceholders, PutsParametersInPlaceOnce) {
-    const struct {
-        const char* pattern;
-        Params params;
-        const char* expected;
-    } cases[] = {
+    const struct { const char* pattern; Params params; const char* expected; } cases[] = {
         {"{0}的长度必须为{1}个字符。", {"名称", "10"}, "名称的长度必须为10个字符。"},
         {"{1}{0}{1}", {"x", "y"}, "yxy"},
         {"{0} and {1}", {"a"}, "a and {1}"},  // missing parameter stays visible
-        {"{0}", {}, "{0}"},
-        {"{0}", {"a", "b", "c"}, "a"},       // extra parameters ignored
         {"{0}-{1}", {"{1}", "z"}, "{1}-z"},  // a parameter is not filled again
-        {"{0}", {"{{x}}"}, "{{x}}"},
-        {"{{0}} is {0}", {"v"}, "{0} is v"},
-        {"}}{{", {}, "}{"},
         {"{{{0}}}", {"k"}, "{k}"},
         {"a{b}c{", {"p"}, "a{b}c{"},  // stray braces copied as they are
         {"{ 0}{-1}{x}{0 }", {"p"}, "{ 0}{-1}{x}{0 }"},
-        {"}{0}{", {"中"}, "}中{"},
         {"{10}{1}", {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "ten"}, "ten1"},
-        {"{007}", {"", "", "", "", "", "", "", "seven"}, "seven"},
         {"{1234567890}", {"p"}, "{1234567890}"},  // too long to be a number
-        {"", {"p"}, ""},
         {"😀{0}é", {"\n"}, "😀\né"},
     };
     for (const auto& c : cases)
@@ -46,11 +34,7 @@ TEST(FillPlaceholders, PutsParametersInPlaceOnce) {
 }
 
 TEST(FillPlaceholders, CountsAndChecksBraces) {
-    const struct {
-        const char* pattern;
-        std::set<int> numbers;
-        bool wellFormed;
-    } cases[] = {
+    const struct { const char* pattern; std::set<int> numbers; bool wellFormed; } cases[] = {
         {"plain", {}, true},    {"{0}{2}{0}", {0, 2}, true}, {"{{0}}", {}, true},
         {"{{{1}}}", {1}, true}, {"{0", {}, false},           {"0}", {}, false},
         {"{a}", {}, false},     {"}{1}", {1}, false},        {"{12}", {12}, true},
@@ -79,22 +63,15 @@ TEST(TextTableFile, ReadsCommentsBlankLinesCrLfAndEscapes) {
 }
 
 TEST(TextTableFile, RefusesBrokenLinesNamingSourceAndLine) {
-    const struct {
-        const char* tsv;
-        const char* where;
-        const char* what;
-    } cases[] = {
+    const struct { const char* tsv; const char* where; const char* what; } cases[] = {
         {"A\tx\nB no tab\n", "t.tsv:2:", "no tab"},
-        {"A\tx\tmore\n", "t.tsv:1:", "more than one tab"},
         {"\tx\n", "t.tsv:1:", "empty key"},
         {"A B\tx\n", "t.tsv:1:", "space or control"},
         {"A\t\n", "t.tsv:1:", "empty text"},
         {"A\tbad \\q escape\n", "t.tsv:1:", "unknown escape \\q"},
-        {"A\tends in \\", "t.tsv:1:", "lone backslash"},
+        {"A\tends in \\", "t.tsv:1:", "lone backslash"},  // the text's last byte
         {"# c\nA\tx\nA\ty\n", "t.tsv:3:", "duplicate key 'A' (also on line 2)"},
         {"B\tx\nA\ty\n", "t.tsv:2:", "out of order"},
-        {"a\tx\nB\ty\n", "t.tsv:2:", "out of order"},  // byte order: 'B' sorts before 'a'
-        {"A\t\xE4\xB8\n", "t.tsv:1:", "not valid UTF-8"},
         {"A\t\xC0\xAF\n", "t.tsv:1:", "not valid UTF-8"},
     };
     for (const auto& c : cases) {
@@ -110,13 +87,8 @@ TEST(TextTableFile, RefusesBrokenLinesNamingSourceAndLine) {
 }
 
 TEST(TextTableLanguages, PicksTableByCodeAndFallsBackToChinese) {
-    const struct {
-        const char* asked;
-        const char* got;
-    } cases[] = {
-        {"zh-CN", "zh-CN"}, {"ZH-cn", "zh-CN"},  {"en-US", "en-US"}, {"en-us", "en-US"},
-        {"keys", "keys"},   {"KEYS", "keys"},    {"", "zh-CN"},      {"fr-FR", "zh-CN"},
-        {"en", "zh-CN"},    {"en-US ", "zh-CN"},
+    const struct { const char* asked; const char* got; } cases[] = {
+        {"ZH-cn", "zh-CN"}, {"en-us", "en-US"}, {"KEYS", "keys"}, {"", "zh-CN"}, {"en", "zh-CN"}, {"en-US ", "zh-CN"},
     };
     for (const auto& c : cases) EXPECT_EQ(TextTable::For(c.asked).Language(), c.got) << c.asked;
     EXPECT_EQ(&TextTable::For("en-US"), &TextTable::For("EN-US"));  // one shared instance
@@ -127,9 +99,7 @@ TEST(TextTableLanguages, KeysCompareExactlyAndAnUnknownOneFormatsAsItself) {
     for (const auto& language : TextTable::Languages()) {
         const TextTable& t = TextTable::For(language);
         EXPECT_TRUE(t.Get("Hx.CRM.COMMON.CheckLen02").has_value()) << language;
-        for (const char* near :
-             {"hx.crm.common.checklen02", "Hx.CRM.COMMON.CheckLen02 ", " Hx.CRM.COMMON.CheckLen02",
-              "Hx.CRM.COMMON.CheckLen2", "Hx.AA.Admin.6134", ""})
+        for (const char* near : {"hx.crm.common.checklen02", "Hx.CRM.COMMON.CheckLen02 ", "Hx.AA.Admin.6134", ""})
             EXPECT_FALSE(t.Get(near).has_value()) << language << ": " << near;
         EXPECT_TRUE(t.Get("String.Hx.AA.Admin.6134").has_value()) << language;
         EXPECT_EQ(t.Format("Hx.CRM.NoSuch.Key", {"a", "b"}), "Hx.CRM.NoSuch.Key") << language << ": an unknown key shows itself";
@@ -138,10 +108,7 @@ TEST(TextTableLanguages, KeysCompareExactlyAndAnUnknownOneFormatsAsItself) {
 
 TEST(KeysLanguage, TextIsTheKeyFollowedByItsParameters) {
     const TextTable& t = TextTable::For("keys");
-    EXPECT_EQ(t.Format("Hx.CRM.COMMON.CheckLen02", {"Name", "10"}),
-              "Hx.CRM.COMMON.CheckLen02(Name,10)");
-    EXPECT_EQ(t.Format("Hx.CRM.COMMON.CheckNull03", {"名称"}), "Hx.CRM.COMMON.CheckNull03(名称)");
-    EXPECT_EQ(t.Format("Hx.CRM.COMMON.CheckNull03", {""}), "Hx.CRM.COMMON.CheckNull03()");
+    EXPECT_EQ(t.Format("Hx.CRM.COMMON.CheckLen02", {"名称", ""}), "Hx.CRM.COMMON.CheckLen02(名称,)");
     EXPECT_EQ(t.Format("Hx.CRM.COMMON.DBMSG.0008", {}), "Hx.CRM.COMMON.DBMSG.0008");
     EXPECT_EQ(t.Get("Hx.CRM.COMMON.DBMSG.0008"), "Hx.CRM.COMMON.DBMSG.0008");
     EXPECT_FALSE(t.Get("Hx.CRM.NoSuch.Key").has_value());
