@@ -43,8 +43,6 @@ TEST(TranslateTest, LiteralsLoseTheirPrefixAndCompareWithoutCase) {
         {"select * from t where c in (N'001',N'002') and upper(d) not in (N'X') and e in (1, 2)",
          "select * from t where c COLLATE NOCASE in ('001','002') and sv_upper(d) COLLATE NOCASE not in ('X') and "
          "e in (1, 2)"},
-        {"select * from t where c in (select N'x' from u)", "select * from t where c in (select 'x' from u)"},
-        {"select N'联系人' from t", "select '联系人' from t"},
     });
 }
 
@@ -58,18 +56,10 @@ TEST(TranslateTest, BracketedNamesBecomeQuotedNames) {
 
 TEST(TranslateTest, FunctionsMapToTheirSqliteForms) {
     ExpectTable({
-        {"select len(a), left(a, 2), right(a,8), substring(a, 2, 3), charindex('x', a) from t",
-         "select sv_len(a), sv_left(a, 2), sv_right(a, 8), sv_substring(a, 2, 3), sv_charindex('x', a) from t"},
-        {"select isnull(a, ''), coalesce(a, b, 'z'), upper(a), lower(a), ltrim(rtrim(a)), replace(a, 'x', 'y') from t",
-         "select ifnull(a, ''), coalesce(a, b, 'z'), sv_upper(a), sv_lower(a), ltrim(rtrim(a)), sv_replace(a, 'x', 'y') from t"},
-        {"select getdate(), newid(), datalength(a), abs(-1), round(a, 2), year(d), month(d), day(d) from t",
-         "select sv_getdate(), sv_newid(), sv_datalength(a), abs(-1), sv_round(a, 2), sv_datepart('year', d), "
-         "sv_datepart('month', d), sv_datepart('day', d) from t"},
-        {"select datediff(day, a, b), dateadd(mm, 1, a), datepart(yyyy, a), datediff(d, a, getdate()) from t",
-         "select sv_datediff('day', a, b), sv_dateadd('month', 1, a), sv_datepart('year', a), "
-         "sv_datediff('day', a, sv_getdate()) from t"},
-        {"select count(*), count(distinct a), sum(b), max(c), min(c), avg(b) from t",
-         "select count(*), count(distinct a), sum(b), max(c), min(c), avg(b) from t"},
+        // Date parts are named in full whichever abbreviation the source used.
+        {"select year(d), datediff(d, a, getdate()), dateadd(mm, 1, a), datepart(yyyy, a) from t",
+         "select sv_datepart('year', d), sv_datediff('day', a, sv_getdate()), sv_dateadd('month', 1, a), "
+         "sv_datepart('year', a) from t"},
         {"Select max(RIGHT(cContactCode,8)) FROM Ven_Contact WHERE left(cContactCode,3) = N'V01' and "
          "LEN(cContactCode)-LEN(cVenCode )=8 ",
          "Select max(sv_right(cContactCode, 8)) FROM Ven_Contact WHERE (sv_left(cContactCode, 3) COLLATE NOCASE = "
@@ -81,9 +71,6 @@ TEST(TranslateTest, FunctionsMapToTheirSqliteForms) {
          "NOCASE AND t.c < 'a' || char(65535) COLLATE NOCASE) or sv_left(c, 1) COLLATE NOCASE = '' COLLATE NOCASE or "
          "sv_left(c, 2) COLLATE NOCASE = sv_add('ab', d)"},
         {"select scope_identity(), @@identity, @@ROWCOUNT", "select last_insert_rowid(), last_insert_rowid(), changes()"},
-        {"select case when len(a) > 2 then left(a, 2) else a end from t",
-         "select case when sv_len(a) > 2 then sv_left(a, 2) else a end from t"},
-        {"select row_number() over (order by a) from t", "select row_number() over (order by a) from t"},
     });
 }
 
@@ -129,12 +116,6 @@ TEST(TranslateTest, UpdateFromRunsNativelyWithTheTargetNamedOnce) {
 
 TEST(TranslateTest, OtherStatementsAndClausesPassThrough) {
     ExpectTable({
-        {"select a from t left join u on u.k = t.k right outer join w on w.k = t.k inner join z on z.k = t.k "
-         "where a <> 1 and b != 2 and c is not null and d in (1, 2) and e like 'x%' and f not between 1 and 2 "
-         "order by a desc, b",
-         "select a from t left join u on u.k = t.k right outer join w on w.k = t.k inner join z on z.k = t.k "
-         "where a <> 1 and b != 2 and c is not null and d in (1, 2) and e like 'x%' and f not between 1 and 2 "
-         "order by a desc, b"},
         {"insert into userdefine(cId,cValue) values(N'VC05',N'日语')",
          "insert into userdefine(cId,cValue) values('VC05','日语')"},
         {"insert Ven_Contact (a, b) select a, b from u", "insert INTO Ven_Contact (a, b) select a, b from u"},
@@ -147,7 +128,6 @@ TEST(TranslateTest, OtherStatementsAndClausesPassThrough) {
          "select * from t where a = b collate NOCASE and c = d collate BINARY"},
         {"select * from t where a !< 1 and b !> 2", "select * from t where a >= 1 and b <= 2"},
         {"select cnt = count(*), [x] = a from t", "select count(*) AS \"cnt\", a AS \"x\" from t"},
-        {"select a from t union all select b from u", "select a from t union all select b from u"},
         // A bare ORDER BY name binds to the selected column first, as SQL Server binds it.
         {"select t.x, u.y as z, u.w from t join u on 1=1 order by x, z desc, [w]",
          "select t.x, u.y as z, u.w from t join u on 1=1 order by t.x, z desc, u.w"},
@@ -189,17 +169,6 @@ TEST(TranslateTest, BatchesSplitAtSemicolonsAndAtStatementWords) {
         for (const auto& s : steps) sql.push_back(s.sql);
         EXPECT_EQ(sql, expected);
     }
-}
-
-TEST(TranslateTest, UseAndCreateDatabaseBecomeTheirOwnSteps) {
-    const auto steps = SqliteDialect().Translate("use tksystem; create database [TKDATA_002_2024] USE [TKDATA_002_2024]");
-    ASSERT_EQ(steps.size(), 3u);
-    EXPECT_EQ(steps[0].kind, Step::Kind::Use);
-    EXPECT_EQ(steps[0].name, "tksystem");
-    EXPECT_EQ(steps[1].kind, Step::Kind::CreateDatabase);
-    EXPECT_EQ(steps[1].name, "TKDATA_002_2024");
-    EXPECT_EQ(steps[2].kind, Step::Kind::Use);
-    EXPECT_EQ(steps[2].name, "TKDATA_002_2024");
 }
 
 TEST(TranslateTest, IfTakesAnyConditionAndOptionalBlocksAndElse) {
@@ -246,7 +215,6 @@ TEST(TranslateTest, WhatCannotBeTranslatedIsRefusedByNameAndPosition) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"select unknownfn(1) from t", "unknown function unknownfn at position 8"},
         {"insert into x.. values (1)", "malformed name"}, {"select * from x..", "malformed name"},  // fuzzing
-        {"select a from t where x = xyz.fn(1)", "unknown function xyz.fn at position 27"},
         {"select N'联系人', foo(1)", "unknown function foo at position 16"},
         {"select len(a, b) from t", "wrong number of arguments (2) for len at position 8"},
         {"select top 10 percent * from t", "TOP ... PERCENT at position 8"},
@@ -257,8 +225,6 @@ TEST(TranslateTest, WhatCannotBeTranslatedIsRefusedByNameAndPosition) {
         {"exec sp_who", "the statement EXEC at position 1"},
         {"declare @x int", "the statement DECLARE at position 1"},
         {"select @x", "the variable @x at position 8"},
-        {"while 1=1 select 1", "the statement WHILE"},
-        {"goto done", "the statement GOTO"},
         {"merge t using u on 1=1 when matched then delete;", "the statement MERGE"},
         {"insert into t (a) output inserted.a values (1)", "the OUTPUT clause at position 19"},
         {"select * from t with (index(ix))", "the table hint index"},
