@@ -51,24 +51,6 @@ TEST_F(SchemaTest, EveryTableHasAKeyAndEveryColumnAKnownType) {
     }
 }
 
-TEST_F(SchemaTest, ContactFieldsHaveTheTypesTheComponentReadsThem) {
-    auto c = Open(folder.path());
-    const struct { std::string_view table, column; int type; long size; /* 0: not checked */ } expected[] = {
-        {"Ven_Contact", "oid", db::adVarWChar, 38}, {"Ven_Contact", "cConDefine1", db::adVarWChar, 120},
-        {"Ven_Contact", "bcSexID", db::adInteger, 0}, {"Ven_Contact", "bMajor", db::adBoolean, 0},
-        {"Ven_Contact", "dBirthday", db::adDBTimeStamp, 0}, {"Ven_Contact", "cConDefine11", db::adInteger, 0},
-        {"Ven_Contact", "cConDefine13", db::adNumeric, 0}, {"Ven_Contact", "cConDefine15", db::adDBTimeStamp, 0},
-        {"Ven_Contact", "tkts", db::adBinary, 8}, {"userdef", "iDecimalDigits", db::adUnsignedTinyInt, 0},
-    };
-    for (const auto& e : expected) {
-        auto rs = c->OpenRowset("SELECT " + std::string(e.column) + " FROM " + std::string(e.table) + " WHERE 1=2");
-        EXPECT_EQ(rs->Field(0).type, e.type) << e.table << "." << e.column;
-        if (e.size) {
-            EXPECT_EQ(rs->Field(0).definedSize, e.size) << e.table << "." << e.column;
-        }
-    }
-}
-
 TEST_F(SchemaTest, TextKeysIgnoreCaseAndTrailingSpacesAndBadRowsAreRefused) {
     auto c = Open(folder.path());
     c->Execute("INSERT INTO Ven_Contact (cContactCode, cVenCode, cContactName) "

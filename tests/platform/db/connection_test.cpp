@@ -13,18 +13,7 @@ namespace errnum = platform::errnum;
 
 namespace {
 
-class ConnectionTest : public ::testing::TestWithParam<sovrel::test::Backend> {
-protected:
-    void SetUp() override {
-        SOVREL_SKIP_UNLESS_AVAILABLE(place);
-        conn = sovrel::test::Open(sovrel::test::SmallAccount(place, 25));
-    }
-    long Count(const std::string& where = "1=1") {
-        return conn->OpenRowset("SELECT count(*) AS n FROM Contact WHERE " + where)->Get(0).ToInt();
-    }
-    sovrel::test::Place place{GetParam()};
-    std::shared_ptr<Connection> conn;
-};
+class ConnectionTest : public sovrel::test::SmallAccountTest {};
 
 TEST_P(ConnectionTest, ExecuteAndPreparedCommandsAnswerRowsAffected) {
     EXPECT_EQ(conn->Execute("update Contact set cName = N'x' where cVenCode = N'V01'"), 12);

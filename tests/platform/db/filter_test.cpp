@@ -4,7 +4,6 @@
 #include "platform/error.h"
 
 using platform::Error;
-using platform::db::FieldInfo;
 using platform::db::Rowset;
 using platform::db::Value;
 namespace db = platform::db;
@@ -13,14 +12,8 @@ namespace {
 
 // A detached rowset like the user-defined item definitions the component filters.
 std::shared_ptr<Rowset> Items() {
-    std::vector<FieldInfo> fields(4);
-    fields[0].name = "cItem";
-    fields[1].name = "cItemName";
-    fields[2].name = "iLength";
-    fields[2].type = db::adInteger;
-    fields[3].name = "bInput";
-    fields[3].type = db::adBoolean;
-    auto rs = Rowset::CreateDetached(fields);
+    auto rs = Rowset::CreateDetached({{.name = "cItem"}, {.name = "cItemName"}, {.name = "iLength", .type = db::adInteger},
+                                      {.name = "bInput", .type = db::adBoolean}});
     for (int i = 1; i <= 16; ++i) {
         rs->AddNew();
         rs->Set(0, "自定义项" + std::to_string(i));
@@ -43,10 +36,7 @@ using V = std::vector<std::string>;
 
 TEST(RowsetFilter, CriteriaSelectTheRowsTheyName) {
     auto rs = Items();
-    struct Case {
-        std::string criteria;
-        V expected;
-    } cases[] = {
+    const struct { std::string criteria; V expected; } cases[] = {
         {"CItem='自定义项1'", {"1"}},  // field names ignore case; '1' must not match 10..16
         {"cItem = '自定义项15' OR cItem='自定义项3'", {"3", "15"}},
         {"iLength >= 140", {"14", "15", "16"}},
@@ -80,22 +70,16 @@ TEST(RowsetFilter, AFilterIsAViewForCountsAndPages) {
 
 TEST(RowsetFilter, BadCriteriaSayWhatAndWhere) {
     auto rs = Items();
-    struct Case {
-        const char* criteria;
-        const char* expected;
-    } cases[] = {
-        {"nosuch='1'", "nosuch"},
-        {"cItem '1'", "comparison operator expected"},
-        {"cItem='1", "unterminated"},
-        {"(cItem='1'", "missing ')'"},
-        {"cItem='1' AND", "field name expected"},
+    const std::pair<const char*, const char*> cases[] = {
+        {"nosuch='1'", "nosuch"}, {"cItem '1'", "comparison operator expected"}, {"cItem='1", "unterminated"},
+        {"(cItem='1'", "missing ')'"}, {"cItem='1' AND", "field name expected"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [criteria, expected] : cases) {
         try {
-            rs->SetFilter(c.criteria);
-            ADD_FAILURE() << c.criteria;
+            rs->SetFilter(criteria);
+            ADD_FAILURE() << criteria;
         } catch (const Error& e) {
-            EXPECT_NE(e.Description().find(c.expected), std::string::npos) << c.criteria << " -> " << e.Description();
+            EXPECT_NE(e.Description().find(expected), std::string::npos) << criteria << " -> " << e.Description();
         }
     }
     EXPECT_EQ(rs->RecordCount(), 16);  // a failed filter leaves the view as it was

@@ -15,15 +15,9 @@ namespace errnum = platform::errnum;
 
 namespace {
 
-class RowsetTest : public ::testing::TestWithParam<sovrel::test::Backend> {
+class RowsetTest : public sovrel::test::SmallAccountTest {
 protected:
-    void SetUp() override {
-        SOVREL_SKIP_UNLESS_AVAILABLE(place);
-        conn = sovrel::test::Open(sovrel::test::SmallAccount(place, 25));
-    }
     std::shared_ptr<Rowset> Open(const std::string& sql) { return conn->OpenRowset(sql); }
-    sovrel::test::Place place{GetParam()};
-    std::shared_ptr<Connection> conn;
 };
 
 TEST_P(RowsetTest, FieldsCarryTheTypesOfTheirDeclaredTypesAndValuesTheirKinds) {
@@ -114,7 +108,7 @@ TEST_P(RowsetTest, StructureCopyHasTheFieldsAndNoRowsAndNoConnection) {
     page->Update();
     EXPECT_EQ(page->RecordCount(), 1);
     EXPECT_TRUE(page->Get(2).ToBool());
-    EXPECT_EQ(Open("SELECT count(*) FROM Contact")->Get(0).ToInt(), 25);  // nothing written
+    EXPECT_EQ(Count(), 25);  // nothing written
 }
 
 TEST_P(RowsetTest, AddNewInsertsAndEveryWriteOfTheRowGivesANewVersion) {
