@@ -12,8 +12,14 @@ namespace {
 
 // A detached rowset like the user-defined item definitions the component filters.
 std::shared_ptr<Rowset> Items() {
-    auto rs = Rowset::CreateDetached({{.name = "cItem"}, {.name = "cItemName"}, {.name = "iLength", .type = db::adInteger},
-                                      {.name = "bInput", .type = db::adBoolean}});
+    std::vector<db::FieldInfo> fields(4);
+    fields[0].name = "cItem";
+    fields[1].name = "cItemName";
+    fields[2].name = "iLength";
+    fields[2].type = db::adInteger;
+    fields[3].name = "bInput";
+    fields[3].type = db::adBoolean;
+    auto rs = Rowset::CreateDetached(fields);
     for (int i = 1; i <= 16; ++i) {
         rs->AddNew();
         rs->Set(0, "自定义项" + std::to_string(i));
