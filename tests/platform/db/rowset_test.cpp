@@ -70,21 +70,6 @@ TEST_P(RowsetTest, MovesKeepBofAndEofTrue) {
     EXPECT_EQ(none->FieldCount(), 1u);
 }
 
-TEST_P(RowsetTest, PagesCutTheViewAndTheLastPageIsShort) {
-    auto rs = Open("SELECT cCode FROM Contact ORDER BY iCount");
-    rs->SetPageSize(10);
-    EXPECT_EQ(rs->PageCount(), 3);
-    rs->SetAbsolutePage(3);
-    EXPECT_EQ(rs->AbsolutePosition(), 21);
-    EXPECT_EQ(rs->AbsolutePage(), 3);
-    int rows = 0;
-    for (; !rs->Eof(); rs->MoveNext()) ++rows;
-    EXPECT_EQ(rows, 5);
-    EXPECT_THROW(rs->SetAbsolutePage(4), Error);
-    EXPECT_THROW(rs->SetAbsolutePage(0), Error);
-    EXPECT_EQ(Open("SELECT cCode FROM Contact WHERE 1=2")->PageCount(), 0);
-}
-
 TEST_P(RowsetTest, CloneSharesRowsButNotThePositionOrFilter) {
     auto rs = Open("SELECT oid, cCode, cName FROM Contact ORDER BY cCode");
     rs->SetFilter("cCode='V0100000002'");
@@ -94,21 +79,6 @@ TEST_P(RowsetTest, CloneSharesRowsButNotThePositionOrFilter) {
     rs->Update();
     copy->SetFilter("cCode='v0100000002'");
     EXPECT_EQ(copy->Get("cName").ToText(), "改过");
-}
-
-TEST_P(RowsetTest, StructureCopyHasTheFieldsAndNoRowsAndNoConnection) {
-    auto rs = Open("SELECT cCode, nAmount, bMajor FROM Contact");
-    auto page = rs->StructureCopy();
-    ASSERT_EQ(page->FieldCount(), 3u);
-    EXPECT_EQ(page->Field(1).type, db::adCurrency);
-    EXPECT_EQ(page->RecordCount(), 0);
-    page->AddNew();
-    page->Set(0, rs->Get(0));
-    page->Set(2, "True");
-    page->Update();
-    EXPECT_EQ(page->RecordCount(), 1);
-    EXPECT_TRUE(page->Get(2).ToBool());
-    EXPECT_EQ(Count(), 25);  // nothing written
 }
 
 TEST_P(RowsetTest, AddNewInsertsAndEveryWriteOfTheRowGivesANewVersion) {
