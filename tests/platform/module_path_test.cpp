@@ -19,14 +19,11 @@ TEST(ModulePath, ModuleDirectoryIsTheProgramsCanonicalDirectoryWhateverTheWorkin
     EXPECT_EQ(platform::ModuleDirectory(), dir);
 }
 
-TEST(ModulePath, DirectoryOf) {
-    const struct { const char* path; const char* dir; } cases[] = {
+TEST(ModulePath, DirectoryOfAndJoinPathPutExactlyOneSeparator) {
+    const struct { const char* path; const char* dir; } dirs[] = {
         {"/usr/lib/libsovrel.so", "/usr/lib"}, {"/prog", "/"}, {"/", "/"}, {"/a//b", "/a"}, {"rel/x", "rel"}, {"", "."},
     };
-    for (const auto& c : cases) EXPECT_EQ(platform::DirectoryOf(c.path), c.dir) << c.path;
-}
-
-TEST(ModulePath, JoinPathPutsExactlyOneSeparator) {
+    for (const auto& c : dirs) EXPECT_EQ(platform::DirectoryOf(c.path), c.dir) << c.path;
     const struct { const char* dir; const char* name; const char* joined; } cases[] = {
         {"//", "e.log", "/e.log"}, {"/opt/sovrel", "e.log", "/opt/sovrel/e.log"}, {"/opt/sovrel/", "e.log", "/opt/sovrel/e.log"},
         {"/opt/sovrel", "/e.log", "/opt/sovrel/e.log"}, {"rel", "a/b.log", "rel/a/b.log"}, {"", "e.log", "e.log"},

@@ -152,10 +152,8 @@ TEST_P(CorpusTest, CardAndServiceLookupsFindWhatSqlServerFinds) {
         {"SELECT cContactCode,cContactName,Crm_BaseCode.cName as DutyName,coalesce(cSuperiorID,'NULL')  FROM "
          "Ven_Contact LEFT JOIN Crm_BaseCode ON Crm_BaseCode.ID = Ven_Contact.bcDutyID  WHERE cVenCode = (SELECT "
          "cVenCode FROM Ven_Contact WHERE cContactCode = N'V0100000002') Order by cContactCode",
-         {{"V0100000001", "张伟", "总经理", "NULL"},
-          {"V0100000002", "李娜", "销售经理", "V0100000001"},
-          {"V0100000003", "王芳", "业务员", "V0100000002"},
-          {"V0100000004", "刘洋", "技术工程师", "V0100000002"}}},
+         {{"V0100000001", "张伟", "总经理", "NULL"}, {"V0100000002", "李娜", "销售经理", "V0100000001"},
+          {"V0100000003", "王芳", "业务员", "V0100000002"}, {"V0100000004", "刘洋", "技术工程师", "V0100000002"}}},
         // Archive captions.
         {"SELECT TableName,TableDefine FROM Rpt_GRPDef WHERE TableName = N'warehouse' ORDER BY SystemId, TableName",
          {{"Warehouse", N}}},
