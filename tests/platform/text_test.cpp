@@ -170,13 +170,11 @@ TEST(Text, HidePasswordsMasksEveryPasswordValue) {
     const std::pair<std::string, std::string> cases[] = {
         {"Provider=PostgreSQL;Data Source=db;Password=Sekr3tPw;User ID=sa",
          "Provider=PostgreSQL;Data Source=db;Password=****;User ID=sa"},
-        {"pwd = 'a;b' ;Initial Catalog=x", "pwd =****;Initial Catalog=x"},
-        {"PASSWORD=\"x y\"", "PASSWORD=****"},
+        {"pwd = 'a;b' ;Initial Catalog=x", "pwd =****;Initial Catalog=x"}, {"PASSWORD=\"x y\"", "PASSWORD=****"},
         {"cannot open Provider=SQLite;Pwd=p1\nnext line", "cannot open Provider=SQLite;Pwd=****\nnext line"},
         {"a=1;password=one;x=2;Password=two", "a=1;password=****;x=2;Password=****"},
         {"cPasswordHash = 'kept'; mypassword=kept", "cPasswordHash = 'kept'; mypassword=kept"},  // other names
-        {"Password", "Password"},
-        {"Password=", "Password=****"},
+        {"Password", "Password"}, {"Password=", "Password=****"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(t::HidePasswords(in), out) << in;
     // Messages and the diagnostic channel carry no password either.

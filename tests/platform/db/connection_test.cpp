@@ -34,8 +34,7 @@ TEST_P(ConnectionTest, FailedStatementsRaiseTheirNumberAndChangeNothing) {
         {conn.get(), "insert into Contact (oid, cCode, cName) values (N'{new}', N'V0200000001', N'dup')",
          errnum::ConstraintViolated, "UNIQUE"},
         {conn.get(), "update Contact set where", errnum::CommandFailed, ""},
-        {conn.get(), "create database TKDATA_001_2024", 0, ""},
-        {&closed, "select 1", 0, "not open"},
+        {conn.get(), "create database TKDATA_001_2024", 0, ""}, {&closed, "select 1", 0, "not open"},
     };
     for (const auto& c : cases) {
         try {

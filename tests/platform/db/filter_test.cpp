@@ -44,11 +44,9 @@ TEST(RowsetFilter, CriteriaSelectTheRowsTheyName) {
     auto rs = Items();
     const struct { std::string criteria; V expected; } cases[] = {
         {"CItem='自定义项1'", {"1"}},  // field names ignore case; '1' must not match 10..16
-        {"cItem = '自定义项15' OR cItem='自定义项3'", {"3", "15"}},
-        {"iLength >= 140", {"14", "15", "16"}},
+        {"cItem = '自定义项15' OR cItem='自定义项3'", {"3", "15"}}, {"iLength >= 140", {"14", "15", "16"}},
         {"iLength > 100 AND bInput = True", {"12", "14", "16"}},
-        {"(iLength < 30 OR iLength > 150) AND bInput=False", {"1"}},
-        {"cItemName = Null", {"4", "8", "12", "16"}},
+        {"(iLength < 30 OR iLength > 150) AND bInput=False", {"1"}}, {"cItemName = Null", {"4", "8", "12", "16"}},
         {"cItemName LIKE 'item o''neil 1*'", {"1", "10", "11", "13", "14", "15"}},
         {"cItemName <> 'ITEM O''NEIL 2'", {"1", "3", "5", "6", "7", "9", "10", "11", "13", "14", "15"}},
         {"[iLength] = '50'", {"5"}},

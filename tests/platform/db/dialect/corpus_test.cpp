@@ -117,32 +117,27 @@ TEST_P(CorpusTest, CardAndServiceLookupsFindWhatSqlServerFinds) {
         {"Select ID FROM Crm_BaseCode WHERE cType = N'DUTY' AND cName = N'总经理'", {{"3"}}},
         {"select top 1 * from  Crm_BaseCode Where cType = N'Taste' and cName=N'钓鱼'", {}},
         // Contact code generation.
-        {NextCodeQuery("V01"), {{"00000004"}}},
-        {NextCodeQuery("v01"), {{"00000004"}}},
+        {NextCodeQuery("V01"), {{"00000004"}}}, {NextCodeQuery("v01"), {{"00000004"}}},
         {NextCodeQuery("V03"), {{N}}},
         // Duplicate checks and look-ups: trailing spaces and case do not make a code new.
         {"Select top 1 cContactCode FROM Ven_Contact WHERE cContactCode = N'V0100000001 '", {{"V0100000001"}}},
         {"select top 1 cContactName from  Ven_Contact Where cContactCode='v0100000002'", {{"李娜"}}},
         {"SELECT cContactCode,cContactName FROM Ven_Contact WHERE  (cContactCode=N'anna schmidt' or  "
-         "cContactName=N'anna schmidt')",
-         {{"V0200000001", "Anna Schmidt"}}},
+         "cContactName=N'anna schmidt')", {{"V0200000001", "Anna Schmidt"}}},
         {"SELECT cContactCode FROM Ven_Contact WHERE upper(cContactName) IN (N'anna schmidt', N'nobody')",
          {{"V0200000001"}}},
         {"SELECT  Top 1 cContactCode FROM Ven_Contact WHERE cSuperiorID = N'V0100000002'", {{"V0100000003"}}},
         {"Select cVenPerson,Person.cPersonName FROM vendor left join person on vendor.cVenPerson = "
-         "Person.cPersonCode  WHERE cvenCode = N'V01'",
-         {{"张伟", N}}},
+         "Person.cPersonCode  WHERE cvenCode = N'V01'", {{"张伟", N}}},
         // Vendor resolution: LIKE ignores case, and the row authority narrows it.
         {"SELECT cVenCode,cVenName,cVenAbbName,cVenPPerson,Person.cPersonName FROM vendor left join Person on "
          "vendor.cVenPPerson = Person.cPersonCode WHERE  (cVenCode like N'%NORD%' or cVenName like N'%NORD%' or "
-         "cVenAbbName like N'%NORD%')",
-         {{"V02", "Nordwind Industrial Supplies GmbH", "Nordwind", "0004", "郑丽"}}},
+         "cVenAbbName like N'%NORD%')", {{"V02", "Nordwind Industrial Supplies GmbH", "Nordwind", "0004", "郑丽"}}},
         {"SELECT cVenCode FROM vendor left join Person on vendor.cVenPPerson = Person.cPersonCode WHERE  (cVenCode "
          "like N'%v0%' or cVenName like N'%v0%' or cVenAbbName like N'%v0%') and (vendor.iId in (1,3))",
          {{"V01"}, {"V03"}}},
         {"SELECT cVenCode FROM vendor WHERE  (cVenCode like N'%华东%' or cVenName like N'%华东%' or cVenAbbName like "
-         "N'%华东%') and ((1=2))",
-         {}},
+         "N'%华东%') and ((1=2))", {}},
         // Mail addresses.
         {"SELECT cContactCode, cEmail FROM Ven_Contact WHERE [cContactCode] IN ( N'V0100000001',N'v0100000004')",
          {{"V0100000001", "zhang.wei@hdem.com.cn"}, {"V0100000004", N}}},
@@ -159,8 +154,7 @@ TEST_P(CorpusTest, CardAndServiceLookupsFindWhatSqlServerFinds) {
          {{"Warehouse", N}}},
         // Dates compared as texts.
         {"SELECT cContactCode FROM Ven_Contact WHERE cContactCode>='v02' AND dBirthday BETWEEN '1970-01-01' AND "
-         "'1976-12-31'",
-         {{"V0200000001"}}},
+         "'1976-12-31'", {{"V0200000001"}}},
         {"SELECT cContactCode FROM Ven_Contact WHERE dCreateDate<='2019-03-01'", {{"V0100000001"}, {"V0200000001"}}},
     };
     for (const auto& q : queries) {

@@ -153,8 +153,7 @@ TEST_F(FunctionsTest, ConvertGivesSqlServersTexts) {
         {"sv_convert('date', '2024-01-05 13:04:05')", "2024-01-05"}, {"sv_convert('int', null)", kNull},
     });
     ExpectErrors({
-        {"sv_convert('int', '4.2')", "Conversion failed"},
-        {"sv_convert('tinyint', 256)", "Arithmetic overflow"},
+        {"sv_convert('int', '4.2')", "Conversion failed"}, {"sv_convert('tinyint', 256)", "Arithmetic overflow"},
         {"sv_convert('datetime', '2024-02-30')", "Conversion failed"},
         {"sv_convert('varchar(3)', sv_convert('money', 1234.5), 0, 'money')", "Arithmetic overflow"},
     });
