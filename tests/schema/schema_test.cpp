@@ -1,5 +1,5 @@
-// The table definitions: both databases create, every table has a key, text compares as SQL
-// Server does, and the declared types give the fields the component relies on.
+// The table definitions: both databases create, every table has a key and known column types,
+// text compares as SQL Server does, and bad rows are refused.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
