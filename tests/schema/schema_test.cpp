@@ -1,11 +1,9 @@
-// The table definitions: both databases create, every table has a key and known column types,
-// text compares as SQL Server does, and bad rows are refused.
+// The table definitions: both databases create, text compares as SQL Server does, and bad rows
+// are refused.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <regex>
 
-#include "platform/db/field.h"
 #include "platform/error.h"
 #include "schema/schema.h"
 #include "support.h"
@@ -24,32 +22,8 @@ protected:
         CreateSystemDatabase(*c);
         CreateAccountDatabase(*c, kDemoAccountDatabase);
     }
-    std::string File(std::string_view name) const { return folder.path() + "/" + std::string(name) + ".db"; }
     TempFolder folder;
 };
-
-// Rows are written back by key, and the layer must know every declared type to report field
-// types and sizes. (Reads the files directly: structure, not behaviour.)
-TEST_F(SchemaTest, EveryTableHasAKeyAndEveryColumnAKnownType) {
-    for (std::string_view database : {kDemoAccountDatabase, kSystemDatabase}) {
-        sqlite3* raw = nullptr;
-        ASSERT_EQ(sqlite3_open_v2(File(database).c_str(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-        std::unique_ptr<sqlite3, decltype(&sqlite3_close)> guard(raw, sqlite3_close);
-        sqlite3_stmt* columns = nullptr;
-        sqlite3_prepare_v2(raw, "SELECT m.name, c.name, c.type, c.pk FROM sqlite_master m, pragma_table_info(m.name) c "
-                                "WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite%'", -1, &columns, nullptr);
-        std::map<std::string, int> keyColumns;
-        while (sqlite3_step(columns) == SQLITE_ROW) {
-            auto text = [&](int i) { return std::string(reinterpret_cast<const char*>(sqlite3_column_text(columns, i))); };
-            keyColumns[text(0)] += sqlite3_column_int(columns, 3) != 0;
-            db::FieldInfo info;
-            EXPECT_TRUE(db::ApplyDeclaredType(text(2), info)) << text(0) << "." << text(1) << " has type " << text(2);
-        }
-        sqlite3_finalize(columns);
-        EXPECT_GT(keyColumns.size(), 8u) << database;
-        for (const auto& [table, keys] : keyColumns) EXPECT_GT(keys, 0) << table << " has no primary key";
-    }
-}
 
 TEST_F(SchemaTest, TextKeysIgnoreCaseAndTrailingSpacesAndBadRowsAreRefused) {
     auto c = Open(folder.path());
