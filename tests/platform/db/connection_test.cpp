@@ -51,16 +51,13 @@ TEST_P(ConnectionTest, FailedStatementsRaiseTheirNumberAndChangeNothing) {
     EXPECT_EQ(Count(), 25);
 }
 
-TEST_P(ConnectionTest, ABatchRunsAtomically) {
+TEST_P(ConnectionTest, ABatchIsOneTransactionAndNestedOnesRollBackTheirOwnPart) {
     // The second statement fails: the first must not stay written.
     EXPECT_THROW(conn->Execute("update Contact set cName = N'changed' where cCode = N'V0200000001'; "
                                "insert into Contact (oid, cCode, cName) values (N'{oid-1}', N'new', N'x')"),
                  Error);
     EXPECT_EQ(Count("cName = N'changed'"), 0);
     EXPECT_EQ(conn->TransactionLevel(), 0);
-}
-
-TEST_P(ConnectionTest, NestedTransactionsRollBackTheirOwnPart) {
     conn->BeginTrans();
     conn->Execute("delete from Contact where cCode = N'V0200000001'");
     EXPECT_EQ(conn->BeginTrans(), 2);
