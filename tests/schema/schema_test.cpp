@@ -64,7 +64,8 @@ TEST_F(SchemaTest, TextKeysIgnoreCaseAndTrailingSpacesAndBadRowsAreRefused) {
 
 TEST_F(SchemaTest, NewContactWithoutOidGetsAGuidText) {
     auto c = Open(folder.path());
-    c->Execute("INSERT INTO Ven_Contact (cContactCode, cVenCode, cContactName) VALUES ('X1', 'X', 'a'), ('X2', 'X', 'b')");
+    c->Execute("INSERT INTO Ven_Contact (cContactCode, cVenCode, cContactName) VALUES ('X1', 'X', 'a'), "
+               "('X2', 'X', 'b')");
     const auto oids = Column(*c, "SELECT oid FROM Ven_Contact");
     ASSERT_EQ(oids.size(), 2u);
     EXPECT_NE(oids[0], oids[1]);

@@ -84,8 +84,8 @@ TEST_P(RowsetTest, CloneSharesRowsButNotThePositionOrFilter) {
 TEST_P(RowsetTest, AddNewInsertsAndEveryWriteOfTheRowGivesANewVersion) {
     auto rs = Open("SELECT * FROM Contact WHERE 1=2");
     rs->AddNew();
-    for (auto [field, value] : {std::pair{"oid", "{NEW}"}, {"cCode", "V0100000099"}, {"cName", "新人"}, {"bMajor", "False"},
-                                {"dBirthday", "1990-2-28"}})
+    for (auto [field, value] : {std::pair{"oid", "{NEW}"}, {"cCode", "V0100000099"}, {"cName", "新人"},
+                                {"bMajor", "False"}, {"dBirthday", "1990-2-28"}})
         rs->Set(field, value);
     rs->Update();
     EXPECT_EQ(rs->RecordCount(), 1);
