@@ -10,11 +10,8 @@ namespace platform {
 namespace {
 
 TEST(Password, hashIsArgon2idWithItsCostAndAFreshSaltEachTime) {
-    struct Case {
-        PasswordCost cost;
-        std::string limits;  // as the stored text names them
-    };
-    const Case cases[] = {{PasswordCost::Interactive, "$m=65536,t=2,p=1$"}, {PasswordCost::TestOnly, "$m=8,t=1,p=1$"}};
+    const struct { PasswordCost cost; std::string limits; } cases[] = {
+        {PasswordCost::Interactive, "$m=65536,t=2,p=1$"}, {PasswordCost::TestOnly, "$m=8,t=1,p=1$"}};
     for (const auto& c : cases) {
         const std::string hash = HashPassword("correct horse", c.cost);
         EXPECT_TRUE(hash.starts_with("$argon2id$v=19$")) << hash;
@@ -35,17 +32,9 @@ TEST(Password, onlyAnIntactArgon2idHashOfThePasswordMatches) {
     std::string flipped = hash;
     flipped.back() = flipped.back() == 'A' ? 'B' : 'A';
     const std::pair<std::string, std::string> refused[] = {
-        {hash, ""},
-        {hash, "s3cre"},
-        {hash, "s3cret "},
-        {hash, std::string("s3cret\0x", 8)},
-        {flipped, "s3cret"},
-        {hash.substr(0, hash.size() - 5), "s3cret"},
-        {"", ""},
-        {"", "s3cret"},
-        {"sha256:0123456789abcdef", "s3cret"},
-        {"$argon2i$" + hash.substr(10), "s3cret"},
-        {hash + std::string(200, 'x'), "s3cret"},
+        {hash, ""}, {hash, "s3cre"}, {hash, "s3cret "}, {hash, std::string("s3cret\0x", 8)}, {flipped, "s3cret"},
+        {hash.substr(0, hash.size() - 5), "s3cret"}, {"", ""}, {"", "s3cret"}, {"sha256:0123456789abcdef", "s3cret"},
+        {"$argon2i$" + hash.substr(10), "s3cret"}, {hash + std::string(200, 'x'), "s3cret"},
         {std::string(hash).insert(12, 1, '\0'), "s3cret"},
     };
     for (const auto& [stored, password] : refused)

@@ -21,20 +21,15 @@ const std::string kBroken = "x\xFF\xE4\xB8y";  // x, FF, E4, B8, y: five charact
 
 TEST(Text, LenCountsCharactersAndInvalidBytesOneEach) {
     const struct { std::string s; std::size_t len; } cases[] = {
-        {"", 0}, {"abc", 3}, {"中文字", 3}, {"😀😀", 2}, {kMixed, 4}, {kBroken, 5},
-        {"\xC0\xAF", 2},          // overlong '/'
-        {"\xED\xA0\x80", 3},      // encoded surrogate
-        {"\xF4\x90\x80\x80", 4},  // above U+10FFFF
-        {"\x80\x80", 2},          // stray continuation bytes
-        {"\xF0\x9F\x98", 3},      // emoji cut short
+        {"", 0}, {kMixed, 4}, {kBroken, 5}, {"\x80\x80", 2} /* stray continuations */, {"\xF0\x9F\x98", 3} /* cut */,
+        {"\xC0\xAF", 2} /* overlong '/' */, {"\xED\xA0\x80", 3} /* surrogate */, {"\xF4\x90\x80\x80", 4} /* too high */,
     };
     for (const auto& c : cases) EXPECT_EQ(t::Len(c.s), c.len) << c.s;
 }
 
 TEST(Text, LeftRightCutOnCharacterBoundaries) {
     const struct { long n; const char* left; const char* right; } cases[] = {
-        {-5, "", ""}, {0, "", ""}, {1, "a", "é"}, {2, "a中", "😀é"}, {3, "a中😀", "中😀é"}, {4, "a中😀é", "a中😀é"},
-        {99, "a中😀é", "a中😀é"},
+        {-5, "", ""}, {0, "", ""}, {1, "a", "é"}, {3, "a中😀", "中😀é"}, {4, "a中😀é", "a中😀é"}, {99, "a中😀é", "a中😀é"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(t::Left(kMixed, c.n), c.left) << c.n;
@@ -46,9 +41,8 @@ TEST(Text, LeftRightCutOnCharacterBoundaries) {
 
 TEST(Text, MidTakesOneBasedStartAndOptionalLength) {
     const struct { long start, len; const char* expected; } cases[] = {
-        {1, -1, "a中😀é"}, {2, -1, "中😀é"}, {2, 2, "中😀"}, {3, 1, "😀"}, {4, 10, "é"}, {5, -1, ""}, {50, 2, ""}, {2, 0, ""},
-        {0, 2, "a中"},   // a start before the first character counts from the first
-        {-3, -1, "a中😀é"},
+        {2, -1, "中😀é"}, {2, 2, "中😀"}, {4, 10, "é"}, {5, -1, ""}, {50, 2, ""}, {2, 0, ""},
+        {0, 2, "a中"}, {-3, -1, "a中😀é"},  // a start before the first character counts from the first
     };
     for (const auto& c : cases) EXPECT_EQ(t::Mid(kMixed, c.start, c.len), c.expected) << c.start << "," << c.len;
     EXPECT_EQ(t::Mid(kBroken, 3, 2), "\xE4\xB8");
@@ -57,8 +51,7 @@ TEST(Text, MidTakesOneBasedStartAndOptionalLength) {
 TEST(Text, InStrReturnsCharacterPositions) {
     const std::string s = "中a中b😀中";
     const struct { std::string find; long start; long expected; } cases[] = {
-        {"中", 1, 1}, {"中", 2, 3}, {"中", 4, 6}, {"中", 7, 0}, {"b😀", 1, 4}, {"😀中", 1, 5}, {"x", 1, 0}, {"", 1, 1},
-        {"", 3, 3}, {"", 7, 0}, {"中", 0, 1}, {"中", -4, 1},
+        {"中", 2, 3}, {"中", 7, 0}, {"😀中", 1, 5}, {"x", 1, 0}, {"", 3, 3}, {"", 7, 0}, {"中", 0, 1}, {"中", -4, 1},
         {"\xB8", 1, 0},  // a stray byte must not match inside a character
         {"\xE4", 1, 0},  // nor the first byte of one
     };
@@ -69,8 +62,7 @@ TEST(Text, InStrReturnsCharacterPositions) {
 
 TEST(Text, TrimRemovesSpacesOnly) {
     const struct { const char* in; const char* trim; const char* ltrim; const char* rtrim; } cases[] = {
-        {"  a b  ", "a b", "a b  ", "  a b"}, {"\ta\t", "\ta\t", "\ta\t", "\ta\t"},
-        {" \ta\n ", "\ta\n", "\ta\n ", " \ta\n"}, {"    ", "", "", ""}, {"", "", "", ""},
+        {"  a b  ", "a b", "a b  ", "  a b"}, {" \ta\n ", "\ta\n", "\ta\n ", " \ta\n"}, {"    ", "", "", ""},
         {"\xE3\x80\x80x", "\xE3\x80\x80x", "\xE3\x80\x80x", "\xE3\x80\x80x"},  // ideographic space kept
     };
     for (const auto& c : cases) {
@@ -84,9 +76,7 @@ TEST(Text, TrimRemovesSpacesOnly) {
 // (one character to one) mapping that keeps ß and a final sigma.
 TEST(Text, CaseMappingAcrossScripts) {
     const struct { const char* upper; const char* lower; } pairs[] = {
-        {"HELLO, WORLD 123", "hello, world 123"}, {"ÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÑÒÓÔÕÖØÙÚÛÜÝÞ", "àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþ"},
-        {"ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ ΆΈΉΊΌΎΏ ΪΫ", "αβγδεζηθικλμνξοπρστυφχψω άέήίόύώ ϊϋ"},
-        {"ＡＢＣＸＹＺ", "ａｂｃｘｙｚ"},
+        {"HELLO, WORLD 123", "hello, world 123"}, {"ÀÉÎÕÜÞ ΣΟΦΙΑ", "àéîõüþ σοφια"},
         {"A\xFF\xC3Z\xE4\xB8", "a\xFF\xC3z\xE4\xB8"},  // invalid bytes are kept verbatim
     };
     for (const auto& p : pairs) {
@@ -94,19 +84,17 @@ TEST(Text, CaseMappingAcrossScripts) {
         EXPECT_EQ(t::UCase(p.lower), p.upper);
         EXPECT_TRUE(t::EqualsNoCase(p.upper, p.lower)) << p.upper;
     }
-    // Mixed scripts, characters without case, and one-way mappings.
-    EXPECT_EQ(t::LCase("Mix 中文 ÉΣЖ😀Ｚ ß ×÷"), "mix 中文 éσж😀ｚ ß ×÷");
+    // Characters without case, and one-way mappings.
     EXPECT_EQ(t::UCase("ÿ µ ς ß ı"), "Ÿ Μ Σ ß I");
     EXPECT_EQ(t::LCase("Ÿİ"), "ÿi");
     EXPECT_EQ(t::LCase("ς"), "ς");  // final sigma stays final in lower case
 }
 
+// The collator orders; these rows keep its strength: case and width do not count, accents do.
 TEST(Text, CollateNoCaseOrdersAsTheDefaultCollation) {
     const struct { const char* a; const char* b; int sign; } cases[] = {
-        {"abc", "ABC", 0}, {"a", "B", -1}, {"abc", "ab", 1}, {"", "a", -1}, {"Straße", "STRASSE", 0},
-        {"straße", "strase", 1}, {"ä", "a", 1}, {"Zoë", "ZOE", 1}, {"ＡＢＣ", "abc", 0}, {"张", "张伟", -1}, {"周", "张", 1}, {"Zz", "李", -1},
-        {"a\x01" "b", "ab", 0},  // control characters do not count
-        {"_x", "0", -1}, {"9", "a", -1}, {"ΣΟΦΙΑ", "σοφια", 0}, {"Müller", "Mueller", 1}, {"Muller", "Müller", -1},
+        {"abc", "ABC", 0}, {"a", "B", -1}, {"Straße", "STRASSE", 0}, {"ä", "a", 1}, {"ＡＢＣ", "abc", 0}, {"张", "张伟", -1},
+        {"周", "张", 1}, {"Zz", "李", -1},  // Chinese by pinyin, after Latin
     };
     auto sign = [](int v) { return (v > 0) - (v < 0); };
     for (const auto& c : cases) {
@@ -146,10 +134,8 @@ TEST(Text, CollateNoCaseAsciiShortcutAgreesWithTheCollator) {
 
 TEST(Text, EqualsNoCaseFoldsSecondLowerForms) {
     const struct { const char* a; const char* b; bool equal; } cases[] = {
-        {"Hx.CRM.COMMON", "hx.crm.common", true}, {"ΣΟΦΟΣ", "σοφος", true},
-        {"ΣΟΦΟΣ", "σοφoς", false},  // Latin o
-        {"µ", "Μ", true}, {"ſ", "S", true}, {"Straße", "STRASSE", false}, {"abc", "abcd", false}, {"", "", true},
-        {"ＡＢＣ", "ABC", false},
+        {"Hx.CRM.COMMON", "hx.crm.common", true}, {"ΣΟΦΟΣ", "σοφος", true}, {"ΣΟΦΟΣ", "σοφoς", false} /* Latin o */,
+        {"µ", "Μ", true}, {"ſ", "S", true}, {"Straße", "STRASSE", false}, {"abc", "abcd", false}, {"ＡＢＣ", "ABC", false},
         {"\xC3", "\xC3\x83", false},  // an invalid byte is not the character with the same number
     };
     for (const auto& c : cases) EXPECT_EQ(t::EqualsNoCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
@@ -157,36 +143,23 @@ TEST(Text, EqualsNoCaseFoldsSecondLowerForms) {
 }
 
 TEST(Text, ReplaceAndSplit) {
-    EXPECT_EQ(t::Replace("a-b-c", "-", "中"), "a中b中c");
-    EXPECT_EQ(t::Replace("aaa", "aa", "x"), "xa");
-    EXPECT_EQ(t::Replace("abc", "", "x"), "abc");
-    EXPECT_EQ(t::Replace("abcabc", "bc", ""), "aa");
-    EXPECT_EQ(t::Replace("ABC", "b", "x"), "ABC");  // case-sensitive
+    const struct { const char* s; const char* find; const char* by; const char* replaced; } replaces[] = {
+        {"a-b-c", "-", "中", "a中b中c"}, {"aaa", "aa", "x", "xa"}, {"abc", "", "x", "abc"}, {"ABC", "b", "x", "ABC"}};
+    for (const auto& r : replaces) EXPECT_EQ(t::Replace(r.s, r.find, r.by), r.replaced) << r.s;
 
     const struct { const char* s; const char* sep; std::vector<std::string> parts; } cases[] = {
-        {"a,b,,c", ",", {"a", "b", "", "c"}}, {",a,", ",", {"", "a", ""}}, {"a||b", "||", {"a", "b"}},
-        {"中；文", "；", {"中", "文"}}, {"abc", ",", {"abc"}}, {"abc", "", {"abc"}}, {"", ",", {}},
+        {"a,b,,c", ",", {"a", "b", "", "c"}}, {",a,", ",", {"", "a", ""}}, {"中||文", "||", {"中", "文"}},
+        {"abc", "", {"abc"}}, {"", ",", {}},
     };
     for (const auto& c : cases) EXPECT_EQ(t::Split(c.s, c.sep), c.parts) << c.s;
 }
 
-TEST(Text, Utf8DecodeAndEncodeRoundTrip) {
-    const char32_t points[] = {0x0, 0x41, 0x7F, 0x80, 0x7FF, 0x800, 0xD7FF, 0xE000, 0xFFFD, 0xFFFF,
-                               0x10000, 0x1F600, 0x10FFFF};
-    for (char32_t c : points) {
-        std::string s;
-        t::AppendUtf8(s, c);
-        std::size_t i = 0;
-        EXPECT_EQ(t::DecodeUtf8(s, i), c);
-        EXPECT_EQ(i, s.size());
-        EXPECT_EQ(t::Len(s), 1u);
-    }
-    std::string bad;
-    t::AppendUtf8(bad, 0xD800);
-    t::AppendUtf8(bad, 0x110000);
-    EXPECT_EQ(bad, "\xEF\xBF\xBD\xEF\xBF\xBD");
-
-    const std::string s = "\xFF\xE4\xB8\xAD";
+// What cannot be encoded becomes U+FFFD; an invalid byte decodes as itself and takes one byte.
+TEST(Text, Utf8EncodingReplacesWhatIsNotACharacterAndDecodingKeepsInvalidBytes) {
+    std::string s;
+    for (char32_t c : {char32_t(0x7FF), char32_t(0xD800), char32_t(0x10FFFF), char32_t(0x110000)}) t::AppendUtf8(s, c);
+    EXPECT_EQ(s, "\xDF\xBF" "\xEF\xBF\xBD" "\xF4\x8F\xBF\xBF" "\xEF\xBF\xBD");
+    s = "\xFF\xE4\xB8\xAD";
     std::size_t i = 0;
     EXPECT_EQ(t::DecodeUtf8(s, i), 0xFFu);
     EXPECT_EQ(i, 1u);
@@ -209,13 +182,11 @@ TEST(Text, HidePasswordsMasksEveryPasswordValue) {
     const std::pair<std::string, std::string> cases[] = {
         {"Provider=PostgreSQL;Data Source=db;Password=Sekr3tPw;User ID=sa",
          "Provider=PostgreSQL;Data Source=db;Password=****;User ID=sa"},
-        {"pwd = 'a;b' ;Initial Catalog=x", "pwd =****;Initial Catalog=x"},
-        {"PASSWORD=\"x y\"", "PASSWORD=****"},
+        {"pwd = 'a;b' ;Initial Catalog=x", "pwd =****;Initial Catalog=x"}, {"PASSWORD=\"x y\"", "PASSWORD=****"},
         {"cannot open Provider=SQLite;Pwd=p1\nnext line", "cannot open Provider=SQLite;Pwd=****\nnext line"},
         {"a=1;password=one;x=2;Password=two", "a=1;password=****;x=2;Password=****"},
         {"cPasswordHash = 'kept'; mypassword=kept", "cPasswordHash = 'kept'; mypassword=kept"},  // other names
-        {"Password", "Password"},
-        {"Password=", "Password=****"},
+        {"Password", "Password"}, {"Password=", "Password=****"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(t::HidePasswords(in), out) << in;
     // Messages and the diagnostic channel carry no password either.

@@ -57,14 +57,4 @@ inline platform::db::Value Scalar(platform::db::Connection& c, const std::string
     return rows[0][0];
 }
 
-// Every row of a table as text, ordered by its key, for comparing whole accounts.
-inline std::string Dump(platform::db::Connection& c, const std::string& table, const std::string& order) {
-    std::string text;
-    for (const auto& row : Rows(c, "SELECT * FROM " + table + " ORDER BY " + order)) {
-        for (const auto& v : row) text += (v.IsNull() ? std::string("<null>") : v.ToText()) + "|";
-        text += "\n";
-    }
-    return text;
-}
-
 }  // namespace schema::test

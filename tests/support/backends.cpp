@@ -112,7 +112,7 @@ void Stop() {
 std::string Template(const std::string& initdb, std::string& error) {
     const fs::path base = fs::temp_directory_path() / ("sovrel-pg-template-" + std::to_string(geteuid()));
     const fs::path data = base / "data";
-    int lock = open((base.string() + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
+    const int lock = open((base.string() + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
     if (lock < 0 || flock(lock, LOCK_EX) != 0) {
         error = "cannot lock " + base.string() + ".lock";
         return {};
@@ -139,41 +139,32 @@ std::string Template(const std::string& initdb, std::string& error) {
 
 Running Start() {
     Running r;
+    const auto fail = [&r](std::string why) {
+        r.error = std::move(why);
+        return r;
+    };
     const std::string initdb = FindTool("initdb"), pgCtl = FindTool("pg_ctl");
-    if (initdb.empty() || pgCtl.empty()) {
-        r.error = "no PostgreSQL server programs (initdb, pg_ctl) found: install postgresql (scripts/deps)";
-        return r;
-    }
-    if (geteuid() == 0 && !getpwnam("postgres")) {
-        r.error = "running as root and there is no postgres user to run the server as";
-        return r;
-    }
+    if (initdb.empty() || pgCtl.empty())
+        return fail("no PostgreSQL server programs (initdb, pg_ctl) found: install postgresql (scripts/deps)");
+    if (geteuid() == 0 && !getpwnam("postgres"))
+        return fail("running as root and there is no postgres user to run the server as");
     const std::string tmpl = Template(initdb, r.error);
     if (tmpl.empty()) return r;
     std::string folder = (fs::temp_directory_path() / "sovrel-pg-XXXXXX").string();
-    if (!mkdtemp(folder.data())) {
-        r.error = "cannot make a temporary folder";
-        return r;
-    }
+    if (!mkdtemp(folder.data())) return fail("cannot make a temporary folder");
     r.folder = folder;
     r.data = folder + "/data";
     r.pgCtl = pgCtl;
     std::error_code ec;
     fs::copy(tmpl, r.data, fs::copy_options::recursive, ec);
     fs::permissions(r.data, fs::perms::owner_all, ec);
-    if (ec || !HandOver(folder)) {
-        r.error = "cannot prepare the server folder " + folder;
-        return r;
-    }
-    const int port = FreePort();
-    r.port = port;
+    if (ec || !HandOver(folder)) return fail("cannot prepare the server folder " + folder);
+    const int port = r.port = FreePort();
     std::string options = "-k " + folder + " -p " + std::to_string(port) + " -c listen_addresses='' -c max_connections=60";
     if (!durable) options += " -c fsync=off -c synchronous_commit=off -c full_page_writes=off";
     if (RunTool({pgCtl, "-D", r.data, "-w", "-t", "60", "-l", folder + "/server.log", "-o", options, "start"},
-                folder + "/pg_ctl.log") != 0) {
-        r.error = "the PostgreSQL server did not start (see " + folder + "/server.log)";
-        return r;
-    }
+                folder + "/pg_ctl.log") != 0)
+        return fail("the PostgreSQL server did not start (see " + folder + "/server.log)");
     r.text = "Provider=PostgreSQL;Data Source=" + folder + ";Port=" + std::to_string(port) + ";User ID=postgres";
     return r;
 }

@@ -25,9 +25,7 @@ TEST(ConnectionInfo, ReadsKeysWithoutRegardToCaseAndSkipsUnknownAndMalformedPart
 TEST(ConnectionOpen, ReportsWhatIsMissingInTheConnectionText) {
     const sovrel::test::Place place(sovrel::test::Backend::Sqlite);
     const std::string dir = place.folder();
-    struct Case {
-        std::string text, expected;
-    } cases[] = {
+    const struct { std::string text, expected; } cases[] = {
         {"Data Source=" + dir, "names no Provider"},
         {"Provider=SQLOLEDB;Data Source=" + dir, "'SQLOLEDB' is not available"},
         {"Provider=SQLite", "names no Data Source"},

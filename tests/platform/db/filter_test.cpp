@@ -4,7 +4,6 @@
 #include "platform/error.h"
 
 using platform::Error;
-using platform::db::FieldInfo;
 using platform::db::Rowset;
 using platform::db::Value;
 namespace db = platform::db;
@@ -13,7 +12,7 @@ namespace {
 
 // A detached rowset like the user-defined item definitions the component filters.
 std::shared_ptr<Rowset> Items() {
-    std::vector<FieldInfo> fields(4);
+    std::vector<db::FieldInfo> fields(4);
     fields[0].name = "cItem";
     fields[1].name = "cItemName";
     fields[2].name = "iLength";
@@ -43,16 +42,11 @@ using V = std::vector<std::string>;
 
 TEST(RowsetFilter, CriteriaSelectTheRowsTheyName) {
     auto rs = Items();
-    struct Case {
-        std::string criteria;
-        V expected;
-    } cases[] = {
+    const struct { std::string criteria; V expected; } cases[] = {
         {"CItem='自定义项1'", {"1"}},  // field names ignore case; '1' must not match 10..16
-        {"cItem = '自定义项15' OR cItem='自定义项3'", {"3", "15"}},
-        {"iLength >= 140", {"14", "15", "16"}},
+        {"cItem = '自定义项15' OR cItem='自定义项3'", {"3", "15"}}, {"iLength >= 140", {"14", "15", "16"}},
         {"iLength > 100 AND bInput = True", {"12", "14", "16"}},
-        {"(iLength < 30 OR iLength > 150) AND bInput=False", {"1"}},
-        {"cItemName = Null", {"4", "8", "12", "16"}},
+        {"(iLength < 30 OR iLength > 150) AND bInput=False", {"1"}}, {"cItemName = Null", {"4", "8", "12", "16"}},
         {"cItemName LIKE 'item o''neil 1*'", {"1", "10", "11", "13", "14", "15"}},
         {"cItemName <> 'ITEM O''NEIL 2'", {"1", "3", "5", "6", "7", "9", "10", "11", "13", "14", "15"}},
         {"[iLength] = '50'", {"5"}},
@@ -80,22 +74,16 @@ TEST(RowsetFilter, AFilterIsAViewForCountsAndPages) {
 
 TEST(RowsetFilter, BadCriteriaSayWhatAndWhere) {
     auto rs = Items();
-    struct Case {
-        const char* criteria;
-        const char* expected;
-    } cases[] = {
-        {"nosuch='1'", "nosuch"},
-        {"cItem '1'", "comparison operator expected"},
-        {"cItem='1", "unterminated"},
-        {"(cItem='1'", "missing ')'"},
-        {"cItem='1' AND", "field name expected"},
+    const std::pair<const char*, const char*> cases[] = {
+        {"nosuch='1'", "nosuch"}, {"cItem '1'", "comparison operator expected"}, {"cItem='1", "unterminated"},
+        {"(cItem='1'", "missing ')'"}, {"cItem='1' AND", "field name expected"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [criteria, expected] : cases) {
         try {
-            rs->SetFilter(c.criteria);
-            ADD_FAILURE() << c.criteria;
+            rs->SetFilter(criteria);
+            ADD_FAILURE() << criteria;
         } catch (const Error& e) {
-            EXPECT_NE(e.Description().find(c.expected), std::string::npos) << c.criteria << " -> " << e.Description();
+            EXPECT_NE(e.Description().find(expected), std::string::npos) << criteria << " -> " << e.Description();
         }
     }
     EXPECT_EQ(rs->RecordCount(), 16);  // a failed filter leaves the view as it was

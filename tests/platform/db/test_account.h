@@ -5,6 +5,7 @@
 
 #include "backends.h"
 #include "platform/db/connection.h"
+#include "platform/db/rowset.h"
 
 namespace sovrel::test {
 
@@ -17,5 +18,19 @@ void CreateDatabase(const Place& place, const std::string& name, const std::stri
 std::string SmallAccount(const Place& place, int rows = 25);
 
 std::shared_ptr<platform::db::Connection> Open(const std::string& connectionText);
+
+// The small account of 25 contacts on the test's backend, opened.
+class SmallAccountTest : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override {
+        SOVREL_SKIP_UNLESS_AVAILABLE(place);
+        conn = Open(SmallAccount(place, 25));
+    }
+    long Count(const std::string& where = "1=1") {
+        return conn->OpenRowset("SELECT count(*) AS n FROM Contact WHERE " + where)->Get(0).ToInt();
+    }
+    Place place{GetParam()};
+    std::shared_ptr<platform::db::Connection> conn;
+};
 
 }  // namespace sovrel::test

@@ -1,10 +1,7 @@
 // The statements the component sends, one of each form, with sample values, run through the
 // connection against the fixed demo account; each answer is what SQL Server gives for the same rows.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,7 +9,6 @@
 #include "platform/db/connection.h"
 #include "platform/db/rowset.h"
 #include "platform/error.h"
-#include "platform/text.h"
 #include "backends.h"
 #include "schema/demo.h"
 
@@ -66,14 +62,6 @@ std::string NextCodeQuery(const std::string& v) {
            std::to_string(v.size()) + ") = N'" + v + "' and LEN(cContactCode)-LEN(cVenCode )=8 ";
 }
 
-// SQL Server's text of a row version counter: money with 4 decimals in char(30).
-std::string RowVersionText(long long counter) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%lld.%04lld", counter / 10000, counter % 10000);
-    std::string s = buf;
-    return s + std::string(30 - s.size(), ' ');
-}
-
 class CorpusTest : public ::testing::TestWithParam<sovrel::test::Backend> {
 protected:
     void SetUp() override {
@@ -109,9 +97,6 @@ protected:
         }
         return rows[0][0];
     }
-    long long Counter(const std::string& code) {
-        return std::stoll(One("select convert(bigint, tkts) from Ven_Contact where cContactCode = N'" + code + "'"));
-    }
     std::string Oid(const std::string& code) {
         return One("select oid from Ven_Contact where cContactCode = N'" + code + "'");
     }
@@ -132,39 +117,27 @@ TEST_P(CorpusTest, CardAndServiceLookupsFindWhatSqlServerFinds) {
         {"Select ID FROM Crm_BaseCode WHERE cType = N'DUTY' AND cName = N'总经理'", {{"3"}}},
         {"select top 1 * from  Crm_BaseCode Where cType = N'Taste' and cName=N'钓鱼'", {}},
         // Contact code generation.
-        {NextCodeQuery("V01"), {{"00000004"}}},
-        {NextCodeQuery("v01"), {{"00000004"}}},
+        {NextCodeQuery("V01"), {{"00000004"}}}, {NextCodeQuery("v01"), {{"00000004"}}},
         {NextCodeQuery("V03"), {{N}}},
         // Duplicate checks and look-ups: trailing spaces and case do not make a code new.
         {"Select top 1 cContactCode FROM Ven_Contact WHERE cContactCode = N'V0100000001 '", {{"V0100000001"}}},
         {"select top 1 cContactName from  Ven_Contact Where cContactCode='v0100000002'", {{"李娜"}}},
         {"SELECT cContactCode,cContactName FROM Ven_Contact WHERE  (cContactCode=N'anna schmidt' or  "
-         "cContactName=N'anna schmidt')",
-         {{"V0200000001", "Anna Schmidt"}}},
+         "cContactName=N'anna schmidt')", {{"V0200000001", "Anna Schmidt"}}},
         {"SELECT cContactCode FROM Ven_Contact WHERE upper(cContactName) IN (N'anna schmidt', N'nobody')",
          {{"V0200000001"}}},
         {"SELECT  Top 1 cContactCode FROM Ven_Contact WHERE cSuperiorID = N'V0100000002'", {{"V0100000003"}}},
         {"Select cVenPerson,Person.cPersonName FROM vendor left join person on vendor.cVenPerson = "
-         "Person.cPersonCode  WHERE cvenCode = N'V01'",
-         {{"张伟", N}}},
+         "Person.cPersonCode  WHERE cvenCode = N'V01'", {{"张伟", N}}},
         // Vendor resolution: LIKE ignores case, and the row authority narrows it.
         {"SELECT cVenCode,cVenName,cVenAbbName,cVenPPerson,Person.cPersonName FROM vendor left join Person on "
          "vendor.cVenPPerson = Person.cPersonCode WHERE  (cVenCode like N'%NORD%' or cVenName like N'%NORD%' or "
-         "cVenAbbName like N'%NORD%')",
-         {{"V02", "Nordwind Industrial Supplies GmbH", "Nordwind", "0004", "郑丽"}}},
+         "cVenAbbName like N'%NORD%')", {{"V02", "Nordwind Industrial Supplies GmbH", "Nordwind", "0004", "郑丽"}}},
         {"SELECT cVenCode FROM vendor left join Person on vendor.cVenPPerson = Person.cPersonCode WHERE  (cVenCode "
          "like N'%v0%' or cVenName like N'%v0%' or cVenAbbName like N'%v0%') and (vendor.iId in (1,3))",
          {{"V01"}, {"V03"}}},
         {"SELECT cVenCode FROM vendor WHERE  (cVenCode like N'%华东%' or cVenName like N'%华东%' or cVenAbbName like "
-         "N'%华东%') and ((1=2))",
-         {}},
-        // User-defined items: definitions, defaults and value lists (aliases accepted).
-        {"SELECT cItemName, iDecimalDigits FROM Userdef WHERE cClass=N'供应商联系人' and cItem=N'自定义项13' and "
-         "(cItemName <>N'' and cItemName is not null )",
-         {{"信用额度", "2"}}},
-        {"SELECT cItem,cDefaultVal FROM userdef  WHERE cClass=N'供应商联系人' AND cDefaultval<>N'' AND bArchive=0",
-         {{"自定义项2", "B级"}}},
-        {"SELECT top 1 cValue FROM userdefine WHERE cId=N'VC02' and (cvalue=N'b' or Calias=N'b')", {{"B级"}}},
+         "N'%华东%') and ((1=2))", {}},
         // Mail addresses.
         {"SELECT cContactCode, cEmail FROM Ven_Contact WHERE [cContactCode] IN ( N'V0100000001',N'v0100000004')",
          {{"V0100000001", "zhang.wei@hdem.com.cn"}, {"V0100000004", N}}},
@@ -174,26 +147,18 @@ TEST_P(CorpusTest, CardAndServiceLookupsFindWhatSqlServerFinds) {
         {"SELECT cContactCode,cContactName,Crm_BaseCode.cName as DutyName,coalesce(cSuperiorID,'NULL')  FROM "
          "Ven_Contact LEFT JOIN Crm_BaseCode ON Crm_BaseCode.ID = Ven_Contact.bcDutyID  WHERE cVenCode = (SELECT "
          "cVenCode FROM Ven_Contact WHERE cContactCode = N'V0100000002') Order by cContactCode",
-         {{"V0100000001", "张伟", "总经理", "NULL"},
-          {"V0100000002", "李娜", "销售经理", "V0100000001"},
-          {"V0100000003", "王芳", "业务员", "V0100000002"},
-          {"V0100000004", "刘洋", "技术工程师", "V0100000002"}}},
-        // Reference checks and archive captions.
-        {"SELECT creferencingtablecolumn,creferencingtablename,cwherepart,cObjName FROM crm_ref_relation WHERE "
-         "creferencedtablename=N'ven_contact' order by cObjName",
-         {{"cContactID", "Crm_VisitLog", "bDeleted = 0", "拜访记录"}, {"cContactCode", "PO_Pomain", "", "采购订单"}}},
+         {{"V0100000001", "张伟", "总经理", "NULL"}, {"V0100000002", "李娜", "销售经理", "V0100000001"},
+          {"V0100000003", "王芳", "业务员", "V0100000002"}, {"V0100000004", "刘洋", "技术工程师", "V0100000002"}}},
+        // Archive captions.
         {"SELECT TableName,TableDefine FROM Rpt_GRPDef WHERE TableName = N'warehouse' ORDER BY SystemId, TableName",
          {{"Warehouse", N}}},
         // Names sort as the account's Chinese collation sorts them: Latin first, Chinese by pinyin.
         {"SELECT cContactName FROM Ven_Contact WHERE cContactName IN (N'张伟', N'李娜', N'anna schmidt') "
          "ORDER BY cContactName",
          {{"Anna Schmidt"}, {"李娜"}, {"张伟"}}},
-        // Find: conditions built from condition XML, numbers unquoted, texts and dates quoted.
-        {"SELECT cContactCode FROM Ven_Contact WHERE bcSexID=2 AND bcDutyID BETWEEN 3 AND 7 order by 1",
-         {{"V0100000002"}, {"V0100000003"}, {"V0200000001"}}},
+        // Dates compared as texts.
         {"SELECT cContactCode FROM Ven_Contact WHERE cContactCode>='v02' AND dBirthday BETWEEN '1970-01-01' AND "
-         "'1976-12-31'",
-         {{"V0200000001"}}},
+         "'1976-12-31'", {{"V0200000001"}}},
         {"SELECT cContactCode FROM Ven_Contact WHERE dCreateDate<='2019-03-01'", {{"V0100000001"}, {"V0200000001"}}},
     };
     for (const auto& q : queries) {
@@ -225,39 +190,7 @@ TEST_P(CorpusTest, TheListQueryShowsJoinedTextsAndHonoursAuthorityVendorAndFilte
     const std::string filter = "(Ven_Contact.cContactName like N'%ANNA%' or vendor.cVenName like N'%华东%')";
     EXPECT_EQ(Read(ListQuery("(1=1)", "", filter, filter)).size(), 5u);
     EXPECT_EQ(Read(ListQuery("(1=1)", "", " 1=1 ", "")).size(), 6u);
-    // The export's empty rowset has the list's columns.
-    auto empty = conn_->OpenRowset("SELECT " + kColumns + " FROM Ven_Contact " + kJoins + " WHERE 1=2");
-    EXPECT_TRUE(empty->Eof());
-    EXPECT_EQ(empty->FieldCount(), 13u);
-    // The paging service's structure query, for a DISTINCT query and a plain one.
-    auto structure = conn_->OpenRowset(" SELECT distinct  top 0 cVenCode FROM Ven_Contact");
-    EXPECT_TRUE(structure->Eof());
-    EXPECT_EQ(structure->FieldCount(), 1u);
     EXPECT_EQ(Read("SELECT DISTINCT cVenCode FROM Ven_Contact order by cVenCode"), (Rows{{"V01"}, {"V02"}}));
-    auto card = conn_->OpenRowset(
-        "SELECT Ven_Contact.*, vendor.cvenName,Crm_BaseCode.cName,Person.cPersonName FROM "
-        "Ven_Contact,vendor,Crm_BaseCode,Person WHERE 1=2");
-    EXPECT_TRUE(card->Eof());
-    EXPECT_GE(card->FieldIndex("cvenName"), 0);
-}
-
-TEST_P(CorpusTest, RowVersionTextFollowsTheCounterAndChangesWithEveryUpdate) {
-    const std::string code = "V0100000001";
-    const std::string before = One("select top 1 convert(char, convert(money,tkts), 2) as tkts from  Ven_Contact Where "
-                                   "cContactCode=N'" + code + "'");
-    EXPECT_EQ(before, RowVersionText(Counter(code)));
-    // The card's load query reads the same text beside the row and its base-code names.
-    const Rows card = Read(
-        "SELECT top 1 convert(char, convert(money,Ven_Contact.tkts), 2) as contacttkts,Ven_Contact.cContactName, "
-        "BaseCodeDuty.cName as DutyName, BaseCodeTaste.cName as TasteName  From Ven_Contact LEFT JOIN Crm_BaseCode "
-        "BaseCodeDuty ON BaseCodeDuty.ID = Ven_Contact.bcDutyID  LEFT JOIN Crm_BaseCode BaseCodeTaste ON "
-        "BaseCodeTaste.ID = Ven_Contact.bcTasteID  WHERE cContactCode=N'" + code + "'");
-    EXPECT_EQ(card, (Rows{{before, "张伟", "总经理", "运动"}}));
-    EXPECT_EQ(conn_->Execute("update Ven_Contact set cMemo = N'changed' where cContactCode = N'" + code + "'"), 1);
-    const std::string after = One("select top 1 convert(char, convert(money,tkts), 2) as tkts from  Ven_Contact Where "
-                                  "cContactCode=N'" + code + "'");
-    EXPECT_NE(after, before);
-    EXPECT_EQ(after, RowVersionText(Counter(code)));
 }
 
 TEST_P(CorpusTest, NextContactCodeCountsOnlyCodesEightLongerThanTheirVendor) {
@@ -293,9 +226,7 @@ TEST_P(CorpusTest, MainContactStatementRelinksOnlyAVendorWithoutAValidLink) {
     EXPECT_EQ(link("V02"), (Rows{{Oid("V0200000001"), "Anna Schmidt"}}));
 }
 
-TEST_P(CorpusTest, ValueListsGrowAndBaseCodesAreAddedOnce) {
-    EXPECT_EQ(conn_->Execute("insert into userdefine(cId,cValue) values(N'VC05',N'法语')"), 1);
-    EXPECT_EQ(Read("select top 1 cId from userdefine where cId = N'VC05' and cValue = N'法语'"), (Rows{{"VC05"}}));
+TEST_P(CorpusTest, ABaseCodeDifferingOnlyInCaseOrTrailingSpacesIsRefused) {
     EXPECT_THROW(conn_->Execute("insert into Crm_BaseCode (cCode, cType, cName) values (N'', N'duty', N'经理 ')"),
                  platform::Error);
     EXPECT_EQ(One("select count(*) from Crm_BaseCode where cType = N'Duty'"), "8");
@@ -319,13 +250,6 @@ TEST_P(CorpusTest, AnUntranslatableBatchFailsBeforeAnythingRuns) {
         EXPECT_NE(e.Description().find("EXEC"), std::string::npos) << e.Description();
     }
     EXPECT_EQ(One("select count(*) from Ven_Contact where cMemo = N'lost'"), "0");
-}
-
-TEST_P(CorpusTest, UseSwitchesToTheSystemDatabase) {
-    conn_->Execute("use tksystem");
-    EXPECT_TRUE(platform::text::EqualsNoCase(conn_->CurrentDatabase(), "tksystem"));
-    EXPECT_EQ(Read("SELECT TOP 1 cSub_Id FROM UA_Account_Sub WHERE cAcc_Id='001'  AND iyear=2024 AND cSub_Id='cm' "),
-              (Rows{{"CM"}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, CorpusTest, ::testing::ValuesIn(sovrel::test::kBackends),

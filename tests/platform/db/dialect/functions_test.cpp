@@ -4,7 +4,6 @@
 #include <sqlite3.h>
 
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -80,51 +79,41 @@ protected:
 
 TEST_F(FunctionsTest, CollationIgnoresCaseAndTrailingSpaces) {
     ExpectAll({
-        {"'abc' = 'ABC' COLLATE TSQL_CI", "1"}, {"'abc' = 'abc   ' COLLATE TSQL_CI", "1"},
-        {"'abc' = ' abc' COLLATE TSQL_CI", "0"}, {"'Ä' = 'ä' COLLATE TSQL_CI", "1"},
-        {"'ä' = 'a' COLLATE TSQL_CI", "0"},  // accents count
-        {"'Straße' = 'STRASSE' COLLATE TSQL_CI", "1"}, {"'straße' = 'strase' COLLATE TSQL_CI", "0"},
-        {"'ΣΟΦΙΑ' = 'σοφια' COLLATE TSQL_CI", "1"}, {"'张伟' = '张伟 ' COLLATE TSQL_CI", "1"},
-        {"'张伟' = '张' COLLATE TSQL_CI", "0"},
+        {"'abc' = ' abc' COLLATE TSQL_CI", "0"}, {"'Ä' = 'ä' COLLATE TSQL_CI", "1"}, {"'ä' = 'a' COLLATE TSQL_CI", "0"},
+        {"'张伟' = '张伟 ' COLLATE TSQL_CI", "1"}, {"'' = '   ' COLLATE TSQL_CI", "1"},
         {"'a' < 'B' COLLATE TSQL_CI", "1"},  // binary order would put 'B' first
-        {"'abc' < 'abd' COLLATE TSQL_CI", "1"}, {"'张' < '张伟' COLLATE TSQL_CI", "1"},
-        {"'' = '   ' COLLATE TSQL_CI", "1"},
     });
+    ExpectErrors({{"\"nosuchcolumn\"", "no such column"}});  // double quotes name, never quote a text
 }
 
 TEST_F(FunctionsTest, LikeFollowsTransactSqlPatterns) {
     ExpectAll({
-        {"'abc' like 'A%'", "1"}, {"'ABC' like '%b%'", "1"},
-        {"'abc  ' like 'abc'", "1"},  // trailing spaces of the text do not count
-        {"'abc' like 'abc '", "0"}, {"'abc ' like 'abc '", "1"}, {"'abc ' like '%c_'", "1"}, {"'abc' like 'ab'", "0"},
-        {"'a_c' like 'a[_]c'", "1"}, {"'abc' like 'a[_]c'", "0"}, {"'b' like '[a-c]'", "1"}, {"'B' like '[a-c]'", "1"},
-        {"'d' like '[a-c]'", "0"}, {"'d' like '[^a-c]'", "1"}, {"'b' like '[^a-c]'", "0"}, {"'x' like '[xyz]'", "1"},
+        {"'abc' like 'A%'", "1"}, {"'abc  ' like 'abc'", "1"} /* trailing spaces of the text do not count */,
+        {"'abc' like 'abc '", "0"}, {"'abc ' like '%c_'", "1"}, {"'abc' like 'ab'", "0"}, {"'abc' like 'a[_]c'", "0"},
+        {"'B' like '[a-c]'", "1"}, {"'d' like '[a-c]'", "0"}, {"'b' like '[^a-c]'", "0"}, {"'x' like '[xyz]'", "1"},
         {"'50%' like '50!%' escape '!'", "1"}, {"'500' like '50!%' escape '!'", "0"},
         {"'a[b' like 'a![b' escape '!'", "1"},
         {"'[abc' like '[abc'", "1"},  // an unclosed [ is an ordinary character
-        {"'张伟' like '张%'", "1"}, {"'张伟' like '_伟'", "1"}, {"'张伟' like '__'", "1"}, {"'张伟' like '___'", "0"},
-        {"'ÄBC' like 'ä%'", "1"}, {"'abcabd' like '%abd'", "1"}, {"'ab' like 'a%%b'", "1"}, {"'' like '%'", "1"},
+        {"'张伟' like '_伟'", "1"}, {"'张伟' like '___'", "0"}, {"'ÄBC' like 'ä%'", "1"}, {"'abcabd' like '%abd'", "1"},
+        {"'' like '%'", "1"}, {"null like 'a'", kNull}, {"'abc' not like 'a%'", "0"},
+        // The byte-wise path of %text% patterns, and the characters that fold into ASCII it must leave alone.
         {"'Anna Schmidt' like '%A SCH%'", "1"}, {"'abab' like '%abb%'", "0"}, {"'ab ' like '%b %'", "1"},
         {"'Müller' like '%LLER%'", "1"}, {"'ab' like '%abc%'", "0"}, {"'xy' like '%%'", "1"},
-        {"'李王芳' like '%王芳%'", "1"}, {"'王x芳' like '%王芳%'", "0"}, {"'Kelvin' like '%kel%'", "1"},
-        {"null like 'a'", kNull}, {"'a' like null", kNull}, {"'abc' not like 'a%'", "0"},
+        {"'李王芳' like '%王芳%'", "1"}, {"'王x芳' like '%王芳%'", "0"}, {"'Kelvin' like '%kel%'", "1"},
     });
     ExpectErrors({{"'a' like 'a' escape 'xy'", "ESCAPE"}});
 }
 
 TEST_F(FunctionsTest, LengthsAndPiecesCountCharacters) {
     ExpectAll({
-        {"sv_len('abc  ')", "3"}, {"sv_len('  abc')", "5"}, {"sv_len('')", "0"}, {"sv_len(null)", kNull},
-        {"sv_len('张伟 ')", "2"}, {"sv_len(12345)", "5"}, {"sv_left('张伟abc', 2)", "张伟"}, {"sv_right('张伟abc', 4)", "伟abc"},
-        {"sv_left('ab', 10)", "ab"}, {"sv_right('ab', 10)", "ab"}, {"sv_left('ab', 0)", ""},
-        {"sv_right('ab ', 1)", " "}, {"sv_left(null, 1)", kNull}, {"sv_left('ab', null)", kNull},
-        {"sv_left(12345, 2)", "12"}, {"sv_substring('abcdef', 2, 3)", "bcd"}, {"sv_substring('abc', 0, 2)", "a"},
+        {"sv_len('  abc  ')", "5"}, {"sv_len('')", "0"}, {"sv_len(null)", kNull}, {"sv_len('张伟 ')", "2"},
+        {"sv_len(12345)", "5"}, {"sv_right('张伟abc', 4)", "伟abc"}, {"sv_left('ab', 10)", "ab"}, {"sv_left('ab', 0)", ""},
+        {"sv_right('ab ', 1)", " "}, {"sv_left('ab', null)", kNull}, {"sv_substring('abcdef', 2, 3)", "bcd"},
         {"sv_substring('abc', -1, 3)", "a"}, {"sv_substring('abc', 5, 2)", ""}, {"sv_substring('张伟abc', 2, 2)", "伟a"},
-        {"sv_charindex('B', 'abcb')", "2"}, {"sv_charindex('b', 'abcb', 3)", "4"}, {"sv_charindex('z', 'abc')", "0"},
-        {"sv_charindex('伟', '张伟')", "2"}, {"sv_replace('aXbx', 'x', '-')", "a-b-"},
-        {"sv_replace('张伟张', '张', 'Z')", "Z伟Z"}, {"sv_upper('äbc')", "ÄBC"}, {"sv_lower('ÄBC')", "äbc"},
-        {"sv_datalength('ab')", "4"}, {"sv_datalength('张')", "2"}, {"sv_datalength(5)", "4"},
-        {"sv_reverse('张ab')", "ba张"}, {"sv_replicate('ab', 3)", "ababab"}, {"'[' || sv_space(2) || ']'", "[  ]"},
+        {"sv_charindex('B', 'abcb')", "2"}, {"sv_charindex('b', 'abcb', 3)", "4"}, {"sv_charindex('伟', '张伟')", "2"},
+        {"sv_replace('aXbx', 'x', '-')", "a-b-"}, {"sv_upper('äbc')", "ÄBC"}, {"sv_datalength('张')", "2"},
+        {"sv_datalength(5)", "4"}, {"sv_reverse('张ab')", "ba张"}, {"sv_replicate('ab', 3)", "ababab"},
+        {"'[' || sv_space(2) || ']'", "[  ]"},
     });
     ExpectErrors({
         {"sv_left('ab', -1)", "Invalid length parameter passed to the left function."},
@@ -135,9 +124,8 @@ TEST_F(FunctionsTest, LengthsAndPiecesCountCharacters) {
 
 TEST_F(FunctionsTest, PlusJoinsTextsAndAddsNumbersAsSqlServerConvertsThem) {
     ExpectAll({
-        {"sv_add('a', 'b')", "ab"}, {"sv_add(1, 2)", "3"}, {"sv_add('1', 2)", "3"}, {"sv_add(2, ' 1.5')", "3.5"},
-        {"sv_add(1.5, 2)", "3.5"}, {"sv_add(null, 'a')", kNull}, {"sv_add('2024-01-31', 1)", "2024-02-01"},
-        {"sv_add('2024-01-31 10:00:00', 1)", "2024-02-01 10:00:00"},
+        {"sv_add('a', 'b')", "ab"}, {"sv_add('1', 2)", "3"}, {"sv_add(2, ' 1.5')", "3.5"}, {"sv_add(null, 'a')", kNull},
+        {"sv_add('2024-01-31', 1)", "2024-02-01"}, {"sv_add('2024-01-31 10:00:00', 1)", "2024-02-01 10:00:00"},
     });
     ExpectErrors({{"sv_add('abc', 1)", "Conversion failed"}, {"sv_add(9223372036854775807, 1)", "overflow"}});
 }
@@ -155,19 +143,16 @@ TEST_F(FunctionsTest, RowVersionTextIsTheCounterAsMoneyInThirtyCharacters) {
 
 TEST_F(FunctionsTest, ConvertGivesSqlServersTexts) {
     ExpectAll({
-        {"sv_convert('varchar(19)', '2024-01-05 13:04:05', 120)", "2024-01-05 13:04:05"},
         {"sv_convert('varchar(10)', '2024-01-05 13:04:05', 120)", "2024-01-05"},
         {"sv_convert('varchar', '2024-01-05 13:04:05', 121)", "2024-01-05 13:04:05.000"},
-        {"sv_convert('varchar', '2024-01-05', 23)", "2024-01-05"},
         {"sv_convert('char(8)', '2024-01-05', 112)", "20240105"},
-        {"sv_convert('varchar', '2024-01-05', 111)", "2024/01/05"}, {"sv_convert('char(5)', 'abc')", "abc  "},
-        {"sv_convert('varchar(2)', 'abc')", "ab"}, {"sv_convert('nvarchar(max)', '张伟')", "张伟"},
+        {"sv_convert('varchar', '2024-01-05', 111)", "2024/01/05"},
+        {"sv_convert('char(5)', 'abc')", "abc  "}, {"sv_convert('varchar(2)', 'abc')", "ab"},
         {"sv_convert('char(2)', 12345)", "*"}, {"sv_convert('varchar', 42)", "42"},
         {"sv_convert('varchar', sv_convert('money', 1234.5), NULL, 'money')", "1234.50"},
         {"sv_convert('varchar', sv_convert('money', 1234.5), 1, 'money')", "1,234.50"},
         {"sv_convert('varchar', sv_convert('money', -0.00005), 2, 'money')", "-0.0001"},
-        {"sv_convert('money', 1.23456)", "1.2346"}, {"sv_convert('int', '42')", "42"},
-        {"sv_convert('int', ' -7 ')", "-7"}, {"sv_convert('int', 4.7)", "4"}, {"sv_convert('bit', 'true')", "1"},
+        {"sv_convert('money', 1.23456)", "1.2346"}, {"sv_convert('int', 4.7)", "4"}, {"sv_convert('bit', 'true')", "1"},
         {"sv_convert('decimal(18,2)', '3.14159')", "3.14"}, {"sv_convert('datetime', '20240105')", "2024-01-05"},
         {"sv_convert('datetime', '2024/1/5 8:03')", "2024-01-05 08:03:00"},
         {"sv_convert('datetime', '01/05/2024', 101)", "2024-01-05"},
@@ -175,8 +160,7 @@ TEST_F(FunctionsTest, ConvertGivesSqlServersTexts) {
         {"sv_convert('date', '2024-01-05 13:04:05')", "2024-01-05"}, {"sv_convert('int', null)", kNull},
     });
     ExpectErrors({
-        {"sv_convert('int', '4.2')", "Conversion failed"}, {"sv_convert('int', 'abc')", "Conversion failed"},
-        {"sv_convert('tinyint', 256)", "Arithmetic overflow"},
+        {"sv_convert('int', '4.2')", "Conversion failed"}, {"sv_convert('tinyint', 256)", "Arithmetic overflow"},
         {"sv_convert('datetime', '2024-02-30')", "Conversion failed"},
         {"sv_convert('varchar(3)', sv_convert('money', 1234.5), 0, 'money')", "Arithmetic overflow"},
     });
@@ -185,18 +169,11 @@ TEST_F(FunctionsTest, ConvertGivesSqlServersTexts) {
 TEST_F(FunctionsTest, DateFunctionsCountBoundariesAsSqlServerDoes) {
     ExpectAll({
         {"sv_datediff('day', '2024-01-31 23:00:00', '2024-02-01 01:00:00')", "1"},
-        {"sv_datediff('day', '2024-02-01', '2024-01-31')", "-1"},
         {"sv_datediff('month', '2024-01-31', '2024-02-01')", "1"},
-        {"sv_datediff('year', '2023-12-31', '2024-01-01')", "1"},
-        {"sv_datediff('hour', '2024-01-01 10:59:59', '2024-01-01 11:00:00')", "1"},
         {"sv_datediff('week', '2024-01-06', '2024-01-07')", "1"},  // Saturday to Sunday
-        {"sv_dateadd('month', 1, '2024-01-31')", "2024-02-29"}, {"sv_dateadd('year', 1, '2024-02-29')", "2025-02-28"},
-        {"sv_dateadd('day', -1, '2024-03-01')", "2024-02-29"},
+        {"sv_dateadd('month', 1, '2024-01-31')", "2024-02-29"},
         {"sv_dateadd('hour', 25, '2024-01-01')", "2024-01-02 01:00:00"},
-        {"sv_datepart('weekday', '2024-01-07')", "1"},  // a Sunday
-        {"sv_datepart('week', '2024-01-06')", "1"}, {"sv_datepart('week', '2024-01-07')", "2"},
-        {"sv_datepart('dayofyear', '2024-12-31')", "366"}, {"sv_datepart('quarter', '2024-05-01')", "2"},
-        {"sv_datepart('year', '20240105')", "2024"}, {"sv_datepart('day', null)", kNull},
+        {"sv_datepart('weekday', '2024-01-07')", "1"} /* a Sunday */, {"sv_datepart('week', '2024-01-07')", "2"},
     });
     ExpectErrors({{"sv_datepart('year', 'soon')", "Conversion failed"}});
     const auto now = Eval("sv_getdate()");
@@ -207,27 +184,9 @@ TEST_F(FunctionsTest, DateFunctionsCountBoundariesAsSqlServerDoes) {
 
 TEST_F(FunctionsTest, NumbersRoundAndTruncateAsSqlServerDoes) {
     ExpectAll({
-        {"sv_round(1234, -2)", "1200"}, {"sv_round(1250, -2)", "1300"}, {"sv_round(-1250, -2)", "-1300"},
-        {"sv_round(1250, -2, 1)", "1200"}, {"sv_round(2.5, 0)", "3.0"}, {"sv_round(-2.5, 0)", "-3.0"},
-        {"sv_round(2.567, 2, 1)", "2.56"}, {"sv_floor(-1.5)", "-2.0"}, {"sv_ceiling(1.2)", "2.0"}, {"sv_floor(7)", "7"},
-        {"sv_isnumeric('12.5')", "1"}, {"sv_isnumeric('12a')", "0"}, {"sv_isnumeric(null)", "0"},
+        {"sv_round(1250, -2)", "1300"}, {"sv_round(1250, -2, 1)", "1200"}, {"sv_round(-2.5, 0)", "-3.0"},
+        {"sv_floor(-1.5)", "-2.0"}, {"sv_ceiling(1.2)", "2.0"}, {"sv_floor(7)", "7"}, {"sv_isnumeric('12a')", "0"},
     });
 }
-
-TEST_F(FunctionsTest, NewIdGivesADistinctGuidPerRowAndDoubleQuotesNameAColumn) {
-    Exec("create table n (k int)");
-    Exec("insert into n values (1), (2), (3)");
-    ExpectErrors({{"\"nosuchcolumn\" from n", "no such column"}});
-    const auto ids = Column("select sv_newid() from n");
-    std::set<std::string> distinct;
-    for (const auto& id : ids) {
-        ASSERT_TRUE(id.has_value());
-        EXPECT_EQ(id->size(), 36u);
-        EXPECT_EQ(id->find_first_of("abcdef{}"), std::string::npos) << *id;
-        distinct.insert(*id);
-    }
-    EXPECT_EQ(distinct.size(), 3u);
-}
-
 
 }  // namespace
