@@ -52,7 +52,6 @@ TEST_F(PrintOnHostTest, ExportVCardWritesTheMarkedContactsWhereTheUserSays) {
     });
     auto* item = window->findChild<QAction*>("mExportVCard");
     ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->text().toStdString(), "导出 vCard");
     item->trigger();  // cancelled: nothing written, nothing said
     ASSERT_EQ(asked, std::vector<std::string>{"导出 vCard|vCard 文件 (*.vcf)|contacts.vcf"})
         << (shown.empty() ? "" : shown.back());
