@@ -2,7 +2,6 @@
 #include <QLineEdit>
 
 #include "list_fixture.h"
-#include "common/hosts/portal.h"
 #include "common/screen.h"
 #include "ui/list/list_statement.h"
 
@@ -224,59 +223,6 @@ TEST_F(GridFillTest, TheFirstActivationLoadsOnceAndTheQueryRunsThroughTheEntryCl
     ClearLog();
     window->FormActivate();
     EXPECT_TRUE(host.log.calls.empty());
-}
-
-TEST_F(GridFillTest, TheLoadHandsTheWindowToThePortalsMenuAndViewManagers) {
-    struct Menus : IPopMenuMgr {
-        fakes::CallLog* log = nullptr;
-        IForm* window = nullptr;
-        void Init(IForm& w) override {
-            window = &w;
-            log->Add("PopMenuMgr.Init");
-        }
-    };
-    struct Views : IViewManager {
-        std::vector<IForm*> views;
-        void AddView(IForm& w) override { views.push_back(&w); }
-    };
-    auto menus = std::make_shared<Menus>();
-    menus->log = &host.log;
-    auto views = std::make_shared<Views>();
-    platform::ScopedRegistration m(progid::PopMenuMgr, [menus] { return menus; });
-    Ctx().ViewManager = views;
-    auto embedded = std::make_shared<frmContactList>();
-    ClearLog();
-    embedded->FormLoad();
-    EXPECT_EQ(menus->window, embedded.get());
-    EXPECT_EQ(views->views, (std::vector<IForm*>{embedded.get()}));
-    // The menu manager has the window before its texts are put on it.
-    const auto& calls = host.log.calls;
-    const auto init = std::find(calls.begin(), calls.end(), "PopMenuMgr.Init");
-    const auto localized = std::find(calls.begin(), calls.end(), "LocalizeForm Hx.CRM.TkContactUI.frmContactList");
-    ASSERT_NE(init, calls.end());
-    ASSERT_NE(localized, calls.end());
-    EXPECT_LT(init, localized);
-}
-
-TEST_F(GridFillTest, TheHelpContextComesFromThePortalWhenEmbedded) {
-    EXPECT_EQ(window->HelpContextId(), 90100302);  // on its own: the trade-class help
-    EXPECT_TRUE(host.log.Has("HelpX TradeClass"));
-
-    struct Help : IPortalHelp {
-        std::string topic;
-        long HelpContextId(const std::string& t) override {
-            topic = t;
-            return 4711;
-        }
-    };
-    auto help = std::make_shared<Help>();
-    platform::ScopedRegistration h(progid::PortalHelp, [help] { return help; });
-    Ctx().Product = std::make_shared<platform::Object>();
-    Ctx().ActiveFrmMgr = std::make_shared<platform::Object>();
-    auto embedded = std::make_shared<frmContactList>();
-    embedded->FormLoad();
-    EXPECT_EQ(embedded->HelpContextId(), 4711);
-    EXPECT_EQ(help->topic, "联系人管理");
 }
 
 }  // namespace
