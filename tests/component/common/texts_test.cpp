@@ -38,16 +38,6 @@ TEST_F(TextsTest, AnExplicitLanguageIsUsedWithoutAskingTheLoginAndParametersGoUn
     EXPECT_EQ(host.crm->textParams.back(), expected);
 }
 
-TEST_F(TextsTest, NoLanguageOrAnEmptyOneAsksTheLanguageOfThisThreadsLogin) {
-    host.crm->language = "en-US";
-    EXPECT_EQ(ResText("Hx.CRM.COMMON.CheckNull02"), "Hx.CRM.COMMON.CheckNull02");
-    EXPECT_EQ(ResText("Hx.CRM.COMMON.CheckNull02", ""), "Hx.CRM.COMMON.CheckNull02");
-    EXPECT_EQ(ResTextParams("Hx.CRM.COMMON.CheckNull03", {"Name"}), "Hx.CRM.COMMON.CheckNull03(Name)");
-    EXPECT_EQ(host.crm->textLanguages, (std::vector<std::string>{"en-US", "en-US", "en-US"}));
-    EXPECT_EQ(host.log.Count("GetLanguage"), 3);
-    for (const auto& asked : host.crm->languageLogins) EXPECT_EQ(asked, host.login);
-}
-
 TEST_F(TextsTest, WithoutTheHostServiceTheLookupFailsToTheCaller) {
     platform::ScopedRegistration withdrawn(progid::CrmCommonSvc, {});
     ResetContext();

@@ -1,12 +1,10 @@
 // The list's print commands over the host's real objects: the export writes the grid the user
-// sees, a confirmed page setup is stored and used by the next print, the preview shows pages.
+// sees, a confirmed page setup is stored and used by the next print.
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QFileDialog>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QRadioButton>
 
@@ -66,7 +64,7 @@ TEST_F(PrintOnHostTest, ExportVCardWritesTheMarkedContactsWhereTheUserSays) {
     EXPECT_EQ(cards.find("X-SOVREL-CODE:" + grid.TextMatrix(3, code) + "\r\n"), std::string::npos);
 }
 
-TEST_F(PrintOnHostTest, ExportPageSetupPrintAndPreviewOfTheList) {
+TEST_F(PrintOnHostTest, ExportAndPageSetupThenPrintOfTheList) {
     ASSERT_NE(OpenList(), nullptr);
     auto& grid = window->Grid();
     ASSERT_GE(grid.Rows(), 2);
@@ -103,16 +101,6 @@ TEST_F(PrintOnHostTest, ExportPageSetupPrintAndPreviewOfTheList) {
     window->Operating("Print");
     const std::string info = CommandOutput("pdfinfo " + (folder / "p.pdf").string());
     EXPECT_NE(info.find(landscape ? "842 x 595" : "595 x 842"), std::string::npos) << info;
-
-    int pages = 0;
-    answer = [&](QDialog& d) {
-        d.show();
-        QApplication::processEvents();
-        pages = d.findChild<QPrintPreviewWidget*>()->pageCount();
-        return int(QDialog::Accepted);
-    };
-    window->Operating("Preview");
-    EXPECT_GE(pages, 1);
 }
 
 }  // namespace
