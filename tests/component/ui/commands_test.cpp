@@ -238,19 +238,6 @@ TEST_F(CommandsTest, ThePrintLockStaysHeldUntilTheWindowUnloads) {
     EXPECT_EQ(window->ListRowset(), nullptr);
 }
 
-TEST_F(CommandsTest, ExitUnloadsByCodeAndExitFormReportsIt) {
-    window->show();
-    ASSERT_FALSE(OpenForms().empty());
-    window->Operating("Exit");
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(OpenForms().empty());
-    EXPECT_TRUE(host.log.Has("FormUnloaded"));
-    std::int16_t cancel = -1, mode = -1;
-    window->ExitForm(cancel, mode);
-    EXPECT_EQ(cancel, 0);
-    EXPECT_EQ(mode, 1);
-}
-
 TEST_F(CommandsTest, TheKeyboardTable) {
     const struct {
         int code, shift;
