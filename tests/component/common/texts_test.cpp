@@ -49,7 +49,6 @@ TEST_F(TextsTest, WithoutTheHostServiceTheLookupFailsToTheCaller) {
     }
 }
 
-// The title is asked once per thread and kept when the language changes; messages follow it.
 TEST_F(TextsTest, InformationBoxesAskTheTitleOncePerThread) {
     host.crm->language = "en-US";
     ShowInfo("first");

@@ -173,7 +173,6 @@ private:
     platform::ScopedRegistration registration_;
 };
 
-// Reloads ask the server for that description and closing changes nothing: neither confirms.
 TEST_F(ItemSetTest, reloadModesAskTheServerAndClosingChangesNothing) {
     Ctx().ColumnInfo = "before";
     auto w = Open();
