@@ -354,7 +354,7 @@ private:
     std::function<void(long)> headerClick_;
 };
 
-// "TkToolBarCtrl" without buttons of its own: Press plays a button click.
+// "TkToolBarCtrl" without buttons of its own.
 class Toolbar : public Logged<IToolbar> {
 public:
     using Logged::Logged;
@@ -373,15 +373,9 @@ public:
         visible = v;
         log_.Add(std::string("Toolbar.SetVisible ") + (v ? "1" : "0"));
     }
-    void OnButtonClick(std::function<void(const std::string&)> h) override { click_ = std::move(h); }
-    void Press(const std::string& key) {
-        if (click_) click_(key);
-    }
+    void OnButtonClick(std::function<void(const std::string&)>) override {}
     std::vector<std::string> keys;
     bool visible = true;
-
-private:
-    std::function<void(const std::string&)> click_;
 };
 
 // "TkKeyHookCtrl": KeyDown/KeyPress play a key and answer the code the handlers left.

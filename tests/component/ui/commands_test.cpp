@@ -271,21 +271,5 @@ TEST_F(CommandsTest, ADoubleClickOnARowModifiesItAndOnTheHeaderNothing) {
     EXPECT_FALSE(host.log.Has("HelpShow"));
 }
 
-TEST_F(CommandsTest, MenusAndToolbarHandTheirKeysOn) {
-    Child<QAction>("mDelete")->trigger();
-    EXPECT_TRUE(host.log.Has("HelpShow Del"));
-    ClearLog();
-    Child<QAction>("mText")->trigger();  // "About": reported, nothing else runs
-    EXPECT_EQ(Frame(), (std::vector<std::string>{}));
-    EXPECT_TRUE(host.log.Has("HelpShow About"));
-    EXPECT_EQ(Releases(), kSixReleases);
-    host.toolbar->Press("SendMsg");
-    EXPECT_TRUE(host.log.Has("HelpShow SendMsg"));
-    window->Actions().sort = [this](frmContactList&, int order) { host.log.Add("sort " + std::to_string(order)); };
-    ClearLog();
-    Child<QAction>("mDesc")->trigger();
-    EXPECT_EQ(host.log.calls, (std::vector<std::string>{"sort 2"}));  // no right, no command frame
-}
-
 }  // namespace
 }  // namespace sovrel::test
