@@ -101,6 +101,21 @@ TEST_F(PrintOnHostTest, ExportAndPageSetupThenPrintOfTheList) {
     window->Operating("Print");
     const std::string info = CommandOutput("pdfinfo " + (folder / "p.pdf").string());
     EXPECT_NE(info.find(landscape ? "842 x 595" : "595 x 842"), std::string::npos) << info;
+
+    // An empty list only tells the user: no dialog opens.
+    ASSERT_TRUE(Ctx().DataService->ExecuteX("DELETE FROM Ven_Contact"));
+    window->DataRefresh("");
+    bool asked = false;
+    answer = [&](QDialog&) {
+        asked = true;
+        return int(QDialog::Rejected);
+    };
+    for (const char* key : {"Print", "SaveFile"}) {
+        shown.clear();
+        window->Operating(key);
+        EXPECT_EQ(shown, std::vector<std::string>{"没有可打印或输出的数据。"}) << key;
+    }
+    EXPECT_FALSE(asked);
 }
 
 }  // namespace
