@@ -11,8 +11,6 @@
 namespace sovrel {
 namespace {
 
-using platform::db::Value;
-
 class TextsTest : public ::testing::Test {
 protected:
     void SetUp() override { Ctx().Login = host.login; }
@@ -24,19 +22,6 @@ protected:
     }
     fakes::Host host;  // texts come back as their keys
 };
-
-TEST_F(TextsTest, AnExplicitLanguageIsUsedWithoutAskingTheLoginAndParametersGoUnchanged) {
-    for (const char* language : {"zh-CN", "en-US", "keys"}) {
-        EXPECT_EQ(ResText("Hx.CRM.COMMON.CheckNull02", language), "Hx.CRM.COMMON.CheckNull02");
-        EXPECT_EQ(host.crm->textLanguages.back(), language);
-        ResTextParams("Hx.CRM.COMMON.CheckLen02", {"联系人姓名", 10, Value::Null()}, language);
-        EXPECT_EQ(host.crm->textLanguages.back(), language);
-    }
-    EXPECT_EQ(host.log.Count("GetLanguage"), 0);
-    EXPECT_EQ(host.crm->textFlags, (std::vector<bool>{true, true, true}));
-    const std::vector<Value> expected{"联系人姓名", 10, Value::Null()};
-    EXPECT_EQ(host.crm->textParams.back(), expected);
-}
 
 TEST_F(TextsTest, WithoutTheHostServiceTheLookupFailsToTheCaller) {
     platform::ScopedRegistration withdrawn(progid::CrmCommonSvc, {});

@@ -25,14 +25,9 @@ TEST_F(ShowTest, OpensTheListModalAfterSettingUpTheContext) {
     const Context& c = Ctx();
     EXPECT_TRUE(host.log.Has("ShowModal"));
     EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(c.UserId, "demo");
     EXPECT_EQ(c.DbName, host.login->db);
-    EXPECT_EQ(c.LoginDate, "2024-05-01");
-    EXPECT_EQ(c.PageSize, 10000);
-    EXPECT_TRUE(c.WebFrameOn);
     EXPECT_EQ(c.VendorRowAuth, "vendor.iId in (5,7)");
     EXPECT_EQ(c.ColReadAuth, "cvenname,cvenaddress");
-    EXPECT_EQ(c.HelpFile, "/help/sovrel.html");
     EXPECT_EQ(host.log.Count("DataService.Init " + host.login->db), 1);
     EXPECT_TRUE(host.log.Has("IsLockFun Ven_Contact 1"));
     EXPECT_EQ(host.window->entry.lock().get(), entry.get());

@@ -77,11 +77,7 @@ public:
         return language;
     }
     int GetToolbarStyle() override { return toolbarStyle; }
-    std::string GetText(const std::string& key, std::string& lang, bool& flag) override {
-        textLanguages.push_back(lang);
-        textFlags.push_back(flag);
-        return key;
-    }
+    std::string GetText(const std::string& key, std::string&, bool&) override { return key; }
     std::string GetTextWithParams(const std::string& key, std::vector<platform::db::Value>& params, std::string&) override;
     void SetFormCaption(IForm& w, std::string& caption, bool&) override { w.SetCaption(caption); }
     int ShowMessage(const std::string& prompt, int style, const std::string& title, const std::string& lang, int,
@@ -109,10 +105,6 @@ public:
         std::string title, language;
     };
     std::vector<Box> boxes;
-    // What each text look-up was handed.
-    std::vector<std::string> textLanguages;
-    std::vector<bool> textFlags;
-    std::vector<std::vector<platform::db::Value>> textParams;
 };
 
 class TitleSvc : public Logged<ITitleSvc> {
