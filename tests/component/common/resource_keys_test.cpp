@@ -43,12 +43,6 @@ auto k = "http://Hx.CRM.x";
                                                       "Hx.CRM.After.Separator", "Hx.CRM.Raw.String"}));
 }
 
-TEST(KeyScan, ReportsTheLineOfEachKey) {
-    const auto uses = ResourceKeysIn("/* one\ntwo */\nx = \"a\\n\";\n\n  ResText(\"Hx.CRM.COMMON.CheckNull02\");\n");
-    ASSERT_EQ(uses.size(), 1u);
-    EXPECT_EQ(uses[0].line, 5);
-}
-
 TEST(ResourceKeys, EveryKeyTheComponentNamesHasATextInEveryLanguage) {
     const fs::path root = SOVREL_COMPONENT_DIR;
     ASSERT_TRUE(fs::is_directory(root)) << root;

@@ -4,7 +4,6 @@
 
 #include "common/controls.h"
 #include "common/form.h"
-#include "../support/fakes.h"
 
 namespace sovrel {
 namespace {
@@ -68,16 +67,6 @@ TEST(AllowAddressChars, OnlyTheHostsEditControlIsChanged) {
     EXPECT_FALSE(AllowAddressChars(&refEdit));
     EXPECT_EQ(refEdit.bad, "%*");
     EXPECT_FALSE(AllowAddressChars(nullptr));
-}
-
-TEST(UseMainToolbar, IsFalseExactlyWhenTheHostsStyleIsOne) {
-    fakes::Host host;
-    for (const int style : {0, 1, 2, -1, 257}) {
-        host.crm->toolbarStyle = style;
-        EXPECT_EQ(UseMainToolbar(), style != 1) << style;
-    }
-    host.crm->toolbarStyle = 2;
-    EXPECT_EQ(ToolbarStyle(), 2);
 }
 
 }  // namespace

@@ -3,12 +3,12 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "exchange/contact_exchange.h"
 #include "exchange/csv.h"
 #include "exchange/vcard.h"
+#include "file_text.h"
 #include "service_fixture.h"
 
 namespace sovrel::test {
@@ -52,12 +52,6 @@ protected:
         ex::ImportContacts(*service, in, options, [&rows](const ex::RowReport& r) { rows.push_back(r); }, summary);
         return rows;
     }
-    std::string Slurp(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
 
     fs::path folder = fs::temp_directory_path() / ("sovrel-exchange-" + std::to_string(::getpid()));
     ex::ImportSummary summary;
@@ -81,7 +75,7 @@ TEST_P(Exchange, EveryFieldGoesInAndComesBackOutInBothFormats) {
         std::string msg;
         ASSERT_TRUE(ex::ExportContacts(*service, file.string(), format, "", {code}, count, msg)) << msg;
         EXPECT_EQ(count, 1);
-        std::istringstream text(Slurp(file));
+        std::istringstream text(FileText(file));
         ex::LineReader lines(text, ex::DetectEncoding(text));
         ex::Record out;
         if (vcard) ASSERT_TRUE(ex::VCardReader(lines).Next(out));

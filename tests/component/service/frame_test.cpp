@@ -1,6 +1,5 @@
 #include "service_fixture.h"
 
-#include "platform/diagnostics.h"
 
 namespace sovrel::test {
 namespace {
@@ -50,18 +49,6 @@ TEST_P(Frame, UTLCaseLowersTagsOnlyAndEscapesAmpersandsOnRequest) {
         EXPECT_EQ(converted, c.convert);
         EXPECT_EQ(kept, c.keep);
     }
-}
-
-TEST_P(Frame, UTLCaseReportsItsProgress) {
-    platform::DebugCapture capture;
-    std::string xml = "<A/>";
-    service->UTLCase(xml, true);
-    std::vector<std::string> expected{"开始 替换特殊字符", "完成 替换特殊字符", "开始 转换大小写", "完成 regex.Execute(sXml)",
-                                      "完成 转换大小写"};
-    std::vector<std::string> progress;
-    for (const auto& line : capture.Lines())
-        if (std::find(expected.begin(), expected.end(), line) != expected.end()) progress.push_back(line);
-    EXPECT_EQ(progress, expected);
 }
 
 TEST_P(Frame, ReIdVal) {

@@ -66,7 +66,6 @@ TEST_P(Queries, OpenPageArithmetic) {
     }
 }
 
-// Without a page size: everything, the counters kept. A bad query: the message in its argument.
 TEST_P(Queries, OpenPageWithoutAPageSizeOrWithABadQuery) {
     long size = 0, page = 7, count = 9;
     RowsetPtr rs;

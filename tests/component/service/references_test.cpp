@@ -1,9 +1,3 @@
-#include <unistd.h>
-
-#include <fstream>
-#include <iterator>
-
-#include "common/logs.h"
 #include "service_fixture.h"
 
 namespace sovrel::test {
@@ -90,20 +84,9 @@ TEST_P(References, BArchIsUsed) {
     EXPECT_TRUE(service->BArchIsUsed(table, field, used));
     EXPECT_EQ(Ctx().PendingMessage, "Hx.CRM.COMMON.DBMSG.Ref01");
     EXPECT_FALSE(service->BArchIsUsed(table, field, unused));
-    // A failing statement is logged with its text, as OpenX logs it.
-    const auto logs = std::filesystem::temp_directory_path() / ("sovrel-barch-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(logs);
-    std::filesystem::create_directories(logs);
-    SetLogDirectory(logs.string());
     std::string bad = "NoTable";
     EXPECT_FALSE(service->BArchIsUsed(bad, field, used));
     EXPECT_EQ(Ctx().PendingMessage, "Hx.CRM.COMMON.DBMSG.0008");
-    SetLogDirectory("");
-    std::ifstream in(logs / "SrvTransLog.log");
-    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_NE(log.find("SELECT TOP 1 * FROM NoTable WHERE cVenCode = N'V01'"), std::string::npos) << log;
-    EXPECT_NE(log.find("BArchIsUsed"), std::string::npos) << log;
-    std::filesystem::remove_all(logs);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, References, ::testing::ValuesIn(kBackends), BackendTestName);

@@ -13,9 +13,7 @@ int CallLog::Count(const std::string& prefix) const {
 }
 
 std::string CrmCommonSvc::GetTextWithParams(const std::string& key, std::vector<platform::db::Value>& params,
-                                            std::string& lang) {
-    textLanguages.push_back(lang);
-    textParams.push_back(params);
+                                            std::string&) {
     std::string out = key + "(";
     for (std::size_t i = 0; i < params.size(); ++i) out += (i ? "," : "") + params[i].ToText();
     return out + ")";

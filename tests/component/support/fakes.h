@@ -72,17 +72,12 @@ public:
     std::string language = "keys";
     int answer = 1;
     int toolbarStyle = 0;
-    std::string GetLanguage(const std::shared_ptr<ILogin>& login) override {
+    std::string GetLanguage(const std::shared_ptr<ILogin>&) override {
         log_.Add("GetLanguage");
-        languageLogins.push_back(login);
         return language;
     }
     int GetToolbarStyle() override { return toolbarStyle; }
-    std::string GetText(const std::string& key, std::string& lang, bool& flag) override {
-        textLanguages.push_back(lang);
-        textFlags.push_back(flag);
-        return key;
-    }
+    std::string GetText(const std::string& key, std::string&, bool&) override { return key; }
     std::string GetTextWithParams(const std::string& key, std::vector<platform::db::Value>& params, std::string&) override;
     void SetFormCaption(IForm& w, std::string& caption, bool&) override { w.SetCaption(caption); }
     int ShowMessage(const std::string& prompt, int style, const std::string& title, const std::string& lang, int,
@@ -94,9 +89,8 @@ public:
         return answer;
     }
     void LocalizeForm(const std::string& key, IForm&) override { log_.Add("LocalizeForm " + key); }
-    void Trace(const std::string& label, const std::string& text, bool& flag) override {
+    void Trace(const std::string& label, const std::string& text, bool&) override {
         log_.Add("Trace " + label + " " + text);
-        traceFlags.push_back(flag);
     }
     std::string GetHelpFile() override { return "/help/sovrel.html"; }
     void FormUnloaded() override { log_.Add("FormUnloaded"); }
@@ -111,11 +105,6 @@ public:
         std::string title, language;
     };
     std::vector<Box> boxes;
-    // What each text look-up, language question and trace was handed.
-    std::vector<std::string> textLanguages;
-    std::vector<bool> textFlags, traceFlags;
-    std::vector<std::vector<platform::db::Value>> textParams;
-    std::vector<std::shared_ptr<ILogin>> languageLogins;
 };
 
 class TitleSvc : public Logged<ITitleSvc> {
@@ -287,12 +276,8 @@ public:
     }
     RowsetPtr filled;
     std::string StatusText() const override { return status; }
-    void SetStatusText(const std::string& t) override {
-        status = t;
-        statusHistory.push_back(t);
-    }
+    void SetStatusText(const std::string& t) override { status = t; }
     std::string caption, status, statusDuringShow;
-    std::vector<std::string> statusHistory;
     std::weak_ptr<platform::Object> entry;
 };
 
@@ -327,7 +312,7 @@ public:
     long Property(const std::string& name) const override;
     long ColWidth(long col) const override;
     void SetColWidth(long col, long pixels) override { widths[col] = pixels; }
-    void AutoSizeColumns() override { ++autoSized; }
+    void AutoSizeColumns() override {}
     bool HasFocus() const override { return focus; }
     void OnClick(std::function<void()> h) override { click_ = std::move(h); }
     void OnDblClick(std::function<void()> h) override { dblClick_ = std::move(h); }
@@ -346,7 +331,6 @@ public:
     }
     std::pair<long, int> sortIndicator{0, 0};
     bool focus = false;
-    int autoSized = 0;
     std::map<std::string, long> properties;
     std::map<long, long> widths;
 
@@ -362,7 +346,7 @@ private:
     std::function<void(long)> headerClick_;
 };
 
-// "TkToolBarCtrl" without buttons of its own: Press plays a button click.
+// "TkToolBarCtrl" without buttons of its own.
 class Toolbar : public Logged<IToolbar> {
 public:
     using Logged::Logged;
@@ -381,15 +365,9 @@ public:
         visible = v;
         log_.Add(std::string("Toolbar.SetVisible ") + (v ? "1" : "0"));
     }
-    void OnButtonClick(std::function<void(const std::string&)> h) override { click_ = std::move(h); }
-    void Press(const std::string& key) {
-        if (click_) click_(key);
-    }
+    void OnButtonClick(std::function<void(const std::string&)>) override {}
     std::vector<std::string> keys;
     bool visible = true;
-
-private:
-    std::function<void(const std::string&)> click_;
 };
 
 // "TkKeyHookCtrl": KeyDown/KeyPress play a key and answer the code the handlers left.

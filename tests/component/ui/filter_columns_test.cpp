@@ -1,7 +1,4 @@
 // The list's filter command and the column-settings window over scripted host objects.
-#include <QDialog>
-#include <QTimer>
-
 #include "common/hosts/column_settings.h"
 #include "common/hosts/filter.h"
 #include "common/hosts/pub_util_columns.h"
@@ -144,12 +141,9 @@ public:
 class ColumnsPub : public fakes::PubUtil, public IPubUtilColumns {
 public:
     using fakes::PubUtil::PubUtil;
-    void SaveColSet(std::shared_ptr<IClsCommon>&, IFlexGrid&, const std::string& table, const std::string& user) override {
-        calls.push_back("SaveColSet " + table + " " + user);
-    }
+    void SaveColSet(std::shared_ptr<IClsCommon>&, IFlexGrid&, const std::string&, const std::string&) override {}
     std::string GetUnSavedColSet(const std::string& info) override { return "laid out " + info; }
     void ColSetResize(IColumnSetControl&, IForm&) override {}
-    std::vector<std::string> calls;
 };
 
 class ItemSetTest : public ListFixture {
@@ -179,7 +173,6 @@ private:
     platform::ScopedRegistration registration_;
 };
 
-// Reloads ask the server for that description and closing changes nothing: neither confirms.
 TEST_F(ItemSetTest, reloadModesAskTheServerAndClosingChangesNothing) {
     Ctx().ColumnInfo = "before";
     auto w = Open();
@@ -197,14 +190,6 @@ TEST_F(ItemSetTest, reloadModesAskTheServerAndClosingChangesNothing) {
     std::int16_t cancel = 5, mode = 5;
     w->ExitForm(cancel, mode);
     EXPECT_EQ(cancel, 0);
-}
-
-TEST_F(ItemSetTest, itemSetKeepsTheWidthsBeforeTheWindowOpens) {
-    QTimer::singleShot(0, [] {  // closed at once
-        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->reject();
-    });
-    window->Operating("ItemSet");
-    EXPECT_EQ(pub->calls, std::vector<std::string>{"SaveColSet Ven_Contact demo"});
 }
 
 TEST_F(ItemSetTest, confirmingRebuildsTheListSavedOrNot) {

@@ -6,10 +6,7 @@
 #include <QApplication>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +15,7 @@
 #include "common/context.h"
 #include "common/logs.h"
 #include "entry/icontact.h"
+#include "../../support/file_text.h"
 #include "platform/db/field.h"
 #include "platform/db/rowset.h"
 #include "ui/list/frm_contact_list.h"
@@ -118,10 +116,7 @@ protected:
             if (c.rfind("ReleaseRight", 0) == 0) out.push_back(c);
         return out;
     }
-    std::string ErrorLog() const {
-        std::ifstream in(logs_ / "error.log", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string ErrorLog() const { return FileText(logs_ / "error.log"); }
     std::vector<std::string> Messages() const { return host.crm->messages; }
     template <class T>
     T* Child(const char* name) const {

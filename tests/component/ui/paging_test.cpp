@@ -69,8 +69,8 @@ TEST_F(PagingTest, SpinButtonsStepWithinTheirBounds) {
         bool up;
         const char* end;
     } steps[] = {
-        {1, "500", true, "505"}, {1, "500", false, "495"}, {1, "9998", true, "9998"}, {1, "10000", true, "10000"},
-        {1, "7", false, "7"},    {1, "5", false, "5"},     {2, "1", false, "1"},       {2, "1", true, "1"},
+        {1, "500", true, "505"}, {1, "500", false, "495"}, {1, "9998", true, "9998"}, {1, "7", false, "7"},
+        {2, "1", false, "1"}, {2, "1", true, "1"},
     };
     for (const auto& s : steps) {
         QLineEdit* box = s.which == 1 ? Size() : Page();
@@ -97,7 +97,6 @@ TEST_F(PagingTest, TheBoxesCorrectWhatIsOutOfRange) {
     EXPECT_EQ(Page()->text(), "1");
     Page()->setText("");
     EXPECT_EQ(Page()->text(), "");  // left empty while the user types
-    EXPECT_EQ(Size()->maxLength(), 5);
 }
 
 TEST_F(PagingTest, ApplyRepagesTheListAndSavesThePageSize) {

@@ -48,16 +48,6 @@ TEST_F(SelectionTest, AClickTogglesItsRowUnlessAllAreSelected) {
     EXPECT_EQ(Marks(), (std::vector<std::string>{kMark, kMark, kMark, kMark}));
 }
 
-TEST_F(SelectionTest, CurrentRowMarksStartFromTheFirstRow) {
-    window->Grid().SetRow(0);
-    window->MarkCurrentRow();
-    EXPECT_EQ(window->Grid().Row(), 1);
-    window->MarkCurrentRow();
-    EXPECT_EQ(Marks(), (std::vector<std::string>{kMark, "", "", ""}));
-    window->UnmarkCurrentRow();
-    EXPECT_EQ(Marks(), (std::vector<std::string>{"", "", "", ""}));
-}
-
 TEST_F(SelectionTest, DeleteCountsOnlyAMarkAtTheStartOfTheText) {
     window->Grid().SetTextMatrix(2, 1, "x\u221A");
     window->Operating("Del");

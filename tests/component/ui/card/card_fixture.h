@@ -2,48 +2,25 @@
 // The contact card over the host's real objects and the fixed demo account, opened from a
 // loaded contact list; texts in the test language "keys", message boxes and choice dialogs
 // answered from scripts.
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 
 #include <deque>
-#include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "common/context.h"
-#include "common/logs.h"
-#include "entry/icontact.h"
+#include "demo_session.h"
 #include "host/choice.h"
-#include "host/crm.h"
-#include "host/register.h"
-#include "host/session.h"
-#include "platform/db/connection.h"
 #include "platform/db/rowset.h"
-#include "platform/password.h"
-#include "schema/demo.h"
 #include "ui/card/frm_contact_edit.h"
-#include "ui/list/frm_contact_list.h"
 
 namespace sovrel::test {
 
-class CardTest : public ::testing::Test {
+class CardTest : public DemoSessionTest {
 protected:
-    static void SetUpTestSuite() {
-        host::RegisterHostObjects();
-        RegisterComponentClasses();
-        RegisterContactListWindow();
-    }
     CardTest() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sovrel-card-XXXXXX").string();
-        folder_ = ::mkdtemp(pattern.data());
-        account_ = schema::CreateFixedAccount(folder_, platform::PasswordCost::TestOnly).connectionText;
-        loginTarget_ = folder_;
-        SetLogDirectory(folder_);
         previousBox_ = host::SetMessageBoxPresenter([this](const host::MessageBoxRequest& r) {
             shown.push_back(r.prompt);
             styles.push_back(r.style);
@@ -63,9 +40,6 @@ protected:
         host::SetChoicePresenter(std::move(previousChoice_));
         host::SetMessageBoxPresenter(std::move(previousBox_));
         host::SetLanguageOverride("");
-        SetLogDirectory("");
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
     }
 
     // Closes the card and the list and logs out; a test may log in again after it.
@@ -74,10 +48,8 @@ protected:
             answers.clear();
             card->close();
         }
-        if (list) list->close();
         card = nullptr;
-        list = nullptr;
-        ResetContext();
+        CloseList();
         if (login) login->Logout();
         login.reset();
     }
@@ -85,14 +57,10 @@ protected:
     // its code column by its caption); from then on texts are their keys.
     void OpenList(const std::string& user = "demo", const std::string& vendorCode = "",
                   const std::string& vendorName = "") {
-        login = host::LoginSession::Login(loginTarget_, user, {.password = std::string(schema::kDemoPassword)});
-        Ctx().VendorCode = vendorCode;
-        Ctx().VendorName = vendorName;
+        if (login) login->Logout();
+        login = host::LoginSession::Login(loginTarget_, user, DemoPassword());
         host::SetLanguageOverride("");
-        entry->Show(login, false, std::make_shared<platform::Object>(), std::make_shared<platform::Object>());
-        list = dynamic_cast<frmContactList*>(Ctx().ListWindow.get());
-        ASSERT_NE(list, nullptr);
-        list->FormActivate();
+        ASSERT_NE(DemoSession::OpenList(vendorCode, vendorName), nullptr);
         ASSERT_TRUE(list->LocateCodeColumn(codeColumn));
         host::SetLanguageOverride("keys");
     }
@@ -147,7 +115,7 @@ protected:
     // Work on another account (a database server's) instead of the folder's.
     void UseAccount(const std::string& connection) { account_ = loginTarget_ = connection; }
     const std::string& AccountText() const { return account_; }
-    const std::string& TempFolder() const { return folder_; }
+    const std::string& TempFolder() const { return demo.path(); }
     std::string LastShown() const { return shown.empty() ? std::string() : shown.back(); }
     std::vector<bool> Moves() const {
         std::vector<bool> out;
@@ -155,18 +123,15 @@ protected:
         return out;
     }
 
-    std::shared_ptr<host::LoginSession> login;
-    std::shared_ptr<IContact> entry = std::make_shared<IContact>();
-    frmContactList* list = nullptr;
+    frmContactList*& list = window;
     frmContactEdit* card = nullptr;
     std::int16_t codeColumn = 0;
-    std::vector<std::string> shown;
     std::vector<int> styles;
     std::deque<int> answers;
     long choice = -1, choicesAsked = 0, choiceRows = 0;
 
 private:
-    std::string folder_, account_, loginTarget_;
+    std::string account_ = demo.accountText(), loginTarget_ = demo.path();
     host::MessageBoxPresenter previousBox_;
     host::ChoicePresenter previousChoice_;
 };

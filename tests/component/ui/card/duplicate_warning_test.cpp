@@ -51,9 +51,10 @@ TEST_F(CardTest, ATypedContactLikeAnExistingOneIsNamedUnderTheFieldsAndStillSave
         card->CheckDuplicates();
         EXPECT_EQ(card->DuplicateCode(), c.code) << c.name << c.mobile << c.email;
         EXPECT_EQ(bar->isHidden(), c.code.empty()) << c.name << c.mobile << c.email;
-        if (!c.code.empty())
+        if (!c.code.empty()) {
             EXPECT_EQ(card->DuplicateLabel()->text().toStdString(),
                       "Hx.CRM.TkContact.frmcontactedit." + c.key + "(V0200000001,O'Neil)");
+        }
     }
 
     // The button shows the contact without touching what was typed.

@@ -76,8 +76,6 @@ TEST_F(ListHandOffTest, AddAndModifyFromTheListSaveThroughTheCardAndSelectTheSav
     list->Operating("Add");
     ASSERT_EQ(Value("SELECT cContactName FROM Ven_Contact WHERE cContactCode = 'V0300000001'"), "孙强");
     EXPECT_EQ(list->Grid().TextMatrix(list->Grid().Row(), codeColumn), "V0300000001");
-    // The vendor had no main contact: the first one saved is it.
-    EXPECT_EQ(Value("SELECT cVenPerson FROM vendor WHERE cVenCode = 'V03'"), "孙强");
 
     list->Grid().SetRow(RowOf("V0100000003"));
     QTimer::singleShot(0, [this] {
@@ -111,7 +109,6 @@ TEST_F(ListHandOffTest, DelDeletesTheMarkedContactsButASuperiorOrAReferencedOneA
 
     ASSERT_EQ(results.size(), 1u);
     const auto& shown = results.front();
-    EXPECT_EQ(shown.captions, (std::vector<std::string>{"联系人编码", "说明"}));
     const std::string deleted = ResText("Hx.AA.ARCHIVE.COMMON.del_success");
     const std::vector<std::vector<std::string>> expected = {
         {"V0100000001", ResText("Hx.CRM.TkContact.frmcontactlist.00034")},
