@@ -31,46 +31,12 @@ TEST(TranslateTest, TopBecomesLimitAtTheEndOfItsOwnSelect) {
     });
 }
 
-TEST(TranslateTest, LiteralsLoseTheirPrefixAndCompareWithoutCase) {
-    ExpectTable({
-        {"select * from t where c = N'it''s'", "select * from t where c = 'it''s' COLLATE NOCASE"},
-        {"select * from t where N'A' = c", "select * from t where 'A' COLLATE NOCASE = c"},
-        {"select N'x' as a, '' as b from t", "select 'x' as a, '' as b from t"},
-        {"select * from t where c <> N'' and d >= 'b'",
-         "select * from t where c <> '' COLLATE NOCASE and d >= 'b' COLLATE NOCASE"},
-        {"select * from t where d between '2024-01-01' and '2024-12-31' and e = 1",
-         "select * from t where d between '2024-01-01' COLLATE NOCASE and '2024-12-31' COLLATE NOCASE and e = 1"},
-        {"select * from t where c like N'%a''b%'", "select * from t where c like '%a''b%'"},
-        {"select * from t where c in (N'001',N'002') and upper(d) not in (N'X') and e in (1, 2)",
-         "select * from t where c COLLATE NOCASE in ('001','002') and sv_upper(d) COLLATE NOCASE not in ('X') and "
-         "e in (1, 2)"},
-        {"select * from t where c in (select N'x' from u)", "select * from t where c in (select 'x' from u)"},
-        {"select N'联系人' from t", "select '联系人' from t"},
-    });
-}
-
-TEST(TranslateTest, BracketedNamesBecomeQuotedNames) {
-    ExpectTable({
-        {"SELECT DISTINCT [cVenEmail] FROM [vendor] WHERE [c]]x] = 1",
-         "SELECT DISTINCT \"cVenEmail\" FROM \"vendor\" WHERE \"c]x\" = 1"},
-        {"select [a\"b] from t", "select \"a\"\"b\" from t"},
-    });
-}
-
 TEST(TranslateTest, FunctionsMapToTheirSqliteForms) {
     ExpectTable({
-        {"select len(a), left(a, 2), right(a,8), substring(a, 2, 3), charindex('x', a) from t",
-         "select sv_len(a), sv_left(a, 2), sv_right(a, 8), sv_substring(a, 2, 3), sv_charindex('x', a) from t"},
-        {"select isnull(a, ''), coalesce(a, b, 'z'), upper(a), lower(a), ltrim(rtrim(a)), replace(a, 'x', 'y') from t",
-         "select ifnull(a, ''), coalesce(a, b, 'z'), sv_upper(a), sv_lower(a), ltrim(rtrim(a)), sv_replace(a, 'x', 'y') from t"},
-        {"select getdate(), newid(), datalength(a), abs(-1), round(a, 2), year(d), month(d), day(d) from t",
-         "select sv_getdate(), sv_newid(), sv_datalength(a), abs(-1), sv_round(a, 2), sv_datepart('year', d), "
-         "sv_datepart('month', d), sv_datepart('day', d) from t"},
-        {"select datediff(day, a, b), dateadd(mm, 1, a), datepart(yyyy, a), datediff(d, a, getdate()) from t",
-         "select sv_datediff('day', a, b), sv_dateadd('month', 1, a), sv_datepart('year', a), "
-         "sv_datediff('day', a, sv_getdate()) from t"},
-        {"select count(*), count(distinct a), sum(b), max(c), min(c), avg(b) from t",
-         "select count(*), count(distinct a), sum(b), max(c), min(c), avg(b) from t"},
+        // Date parts are named in full whichever abbreviation the source used.
+        {"select year(d), datediff(d, a, getdate()), dateadd(mm, 1, a), datepart(yyyy, a) from t",
+         "select sv_datepart('year', d), sv_datediff('day', a, sv_getdate()), sv_dateadd('month', 1, a), "
+         "sv_datepart('year', a) from t"},
         {"Select max(RIGHT(cContactCode,8)) FROM Ven_Contact WHERE left(cContactCode,3) = N'V01' and "
          "LEN(cContactCode)-LEN(cVenCode )=8 ",
          "Select max(sv_right(cContactCode, 8)) FROM Ven_Contact WHERE (sv_left(cContactCode, 3) COLLATE NOCASE = "
@@ -82,9 +48,6 @@ TEST(TranslateTest, FunctionsMapToTheirSqliteForms) {
          "NOCASE AND t.c < 'a' || char(65535) COLLATE NOCASE) or sv_left(c, 1) COLLATE NOCASE = '' COLLATE NOCASE or "
          "sv_left(c, 2) COLLATE NOCASE = sv_add('ab', d)"},
         {"select scope_identity(), @@identity, @@ROWCOUNT", "select last_insert_rowid(), last_insert_rowid(), changes()"},
-        {"select case when len(a) > 2 then left(a, 2) else a end from t",
-         "select case when sv_len(a) > 2 then sv_left(a, 2) else a end from t"},
-        {"select row_number() over (order by a) from t", "select row_number() over (order by a) from t"},
     });
 }
 
@@ -132,17 +95,10 @@ TEST(TranslateTest, UpdateFromRunsNativelyWithTheTargetNamedOnce) {
 
 TEST(TranslateTest, OtherStatementsAndClausesPassThrough) {
     ExpectTable({
-        {"select a from t left join u on u.k = t.k right outer join w on w.k = t.k inner join z on z.k = t.k "
-         "where a <> 1 and b != 2 and c is not null and d in (1, 2) and e like 'x%' and f not between 1 and 2 "
-         "order by a desc, b",
-         "select a from t left join u on u.k = t.k right outer join w on w.k = t.k inner join z on z.k = t.k "
-         "where a <> 1 and b != 2 and c is not null and d in (1, 2) and e like 'x%' and f not between 1 and 2 "
-         "order by a desc, b"},
         {"insert into userdefine(cId,cValue) values(N'VC05',N'日语')",
          "insert into userdefine(cId,cValue) values('VC05','日语')"},
         {"insert Ven_Contact (a, b) select a, b from u", "insert INTO Ven_Contact (a, b) select a, b from u"},
-        {"delete t where a = 1", "delete FROM t where a = 1"},
-        {"truncate table t", "DELETE FROM t"},
+        {"delete t where a = 1", "delete FROM t where a = 1"}, {"truncate table t", "DELETE FROM t"},
         {"select a -- why\nfrom t /* a /* nested */ note */ where b = 1", "select a from t where b = 1"},
         {"select * from dbo.vendor v join tksystem..UA_Account_Sub s on 1=1 join x.dbo.y on 1=1",
          "select * from vendor v join tksystem.UA_Account_Sub s on 1=1 join x.y on 1=1"},
@@ -150,7 +106,6 @@ TEST(TranslateTest, OtherStatementsAndClausesPassThrough) {
          "select * from t where a = b collate NOCASE and c = d collate BINARY"},
         {"select * from t where a !< 1 and b !> 2", "select * from t where a >= 1 and b <= 2"},
         {"select cnt = count(*), [x] = a from t", "select count(*) AS \"cnt\", a AS \"x\" from t"},
-        {"select a from t union all select b from u", "select a from t union all select b from u"},
         // A bare ORDER BY name binds to the selected column first, as SQL Server binds it.
         {"select t.x, u.y as z, u.w from t join u on 1=1 order by x, z desc, [w]",
          "select t.x, u.y as z, u.w from t join u on 1=1 order by t.x, z desc, u.w"},
@@ -206,8 +161,7 @@ TEST(TranslateTest, BatchesSplitAtSemicolonsAndAtStatementWords) {
         {";;select 1;;", {"select 1"}},
         // Parameters are numbered per statement.
         {"update t set a = ? where b = ?; select * from t where c = ?",
-         {"update t set a = ?1 where b = ?2", "select * from t where c = ?1"}},
-        {"", {}},
+         {"update t set a = ?1 where b = ?2", "select * from t where c = ?1"}}, {"", {}},
         {"  -- nothing but a comment", {}},
     };
     for (const auto& [tsql, expected] : cases) {
@@ -217,17 +171,6 @@ TEST(TranslateTest, BatchesSplitAtSemicolonsAndAtStatementWords) {
         for (const auto& s : steps) sql.push_back(s.sql);
         EXPECT_EQ(sql, expected);
     }
-}
-
-TEST(TranslateTest, UseAndCreateDatabaseBecomeTheirOwnSteps) {
-    const auto steps = SqliteDialect().Translate("use tksystem; create database [TKDATA_002_2024] USE [TKDATA_002_2024]");
-    ASSERT_EQ(steps.size(), 3u);
-    EXPECT_EQ(steps[0].kind, Step::Kind::Use);
-    EXPECT_EQ(steps[0].name, "tksystem");
-    EXPECT_EQ(steps[1].kind, Step::Kind::CreateDatabase);
-    EXPECT_EQ(steps[1].name, "TKDATA_002_2024");
-    EXPECT_EQ(steps[2].kind, Step::Kind::Use);
-    EXPECT_EQ(steps[2].name, "TKDATA_002_2024");
 }
 
 TEST(TranslateTest, IfTakesAnyConditionAndOptionalBlocksAndElse) {
@@ -242,12 +185,6 @@ TEST(TranslateTest, IfTakesAnyConditionAndOptionalBlocksAndElse) {
          {"select 1"}, {"select 2"}, 0},
         {"if (1=1) begin update t set a = 1; delete from t end select 3",
          "SELECT CASE WHEN (1=1) THEN 1 ELSE 0 END", {"update t set a = 1", "delete from t"}, {}, 1},
-        {"If Not Exists(select * from t where a = N'x') Begin insert into t (a) values (N'x') End Else Begin "
-         "update t set n = 1 End",
-         "SELECT CASE WHEN Not Exists(select * from t where a = 'x' COLLATE NOCASE) THEN 1 ELSE 0 END",
-         {"insert into t (a) values ('x')"}, {"update t set n = 1"}, 0},
-        {"if (select count(*) from t) > 0 delete from t", "SELECT CASE WHEN (select count(*) from t) > 0 THEN 1 ELSE 0 END",
-         {"delete from t"}, {}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tsql);
@@ -274,24 +211,18 @@ TEST(TranslateTest, WhatCannotBeTranslatedIsRefusedByNameAndPosition) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"select unknownfn(1) from t", "unknown function unknownfn at position 8"},
         {"insert into x.. values (1)", "malformed name"}, {"select * from x..", "malformed name"},  // fuzzing
-        {"select a from t where x = xyz.fn(1)", "unknown function xyz.fn at position 27"},
         {"select N'联系人', foo(1)", "unknown function foo at position 16"},
         {"select len(a, b) from t", "wrong number of arguments (2) for len at position 8"},
         {"select top 10 percent * from t", "TOP ... PERCENT at position 8"},
         {"select top 5 with ties * from t order by a", "TOP ... WITH TIES at position 8"},
         {"select top 1 a from t union select b from u", "TOP in a UNION at position 8"},
-        {"update top (5) t set a = 1", "TOP in UPDATE at position 8"},
-        {"select a into newt from t", "SELECT ... INTO"},
-        {"exec sp_who", "the statement EXEC at position 1"},
-        {"declare @x int", "the statement DECLARE at position 1"},
+        {"update top (5) t set a = 1", "TOP in UPDATE at position 8"}, {"select a into newt from t", "SELECT ... INTO"},
+        {"exec sp_who", "the statement EXEC at position 1"}, {"declare @x int", "the statement DECLARE at position 1"},
         {"select @x", "the variable @x at position 8"},
-        {"while 1=1 select 1", "the statement WHILE"},
-        {"goto done", "the statement GOTO"},
         {"merge t using u on 1=1 when matched then delete;", "the statement MERGE"},
         {"insert into t (a) output inserted.a values (1)", "the OUTPUT clause at position 19"},
         {"select * from t with (index(ix))", "the table hint index"},
-        {"select * from #tmp", "the temporary table #tmp"},
-        {"select * from t cross apply f(t.a)", "CROSS APPLY"},
+        {"select * from #tmp", "the temporary table #tmp"}, {"select * from t cross apply f(t.a)", "CROSS APPLY"},
         {"select * from t order by a offset 5 rows fetch next 5 rows only", "OFFSET ... FETCH"},
         {"select a from t for xml auto", "FOR XML"},
         {"update t set a += 1", "compound assignment +="},
@@ -299,17 +230,12 @@ TEST(TranslateTest, WhatCannotBeTranslatedIsRefusedByNameAndPosition) {
         {"delete t from t join u on u.k = t.k", "DELETE with a second FROM"},
         {"update t set a = 1 from t left join u on u.k = t.k", "outer join of the updated table"},
         {"select datediff(fortnight, a, b) from t", "the date part fortnight"},
-        {"select convert(xml, a) from t", "the data type xml"},
-        {"begin tran", "BEGIN TRAN"},
-        {"create table x (a int)", "CREATE TABLE"},
-        {"if 1=1", "a statement is missing"},
-        {"select 1 end", "END without BEGIN"},
-        {"begin select 1", "BEGIN without END"},
-        {"else select 1", "ELSE without IF"},
-        {"select 'abc", "unterminated string literal at position 8"},
+        {"select convert(xml, a) from t", "the data type xml"}, {"begin tran", "BEGIN TRAN"},
+        {"create table x (a int)", "CREATE TABLE"}, {"if 1=1", "a statement is missing"},
+        {"select 1 end", "END without BEGIN"}, {"begin select 1", "BEGIN without END"},
+        {"else select 1", "ELSE without IF"}, {"select 'abc", "unterminated string literal at position 8"},
         {"select [abc from t", "unterminated bracketed name at position 8"},
-        {"select (1", "'(' without ')' at position 8"},
-        {"select 1)", "')' without '(' at position 9"},
+        {"select (1", "'(' without ')' at position 8"}, {"select 1)", "')' without '(' at position 9"},
         {"select case when a = 1 then 2 from t", "CASE without END at position 8"},
         {"select a from t where b = $5", "unexpected character '$' at position 27"},
         {"select * from t /* open", "unterminated comment at position 17"},
