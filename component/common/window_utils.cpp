@@ -43,4 +43,13 @@ long FormHelpContextId(IForm& window, const std::string& portalTopic, long fallb
     return fallbackId;
 }
 
+void ReportFormUnloaded(IForm& window) {
+    try {
+        CrmCommonSvc().FormUnloaded();
+    } catch (...) {
+        // The window goes whatever the host says.
+    }
+    UnregisterOpenForm(&window);
+}
+
 }  // namespace sovrel

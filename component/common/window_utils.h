@@ -31,6 +31,10 @@ std::int16_t ToolbarStyle();
 // manager, otherwise the trade-class help set up through the public utility and fallbackId.
 long FormHelpContextId(IForm& window, const std::string& portalTopic, long fallbackId);
 
+// The end of a window's unload: the host is told (whatever it answers, the window goes) and the
+// window leaves the list of open windows.
+void ReportFormUnloaded(IForm& window);
+
 // False exactly when the host's toolbar style is 1 (the card then shows its second toolbar).
 bool UseMainToolbar();
 

@@ -74,11 +74,7 @@ void frmUIChart::done(int result) {
     QDialog::done(result);
     if (!loaded_) return;
     loaded_ = false;
-    try {
-        CrmCommonSvc().FormUnloaded();
-    } catch (...) {
-    }
-    UnregisterOpenForm(this);
+    ReportFormUnloaded(*this);
 }
 
 }  // namespace sovrel

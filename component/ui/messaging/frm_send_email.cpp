@@ -84,18 +84,10 @@ void frmSendEMail::CmdSendClick() {
         html = txt::Replace(html, "\r", "</br>");
         request_ = {MailColumn{address_, subject_, html, ""}};
         result_.clear();
-        // The sender keeps the window painted while it waits, so nothing may start a second send.
-        setEnabled(false);
-        lblStatus_->setText(QString::fromStdString(ResText("Hx.CRM.TkContact.frmsendemail.Sending")));
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        sendMail(request_, result_);
-        QApplication::restoreOverrideCursor();
-        lblStatus_->clear();
-        setEnabled(true);
+        SendWhileBusy("Hx.CRM.TkContact.frmsendemail.Sending", [this] { sendMail(request_, result_); });
         ShowInfo(result_);
     });
-    if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-    setEnabled(true);
+    EndBusy();
 }
 
 }  // namespace sovrel

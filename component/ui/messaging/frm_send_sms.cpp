@@ -187,17 +187,10 @@ void frmSendSMS::CmdSendClick() {
         configuration_ = CrmCommonSvc().GetSmsConfig();
         request_ = {SmsColumn{mobileList_, content_, ResText("Hx.CRM.TkContact.frmsendsms.00017")}};
         result_.clear();
-        setEnabled(false);
-        lblStatus_->setText(QString::fromStdString(ResText("Hx.CRM.TkContact.frmsendsms.Sending")));
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        sendSMS(configuration_, request_, result_);
-        QApplication::restoreOverrideCursor();
-        lblStatus_->clear();
-        setEnabled(true);
+        SendWhileBusy("Hx.CRM.TkContact.frmsendsms.Sending", [this] { sendSMS(configuration_, request_, result_); });
         ShowInfo(result_);
     });
-    if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-    setEnabled(true);
+    EndBusy();
 }
 
 }  // namespace sovrel

@@ -114,12 +114,7 @@ void MessagingWindow::done(int result) {
     QDialog::done(result);
     if (!loaded_) return;
     loaded_ = false;
-    try {
-        CrmCommonSvc().FormUnloaded();
-    } catch (...) {
-        // The window goes whatever the host says.
-    }
-    UnregisterOpenForm(this);
+    ReportFormUnloaded(*this);
 }
 
 QPushButton* MessagingWindow::MakeButton(const char* name) {
@@ -127,6 +122,20 @@ QPushButton* MessagingWindow::MakeButton(const char* name) {
     b->setObjectName(name);
     b->setAutoDefault(false);
     return b;
+}
+
+void MessagingWindow::SendWhileBusy(const char* sendingKey, const std::function<void()>& send) {
+    setEnabled(false);
+    lblStatus_->setText(QString::fromStdString(ResText(sendingKey)));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    send();
+    lblStatus_->clear();
+    EndBusy();
+}
+
+void MessagingWindow::EndBusy() {
+    if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    setEnabled(true);
 }
 
 QLabel* MessagingWindow::NamedLabel(const char* name) {

@@ -3,6 +3,7 @@
 // editor's character rules.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "common/logs.h"
@@ -68,6 +69,11 @@ protected:
     void EndLayout(QGridLayout* grid, int row);
     virtual void CmdClick() = 0;
     virtual void CmdSendClick() = 0;
+    // Runs send with the window disabled, the wait cursor and the status text of sendingKey: the
+    // sender keeps the window painted while it waits, so nothing may start a second send.
+    void SendWhileBusy(const char* sendingKey, const std::function<void()>& send);
+    // Gives the window and the cursor back, also after a send that threw.
+    void EndBusy();
 
     QLabel* lblStatus_ = nullptr;
 
