@@ -28,30 +28,9 @@
 
 namespace {
 
-struct OpenList {
-    std::shared_ptr<host::LoginSession> login;
-    std::shared_ptr<sovrel::IContact> entry = std::make_shared<sovrel::IContact>();
-    sovrel::frmContactList* window = nullptr;
-
-    explicit OpenList(const char* pageSize) {
-        login = host::LoginSession::Login(bench::LargeAccountFolder(), "demo", {.password = std::string(schema::kDemoPassword)});
-        auto product = std::make_shared<platform::Object>(), frames = std::make_shared<platform::Object>();
-        entry->Show(login, false, product, frames);
-        window = dynamic_cast<sovrel::frmContactList*>(sovrel::Ctx().ListWindow.get());
-        if (!window) throw std::runtime_error("the contact list did not open");
-        window->findChild<QLineEdit*>("EdtPageSize")->setText(pageSize);
-        window->FormActivate();
-        QCoreApplication::processEvents();
-    }
-    ~OpenList() {
-        if (window) window->close();
-        QCoreApplication::processEvents();
-        login->Logout();
-    }
-};
 
 void BM_FilterTo1000AndReload(benchmark::State& state) {
-    OpenList list("500");
+    bench::OpenList list("500");
     // The 1,001st contact code of the list (ordered by code): "code less than it" keeps 1,000.
     auto all = list.window->ListRowset()->Clone();
     all->SetAbsolutePosition(1001);
@@ -75,7 +54,7 @@ long NameColumn(sovrel::IFlexGrid& grid) {
 }
 
 void BM_SortPageOf10000ByName(benchmark::State& state) {
-    OpenList list("10000");
+    bench::OpenList list("10000");
     auto& grid = list.window->Grid();
     const long col = NameColumn(grid);
     bool descending = false;
@@ -87,7 +66,7 @@ void BM_SortPageOf10000ByName(benchmark::State& state) {
 }
 
 void BM_LocateNextIn10000(benchmark::State& state) {
-    OpenList list("10000");
+    bench::OpenList list("10000");
     auto& grid = list.window->Grid();
     const long last = grid.Rows() - 1;
     const std::string wanted = grid.TextMatrix(last, 2);  // the last row's code, in no other row

@@ -26,31 +26,9 @@
 
 namespace {
 
-// The list opened as the portal opens it (modeless here, so the benchmark keeps control).
-struct OpenList {
-    std::shared_ptr<host::LoginSession> login;
-    std::shared_ptr<sovrel::IContact> entry = std::make_shared<sovrel::IContact>();
-    sovrel::frmContactList* window = nullptr;
-
-    OpenList() {
-        login = host::LoginSession::Login(bench::LargeAccountFolder(), "demo", {.password = std::string(schema::kDemoPassword)});
-        auto product = std::make_shared<platform::Object>(), frames = std::make_shared<platform::Object>();
-        entry->Show(login, false, product, frames);
-        window = dynamic_cast<sovrel::frmContactList*>(sovrel::Ctx().ListWindow.get());
-        if (!window) throw std::runtime_error("the contact list did not open");
-        window->FormActivate();
-        QCoreApplication::processEvents();
-    }
-    ~OpenList() {
-        if (window) window->close();
-        QCoreApplication::processEvents();
-        login->Logout();
-    }
-    void PageSize(const char* rows) { window->findChild<QLineEdit*>("EdtPageSize")->setText(rows); }
-};
 
 void BM_OpenListFirstPageOf500(benchmark::State& state) {
-    OpenList list;
+    bench::OpenList list;
     list.PageSize("500");
     for (auto _ : state) {
         list.window->DataRefresh("");
@@ -61,7 +39,7 @@ void BM_OpenListFirstPageOf500(benchmark::State& state) {
 }
 
 void BM_FillPageOf10000(benchmark::State& state) {
-    OpenList list;
+    bench::OpenList list;
     // One page of 10,000 rows cut from the list, as the utility hands it to FillGrid.
     auto all = list.window->ListRowset()->Clone();
     auto page = all->StructureCopy();
@@ -81,7 +59,7 @@ void BM_FillPageOf10000(benchmark::State& state) {
 
 // The anchor of the two above: the same page's texts copied into memory, no grid.
 void BM_CopyPageOf10000Texts(benchmark::State& state) {
-    OpenList list;
+    bench::OpenList list;
     auto all = list.window->ListRowset()->Clone();
     std::vector<std::string> texts;
     for (auto _ : state) {
@@ -95,7 +73,7 @@ void BM_CopyPageOf10000Texts(benchmark::State& state) {
 }
 
 void BM_TurnToAPageOf10000(benchmark::State& state) {
-    OpenList list;
+    bench::OpenList list;
     list.PageSize("10000");
     for (auto _ : state) {
         list.window->CmdRequestClick();  // cut from the list and filled, no query

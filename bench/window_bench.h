@@ -5,11 +5,15 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QLineEdit>
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
+#include <stdexcept>
 #include <string>
 
+#include "common/context.h"
 #include "entry/icontact.h"
 #include "host/register.h"
 #include "host/session.h"
@@ -41,6 +45,33 @@ inline const std::string& LargeAccountFolder() {
         KeptAccount("SOVREL_BENCH_DIR", "sovrel-bench-100k", {.contacts = 100000, .vendors = 2000, .seed = 7});
     return dir;
 }
+
+// The list opened as the portal opens it (modeless, so the benchmark keeps control) on the large
+// account; pageSize, when given, is typed into the page-size box before the first activation.
+struct OpenList {
+    std::shared_ptr<host::LoginSession> login;
+    std::shared_ptr<sovrel::IContact> entry = std::make_shared<sovrel::IContact>();
+    sovrel::frmContactList* window = nullptr;
+
+    explicit OpenList(const char* pageSize = nullptr) {
+        login = host::LoginSession::Login(LargeAccountFolder(), "demo", {.password = std::string(schema::kDemoPassword)});
+        auto product = std::make_shared<platform::Object>(), frames = std::make_shared<platform::Object>();
+        entry->Show(login, false, product, frames);
+        window = dynamic_cast<sovrel::frmContactList*>(sovrel::Ctx().ListWindow.get());
+        if (!window) throw std::runtime_error("the contact list did not open");
+        if (pageSize) PageSize(pageSize);
+        window->FormActivate();
+        QCoreApplication::processEvents();
+    }
+    ~OpenList() {
+        if (window) window->close();
+        QCoreApplication::processEvents();
+        login->Logout();
+    }
+    OpenList(const OpenList&) = delete;
+    OpenList& operator=(const OpenList&) = delete;
+    void PageSize(const char* rows) { window->findChild<QLineEdit*>("EdtPageSize")->setText(rows); }
+};
 
 inline int RunWindowBenchmarks(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
