@@ -11,6 +11,8 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include "raw_sqlite.h"
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -96,7 +98,7 @@ std::string Code(long n) {
     return "V0001" + std::string(8 - std::to_string(n).size(), '0') + std::to_string(n);
 }
 
-using Cell = std::variant<std::monostate, long long, double, std::string>;
+using bench::Cell;
 
 // The account database through its client library alone.
 class Raw {
@@ -139,23 +141,7 @@ public:
             PQclear(r);
             return rows;
         }
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(lite_, sql.c_str(), -1, &s, nullptr);
-        const int n = sqlite3_column_count(s);
-        long rows = 0;
-        for (; sqlite3_step(s) == SQLITE_ROW; ++rows)
-            for (int c = 0; c < n; ++c) {
-                switch (sqlite3_column_type(s, c)) {
-                    case SQLITE_INTEGER: cells.emplace_back(static_cast<long long>(sqlite3_column_int64(s, c))); break;
-                    case SQLITE_FLOAT: cells.emplace_back(sqlite3_column_double(s, c)); break;
-                    case SQLITE_NULL: cells.emplace_back(); break;
-                    default:
-                        cells.emplace_back(std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, c)),
-                                                       static_cast<std::size_t>(sqlite3_column_bytes(s, c))));
-                }
-            }
-        sqlite3_finalize(s);
-        return rows;
+        return bench::CopyRows(lite_, sql, cells);
     }
 
     // One contact inserted on its own (so committed, and synced, alone); false on failure.

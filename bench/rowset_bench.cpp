@@ -5,6 +5,8 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sqlite3.h>
+
+#include "raw_sqlite.h"
 #include <sys/resource.h>
 
 #include <cstdlib>
@@ -91,30 +93,13 @@ void ListRawSqliteCopy(benchmark::State& state) {
     sqlite3_open_v2((dir + "/TKDATA_001_2024.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     RegisterSqlServerFunctions(db);
     std::string sql = platform::db::SqliteDialect().Translate(kListQuery).at(0).sql;
-    using Cell = std::variant<std::monostate, long long, double, std::string>;
     long rows = 0;
     std::size_t bytes = 0;
     for (auto _ : state) {
         std::size_t before = HeapInUse();
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr);
-        int n = sqlite3_column_count(s);
-        std::vector<Cell> cells;
-        while (sqlite3_step(s) == SQLITE_ROW) {
-            for (int c = 0; c < n; ++c) {
-                switch (sqlite3_column_type(s, c)) {
-                    case SQLITE_INTEGER: cells.emplace_back(static_cast<long long>(sqlite3_column_int64(s, c))); break;
-                    case SQLITE_FLOAT: cells.emplace_back(sqlite3_column_double(s, c)); break;
-                    case SQLITE_NULL: cells.emplace_back(); break;
-                    default:
-                        cells.emplace_back(std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, c)),
-                                                       static_cast<std::size_t>(sqlite3_column_bytes(s, c))));
-                }
-            }
-        }
-        sqlite3_finalize(s);
+        std::vector<bench::Cell> cells;
+        rows = bench::CopyRows(db, sql, cells);
         bytes = HeapInUse() - before;
-        rows = static_cast<long>(cells.size() / static_cast<std::size_t>(n));
         benchmark::DoNotOptimize(cells);
     }
     sqlite3_close(db);

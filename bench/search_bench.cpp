@@ -6,6 +6,8 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include "raw_sqlite.h"
+
 #include "window_bench.h"
 
 #include <QApplication>
@@ -69,30 +71,15 @@ void BM_RawSqliteSameStatement(benchmark::State& state) {
     sqlite3* db = nullptr;
     sqlite3_open_v2((bench::LargeAccountFolder() + "/TKDATA_001_2024.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     RegisterSqlServerFunctions(db);
-    using Cell = std::variant<std::monostate, long long, double, std::string>;
     long rows = 0;
     for (auto _ : state) {
-        sqlite3_stmt* s = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
+        std::vector<bench::Cell> cells;
+        const long copied = bench::CopyRows(db, sql, cells);
+        if (copied < 0) {
             state.SkipWithError(sqlite3_errmsg(db));
             break;
         }
-        const int n = sqlite3_column_count(s);
-        std::vector<Cell> cells;
-        while (sqlite3_step(s) == SQLITE_ROW) {
-            for (int c = 0; c < n; ++c) {
-                switch (sqlite3_column_type(s, c)) {
-                    case SQLITE_INTEGER: cells.emplace_back(static_cast<long long>(sqlite3_column_int64(s, c))); break;
-                    case SQLITE_FLOAT: cells.emplace_back(sqlite3_column_double(s, c)); break;
-                    case SQLITE_NULL: cells.emplace_back(); break;
-                    default:
-                        cells.emplace_back(std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, c)),
-                                                       static_cast<std::size_t>(sqlite3_column_bytes(s, c))));
-                }
-            }
-        }
-        sqlite3_finalize(s);
-        rows = n > 0 ? static_cast<long>(cells.size() / static_cast<std::size_t>(n)) : 0;
+        rows = copied;
         benchmark::DoNotOptimize(cells);
     }
     sqlite3_close(db);
