@@ -179,16 +179,6 @@ Outcome WriteCsv(const Sheet& sheet, const std::string& path) {
 
 // ---- XLSX ----------------------------------------------------------------------------------
 
-bool IsNumberType(int type) {
-    switch (type) {
-        case 2: case 3: case 4: case 5: case 6: case 14: case 16: case 17: case 18: case 19: case 20: case 21:
-        case 131: case 139:
-            return true;
-        default:
-            return false;
-    }
-}
-
 bool IsDateType(int type) { return type == 7 || type == 133 || type == 134 || type == 135; }
 
 // The whole text as one decimal number; texts with spaces, hex, "inf" or "nan" are not numbers.
@@ -474,6 +464,16 @@ std::optional<PageStyle> ParseStyle(std::string_view text) {
         s.columns.push_back({col.attribute("caption").as_string(), col.attribute("visible").as_bool(true),
                              std::clamp(col.attribute("width").as_double(0), 0.0, 1000.0)});
     return s;
+}
+
+bool IsNumberType(int type) {
+    switch (type) {
+        case 2: case 3: case 4: case 5: case 6: case 14: case 16: case 17: case 18: case 19: case 20: case 21:
+        case 131: case 139:
+            return true;
+        default:
+            return false;
+    }
 }
 
 }  // namespace host::print

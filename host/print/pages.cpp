@@ -39,16 +39,6 @@ QPageSize::PageSizeId PaperId(const std::string& paper) {
     return QPageSize::A4;
 }
 
-bool AlignRight(int type) {
-    switch (type) {
-        case 2: case 3: case 4: case 5: case 6: case 14: case 16: case 17: case 18: case 19: case 20: case 21:
-        case 131: case 139:
-            return true;
-        default:
-            return false;
-    }
-}
-
 struct ShownColumn {
     std::size_t index;  // in the sheet
     double width;       // device pixels
@@ -212,7 +202,7 @@ private:
             const double w = cs && cs->width > 0 ? cs->width * perMm : natural;
             floors.push_back(std::min(w, std::max(word, std::min(content, shortValue)) + 2 * padX_));
             long_.push_back(content > shortValue);
-            shown_.push_back({i, w, AlignRight(col.type)});
+            shown_.push_back({i, w, IsNumberType(col.type)});
             total += w;
         }
         const double avail = area_.width();

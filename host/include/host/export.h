@@ -21,6 +21,10 @@ struct Column {
     int field = 0;  // 1-based position of its field in the list's type and size lists; 0 none
 };
 
+// True for the data layer's number types (integers, floating, decimal, money): the column's
+// texts are numbers, written as numbers and aligned right.
+bool IsNumberType(int type);
+
 // What is printed or exported: the page texts and the rows, one text per column.
 struct Sheet {
     std::string title, user, year, printDate;
