@@ -12,21 +12,6 @@ namespace {
 constexpr std::size_t kMaxLinesPerRow = 200;
 constexpr std::size_t kMaxBytesPerRow = 64 * 1024;
 
-void AppendField(std::string& out, const std::string& value) {
-    const bool quote = value.find_first_of(",\"\r\n") != std::string::npos ||
-                       (!value.empty() && (value.front() == ' ' || value.back() == ' '));
-    if (!quote) {
-        out += value;
-        return;
-    }
-    out += '"';
-    for (char c : value) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
-}
-
 enum class Parse { Complete, OpenQuote, Broken };
 
 // Splits text (a row's lines joined by line feeds) into fields.
@@ -80,7 +65,7 @@ std::string CsvRow(const Record& r) {
     for (std::string_view f : kFields) {
         if (!first) out += ',';
         first = false;
-        AppendField(out, r.Get(f));
+        platform::text::AppendCsvField(out, r.Get(f), true);
     }
     return out + "\r\n";
 }

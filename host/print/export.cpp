@@ -144,25 +144,12 @@ Outcome Failed(const std::string& path, long result, std::string detail) { retur
 
 // ---- CSV -----------------------------------------------------------------------------------
 
-void AppendCsvField(std::string& out, const std::string& field) {
-    if (field.find_first_of(",\"\r\n") == std::string::npos) {
-        out += field;
-        return;
-    }
-    out += '"';
-    for (char c : field) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
-}
-
 Outcome WriteCsv(const Sheet& sheet, const std::string& path) {
     std::string out = "\xEF\xBB\xBF";
     auto line = [&out](const std::vector<std::string>& fields, std::size_t count) {
         for (std::size_t i = 0; i < count; ++i) {
             if (i) out += ',';
-            if (i < fields.size()) AppendCsvField(out, fields[i]);
+            if (i < fields.size()) txt::AppendCsvField(out, fields[i]);
         }
         out += "\r\n";
     };

@@ -355,6 +355,21 @@ int CollateNoCase(std::string_view a, std::string_view b) {
     return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
 }
 
+void AppendCsvField(std::string& out, std::string_view field, bool quoteEdgeSpaces) {
+    const bool quote = field.find_first_of(",\"\r\n") != std::string_view::npos ||
+                       (quoteEdgeSpaces && !field.empty() && (field.front() == ' ' || field.back() == ' '));
+    if (!quote) {
+        out += field;
+        return;
+    }
+    out += '"';
+    for (char c : field) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
 std::vector<std::string> Split(std::string_view s, std::string_view sep) {
     std::vector<std::string> parts;
     if (s.empty()) return parts;

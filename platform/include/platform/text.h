@@ -33,6 +33,11 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // equals ss; <0, 0 or >0. Trailing spaces count here (the callers that ignore them trim first).
 int CollateNoCase(std::string_view a, std::string_view b);
 std::vector<std::string> Split(std::string_view s, std::string_view sep);
+
+// Appends field as one CSV field (RFC 4180): quoted, with its quotes doubled, when it holds a
+// comma, a quote or a line break, and also when it begins or ends with a space if
+// quoteEdgeSpaces (for readers that trim unquoted fields).
+void AppendCsvField(std::string& out, std::string_view field, bool quoteEdgeSpaces = false);
 // The text with the value of every Password= / Pwd= item (any case, up to ';' or the end of
 // the line) replaced by ****, so that connection texts can appear in messages and logs.
 std::string HidePasswords(std::string_view s);
