@@ -6,6 +6,7 @@
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsView>
+#include <QResizeEvent>
 #include <QImage>
 #include <QPainter>
 #include <QPrintDialog>
@@ -35,14 +36,29 @@ constexpr double kBoxWidth = 150, kBoxHeight = 52, kGapX = 24, kGapY = 46;
 std::string Lang() { return detail::LanguageOf(CurrentLogin().get()); }
 QString Text(const char* key) { return QString::fromStdString(detail::HostText(Lang(), key)); }
 
+// The whole chart in the view, but a small one not blown up beyond its natural size.
+void FitView(QGraphicsView& view) {
+    if (!view.scene()) return;
+    view.fitInView(view.scene()->sceneRect(), Qt::KeepAspectRatio);
+    if (view.transform().m11() > 1.0) view.setTransform(QTransform());
+}
+
 class ChartView final : public QGraphicsView {
 public:
     using QGraphicsView::QGraphicsView;
+    // Until the user zooms, the chart follows the view's size: the window is laid out after the
+    // chart is drawn, so a fit at drawing time would use a view of no size.
+    bool keepFitted = true;
 
 protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QGraphicsView::resizeEvent(event);
+        if (keepFitted) FitView(*this);
+    }
     void wheelEvent(QWheelEvent* event) override {
         if (event->modifiers() & Qt::ControlModifier) {
             const double f = event->angleDelta().y() > 0 ? 1.15 : 1 / 1.15;
+            keepFitted = false;
             scale(f, f);
             event->accept();
             return;
@@ -212,15 +228,15 @@ double ChartControl::Zoom() const { return view_ ? view_->transform().m11() : 1.
 
 void ChartControl::ZoomBy(double factor) {
     if (!view_) return;
+    static_cast<ChartView*>(view_)->keepFitted = false;
     const double target = std::clamp(Zoom() * factor, 0.02, 8.0);
     view_->scale(target / Zoom(), target / Zoom());
 }
 
 void ChartControl::Fit() {
     if (!view_ || !scene_) return;
-    view_->fitInView(scene_->sceneRect(), Qt::KeepAspectRatio);
-    // A small chart is not blown up beyond its natural size.
-    if (Zoom() > 1.0) view_->setTransform(QTransform());
+    static_cast<ChartView*>(view_)->keepFitted = true;
+    FitView(*view_);
 }
 
 bool ChartControl::ExportPng(const QString& path) const {

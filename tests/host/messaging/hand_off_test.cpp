@@ -59,6 +59,23 @@ TEST(ChartLayout, rootsCirclesAndOrder) {
     EXPECT_TRUE(host::LayoutChart("<Chart><Contract Code=").empty());
 }
 
+// The window is laid out after the chart is drawn: the chart follows the view's size until the
+// user zooms.
+TEST(ChartView, aChartDrawnBeforeItsWindowIsLaidOutIsFittedWhenShown) {
+    host::ChartControl chart;
+    QWidget* w = chart.Widget(nullptr);
+    chart.Load(Description({{"A", "NULL"}, {"B", "A"}, {"C", "A"}}));
+    chart.Draw();
+    w->resize(1000, 700);
+    w->show();
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(chart.Zoom(), 1.0);  // a small chart at its natural size, not shrunk to the unlaid view
+    chart.ZoomBy(0.8);
+    w->resize(900, 600);
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(chart.Zoom(), 0.8);  // the user's zoom stays
+}
+
 class HandOffTest : public DemoSessionTest {
 protected:
     HandOffTest() { OpenList(); }
