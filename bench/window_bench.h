@@ -76,6 +76,7 @@ struct OpenList {
 inline int RunWindowBenchmarks(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
+    sovrel::ContextLifetime context;
     sovrel::InstallQtScreenHooks();
     host::RegisterHostObjects();
     sovrel::RegisterComponentClasses();

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "common/context.h"
 #include "common/prog_ids.h"
 #include "entry/icontact.h"
 #include "host/controls.h"
@@ -61,7 +62,7 @@ void Fail(const std::string& text, bool gui) {
 // closes it.
 void ScheduleScreenshot(const std::string& file, const portal::Options& options, bool& saved) {
     auto* timer = new QTimer(qApp);
-    auto* waited = new int(0);
+    auto waited = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, [timer, waited, file, options, &saved] {
         *waited += timer->interval();
         sovrel::frmContactList* list = nullptr;
@@ -89,7 +90,6 @@ void ScheduleScreenshot(const std::string& file, const portal::Options& options,
         if (!saved) std::cerr << "sovrel-portal: cannot write " << file << "\n";
         else std::cout << "sovrel-portal: contact list saved to " << file << "\n";
         list->close();
-        delete waited;
     });
     timer->start(100);
 }
@@ -98,8 +98,8 @@ void ScheduleScreenshot(const std::string& file, const portal::Options& options,
 // visible tabs as <file without .png>-tab<n>.png, then closes the card and the list.
 void ScheduleCardScreenshot(const std::string& file, const std::string& mode, bool& saved) {
     auto* timer = new QTimer(qApp);
-    auto* phase = new int(0);
-    auto* waited = new int(0);
+    auto phase = std::make_shared<int>(0);
+    auto waited = std::make_shared<int>(0);
     const QString stem = QString::fromStdString(file).endsWith(".png", Qt::CaseInsensitive)
                              ? QString::fromStdString(file).chopped(4)
                              : QString::fromStdString(file);
@@ -171,6 +171,8 @@ int main(int argc, char** argv) {
     if (screenshot && !platformGiven) UseOffscreenPlatform();
 
     QApplication app(argc, argv);
+    // Every window and host object the component keeps goes before the application object.
+    sovrel::ContextLifetime context;
     // Qt takes the whole locale from the environment; numbers in statements and stored texts are
     // read and written with a decimal point whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");

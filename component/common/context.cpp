@@ -14,6 +14,12 @@ thread_local Context context;
 
 Context& Ctx() { return context; }
 
-void ResetContext() { context = Context{}; }
+void ResetContext() {
+    Context held = std::move(context);
+    context = Context{};
+    // The card before the list that opened it, then the rest.
+    held.ContactCard.reset();
+    held.ListWindow.reset();
+}
 
 }  // namespace sovrel

@@ -22,6 +22,7 @@ class ICrmCommonSvc;
 class ITitleSvc;
 class IRightChecker;
 class clsLogin;
+class IGenerals;
 
 struct Context {
     std::shared_ptr<ILogin> Login;
@@ -40,6 +41,8 @@ struct Context {
     // The one contact card the list and the entry class share (created on first use).
     std::shared_ptr<IForm> ContactCard;
     std::shared_ptr<clsLogin> LoginInfo;
+    // The overview library, created on its first use.
+    std::shared_ptr<IGenerals> Overview;
     std::string VendorCode, VendorName;
     bool WebFrameOn = false;
     std::int32_t PageSize = 0;
@@ -62,7 +65,19 @@ struct Context {
 
 // This thread's context.
 Context& Ctx();
-// Empties this thread's context (the host's log-off, and tests).
+// Empties this thread's context (the host's log-off, and tests). What it held is released after
+// the context is empty, so a window's destructor that looks at the context finds nothing.
 void ResetContext();
+
+// Empties this thread's context when it ends. A program makes one right after its application
+// object: the windows and host objects the context holds then go before the application does,
+// never at thread exit after it.
+class ContextLifetime {
+public:
+    ContextLifetime() = default;
+    ~ContextLifetime() { ResetContext(); }
+    ContextLifetime(const ContextLifetime&) = delete;
+    ContextLifetime& operator=(const ContextLifetime&) = delete;
+};
 
 }  // namespace sovrel

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "common/context.h"
+#include "common/logs.h"
 #include "common/sql_text.h"
 #include "common/texts.h"
 #include "platform/text.h"
@@ -91,15 +92,17 @@ void ClsCommon::OpenPage(const std::string& strSql, long& lPageSize, long& lCurP
     if (lCurPage != 0) {
         // Errors from here on are ignored: the page keeps the rows copied so far.
         try {
-            const std::size_t fields = data->FieldCount();
+            // Rows are shown as stored; one that another program wrote longer than its column
+            // is noted once and the page goes on.
+            std::string overlong;
             for (long n = 0; n < lPageSize && !data->Eof(); ++n) {
-                RsRef->AddNew();
-                for (std::size_t f = 0; f < fields; ++f) RsRef->Set(f, data->Get(f));
-                RsRef->Update();
+                RsRef->AppendCopy(*data);
+                if (overlong.empty()) overlong = platform::db::OverlongField(*data);
                 data->MoveNext();
             }
+            if (!overlong.empty()) WriteSrvLog(service::kModule, "OpenPage", 0, overlong);
         } catch (...) {
-            RsRef->CancelUpdate();
+            service::LogCurrentError("OpenPage");
         }
         data->Close();
         if (RsRef->RecordCount() > 0) RsRef->MoveFirst();

@@ -121,15 +121,11 @@ void PubUtil::FlipPageFillGrid(sovrel::IListWindow& window, sovrel::IFlexGrid& /
     const long page = std::clamp(curPage, 1L, pages);
 
     auto rows = listRs->StructureCopy();
-    const std::size_t fields = listRs->FieldCount();
     if (count > 0) {
         const long first = (page - 1) * pageSize + 1, last = std::min(count, page * pageSize);
         listRs->SetAbsolutePosition(first);
-        for (long i = first; i <= last; ++i, listRs->MoveNext()) {
-            rows->AddNew();
-            for (std::size_t f = 0; f < fields; ++f) rows->Set(f, listRs->Get(f));
-        }
-        rows->Update();
+        // As stored, whatever another program wrote: the page is shown, not saved.
+        for (long i = first; i <= last; ++i, listRs->MoveNext()) rows->AppendCopy(*listRs);
         rows->MoveFirst();
     }
     pageCount = static_cast<std::int32_t>(pages);

@@ -82,15 +82,24 @@ bool IsRealType(int t) {
 }
 bool IsDateType(int t) { return t == adDBTimeStamp || t == adDate; }
 
+std::string OverlongText(const Value& v, const FieldInfo& f) {
+    if (!IsTextType(f.type) || f.definedSize <= 0 || f.definedSize >= 1073741823 || v.IsNullOrEmpty()) return {};
+    const std::string* t = v.AsText();
+    const std::string s = t ? std::string() : v.ToText();
+    const std::string& text = t ? *t : s;
+    // No more bytes than the field has characters: it fits without counting.
+    if (static_cast<long>(text.size()) <= f.definedSize) return {};
+    const long length = static_cast<long>(text::Len(text));
+    if (length <= f.definedSize) return {};
+    return "the text for field " + f.name + " is " + std::to_string(length) + " characters long; the field holds " +
+           std::to_string(f.definedSize);
+}
+
 Value CoerceForField(const Value& v, const FieldInfo& f) {
     if (v.IsNullOrEmpty()) return Value::Null();
     if (IsTextType(f.type)) {
-        std::string s = v.ToText();
-        if (f.definedSize > 0 && f.definedSize < 1073741823 && static_cast<long>(text::Len(s)) > f.definedSize)
-            throw Error(kTruncated, "Rowset.Update",
-                        "the text for field " + f.name + " is " + std::to_string(text::Len(s)) +
-                            " characters long; the field holds " + std::to_string(f.definedSize));
-        return Value(std::move(s));
+        if (std::string message = OverlongText(v, f); !message.empty()) throw Error(kTruncated, "Rowset.Update", message);
+        return Value(v.ToText());
     }
     const std::string* t = v.AsText();
     std::string trimmed = t ? text::Trim(*t) : std::string();

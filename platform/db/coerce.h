@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "platform/db/field.h"
 #include "platform/db/value.h"
 
@@ -9,6 +11,9 @@ namespace platform::db {
 // and empty text into a non-text field become Null. Throws platform::Error (DataConversion) when
 // the text cannot become the field's kind, and (Truncated) when a text is longer than the field.
 Value CoerceForField(const Value& value, const FieldInfo& field);
+// "the text for field F is N characters long; the field holds M" when a text value is longer
+// than its text field; "" when it fits or is no text.
+std::string OverlongText(const Value& value, const FieldInfo& field);
 
 bool IsTextType(int type);
 bool IsIntegerType(int type);

@@ -412,4 +412,24 @@ void Rowset::Update() {
     CancelUpdate();
 }
 
+void Rowset::AppendCopy(const Rowset& source) {
+    Impl& m = *impl_;
+    auto& data = *m.data;
+    if (data.backend) Throw(errnum::InvalidOperation, "only a detached rowset takes copied rows");
+    if (source.FieldCount() != FieldCount())
+        Throw(errnum::InvalidOperation, "the source has " + std::to_string(source.FieldCount()) + " fields; this rowset has " +
+                                            std::to_string(FieldCount()));
+    if (m.edit != Impl::Edit::None) Update();
+    const std::size_t row = data.store->AppendRow();
+    for (std::size_t i = 0; i < FieldCount(); ++i) data.store->Set(row, i, source.Get(i));
+    if (m.filtered) m.view.push_back(row);
+    m.pos = m.Count() - 1;
+}
+
+std::string OverlongField(const Rowset& rowset) {
+    for (std::size_t i = 0; i < rowset.FieldCount(); ++i)
+        if (std::string message = OverlongText(rowset.Get(i), rowset.Field(i)); !message.empty()) return message;
+    return {};
+}
+
 }  // namespace platform::db

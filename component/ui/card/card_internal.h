@@ -27,6 +27,18 @@ IPubUtil& Pub();
 IPubUtilEditors* PubEditors();
 IPubUtilLists* PubLists();
 
+// Counts a check or command running on the card while it lives.
+class CheckScope {
+public:
+    explicit CheckScope(int& depth) : depth_(depth) { ++depth_; }
+    ~CheckScope() { --depth_; }
+    CheckScope(const CheckScope&) = delete;
+    CheckScope& operator=(const CheckScope&) = delete;
+
+private:
+    int& depth_;
+};
+
 
 }  // namespace card
 }  // namespace sovrel

@@ -42,6 +42,7 @@ bool frmContactEdit::Operating(const std::string& key) {
 }
 
 bool frmContactEdit::RunCommand(const std::string& key) {
+    CheckScope scope(checking_);
     const std::string k = txt::LCase(key);
     bool result = true;
     bool move = false;

@@ -11,10 +11,12 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <map>
+
 #include "common/context.h"
 #include "common/hosts/text_service.h"
 #include "common/messages.h"
-#include "common/sql_text.h"
 #include "common/texts.h"
 #include "service/iclscommon.h"
 #include "ui/card/card_internal.h"
@@ -28,59 +30,48 @@ namespace {
 
 constexpr int kYesNoQuestion = 36;
 
-struct Compared {
-    int editor;
-    const char* column;
-    const char* label;
-};
-// The free-text fields; the references, lists and dates are saved as the user left them.
-constexpr Compared kCompared[] = {
-    {2, "cContactName", "lblcContactName"}, {3, "cAppellation", "LblcAppellation"}, {5, "cNative", "lblcNative"},
-    {10, "cOfficePhone", "lblcOfficePhone"}, {11, "cHomePhone", "lblcHomePhone"}, {12, "cMobilePhone", "lblcMobilePhone"},
-    {13, "cCall", "lblcCall"},               {14, "cZipcode", "lblcZipcode"},     {15, "cHomePage", "lblcHomePage"},
-    {16, "cWorkAddress", "lblcWorkAddress"}, {17, "cHomeAddress", "lblcHomeAddress"}, {18, "cEmail", "lblcEmail"},
-    {19, "cHomeMember", "lblcHomeMember"},   {20, "cMemo", "lblcMemo"},
-};
-
 std::string T(const char* key) { return ResText(std::string("Hx.CRM.TkContact.frmcontactedit.") + key); }
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
-void frmContactEdit::KeepLoadedValues() {
-    loadedValues_.clear();
-    for (const auto& f : kCompared) loadedValues_[f.column] = Edt(f.editor).Text();
-}
-
 bool frmContactEdit::ResolveConflict() {
     Context& c = Ctx();
     if (!c.DataService || ShowMsgBox(T("ConflictAsk"), kYesNoQuestion, GetMsgTitle()) != msgbox::Yes) return false;
-    std::string sql = "SELECT ";
-    for (const auto& f : kCompared) sql += std::string(f.column) + ", ";
-    sql += "convert(char, convert(money,tkts), 2) as contacttkts FROM Ven_Contact WHERE cContactCode = " +
-           SqlText(Edt(1).Text());
-    auto rs = c.DataService->OpenX(sql);
+    auto rs = c.DataService->OpenX(ContactStatement(Edt(1).Text()));
     if (!rs || rs->Eof()) {
         ShowInfo(ResText("Hx.CRM.TkContact.frmcontactedit.00094"));
         return false;
     }
+    // The database's values as the card would hold them: each column loaded into its control
+    // between the user's own, so that names, dates and lists read as the user knows them.
+    std::map<std::string, card::FieldState> database;
     std::vector<ConflictRow> rows;
-    for (const auto& f : kCompared) {
-        ConflictRow r{f.column, Label(f.label) ? Label(f.label)->text().toStdString() : f.column,
-                      loadedValues_[f.column], TxtValue(rs->Get(f.column)), Edt(f.editor).Text()};
-        if (r.loaded == r.database && r.database == r.mine) continue;
+    for (const auto& f : kCardFields) {
+        const card::FieldState mine = TakeField(f);
+        LoadField(f, *rs);
+        const card::FieldState theirs = TakeField(f);
+        PutField(f, mine);
+        database[f.column] = theirs;
+        const card::FieldState& loaded = loadedValues_[f.column];
+        if (theirs.stored == loaded.stored && mine.stored == loaded.stored) continue;
+        // A box the card does not show holds no change of the user's: the database's value stays.
+        if (!FieldShown(f)) continue;
+        ConflictRow r{f.column, FieldCaption(f), loaded.shown, theirs.shown, mine.shown};
         // A field only the other user changed comes over unless the user says otherwise.
-        r.takeTheirs = r.mine == r.loaded;
+        r.takeTheirs = mine.stored == loaded.stored;
         rows.push_back(std::move(r));
     }
-    const bool again = conflictChooser ? conflictChooser(*this, rows) : ChooseInDialog(rows);
+    const bool again = rows.empty() || (conflictChooser ? conflictChooser(*this, rows) : ChooseInDialog(rows));
     if (!again) return false;
-    for (const auto& r : rows) {
-        if (!r.takeTheirs) continue;
-        for (const auto& f : kCompared)
-            if (r.column == f.column) Edt(f.editor).SetText(r.database);
+    for (const auto& f : kCardFields) {
+        const card::FieldState& theirs = database[f.column];
+        // A column not offered that changed meanwhile is a hidden one: it takes the database's value.
+        auto chosen = std::find_if(rows.begin(), rows.end(), [&f](const ConflictRow& r) { return r.column == f.column; });
+        if (chosen != rows.end() ? chosen->takeTheirs : theirs.stored != loadedValues_[f.column].stored)
+            PutField(f, theirs);
     }
-    for (const auto& f : kCompared) loadedValues_[f.column] = TxtValue(rs->Get(f.column));
+    loadedValues_ = std::move(database);
     c.LoadedContactTs = TxtValue(rs->Get("contacttkts"));
     return SaveRecord();
 }

@@ -171,7 +171,7 @@ void frmContactEdit::WireEditor(int index) {
     });
     box.OnChange([this, index] { Guarded("frmContactEdit.Edt_Change()", [&] { EditorChanged(index); }); });
     box.OnLostFocus([this, index] {
-        Guarded("frmContactEdit.Edt_LostFocus()", [&] {
+        LeaveEvent("frmContactEdit.Edt_LostFocus()", [&] {
             IRefEdit& e = Edt(index);
             // The check waits while the user is on the box's own look-up button.
             if (e.ButtonHasFocus()) return;
@@ -185,6 +185,15 @@ void frmContactEdit::WireEditor(int index) {
             }
         });
     });
+}
+
+void frmContactEdit::LeaveEvent(const char* position, const std::function<void()>& check) {
+    // A box also loses the focus to the message a running check or command shows, or to the
+    // chooser it opens: that is no leave of the user's, and checking again would show a second
+    // message over the first.
+    if (checking_ > 0) return;
+    CheckScope scope(checking_);
+    Guarded(position, check);
 }
 
 void frmContactEdit::EditorKeyPress(int index, int& key) {

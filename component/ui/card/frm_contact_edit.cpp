@@ -150,6 +150,11 @@ void frmContactEdit::FormLoad() {
     Step("toolbar style", [this] { ApplyToolbarStyle(); });
     Step("lengths and defaults", [this] {
         SetSchemaLengths();
+        // A loaded window starts empty: what the last opening left in the vendor box is no
+        // vendor given to this one (the list presets it after the load when it has one).
+        Edt(0).SetText("");
+        Edt(0).SetTag("");
+        Edt(0).SetDescription("");
         ClearCard();
     });
     Step("help", [this] { helpContextId_ = FormHelpContextId(*this, "联系人录入", kTradeClassHelpId); });
@@ -340,6 +345,7 @@ void frmContactEdit::showEvent(QShowEvent* event) {
 }
 
 void frmContactEdit::closeEvent(QCloseEvent* event) {
+    CheckScope scope(checking_);
     if (unloaded_) {
         event->accept();
         QDialog::done(QDialog::Rejected);

@@ -24,6 +24,7 @@
 #include "platform/db/connection.h"
 #include "platform/db/rowset.h"
 #include "platform/db/value.h"
+#include "ui/card/card_fields.h"
 #include "ui/form_window.h"
 
 class QCheckBox;
@@ -132,6 +133,8 @@ public:
     void ResolveReference(int index, bool& cancel);
     // The leave check of Edt(4) to Edt(8).
     void OnEditorLeave(int index);
+    // The superior breaks the rule (the contact itself or one below it): cleared, focused, told.
+    void RefuseSuperior();
     // The ID of base code name of type, created when missing; "" when it cannot be.
     std::string GetBaseCodeId(const std::string& type, const std::string& name);
     void MarkChanged();
@@ -200,6 +203,8 @@ private:
     void WireEditor(int index);
     void EditorChanged(int index);
     void EditorKeyPress(int index, int& keyAscii);
+    // Runs a box's leave check, unless a check or command of the card is running.
+    void LeaveEvent(const char* position, const std::function<void()>& check);
     void ZipCheck();
     void DateLeave(int index);
     // save.cpp
@@ -209,6 +214,18 @@ private:
     // conflict.cpp: after the row-version refusal, offers the comparison; true when the contact
     // was then saved.
     bool ResolveConflict();
+    // card_fields.cpp: one column of the contact at a time.
+    card::FieldState TakeField(const card::CardField& field);
+    void PutField(const card::CardField& field, const card::FieldState& state);
+    // Puts the column of a row read by ContactStatement into its control, names looked up.
+    void LoadField(const card::CardField& field, platform::db::Rowset& record);
+    std::string FieldCaption(const card::CardField& field) const;
+    // False for a user-defined item that is not in use (its box is hidden).
+    bool FieldShown(const card::CardField& field) const;
+    IRefEdit& BoxOf(const card::CardField& field);
+    QComboBox* ComboOf(const card::CardField& field) const;
+    // The contact with its row version and base-code names, as the card loads it.
+    std::string ContactStatement(const std::string& code) const;
     void KeepLoadedValues();
     // navigation.cpp
     std::shared_ptr<platform::db::Rowset> GetCurrentRecord();
@@ -267,10 +284,12 @@ private:
     std::array<bool, 16> userShown_{};
     std::array<int, 2> userDecimals_{6, 6};  // items 13 and 14
     std::string lastGoodZip_;
-    // The compared fields as they were loaded, by column.
-    std::map<std::string, std::string> loadedValues_;
+    // Every column the card writes, as it was loaded (or last merged), by column.
+    std::map<std::string, card::FieldState> loadedValues_;
     // The user typed in the vendor box since it was last resolved.
     bool pendingVendor_ = false;
+    // Checks and commands running (leave events meanwhile are not the user's).
+    int checking_ = 0;
     std::int16_t pendingCancel_ = 0, pendingUnloadMode_ = 0, nextUnloadMode_ = 0;
     long helpContextId_ = 0;
 };

@@ -119,17 +119,17 @@ void frmContactEdit::BuildControls() {
     for (int i = 0; i < 21; ++i) WireEditor(i);
     for (int i = 0; i < 4; ++i) {
         DTPicker1(i).OnChange([this] { Guarded("frmContactEdit.DTPicker1_Change()", [this] { MarkChanged(); }); });
-        DTPicker1(i).OnLostFocus([this, i] { Guarded("frmContactEdit.DTPicker1_LostFocus()", [this, i] { DateLeave(i); }); });
+        DTPicker1(i).OnLostFocus([this, i] { LeaveEvent("frmContactEdit.DTPicker1_LostFocus()", [this, i] { DateLeave(i); }); });
     }
     for (int i = 0; i < 14; ++i) {
         EdtU(i).OnChange([this] { Guarded("frmContactEdit.EdtU_Change()", [this] { MarkChanged(); }); });
-        EdtU(i).OnLostFocus([this, i] { Guarded("frmContactEdit.EdtU_LostFocus()", [this, i] { UserFieldLeave(i); }); });
+        EdtU(i).OnLostFocus([this, i] { LeaveEvent("frmContactEdit.EdtU_LostFocus()", [this, i] { UserFieldLeave(i); }); });
     }
     const int lookupOf[] = {0, 4, 6, 7, 8};
     for (int b = 0; b < 5; ++b) {
         IRefEdit& box = Edt(lookupOf[b]);
         box.OnButtonClick([this, b] { Guarded("frmContactEdit.cmd_Click()", [this, b] { CmdClick(b); }); });
-        box.OnButtonLostFocus([this, b] { Guarded("frmContactEdit.cmd_LostFocus()", [this, b] { CmdLostFocus(b); }); });
+        box.OnButtonLostFocus([this, b] { LeaveEvent("frmContactEdit.cmd_LostFocus()", [this, b] { CmdLostFocus(b); }); });
     }
     QObject::connect(cboSex_, &QComboBox::activated, this, [this] { MarkChanged(); });
     QObject::connect(cboMarriage_, &QComboBox::activated, this, [this] { MarkChanged(); });

@@ -71,12 +71,7 @@ std::shared_ptr<platform::db::Rowset> frmContactEdit::GetCurrentRecord() {
     if (rows < 2) return nullptr;
     if (lCurRow_ < 1) lCurRow_ = 1;
     if (lCurRow_ > rows - 1) lCurRow_ = static_cast<std::int32_t>(rows - 1);
-    const std::string code = grid->TextMatrix(lCurRow_, iCodeCol_);
-    return Ctx().DataService->OpenX(
-        "SELECT top 1 convert(char, convert(money,Ven_Contact.tkts), 2) as contacttkts,Ven_Contact.*, BaseCodeDuty.cName "
-        "as DutyName, BaseCodeTaste.cName as TasteName  From Ven_Contact LEFT JOIN Crm_BaseCode BaseCodeDuty ON "
-        "BaseCodeDuty.ID = Ven_Contact.bcDutyID  LEFT JOIN Crm_BaseCode BaseCodeTaste ON BaseCodeTaste.ID = "
-        "Ven_Contact.bcTasteID  WHERE cContactCode=N'" + Quote(code) + "'");
+    return Ctx().DataService->OpenX(ContactStatement(grid->TextMatrix(lCurRow_, iCodeCol_)));
 }
 
 bool frmContactEdit::ShowReferenceName(const std::string& codeColumn, const std::string& code,
@@ -118,62 +113,9 @@ void frmContactEdit::Fillallfields() {
     DTPicker1(1).SetEnabled(false);
     SetCmdVisible(0, false);
 
-    auto text = [&rs](const char* field) { return TxtValue(rs->Get(field)); };
-    Edt(0).SetText(text("cvencode"));
-    Edt(0).SetTag(text("cvencode"));
-    Edt(1).SetText(text("cContactCode"));
-    Edt(2).SetText(text("cContactName"));
-    Edt(3).SetText(text("cAppellation"));
-    Edt(4).SetText(text("cSuperiorID"));
-    Edt(5).SetText(text("cNative"));
-    Edt(6).SetText(text("DutyName"));
-    Edt(6).SetTag(text("bcDutyID"));
-    Edt(7).SetText(text("TasteName"));
-    Edt(7).SetTag(text("bcTasteID"));
-    Edt(8).SetText(text("cprincipal"));
-    Edt(9).SetText(text("cCreator"));
-    static const char* const rest[] = {"cOfficePhone", "cHomePhone",    "cMobilePhone", "cCall",
-                                       "cZipcode",     "cHomePage",     "cWorkAddress", "cHomeAddress",
-                                       "cEmail",       "cHomeMember",   "cMemo"};
-    for (int i = 0; i < 11; ++i) Edt(10 + i).SetText(text(rest[i]));
-    for (int i : {6, 7}) Edt(i).SetDescription(Edt(i).Tag().empty() ? "" : ResTextParams("Hx.CRM.TkContact.frmcontactedit.00095", {Edt(i).Tag()}));
-    c.LoadedContactTs = text("contacttkts");  // compared as the service reads it, padding and all
+    for (const auto& f : kCardFields) LoadField(f, *rs);
+    c.LoadedContactTs = TxtValue(rs->Get("contacttkts"));  // compared as the service reads it, padding and all
     KeepLoadedValues();
-    auto date = [&rs](const char* field) {
-        const auto v = rs->Get(field);
-        const auto d = v.ToDate();
-        return v.IsNullOrEmpty() ? std::string() : d ? platform::db::Value(*d).ToText().substr(0, 10) : v.ToText();
-    };
-    DTPicker1(0).SetText(date("dBirthday"));
-    DTPicker1(1).SetText(date("dCreateDate"));
-    chkbMajor_->setChecked(rs->Get("bMajor").ToBool());
-    for (auto [field, combo] : {std::pair<const char*, QComboBox*>{"bcSexID", cboSex_}, {"bcMarriageID", cboMarriage_}}) {
-        const auto v = rs->Get(field);
-        combo->setCurrentIndex(v.IsNullOrEmpty() ? -1 : combo->findData(QVariant::fromValue<qlonglong>(v.ToInt())));
-    }
-    for (int i = 0; i < 14; ++i) EdtU(i).SetText(text(("cConDefine" + std::to_string(i + 1)).c_str()));
-    for (int item : {13, 14}) {
-        IRefEdit& box = EdtU(item - 1);
-        if (!box.Text().empty()) box.SetText(FormatDecimal(box.Text(), UserDecimals(item)));
-    }
-    for (int item : {11, 12}) {
-        IRefEdit& box = EdtU(item - 1);
-        if (!box.Text().empty()) box.SetText(FormatDecimal(box.Text(), 0));
-    }
-    DTPicker1(2).SetText(date("cConDefine15"));
-    DTPicker1(3).SetText(date("cConDefine16"));
-
-    const std::string vendor = text("cvencode"), superior = text("cSuperiorID"), principal = text("cprincipal");
-    ShowReferenceName("cvenCode", vendor, "cvenName",
-                      "SELECT top 1  cvenCode,cvenName FROM vendor WHERE cvenCode=N'" + Quote(vendor) + "'", Edt(0));
-    ShowReferenceName("cContactCode", superior, "cContactName",
-                      "SELECT top 1 cContactCode,cContactName FROM Ven_Contact WHERE cContactCode=N'" + Quote(superior) + "'",
-                      Edt(4));
-    ShowReferenceName("cPersonCode", principal, "cPersonName",
-                      "SELECT top 1 cPersonCode,cPersonName FROM Person WHERE cPersonCode=N'" + Quote(principal) + "'",
-                      Edt(8));
-    for (int i : {0, 4, 8})
-        Edt(i).SetDescription(Edt(i).Tag().empty() ? "" : ResTextParams("Hx.CRM.TkContact.frmcontactedit.00095", {Edt(i).Tag()}));
     SetButton("SaveRs", false);
     if (change_) change_->bEdit = false;
 }

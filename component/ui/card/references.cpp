@@ -113,10 +113,7 @@ void frmContactEdit::OnEditorLeave(int index) {
             box.SetText(rows->Get("cContactName").ToText());
             box.SetTag(code);
             box.SetDescription(CodeHint(code));
-            if (!SuperiorRuleHolds()) {
-                ShowInfo(ResText("Hx.CRM.FrameCaption.Contact01"));
-                Clear(box, false);
-            }
+            if (!SuperiorRuleHolds()) RefuseSuperior();
         }
     } else if (index == 6 || index == 7) {
         const std::string type = index == 6 ? "Duty" : "Taste";
@@ -145,6 +142,16 @@ void frmContactEdit::OnEditorLeave(int index) {
         }
     }
     if (auto* editors = PubEditors()) editors->FormatCon(*this);
+}
+
+void frmContactEdit::RefuseSuperior() {
+    // The name goes with the code: a box still showing the refused contact would be saved as no
+    // superior without the user seeing it.
+    Clear(Edt(4), true);
+    bValid_ = false;
+    ssTab1_->setCurrentIndex(0);
+    Edt(4).SetFocus();
+    ShowInfo(ResText("Hx.CRM.FrameCaption.Contact01"));
 }
 
 std::string frmContactEdit::GetBaseCodeId(const std::string& type, const std::string& name) {
@@ -187,17 +194,20 @@ void frmContactEdit::NewContactCode() {
 void frmContactEdit::DefaultPrincipal() {
     const std::string tag = Edt(0).Tag();
     if (txt::Trim(tag).empty()) return;
+    // The vendor's person in charge (cVenPPerson), as the typed vendor gives it. cVenPerson is the
+    // vendor's contact-person name that the main-contact link writes: joined to Person it stored
+    // a contact's name as the principal, which no later save could find again.
     auto rs = Ctx().DataService->OpenX(
-        "Select cVenPerson,Person.cPersonName FROM vendor left join person on vendor.cVenPerson = Person.cPersonCode  "
+        "Select cVenPPerson,Person.cPersonName FROM vendor left join person on vendor.cVenPPerson = Person.cPersonCode  "
         "WHERE cvenCode = N'" + Quote(tag) + "'");
     if (Empty(rs)) return;
-    if (rs->Get("cVenPerson").IsNull()) {
-        Edt(8).SetText("");
-        Edt(8).SetTag("");
+    if (rs->Get("cVenPPerson").IsNull() || rs->Get("cPersonName").IsNull()) {
+        Clear(Edt(8), true);
         return;
     }
     Edt(8).SetText(TxtValue(rs->Get("cPersonName")));
-    Edt(8).SetTag(rs->Get("cVenPerson").ToText());
+    Edt(8).SetTag(rs->Get("cVenPPerson").ToText());
+    Edt(8).SetDescription(CodeHint(Edt(8).Tag()));
 }
 
 void frmContactEdit::CmdClick(int index) {

@@ -82,9 +82,8 @@ bool frmContactEdit::RunChecks() {
         }
     }
     if (!SuperiorRuleHolds()) {
-        Edt(4).SetTag("");
-        Edt(4).SetDescription("");
-        return stop(0, &Edt(4), ResText("Hx.CRM.FrameCaption.Contact01"));
+        RefuseSuperior();
+        return false;
     }
     if (!Edt(0).Text().empty()) {
         auto rs = c.DataService->OpenX("Select cvenCode FROM vendor WHERE cvenCode = N'" + Quote(Edt(0).Tag()) + "'");
@@ -107,44 +106,20 @@ bool frmContactEdit::RunChecks() {
 }
 
 void frmContactEdit::WriteXML(std::string& xml, std::int16_t mode) {
-    auto escaped = [](const std::string& text) {
-        std::string out;
-        CrmCommonSvc().EscapeXmlText(text, out);
-        return out;
-    };
-    auto element = [&xml](const std::string& name, const std::string& value) {
-        xml += "<" + name + ">" + value + "</" + name + ">";
-    };
-    auto comboId = [](const QComboBox* combo) {
-        const QVariant data = combo->currentIndex() < 0 ? QVariant() : combo->currentData();
-        return data.isValid() ? std::to_string(data.toLongLong()) : std::string();
-    };
+    // A duty or taste typed but never resolved is stored (and created when new).
+    for (const auto& [editor, type] : {std::pair<int, const char*>{6, "Duty"}, {7, "Taste"}})
+        if (!Edt(editor).Text().empty()) Edt(editor).SetTag(GetBaseCodeId(type, Edt(editor).Text()));
     xml = "<Ven_Contact>";
-    element("cVenCode", Edt(0).Tag());
-    element("cContactCode", Edt(1).Text());
-    element("cContactName", escaped(Edt(2).Text()));
-    element("cAppellation", escaped(Edt(3).Text()));
-    element("cSuperiorID", escaped(Edt(4).Tag()));
-    element("cNative", escaped(Edt(5).Text()));
-    if (!Edt(6).Text().empty()) Edt(6).SetTag(GetBaseCodeId("Duty", Edt(6).Text()));
-    element("bcDutyID", escaped(Edt(6).Tag()));
-    if (!Edt(7).Text().empty()) Edt(7).SetTag(GetBaseCodeId("Taste", Edt(7).Text()));
-    element("bcTasteID", escaped(Edt(7).Tag()));
-    element("cPrincipal", Edt(8).Tag());
-    static const char* const plain[] = {"cCreator", "cOfficePhone", "cHomePhone", "cMobilePhone",
-                                        "cCall",    "cZipcode",     "cHomePage"};
-    for (int i = 0; i < 7; ++i) element(plain[i], Edt(9 + i).Text());
-    static const char* const texts[] = {"cWorkAddress", "cHomeAddress", "cEmail", "cHomeMember", "cMemo"};
-    for (int i = 0; i < 5; ++i) element(texts[i], escaped(Edt(16 + i).Text()));
-    element("bcSexID", comboId(cboSex_));
-    element("bcMarriageID", comboId(cboMarriage_));
-    element("bMajor", chkbMajor_->isChecked() ? "True" : "False");
-    element("dBirthday", DTPicker1(0).Text());
-    element("dCreateDate", DTPicker1(1).Text());
-    for (int i = 0; i < 14; ++i) element("cConDefine" + std::to_string(i + 1), escaped(EdtU(i).Text()));
-    element("cConDefine15", escaped(DTPicker1(2).Text()));
-    element("cConDefine16", escaped(DTPicker1(3).Text()));
-    if (mode == cardmode::Add) element("oid", GUIDGenerator().CreateGUID());
+    for (const auto& f : kCardFields) {
+        std::string value = TakeField(f).stored;
+        if (f.escaped) {
+            std::string out;
+            CrmCommonSvc().EscapeXmlText(value, out);
+            value = std::move(out);
+        }
+        xml += std::string("<") + f.column + ">" + value + "</" + f.column + ">";
+    }
+    if (mode == cardmode::Add) xml += "<oid>" + GUIDGenerator().CreateGUID() + "</oid>";
     xml += "</Ven_Contact>";
 }
 
@@ -162,6 +137,7 @@ bool frmContactEdit::SaveRecord() {
     }
     if (frmContactList* list = List()) list->SetCurrentContactCode(Edt(1).Text());
     ClearCard();
+    SetModeCaption(false);  // the cleared card takes a new contact
     if (!txt::Trim(Edt(0).Text()).empty()) {
         bool cancel = false;
         ResolveReference(0, cancel);

@@ -166,8 +166,10 @@ bool frmContactList::RunCommand(const std::string& key) {
                 return false;
             }
             // Every contact of the list, not only the page shown; a clone keeps the list's place.
+            // The code is read from the key field the column settings gave the list rather than
+            // from a field named "ID", which these settings do not select.
             auto all = listRs_->Clone();
-            for (all->MoveFirst(); !all->Eof(); all->MoveNext()) codes.push_back(all->Get("ID").ToText());
+            for (all->MoveFirst(); !all->Eof(); all->MoveNext()) codes.push_back(all->Get(keyField_).ToText());
         }
         if (!mail) {
             ExportVCards(*this, codes);

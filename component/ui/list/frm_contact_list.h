@@ -258,6 +258,8 @@ private:
     std::weak_ptr<platform::Object> entry_;
     std::shared_ptr<platform::db::Rowset> listRs_;
     std::string filterClause_, sortClause_, currentContactCode_;
+    // The list rowset's field that holds the contact code, as the column settings name it.
+    std::string keyField_ = "cContactCode";
     // The vendor the list was opened for, kept from its load: opened modeless inside the portal,
     // the window outlives the call that named the vendor.
     std::string vendorCode_, vendorName_;

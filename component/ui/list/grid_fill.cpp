@@ -6,12 +6,14 @@
 #include "common/context.h"
 #include "common/hosts/pub_util.h"
 #include "common/hosts/services.h"
+#include "common/logs.h"
 #include "common/messages.h"
 #include "common/screen.h"
 #include "common/sql_text.h"
 #include "common/texts.h"
 #include "entry/icontact.h"
 #include "platform/db/field.h"
+#include "platform/db/rowset.h"
 #include "platform/error.h"
 #include "platform/text.h"
 #include "service/iclscommon.h"
@@ -67,6 +69,8 @@ void frmContactList::LoadHead() {
     std::string keyName;
     if (!Pub().getColSet(c.ColumnInfo, c.ColumnSelectList, sortClause_, *grid_, fixedCols, keyCol, keyName))
         ShowInfo(ResText("Hx.CRM.TkContact.frmcontactlist.00043"));
+    else if (!keyName.empty())
+        keyField_ = keyName;
     // New columns: a header sort would name another column now; the settings' order holds.
     sortColumn_ = 0;
     grid_->SetSortIndicator(0, 0);
@@ -135,7 +139,17 @@ void frmContactList::FillGrid(std::shared_ptr<platform::db::Rowset> page) {
         grid_->SetRedraw(false);
         grid_->SetRow(0);
         page->MoveFirst();
+        std::string overlong;
         for (long i = 1; !page->Eof() && i <= records; ++i, page->MoveNext()) {
+            // Shown as stored; a text another program wrote longer than its column is noted
+            // once per page.
+            if (overlong.empty() && !(overlong = platform::db::OverlongField(*page)).empty()) {
+                try {
+                    WriteErrorLog("frmContactList.FillGrid()", true, platform::Error(0, "frmContactList", overlong));
+                } catch (...) {
+                    // A log that cannot be written keeps no list from showing.
+                }
+            }
             for (long j = 1; j <= fields; ++j) {
                 const Value v = page->Get(static_cast<std::size_t>(j - 1));
                 grid_->SetTextMatrix(i, j, v.IsNull() ? std::string() : v.ToText());

@@ -137,12 +137,12 @@ void OpenContactOverview(frmContactList& list) {
     std::int16_t codeColumn = 0;
     const std::string code = list.LocateCodeColumn(codeColumn) ? CurrentCell(list, codeColumn) : std::string();
     const std::string name = CurrentCell(list, ColumnOf(list, kNameCaptionKey));
-    static thread_local std::shared_ptr<IGenerals> overview;
+    Context& c = Ctx();
+    std::shared_ptr<IGenerals>& overview = c.Overview;
     if (!overview) overview = platform::Create<IGenerals>(progid::Generals);
     if (!overview)
         throw platform::Error(429, "frmContactList", std::string("no overview library: ") + progid::Generals +
                                                          " could not be created");
-    Context& c = Ctx();
     std::shared_ptr<platform::Object> formEnv;
     overview->IiniGenerals(c.Login, c.Product, c.ActiveFrmMgr, c.ViewManager, formEnv, kOverviewKey, code, name);
 }

@@ -213,14 +213,15 @@ TEST_F(CommandsTest, MailCodesComeFromTheMarkedRowsOrFromTheWholeList) {
     window->Operating("SendMail");
     EXPECT_TRUE(host.log.Has("hook sendMail N'V0100000001',N'V0100000003'"));
 
-    // Select-all reads field "ID" of every row of the list, not only of the page shown.
+    // Select-all reads the code of every row of the list, not only of the page shown.
     Child<QLineEdit>("EdtPageSize")->setText("5");
-    Load(ContactRows(7, {Field("ID", platform::db::adVarWChar, 20)}));
+    Load(ContactRows(7));
     window->MarkAllRows();
     ClearLog();
     window->Operating("SendMail");
     EXPECT_EQ(window->Grid().Rows(), 6);
-    EXPECT_TRUE(host.log.Has("hook sendMail N'C01',N'C02',N'C03',N'C04',N'C05',N'C06',N'C07'"));
+    EXPECT_TRUE(host.log.Has("hook sendMail N'V0100000001',N'V0100000002',N'V0100000003',N'V0100000004',"
+                             "N'V0100000005',N'V0100000006',N'V0100000007'"));
 }
 
 TEST_F(CommandsTest, ThePrintLockStaysHeldUntilTheWindowUnloads) {

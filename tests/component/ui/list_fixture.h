@@ -39,8 +39,7 @@ inline FieldInfo Field(std::string name, int type, long size = 0) {
     return f;
 }
 
-// n contacts "V01" + 8-digit serial with a name and a flag; extra fields are appended empty,
-// except a field "ID", which gets "C" + a 2-digit serial.
+// n contacts "V01" + 8-digit serial with a name and a flag; extra fields are appended empty.
 inline RowsetPtr ContactRows(long n, std::vector<FieldInfo> extra = {}) {
     std::vector<FieldInfo> fields = {Field("cSelect", platform::db::adVarWChar, 2),
                                      Field("cContactCode", platform::db::adVarWChar, 20),
@@ -55,10 +54,6 @@ inline RowsetPtr ContactRows(long n, std::vector<FieldInfo> extra = {}) {
         rs->Set(1, std::string(code));
         rs->Set(2, "Contact " + std::to_string(i));
         rs->Set(3, i % 2 == 1);
-        if (int id = rs->FieldIndex("ID"); id >= 0) {
-            std::snprintf(code, sizeof code, "C%02ld", i);
-            rs->Set(static_cast<std::size_t>(id), std::string(code));
-        }
         rs->Update();
     }
     if (n > 0) rs->MoveFirst();

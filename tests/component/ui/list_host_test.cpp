@@ -51,6 +51,22 @@ TEST_F(ListOnHostTest, ShowsEveryContactWithItsJoinedNamesAndFlags) {
     EXPECT_EQ(window->StatusText(), "共6条记录");
 }
 
+// Another program wrote a name longer than its column (SQLite keeps it): the row is shown as
+// stored and every other row with it.
+TEST_F(ListOnHostTest, ARowLongerThanItsColumnIsShownAsStoredWithTheRest) {
+    const std::string longName(41, 'x');
+    platform::db::Connection db;
+    db.Open(demo.accountText());
+    db.Execute("UPDATE Ven_Contact SET cContactName = '" + longName + "' WHERE cContactCode = 'V0100000003'");
+    Open();
+    ASSERT_TRUE(window->DataLoaded());
+    EXPECT_EQ(window->Grid().Rows(), 7);
+    const long name = ColumnOf("联系人姓名");
+    ASSERT_GT(name, 0);
+    EXPECT_EQ(Column(name)[2], longName);
+    EXPECT_EQ(Column(2).back(), "V0200000002");
+}
+
 TEST_F(ListOnHostTest, QuickSearchNarrowsWithinTheFilterAndTakesWildcardsAndQuotesLiterally) {
     Open();
     ASSERT_TRUE(window->DataLoaded());

@@ -2,6 +2,8 @@
 // and overview from the current or marked rows; and the chart's links.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -189,6 +191,15 @@ TEST_F(HandOffTest, sendMailHandsTheMarkedContactsToTheMailTool) {
     }
     window->Operating("SendMail");
     EXPECT_EQ(RecordingMailTool::opened, std::vector<std::string>{"zhang.wei@hdem.com.cn;info@hdem.com.cn"});
+    EXPECT_TRUE(shown.empty()) << shown.front();
+
+    // Select All takes every contact of the list, read from the field the column settings give
+    // the contact code.
+    RecordingMailTool::opened.clear();
+    window->findChild<QCheckBox*>("chkSelectAll")->click();
+    window->Operating("SendMail");
+    ASSERT_EQ(RecordingMailTool::opened.size(), 1u);
+    EXPECT_NE(RecordingMailTool::opened[0].find("zhang.wei@hdem.com.cn"), std::string::npos) << RecordingMailTool::opened[0];
     EXPECT_TRUE(shown.empty()) << shown.front();
 }
 

@@ -92,6 +92,10 @@ public:
     // meanwhile raises RowChanged). Moving away from an edited row updates it first.
     void AddNew();
     void Update();
+    // Appends the current row of source (same fields, in the same order) to this detached rowset
+    // and moves onto it. The values are a database's own rows, so no field checks them: a stored
+    // text longer than its field is copied as stored rather than refused.
+    void AppendCopy(const Rowset& source);
     void CancelUpdate();
     bool EditPending() const;
 
@@ -100,5 +104,9 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// The first text of the rowset's current row that is longer than its field, as "the text for
+// field F is N characters long; the field holds M"; "" when every text fits.
+std::string OverlongField(const Rowset& rowset);
 
 }  // namespace platform::db

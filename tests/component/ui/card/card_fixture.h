@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTest>
 
 #include <deque>
@@ -24,6 +25,7 @@ protected:
         previousBox_ = host::SetMessageBoxPresenter([this](const host::MessageBoxRequest& r) {
             shown.push_back(r.prompt);
             styles.push_back(r.style);
+            if (realBoxes) ShowRealBox(r.prompt);
             if (answers.empty()) return 1;
             const int a = answers.front();
             answers.pop_front();
@@ -123,7 +125,21 @@ protected:
         return out;
     }
 
+    // A box that takes the focus from the card as a shown message does, then closes.
+    static void ShowRealBox(const std::string& prompt) {
+        QMessageBox box;
+        box.setText(QString::fromStdString(prompt));
+        box.show();
+        QApplication::setActiveWindow(&box);
+        box.activateWindow();
+        box.setFocus();
+        QApplication::processEvents();
+        box.close();
+    }
+
     frmContactList*& list = window;
+    // Messages are real boxes that take the focus (answers still come from the script).
+    bool realBoxes = false;
     frmContactEdit* card = nullptr;
     std::int16_t codeColumn = 0;
     std::vector<int> styles;

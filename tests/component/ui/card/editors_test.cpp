@@ -206,10 +206,10 @@ TEST_F(CardTest, LookUpButtonsFillTheirBoxes) {
     card->CmdClick(1);
     EXPECT_EQ(choiceRows, 0);
 
-    choice = -1;  // the principal list, cancelled: nothing changes
-    card->Edt(8).SetText("");
+    choice = -1;  // the principal list, cancelled: the vendor's person in charge stays
+    ASSERT_EQ(card->Edt(8).Tag(), "0002");
     card->CmdClick(4);
-    EXPECT_EQ(card->Edt(8).Tag(), "");
+    EXPECT_EQ(card->Edt(8).Tag(), "0002");
     EXPECT_EQ(card->CmdTag(4), "");
 }
 

@@ -6,6 +6,7 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -148,6 +149,27 @@ TEST_F(ListHandOffTest, DelDeletesTheMarkedContactsButASuperiorOrAReferencedOneA
     EXPECT_EQ(Value("SELECT COUNT(*) FROM Ven_Contact WHERE cContactCode = 'V0200000009'"), "1");
 }
 
+// Add after a Modify that was closed with Escape starts from an empty card: no vendor, code or
+// principal left from the contact shown before.
+TEST_F(ListHandOffTest, AddAfterAModifyStartsFromAnEmptyCard) {
+    OpenList();
+    host::SetLanguageOverride("");
+    list->Grid().SetRow(RowOf("V0100000003"));
+    QTimer::singleShot(0, [this] {
+        Activate();
+        Key(Qt::Key_Escape);
+    });
+    list->Operating("Modify");
+    std::vector<std::string> seen;
+    QTimer::singleShot(0, [this, &seen] {
+        Activate();
+        for (int i : {0, 1, 8}) seen.push_back(card->Edt(i).Text() + "/" + card->Edt(i).Tag());
+        Key(Qt::Key_Escape);
+    });
+    list->Operating("Add");
+    EXPECT_EQ(seen, (std::vector<std::string>{"/", "/", "/"}));
+}
+
 class ConflictTest : public ListHandOffTest, public ::testing::WithParamInterface<Backend> {
 protected:
     ConflictTest() : place(GetParam()) {}
@@ -156,19 +178,24 @@ protected:
     Place place;
 };
 
-// The other process is the command-line program, which saves with the row version it read.
-int OtherUserRenames(const std::string& connection, const std::string& code, const std::string& version,
-                     const std::string& name, const std::string& folder) {
+// The other process is the command-line program, which saves the given elements with the row
+// version it read.
+int OtherUserSaves(const std::string& connection, const std::string& code, const std::string& version,
+                   const std::string& elements, const std::string& folder) {
     const std::string file = folder + "/other.xml";
     if (FILE* f = std::fopen(file.c_str(), "w")) {
-        std::fprintf(f, "<Ven_Contact><cContactCode>%s</cContactCode><cContactName>%s</cContactName></Ven_Contact>",
-                     code.c_str(), name.c_str());
+        std::fprintf(f, "<Ven_Contact><cContactCode>%s</cContactCode>%s</Ven_Contact>", code.c_str(), elements.c_str());
         std::fclose(f);
     }
     const std::string command = "SOVREL_PASSWORD=demo123 '" SOVREL_CLI "' --connection \"" + connection +
                                 "\" --user demo modify Ven_Contact '" + file + "' --loaded-ts '" + version +
                                 "' >/dev/null";
     return std::system(command.c_str());
+}
+
+int OtherUserRenames(const std::string& connection, const std::string& code, const std::string& version,
+                     const std::string& name, const std::string& folder) {
+    return OtherUserSaves(connection, code, version, "<cContactName>" + name + "</cContactName>", folder);
 }
 
 // The rows of the comparison dialog as "field|loaded|database|yours|choice".
@@ -259,6 +286,44 @@ TEST_P(ConflictTest, TheSecondSaveIsRefusedComparedAndSavedAgainstTheCurrentVers
     EXPECT_EQ(Value("SELECT cAppellation" + where), "李总");
     EXPECT_NE(OtherUserRenames(account, "V0100000002", loaded, "旧的", TempFolder()), 0);
     EXPECT_EQ(Value("SELECT cContactName" + where), "李娜娜");
+}
+
+// The other user changed a date, a reference and a user-defined item; this user changed the
+// appellation. Every column is compared and offered, and nothing the other user saved is lost.
+TEST_P(ConflictTest, EveryColumnTheCardWritesIsComparedAndNoneRevertedUnseen) {
+    SOVREL_SKIP_UNLESS_AVAILABLE(place);
+    const std::string connection = GetParam() == Backend::Sqlite ? "" : CreateFixedAccount(place);
+    if (!connection.empty()) UseAccount(connection);
+    const std::string account = connection.empty() ? AccountText() : connection;
+    const std::string where = " FROM Ven_Contact WHERE cContactCode = 'V0100000002'";
+    OpenList();
+    OpenCard(cardmode::Modify, static_cast<std::int32_t>(RowOf("V0100000002")));
+    ASSERT_EQ(card->DTPicker1(0).Text(), "1979-02-15");
+    const std::string duty = Value("SELECT bcDutyID" + where) == "3" ? "9" : "3";
+    ASSERT_EQ(OtherUserSaves(account, "V0100000002", Ctx().LoadedContactTs,
+                             "<dBirthday>1970-05-05</dBirthday><bcDutyID>" + duty +
+                                 "</bcDutyID><cConDefine1>wx_cli</cConDefine1>",
+                             TempFolder()),
+              0);
+    Type("Edt3", "李总监");
+    std::vector<std::string> rows;
+    card->conflictDialogHook = [&](QDialog& dialog) {
+        rows = ConflictRows(dialog);
+        dialog.findChild<QPushButton*>("CmdSave")->click();
+    };
+    answers = {msgbox::Ok, msgbox::Yes};
+    Key(Qt::Key_F6);
+    card->conflictDialogHook = nullptr;
+    const std::string take = "Hx.CRM.TkContact.frmcontactedit.ConflictTake";
+    ASSERT_EQ(rows.size(), 4u) << ::testing::PrintToString(rows);  // appellation, duty, birthday, 微信号
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "1979-02-15|1970-05-05|1979-02-15|" + take), rows.end());
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [&](const std::string& r) {
+        return r.find("|wx_cli|") != std::string::npos && r.size() > take.size() && r.ends_with(take);
+    })) << ::testing::PrintToString(rows);
+    EXPECT_EQ(Value("SELECT cAppellation" + where), "李总监");
+    EXPECT_EQ(Value("SELECT dBirthday" + where).substr(0, 10), "1970-05-05");
+    EXPECT_EQ(Value("SELECT bcDutyID" + where), duty);
+    EXPECT_EQ(Value("SELECT cConDefine1" + where), "wx_cli");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ConflictTest, ::testing::ValuesIn(kBackends), BackendTestName);

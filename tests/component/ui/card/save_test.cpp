@@ -102,5 +102,57 @@ TEST_F(CardTest, EachCheckStopsTheSaveWithItsMessageAtItsField) {
     }
 }
 
+// Typed into the superior box and refused, on leaving it by Tab or when F6 checks it: the
+// message once (the box that shows it takes the focus), the box emptied so that it shows what a
+// save would store, the focus back on it, and the stored superior untouched.
+TEST_F(CardTest, ARefusedSuperiorIsToldOnceClearedAndNothingIsSaved) {
+    OpenList();
+    realBoxes = true;
+    const std::string where = " FROM Ven_Contact WHERE cContactCode = 'V0100000002'";
+    const std::string version = Value("SELECT convert(char, convert(money,tkts), 2)" + where);
+    for (const bool byTab : {true, false}) {
+        for (const char* typed : {"V0100000002", "V0100000003"}) {  // itself; one who reports to it
+            OpenCard(cardmode::Modify, 2);
+            ASSERT_EQ(card->Edt(1).Text(), "V0100000002");
+            shown.clear();
+            Type("Edt4", typed, byTab);
+            if (!byTab) Key(Qt::Key_F6);
+            const std::string label = std::string(byTab ? "Tab " : "F6 ") + typed;
+            EXPECT_EQ(shown, std::vector<std::string>{"Hx.CRM.FrameCaption.Contact01"}) << label;
+            EXPECT_EQ(card->Edt(4).Text(), "") << label;
+            EXPECT_EQ(card->Edt(4).Tag(), "") << label;
+            EXPECT_EQ(card->focusWidget(), Line("Edt4")) << label;
+            EXPECT_EQ(Value("SELECT cSuperiorID" + where), "V0100000001") << label;
+            EXPECT_EQ(Value("SELECT convert(char, convert(money,tkts), 2)" + where), version) << label;
+            answers = {msgbox::No};
+            card->close();
+        }
+    }
+}
+
+// The principal that comes with a vendor is its person in charge, whether the vendor is typed
+// or chosen from the box's list, and it is what the box shows.
+TEST_F(CardTest, AVendorTypedOrChosenBringsItsPersonInChargeAsPrincipal) {
+    OpenList();
+    OpenCard(cardmode::Add);
+    Type("Edt0", "V01");
+    const std::string typedTag = card->Edt(8).Tag(), typedText = card->Edt(8).Text();
+    EXPECT_EQ(typedTag, "0002");
+    EXPECT_EQ(typedText, "周明");
+    answers = {msgbox::No};
+    card->close();
+    OpenCard(cardmode::Add);
+    choice = 0;  // the vendor list's first vendor, V01
+    card->CmdClick(0);
+    ASSERT_EQ(card->Edt(0).Tag(), "V01");
+    EXPECT_EQ(card->Edt(8).Tag(), typedTag);
+    EXPECT_EQ(card->Edt(8).Text(), typedText);
+    Type("Edt2", "吴敏");
+    shown.clear();
+    Key(Qt::Key_F6);
+    EXPECT_TRUE(shown.empty()) << LastShown();
+    EXPECT_EQ(Value("SELECT cPrincipal FROM Ven_Contact WHERE cContactName = '吴敏'"), "0002");
+}
+
 }  // namespace
 }  // namespace sovrel::test
