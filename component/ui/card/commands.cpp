@@ -78,8 +78,9 @@ bool frmContactEdit::RunCommand(const std::string& key) {
 
 bool frmContactEdit::Move(const std::string& key) {
     std::int16_t cancel = 0;
-    // The prompt's answer does not stop the move.
-    AskSaveChanges(cancel, 0, Edited());
+    // Cancel in the prompt keeps the card where it is with the user's edit; moving on anyway
+    // would throw the edit away after the user asked to keep it. A refused save stays too.
+    if (!AskSaveChanges(cancel, 0, Edited())) return false;
     if (!ButtonUsable(key)) return false;
     IFlexGrid* grid = ListGrid();
     if (!grid) return false;

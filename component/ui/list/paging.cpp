@@ -38,7 +38,20 @@ void frmContactList::InitPager() {
     upDown2_->lower = 1;
     upDown2_->upper = 1;
     edtPageSize_->setMaxLength(static_cast<int>(std::to_string(largest).size()));
-    edtPageSize_->setText("500");
+    // The page size the user applied last time, where one is stored and within the pager's
+    // range; otherwise 500. (Always 500 would drop the user's own choice at every opening.)
+    long pageSize = 500;
+    try {
+        Context& c = Ctx();
+        if (c.PubUtil) {
+            const long stored = static_cast<long>(
+                platform::db::Value(Pub().GetRegEdit(kTable, "PageSize", c.HelpFlag, c.UserId)).ToInt());
+            if (stored >= 5 && stored <= largest) pageSize = stored;
+        }
+    } catch (...) {
+        // An unreadable setting is no reason to keep the list from opening.
+    }
+    edtPageSize_->setText(QString::number(pageSize));
     // The page box corrects itself against the last page as soon as its text changes, so the
     // last page must be known before the box gets its first page.
     Ctx().CurrentPage = 1;

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QToolBar>
@@ -202,6 +203,17 @@ TEST_F(ListOnHostTest, TheUsersColumnsHoldTheirWidthsAndARowRestrictionWorksWith
     ASSERT_EQ(window->Grid().Cols(), 4);
 
     EXPECT_EQ(window->Grid().ColWidth(3), 400);  // as the settings say, after the fill
+}
+
+// A page size applied with the pager's button is where the reopened list starts.
+TEST_F(ListOnHostTest, AReopenedListStartsWithTheAppliedPageSize) {
+    Open();
+    window->findChild<QLineEdit*>("EdtPageSize")->setText("20");
+    QTest::mouseClick(window->findChild<QPushButton*>("CmdRequest"), Qt::LeftButton);
+    CloseList();
+    Open();
+    ASSERT_TRUE(window->DataLoaded());
+    EXPECT_EQ(window->findChild<QLineEdit*>("EdtPageSize")->text().toStdString(), "20");
 }
 
 TEST_F(ListOnHostTest, KeysComeThroughTheHostsKeyHook) {

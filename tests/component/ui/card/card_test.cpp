@@ -72,22 +72,32 @@ TEST_F(CardTest, PageKeysWalkTheListTheMoveButtonsFollowAndADeletedContactIsRepo
     EXPECT_EQ(card->Edt(1).Text(), "V0100000001");
 }
 
-TEST_F(CardTest, AMoveFromADirtyCardAsksFirstAndGoesOnWhateverTheAnswer) {
+// No moves on without the edit; Cancel stays on the card with it.
+TEST_F(CardTest, AMoveFromADirtyCardAsksFirstAndCancelStaysWithTheEdit) {
     OpenList();
-    for (const int answer : {msgbox::No, msgbox::Cancel}) {
+    struct Case {
+        int answer;
+        std::int32_t row;
+        const char* appellation;
+        bool edited;
+    };
+    const Case cases[] = {{msgbox::No, 2, "李经理", false}, {msgbox::Cancel, 1, "王总", true}};
+    for (const auto& c : cases) {
         OpenCard(cardmode::Modify, 1);
         Type("Edt3", "王总", false);
         EXPECT_TRUE(card->Edited());
         EXPECT_TRUE(card->Tlb()->ButtonEnabled("SaveRs"));
         shown.clear();
-        answers = {answer};
+        answers = {c.answer};
         Key(Qt::Key_PageDown);
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0], "Hx.CRM.COMMON.MsgExitSave(Hx.CRM.BizObjDic.WordContact)");
         EXPECT_EQ(styles.back(), msgbox::YesNoCancelQuestion);
-        EXPECT_EQ(card->CurrentRow(), 2) << "answer " << answer;
-        EXPECT_EQ(card->Edt(3).Text(), "李经理");  // the next contact, loaded clean
-        EXPECT_FALSE(card->Edited());
+        EXPECT_EQ(card->CurrentRow(), c.row) << "answer " << c.answer;
+        EXPECT_EQ(card->Edt(3).Text(), c.appellation) << "answer " << c.answer;
+        EXPECT_EQ(card->Edited(), c.edited) << "answer " << c.answer;
+        answers = {msgbox::No};
+        card->close();
     }
 }
 
