@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 
@@ -20,6 +21,11 @@
 namespace fs = std::filesystem;
 
 namespace sovrel::test {
+
+bool PostgresSkipAllowed() {
+    const char* skip = std::getenv("SOVREL_SKIP_POSTGRES");
+    return skip && std::string(skip) == "1";
+}
 
 std::string BackendTestName(const ::testing::TestParamInfo<Backend>& info) {
     return info.param == Backend::Sqlite ? "SQLite" : "PostgreSQL";
