@@ -7,6 +7,7 @@
 #include "host/session.h"
 #include "platform/error.h"
 #include "session.h"
+#include "terminal.h"
 
 namespace sovrel::cli {
 
@@ -28,12 +29,12 @@ int RunConfig(const GlobalOptions& options, std::span<const std::string> args) {
     try {
         if (args.size() == 2) {
             host::SaveSetting(system, args[0], args[1]);
-            std::printf("%s = %s\n", args[0].c_str(), host::ShownSetting(args[0], args[1]).c_str());
+            Print(stdout, "%s = %s\n", args[0].c_str(), host::ShownSetting(args[0], args[1]).c_str());
         } else {
             for (const auto& s : host::KnownSettings()) {
                 if (!args.empty() && args[0] != s.key) continue;
                 const std::string value = host::SettingIn(system, s.key);
-                std::printf("%-14s %-28s # %s\n", s.key, host::ShownSetting(s.key, value).c_str(), s.meaning);
+                Print(stdout, "%-14s %-28s # %s\n", s.key, host::ShownSetting(s.key, value).c_str(), s.meaning);
             }
         }
     } catch (const platform::Error& e) {

@@ -9,6 +9,7 @@
 #include "service/duplicates.h"
 #include "session.h"
 #include "tsv.h"
+#include "terminal.h"
 
 namespace sovrel::cli {
 
@@ -35,7 +36,7 @@ int RunDuplicates(const GlobalOptions& options, std::span<const std::string> arg
             }
             out += '\n';
         }
-    std::fputs(out.c_str(), stdout);
+    Write(stdout, out);
     return kOk;
 }
 

@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "session.h"
 #include "tsv.h"
+#include "terminal.h"
 
 namespace sovrel::cli {
 
@@ -65,7 +66,7 @@ int RunImportContacts(const GlobalOptions& options, std::span<const std::string>
     ServiceSession session(options);
     const std::string words[] = {ResText("Hx.CRM.TkContact.Exchange.Added"), ResText("Hx.CRM.TkContact.Exchange.Accepted"),
                                  ResText("Hx.CRM.TkContact.Exchange.Refused"), ResText("Hx.CRM.TkContact.Exchange.Note")};
-    std::fputs("line\tresult\tcContactCode\tcContactName\tmessage\n", stdout);
+    Write(stdout, "line\tresult\tcContactCode\tcContactName\tmessage\n");
     // One line a row, written as it comes: the report of a long file costs no memory.
     auto report = [&words](const ex::RowReport& r) {
         std::string line = std::to_string(r.line) + '\t' + words[static_cast<int>(r.outcome)] + '\t';
@@ -75,7 +76,7 @@ int RunImportContacts(const GlobalOptions& options, std::span<const std::string>
         line += '\t';
         AppendEscaped(line, r.message);
         line += '\n';
-        std::fputs(line.c_str(), stdout);
+        Write(stdout, line);
     };
     ex::ImportSummary summary;
     const bool ok = ex::ImportContacts(session.Service(), in, import, report, summary);

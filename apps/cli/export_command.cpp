@@ -18,6 +18,7 @@
 #include "platform/db/rowset.h"
 #include "service/iclscommon.h"
 #include "session.h"
+#include "terminal.h"
 
 namespace sovrel::cli {
 
@@ -83,7 +84,7 @@ int RunExport(const GlobalOptions& options, std::span<const std::string> args) {
                    " (no file was written)");
         return kFailed;
     }
-    std::printf("%zu rows written to %s\n", sheet.rows.size(), file->c_str());
+    Print(stdout, "%zu rows written to %s\n", sheet.rows.size(), file->c_str());
     return kOk;
 }
 

@@ -12,6 +12,7 @@
 #include "options.h"
 #include "platform/error.h"
 #include "schema/demo.h"
+#include "terminal.h"
 
 namespace sovrel::cli {
 namespace {
@@ -26,7 +27,7 @@ std::string Megabytes(std::uintmax_t bytes) {
 
 // The demo users and their password, so that a newcomer can log in at once.
 void PrintUsers() {
-    std::printf("users %s, %s and %s; the password of each: %s\n", std::string(schema::kDemoUser).c_str(),
+    Print(stdout, "users %s, %s and %s; the password of each: %s\n", std::string(schema::kDemoUser).c_str(),
                 std::string(schema::kDemoEnglishUser).c_str(), std::string(schema::kLimitedUser).c_str(),
                 std::string(schema::kDemoPassword).c_str());
 }
@@ -73,7 +74,7 @@ int InitOnServer(const std::string& connectionText, const schema::DemoOptions& d
         return kUsageError;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("created the demo account on the server: %ld vendors, %ld contacts, %ld purchase orders, "
+    Print(stdout, "created the demo account on the server: %ld vendors, %ld contacts, %ld purchase orders, "
                 "%ld visits; %.2f s\n",
                 summary.vendors, summary.contacts, summary.purchaseOrders, summary.visits, seconds);
     PrintUsers();
@@ -124,7 +125,7 @@ int RunInit(const GlobalOptions& options, std::span<const std::string> args) {
 
     std::error_code ec;
     const auto size = fs::file_size(fs::path(folder) / (std::string(schema::kDemoAccountDatabase) + ".db"), ec);
-    std::printf("created the demo account in %s: %ld vendors, %ld contacts, %ld purchase orders, "
+    Print(stdout, "created the demo account in %s: %ld vendors, %ld contacts, %ld purchase orders, "
                 "%ld visits; %s.db %s; %.2f s\n",
                 folder.c_str(), summary.vendors, summary.contacts, summary.purchaseOrders,
                 summary.visits, std::string(schema::kDemoAccountDatabase).c_str(),

@@ -10,6 +10,7 @@
 #include "options.h"
 #include "platform/text.h"
 #include "schema/demo.h"
+#include "terminal.h"
 
 namespace sovrel::cli {
 namespace {
@@ -126,7 +127,7 @@ void PrintUsage(std::FILE* to) {
         "operation on standard error, one line for each line of the message.\n\n"
         "exit status: 0 the operation answered True or returned a rowset, 1 it answered False,\n"
         "returned nothing or failed, 2 usage error, refused login or no connection\n";
-    std::fputs(text.c_str(), to);
+    Write(to, text);
 }
 
 // The languages the host has texts in, as the host spells them.
@@ -184,7 +185,7 @@ int Main(const std::vector<std::string>& args) {
 void PrintError(std::string_view message) {
     // A connection text given on the command line may come back inside a message.
     const std::string hidden = platform::text::HidePasswords(message);
-    std::fprintf(stderr, "sovrel: %.*s\n", static_cast<int>(hidden.size()), hidden.data());
+    Write(stderr, "sovrel: " + hidden + "\n");
 }
 
 }  // namespace sovrel::cli
@@ -192,10 +193,11 @@ void PrintError(std::string_view message) {
 int main(int argc, char** argv) {
     using namespace sovrel::cli;
     try {
-        return Main(std::vector<std::string>(argv + 1, argv + argc));
+        UseLocaleCharset();
+        return Main(ArgumentsFromTerminal(argc, argv));
     } catch (const UsageError& e) {
         PrintError(e.what());
-        std::fputs("(sovrel help shows the usage)\n", stderr);
+        Write(stderr, "(sovrel help shows the usage)\n");
         return kUsageError;
     } catch (const ConnectionError& e) {
         PrintError(e.what());

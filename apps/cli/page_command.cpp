@@ -8,6 +8,7 @@
 #include "service/iclscommon.h"
 #include "session.h"
 #include "tsv.h"
+#include "terminal.h"
 
 namespace sovrel::cli {
 
@@ -39,7 +40,7 @@ int RunPage(const GlobalOptions& options, std::span<const std::string> args) {
     session.Service().OpenPage(*sql, pageSize, currentPage, pageCount, rows, &message, &flag);
     PrintMessage(message);
     if (!flag || !rows) return kFailed;
-    std::printf("page %ld of %ld\n", currentPage, pageCount);
+    Print(stdout, "page %ld of %ld\n", currentPage, pageCount);
     PrintRowset(*rows);
     return kOk;
 }

@@ -8,6 +8,7 @@
 #include "platform/error.h"
 #include "platform/text.h"
 #include "session.h"
+#include "terminal.h"
 
 namespace sovrel::cli {
 
@@ -46,7 +47,7 @@ int RunPassword(const GlobalOptions& options, std::span<const std::string> args)
                          " characters; nothing was changed");
     login->ChangePassword(password);
     login->Logout();
-    std::printf("the password of %s is changed\n", login->cUserId().c_str());
+    Print(stdout, "the password of %s is changed\n", login->cUserId().c_str());
     return kOk;
 }
 

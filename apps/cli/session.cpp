@@ -22,6 +22,7 @@
 #include "platform/error.h"
 #include "platform/object_factory.h"
 #include "service/iclscommon.h"
+#include "terminal.h"
 
 namespace sovrel::cli {
 
@@ -137,14 +138,14 @@ void PrintMessage(const std::string& message) {
     }
     if (out.back() != '\n') out += '\n';
     std::fflush(stdout);
-    std::fwrite(out.data(), 1, out.size(), stderr);
+    Write(stderr, out);
 }
 
 std::string ReadInput(const std::string& path, std::string_view command) {
     std::string text;
     const bool fromStdin = path.empty() || path == "-";
     if (fromStdin) {
-        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        text = InputFromTerminal(std::string(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()));
     } else {
         std::error_code ec;
         if (std::filesystem::is_directory(path, ec))

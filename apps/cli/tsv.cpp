@@ -1,6 +1,7 @@
 #include "tsv.h"
 
 #include "platform/db/rowset.h"
+#include "terminal.h"
 
 namespace sovrel::cli {
 
@@ -25,7 +26,7 @@ void PrintRowset(platform::db::Rowset& rows, std::FILE* to) {
         AppendEscaped(line, rows.Field(i).name);
     }
     line += '\n';
-    std::fwrite(line.data(), 1, line.size(), to);
+    Write(to, line);
     if (!rows.IsForwardOnly() && rows.RecordCount() > 0) rows.MoveFirst();
     for (; !rows.Eof(); rows.MoveNext()) {
         line.clear();
@@ -34,7 +35,7 @@ void PrintRowset(platform::db::Rowset& rows, std::FILE* to) {
             AppendEscaped(line, rows.Get(i).ToText());
         }
         line += '\n';
-        std::fwrite(line.data(), 1, line.size(), to);
+        Write(to, line);
     }
 }
 

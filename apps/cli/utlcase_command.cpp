@@ -7,6 +7,7 @@
 #include "platform/object_factory.h"
 #include "service/iclscommon.h"
 #include "session.h"
+#include "terminal.h"
 
 namespace sovrel::cli {
 
@@ -26,7 +27,7 @@ int RunUtlCase(const GlobalOptions&, std::span<const std::string> args) {
     auto service = platform::Create<IClsCommon>(progid::IClsCommon);
     if (!service) throw ConnectionError(std::string("nothing is registered as ") + progid::IClsCommon);
     service->UTLCase(xml, !keepAmpersands);
-    std::fwrite(xml.data(), 1, xml.size(), stdout);
+    Write(stdout, xml);
     return kOk;
 }
 

@@ -3,6 +3,7 @@
 // backend (sqlite/, postgres/) implements these two classes with the same file names.
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/db/connection.h"
@@ -72,6 +73,14 @@ public:
     // from the row (found again by the where columns' new values) when it was written.
     virtual long UpdateRow(const RowWrite& row, std::vector<Value>& readValues) = 0;
 };
+
+// Accounts hold UTF-8 text only, whatever the backend would take: throws platform::Error
+// (CommandFailed) with the same message on every backend when text holds other bytes; what names
+// the text ("the statement", "the value of cMemo", "parameter 2").
+void RequireUtf8(std::string_view text, const std::string& what, const char* source);
+void RequireUtf8Value(const Value& value, const std::string& what, const char* source);
+// Every text value a row write sends.
+void RequireUtf8(const RowWrite& row, const char* source);
 
 std::unique_ptr<Backend> CreateSqliteBackend();
 std::unique_ptr<Backend> CreatePostgresBackend();

@@ -142,6 +142,7 @@ void Connection::RunSteps(const std::vector<Step>& steps, long& affected, std::s
 }
 
 long Connection::Execute(std::string_view tsql) {
+    RequireUtf8(tsql, "the statement", "Connection.Execute");
     auto steps = backend().dialect().Translate(tsql);
     long affected = -1;
     bool atomic = (steps.size() > 1 || (steps.size() == 1 && steps[0].kind == Step::Kind::If)) && !SwitchesDatabase(steps);
@@ -161,6 +162,7 @@ long Connection::Execute(std::string_view tsql) {
 }
 
 std::shared_ptr<Rowset> Connection::OpenRowset(std::string_view tsql, CursorKind kind) {
+    RequireUtf8(tsql, "the statement", "Rowset.Open");
     auto steps = backend().dialect().Translate(tsql);
     long affected = -1;
     std::shared_ptr<Rowset> rows;
@@ -171,13 +173,17 @@ std::shared_ptr<Rowset> Connection::OpenRowset(std::string_view tsql, CursorKind
 }
 
 std::unique_ptr<Command> Connection::Prepare(std::string_view tsql) {
+    RequireUtf8(tsql, "the statement", "Connection.Prepare");
     auto steps = backend().dialect().Translate(tsql);
     if (steps.size() != 1 || steps[0].kind != Step::Kind::Statement)
         throw Error(errnum::InvalidOperation, "Connection.Prepare", "only a single plain statement can be prepared");
     return backend().Prepare(steps[0].sql);
 }
 
-void Connection::ExecuteScript(const std::string& nativeSql) { backend().ExecuteScript(nativeSql); }
+void Connection::ExecuteScript(const std::string& nativeSql) {
+    RequireUtf8(nativeSql, "the script", "Connection.ExecuteScript");
+    backend().ExecuteScript(nativeSql);
+}
 
 int Connection::BeginTrans() {
     backend().Begin(transactionLevel_ + 1);

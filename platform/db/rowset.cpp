@@ -384,6 +384,7 @@ void Rowset::Update() {
             }
             for (auto& w : writes) {
                 std::vector<Value> read;
+                RequireUtf8(w.row, "Rowset.Update");
                 long affected = backend.UpdateRow(w.row, read);
                 if (affected == 0)
                     throw Error(errnum::RowChanged, "Rowset.Update",
@@ -394,7 +395,10 @@ void Rowset::Update() {
             for (std::size_t i = 0; i < fields.size(); ++i) data.store->Set(row, i, values[i]);
         } else {
             std::vector<Value> read;
-            if (!writes.empty()) backend.InsertRow(writes[0].row, read);
+            if (!writes.empty()) {
+                RequireUtf8(writes[0].row, "Rowset.Update");
+                backend.InsertRow(writes[0].row, read);
+            }
             for (std::size_t j = 0; j < read.size() && !writes.empty() && j < writes[0].readBackFields.size(); ++j)
                 values[writes[0].readBackFields[j]] = read[j];
         }

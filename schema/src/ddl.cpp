@@ -4,6 +4,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/db/dialect.h"
 #include "platform/text.h"
 
 namespace schema {
@@ -92,7 +93,7 @@ void RewriteColumn(Backend b, Table& t, Column& col, std::string& type, std::str
         if (pg)
             type = base == "ntext" ? "ntext" : base.substr(1) + size + " COLLATE tsql_ci";
         else
-            type += " COLLATE NOCASE";
+            type += " COLLATE " + std::string(platform::db::kSqliteTextCollation);
     } else if (base == "timestamp" || base == "rowversion") {
         t.rowVersion = col.name;
         type = pg ? "ts_rowversion" : "timestamp";

@@ -1,6 +1,7 @@
 // SQLite's rule table. Whatever SQLite lacks is provided by the sv_ functions that
 // RegisterSqlServerFunctions installs on every connection (sqlite/functions.cpp).
 #include <array>
+#include <string>
 
 #include "dialect/baseline.h"
 #include "dialect/translator.h"
@@ -55,10 +56,11 @@ const dialect::Rules& SqliteRules() {
         r.name = "SQLite";
         r.functions = kFunctions;
         r.baseline = dialect::BaselineFunctions();
-        r.textCollation = "COLLATE NOCASE";
-        r.caseInsensitiveCollation = "NOCASE";
+        static const std::string collate = "COLLATE " + std::string(kSqliteTextCollation);
+        r.textCollation = collate;
+        r.caseInsensitiveCollation = kSqliteTextCollation;
         r.binaryCollation = "BINARY";
-        // U+FFFF has the highest primary weight of the collation NOCASE uses.
+        // U+FFFF has the highest primary weight of the account's collation.
         r.prefixUpperBound = "$1 || char(65535)";
         r.divisorPattern = "sv_divisor($1)";
         r.recursionLevelPattern = "sv_recursion_level($1, $2)";

@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <limits>
 #include <optional>
+#include <regex>
 #include <unordered_map>
 
 #include "functions.h"
+#include "platform/db/dialect.h"
 #include "platform/error.h"
 #include "platform/text.h"
 #include "sqlite.h"
@@ -59,24 +61,79 @@ void Exec(sqlite3* db, const char* sql, const char* source) {
     if (rc != SQLITE_OK) Throw(db, rc, source);
 }
 
-// The order NOCASE gives (kept in the file's user_version). Indexes written under another order
-// would mislead look-ups and sorts: they are rebuilt once, when a file of an earlier order opens.
-// 1: Chinese in pinyin order (before: by code point).
-constexpr int kCollationOrder = 1;
+// What a connection of the layer needs beyond the extension's collation and functions.
+void Configure(sqlite3* handle) {
+    RegisterSqlServerFunctions(handle);
+    // A misspelt "name" must fail as it does on SQL Server, not turn into a string literal.
+    const int rc = sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    if (rc != SQLITE_OK) Throw(handle, rc, "Connection.Open");
+}
 
-void ReindexForTheCollation(sqlite3* handle) {
-    sqlite3_stmt* stmt = nullptr;
-    int order = -1;
-    if (sqlite3_prepare_v2(handle, "PRAGMA user_version", -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        order = sqlite3_column_int(stmt, 0);
-    sqlite3_finalize(stmt);
-    if (order == kCollationOrder) return;
-    const std::string sql = "BEGIN IMMEDIATE; REINDEX NOCASE; REINDEX TSQL_CI; PRAGMA user_version = " +
-                            std::to_string(kCollationOrder) + "; COMMIT";
-    // Another writer holding the file: the rebuild waits for the next opening.
-    if (sqlite3_exec(handle, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK && !sqlite3_get_autocommit(handle))
-        sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+// The collation generation of the file, kept in its user_version: 0 and 1 are earlier builds'
+// NOCASE (or TSQL_CI) in code-point and then pinyin order; 2 the collation of the account's own name.
+constexpr int kCollationGeneration = 2;
+
+StatementPtr PrepareOn(sqlite3* handle, const char* sql) {
+    sqlite3_stmt* raw = nullptr;
+    const int rc = sqlite3_prepare_v2(handle, sql, -1, &raw, nullptr);
+    if (rc != SQLITE_OK) Throw(handle, rc, "Connection.Open");
+    return StatementPtr(raw);
+}
+
+int PragmaNumber(sqlite3* handle, const char* name) {
+    auto stmt = PrepareOn(handle, ("PRAGMA " + std::string(name)).c_str());
+    const int rc = sqlite3_step(stmt.get());
+    if (rc != SQLITE_ROW) Throw(handle, rc, "Connection.Open");
+    return sqlite3_column_int(stmt.get(), 0);
+}
+
+// The schema text with the collation names of earlier builds replaced by the account's own.
+std::string WithOwnCollation(const std::string& sql) {
+    static const std::regex kOld(R"re(\bCOLLATE(\s+)("?)(?:NOCASE|TSQL_CI)\2(?![A-Za-z0-9_]))re", std::regex::icase);
+    return std::regex_replace(sql, kOld, "COLLATE$1" + std::string(kSqliteTextCollation));
+}
+
+// Rewrites the schema of a file made by an earlier build to the account's collation and rebuilds
+// the indexes in its order, in one transaction: on failure nothing is changed.
+void ConvertToOwnCollation(sqlite3* handle) {
+    const std::string file = sqlite3_db_filename(handle, "main");
+    try {
+        Exec(handle, "BEGIN IMMEDIATE", "Connection.Open");
+        std::vector<std::pair<sqlite3_int64, std::string>> changed;
+        auto read = PrepareOn(handle, "SELECT rowid, sql FROM sqlite_schema WHERE sql IS NOT NULL");
+        int rc;
+        while ((rc = sqlite3_step(read.get())) == SQLITE_ROW) {
+            const std::string sql = reinterpret_cast<const char*>(sqlite3_column_text(read.get(), 1));
+            std::string converted = WithOwnCollation(sql);
+            if (converted != sql) changed.emplace_back(sqlite3_column_int64(read.get(), 0), std::move(converted));
+        }
+        if (rc != SQLITE_DONE) Throw(handle, rc, "Connection.Open");
+        read.reset();
+        Exec(handle, "PRAGMA writable_schema=ON", "Connection.Open");
+        auto write = PrepareOn(handle, "UPDATE sqlite_schema SET sql=?1 WHERE rowid=?2");
+        for (const auto& [rowid, sql] : changed) {
+            sqlite3_bind_text(write.get(), 1, sql.data(), static_cast<int>(sql.size()), SQLITE_STATIC);
+            sqlite3_bind_int64(write.get(), 2, rowid);
+            rc = sqlite3_step(write.get());
+            sqlite3_reset(write.get());
+            if (rc != SQLITE_DONE) Throw(handle, rc, "Connection.Open");
+        }
+        write.reset();
+        // Other connections learn of the new schema by its cookie; this one reloads it here.
+        Exec(handle,
+             ("PRAGMA schema_version=" + std::to_string(PragmaNumber(handle, "schema_version") + 1) +
+              "; PRAGMA writable_schema=RESET; REINDEX " + std::string(kSqliteTextCollation) +
+              "; PRAGMA user_version=" + std::to_string(kCollationGeneration) + "; COMMIT")
+                 .c_str(),
+             "Connection.Open");
+    } catch (const Error& e) {
+        if (!sqlite3_get_autocommit(handle)) sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(handle, "PRAGMA writable_schema=RESET", nullptr, nullptr, nullptr);
+        throw Error(errnum::ConnectionFailed, "Connection.Open",
+                    "the database '" + file + "' was made by an earlier version of Sovrel and could not be "
+                    "converted to this version's text order; the file is unchanged: " + e.Description(),
+                    e.NativeCode());
+    }
 }
 
 class SqliteBackend : public Backend {
@@ -262,7 +319,7 @@ private:
         db->name = "master";
         int rc = sqlite3_open_v2(":memory:", &db->handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) Throw(db->handle, rc, "Connection.Open");
-        RegisterSqlServerFunctions(db->handle);
+        Configure(db->handle);
         return db;
     }
 
@@ -286,14 +343,18 @@ private:
         if (rc != SQLITE_OK) Throw(db->handle, rc, "Connection.Open");
         sqlite3_extended_result_codes(db->handle, 1);
         sqlite3_busy_timeout(db->handle, busyMs_);
-        RegisterSqlServerFunctions(db->handle);
+        Configure(db->handle);
         // WAL lets readers and one writer work at once; FULL makes a committed write survive a
         // power loss; foreign keys stay off as the account database declares none.
         if (!readOnly) Exec(db->handle, "PRAGMA journal_mode=WAL", "Connection.Open");
         Exec(db->handle,
              "PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF; PRAGMA cache_size=-8000; PRAGMA temp_store=MEMORY",
              "Connection.Open");
-        if (!readOnly) ReindexForTheCollation(db->handle);
+        if (PragmaNumber(db->handle, "user_version") < kCollationGeneration) {
+            // Indexes of an earlier build are in the collation's order under the name NOCASE.
+            if (readOnly) RegisterLegacyNoCase(db->handle);
+            else ConvertToOwnCollation(db->handle);
+        }
         return db;
     }
 

@@ -1,6 +1,6 @@
 #include "sqlite/functions.h"
 
-#include <sqlite3.h>
+#include "sqlite/api.h"
 
 #include <cerrno>
 #include <cmath>
@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/db/dialect.h"
 #include "platform/db/value.h"
 #include "platform/error.h"
 #include "platform/guid.h"
@@ -234,7 +235,7 @@ std::optional<std::string> FormatDate(const DateTime& d, long style) {
     }
 }
 
-// ---- NOCASE collation -----------------------------------------------------------------------
+// ---- the collation ---------------------------------------------------------------------------
 
 // Case-insensitive and accent-sensitive; the shorter text compares as if padded with spaces, as
 // SQL Server's collations do.
@@ -1012,10 +1013,8 @@ constexpr Registration kFunctions[] = {
 }  // namespace
 
 void RegisterSqlServerFunctions(sqlite3* db) {
-    // The schema declares text columns NOCASE, which every SQLite tool knows; on the layer's
-    // connections it compares as SQL Server does. TSQL_CI is the name accounts were made with
-    // before, kept so that they still open.
-    for (const char* name : {"NOCASE", "TSQL_CI"})
+    const std::string collation(platform::db::kSqliteTextCollation);
+    for (const char* name : {collation.c_str(), "TSQL_CI"})
         Check(db, sqlite3_create_collation_v2(db, name, SQLITE_UTF8, nullptr, CompareNoCase, nullptr), name);
     for (const auto& f : kFunctions) {
         // Pure functions may also run inside the schema's triggers and defaults.
@@ -1023,6 +1022,8 @@ void RegisterSqlServerFunctions(sqlite3* db) {
         Check(db, sqlite3_create_function_v2(db, f.name, f.args, flags, nullptr, f.fn, nullptr, nullptr, nullptr),
               f.name);
     }
-    // A misspelt "name" must fail as it does on SQL Server, not turn into a string literal.
-    Check(db, sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr), "DQS_DML off");
+}
+
+void RegisterLegacyNoCase(sqlite3* db) {
+    Check(db, sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, CompareNoCase, nullptr), "NOCASE");
 }

@@ -48,9 +48,17 @@ std::string PinyinInitials(std::string_view s);
 
 // True when s is well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
 bool IsValidUtf8(std::string_view s);
+// The byte offset of the first sequence that breaks UTF-8 as IsValidUtf8 reads it; npos when none.
+std::size_t Utf8ErrorAt(std::string_view s);
 // s read as GB18030, the superset of GBK, written to out as UTF-8; false (out unspecified) when s
 // holds a byte sequence that is no GB18030 character.
 bool FromGb18030(std::string_view s, std::string& out);
+// s read in charset (a name such as "GB18030" or "ISO-8859-1"), written to out as UTF-8; false
+// (out unspecified) for an unknown charset or a byte sequence that is no character of it.
+bool ToUtf8From(std::string_view charset, std::string_view s, std::string& out);
+// utf8 written to out in charset; a character charset lacks becomes its substitute character.
+// False for an unknown charset.
+bool FromUtf8To(std::string_view charset, std::string_view utf8, std::string& out);
 
 // Simple case folding of one code point.
 char32_t FoldCase(char32_t c);

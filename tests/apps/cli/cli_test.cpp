@@ -5,13 +5,16 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 
 #include "host/texts/text_table.h"
 #include "backends.h"
 #include "file_text.h"
+#include "platform/text.h"
 #include "schema/demo.h"
+#include "stock_sqlite.h"
 #include "support.h"
 
 namespace schema::test {
@@ -48,7 +51,7 @@ protected:
     // (unset when there is none), and no terminal to ask on.
     Result Run(const std::vector<std::string>& args, const std::string& input = "") {
         WriteFile(folder.Sub("in"), input);
-        std::string command = "setsid -w env " + (password ? "SOVREL_PASSWORD=" + ShellQuote(*password) : "-u SOVREL_PASSWORD") +
+        std::string command = "setsid -w env " + environment + (password ? "SOVREL_PASSWORD=" + ShellQuote(*password) : "-u SOVREL_PASSWORD") +
                               (newPassword ? " SOVREL_NEW_PASSWORD=" + ShellQuote(*newPassword) : "") + " " +
                               ShellQuote(SOVREL_EXE);
         for (const auto& a : args) command += " " + ShellQuote(a);
@@ -78,6 +81,7 @@ protected:
     const std::string dir = folder.Sub("data");
     std::optional<std::string> password = std::string(kDemoPassword);
     std::optional<std::string> newPassword;
+    std::string environment;  // "NAME=value " items for the program's environment
 };
 
 class CliOnBackend : public CliTest, public ::testing::WithParamInterface<sovrel::test::Backend> {};
@@ -130,25 +134,156 @@ TEST_P(CliOnBackend, InitRefusesAnExistingAccountAndReplacesItWithForce) {
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "cVenCode\tN") << r.err;
 }
 
+// A GB18030 locale of this test process's own (no root needed to make one), or "" when the
+// machine has no locale sources.
+std::string Gb18030LocaleFolder() {
+    static const std::string folder = [] {
+        const std::string f = (std::filesystem::temp_directory_path() / "sovrel-locales").string();
+        std::filesystem::create_directories(f);
+        if (!std::filesystem::exists(f + "/zh_CN.GB18030"))
+            std::system(("localedef -i zh_CN -f GB18030 " + f + "/zh_CN.GB18030 >/dev/null 2>&1").c_str());
+        return std::filesystem::exists(f + "/zh_CN.GB18030/LC_CTYPE") ? f : std::string();
+    }();
+    return folder;
+}
+
+std::string Gb18030(const std::string& utf8) {
+    std::string out;
+    EXPECT_TRUE(platform::text::FromUtf8To("GB18030", utf8, out));
+    return out;
+}
+
+// Under a GB18030 locale the program takes GB18030 in and gives it out, while the account and
+// the files it writes hold UTF-8; bytes that are no GB18030 text are refused, naming the argument.
+TEST_P(CliOnBackend, AGb18030TerminalRoundTripsItsTextAndTheAccountKeepsUtf8) {
+    sovrel::test::Place place(GetParam());
+    SOVREL_SKIP_UNLESS_AVAILABLE(place);
+    const std::string locales = Gb18030LocaleFolder();
+    ASSERT_FALSE(locales.empty()) << "localedef cannot make zh_CN.GB18030 (scripts/deps installs locales)";
+    std::vector<std::string> target{"--data", dir};
+    if (GetParam() == sovrel::test::Backend::Postgres) target = {"--connection", sovrel::test::CreateFixedAccount(place)};
+    else UseFixedAccount();
+    platform::db::Connection account;
+    account.Open(GetParam() == sovrel::test::Backend::Postgres ? target[1] : SqliteConnectionText(dir));
+    auto memo = [&] { return Scalar(account, "SELECT cMemo FROM Ven_Contact WHERE cContactCode = 'V0100000001'"); };
+    auto run = [&](std::vector<std::string> args, const std::string& input = "") {
+        args.insert(args.begin(), target.begin(), target.end());
+        args.insert(args.begin(), {"--language", "keys"});
+        return Run(args, input);
+    };
+    environment = "LOCPATH=" + ShellQuote(locales) + " LC_ALL=zh_CN.GB18030 ";
+
+    Result r = run({"exec", Gb18030("update Ven_Contact set cMemo = N'孙霞的备注' where cContactCode = N'V0100000001'")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(memo().ToText(), "孙霞的备注");
+    r = run({"query", Gb18030("select cContactName, cMemo from Ven_Contact where cMemo like N'孙霞%'")});
+    EXPECT_EQ(r.out, Gb18030("cContactName\tcMemo\n张伟\t孙霞的备注\n"));
+    r = run({"add", "Ven_Contact"}, Gb18030(ContactXml("V0300000001", "赵六")));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Scalar(account, "SELECT cContactName FROM Ven_Contact WHERE cContactCode = 'V0300000001'").ToText(), "赵六");
+
+    const std::string vcf = folder.Sub("v03.vcf");
+    r = run({"export-contacts", vcf, "--vendor", "V03"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(FileText(vcf).find("\r\nFN:赵六\r\n"), std::string::npos) << FileText(vcf);
+
+    r = run({"exec", "update Ven_Contact set cMemo = N'\xFF\xFE' where cContactCode = N'V0100000001'"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.rfind("sovrel: Hx.AA.CLI.ArgumentBytes(6,GB18030)\n", 0), 0u) << r.err;
+    r = run({"add", "Ven_Contact"}, ContactXml("V0300000002", "\xFF"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.rfind("sovrel: Hx.AA.CLI.InputBytes(GB18030)\n", 0), 0u) << r.err;
+    EXPECT_EQ(memo().ToText(), "孙霞的备注");
+    EXPECT_EQ(Scalar(account, "SELECT count(*) FROM Ven_Contact WHERE cVenCode = 'V03'").ToInt(), 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, CliOnBackend, ::testing::ValuesIn(sovrel::test::kBackends),
                          sovrel::test::BackendTestName);
 
-// Administrators open the data with the stock sqlite3 program: every table reads and sorts.
+// Administrators open the data with the stock sqlite3 program: every table reads as it is, and
+// sorts with Sovrel's extension loaded.
 TEST_F(CliTest, AnInitialisedAccountReadsInTheStockSqliteShell) {
-    if (std::system("sqlite3 -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no sqlite3 program";
     ASSERT_EQ(Run({"init", dir, "--contacts", "20", "--vendors", "3"}).status, 0);
     int tables = 0;
     for (std::string_view database : {kSystemDatabase, kDemoAccountDatabase}) {
         const std::string file = dir + "/" + std::string(database) + ".db";
         for (const auto& table : Column(*Open(dir, database), "SELECT name FROM sqlite_master WHERE type = 'table'")) {
-            const std::string command = "sqlite3 -readonly " + ShellQuote(file) + " " +
-                                        ShellQuote("select * from \"" + table + "\" order by 1") + " >/dev/null 2>" +
-                                        ShellQuote(folder.Sub("err"));
-            EXPECT_EQ(std::system(command.c_str()), 0) << table << ": " << FileText(folder.Sub("err"));
+            for (const bool extension : {false, true}) {
+                const std::string sql = "select * from \"" + table + "\"" + (extension ? " order by 1" : "");
+                const auto r = sovrel::test::StockSqlite(file, sql, extension);
+                EXPECT_EQ(r.status, 0) << table << ": " << r.output;
+            }
             ++tables;
         }
     }
     EXPECT_GT(tables, 20);
+}
+
+std::string AccountFile(const std::string& dir) { return dir + "/" + std::string(kDemoAccountDatabase) + ".db"; }
+
+// A working day through the program, then the stock sqlite3 program with the extension checks
+// the files: every index still in the order the collation gives.
+TEST_F(CliTest, TheStockSqliteProgramWithTheExtensionFindsAFreshAccountAndAWorkingDaySound) {
+    UseFixedAccount();
+    for (std::string_view database : {kSystemDatabase, kDemoAccountDatabase})
+        EXPECT_EQ(sovrel::test::IntegrityCheck(dir + "/" + std::string(database) + ".db"), "ok\n") << database;
+
+    const std::string csv = folder.Sub("in.csv");
+    WriteFile(csv, "联系人姓名,Mobile Phone\r\nZoë Ärger,138\r\nstrauss,139\r\n孙霞,140\r\n");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> day = {
+        {{"add", "Ven_Contact"}, ContactXml("V0300000001", "Émile")},
+        {{"add", "Ven_Contact"}, ContactXml("V0300000002", "STRAUß")},
+        {{"modify", "Ven_Contact"},
+         "<Ven_Contact><cContactCode>V0100000004</cContactCode><cContactName>刘洋洋</cContactName></Ven_Contact>"},
+        {{"modify", "Ven_Contact"},  // a new superior: the hierarchy is linked anew
+         "<Ven_Contact><cContactCode>V0300000001</cContactCode><cSuperiorID>V0300000002</cSuperiorID></Ven_Contact>"},
+        {{"import-contacts", csv, "--vendor", "V03"}, ""},
+        {{"delete", "V0200000002"}, ""},
+        {{"exec", "update Ven_Contact set cContactName = N'zoë ärger' where cContactName = N'ZOË ÄRGER'"}, ""},
+    };
+    for (const auto& [args, input] : day) {
+        const Result r = On(args, input);
+        EXPECT_EQ(r.status, 0) << args[0] << ": " << r.err;
+    }
+    EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact WHERE cVenCode = 'V03'"), 5);
+    EXPECT_EQ(Value("SELECT cSuperiorID FROM Ven_Contact WHERE cContactCode = 'V0300000001'"), "V0300000002");
+    for (std::string_view database : {kSystemDatabase, kDemoAccountDatabase})
+        EXPECT_EQ(sovrel::test::IntegrityCheck(dir + "/" + std::string(database) + ".db"), "ok\n") << database;
+}
+
+// With the extension a stock tool writes as Sovrel does, so Sovrel finds the name in any case;
+// without it the write is refused, since it would put the name's index out of order.
+TEST_F(CliTest, ANameWrittenByTheStockSqliteProgramIsFoundOnlyWhenTheExtensionWroteIt) {
+    UseFixedAccount();
+    const std::string file = AccountFile(dir);
+    const std::string code = "V0100000001";
+    const struct {
+        std::string written, searched, part;
+    } cases[] = {
+        {"Adams", "ADAMS", "dam"}, {"李四", "李四", "四"}, {"Émile Zoë", "émile zoë", "Ë"},
+        {"Strauß", "STRAUSS", "trau"}, {"Ｗｉｄｅ", "wide", "ｉｄ"},
+    };
+    for (const auto& c : cases) {
+        const auto written = sovrel::test::StockSqlite(
+            file, "UPDATE Ven_Contact SET cContactName='" + c.written + "' WHERE cContactCode='" + code + "'", true);
+        ASSERT_EQ(written.status, 0) << written.output;
+        Result r = On({"query", "select cContactCode from Ven_Contact where cContactName = N'" + c.searched + "'"});
+        EXPECT_EQ(r.out, "cContactCode\n" + code + "\n") << c.written << r.err;
+        // The list's quick search.
+        r = On({"page", "select cContactCode, cContactName from Ven_Contact where cContactName like N'%" + c.part +
+                            "%' order by cContactName", "--size", "20", "--page", "1"});
+        EXPECT_EQ(r.out, "page 1 of 1\ncContactCode\tcContactName\n" + code + "\t" + c.written + "\n") << r.err;
+    }
+    EXPECT_EQ(sovrel::test::IntegrityCheck(file), "ok\n");
+
+    const auto refused = sovrel::test::StockSqlite(
+        file, "UPDATE Ven_Contact SET cContactName='Adams' WHERE cContactCode='" + code + "'", false);
+    EXPECT_NE(refused.status, 0);
+    EXPECT_NE(refused.output.find("no such collation sequence: SOVREL_CI"), std::string::npos) << refused.output;
+    EXPECT_EQ(Value("SELECT cContactName FROM Ven_Contact WHERE cContactCode = '" + code + "'"), "Ｗｉｄｅ");
+    // Reading needs no extension.
+    EXPECT_NE(sovrel::test::StockSqlite(file, "select * from Ven_Contact", false).output.find("|Ｗｉｄｅ|"),
+              std::string::npos);
 }
 
 TEST_F(CliTest, QueryPrintsHeaderAndOneEscapedLinePerRow) {

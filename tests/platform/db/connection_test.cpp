@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "platform/db/connection.h"
 #include "platform/db/rowset.h"
@@ -34,6 +35,8 @@ TEST_P(ConnectionTest, FailedStatementsRaiseTheirNumberAndChangeNothing) {
         {conn.get(), "insert into Contact (oid, cCode, cName) values (N'{new}', N'V0200000001', N'dup')",
          errnum::ConstraintViolated, "UNIQUE"},
         {conn.get(), "update Contact set where", errnum::CommandFailed, ""},
+        // Double quotes name, never quote a text.
+        {conn.get(), "select \"nosuchcolumn\" from Contact", errnum::CommandFailed, "nosuchcolumn"},
         {conn.get(), "create database TKDATA_001_2024", 0, ""}, {&closed, "select 1", 0, "not open"},
     };
     for (const auto& c : cases) {
@@ -209,6 +212,43 @@ TEST_P(ConnectionTest, LikeTakesTSqlBracketsAndNoOtherEscape) {
         {"cName like N'[a][\\^]b'", 2},
     };
     for (const auto& [where, rows] : cases) EXPECT_EQ(Count("cCode like N'X%' and " + std::string(where)), rows) << where;
+}
+
+// SQLite would keep such bytes as they come and PostgreSQL refuses them in its own words; the
+// layer refuses them before either, alike, whichever way the text travels.
+TEST_P(ConnectionTest, TextThatIsNotUtf8IsRefusedAlikeOnEveryBackendAndChangesNothing) {
+    const std::string gb18030 = "\xCB\xEF\xCF\xBC";  // 孙霞 as GB18030 bytes
+    const std::string update = "update Contact set cName = N'" + gb18030 + "' where cCode = N'V0100000002'";
+    const std::string before = conn->OpenRowset("select cName from Contact where cCode = N'V0100000002'")->Get(0).ToText();
+    const std::string tail = " holds bytes that are not UTF-8 text (at byte ";
+    const struct {
+        std::function<void()> write;
+        std::string message;
+    } cases[] = {
+        {[&] { conn->Execute(update); }, "the statement" + tail + "30); the account stores text as UTF-8 only"},
+        {[&] { conn->OpenRowset(update); }, "the statement" + tail + "30); the account stores text as UTF-8 only"},
+        {[&] {
+             auto cmd = conn->Prepare("update Contact set cName = ? where cCode = N'V0100000002'");
+             cmd->Bind(1, "ok \xFF");
+             cmd->Execute();
+         },
+         "parameter 1" + tail + "4); the account stores text as UTF-8 only"},
+        {[&] {
+             auto rs = conn->OpenRowset("select * from Contact where cCode = N'V0100000002'");
+             rs->Set("cName", gb18030);
+             rs->Update();
+         },
+         "the value of cName" + tail + "1); the account stores text as UTF-8 only"},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.write();
+            ADD_FAILURE() << "accepted: " << c.message;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Description(), c.message);
+        }
+    }
+    EXPECT_EQ(conn->OpenRowset("select cName from Contact where cCode = N'V0100000002'")->Get(0).ToText(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ConnectionTest, ::testing::ValuesIn(sovrel::test::kBackends),

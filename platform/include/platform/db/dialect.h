@@ -7,6 +7,11 @@
 
 namespace platform::db {
 
+// The collation of text on SQLite accounts, case-insensitive as SQL Server's default. The name is
+// our own: a tool without Sovrel's extension then refuses to compare or write indexed text
+// instead of putting an index out of order.
+inline constexpr std::string_view kSqliteTextCollation = "SOVREL_CI";
+
 // One executable piece of a translated batch.
 struct Step {
     enum class Kind {

@@ -39,14 +39,14 @@ TEST(TranslateTest, FunctionsMapToTheirSqliteForms) {
          "sv_datepart('year', a) from t"},
         {"Select max(RIGHT(cContactCode,8)) FROM Ven_Contact WHERE left(cContactCode,3) = N'V01' and "
          "LEN(cContactCode)-LEN(cVenCode )=8 ",
-         "Select max(sv_right(cContactCode, 8)) FROM Ven_Contact WHERE (sv_left(cContactCode, 3) COLLATE NOCASE = "
-         "'V01' COLLATE NOCASE AND cContactCode >= 'V01' COLLATE NOCASE AND cContactCode < 'V01' || char(65535) "
-         "COLLATE NOCASE) and sv_len(cContactCode)-sv_len(cVenCode)=8"},
+         "Select max(sv_right(cContactCode, 8)) FROM Ven_Contact WHERE (sv_left(cContactCode, 3) COLLATE SOVREL_CI = "
+         "'V01' COLLATE SOVREL_CI AND cContactCode >= 'V01' COLLATE SOVREL_CI AND cContactCode < 'V01' || char(65535) "
+         "COLLATE SOVREL_CI) and sv_len(cContactCode)-sv_len(cVenCode)=8"},
         // The index range stays inside the negated comparison; an empty prefix or another form gets none.
         {"select a from t where not left(t.c, 2) = 'a ' or left(c,1) = '' or left(c, 2) = 'ab' + d",
-         "select a from t where not (sv_left(t.c, 2) COLLATE NOCASE = 'a ' COLLATE NOCASE AND t.c >= 'a' COLLATE "
-         "NOCASE AND t.c < 'a' || char(65535) COLLATE NOCASE) or sv_left(c, 1) COLLATE NOCASE = '' COLLATE NOCASE or "
-         "sv_left(c, 2) COLLATE NOCASE = sv_add('ab', d)"},
+         "select a from t where not (sv_left(t.c, 2) COLLATE SOVREL_CI = 'a ' COLLATE SOVREL_CI AND t.c >= 'a' COLLATE "
+         "SOVREL_CI AND t.c < 'a' || char(65535) COLLATE SOVREL_CI) or sv_left(c, 1) COLLATE SOVREL_CI = '' COLLATE SOVREL_CI or "
+         "sv_left(c, 2) COLLATE SOVREL_CI = sv_add('ab', d)"},
         {"select scope_identity(), @@identity, @@ROWCOUNT", "select last_insert_rowid(), last_insert_rowid(), changes()"},
     });
 }
@@ -55,7 +55,7 @@ TEST(TranslateTest, ConvertAndCastCarryTypeStyleAndTheRowVersion) {
     ExpectTable({
         {"select top 1 convert(char, convert(money,tkts), 2) as tkts from  Ven_Contact Where cContactCode=N'X'",
          "select sv_convert('char', sv_rowversion_money(tkts), 2, 'money') as tkts from Ven_Contact Where "
-         "cContactCode='X' COLLATE NOCASE LIMIT 1"},
+         "cContactCode='X' COLLATE SOVREL_CI LIMIT 1"},
         {"select convert(money, tkts), convert(money, 5), convert(varchar, convert(money, a)) from t",
          "select sv_rowversion_money(tkts), sv_convert('money', 5), sv_convert('varchar', sv_convert('money', a), "
          "NULL, 'money') from t"},
@@ -73,8 +73,8 @@ TEST(TranslateTest, PlusAddsNumbersJoinsTextsAndDecidesAtRunTimeOtherwise) {
         {"select a - b + c, -a + 1, a * 2 + b from t", "select sv_add(a - b, c), sv_add(-a, 1), sv_add(a * 2, b) from t"},
         {"select 2 * 3 + 1 from t", "select 2 * 3 + 1 from t"},
         {"select 'a' + b + 'c' from t", "select sv_add(sv_add('a', b), 'c') from t"},
-        {"select * from t where a + 'x' = N'yx'", "select * from t where sv_add(a, 'x') = 'yx' COLLATE NOCASE"},
-        {"select * from t where c = 'a' + 'b'", "select * from t where c = ('a' || 'b') COLLATE NOCASE"},
+        {"select * from t where a + 'x' = N'yx'", "select * from t where sv_add(a, 'x') = 'yx' COLLATE SOVREL_CI"},
+        {"select * from t where c = 'a' + 'b'", "select * from t where c = ('a' || 'b') COLLATE SOVREL_CI"},
         {"update t set n = n + 1, c = c + N'!' where k = 1", "update t set n = sv_add(n, 1), c = sv_add(c, '!') where k = 1"},
     });
 }
@@ -82,7 +82,7 @@ TEST(TranslateTest, PlusAddsNumbersJoinsTextsAndDecidesAtRunTimeOtherwise) {
 TEST(TranslateTest, UpdateFromRunsNativelyWithTheTargetNamedOnce) {
     ExpectTable({
         {"update vendor set vendor.cVenPerson = N'x' where vendor.cVenCode = N'V01'",
-         "update vendor set cVenPerson = 'x' where vendor.cVenCode = 'V01' COLLATE NOCASE"},
+         "update vendor set cVenPerson = 'x' where vendor.cVenCode = 'V01' COLLATE SOVREL_CI"},
         {"update v set v.a = u.b from vendor v inner join u on u.k = v.k where u.z = 1",
          "update vendor AS v set a = u.b FROM u WHERE (u.k = v.k) AND (u.z = 1)"},
         {"update t set a = u.b from t join u on u.k = t.k", "update t set a = u.b FROM u WHERE (u.k = t.k)"},
@@ -103,7 +103,7 @@ TEST(TranslateTest, OtherStatementsAndClausesPassThrough) {
         {"select * from dbo.vendor v join tksystem..UA_Account_Sub s on 1=1 join x.dbo.y on 1=1",
          "select * from vendor v join tksystem.UA_Account_Sub s on 1=1 join x.y on 1=1"},
         {"select * from t where a = b collate Chinese_PRC_CI_AS and c = d collate Latin1_General_BIN",
-         "select * from t where a = b collate NOCASE and c = d collate BINARY"},
+         "select * from t where a = b collate SOVREL_CI and c = d collate BINARY"},
         {"select * from t where a !< 1 and b !> 2", "select * from t where a >= 1 and b <= 2"},
         {"select cnt = count(*), [x] = a from t", "select count(*) AS \"cnt\", a AS \"x\" from t"},
         // A bare ORDER BY name binds to the selected column first, as SQL Server binds it.
