@@ -75,7 +75,7 @@ int RunImportContacts(const GlobalOptions& options, std::span<const std::string>
         line += '\t';
         AppendEscaped(line, r.message);
         line += '\n';
-        std::fputs(line.c_str(), stdout);
+        std::fwrite(line.data(), 1, line.size(), stdout);
     };
     ex::ImportSummary summary;
     const bool ok = ex::ImportContacts(session.Service(), in, import, report, summary);

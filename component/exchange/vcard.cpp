@@ -397,21 +397,34 @@ bool VCardReader::Logical(Line& line) {
         return true;
     }
     if (!Physical(line)) return false;
+    // The colon and the line's encoding are looked for once: searching the whole growing line
+    // for each continuation made a long folded value cost the square of its length.
+    std::size_t colon = line.text.find(':');
+    bool quotedPrintable =
+        colon != std::string::npos && txt::InStr(txt::UCase(line.text.substr(0, colon)), "QUOTED-PRINTABLE") > 0;
+    bool joined = false;
     Line next;
     while (Physical(next)) {
         const bool folded = !next.text.empty() && (next.text[0] == ' ' || next.text[0] == '\t');
         // Quoted-printable values of older cards break lines with a trailing "=" instead.
-        const std::size_t colon = line.text.find(':');
-        const bool softBreak = !folded && colon != std::string::npos && line.text.ends_with('=') &&
-                               txt::InStr(txt::UCase(line.text.substr(0, colon)), "QUOTED-PRINTABLE") > 0;
+        const bool softBreak = !folded && quotedPrintable && line.text.ends_with('=');
         if (!folded && !softBreak) {
             ahead_ = std::move(next);
             break;
         }
         if (softBreak) line.text.pop_back();
-        line.text.append(next.text, folded ? 1 : 0, std::string::npos);
+        const std::size_t from = line.text.size();
+        const std::size_t skip = folded ? 1 : 0;
+        line.tooLong = line.tooLong || next.tooLong || from + next.text.size() - skip > kMaxLineBytes;
+        if (line.tooLong) continue;  // the rest of the value is skipped, never held
+        line.text.append(next.text, skip, std::string::npos);
         line.valid = line.valid && next.valid;
+        joined = true;
+        if (colon == std::string::npos && (colon = line.text.find(':', from)) != std::string::npos)
+            quotedPrintable = txt::InStr(txt::UCase(line.text.substr(0, colon)), "QUOTED-PRINTABLE") > 0;
     }
+    // A fold may split a character; the parts are text only once joined.
+    if (joined && !line.valid) lines_.Recheck(line);
     return true;
 }
 
@@ -421,8 +434,12 @@ bool VCardReader::Next(Record& record) {
     Property p;
     while (true) {
         if (!Logical(line)) return false;
-        if (line.valid && txt::Trim(line.text).empty()) continue;
+        if (line.valid && !line.tooLong && txt::Trim(line.text).empty()) continue;
         record.line = line.number;
+        if (line.tooLong) {
+            record.problem = Problem{"Hx.CRM.TkContact.Exchange.LineTooLong", {std::to_string(line.number), kMaxLineMegabytes}};
+            return true;
+        }
         if (line.valid && ParseLine(line.text, p) && p.name == "BEGIN" && txt::EqualsNoCase(txt::Trim(p.value), "VCARD"))
             break;
         record.problem = Problem{"Hx.CRM.TkContact.Exchange.OutsideCard", {std::to_string(line.number)}};
@@ -435,6 +452,11 @@ bool VCardReader::Next(Record& record) {
     CardBuilder card(record);
     bool base64 = false;  // inside an older card's picture, whose lines are not folded
     while (Logical(line)) {
+        if (line.tooLong) {
+            if (!record.problem)
+                record.problem = Problem{"Hx.CRM.TkContact.Exchange.LineTooLong", {std::to_string(line.number), kMaxLineMegabytes}};
+            continue;
+        }
         if (!line.valid) {
             refuse("Hx.CRM.TkContact.Exchange.BadBytes", line.number);
             continue;
