@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <span>
 
 #include "common/context.h"
@@ -13,6 +12,7 @@
 #include "exchange/record.h"
 #include "exchange/vcard.h"
 #include "platform/db/rowset.h"
+#include "platform/file_beside.h"
 #include "platform/text.h"
 #include "service/iclscommon.h"
 
@@ -60,27 +60,32 @@ bool ExportContacts(IClsCommon& service, const std::string& path, Format format,
                     const std::vector<std::string>& codes, long& count, std::string& sMsg) {
     count = 0;
     sMsg.clear();
-    const fs::path target(path);
-    const fs::path part = target.string() + ".part";
     try {
-        bool ok = true;
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            sMsg = ResTextParams("Hx.CRM.TkContact.Exchange.CannotWrite", {Value(path)});
+        platform::FileBeside file(path);
+        auto cannotWrite = [&]() {
+            sMsg = ResTextParams(file.ReadOnly() ? "Hx.CRM.TkContact.Exchange.ReadOnly" : "Hx.CRM.TkContact.Exchange.CannotWrite",
+                                 {Value(path)});
+            if (!file.ReadOnly() && !file.Error().empty()) sMsg += " (" + file.Error() + ")";
             return false;
-        }
-        if (format == Format::Csv) out << "\xEF\xBB\xBF" << CsvHeader();  // the mark tells spreadsheets it is UTF-8
+        };
+        if (!file.Ok()) return cannotWrite();
+        std::string out;
+        auto flush = [&](std::size_t above) {
+            if (out.size() <= above) return true;
+            if (!file.WriteAll(out.data(), out.size())) return false;
+            out.clear();
+            return true;
+        };
+        if (format == Format::Csv) out = "\xEF\xBB\xBF" + CsvHeader();  // the mark tells spreadsheets it is UTF-8
         std::vector<std::string> sorted(codes);
         std::sort(sorted.begin(), sorted.end());  // so that the pieces follow one another in code order
         const std::span<const std::string> all(sorted);
+        bool ok = true;
         for (std::size_t from = 0; from == 0 || from < codes.size(); from += kCodesPerStatement) {
             const auto some = codes.empty() ? all : all.subspan(from, std::min(kCodesPerStatement, codes.size() - from));
             auto rs = service.OpenForward(ExportStatement(vendor, some), &ok, &sMsg);
             if (!rs || !ok) {
                 if (sMsg.empty()) sMsg = Ctx().PendingMessage;
-                out.close();
-                std::error_code ignored;
-                fs::remove(part, ignored);
                 return false;
             }
             for (; !rs->Eof(); rs->MoveNext()) {
@@ -90,23 +95,15 @@ bool ExportContacts(IClsCommon& service, const std::string& path, Format format,
                     if (!v.IsNullOrEmpty()) r.Set(f, v.ToText());
                 }
                 const Value vendorName = rs->Get("cVenName");
-                if (format == Format::Csv) out << CsvRow(r);
-                else out << WriteVCard(r, vendorName.IsNullOrEmpty() ? "" : vendorName.ToText());
+                if (format == Format::Csv) out += CsvRow(r);
+                else out += WriteVCard(r, vendorName.IsNullOrEmpty() ? "" : vendorName.ToText());
                 ++count;
+                if (!flush(64 * 1024)) return cannotWrite();
             }
         }
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(part, ignored);
-            sMsg = ResTextParams("Hx.CRM.TkContact.Exchange.CannotWrite", {Value(path)});
-            return false;
-        }
-        fs::rename(part, target);
+        if (!flush(0) || !file.Commit()) return cannotWrite();
         return true;
     } catch (const std::exception& e) {
-        std::error_code ignored;
-        fs::remove(part, ignored);
         sMsg = e.what();
         return false;
     }
