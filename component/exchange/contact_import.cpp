@@ -92,6 +92,7 @@ private:
     void Report(const Record& r, Outcome outcome, std::string message);
     void CommitBatch(bool force);
     void TakeBack(const std::string& why);
+    void Tell(const RowReport& row);
     void Relink();
     std::map<std::string, std::string> Captions();
 
@@ -108,7 +109,7 @@ private:
     std::map<std::string, long> serials_;  // vendor -> last serial used
     std::set<std::string> touched_;        // vendors that got contacts
     std::vector<Record> waiting_;          // rows whose superior was not there yet
-    // Rows added since the last commit: told as added only once their batch is committed.
+    // The rows since the last commit: told only once their batch is committed.
     std::vector<RowReport> uncommitted_;
 };
 
@@ -267,11 +268,13 @@ void Importer::Report(const Record& r, Outcome outcome, std::string message) {
         message = ResTextParams("Hx.CRM.TkContact.Exchange.Ignored", {Value(names)});
     }
     RowReport row{r.line, outcome, r.Get("cContactCode"), r.Get("cContactName"), std::move(message)};
-    if (outcome == Outcome::Added) {
-        uncommitted_.push_back(std::move(row));
-        return;
-    }
-    if (outcome == Outcome::Refused) ++summary_.refused;
+    // A batch's refusals wait with its rows, so that the report keeps the file's order.
+    if (options_.atomic || options_.dryRun) Tell(row);
+    else uncommitted_.push_back(std::move(row));
+}
+
+void Importer::Tell(const RowReport& row) {
+    if (row.outcome == Outcome::Refused) ++summary_.refused;
     else ++summary_.added;
     report_(row);
 }
@@ -283,20 +286,18 @@ void Importer::CommitBatch(bool force) {
     Relink();
     while (cnn_->TransactionLevel() > baseLevel_) cnn_->CommitTrans();
     sinceCommit_ = 0;
-    for (RowReport& row : uncommitted_) {
-        ++summary_.added;
-        report_(row);
-    }
+    for (const RowReport& row : uncommitted_) Tell(row);
     uncommitted_.clear();
     if (!force) cnn_->BeginTrans();
 }
 
 void Importer::TakeBack(const std::string& why) {
     for (RowReport& row : uncommitted_) {
-        ++summary_.refused;
-        row.outcome = Outcome::Refused;
-        row.message = ResTextParams("Hx.CRM.TkContact.Exchange.TakenBack", {Value(why)});
-        report_(row);
+        if (row.outcome == Outcome::Added) {
+            row.outcome = Outcome::Refused;
+            row.message = ResTextParams("Hx.CRM.TkContact.Exchange.TakenBack", {Value(why)});
+        }
+        Tell(row);
     }
     uncommitted_.clear();
 }

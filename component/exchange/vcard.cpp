@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <set>
 #include <utility>
 #include <vector>
@@ -274,7 +275,7 @@ public:
             else Single(n, "dBirthday", date);
         } else if (n == "TEL") Tel(p, Unescape(value));
         else if (n == "ADR") Adr(p, Components(value));
-        else if (n == "EMAIL") Single(n, "cEmail", Unescape(value));
+        else if (n == "EMAIL") Preferred(p, "cEmail", Unescape(value));
         else if (n == "URL") Single(n, "cHomePage", Unescape(value));
         else if (n == "NOTE") Single(n, "cMemo", Unescape(value));
         else if (n.starts_with(kDefinePrefix)) {
@@ -322,7 +323,29 @@ private:
         else if (types.contains("pager")) field = "cCall";
         else if (types.contains("fax")) return r_.Ignore("TEL;TYPE=fax");
         else if (types.contains("home")) field = "cHomePhone";
-        Single("TEL", field, std::move(number));
+        Preferred(p, field, std::move(number));
+    }
+
+    // Of several values for one field, the one with the lowest PREF (RFC 6350; a 3.0 card's
+    // TYPE=pref counts as 1, none as least preferred); the others are listed as not taken.
+    void Preferred(const Property& p, std::string_view field, std::string value) {
+        int pref = 101;
+        const std::string given = Param(p, "PREF");
+        if (!given.empty() && given.find_first_not_of("0123456789") == std::string::npos && given.size() <= 3)
+            pref = std::stoi(given);
+        else if (Types(p).contains("pref"))
+            pref = 1;
+        auto it = prefs_.find(field);
+        if (it == prefs_.end() || !r_.values.contains(field)) {
+            Single(p.name, field, std::move(value));
+            prefs_[field] = pref;
+            return;
+        }
+        r_.Ignore(p.name);
+        if (pref < it->second) {
+            r_.Set(field, std::move(value));
+            it->second = pref;
+        }
     }
 
     void Adr(const Property& p, const std::vector<std::string>& parts) {
@@ -338,6 +361,7 @@ private:
 
     Record& r_;
     std::vector<std::string> nameParts_;
+    std::map<std::string_view, int> prefs_;  // field -> PREF of the value taken
 };
 
 }  // namespace

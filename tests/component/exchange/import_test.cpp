@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <set>
 #include <sstream>
 
 #include "exchange/contact_exchange.h"
@@ -206,6 +208,54 @@ TEST_P(Exchange, AFileThatIsNoContactFileIsRefusedWhole) {
         EXPECT_EQ(summary.message, message);
     }
     EXPECT_EQ(Count("Ven_Contact"), before);
+}
+
+TEST_P(Exchange, ARowIsToldAddedOnlyOnceCommittedWithItsVendorsMainContact) {
+    // Line ends of an older Mac program; V03 has no main contact yet.
+    std::istringstream in("cVenCode,cContactName\rV03,甲\rV03,乙\rV03,\r");
+    std::vector<std::string> told;
+    ex::ImportContacts(*service, in, {}, [&](const ex::RowReport& r) {
+        // Seen on a connection of its own, as by another user or after the process is killed.
+        std::string line = std::to_string(r.line) + (r.outcome == ex::Outcome::Added ? " added" : " not added");
+        if (r.outcome == ex::Outcome::Added)
+            line += " stored " + std::to_string(Count("Ven_Contact WHERE cContactCode = N'" + r.code + "'")) +
+                    " linked " + std::to_string(Count("vendor v JOIN Ven_Contact c ON c.oid = v.cSovrelCode "
+                                                      "WHERE v.cVenCode = N'V03'"));
+        told.push_back(line);
+    }, summary);
+    EXPECT_EQ(told, (std::vector<std::string>{"2 added stored 1 linked 1", "3 added stored 1 linked 1", "4 not added"}));
+    EXPECT_EQ(summary.added, 2);
+    EXPECT_EQ(summary.refused, 1);
+    EXPECT_TRUE(summary.written);
+}
+
+TEST_P(Exchange, AnExportWritesThroughNoLinkAndOntoNoReadOnlyFile) {
+    fs::create_directories(folder);
+    const fs::path cards = folder / "v01.vcf", sheet = folder / "v01.csv", locked = folder / "locked.csv";
+    std::ofstream(folder / "victim") << "victim";
+    fs::create_symlink(folder / "victim", folder / "v01.vcf.part");
+    std::ofstream(folder / "v01.csv.part") << "someone's file";
+    std::ofstream(sheet) << "old";
+    fs::permissions(sheet, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    std::ofstream(locked) << "old";
+    fs::permissions(locked, fs::perms::owner_read);
+    long count = 0;
+    std::string msg;
+    ASSERT_TRUE(ex::ExportContacts(*service, cards.string(), ex::Format::VCard, "V01", {}, count, msg)) << msg;
+    ASSERT_TRUE(ex::ExportContacts(*service, sheet.string(), ex::Format::Csv, "V01", {}, count, msg)) << msg;
+    EXPECT_EQ(FileText(folder / "victim"), "victim");
+    EXPECT_TRUE(fs::is_symlink(folder / "v01.vcf.part"));
+    EXPECT_EQ(FileText(folder / "v01.csv.part"), "someone's file");
+    EXPECT_NE(FileText(cards).find("BEGIN:VCARD"), std::string::npos);
+    EXPECT_EQ(fs::status(sheet).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    EXPECT_FALSE(ex::ExportContacts(*service, locked.string(), ex::Format::Csv, "V01", {}, count, msg));
+    EXPECT_EQ(msg, "Hx.CRM.TkContact.Exchange.ReadOnly(" + locked.string() + ")");
+    EXPECT_EQ(FileText(locked), "old");
+    EXPECT_EQ(fs::status(locked).permissions(), fs::perms::owner_read);
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"victim", "v01.vcf.part", "v01.csv.part", "v01.vcf", "v01.csv", "locked.csv"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Exchange, ::testing::ValuesIn(kBackends), BackendTestName);

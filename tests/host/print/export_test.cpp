@@ -95,10 +95,59 @@ TEST_F(ExportTest, CsvIsUtf8WithBomAndQuotedAsRfc4180) {
     const fs::path file = dir / "list.csv";
     ASSERT_EQ(Export(Hostile(), file, Format::Csv).result, result::Exported);
     EXPECT_EQ(FileText(file), "\xEF\xBB\xBF" "编码,\"Name, full\",Amount,Born,\"Memo \"\"m\"\"\"\r\n"
-                              "V001,\"O'Brien, \"\"Bob\"\"\",1234.5,1966-06-28,=SUM(A1:A2)\r\n"
-                              "V002,\"王小明\r\n第二行\",-0.25,2024-01-02 03:04:05,+cmd|' /C calc'!A0\r\n"
+                              "V001,\"O'Brien, \"\"Bob\"\"\",1234.5,1966-06-28,'=SUM(A1:A2)\r\n"
+                              "V002,\"王小明\r\n第二行\",-0.25,2024-01-02 03:04:05,'+cmd|' /C calc'!A0\r\n"
                               "V003,,12abc,not a date," + kLong + "\r\n"
-                              "V004, spaced ,,,-1+2\r\n");
+                              "V004, spaced ,,,'-1+2\r\n");
+}
+
+TEST_F(ExportTest, FormulasReachASpreadsheetAsTextAndNumbersAsNumbers) {
+    // text, the CSV cell as Python's csv reads it
+    const std::pair<std::string, std::string> cases[] = {
+        {"=1+2", "'=1+2"}, {"+1+1", "'+1+1"}, {"@SUM(1)", "'@SUM(1)"},
+        {"-2+3+cmd|' /C calc'!A0", "'-2+3+cmd|' /C calc'!A0"}, {"\t=1", "'\t=1"},
+        {"'=1", "''=1"}, {"-5", "-5"}, {"+1.5e3", "+1.5e3"}, {"plain", "plain"}, {"it's", "it's"}, {"-", "'-"},
+    };
+    Sheet sheet;
+    sheet.columns = {{"Memo", 202, 10, 1}};
+    for (const auto& c : cases) sheet.rows.push_back({c.first});
+    ASSERT_EQ(Export(sheet, dir / "f.csv", Format::Csv).result, result::Exported);
+    ASSERT_EQ(Export(sheet, dir / "f.xlsx", Format::Xlsx).result, result::Exported);
+    std::ofstream(dir / "read.py") << "import csv,json,sys,openpyxl\n"
+                                      "rows=list(csv.reader(open(sys.argv[1],encoding='utf-8-sig',newline='')))[1:]\n"
+                                      "ws=openpyxl.load_workbook(sys.argv[2]).active\n"
+                                      "for (c,),(x,) in zip(rows,ws.iter_rows(min_row=2)):\n"
+                                      "  print(json.dumps([c,x.data_type,x.value]))\n";
+    std::istringstream lines(CommandOutput("/usr/bin/python3 " + (dir / "read.py").string() + " " +
+                                           (dir / "f.csv").string() + " " + (dir / "f.xlsx").string() + " 2>&1"));
+    auto json = [](const std::string& s) {
+        std::string out = "\"";
+        for (char c : s) out += c == '\t' ? std::string("\\t") : c == '\r' ? std::string("\\r") : std::string(1, c);
+        return out + "\"";
+    };
+    for (const auto& [text, cell] : cases) {
+        std::string line;
+        ASSERT_TRUE(std::getline(lines, line)) << text;
+        EXPECT_EQ(line, "[" + json(cell) + ", \"s\", " + json(text) + "]");
+    }
+}
+
+TEST_F(ExportTest, AReadOnlyFileIsRefusedAndAReplacedOneKeepsItsMode) {
+    for (Format format : {Format::Csv, Format::Xlsx, Format::Pdf}) {
+        const std::string ext(FormatExtension(format));
+        const fs::path locked = dir / ("locked." + ext), shared = dir / ("shared." + ext);
+        std::ofstream(locked) << "old";
+        std::ofstream(shared) << "old";
+        fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read);
+        fs::permissions(shared, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+        EXPECT_EQ(Export(Hostile(), locked, format).result, result::CannotWrite) << ext;
+        EXPECT_EQ(FileText(locked), "old") << ext;
+        EXPECT_EQ(fs::status(locked).permissions(), fs::perms::owner_read | fs::perms::group_read) << ext;
+        EXPECT_EQ(Export(Hostile(), shared, format).result, result::Exported) << ext;
+        EXPECT_NE(FileText(shared), "old") << ext;
+        EXPECT_EQ(fs::status(shared).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
+            << ext;
+    }
 }
 
 int Pages(const fs::path& pdf) {
