@@ -139,8 +139,36 @@ std::string LfBreaks(const std::string& s) {
     return out;
 }
 
-double ColumnChars(const Column& c) {
-    return std::clamp(std::max(c.size, DisplayWidth(c.caption)), 4, 60) + 1.0;
+// The widest of the caption and the texts' lines, between 4 and 60 characters: the declared
+// sizes say what a column may hold, not what it does (a one-character column declared 60 wide).
+std::vector<double> ColumnWidths(const Sheet& sheet) {
+    std::vector<int> widest;
+    for (const auto& c : sheet.columns) widest.push_back(DisplayWidth(c.caption));
+    for (const auto& row : sheet.rows)
+        for (std::size_t c = 0; c < row.size() && c < widest.size(); ++c) {
+            if (widest[c] >= 60) continue;
+            std::string_view text(row[c]);
+            for (std::size_t start = 0; start <= text.size();) {
+                const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+                widest[c] = std::max(widest[c], DisplayWidth(text.substr(start, std::min<std::size_t>(end - start, 240))));
+                start = end + 1;
+            }
+        }
+    std::vector<double> out;
+    for (int w : widest) out.push_back(std::clamp(w, 4, 60) + 1.0);
+    return out;
+}
+
+// A cell holds 32,767 characters.
+constexpr std::size_t kCellChars = 32767;
+
+// text cut to what a cell holds, its end marked; false when it fits as it is.
+bool CutToCell(const std::string& text, std::string& cut) {
+    if (text.size() <= kCellChars || txt::Len(text) <= kCellChars) return false;
+    std::size_t at = 0;
+    for (std::size_t n = 0; n + 1 < kCellChars; ++n) txt::DecodeUtf8(text, at);
+    cut = text.substr(0, at) + "…";
+    return true;
 }
 
 Outcome WriteXlsx(const Sheet& sheet, const std::string& path) {
@@ -163,7 +191,8 @@ Outcome WriteXlsx(const Sheet& sheet, const std::string& path) {
     format_set_num_format(dateTime, "yyyy-mm-dd hh:mm:ss");
 
     const auto cols = static_cast<lxw_col_t>(sheet.columns.size());
-    for (lxw_col_t c = 0; c < cols; ++c) worksheet_set_column(ws, c, c, ColumnChars(sheet.columns[c]), nullptr);
+    const std::vector<double> widths = ColumnWidths(sheet);
+    for (lxw_col_t c = 0; c < cols; ++c) worksheet_set_column(ws, c, c, widths[c], nullptr);
     worksheet_freeze_panes(ws, 1, 0);
 
     Outcome out{result::Exported, path, ""};
@@ -181,7 +210,10 @@ Outcome WriteXlsx(const Sheet& sheet, const std::string& path) {
         const auto& row = sheet.rows[r];
         const auto xr = static_cast<lxw_row_t>(r + 1);
         for (lxw_col_t c = 0; c < cols && c < row.size(); ++c) {
-            const std::string& text = row[c];
+            std::string shortened;
+            const bool cut = CutToCell(row[c], shortened);
+            if (cut) out.cut.emplace_back(static_cast<long>(r + 1), sheet.columns[c].caption);
+            const std::string& text = cut ? shortened : row[c];
             if (text.empty()) continue;
             const int type = sheet.columns[c].type;
             double number = 0;

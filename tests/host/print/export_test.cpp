@@ -150,6 +150,25 @@ TEST_F(ExportTest, AReadOnlyFileIsRefusedAndAReplacedOneKeepsItsMode) {
     }
 }
 
+TEST_F(ExportTest, XlsxCutsATextPastACellAndSizesColumnsByTheirContent) {
+    Sheet sheet;
+    sheet.columns = {{"性别", 202, 60, 1}, {"Memo", 202, 10, 2}};
+    std::string memo;
+    for (int i = 0; i < 20000; ++i) memo += "长";
+    sheet.rows = {{"男", "short"}, {"女", memo}};
+    const fs::path file = dir / "cut.xlsx";
+    const Outcome out = Export(sheet, file, Format::Xlsx);
+    ASSERT_EQ(out.result, result::Exported) << out.detail;
+    EXPECT_EQ(out.cut, (std::vector<std::pair<long, std::string>>{{2, "Memo"}}));
+    std::ofstream(dir / "read.py") << "import openpyxl,sys\n"
+                                      "ws=openpyxl.load_workbook(sys.argv[1]).active\n"
+                                      "v=ws['B3'].value\n"
+                                      "print(len(v), v[-1]=='\\u2026', v[0]=='\\u957f')\n"
+                                      "print(ws.column_dimensions['A'].width < 10, ws.column_dimensions['B'].width > 50)\n";
+    EXPECT_EQ(CommandOutput("/usr/bin/python3 " + (dir / "read.py").string() + " " + file.string() + " 2>&1"),
+              "32767 True True\nTrue True\n");
+}
+
 int Pages(const fs::path& pdf) {
     const std::string info = CommandOutput("pdfinfo " + pdf.string());
     const auto at = info.find("Pages:");
@@ -196,24 +215,20 @@ TEST_F(ExportTest, AFailedExportLeavesNoFileBehind) {
     fs::create_directory(dir / "taken.pdf");
     std::ofstream(dir / "old.xlsx") << "old";
     const Sheet hostile = Hostile();
-    Sheet tooLong = Hostile();
-    tooLong.rows[0][4] = std::string(40000, 'x');
     const struct { fs::path path; Format format; long result; const Sheet& sheet; } cases[] = {
         {dir / "missing" / "a.xlsx", Format::Xlsx, result::CannotWrite, hostile},
         {dir / "afile" / "a.csv", Format::Csv, result::CannotWrite, hostile},
         {dir / "taken.csv", Format::Csv, result::CannotWrite, hostile},  // fails at the rename
         {dir / "taken.xlsx", Format::Xlsx, result::CannotWrite, hostile},
         {dir / "taken.pdf", Format::Pdf, result::CannotWrite, hostile},
-        {dir / "old.xlsx", Format::Xlsx, result::TooLong, tooLong},
     };
     for (const auto& c : cases) {
         const Outcome out = Export(c.sheet, c.path, c.format);
         EXPECT_EQ(out.result, c.result) << c.path;
         EXPECT_FALSE(out.detail.empty()) << c.path;
-        EXPECT_FALSE(fs::is_regular_file(c.path) && c.path.filename() != "old.xlsx") << c.path;
+        EXPECT_FALSE(fs::is_regular_file(c.path)) << c.path;
     }
-    EXPECT_EQ(FileText(dir / "old.xlsx"), "old") << "the file under the chosen name was touched";
-    EXPECT_EQ(Strays({"afile", "taken.csv", "taken.xlsx", "taken.pdf", "old.xlsx"}), std::vector<std::string>{});
+    EXPECT_EQ(Strays({"afile", "taken.csv", "taken.xlsx", "taken.pdf"}), std::vector<std::string>{});
 }
 
 TEST_F(ExportTest, TypeAndSizeListsApplyByFieldPosition) {
