@@ -40,15 +40,42 @@ std::string Text(const Problem& p) {
 
 std::string NullText(const Value& v) { return v.IsNullOrEmpty() ? std::string() : v.ToText(); }
 
+// Columns of the contact exports of common mail programs and webmail services, in lower case.
+// A name given in parts goes to the two pseudo-fields, joined in Complete.
+constexpr std::string_view kGiven = "cContactName:given", kFamily = "cContactName:family";
+constexpr std::pair<std::string_view, std::string_view> kOtherPrograms[] = {
+    {"name", "cContactName"},         {"given name", kGiven},           {"family name", kFamily},
+    {"first name", kGiven},           {"last name", kFamily},           {"e-mail 1 - value", "cEmail"},
+    {"e-mail address", "cEmail"},     {"phone 1 - value", "cOfficePhone"}, {"business phone", "cOfficePhone"},
+    {"mobile phone", "cMobilePhone"}, {"home phone", "cHomePhone"},     {"pager", "cCall"},
+    {"job title", "bcDutyID"},        {"notes", "cMemo"},               {"birthday", "dBirthday"},
+    {"web page", "cHomePage"},        {"nickname", "cAppellation"},
+};
+
 // Dates as the service stores them ("yyyy-mm-dd", with the time when there is one); nothing for
-// a text that is no date. "19850412" is taken as vCards write it.
+// a text that is no date. "19850412" is taken as vCards write it, "4/12/1985" as mail programs
+// write it (month first), and their "0/0/00" for no date as empty.
 std::optional<std::string> DateText(const std::string& value) {
     std::string v = txt::Trim(value);
     if (v.size() == 8 && v.find_first_not_of("0123456789") == std::string::npos)
         v = v.substr(0, 4) + "-" + v.substr(4, 2) + "-" + v.substr(6, 2);
+    int month = 0, day = 0, year = 0, used = 0;
+    if (std::sscanf(v.c_str(), "%2d/%2d/%4d%n", &month, &day, &year, &used) == 3 && used == static_cast<int>(v.size())) {
+        if (month == 0 && day == 0 && year == 0) return std::string();
+        char iso[16];
+        std::snprintf(iso, sizeof iso, "%04d-%02d-%02d", year, month, day);
+        v = iso;
+    }
     const auto d = platform::db::DateTime::Parse(v);
     if (!d) return std::nullopt;
     return d->ToText();
+}
+
+// A name given in parts, in the order of the user's language: "张伟", "Wei Zhang".
+std::string JoinedName(const std::string& given, const std::string& family) {
+    const std::string g = txt::Trim(given), f = txt::Trim(family);
+    if (g.empty() || f.empty()) return f + g;
+    return LoginLanguage().starts_with("zh") ? f + g : g + " " + f;
 }
 
 std::optional<std::string> FlagText(const std::string& value) {
@@ -218,6 +245,7 @@ Importer::Check Importer::Complete(Record& r, Problem& why, bool lastTry) {
     vendor = Vendor(vendor);
     if (vendor.empty()) return refuse("Hx.CRM.TkContact.frmcontactedit.00064");
     r.Set("cVenCode", vendor);
+    if (txt::Trim(r.Get("cContactName")).empty()) r.Set("cContactName", JoinedName(r.Get(kGiven), r.Get(kFamily)));
     if (txt::Trim(r.Get("cContactName")).empty()) return refuse("Hx.CRM.TkContact.frmcontactedit.00080");
     // The service reads every "&" as a plain ampersand, so no "&lt;" can stand for a "<".
     for (const auto& [field, value] : r.values)
@@ -362,6 +390,7 @@ std::map<std::string, std::string> Importer::Captions() {
             if (!caption.empty() && caption != key) out.emplace(txt::LCase(caption), f);
         }
     }
+    for (const auto& [column, field] : kOtherPrograms) out.emplace(column, field);
     auto rs = Query("SELECT cItem, cItemName FROM userdef WHERE cClass = N'供应商联系人'");
     for (; !rs->Eof(); rs->MoveNext()) {
         const std::string item = rs->Get("cItem").ToText(), name = txt::Trim(NullText(rs->Get("cItemName")));
@@ -418,6 +447,12 @@ bool Importer::Run(std::istream& in) {
             Record r;
             bool first = true;
             while (reader.Next(r)) {
+                if (first && options_.dryRun) {
+                    std::string pairs;
+                    for (const auto& [column, field] : reader.Mapping())
+                        pairs += (pairs.empty() ? "" : ", ") + column + " → " + field;
+                    report_({1, Outcome::Note, "", "", ResTextParams("Hx.CRM.TkContact.Exchange.Mapping", {Value(pairs)})});
+                }
                 if (first && !reader.IgnoredColumns().empty()) {
                     std::string names;
                     for (const auto& n : reader.IgnoredColumns()) names += (names.empty() ? "" : ", ") + n;

@@ -141,6 +141,7 @@ bool CsvReader::ReadHeader() {
         if (!field.empty() && std::find(columns_.begin(), columns_.end(), field) == columns_.end()) {
             any = true;
             columns_.push_back(field);
+            mapping_.emplace_back(name, field);
         } else {
             columns_.emplace_back();
             ignoredColumns_.push_back(name);

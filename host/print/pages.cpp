@@ -158,9 +158,12 @@ private:
     static QFont BaseFont(const PageStyle& style) {
         QFont f;
         // Latin text from a Latin face keeps a PDF's text searchable (the CJK face maps its
-        // digits to no characters); Chinese falls through to the CJK face.
-        if (!style.fontFamily.empty()) f.setFamilies({Q(style.fontFamily), "DejaVu Sans", "Noto Sans CJK SC"});
-        else f.setFamilies({"DejaVu Sans", "Noto Sans CJK SC"});
+        // digits to no characters). Chinese comes from a face that gives each character a glyph
+        // of its own: a PDF maps a glyph back to the lowest code point that uses it, and the
+        // Noto CJK faces share glyphs with radicals and rare characters (长 came back as ⻓).
+        QStringList families{"DejaVu Sans", "WenQuanYi Micro Hei", "Noto Sans CJK SC"};
+        if (!style.fontFamily.empty()) families.prepend(Q(style.fontFamily));
+        f.setFamilies(families);
         return f;
     }
 
