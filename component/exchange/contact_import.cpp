@@ -1,5 +1,6 @@
 // The import: each row checked and added through the data service, committed in batches.
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -71,11 +72,15 @@ std::optional<std::string> DateText(const std::string& value) {
     return d->ToText();
 }
 
-// A name given in parts, in the order of the user's language: "张伟", "Wei Zhang".
+// A name given in parts, in the order of the user's language: "张伟" and "Smith John" in
+// Chinese, "伟 张" and "John Smith" in English; Chinese names join without a blank.
 std::string JoinedName(const std::string& given, const std::string& family) {
     const std::string g = txt::Trim(given), f = txt::Trim(family);
     if (g.empty() || f.empty()) return f + g;
-    return LoginLanguage().starts_with("zh") ? f + g : g + " " + f;
+    const bool latin = std::any_of(g.begin(), g.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); }) ||
+                       std::any_of(f.begin(), f.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
+    const std::string blank = latin ? " " : "";
+    return LoginLanguage().starts_with("zh") ? f + blank + g : g + " " + f;
 }
 
 std::optional<std::string> FlagText(const std::string& value) {

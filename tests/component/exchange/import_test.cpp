@@ -258,6 +258,48 @@ TEST_P(Exchange, AnExportWritesThroughNoLinkAndOntoNoReadOnlyFile) {
     EXPECT_EQ(names, (std::set<std::string>{"victim", "v01.vcf.part", "v01.csv.part", "v01.vcf", "v01.csv", "locked.csv"}));
 }
 
+TEST_P(Exchange, ContactExportsOfMailProgramsMapToTheContactsFields) {
+    const std::string google =
+        "Name,Given Name,Family Name,E-mail 1 - Value,Phone 1 - Value,Organization,Notes,Birthday\n"
+        ",伟,张,zw@example.cn,0571-1,杭州包装,备注,4/12/1985\n"
+        "王小明,小明,王,,,,,\n";
+    const std::string outlook =
+        "First Name,Last Name,E-mail Address,Business Phone,Mobile Phone,Company,Job Title,Notes,Birthday\n"
+        "John,Smith,js@x.org,010-1,138,ACME,总经理,hi,0/0/00\n";
+    struct Case {
+        const char* language;
+        std::string text;
+        std::vector<std::string> names;  // as stored, in code order
+        std::string first;  // the first row's e-mail|office|mobile|memo|birthday|duty, each cut at 10 bytes
+    };
+    const Case cases[] = {
+        {"zh-CN", google, {"张伟", "王小明"}, "zw@example|0571-1||备注|1985-04-12|<none>"},
+        {"en-US", google, {"伟 张", "王小明"}, "zw@example|0571-1||备注|1985-04-12|<none>"},
+        {"zh-CN", outlook, {"Smith John"}, "js@x.org|010-1|138|hi||总经理"},
+        {"en-US", outlook, {"John Smith"}, "js@x.org|010-1|138|hi||总经理"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.language) + " " + c.text.substr(0, 10));
+        host.crm->language = c.language;
+        ASSERT_TRUE(service->ExecuteX("DELETE FROM Ven_Contact WHERE cVenCode = N'V03'"));
+        const auto notes = Import(c.text, {.vendor = "V03", .dryRun = true});
+        ASSERT_FALSE(notes.empty());
+        EXPECT_EQ(notes[0].outcome, ex::Outcome::Note);
+        EXPECT_NE(notes[0].message.find("Family Name → cContactName:family"), std::string::npos) << notes[0].message;
+        const auto rows = Import(c.text, {.vendor = "V03"});
+        EXPECT_EQ(summary.added, static_cast<long>(c.names.size())) << (rows.empty() ? "" : rows.back().message);
+        for (std::size_t i = 0; i < c.names.size(); ++i)
+            EXPECT_EQ(Scalar("SELECT cContactName FROM Ven_Contact WHERE cContactCode = N'V030000000" +
+                             std::to_string(i + 1) + "'"), c.names[i]);
+        std::string first;
+        for (const char* f : {"cEmail", "cOfficePhone", "cMobilePhone", "cMemo", "dBirthday"})
+            first += Scalar("SELECT " + std::string(f) + " FROM Ven_Contact WHERE cContactCode = N'V0300000001'").substr(0, 10) + "|";
+        first += Scalar("SELECT d.cName FROM Ven_Contact c JOIN Crm_BaseCode d ON d.ID = c.bcDutyID "
+                        "WHERE c.cContactCode = N'V0300000001'");
+        EXPECT_EQ(first, c.first);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Exchange, ::testing::ValuesIn(kBackends), BackendTestName);
 
 }  // namespace
