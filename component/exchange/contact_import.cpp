@@ -136,6 +136,7 @@ private:
     int baseLevel_ = 0;  // the transaction level the import started at
     long sinceCommit_ = 0;
     std::map<std::string, std::string> vendors_;  // code as given -> as stored ("" none)
+    std::map<std::string, std::string> vendorNames_;  // code as stored -> name
     std::map<std::string, bool> persons_;
     std::map<std::string, std::map<std::string, std::string>> codes_;  // type -> lower-case name -> ID
     std::map<std::string, long> serials_;  // vendor -> last serial used
@@ -155,8 +156,11 @@ std::string Importer::Vendor(const std::string& v) {
     auto it = vendors_.find(v);
     if (it != vendors_.end()) return it->second;
     // Codes compare without case, as on SQL Server; the contact gets the code as the vendor has it.
-    auto rs = Query("SELECT cVenCode FROM vendor WHERE cVenCode = " + SqlText(v));
-    return vendors_[v] = rs->Eof() ? std::string() : rs->Get(0).ToText();
+    auto rs = Query("SELECT cVenCode, cVenName FROM vendor WHERE cVenCode = " + SqlText(v));
+    if (rs->Eof()) return vendors_[v] = std::string();
+    const std::string code = rs->Get(0).ToText();
+    vendorNames_[code] = NullText(rs->Get(1));
+    return vendors_[v] = code;
 }
 
 bool Importer::PersonExists(const std::string& code) {
@@ -250,6 +254,9 @@ Importer::Check Importer::Complete(Record& r, Problem& why, bool lastTry) {
     vendor = Vendor(vendor);
     if (vendor.empty()) return refuse("Hx.CRM.TkContact.frmcontactedit.00064");
     r.Set("cVenCode", vendor);
+    // A card's company other than its vendor is not kept: the report names it.
+    const std::string organisation = r.Get(kOrganisation);
+    if (!organisation.empty() && !txt::EqualsNoCase(organisation, vendorNames_[vendor])) r.Ignore(kOrganisation);
     if (txt::Trim(r.Get("cContactName")).empty()) r.Set("cContactName", JoinedName(r.Get(kGiven), r.Get(kFamily)));
     if (txt::Trim(r.Get("cContactName")).empty()) return refuse("Hx.CRM.TkContact.frmcontactedit.00080");
     // The service reads every "&" as a plain ampersand, so no "&lt;" can stand for a "<".

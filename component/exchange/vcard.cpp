@@ -24,7 +24,7 @@ constexpr std::pair<std::string_view, std::string_view> kPrivate[] = {
 constexpr std::string_view kDefinePrefix = "X-SOVREL-DEFINE";  // + item number: cConDefine1..16
 
 // Properties this program writes or every card has, which map to no field of their own.
-const std::set<std::string, std::less<>> kQuiet = {"VERSION", "PRODID", "REV", "ORG", "N", "KIND"};
+const std::set<std::string, std::less<>> kQuiet = {"VERSION", "PRODID", "REV", "N", "KIND"};
 
 // ---- writing --------------------------------------------------------------------------------
 
@@ -278,6 +278,7 @@ public:
         else if (n == "EMAIL") Preferred(p, "cEmail", Unescape(value));
         else if (n == "URL") Single(n, "cHomePage", Unescape(value));
         else if (n == "NOTE") Single(n, "cMemo", Unescape(value));
+        else if (n == "ORG") Single(n, kOrganisation, txt::Trim(Unescape(Components(value)[0])));
         else if (n.starts_with(kDefinePrefix)) {
             const std::string item = n.substr(kDefinePrefix.size());
             const std::string field = "cConDefine" + item;

@@ -300,6 +300,16 @@ TEST_P(Exchange, ContactExportsOfMailProgramsMapToTheContactsFields) {
     }
 }
 
+TEST_P(Exchange, ACardsCompanyOtherThanItsVendorIsNamedAsNotKept) {
+    const std::string name = Scalar("SELECT cVenName FROM vendor WHERE cVenCode = N'V03'");
+    const auto rows = Import("BEGIN:VCARD\r\nFN:甲\r\nORG:" + name + ";采购部\r\nEND:VCARD\r\n"
+                             "BEGIN:VCARD\r\nFN:乙\r\nORG:别的公司\r\nEND:VCARD\r\n", {.vendor = "V03"});
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].message, "");
+    EXPECT_EQ(rows[1].message, "Hx.CRM.TkContact.Exchange.Ignored(ORG)");
+    EXPECT_EQ(summary.added, 2);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Exchange, ::testing::ValuesIn(kBackends), BackendTestName);
 
 }  // namespace
