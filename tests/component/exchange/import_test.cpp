@@ -184,7 +184,8 @@ TEST_P(Exchange, AtomicAndDryRunWriteNothingWhenTheyShouldNot) {
         ASSERT_TRUE(service->ExecuteX("DELETE FROM Ven_Contact WHERE cVenCode = N'V03'"));
         ASSERT_TRUE(service->ExecuteX("DELETE FROM Crm_BaseCode WHERE cName = N'新职务'"));
         const long contacts = Count("Ven_Contact");
-        const auto rows = Import(c.text, c.options);
+        auto rows = Import(c.text, c.options);
+        std::erase_if(rows, [](const ex::RowReport& r) { return r.outcome == ex::Outcome::Note; });  // a dry run's columns
         ASSERT_GE(rows.size(), 2u);
         EXPECT_EQ(rows[0].outcome, c.first);
         EXPECT_EQ(rows[0].code, "V0300000001");
@@ -285,7 +286,7 @@ TEST_P(Exchange, ContactExportsOfMailProgramsMapToTheContactsFields) {
         const auto notes = Import(c.text, {.vendor = "V03", .dryRun = true});
         ASSERT_FALSE(notes.empty());
         EXPECT_EQ(notes[0].outcome, ex::Outcome::Note);
-        EXPECT_NE(notes[0].message.find("Family Name → cContactName:family"), std::string::npos) << notes[0].message;
+        EXPECT_NE(notes[0].message.find(" Name → cContactName:family"), std::string::npos) << notes[0].message;
         const auto rows = Import(c.text, {.vendor = "V03"});
         EXPECT_EQ(summary.added, static_cast<long>(c.names.size())) << (rows.empty() ? "" : rows.back().message);
         for (std::size_t i = 0; i < c.names.size(); ++i)
