@@ -243,7 +243,7 @@ TEST(Formats, LineEndsNulsFoldsAndOverlongLines) {
     for (const auto& c : cases) {
         std::vector<std::string> got;
         for (const auto& r : Read(c.text))
-            got.push_back(Describe(r) + (r.problem ? "" : " " + r.Get("cContactName") + "|" + r.Get("cMemo")));
+            got.push_back(Describe(r) + (r.problem ? "" : " " + r.Get("cContactName") + "|" + r.Get("cMemo").substr(0, 40)));
         EXPECT_EQ(got, c.want) << c.what;
     }
     // The long folded name is joined whole.
