@@ -57,36 +57,34 @@ Encoding DetectEncoding(std::istream& in) {
     return invalid > 0 && gbk && invalid > valid ? Encoding::Gbk : Encoding::Utf8;
 }
 
-int LineReader::Get() {
-    if (at_ == buffer_.size()) {
-        buffer_.resize(64 * 1024);
-        const auto n = in_.rdbuf() ? in_.rdbuf()->sgetn(buffer_.data(), static_cast<std::streamsize>(buffer_.size())) : 0;
-        buffer_.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-        at_ = 0;
-        if (buffer_.empty()) {
-            in_.setstate(std::ios::eofbit);
-            return -1;
-        }
-    }
-    return static_cast<unsigned char>(buffer_[at_++]);
+bool LineReader::Fill() {
+    if (at_ < buffer_.size()) return true;
+    buffer_.resize(64 * 1024);
+    const auto n = in_.rdbuf() ? in_.rdbuf()->sgetn(buffer_.data(), static_cast<std::streamsize>(buffer_.size())) : 0;
+    buffer_.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    at_ = 0;
+    if (buffer_.empty()) in_.setstate(std::ios::eofbit);
+    return !buffer_.empty();
 }
 
 bool LineReader::Raw(std::string& raw, bool& tooLong) {
     raw.clear();
     tooLong = false;
-    int c = Get();
-    if (c < 0) return false;
-    for (; c >= 0 && c != '\n'; c = Get()) {
-        if (c == '\r') {
-            // CR LF, or a lone CR ending the line by itself.
-            if (at_ == buffer_.size() && Get() >= 0) --at_;
-            if (at_ < buffer_.size() && buffer_[at_] == '\n') ++at_;
-            break;
+    if (!Fill()) return false;
+    while (true) {
+        const std::size_t end = std::min(buffer_.find_first_of("\r\n", at_), buffer_.size());
+        const std::size_t room = kMaxLineBytes - std::min(raw.size(), kMaxLineBytes);
+        raw.append(buffer_, at_, std::min(end - at_, room));
+        tooLong = tooLong || end - at_ > room;
+        at_ = end;
+        if (at_ == buffer_.size()) {
+            if (!Fill()) return true;  // the last line, without an end
+            continue;
         }
-        if (raw.size() < kMaxLineBytes) raw += static_cast<char>(c);
-        else tooLong = true;
+        // LF, CR LF, or a lone CR ending the line by itself.
+        if (buffer_[at_++] == '\r' && Fill() && buffer_[at_] == '\n') ++at_;
+        return true;
     }
-    return true;
 }
 
 bool LineReader::Next(Line& line) {

@@ -39,7 +39,7 @@ public:
 private:
     // The next line's bytes, at most kMaxLineBytes of them; false at the end of the input.
     bool Raw(std::string& raw, bool& tooLong);
-    int Get();
+    bool Fill();  // false at the end of the input
 
     std::istream& in_;
     Encoding encoding_;
