@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "common/account_year.h"
 #include "common/context.h"
+#include "common/texts.h"
 #include "host/export.h"
 #include "host/print_control.h"
 #include "host/pub_util.h"
@@ -85,6 +86,8 @@ int RunExport(const GlobalOptions& options, std::span<const std::string> args) {
         return kFailed;
     }
     Print(stdout, "%zu rows written to %s\n", sheet.rows.size(), file->c_str());
+    for (const auto& [row, caption] : out.cut)
+        PrintMessage(ResTextParams("Hx.AA.PUB.Print.Cut", {platform::db::Value(row), platform::db::Value(caption)}));
     return kOk;
 }
 

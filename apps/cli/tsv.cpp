@@ -12,6 +12,7 @@ void AppendEscaped(std::string& line, std::string_view text) {
             case '\n': line += "\\n"; break;
             case '\r': line += "\\r"; break;
             case '\\': line += "\\\\"; break;
+            case '\0': line += "\\0"; break;
             default: line += c;
         }
     }

@@ -11,8 +11,8 @@ class Rowset;
 
 namespace sovrel::cli {
 
-// Appends a field's text with tab, line feed, carriage return and backslash written as \t, \n,
-// \r and \\, so that every row stays on one line and the text can be restored.
+// Appends a field's text with tab, line feed, carriage return, NUL and backslash written as \t,
+// \n, \r, \0 and \\, so that every row stays on one line and the text can be restored.
 void AppendEscaped(std::string& line, std::string_view text);
 
 // Prints the header and every row from the first; Null and Empty print as nothing. A rowset

@@ -3,7 +3,9 @@
 #include "common/traces.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <link.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,12 +15,12 @@
 #include <ctime>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <new>
 #include <system_error>
 
 #include "platform/module_path.h"
+#include "platform/text.h"
 
 namespace sovrel {
 
@@ -79,24 +81,47 @@ std::string Labelled(std::string_view label, const std::string& value) {
 
 std::string LogPath(const char* name) { return platform::JoinPath(LogDirectory(), name); }
 
-// Deletes the log when it has grown beyond limit; a missing log is no error.
-void RemoveIfLarger(const std::string& path, std::uintmax_t limit) {
+// Moves a log grown beyond limit to NAME.1 (replacing the one before), so that the records
+// just before a problem survive it; a missing log is no error.
+void RotateIfLarger(const std::string& path, std::uintmax_t limit) {
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(path, ec);
     if (ec || size <= limit) return;
-    if (!fs::remove(path, ec) && ec)
+    fs::rename(path, path + ".1", ec);
+    if (ec)
         throw platform::Error(kFileAccessError, "Sovrel",
-                              "cannot delete the full log " + path + ": " + ec.message());
+                              "cannot rotate the full log " + path + ": " + ec.message());
 }
 
+// Appends to a log only its user may read: it holds statements and messages of their work.
 void Append(const std::string& path, const std::string& record) {
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    if (!out)
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
         throw platform::Error(kFileAccessError, "Sovrel",
                               "cannot open the log " + path + ": " + std::strerror(errno));
-    out << record;
-    out.close();
-    if (!out) throw platform::Error(kFileAccessError, "Sovrel", "cannot write the log " + path);
+    const std::string text = platform::text::HidePasswords(record);
+    bool ok = ::fchmod(fd, 0600) == 0;
+    for (std::size_t at = 0; ok && at < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + at, text.size() - at);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) at += static_cast<std::size_t>(n);
+    }
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) throw platform::Error(kFileAccessError, "Sovrel", "cannot write the log " + path);
+}
+
+// $XDG_STATE_HOME/sovrel, by default ~/.local/state/sovrel, made for its user alone.
+std::string UserStateDirectory() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    fs::path dir;
+    if (state && state[0] == '/') dir = fs::path(state) / "sovrel";
+    else if (home && home[0] == '/') dir = fs::path(home) / ".local" / "state" / "sovrel";
+    else return platform::ModuleDirectory();
+    std::error_code ec;
+    if (fs::create_directories(dir, ec)) ::chmod(dir.c_str(), 0700);
+    return dir.string();
 }
 
 // Path of the loaded object that holds this very function.
@@ -133,7 +158,7 @@ std::string LogDirectory() {
         std::lock_guard lock(Settings().mutex);
         if (!Settings().directory.empty()) return Settings().directory;
     }
-    return platform::ModuleDirectory();
+    return UserStateDirectory();
 }
 
 void SetLogDirectory(std::string directory) {
@@ -160,7 +185,7 @@ void WriteErrorLog(const std::string& position, bool write, const platform::Erro
     record += Labelled("  Number", std::to_string(error.Number()));
     record += Labelled("  Description", error.Description());
     record += kCrLf;
-    RemoveIfLarger(path, kErrorLogLimit);
+    RotateIfLarger(path, kErrorLogLimit);
     Append(path, record);
 }
 
@@ -168,7 +193,7 @@ void WriteSrvLog(const std::string& module, const std::string& procedure, long n
                  const std::string& description) {
     try {
         const std::string path = LogPath(kSrvLogName);
-        RemoveIfLarger(path, kSrvLogLimit);
+        RotateIfLarger(path, kSrvLogLimit);
         std::string record = "*** Error Time " + TimeText(Now()) + "***" + kCrLf;
         record += "Error:" + std::to_string(number) + kCrLf;
         record += "Discript:" + description + kCrLf;

@@ -1,25 +1,18 @@
 #include "exchange/contact_exchange.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <map>
-#include <memory>
-#include <set>
 #include <span>
 
 #include "common/context.h"
 #include "common/sql_text.h"
 #include "common/texts.h"
+#include "exchange/code_fields.h"
 #include "exchange/csv.h"
 #include "exchange/record.h"
-#include "exchange/text_lines.h"
 #include "exchange/vcard.h"
-#include "platform/db/connection.h"
 #include "platform/db/rowset.h"
-#include "platform/error.h"
-#include "platform/guid.h"
+#include "platform/file_beside.h"
 #include "platform/text.h"
 #include "service/iclscommon.h"
 
@@ -30,38 +23,6 @@ namespace fs = std::filesystem;
 using platform::db::Value;
 
 namespace {
-
-// The base codes of a contact: field, list name (cType), and the alias of its join.
-struct CodeField {
-    std::string_view field, type, alias;
-    bool addable;  // the card adds a new name to this list; the others are fixed
-};
-constexpr CodeField kCodeFields[] = {
-    {"bcSexID", "Sex", "BaseCodeSex", false},
-    {"bcDutyID", "Duty", "BaseCodeDuty", true},
-    {"bcTasteID", "Taste", "BaseCodeTaste", true},
-    {"bcMarriageID", "Marriage", "BaseCodeMarriage", false},
-};
-
-// Rows between two commits when a refusal stops nothing: one commit a row is what makes a
-// plain insert loop slow, one for the whole file would hold other users off for its length.
-constexpr long kRowsPerCommit = 500;
-
-std::string Text(const Problem& p) {
-    std::vector<Value> params;
-    for (const auto& s : p.params) params.emplace_back(s);
-    return params.empty() ? ResText(p.key) : ResTextParams(p.key, std::move(params));
-}
-
-std::string NullText(const Value& v) { return v.IsNullOrEmpty() ? std::string() : v.ToText(); }
-
-bool IsCodeField(std::string_view f) {
-    for (const auto& c : kCodeFields)
-        if (c.field == f) return true;
-    return false;
-}
-
-// ---- export ---------------------------------------------------------------------------------
 
 // Codes asked for in one statement: a list of all 100,000 contacts of a large account would make
 // one statement of megabytes.
@@ -86,395 +47,6 @@ std::string ExportStatement(const std::string& vendor, std::span<const std::stri
     return sql + " ORDER BY Ven_Contact.cContactCode";
 }
 
-// ---- import ---------------------------------------------------------------------------------
-
-// Dates as the service stores them ("yyyy-mm-dd", with the time when there is one); nothing for
-// a text that is no date. "19850412" is taken as vCards write it.
-std::optional<std::string> DateText(const std::string& value) {
-    std::string v = txt::Trim(value);
-    if (v.size() == 8 && v.find_first_not_of("0123456789") == std::string::npos)
-        v = v.substr(0, 4) + "-" + v.substr(4, 2) + "-" + v.substr(6, 2);
-    const auto d = platform::db::DateTime::Parse(v);
-    if (!d) return std::nullopt;
-    return d->ToText();
-}
-
-std::optional<std::string> FlagText(const std::string& value) {
-    const std::string v = txt::LCase(txt::Trim(value));
-    if (v == "true" || v == "1" || v == "yes" || v == "y" || v == "是") return "True";
-    if (v == "false" || v == "0" || v == "no" || v == "n" || v == "否") return "False";
-    return std::nullopt;
-}
-
-// Names the card's sex list may use for the letters of a vCard's GENDER.
-std::vector<std::string> SexNames(const std::string& value) {
-    const std::string v = txt::LCase(txt::Trim(value));
-    if (v == "m") return {value, "男", "Male", "男性"};
-    if (v == "f") return {value, "女", "Female", "女性"};
-    return {value};
-}
-
-class Importer {
-public:
-    Importer(IClsCommon& service, const ImportOptions& options, const std::function<void(const RowReport&)>& report,
-             ImportSummary& summary)
-        : service_(service), cnn_(service.m_cnn()), options_(options), report_(report), summary_(summary) {}
-
-    bool Run(std::istream& in);
-
-private:
-    enum class Check { Ready, Refused, Later };
-
-    template <class Reader>
-    void ReadAll(Reader& reader);
-    void Row(Record& r, bool lastTry);
-    Check Complete(Record& r, Problem& why, bool lastTry);
-    std::optional<Problem> BaseCode(Record& r, const CodeField& c);
-    std::string Vendor(const std::string& v);
-    bool PersonExists(const std::string& code);
-    bool ContactExists(const std::string& code);
-    RowsetPtr Query(const std::string& sql);
-    long& LastSerial(const std::string& vendor);
-    std::string NextCode(const std::string& vendor);
-    void NoteCode(const std::string& vendor, const std::string& code);
-    void Report(const Record& r, Outcome outcome, std::string message);
-    void CommitBatch(bool force);
-    void Relink();
-    std::map<std::string, std::string> Captions();
-
-    IClsCommon& service_;
-    ConnectionPtr cnn_;
-    const ImportOptions& options_;
-    const std::function<void(const RowReport&)>& report_;
-    ImportSummary& summary_;
-    int baseLevel_ = 0;  // the transaction level the import started at
-    long sinceCommit_ = 0;
-    std::map<std::string, std::string> vendors_;  // code as given -> as stored ("" none)
-    std::map<std::string, bool> persons_;
-    std::map<std::string, std::map<std::string, std::string>> codes_;  // type -> lower-case name -> ID
-    std::map<std::string, long> serials_;  // vendor -> last serial used
-    std::set<std::string> touched_;        // vendors that got contacts
-    std::vector<Record> waiting_;          // rows whose superior was not there yet
-};
-
-RowsetPtr Importer::Query(const std::string& sql) {
-    auto rs = service_.OpenX(sql);
-    if (!rs) throw platform::Error(platform::errnum::CommandFailed, "ImportContacts", Ctx().PendingMessage);
-    return rs;
-}
-
-std::string Importer::Vendor(const std::string& v) {
-    auto it = vendors_.find(v);
-    if (it != vendors_.end()) return it->second;
-    // Codes compare without case, as on SQL Server; the contact gets the code as the vendor has it.
-    auto rs = Query("SELECT cVenCode FROM vendor WHERE cVenCode = " + SqlText(v));
-    return vendors_[v] = rs->Eof() ? std::string() : rs->Get(0).ToText();
-}
-
-bool Importer::PersonExists(const std::string& code) {
-    auto it = persons_.find(code);
-    if (it != persons_.end()) return it->second;
-    return persons_[code] = !Query("SELECT cPersonCode FROM Person WHERE cPersonCode = " + SqlText(code))->Eof();
-}
-
-bool Importer::ContactExists(const std::string& code) {
-    return !Query("SELECT cContactCode FROM Ven_Contact WHERE cContactCode = " + SqlText(code))->Eof();
-}
-
-// The serial of a code made of the vendor's code and eight digits; -1 for other codes.
-long Serial(const std::string& vendor, const std::string& code) {
-    if (code.size() != vendor.size() + 8 || !code.starts_with(vendor)) return -1;
-    const std::string digits = code.substr(vendor.size());
-    if (digits.find_first_not_of("0123456789") != std::string::npos) return -1;
-    return std::stol(digits);
-}
-
-long& Importer::LastSerial(const std::string& vendor) {
-    auto it = serials_.find(vendor);
-    if (it == serials_.end()) {
-        // The card's numbering: the highest eight-digit serial after the vendor's code.
-        auto rs = Query("Select max(RIGHT(cContactCode,8)) FROM Ven_Contact WHERE left(cContactCode," +
-                        std::to_string(txt::Len(vendor)) + ") = " + SqlText(vendor) +
-                        " and LEN(cContactCode)-LEN(cVenCode )=8 ");
-        const Value max = rs->Eof() ? Value::Null() : rs->Get(0);
-        it = serials_.emplace(vendor, max.IsNullOrEmpty() ? 0 : static_cast<long>(max.ToDouble())).first;
-    }
-    return it->second;
-}
-
-std::string Importer::NextCode(const std::string& vendor) {
-    char digits[24];
-    std::snprintf(digits, sizeof digits, "%08ld", ++LastSerial(vendor));
-    return vendor + digits;
-}
-
-void Importer::NoteCode(const std::string& vendor, const std::string& code) {
-    // A code given in the file is not handed out again to a row without one.
-    const long serial = Serial(vendor, code);
-    if (serial >= 0) LastSerial(vendor) = std::max(LastSerial(vendor), serial);
-}
-
-std::optional<Problem> Importer::BaseCode(Record& r, const CodeField& c) {
-    const std::string value = txt::Trim(r.Get(c.field));
-    if (value.empty()) return std::nullopt;
-    auto find = [&]() {
-        auto& names = codes_[std::string(c.type)];
-        if (names.empty()) {
-            auto rs = Query("SELECT ID,cName FROM Crm_BaseCode WHERE cType = " + SqlText(c.type) + " order by ID ");
-            for (; !rs->Eof(); rs->MoveNext())
-                names.emplace(txt::LCase(rs->Get("cName").ToText()), rs->Get("ID").ToText());
-            names.emplace("", "");  // marks the list as read
-        }
-        for (const std::string& name : c.field == "bcSexID" ? SexNames(value) : std::vector<std::string>{value}) {
-            auto it = names.find(txt::LCase(name));
-            if (it != names.end() && !name.empty()) {
-                r.Set(c.field, it->second);
-                return true;
-            }
-        }
-        return false;
-    };
-    if (find()) return std::nullopt;
-    if (c.addable) {
-        // A new duty or hobby joins its list, as when it is typed in the card.
-        std::string xml = "<Crm_BaseCode><cCode></cCode><cType>" + std::string(c.type) + "</cType><cName>" + value +
-                          "</cName><bEdit>True</bEdit></Crm_BaseCode>";
-        std::string table = "Crm_BaseCode", message;
-        service_.Add(xml, table, message);
-        codes_.erase(std::string(c.type));
-        if (find()) return std::nullopt;
-    }
-    return Problem{"Hx.CRM.TkContact.Exchange.UnknownCode", {std::string(c.field), value}};
-}
-
-Importer::Check Importer::Complete(Record& r, Problem& why, bool lastTry) {
-    auto refuse = [&why](std::string key, std::vector<std::string> params = {}) {
-        why = Problem{std::move(key), std::move(params)};
-        return Check::Refused;
-    };
-    if (r.problem) return refuse(r.problem->key, r.problem->params);
-    std::string vendor = txt::Trim(r.Get("cVenCode"));
-    if (!options_.vendor.empty()) {
-        if (vendor.empty()) vendor = options_.vendor;
-        else if (vendor != options_.vendor) return refuse("Hx.CRM.TkContact.Exchange.OtherVendor", {vendor, options_.vendor});
-    }
-    if (vendor.empty()) return refuse("Hx.AA.SRVTRANS.xx_notnull", {ResText("Hx.AA.ARCHIVE.FIELD.refvendor")});
-    vendor = Vendor(vendor);
-    if (vendor.empty()) return refuse("Hx.CRM.TkContact.frmcontactedit.00064");
-    r.Set("cVenCode", vendor);
-    if (txt::Trim(r.Get("cContactName")).empty()) return refuse("Hx.CRM.TkContact.frmcontactedit.00080");
-    // The service reads every "&" as a plain ampersand, so no "&lt;" can stand for a "<".
-    for (const auto& [field, value] : r.values)
-        if (value.find('<') != std::string::npos) return refuse("Hx.CRM.TkContact.Exchange.LessThan", {field});
-    for (const char* field : {"dBirthday", "dCreateDate"}) {
-        if (r.Get(field).empty()) continue;
-        const auto date = DateText(r.Get(field));
-        if (!date) return refuse("Hx.CRM.COMMON.CheckLegal02", {field});
-        r.Set(field, *date);
-    }
-    const std::string major = r.Get("bMajor");
-    const auto flag = major.empty() ? std::optional<std::string>("False") : FlagText(major);
-    if (!flag) return refuse("Hx.CRM.TkContact.Exchange.BadValue", {"bMajor", major});
-    r.Set("bMajor", *flag);
-    const std::string principal = txt::Trim(r.Get("cPrincipal"));
-    if (!principal.empty() && !PersonExists(principal))
-        return refuse("Hx.CRM.BO.SurveyAcitve.surveyaction.00027", {principal});
-    const std::string code = r.Get("cContactCode");
-    const std::string superior = r.Get("cSuperiorID");
-    if (!superior.empty()) {
-        if (superior == code) return refuse("Hx.CRM.FrameCaption.Contact01");
-        if (!ContactExists(superior)) {
-            if (!lastTry) return Check::Later;
-            return refuse("Hx.CRM.TkContact.frmcontactedit.00066");
-        }
-    }
-    for (const auto& c : kCodeFields)
-        if (auto p = BaseCode(r, c)) {
-            why = *p;
-            return Check::Refused;
-        }
-    if (code.empty()) r.Set("cContactCode", NextCode(vendor));
-    else NoteCode(vendor, code);
-    // The file's key is kept when it is a key of the card's form that no contact has yet.
-    const std::string oid = r.Get("oid");
-    if (oid.size() != 38 || oid.front() != '{' || oid.back() != '}' ||
-        !Query("SELECT oid FROM Ven_Contact WHERE oid = " + SqlText(oid))->Eof())
-        r.Set("oid", platform::NewGuidText());
-    if (r.Get("cCreator").empty()) r.Set("cCreator", Ctx().UserName);
-    if (r.Get("dCreateDate").empty()) r.Set("dCreateDate", DateText(Ctx().LoginDate).value_or(""));
-    return Check::Ready;
-}
-
-void Importer::Report(const Record& r, Outcome outcome, std::string message) {
-    if (outcome == Outcome::Refused) ++summary_.refused;
-    else ++summary_.added;
-    if (outcome != Outcome::Refused && !r.ignored.empty()) {
-        std::string names;
-        for (const auto& n : r.ignored) names += (names.empty() ? "" : ", ") + n;
-        message = ResTextParams("Hx.CRM.TkContact.Exchange.Ignored", {Value(names)});
-    }
-    report_({r.line, outcome, r.Get("cContactCode"), r.Get("cContactName"), std::move(message)});
-}
-
-void Importer::CommitBatch(bool force) {
-    if (options_.atomic || options_.dryRun) return;
-    if (!force && ++sinceCommit_ < kRowsPerCommit) return;
-    while (cnn_->TransactionLevel() > baseLevel_) cnn_->CommitTrans();
-    sinceCommit_ = 0;
-    if (!force) cnn_->BeginTrans();
-}
-
-void Importer::Row(Record& r, bool lastTry) {
-    // Each row in a savepoint of its own: a refusal takes back what the row wrote, such as a new
-    // duty, and leaves the transaction usable on servers that abort it on an error.
-    cnn_->BeginTrans();
-    Problem why;
-    Check check = Check::Refused;
-    std::string message;
-    bool added = false;
-    try {
-        check = Complete(r, why, lastTry);
-    } catch (const std::exception& e) {
-        why = Problem{"Hx.CRM.TkContact.Exchange.Failed", {e.what()}};
-    }
-    if (check == Check::Later) {
-        cnn_->RollbackTrans();
-        waiting_.push_back(std::move(r));
-        return;
-    }
-    if (check == Check::Ready) {
-        std::string xml = "<Ven_Contact>";
-        for (std::string_view f : kFields) {
-            const std::string name(f);
-            // Line breaks reach the database as line feeds whatever the file had.
-            xml += "<" + name + ">" + txt::Replace(r.Get(f), "\r\n", "\n") + "</" + name + ">";
-        }
-        xml += "</Ven_Contact>";
-        std::string table = "Ven_Contact";
-        added = service_.Add(xml, table, message);
-    } else {
-        message = Text(why);
-    }
-    if (added) {
-        cnn_->CommitTrans();
-        touched_.insert(r.Get("cVenCode"));
-        Report(r, options_.atomic || options_.dryRun ? Outcome::Accepted : Outcome::Added, "");
-    } else {
-        cnn_->RollbackTrans();
-        codes_.clear();  // a duty added for this row is gone again
-        Report(r, Outcome::Refused, message);
-    }
-    CommitBatch(false);
-}
-
-template <class Reader>
-void Importer::ReadAll(Reader& reader) {
-    Record r;
-    while (reader.Next(r)) Row(r, false);
-}
-
-std::map<std::string, std::string> Importer::Captions() {
-    // A file saved from a spreadsheet may head its columns as the list does, in either language,
-    // and the user-defined items by their names.
-    std::map<std::string, std::string> out;
-    for (std::string_view f : kFields) {
-        const std::string key = "Hx.CRM.TkContact.Column." + std::string(f);
-        for (const char* language : {"zh-CN", "en-US"}) {
-            const std::string caption = txt::Trim(ResText(key, language));
-            if (!caption.empty() && caption != key) out.emplace(txt::LCase(caption), f);
-        }
-    }
-    auto rs = Query("SELECT cItem, cItemName FROM userdef WHERE cClass = N'供应商联系人'");
-    for (; !rs->Eof(); rs->MoveNext()) {
-        const std::string item = rs->Get("cItem").ToText(), name = txt::Trim(NullText(rs->Get("cItemName")));
-        const std::string prefix = "自定义项";
-        if (name.empty() || !item.starts_with(prefix)) continue;
-        const std::string_view field = FieldNamed("cConDefine" + item.substr(prefix.size()));
-        if (!field.empty()) out.emplace(txt::LCase(name), field);
-    }
-    return out;
-}
-
-void Importer::Relink() {
-    // A vendor whose main contact is missing gets its contact with the highest code, as after
-    // a save in the card.
-    for (const std::string& v : touched_) {
-        const std::string q = SqlText(v);
-        service_.ExecuteX(
-            "if (not exists( select * from Ven_Contact where oid in (select Vendor.cSovrelCode  from vendor where "
-            "cVenCode=" + q + "))) begin update vendor set csovrelcode=t.oid,cVenPerson=t.cContactName from (select "
-            "top 1 oid,vendor.cvencode,cContactName from Ven_Contact left join vendor on "
-            "Vendor.cVenCode=Ven_Contact.cVenCode where Ven_Contact.cVenCode=" + q +
-            " order by cContactCode desc) t WHERE vendor.cvencode = t.cvencode End");
-    }
-}
-
-bool Importer::Run(std::istream& in) {
-    const Encoding encoding = DetectEncoding(in);
-    if (encoding == Encoding::Utf16) {
-        summary_.message = ResText("Hx.CRM.TkContact.Exchange.Utf16");
-        return false;
-    }
-    // vCards start with BEGIN:VCARD; anything else is taken for CSV.
-    bool vcard = false;
-    {
-        LineReader probe(in, encoding);
-        Line first;
-        while (probe.Next(first) && txt::Trim(first.text).empty()) {
-        }
-        vcard = txt::LCase(txt::Trim(first.text)).starts_with("begin:vcard");
-        in.clear();
-        in.seekg(0);
-    }
-    LineReader lines(in, encoding);
-    baseLevel_ = cnn_->TransactionLevel();
-    try {
-        cnn_->BeginTrans();
-        if (vcard) {
-            VCardReader reader(lines);
-            ReadAll(reader);
-        } else {
-            CsvReader reader(lines, Captions());
-            Record r;
-            bool first = true;
-            while (reader.Next(r)) {
-                if (first && !reader.IgnoredColumns().empty()) {
-                    std::string names;
-                    for (const auto& n : reader.IgnoredColumns()) names += (names.empty() ? "" : ", ") + n;
-                    report_({1, Outcome::Note, "", "", ResTextParams("Hx.CRM.TkContact.Exchange.Ignored", {Value(names)})});
-                }
-                first = false;
-                Row(r, false);
-            }
-            if (reader.HeaderProblem()) summary_.message = Text(*reader.HeaderProblem());
-        }
-        // Rows that wait for a superior further down the file, until a pass adds none of them.
-        for (std::size_t before = 0; !waiting_.empty() && waiting_.size() != before;) {
-            before = waiting_.size();
-            std::vector<Record> round;
-            round.swap(waiting_);
-            for (Record& r : round) Row(r, false);
-        }
-        std::vector<Record> last;
-        last.swap(waiting_);
-        for (Record& r : last) Row(r, true);
-        Relink();
-        const bool keep = !options_.dryRun && !(options_.atomic && summary_.refused > 0) && summary_.message.empty();
-        while (cnn_->TransactionLevel() > baseLevel_) keep ? cnn_->CommitTrans() : cnn_->RollbackTrans();
-        summary_.written = keep && summary_.added > 0;
-    } catch (const std::exception& e) {
-        // Whatever was not committed goes; the rows committed before stay, as each was whole.
-        try {
-            while (cnn_->TransactionLevel() > baseLevel_) cnn_->RollbackTrans();
-        } catch (...) {
-        }
-        summary_.message = e.what();
-        summary_.written = false;
-        return false;
-    }
-    return summary_.message.empty() && summary_.refused == 0;
-}
-
 }  // namespace
 
 std::optional<Format> FormatOfPath(const std::string& path) {
@@ -488,27 +60,32 @@ bool ExportContacts(IClsCommon& service, const std::string& path, Format format,
                     const std::vector<std::string>& codes, long& count, std::string& sMsg) {
     count = 0;
     sMsg.clear();
-    const fs::path target(path);
-    const fs::path part = target.string() + ".part";
     try {
-        bool ok = true;
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            sMsg = ResTextParams("Hx.CRM.TkContact.Exchange.CannotWrite", {Value(path)});
+        platform::FileBeside file(path);
+        auto cannotWrite = [&]() {
+            sMsg = ResTextParams(file.ReadOnly() ? "Hx.CRM.TkContact.Exchange.ReadOnly" : "Hx.CRM.TkContact.Exchange.CannotWrite",
+                                 {Value(path)});
+            if (!file.ReadOnly() && !file.Error().empty()) sMsg += " (" + file.Error() + ")";
             return false;
-        }
-        if (format == Format::Csv) out << "\xEF\xBB\xBF" << CsvHeader();  // the mark tells spreadsheets it is UTF-8
+        };
+        if (!file.Ok()) return cannotWrite();
+        std::string out;
+        auto flush = [&](std::size_t above) {
+            if (out.size() <= above) return true;
+            if (!file.WriteAll(out.data(), out.size())) return false;
+            out.clear();
+            return true;
+        };
+        if (format == Format::Csv) out = "\xEF\xBB\xBF" + CsvHeader();  // the mark tells spreadsheets it is UTF-8
         std::vector<std::string> sorted(codes);
         std::sort(sorted.begin(), sorted.end());  // so that the pieces follow one another in code order
         const std::span<const std::string> all(sorted);
+        bool ok = true;
         for (std::size_t from = 0; from == 0 || from < codes.size(); from += kCodesPerStatement) {
             const auto some = codes.empty() ? all : all.subspan(from, std::min(kCodesPerStatement, codes.size() - from));
             auto rs = service.OpenForward(ExportStatement(vendor, some), &ok, &sMsg);
             if (!rs || !ok) {
                 if (sMsg.empty()) sMsg = Ctx().PendingMessage;
-                out.close();
-                std::error_code ignored;
-                fs::remove(part, ignored);
                 return false;
             }
             for (; !rs->Eof(); rs->MoveNext()) {
@@ -518,33 +95,18 @@ bool ExportContacts(IClsCommon& service, const std::string& path, Format format,
                     if (!v.IsNullOrEmpty()) r.Set(f, v.ToText());
                 }
                 const Value vendorName = rs->Get("cVenName");
-                if (format == Format::Csv) out << CsvRow(r);
-                else out << WriteVCard(r, vendorName.IsNullOrEmpty() ? "" : vendorName.ToText());
+                if (format == Format::Csv) out += CsvRow(r);
+                else out += WriteVCard(r, vendorName.IsNullOrEmpty() ? "" : vendorName.ToText());
                 ++count;
+                if (!flush(64 * 1024)) return cannotWrite();
             }
         }
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(part, ignored);
-            sMsg = ResTextParams("Hx.CRM.TkContact.Exchange.CannotWrite", {Value(path)});
-            return false;
-        }
-        fs::rename(part, target);
+        if (!flush(0) || !file.Commit()) return cannotWrite();
         return true;
     } catch (const std::exception& e) {
-        std::error_code ignored;
-        fs::remove(part, ignored);
         sMsg = e.what();
         return false;
     }
-}
-
-bool ImportContacts(IClsCommon& service, std::istream& in, const ImportOptions& options,
-                    const std::function<void(const RowReport&)>& report, ImportSummary& summary) {
-    summary = ImportSummary{};
-    Importer importer(service, options, report, summary);
-    return importer.Run(in);
 }
 
 }  // namespace sovrel::exchange

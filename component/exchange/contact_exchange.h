@@ -20,8 +20,9 @@ enum class Format { VCard, Csv };
 std::optional<Format> FormatOfPath(const std::string& path);
 
 // Writes the contacts of vendor ("" every vendor), or only those whose codes are listed (empty:
-// no such restriction; a long list is read 500 codes at a time), in code order to path. The file appears only when it is complete: on
-// failure none is left and sMsg says why. count receives the contacts written.
+// no such restriction; a long list is read 500 codes at a time), in code order to path. The file
+// appears only when it is complete, with the permissions of the file it replaces: on failure
+// none is left and sMsg says why. A read-only file is refused. count receives the contacts written.
 bool ExportContacts(IClsCommon& service, const std::string& path, Format format, const std::string& vendor,
                     const std::vector<std::string>& codes, long& count, std::string& sMsg);
 

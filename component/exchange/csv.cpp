@@ -84,6 +84,10 @@ bool CsvReader::ReadRow(std::vector<std::string>& fields, long& lineNumber, std:
     } while (line.valid && line.text.empty());  // blank lines hold no row
     lineNumber = line.number;
     problem.reset();
+    if (line.tooLong) {
+        problem = Problem{"Hx.CRM.TkContact.Exchange.LineTooLong", {std::to_string(lineNumber), kMaxLineMegabytes}};
+        return true;
+    }
     std::vector<Line> taken;
     std::string text = line.text;
     std::optional<long> badBytes;
@@ -137,6 +141,7 @@ bool CsvReader::ReadHeader() {
         if (!field.empty() && std::find(columns_.begin(), columns_.end(), field) == columns_.end()) {
             any = true;
             columns_.push_back(field);
+            mapping_.emplace_back(name, field);
         } else {
             columns_.emplace_back();
             ignoredColumns_.push_back(name);
@@ -160,7 +165,7 @@ bool CsvReader::Next(Record& record) {
         return true;
     }
     for (std::size_t i = 0; i < fields.size(); ++i)
-        if (!columns_[i].empty()) record.Set(columns_[i], std::move(fields[i]));
+        if (!columns_[i].empty()) record.Set(columns_[i], platform::text::RestoredCellText(fields[i]));
     return true;
 }
 

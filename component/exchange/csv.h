@@ -30,6 +30,8 @@ public:
     bool Next(Record& record);
     // After the first Next: the header's columns that name no field.
     const std::vector<std::string>& IgnoredColumns() const { return ignoredColumns_; }
+    // After the first Next: each column taken, as the header names it, with its field.
+    std::vector<std::pair<std::string, std::string>> Mapping() const { return mapping_; }
     // After the first Next: set when the file has no header row naming a field.
     const std::optional<Problem>& HeaderProblem() const { return headerProblem_; }
 
@@ -45,6 +47,7 @@ private:
     bool headerRead_ = false;
     std::vector<std::string> columns_;  // the field of each column; empty: not taken
     std::vector<std::string> ignoredColumns_;
+    std::vector<std::pair<std::string, std::string>> mapping_;
     std::optional<Problem> headerProblem_;
 };
 

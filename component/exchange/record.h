@@ -21,6 +21,9 @@ inline constexpr std::string_view kFields[] = {
     "cConDefine11", "cConDefine12", "cConDefine13", "cConDefine14", "cConDefine15", "cConDefine16",
     "oid"};
 
+// Not a field: the company a vCard's ORG names, which the import compares with the vendor's name.
+inline constexpr std::string_view kOrganisation = "ORG";
+
 // The field of kFields named name without regard to case; empty when there is none.
 std::string_view FieldNamed(std::string_view name);
 

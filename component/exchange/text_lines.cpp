@@ -44,14 +44,11 @@ Encoding DetectEncoding(std::istream& in) {
     in.seekg(start);
     long valid = 0, invalid = 0;
     bool gbk = true;
-    std::string line, converted;
-    while (std::getline(in, line)) {
-        if (txt::IsValidUtf8(line)) {
-            CountUtf8(line, valid, invalid);
-            continue;
-        }
-        CountUtf8(line, valid, invalid);
-        if (gbk && !txt::FromGb18030(line, converted)) gbk = false;
+    std::string converted;
+    LineReader lines(in, Encoding::Utf8);
+    for (Line line; lines.Next(line);) {
+        CountUtf8(line.text, valid, invalid);
+        if (gbk && !txt::IsValidUtf8(line.text) && !txt::FromGb18030(line.text, converted)) gbk = false;
     }
     in.clear();
     in.seekg(start);
@@ -60,21 +57,55 @@ Encoding DetectEncoding(std::istream& in) {
     return invalid > 0 && gbk && invalid > valid ? Encoding::Gbk : Encoding::Utf8;
 }
 
+bool LineReader::Fill() {
+    if (at_ < buffer_.size()) return true;
+    buffer_.resize(64 * 1024);
+    const auto n = in_.rdbuf() ? in_.rdbuf()->sgetn(buffer_.data(), static_cast<std::streamsize>(buffer_.size())) : 0;
+    buffer_.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    at_ = 0;
+    if (buffer_.empty()) in_.setstate(std::ios::eofbit);
+    return !buffer_.empty();
+}
+
+bool LineReader::Raw(std::string& raw, bool& tooLong) {
+    raw.clear();
+    tooLong = false;
+    if (!Fill()) return false;
+    while (true) {
+        const std::size_t end = std::min(buffer_.find_first_of("\r\n", at_), buffer_.size());
+        const std::size_t room = kMaxLineBytes - std::min(raw.size(), kMaxLineBytes);
+        raw.append(buffer_, at_, std::min(end - at_, room));
+        tooLong = tooLong || end - at_ > room;
+        at_ = end;
+        if (at_ == buffer_.size()) {
+            if (!Fill()) return true;  // the last line, without an end
+            continue;
+        }
+        // LF, CR LF, or a lone CR ending the line by itself.
+        if (buffer_[at_++] == '\r' && Fill() && buffer_[at_] == '\n') ++at_;
+        return true;
+    }
+}
+
 bool LineReader::Next(Line& line) {
     std::string raw;
-    if (!std::getline(in_, raw)) return false;
+    if (!Raw(raw, line.tooLong)) return false;
     ++number_;
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-    if (number_ == 1 && raw.starts_with(kUtf8Mark)) raw.erase(0, kUtf8Mark.size());
+    if ((number_ == 1 || encoding_ == Encoding::Utf8) && raw.starts_with(kUtf8Mark)) raw.erase(0, kUtf8Mark.size());
     line.number = number_;
+    const bool nul = raw.find('\0') != std::string::npos;
     if (encoding_ == Encoding::Gbk) {
-        line.valid = txt::FromGb18030(raw, line.text);
+        line.valid = !nul && txt::FromGb18030(raw, line.text);
         if (!line.valid) line.text = std::move(raw);
         return true;
     }
-    line.valid = encoding_ == Encoding::Utf8 && txt::IsValidUtf8(raw);
     line.text = std::move(raw);
+    Recheck(line);
     return true;
+}
+
+void LineReader::Recheck(Line& line) const {
+    line.valid = encoding_ == Encoding::Utf8 && txt::IsValidUtf8(line.text) && line.text.find('\0') == std::string::npos;
 }
 
 }  // namespace sovrel::exchange

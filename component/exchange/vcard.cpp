@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <set>
 #include <utility>
 #include <vector>
@@ -23,7 +24,7 @@ constexpr std::pair<std::string_view, std::string_view> kPrivate[] = {
 constexpr std::string_view kDefinePrefix = "X-SOVREL-DEFINE";  // + item number: cConDefine1..16
 
 // Properties this program writes or every card has, which map to no field of their own.
-const std::set<std::string, std::less<>> kQuiet = {"VERSION", "PRODID", "REV", "ORG", "N", "KIND"};
+const std::set<std::string, std::less<>> kQuiet = {"VERSION", "PRODID", "REV", "N", "KIND"};
 
 // ---- writing --------------------------------------------------------------------------------
 
@@ -274,9 +275,10 @@ public:
             else Single(n, "dBirthday", date);
         } else if (n == "TEL") Tel(p, Unescape(value));
         else if (n == "ADR") Adr(p, Components(value));
-        else if (n == "EMAIL") Single(n, "cEmail", Unescape(value));
+        else if (n == "EMAIL") Preferred(p, "cEmail", Unescape(value));
         else if (n == "URL") Single(n, "cHomePage", Unescape(value));
         else if (n == "NOTE") Single(n, "cMemo", Unescape(value));
+        else if (n == "ORG") Single(n, kOrganisation, txt::Trim(Unescape(Components(value)[0])));
         else if (n.starts_with(kDefinePrefix)) {
             const std::string item = n.substr(kDefinePrefix.size());
             const std::string field = "cConDefine" + item;
@@ -322,7 +324,29 @@ private:
         else if (types.contains("pager")) field = "cCall";
         else if (types.contains("fax")) return r_.Ignore("TEL;TYPE=fax");
         else if (types.contains("home")) field = "cHomePhone";
-        Single("TEL", field, std::move(number));
+        Preferred(p, field, std::move(number));
+    }
+
+    // Of several values for one field, the one with the lowest PREF (RFC 6350; a 3.0 card's
+    // TYPE=pref counts as 1, none as least preferred); the others are listed as not taken.
+    void Preferred(const Property& p, std::string_view field, std::string value) {
+        int pref = 101;
+        const std::string given = Param(p, "PREF");
+        if (!given.empty() && given.find_first_not_of("0123456789") == std::string::npos && given.size() <= 3)
+            pref = std::stoi(given);
+        else if (Types(p).contains("pref"))
+            pref = 1;
+        auto it = prefs_.find(field);
+        if (it == prefs_.end() || !r_.values.contains(field)) {
+            Single(p.name, field, std::move(value));
+            prefs_[field] = pref;
+            return;
+        }
+        r_.Ignore(p.name);
+        if (pref < it->second) {
+            r_.Set(field, std::move(value));
+            it->second = pref;
+        }
     }
 
     void Adr(const Property& p, const std::vector<std::string>& parts) {
@@ -338,6 +362,7 @@ private:
 
     Record& r_;
     std::vector<std::string> nameParts_;
+    std::map<std::string_view, int> prefs_;  // field -> PREF of the value taken
 };
 
 }  // namespace
@@ -397,21 +422,34 @@ bool VCardReader::Logical(Line& line) {
         return true;
     }
     if (!Physical(line)) return false;
+    // The colon and the line's encoding are looked for once: searching the whole growing line
+    // for each continuation made a long folded value cost the square of its length.
+    std::size_t colon = line.text.find(':');
+    bool quotedPrintable =
+        colon != std::string::npos && txt::InStr(txt::UCase(line.text.substr(0, colon)), "QUOTED-PRINTABLE") > 0;
+    bool joined = false;
     Line next;
     while (Physical(next)) {
         const bool folded = !next.text.empty() && (next.text[0] == ' ' || next.text[0] == '\t');
         // Quoted-printable values of older cards break lines with a trailing "=" instead.
-        const std::size_t colon = line.text.find(':');
-        const bool softBreak = !folded && colon != std::string::npos && line.text.ends_with('=') &&
-                               txt::InStr(txt::UCase(line.text.substr(0, colon)), "QUOTED-PRINTABLE") > 0;
+        const bool softBreak = !folded && quotedPrintable && line.text.ends_with('=');
         if (!folded && !softBreak) {
             ahead_ = std::move(next);
             break;
         }
         if (softBreak) line.text.pop_back();
-        line.text.append(next.text, folded ? 1 : 0, std::string::npos);
+        const std::size_t from = line.text.size();
+        const std::size_t skip = folded ? 1 : 0;
+        line.tooLong = line.tooLong || next.tooLong || from + next.text.size() - skip > kMaxLineBytes;
+        if (line.tooLong) continue;  // the rest of the value is skipped, never held
+        line.text.append(next.text, skip, std::string::npos);
         line.valid = line.valid && next.valid;
+        joined = true;
+        if (colon == std::string::npos && (colon = line.text.find(':', from)) != std::string::npos)
+            quotedPrintable = txt::InStr(txt::UCase(line.text.substr(0, colon)), "QUOTED-PRINTABLE") > 0;
     }
+    // A fold may split a character; the parts are text only once joined.
+    if (joined && !line.valid) lines_.Recheck(line);
     return true;
 }
 
@@ -421,8 +459,12 @@ bool VCardReader::Next(Record& record) {
     Property p;
     while (true) {
         if (!Logical(line)) return false;
-        if (line.valid && txt::Trim(line.text).empty()) continue;
+        if (line.valid && !line.tooLong && txt::Trim(line.text).empty()) continue;
         record.line = line.number;
+        if (line.tooLong) {
+            record.problem = Problem{"Hx.CRM.TkContact.Exchange.LineTooLong", {std::to_string(line.number), kMaxLineMegabytes}};
+            return true;
+        }
         if (line.valid && ParseLine(line.text, p) && p.name == "BEGIN" && txt::EqualsNoCase(txt::Trim(p.value), "VCARD"))
             break;
         record.problem = Problem{"Hx.CRM.TkContact.Exchange.OutsideCard", {std::to_string(line.number)}};
@@ -435,6 +477,11 @@ bool VCardReader::Next(Record& record) {
     CardBuilder card(record);
     bool base64 = false;  // inside an older card's picture, whose lines are not folded
     while (Logical(line)) {
+        if (line.tooLong) {
+            if (!record.problem)
+                record.problem = Problem{"Hx.CRM.TkContact.Exchange.LineTooLong", {std::to_string(line.number), kMaxLineMegabytes}};
+            continue;
+        }
         if (!line.valid) {
             refuse("Hx.CRM.TkContact.Exchange.BadBytes", line.number);
             continue;

@@ -2,9 +2,6 @@
 // through the page painter; and the page style's stored text.
 #include "host/export.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <QFile>
@@ -18,6 +15,7 @@
 #include <pugixml.hpp>
 #include <sstream>
 
+#include "platform/file_beside.h"
 #include "platform/text.h"
 
 namespace host::print {
@@ -63,83 +61,6 @@ int DisplayWidth(std::string_view text) {
 
 namespace {
 
-// ---- The temporary file beside the target --------------------------------------------------
-
-std::string SystemError(int error) { return std::strerror(error); }
-
-mode_t FileMode() {
-    // Created files get what the user's umask allows; mkstemp alone would leave 0600.
-    static const mode_t mode = [] {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        return static_cast<mode_t>(0666 & ~mask);
-    }();
-    return mode;
-}
-
-class TempBeside {
-public:
-    explicit TempBeside(const std::string& target) : target_(target) {
-        const std::filesystem::path t(target);
-        std::filesystem::path dir = t.parent_path();
-        if (dir.empty()) dir = ".";
-        std::string pattern = (dir / ("." + t.filename().string() + ".XXXXXX")).string();
-        fd_ = ::mkstemp(pattern.data());
-        if (fd_ < 0) error_ = SystemError(errno);
-        else path_ = pattern;
-    }
-    ~TempBeside() {
-        if (fd_ >= 0) ::close(fd_);
-        if (!committed_ && !path_.empty()) ::unlink(path_.c_str());
-    }
-    TempBeside(const TempBeside&) = delete;
-    TempBeside& operator=(const TempBeside&) = delete;
-
-    bool Ok() const { return fd_ >= 0 || !path_.empty(); }
-    int Fd() const { return fd_; }
-    const std::string& Path() const { return path_; }
-    const std::string& Error() const { return error_; }
-    // Lets a library write the file by its name.
-    void CloseHandle() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-    bool WriteAll(const char* data, std::size_t size) {
-        while (size > 0) {
-            const ssize_t n = ::write(fd_, data, size);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                error_ = SystemError(errno);
-                return false;
-            }
-            data += n;
-            size -= static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-    // Puts the finished file under the target's name.
-    bool Commit() {
-        if (::chmod(path_.c_str(), FileMode()) != 0) return Fail();
-        if (fd_ >= 0) {
-            const int fd = fd_;
-            fd_ = -1;
-            if (::close(fd) != 0) return Fail();
-        }
-        if (::rename(path_.c_str(), target_.c_str()) != 0) return Fail();
-        committed_ = true;
-        return true;
-    }
-
-private:
-    bool Fail() {
-        error_ = SystemError(errno);
-        return false;
-    }
-    std::string target_, path_, error_;
-    int fd_ = -1;
-    bool committed_ = false;
-};
-
 Outcome Failed(const std::string& path, long result, std::string detail) { return {result, path, std::move(detail)}; }
 
 // ---- CSV -----------------------------------------------------------------------------------
@@ -158,7 +79,7 @@ Outcome WriteCsv(const Sheet& sheet, const std::string& path) {
     line(captions, captions.size());
     for (const auto& row : sheet.rows) line(row, captions.size());
 
-    TempBeside file(path);
+    platform::FileBeside file(path);
     if (!file.Ok()) return Failed(path, result::CannotWrite, file.Error());
     if (!file.WriteAll(out.data(), out.size()) || !file.Commit()) return Failed(path, result::CannotWrite, file.Error());
     return {result::Exported, path, ""};
@@ -218,12 +139,40 @@ std::string LfBreaks(const std::string& s) {
     return out;
 }
 
-double ColumnChars(const Column& c) {
-    return std::clamp(std::max(c.size, DisplayWidth(c.caption)), 4, 60) + 1.0;
+// The widest of the caption and the texts' lines, between 4 and 60 characters: the declared
+// sizes say what a column may hold, not what it does (a one-character column declared 60 wide).
+std::vector<double> ColumnWidths(const Sheet& sheet) {
+    std::vector<int> widest;
+    for (const auto& c : sheet.columns) widest.push_back(DisplayWidth(c.caption));
+    for (const auto& row : sheet.rows)
+        for (std::size_t c = 0; c < row.size() && c < widest.size(); ++c) {
+            if (widest[c] >= 60) continue;
+            std::string_view text(row[c]);
+            for (std::size_t start = 0; start <= text.size();) {
+                const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+                widest[c] = std::max(widest[c], DisplayWidth(text.substr(start, std::min<std::size_t>(end - start, 240))));
+                start = end + 1;
+            }
+        }
+    std::vector<double> out;
+    for (int w : widest) out.push_back(std::clamp(w, 4, 60) + 1.0);
+    return out;
+}
+
+// A cell holds 32,767 characters.
+constexpr std::size_t kCellChars = 32767;
+
+// text cut to what a cell holds, its end marked; false when it fits as it is.
+bool CutToCell(const std::string& text, std::string& cut) {
+    if (text.size() <= kCellChars || txt::Len(text) <= kCellChars) return false;
+    std::size_t at = 0;
+    for (std::size_t n = 0; n + 1 < kCellChars; ++n) txt::DecodeUtf8(text, at);
+    cut = text.substr(0, at) + "…";
+    return true;
 }
 
 Outcome WriteXlsx(const Sheet& sheet, const std::string& path) {
-    TempBeside file(path);
+    platform::FileBeside file(path);
     if (!file.Ok()) return Failed(path, result::CannotWrite, file.Error());
     file.CloseHandle();
     std::string tmpdir = std::filesystem::path(file.Path()).parent_path().string();
@@ -242,7 +191,8 @@ Outcome WriteXlsx(const Sheet& sheet, const std::string& path) {
     format_set_num_format(dateTime, "yyyy-mm-dd hh:mm:ss");
 
     const auto cols = static_cast<lxw_col_t>(sheet.columns.size());
-    for (lxw_col_t c = 0; c < cols; ++c) worksheet_set_column(ws, c, c, ColumnChars(sheet.columns[c]), nullptr);
+    const std::vector<double> widths = ColumnWidths(sheet);
+    for (lxw_col_t c = 0; c < cols; ++c) worksheet_set_column(ws, c, c, widths[c], nullptr);
     worksheet_freeze_panes(ws, 1, 0);
 
     Outcome out{result::Exported, path, ""};
@@ -260,7 +210,10 @@ Outcome WriteXlsx(const Sheet& sheet, const std::string& path) {
         const auto& row = sheet.rows[r];
         const auto xr = static_cast<lxw_row_t>(r + 1);
         for (lxw_col_t c = 0; c < cols && c < row.size(); ++c) {
-            const std::string& text = row[c];
+            std::string shortened;
+            const bool cut = CutToCell(row[c], shortened);
+            if (cut) out.cut.emplace_back(static_cast<long>(r + 1), sheet.columns[c].caption);
+            const std::string& text = cut ? shortened : row[c];
             if (text.empty()) continue;
             const int type = sheet.columns[c].type;
             double number = 0;
@@ -285,7 +238,7 @@ Outcome WriteXlsx(const Sheet& sheet, const std::string& path) {
 // ---- PDF -----------------------------------------------------------------------------------
 
 Outcome WritePdf(const Sheet& sheet, const std::string& path, const PageStyle& style, const PageTexts& texts) {
-    TempBeside file(path);
+    platform::FileBeside file(path);
     if (!file.Ok()) return Failed(path, result::CannotWrite, file.Error());
     {
         QFile out;

@@ -158,9 +158,12 @@ private:
     static QFont BaseFont(const PageStyle& style) {
         QFont f;
         // Latin text from a Latin face keeps a PDF's text searchable (the CJK face maps its
-        // digits to no characters); Chinese falls through to the CJK face.
-        if (!style.fontFamily.empty()) f.setFamilies({Q(style.fontFamily), "DejaVu Sans", "Noto Sans CJK SC"});
-        else f.setFamilies({"DejaVu Sans", "Noto Sans CJK SC"});
+        // digits to no characters). Chinese comes from a face that gives each character a glyph
+        // of its own: a PDF maps a glyph back to the lowest code point that uses it, and the
+        // Noto CJK faces share glyphs with radicals and rare characters (长 came back as ⻓).
+        QStringList families{"DejaVu Sans", "WenQuanYi Micro Hei", "Noto Sans CJK SC"};
+        if (!style.fontFamily.empty()) families.prepend(Q(style.fontFamily));
+        f.setFamilies(families);
         return f;
     }
 
@@ -182,6 +185,7 @@ private:
         const double shortValue = 14 * std::max(avg, fm.horizontalAdvance(QChar('0')));
         const std::size_t sample = std::min<std::size_t>(sheet_.rows.size(), 1000);
         std::vector<double> floors;
+        std::vector<double> needs;  // the whole content on one line
         std::vector<bool> long_;  // content wider than the floor keeps whole
         double total = 0;
         for (std::size_t i = 0; i < sheet_.columns.size(); ++i) {
@@ -202,6 +206,7 @@ private:
             const double w = cs && cs->width > 0 ? cs->width * perMm : natural;
             floors.push_back(std::min(w, std::max(word, std::min(content, shortValue)) + 2 * padX_));
             long_.push_back(content > shortValue);
+            needs.push_back(std::max({word, content, 2 * avg}) + 2 * padX_);
             shown_.push_back({i, w, IsNumberType(col.type)});
             total += w;
         }
@@ -213,16 +218,22 @@ private:
         }
         floorSum_ = floorSum;
         // Even the floors do not fit: the short columns keep theirs and the long ones (names,
-        // addresses, e-mail) share what is left, wrapping more.
-        double shortSum = 0, longSum = 0;
-        for (std::size_t k = 0; k < shown_.size(); ++k) (long_[k] ? longSum : shortSum) += floors[k];
-        const bool keepShort = longSum > 0 && shortSum < avail * 0.8;
+        // addresses, e-mail) share what is left, wrapping more; with too many short ones for that,
+        // all wrap. Width goes by the length of the content, so that a long text wraps into as
+        // few lines as the others (shared by the floors, a memo among codes took a page a row).
+        double shortSum = 0, longNeed = 0, allNeed = 0;
+        for (std::size_t k = 0; k < shown_.size(); ++k) {
+            if (long_[k]) longNeed += needs[k];
+            else shortSum += floors[k];
+            allNeed += needs[k];
+        }
+        const bool keepShort = longNeed > 0 && shortSum < avail * 0.8;
         for (std::size_t k = 0; k < shown_.size(); ++k) {
             auto& c = shown_[k];
             if (total <= avail) c.width *= total > 0 ? avail / total : 1;
             else if (total - avail <= shrinkable) c.width -= (c.width - floors[k]) * (total - avail) / shrinkable;
-            else if (keepShort) c.width = long_[k] ? floors[k] * (avail - shortSum) / longSum : floors[k];
-            else c.width = floors[k] * avail / floorSum;
+            else if (keepShort) c.width = long_[k] ? needs[k] * (avail - shortSum) / longNeed : floors[k];
+            else c.width = needs[k] * avail / allNeed;
         }
         tableWidth_ = 0;
         for (const auto& c : shown_) tableWidth_ += c.width;

@@ -162,7 +162,10 @@ void PubUtil::PrintMsg(long result, const std::string& /*table*/) {
     };
     std::string message;
     switch (result) {
-        case print::result::Exported: message = text("Hx.AA.PUB.Print.Exported", {out.path}); break;
+        case print::result::Exported:
+            message = text("Hx.AA.PUB.Print.Exported", {out.path});
+            for (const auto& [row, caption] : out.cut) message += "\n" + text("Hx.AA.PUB.Print.Cut", {std::to_string(row), caption});
+            break;
         case print::result::Cancelled: return;
         case print::result::CannotWrite: message = text("Hx.AA.PUB.Print.CannotWrite", {out.path, out.detail}); break;
         case print::result::NoData: message = text("Hx.AA.PUB.Print.NoData"); break;

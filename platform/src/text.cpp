@@ -355,7 +355,48 @@ int CollateNoCase(std::string_view a, std::string_view b) {
     return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
 }
 
-void AppendCsvField(std::string& out, std::string_view field, bool quoteEdgeSpaces) {
+namespace {
+
+// A decimal number as a spreadsheet reads one: sign, digits, a point, an exponent.
+bool IsPlainNumber(std::string_view s) {
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t digits = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) ++digits;
+    if (i < s.size() && s[i] == '.')
+        for (++i; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) ++digits;
+    if (digits == 0) return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        const std::size_t start = i;
+        for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        }
+        if (i == start) return false;
+    }
+    return i == s.size();
+}
+
+// Whether a spreadsheet would take the text for a formula, or it is such a text behind the
+// apostrophes that protect it (so that protecting and restoring undo each other).
+bool NeedsApostrophe(std::string_view s) {
+    while (!s.empty() && s.front() == '\'') s.remove_prefix(1);
+    return !s.empty() && std::string_view("=+-@\t\r").find(s.front()) != std::string_view::npos && !IsPlainNumber(s);
+}
+
+}  // namespace
+
+std::string NeutralCellText(std::string_view text) {
+    return NeedsApostrophe(text) ? "'" + std::string(text) : std::string(text);
+}
+
+std::string RestoredCellText(std::string_view text) {
+    return text.starts_with('\'') && NeedsApostrophe(text.substr(1)) ? std::string(text.substr(1)) : std::string(text);
+}
+
+void AppendCsvField(std::string& out, std::string_view raw, bool quoteEdgeSpaces) {
+    const std::string neutral = NeutralCellText(raw);
+    const std::string_view field = neutral;
     const bool quote = field.find_first_of(",\"\r\n") != std::string_view::npos ||
                        (quoteEdgeSpaces && !field.empty() && (field.front() == ' ' || field.back() == ' '));
     if (!quote) {

@@ -178,6 +178,23 @@ TEST(Text, PinyinInitialsTakeTheFirstLetterOfEachHanReading) {
     for (const auto& c : cases) EXPECT_EQ(t::PinyinInitials(c.s), c.initials) << c.s;
 }
 
+TEST(Text, CellTextsASpreadsheetWouldRunGetAnApostropheThatComesOffAgain) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"=1+2", "'=1+2"},   {"+1+1", "'+1+1"}, {"@SUM(1)", "'@SUM(1)"}, {"-2+3", "'-2+3"},
+        {"\t=1", "'\t=1"},   {"\r=1", "'\r=1"}, {"'=1", "''=1"},         {"''@x", "'''@x"},
+        {"-5", "-5"},        {"+1.5", "+1.5"},  {"-1e-3", "-1e-3"},      {"-.5", "-.5"},
+        {"-1e", "'-1e"},     {"+", "'+"},       {"'plain", "'plain"},    {"", ""},
+        {"a=b", "a=b"},      {"张=1", "张=1"},
+    };
+    for (const auto& [text, neutral] : cases) {
+        EXPECT_EQ(t::NeutralCellText(text), neutral) << text;
+        EXPECT_EQ(t::RestoredCellText(neutral), text) << neutral;
+    }
+    std::string row;
+    t::AppendCsvField(row, "=HYPERLINK(\"x\")");
+    EXPECT_EQ(row, "\"'=HYPERLINK(\"\"x\"\")\"");
+}
+
 TEST(Text, HidePasswordsMasksEveryPasswordValue) {
     const std::pair<std::string, std::string> cases[] = {
         {"Provider=PostgreSQL;Data Source=db;Password=Sekr3tPw;User ID=sa",

@@ -91,10 +91,13 @@ struct Outcome {
     long result = result::Exported;
     std::string path;    // the file written or attempted
     std::string detail;  // why it failed (system error text, row and column ...)
+    // Exported: the row (1 for the first data row) and caption of each text cut to fit a cell.
+    std::vector<std::pair<long, std::string>> cut;
 };
 
 // Writes the sheet to path. XLSX: numbers as numbers, dates as dates, texts as texts (never
-// formulas), widths from the sizes, a bold frozen caption row. CSV: UTF-8 with a byte-order mark,
+// formulas; one longer than a cell holds is cut, ending in "…", and listed in Outcome::cut),
+// widths from the content, a bold frozen caption row. CSV: UTF-8 with a byte-order mark,
 // RFC 4180 quoting, CR LF line ends. PDF: pages as PrintPages lays them out (needs a
 // QGuiApplication).
 Outcome Export(const Sheet& sheet, const std::string& path, Format format, const PageStyle& style = {},

@@ -36,8 +36,14 @@ std::vector<std::string> Split(std::string_view s, std::string_view sep);
 
 // Appends field as one CSV field (RFC 4180): quoted, with its quotes doubled, when it holds a
 // comma, a quote or a line break, and also when it begins or ends with a space if
-// quoteEdgeSpaces (for readers that trim unquoted fields).
+// quoteEdgeSpaces (for readers that trim unquoted fields). A text a spreadsheet would run as a
+// formula is written as NeutralCellText.
 void AppendCsvField(std::string& out, std::string_view field, bool quoteEdgeSpaces = false);
+// text with an apostrophe before it when it begins with = + - @, a tab or a CR and is no plain
+// number ("-2.5" stays as it is), or when it is such a text behind apostrophes already;
+// otherwise text itself. RestoredCellText gives the text back.
+std::string NeutralCellText(std::string_view text);
+std::string RestoredCellText(std::string_view text);
 // The text with the value of every Password= / Pwd= item (any case, up to ';' or the end of
 // the line) replaced by ****, so that connection texts can appear in messages and logs.
 std::string HidePasswords(std::string_view s);

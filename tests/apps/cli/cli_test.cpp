@@ -398,25 +398,29 @@ TEST_F(CliTest, ContactsGoOutToAFileAndComeBackWithAReportLineForEachRow) {
 
     const std::string csv = folder.Sub("in.csv");
     // Headed as a spreadsheet made from the list might head it: captions in either language, a
-    // user-defined item by its name.
-    WriteFile(csv, "\xEF\xBB\xBF" "联系人姓名,Mobile Phone,微信号\r\n张伟,138,wx1\r\n\"李\r\n娜\",139,\r\n,140,\r\n");
+    // user-defined item by its name. A NUL byte refuses its row, on a report line of its own.
+    WriteFile(csv, "\xEF\xBB\xBF" "联系人姓名,Mobile Phone,微信号\r\n张伟,138,wx1\r\n\"李\r\n娜\",139,\r\n,140,\r\n王" +
+                       std::string(1, '\0') + "五,141,\r\n");
+    const std::string mapping = "1\t" + e + "Note\t\t\t" + e +
+                                "Mapping(联系人姓名 → cContactName, Mobile Phone → cMobilePhone, 微信号 → cConDefine1)\n";
     struct Case {
         std::vector<std::string> options;
-        std::string result, summary;
+        std::string notes, result, summary;
         long written;
     };
     const Case cases[] = {
-        {{"--atomic"}, "Accepted", "SummaryAtomic(2,1)", 0},
-        {{"--dry-run"}, "Accepted", "SummaryDryRun(2,1)", 0},
-        {{}, "Added", "Summary(2,1)", 2},
+        {{"--atomic"}, "", "Accepted", "SummaryAtomic(2,2)", 0},
+        {{"--dry-run"}, mapping, "Accepted", "SummaryDryRun(2,2)", 0},
+        {{}, "", "Added", "Summary(2,2)", 2},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args{"import-contacts", csv, "--vendor", "V03"};
         args.insert(args.end(), c.options.begin(), c.options.end());
         r = Keys(args);
         EXPECT_EQ(r.status, 1) << r.err;
-        EXPECT_EQ(r.out, header + "2\t" + e + c.result + "\tV0300000001\t张伟\t\n3\t" + e + c.result +
-                             "\tV0300000002\t李\\n娜\t\n5\t" + e + "Refused\t\t\tHx.CRM.TkContact.frmcontactedit.00080\n");
+        EXPECT_EQ(r.out, header + c.notes + "2\t" + e + c.result + "\tV0300000001\t张伟\t\n3\t" + e + c.result +
+                             "\tV0300000002\t李\\n娜\t\n5\t" + e + "Refused\t\t\tHx.CRM.TkContact.frmcontactedit.00080\n6\t" +
+                             e + "Refused\t\t\t" + e + "BadBytes(6)\n");
         EXPECT_EQ(r.err, e + c.summary + "\n");
         EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact WHERE cVenCode = 'V03'"), c.written);
     }

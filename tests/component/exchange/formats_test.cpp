@@ -11,6 +11,8 @@
 namespace sovrel::exchange {
 namespace {
 
+using namespace std::string_literals;
+
 // Every field, with the characters each format has to protect.
 Record Full() {
     Record r;
@@ -204,6 +206,63 @@ TEST(Formats, EncodingsAreToldApart) {
         {"\xF0\x9F\x98\x80", true},
     };
     for (const auto& [bytes, valid] : utf8) EXPECT_EQ(platform::text::IsValidUtf8(bytes), valid) << bytes;
+}
+
+// Files of other programs' habits and hostile ones: each row or card read whole, or refused with
+// its line, and the rows after it still read.
+TEST(Formats, LineEndsNulsFoldsAndOverlongLines) {
+    const std::string p = "Hx.CRM.TkContact.Exchange.";
+    const std::string big(kMaxLineBytes + 10, 'x');
+    std::string folded = "BEGIN:VCARD\r\nX-BROKEN";
+    for (int i = 0; i < 1000; ++i) folded += "\r\n ab";
+    folded += "\r\nFN:";
+    for (int i = 0; i < 1000; ++i) folded += "\r\n 甲";
+    folded += "\r\nEND:VCARD\r\n";
+    struct Case {
+        const char* what;
+        std::string text;
+        std::vector<std::string> want;  // Describe and, for a row read, its name and memo
+    };
+    const Case cases[] = {
+        {"CR-only line ends", "cContactName,cMemo\r甲,1\r乙,\"a\rb\"\r", {"line 2 甲|1", "line 3 乙|a\nb"}},
+        {"a NUL in a field", "cContactName,cMemo\r\n甲,a\0b\r\n乙,\r\n"s,
+         {"line 2 " + p + "BadBytes 2", "line 3 乙|"}},
+        {"a CSV line past the limit", "cContactName,cMemo\n甲," + big + "\n乙,2\n",
+         {"line 2 " + p + "LineTooLong 2 10", "line 3 乙|2"}},
+        {"no line end at all", "BEGIN:VCARD" + big, {"line 1 " + p + "LineTooLong 1 10"}},
+        {"a card's folded line past the limit",
+         "BEGIN:VCARD\nNOTE:" + big.substr(0, kMaxLineBytes - 100) + "\n " + std::string(200, 'y') +
+             "\nEND:VCARD\nBEGIN:VCARD\nFN:乙\nNOTE:2\nEND:VCARD\n",
+         {"line 1 " + p + "LineTooLong 2 10", "line 5 乙|2"}},
+        {"a character split by a fold, a mark before the second card",
+         "BEGIN:VCARD\r\nFN:张\xE4\r\n \xBC\x9F\r\nEND:VCARD\r\n\xEF\xBB\xBF" "BEGIN:VCARD\r\nFN:乙\r\nNOTE:联系人\r\nEND:VCARD\r\n",
+         {"line 1 张伟|", "line 5 乙|联系人"}},
+        {"many folds after a line without a colon", folded,
+         {"line 1 " + p + "BadLine 2"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> got;
+        for (const auto& r : Read(c.text))
+            got.push_back(Describe(r) + (r.problem ? "" : " " + r.Get("cContactName") + "|" + r.Get("cMemo").substr(0, 40)));
+        EXPECT_EQ(got, c.want) << c.what;
+    }
+    // The long folded name is joined whole.
+    std::string name = "BEGIN:VCARD\r\nFN:";
+    for (int i = 0; i < 1000; ++i) name += "\r\n 甲";
+    const auto read = Read(name + "\r\nEND:VCARD\r\n");
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(platform::text::Len(read[0].Get("cContactName")), 1000);
+}
+
+TEST(Formats, TheCardsPreferredAddressAndPhoneAreTaken) {
+    const auto read = Read(
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:甲\r\nEMAIL;PREF=50:b@x.org\r\nEMAIL;PREF=3:a@x.org\r\nEMAIL:c@x.org\r\n"
+        "TEL;TYPE=cell:1\r\nTEL;TYPE=cell;PREF=1:2\r\nTEL;TYPE=work:3\r\nTEL;TYPE=work,pref:4\r\nEND:VCARD\r\n");
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].Get("cEmail"), "a@x.org");
+    EXPECT_EQ(read[0].Get("cMobilePhone"), "2");
+    EXPECT_EQ(read[0].Get("cOfficePhone"), "4");
+    EXPECT_EQ(read[0].ignored, (std::vector<std::string>{"EMAIL", "TEL"}));
 }
 
 }  // namespace
