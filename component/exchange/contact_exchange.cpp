@@ -78,6 +78,8 @@ std::string ExportStatement(const std::string& vendor, std::span<const std::stri
                ".ID = Ven_Contact." + std::string(c.field);
     sql += " WHERE 1=1";
     if (!vendor.empty()) sql += " AND Ven_Contact.cVenCode = " + SqlText(vendor);
+    // The vendors the user may see; empty for a caller that sets no row authority.
+    if (!Ctx().VendorRowAuth.empty()) sql += " AND " + Ctx().VendorRowAuth;
     if (!codes.empty()) {
         sql += " AND Ven_Contact.cContactCode IN (";
         for (std::size_t i = 0; i < codes.size(); ++i) sql += (i ? "," : "") + SqlText(codes[i]);
@@ -263,6 +265,8 @@ Importer::Check Importer::Complete(Record& r, Problem& why, bool lastTry) {
     if (vendor.empty()) return refuse("Hx.CRM.TkContact.frmcontactedit.00064");
     r.Set("cVenCode", vendor);
     if (txt::Trim(r.Get("cContactName")).empty()) return refuse("Hx.CRM.TkContact.frmcontactedit.00080");
+    if (const std::string bad = txt::FirstBadMailAddress(r.Get("cEmail")); !bad.empty())
+        return refuse("Hx.CRM.COMMON.BadEmail", {bad});
     // The service reads every "&" as a plain ampersand, so no "&lt;" can stand for a "<".
     for (const auto& [field, value] : r.values)
         if (value.find('<') != std::string::npos) return refuse("Hx.CRM.TkContact.Exchange.LessThan", {field});
