@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
@@ -814,6 +815,7 @@ TEST_P(CliRights, SecretsNeverStandInTheProcessListNorInTheDatabase) {
         EXPECT_EQ(cmdline.find(secret), std::string::npos) << entry.path();
     }
     EXPECT_GT(scanned, 1);
+    std::signal(SIGPIPE, SIG_IGN);  // a program that ended early fails below, not here
     EXPECT_EQ(::write(in[1], (secret + "\n").data(), secret.size() + 1), static_cast<ssize_t>(secret.size() + 1));
     ::close(in[1]);
     int status = 0;
