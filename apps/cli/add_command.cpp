@@ -18,7 +18,7 @@ int RunAdd(const GlobalOptions& options, std::span<const std::string> args) {
     if (table.empty()) throw UsageError("add: no TABLE given");
     std::string xml = ReadInput(file, "add");
 
-    ServiceSession session(options);
+    ServiceSession session(options, {.rights = {right::Browse, right::Add}});
     std::string message;
     const bool ok = session.Service().Add(xml, table, message);
     PrintMessage(message);

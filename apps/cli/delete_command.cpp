@@ -28,7 +28,7 @@ int RunDelete(const GlobalOptions& options, std::span<const std::string> args) {
     }
     if (!value) throw UsageError("delete: no VALUE given (the key of the contact)");
 
-    ServiceSession session(options);
+    ServiceSession session(options, {.rights = {right::Browse, right::Delete}});
     platform::db::Value id(*value);
     std::string message;
     const bool ok = session.Service().Delete(id, idName, table, message);

@@ -20,7 +20,7 @@ int RunDuplicates(const GlobalOptions& options, std::span<const std::string> arg
         if (!v) throw UsageError("duplicates: unknown argument " + args[i]);
         vendor = *v;
     }
-    ServiceSession session(options);
+    ServiceSession session(options, {.rights = {right::Browse}});
     std::vector<std::vector<DuplicateFields>> groups;
     if (!DuplicateGroups(session.Service(), vendor, groups)) {
         PrintMessage(Ctx().PendingMessage);

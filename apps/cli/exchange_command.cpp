@@ -38,7 +38,7 @@ int RunExportContacts(const GlobalOptions& options, std::span<const std::string>
         format = ex::FormatOfPath(*file).value_or(ex::Format::VCard);
     }
 
-    ServiceSession session(options);
+    ServiceSession session(options, {.rights = {right::Browse, right::Export}});
     long count = 0;
     std::string message;
     const bool ok = ex::ExportContacts(session.Service(), *file, *format, vendor.value_or(""), {}, count, message);
@@ -63,7 +63,7 @@ int RunImportContacts(const GlobalOptions& options, std::span<const std::string>
     std::ifstream in(*file, std::ios::binary);
     if (!in) throw UsageError("import-contacts: cannot read " + *file);
 
-    ServiceSession session(options);
+    ServiceSession session(options, {.rights = {right::Browse, right::Add}});
     const std::string words[] = {ResText("Hx.CRM.TkContact.Exchange.Added"), ResText("Hx.CRM.TkContact.Exchange.Accepted"),
                                  ResText("Hx.CRM.TkContact.Exchange.Refused"), ResText("Hx.CRM.TkContact.Exchange.Note")};
     Write(stdout, "line\tresult\tcContactCode\tcContactName\tmessage\n");

@@ -4,12 +4,33 @@
 
 #include "commands.h"
 #include "common/context.h"
+#include "entry/authority.h"
+#include "platform/db/rowset.h"
 #include "platform/text.h"
 #include "service/iclscommon.h"
 #include "session.h"
 #include "tsv.h"
 
 namespace sovrel::cli {
+
+namespace {
+
+// Filters rows that carry a vendor code down to the vendors the user may see; false when the
+// vendors cannot be read.
+bool KeepVisibleVendors(IClsCommon& service, platform::db::Rowset& rows) {
+    if (rows.FieldIndex("cVenCode") < 0 || VendorCodeCondition("cVenCode").empty()) return true;
+    RowsetPtr seen = service.OpenX("SELECT cVenCode FROM vendor WHERE " + Ctx().VendorRowAuth);
+    if (!seen) return false;
+    // No vendor at all: a criterion that no code meets.
+    std::string criteria = "cVenCode = '' AND cVenCode <> ''";
+    for (bool first = true; !seen->Eof(); seen->MoveNext(), first = false)
+        criteria = (first ? "" : criteria + " OR ") + "cVenCode = '" +
+                   platform::text::Replace(seen->Get(0).ToText(), "'", "''") + "'";
+    rows.SetFilter(criteria);
+    return true;
+}
+
+}  // namespace
 
 int RunFind(const GlobalOptions& options, std::span<const std::string> args) {
     std::string tables, file;
@@ -30,11 +51,15 @@ int RunFind(const GlobalOptions& options, std::span<const std::string> args) {
 
     // Entries go to Find as written; it skips the blank ones itself.
     std::vector<std::string> findTables = platform::text::Split(tables, ","), showTables;
-    ServiceSession session(options);
+    ServiceSession session(options, {.rights = {right::Browse}});
     std::string message;
     RowsetPtr rows = session.Service().Find(xml, findTables, showTables, message);
     PrintMessage(message.empty() ? Ctx().PendingMessage : message);
     if (!rows) return kFailed;
+    if (!KeepVisibleVendors(session.Service(), *rows)) {
+        PrintMessage(Ctx().PendingMessage);
+        return kFailed;
+    }
     PrintRowset(*rows);
     return kOk;
 }

@@ -66,18 +66,21 @@ constexpr Command kCommands[] = {
      "switch the data service's connection to database NAME (zy_ConvertDB) and print its\n"
      "      answer, True or False; the switch ends with the program",
      RunUseDb},
-    {"password", "",
-     "change the user's password: the new one comes from SOVREL_NEW_PASSWORD, or is asked\n"
-     "      twice on the terminal; at least 8 characters",
+    {"password", "[USER]",
+     "change the user's password, or an administrator another USER's: the new one comes from\n"
+     "      SOVREL_NEW_PASSWORD, or is asked twice on the terminal; at least 8 characters",
      RunPassword},
     {"export", "SQL FILE [--format xlsx|csv|pdf]",
      "write the rows of a T-SQL query (OpenX) to FILE as an Excel workbook, CSV text (UTF-8\n"
      "      with a byte-order mark) or PDF pages, in the format --format names or the file's\n"
      "      extension tells; a failed export leaves no file",
      RunExport},
-    {"config", "[KEY [VALUE]]",
-     "show the host's settings (mail tool, SMTP, SMS gateway), one of them, or set KEY to\n"
-     "      VALUE in the system database (an empty VALUE removes it); secrets show as ****",
+    {"config", "[KEY [VALUE|-]]",
+     "show the host's settings (mail tool, SMTP, SMS gateway), one of them, or, as an\n"
+     "      administrator, set KEY to VALUE in the system database (an empty VALUE removes it;\n"
+     "      no control characters). A secret (smtp.password, sms.key) is never an argument:\n"
+     "      give - and type it (not shown) or pipe it in; it is stored sealed with the key file\n"
+     "      $XDG_CONFIG_HOME/sovrel/secret.key (or $SOVREL_KEY_FILE) and shows as ****",
      RunConfig},
     {"duplicates", "[--vendor V]",
      "list the groups of contacts that look like one person (the same name at one vendor, or\n"
@@ -125,8 +128,12 @@ void PrintUsage(std::FILE* to) {
         std::string(schema::kDemoPassword) + ".\n\n"
         "XML given on standard input is read up to its end. A command prints the message of its\n"
         "operation on standard error, one line for each line of the message.\n\n"
+        "Each command needs the function rights of the list window's command that does the same\n"
+        "work, and reads only the contacts of the vendors the user may see. query, exec, page,\n"
+        "export, usedb, changing a setting, another user's password and a --connection to the\n"
+        "system database need the administration right; an administrator's SQL is not restricted.\n\n"
         "exit status: 0 the operation answered True or returned a rowset, 1 it answered False,\n"
-        "returned nothing or failed, 2 usage error, refused login or no connection\n";
+        "returned nothing, failed or lacked a right, 2 usage error, refused login or no connection\n";
     Write(to, text);
 }
 

@@ -29,7 +29,7 @@ int RunModify(const GlobalOptions& options, std::span<const std::string> args) {
     if (table.empty()) throw UsageError("modify: no TABLE given");
     std::string xml = ReadInput(file, "modify");
 
-    ServiceSession session(options);
+    ServiceSession session(options, {.rights = {right::Browse, right::Modify}});
     // The row version the caller read; without it Modify skips its conflict check.
     if (loadedTs) Ctx().LoadedContactTs = *loadedTs;
     std::string message;

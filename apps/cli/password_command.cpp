@@ -5,7 +5,6 @@
 
 #include "commands.h"
 #include "host/session.h"
-#include "platform/error.h"
 #include "platform/text.h"
 #include "session.h"
 #include "terminal.h"
@@ -31,23 +30,20 @@ std::string NewPassword() {
 }  // namespace
 
 int RunPassword(const GlobalOptions& options, std::span<const std::string> args) {
-    if (!args.empty()) throw UsageError("password: takes no arguments (the new password is never one)");
-    RegisterObjects();
-    std::shared_ptr<host::LoginSession> login;
-    try {
-        login = host::LoginSession::Login(options.connectionText.empty() ? options.dataFolder : options.connectionText,
-                                          options.userId, {.password = PasswordFor(options.userId)});
-    } catch (const platform::Error& e) {
-        if (e.Number() == host::kLoginRefused) throw ConnectionError("cannot log in: " + e.Description());
-        throw ConnectionError("cannot connect: " + std::string(e.what()));
-    }
+    if (args.size() > 1 || (!args.empty() && args[0].starts_with("--")))
+        throw UsageError("password: takes at most a USER (the new password is never an argument)");
+    const std::string* other = args.empty() || args[0] == options.userId ? nullptr : &args[0];
+    auto login = LogIn(options, {.administration = other != nullptr});
     const std::string password = NewPassword();
     if (platform::text::Len(password) < kMinimumLength)
         throw UsageError("password: the new password needs at least " + std::to_string(kMinimumLength) +
                          " characters; nothing was changed");
-    login->ChangePassword(password);
+    const std::string user = other ? *other : login->cUserId();
+    if (!other) login->ChangePassword(password);
+    else if (!login->ChangePasswordOf(user, password))
+        throw UsageError("password: there is no user '" + user + "'; nothing was changed");
     login->Logout();
-    Print(stdout, "the password of %s is changed\n", login->cUserId().c_str());
+    Print(stdout, "the password of %s is changed\n", user.c_str());
     return kOk;
 }
 

@@ -13,7 +13,7 @@ int RunQuery(const GlobalOptions& options, std::span<const std::string> args) {
     if (args.empty()) throw UsageError("query: no SQL statement given");
     if (args.size() > 1) throw UsageError("query: give the statement as one argument (put it in quotes)");
 
-    ServiceSession session(options);
+    ServiceSession session(options, {.administration = true});
     bool flag = false;
     std::string error;
     RowsetPtr rows = session.Service().OpenX(args[0], &flag, &error);

@@ -29,7 +29,7 @@ int RunRefed(const GlobalOptions& options, std::span<const std::string> args) {
     }
     if (given < 2) throw UsageError("refed: give the referenced TABLE and the VALUE to look for");
 
-    ServiceSession session(options);
+    ServiceSession session(options, {.rights = {right::Browse}});
     platform::db::Value id(value);
     std::string objects;
     const bool free = session.Service().CheckRefed(id, table, all, &objects);

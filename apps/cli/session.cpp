@@ -14,6 +14,8 @@
 #include <sstream>
 
 #include "common/context.h"
+#include "common/hosts/services.h"
+#include "entry/authority.h"
 #include "common/prog_ids.h"
 #include "entry/icontact.h"
 #include "host/register.h"
@@ -21,6 +23,8 @@
 #include "platform/db/connection.h"
 #include "platform/error.h"
 #include "platform/object_factory.h"
+#include "platform/text.h"
+#include "schema/demo.h"
 #include "service/iclscommon.h"
 #include "terminal.h"
 
@@ -78,16 +82,37 @@ std::string PasswordFor(const std::string& userId) {
                           kPasswordVariable + ", or run sovrel on a terminal, where it asks for the password");
 }
 
-ServiceSession::ServiceSession(const GlobalOptions& options) {
+std::shared_ptr<host::LoginSession> LogIn(const GlobalOptions& options, const Needs& needs) {
     RegisterObjects();
     const bool viaConnection = !options.connectionText.empty();
+    std::shared_ptr<host::LoginSession> login;
     try {
-        login_ = host::LoginSession::Login(viaConnection ? options.connectionText : options.dataFolder,
-                                           options.userId, {.password = PasswordFor(options.userId)});
+        login = host::LoginSession::Login(viaConnection ? options.connectionText : options.dataFolder,
+                                          options.userId, {.password = PasswordFor(options.userId)});
     } catch (const platform::Error& e) {
         if (e.Number() == host::kLoginRefused) throw ConnectionError("cannot log in: " + e.Description());
         throw ConnectionError("cannot connect: " + std::string(e.what()));
     }
+    std::vector<std::string> rights = needs.rights;
+    // The system database holds every user's password hash and the rights themselves.
+    const bool systemDatabase =
+        viaConnection && platform::text::EqualsNoCase(platform::db::ConnectionInfo::Parse(options.connectionText).catalog,
+                                                      schema::kSystemDatabase);
+    if (needs.administration || systemDatabase) rights.emplace_back(schema::kAdministrationFunction);
+    for (std::string code : rights) {
+        int lockFlag = 1;
+        if (!login->TaskExec(code, lockFlag)) {
+            const std::string refusal = login->ShareString();
+            login->Logout();
+            throw std::runtime_error(refusal);
+        }
+    }
+    return login;
+}
+
+ServiceSession::ServiceSession(const GlobalOptions& options, const Needs& needs) {
+    login_ = LogIn(options, needs);
+    const bool viaConnection = !options.connectionText.empty();
 
     Context& c = Ctx();
     c.Login = login_;
@@ -112,6 +137,17 @@ ServiceSession::ServiceSession(const GlobalOptions& options) {
     }
     std::shared_ptr<ILogin> login = login_;
     service_->SetLogin(login);
+    // The vendors the user may see, as the list window computes them.
+    c.RowAuthSvc = platform::Create<IRowAuthSvc>(progid::RowAuthSvc);
+    c.ColAuthSvc = platform::Create<IColAuthSvc>(progid::ColAuthSvc);
+    if (!c.RowAuthSvc || !c.ColAuthSvc) {
+        ResetContext();
+        throw ConnectionError(std::string("cannot read the user's authority: nothing is registered as ") +
+                              progid::RowAuthSvc);
+    }
+    c.RowAuthSvc->Init(c.DbName, c.UserId);
+    c.ColAuthSvc->Init(c.DbName, c.UserId);
+    InitAuthStrings();
 }
 
 ServiceSession::~ServiceSession() {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "commands.h"
 
@@ -30,14 +31,33 @@ std::optional<std::string> AskOnTerminal(const std::string& prompt);
 // does at start.
 void RegisterObjects();
 
+// The list window's function rights, which the commands that do the same work check.
+namespace right {
+inline const std::string Modify = "AS020301", Browse = "AS020302", Export = "AS020304", Add = "AS020305",
+                         Delete = "AS020306";
+}
+
+// What a command may be run for: the function rights of the window that does the same work, and
+// whether it is an administrator's (raw SQL, settings, other users, the system database).
+struct Needs {
+    std::vector<std::string> rights;
+    bool administration = false;
+};
+
+// Logs options.userId in (the --data folder or the --connection text) and checks needs, plus
+// the administration right when --connection names the system database. Throws ConnectionError
+// when the login is refused or the database cannot be reached, and std::runtime_error with the
+// host's no-right message (main's exit status 1) when a right is missing; the login has then
+// ended.
+std::shared_ptr<host::LoginSession> LogIn(const GlobalOptions& options, const Needs& needs);
+
 // A user logged in and the data service started on the account, as the portal sets them up.
 class ServiceSession {
 public:
-    // Logs options.userId in (the --data folder or the --connection text), puts the login in the
-    // context, starts the data service on the login's account database (or on the --connection
-    // text) and hands it the login. Throws ConnectionError when the login is refused or the
-    // account database cannot be opened.
-    explicit ServiceSession(const GlobalOptions& options);
+    // LogIn, then puts the login and the user's row authority in the context, starts the data
+    // service on the login's account database (or on the --connection text) and hands it the
+    // login. Throws as LogIn does, and ConnectionError when the account database cannot be opened.
+    ServiceSession(const GlobalOptions& options, const Needs& needs);
     // Stops the data service, empties the context and ends the login, so that it leaves no row
     // in UA_Login behind.
     ~ServiceSession();

@@ -14,7 +14,7 @@ int RunUsed(const GlobalOptions& options, std::span<const std::string> args) {
         if (arg.starts_with("--")) throw UsageError("used: unknown option " + arg);
     if (args.size() != 3) throw UsageError("used: give the TABLE, the FIELD and the VALUE to look for");
 
-    ServiceSession session(options);
+    ServiceSession session(options, {.rights = {right::Browse}});
     std::string table = args[0], field = args[1];
     platform::db::Value value(args[2]);
     Ctx().PendingMessage.clear();  // BArchIsUsed writes it only when it finds a row or fails

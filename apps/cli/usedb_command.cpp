@@ -15,7 +15,8 @@ int RunUseDb(const GlobalOptions& options, std::span<const std::string> args) {
         if (arg.starts_with("--")) throw UsageError("usedb: unknown option " + arg);
     if (args.size() != 1) throw UsageError("usedb: give one database NAME");
 
-    ServiceSession session(options);
+    // Another database may be the system database: an administrator's.
+    ServiceSession session(options, {.administration = true});
     std::string message;
     const bool ok = session.Service().zy_ConvertDB(args[0], message);
     std::puts(ok ? "True" : "False");

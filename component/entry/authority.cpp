@@ -22,6 +22,12 @@ void InitAuthStrings() {
     c.VendorRowAuth = VendorRowCondition(c.RowAuthSvc->GetAuthString("vendor"));
 }
 
+std::string VendorCodeCondition(const std::string& vendorCodeColumn) {
+    const std::string& rows = Ctx().VendorRowAuth;
+    if (rows.empty() || rows == "(1=1)") return {};
+    return vendorCodeColumn + " IN (SELECT vendor.cVenCode FROM vendor WHERE " + rows + ")";
+}
+
 AccountOfConnection AccountOf(const std::string& dbName) {
     using namespace platform::text;
     long at = InStr(LCase(dbName), "catalog=tkdata_");

@@ -12,6 +12,10 @@ void InitAuthStrings();
 // list of vendor ids; any other answer gives the condition that no row meets.
 std::string VendorRowCondition(const std::string& rowAuthAnswer);
 
+// A condition that keeps the rows whose vendor code column (such as "Ven_Contact.cVenCode") names a
+// vendor the context's VendorRowAuth lets the user see; "" when no row authority was set.
+std::string VendorCodeCondition(const std::string& vendorCodeColumn);
+
 struct AccountOfConnection {
     std::string number;  // "001"
     std::string year;    // "2024"

@@ -39,6 +39,8 @@ std::string ExportStatement(const std::string& vendor, std::span<const std::stri
                ".ID = Ven_Contact." + std::string(c.field);
     sql += " WHERE 1=1";
     if (!vendor.empty()) sql += " AND Ven_Contact.cVenCode = " + SqlText(vendor);
+    // The vendors the user may see; empty for a caller that sets no row authority.
+    if (!Ctx().VendorRowAuth.empty()) sql += " AND " + Ctx().VendorRowAuth;
     if (!codes.empty()) {
         sql += " AND Ven_Contact.cContactCode IN (";
         for (std::size_t i = 0; i < codes.size(); ++i) sql += (i ? "," : "") + SqlText(codes[i]);

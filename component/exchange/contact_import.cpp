@@ -259,6 +259,8 @@ Importer::Check Importer::Complete(Record& r, Problem& why, bool lastTry) {
     if (!organisation.empty() && !txt::EqualsNoCase(organisation, vendorNames_[vendor])) r.Ignore(kOrganisation);
     if (txt::Trim(r.Get("cContactName")).empty()) r.Set("cContactName", JoinedName(r.Get(kGiven), r.Get(kFamily)));
     if (txt::Trim(r.Get("cContactName")).empty()) return refuse("Hx.CRM.TkContact.frmcontactedit.00080");
+    if (const std::string bad = txt::FirstBadMailAddress(r.Get("cEmail")); !bad.empty())
+        return refuse("Hx.CRM.COMMON.BadEmail", {bad});
     // The service reads every "&" as a plain ampersand, so no "&lt;" can stand for a "<".
     for (const auto& [field, value] : r.values)
         if (value.find('<') != std::string::npos) return refuse("Hx.CRM.TkContact.Exchange.LessThan", {field});

@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "common/sql_text.h"
+#include "entry/authority.h"
 #include "platform/text.h"
 #include "service/iclscommon.h"
 
@@ -122,7 +123,10 @@ std::vector<std::vector<DuplicateFields>> GroupDuplicates(std::vector<DuplicateF
 
 bool DuplicateGroups(IClsCommon& service, const std::string& vendor, std::vector<std::vector<DuplicateFields>>& groups) {
     std::string sql = kColumns;
-    if (!vendor.empty()) sql += " WHERE cVenCode = " + SqlText(vendor);
+    std::string where = vendor.empty() ? "" : "cVenCode = " + SqlText(vendor);
+    if (const std::string seen = VendorCodeCondition("cVenCode"); !seen.empty())
+        where += (where.empty() ? "" : " AND ") + seen;
+    if (!where.empty()) sql += " WHERE " + where;
     auto rs = service.OpenX(sql);
     if (!rs) return false;
     std::vector<DuplicateFields> all;

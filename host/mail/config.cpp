@@ -5,7 +5,10 @@
 #include "../session/support.h"
 #include "host/session.h"
 #include "platform/db/rowset.h"
+#include "platform/diagnostics.h"
 #include "platform/error.h"
+#include "platform/secret_box.h"
+#include "platform/text.h"
 
 namespace host {
 
@@ -38,23 +41,31 @@ bool IsKnownSetting(const std::string& key) {
     return std::any_of(s.begin(), s.end(), [&](const SettingInfo& i) { return key == i.key; });
 }
 
-std::string ShownSetting(const std::string& key, const std::string& value) {
+bool IsSecretSetting(const std::string& key) {
     for (const auto& i : KnownSettings())
-        if (key == i.key && i.secret && !value.empty()) return "****";
-    return value;
+        if (key == i.key) return i.secret;
+    return false;
+}
+
+std::string ShownSetting(const std::string& key, const std::string& value) {
+    return IsSecretSetting(key) && !value.empty() ? "****" : value;
 }
 
 std::string SettingIn(const std::string& systemConnectionText, const std::string& key, const std::string& fallback) {
+    std::string value;
     try {
         auto db = detail::Open(systemConnectionText);
         auto rs = db->OpenRowset("SELECT cValue FROM UA_Setting WHERE cUser_Id = " + detail::Sql(kUser) +
                                  " AND cSection = " + detail::Sql(kSection) + " AND cKey = " + detail::Sql(key));
         if (rs->Eof()) return fallback;
-        const std::string value = rs->Get(0).ToText();
-        return value.empty() ? fallback : value;
-    } catch (const std::exception&) {
+        value = rs->Get(0).ToText();
+        // A secret of an earlier build, still in plain text, is read as it is until it is set again.
+        if (IsSecretSetting(key) && platform::IsSealed(value)) value = platform::OpenSecret(value);
+    } catch (const std::exception& e) {
+        platform::DebugOutput("setting " + key + " not read: " + e.what());
         return fallback;
     }
+    return value.empty() ? fallback : value;
 }
 
 std::string Setting(const std::string& key, const std::string& fallback) {
@@ -62,16 +73,23 @@ std::string Setting(const std::string& key, const std::string& fallback) {
     return login ? SettingIn(login->SystemConnectionText(), key, fallback) : fallback;
 }
 
-void SaveSetting(const std::string& systemConnectionText, const std::string& key, const std::string& value) {
+void SaveSetting(LoginSession& login, const std::string& key, const std::string& value) {
+    constexpr const char* kSource = "host.SaveSetting";
+    login.RequireAdministration(kSource);
     if (!IsKnownSetting(key))
-        throw platform::Error(platform::errnum::InvalidOperation, "host.SaveSetting",
+        throw platform::Error(platform::errnum::InvalidOperation, kSource,
                               "unknown setting '" + key + "' (sovrel config lists the settings)");
-    auto db = detail::Open(systemConnectionText);
+    // A line break would smuggle a second SMTP command or header line, a tab a second argument.
+    if (platform::text::HasControlCharacters(value) || !platform::text::IsValidUtf8(value))
+        throw platform::Error(platform::errnum::InvalidOperation, kSource,
+                              detail::HostText(detail::LanguageOf(&login), "Hx.AA.CONFIG.ControlCharacter", {key}));
+    const std::string stored = IsSecretSetting(key) && !value.empty() ? platform::SealSecret(value) : value;
+    auto db = detail::Open(login.SystemConnectionText());
     std::string sql = "DELETE FROM UA_Setting WHERE cUser_Id = " + detail::Sql(kUser) + " AND cSection = " +
                       detail::Sql(kSection) + " AND cKey = " + detail::Sql(key);
-    if (!value.empty())
+    if (!stored.empty())
         sql += "; INSERT INTO UA_Setting (cUser_Id, cSection, cKey, cValue) VALUES (" + detail::Sql(kUser) + ", " +
-               detail::Sql(kSection) + ", " + detail::Sql(key) + ", " + detail::Sql(value) + ")";
+               detail::Sql(kSection) + ", " + detail::Sql(key) + ", " + detail::Sql(stored) + ")";
     db->Execute(sql);
 }
 

@@ -7,13 +7,16 @@
 #include <QUrl>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <memory>
 #include <vector>
 
 #include "common/prog_ids.h"
+#include "../session/support.h"
 #include "host/config.h"
+#include "host/session.h"
 #include "host/messaging.h"
 #include "host/register.h"
 #include "platform/diagnostics.h"
@@ -31,6 +34,26 @@ std::vector<std::string> AddressList(const std::string& addresses) {
     for (const auto& part : txt::Split(txt::Replace(addresses, ",", ";"), ";"))
         if (const std::string a = txt::Trim(part); !a.empty()) out.push_back(a);
     return out;
+}
+
+// The host's message naming the first entry of addresses that is no mail address; "" when all are.
+std::string BadAddressMessage(const std::string& addresses) {
+    const std::string bad = txt::FirstBadMailAddress(addresses);
+    if (bad.empty()) return {};
+    // A control character is shown by its code, so the message stays on its line.
+    std::string shown;
+    for (std::size_t i = 0; i < bad.size();) {
+        const std::size_t from = i;
+        const char32_t c = txt::DecodeUtf8(bad, i);
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+            char code[12];
+            std::snprintf(code, sizeof code, "\\x%02X", static_cast<unsigned>(c));
+            shown += code;
+        } else {
+            shown.append(bad, from, i - from);
+        }
+    }
+    return detail::HostText(detail::LanguageOf(CurrentLogin().get()), "Hx.CRM.COMMON.BadEmail", {shown});
 }
 
 std::string Join(const std::vector<std::string>& parts, const std::string& sep) {
@@ -111,6 +134,10 @@ long Number(const std::string& text, long fallback) {
 }  // namespace
 
 bool MailTool::OpenForAddresses(std::string& addresses) {
+    if (const std::string bad = BadAddressMessage(addresses); !bad.empty()) {
+        platform::DebugOutput("mail tool not started: " + bad);
+        return false;
+    }
     const std::string list = Join(AddressList(addresses), ";");
     const std::string command = Setting("mail.command");
     if (!command.empty()) {
@@ -140,6 +167,8 @@ std::int32_t MailSender::Send(int, const std::string& addresses, const std::stri
         resultText = "no SMTP server is configured (sovrel config smtp.server NAME)";
         return 0;
     }
+    resultText = BadAddressMessage(addresses);
+    if (!resultText.empty()) return 0;
     const std::vector<std::string> to = AddressList(addresses);
     if (to.empty()) {
         resultText = "no recipient address";

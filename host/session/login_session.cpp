@@ -12,6 +12,7 @@
 #include "platform/guid.h"
 #include "platform/password.h"
 #include "platform/text.h"
+#include "schema/demo.h"
 #include "support.h"
 
 namespace host {
@@ -141,20 +142,37 @@ std::shared_ptr<LoginSession> LoginSession::Login(const std::string& systemDatab
     const std::string storedHash = user->Get("cPasswordHash").ToText();
     if (storedHash.empty()) refusals.Refuse("Hx.AA.LOGIN.PasswordNotSet", {storedId});
     if (options.password.empty()) refusals.Refuse("Hx.AA.LOGIN.NoPassword");
-    if (!platform::PasswordMatches(storedHash, options.password)) {
-        // Counted in the database so that tries from several processes add up.
-        db->Execute("UPDATE UA_User SET iFailedLogins = iFailedLogins + 1 WHERE cUser_Id = " + Sql(storedId));
-        auto count = db->OpenRowset("SELECT iFailedLogins FROM UA_User WHERE cUser_Id = " + Sql(storedId));
-        const long failed = count->Eof() ? kTriesBeforeHold : static_cast<long>(count->Get(0).ToInt());
-        if (failed < kTriesBeforeHold)
-            refusals.Refuse("Hx.AA.LOGIN.WrongPassword", {storedId, std::to_string(kTriesBeforeHold - failed)});
-        const std::string until = LaterText(HoldSeconds().load());
-        db->Execute("UPDATE UA_User SET iFailedLogins = 0, dHeldUntil = " + Sql(until) +
-                    " WHERE cUser_Id = " + Sql(storedId));
-        refusals.Refuse("Hx.AA.LOGIN.Held", {storedId, std::to_string(kTriesBeforeHold), until});
+
+    // The try is counted as wrong before the slow hash check, in the transaction that reads the
+    // hold, and only while the user is not held: parallel guesses queue on the user's row and
+    // no more of them than the limit reach the check. The try that reaches the limit sets the
+    // hold itself; a right password then lifts it.
+    const std::string until = LaterText(HoldSeconds().load());
+    const std::string last = std::to_string(kTriesBeforeHold - 1);
+    long counted = 0;
+    std::string heldNow;  // an ended hold stays in the row until a right password clears it
+    db->BeginTrans();
+    try {
+        const long admitted = db->Execute(
+            "UPDATE UA_User SET iFailedLogins = CASE WHEN iFailedLogins >= " + last + " THEN 0 ELSE iFailedLogins + 1 END, "
+            "dHeldUntil = CASE WHEN iFailedLogins >= " + last + " THEN " + Sql(until) + " ELSE dHeldUntil END "
+            "WHERE cUser_Id = " + Sql(storedId) + " AND (dHeldUntil IS NULL OR dHeldUntil <= " + Sql(now) + ")");
+        auto state = db->OpenRowset("SELECT iFailedLogins, dHeldUntil FROM UA_User WHERE cUser_Id = " + Sql(storedId));
+        db->CommitTrans();
+        if (state->Eof()) refusals.Refuse("Hx.AA.LOGIN.UnknownUser", {storedId});
+        heldNow = state->Get("dHeldUntil").ToText();
+        counted = static_cast<long>(state->Get("iFailedLogins").ToInt());
+        if (admitted < 1) refusals.Refuse("Hx.AA.LOGIN.Held", {storedId, std::to_string(kTriesBeforeHold), heldNow});
+    } catch (const platform::Error&) {
+        if (db->TransactionLevel() > 0) db->RollbackTrans();
+        throw;
     }
-    if (user->Get("iFailedLogins").ToInt() != 0 || !heldUntil.empty())
-        db->Execute("UPDATE UA_User SET iFailedLogins = 0, dHeldUntil = NULL WHERE cUser_Id = " + Sql(storedId));
+    if (!platform::PasswordMatches(storedHash, options.password)) {
+        if (heldNow.empty() || heldNow <= now)
+            refusals.Refuse("Hx.AA.LOGIN.WrongPassword", {storedId, std::to_string(kTriesBeforeHold - counted)});
+        refusals.Refuse("Hx.AA.LOGIN.Held", {storedId, std::to_string(kTriesBeforeHold), heldNow});
+    }
+    db->Execute("UPDATE UA_User SET iFailedLogins = 0, dHeldUntil = NULL WHERE cUser_Id = " + Sql(storedId));
 
     std::string date;
     if (options.date.empty()) {
@@ -237,6 +255,20 @@ void LoginSession::ChangePassword(const std::string& newPassword, platform::Pass
     db->Execute("UPDATE UA_User SET cPasswordHash = " + Sql(hash) + " WHERE cUser_Id = " + Sql(userId_));
 }
 
+bool LoginSession::ChangePasswordOf(const std::string& userId, const std::string& newPassword,
+                                    platform::PasswordCost cost) {
+    RequireAdministration("LoginSession.ChangePasswordOf");
+    const std::string hash = platform::HashPassword(newPassword, cost);
+    auto db = detail::Open(systemConnection_);
+    return db->Execute("UPDATE UA_User SET cPasswordHash = " + Sql(hash) + " WHERE cUser_Id = " + Sql(userId)) > 0;
+}
+
+void LoginSession::RequireAdministration(const char* source) {
+    std::string right(schema::kAdministrationFunction);
+    int lockFlag = 1;
+    if (!TaskExec(right, lockFlag)) throw platform::Error(kNoAdministrationRight, source, ShareString());
+}
+
 bool LoginSession::LoggedOut() const {
     std::lock_guard lock(mutex_);
     return loggedOut_;
@@ -270,10 +302,10 @@ bool LoginSession::TaskExec(std::string& functionCode, int& lockFlag) {
         }
         auto name = db->OpenRowset("SELECT cFuncName FROM UA_Function WHERE cFuncId = " + Sql(functionCode));
         const std::string functionName = name->Eof() ? functionCode : name->Get("cFuncName").ToText();
-        refusal = detail::HostText(language_, "Hx.AA.PORTAL.NoFuncRight", {userName_, functionName, functionCode});
+        refusal = detail::HostText(detail::LanguageOf(this), "Hx.AA.PORTAL.NoFuncRight", {userName_, functionName, functionCode});
     } catch (const platform::Error& e) {
         // Without the rights table nothing can be granted.
-        refusal = detail::HostText(language_, "Hx.AA.PORTAL.NoFuncRight", {userName_, functionCode, functionCode}) +
+        refusal = detail::HostText(detail::LanguageOf(this), "Hx.AA.PORTAL.NoFuncRight", {userName_, functionCode, functionCode}) +
                   " (" + e.Description() + ")";
     }
     std::lock_guard lock(mutex_);

@@ -425,6 +425,47 @@ std::vector<std::string> Split(std::string_view s, std::string_view sep) {
     return parts;
 }
 
+bool HasControlCharacters(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const char32_t c = DecodeUtf8(s, i);
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) return true;
+    }
+    return false;
+}
+
+namespace {
+
+// Dot-separated parts, none empty.
+bool DottedParts(std::string_view s, bool (*allowed)(char32_t)) {
+    if (s.empty() || s.front() == '.' || s.back() == '.' || s.find("..") != std::string_view::npos) return false;
+    for (std::size_t i = 0; i < s.size();)
+        if (char32_t c = DecodeUtf8(s, i); c != '.' && !allowed(c)) return false;
+    return true;
+}
+
+}  // namespace
+
+bool IsMailAddress(std::string_view s) {
+    if (!IsValidUtf8(s) || HasControlCharacters(s)) return false;
+    const auto at = s.rfind('@');
+    if (at == std::string_view::npos) return false;
+    const std::string_view local = s.substr(0, at), domain = s.substr(at + 1);
+    if (local.size() > 64 || s.size() > 254) return false;
+    const bool localOk = DottedParts(local, [](char32_t c) {
+        return c > 0x20 && std::u32string_view(U"<>()[],;:\\\"@").find(c) == std::u32string_view::npos;
+    });
+    const bool domainOk = DottedParts(domain, [](char32_t c) {
+        return c >= 0x80 || c == '-' || (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+    });
+    return localOk && domainOk && domain.find('.') != std::string_view::npos;
+}
+
+std::string FirstBadMailAddress(std::string_view list) {
+    for (const std::string& part : Split(Replace(list, ",", ";"), ";"))
+        if (const std::string a = Trim(part); !a.empty() && !IsMailAddress(a)) return a;
+    return {};
+}
+
 std::string HidePasswords(std::string_view s) {
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
     auto keyAt = [&](std::size_t i, std::string_view key) {

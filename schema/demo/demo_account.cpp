@@ -268,6 +268,7 @@ void WriteSystemRows(Connection& db, long vendors, platform::PasswordCost cost) 
                                               "供应商联系人-增加", "供应商联系人-删除"};
     for (std::size_t i = 0; i < std::size(kFunctionCodes); ++i)
         functions.Add({Text(kFunctionCodes[i]), Text(functionNames[i]), "AS"});
+    functions.Add({Text(kAdministrationFunction), "系统管理", "AA"});
 
     Inserter rights(db, "UA_FuncRight", {"cUser_Id", "cFuncId"});
     for (auto code : kFunctionCodes) {
@@ -275,6 +276,8 @@ void WriteSystemRows(Connection& db, long vendors, platform::PasswordCost cost) 
         rights.Add({Text(kDemoEnglishUser), Text(code)});
         if (code == "AS020302" || code == "AS020304") rights.Add({Text(kLimitedUser), Text(code)});
     }
+
+    rights.Add({Text(kDemoUser), Text(kAdministrationFunction)});
 
     Inserter rowAuth(db, "UA_RowAuth", {"cUser_Id", "cBusObId", "cAuthString"});
     rowAuth.Add({Text(kLimitedUser), "vendor", Text(vendors >= 3 ? kLimitedVendorIds : "1")});

@@ -216,3 +216,35 @@ TEST(Text, HidePasswordsMasksEveryPasswordValue) {
 }
 
 }  // namespace
+
+namespace platform::text {
+namespace {
+
+// What an address may not hold is what would make it a second SMTP command, header or argument.
+TEST(Text, MailAddressesAreOneLocalPartAtOneDottedDomain) {
+    struct Case { std::string_view text; bool address; };
+    const Case cases[] = {
+        {"li.na@hdem.com.cn", true},          {"o'brien+orders@example.ie", true},
+        {"张伟@例子.中国", true},              {"a@b.c", true},
+        {"", false},                          {"no-at-sign.example.com", false},
+        {"@example.com", false},              {"a@", false},
+        {"a@localhost", false},               {"a@@b.cn", false},
+        {"a b@example.com", false},           {"a@exa mple.com", false},
+        {".a@example.com", false},            {"a.@example.com", false},
+        {"a..b@example.com", false},          {"a@example..com", false},
+        {"a@example.com.", false},            {"a@-x_y.com", false},
+        {"a@b.c\r\nRCPT TO:<x@y.z>", false},  {"a@b.c\n", false},
+        {"a\t@b.c", false},                   {"a@b.c\x7f", false},
+        {"<a@b.c>", false},                   {"a,b@c.d", false},
+        {"a;b@c.d", false},                   {"\"a\"@b.c", false},
+        {"a@b.c\xC2\x85", false},             {"a@b.\xff", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsMailAddress(c.text), c.address) << c.text;
+    EXPECT_EQ(FirstBadMailAddress(" a@b.cn; ,c@d.cn "), "");
+    EXPECT_EQ(FirstBadMailAddress("a@b.cn;x y@d.cn;bad"), "x y@d.cn");
+    EXPECT_TRUE(HasControlCharacters("a\x1b[2J"));
+    EXPECT_FALSE(HasControlCharacters("张伟 O'Brien"));
+}
+
+}  // namespace
+}  // namespace platform::text

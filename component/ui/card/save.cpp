@@ -72,6 +72,9 @@ bool frmContactEdit::RunChecks() {
     if (txt::Trim(Edt(0).Text()).empty() && Edt(0).Enabled()) return stop(0, &Edt(0), GetNotNullMsg(vendorCaption));
     if (txt::Trim(Edt(1).Text()).empty()) return stop(-1, nullptr, ResText("Hx.CRM.TkContact.frmcontactedit.00079"));
     if (txt::Trim(Edt(2).Text()).empty()) return stop(0, &Edt(2), ResText("Hx.CRM.TkContact.frmcontactedit.00080"));
+    // The address goes to the mail sender as an SMTP command: a line break would be a second one.
+    if (const std::string bad = txt::FirstBadMailAddress(Edt(18).Text()); !bad.empty())
+        return stop(1, &Edt(18), ResTextParams("Hx.CRM.COMMON.BadEmail", {platform::db::Value(bad)}));
     if (iOpMode_ == cardmode::Add) {
         auto rs = c.DataService->OpenX("Select top 1 * FROM Ven_Contact WHERE cContactCode = N'" +
                                        Quote(txt::Trim(Edt(1).Text())) + "'");

@@ -6,6 +6,8 @@
 
 namespace host {
 
+class LoginSession;
+
 struct SettingInfo {
     const char* key;
     const char* meaning;
@@ -19,14 +21,22 @@ bool IsKnownSetting(const std::string& key);
 // What may be shown of value: **** for a secret one that is set.
 std::string ShownSetting(const std::string& key, const std::string& value);
 
-// The value of key in the system database of this process's current login; fallback when
-// there is no login, no such row, or the database cannot be read.
+// The value of key in the system database of this process's current login, a secret opened;
+// fallback when there is no login, no such row, the database cannot be read or a secret cannot
+// be opened (the reason goes to the diagnostic channel).
 std::string Setting(const std::string& key, const std::string& fallback = "");
 // The same from the system database of systemConnectionText.
 std::string SettingIn(const std::string& systemConnectionText, const std::string& key,
                       const std::string& fallback = "");
-// Writes (an empty value removes) key. Throws platform::Error for an unknown key or when the
-// database cannot be written.
-void SaveSetting(const std::string& systemConnectionText, const std::string& key, const std::string& value);
+// True for a setting whose value is a secret (sealed in the database, never shown).
+bool IsSecretSetting(const std::string& key);
+
+// Writes (an empty value removes) key in the login's system database; a secret is sealed with
+// the key file's key (platform/secret_box.h). Every setting makes the program run something or
+// send somewhere, so only a login with the administration right changes one. Throws
+// platform::Error: kNoAdministrationRight with the host's no-right message; InvalidOperation for
+// an unknown key, a value holding a control character, or a key file that cannot be used; and
+// the database's error when it cannot be written.
+void SaveSetting(LoginSession& login, const std::string& key, const std::string& value);
 
 }  // namespace host

@@ -22,6 +22,10 @@ namespace host {
 
 // Number of the platform::Error a refused login throws.
 inline constexpr long kLoginRefused = -2147220991;  // 0x80040201
+// Number of the platform::Error thrown for an administrator's work asked by a login without the
+// administration right (schema::kAdministrationFunction); its description is the host's
+// no-right message.
+inline constexpr long kNoAdministrationRight = -2147220990;  // 0x80040202
 
 struct LoginOptions {
     std::string password;   // the user's password
@@ -86,6 +90,14 @@ public:
     // platform::Error for an empty password or when the database refuses the change.
     void ChangePassword(const std::string& newPassword,
                         platform::PasswordCost cost = platform::PasswordCost::Interactive);
+    // The same for another user, which only a login with the administration right may do;
+    // false when there is no such user. Throws platform::Error kNoAdministrationRight, and as
+    // ChangePassword.
+    bool ChangePasswordOf(const std::string& userId, const std::string& newPassword,
+                          platform::PasswordCost cost = platform::PasswordCost::Interactive);
+    // Throws platform::Error kNoAdministrationRight with the host's no-right message unless this
+    // login holds the administration right.
+    void RequireAdministration(const char* source);
 
     // Releases every record lock of this login and ends it in UA_Login; a second call does
     // nothing. Throws platform::Error when the database cannot be reached.

@@ -47,6 +47,16 @@ std::string RestoredCellText(std::string_view text);
 // The text with the value of every Password= / Pwd= item (any case, up to ';' or the end of
 // the line) replaced by ****, so that connection texts can appear in messages and logs.
 std::string HidePasswords(std::string_view s);
+// True when s holds a control character (C0, DEL or C1), such as a line feed or a carriage return.
+bool HasControlCharacters(std::string_view s);
+// True when s is one mail address local@domain: valid UTF-8, no control character, space or
+// character that a mail header or an SMTP command gives a meaning (<>()[],;:\" and a second @),
+// no empty, leading, trailing or doubled dot, and a domain of letters, digits, hyphens and
+// non-ASCII letters with at least one dot.
+bool IsMailAddress(std::string_view s);
+// The first entry of a list of addresses separated by ';' or ',' (blank entries skipped) that is
+// no mail address; "" when every entry is one.
+std::string FirstBadMailAddress(std::string_view list);
 // The first letter of the Mandarin reading of each Han character, lower-case, in order ("张三"
 // gives "zs"); other characters are left out, so a text without Han characters gives "". A
 // character read more than one way gives the letter of its usual reading.

@@ -141,9 +141,9 @@ inline constexpr Employee kEmployees[] = {
 inline constexpr std::string_view kContactUserDefClass = "供应商联系人";
 
 // System database: users and their rights; each user's password is kDemoPassword.
-//   "demo"    演示用户, employee 0001, zh-CN, every function right AS020301..AS020306, no
-//             row or column restriction.
-//   "demo_en" Demo User, employee 0002, en-US, the same rights.
+//   "demo"    演示用户, employee 0001, zh-CN, every function right AS020301..AS020306 and the
+//             administration right, no row or column restriction.
+//   "demo_en" Demo User, employee 0002, en-US, the same rights but administration.
 //   "limited" 受限用户, employee 0004, zh-CN, rights AS020302 and AS020304 only, row authority
 //             on "vendor" restricted to kLimitedVendorIds (vendor.iId values).
 inline constexpr std::string_view kDemoUser = "demo";
@@ -153,6 +153,9 @@ inline constexpr std::string_view kLimitedUser = "limited";
 inline constexpr std::string_view kDemoPassword = "demo123";
 inline constexpr std::string_view kFunctionCodes[] = {"AS020301", "AS020302", "AS020303",
                                                       "AS020304", "AS020305", "AS020306"};
+// The administration right: the host's settings, other users' passwords, raw SQL and the
+// system database itself.
+inline constexpr std::string_view kAdministrationFunction = "AA000001";
 inline constexpr std::string_view kLimitedVendorIds = "1,3";  // "1" when there are fewer vendors
 
 // ---- The fixed account (CreateFixedAccount) ---------------------------------------------

@@ -1,18 +1,24 @@
 // The sovrel program, run as a user runs it: exit statuses, what it prints on each stream, and
 // what it leaves in the account.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <set>
 
 #include "host/texts/text_table.h"
 #include "backends.h"
 #include "file_text.h"
 #include "platform/text.h"
+#include "platform/password.h"
+#include "platform/secret_box.h"
 #include "schema/demo.h"
 #include "stock_sqlite.h"
 #include "support.h"
@@ -52,6 +58,7 @@ protected:
     Result Run(const std::vector<std::string>& args, const std::string& input = "") {
         WriteFile(folder.Sub("in"), input);
         std::string command = "setsid -w env " + environment + (password ? "SOVREL_PASSWORD=" + ShellQuote(*password) : "-u SOVREL_PASSWORD") +
+                              " XDG_CONFIG_HOME=" + ShellQuote(folder.Sub("config")) +
                               (newPassword ? " SOVREL_NEW_PASSWORD=" + ShellQuote(*newPassword) : "") + " " +
                               ShellQuote(SOVREL_EXE);
         for (const auto& a : args) command += " " + ShellQuote(a);
@@ -689,9 +696,10 @@ TEST_F(CliTest, APasswordComesFromTheEnvironmentAndWrongOnesHoldTheUserForEveryP
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(Scalar(*Open(dir, kSystemDatabase), "SELECT count(*) FROM UA_LoginLog WHERE cUser_Id = 'demo'").ToInt(), 6);
     // Another user is not held, and replaces the demo password; only the new one opens then.
-    r = Keys({"--user", "demo_en", "query", query});
+    const std::string duplicates = "group\tcContactCode\tcVenCode\tcContactName\tcMobilePhone\tcEmail\n";
+    r = Keys({"--user", "demo_en", "duplicates"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "n\n6\n");
+    EXPECT_EQ(r.out, duplicates);
     newPassword = "七个字符的密码";
     r = Keys({"--user", "demo_en", "password"});
     EXPECT_EQ(r.status, 2);
@@ -699,9 +707,9 @@ TEST_F(CliTest, APasswordComesFromTheEnvironmentAndWrongOnesHoldTheUserForEveryP
     newPassword = "O'Brien's 密码";
     r = Keys({"--user", "demo_en", "password"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Keys({"--user", "demo_en", "query", query}).err, "sovrel: cannot log in: Hx.AA.LOGIN.WrongPassword(demo_en,4)\n");
+    EXPECT_EQ(Keys({"--user", "demo_en", "duplicates"}).err, "sovrel: cannot log in: Hx.AA.LOGIN.WrongPassword(demo_en,4)\n");
     password = newPassword;
-    EXPECT_EQ(Keys({"--user", "demo_en", "query", query}).out, "n\n6\n");
+    EXPECT_EQ(Keys({"--user", "demo_en", "duplicates"}).out, duplicates);
 }
 
 TEST_F(CliTest, MistakesGiveAMessageAndTheirExitStatus) {
@@ -732,7 +740,7 @@ TEST_F(CliTest, MistakesGiveAMessageAndTheirExitStatus) {
         {{"--data", dir, "modify", "Ven_Contact", "--loaded-ts"}, "--loaded-ts needs a value"},
         {{"--data", dir, "delete", "V0100000001", "--force"}, "delete: unknown option --force"},
         {{"--data", dir, "used", "Ven_Contact", "cContactCode"}, "used: give the TABLE, the FIELD and the VALUE"},
-        {{"--data", dir, "password", "n3w-secret"}, "password: takes no arguments"},
+        {{"--data", dir, "password", "demo_en", "n3w-secret"}, "password: takes at most a USER"},
         {{"--data", dir, "duplicates", "--vendor", "V01", "stray"}, "duplicates: unknown argument stray"},
         {{"init", folder.Sub("x"), "--contacts", "many"}, "--contacts takes a whole number"},
         {{"init", folder.Sub("x"), folder.Sub("y")}, "more than one folder"},
@@ -748,6 +756,254 @@ TEST_F(CliTest, MistakesGiveAMessageAndTheirExitStatus) {
     EXPECT_FALSE(std::filesystem::exists(folder.Sub("x"))) << "a refused init left a folder";
     EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact"), 6);
 }
+
+// ---- Rights on every door, on each backend ------------------------------------------------
+
+// The fixed account on a backend, used through the real program by its users: demo (every right
+// and administration), demo_en (every contact right, no administration), limited (browse and
+// export, vendors V01 and V03).
+class CliRights : public CliTest, public ::testing::WithParamInterface<sovrel::test::Backend> {
+protected:
+    void SetUp() override {
+        SOVREL_SKIP_UNLESS_AVAILABLE(place);
+        account = sovrel::test::CreateFixedAccount(place);
+    }
+    Result As(const std::string& user, std::vector<std::string> args, const std::string& input = "",
+              const std::string& connection = "") {
+        args.insert(args.begin(), {"--connection", connection.empty() ? account : connection, "--language", "keys",
+                                   "--user", user});
+        return Run(args, input);
+    }
+    platform::db::Value In(std::string_view database, const std::string& sql) {
+        platform::db::Connection c;
+        c.Open(place.ConnectionText(std::string(database)));
+        return Scalar(c, sql);
+    }
+    std::string System() { return place.ConnectionText(std::string(kSystemDatabase)); }
+
+    sovrel::test::Place place{GetParam()};
+    std::string account;
+};
+
+std::string NoRight(const std::string& user, const std::string& function, std::string_view code) {
+    return "sovrel: Hx.AA.PORTAL.NoFuncRight(" + user + "," + function + "," + std::string(code) + ")\n";
+}
+
+// What the reporter did as limited and demo_en: each door refuses with the host's no-right message
+// and status 1, and nothing changes.
+TEST_P(CliRights, EveryCommandChecksTheRightOfItsWork) {
+    const std::string limited = "受限用户", english = "Demo User", admin = "系统管理";
+    const std::string csv = folder.Sub("in.csv");
+    WriteFile(csv, "cVenCode,cContactName\r\nV01,Mallory\r\n");
+    newPassword = "limited-owns-demo";
+    const std::string steal = "UPDATE UA_User SET cPasswordHash = (SELECT cPasswordHash FROM UA_User WHERE cUser_Id = "
+                              "N'limited') WHERE cUser_Id = N'demo'";
+    struct Case { std::string user; std::vector<std::string> args; std::string function, code, input = "", connection = ""; };
+    const std::string sys = System();
+    const std::string code(kAdministrationFunction);
+    const Case cases[] = {
+        {"limited", {"add", "Ven_Contact"}, "供应商联系人-增加", "AS020305", ContactXml("V0100000009", "Mallory")},
+        {"limited", {"import-contacts", csv}, "供应商联系人-增加", "AS020305"},
+        {"limited", {"modify", "Ven_Contact"}, "供应商联系人-修改", "AS020301",
+         "<Ven_Contact><cContactCode>V0100000004</cContactCode><cContactName>Mallory</cContactName></Ven_Contact>"},
+        {"limited", {"delete", "V0100000004"}, "供应商联系人-删除", "AS020306"},
+        {"limited", {"query", "SELECT count(*) FROM Ven_Contact"}, admin, code},
+        {"limited", {"exec", "DELETE FROM Ven_Contact"}, admin, code},
+        {"limited", {"page", "SELECT cContactCode FROM Ven_Contact", "--size", "5", "--page", "1"}, admin, code},
+        {"limited", {"export", "SELECT * FROM Ven_Contact", folder.Sub("all.csv")}, admin, code},
+        {"limited", {"usedb", "tksystem"}, admin, code},
+        {"limited", {"config", "mail.command", "sh -c 'cat > /tmp/stolen' %a"}, admin, code},
+        {"limited", {"config", "smtp.server", "mail.attacker.test"}, admin, code},
+        {"limited", {"password", "demo"}, admin, code},
+        {"limited", {"query", "SELECT cPasswordHash FROM UA_User"}, admin, code, "", sys},
+        {"limited", {"exec", "INSERT INTO UA_FuncRight VALUES (N'limited', N'AS020306')"}, admin, code, "", sys},
+        {"limited", {"exec", steal}, admin, code, "", sys},
+        {"limited", {"find", "UA_User"}, admin, code, "<UA_User><cUser_Id>demo</cUser_Id></UA_User>", sys},
+        {"demo_en", {"query", "SELECT cPasswordHash FROM UA_User"}, admin, code, "", sys},
+        {"demo_en", {"exec", "UPDATE Ven_Contact SET cMemo = N'x'"}, admin, code},
+        {"demo_en", {"config", "smtp.sender", "spy@attacker.test"}, admin, code},
+        {"demo_en", {"password", "demo"}, admin, code},
+    };
+    const std::string demoHash = In(kSystemDatabase, "SELECT cPasswordHash FROM UA_User WHERE cUser_Id = N'demo'").ToText();
+    for (const auto& c : cases) {
+        const Result r = As(c.user, c.args, c.input, c.connection);
+        SCOPED_TRACE(c.user + " " + c.args[0] + (c.connection.empty() ? "" : " on the system database"));
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_EQ(r.err, NoRight(c.user == "limited" ? limited : english, c.function, c.code));
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(In(kDemoAccountDatabase, "SELECT count(*) FROM Ven_Contact WHERE cContactName <> N'Mallory'").ToInt(), 6);
+    EXPECT_EQ(In(kDemoAccountDatabase, "SELECT count(*) FROM Ven_Contact WHERE cMemo = N'x'").ToInt(), 0);
+    EXPECT_EQ(In(kSystemDatabase, "SELECT count(*) FROM UA_Setting").ToInt(), 0);
+    EXPECT_EQ(In(kSystemDatabase, "SELECT count(*) FROM UA_FuncRight WHERE cUser_Id = N'limited'").ToInt(), 2);
+    EXPECT_EQ(In(kSystemDatabase, "SELECT cPasswordHash FROM UA_User WHERE cUser_Id = N'demo'").ToText(), demoHash);
+    EXPECT_FALSE(std::filesystem::exists(folder.Sub("all.csv")));
+
+    // The rights themselves, not a blanket refusal: demo_en adds, demo reads the system database.
+    EXPECT_EQ(As("demo_en", {"add", "Ven_Contact"}, ContactXml("V0300000001", "O'Brien")).status, 0);
+    const Result r = As("demo", {"query", "SELECT count(*) AS n FROM UA_FuncRight WHERE cFuncId = N'AA000001'"}, "", sys);
+    EXPECT_EQ(r.out, "n\n1\n") << r.err;
+}
+
+// limited sees the contacts of V01 and V03 only (V03 has none), wherever the program reads them.
+TEST_P(CliRights, ContactsAreReadWithinTheUsersVendors) {
+    ASSERT_EQ(As("demo", {"exec", "UPDATE Ven_Contact SET cMobilePhone = N'139-0000 0000' WHERE cContactCode IN "
+                                  "(N'V0100000001', N'V0200000001', N'V0100000003')"}).status, 0);
+    struct Case { std::string user; long contacts, duplicates; };
+    for (const Case& c : {Case{"demo", 6, 3}, Case{"limited", 4, 2}}) {
+        SCOPED_TRACE(c.user);
+        Result r = As(c.user, {"find", "Ven_Contact"}, "<Ven_Contact><cContactName> </cContactName></Ven_Contact>");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), c.contacts + 1) << r.out;
+        EXPECT_EQ(c.user == "demo", r.out.find("\tV02\t") != std::string::npos) << r.out;
+
+        const std::string file = folder.Sub(c.user + ".csv");
+        r = As(c.user, {"export-contacts", file});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "Hx.CRM.TkContact.Exchange.ExportedCount(" + std::to_string(c.contacts) + "," + file + ")\n");
+        const std::string text = FileText(file);
+        EXPECT_EQ(c.user == "demo", text.find("Anna Schmidt") != std::string::npos);
+
+        r = As(c.user, {"duplicates"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), c.duplicates + 1) << r.out;
+        EXPECT_EQ(c.user == "demo", r.out.find("V0200000001") != std::string::npos) << r.out;
+    }
+}
+
+// Twelve processes guess at once: no more than five of them reach the password check, so no more
+// than four hear how many tries are left, and the user is held after them.
+TEST_P(CliRights, ParallelWrongPasswordsCannotPassTheLimit) {
+    {
+        // A real hash: its check takes as long as a user's does, which is what guessers race against.
+        platform::db::Connection c;
+        c.Open(System());
+        c.Execute("UPDATE UA_User SET cPasswordHash = N'" +
+                  platform::HashPassword(kDemoPassword, platform::PasswordCost::Interactive) +
+                  "' WHERE cUser_Id = N'demo_en'");
+    }
+    constexpr int kTries = 12;
+    std::string script;
+    for (int i = 0; i < kTries; ++i)
+        script += "env SOVREL_PASSWORD=guess" + std::to_string(i) + " " + ShellQuote(SOVREL_EXE) + " --connection " +
+                  ShellQuote(account) + " --language keys --user demo_en duplicates </dev/null >/dev/null 2>" +
+                  ShellQuote(folder.Sub("err" + std::to_string(i))) + " &\n";
+    script += "wait\n";
+    ASSERT_EQ(std::system(("setsid -w sh -c " + ShellQuote(script)).c_str()), 0);
+    int told = 0, held = 0;
+    std::set<std::string> left;
+    for (int i = 0; i < kTries; ++i) {
+        const std::string err = FileText(folder.Sub("err" + std::to_string(i)));
+        if (err.starts_with("sovrel: cannot log in: Hx.AA.LOGIN.WrongPassword(demo_en,")) {
+            ++told;
+            EXPECT_TRUE(left.insert(err).second) << "told twice: " << err;
+        } else {
+            EXPECT_TRUE(err.starts_with("sovrel: cannot log in: Hx.AA.LOGIN.Held(demo_en,5,")) << err;
+            ++held;
+        }
+    }
+    std::printf("%s: %d of %d parallel wrong tries were told the tries left, %d were held\n",
+                sovrel::test::BackendTestName({GetParam(), 0}).c_str(), told, kTries, held);
+    EXPECT_LE(told, 4);
+    EXPECT_EQ(told + held, kTries);
+    password = std::string(kDemoPassword);
+    EXPECT_EQ(As("demo_en", {"duplicates"}).status, 2) << "the right password is refused while the user is held";
+}
+
+// A secret is typed or piped, never an argument: while the program waits for it no process's
+// command line holds it, and the database holds it sealed.
+TEST_P(CliRights, SecretsNeverStandInTheProcessListNorInTheDatabase) {
+    const std::string secret = "Pa55-w0rd-" + std::to_string(::getpid());
+    const std::string key = folder.Sub("config") + "/sovrel/secret.key";
+    auto stored = [&] {
+        platform::db::Connection c;
+        c.Open(System());
+        auto rs = c.OpenRowset("SELECT cValue FROM UA_Setting WHERE cKey = N'smtp.password'");
+        return rs->Eof() ? std::string("(none)") : rs->Get(0).ToText();
+    };
+    Result r = As("demo", {"config", "smtp.password", secret});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Hx.AA.CONFIG.SecretArgument(smtp.password)\n");
+    EXPECT_EQ(stored(), "(none)");
+
+    int in[2];
+    ASSERT_EQ(::pipe(in), 0);
+    const std::string xdg = "XDG_CONFIG_HOME=" + folder.Sub("config"), pw = "SOVREL_PASSWORD=" + std::string(kDemoPassword);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(in[0], 0);
+        ::close(in[1]);
+        const int out = ::open(folder.Sub("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(out, 1);
+        ::dup2(out, 2);
+        ::setsid();  // no terminal: the value comes from standard input
+        ::putenv(const_cast<char*>(xdg.c_str()));
+        ::putenv(const_cast<char*>(pw.c_str()));
+        ::execl(SOVREL_EXE, "sovrel", "--connection", account.c_str(), "--language", "keys", "config", "smtp.password",
+                "-", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(in[0]);
+    // The program has logged in, and so waits on its standard input, once its login is recorded.
+    for (int i = 0; i < 3000 && In(kSystemDatabase, "SELECT count(*) FROM UA_Login").ToInt() == 0; ++i) ::usleep(10'000);
+    int scanned = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string cmdline = FileText(entry.path().string() + "/cmdline");
+        if (cmdline.empty()) continue;
+        ++scanned;
+        EXPECT_EQ(cmdline.find(secret), std::string::npos) << entry.path();
+    }
+    EXPECT_GT(scanned, 1);
+    std::signal(SIGPIPE, SIG_IGN);  // a program that ended early fails below, not here
+    EXPECT_EQ(::write(in[1], (secret + "\n").data(), secret.size() + 1), static_cast<ssize_t>(secret.size() + 1));
+    ::close(in[1]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << FileText(folder.Sub("out"));
+    EXPECT_EQ(FileText(folder.Sub("out")), "smtp.password = ****\n");
+
+    const std::string sealed = stored();
+    EXPECT_TRUE(sealed.starts_with("secretbox:")) << sealed;
+    EXPECT_EQ(sealed.find(secret), std::string::npos);
+    EXPECT_EQ(std::filesystem::status(key).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    ::setenv("SOVREL_KEY_FILE", key.c_str(), 1);
+    EXPECT_EQ(platform::OpenSecret(sealed), secret);
+    ::unsetenv("SOVREL_KEY_FILE");
+    r = As("demo", {"config", "smtp.password"});
+    EXPECT_EQ(r.out.find(secret), std::string::npos);
+    EXPECT_TRUE(r.out.starts_with("smtp.password  ****")) << r.out;
+
+    // A line break would be a second SMTP command, or a second line of a mail program's arguments.
+    for (const auto& [name, value] : {std::pair<std::string, std::string>{"smtp.sender", "a@b.cn\r\nRCPT TO:<spy@x.cn>"},
+                                      {"mail.command", "mailer\n%a"}, {"sms.signature", "ACME\x1b[2J"}}) {
+        r = As("demo", {"config", name, value});
+        EXPECT_EQ(r.status, 1) << name;
+        EXPECT_EQ(r.err, "sovrel: config: Hx.AA.CONFIG.ControlCharacter(" + name + ")\n");
+    }
+    EXPECT_EQ(In(kSystemDatabase, "SELECT count(*) FROM UA_Setting").ToInt(), 1);
+
+    // A key file that others may read is no key.
+    std::filesystem::permissions(key, std::filesystem::perms::group_read, std::filesystem::perm_options::add);
+    r = As("demo", {"config", "sms.key", "-"}, "K3y");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("chmod 600"), std::string::npos) << r.err;
+}
+
+// An address with a line break (quoted-printable =0D=0A on import) never enters the account.
+TEST_P(CliRights, ImportRefusesAContactWithABadAddress) {
+    const std::string csv = folder.Sub("in.csv");
+    WriteFile(csv, "cVenCode,cContactName,cEmail\r\nV03,Good,good@v03.cn\r\n"
+                   "V03,Crlf,\"x@v03.cn\r\nRCPT TO:<spy@else.cn>\"\r\nV03,NoAt,v03.cn\r\n");
+    const Result r = As("demo", {"import-contacts", csv});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.out.find("\tHx.CRM.COMMON.BadEmail(x@v03.cn\\nRCPT TO:<spy@else.cn>)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\tHx.CRM.COMMON.BadEmail(v03.cn)\n"), std::string::npos) << r.out;
+    EXPECT_EQ(In(kDemoAccountDatabase, "SELECT count(*) FROM Ven_Contact WHERE cVenCode = N'V03'").ToInt(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, CliRights, ::testing::ValuesIn(sovrel::test::kBackends),
+                         sovrel::test::BackendTestName);
 
 }  // namespace
 }  // namespace schema::test

@@ -32,9 +32,15 @@ using Clock = std::chrono::steady_clock;
 
 class MessagingTest : public DemoSessionTest {
 protected:
-    MessagingTest() { host::SetLanguageOverride("keys"); }
-    ~MessagingTest() override { host::SetLanguageOverride(""); }
-    void Set(const std::string& key, const std::string& value) { host::SaveSetting(system_, key, value); }
+    MessagingTest() {
+        host::SetLanguageOverride("keys");
+        ::setenv("SOVREL_KEY_FILE", (folder_ + "/secret.key").c_str(), 1);
+    }
+    ~MessagingTest() override {
+        host::SetLanguageOverride("");
+        ::unsetenv("SOVREL_KEY_FILE");
+    }
+    void Set(const std::string& key, const std::string& value) { host::SaveSetting(*login, key, value); }
     void UseSmtp(const Sink& sink, int timeout = 2) {
         Set("smtp.server", "127.0.0.1");
         Set("smtp.port", std::to_string(sink.Port()));
@@ -92,6 +98,20 @@ TEST_F(MessagingTest, mailWindowSendsOneHtmlMessageToEveryRecipient) {
         QByteArray::fromBase64(QByteArray::fromStdString(data.substr(split + 4))).toStdString();
     EXPECT_EQ(body, "<html><body>第一行</br>\n<b>second</b> line</body></html>");
     EXPECT_EQ(shown, std::vector<std::string>{"Hx.CRM.COMMON.MailSendSuccParam(wang@v01.test;li@v01.test)"});
+    w.close();
+}
+
+// A line break in an address would reach the server as a second SMTP command.
+TEST_F(MessagingTest, mailStopsAtABadAddressBeforeAnythingGoesOut) {
+    Sink smtp("smtp", "accept", folder_);
+    UseSmtp(smtp);
+    frmSendEMail w;
+    w.ShowModeless();
+    SendMail(w, "ok@v01.test;evil@v01.test\r\nRCPT TO:<spy@else.test>", "s", "text");
+    EXPECT_TRUE(smtp.Received().empty());
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].find("Hx.CRM.COMMON.BadEmail(evil@v01.test\\x0D\\x0ARCPT TO:<spy@else.test>)"), std::string::npos)
+        << shown[0];
     w.close();
 }
 

@@ -42,7 +42,7 @@ TEST_F(CardTest, ATypedContactLikeAnExistingOneIsNamedUnderTheFieldsAndStillSave
         {"Zhou", "13911112222", "", "V0200000001", "DupMobile"},
         {"Zhou", "", " NEIL@example.com", "V0200000001", "DupEmail"},
         {"O'Neil", "", "", "", ""},  // the name only counts at the same vendor
-        {"Zhou", "1391111", "neil@example", "", ""},
+        {"Zhou", "1391111", "neil@example.cn", "", ""},
     };
     for (const auto& c : cases) {
         card->Edt(2).SetText(c.name);

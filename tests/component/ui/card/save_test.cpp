@@ -81,6 +81,14 @@ TEST_F(CardTest, EachCheckStopsTheSaveWithItsMessageAtItsField) {
         // Typed but not yet left: the save checks the box that still has the focus.
         {"birthday not a date", cardmode::Modify, [this] { Type("DTPicker1_0", "2024-02-30", false); },
          "Hx.CRM.COMMON.CheckLegal02(Hx.CRM.LblCap.Birthday)", "DTPicker1_0"},
+        // A line break would take the address to the mail server as a second command.
+        {"address with a line break", cardmode::Add,
+         [this] {
+             Type("Edt0", "华东");
+             Type("Edt2", "周");
+             card->Edt(18).SetText("zhou@v01.cn\nRCPT TO:<spy@x.cn>");
+         },
+         "Hx.CRM.COMMON.BadEmail(zhou@v01.cn\nRCPT TO:<spy@x.cn>)", "Edt18"},
         {"vendor gone", cardmode::Add,
          [this] {
              Type("Edt0", "华东");
