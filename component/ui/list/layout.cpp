@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "common/prog_ids.h"
 #include "common/hosts/pub_util.h"
 #include "platform/error.h"
@@ -208,8 +210,20 @@ void frmContactList::BuildMenus() {
             items_[item.name] = action;
             if (!item.key) continue;
             const std::string key = item.key;
+            action->setProperty("key", QString::fromStdString(key));
             connect(action, &QAction::triggered, this, [this, key] { Operating(key); });
         }
+        // A command the toolbar offers is offered by the menu alike: greyed where the user lacks
+        // its right, so the menu promises nothing the command would refuse.
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+            if (!toolbar_) return;
+            const auto keys = toolbar_->ButtonKeys();
+            for (QAction* action : menu->actions()) {
+                const std::string key = action->property("key").toString().toStdString();
+                if (!key.empty() && std::find(keys.begin(), keys.end(), key) != keys.end())
+                    action->setEnabled(toolbar_->ButtonEnabled(key));
+            }
+        });
     }
     // The sort menu pops up over the grid only.
     orderMenu_ = new QMenu(this);

@@ -205,6 +205,21 @@ TEST_F(ListOnHostTest, TheUsersColumnsHoldTheirWidthsAndARowRestrictionWorksWith
     EXPECT_EQ(window->Grid().ColWidth(3), 400);  // as the settings say, after the fill
 }
 
+// The limited user's menu greys what the toolbar greys (no add, modify or delete right) and
+// offers what the user may do.
+TEST_F(ListOnHostTest, TheMenuOffersOnlyWhatTheUsersRightsAllow) {
+    LoginAs("limited");
+    Open();
+    ASSERT_TRUE(window->DataLoaded());
+    auto* menu = window->findChild<QMenu*>("mOperation");
+    ASSERT_NE(menu, nullptr);
+    emit menu->aboutToShow();
+    auto enabled = [&](const char* item) { return window->findChild<QAction*>(item)->isEnabled(); };
+    for (const char* item : {"mAdd", "mModify", "mDelete", "mCRMSendMail", "mCRMSendMsg"})
+        EXPECT_FALSE(enabled(item)) << item;
+    for (const char* item : {"mFilter", "mRefresh"}) EXPECT_TRUE(enabled(item)) << item;
+}
+
 // A page size applied with the pager's button is where the reopened list starts.
 TEST_F(ListOnHostTest, AReopenedListStartsWithTheAppliedPageSize) {
     Open();
