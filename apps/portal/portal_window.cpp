@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "entry/icontact.h"
+#include "host/services.h"
 #include "host/session.h"
 #include "platform/db/connection.h"
 #include "platform/db/rowset.h"
@@ -84,7 +85,10 @@ void PortalWindow::FillVendors() {
     try {
         platform::db::Connection conn;
         conn.Open(login_->tkDBName());
-        auto rs = conn.OpenRowset("SELECT cVenCode, cVenName FROM vendor ORDER BY cVenCode");
+        // Only the vendors the user may see: another one would open as an empty list.
+        const std::string condition = host::VendorAuthCondition(login_->tkDBName(), login_->cUserId());
+        auto rs = conn.OpenRowset("SELECT cVenCode, cVenName FROM vendor" +
+                                  (condition.empty() ? std::string() : " WHERE " + condition) + " ORDER BY cVenCode");
         vendors_->setRowCount(static_cast<int>(rs->RecordCount()));
         int r = 0;
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext(), ++r) {

@@ -314,11 +314,8 @@ bool RefEdit::ShowReference() {
                 "Hx.AA.ARCHIVE.FIELD.refvendor", {"cVenCode", "cVenName", "cVenAbbName"},
                 {"Hx.AA.PUB.RefCode", "Hx.AA.PUB.RefName", "Hx.AA.PUB.RefAbbName"}};
         if (Attribute(refOptions_, "bAuth") == "1") {
-            RowAuthService auth;
-            auth.Init(login->tkDBName(), login->cUserId());
-            const std::string ids = auth.GetAuthString("vendor");
-            if (ids == "1=2") list.sql += " WHERE 1=2";
-            else if (!ids.empty()) list.sql += " WHERE iId IN (" + ids + ")";
+            const std::string condition = VendorAuthCondition(login->tkDBName(), login->cUserId());
+            if (!condition.empty()) list.sql += " WHERE " + condition;
         }
         list.sql += " ORDER BY cVenCode";
     } else if (key == "contact_ven") {

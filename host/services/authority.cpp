@@ -92,4 +92,12 @@ std::string ColAuthService::GetAuthString(const std::string& request) {
     return Join(Items(rs->Get(0).ToText()));
 }
 
+std::string VendorAuthCondition(const std::string& connectionText, const std::string& userId) {
+    RowAuthService auth;
+    auth.Init(connectionText, userId);
+    const std::string ids = auth.GetAuthString("vendor");
+    if (ids.empty() || ids == "1=2") return ids;
+    return "iId IN (" + ids + ")";
+}
+
 }  // namespace host

@@ -87,6 +87,10 @@ private:
     std::string systemText_, userId_;
 };
 
+// The condition on vendor (by its iId) that keeps to the user's vendors: "" without a
+// restriction, "1=2" when none is allowed, else "iId IN (...)".
+std::string VendorAuthCondition(const std::string& connectionText, const std::string& userId);
+
 // "HxColAuthsvr.clsColAuth".
 class ColAuthService final : public sovrel::IColAuthSvc {
 public:
