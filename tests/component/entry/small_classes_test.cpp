@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <regex>
 
 #include "entry/authority.h"
@@ -46,13 +48,15 @@ TEST(ClsConn, OpenConKeepsAnOpenConnectionAsItIs) {
     ASSERT_NE(holder.Conn(), nullptr);
     std::string bad = "Provider=SQLite;Data Source=/no/such/folder";
     EXPECT_THROW(holder.OpenCon(bad), platform::Error);  // the layer's error reaches the caller
-    std::string master = "Provider=SQLite;Data Source=/tmp";
+    const auto folder = std::filesystem::temp_directory_path();
+    std::string master = "Provider=SQLite;Data Source=" + folder.string();
     EXPECT_FALSE(holder.OpenCon(master));
     EXPECT_TRUE(holder.Conn()->IsOpen());
-    std::string other = "Provider=SQLite;Data Source=/var";
+    const auto opened = holder.Conn();
+    std::string other = "Provider=SQLite;Data Source=" + folder.parent_path().string();
     EXPECT_FALSE(holder.OpenCon(other));
     EXPECT_EQ(holder.Conn()->ConnectionString(), master);
-    EXPECT_EQ(holder.Conn(), holder.Conn());
+    EXPECT_EQ(holder.Conn(), opened);
 }
 
 }  // namespace

@@ -109,6 +109,7 @@ TEST(GridTest, outOfRangeCellsAreRefusedAndChangeNothing) {
     EXPECT_THROW(grid->SetCellAlignment(10), platform::Error);
     try {
         grid->SetRow(9);
+        ADD_FAILURE() << "row 9 of 4 was taken";
     } catch (const platform::Error& e) {
         EXPECT_NE(e.Description().find("0..3"), std::string::npos) << e.Description();
     }
