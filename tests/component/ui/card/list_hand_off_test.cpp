@@ -176,6 +176,16 @@ protected:
     ConflictTest() : place(GetParam()) {}
     // Everything on the server is let go before the server's databases are dropped.
     ~ConflictTest() override { CloseAll(); }
+    // The fixed account on this test's backend, with V0100000002 open in the card; answers the
+    // account's connection text.
+    std::string OpenTheContactOnTheBackend() {
+        const std::string connection = GetParam() == Backend::Sqlite ? "" : CreateFixedAccount(place);
+        if (!connection.empty()) UseAccount(connection);
+        OpenList();
+        OpenCard(cardmode::Modify, static_cast<std::int32_t>(RowOf("V0100000002")));
+        return connection.empty() ? AccountText() : connection;
+    }
+    const std::string where = " FROM Ven_Contact WHERE cContactCode = 'V0100000002'";
     Place place;
 };
 
@@ -217,12 +227,7 @@ std::vector<std::string> ConflictRows(QDialog& dialog) {
 // field by field and saved against the current version; a reload takes the current version.
 TEST_P(ConflictTest, TheSecondSaveIsRefusedComparedAndSavedAgainstTheCurrentVersion) {
     SOVREL_SKIP_UNLESS_AVAILABLE(place);
-    const std::string connection = GetParam() == Backend::Sqlite ? "" : CreateFixedAccount(place);
-    if (!connection.empty()) UseAccount(connection);
-    const std::string account = connection.empty() ? AccountText() : connection;
-    const std::string where = " FROM Ven_Contact WHERE cContactCode = 'V0100000002'";
-    OpenList();
-    OpenCard(cardmode::Modify, static_cast<std::int32_t>(RowOf("V0100000002")));
+    const std::string account = OpenTheContactOnTheBackend();
     const std::string loaded = Ctx().LoadedContactTs;
     ASSERT_FALSE(loaded.empty());
     ASSERT_EQ(OtherUserRenames(account, "V0100000002", loaded, "李娜娜", TempFolder()), 0);
@@ -293,12 +298,7 @@ TEST_P(ConflictTest, TheSecondSaveIsRefusedComparedAndSavedAgainstTheCurrentVers
 // appellation. Every column is compared and offered, and nothing the other user saved is lost.
 TEST_P(ConflictTest, EveryColumnTheCardWritesIsComparedAndNoneRevertedUnseen) {
     SOVREL_SKIP_UNLESS_AVAILABLE(place);
-    const std::string connection = GetParam() == Backend::Sqlite ? "" : CreateFixedAccount(place);
-    if (!connection.empty()) UseAccount(connection);
-    const std::string account = connection.empty() ? AccountText() : connection;
-    const std::string where = " FROM Ven_Contact WHERE cContactCode = 'V0100000002'";
-    OpenList();
-    OpenCard(cardmode::Modify, static_cast<std::int32_t>(RowOf("V0100000002")));
+    const std::string account = OpenTheContactOnTheBackend();
     ASSERT_EQ(card->DTPicker1(0).Text(), "1979-02-15");
     const std::string duty = Value("SELECT bcDutyID" + where) == "3" ? "9" : "3";
     ASSERT_EQ(OtherUserSaves(account, "V0100000002", Ctx().LoadedContactTs,
