@@ -9,9 +9,7 @@ namespace sovrel {
 namespace {
 template <class T>
 T& Global(std::shared_ptr<T>& slot, const char* progId) {
-    if (!slot) slot = platform::Create<T>(progId);
-    if (!slot)
-        throw platform::Error(429, "Sovrel", std::string("the host object ") + progId + " cannot be created");
+    if (!slot) slot = platform::CreateRequired<T>(progId, "Sovrel");
     return *slot;
 }
 }  // namespace

@@ -45,10 +45,8 @@ bool ClsCommon::Delete(Value& ID, std::string& IDName, std::string& TableName, s
         c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Sel0512");
         return fail();
     }
-    if (!archive_) archive_ = platform::Create<IArchiveService>(progid::ArchiveService);
+    if (!archive_) archive_ = platform::CreateRequired<IArchiveService>(progid::ArchiveService, "IClsCommon");
     const auto& archive = archive_;
-    if (!archive)
-        throw platform::Error(429, "IClsCommon", std::string("the host object ") + progid::ArchiveService + " cannot be created");
     archive->Init(m_cnn()->ConnectionString());
     std::string caption = ResText("Hx.AA.ARCHIVE.COMMON.vendorcontactmanagement");
     for (const char* key : {"oid", "cContactCode"}) {

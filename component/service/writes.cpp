@@ -33,11 +33,7 @@ bool Serves(const std::string& table) {
 
 // A new entry-class object for one record, as the service asks it to check each record.
 std::shared_ptr<IRecordCheck> NewRecordCheck() {
-    auto object = platform::Create(progid::IContact);
-    auto check = std::dynamic_pointer_cast<IRecordCheck>(object);
-    if (!check)
-        throw platform::Error(429, "IClsCommon", std::string("the entry class ") + progid::IContact + " cannot be created");
-    return check;
+    return platform::CreateRequired<IRecordCheck>(progid::IContact, "IClsCommon");
 }
 
 std::size_t SkipDigits(std::string_view s, std::size_t i) {

@@ -85,7 +85,8 @@ std::optional<double> AsNumber(const Value& v) {
     }
 }
 
-// '*' and '%' stand for any run of characters; the comparison ignores case.
+// '*' and '%' stand for any run of characters. Characters compare exactly: callers fold both sides
+// when the comparison is to ignore case.
 bool Glob(std::string_view pattern, std::string_view value) {
     std::size_t p = 0, v = 0, star = std::string_view::npos, mark = 0;
     while (v < value.size()) {

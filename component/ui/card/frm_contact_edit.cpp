@@ -351,15 +351,12 @@ void frmContactEdit::closeEvent(QCloseEvent* event) {
         QDialog::done(QDialog::Rejected);
         return;
     }
-    std::int16_t cancel = 0;
-    Guarded("frmContactEdit.Form_QueryUnload()", [&] { FormQueryUnload(cancel, nextUnloadMode_); });
-    if (cancel != 0) {
-        event->ignore();
-        return;
-    }
-    FormUnload(cancel);
-    event->accept();
-    QDialog::done(QDialog::Rejected);
+    CloseAsForm(
+        event,
+        [this](std::int16_t& cancel) {
+            Guarded("frmContactEdit.Form_QueryUnload()", [&] { FormQueryUnload(cancel, nextUnloadMode_); });
+        },
+        [this](std::int16_t cancel) { FormUnload(cancel); });
 }
 
 void frmContactEdit::keyPressEvent(QKeyEvent* event) {

@@ -41,10 +41,7 @@ constexpr int kBoxWidth = 230;
 }  // namespace
 
 std::shared_ptr<IRefEdit> frmContactEdit::NewEditor(const std::string& name) {
-    auto box = platform::Create<IRefEdit>(progid::RefEdit);
-    if (!box)
-        throw platform::Error(429, "frmContactEdit",
-                              std::string("the host registered no reference edit box (") + progid::RefEdit + ")");
+    auto box = platform::CreateRequired<IRefEdit>(progid::RefEdit, "frmContactEdit");
     QWidget* w = WidgetOf(*box, this, QString::fromStdString(name));
     w->setMinimumWidth(kBoxWidth);
     return box;

@@ -56,7 +56,7 @@ void frmUIChart::FormLoad() {
         CrmCommonSvc().SetFormCaption(*this, caption, flag);
         helpContextId_ = FormHelpContextId(*this, kHelpKey, kTradeClassHelpId);
         if (!chart_)
-            throw platform::Error(429, "frmUIChart", std::string("no chart control: ") + progid::Chart +
+            throw platform::Error(platform::errnum::CannotCreateObject, "frmUIChart", std::string("no chart control: ") + progid::Chart +
                                                          " could not be created");
         chart_->SetMode(4);
         chart_->Load(reportXml_);

@@ -42,7 +42,7 @@ namespace list {
 
 IPubUtil& Pub() {
     if (!Ctx().PubUtil)
-        throw platform::Error(91, "frmContactList", "there is no public-utility object (HxPub.IPub): open the list through IContact.Show");
+        throw platform::Error(platform::errnum::ObjectNotSet, "frmContactList", "there is no public-utility object (HxPub.IPub): open the list through IContact.Show");
     return *Ctx().PubUtil;
 }
 
@@ -306,15 +306,9 @@ void frmContactList::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    std::int16_t cancel = 0;
-    FormQueryUnload(cancel, nextUnloadMode_);
-    if (cancel != 0) {
-        event->ignore();
-        return;
-    }
-    FormUnload(cancel);
-    event->accept();
-    QDialog::done(QDialog::Rejected);
+    CloseAsForm(
+        event, [this](std::int16_t& cancel) { FormQueryUnload(cancel, nextUnloadMode_); },
+        [this](std::int16_t& cancel) { FormUnload(cancel); });
 }
 
 void frmContactList::keyPressEvent(QKeyEvent* event) {

@@ -139,10 +139,7 @@ void OpenContactOverview(frmContactList& list) {
     const std::string name = CurrentCell(list, ColumnOf(list, kNameCaptionKey));
     Context& c = Ctx();
     std::shared_ptr<IGenerals>& overview = c.Overview;
-    if (!overview) overview = platform::Create<IGenerals>(progid::Generals);
-    if (!overview)
-        throw platform::Error(429, "frmContactList", std::string("no overview library: ") + progid::Generals +
-                                                         " could not be created");
+    if (!overview) overview = platform::CreateRequired<IGenerals>(progid::Generals, "frmContactList");
     std::shared_ptr<platform::Object> formEnv;
     overview->IiniGenerals(c.Login, c.Product, c.ActiveFrmMgr, c.ViewManager, formEnv, kOverviewKey, code, name);
 }

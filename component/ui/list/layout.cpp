@@ -103,10 +103,7 @@ QWidget* frmContactList::ControlWidget(platform::Object& control, const char* na
 }
 
 void frmContactList::BuildControls() {
-    grid_ = platform::Create<IFlexGrid>(progid::FlexGrid);
-    if (!grid_)
-        throw platform::Error(429, "frmContactList",
-                              std::string("the host registered no grid control (") + progid::FlexGrid + ")");
+    grid_ = platform::CreateRequired<IFlexGrid>(progid::FlexGrid, "frmContactList");
     toolbar_ = platform::Create<IToolbar>(progid::Toolbar);
     keyHook_ = platform::Create<IKeyHook>(progid::KeyHook);
 

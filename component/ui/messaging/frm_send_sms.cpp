@@ -72,10 +72,7 @@ std::string RemoveRepeatedNumbers(const std::string& numbers) {
 
 frmSendSMS::frmSendSMS()
     : MessagingWindow("frmSendSMS", "Hx.CRM.TkContactUI.frmSendSMS", "Hx.CRM.TkContact.SendSMS", "发送短信", 90100302) {
-    txtMobilePhone_ = platform::Create<IRefEdit>(progid::RefEdit);
-    if (!txtMobilePhone_)
-        throw platform::Error(429, "frmSendSMS", std::string("no reference edit box: ") + progid::RefEdit +
-                                                     " could not be created");
+    txtMobilePhone_ = platform::CreateRequired<IRefEdit>(progid::RefEdit, "frmSendSMS");
     QWidget* mobile = dynamic_cast<IWidgetHost&>(*txtMobilePhone_).Widget(this);
     mobile->setObjectName("txtMobilePhone");
     txtSender_ = new QLineEdit(this);

@@ -68,10 +68,7 @@ void sendMail(const std::vector<MailColumn>& request, std::string& result) {
             } else if (Blank(column[2])) {
                 message = ResTextParams("Hx.CRM.COMMON.MailNullComment", {column[3]});
             } else {
-                if (!sender) sender = platform::Create<IMailSender>(progid::MailSender);
-                if (!sender)
-                    throw platform::Error(429, progid::MailSender, std::string("no mail sender: ") + progid::MailSender +
-                                                                        " could not be created");
+                if (!sender) sender = platform::CreateRequired<IMailSender>(progid::MailSender, progid::MailSender);
                 std::string reason;
                 const std::int32_t sent = sender->Send(3, column[0], "text/html", column[2], column[1], reason);
                 if (sent == 1) {

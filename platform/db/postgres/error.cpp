@@ -6,7 +6,6 @@
 namespace platform::db::postgres {
 
 namespace {
-constexpr long kTimeout = -2147217871;  // the original layer's "query timeout expired"
 
 std::string Field(const PGresult* r, int code) {
     const char* v = r ? PQresultErrorField(r, code) : nullptr;
@@ -49,7 +48,7 @@ long NativeCode(const std::string& state) {
                          : state == "23514" ? "CHECK" : state == "23503" ? "FOREIGN KEY" : "integrity";
         message = std::string("Violation of ") + kind + " constraint: " + message;
     } else if (state == "55P03" || state == "40P01" || state == "57014") {
-        number = kTimeout;
+        number = errnum::Timeout;
         message = "the row or table is locked by another user (" + message + ")";
     } else if (state.rfind("08", 0) == 0 || state == "3D000" || state == "28000" || state == "28P01" ||
                (!result && (!conn || PQstatus(conn) != CONNECTION_OK))) {

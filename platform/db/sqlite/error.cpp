@@ -4,7 +4,6 @@
 namespace platform::db::sqlite {
 
 namespace {
-constexpr long kTimeout = -2147217871;  // the original layer's "query timeout expired"
 }
 
 [[noreturn]] void Throw(sqlite3* db, int rc, const char* source) {
@@ -15,7 +14,7 @@ constexpr long kTimeout = -2147217871;  // the original layer's "query timeout e
         case SQLITE_CONSTRAINT: number = errnum::ConstraintViolated; break;
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
-            number = kTimeout;
+            number = errnum::Timeout;
             message = "the database is locked by another user (" + message + ")";
             break;
         case SQLITE_CANTOPEN:

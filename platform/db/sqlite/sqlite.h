@@ -23,6 +23,9 @@ struct Database {
     // Finished queries kept prepared for their text's next run (compiling is most of a short
     // query's cost). SQLite compiles a kept statement again when the schema has changed.
     std::unordered_map<std::string, StatementPtr> idle;
+    Database() = default;
+    Database(const Database&) = delete;  // owns the handle: one close per open
+    Database& operator=(const Database&) = delete;
     ~Database();
 };
 using DatabasePtr = std::shared_ptr<Database>;

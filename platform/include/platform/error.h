@@ -30,11 +30,16 @@ namespace errnum {
 constexpr long ConstraintViolated = -2147217873;  // unique key, not null, check
 constexpr long RowChanged = -2147217864;          // optimistic update found its row changed or gone
 constexpr long CommandFailed = -2147217900;       // syntax or other statement error
-constexpr long CannotTranslate = -2147217900;     // statement the dialect layer does not understand
+// A number of its own, so a statement the translation refuses is told from one the server refuses.
+constexpr long CannotTranslate = -2147217894;     // statement the dialect layer does not understand
+constexpr long Timeout = -2147217871;             // query or lock time-out expired
 constexpr long ConnectionFailed = -2147467259;    // could not open / lost
 constexpr long InvalidOperation = -2147217887;    // misuse of a rowset or connection
 constexpr long NoCurrentRecord = -2146825267;     // BOF or EOF is true
 constexpr long ItemNotFound = -2146825023;        // field name unknown
+// The component's own run-time errors, with the numbers its callers already know.
+constexpr long CannotCreateObject = 429;          // a host object or entry class is not registered
+constexpr long ObjectNotSet = 91;                 // a window opened without the object it needs
 }  // namespace errnum
 
 }  // namespace platform

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <typeinfo>
 
+#include "platform/error.h"
+
 namespace platform {
 
 // Base of every interface the factory hands out.
@@ -39,6 +41,17 @@ std::shared_ptr<T> Create(std::string_view progId) {
     if (!object) return nullptr;
     std::shared_ptr<T> typed = std::dynamic_pointer_cast<T>(object);
     if (!typed) detail::ReportWrongInterface(progId, typeid(T).name());
+    return typed;
+}
+
+// Create<T>() for an object the caller cannot work without: throws Error(CannotCreateObject) from
+// source, naming progId, instead of answering nullptr.
+template <class T>
+std::shared_ptr<T> CreateRequired(std::string_view progId, std::string_view source) {
+    std::shared_ptr<T> typed = Create<T>(progId);
+    if (!typed)
+        throw Error(errnum::CannotCreateObject, std::string(source),
+                    "the host object " + std::string(progId) + " cannot be created");
     return typed;
 }
 

@@ -15,6 +15,7 @@
 
 #include "host/texts/text_table.h"
 #include "backends.h"
+#include "compiled_locale.h"
 #include "file_text.h"
 #include "platform/text.h"
 #include "platform/password.h"
@@ -143,15 +144,9 @@ TEST_P(CliOnBackend, InitRefusesAnExistingAccountAndReplacesItWithForce) {
 
 // A GB18030 locale of this test process's own (no root needed to make one), or "" when the
 // machine has no locale sources.
-std::string Gb18030LocaleFolder() {
-    static const std::string folder = [] {
-        const std::string f = (std::filesystem::temp_directory_path() / "sovrel-locales").string();
-        std::filesystem::create_directories(f);
-        if (!std::filesystem::exists(f + "/zh_CN.GB18030"))
-            std::system(("localedef -i zh_CN -f GB18030 " + f + "/zh_CN.GB18030 >/dev/null 2>&1").c_str());
-        return std::filesystem::exists(f + "/zh_CN.GB18030/LC_CTYPE") ? f : std::string();
-    }();
-    return folder;
+const std::string& Gb18030LocaleFolder() {
+    static const sovrel::test::CompiledLocale gb18030("zh_CN", "GB18030");
+    return gb18030.Folder();
 }
 
 std::string Gb18030(const std::string& utf8) {

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "compiled_locale.h"
 #include "service_fixture.h"
 
 namespace sovrel::test {
@@ -162,25 +163,9 @@ public:
     bool Active() const { return *std::localeconv()->decimal_point == ','; }
 
 private:
-    // The locale made once per process, in a folder of its own that goes with the process: a
-    // half-written locale of another run is never read.
-    struct Folder {
-        std::string path, made;
-        Folder() {
-            std::string pattern = (std::filesystem::temp_directory_path() / "sovrel-locales-XXXXXX").string();
-            if (!::mkdtemp(pattern.data())) return;
-            path = pattern;
-            const std::string make = "localedef -i de_DE -f UTF-8 '" + path + "/de_DE.UTF-8' >/dev/null 2>&1";
-            if (std::system(make.c_str()) == 0) made = path;
-        }
-        ~Folder() {
-            std::error_code ignored;
-            if (!path.empty()) std::filesystem::remove_all(path, ignored);
-        }
-    };
     static const std::string& Made() {
-        static const Folder folder;
-        return folder.made;
+        static const sovrel::test::CompiledLocale german("de_DE", "UTF-8");
+        return german.Folder();
     }
     std::string old_;
 };

@@ -63,7 +63,8 @@ public:
                                        CursorKind kind = CursorKind::ClientStatic);
     // A single statement with '?' parameters, prepared once and run many times.
     std::unique_ptr<Command> Prepare(std::string_view tsql);
-    // Runs backend-native SQL untranslated (the schema files of schema/<backend>/).
+    // Runs backend-native SQL untranslated: the schema script derived for the backend, and the
+    // administration statements (databases, roles) that have no T-SQL form.
     void ExecuteScript(const std::string& nativeSql);
 
     // Nested calls nest (savepoints); answers the new level.
