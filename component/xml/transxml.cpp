@@ -171,7 +171,8 @@ bool AppendCondition(std::string& where, std::string_view column, std::string_vi
     return AppendLiteral(where, value.substr(comma + 1), kind);
 }
 
-// Text safe inside an attribute value in single quotes.
+}  // namespace
+
 std::string AttributeText(std::string_view value) {
     std::string out;
     for (char c : value) {
@@ -185,6 +186,8 @@ std::string AttributeText(std::string_view value) {
     }
     return out;
 }
+
+namespace {
 
 void Fail(const char* key, std::string_view parameter) {
     Ctx().PendingMessage = ResTextParams(key, {Value(parameter)});

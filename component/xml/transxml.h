@@ -58,6 +58,9 @@ bool CheckDateText(std::string_view value, std::string_view itemName);
 // defaultValue when value is Null, otherwise value (Empty is not Null).
 platform::db::Value NullTo(const platform::db::Value& value, const platform::db::Value& defaultValue);
 
+// Text safe inside an attribute value in single or double quotes.
+std::string AttributeText(std::string_view value);
+
 // Sets rowset's filter to filter and returns the same rowset, on its first visible row. Throws
 // platform::Error when rowset is nothing or the layer does not understand the filter.
 RowsetPtr FilterRs(const RowsetPtr& rowset, const std::string& filter);

@@ -120,7 +120,7 @@ void CrmCommonService::QuoteSqlText(const std::string& text, std::string& result
 }
 
 void CrmCommonService::EscapeXmlText(const std::string& text, std::string& result) {
-    result = detail::XmlEscape(text);
+    result = detail::XmlTextEscape(text);
 }
 
 std::string CrmCommonService::GetSmsConfig() { return detail::SmsConfigSetting(); }

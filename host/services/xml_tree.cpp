@@ -66,4 +66,18 @@ std::string XmlEscape(std::string_view text) {
     return out;
 }
 
+std::string XmlTextEscape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace host::detail

@@ -31,5 +31,9 @@ XmlDocument ParseXml(std::string_view text);
 
 // Text made safe inside an attribute value in double quotes or an element.
 std::string XmlEscape(std::string_view text);
+// Element text: only & < > need escaping there. Quotes stay as they are, so that a name with an
+// apostrophe comes back from the data service as typed (its normalisation escapes every "&" once
+// more, which would keep an "&apos;" as those six characters).
+std::string XmlTextEscape(std::string_view text);
 
 }  // namespace host::detail

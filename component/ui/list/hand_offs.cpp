@@ -10,6 +10,7 @@
 #include "common/prog_ids.h"
 #include "common/sql_text.h"
 #include "common/texts.h"
+#include "xml/transxml.h"
 #include "platform/text.h"
 #include "service/iclscommon.h"
 #include "ui/columns/frm_ui_chart.h"
@@ -45,11 +46,7 @@ std::string CurrentCell(frmContactList& list, long column) {
     return column < 0 ? std::string() : list.Grid().TextMatrix(list.Grid().Row(), column);
 }
 
-std::string Xml(const platform::db::Value& v) {
-    std::string out;
-    CrmCommonSvc().EscapeXmlText(v.IsNullOrEmpty() ? std::string() : v.ToText(), out);
-    return out;
-}
+std::string Xml(const platform::db::Value& v) { return AttributeText(v.IsNullOrEmpty() ? std::string() : v.ToText()); }
 
 // One column of the current contact, read from the database by its code; "" when not found.
 std::string GetContactField(frmContactList& list, const std::string& field) {

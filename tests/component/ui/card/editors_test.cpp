@@ -122,9 +122,10 @@ TEST_F(CardTest, HostileTextInEveryReferenceBoxIsLookedUpLiterally) {
             if (index == 0) card->ResolveReference(0, cancel);
             else card->OnEditorLeave(index);
             if (index == 6 || index == 7) {
-                // Not found, so it becomes a base code of exactly that name (or none at all).
+                // Not found, so it becomes a base code of exactly that name.
                 const std::string tag = card->Edt(index).Tag();
-                if (!tag.empty()) EXPECT_EQ(Value("SELECT cName FROM Crm_BaseCode WHERE ID = " + tag), text);
+                ASSERT_FALSE(tag.empty()) << index << " " << text;
+                EXPECT_EQ(Value("SELECT cName FROM Crm_BaseCode WHERE ID = " + tag), text);
             } else {
                 EXPECT_EQ(card->Edt(index).Tag(), "") << index << " " << text;
                 EXPECT_EQ(shown.size(), 1u) << index << " " << text;  // "not found", not a match of every row
