@@ -1,44 +1,76 @@
 #pragma once
 // Program identifiers by which the component creates outside objects and its own classes.
+#include <array>
+#include <string_view>
+
+// One list makes the constants and the set that is checked below, so neither can drift.
+#define SOVREL_PROG_IDS(X) \
+    /* Host objects */ \
+    X(PubUtil, "HxPub.IPub") \
+    X(StringBuilder, "HxPub.StringBuilder") \
+    X(ColumnSetSvc, "HxColumnsetSvr.clsColSetsvr") \
+    X(RowAuthSvc, "HxRowAuthsvr.clsRowAuth") \
+    X(ColAuthSvc, "HxColAuthsvr.clsColAuth") \
+    X(ArchiveService, "HxSrvTrans.IClsCommon") \
+    X(SysStart, "HxPSysStart.ISysStart") \
+    X(FilterSrv, "TkGeneralFilter.FilterSrv") \
+    X(MailTool, "HxMail.MailTool") \
+    X(MailSender, "HxMail.MailSender") \
+    X(ContactPicker, "TkCRMArcCO.clsContact") \
+    X(BaseCodeRefer, "BaseCodeLib.IBaseCodeRefer") \
+    X(RefListClient, "TkRefList.RefListClient") \
+    X(SmsClient, "HxSMSClient.SMSClient") \
+    X(Generals, "CrmWorkLib.clsGenerals") \
+    X(SaveFileDialog, "HxPub.SaveFileDialog") \
+    /* The host's desktop controls. */ \
+    X(FlexGrid, "TkFlexGrid.TkFlexGridCtrl") \
+    X(Toolbar, "TkToolBar.TkToolBarCtrl") \
+    X(KeyHook, "TkKeyHook.TkKeyHookCtrl") \
+    X(PrintControl, "TkPrint.PrintControl") \
+    X(RefEdit, "TkRefEdit.TkRefEditCtrl") \
+    X(RefLookup, "TkRefEdit.TkRefLookup") \
+    X(Chart, "TkChart.TkChartCtrl") \
+    X(ColumnSetControl, "HxColumnSetOcx.ColumnSetCtrl") \
+    /* The host's global objects, one per user-interface thread. */ \
+    X(CrmCommonSvc, "HxCrmCommon.CrmCommonSvc") \
+    X(TitleSvc, "HxCrmCommon.TitleSvc") \
+    X(RightChecker, "HxPortal.FunctionRight") \
+    X(PortalHelp, "HxPortal.Help") \
+    X(PopMenuMgr, "HxPortal.PopMenuMgr") \
+    X(VisualStyle, "HxPortal.VisualStyle") \
+    /* The component's own classes, registered under the project name. */ \
+    X(IContact, "Sovrel.IContact") \
+    X(IClsCommon, "Sovrel.IClsCommon") \
+    X(ContactListWindow, "Sovrel.frmContactList")
+
 namespace sovrel::progid {
 
-// Host objects
-inline constexpr const char* PubUtil = "HxPub.IPub";
-inline constexpr const char* StringBuilder = "HxPub.StringBuilder";
-inline constexpr const char* ColumnSetSvc = "HxColumnsetSvr.clsColSetsvr";
-inline constexpr const char* RowAuthSvc = "HxRowAuthsvr.clsRowAuth";
-inline constexpr const char* ColAuthSvc = "HxColAuthsvr.clsColAuth";
-inline constexpr const char* ArchiveService = "HxSrvTrans.IClsCommon";
-inline constexpr const char* SysStart = "HxPSysStart.ISysStart";
-inline constexpr const char* FilterSrv = "TkGeneralFilter.FilterSrv";
-inline constexpr const char* MailTool = "HxMail.MailTool";
-inline constexpr const char* MailSender = "HxMail.MailSender";
-inline constexpr const char* ContactPicker = "TkCRMArcCO.clsContact";
-inline constexpr const char* BaseCodeRefer = "BaseCodeLib.IBaseCodeRefer";
-inline constexpr const char* RefListClient = "TkRefList.RefListClient";
-inline constexpr const char* SmsClient = "HxSMSClient.SMSClient";
-inline constexpr const char* Generals = "CrmWorkLib.clsGenerals";
-inline constexpr const char* SaveFileDialog = "HxPub.SaveFileDialog";
-// The host's desktop controls.
-inline constexpr const char* FlexGrid = "TkFlexGrid.TkFlexGridCtrl";
-inline constexpr const char* Toolbar = "TkToolBar.TkToolBarCtrl";
-inline constexpr const char* KeyHook = "TkKeyHook.TkKeyHookCtrl";
-inline constexpr const char* PrintControl = "TkPrint.PrintControl";
-inline constexpr const char* RefEdit = "TkRefEdit.TkRefEditCtrl";
-inline constexpr const char* RefLookup = "TkRefEdit.TkRefLookup";
-inline constexpr const char* Chart = "TkChart.TkChartCtrl";
-inline constexpr const char* ColumnSetControl = "HxColumnSetOcx.ColumnSetCtrl";
-// The host's global objects, one per user-interface thread.
-inline constexpr const char* CrmCommonSvc = "HxCrmCommon.CrmCommonSvc";
-inline constexpr const char* TitleSvc = "HxCrmCommon.TitleSvc";
-inline constexpr const char* RightChecker = "HxPortal.FunctionRight";
-inline constexpr const char* PortalHelp = "HxPortal.Help";
-inline constexpr const char* PopMenuMgr = "HxPortal.PopMenuMgr";
-inline constexpr const char* VisualStyle = "HxPortal.VisualStyle";
+#define SOVREL_PROG_ID_CONSTANT(name, text) inline constexpr const char* name = text;
+SOVREL_PROG_IDS(SOVREL_PROG_ID_CONSTANT)
+#undef SOVREL_PROG_ID_CONSTANT
 
-// The component's own classes, registered under the project name.
-inline constexpr const char* IContact = "Sovrel.IContact";
-inline constexpr const char* IClsCommon = "Sovrel.IClsCommon";
-inline constexpr const char* ContactListWindow = "Sovrel.frmContactList";
+#define SOVREL_PROG_ID_TEXT(name, text) std::string_view(text),
+inline constexpr std::array kAll{SOVREL_PROG_IDS(SOVREL_PROG_ID_TEXT)};
+#undef SOVREL_PROG_ID_TEXT
+
+namespace detail {
+constexpr char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+constexpr bool AllDistinct() {
+    for (std::size_t i = 0; i < kAll.size(); ++i)
+        for (std::size_t j = i + 1; j < kAll.size(); ++j)
+            if (SameIgnoringCase(kAll[i], kAll[j])) return false;
+    return true;
+}
+}  // namespace detail
+
+// The factory compares identifiers without regard to case: two that differ only in case would
+// hand one object's creator to the other.
+static_assert(detail::AllDistinct(), "two program identifiers differ only in case");
 
 }  // namespace sovrel::progid

@@ -69,39 +69,15 @@ TEST(HostInterfaces, OneUtilityObjectAnswersForEachFacetItImplements) {
         progid::PubUtil, [object] { return std::static_pointer_cast<IPubUtilPrint>(object); });
 
     auto print = platform::Create<IPubUtilPrint>(progid::PubUtil);
-    ASSERT_NE(print, nullptr);
-    std::string parameter = "<TableName/>";
-    EXPECT_FALSE(print->InitParameter(parameter));
-    EXPECT_EQ(parameter, "seen <TableName/>");  // the by-reference text comes back
-
     auto columns = platform::Create<IPubUtilColumns>(progid::PubUtil);
+    ASSERT_NE(print, nullptr);
     ASSERT_NE(columns, nullptr);
-    EXPECT_EQ(columns->GetUnSavedColSet("<c/>"), "<unsaved><c/>");
-    EXPECT_EQ(dynamic_cast<void*>(columns.get()), dynamic_cast<void*>(print.get()));
+    EXPECT_EQ(dynamic_cast<void*>(columns.get()), dynamic_cast<void*>(object.get()));
+    EXPECT_EQ(dynamic_cast<void*>(print.get()), dynamic_cast<void*>(object.get()));
 
     // A facet the object lacks comes back as nothing, not as a wrong object.
     EXPECT_EQ(platform::Create<IPubUtilLists>(progid::PubUtil), nullptr);
     EXPECT_EQ(platform::Create<IPubUtil>(progid::PubUtil), nullptr);
-}
-
-// The factory compares identifiers without regard to case, so two that differ only in case would
-// hand one host object's creator to the other.
-TEST(HostInterfaces, ProgramIdentifiersAreDistinctWhateverTheirCase) {
-    const std::vector<std::string> ids = {
-        progid::PubUtil,       progid::StringBuilder,  progid::ColumnSetSvc,     progid::RowAuthSvc,
-        progid::ColAuthSvc,    progid::ArchiveService, progid::SysStart,         progid::FilterSrv,
-        progid::MailTool,      progid::MailSender,     progid::ContactPicker,    progid::BaseCodeRefer,
-        progid::RefListClient, progid::SmsClient,      progid::Generals,         progid::FlexGrid,
-        progid::Toolbar,       progid::KeyHook,        progid::PrintControl,     progid::RefEdit,
-        progid::Chart,         progid::ColumnSetControl, progid::CrmCommonSvc,   progid::TitleSvc,
-        progid::RightChecker,  progid::PortalHelp,     progid::VisualStyle,      progid::IContact,
-        progid::IClsCommon,    progid::ContactListWindow};
-    std::set<std::string> lowered;
-    for (const std::string& id : ids) {
-        std::string lower = id;
-        std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-        EXPECT_TRUE(lowered.insert(lower).second) << id << " is used twice";
-    }
 }
 
 }  // namespace
