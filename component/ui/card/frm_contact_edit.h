@@ -194,6 +194,8 @@ private:
     // commands.cpp
     bool RunCommand(const std::string& key);
     bool Move(const std::string& key);
+    // The help window at the card's page (toolbar Help and F1).
+    void OpenHelp();
     bool AskSaveChanges(std::int16_t& cancel, std::int16_t unloadMode, bool edited);
     void SetButton(const std::string& key, bool enabled);
     bool ButtonUsable(const std::string& key) const;
