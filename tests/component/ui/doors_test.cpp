@@ -107,6 +107,7 @@ TEST_F(DoorsTest, TheOverviewOpensFromTheToolbarAndTheMenu) {
     Open("demo_en");
     ASSERT_NE(ToolbarAction("General"), nullptr);
     EXPECT_EQ(ToolbarAction("General")->text().toStdString(), "Overview");
+    ASSERT_NE(window->findChild<QAction*>("mCRMGenerals"), nullptr);
     EXPECT_EQ(window->findChild<QAction*>("mCRMGenerals")->text().toStdString(), "Contact Overview");
     window->Grid().SetRow(2);
     ClickToolbar("General");
