@@ -135,7 +135,10 @@ public:
     void OnEditorLeave(int index);
     // The superior breaks the rule (the contact itself or one below it): cleared, focused, told.
     void RefuseSuperior();
-    // The ID of base code name of type, created when missing; "" when it cannot be.
+    // The code of type whose name in the user's language is name; "" when none.
+    std::string LocalBaseCodeId(const std::string& type, const std::string& name);
+    // The ID of base code name of type (its own name or one in the user's language), created
+    // when missing; "" when it cannot be.
     std::string GetBaseCodeId(const std::string& type, const std::string& name);
     void MarkChanged();
     void MarkDirty();
