@@ -162,6 +162,17 @@ CREATE TABLE userdefine (
     PRIMARY KEY (cId, cValue)
 );
 
+-- Names of account rows in a language other than the account's own: a base code (cTable
+-- 'Crm_BaseCode', cKey its ID) or a user-defined item (cTable 'userdef', cKey cClass + '.' +
+-- cItem). A row without a name in the user's language shows its own.
+CREATE TABLE Crm_LocalName (
+    cTable     nvarchar(40)  NOT NULL,
+    cKey       nvarchar(80)  NOT NULL,
+    cLanguage  nvarchar(10)  NOT NULL,
+    cName      nvarchar(60)  NOT NULL,
+    PRIMARY KEY (cTable, cKey, cLanguage)
+);
+
 -- Which table columns hold the keys of which archive: a row of the referenced archive is in use
 -- while a referencing row holds its key (and meets cwherepart, an extra condition, when given).
 -- cObjName is the referring object's name shown to the user.

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QSettings>
 #include <QVBoxLayout>
@@ -14,6 +15,7 @@
 #include "host/session.h"
 #include "host/texts/text_table.h"
 #include "platform/error.h"
+#include "qt_translations.h"
 
 namespace portal {
 
@@ -28,15 +30,14 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 LoginDialog::LoginDialog(LoginSetup setup, QSettings& settings, QWidget* parent)
     : QDialog(parent), setup_(std::move(setup)), settings_(settings) {
-    language_ = setup_.language;
-    if (language_.empty()) language_ = settings_.value(kLanguageKey).toString().toStdString();
+    language_ = setup_.language.empty() ? StartLanguage(settings_, QLocale::system().name().toStdString())
+                                        : setup_.language;
     if (language_ != "en-US" && language_ != "keys") language_ = "zh-CN";
     std::string user = setup_.user;
     if (user.empty()) user = settings_.value(kUserKey).toString().toStdString();
     if (user.empty()) user = "demo";
 
     setObjectName("frmLogin");
-    setWindowTitle(Text("Hx.AA.LOGIN.Title"));
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(20, 18, 20, 16);
     root->setSpacing(12);
@@ -61,10 +62,11 @@ LoginDialog::LoginDialog(LoginSetup setup, QSettings& settings, QWidget* parent)
                                                     {"Hx.AA.LOGIN.Account", account_},
                                                     {"Hx.AA.LOGIN.Date", date_}};
     for (const auto& [key, field] : rows) {
-        auto* label = new QLabel(Text(key), this);
+        auto* label = new QLabel(this);
         label->setObjectName("lbl" + field->objectName().mid(3));
         label->setBuddy(field);
         form->addRow(label, field);
+        labels_.emplace_back(key, label);
     }
     root->addLayout(form);
 
@@ -76,18 +78,23 @@ LoginDialog::LoginDialog(LoginSetup setup, QSettings& settings, QWidget* parent)
     message_->hide();
     root->addWidget(message_);
 
-    ok_ = new QPushButton(Text("Hx.AA.LOGIN.Ok"), this);
+    ok_ = new QPushButton(this);
     ok_->setObjectName("cmdOk");
     ok_->setDefault(true);
-    auto* cancel = new QPushButton(Text("Hx.AA.LOGIN.Cancel"), this);
-    cancel->setObjectName("cmdCancel");
+    cancel_ = new QPushButton(this);
+    cancel_->setObjectName("cmdCancel");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(ok_);
-    buttons->addWidget(cancel);
+    buttons->addWidget(cancel_);
     root->addLayout(buttons);
     connect(ok_, &QPushButton::clicked, this, [this] { TryLogin(); });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    if (setup_.language.empty()) {
+        connect(user_, &QLineEdit::editingFinished, this, [this] { FollowUser(); });
+        FollowUser();
+    }
+    Retranslate();
 
     try {
         for (const auto& a : host::Accounts(setup_.system)) {
@@ -101,6 +108,28 @@ LoginDialog::LoginDialog(LoginSetup setup, QSettings& settings, QWidget* parent)
     (setup_.password.empty() ? static_cast<QWidget*>(password_) : ok_)->setFocus();
 }
 
+std::string LoginDialog::StartLanguage(const QSettings& settings, const std::string& localeName) {
+    const std::string remembered = settings.value(kLanguageKey).toString().toStdString();
+    if (!remembered.empty()) return remembered;
+    return localeName.rfind("zh", 0) == 0 ? "zh-CN" : "en-US";
+}
+
+void LoginDialog::FollowUser() {
+    const std::string language = host::UserLanguage(setup_.system, user_->text().toStdString());
+    if (language.empty() || language == language_) return;
+    language_ = language;
+    Retranslate();
+}
+
+void LoginDialog::Retranslate() {
+    UseQtTranslations(language_);
+    date_->setLocale(QLocale());
+    setWindowTitle(Text("Hx.AA.LOGIN.Title"));
+    for (const auto& [key, label] : labels_) label->setText(Text(key));
+    ok_->setText(Text("Hx.AA.LOGIN.Ok"));
+    cancel_->setText(Text("Hx.AA.LOGIN.Cancel"));
+}
+
 QString LoginDialog::Text(const char* key) const { return Q(host::texts::TextTable::For(language_).Format(key)); }
 
 void LoginDialog::Refused(const QString& message) {
@@ -112,12 +141,14 @@ void LoginDialog::TryLogin() {
     host::LoginOptions options;
     options.password = password_->text().toStdString();
     options.date = date_->date().toString("yyyy-MM-dd").toStdString();
-    options.language = language_;
     if (const QStringList account = account_->currentData().toStringList(); account.size() == 2) {
         options.accountId = account[0].toStdString();
         options.year = account[1].toInt();
     }
     const std::string user = user_->text().trimmed().toStdString();
+    // A refusal speaks the typed user's language, whether or not the box was left first.
+    if (setup_.language.empty()) FollowUser();
+    options.language = language_;
     try {
         session_ = host::LoginSession::Login(setup_.system, user, options);
     } catch (const platform::Error& e) {

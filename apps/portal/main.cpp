@@ -33,6 +33,7 @@
 #include "options.h"
 #include "platform/error.h"
 #include "portal_window.h"
+#include "qt_translations.h"
 #include "schema/demo.h"
 #include "ui/list/frm_contact_list.h"
 #include "ui/messaging/cls_contact.h"
@@ -237,6 +238,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string language = options->language.empty() ? login->Language() : options->language;
+    portal::UseQtTranslations(language);
 
     int code = 0;
     if (screenshot) {

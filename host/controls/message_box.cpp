@@ -1,7 +1,10 @@
 // The component's message boxes as QMessageBox dialogs.
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 
 #include "../session/support.h"
 #include "host/controls.h"
@@ -11,6 +14,8 @@ namespace host {
 
 namespace {
 
+// Pixels of a title bar that are not its title: icon, buttons and margins.
+constexpr int kTitleBarExtras = 160;
 constexpr int kOk = 1, kCancel = 2, kAbort = 3, kRetry = 4, kIgnore = 5, kYes = 6, kNo = 7;
 
 QMessageBox::StandardButton StandardButtonOf(int answer) {
@@ -43,6 +48,15 @@ int Show(const MessageBoxRequest& request) {
     box.setWindowTitle(QString::fromStdString(request.title));
     box.setText(QString::fromStdString(request.prompt));
     box.setTextFormat(Qt::PlainText);  // a prompt is never markup, whatever it holds
+    // A short prompt makes a narrow box, and the title bar then cuts the title ("供应…档案"): the
+    // box is kept wide enough for the title beside the bar's icon and buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        QFont titleFont = box.font();
+        titleFont.setBold(true);
+        const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kTitleBarExtras;
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
     for (int answer : MessageBoxAnswers(request.style)) {
         QPushButton* button = box.addButton(StandardButtonOf(answer));
         button->setText(QString::fromStdString(detail::HostText(request.language, MessageBoxButtonKey(answer))));

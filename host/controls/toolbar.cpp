@@ -43,7 +43,8 @@ const std::vector<Definition>& Definitions() {
          {Button("SetUp", "AS020304"), Button("Print", "AS020304"), Button("Preview", "AS020304"),
           Button("SaveFile", "AS020304"), Separator(), Button("Add", "AS020305"), Button("Modify", "AS020301"),
           Button("Del", "AS020306"), Separator(), Button("Filter", "AS020302"), Button("Pos"), Button("Refresh"),
-          Separator(), Button("ItemSet"), Button("Report", "AS020302"), Button("SendMail", "AS020303"),
+          Separator(), Button("ItemSet"), Button("Report", "AS020302"), Button("General", "AS020302"),
+          Button("SendMail", "AS020303"),
           Button("SendMsg", "AS020303"), Separator(), Button("Help"), Button("Exit")}},
         // The card: the move buttons sit at positions 3 to 6, where the card looks for them.
         {"Archives_Sovrel_Edit", "AS",
@@ -71,6 +72,7 @@ const IconChoice kIcons[] = {
     {"Refresh", {"view-refresh"}},
     {"ItemSet", {"view-list-details"}},
     {"Report", {"view-process-tree", "view-list-tree"}},
+    {"General", {"x-office-contact", "user-identity"}},  // the "Generals" image: the contact overview
     {"SendMail", {"mail-send"}},
     {"SendMsg", {"phone", "smartphone"}},
     {"Help", {"help-contents"}},

@@ -1,4 +1,5 @@
 #include <exception>
+#include <filesystem>
 
 #include "common/context.h"
 #include "common/controls.h"
@@ -110,7 +111,12 @@ void CrmCommonService::Trace(const std::string& label, const std::string& text, 
 }
 
 std::string CrmCommonService::GetHelpFile() {
-    return platform::JoinPath(platform::ModuleDirectory(), "help/sovrel.html");
+    // The contents page of the login's language; a language without pages of its own (the test
+    // language) reads the default one's.
+    const std::string help = platform::JoinPath(platform::ModuleDirectory(), "help");
+    const std::string own = platform::JoinPath(help, GetLanguage(sovrel::Ctx().Login) + "/index.html");
+    std::error_code ignored;
+    return std::filesystem::exists(own, ignored) ? own : platform::JoinPath(help, std::string(kDefaultLanguage) + "/index.html");
 }
 
 void CrmCommonService::FormUnloaded() { ++formsUnloaded_; }

@@ -19,6 +19,7 @@ constexpr const char* kSection = "Sovrel";
 
 const std::vector<SettingInfo>& KnownSettings() {
     static const std::vector<SettingInfo> settings = {
+        {"mail.list", "what the list's E-mail opens when smtp.server is set: window (default), program or ask", false},
         {"mail.command", "mail program for new messages; %a stands for the addresses (else mailto:)", false},
         {"smtp.server", "SMTP server name or address", false},
         {"smtp.port", "SMTP port (25; 465 with tls; 587 with starttls)", false},

@@ -159,6 +159,14 @@ bool MailTool::OpenForAddresses(std::string& addresses) {
     return QDesktopServices::openUrl(url);
 }
 
+MailSender::ListRoute MailSender::RouteForList() {
+    if (txt::Trim(Setting("smtp.server")).empty()) return ListRoute::Program;
+    const std::string route = txt::LCase(txt::Trim(Setting("mail.list")));
+    if (route == "program") return ListRoute::Program;
+    if (route == "ask") return ListRoute::Ask;
+    return ListRoute::Window;
+}
+
 std::int32_t MailSender::Send(int, const std::string& addresses, const std::string& contentType,
                               const std::string& body, const std::string& subject, std::string& resultText) {
     resultText.clear();

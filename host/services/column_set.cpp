@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <set>
 
+#include <map>
+
 #include "../crm/settings.h"
 #include "../session/support.h"
 #include "host/services.h"
@@ -232,6 +234,15 @@ std::vector<Column> ColumnSetService::Catalogue() {
     auto rs = db->OpenRowset(
         "SELECT cItem, cItemName, cItemType, iDecimalDigits FROM userdef WHERE cClass = N'供应商联系人' "
         "AND cItemName IS NOT NULL AND cItemName <> N''");
+    // The items' names in the user's language where the account has them.
+    std::map<std::string, std::string> localNames;
+    try {
+        auto names = db->OpenRowset("SELECT cKey, cName FROM Crm_LocalName WHERE cTable = N'userdef' AND cLanguage = " +
+                                    detail::Sql(Language()));
+        for (; !names->Eof(); names->MoveNext()) localNames[names->Get(0).ToText()] = names->Get(1).ToText();
+    } catch (const platform::Error&) {
+        // An account made before it could hold such names shows its own.
+    }
     std::vector<std::pair<int, Column>> items;
     for (; !rs->Eof(); rs->MoveNext()) {
         const std::string item = rs->Get("cItem").ToText();
@@ -244,6 +255,8 @@ std::vector<Column> ColumnSetService::Catalogue() {
         Column c;
         c.name = "cConDefine" + number;
         c.caption = rs->Get("cItemName").ToText();
+        if (auto local = localNames.find("供应商联系人." + item); local != localNames.end() && !local->second.empty())
+            c.caption = local->second;
         c.expression = "Ven_Contact.cConDefine" + number;
         const std::string type = txt::LCase(rs->Get("cItemType").ToText());
         c.type = type == "date" ? "date" : (type == "decimal" || type == "number" || type == "int") ? "number" : "text";

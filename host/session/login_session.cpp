@@ -109,6 +109,16 @@ std::vector<AccountChoice> Accounts(const std::string& systemDatabase) {
     return out;
 }
 
+std::string UserLanguage(const std::string& systemDatabase, const std::string& userId) {
+    try {
+        auto db = detail::Open(SystemText(systemDatabase));
+        auto rs = db->OpenRowset("SELECT cLanguage FROM UA_User WHERE cUser_Id = " + Sql(txt::Trim(userId)));
+        return rs->Eof() ? std::string() : txt::Trim(rs->Get(0).ToText());
+    } catch (const platform::Error&) {
+        return {};
+    }
+}
+
 std::shared_ptr<LoginSession> LoginSession::Login(const std::string& systemDatabase, const std::string& userIdIn,
                                                   const LoginOptions& options) {
     const std::string userId = txt::Trim(userIdIn);

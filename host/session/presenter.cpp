@@ -3,12 +3,15 @@
 #include <iostream>
 
 #include "../crm/settings.h"
+#include "host/session.h"
+#include "support.h"
 
 namespace host {
 
 void PresentMessage(const std::string& title, const std::string& text) {
     try {
-        detail::PresentMessageBox(MessageBoxRequest{text, 64, title, ""});
+        // The box's button speaks the login's language, as its title and text do.
+        detail::PresentMessageBox(MessageBoxRequest{text, 64, title, detail::LanguageOf(CurrentLogin().get())});
         return;
     } catch (...) {
         // A failing message box must not turn a refusal into a crash; fall back to stderr.

@@ -152,6 +152,20 @@ constexpr UserDefItem kContactItems[] = {
     {15, "首次合作日期", "date", "", false, 0, 0, false, 0, "", "", false, "VC15"},
     {16, "下次回访日期", "date", "", false, 0, 0, false, 0, "", "", false, "VC16"},
 };
+// The English names of kBaseCodes, by ID - 1, and of kContactItems, by item - 1.
+constexpr std::string_view kBaseCodeEnglish[] = {
+    "Male",       "Female",      "General Manager", "Manager",          "Purchasing Supervisor",
+    "Sales Manager", "Sales Representative", "Finance Supervisor", "Engineer", "Customer Service",
+    "Sports",     "Reading",     "Music",           "Travel",           "Photography",
+    "Food",       "Married",     "Single",          "Divorced",
+};
+constexpr std::string_view kContactItemEnglish[] = {
+    "WeChat ID", "Contact Level", "", "Liaison Department", "Preferred Language", "ID Number", "", "", "", "",
+    "Years of Cooperation", "Purchases per Year", "Credit Limit", "Satisfaction", "First Cooperation", "Next Follow-up",
+};
+static_assert(std::size(kBaseCodeEnglish) == std::size(kBaseCodes));
+static_assert(std::size(kContactItemEnglish) == std::size(kContactItems));
+
 struct ListValue {
     std::string_view id, value, alias;
 };
@@ -166,6 +180,15 @@ void WriteReferenceRows(Connection& db) {
     Inserter baseCodes(db, "Crm_BaseCode", {"ID", "cCode", "cType", "cName", "bEdit"});
     for (const auto& b : kBaseCodes)
         baseCodes.Add({b.id, Text(b.code), Text(b.type), Text(b.name), false});
+
+    // English names of the base codes and the contact's user-defined items, for en-US users.
+    Inserter localNames(db, "Crm_LocalName", {"cTable", "cKey", "cLanguage", "cName"});
+    for (const auto& b : kBaseCodes)
+        localNames.Add({"Crm_BaseCode", std::to_string(b.id), "en-US", Text(kBaseCodeEnglish[b.id - 1])});
+    for (const auto& u : kContactItems)
+        if (!u.name.empty())
+            localNames.Add({"userdef", std::string(kContactUserDefClass) + ".自定义项" + std::to_string(u.item), "en-US",
+                            Text(kContactItemEnglish[u.item - 1])});
 
     Inserter departments(db, "Department",
                          {"cDepCode", "cDepName", "iDepGrade", "bDepEnd", "cDepPerson", "cDepPhone"});

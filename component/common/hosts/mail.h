@@ -22,6 +22,12 @@ public:
     // passes mode 3.
     virtual std::int32_t Send(int mode, const std::string& addresses, const std::string& contentType,
                               const std::string& body, const std::string& subject, std::string& resultText) = 0;
+
+    // Where the list's E-mail goes: the user's mail program, the send-mail window (which sends
+    // through this sender), or a question which of the two. A sender that cannot send says
+    // Program.
+    enum class ListRoute { Program, Window, Ask };
+    virtual ListRoute RouteForList() { return ListRoute::Program; }
 };
 
 }  // namespace sovrel

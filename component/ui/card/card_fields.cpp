@@ -6,6 +6,7 @@
 #include <QLabel>
 
 #include "common/context.h"
+#include "common/local_names.h"
 #include "common/texts.h"
 #include "platform/db/rowset.h"
 #include "service/iclscommon.h"
@@ -93,7 +94,8 @@ void frmContactEdit::LoadField(const CardField& f, platform::db::Rowset& record)
             IRefEdit& box = Edt(f.index);
             if (f.index == 6 || f.index == 7) {
                 // The base code's name comes with the contact's row.
-                box.SetText(TxtValue(record.Get(f.index == 6 ? "DutyName" : "TasteName")));
+                box.SetText(LocalName(LocalNames("Crm_BaseCode"), text,
+                                      TxtValue(record.Get(f.index == 6 ? "DutyName" : "TasteName"))));
                 box.SetTag(text);
             } else {
                 box.SetText(text);

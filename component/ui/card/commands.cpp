@@ -4,12 +4,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <QUrl>
 
 #include "common/context.h"
 #include "common/host_objects.h"
@@ -22,6 +19,7 @@
 #include "platform/text.h"
 #include "ui/card/card_internal.h"
 #include "ui/card/frm_contact_edit.h"
+#include "ui/help_window.h"
 #include "ui/list/frm_contact_list.h"
 
 namespace sovrel {
@@ -57,6 +55,9 @@ bool frmContactEdit::RunCommand(const std::string& key) {
         result = Move(k);
         if (!result) return false;
         move = true;
+    } else if (k == "help") {
+        OpenHelp();
+        return false;
     } else if (k == "exit") {
         nextUnloadMode_ = 1;  // unloaded by code
         close();
@@ -124,21 +125,17 @@ void frmContactEdit::SetButton(const std::string& key, bool enabled) {
 
 bool frmContactEdit::ButtonUsable(const std::string& key) const { return tlb_ && tlb_->ButtonEnabled(key); }
 
+void frmContactEdit::OpenHelp() {
+    ShowHelp(this, CrmCommonSvc().GetHelpFile(), helpcmd::Context, helpContextId_, "frmContactEdit");
+}
+
 void frmContactEdit::KeyDown(int& keyCode, int shift) {
     // Only while the card can take commands.
     if (!isEnabled() || !isVisible() || unloaded_) return;
     switch (keyCode) {
-        case 112: {  // F1: the card's help
-            const std::string file = CrmCommonSvc().GetHelpFile();
-            if (QFileInfo::exists(QString::fromStdString(file))) {
-                QUrl url = QUrl::fromLocalFile(QString::fromStdString(file));
-                url.setFragment(QString::number(helpContextId_));
-                QDesktopServices::openUrl(url);
-            } else {
-                DebugTrace("frmContactEdit: help file not found: " + file);
-            }
+        case 112:  // F1: the card's help
+            OpenHelp();
             break;
-        }
         case 113: break;  // F2 does nothing
         case 117:         // F6
             if (ButtonUsable("SaveRs")) {

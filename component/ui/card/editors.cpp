@@ -7,6 +7,7 @@
 #include <QTabWidget>
 
 #include "common/context.h"
+#include "common/local_names.h"
 #include "common/hosts/pub_util_editors.h"
 #include "common/messages.h"
 #include "common/texts.h"
@@ -83,13 +84,14 @@ void frmContactEdit::SetReadOnlyColours() {
 
 void frmContactEdit::FillCombos() {
     const std::string unknown = ResText("Hx.CRM.TkContact.frmcontactedit.00092");
+    const auto names = LocalNames("Crm_BaseCode");
     for (auto [type, combo] : {std::pair<const char*, QComboBox*>{"Sex", cboSex_}, {"Marriage", cboMarriage_}}) {
         combo->clear();
         auto rs = Ctx().DataService->OpenX("SELECT ID,cName FROM Crm_BaseCode WHERE cType = N'" + std::string(type) +
                                            "' order by ID ");
         if (rs && !(rs->Bof() && rs->Eof()))
             for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-                combo->addItem(QString::fromStdString(rs->Get("cName").ToText()),
+                combo->addItem(QString::fromStdString(LocalName(names, rs->Get("ID").ToText(), rs->Get("cName").ToText())),
                                QVariant::fromValue<qlonglong>(rs->Get("ID").ToInt()));
         combo->setCurrentIndex(combo->findText(QString::fromStdString(unknown), Qt::MatchExactly));
     }

@@ -135,7 +135,10 @@ public:
     void OnEditorLeave(int index);
     // The superior breaks the rule (the contact itself or one below it): cleared, focused, told.
     void RefuseSuperior();
-    // The ID of base code name of type, created when missing; "" when it cannot be.
+    // The code of type whose name in the user's language is name; "" when none.
+    std::string LocalBaseCodeId(const std::string& type, const std::string& name);
+    // The ID of base code name of type (its own name or one in the user's language), created
+    // when missing; "" when it cannot be.
     std::string GetBaseCodeId(const std::string& type, const std::string& name);
     void MarkChanged();
     void MarkDirty();
@@ -194,6 +197,8 @@ private:
     // commands.cpp
     bool RunCommand(const std::string& key);
     bool Move(const std::string& key);
+    // The help window at the card's page (toolbar Help and F1).
+    void OpenHelp();
     bool AskSaveChanges(std::int16_t& cancel, std::int16_t unloadMode, bool edited);
     void SetButton(const std::string& key, bool enabled);
     bool ButtonUsable(const std::string& key) const;

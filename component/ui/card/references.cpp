@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/context.h"
+#include "common/local_names.h"
 #include "common/host_objects.h"
 #include "common/hosts/login.h"
 #include "common/hosts/pickers.h"
@@ -119,7 +120,11 @@ void frmContactEdit::OnEditorLeave(int index) {
         const std::string type = index == 6 ? "Duty" : "Taste";
         auto rows = c.DataService->OpenX("SELECT ID,cName FROM Crm_BaseCode WHERE  (cName=N'" + Quote(text) +
                                          "' AND  cType=N'" + type + "')");
-        if (!Empty(rows)) {
+        if (const std::string local = LocalBaseCodeId(type, text); !local.empty()) {
+            // Typed in the user's language: shown as the list names it there.
+            box.SetText(LocalName(LocalNames("Crm_BaseCode"), local, text));
+            box.SetTag(local);
+        } else if (!Empty(rows)) {
             rows->MoveFirst();
             box.SetText(rows->Get("cName").ToText());
             box.SetTag(rows->Get("ID").ToText());
@@ -154,7 +159,20 @@ void frmContactEdit::RefuseSuperior() {
     ShowInfo(ResText("Hx.CRM.FrameCaption.Contact01"));
 }
 
+std::string frmContactEdit::LocalBaseCodeId(const std::string& type, const std::string& name) {
+    for (const auto& [id, local] : LocalNames("Crm_BaseCode")) {
+        if (!txt::EqualsNoCase(local, name) || id.empty() || id.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        auto own = Ctx().DataService->OpenX("SELECT ID FROM Crm_BaseCode WHERE ID = " + id + " AND cType = N'" +
+                                            Quote(type) + "'");
+        if (!Empty(own)) return id;
+    }
+    return {};
+}
+
 std::string frmContactEdit::GetBaseCodeId(const std::string& type, const std::string& name) {
+    // A name in the user's language is its code's as the account's own name is: nothing new.
+    if (std::string local = LocalBaseCodeId(type, name); !local.empty()) return local;
     Context& c = Ctx();
     const std::string sql =
         "Select ID FROM Crm_BaseCode WHERE cType = N'" + Quote(type) + "' AND cName = N'" + Quote(name) + "'";

@@ -4,6 +4,7 @@
 #include <QTabWidget>
 
 #include "common/context.h"
+#include "common/local_names.h"
 #include "common/hosts/pickers.h"
 #include "common/hosts/pub_util_editors.h"
 #include "common/messages.h"
@@ -43,6 +44,7 @@ void frmContactEdit::SetUserDefFields() {
     if (editors) rows = editors->SetUserDefEle(*this, Ctx().DataService, kUserDefClass);
     long widest = 0;
     std::string widestCaption;
+    const auto itemNames = LocalNames("userdef");
     for (int n = 1; n <= 16; ++n) {
         QLabel* label = LblD1(n - 1);
         label->setProperty("mandatory", QVariant());
@@ -52,7 +54,8 @@ void frmContactEdit::SetUserDefFields() {
         if (rows) {
             rows->SetFilter("cItem='" + Item(n) + "'");
             if (rows->RecordCount() >= 1) {
-                name = txt::Trim(TxtValue(rows->Get("cItemName")));
+                name = LocalName(itemNames, std::string(kUserDefClass) + "." + Item(n),
+                                 txt::Trim(TxtValue(rows->Get("cItemName"))));
                 mandatory = Flag(rows->Get("bInput"));
                 const long length = rows->Get("iLength").ToInt();
                 if (n <= 11 && length > 0) {

@@ -216,7 +216,7 @@ bool frmContactList::RunCommand(const std::string& key) {
         return true;
     }
     if (k == "mstb") {
-        Pub().FrmOpt(*this, key, "联系人档案", c.Login, c.DataService);
+        Pub().FrmOpt(*this, key, ResText(kFormTitleKey), c.Login, c.DataService);
         FormResize();
         return true;
     }

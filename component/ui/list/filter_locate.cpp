@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "service/iclscommon.h"
 #include "ui/list/frm_contact_list.h"
+#include "ui/list/list_internal.h"
 
 namespace sovrel {
 
@@ -57,7 +58,7 @@ void RunListFilter(frmContactList& list) {
 
 void RunListPos(frmContactList& list) { Lists().FindPos(list.Grid(), list); }
 
-void RunListFindSet(frmContactList& list) { Lists().FindSet(list, "联系人档案", Ctx().Login); }
+void RunListFindSet(frmContactList& list) { Lists().FindSet(list, ResText(list::kFormTitleKey), Ctx().Login); }
 
 void RunListSort(frmContactList& list, int order) { Lists().GridSort(list, list.Grid(), order); }
 

@@ -6,8 +6,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,7 +14,6 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
-#include <QUrl>
 
 #include "common/context.h"
 #include "common/window_utils.h"
@@ -34,6 +31,7 @@
 #include "platform/diagnostics.h"
 #include "platform/error.h"
 #include "ui/list/list_internal.h"
+#include "ui/help_window.h"
 #include "ui/list/pager_widgets.h"
 
 namespace sovrel {
@@ -63,16 +61,6 @@ void LoadTrace(int step, const QLabel* caption) {
           caption ? caption->font().family().toStdString() : std::string());
 }
 
-void OpenHelpFile(const std::string& file, int command, long contextId) {
-    if (file.empty() || !QFileInfo::exists(QString::fromStdString(file))) {
-        DebugTrace("frmContactList: help file not found: " + file);
-        return;
-    }
-    QUrl url = QUrl::fromLocalFile(QString::fromStdString(file));
-    if (command == 15) url.setFragment(QString::number(contextId));
-    QDesktopServices::openUrl(url);
-}
-
 }  // namespace
 
 ListActions& DefaultListActions() {
@@ -86,7 +74,9 @@ frmContactList::frmContactList() {
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
     actions_ = DefaultListActions();
-    helpViewer = OpenHelpFile;
+    helpViewer = [this](const std::string& file, int command, long contextId) {
+        ShowHelp(this, file, command, contextId, "frmContactList");
+    };
     BuildControls();
     resize(1200, 760);
 }

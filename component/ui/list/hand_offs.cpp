@@ -67,9 +67,9 @@ std::string GetContactField(frmContactList& list, const std::string& field) {
 }  // namespace
 
 void MailContacts(frmContactList&, const std::string& codeList) {
-    clsContact mail;
-    std::string codes = codeList;
-    mail.GetContact(codes, Ctx().Login, "", "");
+    // With an SMTP server the send-mail window is the way to use it; the mail class alone only
+    // starts the mail program.
+    MailToContacts(codeList, Ctx().Login);
 }
 
 void SmsCurrentContact(frmContactList& list) {

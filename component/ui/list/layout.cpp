@@ -70,6 +70,7 @@ const std::vector<Menu>& MenuTable() {
           {"mFieldset", "ItemSet", ""},
           {"mnubox4", nullptr, ""},
           {"mCRMReport", "Report", ""},
+          {"mCRMGenerals", "General", ""},
           {"mCRMSendMail", "SendMail", ""},
           {"mCRMSendMsg", "SendMsg", ""}}},
         {"mWindow", {{"mStb", "mStb", ""}}},

@@ -1,5 +1,7 @@
 #include "ui/messaging/cls_contact.h"
 
+#include "common/hosts/text_service.h"
+
 #include "common/hosts/login.h"
 #include "common/hosts/mail.h"
 #include "common/logs.h"
@@ -11,6 +13,7 @@
 #include "platform/db/rowset.h"
 #include "platform/error.h"
 #include "platform/text.h"
+#include "ui/messaging/frm_send_email.h"
 
 namespace sovrel {
 
@@ -64,34 +67,66 @@ bool clsContact::InvokeMailTool(std::string& sAddress) {
     return true;
 }
 
+std::string clsContact::ContactAddresses(const std::string& sContactCode, const std::shared_ptr<ILogin>& objLogin,
+                                         const std::string& sComplCustCode, const std::string& sComplEmail) {
+    std::shared_ptr<platform::db::Rowset> rs;
+    SetCnn(objLogin);
+    std::string e, v, f;
+    if (!sContactCode.empty()) {
+        rs = conn_->Conn()->OpenRowset("SELECT * FROM Ven_Contact WHERE [cContactCode] IN ( " + sContactCode + ")");
+        for (; !rs->Eof(); rs->MoveNext()) {
+            const std::string mail = txt::Trim(rs->Get("cEmail").ToText());
+            if (!mail.empty()) e += mail + ";";
+            else v += "N'" + txt::Replace(rs->Get("cVenCode").ToText(), "'", "''") + "',";
+        }
+        rs->Close();
+    }
+    if (!v.empty()) v = DropLast(v);
+    if (!sComplCustCode.empty()) v = v.empty() ? sComplCustCode : v + "," + sComplCustCode;
+    // An empty list would make "IN ( )", which no database reads.
+    const std::string ve = v.empty() ? std::string() : GetVendorEmail(v, objLogin);
+    if (e.empty()) f = !ve.empty() && ve.back() == ';' ? DropLast(ve) : ve;
+    else if (ve.empty()) f = DropLast(e);
+    else f = e + ve;
+    if (!sComplEmail.empty()) f = f.empty() ? sComplEmail : f + ";" + sComplEmail;
+    return f;
+}
+
 void clsContact::GetContact(std::string& sContactCode, const std::shared_ptr<ILogin>& objLogin,
                             const std::string& sComplCustCode, const std::string& sComplEmail) {
-    std::shared_ptr<platform::db::Rowset> rs;
     try {
-        SetCnn(objLogin);
-        std::string e, v, f;
-        if (!sContactCode.empty()) {
-            rs = conn_->Conn()->OpenRowset("SELECT * FROM Ven_Contact WHERE [cContactCode] IN ( " + sContactCode + ")");
-            for (; !rs->Eof(); rs->MoveNext()) {
-                const std::string mail = txt::Trim(rs->Get("cEmail").ToText());
-                if (!mail.empty()) e += mail + ";";
-                else v += "N'" + txt::Replace(rs->Get("cVenCode").ToText(), "'", "''") + "',";
-            }
-        }
-        if (!v.empty()) v = DropLast(v);
-        if (!sComplCustCode.empty()) v = v.empty() ? sComplCustCode : v + "," + sComplCustCode;
-        // An empty list would make "IN ( )", which no database reads.
-        const std::string ve = v.empty() ? std::string() : GetVendorEmail(v, objLogin);
-        if (e.empty()) f = !ve.empty() && ve.back() == ';' ? DropLast(ve) : ve;
-        else if (ve.empty()) f = DropLast(e);
-        else f = e + ve;
-        if (!sComplEmail.empty()) f = f.empty() ? sComplEmail : f + ";" + sComplEmail;
+        std::string f = ContactAddresses(sContactCode, objLogin, sComplCustCode, sComplEmail);
         if (!InvokeMailTool(f)) ShowInfo(ResText("Hx.CRM.COMMON.MailSendFail"));
     } catch (...) {
         LogCurrent("GetContact");
     }
-    if (rs && rs->IsOpen()) rs->Close();
     conn_.reset();
+}
+
+void MailToContacts(const std::string& codeList, const std::shared_ptr<ILogin>& login) {
+    auto sender = platform::Create<IMailSender>(progid::MailSender);
+    auto route = sender ? sender->RouteForList() : IMailSender::ListRoute::Program;
+    if (route == IMailSender::ListRoute::Ask) {
+        const int answer = ShowMsgBox(ResText("Hx.CRM.TkContact.frmcontactlist.MailAsk"), msgbox::YesNoCancelQuestion,
+                                      GetMsgTitle());
+        if (answer == msgbox::Cancel) return;
+        route = answer == msgbox::Yes ? IMailSender::ListRoute::Window : IMailSender::ListRoute::Program;
+    }
+    clsContact mail;
+    if (route == IMailSender::ListRoute::Program) {
+        std::string codes = codeList;
+        mail.GetContact(codes, login, "", "");
+        return;
+    }
+    std::string addresses;
+    try {
+        addresses = mail.ContactAddresses(codeList, login);
+    } catch (...) {
+        LogCurrent("MailToContacts");
+    }
+    frmSendEMail window;
+    window.SetAddresses(addresses);
+    window.ShowModal();
 }
 
 void RegisterContactMailClass() {

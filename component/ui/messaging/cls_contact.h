@@ -25,10 +25,19 @@ public:
     // and finally sComplEmail.
     void GetContact(std::string& sContactCode, const std::shared_ptr<ILogin>& objLogin,
                     const std::string& sComplCustCode = "", const std::string& sComplEmail = "");
+    // The addresses GetContact hands the mail tool, ";"-separated; "" when none. Errors reach
+    // the caller.
+    std::string ContactAddresses(const std::string& sContactCode, const std::shared_ptr<ILogin>& objLogin,
+                                 const std::string& sComplCustCode = "", const std::string& sComplEmail = "");
 
 private:
     std::shared_ptr<clsConn> conn_;
 };
+
+// The list's E-mail for the contacts of codeList (N'001',N'002'): the mail program through
+// GetContact, or the send-mail window with their addresses, as the mail sender's route says
+// (asking the user when it says so).
+void MailToContacts(const std::string& codeList, const std::shared_ptr<ILogin>& login);
 
 // Registers clsContact under "Sovrel.clsContact".
 void RegisterContactMailClass();

@@ -54,6 +54,10 @@ void frmSendEMail::FormLoad() {
     AllowAddressChars(addressBox_.get());
 }
 
+void frmSendEMail::SetAddresses(const std::string& addresses) {
+    txtAddressed_->setText(QString::fromStdString(addresses));
+}
+
 void frmSendEMail::CmdClick() {
     auto picker = platform::Create<IContactPicker>(progid::ContactPicker);
     if (!picker) return;

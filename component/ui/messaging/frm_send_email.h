@@ -27,6 +27,8 @@ public:
     const std::string& ResultText() const { return result_; }
     const std::vector<MailColumn>& LastRequest() const { return request_; }
     EditBox& AddressBox() { return *addressBox_; }
+    // Puts addresses (";"-separated) in the recipients box, as the list's E-mail does.
+    void SetAddresses(const std::string& addresses);
 
 protected:
     void FormLoad() override;

@@ -2,10 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QUrl>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +21,7 @@
 #include "common/texts.h"
 #include "common/traces.h"
 #include "platform/text.h"
+#include "ui/help_window.h"
 
 namespace sovrel {
 
@@ -93,9 +92,8 @@ void MessagingWindow::keyPressEvent(QKeyEvent* event) {
     }
     event->accept();
     Guarded((name_ + ".Help").c_str(), [this] {
-        QUrl url = QUrl::fromLocalFile(QString::fromStdString(CrmCommonSvc().GetHelpFile()));
-        if (helpContextId_ != 0) url.setFragment(QString::number(helpContextId_));
-        QDesktopServices::openUrl(url);
+        ShowHelp(this, CrmCommonSvc().GetHelpFile(), helpContextId_ != 0 ? helpcmd::Context : helpcmd::DisplayTopic,
+                 helpContextId_, name_);
     });
 }
 

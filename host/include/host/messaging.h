@@ -25,6 +25,8 @@ class MailSender final : public sovrel::IMailSender {
 public:
     std::int32_t Send(int mode, const std::string& addresses, const std::string& contentType, const std::string& body,
                       const std::string& subject, std::string& resultText) override;
+    // Program without an SMTP server; else the setting mail.list: "program", "ask", or the window.
+    ListRoute RouteForList() override;
 };
 
 // HTTP(S) POST to the gateway named in the configuration text ("Gateway=URL;Account=..;Key=..;

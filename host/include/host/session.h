@@ -49,6 +49,9 @@ struct AccountChoice {
 // The account years of the system database (a data folder or a connection text, as for Login),
 // by account and latest year first. Throws platform::Error when the database cannot be read.
 std::vector<AccountChoice> Accounts(const std::string& systemDatabase);
+// The language of user userId (trimmed, as Login finds it) in the system database; "" when there
+// is no such user or the database cannot be read: a login dialog then keeps the language it has.
+std::string UserLanguage(const std::string& systemDatabase, const std::string& userId);
 
 class LoginSession final : public sovrel::ILogin, public ILanguageSource {
 public:

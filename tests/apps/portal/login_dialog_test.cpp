@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLocale>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,6 +15,7 @@
 #include "demo_session.h"
 #include "host/texts/text_table.h"
 #include "login_dialog.h"
+#include "qt_translations.h"
 
 namespace portal {
 namespace {
@@ -88,6 +91,69 @@ TEST_P(LoginDialogTest, aFilledInDemoPasswordLogsInWithEnter) {
     ASSERT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.Session()->cUserId(), "demo");
     dialog.Session()->Logout();
+}
+
+// Nobody chose a language: the dialog starts in the remembered one, else the locale's, and turns
+// to the typed user's own when the box is left or the login is tried, refusals included.
+TEST(LoginDialogLanguageTest, followsTheLastUserTheLocaleAndTheTypedUser) {
+    host::test::TestApp();
+    sovrel::test::DemoFolder demo;
+    QSettings settings(QString::fromStdString(demo.path() + "/portal.ini"), QSettings::IniFormat);
+    EXPECT_EQ(LoginDialog::StartLanguage(settings, "en_US"), "en-US");
+    EXPECT_EQ(LoginDialog::StartLanguage(settings, "zh_CN"), "zh-CN");
+    EXPECT_EQ(LoginDialog::StartLanguage(settings, "C"), "en-US");
+    settings.setValue("login/language", "zh-CN");
+    EXPECT_EQ(LoginDialog::StartLanguage(settings, "en_US"), "zh-CN");  // the last user's, whatever the locale
+
+    settings.setValue("login/user", "demo_en");
+    settings.setValue("login/language", "");
+    LoginDialog dialog({demo.path(), "", "", ""}, settings);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    dialog.activateWindow();
+    EXPECT_EQ(dialog.Language(), "en-US");  // the remembered user's own
+    EXPECT_EQ(dialog.windowTitle().toStdString(), Text("en-US", "Hx.AA.LOGIN.Title"));
+    auto* user = dialog.findChild<QLineEdit*>("txtUser");
+    auto* password = dialog.findChild<QLineEdit*>("txtPassword");
+    auto* ok = dialog.findChild<QPushButton*>("cmdOk");
+    auto* message = dialog.findChild<QLabel*>("lblMessage");
+    ASSERT_TRUE(user && password && ok && message);
+    const struct {
+        const char* typed;
+        bool leave;  // Tab out of the box before the login is tried
+        const char* language;
+    } cases[] = {{"demo", true, "zh-CN"}, {"demo_en", false, "en-US"}, {"nobody", true, "en-US"}, {"limited", false, "zh-CN"}};
+    for (const auto& c : cases) {
+        user->clear();
+        user->setFocus();
+        QTest::keyClicks(user, c.typed);
+        if (c.leave) {
+            QTest::keyClick(user, Qt::Key_Tab);
+            EXPECT_EQ(dialog.Language(), c.language) << c.typed;
+            EXPECT_EQ(dialog.findChild<QLabel*>("lblPassword")->text().toStdString(), Text(c.language, "Hx.AA.LOGIN.Password"));
+        }
+        password->setText("wrong");
+        ok->click();
+        EXPECT_EQ(dialog.Language(), c.language) << c.typed;
+        EXPECT_EQ(ok->text().toStdString(), Text(c.language, "Hx.AA.LOGIN.Ok")) << c.typed;
+        const std::string refusal = std::string(c.typed) == "nobody"
+                                        ? Text(c.language, "Hx.AA.LOGIN.UnknownUser", {"nobody"})
+                                        : Text(c.language, "Hx.AA.LOGIN.WrongPassword", {c.typed, "4"});
+        EXPECT_EQ(message->text().toStdString(), refusal) << c.typed;
+    }
+}
+
+// Qt's own texts (a standard button, the calendar's month names) follow the user's language.
+TEST(QtTranslationsTest, standardButtonsAndTheCalendarSpeakTheUsersLanguage) {
+    host::test::TestApp();
+    for (const auto& [language, cancel, month] :
+         {std::tuple{"zh-CN", "取消", "一月"}, std::tuple{"en-US", "Cancel", "January"}, std::tuple{"zh-CN", "取消", "一月"}}) {
+        ASSERT_TRUE(UseQtTranslations(language)) << language;
+        QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text().remove('&').toStdString(), cancel) << language;
+        EXPECT_EQ(QLocale().standaloneMonthName(1).toStdString(), month) << language;
+    }
+    UseQtTranslations("en-US");
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, LoginDialogTest, ::testing::Values("zh-CN", "en-US"),

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QTimer>
 
 #include "host/controls.h"
 #include "host/crm.h"
+#include "host/presenter.h"
 #include "qt_app.h"
 
 namespace host::test {
@@ -31,12 +33,17 @@ TEST(MessageBoxTest, stylesGiveTheirButtonsAndAnswers) {
 struct Clicker {
     std::string title, text, pressed;
     QStringList buttons;
+    int width = 0, titleWidth = 0;
 
     void PressWhenShown(const QString& caption) {
         QTimer::singleShot(10, [this, caption] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box) return PressWhenShown(caption);
             title = box->windowTitle().toStdString();
+            width = box->width();
+            QFont bold = box->font();
+            bold.setBold(true);
+            titleWidth = QFontMetrics(bold).horizontalAdvance(box->windowTitle());
             text = box->text().toStdString();
             for (auto* b : box->buttons()) buttons << b->text();
             for (auto* b : box->buttons())
@@ -72,6 +79,23 @@ TEST(MessageBoxTest, qtBoxesAnswerTheButtonPressed) {
         clicker.buttons.sort();
         EXPECT_EQ(clicker.buttons, c.buttons) << c.style << " in " << c.language;
     }
+    SetMessageBoxPresenter(nullptr);
+}
+
+// A host message (the export's "done") speaks the login's language on its button too, and a
+// short text leaves the box wide enough for its whole title.
+TEST(MessageBoxTest, hostMessagesSpeakTheLoginsLanguageAndShowTheirWholeTitle) {
+    TestApp();
+    InstallQtMessageBoxes();
+    for (const auto& [language, ok] : {std::pair{"en-US", "OK"}, std::pair{"zh-CN", "确定"}}) {
+        SetLanguageOverride(language);
+        Clicker clicker;
+        clicker.PressWhenShown(QString::fromUtf8(ok));
+        PresentMessage("供应商联系人档案 — Vendor Contacts", "OK");
+        EXPECT_EQ(clicker.pressed, ok) << language;
+        EXPECT_GE(clicker.width, clicker.titleWidth + 100) << language;
+    }
+    SetLanguageOverride("");
     SetMessageBoxPresenter(nullptr);
 }
 

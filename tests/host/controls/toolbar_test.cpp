@@ -22,7 +22,7 @@ using sovrel::IToolbar;
 
 const std::vector<std::string> kListKeys = {"SetUp",  "Print",   "Preview", "SaveFile", "|",        "Add",     "Modify",
                                             "Del",    "|",       "Filter",  "Pos",      "Refresh",  "|",       "ItemSet",
-                                            "Report", "SendMail", "SendMsg", "|",        "Help",     "Exit"};
+                                            "Report", "General", "SendMail", "SendMsg", "|",        "Help",     "Exit"};
 
 class ToolbarTest : public sovrel::test::DemoSessionTest {
 protected:

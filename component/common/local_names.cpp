@@ -1,0 +1,38 @@
+#include "common/local_names.h"
+
+#include <set>
+
+#include "common/context.h"
+#include "common/sql_text.h"
+#include "common/texts.h"
+#include "service/iclscommon.h"
+
+namespace sovrel {
+
+std::map<std::string, std::string> LocalNames(const std::string& table) {
+    std::map<std::string, std::string> names;
+    auto& service = Ctx().DataService;
+    // An account made before it could hold such names is asked once, not at every card it shows
+    // (each refusal is a line in the service's log).
+    static std::set<std::string> without;
+    if (!service || without.count(Ctx().DbName)) return names;
+    bool ok = true;
+    std::string message;
+    auto rs = service->OpenX("SELECT cKey, cName FROM " + std::string(kLocalNameTable) + " WHERE cTable = " +
+                                 SqlText(table) + " AND cLanguage = " + SqlText(LoginLanguage()),
+                             &ok, &message);
+    if (!rs) {
+        without.insert(Ctx().DbName);
+        return names;
+    }
+    for (; !rs->Eof(); rs->MoveNext()) names[rs->Get("cKey").ToText()] = rs->Get("cName").ToText();
+    return names;
+}
+
+std::string LocalName(const std::map<std::string, std::string>& names, const std::string& key,
+                      const std::string& fallback) {
+    const auto it = names.find(key);
+    return it == names.end() || it->second.empty() ? fallback : it->second;
+}
+
+}  // namespace sovrel
