@@ -551,9 +551,10 @@ std::string FlexGrid::TextMatrix(long row, long col) const {
 void FlexGrid::SetTextMatrix(long row, long col, const std::string& text) {
     CheckCell(row, col, "TkFlexGrid.TextMatrix");
     model_->SetText(row, col, text);
-    if (row == 0 && col == 0 && view_ && model_->Live()) {
+    // The corner's title and the last row's number set the width of the fixed column.
+    if (col == 0 && (row == 0 || row == Rows() - 1) && view_ && model_->Live()) {
         view_->verticalHeader()->setFixedWidth(static_cast<int>(ColWidth(0)));
-        if (auto* corner = view_->findChild<QAbstractButton*>()) corner->update();
+        if (auto* corner = view_->findChild<QAbstractButton*>(); corner && row == 0) corner->update();
     }
 }
 
