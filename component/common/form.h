@@ -34,6 +34,16 @@ public:
     // Text of the first panel of the status bar.
     virtual std::string StatusText() const = 0;
     virtual void SetStatusText(const std::string& text) = 0;
+
+    // ---- The whole list behind the pages (locate searches all of it) ----
+    // The list's rows, every page of them; field f is shown in grid column f + 1. Null before
+    // the first query (and for a window that shows no pages).
+    virtual std::shared_ptr<platform::db::Rowset> ListRows() const { return nullptr; }
+    // The list row (counted from 1) that grid row 1 shows.
+    virtual long FirstShownRow() const { return 1; }
+    // Turns to the page that holds list row `row` and makes it the grid's current row; false
+    // when the list has no such row.
+    virtual bool ShowListRow(long /*row*/) { return false; }
 };
 
 // Windows register themselves while they are open, in the order they opened.

@@ -60,6 +60,21 @@ bool LooksNumeric(const std::string& s) {
 QColor FromRgb(long v) { return QColor(static_cast<int>((v >> 16) & 255), static_cast<int>((v >> 8) & 255), static_cast<int>(v & 255)); }
 long ToRgb(const QColor& c) { return (static_cast<long>(c.red()) << 16) | (c.green() << 8) | c.blue(); }
 
+// Keeps a view's sideways scroll position for a scope.
+class KeepSideways {
+public:
+    explicit KeepSideways(QAbstractItemView* view) : view_(view), value_(view ? view->horizontalScrollBar()->value() : 0) {}
+    ~KeepSideways() {
+        if (view_) view_->horizontalScrollBar()->setValue(value_);
+    }
+    KeepSideways(const KeepSideways&) = delete;
+    KeepSideways& operator=(const KeepSideways&) = delete;
+
+private:
+    QPointer<QAbstractItemView> view_;
+    int value_;
+};
+
 // The colour of the lines between cells, which the view takes from its style.
 class GridStyle final : public QProxyStyle {
 public:
@@ -90,9 +105,11 @@ void PaintFixedCell(QPainter& p, const QRect& rect, const QString& text, Qt::Ali
         p.drawLine(rect.topRight(), rect.bottomRight());
         p.drawLine(rect.bottomLeft(), rect.bottomRight());
     }
-    if (current) {  // the row selector's arrow
-        const int h = std::min(rect.height(), rect.width()) / 3;
-        const QPoint c = rect.center();
+    int markRoom = 0;
+    if (current) {  // the row selector's arrow; beside a row number, at the cell's left
+        const int h = std::min(rect.height(), text.isEmpty() ? rect.width() : static_cast<int>(kMarkerWidth)) / 3;
+        const QPoint c = text.isEmpty() ? rect.center() : QPoint(rect.left() + 4 + h / 2, rect.center().y());
+        if (!text.isEmpty()) markRoom = h + 6;
         QPolygon arrow;
         arrow << QPoint(c.x() - h / 2, c.y() - h) << QPoint(c.x() + h / 2 + 1, c.y()) << QPoint(c.x() - h / 2, c.y() + h);
         p.setRenderHint(QPainter::Antialiasing);
@@ -115,7 +132,7 @@ void PaintFixedCell(QPainter& p, const QRect& rect, const QString& text, Qt::Ali
     }
     if (!text.isEmpty()) {
         p.setPen(look.foreFixed);
-        const QRect inner = rect.adjusted(4, 0, -4 - arrowRoom, 0);
+        const QRect inner = rect.adjusted(4 + markRoom, 0, -4 - arrowRoom, 0);
         p.drawText(inner, static_cast<int>(alignment), p.fontMetrics().elidedText(text, Qt::ElideRight, inner.width()));
     }
     p.restore();
@@ -133,8 +150,9 @@ protected:
         Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
         const QVariant a = model_->headerData(logicalIndex, orientation(), Qt::TextAlignmentRole);
         if (a.isValid()) alignment = Qt::Alignment(a.toInt());
+        // The current row keeps its mark when the column numbers the rows.
         const bool current = orientation() == Qt::Vertical && selectionModel() &&
-                             selectionModel()->currentIndex().row() == logicalIndex && text.isEmpty();
+                             selectionModel()->currentIndex().row() == logicalIndex;
         int arrow = 0;
         if (orientation() == Qt::Horizontal && isSortIndicatorShown() && sortIndicatorSection() == logicalIndex)
             arrow = sortIndicatorOrder() == Qt::DescendingOrder ? 2 : 1;
@@ -483,7 +501,11 @@ void FlexGrid::SetRow(long row) {
     row_ = row;
     if (!model_->Live() || !view_) return;
     SyncCurrent();
-    if (row_ >= 1) view_->scrollTo(model_->index(static_cast<int>(row_ - 1), static_cast<int>(std::max(col_, 1L) - 1)));
+    if (row_ < 1) return;
+    // Up or down only: the columns the user scrolled to (the code and vendor at the left, as a
+    // rule) stay in sight whichever column is current.
+    KeepSideways keep(view_);
+    view_->scrollTo(model_->index(static_cast<int>(row_ - 1), static_cast<int>(std::max(col_, 1L) - 1)));
 }
 
 void FlexGrid::SetCol(long col) {
@@ -529,9 +551,10 @@ std::string FlexGrid::TextMatrix(long row, long col) const {
 void FlexGrid::SetTextMatrix(long row, long col, const std::string& text) {
     CheckCell(row, col, "TkFlexGrid.TextMatrix");
     model_->SetText(row, col, text);
-    if (row == 0 && col == 0 && view_ && model_->Live()) {
+    // The corner's title and the last row's number set the width of the fixed column.
+    if (col == 0 && (row == 0 || row == Rows() - 1) && view_ && model_->Live()) {
         view_->verticalHeader()->setFixedWidth(static_cast<int>(ColWidth(0)));
-        if (auto* corner = view_->findChild<QAbstractButton*>()) corner->update();
+        if (auto* corner = view_->findChild<QAbstractButton*>(); corner && row == 0) corner->update();
     }
 }
 
@@ -632,11 +655,15 @@ long FlexGrid::ColWidth(long col) const {
 
 long FlexGrid::MarkerWidth() const {
     const std::string& corner = model_->Text(0, 0);
-    if (corner.empty() || !qApp) return kMarkerWidth;
-    const QFont font = view_ ? view_->font() : QApplication::font();
-    // The corner's text is drawn 4 pixels in from each side; a little air beyond that.
-    const long text = QFontMetrics(font).horizontalAdvance(QString::fromStdString(corner));
-    return std::max(kMarkerWidth, text + 14);
+    // Row numbers grow to the right: the last row's is the widest.
+    const std::string& last = Rows() > 1 ? model_->Text(Rows() - 1, 0) : corner;
+    if ((corner.empty() && last.empty()) || !qApp) return kMarkerWidth;
+    const QFontMetrics fm(view_ ? view_->font() : QApplication::font());
+    // Texts are drawn 4 pixels in from each side, a row's after the current-row arrow; a little
+    // air beyond that.
+    const long text = fm.horizontalAdvance(QString::fromStdString(corner));
+    const long number = last.empty() ? 0 : fm.horizontalAdvance(QString::fromStdString(last)) + kMarkerWidth / 3 + 6;
+    return std::max(kMarkerWidth, std::max(text, number) + 14);
 }
 
 void FlexGrid::SetColWidth(long col, long pixels) {
@@ -718,6 +745,9 @@ void FlexGrid::SyncCurrent() {
     auto* selection = view_->selectionModel();
     if (!selection) return;
     syncing_ = true;
+    // A current cell set by the program moves no column out of sight (the view would scroll to
+    // it); keys and clicks scroll as usual.
+    KeepSideways keep(view_);
     const long col = std::max(col_, 1L);
     if (row_ >= 1 && row_ - 1 < model_->rowCount() && col - 1 < model_->columnCount()) {
         selection->setCurrentIndex(model_->index(static_cast<int>(row_ - 1), static_cast<int>(col - 1)),

@@ -54,6 +54,30 @@ const std::vector<Definition>& Definitions() {
     return definitions;
 }
 
+// The keys the windows take for a button's command (their key hooks do the work), named in the
+// button's tooltip. Key caps read the same in every language.
+struct ButtonShortcut {
+    const char* definition;
+    const char* key;
+    const char* shortcut;
+};
+const ButtonShortcut kShortcuts[] = {
+    {"Archives_Sovrel_List", "Print", "Ctrl+P"},   {"Archives_Sovrel_List", "Add", "F5"},
+    {"Archives_Sovrel_List", "Modify", "F7"},      {"Archives_Sovrel_List", "Del", "Del"},
+    {"Archives_Sovrel_List", "Filter", "F3"},      {"Archives_Sovrel_List", "Pos", "Ctrl+F3"},
+    {"Archives_Sovrel_List", "Refresh", "F9"},     {"Archives_Sovrel_List", "Help", "F1"},
+    {"Archives_Sovrel_Edit", "SaveRs", "F6"},      {"Archives_Sovrel_Edit", "First", "Alt+PgUp"},
+    {"Archives_Sovrel_Edit", "Previous", "PgUp"},  {"Archives_Sovrel_Edit", "Next", "PgDn"},
+    {"Archives_Sovrel_Edit", "Last", "Alt+PgDn"},  {"Archives_Sovrel_Edit", "Help", "F1"},
+    {"Archives_Sovrel_Edit", "Exit", "Esc"},
+};
+
+std::string ShortcutOf(const std::string& definition, const std::string& key) {
+    for (const auto& s : kShortcuts)
+        if (txt::EqualsNoCase(txt::Trim(definition), s.definition) && key == s.key) return s.shortcut;
+    return "";
+}
+
 // Freedesktop icon names, the conventional one first; the first the theme has is used.
 struct IconChoice {
     const char* key;
@@ -140,7 +164,10 @@ bool Toolbar::Init(std::shared_ptr<platform::db::Connection> /*connection*/, std
     for (const auto& def : *buttons) {
         State s;
         s.def = def;
-        if (def.key != "|") s.caption = detail::HostText(language, def.captionKey);
+        if (def.key != "|") {
+            s.caption = detail::HostText(language, def.captionKey);
+            s.shortcut = ShortcutOf(definition, def.key);
+        }
         buttons_.push_back(std::move(s));
     }
     ReadRights();
@@ -238,7 +265,7 @@ void Toolbar::Rebuild() {
         }
         QAction* action = bar_->addAction(IconFor(b.def.key), QString::fromStdString(b.caption));
         action->setObjectName(QString::fromStdString(b.def.key));
-        action->setToolTip(QString::fromStdString(b.caption));
+        action->setToolTip(QString::fromStdString(b.shortcut.empty() ? b.caption : b.caption + " (" + b.shortcut + ")"));
         action->setEnabled(b.enabled);
         action->setVisible(b.visible);
         const std::string key = b.def.key;

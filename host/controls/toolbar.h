@@ -37,7 +37,7 @@ public:
 private:
     struct State {
         ToolbarButtonDef def;
-        std::string caption;
+        std::string caption, shortcut;
         bool enabled = true, visible = true;
         QPointer<QAction> action;
     };

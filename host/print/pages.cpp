@@ -87,17 +87,16 @@ public:
         p.setPen(Qt::black);
         if (!style_.headerText.empty()) {
             p.setFont(small_);
-            p.drawText(QRectF(0, y, area_.width(), sm.lineSpacing()), Qt::AlignLeft | Qt::TextSingleLine,
-                       Q(style_.headerText));
+            DrawLine(p, sm, Q(style_.headerText), y, Qt::AlignLeft);
             y += sm.lineSpacing();
         }
         p.setFont(title_);
-        p.drawText(QRectF(0, y, area_.width(), tm.lineSpacing()), Qt::AlignHCenter | Qt::TextSingleLine, Q(sheet_.title));
+        DrawLine(p, tm, Q(sheet_.title), y, Qt::AlignHCenter);
         y += tm.lineSpacing();
         p.setFont(small_);
         const QString info = Q(texts_.user + ": " + sheet_.user + "    " + texts_.year + ": " + sheet_.year + "    " +
                                texts_.printed + ": " + sheet_.printDate);
-        p.drawText(QRectF(0, y, area_.width(), sm.lineSpacing()), Qt::AlignLeft | Qt::TextSingleLine, info);
+        DrawLine(p, sm, info, y, Qt::AlignLeft);
         y += sm.lineSpacing() + padY_;
 
         const double top = y;
@@ -148,10 +147,21 @@ public:
         p.setFont(small_);
         const double footY = area_.height() - sm.lineSpacing();
         if (!style_.footerText.empty())
-            p.drawText(QRectF(0, footY, area_.width() * 0.6, sm.lineSpacing()), Qt::AlignLeft | Qt::TextSingleLine,
-                       Q(style_.footerText));
+            DrawLine(p, sm, sm.elidedText(Q(style_.footerText), Qt::ElideRight, area_.width() * 0.6), footY, Qt::AlignLeft);
         const std::string pageText = texts::FillPlaceholders(texts_.pageOf, {std::to_string(page + 1), std::to_string(Pages())});
-        p.drawText(QRectF(0, footY, area_.width(), sm.lineSpacing()), Qt::AlignRight | Qt::TextSingleLine, Q(pageText));
+        DrawLine(p, sm, Q(pageText), footY, Qt::AlignRight);
+    }
+
+    // One line of text whose line box starts at y, placed by its baseline. Text drawn into a
+    // rectangle is clipped to it where the glyphs come out taller than the metrics say, and the
+    // preview draws them at its zoom with the screen's font sizes: at some zooms that cut the
+    // title's lower half and the line below it.
+    void DrawLine(QPainter& p, const QFontMetricsF& fm, const QString& text, double y, Qt::Alignment side) const {
+        const double width = fm.horizontalAdvance(text);
+        double x = 0;
+        if (side & Qt::AlignHCenter) x = (area_.width() - width) / 2;
+        else if (side & Qt::AlignRight) x = area_.width() - width;
+        p.drawText(QPointF(std::max(0.0, x), y + fm.ascent()), text);
     }
 
 private:

@@ -1,6 +1,5 @@
 // Locate (FindPos, FindSet) and in-place sort (GridSort) of the public-utility object.
 #include <QAbstractItemView>
-#include <QCollator>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -9,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -19,6 +17,8 @@
 
 #include "../session/support.h"
 #include "common/form.h"
+#include "platform/db/field.h"
+#include "platform/db/rowset.h"
 #include "host/locate.h"
 #include "host/pub_util.h"
 #include "host/session.h"
@@ -94,10 +94,6 @@ bool ParseNumber(const std::string& s, double& out) {
     return end == s.c_str() + s.size();
 }
 
-QLocale LocaleOf(const std::string& language) {
-    return QLocale(language == "en-US" ? QStringLiteral("en_US") : QStringLiteral("zh_CN"));
-}
-
 std::string LanguageNow() { return detail::LanguageOf(CurrentLogin().get()); }
 
 }  // namespace
@@ -125,23 +121,35 @@ LocateSettings ParseLocateSettings(const std::string& text) {
     return s;
 }
 
-long FindNextRow(const sovrel::IFlexGrid& grid, long from, long column, const std::string& text,
-                 const LocateSettings& settings) {
-    const long rows = grid.Rows(), cols = grid.Cols();
-    const std::string needle = Fold(txt::Trim(text));
-    if (rows < 2 || needle.empty()) return -1;
+namespace {
+
+// The grid columns a search looks in: the one given, or the settings' (all data columns when
+// they name none). Column 1, the selection marks, never.
+std::vector<long> SearchedColumns(const sovrel::IFlexGrid& grid, long column, const LocateSettings& settings) {
+    const long cols = grid.Cols();
     std::vector<long> searched;
     if (column >= 2 && column < cols) {
         searched.push_back(column);
-    } else {
-        for (long c = 2; c < cols; ++c) {
-            const std::string caption = txt::Trim(grid.TextMatrix(0, c));
-            if (settings.columns.empty() ||
-                std::any_of(settings.columns.begin(), settings.columns.end(),
-                            [&](const std::string& s) { return txt::EqualsNoCase(s, caption); }))
-                searched.push_back(c);
-        }
+        return searched;
     }
+    for (long c = 2; c < cols; ++c) {
+        const std::string caption = txt::Trim(grid.TextMatrix(0, c));
+        if (settings.columns.empty() ||
+            std::any_of(settings.columns.begin(), settings.columns.end(),
+                        [&](const std::string& s) { return txt::EqualsNoCase(s, caption); }))
+            searched.push_back(c);
+    }
+    return searched;
+}
+
+}  // namespace
+
+long FindNextRow(const sovrel::IFlexGrid& grid, long from, long column, const std::string& text,
+                 const LocateSettings& settings) {
+    const long rows = grid.Rows();
+    const std::string needle = Fold(txt::Trim(text));
+    if (rows < 2 || needle.empty()) return -1;
+    const std::vector<long> searched = SearchedColumns(grid, column, settings);
     if (searched.empty()) return -1;
     const bool ascii = IsAscii(needle);
     const long data = rows - 1;
@@ -154,7 +162,53 @@ long FindNextRow(const sovrel::IFlexGrid& grid, long from, long column, const st
     return -1;
 }
 
-void SortGridRows(sovrel::IFlexGrid& grid, long column, bool descending, const std::string& language) {
+long FindNextListRow(const sovrel::IFlexGrid& grid, const platform::db::Rowset& list, long firstShown, long from,
+                     long column, const std::string& text, const LocateSettings& settings, const FlagTexts& flags) {
+    const long count = list.RecordCount();
+    const std::string needle = Fold(txt::Trim(text));
+    if (count < 1 || needle.empty()) return -1;
+    const std::vector<long> searched = SearchedColumns(grid, column, settings);
+    if (searched.empty()) return -1;
+    const bool ascii = IsAscii(needle);
+    const long shownLast = firstShown + grid.Rows() - 2;
+    std::vector<bool> flag;
+    for (long c : searched) {
+        const auto f = static_cast<std::size_t>(c - 1);
+        flag.push_back(f < list.FieldCount() && list.Field(f).type == platform::db::adBoolean);
+    }
+    // One pass over a cursor of its own, from the row after `from` to the end and on from the
+    // first row: the list keeps its place and no row is read twice.
+    auto rows = list.Clone();
+    const long start = std::clamp(from, 0L, count);
+    long row = start % count + 1;
+    rows->SetAbsolutePosition(row);
+    for (long step = 1; step <= count; ++step) {
+        if (row >= firstShown && row <= shownLast) {
+            // The page on screen as the grid shows it (formatted, and perhaps sorted in place).
+            for (long c : searched)
+                if (Matches(grid.TextMatrix(row - firstShown + 1, c), needle, ascii, settings.mode)) return row;
+        } else {
+            for (std::size_t k = 0; k < searched.size(); ++k) {
+                const auto f = static_cast<std::size_t>(searched[k] - 1);
+                if (f >= rows->FieldCount()) continue;
+                const platform::db::Value v = rows->Get(f);
+                if (v.IsNull()) continue;
+                const std::string cell = flag[k] ? (v.ToBool() ? flags.yes : flags.no) : v.ToText();
+                if (Matches(cell, needle, ascii, settings.mode)) return row;
+            }
+        }
+        if (row == count) {
+            row = 1;
+            rows->MoveFirst();
+        } else {
+            ++row;
+            rows->MoveNext();
+        }
+    }
+    return -1;
+}
+
+void SortGridRows(sovrel::IFlexGrid& grid, long column, bool descending) {
     const long rows = grid.Rows(), cols = grid.Cols();
     if (rows < 3 || column < 1 || column >= cols) return;
     const long n = rows - 1;
@@ -181,7 +235,6 @@ void SortGridRows(sovrel::IFlexGrid& grid, long column, bool descending, const s
 
     // -1, 0, 1 for rows a and b in ascending order; empty cells first.
     std::function<int(long, long)> compare;
-    std::vector<QCollatorSortKey> sortKeys;
     if (numbers) {
         compare = [&](long a, long b) {
             const double x = values[static_cast<std::size_t>(a)], y = values[static_cast<std::size_t>(b)];
@@ -190,13 +243,13 @@ void SortGridRows(sovrel::IFlexGrid& grid, long column, bool descending, const s
     } else if (dates) {
         compare = [&](long a, long b) { return txt::Trim(key(a)).compare(txt::Trim(key(b))); };
     } else {
-        QCollator collator(LocaleOf(language));
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        collator.setNumericMode(true);
-        sortKeys.reserve(static_cast<std::size_t>(n));
-        for (long i = 0; i < n; ++i) sortKeys.push_back(collator.sortKey(QString::fromStdString(txt::Trim(key(i)))));
-        compare = [&](long a, long b) {
-            return sortKeys[static_cast<std::size_t>(a)].compare(sortKeys[static_cast<std::size_t>(b)]);
+        // The account's collation (Latin first, then Chinese by pinyin, case ignored), which the
+        // list's query sorts by, rather than the user's locale: a page sorted here reads as the
+        // header's sort of the whole list does, in either language.
+        std::vector<std::string> texts(static_cast<std::size_t>(n));
+        for (long i = 0; i < n; ++i) texts[static_cast<std::size_t>(i)] = txt::Trim(key(i));
+        compare = [texts = std::move(texts)](long a, long b) {
+            return txt::CollateNoCase(texts[static_cast<std::size_t>(a)], texts[static_cast<std::size_t>(b)]);
         };
     }
     std::stable_sort(order.begin(), order.end(), [&](long a, long b) {
@@ -214,7 +267,8 @@ void SortGridRows(sovrel::IFlexGrid& grid, long column, bool descending, const s
         const long from = order[static_cast<std::size_t>(r - 1)];
         if (from + 1 == current) newCurrent = r;
         const auto& row = cells[static_cast<std::size_t>(from)];
-        for (long c = 0; c < cols; ++c) grid.SetTextMatrix(r, c, row[static_cast<std::size_t>(c)]);
+        // Column 0 numbers the rows where they stand and stays.
+        for (long c = 1; c < cols; ++c) grid.SetTextMatrix(r, c, row[static_cast<std::size_t>(c)]);
     }
     grid.SetRedraw(redraw);
     if (current >= 1 && current < rows) grid.SetRow(newCurrent);
@@ -223,7 +277,7 @@ void SortGridRows(sovrel::IFlexGrid& grid, long column, bool descending, const s
 // ---- The public-utility object's operations ----------------------------------------------
 
 void PubUtil::GridSort(sovrel::IForm& /*window*/, sovrel::IFlexGrid& grid, int order) {
-    SortGridRows(grid, grid.Col(), order == sovrel::sortorder::Descending, LanguageNow());
+    SortGridRows(grid, grid.Col(), order == sovrel::sortorder::Descending);
 }
 
 namespace {
@@ -286,17 +340,38 @@ void PubUtil::FindPos(sovrel::IFlexGrid& grid, sovrel::IForm& window) {
     layout->addWidget(status);
     layout->addWidget(buttons);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    // The whole list when the window pages one (a contact on page 8 is found from page 1), the
+    // grid's rows otherwise.
+    auto* list = dynamic_cast<sovrel::IListWindow*>(&window);
+    const FlagTexts flags{detail::HostText(language, "Hx.CRM.COMMON.DispBoolTrue"),
+                          detail::HostText(language, "Hx.CRM.COMMON.DispBoolFalse")};
     QObject::connect(next, &QPushButton::clicked, &dialog, [&] {
         LocateSettings now = settings;
         now.mode = static_cast<MatchMode>(mode->currentIndex());
-        const long found = FindNextRow(grid, grid.Row(), column->currentData().toInt(), text->text().toStdString(), now);
-        if (found < 0) {
-            status->setText(t("Hx.AA.LOCATE.NotFound"));
-            return;
+        const long col = column->currentData().toInt();
+        const std::string wanted = text->text().toStdString();
+        const auto rows = list ? list->ListRows() : nullptr;
+        bool wrapped = false;
+        if (rows && rows->RecordCount() > 0) {
+            const long first = list->FirstShownRow();
+            const long current = grid.Row() >= 1 ? first + grid.Row() - 1 : first - 1;
+            const long found = FindNextListRow(grid, *rows, first, current, col, wanted, now, flags);
+            if (found < 0 || !list->ShowListRow(found)) {
+                status->setText(t("Hx.AA.LOCATE.NotFound"));
+                return;
+            }
+            wrapped = found <= current;
+        } else {
+            const long found = FindNextRow(grid, grid.Row(), col, wanted, now);
+            if (found < 0) {
+                status->setText(t("Hx.AA.LOCATE.NotFound"));
+                return;
+            }
+            wrapped = found <= grid.Row();
+            grid.SetRow(found);
         }
-        const bool wrapped = found <= grid.Row();
-        grid.SetRow(found);
-        if (found < grid.TopRow() || found > grid.TopRow() + 20) grid.SetTopRow(std::max(1L, found - 3));
+        const long shown = grid.Row();
+        if (shown < grid.TopRow() || shown > grid.TopRow() + 20) grid.SetTopRow(std::max(1L, shown - 3));
         status->setText(wrapped ? t("Hx.AA.LOCATE.Wrapped") : QString());
     });
     dialog.resize(420, dialog.sizeHint().height());

@@ -45,7 +45,8 @@ public:
 
     // ---- Locate and sort ----
     // Asks what to look for and makes the first matching row of grid current, scrolled into view;
-    // a search without a match leaves the grid as it was.
+    // a search without a match leaves the grid as it was. A list window's search takes in every
+    // page of its list (IListWindow::ListRows) and turns to the page of the row found.
     virtual void FindPos(IFlexGrid& grid, IForm& window) = 0;
     // Edits the locate settings of window, kept per user, under title.
     virtual void FindSet(IForm& window, const std::string& title, const std::shared_ptr<ILogin>& login) = 0;

@@ -7,6 +7,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <vector>
+
 #include "common/context.h"
 #include "common/hosts/controls.h"
 #include "common/prog_ids.h"
@@ -37,6 +39,18 @@ QWidget* WidgetOf(platform::Object& control, QWidget* parent, const QString& nam
 }
 
 constexpr int kBoxWidth = 230;
+
+// Tab (and Enter, which the card turns into Tab) goes through the boxes as they read: along
+// each row, left then right, row after row.
+void ChainTabs(const std::vector<QWidget*>& order) {
+    // A reference box takes no focus itself: its line edit, the box's focus proxy, does.
+    auto focusable = [](QWidget* w) {
+        while (w && w->focusProxy()) w = w->focusProxy();
+        return w;
+    };
+    for (std::size_t i = 1; i < order.size(); ++i)
+        if (order[i - 1] && order[i]) QWidget::setTabOrder(focusable(order[i - 1]), focusable(order[i]));
+}
 
 }  // namespace
 
@@ -205,6 +219,9 @@ QWidget* frmContactEdit::BuildTabBasic() {
     form.Add(7, 0, label("lblcCreator"), box("Edt9"));
     form.Add(7, 1, label("lbldCreateDate"), box("DTPicker1_1"));
     form.End(8);
+    ChainTabs({box("Edt0"), box("Edt1"), box("Edt2"), box("Edt3"), cboSex_, box("Edt4"), box("Edt5"), box("Edt6"),
+               box("DTPicker1_0"), box("Edt7"), cboMarriage_, box("Edt8"), chkbMajor_, box("Edt9"),
+               box("DTPicker1_1")});
     // The two captions the user must fill in read as links.
     for (const char* name : {"lblcVenCode", "lblcContactName"}) Label(name)->setProperty("mandatory", true);
     return page;
@@ -232,6 +249,8 @@ QWidget* frmContactEdit::BuildTabContact() {
     form.Add(6, 0, label("lblcHomeMember"), box("Edt19"), true);
     form.Add(7, 0, label("lblcMemo"), box("Edt20"), true);
     form.End(8);
+    ChainTabs({box("Edt10"), box("Edt11"), box("Edt12"), box("Edt13"), box("Edt14"), box("Edt18"), box("Edt15"),
+               box("Edt16"), box("Edt17"), box("Edt19"), box("Edt20")});
     return page;
 }
 
@@ -255,6 +274,7 @@ void frmContactEdit::PlaceUserFields() {
     while (userGrid_->count() > 0) delete userGrid_->takeAt(0);
     for (int r = 0; r < userGrid_->rowCount(); ++r) userGrid_->setRowStretch(r, 0);
     int slot = 0;
+    std::vector<QWidget*> order;
     for (int item = 1; item <= 16; ++item) {
         QLabel* label = lblD1_[static_cast<std::size_t>(item - 1)];
         QWidget* box = item <= 14 ? findChild<QWidget*>(QString("EdtU%1").arg(item - 1))
@@ -266,9 +286,11 @@ void frmContactEdit::PlaceUserFields() {
         const int row = slot / 2, col = slot % 2 == 0 ? 0 : 3;
         userGrid_->addWidget(label, row, col);
         userGrid_->addWidget(box, row, col + 1);
+        order.push_back(box);
         ++slot;
     }
     userGrid_->setRowStretch((slot + 1) / 2, 1);
+    ChainTabs(order);
 }
 
 }  // namespace sovrel

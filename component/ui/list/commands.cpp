@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
@@ -300,6 +301,13 @@ void frmContactList::KeyDown(int& keyCode, int shift) {
             break;
         case 118: Operating("Modify"); break;
         case 120: Operating("Refresh"); break;
+        case 121:
+            // F10 opens the menu bar at its first menu; the arrows go on from there.
+            if (shift == shift::None && menuBar_ && !menuBar_->actions().isEmpty()) {
+                menuBar_->setActiveAction(menuBar_->actions().first());
+                keyCode = 0;
+            }
+            break;
         case 46:
             if (grid_->HasFocus()) Operating("Del");
             break;

@@ -32,6 +32,7 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 class QStatusBar;
+class QToolButton;
 
 namespace sovrel {
 
@@ -70,6 +71,9 @@ public:
     void SetEntryObject(std::weak_ptr<platform::Object> entry) override { entry_ = std::move(entry); }
     std::string StatusText() const override;
     void SetStatusText(const std::string& text) override;
+    std::shared_ptr<platform::db::Rowset> ListRows() const override { return listRs_; }
+    long FirstShownRow() const override;
+    bool ShowListRow(long row) override;
 
     // ---- IControlTexts ----
     bool SetControlText(const std::string& control, const std::string& text) override;
@@ -121,6 +125,8 @@ public:
     // The full result of the last query (pages are cut from it); nullptr before the first.
     std::shared_ptr<platform::db::Rowset> ListRowset() const { return listRs_; }
     const std::string& FilterClause() const { return filterClause_; }
+    // The status bar's filter mark and its clear button: drops the filter and reloads.
+    void ClearFilter();
     void SetFilterClause(std::string clause) { filterClause_ = std::move(clause); }
     const std::string& SortClause() const { return sortClause_; }
     // Written by the card after a save, read to find the saved row again.
@@ -192,8 +198,12 @@ private:
     // paging.cpp
     void InitPager();
     void Repage(bool savePageSize);
+    // Rows per page as the utility cuts them (an empty or zero box counts as 500).
+    long RowsPerPage() const;
     // After a page was cut: the last page number shown, the current page box kept in range.
     void AfterPaging();
+    // Shows the filter mark while a filter narrows the list.
+    void ShowFilterMark();
     void PageSizeEdited();
     void CurPageEdited();
     bool PagerKey(QObject* box, int key);
@@ -244,6 +254,8 @@ private:
     QLabel* stbPanel1_ = nullptr;
     QLabel* stbPanel2_ = nullptr;
     QLabel* stbRange_ = nullptr;
+    QLabel* stbFilter_ = nullptr;
+    QToolButton* cmdClearFilter_ = nullptr;
     QLineEdit* edtSearch_ = nullptr;
     QTimer* searchTimer_ = nullptr;
     std::string searchText_;

@@ -140,7 +140,11 @@ void frmContactList::FillGrid(std::shared_ptr<platform::db::Rowset> page) {
         grid_->SetRow(0);
         page->MoveFirst();
         std::string overlong;
+        // The fixed column headed "No." numbers the rows through the whole list: page 2 of 500
+        // goes on from 501.
+        const long firstNumber = FirstShownRow();
         for (long i = 1; !page->Eof() && i <= records; ++i, page->MoveNext()) {
+            grid_->SetTextMatrix(i, 0, std::to_string(firstNumber + i - 1));
             // Shown as stored; a text another program wrote longer than its column is noted
             // once per page.
             if (overlong.empty() && !(overlong = platform::db::OverlongField(*page)).empty()) {

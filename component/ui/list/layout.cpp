@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
+#include <QIcon>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -178,7 +180,22 @@ void frmContactList::BuildControls() {
     stbPanel2_->setContentsMargins(6, 0, 6, 0);
     stbRange_ = NewLabel(stb_, "StbRange");
     stbRange_->setContentsMargins(6, 0, 6, 0);
+    // A filter in force says so, beside the count it narrowed, with its way out.
+    stbFilter_ = NewLabel(stb_, "StbFilter");
+    stbFilter_->setContentsMargins(6, 0, 2, 0);
+    stbFilter_->setStyleSheet("color:#a05a00;font-weight:bold;");
+    cmdClearFilter_ = new QToolButton(stb_);
+    cmdClearFilter_->setObjectName("CmdClearFilter");
+    cmdClearFilter_->setAutoRaise(true);
+    cmdClearFilter_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    cmdClearFilter_->setIcon(QIcon::fromTheme("edit-clear"));
+    connect(cmdClearFilter_, &QToolButton::clicked, this,
+            [this] { Guarded("frmContactList.CmdClearFilter_Click()", [this] { ClearFilter(); }); });
+    stbFilter_->hide();
+    cmdClearFilter_->hide();
     stb_->addWidget(stbPanel1_);
+    stb_->addWidget(stbFilter_);
+    stb_->addWidget(cmdClearFilter_);
     stb_->addWidget(stbRange_, 1);
     stb_->addPermanentWidget(stbPanel2_);
     root->addWidget(stb_);

@@ -3,12 +3,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
+#include <QToolButton>
 
 #include "common/context.h"
 #include "common/hosts/pub_util.h"
 #include "common/hosts/pub_util_lists.h"
 #include "common/texts.h"
 #include "platform/db/value.h"
+#include "platform/text.h"
 #include "ui/list/frm_contact_list.h"
 #include "ui/list/list_internal.h"
 #include "ui/list/list_statement.h"
@@ -17,6 +19,7 @@
 namespace sovrel {
 
 using namespace list;
+namespace txt = platform::text;
 
 namespace {
 
@@ -125,6 +128,23 @@ void frmContactList::AfterPaging() {
     lblTotalPage_->setText(QString("/ %1").arg(last));
     CurPageEdited();
     stbRange_->setText(QString::fromStdString(RangeText()));
+    ShowFilterMark();
+}
+
+void frmContactList::ShowFilterMark() {
+    const bool filtered = !txt::Trim(filterClause_).empty();
+    if (filtered) {
+        stbFilter_->setText(QString::fromStdString(ResText("Hx.CRM.TkContact.frmcontactlist.Filtered")));
+        cmdClearFilter_->setText(QString::fromStdString(ResText("Hx.CRM.TkContact.frmcontactlist.ClearFilter")));
+    }
+    stbFilter_->setVisible(filtered);
+    cmdClearFilter_->setVisible(filtered);
+}
+
+void frmContactList::ClearFilter() {
+    if (busy_ > 0 || filterClause_.empty()) return;
+    filterClause_.clear();
+    DataRefresh("");
 }
 
 std::string frmContactList::RangeText() const {
@@ -160,6 +180,47 @@ void frmContactList::SortedInPlace(int order) {
     sortColumn_ = col;
     sortDescending_ = order == sortorder::Descending;
     grid_->SetSortIndicator(col, SortOrder());
+}
+
+long frmContactList::RowsPerPage() const {
+    const long size = NumberIn(edtPageSize_);
+    return size >= 1 ? size : 500;
+}
+
+long frmContactList::FirstShownRow() const {
+    const long total = listRs_ ? listRs_->RecordCount() : 0;
+    const PageSpan span = PageRange(total, RowsPerPage(), NumberIn(edtCurPage_));
+    return span.first > 0 ? span.first : 1;
+}
+
+bool frmContactList::ShowListRow(long row) {
+    if (busy_ > 0 || !loaded_ || !listRs_ || row < 1 || row > listRs_->RecordCount()) return false;
+    if (sortColumn_ != queriedSortColumn_ || (sortColumn_ > 0 && sortDescending_ != queriedSortDescending_)) {
+        // The page on screen was sorted in place: the list is asked again in the order the
+        // header shows, and the contact is looked for there by its code.
+        auto at = listRs_->Clone();
+        at->SetAbsolutePosition(row);
+        const std::string code = at->Get(keyField_).ToText();
+        DataRefresh(lastWhere_);
+        if (!listRs_) return false;
+        row = -1;
+        auto all = listRs_->Clone();
+        for (long r = 1; !all->Eof(); all->MoveNext(), ++r)
+            if (all->Get(keyField_).ToText() == code) {
+                row = r;
+                break;
+            }
+        if (row < 0) return false;
+    }
+    const long page = (row - 1) / RowsPerPage() + 1;
+    if (row < FirstShownRow() || row > FirstShownRow() + grid_->Rows() - 2) {
+        edtCurPage_->setText(QString::number(page));
+        Repage(false);
+    }
+    const long gridRow = row - FirstShownRow() + 1;
+    if (gridRow < 1 || gridRow >= grid_->Rows()) return false;
+    grid_->SetRow(gridRow);
+    return true;
 }
 
 void frmContactList::LblPageClick(int index) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/hosts/controls.h"
+#include "platform/db/rowset.h"
 
 namespace host {
 
@@ -28,10 +29,23 @@ LocateSettings ParseLocateSettings(const std::string& text);
 long FindNextRow(const sovrel::IFlexGrid& grid, long from, long column, const std::string& text,
                  const LocateSettings& settings);
 
+// The texts the list shows for a flag's two values.
+struct FlagTexts {
+    std::string yes, no;
+};
+
+// The same search over the whole list behind a paged grid: list (every row; field f is grid column
+// f + 1) from the row after list row `from` (counted from 1), wrapping round. The rows the grid
+// shows, list rows firstShown onwards, are searched as the grid shows them; the others as stored,
+// flags as flags shows them. Answers the list row, -1 when none matches. Reads each row once.
+long FindNextListRow(const sovrel::IFlexGrid& grid, const platform::db::Rowset& list, long firstShown, long from,
+                     long column, const std::string& text, const LocateSettings& settings, const FlagTexts& flags);
+
 // Sorts the data rows of grid by column: numbers as numbers when every filled cell is one, dates
-// as dates when every filled cell is one, otherwise text in language's collation ("zh-CN" pinyin).
+// as dates when every filled cell is one, otherwise text in the account's collation (Latin first,
+// then Chinese by pinyin, case ignored; platform::text::CollateNoCase).
 // Empty cells come first ascending. Rows equal in the column keep their order; the current row
-// follows its row.
-void SortGridRows(sovrel::IFlexGrid& grid, long column, bool descending, const std::string& language);
+// follows its row. Column 0, the row numbers, stays where it is.
+void SortGridRows(sovrel::IFlexGrid& grid, long column, bool descending);
 
 }  // namespace host

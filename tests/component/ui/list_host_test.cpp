@@ -179,7 +179,7 @@ TEST_F(ListOnHostTest, AUserWhoseLanguageIsEnglishGetsEveryTextInEnglishFromTheF
     Open();
     ASSERT_TRUE(window->DataLoaded());
     // One text of each source: the form's own, the toolbar's, the grid's header and the status bar.
-    EXPECT_EQ(window->findChild<QMenu*>("mFile")->title().toStdString(), "File");
+    EXPECT_EQ(window->findChild<QMenu*>("mFile")->title().toStdString(), "&File");
     EXPECT_EQ(window->findChild<QToolBar*>()->findChild<QAction*>("Add")->text().toStdString(), "Add");
     EXPECT_EQ(window->Grid().TextMatrix(0, 2), "Contact Code");
     EXPECT_EQ(window->StatusText(), "Records: 6");

@@ -1,6 +1,8 @@
 // The card's window: modes, loading a contact, moving over the list's rows with the keyboard,
 // the unsaved-changes prompt, closing, and the list's hand-off.
 #include <QComboBox>
+#include <QTabWidget>
+#include <QToolBar>
 #include <QTimer>
 
 #include "card_fixture.h"
@@ -158,6 +160,44 @@ TEST_F(CardTest, TheListsAddAndModifyOpenTheSharedCardAtTheListsVendor) {
         list->Operating(command);
         EXPECT_TRUE(visible) << command;
         EXPECT_EQ(vendor, "V02") << command;
+    }
+}
+
+// Tab goes through each page's boxes as they read, row by row, left then right (boxes a loaded
+// contact locks are passed over); the move buttons' tooltips name their keys.
+TEST_F(CardTest, TabFollowsTheLayoutOnEachPageAndTheButtonsNameTheirKeys) {
+    OpenList();
+    OpenCard(cardmode::Modify, 2);
+    const std::vector<std::vector<std::string>> pages = {
+        {"Edt2", "Edt3", "cboSex", "Edt4", "Edt5", "Edt6", "DTPicker1_0", "Edt7", "cboMarriage", "Edt8", "ChkbMajor"},
+        {"Edt10", "Edt11", "Edt12", "Edt13", "Edt14", "Edt18", "Edt15", "Edt16", "Edt17", "Edt19", "Edt20"}};
+    // The box a focused widget belongs to (a reference box's line edit is its child).
+    auto owner = [&](QWidget* w) {
+        for (; w && w != card; w = w->parentWidget()) {
+            const std::string name = w->objectName().toStdString();
+            if (name.rfind("Edt", 0) == 0 || name.rfind("DTPicker", 0) == 0 || name.rfind("cbo", 0) == 0 || name == "ChkbMajor")
+                return name;
+        }
+        return std::string("?");
+    };
+    auto* tabs = card->findChild<QTabWidget*>("SSTab1");
+    for (std::size_t page = 0; page < pages.size(); ++page) {
+        tabs->setCurrentIndex(static_cast<int>(page));
+        QWidget* first = card->findChild<QWidget*>(QString::fromStdString(pages[page][0]));
+        first->setFocus();
+        std::vector<std::string> walked{owner(QApplication::focusWidget())};
+        for (std::size_t i = 1; i < pages[page].size(); ++i) {
+            Key(Qt::Key_Tab);
+            walked.push_back(owner(QApplication::focusWidget()));
+        }
+        EXPECT_EQ(walked, pages[page]) << "page " << page;
+    }
+    EXPECT_TRUE(shown.empty()) << LastShown();
+    for (const auto& [button, key] : {std::pair<const char*, const char*>{"SaveRs", "F6"}, {"First", "Alt+PgUp"},
+                                      {"Previous", "PgUp"}, {"Next", "PgDn"}, {"Last", "Alt+PgDn"}}) {
+        const QAction* action = card->findChild<QAction*>(button);
+        ASSERT_NE(action, nullptr) << button;
+        EXPECT_EQ(action->toolTip().toStdString(), action->text().toStdString() + " (" + key + ")");
     }
 }
 
