@@ -56,6 +56,11 @@ int RunConfig(const GlobalOptions& options, std::span<const std::string> argumen
 int RunDuplicates(const GlobalOptions& options, std::span<const std::string> arguments);
 int RunExportContacts(const GlobalOptions& options, std::span<const std::string> arguments);
 int RunImportContacts(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunRoles(const GlobalOptions& options, std::span<const std::string> arguments);
+
+// Gives the account on the server (its owner's connection text, without a catalog) its clerk
+// and administrator roles and prints their connection texts (sovrel roles; sovrel init on a server).
+int InstallRoles(const std::string& server);
 
 // Prints "sovrel: " + message to stderr.
 void PrintError(std::string_view message);

@@ -100,6 +100,14 @@ constexpr Command kCommands[] = {
      "      name no vendor to V and refuses rows of other vendors; exit status 1 when a row was\n"
      "      refused",
      RunImportContacts},
+    {"roles", "[--password USER]",
+     "on a PostgreSQL server (--connection names it as its owner): create the clerk and\n"
+     "      administrator roles when missing (passwords from SOVREL_CLERK_PASSWORD and\n"
+     "      SOVREL_ADMIN_PASSWORD, else random ones, printed once) and give tksystem and its\n"
+     "      account databases the login check, grants and row policies; prints each role's\n"
+     "      connection text. --password USER sets a user's password (SOVREL_NEW_PASSWORD, or\n"
+     "      asked twice) where the server cannot check the old hash",
+     RunRoles},
 };
 
 void PrintUsage(std::FILE* to) {
