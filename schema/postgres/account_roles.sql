@@ -14,7 +14,7 @@ DROP POLICY IF EXISTS sv_admin_all ON ven_contact;
 -- The function calls stand in sub-selects so that each runs once per statement, not per row.
 CREATE POLICY sv_clerk_vendors ON ven_contact TO sovrel_clerk
     USING ((SELECT sv_session_all_vendors())
-           OR cvencode IN (SELECT v.cvencode FROM vendor v WHERE v.iid = ANY ((SELECT sv_session_vendor_ids()))))
+           OR cvencode IN (SELECT v.cvencode FROM vendor v WHERE v.iid IN (SELECT unnest(sv_session_vendor_ids()))))
     WITH CHECK ((SELECT sv_session_all_vendors())
-           OR cvencode IN (SELECT v.cvencode FROM vendor v WHERE v.iid = ANY ((SELECT sv_session_vendor_ids()))));
+           OR cvencode IN (SELECT v.cvencode FROM vendor v WHERE v.iid IN (SELECT unnest(sv_session_vendor_ids()))));
 CREATE POLICY sv_admin_all ON ven_contact TO sovrel_admin USING (true) WITH CHECK (true);
