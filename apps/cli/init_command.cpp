@@ -79,8 +79,7 @@ int InitOnServer(const std::string& connectionText, const schema::DemoOptions& d
                 "%ld visits; %.2f s\n",
                 summary.vendors, summary.contacts, summary.purchaseOrders, summary.visits, seconds);
     // The users' passwords become hashes the server checks, and the clerk works through its role.
-    InstallRoles(server);
-    schema::SetServerPassword(server, "", std::string(schema::kDemoPassword), demo.passwordCost);
+    InstallRoles(server, std::string(schema::kDemoPassword), demo.passwordCost);
     PrintUsers();
     return kOk;
 }

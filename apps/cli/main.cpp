@@ -139,7 +139,8 @@ void PrintUsage(std::FILE* to) {
         "Each command needs the function rights of the list window's command that does the same\n"
         "work, and reads only the contacts of the vendors the user may see. query, exec, page,\n"
         "export, usedb, changing a setting, another user's password and a --connection to the\n"
-        "system database need the administration right; an administrator's SQL is not restricted.\n\n"
+        "system database need the administration right; an administrator's SQL is not restricted by\n"
+        "row authority (on a PostgreSQL server it runs within the grants of the connection's role).\n\n"
         "exit status: 0 the operation answered True or returned a rowset, 1 it answered False,\n"
         "returned nothing, failed or lacked a right, 2 usage error, refused login or no connection\n";
     Write(to, text);

@@ -31,7 +31,7 @@ std::string ServerOf(const std::string& connectionText) {
 
 }  // namespace
 
-int InstallRoles(const std::string& server) {
+int InstallRoles(const std::string& server, const std::string& everyUsersPassword, platform::PasswordCost cost) {
     const schema::RolesSummary s = schema::InstallServerRoles(
         server, {.clerk = FromEnvironment("SOVREL_CLERK_PASSWORD"), .administrator = FromEnvironment("SOVREL_ADMIN_PASSWORD")});
     std::string databases;
@@ -43,6 +43,10 @@ int InstallRoles(const std::string& server) {
     };
     show("clerk", schema::kClerkRole, s.clerkPassword);
     show("administrator", schema::kAdministratorRole, s.administratorPassword);
+    if (!everyUsersPassword.empty()) {
+        schema::SetServerPassword(server, "", everyUsersPassword, cost);
+        return kOk;
+    }
     for (const auto& user : s.usersWithoutServerPassword)
         Print(stdout, "user %s needs a new password the server can check: sovrel --connection OWNER roles --password %s\n",
               user.c_str(), user.c_str());
