@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/password.h"
+
 namespace sovrel::cli {
 
 // Exit statuses.
@@ -56,6 +58,14 @@ int RunConfig(const GlobalOptions& options, std::span<const std::string> argumen
 int RunDuplicates(const GlobalOptions& options, std::span<const std::string> arguments);
 int RunExportContacts(const GlobalOptions& options, std::span<const std::string> arguments);
 int RunImportContacts(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunRoles(const GlobalOptions& options, std::span<const std::string> arguments);
+
+// Gives the account on the server (its owner's connection text, without a catalog) its clerk
+// and administrator roles and prints their connection texts (sovrel roles; sovrel init on a
+// server). everyUsersPassword, when given, becomes each user's password, hashed by the server;
+// otherwise the users whose hashes the server cannot check are listed.
+int InstallRoles(const std::string& server, const std::string& everyUsersPassword = "",
+                 platform::PasswordCost cost = platform::PasswordCost::Interactive);
 
 // Prints "sovrel: " + message to stderr.
 void PrintError(std::string_view message);

@@ -71,7 +71,7 @@ int RunConfig(const GlobalOptions& options, std::span<const std::string> args) {
     try {
         status = change ? Change(*login, args[0], args[1]) : Show(login->SystemConnectionText(), args.empty() ? nullptr : &args[0]);
     } catch (const platform::Error& e) {
-        PrintError("config: " + e.Description());
+        PrintError(e.Number() == host::kNoAdministrationRight ? e.Description() : "config: " + e.Description());
         status = kFailed;
     }
     ResetContext();

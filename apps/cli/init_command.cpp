@@ -12,6 +12,7 @@
 #include "options.h"
 #include "platform/error.h"
 #include "schema/demo.h"
+#include "schema/server_roles.h"
 #include "terminal.h"
 
 namespace sovrel::cli {
@@ -77,6 +78,8 @@ int InitOnServer(const std::string& connectionText, const schema::DemoOptions& d
     Print(stdout, "created the demo account on the server: %ld vendors, %ld contacts, %ld purchase orders, "
                 "%ld visits; %.2f s\n",
                 summary.vendors, summary.contacts, summary.purchaseOrders, summary.visits, seconds);
+    // The users' passwords become hashes the server checks, and the clerk works through its role.
+    InstallRoles(server, std::string(schema::kDemoPassword), demo.passwordCost);
     PrintUsers();
     return kOk;
 }

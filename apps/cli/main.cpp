@@ -100,6 +100,14 @@ constexpr Command kCommands[] = {
      "      name no vendor to V and refuses rows of other vendors; exit status 1 when a row was\n"
      "      refused",
      RunImportContacts},
+    {"roles", "[--password USER]",
+     "on a PostgreSQL server (--connection names it as its owner): create the clerk and\n"
+     "      administrator roles when missing (passwords from SOVREL_CLERK_PASSWORD and\n"
+     "      SOVREL_ADMIN_PASSWORD, else random ones, printed once) and give tksystem and its\n"
+     "      account databases the login check, grants and row policies; prints each role's\n"
+     "      connection text. --password USER sets a user's password (SOVREL_NEW_PASSWORD, or\n"
+     "      asked twice) where the server cannot check the old hash",
+     RunRoles},
 };
 
 void PrintUsage(std::FILE* to) {
@@ -131,7 +139,8 @@ void PrintUsage(std::FILE* to) {
         "Each command needs the function rights of the list window's command that does the same\n"
         "work, and reads only the contacts of the vendors the user may see. query, exec, page,\n"
         "export, usedb, changing a setting, another user's password and a --connection to the\n"
-        "system database need the administration right; an administrator's SQL is not restricted.\n\n"
+        "system database need the administration right; an administrator's SQL is not restricted by\n"
+        "row authority (on a PostgreSQL server it runs within the grants of the connection's role).\n\n"
         "exit status: 0 the operation answered True or returned a rowset, 1 it answered False,\n"
         "returned nothing, failed or lacked a right, 2 usage error, refused login or no connection\n";
     Write(to, text);

@@ -75,6 +75,26 @@ std::optional<std::string> AskOnTerminal(const std::string& prompt) {
     return line;
 }
 
+std::string AskNewPassword(const std::string& command) {
+    constexpr std::size_t kMinimumLength = 8;
+    std::string password;
+    if (const char* given = std::getenv("SOVREL_NEW_PASSWORD")) {
+        password = given;
+    } else {
+        auto first = AskOnTerminal("New password: ");
+        if (!first)
+            throw UsageError(command + ": no new password: set SOVREL_NEW_PASSWORD, or run sovrel on a terminal, "
+                             "where it asks for it");
+        auto again = AskOnTerminal("New password again: ");
+        if (!again || *again != *first) throw UsageError(command + ": the two new passwords differ; nothing was changed");
+        password = *first;
+    }
+    if (platform::text::Len(password) < kMinimumLength)
+        throw UsageError(command + ": the new password needs at least " + std::to_string(kMinimumLength) +
+                         " characters; nothing was changed");
+    return password;
+}
+
 std::string PasswordFor(const std::string& userId) {
     if (const char* given = std::getenv(kPasswordVariable)) return given;
     if (auto typed = AskOnTerminal("Password for " + userId + ": ")) return *typed;
@@ -129,7 +149,7 @@ ServiceSession::ServiceSession(const GlobalOptions& options, const Needs& needs)
                               progid::IClsCommon);
     }
     c.DataService = service_;
-    std::string account = viaConnection ? options.connectionText : login_->tkDBName();
+    std::string account = viaConnection ? login_->WithLoginToken(options.connectionText) : login_->tkDBName();
     service_->Init(account);
     if (!service_->m_cnn()->IsOpen()) {
         ResetContext();

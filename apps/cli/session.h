@@ -27,6 +27,10 @@ std::string PasswordFor(const std::string& userId);
 // A line typed on the controlling terminal after prompt, without echo; nullopt without a terminal.
 std::optional<std::string> AskOnTerminal(const std::string& prompt);
 
+// A new password for command: SOVREL_NEW_PASSWORD, or typed twice on the terminal; at least 8
+// characters. Throws UsageError naming the command when there is none or it is too short.
+std::string AskNewPassword(const std::string& command);
+
 // Registers the host's objects and the component's classes, once per process, as the portal
 // does at start.
 void RegisterObjects();

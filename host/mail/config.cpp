@@ -58,8 +58,13 @@ std::string SettingIn(const std::string& systemConnectionText, const std::string
         auto db = detail::Open(systemConnectionText);
         auto rs = db->OpenRowset("SELECT cValue FROM UA_Setting WHERE cUser_Id = " + detail::Sql(kUser) +
                                  " AND cSection = " + detail::Sql(kSection) + " AND cKey = " + detail::Sql(key));
-        if (rs->Eof()) return fallback;
-        value = rs->Get(0).ToText();
+        if (!rs->Eof()) {
+            value = rs->Get(0).ToText();
+        } else if (IsSecretSetting(key) && platform::text::EqualsNoCase(db->Provider(), "PostgreSQL")) {
+            // A clerk's connection reads no secret; its logged-in user's process asks the server.
+            value = db->OpenNativeRowset("SELECT sv_secret_setting($1)", {platform::db::Value(key)})->Get(0).ToText();
+        }
+        if (value.empty()) return fallback;
         // A secret of an earlier build, still in plain text, is read as it is until it is set again.
         if (IsSecretSetting(key) && platform::IsSealed(value)) value = platform::OpenSecret(value);
     } catch (const std::exception& e) {
@@ -91,7 +96,13 @@ void SaveSetting(LoginSession& login, const std::string& key, const std::string&
     if (!stored.empty())
         sql += "; INSERT INTO UA_Setting (cUser_Id, cSection, cKey, cValue) VALUES (" + detail::Sql(kUser) + ", " +
                detail::Sql(kSection) + ", " + detail::Sql(key) + ", " + detail::Sql(stored) + ")";
-    db->Execute(sql);
+    try {
+        db->Execute(sql);
+    } catch (const platform::Error& e) {
+        // A clerk's connection: the server keeps the settings to the administrator role.
+        if (platform::db::IsPermissionDenied(e)) login.RefuseAdministration(kSource, e.Description());
+        throw;
+    }
 }
 
 }  // namespace host

@@ -74,9 +74,12 @@ public:
     Refusals(platform::db::Connection& db, std::string userId) : db_(db), userId_(std::move(userId)) {}
     void SetLanguage(std::string language) { language_ = std::move(language); }
 
-    [[noreturn]] void Refuse(std::string_view key, const std::vector<std::string>& params = {}) {
+    // alreadyLogged: the server's login check wrote the refusal itself.
+    [[noreturn]] void Refuse(std::string_view key, const std::vector<std::string>& params = {},
+                             bool alreadyLogged = false) {
         const std::string text = detail::HostText(language_, key, params);
         platform::DebugOutput("login refused: user '" + userId_ + "': " + text);
+        if (alreadyLogged) host::Refuse(text);
         try {
             db_.Execute("INSERT INTO UA_LoginLog (cLogId, dTime, cUser_Id, cHostName, iProcessId, cReason) VALUES (" +
                         Sql(platform::NewGuidText()) + ", " + Sql(detail::NowText()) + ", " + Sql(txt::Left(userId_, 60)) + ", " +
@@ -93,6 +96,69 @@ private:
     std::string userId_;
     std::string language_ = kDefaultLanguage;
 };
+
+// True when the server checks the passwords itself (its roles were installed): the hashes are then
+// the server's alone, and the host only asks.
+bool ServerChecksPasswords(platform::db::Connection& db) {
+    if (!txt::EqualsNoCase(db.Provider(), "PostgreSQL")) return false;
+    return db.OpenNativeRowset("SELECT to_regprocedure('sv_login(text,text,text,integer)') IS NOT NULL", {})
+        ->Get(0)
+        .ToBool();
+}
+
+std::string WithToken(const std::string& connectionText, const std::string& token) {
+    if (token.empty()) return connectionText;
+    std::string out;
+    for (const std::string& part : txt::Split(connectionText, ";"))
+        if (!txt::Trim(part).empty() && txt::LCase(txt::Trim(part.substr(0, part.find('=')))) != "login token")
+            out += part + ";";
+    return out + "Login Token=" + token;
+}
+
+// The password check where the host reads the hash itself (SQLite, where the file's permissions
+// are the boundary, and a server whose roles are not installed).
+void CheckHere(platform::db::Connection& connection, Refusals& refusals, platform::db::Rowset& user,
+               const std::string& storedId, const std::string& password, const std::string& now) {
+    platform::db::Connection* db = &connection;
+    // A held user is refused before the password is looked at, so guessing on gains nothing.
+    const std::string heldUntil = user.Get("dHeldUntil").ToText();
+    if (!heldUntil.empty() && now < heldUntil)
+        refusals.Refuse("Hx.AA.LOGIN.Held", {storedId, std::to_string(kTriesBeforeHold), heldUntil});
+    const std::string storedHash = user.Get("cPasswordHash").ToText();
+    if (storedHash.empty()) refusals.Refuse("Hx.AA.LOGIN.PasswordNotSet", {storedId});
+    if (password.empty()) refusals.Refuse("Hx.AA.LOGIN.NoPassword");
+
+    // The try is counted as wrong before the slow hash check, in the transaction that reads the
+    // hold, and only while the user is not held: parallel guesses queue on the user's row and
+    // no more of them than the limit reach the check. The try that reaches the limit sets the
+    // hold itself; a right password then lifts it.
+    const std::string until = LaterText(HoldSeconds().load());
+    const std::string last = std::to_string(kTriesBeforeHold - 1);
+    long counted = 0;
+    std::string heldNow;  // an ended hold stays in the row until a right password clears it
+    db->BeginTrans();
+    try {
+        const long admitted = db->Execute(
+            "UPDATE UA_User SET iFailedLogins = CASE WHEN iFailedLogins >= " + last + " THEN 0 ELSE iFailedLogins + 1 END, "
+            "dHeldUntil = CASE WHEN iFailedLogins >= " + last + " THEN " + Sql(until) + " ELSE dHeldUntil END "
+            "WHERE cUser_Id = " + Sql(storedId) + " AND (dHeldUntil IS NULL OR dHeldUntil <= " + Sql(now) + ")");
+        auto state = db->OpenRowset("SELECT iFailedLogins, dHeldUntil FROM UA_User WHERE cUser_Id = " + Sql(storedId));
+        db->CommitTrans();
+        if (state->Eof()) refusals.Refuse("Hx.AA.LOGIN.UnknownUser", {storedId});
+        heldNow = state->Get("dHeldUntil").ToText();
+        counted = static_cast<long>(state->Get("iFailedLogins").ToInt());
+        if (admitted < 1) refusals.Refuse("Hx.AA.LOGIN.Held", {storedId, std::to_string(kTriesBeforeHold), heldNow});
+    } catch (const platform::Error&) {
+        if (db->TransactionLevel() > 0) db->RollbackTrans();
+        throw;
+    }
+    if (!platform::PasswordMatches(storedHash, password)) {
+        if (heldNow.empty() || heldNow <= now)
+            refusals.Refuse("Hx.AA.LOGIN.WrongPassword", {storedId, std::to_string(kTriesBeforeHold - counted)});
+        refusals.Refuse("Hx.AA.LOGIN.Held", {storedId, std::to_string(kTriesBeforeHold), heldNow});
+    }
+    db->Execute("UPDATE UA_User SET iFailedLogins = 0, dHeldUntil = NULL WHERE cUser_Id = " + Sql(storedId));
+}
 
 }  // namespace
 
@@ -131,11 +197,13 @@ std::shared_ptr<LoginSession> LoginSession::Login(const std::string& systemDatab
     refusals.SetLanguage(language.empty() ? kDefaultLanguage : language);
     if (userId.empty()) refusals.Refuse("Hx.AA.LOGIN.NoUser");
 
+    const bool serverChecks = ServerChecksPasswords(*db);
     std::shared_ptr<platform::db::Rowset> user;
     try {
-        user = db->OpenRowset(
-            "SELECT cUser_Id, cUser_Name, cEmployeeId, cPasswordHash, cLanguage, bDisabled, iFailedLogins, dHeldUntil "
-            "FROM UA_User WHERE cUser_Id = " + Sql(userId));
+        // Where the server checks passwords, no role but its owner may read the hashes.
+        user = db->OpenRowset("SELECT cUser_Id, cUser_Name, cEmployeeId, " +
+                              std::string(serverChecks ? "" : "cPasswordHash, ") +
+                              "cLanguage, bDisabled, iFailedLogins, dHeldUntil FROM UA_User WHERE cUser_Id = " + Sql(userId));
     } catch (const platform::Error& e) {
         refusals.Refuse("Hx.AA.LOGIN.OldDatabase", {e.Description()});
     }
@@ -144,45 +212,27 @@ std::shared_ptr<LoginSession> LoginSession::Login(const std::string& systemDatab
     if (language.empty()) refusals.SetLanguage(user->Get("cLanguage").ToText());
     if (user->Get("bDisabled").ToBool()) refusals.Refuse("Hx.AA.LOGIN.Disabled", {storedId});
 
-    // A held user is refused before the password is looked at, so guessing on gains nothing.
     const std::string now = detail::NowText();
-    const std::string heldUntil = user->Get("dHeldUntil").ToText();
-    if (!heldUntil.empty() && now < heldUntil)
-        refusals.Refuse("Hx.AA.LOGIN.Held", {storedId, std::to_string(kTriesBeforeHold), heldUntil});
-    const std::string storedHash = user->Get("cPasswordHash").ToText();
-    if (storedHash.empty()) refusals.Refuse("Hx.AA.LOGIN.PasswordNotSet", {storedId});
-    if (options.password.empty()) refusals.Refuse("Hx.AA.LOGIN.NoPassword");
-
-    // The try is counted as wrong before the slow hash check, in the transaction that reads the
-    // hold, and only while the user is not held: parallel guesses queue on the user's row and
-    // no more of them than the limit reach the check. The try that reaches the limit sets the
-    // hold itself; a right password then lifts it.
-    const std::string until = LaterText(HoldSeconds().load());
-    const std::string last = std::to_string(kTriesBeforeHold - 1);
-    long counted = 0;
-    std::string heldNow;  // an ended hold stays in the row until a right password clears it
-    db->BeginTrans();
-    try {
-        const long admitted = db->Execute(
-            "UPDATE UA_User SET iFailedLogins = CASE WHEN iFailedLogins >= " + last + " THEN 0 ELSE iFailedLogins + 1 END, "
-            "dHeldUntil = CASE WHEN iFailedLogins >= " + last + " THEN " + Sql(until) + " ELSE dHeldUntil END "
-            "WHERE cUser_Id = " + Sql(storedId) + " AND (dHeldUntil IS NULL OR dHeldUntil <= " + Sql(now) + ")");
-        auto state = db->OpenRowset("SELECT iFailedLogins, dHeldUntil FROM UA_User WHERE cUser_Id = " + Sql(storedId));
-        db->CommitTrans();
-        if (state->Eof()) refusals.Refuse("Hx.AA.LOGIN.UnknownUser", {storedId});
-        heldNow = state->Get("dHeldUntil").ToText();
-        counted = static_cast<long>(state->Get("iFailedLogins").ToInt());
-        if (admitted < 1) refusals.Refuse("Hx.AA.LOGIN.Held", {storedId, std::to_string(kTriesBeforeHold), heldNow});
-    } catch (const platform::Error&) {
-        if (db->TransactionLevel() > 0) db->RollbackTrans();
-        throw;
+    std::string token;
+    if (serverChecks) {
+        if (options.password.empty()) refusals.Refuse("Hx.AA.LOGIN.NoPassword");
+        // The server counts the try, holds and logs; the password goes as a parameter.
+        auto answer = db->OpenNativeRowset(
+            "SELECT answer, tries_left, held_until, token FROM sv_login($1, $2, $3, $4)",
+            {platform::db::Value(storedId), platform::db::Value(options.password), platform::db::Value(detail::HostName()),
+             platform::db::Value(static_cast<long>(::getpid()))});
+        const std::string said = answer->Get("answer").ToText();
+        if (said == "held")
+            refusals.Refuse("Hx.AA.LOGIN.Held", {storedId, std::to_string(kTriesBeforeHold), answer->Get("held_until").ToText()},
+                            true);
+        if (said != "yes") {
+            if (answer->Get("tries_left").IsNullOrEmpty()) refusals.Refuse("Hx.AA.LOGIN.PasswordNotSet", {storedId}, true);
+            refusals.Refuse("Hx.AA.LOGIN.WrongPassword", {storedId, answer->Get("tries_left").ToText()}, true);
+        }
+        token = answer->Get("token").ToText();
+    } else {
+        CheckHere(*db, refusals, *user, storedId, options.password, now);
     }
-    if (!platform::PasswordMatches(storedHash, options.password)) {
-        if (heldNow.empty() || heldNow <= now)
-            refusals.Refuse("Hx.AA.LOGIN.WrongPassword", {storedId, std::to_string(kTriesBeforeHold - counted)});
-        refusals.Refuse("Hx.AA.LOGIN.Held", {storedId, std::to_string(kTriesBeforeHold), heldNow});
-    }
-    db->Execute("UPDATE UA_User SET iFailedLogins = 0, dHeldUntil = NULL WHERE cUser_Id = " + Sql(storedId));
 
     std::string date;
     if (options.date.empty()) {
@@ -212,7 +262,9 @@ std::shared_ptr<LoginSession> LoginSession::Login(const std::string& systemDatab
     }
 
     std::shared_ptr<LoginSession> session(new LoginSession());
-    session->systemConnection_ = systemText;
+    session->serverChecks_ = serverChecks;
+    session->token_ = token;
+    session->systemConnection_ = WithToken(systemText, token);
     session->userId_ = storedId;
     session->userName_ = user->Get("cUser_Name").ToText();
     session->employeeId_ = user->Get("cEmployeeId").ToText();
@@ -224,7 +276,7 @@ std::shared_ptr<LoginSession> LoginSession::Login(const std::string& systemDatab
     std::string accountText = detail::WithCatalog(systemText, account->Get("cDatabase").ToText());
     const std::string dataSource = account->Get("cDataSource").ToText();
     if (!dataSource.empty()) accountText = detail::WithDataSource(accountText, dataSource);
-    session->accountConnection_ = accountText;
+    session->accountConnection_ = WithToken(accountText, token);
     session->loginId_ = platform::NewGuidText();
 
     ForgetDeadLogins(*db);
@@ -259,7 +311,17 @@ void LoginSession::Logout() {
     loggedOut_ = true;
 }
 
+std::string LoginSession::WithLoginToken(const std::string& connectionText) const {
+    return WithToken(connectionText, token_);
+}
+
 void LoginSession::ChangePassword(const std::string& newPassword, platform::PasswordCost cost) {
+    if (serverChecks_) {
+        if (newPassword.empty())
+            throw platform::Error(platform::errnum::InvalidOperation, "LoginSession.ChangePassword", "the new password is empty");
+        detail::Open(systemConnection_)->OpenNativeRowset("SELECT sv_change_password($1)", {platform::db::Value(newPassword)});
+        return;
+    }
     const std::string hash = platform::HashPassword(newPassword, cost);
     auto db = detail::Open(systemConnection_);
     db->Execute("UPDATE UA_User SET cPasswordHash = " + Sql(hash) + " WHERE cUser_Id = " + Sql(userId_));
@@ -267,7 +329,21 @@ void LoginSession::ChangePassword(const std::string& newPassword, platform::Pass
 
 bool LoginSession::ChangePasswordOf(const std::string& userId, const std::string& newPassword,
                                     platform::PasswordCost cost) {
-    RequireAdministration("LoginSession.ChangePasswordOf");
+    constexpr const char* kSource = "LoginSession.ChangePasswordOf";
+    RequireAdministration(kSource);
+    if (serverChecks_) {
+        if (newPassword.empty()) throw platform::Error(platform::errnum::InvalidOperation, kSource, "the new password is empty");
+        try {
+            return detail::Open(systemConnection_)
+                ->OpenNativeRowset("SELECT sv_set_password($1, $2)",
+                                   {platform::db::Value(userId), platform::db::Value(newPassword)})
+                ->Get(0)
+                .ToBool();
+        } catch (const platform::Error& e) {
+            if (platform::db::IsPermissionDenied(e)) RefuseAdministration(kSource, e.Description());
+            throw;
+        }
+    }
     const std::string hash = platform::HashPassword(newPassword, cost);
     auto db = detail::Open(systemConnection_);
     return db->Execute("UPDATE UA_User SET cPasswordHash = " + Sql(hash) + " WHERE cUser_Id = " + Sql(userId)) > 0;
@@ -277,6 +353,20 @@ void LoginSession::RequireAdministration(const char* source) {
     std::string right(schema::kAdministrationFunction);
     int lockFlag = 1;
     if (!TaskExec(right, lockFlag)) throw platform::Error(kNoAdministrationRight, source, ShareString());
+}
+
+void LoginSession::RefuseAdministration(const char* source, const std::string& why) {
+    const std::string code(schema::kAdministrationFunction);
+    std::string function = code;
+    try {
+        auto name = detail::Open(systemConnection_)->OpenRowset("SELECT cFuncName FROM UA_Function WHERE cFuncId = " + Sql(code));
+        if (!name->Eof()) function = name->Get(0).ToText();
+    } catch (const platform::Error&) {
+        // The code stands for its name.
+    }
+    platform::DebugOutput(std::string(source) + ": the server refused: " + why);
+    throw platform::Error(kNoAdministrationRight, source,
+                          detail::HostText(detail::LanguageOf(this), "Hx.AA.PORTAL.NoFuncRight", {userName_, function, code}));
 }
 
 bool LoginSession::LoggedOut() const {

@@ -10,6 +10,7 @@
 #include "platform/db/dialect.h"
 #include "platform/db/field.h"
 #include "platform/db/value.h"
+#include "platform/error.h"
 
 namespace platform::db {
 
@@ -59,6 +60,12 @@ public:
     virtual void ExecuteScript(const std::string& sql) = 0;
     virtual std::unique_ptr<Cursor> Query(const std::string& sql) = 0;
     virtual std::unique_ptr<Command> Prepare(const std::string& sql) = 0;
+    // Native SQL with $n parameters; a backend without server functions refuses it.
+    virtual std::unique_ptr<Cursor> QueryNative(const std::string& sql, const std::vector<Value>& params) {
+        (void)sql, (void)params;
+        throw Error(errnum::InvalidOperation, "Connection.OpenNativeRowset",
+                    "the " + Provider() + " backend has no server functions to call");
+    }
 
     // level is the nesting level being opened/closed (1 = outermost).
     virtual void Begin(int level) = 0;

@@ -185,6 +185,23 @@ void Connection::ExecuteScript(const std::string& nativeSql) {
     backend().ExecuteScript(nativeSql);
 }
 
+std::shared_ptr<Rowset> Connection::OpenNativeRowset(const std::string& nativeSql, const std::vector<Value>& params) {
+    RequireUtf8(nativeSql, "the statement", "Rowset.Open");
+    for (std::size_t i = 0; i < params.size(); ++i)
+        RequireUtf8Value(params[i], "parameter " + std::to_string(i + 1), "Rowset.Open");
+    auto cursor = backend().QueryNative(nativeSql, params);
+    std::vector<FieldInfo> fields = cursor->Fields();
+    auto store = std::make_unique<RowStore>(fields.size());
+    cursor->FetchAll(*store, fields);
+    return Rowset::CreateClient(backend_, std::move(fields), std::move(store));
+}
+
+bool IsPermissionDenied(const platform::Error& e) {
+    long code = 0;
+    for (char c : std::string_view("42501")) code = code * 36 + (c - '0');
+    return e.NativeCode() == code;
+}
+
 int Connection::BeginTrans() {
     backend().Begin(transactionLevel_ + 1);
     return ++transactionLevel_;

@@ -478,7 +478,8 @@ std::string HidePasswords(std::string_view s) {
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size();) {
         const bool boundary = i == 0 || !(std::isalnum(static_cast<unsigned char>(s[i - 1])) || s[i - 1] == '_');
-        std::size_t keyLen = !boundary ? 0 : keyAt(i, "password") ? 8 : keyAt(i, "pwd") ? 3 : 0;
+        std::size_t keyLen = !boundary ? 0 : keyAt(i, "password") ? 8 : keyAt(i, "pwd") ? 3
+                               : keyAt(i, "login token") ? 11 : 0;
         std::size_t eq = i + keyLen;
         while (keyLen && eq < s.size() && (s[eq] == ' ' || s[eq] == '\t')) ++eq;
         if (!keyLen || eq >= s.size() || s[eq] != '=') {

@@ -204,6 +204,8 @@ TEST(Text, HidePasswordsMasksEveryPasswordValue) {
         {"a=1;password=one;x=2;Password=two", "a=1;password=****;x=2;Password=****"},
         {"cPasswordHash = 'kept'; mypassword=kept", "cPasswordHash = 'kept'; mypassword=kept"},  // other names
         {"Password", "Password"}, {"Password=", "Password=****"},
+        // A login's token opens the server as its user, as a password would.
+        {"User ID=sovrel_clerk;Login Token=6c69.ab12;Initial Catalog=x", "User ID=sovrel_clerk;Login Token=****;Initial Catalog=x"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(t::HidePasswords(in), out) << in;
     // Messages and the diagnostic channel carry no password either.

@@ -17,6 +17,7 @@
 
 #include "platform/text.h"
 #include "schema/demo.h"
+#include "schema/server_roles.h"
 
 namespace fs = std::filesystem;
 
@@ -242,7 +243,15 @@ std::string Place::ConnectionText(const std::string& catalog) const {
 std::string CreateFixedAccount(const Place& place) {
     constexpr auto cheap = platform::PasswordCost::TestOnly;
     if (place.backend() == Backend::Sqlite) return schema::CreateFixedAccount(place.folder(), cheap).connectionText;
-    return schema::CreateFixedAccountOn(place.Server(), cheap).connectionText;
+    const std::string text = schema::CreateFixedAccountOn(place.Server(), cheap).connectionText;
+    // As `sovrel init` leaves an account on a server: its roles, and hashes the server checks.
+    schema::InstallServerRoles(place.Server());
+    schema::SetServerPassword(place.Server(), "", std::string(schema::kDemoPassword), cheap);
+    return text;
+}
+
+std::string RoleConnectionText(const Place& place, std::string_view role, const std::string& catalog) {
+    return schema::RoleConnectionText(place.Server(), role, "", catalog);
 }
 
 }  // namespace sovrel::test

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sovrel::test {
@@ -48,6 +49,10 @@ private:
 // The fixed demo account (schema::CreateFixedAccount) at the place, its users' passwords hashed
 // cheaply (each is schema::kDemoPassword); answers the account's connection text.
 std::string CreateFixedAccount(const Place& place);
+
+// A role's connection text (schema::kClerkRole, kAdministratorRole) to catalog at a PostgreSQL
+// place; the private server takes its local roles without a password.
+std::string RoleConnectionText(const Place& place, std::string_view role, const std::string& catalog);
 
 // True when SOVREL_SKIP_POSTGRES=1 lets the PostgreSQL half be skipped.
 bool PostgresSkipAllowed();

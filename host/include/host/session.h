@@ -102,6 +102,14 @@ public:
     // login holds the administration right.
     void RequireAdministration(const char* source);
 
+    // Throws platform::Error kNoAdministrationRight with the host's no-right message: for the
+    // server's refusal (why, kept for the diagnostic channel) of an administrator's work asked
+    // through a connection whose role may not do it.
+    [[noreturn]] void RefuseAdministration(const char* source, const std::string& why);
+    // connectionText carrying this login's token (unchanged when the server does not check
+    // passwords): a connection opened with it works for this login's user on the server.
+    std::string WithLoginToken(const std::string& connectionText) const;
+
     // Releases every record lock of this login and ends it in UA_Login; a second call does
     // nothing. Throws platform::Error when the database cannot be reached.
     void Logout();
@@ -116,6 +124,8 @@ private:
     mutable std::mutex mutex_;
     std::string shareString_;
     int lastLockFlag_ = 0;
+    bool serverChecks_ = false;
+    std::string token_;
     bool loggedOut_ = false;
 };
 

@@ -111,6 +111,12 @@ public:
         return CreateCursor(session_, Run(*session_, sql, {}, "Connection.OpenRowset"));
     }
 
+    std::unique_ptr<Cursor> QueryNative(const std::string& sql, const std::vector<Value>& values) override {
+        Params params;
+        for (const auto& v : values) params.Add(v);
+        return CreateCursor(session_, Run(*session_, sql, params, "Connection.OpenRowset"));
+    }
+
     std::unique_ptr<Command> Prepare(const std::string& sql) override {
         const std::string name = "sv_cmd" + std::to_string(++prepared_);
         ResultPtr r(PQprepare(session_->get(), name.c_str(), sql.c_str(), 0, nullptr));
@@ -240,6 +246,14 @@ private:
                                   "; SET DateStyle = 'ISO, YMD'; SET client_min_messages = warning";
         ResultPtr r(PQexec(session->get(), setup.c_str()));
         if (PQresultStatus(r.get()) != PGRES_COMMAND_OK) Throw(session->get(), r.get(), "Connection.Open");
+        // The login's token tells the server's policies whose work this is. It goes as a
+        // parameter: other sessions of the same role see a statement's text, not its values.
+        if (auto token = info_.other.find("login token"); token != info_.other.end() && !token->second.empty()) {
+            const char* values[] = {token->second.c_str()};
+            ResultPtr t(PQexecParams(session->get(), "SELECT set_config('sovrel.token', $1, false)", 1, nullptr, values,
+                                     nullptr, nullptr, 0));
+            if (PQresultStatus(t.get()) != PGRES_TUPLES_OK) Throw(session->get(), t.get(), "Connection.Open");
+        }
         return session;
     }
 

@@ -21,6 +21,7 @@
 #include "platform/password.h"
 #include "platform/secret_box.h"
 #include "schema/demo.h"
+#include "schema/server_roles.h"
 #include "stock_sqlite.h"
 #include "support.h"
 
@@ -756,12 +757,18 @@ TEST_F(CliTest, MistakesGiveAMessageAndTheirExitStatus) {
 
 // The fixed account on a backend, used through the real program by its users: demo (every right
 // and administration), demo_en (every contact right, no administration), limited (browse and
-// export, vendors V01 and V03).
+// export, vendors V01 and V03). On a server they connect as the clerk role, as the portal does.
 class CliRights : public CliTest, public ::testing::WithParamInterface<sovrel::test::Backend> {
 protected:
     void SetUp() override {
         SOVREL_SKIP_UNLESS_AVAILABLE(place);
         account = sovrel::test::CreateFixedAccount(place);
+        if (server) {
+            account = sovrel::test::RoleConnectionText(place, kClerkRole, std::string(kDemoAccountDatabase));
+            adminAccount = sovrel::test::RoleConnectionText(place, kAdministratorRole, std::string(kDemoAccountDatabase));
+        } else {
+            adminAccount = account;
+        }
     }
     Result As(const std::string& user, std::vector<std::string> args, const std::string& input = "",
               const std::string& connection = "") {
@@ -774,10 +781,16 @@ protected:
         c.Open(place.ConnectionText(std::string(database)));
         return Scalar(c, sql);
     }
-    std::string System() { return place.ConnectionText(std::string(kSystemDatabase)); }
+    // The system database as the program's users reach it (the clerk role on a server).
+    std::string System() {
+        return server ? sovrel::test::RoleConnectionText(place, kClerkRole, std::string(kSystemDatabase))
+                      : place.ConnectionText(std::string(kSystemDatabase));
+    }
+    std::string OwnerSystem() { return place.ConnectionText(std::string(kSystemDatabase)); }
 
     sovrel::test::Place place{GetParam()};
-    std::string account;
+    const bool server = GetParam() == sovrel::test::Backend::Postgres;
+    std::string account, adminAccount;
 };
 
 std::string NoRight(const std::string& user, const std::string& function, std::string_view code) {
@@ -819,12 +832,18 @@ TEST_P(CliRights, EveryCommandChecksTheRightOfItsWork) {
         {"demo_en", {"config", "smtp.sender", "spy@attacker.test"}, admin, code},
         {"demo_en", {"password", "demo"}, admin, code},
     };
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    if (server) {
+        // The administrator's own work through the clerk's connection: the server refuses it.
+        all.push_back({"demo", {"config", "smtp.server", "mail.attacker.test"}, admin, code});
+        all.push_back({"demo", {"password", "limited"}, admin, code});
+    }
     const std::string demoHash = In(kSystemDatabase, "SELECT cPasswordHash FROM UA_User WHERE cUser_Id = N'demo'").ToText();
-    for (const auto& c : cases) {
+    for (const auto& c : all) {
         const Result r = As(c.user, c.args, c.input, c.connection);
         SCOPED_TRACE(c.user + " " + c.args[0] + (c.connection.empty() ? "" : " on the system database"));
         EXPECT_EQ(r.status, 1) << r.err;
-        EXPECT_EQ(r.err, NoRight(c.user == "limited" ? limited : english, c.function, c.code));
+        EXPECT_EQ(r.err, NoRight(c.user == "limited" ? limited : c.user == "demo" ? "演示用户" : english, c.function, c.code));
         EXPECT_EQ(r.out, "");
     }
     EXPECT_EQ(In(kDemoAccountDatabase, "SELECT count(*) FROM Ven_Contact WHERE cContactName <> N'Mallory'").ToInt(), 6);
@@ -872,10 +891,14 @@ TEST_P(CliRights, ParallelWrongPasswordsCannotPassTheLimit) {
     {
         // A real hash: its check takes as long as a user's does, which is what guessers race against.
         platform::db::Connection c;
-        c.Open(System());
-        c.Execute("UPDATE UA_User SET cPasswordHash = N'" +
-                  platform::HashPassword(kDemoPassword, platform::PasswordCost::Interactive) +
-                  "' WHERE cUser_Id = N'demo_en'");
+        c.Open(OwnerSystem());
+        if (server)
+            c.ExecuteScript("UPDATE ua_user SET cpasswordhash = crypt('" + std::string(kDemoPassword) +
+                            "', gen_salt('bf', 10)) WHERE cuser_id = 'demo_en'");
+        else
+            c.Execute("UPDATE UA_User SET cPasswordHash = N'" +
+                      platform::HashPassword(kDemoPassword, platform::PasswordCost::Interactive) +
+                      "' WHERE cUser_Id = N'demo_en'");
     }
     constexpr int kTries = 12;
     std::string script;
@@ -912,11 +935,11 @@ TEST_P(CliRights, SecretsNeverStandInTheProcessListNorInTheDatabase) {
     const std::string key = folder.Sub("config") + "/sovrel/secret.key";
     auto stored = [&] {
         platform::db::Connection c;
-        c.Open(System());
+        c.Open(OwnerSystem());
         auto rs = c.OpenRowset("SELECT cValue FROM UA_Setting WHERE cKey = N'smtp.password'");
         return rs->Eof() ? std::string("(none)") : rs->Get(0).ToText();
     };
-    Result r = As("demo", {"config", "smtp.password", secret});
+    Result r = As("demo", {"config", "smtp.password", secret}, "", adminAccount);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Hx.AA.CONFIG.SecretArgument(smtp.password)\n");
     EXPECT_EQ(stored(), "(none)");
@@ -934,7 +957,7 @@ TEST_P(CliRights, SecretsNeverStandInTheProcessListNorInTheDatabase) {
         ::setsid();  // no terminal: the value comes from standard input
         ::putenv(const_cast<char*>(xdg.c_str()));
         ::putenv(const_cast<char*>(pw.c_str()));
-        ::execl(SOVREL_EXE, "sovrel", "--connection", account.c_str(), "--language", "keys", "config", "smtp.password",
+        ::execl(SOVREL_EXE, "sovrel", "--connection", adminAccount.c_str(), "--language", "keys", "config", "smtp.password",
                 "-", static_cast<char*>(nullptr));
         ::_exit(127);
     }
@@ -966,13 +989,14 @@ TEST_P(CliRights, SecretsNeverStandInTheProcessListNorInTheDatabase) {
     EXPECT_EQ(platform::OpenSecret(sealed), secret);
     ::unsetenv("SOVREL_KEY_FILE");
     r = As("demo", {"config", "smtp.password"});
+    EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.find(secret), std::string::npos);
     EXPECT_TRUE(r.out.starts_with("smtp.password  ****")) << r.out;
 
     // A line break would be a second SMTP command, or a second line of a mail program's arguments.
     for (const auto& [name, value] : {std::pair<std::string, std::string>{"smtp.sender", "a@b.cn\r\nRCPT TO:<spy@x.cn>"},
                                       {"mail.command", "mailer\n%a"}, {"sms.signature", "ACME\x1b[2J"}}) {
-        r = As("demo", {"config", name, value});
+        r = As("demo", {"config", name, value}, "", adminAccount);
         EXPECT_EQ(r.status, 1) << name;
         EXPECT_EQ(r.err, "sovrel: config: Hx.AA.CONFIG.ControlCharacter(" + name + ")\n");
     }
@@ -980,7 +1004,7 @@ TEST_P(CliRights, SecretsNeverStandInTheProcessListNorInTheDatabase) {
 
     // A key file that others may read is no key.
     std::filesystem::permissions(key, std::filesystem::perms::group_read, std::filesystem::perm_options::add);
-    r = As("demo", {"config", "sms.key", "-"}, "K3y");
+    r = As("demo", {"config", "sms.key", "-"}, "K3y", adminAccount);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("chmod 600"), std::string::npos) << r.err;
 }
@@ -995,6 +1019,107 @@ TEST_P(CliRights, ImportRefusesAContactWithABadAddress) {
     EXPECT_NE(r.out.find("\tHx.CRM.COMMON.BadEmail(x@v03.cn\\nRCPT TO:<spy@else.cn>)\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\tHx.CRM.COMMON.BadEmail(v03.cn)\n"), std::string::npos) << r.out;
     EXPECT_EQ(In(kDemoAccountDatabase, "SELECT count(*) FROM Ven_Contact WHERE cVenCode = N'V03'").ToInt(), 1);
+}
+
+// ---- The server's own boundary: what a clerk's connection may do ----------------------------
+
+// psql as an attacker holding the clerk role's connection uses it, with the token of a login
+// (or a forged one) in sovrel.token.
+class ServerRoles : public CliTest {
+protected:
+    void SetUp() override { SOVREL_SKIP_UNLESS_AVAILABLE(place); }
+    struct Psql { int status; std::string out; };
+    Psql AsClerk(std::string_view database, const std::string& sql, const std::string& token = "") {
+        const auto info = platform::db::ConnectionInfo::Parse(place.Server());
+        const std::string command = "env PGOPTIONS=" + ShellQuote(token.empty() ? "" : "-c sovrel.token=" + token) +
+                                    " psql -X -A -t -q -v ON_ERROR_STOP=1 -h " + ShellQuote(info.dataSource) + " -p " +
+                                    info.port + " -U " + std::string(kClerkRole) + " -d " +
+                                    platform::text::LCase(database) + " -c " + ShellQuote(sql) + " >" +
+                                    ShellQuote(folder.Sub("psql")) + " 2>&1";
+        const int rc = std::system(command.c_str());
+        return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, FileText(folder.Sub("psql"))};
+    }
+    // The token the server's login check gives a user, asked as the clerk may ask it.
+    std::string TokenOf(const std::string& user) {
+        const Psql p = AsClerk(kSystemDatabase, "SELECT token FROM sv_login('" + user + "', '" + std::string(kDemoPassword) +
+                                                    "', 'test', 1)");
+        EXPECT_EQ(p.status, 0) << p.out;
+        return platform::text::Trim(p.out.substr(0, p.out.find('\n')));
+    }
+
+    sovrel::test::Place place{sovrel::test::Backend::Postgres};
+};
+
+TEST_F(ServerRoles, AClerkConnectionReadsNoHashNorSecretAndGrantsItselfNothing) {
+    sovrel::test::CreateFixedAccount(place);
+    {
+        platform::db::Connection owner;
+        owner.Open(place.ConnectionText(std::string(kSystemDatabase)));
+        owner.Execute("INSERT INTO UA_Setting VALUES (N'*', N'Sovrel', N'smtp.password', N'secretbox:sealed'), "
+                      "(N'*', N'Sovrel', N'smtp.server', N'mail.example.cn')");
+    }
+    const std::string limited = TokenOf("limited");
+    ASSERT_NE(limited.find('.'), std::string::npos) << limited;
+    const std::string denied = "permission denied";
+    struct Case { std::string sql, token, expect; };
+    const Case refused[] = {
+        {"SELECT cpasswordhash FROM ua_user", limited, denied},
+        {"SELECT * FROM sv_login_key", limited, denied},
+        {"INSERT INTO ua_funcright VALUES ('limited', 'AS020306')", limited, denied},
+        {"UPDATE ua_rowauth SET cauthstring = '' WHERE cuser_id = 'limited'", limited, denied},
+        {"UPDATE ua_user SET cpasswordhash = '' WHERE cuser_id = 'demo'", limited, denied},
+        {"SELECT sv_set_password('demo', 'owned-by-a-clerk')", limited, denied},
+        {"SELECT sv_secret_setting('smtp.password')", "", "no valid login token"},
+        {"UPDATE ua_setting SET cvalue = 'mail.attacker.test' WHERE ckey = 'smtp.server'", limited, denied},
+        {"INSERT INTO ua_setting VALUES ('demo', 'Ven_Contact', 'PageSize', '1')", limited, denied},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.sql);
+        const Psql p = AsClerk(kSystemDatabase, c.sql, c.token);
+        EXPECT_NE(p.status, 0);
+        EXPECT_NE(p.out.find(c.expect), std::string::npos) << p.out;
+    }
+    // The secret row is not there for the clerk's own SQL, the other settings are.
+    EXPECT_EQ(AsClerk(kSystemDatabase, "SELECT string_agg(ckey, ',') FROM ua_setting", limited).out, "smtp.server\n");
+
+    // Contacts: the signed user's vendors (limited: V01 and V03), none for a token changed or missing.
+    // limited's token with the last character of its vendor list cut off, its signature kept.
+    const std::string forged = limited.substr(0, limited.find('.') - 2) + limited.substr(limited.find('.'));
+    const std::string demo = TokenOf("demo");
+    const std::string count = "SELECT count(*) FROM ven_contact";
+    for (const auto& [token, contacts] : std::vector<std::pair<std::string, std::string>>{
+             {limited, "4"}, {demo, "6"}, {"", "0"}, {forged, "0"}, {"00." + std::string(64, '0'), "0"}}) {
+        SCOPED_TRACE(token);
+        const Psql p = AsClerk(kDemoAccountDatabase, count, token);
+        EXPECT_EQ(p.out, contacts + "\n");
+    }
+    const Psql p = AsClerk(kDemoAccountDatabase,
+                           "INSERT INTO ven_contact (ccontactcode, cvencode, ccontactname) VALUES ('V0200000099', 'V02', 'M')",
+                           limited);
+    EXPECT_NE(p.out.find("row-level security"), std::string::npos) << p.out;
+}
+
+TEST_F(ServerRoles, AnExistingAccountGetsItsRolesFromSovrelRoles) {
+    // An account made before the server checked passwords: hashes only the program could check.
+    CreateFixedAccountOn(place.Server(), platform::PasswordCost::TestOnly);
+    const std::string clerk = sovrel::test::RoleConnectionText(place, kClerkRole, std::string(kDemoAccountDatabase));
+    Result r = Run({"--connection", place.ConnectionText(std::string(kDemoAccountDatabase)), "roles"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("roles given to tksystem, TKDATA_001_2024\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("user demo needs a new password"), std::string::npos) << r.out;
+    r = Run({"--connection", clerk, "--language", "keys", "duplicates"});
+    EXPECT_EQ(r.err, "sovrel: cannot log in: Hx.AA.LOGIN.PasswordNotSet(demo)\n");
+
+    newPassword = "the-servers-own";
+    EXPECT_EQ(Run({"--connection", place.Server(), "roles", "--password", "demo"}).status, 0);
+    password = newPassword;
+    r = Run({"--connection", clerk, "--language", "keys", "find", "Ven_Contact"}, "<Ven_Contact><cContactName> </cContactName></Ven_Contact>");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 7) << r.out;
+    // A second run keeps the roles' passwords and the signing key.
+    r = Run({"--connection", place.Server(), "roles"});
+    EXPECT_NE(r.out.find("User ID=sovrel_clerk;Password=(unchanged)"), std::string::npos) << r.out;
+    EXPECT_EQ(Run({"--connection", clerk, "duplicates"}).status, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, CliRights, ::testing::ValuesIn(sovrel::test::kBackends),

@@ -6,10 +6,14 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "backends.h"
 #include "demo_session.h"
+#include "schema/demo.h"
+#include "schema/server_roles.h"
 
 namespace sovrel::test {
 namespace {
@@ -43,6 +47,30 @@ TEST(ScreenshotModesTest, EachModeSavesItsPicturesAndExitsCleanly) {
         ASSERT_TRUE(WIFEXITED(status)) << m.name << ": ended by signal " << WTERMSIG(status);
         EXPECT_EQ(WEXITSTATUS(status), 0) << m.name;
         for (const char* suffix : m.pictures) EXPECT_TRUE(fs::exists(stem + suffix)) << m.name << " " << suffix;
+    }
+}
+
+// On a server each user opens the list, and the card where the user may change contacts, through
+// the clerk role's connection: the clerk's grants and row policies leave the portal's work whole.
+TEST(ScreenshotModesTest, EachUserWorksThroughTheClerkRole) {
+    Place place(Backend::Postgres);
+    SOVREL_SKIP_UNLESS_AVAILABLE(place);
+    CreateFixedAccount(place);
+    const std::string clerk = RoleConnectionText(place, schema::kClerkRole, std::string(schema::kDemoAccountDatabase));
+    DemoFolder scratch;
+    for (const std::string user : {"demo", "demo_en", "limited"}) {
+        for (const std::string mode : {"", "--card modify"}) {
+            if (user == "limited" && !mode.empty()) continue;  // limited may not change contacts
+            SCOPED_TRACE(user + " " + mode);
+            const std::string stem = scratch.path() + "/" + user + (mode.empty() ? "-list" : "-card");
+            const std::string command = "SOVREL_PASSWORD=" + std::string(schema::kDemoPassword) + " '" SOVREL_PORTAL
+                                        "' --connection '" + clerk + "' --user " + user + " --screenshot '" + stem +
+                                        ".png' " + mode + " >/dev/null 2>'" + stem + ".err'";
+            const int status = std::system(command.c_str());
+            ASSERT_TRUE(WIFEXITED(status));
+            EXPECT_EQ(WEXITSTATUS(status), 0) << std::ifstream(stem + ".err").rdbuf();
+            EXPECT_TRUE(fs::exists(stem + (mode.empty() ? ".png" : "-tab0.png")));
+        }
     }
 }
 

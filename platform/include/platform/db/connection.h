@@ -9,6 +9,10 @@
 
 #include "platform/db/value.h"
 
+namespace platform {
+class Error;
+}
+
 namespace platform::db {
 
 class Rowset;
@@ -66,6 +70,10 @@ public:
     // Runs backend-native SQL untranslated: the schema script derived for the backend, and the
     // administration statements (databases, roles) that have no T-SQL form.
     void ExecuteScript(const std::string& nativeSql);
+    // One backend-native query with $1, $2 ... parameters sent apart from its text (so that a
+    // password given to a server function stands in no statement text): the server's functions
+    // that the host calls on PostgreSQL. Throws platform::Error on a backend without them.
+    std::shared_ptr<Rowset> OpenNativeRowset(const std::string& nativeSql, const std::vector<Value>& params);
 
     // Nested calls nest (savepoints); answers the new level.
     int BeginTrans();
@@ -85,6 +93,10 @@ private:
     int transactionLevel_ = 0;
     std::shared_ptr<Backend> backend_;  // shared with the rowsets that write through it
 };
+
+// True for the server's refusal of a statement the connection's role has no privilege for (a
+// grant missing, or a row-level policy refusing the row): PostgreSQL's SQLSTATE 42501.
+bool IsPermissionDenied(const platform::Error& e);
 
 class Command {
 public:
