@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <stdexcept>
 
 #include "platform/text.h"
 #include "schema/demo.h"
@@ -217,7 +218,8 @@ void DropDatabases(const std::vector<std::string>& names) {
 Place::Place(Backend backend) : backend_(backend) {
     if (backend == Backend::Sqlite) {
         std::string tmpl = (fs::temp_directory_path() / "sovrel-test-XXXXXX").string();
-        folder_ = mkdtemp(tmpl.data());
+        if (!mkdtemp(tmpl.data())) throw std::runtime_error("cannot make a temporary folder: " + tmpl);
+        folder_ = tmpl;
         return;
     }
     if (pg::Server(unavailable_).empty()) return;

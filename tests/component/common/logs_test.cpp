@@ -19,8 +19,8 @@ using sovrel::test::FileText;
 class LogsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/sovrel-logs-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        std::string pattern = (fs::temp_directory_path() / "sovrel-logs-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         dir = pattern;
         SetLogDirectory(dir.string());
     }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 
 #include "host/export.h"
 #include "host/print_control.h"
@@ -46,11 +47,24 @@ Sheet Hostile() {
     return s;
 }
 
+// A Python that reads XLSX files: the one on the path when it has openpyxl, else the system's,
+// where the distribution's package puts it.
+const std::string& Python() {
+    static const std::string python = [] {
+        for (const char* candidate : {"python3", "/usr/bin/python3"})
+            if (std::system((std::string(candidate) + " -c 'import openpyxl' >/dev/null 2>&1").c_str()) == 0)
+                return std::string(candidate);
+        return std::string("python3");
+    }();
+    return python;
+}
+
 class ExportTest : public ::testing::Test {
 protected:
     ExportTest() {
         std::string pattern = (fs::temp_directory_path() / "sovrel-export-XXXXXX").string();
-        dir = ::mkdtemp(pattern.data());
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder: " + pattern);
+        dir = pattern;
     }
     ~ExportTest() override { fs::remove_all(dir); }
     // Names in the folder that are not the given ones (left-over temporary files).
@@ -74,7 +88,7 @@ TEST_F(ExportTest, XlsxKeepsTypesAndTextsAsTheReaderSeesThem) {
         "for row in ws.iter_rows(min_row=2):\n"
         "  print(json.dumps([[c.data_type, str(c.value) if c.value is not None else None] for c in row], ensure_ascii=False))\n";
     std::ofstream(dir / "read.py") << script;
-    const std::string out = CommandOutput("/usr/bin/python3 " + (dir / "read.py").string() + " " + file.string() + " 2>&1");
+    const std::string out = CommandOutput(Python() + " " + (dir / "read.py").string() + " " + file.string() + " 2>&1");
     std::istringstream lines(out);
     std::string line;
     std::getline(lines, line);
@@ -119,7 +133,7 @@ TEST_F(ExportTest, FormulasReachASpreadsheetAsTextAndNumbersAsNumbers) {
                                       "ws=openpyxl.load_workbook(sys.argv[2]).active\n"
                                       "for (c,),(x,) in zip(rows,ws.iter_rows(min_row=2)):\n"
                                       "  print(json.dumps([c,x.data_type,x.value]))\n";
-    std::istringstream lines(CommandOutput("/usr/bin/python3 " + (dir / "read.py").string() + " " +
+    std::istringstream lines(CommandOutput(Python() + " " + (dir / "read.py").string() + " " +
                                            (dir / "f.csv").string() + " " + (dir / "f.xlsx").string() + " 2>&1"));
     auto json = [](const std::string& s) {
         std::string out = "\"";
@@ -166,7 +180,7 @@ TEST_F(ExportTest, XlsxCutsATextPastACellAndSizesColumnsByTheirContent) {
                                       "v=ws['B3'].value\n"
                                       "print(len(v), v[-1]=='\\u2026', v[0]=='\\u957f')\n"
                                       "print(ws.column_dimensions['A'].width < 10, ws.column_dimensions['B'].width > 50)\n";
-    EXPECT_EQ(CommandOutput("/usr/bin/python3 " + (dir / "read.py").string() + " " + file.string() + " 2>&1"),
+    EXPECT_EQ(CommandOutput(Python() + " " + (dir / "read.py").string() + " " + file.string() + " 2>&1"),
               "32767 True True\nTrue True\n");
 }
 

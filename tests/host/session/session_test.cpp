@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <set>
-#include <thread>
 
 #include "common/prog_ids.h"
 #include "backends.h"
@@ -142,7 +141,8 @@ TEST_P(LoginOnBackend, fiveWrongPasswordsInARowHoldTheUserUntilTheHoldEnds) {
     EXPECT_EQ(Refusal(account, "demo", Options(pw)), "");
     EXPECT_EQ(value("SELECT COUNT(*) FROM UA_LoginLog WHERE cUser_Id = 'limited'"), "6");
 
-    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    // The hold's end passes (moved back rather than waited for).
+    system.Execute("UPDATE UA_User SET dHeldUntil = DATEADD(second, -3, dHeldUntil) WHERE cUser_Id = N'limited'");
     // The count starts again: one wrong password leaves four tries.
     EXPECT_EQ(Refusal(account, "limited", Options("guess")), "Hx.AA.LOGIN.WrongPassword(limited,4)");
     EXPECT_EQ(Refusal(account, "limited", Options(pw)), "");
