@@ -247,19 +247,19 @@ private:
 
     std::string Parameter() { return std::string(r_.parameterPrefix) + std::to_string(++params_); }
 
-    // Replaces $x placeholders of a pattern through get(key).
+    // Replaces the placeholders of a pattern through get(key); the build checked the keys.
     template <typename Get>
     static std::string Expand(std::string_view pattern, Get get) {
         std::string out;
         out.reserve(pattern.size() + 32);
         for (std::size_t i = 0; i < pattern.size(); ++i) {
-            if (pattern[i] != '$' || i + 1 >= pattern.size()) {
+            const std::string_view key = pattern[i] == '$' ? PlaceholderAt(pattern, i) : std::string_view();
+            if (key.empty()) {
                 out += pattern[i];
                 continue;
             }
-            std::size_t len = (pattern[i + 1] == 'D' && i + 2 < pattern.size()) ? 2 : 1;
-            out += get(pattern.substr(i + 1, len));
-            i += len;
+            out += get(key);
+            i += key.size();
         }
         return out;
     }
@@ -1758,13 +1758,6 @@ std::string UnquotedName(const Token& t, std::string_view text) { return Unquote
 
 std::vector<Step> Translate(const Rules& rules, std::string_view tsql) {
     return Translator(rules, tsql).Run();
-}
-
-void CheckSorted(const Rules& rules) {
-    for (auto table : {rules.functions, rules.baseline})
-        if (!std::is_sorted(table.begin(), table.end(),
-                            [](const FunctionRule& a, const FunctionRule& b) { return a.name < b.name; }))
-            throw std::logic_error(std::string(rules.name) + ": function table not sorted by name");
 }
 
 }  // namespace platform::db::dialect

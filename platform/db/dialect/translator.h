@@ -18,7 +18,4 @@ struct Token;
 // A name token's text without its quotes: [a]]b] and "a""b" become a]b and a"b.
 std::string UnquotedName(const Token& t, std::string_view text);
 
-// Throws std::logic_error when a function table is not sorted by name (checked once per backend).
-void CheckSorted(const Rules& rules);
-
 }  // namespace platform::db::dialect
