@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "dialect/like_pattern.h"
 #include "dialect/tokenizer.h"
 #include "platform/error.h"
 
@@ -1636,82 +1637,13 @@ private:
             p += quoted[k];
             if (quoted[k] == '\'') ++k;
         }
-        // Items: a literal character, % _, or a set.
-        struct Item {
-            char kind;  // 'c' character, '%', '_', 's' set
-            std::string text;  // the character (UTF-8) or the set's inside
-        };
-        std::vector<Item> items;
-        bool regex = false;
-        for (std::size_t k = 0; k < p.size();) {
-            const char c = p[k];
-            if (c == '%' || c == '_') {
-                items.push_back({c, {}});
-                ++k;
-                continue;
-            }
-            if (c == '[') {
-                const std::size_t close = p.find(']', k + 2);
-                if (close != std::string::npos) {
-                    std::string inside = p.substr(k + 1, close - k - 1);
-                    std::size_t n = 0, chars = 0;
-                    while (n < inside.size()) {
-                        ++chars;
-                        n += 1;
-                        while (n < inside.size() && (static_cast<unsigned char>(inside[n]) & 0xC0) == 0x80) ++n;
-                    }
-                    if (chars == 1 && inside != "^") {
-                        items.push_back({'c', inside});
-                    } else {
-                        items.push_back({'s', inside});
-                        regex = true;
-                    }
-                    k = close + 1;
-                    continue;
-                }
-            }
-            std::size_t n = k + 1;
-            while (n < p.size() && (static_cast<unsigned char>(p[n]) & 0xC0) == 0x80) ++n;
-            items.push_back({'c', p.substr(k, n - k)});
-            k = n;
-        }
-        std::string body;
-        if (regex) {
-            body = "^";
-            for (const auto& item : items) {
-                if (item.kind == '%') body += ".*";
-                else if (item.kind == '_') body += '.';
-                else if (item.kind == 's') {
-                    std::string set = "[";
-                    for (std::size_t k = 0; k < item.text.size(); ++k) {
-                        const char c = item.text[k];
-                        if (c == '\\' || c == '[' || (c == ']')) set += '\\';
-                        set += c;
-                    }
-                    body += set + "]";
-                } else {
-                    if (item.text.size() == 1 && std::string_view(".^$|?*+(){}[]\\").find(item.text[0]) != std::string_view::npos)
-                        body += '\\';
-                    body += item.text;
-                }
-            }
-            body += '$';
-        } else {
-            for (const auto& item : items) {
-                if (item.kind != 'c') {
-                    body += item.kind;
-                } else {
-                    if (item.text == "%" || item.text == "_" || item.text == "\\") body += '\\';
-                    body += item.text;
-                }
-            }
-        }
+        const BackendPattern backend = BackendLikePattern(ParseLikePattern(p));
         std::string literal = "'";
-        for (char c : body) {
+        for (char c : backend.text) {
             literal += c;
             if (c == '\'') literal += '\'';
         }
-        return RewrittenPattern{literal + "'", regex};
+        return RewrittenPattern{literal + "'", backend.regex};
     }
 
     // TOP n / TOP (n) after SELECT [DISTINCT]: becomes LIMIT at the end of this select.
