@@ -2,6 +2,7 @@
 // functions that every database this layer creates holds (postgres/support.sql).
 #include <array>
 
+#include "dialect/backends.h"
 #include "dialect/baseline.h"
 #include "dialect/translator.h"
 #include "platform/db/dialect.h"
@@ -112,6 +113,8 @@ public:
 };
 
 }  // namespace
+
+const dialect::Rules& dialect::PostgresRules() { return kPostgresRules; }
 
 const Dialect& PostgresDialect() {
     static const Postgres dialect;

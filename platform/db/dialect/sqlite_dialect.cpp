@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "dialect/backends.h"
 #include "dialect/baseline.h"
 #include "dialect/translator.h"
 #include "platform/db/dialect.h"
@@ -88,6 +89,8 @@ public:
 };
 
 }  // namespace
+
+const dialect::Rules& dialect::SqliteRules() { return kSqliteRules; }
 
 const Dialect& SqliteDialect() {
     static const Sqlite dialect;

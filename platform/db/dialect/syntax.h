@@ -1,0 +1,116 @@
+#pragma once
+// The parse tree of a T-SQL batch. A node covers the tokens [first, last) of the source and
+// lists its parts (kids) in source order: whatever of that range no kid covers (keywords,
+// commas, parentheses) is printed as the source spelled it, so that a printer writes only what
+// a backend needs changed.
+#include <cstdint>
+#include <deque>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dialect/rules.h"
+#include "dialect/tokenizer.h"
+
+namespace platform::db::dialect {
+
+inline constexpr std::uint32_t kNoToken = std::numeric_limits<std::uint32_t>::max();
+
+enum class Nk : std::uint8_t {
+    // Statements.
+    If,          // kids: condition, then, [else]
+    Block,       // BEGIN ... END; kids: statements
+    Use,         // alias: the database name
+    CreateDatabase,
+    Query,       // kids: [With], Compound
+    Insert,      // kids: Table, then Values or Compound (op: INTO, or kNoToken when left out)
+    Update,      // kids: Table, Set, [From], [Where]
+    Delete,      // kids: Table, [Where] (op: FROM, or kNoToken)
+    Truncate,    // kids: Table
+    // Parts of statements.
+    With,        // kids: Cte...
+    Cte,         // alias: the name; kids: [Columns], Compound (in its parentheses)
+    Compound,    // kids: Select or Subquery terms (set operators between them), [Clause ORDER BY]
+    Select,      // kids: [Top], Item..., [Clause FROM], [Clause WHERE], ...
+    Top,         // kids: the count
+    Item,        // kids: the expression, [alias Name]; aliasFirst: written "alias = expression"
+    Clause,      // op: its keyword (FROM, WHERE, GROUP, HAVING, ORDER, ON, SET); kids: its parts
+    Table,       // parts: name parts; op: the token after them; kids: [Columns], hints, [alias Name]
+    Derived,     // kids: Subquery, [alias Name]
+    Join,        // kids: Table or Derived, [Clause ON]
+    Columns,     // ( name, ... ): kids Name
+    OrderItem,   // kids: the expression
+    Values,      // kids: Row...
+    Row,         // ( expression, ... )
+    Hints,       // a table's lock hints: (NOLOCK), WITH (ROWLOCK, ...)
+    Assign,      // kids: column Name, value
+    Over,        // OVER ( [PARTITION BY ...] [ORDER BY ...] ): kids expressions and OrderItems
+    // Expressions.
+    Name,        // parts: its parts; star: ends in .*
+    Star,        // *
+    Literal,     // a string, N string or number
+    Param,       // ?; number: 1-based within the statement
+    Variable,    // @@IDENTITY, @@ROWCOUNT
+    Null,
+    Now,         // CURRENT_TIMESTAMP
+    Unary,       // op; kids: operand
+    Arith,       // op (+ - * / % & | ^); kids: left, right
+    Compare,     // op; kids: left, right (a Subquery after ANY / SOME / ALL)
+    Logical,     // op (AND, OR); kids: left, right
+    Not,         // kids: operand
+    Between,     // kids: operand, low, high; negated
+    In,          // kids: operand, then a Subquery or the values; negated
+    Like,        // op: LIKE; kids: operand, pattern, [escape]; negated
+    Is,          // IS [NOT] NULL; kids: operand
+    Exists,      // kids: Subquery
+    Case,        // kids: everything between CASE and END
+    Call,        // op: the name's last token; kids: arguments (Star for COUNT(*)), [Over]
+    Convert,     // CONVERT(type, value[, style]) or CAST(value AS type): kids value, [style]
+    Collate,     // kids: operand; alias: the collation's name
+    Group,       // ( expression )
+    Subquery,    // ( query ): kids [With], Compound
+};
+
+struct Node {
+    Nk kind;
+    ValueType type = ValueType::Unknown;  // set by the type pass (expressions)
+    bool negated = false;
+    bool aliasFirst = false;
+    bool star = false;
+    // Set by the rewrites.
+    bool dropped = false;        // written as nothing (TOP, a lock hint list)
+    bool compared = false;       // an operand of a comparison: text gets the text collation
+    bool trimmed = false;        // a compared literal written without its trailing spaces
+    bool inCollation = false;    // IN: the operand gets the text collation (text values listed)
+    bool prefixRange = false;    // Compare: LEFT(column, n) = 'text' with the index range beside it
+    bool recursive = false;      // Cte
+    std::uint32_t first = 0, last = 0;  // tokens [first, last)
+    std::uint32_t op = kNoToken;
+    std::uint32_t alias = kNoToken;
+    int number = 0;
+    std::uint32_t height = 0;    // of the tree below: 0 for a leaf
+    std::vector<Node*> kids;
+    std::vector<std::uint32_t> parts;  // Name, Table: the name's tokens (kNoToken: "db..t")
+    Node* limit = nullptr;       // Compound: the count of a TOP, written as LIMIT
+    Node* bound = nullptr;       // OrderItem: the selected column a bare name stands for
+    std::string text;            // Like: the pattern as the backend writes it; Convert: the type
+};
+
+// A parsed batch: the tokens and the nodes, which point into each other and into the source.
+struct Tree {
+    std::string_view source;
+    std::vector<Token> tokens;
+    std::deque<Node> nodes;
+    std::vector<Node*> statements;
+
+    std::string_view Text(std::uint32_t t) const { return source.substr(tokens[t].pos, tokens[t].len); }
+    Node* Make(Nk kind, std::uint32_t first) {
+        Node& n = nodes.emplace_back();
+        n.kind = kind;
+        n.first = n.last = first;
+        return &n;
+    }
+};
+
+}  // namespace platform::db::dialect
