@@ -353,6 +353,7 @@ Tree Parse(std::string_view tsql) {
     Tree tree;
     tree.source = tsql;
     tree.tokens = Tokenize(tsql);
+    tree.Reserve(tree.tokens.size() + tree.tokens.size() / 2);  // a statement has fewer nodes than that
     parsing::Parser(tree).Batch();
     return tree;
 }

@@ -214,6 +214,7 @@ Node* Parser::NamePath() {
             if (Is(i_ + 2, Tk::LParen))
                 Fail(n->first, "unknown function " + std::string(t_.source.substr(
                                    T(n->first).pos, T(i_ + 1).pos + T(i_ + 1).len - T(n->first).pos)));
+            if (n->parts.Full()) Fail(n->first, "malformed name");
             n->parts.push_back(i_ + 1);
             i_ += 2;
         } else if (IsOp(i_ + 1, "*")) {

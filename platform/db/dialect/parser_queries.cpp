@@ -171,11 +171,13 @@ Node* Parser::TableRef(bool columns) {
     t->parts.push_back(i_++);
     while (Is(i_, Tk::Dot)) {
         if (Is(i_ + 1, Tk::Dot)) {
+            if (t->parts.Full()) Unsupported(t->first, "a four-part name (linked server)");
             t->parts.push_back(kNoToken);
             ++i_;
             continue;
         }
         if (!IsName(i_ + 1)) break;
+        if (t->parts.Full()) Unsupported(t->first, "a four-part name (linked server)");
         t->parts.push_back(i_ + 1);
         i_ += 2;
     }

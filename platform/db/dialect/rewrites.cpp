@@ -22,16 +22,7 @@ bool IsText(const Tree& t, const Node* n) {
     return n->kind == Nk::Literal && (t.tokens[n->first].kind == Tk::String || t.tokens[n->first].kind == Tk::NString);
 }
 
-// The terms of the additive chain at n and the operators between them (ops[k] before terms[k+1]).
-void Chain(const Tree& t, const Node* n, std::vector<const Node*>& terms, std::vector<std::string_view>& ops) {
-    if (n->kind == Nk::Arith && IsAdditive(t.Text(n->op))) {
-        Chain(t, n->kids[0], terms, ops);
-        ops.push_back(t.Text(n->op));
-        terms.push_back(n->kids[1]);
-    } else {
-        terms.push_back(n);
-    }
-}
+bool IsAdditiveNode(const Tree& t, const Node* n) { return n->kind == Nk::Arith && IsAdditive(t.Text(n->op)); }
 
 // Arithmetic without +: numeric when every operand is (Money when one is Money).
 ValueType Leaves(const Tree& t, const Node* n, bool& money) {
@@ -43,6 +34,20 @@ ValueType Leaves(const Tree& t, const Node* n, bool& money) {
     for (const Node* k : n->kids)
         if (Leaves(t, k, money) == ValueType::Unknown) return ValueType::Unknown;
     return ValueType::Numeric;
+}
+
+// An additive chain with a + in it, left to right: texts joined stay text, numbers stay numbers.
+ValueType Fold(const Tree& t, const Node* n) {
+    if (!IsAdditiveNode(t, n)) return n->type;
+    const ValueType acc = Fold(t, n->kids[0]), term = n->kids[1]->type;
+    const std::string_view op = t.Text(n->op);
+    const bool numeric = IsNumeric(acc) && IsNumeric(term);
+    const ValueType number = acc == ValueType::Money || term == ValueType::Money ? ValueType::Money : ValueType::Numeric;
+    if (op == "+")
+        return numeric ? number
+                       : (acc == ValueType::Text && term == ValueType::Text ? ValueType::Text : ValueType::Unknown);
+    if (op == "-") return numeric ? number : ValueType::Unknown;
+    return numeric ? ValueType::Numeric : ValueType::Unknown;
 }
 
 ValueType TypeOf(const Rules& rules, const Tree& t, Node* n) {
@@ -60,30 +65,12 @@ ValueType TypeOf(const Rules& rules, const Tree& t, Node* n) {
         case Nk::Group: return n->kids[0]->type;
         case Nk::Unary:
         case Nk::Arith: {
-            std::vector<const Node*> terms;
-            std::vector<std::string_view> ops;
-            Chain(t, n, terms, ops);
-            if (std::find(ops.begin(), ops.end(), "+") == ops.end()) {
-                bool money = false;
-                const ValueType leaves = Leaves(t, n, money);
-                return leaves == ValueType::Numeric && money ? ValueType::Money : leaves;
-            }
-            ValueType acc = terms[0]->type;
-            for (std::size_t k = 0; k < ops.size(); ++k) {
-                const ValueType term = terms[k + 1]->type;
-                const bool numeric = IsNumeric(acc) && IsNumeric(term);
-                const ValueType number =
-                    acc == ValueType::Money || term == ValueType::Money ? ValueType::Money : ValueType::Numeric;
-                if (ops[k] == "+")
-                    acc = numeric ? number
-                                  : (acc == ValueType::Text && term == ValueType::Text ? ValueType::Text
-                                                                                        : ValueType::Unknown);
-                else if (ops[k] == "-")
-                    acc = numeric ? number : ValueType::Unknown;
-                else
-                    acc = numeric ? ValueType::Numeric : ValueType::Unknown;
-            }
-            return acc;
+            bool plus = false;
+            for (const Node* k = n; IsAdditiveNode(t, k); k = k->kids[0]) plus = plus || t.Text(k->op) == "+";
+            if (plus) return Fold(t, n);
+            bool money = false;
+            const ValueType leaves = Leaves(t, n, money);
+            return leaves == ValueType::Numeric && money ? ValueType::Money : leaves;
         }
         default: return ValueType::Unknown;
     }
@@ -116,7 +103,8 @@ void InferTypes(const Rules& rules, Tree& tree) {
 }
 
 void TopToLimit(Tree& tree) {
-    for (Node& c : tree.nodes) {
+    for (Node* each : tree.nodes) {
+        Node& c = *each;
         if (c.kind != Nk::Compound) continue;
         for (Node* term : c.kids) {
             if (term->kind != Nk::Select || term->kids.empty() || term->kids[0]->kind != Nk::Top) continue;
@@ -130,21 +118,23 @@ void TopToLimit(Tree& tree) {
 
 void DropSchemaAndHints(Tree& tree) {
     auto isDbo = [&](std::uint32_t p) { return p == kNoToken || SameWord(Unquoted(tree, p), "dbo"); };
-    for (Node& t : tree.nodes) {
+    for (Node* each : tree.nodes) {
+        Node& t = *each;
         if (t.kind == Nk::Hints) t.dropped = true;
         if (t.kind != Nk::Table) continue;
         auto& p = t.parts;
         if (p.size() == 3) {
             if (!isDbo(p[1])) Refuse(tree, p[1], "cannot translate the schema " + std::string(tree.Text(p[1])));
-            p = {p[0], p[2]};
+            p.Keep({0, 2});
         } else if (p.size() == 2 && isDbo(p[0])) {
-            p = {p[1]};
+            p.Keep({1});
         }
     }
 }
 
 void BindOrderBy(Tree& tree) {
-    for (Node& c : tree.nodes) {
+    for (Node* each : tree.nodes) {
+        Node& c = *each;
         if (c.kind != Nk::Compound || c.kids.back()->kind != Nk::Clause) continue;
         std::vector<std::string> aliases;
         std::vector<std::pair<std::string, const Node*>> columns;  // null: two share the name
@@ -175,7 +165,8 @@ void BindOrderBy(Tree& tree) {
 }
 
 void MarkRecursiveTables(Tree& tree) {
-    for (Node& cte : tree.nodes) {
+    for (Node* each : tree.nodes) {
+        Node& cte = *each;
         if (cte.kind != Nk::Cte) continue;
         std::vector<Node*> tables;
         Tables(cte.kids.back(), tables);
@@ -187,7 +178,8 @@ void MarkRecursiveTables(Tree& tree) {
 }
 
 void CollateComparedText(const Rules& rules, Tree& tree) {
-    for (Node& n : tree.nodes) {
+    for (Node* each : tree.nodes) {
+        Node& n = *each;
         if (n.kind == Nk::Compare || n.kind == Nk::Between) {
             for (Node* operand : n.kids) {
                 operand->compared = true;
@@ -201,7 +193,8 @@ void CollateComparedText(const Rules& rules, Tree& tree) {
 
 void LikeForBackend(const Rules& rules, Tree& tree) {
     if (!rules.rewriteLikePatterns) return;
-    for (Node& n : tree.nodes) {
+    for (Node* each : tree.nodes) {
+        Node& n = *each;
         if (n.kind != Nk::Like || n.kids.size() != 2 || !IsText(tree, n.kids[1])) continue;
         std::string_view quoted = tree.Text(n.kids[1]->first);
         if (quoted.front() != '\'') quoted.remove_prefix(1);
@@ -223,7 +216,8 @@ void LikeForBackend(const Rules& rules, Tree& tree) {
 
 void PrefixRange(const Rules& rules, Tree& tree) {
     if (rules.prefixUpperBound.empty()) return;
-    for (Node& n : tree.nodes) {
+    for (Node* each : tree.nodes) {
+        Node& n = *each;
         if (n.kind != Nk::Compare || tree.Text(n.op) != "=") continue;
         const Node* call = n.kids[0];
         const Node* literal = n.kids[1];

@@ -3,8 +3,9 @@
 // lists its parts (kids) in source order: whatever of that range no kid covers (keywords,
 // commas, parentheses) is printed as the source spelled it, so that a printer writes only what
 // a backend needs changed.
+#include <algorithm>
 #include <cstdint>
-#include <deque>
+#include <initializer_list>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -72,8 +73,32 @@ enum class Nk : std::uint8_t {
     Subquery,    // ( query ): kids [With], Compound
 };
 
+// The parts of a name: at most four (server.database.schema.object), kept in the node.
+class NameParts {
+public:
+    static constexpr std::size_t kMax = 4;
+    bool Full() const { return size_ == kMax; }
+    void push_back(std::uint32_t t) { at_[size_++] = t; }
+    std::size_t size() const { return size_; }
+    std::uint32_t operator[](std::size_t k) const { return at_[k]; }
+    std::uint32_t front() const { return at_[0]; }
+    std::uint32_t back() const { return at_[size_ - 1]; }
+    // Keeps the parts listed by index, in that order.
+    void Keep(std::initializer_list<std::size_t> which) {
+        std::uint32_t kept[kMax] = {};
+        std::size_t n = 0;
+        for (std::size_t k : which) kept[n++] = at_[k];
+        std::copy(kept, kept + n, at_);
+        size_ = n;
+    }
+
+private:
+    std::uint32_t at_[kMax] = {};
+    std::size_t size_ = 0;
+};
+
 struct Node {
-    Nk kind;
+    Nk kind = Nk::Literal;
     ValueType type = ValueType::Unknown;  // set by the type pass (expressions)
     bool negated = false;
     bool aliasFirst = false;
@@ -91,7 +116,7 @@ struct Node {
     int number = 0;
     std::uint32_t height = 0;    // of the tree below: 0 for a leaf
     std::vector<Node*> kids;
-    std::vector<std::uint32_t> parts;  // Name, Table: the name's tokens (kNoToken: "db..t")
+    NameParts parts;             // Name, Table: the name's tokens (kNoToken: "db..t")
     Node* limit = nullptr;       // Compound: the count of a TOP, written as LIMIT
     Node* bound = nullptr;       // OrderItem: the selected column a bare name stands for
     std::string text;            // Like: the pattern as the backend writes it; Convert: the type
@@ -101,16 +126,30 @@ struct Node {
 struct Tree {
     std::string_view source;
     std::vector<Token> tokens;
-    std::deque<Node> nodes;
+    std::vector<Node*> nodes;  // all of them, in the order they were made
     std::vector<Node*> statements;
 
     std::string_view Text(std::uint32_t t) const { return source.substr(tokens[t].pos, tokens[t].len); }
-    Node* Make(Nk kind, std::uint32_t first) {
-        Node& n = nodes.emplace_back();
-        n.kind = kind;
-        n.first = n.last = first;
-        return &n;
+    // Room for about n nodes made without allocating again.
+    void Reserve(std::size_t n) {
+        nodes.reserve(n);
+        chunks_.emplace_back().reserve(n);
     }
+    Node* Make(Nk kind, std::uint32_t first) {
+        if (chunks_.empty() || chunks_.back().size() == chunks_.back().capacity()) {
+            const std::size_t room = chunks_.empty() ? 16 : 2 * chunks_.back().capacity();
+            chunks_.emplace_back().reserve(room);
+        }
+        // A chunk never grows past its room, so its nodes never move (nor when chunks_ does).
+        Node* n = &chunks_.back().emplace_back();
+        n->kind = kind;
+        n->first = n->last = first;
+        nodes.push_back(n);
+        return n;
+    }
+
+private:
+    std::vector<std::vector<Node>> chunks_;
 };
 
 }  // namespace platform::db::dialect
