@@ -23,7 +23,9 @@ std::string Upper(std::string_view s) {
 
 void Printer::Statement(const Node& s, std::vector<Step>& out) {
     switch (s.kind) {
-        case Nk::Block: return Statements(s.kids, out);
+        case Nk::Block:
+            for (const Node* k : s.kids) Statement(*k, out);
+            return;
         case Nk::If: {
             Step step;
             step.kind = Step::Kind::If;

@@ -97,6 +97,44 @@ private:
     std::size_t size_ = 0;
 };
 
+struct Node;
+
+// A node's kids: most nodes have at most three, kept in the node; more go to the heap.
+class Kids {
+public:
+    Kids() = default;
+    Kids& operator=(std::initializer_list<Node*> kids) { return Assign(kids.begin(), kids.end()); }
+    Kids& operator=(const std::vector<Node*>& kids) { return Assign(kids.data(), kids.data() + kids.size()); }
+    void push_back(Node* n) {
+        if (heap_.empty() && size_ < kInline) {
+            inline_[size_++] = n;
+            return;
+        }
+        if (heap_.empty()) heap_.assign(inline_, inline_ + size_);
+        heap_.push_back(n);
+        ++size_;
+    }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    Node* operator[](std::size_t k) const { return data()[k]; }
+    Node* back() const { return data()[size_ - 1]; }
+    Node* const* begin() const { return data(); }
+    Node* const* end() const { return data() + size_; }
+
+private:
+    static constexpr std::size_t kInline = 3;
+    Node* const* data() const { return heap_.empty() ? inline_ : heap_.data(); }
+    Kids& Assign(Node* const* b, Node* const* e) {
+        heap_.clear();
+        size_ = 0;
+        for (; b != e; ++b) push_back(*b);
+        return *this;
+    }
+    Node* inline_[kInline] = {};
+    std::vector<Node*> heap_;
+    std::size_t size_ = 0;
+};
+
 struct Node {
     Nk kind = Nk::Literal;
     ValueType type = ValueType::Unknown;  // set by the type pass (expressions)
@@ -115,7 +153,7 @@ struct Node {
     std::uint32_t alias = kNoToken;
     int number = 0;
     std::uint32_t height = 0;    // of the tree below: 0 for a leaf
-    std::vector<Node*> kids;
+    Kids kids;
     NameParts parts;             // Name, Table: the name's tokens (kNoToken: "db..t")
     Node* limit = nullptr;       // Compound: the count of a TOP, written as LIMIT
     Node* bound = nullptr;       // OrderItem: the selected column a bare name stands for
