@@ -2,6 +2,7 @@
 // functions that every database this layer creates holds (postgres/support.sql).
 #include <array>
 
+#include "dialect/backends.h"
 #include "dialect/baseline.h"
 #include "dialect/translator.h"
 #include "platform/db/dialect.h"
@@ -69,52 +70,51 @@ constexpr std::array kCasts{
     CastRule{"tinyint", "trunc(($X)::numeric)::smallint"},
 };
 
-const dialect::Rules& PostgresRules() {
-    static const dialect::Rules rules = [] {
-        dialect::Rules r;
-        r.name = "PostgreSQL";
-        r.functions = kFunctions;
-        r.baseline = dialect::BaselineFunctions();
-        r.textCollation = "COLLATE tsql_ci";
-        r.parenthesizeCollated = true;
-        r.caseInsensitiveCollation = "tsql_ci";
-        r.binaryCollation = "\"C\"";
-        // The case-insensitive collation is nondeterministic, which LIKE refuses; ILIKE under
-        // a deterministic Unicode collation matches as SQL Server's LIKE does.
-        r.trimComparedLiterals = true;
-        r.likeOperator = "ILIKE";
-        r.likeCollation = "COLLATE \"und-x-icu\"";
-        r.rewriteLikePatterns = true;
-        r.regexOperator = "~*";
-        r.notRegexOperator = "!~*";
-        r.lowerCaseQuotedNames = true;
-        r.recursionLevelPattern = "sv_recursion_level($1, $2)";
-        r.addPattern = "sv_add($1, $2)";
-        r.concatPattern = "($1 || $2)";
-        r.convertPattern = "sv_convert($T, $A)";
-        r.casts = kCasts;
-        r.rowVersionColumn = "tkts";
-        r.rowVersionMoneyPattern = "(($1)::numeric / 10000)";
-        r.lastInsertId = "lastval()";
-        r.rowCount = "";
-        r.now = "localtimestamp(3)";
-        r.parameterPrefix = "$";
-        r.conditionQuery = "SELECT CASE WHEN $C THEN 1 ELSE 0 END";
-        dialect::CheckSorted(r);
-        return r;
-    }();
-    return rules;
-}
+constexpr dialect::Rules kPostgresRules = [] {
+    dialect::Rules r;
+    r.name = "PostgreSQL";
+    r.functions = kFunctions;
+    r.baseline = dialect::kBaselineFunctions;
+    r.textCollation = "COLLATE tsql_ci";
+    r.parenthesizeCollated = true;
+    r.caseInsensitiveCollation = "tsql_ci";
+    r.binaryCollation = "\"C\"";
+    // The case-insensitive collation is nondeterministic, which LIKE refuses; ILIKE under
+    // a deterministic Unicode collation matches as SQL Server's LIKE does.
+    r.trimComparedLiterals = true;
+    r.likeOperator = "ILIKE";
+    r.likeCollation = "COLLATE \"und-x-icu\"";
+    r.rewriteLikePatterns = true;
+    r.regexOperator = "~*";
+    r.notRegexOperator = "!~*";
+    r.lowerCaseQuotedNames = true;
+    r.recursionLevelPattern = "sv_recursion_level($1, $2)";
+    r.addPattern = "sv_add($1, $2)";
+    r.concatPattern = "($1 || $2)";
+    r.convertPattern = "sv_convert($T, $A)";
+    r.casts = kCasts;
+    r.rowVersionColumn = "tkts";
+    r.rowVersionMoneyPattern = "(($1)::numeric / 10000)";
+    r.lastInsertId = "lastval()";
+    r.rowCount = "";
+    r.now = "localtimestamp(3)";
+    r.parameterPrefix = "$";
+    r.conditionQuery = "SELECT CASE WHEN $C THEN 1 ELSE 0 END";
+    return r;
+}();
+static_assert(dialect::RulesProblem(kPostgresRules).empty(), "PostgreSQL's rules are malformed");
 
 class Postgres final : public Dialect {
 public:
     std::string_view Name() const override { return "PostgreSQL"; }
     std::vector<Step> Translate(std::string_view tsql) const override {
-        return dialect::Translate(PostgresRules(), tsql);
+        return dialect::Translate(kPostgresRules, tsql);
     }
 };
 
 }  // namespace
+
+const dialect::Rules& dialect::PostgresRules() { return kPostgresRules; }
 
 const Dialect& PostgresDialect() {
     static const Postgres dialect;

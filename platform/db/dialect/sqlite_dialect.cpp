@@ -1,8 +1,9 @@
 // SQLite's rule table. Whatever SQLite lacks is provided by the sv_ functions that
 // RegisterSqlServerFunctions installs on every connection (sqlite/functions.cpp).
 #include <array>
-#include <string>
+#include <string_view>
 
+#include "dialect/backends.h"
 #include "dialect/baseline.h"
 #include "dialect/translator.h"
 #include "platform/db/dialect.h"
@@ -50,45 +51,46 @@ constexpr std::array kFunctions{
     FunctionRule{"YEAR", 1, 1, "sv_datepart('year', $1)", V::Numeric},
 };
 
-const dialect::Rules& SqliteRules() {
-    static const dialect::Rules rules = [] {
-        dialect::Rules r;
-        r.name = "SQLite";
-        r.functions = kFunctions;
-        r.baseline = dialect::BaselineFunctions();
-        static const std::string collate = "COLLATE " + std::string(kSqliteTextCollation);
-        r.textCollation = collate;
-        r.caseInsensitiveCollation = kSqliteTextCollation;
-        r.binaryCollation = "BINARY";
-        // U+FFFF has the highest primary weight of the account's collation.
-        r.prefixUpperBound = "$1 || char(65535)";
-        r.divisorPattern = "sv_divisor($1)";
-        r.recursionLevelPattern = "sv_recursion_level($1, $2)";
-        r.addPattern = "sv_add($1, $2)";
-        r.concatPattern = "($1 || $2)";
-        r.convertPattern = "sv_convert($T, $A)";
-        r.rowVersionColumn = "tkts";
-        r.rowVersionMoneyPattern = "sv_rowversion_money($1)";
-        r.lastInsertId = "last_insert_rowid()";
-        r.rowCount = "changes()";
-        r.now = "sv_getdate()";
-        r.parameterPrefix = "?";
-        r.conditionQuery = "SELECT CASE WHEN $C THEN 1 ELSE 0 END";
-        dialect::CheckSorted(r);
-        return r;
-    }();
-    return rules;
-}
+constexpr std::string_view kCollate = "COLLATE SOVREL_CI";
+static_assert(kCollate.substr(8) == kSqliteTextCollation);
+
+constexpr dialect::Rules kSqliteRules = [] {
+    dialect::Rules r;
+    r.name = "SQLite";
+    r.functions = kFunctions;
+    r.baseline = dialect::kBaselineFunctions;
+    r.textCollation = kCollate;
+    r.caseInsensitiveCollation = kSqliteTextCollation;
+    r.binaryCollation = "BINARY";
+    // U+FFFF has the highest primary weight of the account's collation.
+    r.prefixUpperBound = "$1 || char(65535)";
+    r.divisorPattern = "sv_divisor($1)";
+    r.recursionLevelPattern = "sv_recursion_level($1, $2)";
+    r.addPattern = "sv_add($1, $2)";
+    r.concatPattern = "($1 || $2)";
+    r.convertPattern = "sv_convert($T, $A)";
+    r.rowVersionColumn = "tkts";
+    r.rowVersionMoneyPattern = "sv_rowversion_money($1)";
+    r.lastInsertId = "last_insert_rowid()";
+    r.rowCount = "changes()";
+    r.now = "sv_getdate()";
+    r.parameterPrefix = "?";
+    r.conditionQuery = "SELECT CASE WHEN $C THEN 1 ELSE 0 END";
+    return r;
+}();
+static_assert(dialect::RulesProblem(kSqliteRules).empty(), "SQLite's rules are malformed");
 
 class Sqlite final : public Dialect {
 public:
     std::string_view Name() const override { return "SQLite"; }
     std::vector<Step> Translate(std::string_view tsql) const override {
-        return dialect::Translate(SqliteRules(), tsql);
+        return dialect::Translate(kSqliteRules, tsql);
     }
 };
 
 }  // namespace
+
+const dialect::Rules& dialect::SqliteRules() { return kSqliteRules; }
 
 const Dialect& SqliteDialect() {
     static const Sqlite dialect;

@@ -1,7 +1,7 @@
 #pragma once
-// The T-SQL translator shared by every backend: tokens, statement structure and expression
-// rewrites here; the backend's forms come from its Rules.
-#include <string>
+// The T-SQL translation shared by every backend: the batch is parsed into a tree (parser.h),
+// typed and rewritten (rewrites.h) and printed (printer.h); the backend's forms come from its
+// Rules.
 #include <string_view>
 #include <vector>
 
@@ -11,14 +11,7 @@
 namespace platform::db::dialect {
 
 // Translates a T-SQL batch into the backend's steps. Throws platform::Error(CannotTranslate)
-// naming the construct and its character position.
+// naming the construct and its character position; a statement is translated whole or not at all.
 std::vector<Step> Translate(const Rules& rules, std::string_view tsql);
-
-struct Token;
-// A name token's text without its quotes: [a]]b] and "a""b" become a]b and a"b.
-std::string UnquotedName(const Token& t, std::string_view text);
-
-// Throws std::logic_error when a function table is not sorted by name (checked once per backend).
-void CheckSorted(const Rules& rules);
 
 }  // namespace platform::db::dialect

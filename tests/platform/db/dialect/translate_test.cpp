@@ -240,6 +240,9 @@ TEST(TranslateTest, WhatCannotBeTranslatedIsRefusedByNameAndPosition) {
         {"select a from t where b = $5", "unexpected character '$' at position 27"},
         {"select * from t /* open", "unterminated comment at position 17"},
         {"select " + std::string(300, '(') + "1" + std::string(300, ')'), "nested too deeply"},
+        // Chains nest the tree without nesting the text: what walks the tree must not run out of stack.
+        {[] { std::string s = "select 1 where 1=1"; for (int k = 0; k < 3000; ++k) s += " or 1=1"; return s; }(),
+         "nested too deeply"},
     };
     for (const auto& [tsql, message] : cases) {
         SCOPED_TRACE(tsql);
