@@ -104,20 +104,12 @@ constexpr dialect::Rules kPostgresRules = [] {
 }();
 static_assert(dialect::RulesProblem(kPostgresRules).empty(), "PostgreSQL's rules are malformed");
 
-class Postgres final : public Dialect {
-public:
-    std::string_view Name() const override { return "PostgreSQL"; }
-    std::vector<Step> Translate(std::string_view tsql) const override {
-        return dialect::Translate(kPostgresRules, tsql);
-    }
-};
-
 }  // namespace
 
 const dialect::Rules& dialect::PostgresRules() { return kPostgresRules; }
 
 const Dialect& PostgresDialect() {
-    static const Postgres dialect;
+    static const dialect::RuleDialect dialect("PostgreSQL", kPostgresRules);
     return dialect;
 }
 

@@ -80,20 +80,12 @@ constexpr dialect::Rules kSqliteRules = [] {
 }();
 static_assert(dialect::RulesProblem(kSqliteRules).empty(), "SQLite's rules are malformed");
 
-class Sqlite final : public Dialect {
-public:
-    std::string_view Name() const override { return "SQLite"; }
-    std::vector<Step> Translate(std::string_view tsql) const override {
-        return dialect::Translate(kSqliteRules, tsql);
-    }
-};
-
 }  // namespace
 
 const dialect::Rules& dialect::SqliteRules() { return kSqliteRules; }
 
 const Dialect& SqliteDialect() {
-    static const Sqlite dialect;
+    static const dialect::RuleDialect dialect("SQLite", kSqliteRules);
     return dialect;
 }
 

@@ -34,7 +34,7 @@ TEST_P(ConnectionTest, FailedStatementsRaiseTheirNumberAndChangeNothing) {
     const struct { Connection* on; const char* sql; long number; const char* text; } cases[] = {
         {conn.get(), "insert into Contact (oid, cCode, cName) values (N'{new}', N'V0200000001', N'dup')",
          errnum::ConstraintViolated, "UNIQUE"},
-        {conn.get(), "update Contact set where", errnum::CommandFailed, ""},
+        {conn.get(), "update Contact set where", errnum::CannotTranslate, "position"},
         // Double quotes name, never quote a text.
         {conn.get(), "select \"nosuchcolumn\" from Contact", errnum::CommandFailed, "nosuchcolumn"},
         {conn.get(), "create database TKDATA_001_2024", 0, ""}, {&closed, "select 1", 0, "not open"},
