@@ -18,6 +18,11 @@ platform::Error LogCurrentError(const char* procedure, const std::string& append
     WriteSrvLog(kModule, procedure, e.Number(), e.Description() + appendToDescription);
     return e;
 }
+
+std::string MessageOf(const platform::Error& e) {
+    return platform::db::IsPermissionDenied(e) ? ResTextParams("Hx.CRM.COMMON.DBMSG.NoRight", {platform::db::Value(e.Description())})
+                                               : e.Description();
+}
 }  // namespace service
 
 ClsCommon::ClsCommon() = default;
@@ -63,7 +68,7 @@ bool ClsCommon::ExecuteX(const std::string& StrExec) {
     } catch (...) {
         platform::Error e = CurrentError();
         WriteSrvLog("IClscommon", "ExecuteX", e.Number(), e.Description());
-        Ctx().PendingMessage = e.Description();
+        Ctx().PendingMessage = service::MessageOf(e);
         return false;
     }
 }

@@ -27,7 +27,7 @@ bool ClsCommon::zy_ConvertDB(const std::string& CurDBName, std::string& sMsg) {
         return true;
     } catch (...) {
         platform::Error e = service::LogCurrentError("zy_ConvertDB");
-        Ctx().PendingMessage = e.Description();
+        Ctx().PendingMessage = service::MessageOf(e);
         return false;
     }
 }
@@ -98,7 +98,7 @@ bool ClsCommon::AddInDiffDB(const std::string& sXMLIn, std::vector<std::string>&
         return true;
     } catch (...) {
         platform::Error e = service::LogCurrentError("AddInDiffDB");
-        c.PendingMessage = e.Description();
+        c.PendingMessage = service::MessageOf(e);
         if (rs) rs->CancelUpdate();
         ReportFailure(sMsg, result, rs);
         closeBoth();

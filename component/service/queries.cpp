@@ -28,7 +28,7 @@ RowsetPtr OpenOn(ClsCommon& self, const std::string& sql, CursorKind kind, const
         platform::Error e = service::LogCurrentError(procedure, sql);
         Ctx().PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Sel0511");
         if (bFlag) *bFlag = false;
-        if (sMsg) *sMsg = e.Description();
+        if (sMsg) *sMsg = service::MessageOf(e);
         return nullptr;
     }
 }
@@ -59,7 +59,7 @@ RowsetPtr ClsCommon::OpenRs(const std::string& strSql, ConnectionPtr& cnn, bool&
     } catch (...) {
         platform::Error e = service::LogCurrentError("OpenRs");
         bFlag = false;
-        sMsg = e.Description();
+        sMsg = service::MessageOf(e);
         return nullptr;
     }
 }

@@ -123,7 +123,7 @@ void ClsCommon::FailWrite(const char* procedure, long knownNumber, const char* k
     // Inside the catch block of Add or Modify: the error it expects gets its fixed text, any other
     // the database's own description.
     platform::Error e = service::LogCurrentError(procedure);
-    Ctx().PendingMessage = e.Number() == knownNumber ? ResText(knownKey) : e.Description();
+    Ctx().PendingMessage = e.Number() == knownNumber ? ResText(knownKey) : service::MessageOf(e);
     if (rs) rs->CancelUpdate();
     ReportFailure(sMsg, result, rs);
 }

@@ -846,6 +846,13 @@ TEST_P(CliRights, EveryCommandChecksTheRightOfItsWork) {
         EXPECT_EQ(r.err, NoRight(c.user == "limited" ? limited : c.user == "demo" ? "演示用户" : english, c.function, c.code));
         EXPECT_EQ(r.out, "");
     }
+    if (server) {
+        // The administrator's statement through the clerk's connection: the server's refusal reads
+        // as a missing right, not as the server's own words.
+        const Result r = As("demo", {"exec", "INSERT INTO UA_FuncRight VALUES (N'limited', N'AS020306')"}, "", sys);
+        EXPECT_NE(r.status, 0);
+        EXPECT_EQ(r.err.rfind("Hx.CRM.COMMON.DBMSG.NoRight(permission denied", 0), 0u) << r.err;
+    }
     EXPECT_EQ(In(kDemoAccountDatabase, "SELECT count(*) FROM Ven_Contact WHERE cContactName <> N'Mallory'").ToInt(), 6);
     EXPECT_EQ(In(kDemoAccountDatabase, "SELECT count(*) FROM Ven_Contact WHERE cMemo = N'x'").ToInt(), 0);
     EXPECT_EQ(In(kSystemDatabase, "SELECT count(*) FROM UA_Setting").ToInt(), 0);
