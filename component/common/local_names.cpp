@@ -29,6 +29,20 @@ std::map<std::string, std::string> LocalNames(const std::string& table) {
     return names;
 }
 
+std::map<std::pair<std::string, std::string>, std::string> LocalBaseCodeNames() {
+    std::map<std::pair<std::string, std::string>, std::string> byName;
+    const auto names = LocalNames("Crm_BaseCode");
+    if (names.empty()) return byName;
+    auto rs = Ctx().DataService->OpenX("SELECT ID, cType, cName FROM Crm_BaseCode");
+    if (!rs) return byName;
+    for (; !rs->Eof(); rs->MoveNext()) {
+        const auto it = names.find(rs->Get("ID").ToText());
+        if (it != names.end() && !it->second.empty())
+            byName[{rs->Get("cType").ToText(), rs->Get("cName").ToText()}] = it->second;
+    }
+    return byName;
+}
+
 std::string LocalName(const std::map<std::string, std::string>& names, const std::string& key,
                       const std::string& fallback) {
     const auto it = names.find(key);

@@ -13,6 +13,10 @@ inline constexpr const char* kLocalNameTable = "Crm_LocalName";
 // the account was made before it could hold them.
 std::map<std::string, std::string> LocalNames(const std::string& table);
 
+// Base codes' names in the login's language by their type and own name ("Sex", "男"), for texts
+// that carry the name rather than the code (the list's columns); only codes that have one.
+std::map<std::pair<std::string, std::string>, std::string> LocalBaseCodeNames();
+
 // The name of key in names; fallback when it has none.
 std::string LocalName(const std::map<std::string, std::string>& names, const std::string& key,
                       const std::string& fallback);

@@ -3,9 +3,14 @@
 #include <QLineEdit>
 #include <QWidget>
 
+#include <map>
+#include <optional>
+#include <utility>
+
 #include "common/context.h"
 #include "common/hosts/pub_util.h"
 #include "common/hosts/services.h"
+#include "common/local_names.h"
 #include "common/logs.h"
 #include "common/messages.h"
 #include "common/screen.h"
@@ -184,9 +189,21 @@ bool IsNumberColumn(const platform::db::FieldInfo& f) {
 }
 }  // namespace
 
+namespace {
+// The list's base-code columns by their field names, with the type of code each shows.
+const char* BaseCodeTypeOf(const std::string& lowerName) {
+    static const std::pair<const char*, const char*> kColumns[] = {
+        {"csexname", "Sex"}, {"cdutyname", "Duty"}, {"ctastename", "Taste"}, {"cmarriagename", "Marriage"}};
+    for (const auto& [name, type] : kColumns)
+        if (lowerName == name) return type;
+    return nullptr;
+}
+}  // namespace
+
 void frmContactList::RepairGrid(platform::db::Rowset& rs, long records, long fields) {
     Context& c = Ctx();
     std::string trueText, falseText;
+    std::optional<std::map<std::pair<std::string, std::string>, std::string>> localNames;
     auto formatColumn = [&](long col, int digits) {
         for (long r = 1; r <= records; ++r)
             grid_->SetTextMatrix(r, col, Pub().FormatNum(grid_->TextMatrix(r, col), digits));
@@ -205,6 +222,14 @@ void frmContactList::RepairGrid(platform::db::Rowset& rs, long records, long fie
             }
             for (long r = 1; r <= records; ++r)
                 grid_->SetTextMatrix(r, col, txt::LCase(grid_->TextMatrix(r, col)) == "true" ? trueText : falseText);
+        } else if (const char* type = BaseCodeTypeOf(name)) {
+            // The account's names are its own language's; the user's stands where the account has it.
+            if (!localNames) localNames = LocalBaseCodeNames();
+            if (localNames->empty()) continue;
+            for (long r = 1; r <= records; ++r) {
+                const auto it = localNames->find({type, grid_->TextMatrix(r, col)});
+                if (it != localNames->end()) grid_->SetTextMatrix(r, col, it->second);
+            }
         } else if (name == "ccondefine13" || name == "ccondefine14") {
             if (!c.DataService) continue;
             RowsetPtr item = c.DataService->OpenX(Decimals(name == "ccondefine13" ? "自定义项13" : "自定义项14"));

@@ -28,6 +28,11 @@ TEST_F(AccountNamesTest, TheCardShowsAndTakesTheNamesOfTheUsersLanguage) {
             return local == "<none>" ? own : local;
         };
         const std::string sexId = field("bcSexID"), dutyId = field("bcDutyID");
+        // The list's Gender column too (it carries the name, not the code).
+        const std::string sex = name("Crm_BaseCode", sexId, Value("SELECT cName FROM Crm_BaseCode WHERE ID = " + sexId));
+        bool shown = false;
+        for (long col = 1; col < list->Grid().Cols(); ++col) shown = shown || list->Grid().TextMatrix(1, col) == sex;
+        EXPECT_TRUE(shown) << user << " " << sex;
         EXPECT_EQ(card->findChild<QComboBox*>("cboSex")->currentText().toStdString(),
                   name("Crm_BaseCode", sexId, Value("SELECT cName FROM Crm_BaseCode WHERE ID = " + sexId)));
         EXPECT_EQ(card->Edt(6).Text(),
