@@ -18,6 +18,7 @@
 #include "platform/error.h"
 #include "platform/object_factory.h"
 #include "ui/list/frm_contact_list.h"
+#include "ui/help_window.h"
 #include "ui/widget_host.h"
 
 namespace sovrel {
@@ -77,7 +78,8 @@ void frmItemSet::resizeEvent(QResizeEvent* event) {
 
 void frmItemSet::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1) {
-        list_.Operating("Help");
+        // The column settings have a help page of their own; the list's would explain other things.
+        ShowHelp(this, CrmCommonSvc().GetHelpFile(), helpcmd::DisplayTopic, 0, "frmItemSet");
         return;
     }
     QDialog::keyPressEvent(event);

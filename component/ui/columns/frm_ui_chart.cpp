@@ -1,5 +1,6 @@
 #include "ui/columns/frm_ui_chart.h"
 
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 #include "common/context.h"
@@ -12,6 +13,7 @@
 #include "common/prog_ids.h"
 #include "common/texts.h"
 #include "common/traces.h"
+#include "ui/help_window.h"
 #include "ui/widget_host.h"
 
 namespace sovrel {
@@ -68,6 +70,15 @@ void frmUIChart::FormLoad() {
             DebugTrace("frmUIChart.Form_Load(): the error could not be written to error.log");
         }
     }
+}
+
+void frmUIChart::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        ShowHelp(this, CrmCommonSvc().GetHelpFile(), helpContextId_ != 0 ? helpcmd::Context : helpcmd::DisplayTopic,
+                 helpContextId_, "frmUIChart");
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void frmUIChart::done(int result) {

@@ -32,6 +32,7 @@ public:
 protected:
     void LoadForShow() override;
     void done(int result) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     std::shared_ptr<IChart> chart_;

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -20,6 +22,7 @@
 #include "host/overview.h"
 #include "sink.h"
 #include "ui/columns/frm_ui_chart.h"
+#include "ui/help_window.h"
 #include "ui/messaging/frm_send_email.h"
 #include "ui/messaging/frm_send_sms.h"
 
@@ -118,6 +121,12 @@ TEST_F(HandOffTest, reportChartsEveryContactOfTheCurrentContactsVendorByCode) {
                                                    "V0100000004>V0100000002"}));
         ASSERT_EQ(control->Nodes().size(), 4u);
         EXPECT_EQ(control->Nodes().back().name, "O'Brien & \"Co\" <x>");
+        // F1 opens the chart's own help page.
+        QTest::keyClick(chart, Qt::Key_F1);
+        auto* help = chart->findChild<sovrel::HelpWindow*>();
+        ASSERT_NE(help, nullptr);
+        EXPECT_EQ(help->Browser().source().fileName().toStdString(), "frmUIChart.html");
+        help->close();
     });
     EXPECT_TRUE(shown.empty());
 }
