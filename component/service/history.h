@@ -22,7 +22,8 @@ inline constexpr std::string_view Add = "add", Modify = "modify", Delete = "dele
                                   Restore = "restore";
 }
 
-// While it lives, the data service's writes on this thread are recorded as kind.
+// While it lives, the data service's writes on this thread are recorded as kind (one of kind::,
+// which it keeps by reference).
 class ScopedKind {
 public:
     explicit ScopedKind(std::string_view kind);
