@@ -129,6 +129,26 @@ CREATE INDEX Ven_Contact_cVenCode ON Ven_Contact (cVenCode);
 CREATE INDEX Ven_Contact_cSuperiorID ON Ven_Contact (cSuperiorID);
 CREATE INDEX Ven_Contact_cContactName ON Ven_Contact (cContactName);
 
+-- Every change of a contact, one row per column it changed, written by the data service in the
+-- transaction of the change: cKind is 'add', 'modify', 'delete', 'import' or 'restore'; a column
+-- an add or import leaves empty, or a delete finds empty, has no row. cVenCode is the contact's
+-- vendor (after the change) so that row authority reaches the history as it does the contact.
+-- Rows are only ever added; ID gives their order.
+CREATE TABLE Ven_ContactHistory (
+    ID            int IDENTITY  NOT NULL PRIMARY KEY,
+    cContactCode  nvarchar(30)  NOT NULL,
+    cVenCode      nvarchar(20)  NOT NULL,
+    cColumn       nvarchar(40)  NOT NULL,
+    cOldValue     nvarchar(255),
+    cNewValue     nvarchar(255),
+    cUserId       nvarchar(20),
+    cUserName     nvarchar(40),
+    dChanged      datetime      NOT NULL,
+    cKind         nvarchar(10)  NOT NULL
+);
+CREATE INDEX Ven_ContactHistory_cContactCode ON Ven_ContactHistory (cContactCode);
+CREATE INDEX Ven_ContactHistory_cUserId ON Ven_ContactHistory (cUserId, dChanged);
+
 -- Definitions of the user-defined items of each archive (cClass); cItem is "自定义项" + n and
 -- names column <stem>n. cItemType: "text", "int", "decimal" or "date". A value is checked
 -- (bCheckVal) against the item's value list in userdefine (iDataSource 0) or against the column

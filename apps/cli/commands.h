@@ -59,6 +59,8 @@ int RunDuplicates(const GlobalOptions& options, std::span<const std::string> arg
 int RunExportContacts(const GlobalOptions& options, std::span<const std::string> arguments);
 int RunImportContacts(const GlobalOptions& options, std::span<const std::string> arguments);
 int RunRoles(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunHistory(const GlobalOptions& options, std::span<const std::string> arguments);
+int RunRestore(const GlobalOptions& options, std::span<const std::string> arguments);
 
 // Gives the account on the server (its owner's connection text, without a catalog) its clerk
 // and administrator roles and prints their connection texts (sovrel roles; sovrel init on a

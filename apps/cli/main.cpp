@@ -108,6 +108,16 @@ constexpr Command kCommands[] = {
      "      connection text. --password USER sets a user's password (SOVREL_NEW_PASSWORD, or\n"
      "      asked twice) where the server cannot check the old hash",
      RunRoles},
+    {"history", "CODE [--since DATE] | --user ID [--since DATE] | --deleted",
+     "every change of the contact CODE, or every change the user ID made, from DATE on\n"
+     "      (yyyy-mm-dd), oldest first, one row per changed column (the kind of change, the\n"
+     "      column, its old and new value, who and when), printed as for query; --deleted lists\n"
+     "      the deleted contacts with the values they had when deleted",
+     RunHistory},
+    {"restore", "CODE",
+     "as an administrator, add the deleted contact CODE again with the values it had when it\n"
+     "      was deleted, through the data service's checks (Add)",
+     RunRestore},
 };
 
 void PrintUsage(std::FILE* to) {

@@ -20,6 +20,7 @@
 #include "platform/error.h"
 #include "platform/guid.h"
 #include "platform/text.h"
+#include "service/history.h"
 #include "service/iclscommon.h"
 
 namespace sovrel::exchange {
@@ -433,6 +434,8 @@ void Importer::Relink() {
 }
 
 bool Importer::Run(std::istream& in) {
+    // The contacts' history names what this run adds an import.
+    history::ScopedKind kind(history::kind::Import);
     const Encoding encoding = DetectEncoding(in);
     if (encoding == Encoding::Utf16) {
         summary_.message = ResText("Hx.CRM.TkContact.Exchange.Utf16");

@@ -8,6 +8,7 @@
 #include <pugixml.hpp>
 
 #include "common/hosts/services.h"
+#include "service/history.h"
 #include "service/iclscommon.h"
 
 namespace sovrel {
@@ -65,6 +66,9 @@ private:
     bool CheckColumnsOnce(const pugi::xml_node& element);
     bool CheckRecord(pugi::xml_node& element, RowsetPtr& rs, const std::string& TableName);
     std::vector<pugi::xml_node> RecordElements(const std::string& TableName);
+    // Writes the contact the rowset holds and its history (before: its values as read; empty for
+    // a new one) in one transaction, nested in the caller's when one is open.
+    void UpdateWithHistory(RowsetPtr& rs, const history::Values& before, std::string_view kind);
 
     bool status_ = false;
     std::unique_ptr<pugi::xml_document> doc_;

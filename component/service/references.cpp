@@ -8,6 +8,7 @@
 #include "platform/error.h"
 #include "platform/text.h"
 #include "service/clscommon.h"
+#include "service/history.h"
 #include "service/service_errors.h"
 
 namespace sovrel {
@@ -40,7 +41,8 @@ bool ClsCommon::Delete(Value& ID, std::string& IDName, std::string& TableName, s
     }
     if (!CheckSqlName(IDName)) return fail();
     const std::string value = SqlText(ID.ToText());
-    rs = m_cnn()->OpenRowset("SELECT OID,cContactCode FROM Ven_Contact WHERE " + IDName + "= " + value);
+    // The whole row, read once: its values are the history of the delete.
+    rs = m_cnn()->OpenRowset("SELECT * FROM Ven_Contact WHERE " + IDName + "= " + value);
     if (rs->RecordCount() == 0) {
         c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Sel0512");
         return fail();
@@ -58,15 +60,27 @@ bool ClsCommon::Delete(Value& ID, std::string& IDName, std::string& TableName, s
     m_cnn()->Execute(
         "update Vendor set csovrelcode=null,cvenPerson='' where cSovrelCode in (select oid from ven_contact where " +
         IDName + "=" + value + ")");
+    // The delete and its history stand or fall together.
+    ConnectionPtr cnn = m_cnn();
+    const int level = cnn->BeginTrans();
+    auto rollback = [&] {
+        if (cnn->TransactionLevel() >= level) cnn->RollbackTrans();
+    };
     try {
         bool whole = ID.kind() == Value::Kind::Integer && ID.ToInt() >= -2147483648LL && ID.ToInt() <= 2147483647LL;
         std::string sql = "Delete FROM " + TableName + " WHERE " + IDName +
                           (whole ? "=" + ID.ToText() : "=" + value);
-        if (m_cnn()->Execute(sql) == 1) return true;
+        if (cnn->Execute(sql) == 1) {
+            cnn->Execute(history::ChangeStatement(history::kind::Delete, *rs, history::RowValues(*rs), {}));
+            cnn->CommitTrans();
+            return true;
+        }
+        rollback();
         c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Sel0512");
         return fail();
     } catch (...) {
         service::LogCurrentError("Delete");
+        rollback();
         c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Del01") + "\r\n" + ResText("Hx.CRM.COMMON.DBMSG.Del02");
         return fail();
     }

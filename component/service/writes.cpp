@@ -13,6 +13,7 @@
 #include "platform/error.h"
 #include "platform/text.h"
 #include "service/clscommon.h"
+#include "service/history.h"
 #include "service/record_check.h"
 #include "service/service_errors.h"
 #include "xml/transxml.h"
@@ -195,7 +196,8 @@ bool ClsCommon::Add(std::string& sXML, std::string& TableName, std::string& sMsg
                     return result;  // an existing pair is not added again, and that is no failure
                 }
             }
-            rs->Update();
+            if (text::LCase(TableName) == "ven_contact") UpdateWithHistory(rs, {}, history::kind::Add);
+            else rs->Update();
             rs.reset();
             result = true;
         }
@@ -203,6 +205,20 @@ bool ClsCommon::Add(std::string& sXML, std::string& TableName, std::string& sMsg
         FailWrite("Add", platform::errnum::ConstraintViolated, "Hx.CRM.COMMON.DBMSG.0100", sMsg, result, rs);
     }
     return result;
+}
+
+void ClsCommon::UpdateWithHistory(RowsetPtr& rs, const history::Values& before, std::string_view kind) {
+    ConnectionPtr cnn = m_cnn();
+    const int level = cnn->BeginTrans();
+    try {
+        rs->Update();
+        const std::string sql = history::ChangeStatement(kind, *rs, before, history::RowValues(*rs));
+        if (!sql.empty()) cnn->Execute(sql);
+        cnn->CommitTrans();
+    } catch (...) {
+        if (cnn->TransactionLevel() >= level) cnn->RollbackTrans();
+        throw;
+    }
 }
 
 bool ClsCommon::RunServiceRequest(const std::string& request, pugi::xml_node& element, const std::string& TableName) {
@@ -269,12 +285,13 @@ bool ClsCommon::Modify(std::string& sXML, std::string& TableName, std::string& s
                 return result;
             }
             mode_ = 2;
+            const history::Values before = history::RowValues(*rs);
             if (!CheckRecord(element, rs, TableName) || !SetFieldValue(rs, element)) {
                 rs->CancelUpdate();
                 ReportFailure(sMsg, result, rs);
                 return result;
             }
-            rs->Update();
+            UpdateWithHistory(rs, before, history::kind::Modify);
             rs.reset();
             result = true;
         }

@@ -17,6 +17,7 @@
 #include "common/context.h"
 #include "common/hosts/text_service.h"
 #include "common/messages.h"
+#include "common/sql_text.h"
 #include "common/texts.h"
 #include "service/iclscommon.h"
 #include "ui/card/card_internal.h"
@@ -32,6 +33,18 @@ constexpr int kYesNoQuestion = 36;
 
 std::string T(const char* key) { return ResText(std::string("Hx.CRM.TkContact.frmcontactedit.") + key); }
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Who saved the contact last and when, from its history; "" when it has none to tell.
+std::string LastChange(const std::string& code) {
+    Context& c = Ctx();
+    auto rs = c.DataService->OpenX("SELECT TOP 1 cUserName, cUserId, dChanged FROM Ven_ContactHistory WHERE "
+                                   "cContactCode = " + SqlText(code) + " ORDER BY ID DESC");
+    if (!rs || rs->Eof()) return {};
+    const std::string name = rs->Get("cUserName").ToText();
+    return ResTextParams("Hx.CRM.TkContact.frmcontactedit.ConflictChangedBy",
+                         {platform::db::Value(name.empty() ? rs->Get("cUserId").ToText() : name),
+                          platform::db::Value(rs->Get("dChanged").ToText())});
+}
 
 }  // namespace
 
@@ -81,6 +94,11 @@ bool frmContactEdit::ChooseInDialog(std::vector<ConflictRow>& rows) {
     dialog.setObjectName("FrmConflict");
     dialog.setWindowTitle(Q(T("ConflictTitle")));
     auto* root = new QVBoxLayout(&dialog);
+    if (const std::string who = LastChange(Edt(1).Text()); !who.empty()) {
+        auto* changedBy = new QLabel(Q(who), &dialog);
+        changedBy->setObjectName("LblChangedBy");
+        root->addWidget(changedBy);
+    }
     auto* table = new QTableWidget(static_cast<int>(rows.size()), 5, &dialog);
     table->setObjectName("Grid");
     table->setHorizontalHeaderLabels({Q(T("ConflictField")), Q(T("ConflictLoaded")), Q(T("ConflictDatabase")),

@@ -1028,6 +1028,46 @@ TEST_P(CliRights, ImportRefusesAContactWithABadAddress) {
     EXPECT_EQ(In(kDemoAccountDatabase, "SELECT count(*) FROM Ven_Contact WHERE cVenCode = N'V03'").ToInt(), 1);
 }
 
+// The history as each user may read it (limited: V01 and V03 only), and a restore that only an
+// administrator may make.
+TEST_P(CliRights, HistoryIsReadWithinTheUsersVendorsAndOnlyAnAdministratorRestores) {
+    const auto phone = [](const std::string& code, const std::string& number) {
+        return "<Ven_Contact><cContactCode>" + code + "</cContactCode><cMobilePhone>" + number +
+               "</cMobilePhone></Ven_Contact>";
+    };
+    const std::string was =
+        In(kDemoAccountDatabase, "SELECT cMobilePhone FROM Ven_Contact WHERE cContactCode = N'V0100000004'").ToText();
+    ASSERT_EQ(As("demo_en", {"modify", "Ven_Contact"}, phone("V0100000004", "139\t1")).status, 0);
+    ASSERT_EQ(As("demo", {"modify", "Ven_Contact"}, phone("V0200000002", "138")).status, 0);
+    const std::string header = "ID\tcContactCode\tcKind\tcColumn\tcOldValue\tcNewValue\tcUserId\tcUserName\tdChanged\n";
+    const auto lines = [](const Result& r) { return std::count(r.out.begin(), r.out.end(), '\n'); };
+
+    Result r = As("limited", {"history", "V0100000004"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind(header, 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("\tV0100000004\tmodify\tcMobilePhone\t" + was + "\t139\\t1\tdemo_en\tDemo User\t"), std::string::npos) << r.out;
+    EXPECT_EQ(lines(r), 2) << r.out;
+    EXPECT_EQ(As("limited", {"history", "V0200000002"}).out, header);
+    EXPECT_EQ(lines(As("demo", {"history", "V0200000002"})), 2);
+    EXPECT_EQ(lines(As("demo", {"history", "--user", "demo_en", "--since", "2000-01-01"})), 2);
+    EXPECT_EQ(As("demo", {"history", "--user", "demo_en", "--since", "2999-01-01"}).out, header);
+
+    ASSERT_EQ(As("demo", {"delete", "V0200000002"}).status, 0);
+    r = As("demo", {"history", "--deleted"});
+    EXPECT_NE(r.out.find("V0200000002\tcMobilePhone\t138\tdemo\t"), std::string::npos) << r.out;
+    EXPECT_EQ(As("limited", {"history", "--deleted"}).out, "cContactCode\tcColumn\tcOldValue\tcUserId\tcUserName\tdChanged\n");
+
+    r = As("demo_en", {"restore", "V0200000002"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, NoRight("Demo User", "系统管理", kAdministrationFunction));
+    r = As("demo", {"restore", "V0200000002"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(In(kDemoAccountDatabase, "SELECT cMobilePhone FROM Ven_Contact WHERE cContactCode = N'V0200000002'").ToText(), "138");
+    r = As("demo", {"restore", "V0200000002"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Hx.CRM.TkContact.History.NotDeleted(V0200000002)\n");
+}
+
 // ---- The server's own boundary: what a clerk's connection may do ----------------------------
 
 // psql as an attacker holding the clerk role's connection uses it, with the token of a login
@@ -1104,6 +1144,16 @@ TEST_F(ServerRoles, AClerkConnectionReadsNoHashNorSecretAndGrantsItselfNothing) 
                            "INSERT INTO ven_contact (ccontactcode, cvencode, ccontactname) VALUES ('V0200000099', 'V02', 'M')",
                            limited);
     EXPECT_NE(p.out.find("row-level security"), std::string::npos) << p.out;
+
+    // The history is added to, within the user's vendors, and never rewritten.
+    const std::string add = "INSERT INTO ven_contacthistory (ccontactcode, cvencode, ccolumn, dchanged, ckind) VALUES ";
+    EXPECT_EQ(AsClerk(kDemoAccountDatabase, add + "('V0100000001', 'V01', 'cmemo', now(), 'modify')", limited).status, 0);
+    EXPECT_NE(AsClerk(kDemoAccountDatabase, add + "('V0200000001', 'V02', 'cmemo', now(), 'modify')", limited)
+                  .out.find("row-level security"), std::string::npos);
+    for (const char* sql : {"UPDATE ven_contacthistory SET cnewvalue = 'x'", "DELETE FROM ven_contacthistory"}) {
+        const Psql q = AsClerk(kDemoAccountDatabase, sql, demo);
+        EXPECT_NE(q.out.find(denied), std::string::npos) << sql << "\n" << q.out;
+    }
 }
 
 TEST_F(ServerRoles, AnExistingAccountGetsItsRolesFromSovrelRoles) {

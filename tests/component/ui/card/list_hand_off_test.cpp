@@ -2,6 +2,7 @@
 // the list re-positioned on what was saved; marked contacts deleted with their result rows; and a
 // save refused because another process changed the contact first (SQLite and PostgreSQL).
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -247,8 +248,11 @@ TEST_P(ConflictTest, TheSecondSaveIsRefusedComparedAndSavedAgainstTheCurrentVers
 
     // The first comparison takes the other user's name; a third change comes before the save.
     std::vector<std::vector<std::string>> seen;
+    std::vector<std::string> changedBy;
     card->conflictDialogHook = [&](QDialog& dialog) {
         seen.push_back(ConflictRows(dialog));
+        auto* label = dialog.findChild<QLabel*>("LblChangedBy");
+        changedBy.push_back(label ? label->text().toStdString() : "");
         if (seen.size() == 1)
             OtherUserRenames(account, "V0100000002", Value("SELECT convert(char, convert(money,tkts), 2)" + where),
                              "李娜三", TempFolder());
@@ -274,6 +278,9 @@ TEST_P(ConflictTest, TheSecondSaveIsRefusedComparedAndSavedAgainstTheCurrentVers
     EXPECT_TRUE(card->Operating("SaveRs"));  // the toolbar's Save
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[1], (std::vector<std::string>{"李娜娜|李娜三|李娜娜|" + take, "李经理|李经理|李总监|" + keep}));
+    // Each comparison names who saved the version it compares with, from the history.
+    for (const std::string& text : changedBy)
+        EXPECT_EQ(text.rfind("Hx.CRM.TkContact.frmcontactedit.ConflictChangedBy(演示用户,", 0), 0u) << text;
     EXPECT_EQ(shown, asked);
     EXPECT_EQ(Value("SELECT cContactName" + where), "李娜娜");
     EXPECT_EQ(Value("SELECT cAppellation" + where), "李总监");

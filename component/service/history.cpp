@@ -1,0 +1,147 @@
+#include "service/history.h"
+
+#include "common/context.h"
+#include "common/sql_text.h"
+#include "common/texts.h"
+#include "entry/authority.h"
+#include "platform/db/rowset.h"
+#include "platform/text.h"
+#include "service/iclscommon.h"
+
+namespace sovrel::history {
+
+namespace db = platform::db;
+using db::Value;
+
+namespace {
+
+thread_local std::string_view scopedKind;
+
+const Value& At(const Values& values, std::size_t i) {
+    static const Value null = Value::Null();
+    return i < values.size() ? values[i] : null;
+}
+
+// A value read back from the database and the same value as the rowset was given may differ in
+// kind (a whole number for a bit, say) but not in text.
+bool Same(const Value& a, const Value& b) {
+    if (a.IsNullOrEmpty() || b.IsNullOrEmpty()) return a.IsNullOrEmpty() == b.IsNullOrEmpty();
+    return a == b || a.ToText() == b.ToText();
+}
+
+std::string TextOrNull(const Value& v) { return v.IsNullOrEmpty() ? "NULL" : SqlText(v.ToText()); }
+
+std::string Text(const db::Rowset& row, const Values& before, const Values& after, const char* column) {
+    const int i = row.FieldIndex(column);
+    if (i < 0) return {};
+    const Value& v = At(after, static_cast<std::size_t>(i)).IsNullOrEmpty() ? At(before, static_cast<std::size_t>(i))
+                                                                            : At(after, static_cast<std::size_t>(i));
+    return v.ToText();
+}
+
+std::string Since(const std::string& column, const std::string& since) {
+    return since.empty() ? std::string() : " AND " + column + " >= " + SqlText(since);
+}
+
+// The user's row authority over the history's vendor column.
+std::string Visible(const std::string& column) {
+    const std::string condition = VendorCodeCondition(column);
+    return condition.empty() ? std::string() : " AND " + condition;
+}
+
+std::string Listing(const std::string& where) {
+    return "SELECT " + std::string(kListColumns) + " FROM " + std::string(kTable) + " WHERE " + where +
+           Visible("cVenCode") + " ORDER BY ID";
+}
+
+}  // namespace
+
+ScopedKind::ScopedKind(std::string_view kind) : previous_(scopedKind) { scopedKind = kind; }
+ScopedKind::~ScopedKind() { scopedKind = previous_; }
+
+Values RowValues(const db::Rowset& row) {
+    Values out;
+    out.reserve(row.FieldCount());
+    for (std::size_t i = 0; i < row.FieldCount(); ++i) out.push_back(row.Get(i));
+    return out;
+}
+
+std::string ChangeStatement(std::string_view kind, const db::Rowset& row, const Values& before, const Values& after) {
+    const Context& c = Ctx();
+    // Everything but the column and its two values is the same on every row of the change.
+    const std::string common = ", " + SqlText(c.UserId) + ", " + SqlText(c.UserName) + ", GETDATE(), " +
+                               SqlText(scopedKind.empty() ? kind : scopedKind) + ")";
+    const std::string key = "(" + SqlText(Text(row, before, after, "cContactCode")) + ", " +
+                            SqlText(Text(row, before, after, "cVenCode")) + ", ";
+    std::string values;
+    for (std::size_t i = 0; i < row.FieldCount(); ++i) {
+        const std::string& name = row.Field(i).name;
+        if (platform::text::EqualsNoCase(name, "tkts")) continue;  // the row version changes with every write
+        const Value& old = At(before, i);
+        const Value& now = At(after, i);
+        if (Same(old, now)) continue;
+        values += (values.empty() ? "" : ", ") + key + SqlText(name) + ", " + TextOrNull(old) + ", " + TextOrNull(now) +
+                  common;
+    }
+    if (values.empty()) return {};
+    return "INSERT INTO " + std::string(kTable) +
+           " (cContactCode, cVenCode, cColumn, cOldValue, cNewValue, cUserId, cUserName, dChanged, cKind) VALUES " +
+           values;
+}
+
+std::string ContactStatement(const std::string& code, const std::string& since) {
+    return Listing("cContactCode = " + SqlText(code) + Since("dChanged", since));
+}
+
+std::string UserStatement(const std::string& userId, const std::string& since) {
+    return Listing("cUserId = " + SqlText(userId) + Since("dChanged", since));
+}
+
+std::string DeletedStatement(const std::string& code) {
+    const std::string table(kTable);
+    return "SELECT h.cContactCode, h.cColumn, h.cOldValue, h.cUserId, h.cUserName, h.dChanged FROM " + table +
+           " h WHERE h.cKind = " + SqlText(kind::Delete) +
+           (code.empty() ? std::string() : " AND h.cContactCode = " + SqlText(code)) +
+           " AND NOT EXISTS (SELECT 1 FROM Ven_Contact c WHERE c.cContactCode = h.cContactCode)"
+           // The rows of the last delete: none of the contact's later rows is of another kind.
+           " AND NOT EXISTS (SELECT 1 FROM " + table + " n WHERE n.cContactCode = h.cContactCode AND n.ID > h.ID"
+           " AND n.cKind <> " + SqlText(kind::Delete) + ")" + Visible("h.cVenCode") + " ORDER BY h.cContactCode, h.ID";
+}
+
+}  // namespace sovrel::history
+
+namespace sovrel::history {
+
+bool Restore(IClsCommon& service, const std::string& code, std::string& message) {
+    message.clear();
+    std::string error;
+    bool ok = false;
+    RowsetPtr rows = service.OpenX(DeletedStatement(code), &ok, &error);
+    if (!rows) {
+        message = error;
+        return false;
+    }
+    if (rows->Eof()) {
+        message = ResTextParams("Hx.CRM.TkContact.History.NotDeleted", {Value(code)});
+        return false;
+    }
+    std::string xml = "<Ven_Contact>";
+    for (; !rows->Eof(); rows->MoveNext()) {
+        const std::string column = rows->Get("cColumn").ToText();
+        if (!IsSqlName(column)) continue;  // a name no statement of ours wrote
+        // The service reads record XML with every & as text (UTLCase), so a value goes in as it is;
+        // a "<" could not, and would end the element.
+        const std::string value = rows->Get("cOldValue").ToText();
+        if (value.find('<') != std::string::npos) {
+            message = ResTextParams("Hx.CRM.TkContact.History.CannotRestore", {Value(code), Value(column)});
+            return false;
+        }
+        xml += "<" + column + ">" + value + "</" + column + ">";
+    }
+    xml += "</Ven_Contact>";
+    std::string table = "Ven_Contact";
+    ScopedKind restore(kind::Restore);
+    return service.Add(xml, table, message);
+}
+
+}  // namespace sovrel::history
