@@ -13,6 +13,7 @@
 #include "platform/password.h"
 #include "platform/text.h"
 #include "schema/demo.h"
+#include "schema/schema.h"
 #include "support.h"
 
 namespace host {
@@ -278,6 +279,17 @@ std::shared_ptr<LoginSession> LoginSession::Login(const std::string& systemDatab
     if (!dataSource.empty()) accountText = detail::WithDataSource(accountText, dataSource);
     session->accountConnection_ = WithToken(accountText, token);
     session->loginId_ = platform::NewGuidText();
+    if (!serverChecks) {
+        // An account file from an earlier build gets the tables this one writes; on a server the
+        // owner adds them (sovrel roles), the clerk may not.
+        try {
+            platform::db::Connection accountDb;
+            accountDb.Open(accountText);
+            schema::AddLaterAccountTables(accountDb);
+        } catch (const platform::Error& e) {
+            platform::DebugOutput("login: the account cannot be brought up to date: " + e.Description());
+        }
+    }
 
     ForgetDeadLogins(*db);
     db->Execute("INSERT INTO UA_Login (cLoginId, cUser_Id, cAcc_Id, iYear, cHostName, iProcessId, dLoginAt) VALUES (" +

@@ -41,6 +41,29 @@ void CreateDatabase(platform::db::Connection& connection, std::string_view name,
 
 }  // namespace
 
+bool AddLaterAccountTables(platform::db::Connection& account) {
+    try {
+        account.OpenRowset("SELECT COUNT(*) FROM Ven_ContactHistory WHERE 1 = 0");
+        return false;
+    } catch (const platform::Error&) {
+        // Missing: an account from before the history.
+    }
+    // The table's definition and its indexes, as the account's own script has them.
+    const std::string_view source = embedded::account_source;
+    const std::size_t begin = source.find("CREATE TABLE Ven_ContactHistory");
+    const std::size_t lastIndex = source.find("CREATE INDEX Ven_ContactHistory_cUserId", begin);
+    const std::size_t end = source.find(';', lastIndex);
+    if (begin == std::string_view::npos || lastIndex == std::string_view::npos || end == std::string_view::npos)
+        throw platform::Error(platform::errnum::InvalidOperation, "schema", "the account script has no history table");
+    const Backend backend = platform::text::EqualsNoCase(account.Provider(), "PostgreSQL") ? Backend::Postgres : Backend::Sqlite;
+    try {
+        account.ExecuteScript(BackendDdl(source.substr(begin, end + 1 - begin), backend));
+    } catch (const platform::Error& e) {
+        throw e.WithContext("while adding the contacts' history to an older account");
+    }
+    return true;
+}
+
 std::string_view AccountSql(std::string_view provider) {
     return ScriptFor(provider, embedded::account_source, "account database");
 }

@@ -118,6 +118,7 @@ RolesSummary InstallServerRoles(const std::string& server, const RolePasswords& 
     for (const auto& name : names) {
         Connection account;
         account.Open(ServerConnectionText(server, name));
+        AddLaterAccountTables(account);  // the grants name them
         Install(account, embedded::account_roles_source, name);
         account.ExecuteScript("DELETE FROM sv_login_key; INSERT INTO sv_login_key VALUES (decode('" + key + "', 'hex'))");
         summary.databases.push_back(name);

@@ -469,6 +469,19 @@ TEST_F(CliTest, AMessageOfSeveralLinesPrintsAsSeveralLines) {
     EXPECT_EQ(Count("SELECT count(*) FROM Ven_Contact WHERE cContactCode = 'V0300000009'"), 0);
 }
 
+// An account from before the history: the first login adds the table, and the change is kept.
+TEST_F(CliTest, AnAccountFromBeforeTheHistoryGetsItAtTheFirstLogin) {
+    UseFixedAccount();
+    {
+        platform::db::Connection account;
+        account.Open(SqliteConnectionText(dir));
+        account.ExecuteScript("DROP TABLE Ven_ContactHistory");
+    }
+    const Result r = On({"add", "Ven_Contact"}, ContactXml("V0300000001", "赵六"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Value("SELECT cNewValue FROM Ven_ContactHistory WHERE cContactCode = N'V0300000001' AND cColumn = N'cContactName'"), "赵六");
+}
+
 TEST_F(CliTest, ModifyRefusesARowChangedSinceTheLoadedVersion) {
     UseFixedAccount();
     const std::string tsQuery =
@@ -1159,6 +1172,12 @@ TEST_F(ServerRoles, AClerkConnectionReadsNoHashNorSecretAndGrantsItselfNothing) 
 TEST_F(ServerRoles, AnExistingAccountGetsItsRolesFromSovrelRoles) {
     // An account made before the server checked passwords: hashes only the program could check.
     CreateFixedAccountOn(place.Server(), platform::PasswordCost::TestOnly);
+    {
+        // ... and before the contacts' history.
+        platform::db::Connection owner;
+        owner.Open(place.ConnectionText(std::string(kDemoAccountDatabase)));
+        owner.ExecuteScript("DROP TABLE Ven_ContactHistory");
+    }
     const std::string clerk = sovrel::test::RoleConnectionText(place, kClerkRole, std::string(kDemoAccountDatabase));
     Result r = Run({"--connection", place.ConnectionText(std::string(kDemoAccountDatabase)), "roles"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -1173,6 +1192,8 @@ TEST_F(ServerRoles, AnExistingAccountGetsItsRolesFromSovrelRoles) {
     r = Run({"--connection", clerk, "--language", "keys", "find", "Ven_Contact"}, "<Ven_Contact><cContactName> </cContactName></Ven_Contact>");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 7) << r.out;
+    r = Run({"--connection", clerk, "add", "Ven_Contact"}, ContactXml("V0300000009", "Neu"));
+    EXPECT_EQ(r.status, 0) << r.err;
     // A second run keeps the roles' passwords and the signing key.
     r = Run({"--connection", place.Server(), "roles"});
     EXPECT_NE(r.out.find("User ID=sovrel_clerk;Password=(unchanged)"), std::string::npos) << r.out;
