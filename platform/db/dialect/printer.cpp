@@ -366,7 +366,10 @@ std::vector<Step> Print(const Rules& rules, const Tree& tree) {
 }
 
 std::vector<Step> Translate(const Rules& rules, std::string_view tsql) {
-    Tree tree = Parse(tsql);
+    // One tree per thread, emptied for each batch: its tokens and nodes keep their room, and a
+    // refusal unwinds through no tree to free.
+    thread_local Tree tree;
+    Parse(tsql, tree);
     Rewrite(rules, tree);
     return Print(rules, tree);
 }

@@ -20,7 +20,7 @@ class Printer {
 public:
     Printer(const Rules& rules, const Tree& tree) : r_(rules), t_(tree) {}
 
-    void Statements(const std::vector<Node*>& statements, std::vector<Step>& out) {
+    void Statements(const Kids& statements, std::vector<Step>& out) {
         for (const Node* s : statements) Statement(*s, out);
     }
 

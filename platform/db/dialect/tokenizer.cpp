@@ -150,12 +150,30 @@ bool IsWordChar(unsigned char c) {
 }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-[[noreturn]] void Fail(std::string_view src, std::size_t at, const std::string& what) {
-    throw Error(errnum::CannotTranslate, "dialect",
-                what + " at position " + std::to_string(CharPosition(src, at)));
+[[noreturn]] void Fail(std::string_view src, std::size_t at, std::initializer_list<MessagePart> what) {
+    RefuseAt(src, at, what);
+}
+
+[[gnu::noinline]] Error Refusal(std::string_view tsql, std::size_t byteOffset,
+                                std::initializer_list<MessagePart> parts) {
+    std::string message;
+    for (const MessagePart& p : parts) {
+        const std::size_t from = message.size();
+        message += p.text;
+        if (p.upper)
+            for (std::size_t i = from; i < message.size(); ++i)
+                if (message[i] >= 'a' && message[i] <= 'z') message[i] = static_cast<char>(message[i] - 32);
+    }
+    message += " at position ";
+    message += std::to_string(CharPosition(tsql, byteOffset));
+    return Error(errnum::CannotTranslate, "dialect", std::move(message));
 }
 
 }  // namespace
+
+void RefuseAt(std::string_view tsql, std::size_t byteOffset, std::initializer_list<MessagePart> parts) {
+    throw Refusal(tsql, byteOffset, parts);
+}
 
 long CharPosition(std::string_view tsql, std::size_t byteOffset) {
     return static_cast<long>(text::Len(tsql.substr(0, std::min(byteOffset, tsql.size())))) + 1;
@@ -174,6 +192,12 @@ bool SameWord(std::string_view a, std::string_view b) {
 
 std::vector<Token> Tokenize(std::string_view s) {
     std::vector<Token> out;
+    Tokenize(s, out);
+    return out;
+}
+
+void Tokenize(std::string_view s, std::vector<Token>& out) {
+    out.clear();
     out.reserve(s.size() / 4 + 8);
     const std::size_t n = s.size();
     std::size_t i = 0;
@@ -187,7 +211,7 @@ std::vector<Token> Tokenize(std::string_view s) {
     auto quoted = [&](std::size_t start, std::size_t from, char close, const char* what) {
         std::size_t j = from;
         for (;;) {
-            if (j >= n) Fail(s, start, std::string("unterminated ") + what);
+            if (j >= n) Fail(s, start, {"unterminated ", what});
             if (s[j] == close) {
                 if (j + 1 < n && s[j + 1] == close) {
                     j += 2;
@@ -226,7 +250,7 @@ std::vector<Token> Tokenize(std::string_view s) {
                     ++i;
                 }
             }
-            if (depth != 0) Fail(s, start, "unterminated comment");
+            if (depth != 0) Fail(s, start, {"unterminated comment"});
             space = true;
             continue;
         }
@@ -254,7 +278,7 @@ std::vector<Token> Tokenize(std::string_view s) {
             std::size_t j = i + 1;
             if (j < n && s[j] == '@') ++j;
             while (j < n && IsWordChar(static_cast<unsigned char>(s[j]))) ++j;
-            if (j == i + 1) Fail(s, i, "a lone '@'");
+            if (j == i + 1) Fail(s, i, {"a lone '@'"});
             push(Tk::Variable, i, j);
             i = j;
             continue;
@@ -287,7 +311,7 @@ std::vector<Token> Tokenize(std::string_view s) {
                 }
             }
             if (j < n && IsWordStart(static_cast<unsigned char>(s[j])))
-                Fail(s, i, "malformed number '" + std::string(s.substr(i, j + 1 - i)) + "'");
+                Fail(s, i, {"malformed number '", s.substr(i, j + 1 - i), "'"});
             push(Tk::Number, i, j);
             i = j;
             continue;
@@ -317,10 +341,9 @@ std::vector<Token> Tokenize(std::string_view s) {
             ++i;
             continue;
         }
-        Fail(s, i, "unexpected character '" + std::string(1, c) + "'");
+        Fail(s, i, {"unexpected character '", s.substr(i, 1), "'"});
     }
     out.push_back(Token{Tk::End, Kw::None, space, static_cast<std::uint32_t>(n), 0});
-    return out;
 }
 
 }  // namespace platform::db::dialect
