@@ -129,6 +129,20 @@ constexpr std::array kKeywords{
     KeywordEntry{"WITH", Kw::With},
 };
 
+// Where the keywords of each first letter start in kKeywords (A to Z, then the end), so that a
+// word is compared with a handful of them.
+constexpr std::array<std::uint8_t, 27> kByLetter = [] {
+    std::array<std::uint8_t, 27> at{};
+    std::size_t k = 0;
+    for (std::size_t letter = 0; letter < 26; ++letter) {
+        at[letter] = static_cast<std::uint8_t>(k);
+        while (k < kKeywords.size() && kKeywords[k].upper[0] == static_cast<char>('A' + letter)) ++k;
+    }
+    at[26] = static_cast<std::uint8_t>(k);
+    return at;
+}();
+static_assert(kByLetter[26] == kKeywords.size(), "the keywords are sorted and start with a letter");
+
 Kw LookupKeyword(std::string_view word) {
     if (word.size() > 17) return Kw::None;
     char buf[17];
@@ -136,17 +150,35 @@ Kw LookupKeyword(std::string_view word) {
         char c = word[i];
         buf[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
     }
-    std::string_view upper(buf, word.size());
-    auto it = std::lower_bound(kKeywords.begin(), kKeywords.end(), upper,
-                               [](const KeywordEntry& e, std::string_view w) { return e.upper < w; });
-    return (it != kKeywords.end() && it->upper == upper) ? it->kw : Kw::None;
+    if (buf[0] < 'A' || buf[0] > 'Z') return Kw::None;
+    const std::string_view upper(buf, word.size());
+    const auto letter = static_cast<std::size_t>(buf[0] - 'A');
+    for (std::size_t k = kByLetter[letter]; k < kByLetter[letter + 1]; ++k)
+        if (kKeywords[k].upper == upper) return kKeywords[k].kw;
+    return Kw::None;
 }
 
-bool IsWordStart(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '#' || c >= 0x80;
-}
-bool IsWordChar(unsigned char c) {
-    return IsWordStart(c) || (c >= '0' && c <= '9') || c == '@' || c == '$';
+constexpr std::array<std::uint8_t, 256> kCharClass = [] {
+    std::array<std::uint8_t, 256> c{};
+    for (std::size_t i = 0; i < 256; ++i) {
+        const bool start = (i >= 'a' && i <= 'z') || (i >= 'A' && i <= 'Z') || i == '_' || i == '#' || i >= 0x80;
+        const bool word = start || (i >= '0' && i <= '9') || i == '@' || i == '$';
+        c[i] = static_cast<std::uint8_t>((start ? 1 : 0) | (word ? 2 : 0));
+    }
+    return c;
+}();
+bool IsWordStart(unsigned char c) { return kCharClass[c] & 1; }
+bool IsWordChar(unsigned char c) { return kCharClass[c] & 2; }
+
+// The operators of two characters: <> != <= >= !< !> ::, and the compound assignments.
+bool IsTwoCharOp(char a, char b) {
+    switch (a) {
+        case '<': return b == '>' || b == '=';
+        case '!': return b == '=' || b == '<' || b == '>';
+        case ':': return b == ':';
+        case '>': case '+': case '-': case '*': case '/': case '%': case '&': case '|': case '^': return b == '=';
+        default: return false;
+    }
 }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -327,10 +359,7 @@ void Tokenize(std::string_view s, std::vector<Token>& out) {
         }
         // Operators: the two-character ones first.
         if (i + 1 < n) {
-            std::string_view two = s.substr(i, 2);
-            static constexpr std::string_view kTwo[] = {"<>", "!=", "<=", ">=", "!<", "!>", "+=", "-=",
-                                                        "*=", "/=", "%=", "&=", "|=", "^=", "::"};
-            if (std::find(std::begin(kTwo), std::end(kTwo), two) != std::end(kTwo)) {
+            if (IsTwoCharOp(c, s[i + 1])) {
                 push(Tk::Op, i, i + 2);
                 i += 2;
                 continue;
