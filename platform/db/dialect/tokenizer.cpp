@@ -143,16 +143,29 @@ constexpr std::array<std::uint8_t, 27> kByLetter = [] {
 }();
 static_assert(kByLetter[26] == kKeywords.size(), "the keywords are sorted and start with a letter");
 
+// Per first letter, the lengths its keywords have (bit n: length n): most names are no keyword's
+// length and are not compared at all.
+constexpr std::array<std::uint32_t, 26> kLengths = [] {
+    std::array<std::uint32_t, 26> bits{};
+    for (const KeywordEntry& e : kKeywords) bits[static_cast<std::size_t>(e.upper[0] - 'A')] |= 1u << e.upper.size();
+    return bits;
+}();
+constexpr std::size_t kLongestKeyword = 17;
+static_assert(std::all_of(kKeywords.begin(), kKeywords.end(),
+                          [](const KeywordEntry& e) { return e.upper.size() <= kLongestKeyword; }));
+
 Kw LookupKeyword(std::string_view word) {
-    if (word.size() > 17) return Kw::None;
-    char buf[17];
+    if (word.size() > kLongestKeyword) return Kw::None;
+    const char first = (word[0] >= 'a' && word[0] <= 'z') ? static_cast<char>(word[0] - 32) : word[0];
+    if (first < 'A' || first > 'Z') return Kw::None;
+    const auto letter = static_cast<std::size_t>(first - 'A');
+    if (!((kLengths[letter] >> word.size()) & 1u)) return Kw::None;
+    char buf[kLongestKeyword];
     for (std::size_t i = 0; i < word.size(); ++i) {
         char c = word[i];
         buf[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
     }
-    if (buf[0] < 'A' || buf[0] > 'Z') return Kw::None;
     const std::string_view upper(buf, word.size());
-    const auto letter = static_cast<std::size_t>(buf[0] - 'A');
     for (std::size_t k = kByLetter[letter]; k < kByLetter[letter + 1]; ++k)
         if (kKeywords[k].upper == upper) return kKeywords[k].kw;
     return Kw::None;
