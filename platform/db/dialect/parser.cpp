@@ -26,13 +26,6 @@ bool IsComparison(std::string_view op) {
            op == "!<" || op == "!>";
 }
 
-std::string Upper(std::string_view s) {
-    std::string u(s);
-    for (char& c : u)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return u;
-}
-
 bool IsLockHint(std::string_view w) {
     static constexpr std::string_view kHints[] = {
         "NOLOCK", "READUNCOMMITTED", "READCOMMITTED", "READCOMMITTEDLOCK", "ROWLOCK", "PAGLOCK", "TABLOCK",
@@ -65,7 +58,7 @@ void Parser::CheckClauseWord(std::uint32_t k) const {
         const std::uint32_t unit = Is(k + 1, Tk::LParen) ? pair_[k + 1] + 1 : k + 2;
         if (IsWord(unit, "ROWS") || IsWord(unit, "ROW")) Unsupported(k, "OFFSET ... FETCH");
     }
-    if (Text(k).front() == '#') Unsupported(k, "the temporary table " + std::string(Text(k)));
+    if (Text(k).front() == '#') Unsupported(k, "the temporary table ", Text(k));
 }
 
 // What stands at k where nothing of it can: named when the backends lack it.
@@ -74,51 +67,51 @@ void Parser::Unexpected(std::uint32_t k) const {
     switch (K(k)) {
         case Kw::Top: Unsupported(k, "TOP here (it belongs right after SELECT or SELECT DISTINCT)");
         case Kw::Option: Unsupported(k, "the OPTION clause");
-        case Kw::For: Unsupported(k, "FOR " + Upper(Text(k + 1)));
+        case Kw::For: Unsupported(k, "FOR ", MessagePart::Upper(Text(k + 1)));
         case Kw::Into: Unsupported(k, "SELECT ... INTO (create the table first, then INSERT ... SELECT)");
         case Kw::Cross:
         case Kw::Outer:
-            if (K(k + 1) == Kw::Apply) Unsupported(k, Upper(Text(k)) + " APPLY");
+            if (K(k + 1) == Kw::Apply) Unsupported(k, MessagePart::Upper(Text(k)), " APPLY");
             break;
         case Kw::Pivot: case Kw::Unpivot: case Kw::Compute: case Kw::Tablesample: case Kw::Contains:
-        case Kw::Freetext: Unsupported(k, Upper(Text(k)));
+        case Kw::Freetext: Unsupported(k, MessagePart::Upper(Text(k)));
         case Kw::Current_user: case Kw::Session_user: case Kw::System_user: case Kw::User:
-            Unsupported(k, Upper(Text(k)) + " (there are no server logins)");
+            Unsupported(k, MessagePart::Upper(Text(k)), " (there are no server logins)");
         default: break;
     }
     if (Is(k, Tk::End)) Fail(k, "unexpected end of the statement");
-    if (Is(k, Tk::Ident) && K(k) != Kw::None) Fail(k, "unexpected " + Upper(Text(k)));
-    Fail(k, "unexpected '" + std::string(Text(k)) + "'");
+    if (Is(k, Tk::Ident) && K(k) != Kw::None) Fail(k, "unexpected ", MessagePart::Upper(Text(k)));
+    Fail(k, "unexpected '", Text(k), "'");
 }
 
 // Parentheses and CASE ... END must pair before anything is read.
 void Parser::CheckPairs() {
     pair_.assign(t_.tokens.size(), kNoToken);
-    std::vector<std::uint32_t> parens;
-    std::vector<std::pair<std::uint32_t, std::size_t>> cases;  // CASE index, paren depth
+    std::uint32_t parens[kMaxParentheses];
+    std::size_t open = 0;
+    auto& cases = t_.openCases;  // CASE index, paren depth
+    cases.clear();
     for (std::uint32_t k = 0; k < t_.tokens.size(); ++k) {
         const Token& t = t_.tokens[k];
         if (t.kind == Tk::LParen) {
-            if (parens.size() >= kMaxParentheses) Fail(k, "parentheses nested too deeply");
-            parens.push_back(k);
+            if (open >= kMaxParentheses) Fail(k, "parentheses nested too deeply");
+            parens[open++] = k;
         } else if (t.kind == Tk::RParen) {
-            if (parens.empty()) Fail(k, "')' without '('");
-            if (!cases.empty() && cases.back().second == parens.size()) Fail(cases.back().first, "CASE without END");
-            pair_[parens.back()] = k;
-            parens.pop_back();
+            if (open == 0) Fail(k, "')' without '('");
+            if (!cases.empty() && cases.back().second == open) Fail(cases.back().first, "CASE without END");
+            pair_[parens[--open]] = k;
         } else if (t.kw == Kw::Case) {
-            cases.emplace_back(k, parens.size());
-        } else if (t.kw == Kw::End && !cases.empty() && cases.back().second == parens.size()) {
+            cases.emplace_back(k, open);
+        } else if (t.kw == Kw::End && !cases.empty() && cases.back().second == open) {
             cases.pop_back();
         }
     }
-    if (!parens.empty()) Fail(parens.back(), "'(' without ')'");
+    if (open > 0) Fail(parens[open - 1], "'(' without ')'");
     if (!cases.empty()) Fail(cases.back().first, "CASE without END");
 }
 
 // Statements up to the end of the text, or up to the END of the block whose BEGIN is at begin.
-std::vector<Node*> Parser::Statements(std::uint32_t begin) {
-    std::vector<Node*> out;
+void Parser::Statements(std::uint32_t begin, Kids& out) {
     for (;;) {
         if (Is(i_, Tk::Semicolon)) {
             ++i_;
@@ -126,11 +119,11 @@ std::vector<Node*> Parser::Statements(std::uint32_t begin) {
         }
         if (Is(i_, Tk::End)) {
             if (begin != kNoToken) Fail(begin, "BEGIN without END");
-            return out;
+            return;
         }
         if (K(i_) == Kw::End) {
             if (begin == kNoToken) Fail(i_, "END without BEGIN");
-            return out;
+            return;
         }
         out.push_back(Statement());
     }
@@ -146,7 +139,7 @@ Node* Parser::Body() {
     if (K(i_) == Kw::Begin && !IsTransactionWord(i_ + 1)) {
         Node* block = Make(Nk::Block);
         const std::uint32_t begin = i_++;
-        block->kids = Statements(begin);
+        Statements(begin, block->kids);
         ++i_;  // END
         return Close(block);
     }
@@ -176,7 +169,7 @@ Node* Parser::Statement() {
         }
         case Kw::Begin:
             if (IsTransactionWord(b + 1))
-                Unsupported(b, "BEGIN " + Upper(Text(b + 1)) + " (use the connection's transactions)");
+                Unsupported(b, "BEGIN ", MessagePart::Upper(Text(b + 1)), " (use the connection's transactions)");
             return Body();
         case Kw::Else: Fail(b, "ELSE without IF");
         case Kw::Use: {
@@ -188,7 +181,7 @@ Node* Parser::Statement() {
         }
         case Kw::Create: {
             if (K(b + 1) != Kw::Database)
-                Unsupported(b, "CREATE " + Upper(Text(b + 1)) + " (the schema is written per backend)");
+                Unsupported(b, "CREATE ", MessagePart::Upper(Text(b + 1)), " (the schema is written per backend)");
             if (!IsName(b + 2)) Fail(b, "CREATE DATABASE without a name");
             Node* n = Make(Nk::CreateDatabase);
             n->alias = b + 2;
@@ -210,9 +203,9 @@ Node* Parser::Statement() {
         default: break;
     }
     if (Is(b, Tk::LParen)) return Finish(QueryStatement());
-    if (Is(b, Tk::Ident) && K(b) != Kw::None) Unsupported(b, "the statement " + Upper(Text(b)));
-    if (Is(b, Tk::Variable)) Unsupported(b, "variable " + std::string(Text(b)));
-    Fail(b, "unexpected '" + std::string(Text(b)) + "' where a statement should start");
+    if (Is(b, Tk::Ident) && K(b) != Kw::None) Unsupported(b, "the statement ", MessagePart::Upper(Text(b)));
+    if (Is(b, Tk::Variable)) Unsupported(b, "variable ", Text(b));
+    Fail(b, "unexpected '", Text(b), "' where a statement should start");
 }
 
 // OPTION (MAXRECURSION n) may end a statement (number: the limit, -1 when not given); then
@@ -255,7 +248,7 @@ Node* Parser::Insert() {
             if (v->kids.size()) ++i_;
             Node* row = Make(Nk::Row);
             Expect(Tk::LParen, "'('");
-            row->kids = List();
+            List(row->kids);
             Expect(Tk::RParen, "')'");
             v->kids.push_back(Close(row));
         } while (Is(i_, Tk::Comma));
@@ -282,7 +275,7 @@ Node* Parser::Update() {
     n->kids.push_back(target);
     if (K(i_) != Kw::Set) {
         if (Is(i_, Tk::End) || Is(i_, Tk::Semicolon)) Fail(n->first, "UPDATE without SET");
-        Fail(i_, "unexpected '" + std::string(Text(i_)) + "' before SET");
+        Fail(i_, "unexpected '", Text(i_), "' before SET");
     }
     Node* set = Make(Nk::Clause);
     set->op = i_++;
@@ -298,11 +291,11 @@ Node* Parser::Update() {
 
 Node* Parser::Assign() {
     Node* a = Make(Nk::Assign);
-    if (Is(i_, Tk::Variable)) Unsupported(i_, "variable " + std::string(Text(i_)));
+    if (Is(i_, Tk::Variable)) Unsupported(i_, "variable ", Text(i_));
     if (!IsName(i_)) Fail(i_, "SET needs a column name before '='");
     a->kids.push_back(NamePath());
     if (Is(i_, Tk::Op) && Text(i_).size() == 2 && Text(i_)[1] == '=' && !IsComparison(Text(i_)))
-        Unsupported(i_, "compound assignment " + std::string(Text(i_)));
+        Unsupported(i_, "compound assignment ", Text(i_));
     if (!IsOp(i_, "=")) Fail(a->first, "SET without '='");
     a->op = i_++;
     a->kids.push_back(Expr());
@@ -344,18 +337,21 @@ std::string UnquotedText(Tk kind, std::string_view text) {
     return s;
 }
 
-void Refuse(const Tree& tree, std::uint32_t token, const std::string& what) {
-    throw Error(errnum::CannotTranslate, "dialect",
-                what + " at position " + std::to_string(CharPosition(tree.source, tree.tokens[token].pos)));
+void Refuse(const Tree& tree, std::uint32_t token, MessagePart a, MessagePart b, MessagePart c, MessagePart d) {
+    RefuseAt(tree.source, tree.tokens[token].pos, {a, b, c, d});
 }
 
 Tree Parse(std::string_view tsql) {
     Tree tree;
-    tree.source = tsql;
-    tree.tokens = Tokenize(tsql);
+    Parse(tsql, tree);
+    return tree;
+}
+
+void Parse(std::string_view tsql, Tree& tree) {
+    tree.Reset(tsql);
+    Tokenize(tsql, tree.tokens);
     tree.Reserve(tree.tokens.size() + tree.tokens.size() / 2);  // a statement has fewer nodes than that
     parsing::Parser(tree).Batch();
-    return tree;
 }
 
 }  // namespace platform::db::dialect

@@ -4,12 +4,13 @@
 namespace platform::db::dialect::parsing {
 
 Node* Parser::Expr() {
-    Depth depth(*this);
+    Enter();
     Node* l = And();
     while (K(i_) == Kw::Or) {
         const std::uint32_t op = i_++;
         l = Binary(Nk::Logical, op, l, And());
     }
+    Leave();
     return l;
 }
 
@@ -24,10 +25,11 @@ Node* Parser::And() {
 
 Node* Parser::Not() {
     if (K(i_) != Kw::Not) return Predicate();
-    Depth depth(*this);
+    Enter();
     Node* n = Make(Nk::Not);
     n->op = i_++;
     n->kids.push_back(Not());
+    Leave();
     return Close(n);
 }
 
@@ -40,7 +42,7 @@ Node* Parser::Predicate() {
     }
     Node* l = Additive();
     if (Is(i_, Tk::Op)) {
-        if (!IsComparison(Text(i_))) Unsupported(i_, "the operator " + std::string(Text(i_)));
+        if (!IsComparison(Text(i_))) Unsupported(i_, "the operator ", Text(i_));
         const std::uint32_t op = i_++;
         Node* r;
         if (K(i_) == Kw::Any || K(i_) == Kw::Some || K(i_) == Kw::All) {
@@ -73,7 +75,7 @@ Node* Parser::Predicate() {
                 n->kids.push_back(Subquery());
             } else {
                 ++i_;
-                for (Node* v : List()) n->kids.push_back(v);
+                List(n->kids);
                 Expect(Tk::RParen, "')'");
             }
             break;
@@ -127,10 +129,11 @@ Node* Parser::Multiplicative() {
 
 Node* Parser::Unary() {
     if (!(IsOp(i_, "-") || IsOp(i_, "+") || IsOp(i_, "~"))) return Collated();
-    Depth depth(*this);
+    Enter();
     Node* u = Make(Nk::Unary);
     u->op = i_++;
     u->kids.push_back(Unary());
+    Leave();
     return Close(u);
 }
 
@@ -166,7 +169,7 @@ Node* Parser::Primary() {
         }
         case Tk::Variable: {
             if (!SameWord(Text(i_), "@@IDENTITY") && !SameWord(Text(i_), "@@ROWCOUNT"))
-                Unsupported(i_, "the variable " + std::string(Text(i_)));
+                Unsupported(i_, "the variable ", Text(i_));
             Node* n = Make(Nk::Variable);
             ++i_;
             return Close(n);
@@ -212,8 +215,8 @@ Node* Parser::NamePath() {
     while (Is(i_, Tk::Dot)) {
         if (IsName(i_ + 1) || Is(i_ + 1, Tk::Ident)) {
             if (Is(i_ + 2, Tk::LParen))
-                Fail(n->first, "unknown function " + std::string(t_.source.substr(
-                                   T(n->first).pos, T(i_ + 1).pos + T(i_ + 1).len - T(n->first).pos)));
+                Fail(n->first, "unknown function ",
+                     t_.source.substr(T(n->first).pos, T(i_ + 1).pos + T(i_ + 1).len - T(n->first).pos));
             if (n->parts.Full()) Fail(n->first, "malformed name");
             n->parts.push_back(i_ + 1);
             i_ += 2;
@@ -250,8 +253,7 @@ Node* Parser::Case() {
 
 // name(arguments) [OVER (...)]; alias: DISTINCT or ALL before the arguments.
 Node* Parser::Call() {
-    const std::string upper = Upper(Text(i_));
-    if (upper == "CONVERT" || upper == "CAST") return Convert(upper == "CAST");
+    if (SameWord(Text(i_), "CONVERT") || SameWord(Text(i_), "CAST")) return Convert(SameWord(Text(i_), "CAST"));
     Node* c = Make(Nk::Call);
     c->op = i_;
     i_ += 2;
@@ -261,7 +263,7 @@ Node* Parser::Call() {
         c->kids.push_back(Close(s));
     } else if (!Is(i_, Tk::RParen)) {
         if (K(i_) == Kw::Distinct || K(i_) == Kw::All) c->alias = i_++;
-        c->kids = List();
+        List(c->kids);
     }
     if (!Is(i_, Tk::RParen)) Unexpected(i_);
     ++i_;
@@ -277,7 +279,7 @@ Node* Parser::Over() {
     if (IsWord(i_, "PARTITION")) {
         ++i_;
         ExpectKw(Kw::By, "BY");
-        for (Node* e : List()) o->kids.push_back(e);
+        List(o->kids);
     }
     if (K(i_) == Kw::Order) {
         Node* order = OrderBy();
@@ -302,7 +304,7 @@ Node* Parser::Convert(bool cast) {
         TypeArg(c);
         if (!Is(i_, Tk::Comma)) Fail(c->first, "wrong number of arguments (1) for CONVERT");
         ++i_;
-        c->kids = List();
+        List(c->kids);
         if (c->kids.size() > 2)
             Fail(c->first, "wrong number of arguments (" + std::to_string(c->kids.size() + 1) + ") for CONVERT");
     }
@@ -317,7 +319,7 @@ void Parser::TypeArg(Node* c) {
     for (char& ch : name)
         if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch + 32);
     const TypeName* known = FindType(name);
-    if (!known) Unsupported(i_, "the data type " + std::string(Text(i_)));
+    if (!known) Unsupported(i_, "the data type ", Text(i_));
     c->number = static_cast<int>(known->type);
     ++i_;
     if (Is(i_, Tk::LParen)) {

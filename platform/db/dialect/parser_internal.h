@@ -16,7 +16,6 @@ constexpr int kMaxDepth = 1000;
 constexpr std::uint32_t kMaxHeight = 2000;
 
 bool IsComparison(std::string_view op);
-std::string Upper(std::string_view s);
 // Table hints that only steer locking; SQLite and PostgreSQL lock by their own rules, so
 // dropping them changes no result.
 bool IsLockHint(std::string_view w);
@@ -25,11 +24,11 @@ bool StartsStatement(Kw k);
 
 class Parser {
 public:
-    explicit Parser(Tree& tree) : t_(tree) {}
+    explicit Parser(Tree& tree) : t_(tree), pair_(tree.pairs) {}
 
     void Batch() {
         CheckPairs();
-        t_.statements = Statements(kNoToken);
+        Statements(kNoToken, t_.statements);
     }
 
 private:
@@ -49,16 +48,18 @@ private:
         return (t.kind == Tk::Ident && t.kw == Kw::None) || t.kind == Tk::Bracketed || t.kind == Tk::DQuoted;
     }
 
-    [[noreturn]] void Fail(std::uint32_t k, const std::string& what) const { Refuse(t_, std::min(k, End()), what); }
-    [[noreturn]] void Unsupported(std::uint32_t k, const std::string& construct) const {
-        Fail(k, "cannot translate " + construct);
+    [[noreturn]] void Fail(std::uint32_t k, MessagePart a, MessagePart b = {}, MessagePart c = {}) const {
+        Refuse(t_, std::min(k, End()), a, b, c);
+    }
+    [[noreturn]] void Unsupported(std::uint32_t k, MessagePart a, MessagePart b = {}, MessagePart c = {}) const {
+        Refuse(t_, std::min(k, End()), "cannot translate ", a, b, c);
     }
     void Expect(Tk kind, std::string_view what) {
-        if (!Is(i_, kind)) Fail(i_, std::string(what) + " is missing");
+        if (!Is(i_, kind)) Fail(i_, what, " is missing");
         ++i_;
     }
     void ExpectKw(Kw kw, std::string_view word) {
-        if (K(i_) != kw) Fail(i_, "'" + std::string(word) + "' is missing");
+        if (K(i_) != kw) Fail(i_, "'", word, "' is missing");
         ++i_;
     }
 
@@ -71,13 +72,12 @@ private:
     // Parentheses and CASE ... END must pair before anything is read.
     void CheckPairs();
 
-    struct Depth {
-        explicit Depth(Parser& p) : p_(p) {
-            if (++p_.depth_ > kMaxDepth) p_.Fail(p_.i_, "expression nested too deeply");
-        }
-        ~Depth() { --p_.depth_; }
-        Parser& p_;
-    };
+    // Around each level of nesting. Not a guard object: a refusal abandons the parser anyway,
+    // and each frame with something to destroy is one more stop for the unwinding refusal.
+    void Enter() {
+        if (++depth_ > kMaxDepth) Fail(i_, "expression nested too deeply");
+    }
+    void Leave() { --depth_; }
 
     Node* Make(Nk kind) { return t_.Make(kind, i_); }
     // Ends n at the current token. The tree's height is bounded too, as everything that walks
@@ -98,7 +98,7 @@ private:
     // ---- statements ------------------------------------------------------------------------
 
     // Statements up to the end of the text, or up to the END of the block whose BEGIN is at begin.
-    std::vector<Node*> Statements(std::uint32_t begin);
+    void Statements(std::uint32_t begin, Kids& out);
 
     bool IsTransactionWord(std::uint32_t k) const;
 
@@ -159,7 +159,8 @@ private:
 
     Node* OrderBy();
 
-    std::vector<Node*> List();
+    // Expressions separated by commas, added to out.
+    void List(Kids& out);
 
     // ---- expressions -----------------------------------------------------------------------
 
@@ -199,7 +200,7 @@ private:
     void TypeArg(Node* c);
 
     Tree& t_;
-    std::vector<std::uint32_t> pair_;  // '(' -> ')'
+    std::vector<std::uint32_t>& pair_;  // '(' -> ')'
     std::uint32_t i_ = 0;
     int params_ = 0;
     int depth_ = 0;

@@ -13,7 +13,7 @@ Node* Parser::With() {
         cte->alias = i_++;
         if (Is(i_, Tk::LParen)) cte->kids.push_back(Columns());
         if (K(i_) != Kw::As || !Is(i_ + 1, Tk::LParen))
-            Fail(i_, "WITH " + std::string(Text(cte->alias)) + " needs AS (query)");
+            Fail(i_, "WITH ", Text(cte->alias), " needs AS (query)");
         ++i_;
         cte->kids.push_back(Subquery());
         w->kids.push_back(Close(cte));
@@ -57,7 +57,7 @@ Node* Parser::Select() {
         Node* g = Make(Nk::Clause);
         g->op = i_++;
         ExpectKw(Kw::By, "BY");
-        g->kids = List();
+        List(g->kids);
         s->kids.push_back(Close(g));
     }
     if (K(i_) == Kw::Having) s->kids.push_back(ExprClause());
@@ -166,7 +166,7 @@ Node* Parser::TableRef(bool columns) {
     }
     if (!IsName(i_)) Unexpected(i_);
     if (Is(i_, Tk::Ident) && Text(i_).front() == '#')
-        Unsupported(i_, "the temporary table " + std::string(Text(i_)));
+        Unsupported(i_, "the temporary table ", Text(i_));
     Node* t = Make(Nk::Table);
     t->parts.push_back(i_++);
     while (Is(i_, Tk::Dot)) {
@@ -190,7 +190,7 @@ Node* Parser::TableRef(bool columns) {
         } else if (IsHintList(i_)) {
             t->kids.push_back(Hints(pair_[i_] + 1));
         } else {
-            Unsupported(t->first, "the table-valued function " + std::string(Text(t->first)));
+            Unsupported(t->first, "the table-valued function ", Text(t->first));
         }
     }
     if (K(i_) == Kw::As && IsName(i_ + 1)) ++i_;
@@ -202,7 +202,7 @@ Node* Parser::TableRef(bool columns) {
     if (K(i_) == Kw::With && Is(i_ + 1, Tk::LParen)) {
         for (std::uint32_t k = i_ + 2; k < pair_[i_ + 1]; ++k)
             if (!Is(k, Tk::Comma) && !(Is(k, Tk::Ident) && IsLockHint(Text(k))))
-                Unsupported(k, "the table hint " + std::string(Text(k)));
+                Unsupported(k, "the table hint ", Text(k));
         t->kids.push_back(Hints(pair_[i_ + 1] + 1));
     } else if (Is(i_, Tk::LParen) && IsHintList(i_)) {
         t->kids.push_back(Hints(pair_[i_] + 1));
@@ -231,13 +231,14 @@ Node* Parser::Columns() {
 }
 
 Node* Parser::Subquery() {
-    Depth depth(*this);
+    Enter();
     Node* s = Make(Nk::Subquery);
     Expect(Tk::LParen, "'('");
     if (K(i_) == Kw::With) s->kids.push_back(With());
     s->kids.push_back(Compound());
     if (!Is(i_, Tk::RParen)) Unexpected(i_);
     ++i_;
+    Leave();
     return Close(s);
 }
 
@@ -262,13 +263,12 @@ Node* Parser::OrderBy() {
     return Close(o);
 }
 
-std::vector<Node*> Parser::List() {
-    std::vector<Node*> out{Expr()};
+void Parser::List(Kids& out) {
+    out.push_back(Expr());
     while (Is(i_, Tk::Comma)) {
         ++i_;
         out.push_back(Expr());
     }
-    return out;
 }
 
 }  // namespace platform::db::dialect::parsing

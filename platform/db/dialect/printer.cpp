@@ -50,6 +50,9 @@ void Printer::Statement(const Node& s, std::vector<Step>& out) {
     pendingSpace_ = false;
     Step step;
     step.returnsRows = s.kind == Nk::Query;
+    // Written once without growing, mostly: the source's length and a margin for what rules add.
+    const Token& end = t_.tokens[std::max(s.last, s.first + 1) - 1];
+    step.sql.reserve((end.pos + end.len - t_.tokens[s.first].pos) * 5 / 4 + 32);
     switch (s.kind) {
         case Nk::Insert:
         case Nk::Delete:
@@ -366,7 +369,10 @@ std::vector<Step> Print(const Rules& rules, const Tree& tree) {
 }
 
 std::vector<Step> Translate(const Rules& rules, std::string_view tsql) {
-    Tree tree = Parse(tsql);
+    // One tree per thread, emptied for each batch: its tokens and nodes keep their room, and a
+    // refusal unwinds through no tree to free.
+    thread_local Tree tree;
+    Parse(tsql, tree);
     Rewrite(rules, tree);
     return Print(rules, tree);
 }

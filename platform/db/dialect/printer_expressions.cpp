@@ -110,7 +110,7 @@ void Printer::Like(std::string& out, const Node& n) {
 void Printer::Call(std::string& out, const Node& n) {
     const std::string_view display = t_.Text(n.op);
     const FunctionRule* rule = FindFunction(r_, Upper(display));
-    if (!rule) Refuse(t_, n.op, "unknown function " + std::string(display));
+    if (!rule) Refuse(t_, n.op, "unknown function ", display);
     const int count = n.number;
     if (count < rule->minArgs || (rule->maxArgs >= 0 && count > rule->maxArgs))
         Refuse(t_, n.op, "wrong number of arguments (" + std::to_string(count) + ") for " + std::string(display));
@@ -144,7 +144,7 @@ std::string Printer::DatePartArg(const Node& arg) const {
             for (auto name : part.names)
                 if (!name.empty() && SameWord(name, word)) return "'" + std::string(part.canonical) + "'";
     }
-    Refuse(t_, arg.first, "cannot translate the date part " + std::string(t_.Text(arg.first)));
+    Refuse(t_, arg.first, "cannot translate the date part ", t_.Text(arg.first));
 }
 
 bool Printer::IsRowVersion(const Node& v) const {

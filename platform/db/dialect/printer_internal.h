@@ -20,7 +20,7 @@ class Printer {
 public:
     Printer(const Rules& rules, const Tree& tree) : r_(rules), t_(tree) {}
 
-    void Statements(const std::vector<Node*>& statements, std::vector<Step>& out) {
+    void Statements(const Kids& statements, std::vector<Step>& out) {
         for (const Node* s : statements) Statement(*s, out);
     }
 
@@ -45,21 +45,35 @@ private:
         if (t.kind == Tk::Op && text == "!>") text = "<=";
         Emit(out, t.spaceBefore, text);
     }
+    void QuotedChar(std::string& s, char c) const {
+        if (c == '"') s += '"';
+        s += (r_.lowerCaseQuotedNames && c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    }
     std::string Quoted(std::string_view name) const {
         std::string s = "\"";
-        for (char c : name) {
-            if (c == '"') s += '"';
-            s += (r_.lowerCaseQuotedNames && c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-        }
+        for (char c : name) QuotedChar(s, c);
         return s + '"';
+    }
+    bool Requoted(std::uint32_t k) const {
+        const Tk kind = t_.tokens[k].kind;
+        return kind == Tk::Bracketed || (kind == Tk::DQuoted && r_.lowerCaseQuotedNames);
     }
     // A name as the backend writes it: [a]]b] and "a""b" become "a]b" and "a""b".
     std::string NameText(std::uint32_t k) const {
-        const Tk kind = t_.tokens[k].kind;
-        if (kind == Tk::Bracketed || (kind == Tk::DQuoted && r_.lowerCaseQuotedNames)) return Quoted(Unquoted(t_, k));
-        return std::string(t_.Text(k));
+        return Requoted(k) ? Quoted(Unquoted(t_, k)) : std::string(t_.Text(k));
     }
-    void EmitName(std::string& out, std::uint32_t k) { Emit(out, Space(k), NameText(k)); }
+    // NameText(k), written straight into out.
+    void EmitName(std::string& out, std::uint32_t k) {
+        if (!Requoted(k)) return Emit(out, Space(k), t_.Text(k));
+        Emit(out, Space(k), "\"");
+        const std::string_view raw = t_.Text(k);
+        const char close = t_.tokens[k].kind == Tk::Bracketed ? ']' : '"';
+        for (std::size_t i = 1; i + 1 < raw.size(); ++i) {  // as Unquoted reads it
+            QuotedChar(out, raw[i]);
+            if (raw[i] == close) ++i;
+        }
+        out += '"';
+    }
 
     template <typename Get>
     static std::string Expand(std::string_view pattern, Get get) {

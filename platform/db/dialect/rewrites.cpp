@@ -124,7 +124,7 @@ void DropSchemaAndHints(Tree& tree) {
         if (t.kind != Nk::Table) continue;
         auto& p = t.parts;
         if (p.size() == 3) {
-            if (!isDbo(p[1])) Refuse(tree, p[1], "cannot translate the schema " + std::string(tree.Text(p[1])));
+            if (!isDbo(p[1])) Refuse(tree, p[1], "cannot translate the schema ", tree.Text(p[1]));
             p.Keep({0, 2});
         } else if (p.size() == 2 && isDbo(p[0])) {
             p.Keep({1});

@@ -165,13 +165,36 @@ struct Tree {
     std::string_view source;
     std::vector<Token> tokens;
     std::vector<Node*> nodes;  // all of them, in the order they were made
-    std::vector<Node*> statements;
+    Kids statements;
+    // The parser's room, kept here to be reused from one batch to the next.
+    std::vector<std::uint32_t> pairs;                              // '(' -> its ')'
+    std::vector<std::pair<std::uint32_t, std::size_t>> openCases;  // CASE, the parentheses open before it
 
     std::string_view Text(std::uint32_t t) const { return source.substr(tokens[t].pos, tokens[t].len); }
-    // Room for about n nodes made without allocating again.
+    // Empties the tree for the next batch, keeping its room (one chunk, the largest).
+    void Reset(std::string_view text) {
+        source = text;
+        tokens.clear();
+        nodes.clear();
+        statements = {};
+        if (chunks_.size() > 1) {
+            auto largest = std::max_element(chunks_.begin(), chunks_.end(), [](const auto& a, const auto& b) {
+                return a.capacity() < b.capacity();
+            });
+            std::vector<Node> kept = std::move(*largest);
+            chunks_.clear();
+            chunks_.push_back(std::move(kept));
+        }
+        if (!chunks_.empty()) chunks_[0].clear();
+    }
+    // On an empty tree: room for about n nodes made without allocating again.
     void Reserve(std::size_t n) {
         nodes.reserve(n);
-        chunks_.emplace_back().reserve(n);
+        if (chunks_.empty()) chunks_.emplace_back();
+        if (chunks_[0].capacity() < n) {
+            chunks_[0] = std::vector<Node>();
+            chunks_[0].reserve(n);
+        }
     }
     Node* Make(Nk kind, std::uint32_t first) {
         if (chunks_.empty() || chunks_.back().size() == chunks_.back().capacity()) {

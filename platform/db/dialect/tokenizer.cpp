@@ -129,33 +129,96 @@ constexpr std::array kKeywords{
     KeywordEntry{"WITH", Kw::With},
 };
 
+// Where the keywords of each first letter start in kKeywords (A to Z, then the end), so that a
+// word is compared with a handful of them.
+constexpr std::array<std::uint8_t, 27> kByLetter = [] {
+    std::array<std::uint8_t, 27> at{};
+    std::size_t k = 0;
+    for (std::size_t letter = 0; letter < 26; ++letter) {
+        at[letter] = static_cast<std::uint8_t>(k);
+        while (k < kKeywords.size() && kKeywords[k].upper[0] == static_cast<char>('A' + letter)) ++k;
+    }
+    at[26] = static_cast<std::uint8_t>(k);
+    return at;
+}();
+static_assert(kByLetter[26] == kKeywords.size(), "the keywords are sorted and start with a letter");
+
+// Per first letter, the lengths its keywords have (bit n: length n): most names are no keyword's
+// length and are not compared at all.
+constexpr std::array<std::uint32_t, 26> kLengths = [] {
+    std::array<std::uint32_t, 26> bits{};
+    for (const KeywordEntry& e : kKeywords) bits[static_cast<std::size_t>(e.upper[0] - 'A')] |= 1u << e.upper.size();
+    return bits;
+}();
+constexpr std::size_t kLongestKeyword = 17;
+static_assert(std::all_of(kKeywords.begin(), kKeywords.end(),
+                          [](const KeywordEntry& e) { return e.upper.size() <= kLongestKeyword; }));
+
 Kw LookupKeyword(std::string_view word) {
-    if (word.size() > 17) return Kw::None;
-    char buf[17];
+    if (word.size() > kLongestKeyword) return Kw::None;
+    const char first = (word[0] >= 'a' && word[0] <= 'z') ? static_cast<char>(word[0] - 32) : word[0];
+    if (first < 'A' || first > 'Z') return Kw::None;
+    const auto letter = static_cast<std::size_t>(first - 'A');
+    if (!((kLengths[letter] >> word.size()) & 1u)) return Kw::None;
+    char buf[kLongestKeyword];
     for (std::size_t i = 0; i < word.size(); ++i) {
         char c = word[i];
         buf[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
     }
-    std::string_view upper(buf, word.size());
-    auto it = std::lower_bound(kKeywords.begin(), kKeywords.end(), upper,
-                               [](const KeywordEntry& e, std::string_view w) { return e.upper < w; });
-    return (it != kKeywords.end() && it->upper == upper) ? it->kw : Kw::None;
+    const std::string_view upper(buf, word.size());
+    for (std::size_t k = kByLetter[letter]; k < kByLetter[letter + 1]; ++k)
+        if (kKeywords[k].upper == upper) return kKeywords[k].kw;
+    return Kw::None;
 }
 
-bool IsWordStart(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '#' || c >= 0x80;
-}
-bool IsWordChar(unsigned char c) {
-    return IsWordStart(c) || (c >= '0' && c <= '9') || c == '@' || c == '$';
+constexpr std::array<std::uint8_t, 256> kCharClass = [] {
+    std::array<std::uint8_t, 256> c{};
+    for (std::size_t i = 0; i < 256; ++i) {
+        const bool start = (i >= 'a' && i <= 'z') || (i >= 'A' && i <= 'Z') || i == '_' || i == '#' || i >= 0x80;
+        const bool word = start || (i >= '0' && i <= '9') || i == '@' || i == '$';
+        c[i] = static_cast<std::uint8_t>((start ? 1 : 0) | (word ? 2 : 0));
+    }
+    return c;
+}();
+bool IsWordStart(unsigned char c) { return kCharClass[c] & 1; }
+bool IsWordChar(unsigned char c) { return kCharClass[c] & 2; }
+
+// The operators of two characters: <> != <= >= !< !> ::, and the compound assignments.
+bool IsTwoCharOp(char a, char b) {
+    switch (a) {
+        case '<': return b == '>' || b == '=';
+        case '!': return b == '=' || b == '<' || b == '>';
+        case ':': return b == ':';
+        case '>': case '+': case '-': case '*': case '/': case '%': case '&': case '|': case '^': return b == '=';
+        default: return false;
+    }
 }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-[[noreturn]] void Fail(std::string_view src, std::size_t at, const std::string& what) {
-    throw Error(errnum::CannotTranslate, "dialect",
-                what + " at position " + std::to_string(CharPosition(src, at)));
+[[noreturn]] void Fail(std::string_view src, std::size_t at, std::initializer_list<MessagePart> what) {
+    RefuseAt(src, at, what);
+}
+
+[[gnu::noinline]] Error Refusal(std::string_view tsql, std::size_t byteOffset,
+                                std::initializer_list<MessagePart> parts) {
+    std::string message;
+    for (const MessagePart& p : parts) {
+        const std::size_t from = message.size();
+        message += p.text;
+        if (p.upper)
+            for (std::size_t i = from; i < message.size(); ++i)
+                if (message[i] >= 'a' && message[i] <= 'z') message[i] = static_cast<char>(message[i] - 32);
+    }
+    message += " at position ";
+    message += std::to_string(CharPosition(tsql, byteOffset));
+    return Error(errnum::CannotTranslate, "dialect", std::move(message));
 }
 
 }  // namespace
+
+void RefuseAt(std::string_view tsql, std::size_t byteOffset, std::initializer_list<MessagePart> parts) {
+    throw Refusal(tsql, byteOffset, parts);
+}
 
 long CharPosition(std::string_view tsql, std::size_t byteOffset) {
     return static_cast<long>(text::Len(tsql.substr(0, std::min(byteOffset, tsql.size())))) + 1;
@@ -174,6 +237,12 @@ bool SameWord(std::string_view a, std::string_view b) {
 
 std::vector<Token> Tokenize(std::string_view s) {
     std::vector<Token> out;
+    Tokenize(s, out);
+    return out;
+}
+
+void Tokenize(std::string_view s, std::vector<Token>& out) {
+    out.clear();
     out.reserve(s.size() / 4 + 8);
     const std::size_t n = s.size();
     std::size_t i = 0;
@@ -187,7 +256,7 @@ std::vector<Token> Tokenize(std::string_view s) {
     auto quoted = [&](std::size_t start, std::size_t from, char close, const char* what) {
         std::size_t j = from;
         for (;;) {
-            if (j >= n) Fail(s, start, std::string("unterminated ") + what);
+            if (j >= n) Fail(s, start, {"unterminated ", what});
             if (s[j] == close) {
                 if (j + 1 < n && s[j + 1] == close) {
                     j += 2;
@@ -226,7 +295,7 @@ std::vector<Token> Tokenize(std::string_view s) {
                     ++i;
                 }
             }
-            if (depth != 0) Fail(s, start, "unterminated comment");
+            if (depth != 0) Fail(s, start, {"unterminated comment"});
             space = true;
             continue;
         }
@@ -254,7 +323,7 @@ std::vector<Token> Tokenize(std::string_view s) {
             std::size_t j = i + 1;
             if (j < n && s[j] == '@') ++j;
             while (j < n && IsWordChar(static_cast<unsigned char>(s[j]))) ++j;
-            if (j == i + 1) Fail(s, i, "a lone '@'");
+            if (j == i + 1) Fail(s, i, {"a lone '@'"});
             push(Tk::Variable, i, j);
             i = j;
             continue;
@@ -287,7 +356,7 @@ std::vector<Token> Tokenize(std::string_view s) {
                 }
             }
             if (j < n && IsWordStart(static_cast<unsigned char>(s[j])))
-                Fail(s, i, "malformed number '" + std::string(s.substr(i, j + 1 - i)) + "'");
+                Fail(s, i, {"malformed number '", s.substr(i, j + 1 - i), "'"});
             push(Tk::Number, i, j);
             i = j;
             continue;
@@ -303,10 +372,7 @@ std::vector<Token> Tokenize(std::string_view s) {
         }
         // Operators: the two-character ones first.
         if (i + 1 < n) {
-            std::string_view two = s.substr(i, 2);
-            static constexpr std::string_view kTwo[] = {"<>", "!=", "<=", ">=", "!<", "!>", "+=", "-=",
-                                                        "*=", "/=", "%=", "&=", "|=", "^=", "::"};
-            if (std::find(std::begin(kTwo), std::end(kTwo), two) != std::end(kTwo)) {
+            if (IsTwoCharOp(c, s[i + 1])) {
                 push(Tk::Op, i, i + 2);
                 i += 2;
                 continue;
@@ -317,10 +383,9 @@ std::vector<Token> Tokenize(std::string_view s) {
             ++i;
             continue;
         }
-        Fail(s, i, "unexpected character '" + std::string(1, c) + "'");
+        Fail(s, i, {"unexpected character '", s.substr(i, 1), "'"});
     }
     out.push_back(Token{Tk::End, Kw::None, space, static_cast<std::uint32_t>(n), 0});
-    return out;
 }
 
 }  // namespace platform::db::dialect

@@ -2,6 +2,8 @@
 // Tokens of a T-SQL batch. Tokens point into the source text (which must outlive them) and
 // keep their byte offset, so that errors can name the character position.
 #include <cstdint>
+#include <initializer_list>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -53,6 +55,28 @@ struct Token {
 // Throws platform::Error(CannotTranslate) for an unterminated literal, name or comment, or a
 // character that has no meaning in T-SQL.
 std::vector<Token> Tokenize(std::string_view tsql);
+// The same into out, whose room is kept from one batch to the next.
+void Tokenize(std::string_view tsql, std::vector<Token>& out);
+
+// A piece of a refusal's message; upper: a word written in capitals whatever its spelling.
+struct MessagePart {
+    constexpr MessagePart() = default;
+    constexpr MessagePart(std::string_view t) : text(t) {}
+    constexpr MessagePart(const char* t) : text(t) {}
+    MessagePart(const std::string& t) : text(t) {}
+    static constexpr MessagePart Upper(std::string_view t) {
+        MessagePart p(t);
+        p.upper = true;
+        return p;
+    }
+    std::string_view text;
+    bool upper = false;
+};
+
+// Throws platform::Error(CannotTranslate): the parts, then the character position of byteOffset.
+// The message is joined in a call that has returned before the throw, so that the frames the
+// refusal unwinds hold no strings to free (each such frame is one more stop of the unwinding).
+[[noreturn]] void RefuseAt(std::string_view tsql, std::size_t byteOffset, std::initializer_list<MessagePart> parts);
 
 // 1-based character position of a byte offset, for messages.
 long CharPosition(std::string_view tsql, std::size_t byteOffset);

@@ -44,6 +44,7 @@ TEST(PostgresTranslate, QuotedNamesAreWrittenInLowerCase) {
     ExpectTable({
         {"SELECT [cContactCode] FROM [Ven_Contact]", "SELECT \"ccontactcode\" FROM \"ven_contact\""},
         {"SELECT \"cName\" FROM t", "SELECT \"cname\" FROM t"},
+        {"SELECT \"A\"\"B\", [C]]D] FROM t", "SELECT \"a\"\"b\", \"c]d\" FROM t"},
         {"SELECT DutyName = cName FROM t ORDER BY DutyName", "SELECT cName AS \"dutyname\" FROM t ORDER BY DutyName"},
     });
 }

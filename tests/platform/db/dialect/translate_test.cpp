@@ -106,6 +106,9 @@ TEST(TranslateTest, OtherStatementsAndClausesPassThrough) {
          "select * from t where a = b collate SOVREL_CI and c = d collate BINARY"},
         {"select * from t where a !< 1 and b !> 2", "select * from t where a >= 1 and b <= 2"},
         {"select cnt = count(*), [x] = a from t", "select count(*) AS \"cnt\", a AS \"x\" from t"},
+        // A bracket doubled inside brackets is one; a quote inside is doubled once quoted.
+        {"select [c]]x], [a\"b] from [T]]1] where [k y] = 1",
+         "select \"c]x\", \"a\"\"b\" from \"T]1\" where \"k y\" = 1"},
         // A bare ORDER BY name binds to the selected column first, as SQL Server binds it.
         {"select t.x, u.y as z, u.w from t join u on 1=1 order by x, z desc, [w]",
          "select t.x, u.y as z, u.w from t join u on 1=1 order by t.x, z desc, u.w"},
