@@ -311,6 +311,28 @@ TEST_P(Exchange, ACardsCompanyOtherThanItsVendorIsNamedAsNotKept) {
     EXPECT_EQ(summary.added, 2);
 }
 
+// The ways people write a flag and a sex in a file all land on the card's values; a flag
+// written in no known way refuses its row.
+TEST_P(Exchange, FlagsAndSexesWrittenAnyKnownWayLandOnTheCardsValues) {
+    const struct { const char *name, *major, *sex, *storedMajor, *storedSex; } cases[] = {
+        {"甲", "yes", "f", "True", "2"},  {"乙", "否", "M", "False", "1"}, {"丙", " Y ", "女", "True", "2"},
+        {"丁", "0", "男", "False", "1"},  {"戊", "是", "m", "True", "1"},  {"己", "n", "F", "False", "2"},
+        {"庚", "true", "", "True", ""},
+    };
+    std::string csv = "cVenCode,cContactName,bMajor,bcSexID\r\n";
+    for (const auto& c : cases) csv += std::string("V03,") + c.name + "," + c.major + "," + c.sex + "\r\n";
+    csv += "V03,辛,maybe,m\r\n";
+    const auto rows = Import(csv);
+    ASSERT_EQ(rows.size(), std::size(cases) + 1);
+    EXPECT_NE(rows.back().outcome, ex::Outcome::Added);
+    for (const auto& c : cases) {
+        const std::string where = std::string(" FROM Ven_Contact WHERE cContactName = N'") + c.name + "'";
+        EXPECT_EQ(Scalar("SELECT bMajor" + where), c.storedMajor) << c.name;
+        EXPECT_EQ(Scalar("SELECT bcSexID" + where), c.storedSex) << c.name;
+    }
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Ven_Contact WHERE cContactName = N'辛'"), "0");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Exchange, ::testing::ValuesIn(kBackends), BackendTestName);
 
 }  // namespace
