@@ -50,7 +50,7 @@ std::string LastChange(const std::string& code) {
 
 bool frmContactEdit::ResolveConflict() {
     Context& c = Ctx();
-    if (!c.DataService || ShowMsgBox(T("ConflictAsk"), kYesNoQuestion, GetMsgTitle()) != msgbox::Yes) return true;
+    if (!c.DataService || ShowMsgBox(T("ConflictAsk"), kYesNoQuestion, GetMsgTitle()) != msgbox::Yes) return false;
     auto rs = c.DataService->OpenX(ContactStatement(Edt(1).Text()));
     if (!rs || rs->Eof()) {
         ShowInfo(ResText("Hx.CRM.TkContact.frmcontactedit.00094"));
