@@ -50,7 +50,8 @@ std::string XmlElement::AttrOr(std::string_view attribute, std::string_view fall
     return v ? *v : std::string(fallback);
 }
 
-std::string XmlEscape(std::string_view text) {
+namespace {
+std::string Escaped(std::string_view text, bool quotes) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
@@ -58,26 +59,16 @@ std::string XmlEscape(std::string_view text) {
             case '&': out += "&amp;"; break;
             case '<': out += "&lt;"; break;
             case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&apos;"; break;
+            case '"': out += quotes ? "&quot;" : "\""; break;
+            case '\'': out += quotes ? "&apos;" : "'"; break;
             default: out += c;
         }
     }
     return out;
 }
+}  // namespace
 
-std::string XmlTextEscape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
+std::string XmlEscape(std::string_view text) { return Escaped(text, true); }
+std::string XmlTextEscape(std::string_view text) { return Escaped(text, false); }
 
 }  // namespace host::detail
