@@ -20,6 +20,7 @@
 #include "platform/error.h"
 #include "platform/guid.h"
 #include "platform/text.h"
+#include "xml/transxml.h"
 #include "service/history.h"
 #include "service/iclscommon.h"
 
@@ -230,7 +231,7 @@ std::optional<Problem> Importer::BaseCode(Record& r, const CodeField& c) {
     if (find()) return std::nullopt;
     if (c.addable) {
         // A new duty or hobby joins its list, as when it is typed in the card.
-        std::string xml = "<Crm_BaseCode><cCode></cCode><cType>" + std::string(c.type) + "</cType><cName>" + value +
+        std::string xml = "<Crm_BaseCode><cCode></cCode><cType>" + std::string(c.type) + "</cType><cName>" + XmlEscaped(value) +
                           "</cName><bEdit>True</bEdit></Crm_BaseCode>";
         std::string table = "Crm_BaseCode", message;
         service_.Add(xml, table, message);
@@ -262,9 +263,6 @@ Importer::Check Importer::Complete(Record& r, Problem& why, bool lastTry) {
     if (txt::Trim(r.Get("cContactName")).empty()) return refuse("Hx.CRM.TkContact.frmcontactedit.00080");
     if (const std::string bad = txt::FirstBadMailAddress(r.Get("cEmail")); !bad.empty())
         return refuse("Hx.CRM.COMMON.BadEmail", {bad});
-    // The service reads every "&" as a plain ampersand, so no "&lt;" can stand for a "<".
-    for (const auto& [field, value] : r.values)
-        if (value.find('<') != std::string::npos) return refuse("Hx.CRM.TkContact.Exchange.LessThan", {field});
     for (const char* field : {"dBirthday", "dCreateDate"}) {
         if (r.Get(field).empty()) continue;
         const auto date = DateText(r.Get(field));
@@ -368,7 +366,7 @@ void Importer::Row(Record& r, bool lastTry) {
         for (std::string_view f : kFields) {
             const std::string name(f);
             // Line breaks reach the database as line feeds whatever the file had.
-            xml += "<" + name + ">" + txt::Replace(r.Get(f), "\r\n", "\n") + "</" + name + ">";
+            xml += "<" + name + ">" + XmlEscaped(txt::Replace(r.Get(f), "\r\n", "\n")) + "</" + name + ">";
         }
         xml += "</Ven_Contact>";
         std::string table = "Ven_Contact";

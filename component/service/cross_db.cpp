@@ -44,6 +44,7 @@ bool ClsCommon::AddInDiffDB(const std::string& sXMLIn, std::vector<std::string>&
         ReportFailure(sMsg, result, rs);
         return result;
     }
+    DecodeEscapedText(current_);
     ConnectionPtr system, account;
     auto closeBoth = [&] {
         TransCnn(system, 2);

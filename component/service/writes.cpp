@@ -133,7 +133,9 @@ bool ClsCommon::StartWrite(std::string& sXML, std::string& sMsg) {
     Ctx().PendingMessage.clear();
     sMsg = Ctx().PendingMessage;
     UTLCase(sXML, true);
-    return LoadXmlDocument(sXML);
+    if (!LoadXmlDocument(sXML)) return false;
+    DecodeEscapedText(current_);
+    return true;
 }
 
 bool ClsCommon::CheckColumnsOnce(const pugi::xml_node& element) {

@@ -173,7 +173,7 @@ bool AppendCondition(std::string& where, std::string_view column, std::string_vi
 
 }  // namespace
 
-std::string AttributeText(std::string_view value) {
+std::string XmlEscaped(std::string_view value) {
     std::string out;
     for (char c : value) {
         switch (c) {
@@ -222,6 +222,31 @@ void CheckWhatTheParserLetThrough(pugi::xml_document& doc, pugi::xml_parse_resul
 }
 
 }  // namespace
+
+void DecodeEscapedText(pugi::xml_node root) {
+    static constexpr std::pair<std::string_view, char> kEntities[] = {
+        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&apos;", '\''}, {"&quot;", '"'}};
+    for (pugi::xml_node n = root.first_child(); n; n = NextInside(n, root)) {
+        if (!IsTextNode(n)) continue;
+        const std::string_view text = n.value();
+        if (text.find('&') == std::string_view::npos) continue;
+        std::string out;
+        out.reserve(text.size());
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '&') {
+                const auto hit = std::find_if(std::begin(kEntities), std::end(kEntities),
+                                              [&](const auto& e) { return text.substr(i, e.first.size()) == e.first; });
+                if (hit != std::end(kEntities)) {
+                    out += hit->second;
+                    i += hit->first.size() - 1;
+                    continue;
+                }
+            }
+            out += text[i];
+        }
+        n.set_value(out.c_str());
+    }
+}
 
 std::string ElementText(pugi::xml_node node) {
     if (IsTextNode(node)) return node.value();
@@ -376,8 +401,8 @@ std::string GetColAuthString(IClsCommon& service, pugi::xml_node request, const 
         auto auth = platform::Create<IColAuthSvc>(progid::ColAuthSvc);
         if (!auth) return "";
         auth->Init(service.m_CnnString(), GetEleVal(request, "UserId", ""));
-        const std::string query = "<hxColAuth cBusObId='" + AttributeText(busObId) + "' cFuncId='" +
-                                  AttributeText(GetEleVal(request, "RW", "")) + "'/>";
+        const std::string query = "<hxColAuth cBusObId='" + XmlEscaped(busObId) + "' cFuncId='" +
+                                  XmlEscaped(GetEleVal(request, "RW", "")) + "'/>";
         return text::LCase(auth->GetAuthString(query));
     } catch (...) {
         // Errors are ignored: the caller reads an empty answer as its own default.

@@ -22,6 +22,11 @@ namespace sovrel {
 // and every reader below walks it without recursion.
 pugi::xml_parse_result LoadXmlText(pugi::xml_document& doc, std::string_view text);
 
+// Reads the five predefined entities of every text inside root once more. The write path's
+// normaliser escapes every "&", entities a caller wrote included: without this a value escaped by
+// its writer ("R&amp;D") would be stored as entity text, while a bare "&" reads the same either way.
+void DecodeEscapedText(pugi::xml_node root);
+
 // All text inside node in document order, nested markup included (a text node's own value).
 std::string ElementText(pugi::xml_node node);
 
@@ -58,8 +63,8 @@ bool CheckDateText(std::string_view value, std::string_view itemName);
 // defaultValue when value is Null, otherwise value (Empty is not Null).
 platform::db::Value NullTo(const platform::db::Value& value, const platform::db::Value& defaultValue);
 
-// Text safe inside an attribute value in single or double quotes.
-std::string AttributeText(std::string_view value);
+// Text safe inside an element or an attribute value in single or double quotes.
+std::string XmlEscaped(std::string_view value);
 
 // Sets rowset's filter to filter and returns the same rowset, on its first visible row. Throws
 // platform::Error when rowset is nothing or the layer does not understand the filter.

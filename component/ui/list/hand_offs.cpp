@@ -46,7 +46,7 @@ std::string CurrentCell(frmContactList& list, long column) {
     return column < 0 ? std::string() : list.Grid().TextMatrix(list.Grid().Row(), column);
 }
 
-std::string Xml(const platform::db::Value& v) { return AttributeText(v.IsNullOrEmpty() ? std::string() : v.ToText()); }
+std::string Xml(const platform::db::Value& v) { return XmlEscaped(v.IsNullOrEmpty() ? std::string() : v.ToText()); }
 
 // One column of the current contact, read from the database by its code; "" when not found.
 std::string GetContactField(frmContactList& list, const std::string& field) {

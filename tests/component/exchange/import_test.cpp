@@ -30,7 +30,7 @@ ex::Record Contact(const std::string& code, const std::string& oid) {
         {"cZipcode", "310012"}, {"cHomePage", "https://example.cn/a?b=1&c=2"},
         {"cWorkAddress", "浙江省杭州市西湖区文三路 478 号华星时代广场 A 座 1201 室"}, {"cHomeAddress", "杭州市\n上城区"},
         {"cEmail", "zhang.wei@example.cn"}, {"cHomeMember", "妻子：李娜\n儿子：张小明"},
-        {"cMemo", "第一行\n第二行, comma; semicolon \\ backslash & \"quotes\" > 1"}, {"bcSexID", "女"},
+        {"cMemo", "第一行\n第二行, comma; semicolon \\ backslash & \"quotes\" > 1 < 2 &amp;"}, {"bcSexID", "女"},
         {"bcMarriageID", "未婚"}, {"bMajor", "True"}, {"dBirthday", "1985-04-12"}, {"dCreateDate", "2024-05-01"},
         {"cConDefine1", "wx_张伟"}, {"cConDefine2", "A级"}, {"cConDefine4", "采购部"}, {"cConDefine5", "中文"},
         {"cConDefine6", "110101199001011234"}, {"cConDefine11", "5"}, {"cConDefine12", "12"},
@@ -108,7 +108,7 @@ TEST_P(Exchange, EachRowIsReportedAndARefusalStopsNothing) {
         "V03,,丙,V0300000009,,,,,,x\n"            // 5: its superior comes next
         "V03,V0300000009,丁,,,,,,,x\n"            // 6
         "V03,V0100000001,戊,,,,幽灵职务,,,x\n"    // 7: its new duty goes with it
-        "V03,,己,,,,,,a<b,x\n"                    // 8
+        "V03,,己,,,,,,a<b&c,x\n"                  // 8: markup characters are text
         "V03,,庚,,,,,1985-13-45,,x\n"             // 9
         "V03,,辛,,,未知,,,,x\n"                   // 10
         "V03,,壬,,,M,首席科学家,19850412,,x\n"    // 11
@@ -132,14 +132,14 @@ TEST_P(Exchange, EachRowIsReportedAndARefusalStopsNothing) {
         {4, O::Refused, "", "Hx.CRM.TkContact.frmcontactedit.00080"},
         {6, O::Added, "V0300000009", ""},
         {7, O::Refused, "V0100000001", "Hx.CRM.COMMON.CheckDuplication02"},
-        {8, O::Refused, "", e + "LessThan(cMemo)"},
+        {8, O::Added, "V0300000010", ""},
         {9, O::Refused, "", "Hx.CRM.COMMON.CheckLegal02(dBirthday)"},
         {10, O::Refused, "", e + "UnknownCode(bcSexID,未知)"},
-        {11, O::Added, "V0300000010", ""},
+        {11, O::Added, "V0300000011", ""},
         {12, O::Refused, "", "Hx.CRM.BO.SurveyAcitve.surveyaction.00027(9999)"},
         {13, O::Refused, "V0300000050", "Hx.CRM.FrameCaption.Contact01"},
         {15, O::Refused, "", e + "BadLine(15)"},
-        {5, O::Added, "V0300000011", ""},
+        {5, O::Added, "V0300000012", ""},
         {14, O::Refused, "", "Hx.CRM.TkContact.frmcontactedit.00066"},
     };
     ASSERT_EQ(rows.size(), std::size(want));
@@ -149,15 +149,16 @@ TEST_P(Exchange, EachRowIsReportedAndARefusalStopsNothing) {
         EXPECT_EQ(rows[i].code, want[i].code) << "line " << want[i].line;
         EXPECT_EQ(rows[i].message, want[i].message) << "line " << want[i].line;
     }
-    EXPECT_EQ(summary.added, 4);
-    EXPECT_EQ(summary.refused, 10);
-    EXPECT_EQ(Count("Ven_Contact"), before + 4);
-    EXPECT_EQ(Scalar("SELECT cSuperiorID FROM Ven_Contact WHERE cContactCode = N'V0300000011'"), "V0300000009");
-    EXPECT_EQ(Scalar("SELECT c.bcSexID FROM Ven_Contact c WHERE c.cContactCode = N'V0300000010'"), "1");
+    EXPECT_EQ(summary.added, 5);
+    EXPECT_EQ(summary.refused, 9);
+    EXPECT_EQ(Count("Ven_Contact"), before + 5);
+    EXPECT_EQ(Scalar("SELECT cSuperiorID FROM Ven_Contact WHERE cContactCode = N'V0300000012'"), "V0300000009");
+    EXPECT_EQ(Scalar("SELECT c.bcSexID FROM Ven_Contact c WHERE c.cContactCode = N'V0300000011'"), "1");
     EXPECT_EQ(Scalar("SELECT b.bEdit FROM Ven_Contact c JOIN Crm_BaseCode b ON b.ID = c.bcDutyID "
-                     "WHERE c.cContactCode = N'V0300000010' AND b.cName = N'首席科学家'"),
+                     "WHERE c.cContactCode = N'V0300000011' AND b.cName = N'首席科学家'"),
               "True");
-    EXPECT_EQ(Scalar("SELECT dBirthday FROM Ven_Contact WHERE cContactCode = N'V0300000010'"), "1985-04-12");
+    EXPECT_EQ(Scalar("SELECT dBirthday FROM Ven_Contact WHERE cContactCode = N'V0300000011'"), "1985-04-12");
+    EXPECT_EQ(Scalar("SELECT cMemo FROM Ven_Contact WHERE cContactCode = N'V0300000010'"), "a<b&c");
     EXPECT_EQ(Count("Crm_BaseCode WHERE cName = N'幽灵职务'"), 0);
 }
 
