@@ -118,6 +118,9 @@ TEST(TranslateTest, OtherStatementsAndClausesPassThrough) {
         {"select * from t a (nolock) join u b with (nolock, rowlock) on a.k = b.k where c = 1",
          "select * from t a join u b on a.k = b.k where c = 1"},
         {"select * from t with (readpast, tablockx) where a = 1", "select * from t where a = 1"},
+        {"select * from dbo.t (nolock)", "select * from t"},
+        // Numbers keep their fraction and exponent.
+        {"select 1.25, 2.5e-3, 7e3, .5 from t where a is not null", "select 1.25, 2.5e-3, 7e3, .5 from t where a is not null"},
     });
 }
 
@@ -134,6 +137,11 @@ TEST(TranslateTest, CommonTablesAreRecursiveWhenTheyReadThemselves) {
          "with RECURSIVE \"sv_rec_n\"(k, sv_level) AS (select t.a k, 0 from t UNION ALL select sv_add(m.k, 1), "
          "sv_recursion_level(m.sv_level + 1, 100) from t join \"sv_rec_n\" m on m.k = t.k), n AS (SELECT k FROM "
          "\"sv_rec_n\") select k from n"},
+        // MAXRECURSION sets the level's limit; 0 is no limit, as on SQL Server.
+        {"with n(i) as (select 1 union all select i + 1 from n where i < 3) select i from n option (maxrecursion 0)",
+         "with RECURSIVE \"sv_rec_n\"(i, sv_level) AS (select 1, 0 UNION ALL select sv_add(i, 1), "
+         "sv_recursion_level(n.sv_level + 1, 0) from \"sv_rec_n\" AS n where i < 3), n AS (SELECT i FROM "
+         "\"sv_rec_n\") select i from n"},
     });
 }
 
@@ -227,6 +235,12 @@ TEST(TranslateTest, WhatCannotBeTranslatedIsRefusedByNameAndPosition) {
         {"select * from t with (index(ix))", "the table hint index"},
         {"select * from #tmp", "the temporary table #tmp"}, {"select * from t cross apply f(t.a)", "CROSS APPLY"},
         {"select * from t order by a offset 5 rows fetch next 5 rows only", "OFFSET ... FETCH"},
+        {"select * from t order by a offset (5) rows", "OFFSET ... FETCH"},
+        {"select * from a.b.c.d", "a four-part name"},
+        {"select 1 option (maxrecursion 1.5)", "MAXRECURSION takes a whole number"},
+        {"select a from t where a is not 1", "'NULL' is missing at position 32"},
+        {"select 4.e, 5e+ from t", "malformed number '4.e' at position 8"},
+        {"zap t", "unexpected 'zap' where a statement should start"},
         {"select a from t for xml auto", "FOR XML"},
         {"update t set a += 1", "compound assignment +="},
         {"update t x set a = 1", "unexpected alias after the UPDATE table"},
