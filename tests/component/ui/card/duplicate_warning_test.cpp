@@ -37,12 +37,16 @@ TEST_F(CardTest, ATypedContactLikeAnExistingOneIsNamedUnderTheFieldsAndStillSave
         const char* mobile;
         const char* email;
         std::string code, key;
+        bool more = false;  // a second contact alike
     };
+    Execute("UPDATE Ven_Contact SET cEmail = 'zhou@v02.cn' WHERE cContactCode = 'V0200000002'");
     const Case cases[] = {
         {"Zhou", "13911112222", "", "V0200000001", "DupMobile"},
         {"Zhou", "", " NEIL@example.com", "V0200000001", "DupEmail"},
         {"O'Neil", "", "", "", ""},  // the name only counts at the same vendor
         {"Zhou", "1391111", "neil@example.cn", "", ""},
+        // Two contacts alike: the first is named and the others counted in.
+        {"Zhou", "13911112222", "zhou@v02.cn", "V0200000001", "DupMobile", true},
     };
     for (const auto& c : cases) {
         card->Edt(2).SetText(c.name);
@@ -53,19 +57,21 @@ TEST_F(CardTest, ATypedContactLikeAnExistingOneIsNamedUnderTheFieldsAndStillSave
         EXPECT_EQ(bar->isHidden(), c.code.empty()) << c.name << c.mobile << c.email;
         if (!c.code.empty()) {
             EXPECT_EQ(card->DuplicateLabel()->text().toStdString(),
-                      "Hx.CRM.TkContact.frmcontactedit." + c.key + "(V0200000001,O'Neil)");
+                      "Hx.CRM.TkContact.frmcontactedit." + c.key + "(V0200000001,O'Neil)" +
+                          (c.more ? " Hx.CRM.TkContact.frmcontactedit.DupMore" : ""));
         }
     }
 
     // The button shows the contact without touching what was typed.
     card->Edt(12).SetText("139 1111 2222");
     card->CheckDuplicates();
-    std::string viewed;
+    std::string viewed = "|";
     card->openDuplicateHook = [&viewed](QDialog& view) {
         for (auto* l : view.findChildren<QLabel*>()) viewed += l->text().toStdString() + "|";
     };
     card->DuplicateButton()->click();
     card->openDuplicateHook = nullptr;
+    EXPECT_NE(viewed.find("|V0200000001|"), std::string::npos) << viewed;
     EXPECT_NE(viewed.find("|O'Neil|"), std::string::npos) << viewed;
     EXPECT_NE(viewed.find("|Neil@Example.com|"), std::string::npos) << viewed;
     EXPECT_EQ(card->Edt(2).Text(), "Zhou");

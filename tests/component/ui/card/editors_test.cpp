@@ -159,11 +159,15 @@ TEST_F(CardTest, EachBoxTakesOnlyItsCharactersAndLength) {
         EXPECT_EQ(Line(c.editor)->text().toStdString(), c.expected) << c.editor << " " << c.typed;
         Line(c.editor)->clear();
     }
-    // A date that does not exist is refused when the box is left; an empty one is fine.
+    // A date the database cannot hold is refused when the box is left; an empty one is fine.
     card->SSTab1()->setCurrentIndex(0);
-    Type("DTPicker1_0", "2024-02-30");
-    EXPECT_EQ(LastShown(), "Hx.CRM.COMMON.CheckLegal02(Hx.CRM.LblCap.Birthday)");
-    EXPECT_EQ(card->DTPicker1(0).Text(), "");
+    for (const auto& [date, held] : std::vector<std::pair<std::string, bool>>{
+             {"2024-02-30", false}, {"1752-12-31", false}, {"1753-01-01", true}, {"2024/02/29", true}, {"2023-02-29", false}}) {
+        shown.clear();
+        Type("DTPicker1_0", date);
+        EXPECT_EQ(LastShown(), held ? "" : "Hx.CRM.COMMON.CheckLegal02(Hx.CRM.LblCap.Birthday)") << date;
+        EXPECT_EQ(card->DTPicker1(0).Text(), held ? date : "") << date;
+    }
 }
 
 // The duty chooser as a scripted host object.

@@ -42,6 +42,11 @@ TEST_F(CardTest, ANewContactIsSavedAndTheCardClearedForTheNextOfTheSameVendor) {
     Key(Qt::Key_F6);
     EXPECT_EQ(Value("SELECT cVenPerson FROM vendor WHERE cVenCode = 'V03'"), "赵磊");
     EXPECT_EQ(Value("SELECT bMajor FROM Ven_Contact WHERE cContactCode = 'V0300000002'"), "False");
+
+    // Moving on from the card brings the list up to date with what was added.
+    const long rows = list->Grid().Rows();
+    Key(Qt::Key_PageUp);
+    EXPECT_EQ(list->Grid().Rows(), rows + 2);
 }
 
 // A save refused for a change made meanwhile is tested with a second process, on both backends.
