@@ -168,30 +168,28 @@ Node* Parser::TableRef(bool columns) {
     if (Is(i_, Tk::Ident) && Text(i_).front() == '#')
         Unsupported(i_, "the temporary table ", Text(i_));
     Node* t = Make(Nk::Table);
-    t->parts.push_back(i_++);
+    // A table has at most three parts (database.schema.object); a fourth names a linked server.
+    auto addPart = [&](std::uint32_t part) {
+        if (t->parts.size() == 3) Unsupported(t->first, "a four-part name (linked server)");
+        t->parts.push_back(part);
+    };
+    addPart(i_++);
     while (Is(i_, Tk::Dot)) {
         if (Is(i_ + 1, Tk::Dot)) {
-            if (t->parts.Full()) Unsupported(t->first, "a four-part name (linked server)");
-            t->parts.push_back(kNoToken);
+            addPart(kNoToken);
             ++i_;
             continue;
         }
         if (!IsName(i_ + 1)) break;
-        if (t->parts.Full()) Unsupported(t->first, "a four-part name (linked server)");
-        t->parts.push_back(i_ + 1);
+        addPart(i_ + 1);
         i_ += 2;
     }
-    if (t->parts.size() > 3) Unsupported(t->first, "a four-part name (linked server)");
     if (t->parts.back() == kNoToken || t->parts.front() == kNoToken) Fail(t->first, "malformed name");
     t->op = i_;
-    if (Is(i_, Tk::LParen)) {
-        if (columns) {
-            t->kids.push_back(Columns());
-        } else if (IsHintList(i_)) {
-            t->kids.push_back(Hints(pair_[i_] + 1));
-        } else {
-            Unsupported(t->first, "the table-valued function ", Text(t->first));
-        }
+    // A hint list straight after the name is read with the hints below.
+    if (Is(i_, Tk::LParen) && (columns || !IsHintList(i_))) {
+        if (!columns) Unsupported(t->first, "the table-valued function ", Text(t->first));
+        t->kids.push_back(Columns());
     }
     if (K(i_) == Kw::As && IsName(i_ + 1)) ++i_;
     if (IsName(i_)) {

@@ -142,6 +142,7 @@ TEST(TranslateTest, CommonTablesAreRecursiveWhenTheyReadThemselves) {
          "with RECURSIVE \"sv_rec_n\"(i, sv_level) AS (select 1, 0 UNION ALL select sv_add(i, 1), "
          "sv_recursion_level(n.sv_level + 1, 0) from \"sv_rec_n\" AS n where i < 3), n AS (SELECT i FROM "
          "\"sv_rec_n\") select i from n"},
+        {"select 1 option (maxrecursion 32767)", "select 1"},
     });
 }
 
@@ -237,7 +238,14 @@ TEST(TranslateTest, WhatCannotBeTranslatedIsRefusedByNameAndPosition) {
         {"select * from t order by a offset 5 rows fetch next 5 rows only", "OFFSET ... FETCH"},
         {"select * from t order by a offset (5) rows", "OFFSET ... FETCH"},
         {"select * from a.b.c.d", "a four-part name"},
+        {"select * from a..c.d", "a four-part name"},
         {"select 1 option (maxrecursion 1.5)", "MAXRECURSION takes a whole number"},
+        {"select 1 option (maxrecursion 32768)", "MAXRECURSION takes a whole number"},
+        {"create zebra z (a int)", "CREATE ZEBRA (the schema"},
+        // Nesting without parentheses is stopped before the stack runs out.
+        {[] { std::string s = "select "; for (int k = 0; k < 100000; ++k) s += "case when 1=1 then "; 
+              s += "1"; for (int k = 0; k < 100000; ++k) s += " end"; return s; }(),
+         "nested too deeply"},
         {"select a from t where a is not 1", "'NULL' is missing at position 32"},
         {"select 4.e, 5e+ from t", "malformed number '4.e' at position 8"},
         {"zap t", "unexpected 'zap' where a statement should start"},
