@@ -83,7 +83,11 @@ QWidget* frmContactEdit::BuildTabHistory() {
     gridHistory_->setSelectionBehavior(QAbstractItemView::SelectRows);
     gridHistory_->setSelectionMode(QAbstractItemView::SingleSelection);
     gridHistory_->setWordWrap(false);
-    gridHistory_->horizontalHeader()->setStretchLastSection(true);
+    // The values share what the other columns leave; a long one is cut short rather than
+    // pushing the new value out of sight.
+    for (int col = 0; col < kColumns; ++col)
+        gridHistory_->horizontalHeader()->setSectionResizeMode(
+            col, col == kOld || col == kNew ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
     column->addWidget(gridHistory_, 1);
 
     QObject::connect(cboHistoryColumn_, &QComboBox::currentIndexChanged, this,
@@ -112,7 +116,7 @@ void frmContactEdit::FillHistory() {
     cmdRestore_->setText(Q(T("Restore")));
     cmdRestore_->setToolTip(Q(T("RestoreTip")));
     gridHistory_->setHorizontalHeaderLabels(
-        {Q(T("Changed")), Q(T("User")), Q(T("Kind")), Q(T("Column")), Q(T("OldValue")), Q(T("NewValue"))});
+        {Q(T("Changed")), Q(T("User")), Q(T("Change")), Q(T("Column")), Q(T("OldValue")), Q(T("NewValue"))});
     if (iOpMode_ == cardmode::Modify && c.DataService) {
         std::string message;
         if (!history::ReadContact(*c.DataService, Edt(1).Text(), history_, message)) ShowInfo(message);
@@ -189,7 +193,6 @@ void frmContactEdit::ShowHistoryRows() {
             gridHistory_->setItem(row, col, item);
         }
     }
-    gridHistory_->resizeColumnsToContents();
     SetRestoreButton();
 }
 
