@@ -112,6 +112,33 @@ std::string DeletedStatement(const std::string& code) {
 
 namespace sovrel::history {
 
+bool ReadContact(IClsCommon& service, const std::string& code, std::vector<Change>& changes, std::string& message) {
+    changes.clear();
+    message.clear();
+    bool ok = false;
+    RowsetPtr rows = service.OpenX(ContactStatement(code, ""), &ok, &message);
+    if (!rows) return false;
+    // Read oldest first, then turned round change by change: one change's rows share their time,
+    // user and kind and follow each other by ID.
+    std::vector<Change> read;
+    std::vector<std::size_t> starts;
+    for (; !rows->Eof(); rows->MoveNext()) {
+        Change c{rows->Get("cColumn").ToText(),   rows->Get("cOldValue").ToText(), rows->Get("cNewValue").ToText(),
+                 rows->Get("cUserId").ToText(),   rows->Get("cUserName").ToText(), rows->Get("dChanged").ToText(),
+                 rows->Get("cKind").ToText()};
+        const bool sameChange = !read.empty() && read.back().changed == c.changed && read.back().userId == c.userId &&
+                                read.back().kind == c.kind;
+        if (!sameChange) starts.push_back(read.size());
+        read.push_back(std::move(c));
+    }
+    changes.reserve(read.size());
+    for (std::size_t s = starts.size(); s-- > 0;) {
+        const std::size_t end = s + 1 < starts.size() ? starts[s + 1] : read.size();
+        for (std::size_t i = starts[s]; i < end; ++i) changes.push_back(std::move(read[i]));
+    }
+    return true;
+}
+
 bool Restore(IClsCommon& service, const std::string& code, std::string& message) {
     message.clear();
     std::string error;

@@ -67,6 +67,16 @@ class IClsCommon;
 
 namespace sovrel::history {
 
+// One column of one change, as the history keeps it.
+struct Change {
+    std::string column, oldValue, newValue, userId, userName, changed, kind;
+};
+
+// The changes of contact code that the user's row authority lets them see, newest change first
+// (the columns of one change in the order it wrote them). False with the reason in message when
+// the history could not be read.
+bool ReadContact(IClsCommon& service, const std::string& code, std::vector<Change>& changes, std::string& message);
+
 // Brings the deleted contact code back with the values it had when it was deleted, through the
 // service's Add and all its checks; the history records a restore. False with the reason in
 // message when it is no deleted contact (of the user's vendors) or Add refuses it.

@@ -87,15 +87,18 @@ void frmContactEdit::PutField(const CardField& f, const FieldState& state) {
 }
 
 void frmContactEdit::LoadField(const CardField& f, platform::db::Rowset& record) {
-    const platform::db::Value v = record.Get(f.column);
+    const bool baseCode = f.holder == Holder::Reference && (f.index == 6 || f.index == 7);
+    LoadValue(f, record.Get(f.column), baseCode ? TxtValue(record.Get(f.index == 6 ? "DutyName" : "TasteName")) : "");
+}
+
+void frmContactEdit::LoadValue(const CardField& f, const platform::db::Value& v, const std::string& baseCodeName) {
     const std::string text = TxtValue(v);
     switch (f.holder) {
         case Holder::Reference: {
             IRefEdit& box = Edt(f.index);
             if (f.index == 6 || f.index == 7) {
                 // The base code's name comes with the contact's row.
-                box.SetText(LocalName(LocalNames("Crm_BaseCode"), text,
-                                      TxtValue(record.Get(f.index == 6 ? "DutyName" : "TasteName"))));
+                box.SetText(LocalName(LocalNames("Crm_BaseCode"), text, baseCodeName));
                 box.SetTag(text);
             } else {
                 box.SetText(text);

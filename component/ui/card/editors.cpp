@@ -131,8 +131,9 @@ void frmContactEdit::ClearCard() {
     DTPicker1(0).SetText("");
     DTPicker1(1).SetText(c.LoginDate);
     Edt(9).SetText(c.UserName);
-    // 6
+    // 6: a new contact has no history.
     ssTab1_->setCurrentIndex(0);
+    ssTab1_->setTabVisible(kHistoryTab, false);
     iOpMode_ = cardmode::Add;
     // 7, 8
     Edt(1).SetBackColor(Edt(2).BackColor());

@@ -178,6 +178,7 @@ void frmContactEdit::FormLoad() {
         ssTab1_->setTabText(0, QString::fromStdString(ResText("Hx.CRM.CONTACT.iclscommon.00023")));
         ssTab1_->setTabText(1, QString::fromStdString(ResText("Hx.CRM.CONTACT.iclscommon.00024")));
         ssTab1_->setTabText(2, QString::fromStdString(ResText("Hx.CRM.CONTACT.iclscommon.00025")));
+        ssTab1_->setTabText(kHistoryTab, QString::fromStdString(ResText("Hx.CRM.TkContact.History.Tab")));
     });
     // Changes made while loading are not the user's.
     SetButton("SaveRs", false);
@@ -291,7 +292,8 @@ void frmContactEdit::FormActivate() {
 
 void frmContactEdit::TabChanged(int previous) {
     const int now = ssTab1_->currentIndex();
-    if (previous == 0 && now == 1) Edt(10).SetFocus();
+    if (now == kHistoryTab) FillHistory();
+    else if (previous == 0 && now == 1) Edt(10).SetFocus();
     else if (previous == 1 && now == 0) (Edt(0).Enabled() ? Edt(0) : Edt(2)).SetFocus();
     else if (previous == 0 && now == 2) {
         // Straight to the user-defined tab: its first box rather than a box out of sight.

@@ -1,13 +1,14 @@
 #pragma once
 // frmContactEdit: the contact card. One shared window that shows one vendor contact on three
-// tabs, in add mode (1) or modify mode (2), walks through the list's rows and hands every
-// command to Operating.
+// tabs (and, for a loaded contact, its history), in add mode (1) or modify mode (2), walks through
+// the list's rows and hands every command to Operating.
 //
 // The work is split by job: lifecycle, captions and closing (frm_contact_edit.cpp), controls
 // and layout (layout.cpp), commands, keys and the unsaved-changes prompt (commands.cpp), editor
 // set-up, events and clearing (editors.cpp), reference resolution and look-ups (references.cpp),
 // loading and moving over the list's rows (navigation.cpp), the user-defined fields
-// (user_fields.cpp), the checks and the save (save.cpp), and the list's hand-off (hand_off.cpp).
+// (user_fields.cpp), the checks and the save (save.cpp), the list's hand-off (hand_off.cpp) and the
+// history tab (history_tab.cpp).
 
 #include <array>
 #include <cstdint>
@@ -24,6 +25,7 @@
 #include "platform/db/connection.h"
 #include "platform/db/rowset.h"
 #include "platform/db/value.h"
+#include "service/history.h"
 #include "ui/card/card_fields.h"
 #include "ui/form_window.h"
 
@@ -33,6 +35,7 @@ class QGridLayout;
 class QLabel;
 class QPushButton;
 class QTabWidget;
+class QTableWidget;
 class QTimer;
 
 namespace sovrel {
@@ -172,6 +175,16 @@ public:
     // Runs the dialog instead of its exec (tests and screenshots set the choices and close it).
     std::function<void(QDialog&)> conflictDialogHook;
 
+    // ---- History (history_tab.cpp) ----
+    // The tab that lists a loaded contact's changes; hidden while the card takes a new contact.
+    static constexpr int kHistoryTab = 3;
+    // Reads the loaded contact's changes into the tab.
+    void FillHistory();
+    // Puts the value the selected change replaced into its field, as if the user typed it; the
+    // save then checks and stores it as any other change. False (after a message where the user
+    // needs one) when nothing was put.
+    bool RestoreFromHistory();
+
 protected:
     void LoadForShow() override;
     void showEvent(QShowEvent* event) override;
@@ -224,6 +237,8 @@ private:
     void PutField(const card::CardField& field, const card::FieldState& state);
     // Puts the column of a row read by ContactStatement into its control, names looked up.
     void LoadField(const card::CardField& field, platform::db::Rowset& record);
+    // LoadField for one value; baseCodeName is a duty's or taste's name in the account.
+    void LoadValue(const card::CardField& field, const platform::db::Value& value, const std::string& baseCodeName);
     std::string FieldCaption(const card::CardField& field) const;
     // False for a user-defined item that is not in use (its box is hidden).
     bool FieldShown(const card::CardField& field) const;
@@ -238,6 +253,16 @@ private:
     static std::string FormatDecimal(const std::string& value, int decimals);
     bool ShowReferenceName(const std::string& codeColumn, const std::string& code, const std::string& nameColumn,
                            const std::string& sql, IRefEdit& editor);
+    // history_tab.cpp
+    QWidget* BuildTabHistory();
+    void ShowHistoryRows();
+    void SetRestoreButton();
+    // The change a row of the history grid shows; nullptr when none is selected.
+    const history::Change* SelectedChange() const;
+    // The field that holds column, when the user may type into it now.
+    const card::CardField* RestorableField(const std::string& column);
+    // The user holds the right to change contacts (asked quietly; false without a login).
+    bool MayModify() const;
     // user_fields.cpp
     void SetUserDefFields();
     int UserDecimals(int item) const;
@@ -274,6 +299,13 @@ private:
     QPushButton* cmdDuplicate_ = nullptr;
     QTimer* duplicateTimer_ = nullptr;
     std::string duplicateCode_;
+    QComboBox* cboHistoryColumn_ = nullptr;
+    QTableWidget* gridHistory_ = nullptr;
+    QPushButton* cmdRestore_ = nullptr;
+    std::vector<history::Change> history_;
+    // Each change's cells as the grid shows them, by history_'s index.
+    std::vector<std::array<std::string, 6>> historyCells_;
+    bool mayModify_ = false;
 
     // State.
     std::int16_t iOpMode_ = cardmode::Add;

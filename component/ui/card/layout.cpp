@@ -1,5 +1,5 @@
-// The card's controls and their places: the toolbars, a caption strip, and the three tabs laid
-// out as two columns of caption and box, captions right-aligned to their boxes.
+// The card's controls and their places: the toolbars, a caption strip, and the three tabs of
+// fields laid out as two columns of caption and box, captions right-aligned to their boxes.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -113,6 +113,7 @@ void frmContactEdit::BuildControls() {
     ssTab1_->addTab(BuildTabBasic(), QString());
     ssTab1_->addTab(BuildTabContact(), QString());
     ssTab1_->addTab(BuildTabUser(), QString());
+    ssTab1_->addTab(BuildTabHistory(), QString());
     auto* body = new QVBoxLayout();
     body->setContentsMargins(12, 10, 12, 12);
     body->addWidget(ssTab1_, 1);

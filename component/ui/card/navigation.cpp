@@ -116,6 +116,9 @@ void frmContactEdit::Fillallfields() {
     for (const auto& f : kCardFields) LoadField(f, *rs);
     c.LoadedContactTs = TxtValue(rs->Get("contacttkts"));  // compared as the service reads it, padding and all
     KeepLoadedValues();
+    ssTab1_->setTabVisible(kHistoryTab, true);
+    // The history is read when its tab is looked at, not with every contact.
+    if (ssTab1_->currentIndex() == kHistoryTab) FillHistory();
     SetButton("SaveRs", false);
     if (change_) change_->bEdit = false;
 }
