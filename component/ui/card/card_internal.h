@@ -18,6 +18,9 @@ inline constexpr const char* kToolbarDefinition = "Archives_Sovrel_Edit";
 inline constexpr const char* kUserDefClass = "供应商联系人";
 // The seven characters no editor of the card accepts.
 inline constexpr const char* kForbidden = "<>'\"|&,";
+// The function rights of adding and of changing a contact.
+inline constexpr const char* kAddRight = "AS020305";
+inline constexpr const char* kModifyRight = "AS020301";
 // Colours as 0xRRGGBB.
 inline constexpr long kWhite = 0xFFFFFF, kGrey = 0x808080, kNavy = 0x000080;
 

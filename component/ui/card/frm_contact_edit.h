@@ -262,7 +262,8 @@ private:
     // The field that holds column, when the user may type into it now.
     const card::CardField* RestorableField(const std::string& column);
     // The user holds the right to change contacts (asked quietly; false without a login).
-    bool MayModify() const;
+    // The login holds the function right (AS0203..), asked without taking its lock.
+    bool HasRight(const char* functionCode) const;
     // user_fields.cpp
     void SetUserDefFields();
     int UserDecimals(int item) const;

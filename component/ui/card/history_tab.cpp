@@ -31,7 +31,6 @@ using namespace card;
 
 namespace {
 
-constexpr const char* kModifyRight = "AS020301";
 enum HistoryColumn { kTime, kUser, kKind, kField, kOld, kNew, kColumns };
 
 std::string T(const std::string& key) { return ResText("Hx.CRM.TkContact.History." + key); }
@@ -98,10 +97,10 @@ QWidget* frmContactEdit::BuildTabHistory() {
     return page;
 }
 
-bool frmContactEdit::MayModify() const {
+bool frmContactEdit::HasRight(const char* functionCode) const {
     const auto& login = Ctx().Login;
     if (!login) return false;
-    std::string code = kModifyRight;
+    std::string code = functionCode;
     int lockFlag = 0;
     return login->TaskExec(code, lockFlag);
 }
@@ -120,7 +119,7 @@ void frmContactEdit::FillHistory() {
     if (iOpMode_ == cardmode::Modify && c.DataService) {
         std::string message;
         if (!history::ReadContact(*c.DataService, Edt(1).Text(), history_, message)) ShowInfo(message);
-        if (!history_.empty()) mayModify_ = MayModify();
+        if (!history_.empty()) mayModify_ = HasRight(kModifyRight);
     }
     // Duty and taste are kept as base-code IDs: the user knows them by name.
     std::map<std::string, std::string> baseCodes;
@@ -224,7 +223,7 @@ bool frmContactEdit::RestoreFromHistory() {
     if (!change || iOpMode_ != cardmode::Modify) return false;
     Context& c = Ctx();
     // Asked again: the button's state is from when the history was read.
-    if (!MayModify()) {
+    if (!HasRight(kModifyRight)) {
         ShowInfo(c.Login ? c.Login->ShareString() : ResText("Hx.CRM.COMMON.DBMSG.HxLogin0001"));
         return false;
     }

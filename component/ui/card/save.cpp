@@ -128,6 +128,12 @@ void frmContactEdit::WriteXML(std::string& xml, std::int16_t mode) {
 
 bool frmContactEdit::SaveRecord() {
     Context& c = Ctx();
+    // The list checked the right of the card's first mode only; moving and clearing change the
+    // mode, so the save asks again for the one it is about to use.
+    if (!HasRight(iOpMode_ == cardmode::Add ? kAddRight : kModifyRight)) {
+        ShowInfo(c.Login ? c.Login->ShareString() : ResText("Hx.CRM.COMMON.DBMSG.HxLogin0001"));
+        return false;
+    }
     std::string xml, table = "Ven_Contact", message;
     WriteXML(xml, iOpMode_);
     const bool saved = iOpMode_ == cardmode::Add ? c.DataService->Add(xml, table, message)

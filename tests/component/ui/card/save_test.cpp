@@ -115,6 +115,26 @@ TEST_F(CardTest, EachCheckStopsTheSaveWithItsMessageAtItsField) {
     }
 }
 
+// The card reaches other contacts by its moves and becomes an Add card after a save: whatever
+// brought it to its mode, the save needs the right of that mode.
+TEST_F(CardTest, ASaveNeedsTheRightOfTheCardsModeAndKeepsWhatWasTyped) {
+    for (const auto& [mode, right] : {std::pair{cardmode::Modify, "AS020301"}, std::pair{cardmode::Add, "AS020305"}}) {
+        OpenList("limited");  // browses V01 and V03, changes nothing
+        OpenCard(mode, 1);
+        if (mode == cardmode::Add) Type("Edt0", "V01");
+        Type("Edt2", "无权者");
+        const std::string count = Value("SELECT COUNT(*) FROM Ven_Contact"), tkts = Value("SELECT MAX(tkts) FROM Ven_Contact");
+        shown.clear();
+        Key(Qt::Key_F6);
+        ASSERT_EQ(shown.size(), 1u) << right;
+        EXPECT_NE(shown[0].find(right), std::string::npos) << shown[0];
+        EXPECT_EQ(Value("SELECT COUNT(*) FROM Ven_Contact"), count) << right;
+        EXPECT_EQ(Value("SELECT MAX(tkts) FROM Ven_Contact"), tkts) << right;
+        EXPECT_EQ(card->Edt(2).Text(), "无权者") << right;
+        CloseAll();
+    }
+}
+
 // Typed into the superior box and refused, on leaving it by Tab or when F6 checks it: the
 // message once (the box that shows it takes the focus), the box emptied so that it shows what a
 // save would store, the focus back on it, and the stored superior untouched.
