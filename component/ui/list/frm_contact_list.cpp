@@ -160,7 +160,8 @@ void frmContactList::FormLoad() {
             auto rs = c.DataService->OpenX("SELECT cVenCode FROM vendor WHERE cVenCode = " + SqlText(vendorCode_) +
                                            " AND (" + c.VendorRowAuth + ")");
             if (rs && rs->Bof() && rs->Eof())
-                ShowInfo(ResTextParams("Hx.CRM.BF.complaintquerybf.00071", {vendorName_.empty() ? vendorCode_ : vendorName_}));
+                ShowInfo(ResTextParams("Hx.CRM.BF.complaintquerybf.00071",
+                                       {vendorName_.empty() ? vendorCode_ : vendorName_}));
         }
     }
 

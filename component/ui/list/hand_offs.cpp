@@ -97,9 +97,9 @@ std::string GetReportXML(platform::db::Rowset& rows, const std::string& title,
     xml += "<Picture><ReportTrees><Report>";
     for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
         const platform::db::Value superior = rows.Get(3);
+        const platform::db::Value duty(LocalName(dutyNames, rows.Get(4).ToText(), rows.Get(2).ToText()));
         xml += std::string("<Contract Code = ") + q + Xml(rows.Get(0)) + q + " Name = " + q + Xml(rows.Get(1)) + q +
-               " Duty = " + q + Xml(platform::db::Value(LocalName(dutyNames, rows.Get(4).ToText(), rows.Get(2).ToText()))) + q +
-               " Superior =" + q +
+               " Duty = " + q + Xml(duty) + q + " Superior =" + q +
                (superior.IsNullOrEmpty() ? std::string("NULL") : Xml(superior)) + q + "/>";
     }
     xml += "</Report></ReportTrees></Picture></Chart>";

@@ -1,7 +1,7 @@
 #pragma once
-#include <map>
 // The list's hand-offs to the messaging windows, the chart and the overview: the list gathers
 // codes and values and passes them on.
+#include <map>
 #include <string>
 
 #include "platform/db/rowset.h"
