@@ -61,7 +61,10 @@ OverviewData ReadOverview(const std::string& connectionText, const std::string& 
     for (const char* column : {"cContactCode", "cContactName", "cAppellation", "cMobilePhone", "cOfficePhone",
                                "cEmail", "cWorkAddress", "cMemo"})
         data.contact.emplace_back(caption(column), Value(*c, column));
-    data.contact.emplace_back(caption("bcDutyID"), Value(*c, "DutyName"));
+    // The duty as the user's language names it where the account has that name.
+    const auto dutyNames = detail::LocalNames(*db, "Crm_BaseCode", language);
+    const auto duty = dutyNames.find(Value(*c, "bcDutyID"));
+    data.contact.emplace_back(caption("bcDutyID"), duty == dutyNames.end() ? Value(*c, "DutyName") : duty->second);
     data.contact.emplace_back(caption("cPrincipal"), Value(*c, "PrincipalName"));
     const std::string vendorCode = Value(*c, "cVenCode");
     auto v = db->OpenRowset("SELECT cVenCode, cVenName, cVenAbbName, cVenEmail FROM vendor WHERE cVenCode = " +

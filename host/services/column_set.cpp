@@ -235,14 +235,7 @@ std::vector<Column> ColumnSetService::Catalogue() {
         "SELECT cItem, cItemName, cItemType, iDecimalDigits FROM userdef WHERE cClass = N'供应商联系人' "
         "AND cItemName IS NOT NULL AND cItemName <> N''");
     // The items' names in the user's language where the account has them.
-    std::map<std::string, std::string> localNames;
-    try {
-        auto names = db->OpenRowset("SELECT cKey, cName FROM Crm_LocalName WHERE cTable = N'userdef' AND cLanguage = " +
-                                    detail::Sql(Language()));
-        for (; !names->Eof(); names->MoveNext()) localNames[names->Get(0).ToText()] = names->Get(1).ToText();
-    } catch (const platform::Error&) {
-        // An account made before it could hold such names shows its own.
-    }
+    const auto localNames = detail::LocalNames(*db, "userdef", Language());
     std::vector<std::pair<int, Column>> items;
     for (; !rs->Eof(); rs->MoveNext()) {
         const std::string item = rs->Get("cItem").ToText();
@@ -255,7 +248,7 @@ std::vector<Column> ColumnSetService::Catalogue() {
         Column c;
         c.name = "cConDefine" + number;
         c.caption = rs->Get("cItemName").ToText();
-        if (auto local = localNames.find("供应商联系人." + item); local != localNames.end() && !local->second.empty())
+        if (auto local = localNames.find("供应商联系人." + item); local != localNames.end())
             c.caption = local->second;
         c.expression = "Ven_Contact.cConDefine" + number;
         const std::string type = txt::LCase(rs->Get("cItemType").ToText());

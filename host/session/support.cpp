@@ -14,6 +14,7 @@
 #include "common/hosts/login.h"
 #include "host/language_source.h"
 #include "host/texts/text_table.h"
+#include "platform/db/rowset.h"
 #include "platform/db/value.h"
 #include "platform/error.h"
 #include "platform/text.h"
@@ -204,6 +205,20 @@ std::string HostText(std::string_view language, std::string_view key, const std:
     if (it == builtIn.end()) return std::string(key);
     const bool english = txt::EqualsNoCase(table.Language(), "en-US");
     return host::texts::FillPlaceholders(english ? it->second.en : it->second.zh, params);
+}
+
+std::map<std::string, std::string> LocalNames(platform::db::Connection& db, std::string_view table,
+                                              std::string_view language) {
+    std::map<std::string, std::string> names;
+    try {
+        auto rs = db.OpenRowset("SELECT cKey, cName FROM Crm_LocalName WHERE cTable = " + Sql(table) +
+                                " AND cLanguage = " + Sql(language));
+        for (; !rs->Eof(); rs->MoveNext())
+            if (std::string name = rs->Get(1).ToText(); !name.empty()) names[rs->Get(0).ToText()] = std::move(name);
+    } catch (const platform::Error&) {
+        // An account made before it could hold such names shows its own.
+    }
+    return names;
 }
 
 std::string LanguageOf(const sovrel::ILogin* login) {

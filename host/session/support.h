@@ -2,6 +2,7 @@
 // Helpers shared by the host's session objects, public utility and services (not for the
 // component): connection texts, SQL literals, the host's own message texts, process identity.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -47,6 +48,11 @@ std::string NowText();
 // its parameters as "key(p0,p1)".
 std::string HostText(std::string_view language, std::string_view key,
                      const std::vector<std::string>& params = {});
+
+// The names an account gives the rows of table (Crm_BaseCode by ID, userdef by class "." item)
+// in language, by key, in one read; empty when it has none or was made before it could hold them.
+std::map<std::string, std::string> LocalNames(platform::db::Connection& db, std::string_view table,
+                                              std::string_view language);
 
 // The language of a login: its own when it tells one (host::ILanguageSource), else "zh-CN".
 std::string LanguageOf(const sovrel::ILogin* login);

@@ -263,6 +263,11 @@ void frmContactEdit::CmdClick(int index) {
                 Edt(4).SetRefCondition("", "");
             if (!Edt(4).ShowReference()) return;
             chosen();
+            // Chosen as typed: a superior the rule refuses does not stay in the box until the save.
+            if (!SuperiorRuleHolds()) {
+                RefuseSuperior();
+                return;
+            }
             Edt(4).SetDescription(CodeHint(Edt(4).Tag()));
             return;
         }

@@ -22,14 +22,17 @@
 #include "common/hosts/portal.h"
 #include "common/hosts/pub_util.h"
 #include "common/logs.h"
+#include "common/messages.h"
 #include "common/prog_ids.h"
 #include "common/screen.h"
+#include "common/sql_text.h"
 #include "common/texts.h"
 #include "common/traces.h"
 #include "entry/small_classes.h"
 #include "platform/db/connection.h"
 #include "platform/diagnostics.h"
 #include "platform/error.h"
+#include "service/iclscommon.h"
 #include "ui/list/list_internal.h"
 #include "ui/help_window.h"
 #include "ui/list/pager_widgets.h"
@@ -148,9 +151,19 @@ void frmContactList::FormLoad() {
     const bool scoped = !vendorCode_.empty();
     frameWeb_->setVisible(c.WebFrameOn && scoped);
     frameWeb_->setFixedHeight(c.WebFrameOn && scoped ? kFrameWebHeight : 0);
-    if (scoped)
+    if (scoped) {
         lblScope_->setText(QString::fromStdString(ResText("Hx.AA.ARCHIVE.FIELD.refvendor") + ": " + vendorCode_ + "  " +
                                                   vendorName_));
+        // Another module may open the list for a vendor outside the user's row authority: an
+        // empty list would say nothing of why.
+        if (c.DataService && !c.VendorRowAuth.empty()) {
+            auto rs = c.DataService->OpenX("SELECT cVenCode FROM vendor WHERE cVenCode = " + SqlText(vendorCode_) +
+                                           " AND (" + c.VendorRowAuth + ")");
+            if (rs && rs->Bof() && rs->Eof())
+                ShowInfo(ResTextParams("Hx.CRM.BF.complaintquerybf.00071",
+                                       {vendorName_.empty() ? vendorCode_ : vendorName_}));
+        }
+    }
 
     c.LoginInfo->cUserId = c.UserId;
     c.LoginInfo->cUserName = c.UserName;

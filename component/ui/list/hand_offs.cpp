@@ -4,6 +4,7 @@
 
 #include "common/context.h"
 #include "common/host_objects.h"
+#include "common/local_names.h"
 #include "common/hosts/overview.h"
 #include "common/logs.h"
 #include "common/messages.h"
@@ -80,13 +81,15 @@ void SmsCurrentContact(frmContactList& list) {
 }
 
 std::string ChartStatement(const std::string& contactCode) {
-    return "SELECT cContactCode,cContactName,Crm_BaseCode.cName as DutyName,coalesce(cSuperiorID,'NULL') "
+    return "SELECT cContactCode,cContactName,Crm_BaseCode.cName as DutyName,coalesce(cSuperiorID,'NULL'),"
+           "Ven_Contact.bcDutyID "
            " FROM Ven_Contact LEFT JOIN Crm_BaseCode ON Crm_BaseCode.ID = Ven_Contact.bcDutyID "
            " WHERE cVenCode = (SELECT cVenCode FROM Ven_Contact WHERE cContactCode = " +
            SqlText(contactCode) + ") Order by cContactCode";
 }
 
-std::string GetReportXML(platform::db::Rowset& rows, const std::string& title) {
+std::string GetReportXML(platform::db::Rowset& rows, const std::string& title,
+                         const std::map<std::string, std::string>& dutyNames) {
     const char q = '"';
     std::string xml = std::string("<?xml version=") + q + "1.0" + q + " encoding= " + q + "UTF-8" + q +
                       "?><Chart Name = " + q + Xml(platform::db::Value(title)) + q + " Type = " + q + "Organization" +
@@ -94,8 +97,9 @@ std::string GetReportXML(platform::db::Rowset& rows, const std::string& title) {
     xml += "<Picture><ReportTrees><Report>";
     for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
         const platform::db::Value superior = rows.Get(3);
+        const platform::db::Value duty(LocalName(dutyNames, rows.Get(4).ToText(), rows.Get(2).ToText()));
         xml += std::string("<Contract Code = ") + q + Xml(rows.Get(0)) + q + " Name = " + q + Xml(rows.Get(1)) + q +
-               " Duty = " + q + Xml(rows.Get(2)) + q + " Superior =" + q +
+               " Duty = " + q + Xml(duty) + q + " Superior =" + q +
                (superior.IsNullOrEmpty() ? std::string("NULL") : Xml(superior)) + q + "/>";
     }
     xml += "</Report></ReportTrees></Picture></Chart>";
@@ -116,7 +120,7 @@ void ShowVendorChart(frmContactList& list) {
     }
     std::string xml;
     try {
-        xml = GetReportXML(*rs, ResText("Hx.CRM.VIEW.frmoppevalu.00363"));
+        xml = GetReportXML(*rs, ResText("Hx.CRM.VIEW.frmoppevalu.00363"), LocalNames("Crm_BaseCode"));
     } catch (...) {
         WriteErrorLog("frmContactList.GetReportXML()", true, CurrentError());
         return;

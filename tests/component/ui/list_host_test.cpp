@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -205,19 +206,37 @@ TEST_F(ListOnHostTest, TheUsersColumnsHoldTheirWidthsAndARowRestrictionWorksWith
     EXPECT_EQ(window->Grid().ColWidth(3), 400);  // as the settings say, after the fill
 }
 
-// The limited user's menu greys what the toolbar greys (no add, modify or delete right) and
-// offers what the user may do.
+// The limited user's menu, opened with the mouse, greys what the toolbar greys (no add, modify or
+// delete right) and offers what the user may do.
 TEST_F(ListOnHostTest, TheMenuOffersOnlyWhatTheUsersRightsAllow) {
     LoginAs("limited");
     Open();
     ASSERT_TRUE(window->DataLoaded());
+    window->show();
+    auto* bar = window->findChild<QMenuBar*>("MenuBar");
     auto* menu = window->findChild<QMenu*>("mOperation");
-    ASSERT_NE(menu, nullptr);
-    emit menu->aboutToShow();
+    ASSERT_TRUE(bar && menu);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+    ASSERT_TRUE(menu->isVisible());
     auto enabled = [&](const char* item) { return window->findChild<QAction*>(item)->isEnabled(); };
     for (const char* item : {"mAdd", "mModify", "mDelete", "mCRMSendMail", "mCRMSendMsg"})
         EXPECT_FALSE(enabled(item)) << item;
     for (const char* item : {"mFilter", "mRefresh"}) EXPECT_TRUE(enabled(item)) << item;
+    menu->close();
+}
+
+// Opened by another module for a vendor outside the user's row authority, the list says why it
+// is empty; for one of his vendors it says nothing.
+TEST_F(ListOnHostTest, AVendorOutsideTheUsersRowsIsToldNotShownEmpty) {
+    LoginAs("limited");  // V01 and V03
+    for (const auto& [code, name, said] : {std::tuple{"V02", "北京华信科技有限公司", true}, std::tuple{"V01", "", false}}) {
+        shown.clear();
+        Open(code, name);
+        EXPECT_EQ(shown, said ? std::vector<std::string>{"您没有“北京华信科技有限公司”的数据权限。"}
+                              : std::vector<std::string>{})
+            << code;
+        CloseList();
+    }
 }
 
 // A page size applied with the pager's button is where the reopened list starts.

@@ -118,5 +118,23 @@ TEST_F(PrintOnHostTest, ExportAndPageSetupThenPrintOfTheList) {
     EXPECT_FALSE(asked);
 }
 
+// The exported list says what the grid says: for an English user the account's English names of
+// its base codes, as every file type is written from the same sheet.
+TEST_F(PrintOnHostTest, AnEnglishUsersExportNamesTheBaseCodesInEnglish) {
+    LoginAs("demo_en");
+    ASSERT_NE(OpenList(), nullptr);
+    answer = [this](QDialog& d) {
+        auto& files = dynamic_cast<QFileDialog&>(d);
+        files.selectNameFilter(files.nameFilters().at(1));  // CSV
+        files.selectFile(QString::fromStdString((folder / "en").string()));
+        return int(QDialog::Accepted);
+    };
+    window->Operating("SaveFile");
+    const std::string csv = FileText(folder / "en.csv");
+    ASSERT_FALSE(csv.empty()) << (shown.empty() ? "" : shown.back());
+    EXPECT_NE(csv.find(",Male,"), std::string::npos) << csv.substr(0, 400);
+    EXPECT_EQ(csv.find("男"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace sovrel::test

@@ -1,11 +1,16 @@
 // Exports read back by real readers (openpyxl for XLSX, poppler for PDF), failed exports that leave
-// nothing behind, and the print control's dialogs.
+// nothing behind, the print control's dialogs, and its preview against the printed page.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QGraphicsView>
 #include <QLineEdit>
+#include <QPageSize>
+#include <QPrintPreviewWidget>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTableWidget>
 
 #include <cstdlib>
@@ -351,6 +356,91 @@ TEST_F(PrintControlTest, TheSaveDialogAddsTheChosenFiltersExtensionAndTypesApply
     EXPECT_EQ(result, result::BadFormat) << "an unknown type asked for is not replaced by the extension";
     EXPECT_FALSE(fs::exists(dir / "x.doc"));
     EXPECT_FALSE(fs::exists(dir / "x.csv"));
+}
+
+
+// Rows of ink (darker than mid grey) between columns left and right, as bands [top, bottom).
+std::vector<std::pair<int, int>> InkBands(const QImage& image, int left, int right, int top, int bottom) {
+    std::vector<std::pair<int, int>> bands;
+    for (int y = top; y < bottom; ++y) {
+        bool ink = false;
+        for (int x = left; x < right && !ink; ++x) ink = qGray(image.pixel(x, y)) < 110;
+        if (!ink) continue;
+        if (!bands.empty() && bands.back().second == y) ++bands.back().second;
+        else bands.emplace_back(y, y + 1);
+    }
+    return bands;
+}
+
+// The preview draws the title and the line of user, year and date whole at every zoom: their ink
+// lies where the printed page (the PDF, drawn unclipped by poppler at the same size) has it.
+TEST_F(PrintControlTest, ThePreviewShowsTheHeaderLinesWholeAtEveryZoom) {
+    Sheet sheet = Hostile();
+    sheet.rows.resize(2);
+    ASSERT_EQ(control.SetDataStyleXML(DataText(sheet), "", false, false, "Default"), 0);
+    const fs::path pdf = dir / "page.pdf";
+    ASSERT_EQ(Export(control.Data(), pdf.string(), Format::Pdf, control.Style(), PrintControl::Texts()).result,
+              result::Exported);
+    int zooms = 0;
+    auto check = [&](QPrintPreviewWidget* preview, QGraphicsView* view, double zoom) {
+            preview->setZoomMode(QPrintPreviewWidget::CustomZoom);
+            preview->setZoomFactor(zoom);
+            QApplication::processEvents();
+            view->verticalScrollBar()->setValue(0);
+            view->horizontalScrollBar()->setValue(0);
+            QApplication::processEvents();
+            const QImage shown = view->viewport()->grab().toImage();
+            // The paper: the first row with a long white run, and that run.
+            int top = -1, left = -1, right = -1;
+            for (int y = 0; y < shown.height() && top < 0; ++y)
+                for (int x = 0, run = 0; x <= shown.width(); ++x) {
+                    if (x < shown.width() && shown.pixel(x, y) == qRgb(255, 255, 255)) {
+                        ++run;
+                        continue;
+                    }
+                    if (run > shown.width() / 4) top = y, left = x - run, right = x;
+                    run = 0;
+                }
+            ASSERT_GE(top, 0) << zoom;
+            const int width = right - left;
+            const std::string png = (dir / "page").string();
+            ASSERT_EQ(CommandOutput("pdftoppm -png -singlefile -f 1 -l 1 -scale-to-x " + std::to_string(width) +
+                                    " -scale-to-y -1 " + pdf.string() + " " + png + " && echo ok"),
+                      "ok\n");
+            const QImage printed(QString::fromStdString(png + ".png"));
+            ASSERT_FALSE(printed.isNull());
+            const int height = std::min(printed.height(), shown.height() - top);
+            auto seen = InkBands(shown, left + 2, right - 2, top, top + height);
+            const auto expected = InkBands(printed, 2, printed.width() - 2, 0, height);
+            ASSERT_GE(expected.size(), 2u);
+            ASSERT_GE(seen.size(), 2u) << zoom;
+            for (auto& [from, to] : seen) from -= top, to -= top;
+            // The title, then the user, year and date: where the page has them, as tall, and (should
+            // the page be cut as well) most of their type's size tall: Chinese ink fills ~0.85 em.
+            const double points = control.Style().fontSize > 0 ? control.Style().fontSize : 9;
+            const double pixelsPerPoint = width / QPageSize(QPageSize::A4).size(QPageSize::Point).width();
+            const double em[] = {points * 1.6 * pixelsPerPoint, points * 0.85 * pixelsPerPoint};
+            for (std::size_t band = 0; band < 2; ++band) {
+                const auto [from, to] = seen[band];
+                const auto [printedFrom, printedTo] = expected[band];
+                const int tall = printedTo - printedFrom, slack = std::max(2, tall / 5);
+                EXPECT_NEAR(from, printedFrom, slack) << "zoom " << zoom << " line " << band;
+                EXPECT_NEAR(to - from, tall, slack) << "zoom " << zoom << " line " << band;
+                EXPECT_GE(to - from, 0.7 * em[band]) << "zoom " << zoom << " line " << band;
+            }
+            ++zooms;
+    };
+    control.runDialog = [&](QDialog& d) {
+        d.resize(1000, 1200);
+        d.show();
+        auto* preview = d.findChild<QPrintPreviewWidget*>();
+        auto* view = preview ? preview->findChild<QGraphicsView*>() : nullptr;
+        if (view)
+            for (const double zoom : {0.726, 0.966}) check(preview, view, zoom);
+        return int(QDialog::Rejected);
+    };
+    control.PrintPreview();
+    EXPECT_EQ(zooms, 2);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QTabWidget>
+#include <QToolButton>
 
 #include "card_fixture.h"
 
@@ -53,12 +54,15 @@ TEST_F(CardTest, ANewContactIsSavedAndTheCardClearedForTheNextOfTheSameVendor) {
 TEST_F(CardTest, AChangedContactIsSavedAndTheCardClearedForANewOneOfTheSameVendor) {
     OpenList();
     OpenCard(cardmode::Modify, 1);
+    EXPECT_EQ(card->windowTitle().toStdString(), "Hx.CRM.COMMON.CaptionMod(Hx.CRM.BizObjDic.WordContactRec)");
     Type("Edt3", "张董");
     Key(Qt::Key_F6);
     ASSERT_TRUE(shown.empty()) << shown.front();
     EXPECT_EQ(Value("SELECT cAppellation FROM Ven_Contact WHERE cContactCode = 'V0100000001'"), "张董");
     EXPECT_EQ(card->OpMode(), cardmode::Add);
     EXPECT_EQ(card->Edt(1).Text(), "V0100000005");
+    // The cleared card takes a new contact and is titled so.
+    EXPECT_EQ(card->windowTitle().toStdString(), "Hx.CRM.COMMON.CaptionAdd(Hx.CRM.BizObjDic.WordContactRec)");
 }
 
 TEST_F(CardTest, EachCheckStopsTheSaveWithItsMessageAtItsField) {
@@ -133,6 +137,26 @@ TEST_F(CardTest, ASaveNeedsTheRightOfTheCardsModeAndKeepsWhatWasTyped) {
         EXPECT_EQ(card->Edt(2).Text(), "无权者") << right;
         CloseAll();
     }
+}
+
+// Chosen from the superior's list, a refused superior is refused at once, as a typed one is.
+TEST_F(CardTest, ARefusedSuperiorChosenFromTheListIsClearedAtOnce) {
+    OpenList();
+    OpenCard(cardmode::Modify, 2);
+    ASSERT_EQ(card->Edt(1).Text(), "V0100000002");
+    host::SetChoicePresenter([](const host::ChoiceRequest&, platform::db::Rowset& rows) {
+        auto copy = rows.Clone();
+        long at = 0;
+        for (copy->MoveFirst(); !copy->Eof(); copy->MoveNext(), ++at)
+            if (copy->Get("cContactCode").ToText() == "V0100000003") return at;  // one who reports to it
+        return -1L;
+    });
+    shown.clear();
+    QTest::mouseClick(card->findChild<QWidget*>("Edt4")->findChild<QToolButton*>("Lookup"), Qt::LeftButton);
+    EXPECT_EQ(shown, std::vector<std::string>{"Hx.CRM.FrameCaption.Contact01"});
+    EXPECT_EQ(card->Edt(4).Text(), "");
+    EXPECT_EQ(card->Edt(4).Tag(), "");
+    answers = {msgbox::No};
 }
 
 // Typed into the superior box and refused, on leaving it by Tab or when F6 checks it: the
