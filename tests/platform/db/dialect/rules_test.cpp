@@ -29,6 +29,9 @@ TEST(RulesCheck, FunctionTablesMustBeSortedSaneAndWriteEveryArgument) {
         {{{"abs", 1, 1, "abs($1)", V::Numeric}}, false},                   // not upper case
         {{{"F", 2, 1, "f($1, $2)", V::Unknown}}, false},                   // max below min
         {{{"F", -1, 1, "f($*)", V::Unknown}}, false},                      // negative count
+        {{{"F", 1, -2, "f($*)", V::Unknown}}, false},                      // below "no limit"
+        {{{"F", 10, 10, "f($*)", V::Unknown}}, false},                     // more than nine
+        {{{"F", 1, 10, "f($*)", V::Unknown}}, false},
         {{{"F", 1, 2, "f($1, $2)", V::Unknown}}, false},                   // $2 a call may lack
         {{{"F", 2, 2, "f($1)", V::Unknown}}, false},                       // the second argument dropped
         {{{"F", 1, -1, "f($1)", V::Unknown}}, false},                      // no limit without $*

@@ -119,6 +119,11 @@ TEST(TranslateTest, OtherStatementsAndClausesPassThrough) {
          "select * from t a join u b on a.k = b.k where c = 1"},
         {"select * from t with (readpast, tablockx) where a = 1", "select * from t where a = 1"},
         {"select * from dbo.t (nolock)", "select * from t"},
+        {"delete from t (rowlock) where a = 1", "delete from t where a = 1"},
+        {"select t.*, a/*x*/from t where a<>1 and b<=2 and c>=3 and d!=4", "select t.*, a from t where a<>1 and b<=2 and c>=3 and d!=4"},
+        {"select N'a'as x, 1 ^ 2, convert(money, tkts, 2), current_timestamp from t",
+         "select 'a' as x, 1 ^ 2, sv_convert('money', sv_rowversion_money(tkts), 2, 'money'), sv_getdate() from t"},
+        {"select t.x, 1 + 2 as y, u.* from t join u on 1=1 order by x", "select t.x, 1 + 2 as y, u.* from t join u on 1=1 order by t.x"},
         // Numbers keep their fraction and exponent.
         {"select 1.25, 2.5e-3, 7e3, .5 from t where a is not null", "select 1.25, 2.5e-3, 7e3, .5 from t where a is not null"},
     });
@@ -239,6 +244,7 @@ TEST(TranslateTest, WhatCannotBeTranslatedIsRefusedByNameAndPosition) {
         {"select * from t order by a offset (5) rows", "OFFSET ... FETCH"},
         {"select * from a.b.c.d", "a four-part name"},
         {"select * from a..c.d", "a four-part name"},
+        {"update set a = 1", "UPDATE without a table name"},
         {"select 1 option (maxrecursion 1.5)", "MAXRECURSION takes a whole number"},
         {"select 1 option (maxrecursion 32768)", "MAXRECURSION takes a whole number"},
         {"create zebra z (a int)", "CREATE ZEBRA (the schema"},
