@@ -11,24 +11,19 @@ GRANT INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO sovrel_admin;
 REVOKE ALL ON sv_login_key FROM sovrel_clerk, sovrel_admin;
 REVOKE INSERT, UPDATE, DELETE ON sv_names FROM sovrel_admin;
 
-ALTER TABLE ven_contact ENABLE ROW LEVEL SECURITY;
-DROP POLICY IF EXISTS sv_clerk_vendors ON ven_contact;
-DROP POLICY IF EXISTS sv_admin_all ON ven_contact;
+-- A contact's history is seen, and added to, where the contact is: one condition for both tables.
 -- The function calls stand in sub-selects so that each runs once per statement, not per row.
-CREATE POLICY sv_clerk_vendors ON ven_contact TO sovrel_clerk
-    USING ((SELECT sv_session_all_vendors())
-           OR cvencode IN (SELECT v.cvencode FROM vendor v WHERE v.iid IN (SELECT unnest(sv_session_vendor_ids()))))
-    WITH CHECK ((SELECT sv_session_all_vendors())
-           OR cvencode IN (SELECT v.cvencode FROM vendor v WHERE v.iid IN (SELECT unnest(sv_session_vendor_ids()))));
-CREATE POLICY sv_admin_all ON ven_contact TO sovrel_admin USING (true) WITH CHECK (true);
-
--- A contact's history is seen, and added to, where the contact is.
-ALTER TABLE ven_contacthistory ENABLE ROW LEVEL SECURITY;
-DROP POLICY IF EXISTS sv_clerk_vendors ON ven_contacthistory;
-DROP POLICY IF EXISTS sv_admin_all ON ven_contacthistory;
-CREATE POLICY sv_clerk_vendors ON ven_contacthistory TO sovrel_clerk
-    USING ((SELECT sv_session_all_vendors())
-           OR cvencode IN (SELECT v.cvencode FROM vendor v WHERE v.iid IN (SELECT unnest(sv_session_vendor_ids()))))
-    WITH CHECK ((SELECT sv_session_all_vendors())
-           OR cvencode IN (SELECT v.cvencode FROM vendor v WHERE v.iid IN (SELECT unnest(sv_session_vendor_ids()))));
-CREATE POLICY sv_admin_all ON ven_contacthistory TO sovrel_admin USING (true) WITH CHECK (true);
+DO $$
+DECLARE
+    t text;
+    sees constant text := '(SELECT sv_session_all_vendors()) OR cvencode IN '
+        '(SELECT v.cvencode FROM vendor v WHERE v.iid IN (SELECT unnest(sv_session_vendor_ids())))';
+BEGIN
+    FOREACH t IN ARRAY ARRAY['ven_contact', 'ven_contacthistory'] LOOP
+        EXECUTE format('ALTER TABLE %I ENABLE ROW LEVEL SECURITY', t);
+        EXECUTE format('DROP POLICY IF EXISTS sv_clerk_vendors ON %I', t);
+        EXECUTE format('DROP POLICY IF EXISTS sv_admin_all ON %I', t);
+        EXECUTE format('CREATE POLICY sv_clerk_vendors ON %I TO sovrel_clerk USING (%s) WITH CHECK (%s)', t, sees, sees);
+        EXECUTE format('CREATE POLICY sv_admin_all ON %I TO sovrel_admin USING (true) WITH CHECK (true)', t);
+    END LOOP;
+END $$;
