@@ -74,6 +74,21 @@ TEST_F(CardTest, PageKeysWalkTheListTheMoveButtonsFollowAndADeletedContactIsRepo
     EXPECT_EQ(card->Edt(1).Text(), "V0100000001");
 }
 
+// A contact whose superior is gone shows none, and its next save stores what the card showed.
+TEST_F(CardTest, AMoveToAContactWhoseSuperiorIsGoneLeavesTheSuperiorEmpty) {
+    Execute("UPDATE Ven_Contact SET cSuperiorID = 'V0199999999' WHERE cContactCode = 'V0100000004'");
+    OpenList();
+    OpenCard(cardmode::Modify, 3);
+    ASSERT_EQ(card->Edt(1).Text(), "V0100000003");
+    ASSERT_EQ(card->Edt(4).Tag(), "V0100000002");
+    Key(Qt::Key_PageDown);
+    ASSERT_EQ(card->Edt(1).Text(), "V0100000004");
+    EXPECT_EQ(card->Edt(4).Tag(), "");
+    Type("Edt3", "王工");
+    Key(Qt::Key_F6);
+    EXPECT_EQ(Value("SELECT COALESCE(cSuperiorID, 'none') FROM Ven_Contact WHERE cContactCode = 'V0100000004'"), "none");
+}
+
 // No moves on without the edit; Cancel stays on the card with it.
 TEST_F(CardTest, AMoveFromADirtyCardAsksFirstAndCancelStaysWithTheEdit) {
     OpenList();
