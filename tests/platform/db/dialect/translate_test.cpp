@@ -120,6 +120,11 @@ TEST(TranslateTest, OtherStatementsAndClausesPassThrough) {
         {"select * from t with (readpast, tablockx) where a = 1", "select * from t where a = 1"},
         {"select * from dbo.t (nolock)", "select * from t"},
         {"delete from t (rowlock) where a = 1", "delete from t where a = 1"},
+        // A quoted name keeps a space from the next word; a comment stands as one space.
+        {"select [x]from t where [y]=1", "select \"x\" from t where \"y\"=1"},
+        {"select a/*c*/,b from t", "select a ,b from t"},
+        // ORDER BY binds to a selected column, never to a table's star.
+        {"select s.t.*, u.y from s.t join u on 1=1 order by t", "select s.t.*, u.y from s.t join u on 1=1 order by t"},
         {"select t.*, a/*x*/from t where a<>1 and b<=2 and c>=3 and d!=4", "select t.*, a from t where a<>1 and b<=2 and c>=3 and d!=4"},
         {"select N'a'as x, 1 ^ 2, convert(money, tkts, 2), current_timestamp from t",
          "select 'a' as x, 1 ^ 2, sv_convert('money', sv_rowversion_money(tkts), 2, 'money'), sv_getdate() from t"},
