@@ -49,6 +49,7 @@ TEST(LikePattern, SetsRangesEscapesAndUnclosedBrackets) {
         {"[]a]", 0, "[]a] "},                    // ']' first belongs to the set
         {"[a-]", 0, "[a-] "},                    // '-' before ']' is itself
         {"[abc", 0, "c[ ca cb cc "},             // no ']': an ordinary '['
+        {"[a-", 0, "c[ ca c- "},
         {"5!%!_!", '!', "c5 c% c_ c! "},         // escaped, and a trailing escape is itself
         {"![x]", '!', "c[ cx c] "},
     };

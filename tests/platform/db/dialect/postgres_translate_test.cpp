@@ -56,6 +56,7 @@ TEST(PostgresTranslate, FunctionsConversionsAndParametersTakePostgresForms) {
          "length(rtrim((c)::text))-length(rtrim((d)::text))=8"},
         {"select isnull(a, 0), getdate() from t", "select coalesce(a, 0), localtimestamp(0) from t"},
         {"select current_timestamp", "select localtimestamp(3)"},
+        {"select charindex('a', b), charindex('a', b, 2) from t", "select sv_charindex('a', b), sv_charindex('a', b, 2) from t"},
         {"select convert(int, a), cast(b as decimal(18,2)), convert(bigint, tkts) from t",
          "select trunc((a)::numeric)::integer, ((b)::numeric(18,2)), trunc((tkts)::numeric)::bigint from t"},
         {"select convert(char, convert(money,tkts), 2) from t", "select sv_convert('char', ((tkts)::numeric / 10000), 2, 'money') from t"},

@@ -71,8 +71,15 @@ TEST(RulesCheck, EachPatternFieldTakesOnlyItsOwnPlaceholders) {
     EXPECT_NE(broken([](Rules& r) { r.conditionQuery = "SELECT $1"; }), "");
     EXPECT_NE(broken([](Rules& r) { r.now = "$1"; }), "");
     EXPECT_NE(broken([](Rules& r) { r.rewriteLikePatterns = true; }), "");
-    static constexpr std::array casts{platform::db::dialect::CastRule{"int", "cast($X as $T)"}};
+    using platform::db::dialect::CastRule;
+    static constexpr std::array casts{CastRule{"int", "cast($X as $T)"}};
+    static constexpr std::array twice{CastRule{"int", "cast($X as int)"}, CastRule{"int", "cast($X as integer)"}};
+    static constexpr std::array upper{CastRule{"Aint", "cast($X as int)"}};
+    static constexpr std::array good{CastRule{"int", "cast($X as int)"}, CastRule{"zint", "cast($X as int)"}};
     EXPECT_NE(broken([](Rules& r) { r.casts = casts; }), "");
+    EXPECT_EQ(broken([](Rules& r) { r.casts = twice; }), "a cast type listed twice");
+    EXPECT_EQ(broken([](Rules& r) { r.casts = upper; }), "a cast type not in lower case");
+    EXPECT_EQ(broken([](Rules& r) { r.casts = good; }), "");
 }
 
 }  // namespace

@@ -123,6 +123,10 @@ TEST(TranslateTest, OtherStatementsAndClausesPassThrough) {
         // A quoted name keeps a space from the next word; a comment stands as one space.
         {"select [x]from t where [y]=1", "select \"x\" from t where \"y\"=1"},
         {"select a/*c*/,b from t", "select a ,b from t"},
+        {"select count(all a), count(distinct b), 'z'", "select count(all a), count(distinct b), 'z'"},
+        // Money stays money through * and / before a +, so its text keeps four decimals.
+        {"select convert(char, convert(money, a) * 2 + 1, 2) from t",
+         "select sv_convert('char', sv_convert('money', a) * 2 + 1, 2, 'money') from t"},
         // ORDER BY binds to a selected column, never to a table's star.
         {"select s.t.*, u.y from s.t join u on 1=1 order by t", "select s.t.*, u.y from s.t join u on 1=1 order by t"},
         {"select t.*, a/*x*/from t where a<>1 and b<=2 and c>=3 and d!=4", "select t.*, a from t where a<>1 and b<=2 and c>=3 and d!=4"},
