@@ -162,7 +162,8 @@ TEST_F(CardTest, EachBoxTakesOnlyItsCharactersAndLength) {
     // A date the database cannot hold is refused when the box is left; an empty one is fine.
     card->SSTab1()->setCurrentIndex(0);
     for (const auto& [date, held] : std::vector<std::pair<std::string, bool>>{
-             {"2024-02-30", false}, {"1752-12-31", false}, {"1753-01-01", true}, {"2024/02/29", true}, {"2023-02-29", false}}) {
+             {"2024-02-30", false}, {"1752-12-31", false}, {"1753-01-01", true}, {"2024/02/29", true}, {"2023-02-29", false},
+             {"2024-01-31", true}, {"2024-01-32", false}, {"2024-04-31", false}}) {
         shown.clear();
         Type("DTPicker1_0", date);
         EXPECT_EQ(LastShown(), held ? "" : "Hx.CRM.COMMON.CheckLegal02(Hx.CRM.LblCap.Birthday)") << date;

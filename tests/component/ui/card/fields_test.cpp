@@ -67,9 +67,13 @@ TEST_F(CardTest, EveryBoxStandsBesideItsCaptionOnItsPageAndSavesIntoItsOwnColumn
         EXPECT_EQ(CaptionBeside(box).toStdString(), f.caption) << f.column;
         Type(f.box, f.typed);
     }
+    // Each page names itself.
+    for (int page = 0; page < 3; ++page) EXPECT_FALSE(card->SSTab1()->tabText(page).isEmpty()) << page;
     shown.clear();
     Key(Qt::Key_F6);
     ASSERT_TRUE(shown.empty()) << shown.front();
+    // The card is cleared for the next contact: no date of this one stays behind.
+    for (int date : {0, 2, 3}) EXPECT_EQ(card->DTPicker1(date).Text(), "") << date;
     for (const auto& f : kFields) {
         EXPECT_EQ(Value(std::string("SELECT ") + f.column + " FROM Ven_Contact WHERE cContactCode = '" + code + "'"),
                   f.stored)
