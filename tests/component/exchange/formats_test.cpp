@@ -117,8 +117,12 @@ TEST(Formats, CardsOfOtherProgramsAndOlderVersions) {
           {"cEmail", "a@x.org"},
           {"cWorkAddress", "Main St, 5"}},
          {"TEL;TYPE=fax", "EMAIL", "CATEGORIES"}},
-        {"an identifier that is no GUID makes no key",
+        {"an identifier that is no GUID makes no key, however long",
          "BEGIN:VCARD\nVERSION:3.0\nFN:李娜\nUID:phone-4711\nEND:VCARD\n", {{"cContactName", "李娜"}}, {}},
+        {"an address of five parts has no postal code",
+         "BEGIN:VCARD\nVERSION:3.0\nFN:李娜\nUID:{phone-4711-phone-4711-phone-4711-471}\nADR;TYPE=work:;;Side St;Town;\n"
+         "END:VCARD\n",
+         {{"cContactName", "李娜"}, {"cWorkAddress", "Side St Town"}}, {}},
     };
     for (const auto& c : cases) {
         const auto read = Read(c.text);
@@ -143,13 +147,14 @@ TEST(Formats, BrokenCardsAreRefusedOneByOneWithTheirLines) {
         "BEGIN:VCARD\nFN:乙\n"                                                  // 7-8: no END
         "BEGIN:VCARD\nFN:丙\nEND:VCARD\n"                                       // 9-11
         "BEGIN:VCARD\nFN:\xff\xfe bad\nEND:VCARD\n"                             // 12-14
-        "BEGIN:VCARD\nFN:丁\n";                                                 // 15-16: no END
+        "BEGIN:VCARD\nFN:戊\nTEL;;CELL:1\nEND:VCARD\n"                          // 15-18: a parameter without a name
+        "BEGIN:VCARD\nFN:丁\n";                                                 // 19-20: no END
     std::vector<std::string> got;
     for (const auto& r : Read(text)) got.push_back(Describe(r) + (r.problem ? "" : " " + r.Get("cContactName")));
     const std::string p = "Hx.CRM.TkContact.Exchange.";
     EXPECT_EQ(got, (std::vector<std::string>{"line 1 " + p + "BadLine 4", "line 6 " + p + "OutsideCard 6",
                                              "line 7 " + p + "NoEnd 7", "line 9 丙", "line 12 " + p + "BadBytes 13",
-                                             "line 15 " + p + "NoEnd 15"}));
+                                             "line 15 " + p + "BadLine 17", "line 19 " + p + "NoEnd 19"}));
 }
 
 TEST(Formats, BrokenCsvRowsAreRefusedAndTheRowsAfterThemRead) {

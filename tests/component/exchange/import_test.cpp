@@ -262,12 +262,14 @@ TEST_P(Exchange, AnExportWritesThroughNoLinkAndOntoNoReadOnlyFile) {
 
 TEST_P(Exchange, ContactExportsOfMailProgramsMapToTheContactsFields) {
     const std::string google =
-        "Name,Given Name,Family Name,E-mail 1 - Value,Phone 1 - Value,Organization,Notes,Birthday\n"
-        ",伟,张,zw@example.cn,0571-1,杭州包装,备注,4/12/1985\n"
-        "王小明,小明,王,,,,,\n";
+        // A column without a heading is no field, not even a user-defined item without a name.
+        "Name,Given Name,Family Name,E-mail 1 - Value,Phone 1 - Value,Organization,Notes,Birthday,\n"
+        ",伟,张,zw@example.cn,0571-1,杭州包装,备注,4/12/1985,无题\n"
+        "王小明,小明,王,,,,,,\n";
     const std::string outlook =
         "First Name,Last Name,E-mail Address,Business Phone,Mobile Phone,Company,Job Title,Notes,Birthday\n"
-        "John,Smith,js@x.org,010-1,138,ACME,总经理,hi,0/0/00\n";
+        "John,Smith,js@x.org,010-1,138,ACME,总经理,hi,0/0/00\n"
+        "Li,张,,,,,,,\n";
     struct Case {
         const char* language;
         std::string text;
@@ -277,8 +279,8 @@ TEST_P(Exchange, ContactExportsOfMailProgramsMapToTheContactsFields) {
     const Case cases[] = {
         {"zh-CN", google, {"张伟", "王小明"}, "zw@example|0571-1||备注|1985-04-12|<none>"},
         {"en-US", google, {"伟 张", "王小明"}, "zw@example|0571-1||备注|1985-04-12|<none>"},
-        {"zh-CN", outlook, {"Smith John"}, "js@x.org|010-1|138|hi||总经理"},
-        {"en-US", outlook, {"John Smith"}, "js@x.org|010-1|138|hi||总经理"},
+        {"zh-CN", outlook, {"Smith John", "张 Li"}, "js@x.org|010-1|138|hi||总经理"},
+        {"en-US", outlook, {"John Smith", "Li 张"}, "js@x.org|010-1|138|hi||总经理"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.language) + " " + c.text.substr(0, 10));
@@ -299,6 +301,7 @@ TEST_P(Exchange, ContactExportsOfMailProgramsMapToTheContactsFields) {
         first += Scalar("SELECT d.cName FROM Ven_Contact c JOIN Crm_BaseCode d ON d.ID = c.bcDutyID "
                         "WHERE c.cContactCode = N'V0300000001'");
         EXPECT_EQ(first, c.first);
+        EXPECT_EQ(Scalar("SELECT COALESCE(cConDefine3, 'none') FROM Ven_Contact WHERE cContactCode = N'V0300000001'"), "none");
     }
 }
 
