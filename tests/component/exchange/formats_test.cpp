@@ -64,6 +64,14 @@ TEST(Formats, EveryFieldComesBackFromVCardAndCsv) {
         EXPECT_TRUE(read[0].ignored.empty()) << read[0].ignored.front();
         for (std::string_view f : kFields) EXPECT_EQ(read[0].Get(f), full.Get(f)) << f << (vcard ? " vCard" : " CSV");
     }
+    // GENDER carries the letter of each usual way of writing a sex.
+    for (const auto& [sex, letter] : std::vector<std::pair<std::string, std::string>>{
+             {"男", "M"}, {"男性", "M"}, {"Male", "M"}, {"m", "M"}, {"女", "F"}, {"女性", "F"}, {"female", "F"}, {"f", "F"}, {"保密", ""}}) {
+        Record r = full;
+        r.Set("bcSexID", sex);
+        const std::string card = WriteVCard(r, "");
+        EXPECT_NE(card.find("\r\nGENDER:" + letter + ";" + sex + "\r\n"), std::string::npos) << sex;
+    }
     // Folded lines stay within 75 octets and never split a character.
     std::istringstream lines(WriteVCard(full, ""));
     int folded = 0;
