@@ -247,6 +247,12 @@ bool SameRows(db::Rowset& kept, const std::vector<std::vector<Value>>& fresh) {
     return true;
 }
 
+std::vector<std::vector<Value>> Rows(db::Rowset& rs) {
+    std::vector<std::vector<Value>> rows;
+    for (; !rs.Eof(); rs.MoveNext()) rows.push_back(history::RowValues(rs));
+    return rows;
+}
+
 }  // namespace
 
 ClsCommon::Written ClsCommon::WriteChecked(RowsetPtr& rs, const history::Values& before, std::string_view kind,
@@ -255,8 +261,8 @@ ClsCommon::Written ClsCommon::WriteChecked(RowsetPtr& rs, const history::Values&
     const int level = cnn->BeginTrans();
     try {
         // Read again in the write's round trip: what the checks were answered from must still hold.
-        std::vector<std::pair<RowsetPtr, std::shared_ptr<const db::AheadRows>>> settings;
-        for (const auto& [sql, kept] : keptUsed_) settings.emplace_back(kept, cnn->QueryAhead(sql));
+        std::vector<std::shared_ptr<const db::AheadRows>> settings;
+        for (const auto& used : keptUsed_) settings.push_back(cnn->QueryAhead(used.first));
         const auto duplicate = duplicateSql.empty() ? nullptr : cnn->QueryAhead(duplicateSql);
         try {
             rs->Update();
@@ -266,12 +272,15 @@ ClsCommon::Written ClsCommon::WriteChecked(RowsetPtr& rs, const history::Values&
             if (cnn->TransactionLevel() >= level) cnn->RollbackTrans();
             return Written::Duplicate;
         }
-        for (auto& [kept, fresh] : settings)
-            if (!fresh->ready || !SameRows(*kept, fresh->rows)) {
+        for (std::size_t i = 0; i < settings.size(); ++i) {
+            // A row left as it was is no request: then they are read here.
+            const auto& [sql, kept] = keptUsed_[i];
+            if (!(settings[i]->ready ? SameRows(*kept, settings[i]->rows) : SameRows(*kept, Rows(*cnn->OpenRowset(sql))))) {
                 kept_.clear();
                 cnn->RollbackTrans();
                 return Written::SettingsChanged;
             }
+        }
         if (keepHistory_) {
             const std::string sql = history::ChangeStatement(kind, *rs, before, history::RowValues(*rs));
             if (!sql.empty()) cnn->ExecuteAhead(sql);
@@ -286,10 +295,7 @@ ClsCommon::Written ClsCommon::WriteChecked(RowsetPtr& rs, const history::Values&
 
 bool ClsCommon::KeptReadsHold() {
     for (const auto& [sql, kept] : keptUsed_) {
-        auto fresh = m_cnn()->OpenRowset(sql);
-        std::vector<std::vector<Value>> rows;
-        for (; !fresh->Eof(); fresh->MoveNext()) rows.push_back(history::RowValues(*fresh));
-        if (!SameRows(*kept, rows)) {
+        if (!SameRows(*kept, Rows(*m_cnn()->OpenRowset(sql)))) {
             kept_.clear();
             return false;
         }
@@ -364,15 +370,16 @@ bool ClsCommon::Modify(std::string& sXML, std::string& TableName, std::string& s
                 }
                 keptUsed_.clear();
                 std::string code = GetEleVal(element, "cContactCode", "");
+                // The row version as the card loaded it, read in the row's round trip.
+                auto version = m_cnn()->QueryAhead("select top 1 convert(char, convert(money,tkts), 2) as tkts from  " +
+                                                   TableName + " Where cContactCode=" + SqlText(code));
                 rs = m_cnn()->OpenRowset("SELECT TOP 1 * FROM  " + TableName + " WHERE cContactCode=" + SqlText(code));
                 if (rs->RecordCount() == 0) {
                     c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.0400");
                     ReportFailure(sMsg, result, rs);
                     return result;
                 }
-                auto version = m_cnn()->OpenRowset("select top 1 convert(char, convert(money,tkts), 2) as tkts from  " +
-                                                   TableName + " Where cContactCode=" + SqlText(code));
-                std::string now = version->RecordCount() > 0 ? version->Get("tkts").ToText() : std::string();
+                std::string now = version->rows.empty() ? std::string() : version->rows.front().front().ToText();
                 if (now != c.LoadedContactTs && !c.LoadedContactTs.empty()) {
                     c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Upt01");
                     ReportFailure(sMsg, result, rs);

@@ -161,7 +161,6 @@ public:
     }
 
     void Close() override {
-        deferred_.clear();
         stmtCache_.clear();
         keys_.clear();
         db_.reset();
@@ -171,7 +170,7 @@ public:
     std::string CurrentDatabase() const override { return db_ ? db_->name : std::string(); }
 
     void Use(const std::string& database) override {
-        Request();
+        Request(db_);
         auto next = OpenFile(database);
         stmtCache_.clear();
         keys_.clear();
@@ -192,7 +191,7 @@ public:
     }
 
     long Execute(const std::string& sql) override {
-        Request();
+        Request(db_);
         return Step(sql);
     }
 
@@ -208,35 +207,35 @@ public:
     }
 
     void ExecuteScript(const std::string& sql) override {
-        Request();
+        Request(db_);
         Exec(db_->handle, sql.c_str(), "Connection.ExecuteScript");
     }
 
     std::unique_ptr<Cursor> Query(const std::string& sql) override {
-        Request();
+        Request(db_);
         return CreateCursor(db_, PrepareQuery(db_, sql), sql);
     }
 
     std::unique_ptr<Command> Prepare(const std::string& sql) override {
-        Request();
+        Request(db_);
         return CreateCommand(db_, PrepareStatement(db_, sql, true));
     }
 
     void Defer(std::string sql, std::shared_ptr<AheadRows> rows) override {
-        deferred_.push_back({std::move(sql), std::move(rows), false});
+        db_->ahead.push_back({std::move(sql), std::move(rows), false});
     }
-    long RoundTrips() const override { return requests_; }
+    long RoundTrips() const override { return db_ ? db_->requests : 0; }
 
     void Begin(int level) override {
-        deferred_.push_back({level == 1 ? "BEGIN IMMEDIATE" : "SAVEPOINT sv_level" + std::to_string(level), nullptr, true});
+        db_->ahead.push_back({level == 1 ? "BEGIN IMMEDIATE" : "SAVEPOINT sv_level" + std::to_string(level), nullptr, true});
     }
     void Commit(int level) override {
-        Request();
+        Request(db_);
         if (level == 1) Exec(db_->handle, "COMMIT", "Connection.CommitTrans");
         else Exec(db_->handle, ("RELEASE sv_level" + std::to_string(level)).c_str(), "Connection.CommitTrans");
     }
     void Rollback(int level) override {
-        Request();
+        Request(db_);
         if (level == 1) {
             // A BEGIN sent ahead that failed (busy) left nothing to roll back.
             if (sqlite3_get_autocommit(db_->handle)) return;
@@ -251,7 +250,7 @@ public:
         std::string key = text::LCase(table);
         auto it = keys_.find(key);
         if (it != keys_.end()) return it->second;
-        Request();
+        Request(db_);
         auto stmt = PrepareStatement(db_, "SELECT name, pk FROM pragma_table_info(?) WHERE pk > 0 ORDER BY pk", false);
         sqlite3_bind_text(stmt.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
         std::vector<std::string> cols;
@@ -262,7 +261,7 @@ public:
     }
 
     void InsertRow(const RowWrite& row, std::vector<Value>& readValues) override {
-        Request();
+        Request(db_);
         std::string sql = "INSERT INTO " + Quote(row.table);
         if (row.setColumns.empty()) {
             sql += " DEFAULT VALUES";
@@ -284,7 +283,7 @@ public:
     }
 
     long UpdateRow(const RowWrite& row, std::vector<Value>& readValues) override {
-        Request();
+        Request(db_);
         std::string sql = "UPDATE " + Quote(row.table) + " SET ";
         for (std::size_t i = 0; i < row.setColumns.size(); ++i) sql += (i ? "," : "") + Quote(row.setColumns[i]) + "=?";
         std::vector<const Value*> binds;
@@ -312,36 +311,6 @@ public:
     }
 
 private:
-    // One call into the database: first the statements sent ahead, as a server would run them
-    // ahead of the request in its round trip.
-    // Inside a transaction a failure among them undoes them together and the transaction goes on.
-    void Request() {
-        ++requests_;
-        auto deferred = std::move(deferred_);
-        deferred_.clear();
-        bool open = false;
-        try {
-            for (auto& [sql, rows, control] : deferred) {
-                if (control && open) Step("RELEASE sv_statement"), open = false;
-                if (!control && !open && !sqlite3_get_autocommit(db_->handle)) Step("SAVEPOINT sv_statement"), open = true;
-                if (!rows) {
-                    Step(sql);
-                    continue;
-                }
-                auto cursor = CreateCursor(db_, PrepareQuery(db_, sql), sql);
-                while (cursor->Next()) {
-                    rows->rows.emplace_back();
-                    for (std::size_t i = 0; i < cursor->Fields().size(); ++i) rows->rows.back().push_back(cursor->Get(i));
-                }
-                rows->ready = true;
-            }
-        } catch (...) {
-            if (open) Exec(db_->handle, "ROLLBACK TO sv_statement; RELEASE sv_statement", "Connection.Execute");
-            throw;
-        }
-        if (open) Step("RELEASE sv_statement");
-    }
-
     void ReadBack(const RowWrite& row, sqlite3_int64 rowid, std::vector<Value>& out) {
         out.clear();
         if (row.readBack.empty()) return;
@@ -426,17 +395,39 @@ private:
     DatabasePtr db_;
     std::unordered_map<std::string, StatementPtr> stmtCache_;
     std::unordered_map<std::string, std::vector<std::string>> keys_;
-    // Statements waiting for the next request; control ones (BEGIN, SAVEPOINT) open a level.
-    struct Ahead {
-        std::string sql;
-        std::shared_ptr<AheadRows> rows;
-        bool control = false;
-    };
-    std::vector<Ahead> deferred_;
-    long requests_ = 0;
 };
 
 }  // namespace
+
+void Request(const DatabasePtr& db) {
+    ++db->requests;
+    if (db->ahead.empty()) return;
+    auto ahead = std::move(db->ahead);
+    db->ahead.clear();
+    bool open = false;
+    try {
+        for (auto& [sql, rows, control] : ahead) {
+            if (control && open) Exec(db->handle, "RELEASE sv_statement", "Connection.Execute"), open = false;
+            if (!control && !open && !sqlite3_get_autocommit(db->handle))
+                Exec(db->handle, "SAVEPOINT sv_statement", "Connection.Execute"), open = true;
+            auto cursor = CreateCursor(db, PrepareQuery(db, sql), sql);
+            if (!rows) {
+                while (cursor->Next()) {
+                }
+                continue;
+            }
+            while (cursor->Next()) {
+                rows->rows.emplace_back();
+                for (std::size_t i = 0; i < cursor->Fields().size(); ++i) rows->rows.back().push_back(cursor->Get(i));
+            }
+            rows->ready = true;
+        }
+    } catch (...) {
+        if (open) Exec(db->handle, "ROLLBACK TO sv_statement; RELEASE sv_statement", "Connection.Execute");
+        throw;
+    }
+    if (open) Exec(db->handle, "RELEASE sv_statement", "Connection.Execute");
+}
 
 }  // namespace platform::db::sqlite
 
