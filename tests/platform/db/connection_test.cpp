@@ -101,6 +101,14 @@ TEST_P(ConnectionTest, StatementsSentAheadGoWithTheNextRequestInItsRoundTrip) {
     EXPECT_EQ(Count("cName = N'ahead' AND iCount = 7"), 1);
     EXPECT_EQ(Count("cName = N'undone'"), 0);
     EXPECT_EQ(Count(), 25);
+
+    // A command prepared before the transaction runs inside it.
+    auto cmd = conn->Prepare("update Contact set iCount = ? where cCode = N'V0100000002'");
+    conn->BeginTrans();
+    cmd->Bind(1, 99);
+    EXPECT_EQ(cmd->Execute(), 1);
+    conn->RollbackTrans();
+    EXPECT_EQ(Count("iCount = 99"), 0);
 }
 
 TEST_P(ConnectionTest, ClosingRollsBackAnOpenTransaction) {
