@@ -5,8 +5,10 @@
 // private server started for the run, with PostgreSQL's default durability (fsync and
 // synchronous_commit on), so writes on both backends are synced commits. Beside each read and
 // write through the layer runs its raw anchor: the same statement through the client library
-// alone (libpq or sqlite3), copying every value. SOVREL_BENCH_EXPLAIN=1 prints the server's plan
-// of the translated list and lookup statements first.
+// alone (libpq or sqlite3), copying every value. The service's Add and Modify run with the
+// contacts' history and without it, and count their round trips. Last, on 100,000 contacts, the
+// quick search's check whether the contacts moved, as it was and as it is. SOVREL_BENCH_EXPLAIN=1
+// prints the server's plan of the translated list and lookup statements first.
 #include <benchmark/benchmark.h>
 #include <libpq-fe.h>
 #include <sqlite3.h>
@@ -290,14 +292,18 @@ void UpdateThroughARowset(benchmark::State& state, Backend backend) {
     }
 }
 
-void ServiceAdd(benchmark::State& state, Backend backend) {
+// Add and Modify run with the contacts' history and, beside them, with its write skipped (the
+// same service otherwise): what the history costs.
+void ServiceAdd(benchmark::State& state, Backend backend, bool history) {
     if (!Ready(state, backend)) return;
     sovrel::RegisterComponentClasses();
     host::RegisterCrmObjects();
     sovrel::ClsCommon service;
+    service.SetKeepHistory(history);
     std::string cnn = Account(backend);
     service.Init(cnn);
     static long next = 90000000;
+    const long trips = service.m_cnn()->RoundTrips();
     for (auto _ : state) {
         const std::string code = "V0002" + std::to_string(++next);
         std::string xml = "<Ven_Contact><cVenCode>V0002</cVenCode><cContactCode>" + code +
@@ -307,22 +313,27 @@ void ServiceAdd(benchmark::State& state, Backend backend) {
         std::string table = "Ven_Contact", msg;
         if (!service.Add(xml, table, msg)) state.SkipWithError(msg.c_str());
     }
+    // The first Add reads the table's structure and the settings once.
+    state.counters["round trips"] = static_cast<double>(service.m_cnn()->RoundTrips() - trips) / static_cast<double>(state.iterations());
 }
 
-void ServiceModify(benchmark::State& state, Backend backend) {
+void ServiceModify(benchmark::State& state, Backend backend, bool history) {
     if (!Ready(state, backend)) return;
     sovrel::RegisterComponentClasses();
     host::RegisterCrmObjects();
     sovrel::ClsCommon service;
+    service.SetKeepHistory(history);
     std::string cnn = Account(backend);
     service.Init(cnn);
     long n = 0;
+    const long trips = service.m_cnn()->RoundTrips();
     for (auto _ : state) {
         std::string xml = "<Ven_Contact><cContactCode>" + Code(2) + "</cContactCode><cContactName>改名" +
                           std::to_string(n++ % 100) + "</cContactName></Ven_Contact>";
         std::string table = "Ven_Contact", msg;
         if (!service.Modify(xml, table, msg)) state.SkipWithError(msg.c_str());
     }
+    state.counters["round trips"] = static_cast<double>(service.m_cnn()->RoundTrips() - trips) / static_cast<double>(state.iterations());
 }
 
 // Deletes contacts made for it beforehand (the reference checks and the vendor link clearing
@@ -377,6 +388,42 @@ void ServiceOpenPage(benchmark::State& state, Backend backend) {
     state.counters["rows"] = static_cast<double>(rows);
 }
 
+// A 100,000-contact account per backend for the quick search's check whether the contacts moved.
+const std::string& LargeAccount(Backend backend) {
+    static std::map<Backend, std::string> texts;
+    auto it = texts.find(backend);
+    if (it != texts.end()) return it->second;
+    const schema::DemoOptions options{.contacts = 100000, .vendors = 0, .seed = 7};
+    std::string text;
+    if (backend == Backend::Sqlite) {
+        const std::string dir = (fs::temp_directory_path() / "sovrel-bench-side-by-side-large").string();
+        schema::RemoveAccount(dir);
+        text = schema::CreateDemoAccount(dir, options).connectionText;
+    } else if (!Account(backend).empty()) {
+        // Its benchmarks run last: the server's account is replaced by the larger one.
+        const std::string server = Account(backend).substr(0, Account(backend).rfind(";Initial Catalog="));
+        text = schema::ReplaceDemoAccountOn(server, options).connectionText;
+        PGconn* c = ConnectRaw(text);
+        PQclear(PQexec(c, "ANALYZE"));
+        PQfinish(c);
+    }
+    return texts[backend] = text;
+}
+
+// The check as it was (row count and newest version, the table read whole, no index on tkts)
+// and as it is (the newest version, one step down the index). RawLookup is its yardstick: any
+// one-row read costs that much.
+void ContactsMovedCheck(benchmark::State& state, Backend backend, bool indexed) {
+    if (!Ready(state, backend) || LargeAccount(backend).empty()) return;
+    platform::db::Connection conn;
+    conn.Open(LargeAccount(backend));
+    conn.ExecuteScript(indexed ? "CREATE INDEX IF NOT EXISTS Ven_Contact_tkts ON Ven_Contact (tkts)"
+                               : "DROP INDEX IF EXISTS Ven_Contact_tkts");
+    if (backend == Backend::Postgres) conn.ExecuteScript("ANALYZE ven_contact");
+    const std::string sql = indexed ? "SELECT MAX(tkts) AS v FROM Ven_Contact" : "SELECT COUNT(*) AS n, MAX(tkts) AS v FROM Ven_Contact";
+    for (auto _ : state) benchmark::DoNotOptimize(conn.OpenRowset(sql)->Get(std::size_t{0}));
+}
+
 void Register() {
     for (Backend b : sovrel::test::kBackends) {
         const std::string name = b == Backend::Sqlite ? "/SQLite" : "/PostgreSQL";
@@ -389,10 +436,18 @@ void Register() {
         benchmark::RegisterBenchmark(("RawInsert" + name).c_str(), RawInsert, b)->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("InsertThroughARowset" + name).c_str(), InsertThroughARowset, b)->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("UpdateThroughARowset" + name).c_str(), UpdateThroughARowset, b)->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("ServiceAdd" + name).c_str(), ServiceAdd, b)->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("ServiceModify" + name).c_str(), ServiceModify, b)->Unit(benchmark::kMicrosecond);
+        for (bool history : {true, false}) {
+            const std::string kept = history ? "/history" : "/no-history";
+            benchmark::RegisterBenchmark(("ServiceAdd" + name + kept).c_str(), ServiceAdd, b, history)->Unit(benchmark::kMicrosecond);
+            benchmark::RegisterBenchmark(("ServiceModify" + name + kept).c_str(), ServiceModify, b, history)->Unit(benchmark::kMicrosecond);
+        }
         benchmark::RegisterBenchmark(("ServiceDelete" + name).c_str(), ServiceDelete, b)->Iterations(300)->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("ServiceOpenPage" + name).c_str(), ServiceOpenPage, b)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);  // 0: the last page
+    }
+    for (Backend b : sovrel::test::kBackends) {
+        const std::string name = b == Backend::Sqlite ? "/SQLite" : "/PostgreSQL";
+        benchmark::RegisterBenchmark(("ContactsMovedCheck" + name + "/before").c_str(), ContactsMovedCheck, b, false)->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("ContactsMovedCheck" + name + "/after").c_str(), ContactsMovedCheck, b, true)->Unit(benchmark::kMicrosecond);
     }
 }
 

@@ -128,6 +128,8 @@ CREATE TABLE Ven_Contact (
 CREATE INDEX Ven_Contact_cVenCode ON Ven_Contact (cVenCode);
 CREATE INDEX Ven_Contact_cSuperiorID ON Ven_Contact (cSuperiorID);
 CREATE INDEX Ven_Contact_cContactName ON Ven_Contact (cContactName);
+-- The newest row version tells a reader whether the table moved since it last looked.
+CREATE INDEX Ven_Contact_tkts ON Ven_Contact (tkts);
 
 -- Every change of a contact, one row per column it changed, written by the data service in the
 -- transaction of the change: cKind is 'add', 'modify', 'delete', 'import' or 'restore'; a column

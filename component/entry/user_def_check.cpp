@@ -33,7 +33,7 @@ bool IContact::Trans(std::int16_t tOpt, pugi::xml_node& Ele, RowsetPtr&, const s
 
 bool IContact::CheckComUserDef(pugi::xml_node Ele, std::int16_t, IClsCommon& ICom, const std::string& sArch,
                                const std::string& sUserDefField) {
-    RowsetPtr defs = ICom.OpenX("select * from userdef where cClass=" + SqlText(sArch));
+    RowsetPtr defs = ICom.OpenKept("select * from userdef where cClass=" + SqlText(sArch));
     if (!defs)
         throw platform::Error(platform::errnum::CommandFailed, "IContact.CheckComUserDef", Ctx().PendingMessage);
     for (int i = 1; i <= 16; ++i) {
@@ -70,7 +70,7 @@ bool IContact::CheckComUserDef(pugi::xml_node Ele, std::int16_t, IClsCommon& ICo
                 if (found && found->RecordCount() > 0) continue;
             }
         }
-        auto listed = ICom.OpenX(std::string(fromArchive ? "select top 1 cId from userdefine where cId = "
+        auto listed = ICom.OpenKept(std::string(fromArchive ? "select top 1 cId from userdefine where cId = "
                                                          : "select top 1 cId from userdefine where cId= ") +
                                  SqlText(id) + " and cValue = " + SqlText(value));
         if (listed && listed->RecordCount() > 0) continue;

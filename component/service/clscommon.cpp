@@ -2,6 +2,8 @@
 // failure convention every operation ends through.
 #include "service/clscommon.h"
 
+#include <algorithm>
+
 #include "common/context.h"
 #include "common/logs.h"
 #include "common/prog_ids.h"
@@ -11,6 +13,8 @@
 #include "xml/transxml.h"
 
 namespace sovrel {
+
+namespace db = platform::db;
 
 namespace service {
 platform::Error LogCurrentError(const char* procedure, const std::string& appendToDescription) {
@@ -62,6 +66,7 @@ ConnectionPtr ClsCommon::m_cnn() {
 }
 
 bool ClsCommon::ExecuteX(const std::string& StrExec) {
+    kept_.clear();  // it may change the settings (a value added to a list)
     try {
         m_cnn()->Execute(StrExec);
         return true;
@@ -74,6 +79,8 @@ bool ClsCommon::ExecuteX(const std::string& StrExec) {
 }
 
 void ClsCommon::Terminate() {
+    structures_.clear();
+    kept_.clear();
     try {
         if (status_ && cnn_ && cnn_->IsOpen()) cnn_->Close();
     } catch (...) {
@@ -82,6 +89,25 @@ void ClsCommon::Terminate() {
     cnn_.reset();
     doc_.reset();
     current_ = pugi::xml_node();
+}
+
+RowsetPtr ClsCommon::OpenKept(const std::string& strSql) {
+    auto it = kept_.find(strSql);
+    if (it == kept_.end()) {
+        RowsetPtr read = OpenX(strSql);
+        if (!read) return read;
+        it = kept_.emplace(strSql, read).first;
+    }
+    if (std::none_of(keptUsed_.begin(), keptUsed_.end(), [&](const auto& used) { return used.first == strSql; }))
+        keptUsed_.emplace_back(strSql, it->second);
+    // A copy: the caller filters and moves through it.
+    db::Rowset& kept = *it->second;
+    std::vector<db::FieldInfo> fields;
+    for (std::size_t i = 0; i < kept.FieldCount(); ++i) fields.push_back(kept.Field(i));
+    RowsetPtr copy = db::Rowset::CreateDetached(std::move(fields));
+    for (kept.MoveFirst(); !kept.Eof(); kept.MoveNext()) copy->AppendCopy(kept);
+    if (copy->RecordCount() > 0) copy->MoveFirst();
+    return copy;
 }
 
 void ClsCommon::TransCnn(ConnectionPtr& cnn, int mode) {

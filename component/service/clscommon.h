@@ -1,6 +1,7 @@
 #pragma once
 // ClsCommon: the data service behind IClsCommon.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +27,9 @@ public:
     bool Delete(platform::db::Value& ID, std::string& IDName, std::string& TableName, std::string& sMsg,
                 const std::string& sUserId = "") override;
     RowsetPtr OpenX(const std::string& strSql, bool* bFlag = nullptr, std::string* sMsg = nullptr) override;
+    // Kept until a write finds the settings changed (every write reads them again in its own
+    // round trip and compares), or this service writes through ExecuteX.
+    RowsetPtr OpenKept(const std::string& strSql) override;
     void OpenPage(const std::string& strSql, long& lPageSize, long& lCurPage, long& lMaxPageCount, RowsetPtr& RsRef,
                   std::string* sMsg = nullptr, bool* bFlag = nullptr) override;
     RowsetPtr OpenForward(const std::string& strSql, bool* bFlag = nullptr, std::string* sMsg = nullptr) override;
@@ -50,6 +54,8 @@ public:
 
     // The operation mode: 1 while Add runs, 2 while Modify runs (the last value stays).
     std::int16_t OperationMode() const { return mode_; }
+    // False writes contacts without their history: only for measuring what the history costs.
+    void SetKeepHistory(bool keep) { keepHistory_ = keep; }
 
 private:
     bool LoadXmlDocument(const std::string& text);
@@ -66,9 +72,19 @@ private:
     bool CheckColumnsOnce(const pugi::xml_node& element);
     bool CheckRecord(pugi::xml_node& element, RowsetPtr& rs, const std::string& TableName);
     std::vector<pugi::xml_node> RecordElements(const std::string& TableName);
+    enum class Written { Yes, Duplicate, SettingsChanged };
     // Writes the contact the rowset holds and its history (before: its values as read; empty for
-    // a new one) in one transaction, nested in the caller's when one is open.
-    void UpdateWithHistory(RowsetPtr& rs, const history::Values& before, std::string_view kind);
+    // a new one) in one transaction, nested in the caller's when one is open. The settings the
+    // record's checks read (OpenKept) are read again with the write and the contact code looked
+    // for (duplicateSql, "" for none), in the write's own round trip: SettingsChanged or Duplicate
+    // roll the write back (and forget the kept settings). Throws the database's error otherwise.
+    Written WriteChecked(RowsetPtr& rs, const history::Values& before, std::string_view kind,
+                         const std::string& duplicateSql);
+    // Whether the settings reads the current record's checks used still read the same; forgets
+    // the kept ones when not.
+    bool KeptReadsHold();
+    // An empty rowset to add a row of table to, its structure read once per service.
+    RowsetPtr NewRow(const std::string& table);
 
     bool status_ = false;
     std::unique_ptr<pugi::xml_document> doc_;
@@ -77,6 +93,11 @@ private:
     std::string cnnString_;
     ConnectionPtr cnn_;
     std::int16_t mode_ = 0;
+    bool keepHistory_ = true;
+    // The table structures and the settings reads this service keeps; the reads the current
+    // record's checks were answered from.
+    std::map<std::string, RowsetPtr> structures_, kept_;
+    std::vector<std::pair<std::string, RowsetPtr>> keptUsed_;
     // Made at the first Delete and kept: it keeps its connection between the checks of many deletes.
     std::shared_ptr<IArchiveService> archive_;
 };

@@ -31,6 +31,9 @@ public:
                         const std::string& sUserId = "") = 0;
     // No rowset on failure; bFlag and sMsg are optional out-arguments.
     virtual RowsetPtr OpenX(const std::string& strSql, bool* bFlag = nullptr, std::string* sMsg = nullptr) = 0;
+    // A read of the account's settings (the user-defined items' definitions and value lists),
+    // which a service may keep and answer from while they stand; as OpenX otherwise.
+    virtual RowsetPtr OpenKept(const std::string& strSql) { return OpenX(strSql); }
     virtual void OpenPage(const std::string& strSql, long& lPageSize, long& lCurPage, long& lMaxPageCount,
                           RowsetPtr& RsRef, std::string* sMsg = nullptr, bool* bFlag = nullptr) = 0;
     virtual RowsetPtr OpenForward(const std::string& strSql, bool* bFlag = nullptr, std::string* sMsg = nullptr) = 0;

@@ -171,20 +171,40 @@ bool ClsCommon::Add(std::string& sXML, std::string& TableName, std::string& sMsg
                 ReportFailure(sMsg, result, rs);
                 return result;
             }
-            // TableName is one of the two names Serves knows, so it may stand in the statement.
-            rs = m_cnn()->OpenRowset("SELECT TOP 0 * FROM " + TableName);
-            rs->AddNew();
-            mode_ = 1;
-            if (!CheckRecord(element, rs, TableName) || !SetFieldValue(rs, element)) {
-                rs->CancelUpdate();
-                ReportFailure(sMsg, result, rs);
-                return result;
+            // The checks may change the record; a second try starts from it as it came.
+            pugi::xml_document given;
+            given.append_copy(element);
+            Written written = Written::SettingsChanged;
+            for (int attempt = 0; attempt < 2 && written == Written::SettingsChanged; ++attempt) {
+                if (attempt > 0) {
+                    while (element.first_child()) element.remove_child(element.first_child());
+                    for (pugi::xml_node child : given.first_child().children()) element.append_copy(child);
+                }
+                keptUsed_.clear();
+                rs = NewRow(TableName);
+                rs->AddNew();
+                mode_ = 1;
+                if (!CheckRecord(element, rs, TableName) || !SetFieldValue(rs, element)) {
+                    rs->CancelUpdate();
+                    // Refused by settings kept from before a change: asked again, it may pass.
+                    if (attempt == 0 && !KeptReadsHold()) {
+                        c.PendingMessage.clear();
+                        continue;
+                    }
+                    ReportFailure(sMsg, result, rs);
+                    return result;
+                }
+                if (text::LCase(TableName) != "ven_contact") break;
+                written = WriteChecked(rs, {}, history::kind::Add,
+                                       "select top 1 cContactCode from Ven_Contact where cContactCode = " +
+                                           SqlText(GetEleVal(element, "cContactCode", "")));
             }
             if (text::LCase(TableName) == "ven_contact") {
-                std::string code = GetEleVal(element, "cContactCode", "");
-                if (m_cnn()->OpenRowset("select top 1 * from  " + TableName + " Where cContactCode=" + SqlText(code))->RecordCount() > 0) {
-                    c.PendingMessage = ResText("Hx.CRM.COMMON.CheckDuplication02");
-                    rs->CancelUpdate();
+                if (written != Written::Yes) {
+                    // Settings that changed twice while one record was written are no reason to
+                    // write it with either.
+                    c.PendingMessage = ResText(written == Written::Duplicate ? "Hx.CRM.COMMON.CheckDuplication02"
+                                                                             : "Hx.CRM.COMMON.DBMSG.0008");
                     ReportFailure(sMsg, result, rs);
                     return result;
                 }
@@ -198,8 +218,7 @@ bool ClsCommon::Add(std::string& sXML, std::string& TableName, std::string& sMsg
                     return result;  // an existing pair is not added again, and that is no failure
                 }
             }
-            if (text::LCase(TableName) == "ven_contact") UpdateWithHistory(rs, {}, history::kind::Add);
-            else rs->Update();
+            if (text::LCase(TableName) != "ven_contact") rs->Update();
             rs.reset();
             result = true;
         }
@@ -209,18 +228,89 @@ bool ClsCommon::Add(std::string& sXML, std::string& TableName, std::string& sMsg
     return result;
 }
 
-void ClsCommon::UpdateWithHistory(RowsetPtr& rs, const history::Values& before, std::string_view kind) {
+namespace {
+
+// The values of a kept read and of the same read again, compared as the history compares them.
+bool SameRows(db::Rowset& kept, const std::vector<std::vector<Value>>& fresh) {
+    if (kept.RecordCount() != static_cast<long>(fresh.size())) return false;
+    std::size_t r = 0;
+    for (kept.MoveFirst(); !kept.Eof(); kept.MoveNext(), ++r) {
+        if (fresh[r].size() != kept.FieldCount()) return false;
+        for (std::size_t i = 0; i < kept.FieldCount(); ++i) {
+            const Value a = kept.Get(i);
+            const Value& b = fresh[r][i];
+            if (a.IsNullOrEmpty() || b.IsNullOrEmpty()) {
+                if (a.IsNullOrEmpty() != b.IsNullOrEmpty()) return false;
+            } else if (!(a == b) && a.ToText() != b.ToText()) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+std::vector<std::vector<Value>> Rows(db::Rowset& rs) {
+    std::vector<std::vector<Value>> rows;
+    for (; !rs.Eof(); rs.MoveNext()) rows.push_back(history::RowValues(rs));
+    return rows;
+}
+
+}  // namespace
+
+ClsCommon::Written ClsCommon::WriteChecked(RowsetPtr& rs, const history::Values& before, std::string_view kind,
+                                           const std::string& duplicateSql) {
     ConnectionPtr cnn = m_cnn();
     const int level = cnn->BeginTrans();
     try {
-        rs->Update();
-        const std::string sql = history::ChangeStatement(kind, *rs, before, history::RowValues(*rs));
-        if (!sql.empty()) cnn->Execute(sql);
+        // Read again in the write's round trip: what the checks were answered from must still hold.
+        std::vector<std::shared_ptr<const db::AheadRows>> settings;
+        for (const auto& used : keptUsed_) settings.push_back(cnn->QueryAhead(used.first));
+        const auto duplicate = duplicateSql.empty() ? nullptr : cnn->QueryAhead(duplicateSql);
+        try {
+            rs->Update();
+        } catch (const platform::Error&) {
+            if (!duplicate || !duplicate->ready || duplicate->rows.empty()) throw;
+            rs->CancelUpdate();
+            if (cnn->TransactionLevel() >= level) cnn->RollbackTrans();
+            return Written::Duplicate;
+        }
+        for (std::size_t i = 0; i < settings.size(); ++i) {
+            // A row left as it was is no request: then they are read here.
+            const auto& [sql, kept] = keptUsed_[i];
+            if (!(settings[i]->ready ? SameRows(*kept, settings[i]->rows) : SameRows(*kept, Rows(*cnn->OpenRowset(sql))))) {
+                kept_.clear();
+                cnn->RollbackTrans();
+                return Written::SettingsChanged;
+            }
+        }
+        if (keepHistory_) {
+            const std::string sql = history::ChangeStatement(kind, *rs, before, history::RowValues(*rs));
+            if (!sql.empty()) cnn->ExecuteAhead(sql);
+        }
         cnn->CommitTrans();
+        return Written::Yes;
     } catch (...) {
         if (cnn->TransactionLevel() >= level) cnn->RollbackTrans();
         throw;
     }
+}
+
+bool ClsCommon::KeptReadsHold() {
+    for (const auto& [sql, kept] : keptUsed_) {
+        if (!SameRows(*kept, Rows(*m_cnn()->OpenRowset(sql)))) {
+            kept_.clear();
+            return false;
+        }
+    }
+    return true;
+}
+
+RowsetPtr ClsCommon::NewRow(const std::string& table) {
+    // A table's columns change only with a new build's schema, which a service opened since reads.
+    auto it = structures_.find(text::LCase(table));
+    if (it == structures_.end())
+        it = structures_.emplace(text::LCase(table), m_cnn()->OpenRowset("SELECT TOP 0 * FROM " + table)).first;
+    return it->second->EmptyCopy();
 }
 
 bool ClsCommon::RunServiceRequest(const std::string& request, pugi::xml_node& element, const std::string& TableName) {
@@ -271,29 +361,51 @@ bool ClsCommon::Modify(std::string& sXML, std::string& TableName, std::string& s
                 ReportFailure(sMsg, result, rs);
                 return result;
             }
-            std::string code = GetEleVal(element, "cContactCode", "");
-            rs = m_cnn()->OpenRowset("SELECT TOP 1 * FROM  " + TableName + " WHERE cContactCode=" + SqlText(code));
-            if (rs->RecordCount() == 0) {
-                c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.0400");
+            // The checks may change the record; a second try starts from it as it came.
+            pugi::xml_document given;
+            given.append_copy(element);
+            Written written = Written::SettingsChanged;
+            for (int attempt = 0; attempt < 2 && written == Written::SettingsChanged; ++attempt) {
+                if (attempt > 0) {
+                    while (element.first_child()) element.remove_child(element.first_child());
+                    for (pugi::xml_node child : given.first_child().children()) element.append_copy(child);
+                }
+                keptUsed_.clear();
+                std::string code = GetEleVal(element, "cContactCode", "");
+                // The row version as the card loaded it, read in the row's round trip.
+                auto version = m_cnn()->QueryAhead("select top 1 convert(char, convert(money,tkts), 2) as tkts from  " +
+                                                   TableName + " Where cContactCode=" + SqlText(code));
+                rs = m_cnn()->OpenRowset("SELECT TOP 1 * FROM  " + TableName + " WHERE cContactCode=" + SqlText(code));
+                if (rs->RecordCount() == 0) {
+                    c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.0400");
+                    ReportFailure(sMsg, result, rs);
+                    return result;
+                }
+                std::string now = version->rows.empty() ? std::string() : version->rows.front().front().ToText();
+                if (now != c.LoadedContactTs && !c.LoadedContactTs.empty()) {
+                    c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Upt01");
+                    ReportFailure(sMsg, result, rs);
+                    return result;
+                }
+                mode_ = 2;
+                const history::Values before = history::RowValues(*rs);
+                if (!CheckRecord(element, rs, TableName) || !SetFieldValue(rs, element)) {
+                    rs->CancelUpdate();
+                    // Refused by settings kept from before a change: asked again, it may pass.
+                    if (attempt == 0 && !KeptReadsHold()) {
+                        c.PendingMessage.clear();
+                        continue;
+                    }
+                    ReportFailure(sMsg, result, rs);
+                    return result;
+                }
+                written = WriteChecked(rs, before, history::kind::Modify, "");
+            }
+            if (written != Written::Yes) {
+                c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.0008");
                 ReportFailure(sMsg, result, rs);
                 return result;
             }
-            auto version = m_cnn()->OpenRowset("select top 1 convert(char, convert(money,tkts), 2) as tkts from  " +
-                                               TableName + " Where cContactCode=" + SqlText(code));
-            std::string now = version->RecordCount() > 0 ? version->Get("tkts").ToText() : std::string();
-            if (now != c.LoadedContactTs && !c.LoadedContactTs.empty()) {
-                c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Upt01");
-                ReportFailure(sMsg, result, rs);
-                return result;
-            }
-            mode_ = 2;
-            const history::Values before = history::RowValues(*rs);
-            if (!CheckRecord(element, rs, TableName) || !SetFieldValue(rs, element)) {
-                rs->CancelUpdate();
-                ReportFailure(sMsg, result, rs);
-                return result;
-            }
-            UpdateWithHistory(rs, before, history::kind::Modify);
             rs.reset();
             result = true;
         }

@@ -67,7 +67,13 @@ public:
                     "the " + Provider() + " backend has no server functions to call");
     }
 
-    // level is the nesting level being opened/closed (1 = outermost).
+    // Sends sql (native) with the next request, in its round trip; rows, when given, receive what
+    // the query returns.
+    virtual void Defer(std::string sql, std::shared_ptr<AheadRows> rows) = 0;
+    virtual long RoundTrips() const = 0;
+
+    // level is the nesting level being opened/closed (1 = outermost); Begin goes with the next
+    // request.
     virtual void Begin(int level) = 0;
     virtual void Commit(int level) = 0;
     virtual void Rollback(int level) = 0;

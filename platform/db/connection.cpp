@@ -202,6 +202,30 @@ bool IsPermissionDenied(const platform::Error& e) {
     return e.NativeCode() == code;
 }
 
+namespace {
+std::string OneStatement(Backend& b, std::string_view tsql, const char* source) {
+    RequireUtf8(tsql, "the statement", source);
+    auto steps = b.dialect().Translate(tsql);
+    if (steps.size() != 1 || steps[0].kind != Step::Kind::Statement)
+        throw Error(errnum::InvalidOperation, source, "only a single plain statement can be sent ahead");
+    return steps[0].sql;
+}
+}  // namespace
+
+void Connection::ExecuteAhead(std::string_view tsql) {
+    Backend& b = backend();
+    b.Defer(OneStatement(b, tsql, "Connection.ExecuteAhead"), nullptr);
+}
+
+std::shared_ptr<const AheadRows> Connection::QueryAhead(std::string_view tsql) {
+    Backend& b = backend();
+    auto rows = std::make_shared<AheadRows>();
+    b.Defer(OneStatement(b, tsql, "Connection.QueryAhead"), rows);
+    return rows;
+}
+
+long Connection::RoundTrips() const { return backend_ ? backend_->RoundTrips() : 0; }
+
 int Connection::BeginTrans() {
     backend().Begin(transactionLevel_ + 1);
     return ++transactionLevel_;

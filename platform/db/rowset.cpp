@@ -61,6 +61,10 @@ std::shared_ptr<Rowset> Rowset::CreateDetached(std::vector<FieldInfo> fields) {
     return CreateClient(nullptr, std::move(fields), nullptr);
 }
 
+std::shared_ptr<Rowset> Rowset::EmptyCopy() const {
+    return CreateClient(impl_->data->backend, impl_->data->fields, nullptr);
+}
+
 std::shared_ptr<Rowset> Rowset::CreateClient(std::shared_ptr<Backend> backend,
                                              std::vector<FieldInfo> fields, std::unique_ptr<RowStore> rows) {
     std::shared_ptr<Rowset> r(new Rowset());

@@ -43,6 +43,12 @@ void CreateDatabase(platform::db::Connection& connection, std::string_view name,
 
 bool AddLaterAccountTables(platform::db::Connection& account) {
     try {
+        // The index on the contacts' row versions came later too; both backends take this text.
+        account.ExecuteScript("CREATE INDEX IF NOT EXISTS Ven_Contact_tkts ON Ven_Contact (tkts)");
+    } catch (const platform::Error& e) {
+        throw e.WithContext("while indexing the row versions of an older account's contacts");
+    }
+    try {
         account.OpenRowset("SELECT COUNT(*) FROM Ven_ContactHistory WHERE 1 = 0");
         return false;
     } catch (const platform::Error&) {

@@ -18,16 +18,18 @@ namespace {
 // by every writer of Ven_Contact (the card, imports, other modules through the data service, and
 // statements of the host), and a function in SQL would work them out for every row on every
 // keystroke. So each account's contacts whose names hold Han characters are kept here by code
-// with their initials, read once and read again only when the table has moved: one aggregate per
-// keystroke tells, for every insert and update takes a new row version above all others and
-// every delete lowers the count. A keystroke matches in memory and hands the database the codes
-// it matched; codes, not names, because they compare fast (ASCII) against every row scanned.
+// with their initials, read once and read again only when the table has moved: every insert and
+// update takes a new row version above all others, and the newest is one step down the index on
+// tkts per keystroke. A delete leaves the newest alone (unless it takes the newest row), so a
+// deleted contact's code may stay here: harmless, as the database finds no row for it. A keystroke
+// matches in memory and hands the database the codes it matched; codes, not names, because they
+// compare fast (ASCII) against every row scanned.
 struct AccountNames {
-    std::string state;  // row count and latest row version when read
+    std::string state;  // the newest row version when read
     std::vector<std::pair<std::string, std::string>> initialsAndCodes;
 };
 
-constexpr const char* kStateSql = "SELECT COUNT(*) AS n, MAX(tkts) AS v FROM Ven_Contact";
+constexpr const char* kStateSql = "SELECT MAX(tkts) AS v FROM Ven_Contact";
 constexpr const char* kNamesSql = "SELECT cContactCode, cContactName FROM Ven_Contact";
 
 std::mutex& Guard() {
@@ -43,7 +45,8 @@ std::map<std::string, AccountNames>& Accounts() {
 std::string TableState(IClsCommon& db) {
     auto rs = db.OpenX(kStateSql);
     if (!rs || rs->Eof()) return {};
-    return rs->Get(std::size_t{0}).ToText() + "/" + rs->Get(std::size_t{1}).ToText();
+    // An empty table has no version: still a state, unlike a failed read.
+    return "v" + rs->Get(std::size_t{0}).ToText();
 }
 
 }  // namespace

@@ -57,6 +57,7 @@ public:
     }
 
     void Close() override {
+        if (session_) session_->ahead.clear();
         keys_.clear();
         session_.reset();
     }
@@ -68,6 +69,7 @@ public:
     }
 
     void Use(const std::string& database) override {
+        if (session_) Flush(*session_, "Connection.Execute");
         auto next = Connect(database);
         keys_.clear();
         session_ = std::move(next);
@@ -76,6 +78,8 @@ public:
 
     void CreateDatabase(const std::string& database) override {
         const std::string name = text::LCase(database);
+        Flush(*session_, "Connection.Execute");
+        ++session_->roundTrips;
         ResultPtr r(PQexec(session_->get(), ("CREATE DATABASE " + Quote(name)).c_str()));
         if (PQresultStatus(r.get()) != PGRES_COMMAND_OK) {
             const char* state = PQresultErrorField(r.get(), PG_DIAG_SQLSTATE);
@@ -98,6 +102,8 @@ public:
     }
 
     void ExecuteScript(const std::string& sql) override {
+        Flush(*session_, "Connection.ExecuteScript");
+        ++session_->roundTrips;
         ResultPtr r(PQexec(session_->get(), sql.c_str()));
         auto st = PQresultStatus(r.get());
         if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK && st != PGRES_EMPTY_QUERY)
@@ -119,6 +125,7 @@ public:
 
     std::unique_ptr<Command> Prepare(const std::string& sql) override {
         const std::string name = "sv_cmd" + std::to_string(++prepared_);
+        session_->roundTrips += 2;
         ResultPtr r(PQprepare(session_->get(), name.c_str(), sql.c_str(), 0, nullptr));
         if (PQresultStatus(r.get()) != PGRES_COMMAND_OK) Throw(session_->get(), r.get(), "Connection.Prepare");
         ResultPtr d(PQdescribePrepared(session_->get(), name.c_str()));
@@ -126,21 +133,28 @@ public:
         return CreateCommand(session_, name, PQnparams(d.get()));
     }
 
+    void Defer(std::string sql, std::shared_ptr<AheadRows> rows) override {
+        session_->ahead.push_back({std::move(sql), std::move(rows), false});
+    }
+    long RoundTrips() const override { return session_ ? session_->roundTrips : 0; }
+
     void Begin(int level) override {
-        Plain(level == 1 ? "BEGIN" : "SAVEPOINT sv_level" + std::to_string(level), "Connection.BeginTrans");
+        session_->ahead.push_back({level == 1 ? "BEGIN" : "SAVEPOINT sv_level" + std::to_string(level), nullptr, true});
         session_->transactionLevel = level;
     }
     void Commit(int level) override {
-        Plain(level == 1 ? "COMMIT" : "RELEASE SAVEPOINT sv_level" + std::to_string(level), "Connection.CommitTrans");
+        RunControl(*session_, level == 1 ? "COMMIT" : "RELEASE SAVEPOINT sv_level" + std::to_string(level),
+                   "Connection.CommitTrans");
         session_->transactionLevel = level - 1;
     }
     void Rollback(int level) override {
         session_->transactionLevel = level - 1;
         if (level == 1) {
-            Plain("ROLLBACK", "Connection.RollbackTrans");
+            RunControl(*session_, "ROLLBACK", "Connection.RollbackTrans");
         } else {
             std::string sp = "sv_level" + std::to_string(level);
-            Plain("ROLLBACK TO SAVEPOINT " + sp + "; RELEASE SAVEPOINT " + sp, "Connection.RollbackTrans");
+            session_->ahead.push_back({"ROLLBACK TO SAVEPOINT " + sp, nullptr, true});
+            RunControl(*session_, "RELEASE SAVEPOINT " + sp, "Connection.RollbackTrans");
         }
     }
 
@@ -153,6 +167,7 @@ public:
             "AND a.attnum = ANY(i.indkey) WHERE i.indrelid = to_regclass(quote_ident($1)) AND i.indisprimary "
             "ORDER BY array_position(i.indkey::int2[], a.attnum)";
         const char* values[] = {key.c_str()};
+        ++session_->roundTrips;
         ResultPtr r(PQexecParams(session_->get(), kSql, 1, nullptr, values, nullptr, nullptr, 0));
         if (PQresultStatus(r.get()) != PGRES_TUPLES_OK) Throw(session_->get(), r.get(), "Rowset.Update");
         std::vector<std::string> cols;
@@ -217,11 +232,6 @@ private:
         Shape shape = Describe(*session_, r.get());
         for (std::size_t i = 0; i < row.readBack.size(); ++i)
             out.push_back(ReadValue(r.get(), 0, static_cast<int>(i + 1), shape.kinds[i + 1]));
-    }
-
-    void Plain(const std::string& sql, const char* source) {
-        ResultPtr r(PQexec(session_->get(), sql.c_str()));
-        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK) Throw(session_->get(), r.get(), source);
     }
 
     SessionPtr Connect(const std::string& database) {

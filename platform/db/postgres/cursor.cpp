@@ -70,6 +70,7 @@ const ColumnType* Session::Column(unsigned tableOid, int attnum) {
             "WHERE a.attrelid = $1 AND a.attnum > 0 AND NOT a.attisdropped";
         const std::string oid = std::to_string(tableOid);
         const char* values[] = {oid.c_str()};
+        ++roundTrips;
         ResultPtr r(PQexecParams(get(), kSql, 1, nullptr, values, nullptr, nullptr, 0));
         if (PQresultStatus(r.get()) != PGRES_TUPLES_OK) Throw(get(), r.get(), "Rowset.Open");
         auto& columns = tables_[tableOid];
@@ -90,6 +91,7 @@ const ColumnType* Session::Column(unsigned tableOid, int attnum) {
 std::string Session::Spelling(const std::string& folded) {
     if (!spellingsRead_) {
         spellingsRead_ = true;
+        ++roundTrips;
         ResultPtr r(PQexec(get(), "SELECT folded, name FROM sv_names WHERE to_regclass('sv_names') IS NOT NULL"));
         // A database made before names were recorded has no such table: names stay folded.
         if (PQresultStatus(r.get()) == PGRES_TUPLES_OK)

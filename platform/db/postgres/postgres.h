@@ -49,6 +49,16 @@ public:
     void RememberSpellings(const std::string& script);
     int transactionLevel = 0;  // 0: none; each statement then commits on its own
 
+    // A statement waiting to go with the next request; control statements (BEGIN, SAVEPOINT)
+    // stand outside the savepoint that undoes a failed request's statements.
+    struct Ahead {
+        std::string sql;
+        std::shared_ptr<AheadRows> rows;
+        bool control = false;
+    };
+    std::vector<Ahead> ahead;
+    long roundTrips = 0;
+
 private:
     ConnPtr conn_;
     std::string name_;
@@ -91,6 +101,11 @@ std::unique_ptr<Cursor> CreateCursor(SessionPtr session, ResultPtr result);
 // and keeps its transaction, so the caller may go on.
 ResultPtr Run(Session& session, const std::string& sql, const Params& params, const char* source,
               const char* prepared = nullptr);
+// A transaction control statement, sent with what waits ahead of it.
+void RunControl(Session& session, const std::string& sql, const char* source);
+// Sends what waits ahead, before a statement that cannot go in a pipeline (a script, a switch of
+// database) runs.
+void Flush(Session& session, const char* source);
 
 std::unique_ptr<Command> CreateCommand(SessionPtr session, std::string name, int parameters);
 

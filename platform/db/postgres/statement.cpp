@@ -32,6 +32,7 @@ const char* const* Params::Data() const {
 namespace {
 
 ResultPtr Exec(Session& s, const std::string& sql, const Params& params, const char* prepared) {
+    ++s.roundTrips;
     if (prepared)
         return ResultPtr(PQexecPrepared(s.get(), prepared, params.Count(), params.Data(), nullptr, nullptr, 0));
     return ResultPtr(PQexecParams(s.get(), sql.c_str(), params.Count(), nullptr, params.Data(), nullptr, nullptr, 0));
@@ -43,29 +44,119 @@ bool Failed(const PGresult* r) {
     return st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK && st != PGRES_EMPTY_QUERY;
 }
 
-void Plain(Session& s, const char* sql, const char* source) {
-    ResultPtr r(PQexec(s.get(), sql));
-    if (Failed(r.get())) Throw(s.get(), r.get(), source);
+// One statement of a pipeline: its own parameters only for the request's statement.
+struct Item {
+    const std::string* sql = nullptr;
+    const Params* params = nullptr;
+    const char* prepared = nullptr;
+    std::shared_ptr<AheadRows> rows;
+    bool mine = false;  // the request's own statement, whose result is answered
+};
+
+const std::string kSavepoint = "SAVEPOINT sv_statement", kRelease = "RELEASE SAVEPOINT sv_statement",
+                  kUndo = "ROLLBACK TO SAVEPOINT sv_statement";
+
+void FillRows(Session& s, const PGresult* r, AheadRows& rows) {
+    Shape shape = Describe(s, r);
+    for (int i = 0; i < PQntuples(r); ++i) {
+        rows.rows.emplace_back();
+        for (int c = 0; c < PQnfields(r); ++c) rows.rows.back().push_back(ReadValue(r, i, c, shape.kinds[static_cast<std::size_t>(c)]));
+    }
+    rows.ready = true;
+}
+
+// The statements waiting ahead, then the request's own (sql; a control statement when control),
+// in one round trip. Inside a transaction the statements sent ahead, and apart from them the
+// request's own, go between a savepoint and its release, so that a failure undoes its part alone
+// and the transaction goes on, as SQL Server rolls back a failed statement and keeps its
+// transaction.
+ResultPtr Request(Session& s, const std::string& sql, const Params* params, const char* prepared, bool control,
+                  const char* source) {
+    std::vector<Session::Ahead> ahead = std::move(s.ahead);
+    s.ahead.clear();
+    if (ahead.empty() && (control || s.transactionLevel == 0)) {
+        ResultPtr r = Exec(s, sql, params ? *params : Params{}, prepared);
+        if (Failed(r.get())) Throw(s.get(), r.get(), source);
+        return r;
+    }
+    std::vector<Item> items;
+    bool open = false;
+    auto add = [&](Item item, bool isControl) {
+        if (isControl && open) items.push_back(Item{&kRelease, nullptr, nullptr, nullptr, false}), open = false;
+        // Transaction control goes first, so the level may only be open from here on.
+        if (!isControl && !open && s.transactionLevel > 0) items.push_back(Item{&kSavepoint, nullptr, nullptr, nullptr, false}), open = true;
+        items.push_back(std::move(item));
+    };
+    for (auto& a : ahead) add(Item{&a.sql, nullptr, nullptr, a.rows, false}, a.control);
+    // The request's own statement is undone alone, apart from those sent ahead of it.
+    if (open) items.push_back(Item{&kRelease, nullptr, nullptr, nullptr, false}), open = false;
+    add({&sql, params, prepared, nullptr, true}, control);
+    if (open) items.push_back(Item{&kRelease, nullptr, nullptr, nullptr, false});
+
+    PGconn* c = s.get();
+    if (PQenterPipelineMode(c) != 1) Throw(c, nullptr, source);
+    for (const Item& i : items) {
+        const int sent = i.prepared ? PQsendQueryPrepared(c, i.prepared, i.params->Count(), i.params->Data(), nullptr, nullptr, 0)
+                                    : PQsendQueryParams(c, i.sql->c_str(), i.params ? i.params->Count() : 0, nullptr,
+                                                        i.params ? i.params->Data() : nullptr, nullptr, nullptr, 0);
+        if (sent != 1) {
+            PQexitPipelineMode(c);
+            Throw(c, nullptr, source);
+        }
+    }
+    PQpipelineSync(c);
+    ++s.roundTrips;
+    std::vector<ResultPtr> results;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        results.emplace_back(PQgetResult(c));
+        while (PGresult* more = PQgetResult(c)) PQclear(more);  // to the end of this statement's results
+    }
+    while (PGresult* r = PQgetResult(c)) {  // the sync
+        const bool synced = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
+        PQclear(r);
+        if (synced) break;
+    }
+    PQexitPipelineMode(c);
+
+    std::size_t failed = items.size();
+    bool inside = false, failedInside = false;
+    for (std::size_t i = 0; i < items.size() && failed == items.size(); ++i) {
+        if (items[i].sql == &kSavepoint) inside = true;
+        if (items[i].sql == &kRelease) inside = false;
+        if (Failed(results[i].get())) failed = i, failedInside = inside;
+    }
+    // Rows sent ahead of a failed statement are read all the same: the caller may need them to
+    // tell why it failed.
+    for (std::size_t i = 0; i < failed && i < items.size(); ++i)
+        if (items[i].rows) FillRows(s, results[i].get(), *items[i].rows);
+    if (failed < items.size()) {
+        if (failedInside) {
+            // Undoing can only fail with a lost connection, which the next statement reports.
+            Exec(s, kUndo, {}, nullptr);
+            Exec(s, kRelease, {}, nullptr);
+        }
+        Throw(c, results[failed].get(), source);
+    }
+    ResultPtr mine;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (items[i].mine) mine = std::move(results[i]);
+    return mine;
 }
 
 }  // namespace
 
 ResultPtr Run(Session& s, const std::string& sql, const Params& params, const char* source, const char* prepared) {
-    if (s.transactionLevel == 0) {
-        ResultPtr r = Exec(s, sql, params, prepared);
-        if (Failed(r.get())) Throw(s.get(), r.get(), source);
-        return r;
-    }
-    Plain(s, "SAVEPOINT sv_statement", source);
-    ResultPtr r = Exec(s, sql, params, prepared);
-    if (Failed(r.get())) {
-        // Keep the error of the statement; undoing it can only fail with a lost connection,
-        // which the next statement reports.
-        ResultPtr undo(PQexec(s.get(), "ROLLBACK TO SAVEPOINT sv_statement; RELEASE SAVEPOINT sv_statement"));
-        Throw(s.get(), r.get(), source);
-    }
-    Plain(s, "RELEASE SAVEPOINT sv_statement", source);
-    return r;
+    return Request(s, sql, &params, prepared, false, source);
+}
+
+void RunControl(Session& s, const std::string& sql, const char* source) { Request(s, sql, nullptr, nullptr, true, source); }
+
+void Flush(Session& s, const char* source) {
+    if (s.ahead.empty()) return;
+    Session::Ahead last = std::move(s.ahead.back());
+    s.ahead.pop_back();
+    ResultPtr r = Request(s, last.sql, nullptr, nullptr, last.control, source);
+    if (last.rows) FillRows(s, r.get(), *last.rows);
 }
 
 namespace {

@@ -170,6 +170,7 @@ public:
     std::string CurrentDatabase() const override { return db_ ? db_->name : std::string(); }
 
     void Use(const std::string& database) override {
+        Request(db_);
         auto next = OpenFile(database);
         stmtCache_.clear();
         keys_.clear();
@@ -190,6 +191,11 @@ public:
     }
 
     long Execute(const std::string& sql) override {
+        Request(db_);
+        return Step(sql);
+    }
+
+    long Step(const std::string& sql) {
         sqlite3_stmt* s = Cached(sql);
         int rc;
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
@@ -200,26 +206,39 @@ public:
         return sqlite3_stmt_readonly(s) ? -1 : static_cast<long>(sqlite3_changes64(db_->handle));
     }
 
-    void ExecuteScript(const std::string& sql) override { Exec(db_->handle, sql.c_str(), "Connection.ExecuteScript"); }
+    void ExecuteScript(const std::string& sql) override {
+        Request(db_);
+        Exec(db_->handle, sql.c_str(), "Connection.ExecuteScript");
+    }
 
     std::unique_ptr<Cursor> Query(const std::string& sql) override {
+        Request(db_);
         return CreateCursor(db_, PrepareQuery(db_, sql), sql);
     }
 
     std::unique_ptr<Command> Prepare(const std::string& sql) override {
+        Request(db_);
         return CreateCommand(db_, PrepareStatement(db_, sql, true));
     }
 
+    void Defer(std::string sql, std::shared_ptr<AheadRows> rows) override {
+        db_->ahead.push_back({std::move(sql), std::move(rows), false});
+    }
+    long RoundTrips() const override { return db_ ? db_->requests : 0; }
+
     void Begin(int level) override {
-        if (level == 1) Exec(db_->handle, "BEGIN IMMEDIATE", "Connection.BeginTrans");
-        else Exec(db_->handle, ("SAVEPOINT sv_level" + std::to_string(level)).c_str(), "Connection.BeginTrans");
+        db_->ahead.push_back({level == 1 ? "BEGIN IMMEDIATE" : "SAVEPOINT sv_level" + std::to_string(level), nullptr, true});
     }
     void Commit(int level) override {
+        Request(db_);
         if (level == 1) Exec(db_->handle, "COMMIT", "Connection.CommitTrans");
         else Exec(db_->handle, ("RELEASE sv_level" + std::to_string(level)).c_str(), "Connection.CommitTrans");
     }
     void Rollback(int level) override {
+        Request(db_);
         if (level == 1) {
+            // A BEGIN sent ahead that failed (busy) left nothing to roll back.
+            if (sqlite3_get_autocommit(db_->handle)) return;
             Exec(db_->handle, "ROLLBACK", "Connection.RollbackTrans");
         } else {
             std::string sp = "sv_level" + std::to_string(level);
@@ -231,6 +250,7 @@ public:
         std::string key = text::LCase(table);
         auto it = keys_.find(key);
         if (it != keys_.end()) return it->second;
+        Request(db_);
         auto stmt = PrepareStatement(db_, "SELECT name, pk FROM pragma_table_info(?) WHERE pk > 0 ORDER BY pk", false);
         sqlite3_bind_text(stmt.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
         std::vector<std::string> cols;
@@ -241,6 +261,7 @@ public:
     }
 
     void InsertRow(const RowWrite& row, std::vector<Value>& readValues) override {
+        Request(db_);
         std::string sql = "INSERT INTO " + Quote(row.table);
         if (row.setColumns.empty()) {
             sql += " DEFAULT VALUES";
@@ -262,6 +283,7 @@ public:
     }
 
     long UpdateRow(const RowWrite& row, std::vector<Value>& readValues) override {
+        Request(db_);
         std::string sql = "UPDATE " + Quote(row.table) + " SET ";
         for (std::size_t i = 0; i < row.setColumns.size(); ++i) sql += (i ? "," : "") + Quote(row.setColumns[i]) + "=?";
         std::vector<const Value*> binds;
@@ -376,6 +398,36 @@ private:
 };
 
 }  // namespace
+
+void Request(const DatabasePtr& db) {
+    ++db->requests;
+    if (db->ahead.empty()) return;
+    auto ahead = std::move(db->ahead);
+    db->ahead.clear();
+    bool open = false;
+    try {
+        for (auto& [sql, rows, control] : ahead) {
+            if (control && open) Exec(db->handle, "RELEASE sv_statement", "Connection.Execute"), open = false;
+            if (!control && !open && !sqlite3_get_autocommit(db->handle))
+                Exec(db->handle, "SAVEPOINT sv_statement", "Connection.Execute"), open = true;
+            auto cursor = CreateCursor(db, PrepareQuery(db, sql), sql);
+            if (!rows) {
+                while (cursor->Next()) {
+                }
+                continue;
+            }
+            while (cursor->Next()) {
+                rows->rows.emplace_back();
+                for (std::size_t i = 0; i < cursor->Fields().size(); ++i) rows->rows.back().push_back(cursor->Get(i));
+            }
+            rows->ready = true;
+        }
+    } catch (...) {
+        if (open) Exec(db->handle, "ROLLBACK TO sv_statement; RELEASE sv_statement", "Connection.Execute");
+        throw;
+    }
+    if (open) Exec(db->handle, "RELEASE sv_statement", "Connection.Execute");
+}
 
 }  // namespace platform::db::sqlite
 

@@ -23,6 +23,14 @@ struct Database {
     // Finished queries kept prepared for their text's next run (compiling is most of a short
     // query's cost). SQLite compiles a kept statement again when the schema has changed.
     std::unordered_map<std::string, StatementPtr> idle;
+    // Statements waiting for the next request; control ones (BEGIN, SAVEPOINT) open a level.
+    struct Ahead {
+        std::string sql;
+        std::shared_ptr<AheadRows> rows;
+        bool control = false;
+    };
+    std::vector<Ahead> ahead;
+    long requests = 0;
     Database() = default;
     Database(const Database&) = delete;  // owns the handle: one close per open
     Database& operator=(const Database&) = delete;
@@ -48,5 +56,9 @@ ColumnKind KindOf(const FieldInfo& field, bool declared);
 // reports its new columns); with a text, its finished statement goes back to db's idle ones.
 std::unique_ptr<Cursor> CreateCursor(DatabasePtr db, StatementPtr stmt, std::string text = {});
 std::unique_ptr<Command> CreateCommand(DatabasePtr db, StatementPtr stmt);
+// One call into the database: first the statements sent ahead, as a server runs them ahead of the
+// request in its round trip. Inside a transaction a failure among them undoes them together and
+// the transaction goes on.
+void Request(const DatabasePtr& db);
 
 }  // namespace platform::db::sqlite

@@ -74,6 +74,7 @@ public:
     }
 
     long Execute() override {
+        Request(db_);
         int rc;
         while ((rc = sqlite3_step(stmt_.get())) == SQLITE_ROW) {
         }

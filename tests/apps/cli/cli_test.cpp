@@ -475,11 +475,13 @@ TEST_F(CliTest, AnAccountFromBeforeTheHistoryGetsItAtTheFirstLogin) {
     {
         platform::db::Connection account;
         account.Open(SqliteConnectionText(dir));
-        account.ExecuteScript("DROP TABLE Ven_ContactHistory");
+        account.ExecuteScript("DROP TABLE Ven_ContactHistory; DROP INDEX Ven_Contact_tkts");
     }
     const Result r = On({"add", "Ven_Contact"}, ContactXml("V0300000001", "赵六"));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Value("SELECT cNewValue FROM Ven_ContactHistory WHERE cContactCode = N'V0300000001' AND cColumn = N'cContactName'"), "赵六");
+    // And the index the list's quick search reads its newest row version from.
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name = 'Ven_Contact_tkts'"), "1");
 }
 
 TEST_F(CliTest, ModifyRefusesARowChangedSinceTheLoadedVersion) {
@@ -1176,13 +1178,18 @@ TEST_F(ServerRoles, AnExistingAccountGetsItsRolesFromSovrelRoles) {
         // ... and before the contacts' history.
         platform::db::Connection owner;
         owner.Open(place.ConnectionText(std::string(kDemoAccountDatabase)));
-        owner.ExecuteScript("DROP TABLE Ven_ContactHistory");
+        owner.ExecuteScript("DROP TABLE Ven_ContactHistory; DROP INDEX Ven_Contact_tkts");
     }
     const std::string clerk = sovrel::test::RoleConnectionText(place, kClerkRole, std::string(kDemoAccountDatabase));
     Result r = Run({"--connection", place.ConnectionText(std::string(kDemoAccountDatabase)), "roles"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("roles given to tksystem, TKDATA_001_2024\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("user demo needs a new password"), std::string::npos) << r.out;
+    {
+        platform::db::Connection owner;
+        owner.Open(place.ConnectionText(std::string(kDemoAccountDatabase)));
+        EXPECT_EQ(owner.OpenNativeRowset("SELECT COUNT(*) FROM pg_indexes WHERE indexname = 'ven_contact_tkts'", {})->Get(0).ToInt(), 1);
+    }
     r = Run({"--connection", clerk, "--language", "keys", "duplicates"});
     EXPECT_EQ(r.err, "sovrel: cannot log in: Hx.AA.LOGIN.PasswordNotSet(demo)\n");
 

@@ -134,6 +134,55 @@ TEST_P(History, ADeletedContactComesBackThroughAddWithItsLastValues) {
     EXPECT_EQ(Count("Ven_Contact WHERE cContactCode = N'V0100000003'"), 0);
 }
 
+// The service keeps the table's structure and the user-defined items' settings, so that an Add and
+// its history cost the write's own round trips; settings another process changes hold at once.
+TEST_P(History, AnAddTakesTwoRoundTripsAndSettingsChangedElsewhereHoldAtOnce) {
+    As("u1");
+    auto contact = [](const std::string& code, const std::string& extra) {
+        std::string xml = NewContact(code);
+        return xml.insert(xml.rfind("</Ven_Contact>"), extra);
+    };
+    const std::string ranked = "<cConDefine2>A级</cConDefine2>";
+    ASSERT_TRUE(Add(contact("V0300000051", ranked))) << msg;
+    const long before = service->m_cnn()->RoundTrips();
+    ASSERT_TRUE(Add(contact("V0300000052", ranked))) << msg;
+    EXPECT_LE(service->m_cnn()->RoundTrips() - before, 2);
+    EXPECT_NE(Rows("V0300000052", "add").find("cConDefine2:->A级 by u1"), std::string::npos);
+    EXPECT_FALSE(Add(contact("V0300000052", ranked)));
+    EXPECT_EQ(msg, "Hx.CRM.COMMON.CheckDuplication02");
+
+    platform::db::Connection other;
+    other.Open(connection);
+    const struct {
+        const char* change;  // by the other process
+        const char* extra;
+        const char* message;  // "" when added
+    } steps[] = {
+        {"DELETE FROM userdefine WHERE cId = N'VC02' AND cValue = N'A级'", "", "Hx.CRM.TkCompetitor.transxml.00034(联系人级别)"},
+        {"INSERT INTO userdefine (cId, cValue) VALUES (N'VC02', N'A级')", "", ""},
+        {"UPDATE userdef SET bInput = 1 WHERE cClass = N'供应商联系人' AND cItem = N'自定义项1'", "",
+         "Hx.CRM.COMMON.CheckNull03(微信号)"},
+        {"UPDATE userdef SET bInput = 0 WHERE cClass = N'供应商联系人' AND cItem = N'自定义项1'", "", ""},
+        // An item taken into use keeps the value it was given.
+        {"UPDATE userdef SET cItemName = N'备用' WHERE cClass = N'供应商联系人' AND cItem = N'自定义项3'",
+         "<cConDefine3>kept</cConDefine3>", ""},
+    };
+    int n = 53;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.change);
+        other.Execute(step.change);
+        const std::string code = "V03000000" + std::to_string(n++);
+        EXPECT_EQ(Add(contact(code, ranked + step.extra)), !*step.message) << msg;
+        EXPECT_EQ(msg, step.message);
+        EXPECT_EQ(Count("Ven_Contact WHERE cContactCode = N'" + code + "'"), *step.message ? 0 : 1);
+    }
+    EXPECT_EQ(Scalar("SELECT cConDefine3 FROM Ven_Contact WHERE cContactCode = N'V0300000057'"), "kept");
+    // A Modify checks against them as well.
+    other.Execute("DELETE FROM userdefine WHERE cId = N'VC02' AND cValue = N'B级'");
+    EXPECT_FALSE(Modify("V0300000052", "<cConDefine2>B级</cConDefine2>"));
+    EXPECT_EQ(msg, "Hx.CRM.TkCompetitor.transxml.00034(联系人级别)");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, History, ::testing::ValuesIn(kBackends), BackendTestName);
 
 }  // namespace

@@ -72,6 +72,45 @@ TEST_P(ConnectionTest, ABatchIsOneTransactionAndNestedOnesRollBackTheirOwnPart) 
     EXPECT_THROW(conn->CommitTrans(), Error);
 }
 
+// Statements sent ahead go with the next request, in its round trip; a failure among them fails
+// that request and, inside a transaction, undoes the request alone.
+TEST_P(ConnectionTest, StatementsSentAheadGoWithTheNextRequestInItsRoundTrip) {
+    conn->OpenRowset("select cCode, iCount from Contact where 1 = 0");  // the table's columns learnt first
+    conn->BeginTrans();
+    auto rows = conn->QueryAhead("select cCode, iCount from Contact where cCode = N'V0200000001'");
+    conn->ExecuteAhead("update Contact set cName = N'ahead' where cCode = N'V0200000001'");
+    EXPECT_FALSE(rows->ready);
+    const long start = conn->RoundTrips();
+    EXPECT_EQ(conn->Execute("update Contact set iCount = 7 where cCode = N'V0200000001'"), 1);
+    EXPECT_EQ(conn->RoundTrips() - start, 1);
+    ASSERT_TRUE(rows->ready);
+    ASSERT_EQ(rows->rows.size(), 1u);
+    EXPECT_EQ(rows->rows[0][0].ToText(), "V0200000001");
+    EXPECT_NE(rows->rows[0][1].ToText(), "7");  // read before the update that followed it
+
+    conn->ExecuteAhead("update Contact set cName = N'undone' where cCode = N'V0100000002'");
+    conn->ExecuteAhead("insert into Contact (oid, cCode, cName) values (N'{new}', N'V0200000001', N'dup')");
+    try {
+        conn->CommitTrans();
+        ADD_FAILURE() << "a duplicate sent ahead was committed";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), errnum::ConstraintViolated);
+    }
+    ASSERT_EQ(conn->TransactionLevel(), 1);
+    conn->CommitTrans();
+    EXPECT_EQ(Count("cName = N'ahead' AND iCount = 7"), 1);
+    EXPECT_EQ(Count("cName = N'undone'"), 0);
+    EXPECT_EQ(Count(), 25);
+
+    // A command prepared before the transaction runs inside it.
+    auto cmd = conn->Prepare("update Contact set iCount = ? where cCode = N'V0100000002'");
+    conn->BeginTrans();
+    cmd->Bind(1, 99);
+    EXPECT_EQ(cmd->Execute(), 1);
+    conn->RollbackTrans();
+    EXPECT_EQ(Count("iCount = 99"), 0);
+}
+
 TEST_P(ConnectionTest, ClosingRollsBackAnOpenTransaction) {
     conn->BeginTrans();
     conn->Execute("delete from Contact");

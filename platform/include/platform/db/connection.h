@@ -36,6 +36,13 @@ struct ConnectionInfo {
 
 enum class CursorKind { ClientStatic, ForwardOnly };
 
+// The rows of a query sent ahead (Connection::QueryAhead): there once the request that carried it
+// has returned.
+struct AheadRows {
+    bool ready = false;
+    std::vector<std::vector<Value>> rows;
+};
+
 class Connection {
 public:
     Connection();
@@ -75,7 +82,17 @@ public:
     // that the host calls on PostgreSQL. Throws platform::Error on a backend without them.
     std::shared_ptr<Rowset> OpenNativeRowset(const std::string& nativeSql, const std::vector<Value>& params);
 
-    // Nested calls nest (savepoints); answers the new level.
+    // Statements sent with the connection's next request, in the same round trip (a server's
+    // pipeline): ExecuteAhead's at the latest with CommitTrans, QueryAhead's rows ready once that
+    // request returned. Their error fails that request (which then does not run); inside a
+    // transaction they are then undone together and the transaction goes on.
+    void ExecuteAhead(std::string_view tsql);
+    std::shared_ptr<const AheadRows> QueryAhead(std::string_view tsql);
+    // The requests this connection has waited on the database for: round trips to a server, calls
+    // into SQLite.
+    long RoundTrips() const;
+
+    // Nested calls nest (savepoints); answers the new level. The level opens with the next request.
     int BeginTrans();
     void CommitTrans();
     void RollbackTrans();

@@ -33,6 +33,10 @@ public:
     static std::shared_ptr<Rowset> CreateForward(std::shared_ptr<Backend> backend,
                                                  std::unique_ptr<Cursor> cursor);
 
+    // A new client rowset with this one's fields and connection and no rows: what
+    // "SELECT TOP 0 * FROM t" opens, without asking the database again.
+    std::shared_ptr<Rowset> EmptyCopy() const;
+
     bool IsForwardOnly() const;
     bool IsOpen() const;
     void Close();
