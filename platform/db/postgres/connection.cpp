@@ -126,6 +126,21 @@ public:
         return CreateCommand(session_, name, PQnparams(d.get()));
     }
 
+    std::shared_ptr<Backend> OpenSnapshot() override {
+        auto other = std::make_shared<PgBackend>();
+        other->info_ = info_;
+        other->timeoutSeconds_ = timeoutSeconds_;
+        other->master_ = master_;
+        other->session_ = other->Connect(session_->name());
+        // The snapshot is taken by the transaction's first statement and kept to its end.
+        other->Plain("START TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY", "Connection.OpenRowset");
+        return other;
+    }
+
+    std::unique_ptr<RowReader> ReadRows(const std::string& sql) override {
+        return CreateRowReader(session_, "sv_rows" + std::to_string(++cursors_), sql);
+    }
+
     void Begin(int level) override {
         Plain(level == 1 ? "BEGIN" : "SAVEPOINT sv_level" + std::to_string(level), "Connection.BeginTrans");
         session_->transactionLevel = level;
@@ -261,6 +276,7 @@ private:
     int timeoutSeconds_ = 30;
     bool master_ = false;
     int prepared_ = 0;
+    int cursors_ = 0;
     SessionPtr session_;
     std::unordered_map<std::string, std::vector<std::string>> keys_;
 };

@@ -210,6 +210,19 @@ public:
         return CreateCommand(db_, PrepareStatement(db_, sql, true));
     }
 
+    std::shared_ptr<Backend> OpenSnapshot() override {
+        if (!db_ || db_->name == "master")
+            throw Error(errnum::InvalidOperation, "Connection.OpenRowset", "no database is open to read a page at a time");
+        auto other = std::make_shared<SqliteBackend>();
+        other->folder_ = folder_;
+        other->busyMs_ = busyMs_;
+        other->db_ = other->OpenFile(db_->name);
+        // A deferred transaction: its first read fixes what the connection sees until it ends.
+        // In WAL mode the others write meanwhile.
+        Exec(other->db_->handle, "BEGIN", "Connection.OpenRowset");
+        return other;
+    }
+
     void Begin(int level) override {
         if (level == 1) Exec(db_->handle, "BEGIN IMMEDIATE", "Connection.BeginTrans");
         else Exec(db_->handle, ("SAVEPOINT sv_level" + std::to_string(level)).c_str(), "Connection.BeginTrans");
