@@ -16,6 +16,8 @@ namespace {
 constexpr std::string_view kMark = "987654321";
 // Rows the reader reads over rather than have the server find a page by its key.
 constexpr std::size_t kReadOver = 2 * PagedRows::kPageRows;
+// Pages in a row, each the one after the last, that make the reader go on from there.
+constexpr std::size_t kOnward = 2;
 
 std::string Native(Backend& backend, const std::string& tsql) {
     auto steps = backend.dialect().Translate(tsql);
@@ -126,7 +128,13 @@ const RowStore& PagedRows::Row(std::size_t row, std::size_t& local) {
 }
 
 std::unique_ptr<RowStore> PagedRows::Load(std::size_t first, std::size_t rows) {
-    if ((readerAt_ <= first && first - readerAt_ <= kReadOver) || !Keyed()) return ReadOn(first, rows);
+    // A page found by its key costs the server a pass over the keys before it: cheap for a jump,
+    // but not page after page through the rest of the list. Rows read on in order go by the
+    // reader, brought there once.
+    onward_ = first == lastLoaded_ + kPageRows ? onward_ + 1 : 0;
+    lastLoaded_ = first;
+    if ((readerAt_ <= first && first - readerAt_ <= kReadOver) || !Keyed() || onward_ >= kOnward)
+        return ReadOn(first, rows);
     auto store = std::make_unique<RowStore>(fields_.size());
     std::vector<FieldInfo> scratch = fields_;  // the first page's types stay
     auto c = snapshot_->Query(pageBefore_ + std::to_string(rows) + " OFFSET " + std::to_string(first) + pageAfter_);

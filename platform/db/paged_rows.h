@@ -55,6 +55,8 @@ private:
     std::string pageBefore_, pageAfter_;   // the page statement around its LIMIT count (native)
     std::unique_ptr<RowReader> reader_;
     std::size_t readerAt_ = 0;             // rows the reader has passed
+    std::size_t lastLoaded_ = 0;           // first row of the page read last
+    std::size_t onward_ = 0;               // pages read in a row, each after the one before
     std::size_t count_ = 0;
     std::vector<FieldInfo> fields_;
     std::vector<Page> pages_;

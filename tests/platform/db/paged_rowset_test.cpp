@@ -118,6 +118,10 @@ TEST_P(PagedRowsetTest, BehavesAsTheSameQueryReadWhole) {
             whole->MoveLast();
             EXPECT_EQ(Line(*clone), Line(*whole));
             EXPECT_EQ(clone->AbsolutePosition(), count);
+            // On from the middle to the end, as a search through the list reads.
+            clone->SetAbsolutePosition(count / 2 + 1);
+            whole->SetAbsolutePosition(count / 2 + 1);
+            EXPECT_EQ(Rest(*clone), Rest(*whole));
         }
         EXPECT_EQ(All(*paged), All(*whole));
         paged->SetFilter(c.filter);
