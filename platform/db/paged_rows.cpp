@@ -89,17 +89,26 @@ std::shared_ptr<PagedRows> PagedRows::Open(Backend& backend, std::string_view ts
     const std::string count = Native(backend, plan.count);
 
     p->snapshot_ = backend.OpenSnapshot();
-    {
-        // The first read: the snapshot is the database as it is now.
+    // The first read fixes the snapshot. A list the cache holds whole is read in one pass and
+    // its rows counted as they come; a longer one the server counts.
+    p->reader_ = p->snapshot_->ReadRows(p->readerSql_);
+    p->fields_ = p->reader_->Fields();
+    for (std::size_t k = 0; k < kPages; ++k) {
+        auto page = std::make_unique<RowStore>(p->fields_.size());
+        std::vector<FieldInfo> scratch = p->fields_;  // the first page settles the types
+        const std::size_t got = p->reader_->Read(kPageRows, *page, k == 0 ? p->fields_ : scratch);
+        if (got == 0 && k > 0) break;
+        p->readerAt_ += got;
+        p->lastLoaded_ = k * kPageRows;
+        p->pages_.push_back({k * kPageRows, std::move(page), ++p->tick_});
+        if (got < kPageRows) break;
+    }
+    p->count_ = p->readerAt_;
+    if (p->readerAt_ == kPages * kPageRows) {
         auto c = p->snapshot_->Query(count);
         p->count_ = c->Next() ? static_cast<std::size_t>(std::max<std::int64_t>(0, c->Get(0).ToInt())) : 0;
     }
-    p->reader_ = p->snapshot_->ReadRows(p->readerSql_);
-    p->fields_ = p->reader_->Fields();
-    auto first = std::make_unique<RowStore>(p->fields_.size());
-    p->readerAt_ = p->reader_->Read(std::min(kPageRows, p->count_), *first, p->fields_);
     if (rename) rename(p->fields_, tsql);
-    p->pages_.push_back({0, std::move(first), ++p->tick_});
     return p;
 }
 
