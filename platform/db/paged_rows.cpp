@@ -147,8 +147,11 @@ std::unique_ptr<RowStore> PagedRows::Load(std::size_t first, std::size_t rows) {
     auto store = std::make_unique<RowStore>(fields_.size());
     std::vector<FieldInfo> scratch = fields_;  // the first page's types stay
     auto c = snapshot_->Query(pageBefore_ + std::to_string(rows) + " OFFSET " + std::to_string(first) + pageAfter_);
-    c->Fetch(*store, scratch, rows);
-    return store;
+    // The page's keys bring back their rows: as many as asked when each key is one row's. A
+    // join that repeats the base table's rows gives more, and the rows are read on instead.
+    if (c->Fetch(*store, scratch, rows + 1) == rows) return store;
+    pageBefore_.clear();
+    return ReadOn(first, rows);
 }
 
 std::unique_ptr<RowStore> PagedRows::ReadOn(std::size_t first, std::size_t rows) {

@@ -79,6 +79,9 @@ TEST_P(PagedRowsetTest, BehavesAsTheSameQueryReadWhole) {
         {"SELECT DISTINCT cVenCode, iCount FROM Contact WHERE iCount < 1300 ORDER BY iCount, cVenCode", "cVenCode = 'V01'"},
         {"SELECT TOP 2100 cCode FROM Contact ORDER BY cCode DESC", "cCode LIKE '*7'"},
         {"SELECT cVenCode, COUNT(*) AS n FROM Contact GROUP BY cVenCode ORDER BY cVenCode", "n > 0"},
+        // Each contact twice: the base table's key is not the rows' key.
+        {"SELECT c.cCode, v.cVenName FROM Contact c, Vendor v WHERE c.iCount <= 2500 ORDER BY v.cVenName, c.cCode",
+         "cVenName = 'Acme Trading'"},
         {"SELECT cCode FROM Contact WHERE 1 = 0 ORDER BY cCode", "cCode = 'x'"},
     };
     for (const auto& c : cases) {
