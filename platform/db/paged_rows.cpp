@@ -142,7 +142,7 @@ std::unique_ptr<RowStore> PagedRows::Load(std::size_t first, std::size_t rows) {
     // reader, brought there once.
     onward_ = first == lastLoaded_ + kPageRows ? onward_ + 1 : 0;
     lastLoaded_ = first;
-    if ((readerAt_ <= first && first - readerAt_ <= kReadOver) || !Keyed() || onward_ >= kOnward)
+    if ((reader_ && readerAt_ <= first && first - readerAt_ <= kReadOver) || !Keyed() || onward_ >= kOnward)
         return ReadOn(first, rows);
     auto store = std::make_unique<RowStore>(fields_.size());
     std::vector<FieldInfo> scratch = fields_;  // the first page's types stay
@@ -155,16 +155,23 @@ std::unique_ptr<RowStore> PagedRows::Load(std::size_t first, std::size_t rows) {
 }
 
 std::unique_ptr<RowStore> PagedRows::ReadOn(std::size_t first, std::size_t rows) {
-    if (first < readerAt_) {
-        reader_.reset();  // a server cursor is closed before its successor opens
-        reader_ = snapshot_->ReadRows(readerSql_);
+    try {
+        if (!reader_ || first < readerAt_) {
+            reader_.reset();  // a server cursor is closed before its successor opens
+            readerAt_ = 0;
+            reader_ = snapshot_->ReadRows(readerSql_);
+        }
+        readerAt_ += reader_->Skip(first - readerAt_);
+        auto store = std::make_unique<RowStore>(fields_.size());
+        std::vector<FieldInfo> scratch = fields_;
+        readerAt_ += reader_->Read(rows, *store, scratch);
+        return store;
+    } catch (...) {
+        // Where a failed read left the reader is not known: the next read starts again.
+        reader_.reset();
         readerAt_ = 0;
+        throw;
     }
-    readerAt_ += reader_->Skip(first - readerAt_);
-    auto store = std::make_unique<RowStore>(fields_.size());
-    std::vector<FieldInfo> scratch = fields_;
-    readerAt_ += reader_->Read(rows, *store, scratch);
-    return store;
 }
 
 }  // namespace platform::db
