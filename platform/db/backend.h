@@ -87,6 +87,9 @@ public:
     virtual std::shared_ptr<Backend> OpenSnapshot() = 0;
     // A query's rows read forward in pieces (inside a transaction on a server).
     virtual std::unique_ptr<RowReader> ReadRows(const std::string& sql);
+    // Whether the server sorts every row of the query before it gives the first (no index gives
+    // the order), from the server's plan.
+    virtual bool SortsEveryRow(const std::string& sql) = 0;
 
     // level is the nesting level being opened/closed (1 = outermost).
     virtual void Begin(int level) = 0;

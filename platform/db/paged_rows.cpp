@@ -144,6 +144,10 @@ std::unique_ptr<RowStore> PagedRows::Load(std::size_t first, std::size_t rows) {
     lastLoaded_ = first;
     if ((reader_ && readerAt_ <= first && first - readerAt_ <= kReadOver) || !Keyed() || onward_ >= kOnward)
         return ReadOn(first, rows);
+    // A list that no index orders is sorted whole for each page found by key, while its reader
+    // has sorted it once: ahead of the reader, reading on is the cheaper way.
+    if (sorts_ == Sorts::Unknown) sorts_ = snapshot_->SortsEveryRow(readerSql_) ? Sorts::Yes : Sorts::No;
+    if (sorts_ == Sorts::Yes && reader_ && readerAt_ <= first) return ReadOn(first, rows);
     auto store = std::make_unique<RowStore>(fields_.size());
     std::vector<FieldInfo> scratch = fields_;  // the first page's types stay
     auto c = snapshot_->Query(pageBefore_ + std::to_string(rows) + " OFFSET " + std::to_string(first) + pageAfter_);

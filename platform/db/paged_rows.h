@@ -57,6 +57,7 @@ private:
     std::size_t readerAt_ = 0;             // rows the reader has passed
     std::size_t lastLoaded_ = 0;           // first row of the page read last
     std::size_t onward_ = 0;               // pages read in a row, each after the one before
+    enum class Sorts { Unknown, No, Yes } sorts_ = Sorts::Unknown;  // the reader's query, by its plan
     std::size_t count_ = 0;
     std::vector<FieldInfo> fields_;
     std::vector<Page> pages_;

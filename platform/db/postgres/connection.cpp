@@ -126,6 +126,13 @@ public:
         return CreateCommand(session_, name, PQnparams(d.get()));
     }
 
+    bool SortsEveryRow(const std::string& sql) override {
+        ResultPtr r = Run(*session_, "EXPLAIN " + sql, {}, "Connection.OpenRowset");
+        if (PQntuples(r.get()) < 1) return false;
+        const std::string_view top = PQgetvalue(r.get(), 0, 0);
+        return top.starts_with("Sort") || top.starts_with("Incremental Sort") || top.starts_with("Gather Merge");
+    }
+
     std::shared_ptr<Backend> OpenSnapshot() override {
         auto other = std::make_shared<PgBackend>();
         other->info_ = info_;

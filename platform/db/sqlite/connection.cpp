@@ -210,6 +210,17 @@ public:
         return CreateCommand(db_, PrepareStatement(db_, sql, true));
     }
 
+    bool SortsEveryRow(const std::string& sql) override {
+        auto plan = PrepareQuery(db_, "EXPLAIN QUERY PLAN " + sql);
+        int rc;
+        while ((rc = sqlite3_step(plan.get())) == SQLITE_ROW) {
+            const char* detail = reinterpret_cast<const char*>(sqlite3_column_text(plan.get(), 3));
+            if (detail && std::string_view(detail).find("TEMP B-TREE FOR ORDER BY") != std::string_view::npos) return true;
+        }
+        if (rc != SQLITE_DONE) Throw(db_->handle, rc, "Connection.OpenRowset");
+        return false;
+    }
+
     std::shared_ptr<Backend> OpenSnapshot() override {
         if (!db_ || db_->name == "master")
             throw Error(errnum::InvalidOperation, "Connection.OpenRowset", "no database is open to read a page at a time");
