@@ -58,7 +58,8 @@ int RunExport(const GlobalOptions& options, std::span<const std::string> args) {
     ServiceSession session(options, {.rights = {right::Export}, .administration = true});
     bool flag = false;
     std::string error;
-    RowsetPtr rows = session.Service().OpenX(*sql, &flag, &error);
+    // Read a page at a time: the rows are held once, in the sheet.
+    RowsetPtr rows = session.Service().OpenPaged(*sql, &flag, &error);
     if (!rows) {
         PrintMessage(Ctx().PendingMessage);
         if (error != Ctx().PendingMessage) PrintMessage(error);

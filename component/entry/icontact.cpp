@@ -163,7 +163,7 @@ void IContact::OpenPage(const std::string& strSql, std::int32_t&, std::int32_t&,
     }
     bool flag = false;
     std::string message;
-    RsRef = c.DataService ? c.DataService->OpenX(strSql, &flag, &message) : nullptr;
+    RsRef = c.DataService ? c.DataService->OpenPaged(strSql, &flag, &message) : nullptr;
     if (c.ListWindow) c.ListWindow->SetStatusText(before);
     SetScreenMousePointer(pointer::Default);
 }

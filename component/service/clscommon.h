@@ -33,6 +33,7 @@ public:
     void OpenPage(const std::string& strSql, long& lPageSize, long& lCurPage, long& lMaxPageCount, RowsetPtr& RsRef,
                   std::string* sMsg = nullptr, bool* bFlag = nullptr) override;
     RowsetPtr OpenForward(const std::string& strSql, bool* bFlag = nullptr, std::string* sMsg = nullptr) override;
+    RowsetPtr OpenPaged(const std::string& strSql, bool* bFlag = nullptr, std::string* sMsg = nullptr) override;
     RowsetPtr Find(std::string& sXML, std::vector<std::string>& FindTables, std::vector<std::string>& ShowTables,
                    std::string& sMsg) override;
     bool ExecuteX(const std::string& StrExec) override;

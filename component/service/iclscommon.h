@@ -37,6 +37,11 @@ public:
     virtual void OpenPage(const std::string& strSql, long& lPageSize, long& lCurPage, long& lMaxPageCount,
                           RowsetPtr& RsRef, std::string* sMsg = nullptr, bool* bFlag = nullptr) = 0;
     virtual RowsetPtr OpenForward(const std::string& strSql, bool* bFlag = nullptr, std::string* sMsg = nullptr) = 0;
+    // As OpenX, for a list that may be long: the rows are read a page at a time as they are
+    // reached, so opening costs a count and one page whatever the list's length.
+    virtual RowsetPtr OpenPaged(const std::string& strSql, bool* bFlag = nullptr, std::string* sMsg = nullptr) {
+        return OpenX(strSql, bFlag, sMsg);
+    }
     virtual RowsetPtr Find(std::string& sXML, std::vector<std::string>& FindTables,
                            std::vector<std::string>& ShowTables, std::string& sMsg) = 0;
     virtual bool ExecuteX(const std::string& StrExec) = 0;

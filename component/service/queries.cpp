@@ -50,6 +50,10 @@ RowsetPtr ClsCommon::OpenForward(const std::string& strSql, bool* bFlag, std::st
     return OpenOn(*this, strSql, CursorKind::ForwardOnly, "OpenForward", bFlag, sMsg);
 }
 
+RowsetPtr ClsCommon::OpenPaged(const std::string& strSql, bool* bFlag, std::string* sMsg) {
+    return OpenOn(*this, strSql, CursorKind::Paged, "OpenPaged", bFlag, sMsg);
+}
+
 RowsetPtr ClsCommon::OpenRs(const std::string& strSql, ConnectionPtr& cnn, bool& bFlag, std::string& sMsg) {
     try {
         if (!cnn) cnn = m_cnn();
@@ -72,7 +76,7 @@ void ClsCommon::OpenPage(const std::string& strSql, long& lPageSize, long& lCurP
     try {
         std::string s = text::Trim(strSql);
         structure = m_cnn()->OpenRowset(StructureQuery(s))->StructureCopy();
-        data = m_cnn()->OpenRowset(s);
+        data = m_cnn()->OpenRowset(s, CursorKind::Paged);
         if (lPageSize <= 0) {
             RsRef = data;
             return;

@@ -25,9 +25,23 @@ public:
     // Advances to the next row; false past the last one.
     virtual bool Next() = 0;
     virtual Value Get(std::size_t column) const = 0;
-    // Reads every remaining row into store (whose column count matches) and settles the
-    // types and sizes of expression fields from the values read.
-    virtual void FetchAll(RowStore& store, std::vector<FieldInfo>& fields) = 0;
+    // Reads up to `limit` of the remaining rows into store (whose column count matches) and
+    // settles the types and sizes of expression fields from the values in store; answers the
+    // rows read.
+    virtual std::size_t Fetch(RowStore& store, std::vector<FieldInfo>& fields, std::size_t limit) = 0;
+    void FetchAll(RowStore& store, std::vector<FieldInfo>& fields) { Fetch(store, fields, static_cast<std::size_t>(-1)); }
+};
+
+// A query's rows read forward a piece at a time, without the rest of them in memory.
+class RowReader {
+public:
+    virtual ~RowReader() = default;
+    virtual const std::vector<FieldInfo>& Fields() const = 0;
+    virtual void RenameField(std::size_t column, std::string name) = 0;
+    // Passes over up to n rows; answers how many there were.
+    virtual std::size_t Skip(std::size_t n) = 0;
+    // Appends up to n rows to store, as Cursor::Fetch; answers how many there were.
+    virtual std::size_t Read(std::size_t n, RowStore& store, std::vector<FieldInfo>& fields) = 0;
 };
 
 // One row written by the layer: names are base column names of one table.
@@ -71,6 +85,16 @@ public:
     // the query returns.
     virtual void Defer(std::string sql, std::shared_ptr<AheadRows> rows) = 0;
     virtual long RoundTrips() const = 0;
+
+    // Another connection to the current database as the same user, inside a read-only
+    // transaction that sees the database as it is when its first statement runs, whatever
+    // others write after.
+    virtual std::shared_ptr<Backend> OpenSnapshot() = 0;
+    // A query's rows read forward in pieces (inside a transaction on a server).
+    virtual std::unique_ptr<RowReader> ReadRows(const std::string& sql);
+    // Whether the server sorts every row of the query before it gives the first (no index gives
+    // the order), from the server's plan.
+    virtual bool SortsEveryRow(const std::string& sql) = 0;
 
     // level is the nesting level being opened/closed (1 = outermost); Begin goes with the next
     // request.

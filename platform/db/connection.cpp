@@ -4,6 +4,7 @@
 #include "platform/db/rowset.h"
 #include "platform/error.h"
 #include "platform/text.h"
+#include "paged_rows.h"
 #include "row_store.h"
 
 namespace platform::db {
@@ -24,18 +25,24 @@ std::unique_ptr<Backend> BackendFor(const ConnectionInfo& info) {
 // Field names as the statement spells them, for a backend that folds them to lower case. A
 // name the backend already gave the schema's spelling keeps it, as a column named in any case
 // comes back from SQLite.
-void RestoreSpelling(Cursor& cursor, std::string_view tsql) {
+void RestoreSpelling(std::vector<FieldInfo>& fields, std::string_view tsql) {
     const std::vector<std::string> names = SpelledNames(tsql);
-    for (std::size_t i = 0; i < cursor.Fields().size(); ++i) {
-        const std::string& name = cursor.Fields()[i].name;
-        if (name != text::LCase(name)) continue;
+    for (auto& field : fields) {
+        if (field.name != text::LCase(field.name)) continue;
         for (const auto& spelt : names) {
-            if (spelt != name && text::LCase(spelt) == name) {
-                cursor.RenameField(i, spelt);
+            if (spelt != field.name && text::LCase(spelt) == field.name) {
+                field.name = spelt;
                 break;
             }
         }
     }
+}
+
+void RestoreSpelling(Cursor& cursor, std::string_view tsql) {
+    std::vector<FieldInfo> fields = cursor.Fields();
+    RestoreSpelling(fields, tsql);
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].name != cursor.Fields()[i].name) cursor.RenameField(i, fields[i].name);
 }
 
 bool SwitchesDatabase(const std::vector<Step>& steps) {
@@ -164,6 +171,16 @@ long Connection::Execute(std::string_view tsql) {
 std::shared_ptr<Rowset> Connection::OpenRowset(std::string_view tsql, CursorKind kind) {
     RequireUtf8(tsql, "the statement", "Rowset.Open");
     auto steps = backend().dialect().Translate(tsql);
+    if (kind == CursorKind::Paged) {
+        // A snapshot on another connection would not see this one's uncommitted writes.
+        if (steps.size() == 1 && steps[0].kind == Step::Kind::Statement && steps[0].returnsRows &&
+            transactionLevel_ == 0 && !text::EqualsNoCase(CurrentDatabase(), "master")) {
+            void (*rename)(std::vector<FieldInfo>&, std::string_view) = RestoreSpelling;
+            auto rows = PagedRows::Open(backend(), tsql, backend().FoldsNames() ? rename : nullptr);
+            return Rowset::CreatePaged(backend_, std::move(rows));
+        }
+        kind = CursorKind::ClientStatic;
+    }
     long affected = -1;
     std::shared_ptr<Rowset> rows;
     RunSteps(steps, affected, &rows, kind, tsql);

@@ -6,6 +6,7 @@
 #include "backend.h"
 #include "coerce.h"
 #include "filter.h"
+#include "paged_rows.h"
 #include "platform/error.h"
 #include "platform/text.h"
 #include "row_store.h"
@@ -23,10 +24,48 @@ struct RowsetData {
     std::unique_ptr<RowStore> store;
     std::shared_ptr<Backend> backend;  // nullptr: detached
     std::unordered_map<std::string, int> byName;  // folded name -> position
+    // Rows read a page at a time (store then holds only the rows added after them), and those
+    // of them written through the rowset since, one row a store.
+    std::shared_ptr<PagedRows> paged;
+    std::unordered_map<std::size_t, std::unique_ptr<RowStore>> written;
 
     void IndexNames() {
         for (std::size_t i = 0; i < fields.size(); ++i) byName.emplace(text::LCase(fields[i].name), static_cast<int>(i));
     }
+    std::size_t PagedCount() const { return paged ? paged->Count() : 0; }
+    std::size_t Rows() const { return PagedCount() + store->Rows(); }
+    // The store holding row, and the row's index in it (valid until the next call).
+    const RowStore& At(std::size_t row, std::size_t& local) {
+        if (row >= PagedCount()) {
+            local = row - PagedCount();
+            return *store;
+        }
+        if (auto it = written.find(row); it != written.end()) {
+            local = 0;
+            return *it->second;
+        }
+        return paged->Row(row, local);
+    }
+    Value Get(std::size_t row, std::size_t col) {
+        std::size_t local = 0;
+        const RowStore& rows = At(row, local);
+        return rows.Get(local, col);
+    }
+    void SetRow(std::size_t row, const std::vector<Value>& values) {
+        RowStore* target = store.get();
+        std::size_t local = row - PagedCount();
+        if (row < PagedCount()) {
+            auto& one = written[row];
+            if (!one) {
+                one = std::make_unique<RowStore>(fields.size());
+                one->AppendRow();
+            }
+            target = one.get();
+            local = 0;
+        }
+        for (std::size_t i = 0; i < values.size(); ++i) target->Set(local, i, values[i]);
+    }
+    std::size_t AppendRow() { return PagedCount() + store->AppendRow(); }
 };
 
 struct Rowset::Impl {
@@ -48,7 +87,7 @@ struct Rowset::Impl {
     std::vector<char> changed;
 
     long Count() const {
-        return filtered ? static_cast<long>(view.size()) : static_cast<long>(data->store->Rows());
+        return filtered ? static_cast<long>(view.size()) : static_cast<long>(data->Rows());
     }
     std::size_t RowAt(long i) const { return filtered ? view[static_cast<std::size_t>(i)] : static_cast<std::size_t>(i); }
     bool AtRow() const { return cursor ? !cursorEof : (pos >= 0 && pos < Count()); }
@@ -74,6 +113,12 @@ std::shared_ptr<Rowset> Rowset::CreateClient(std::shared_ptr<Backend> backend,
     data->backend = std::move(backend);
     data->IndexNames();
     r->impl_->data = std::move(data);
+    return r;
+}
+
+std::shared_ptr<Rowset> Rowset::CreatePaged(std::shared_ptr<Backend> backend, std::shared_ptr<PagedRows> rows) {
+    auto r = CreateClient(std::move(backend), rows->Fields(), nullptr);
+    r->impl_->data->paged = std::move(rows);
     return r;
 }
 
@@ -135,7 +180,7 @@ Value Rowset::Get(std::size_t index) const {
     }
     if (!impl_->AtRow())
         Throw(errnum::NoCurrentRecord, impl_->pos < 0 ? "no current row: the rowset is at BOF" : "no current row: the rowset is at EOF");
-    return impl_->data->store->Get(impl_->RowAt(impl_->pos), index);
+    return impl_->data->Get(impl_->RowAt(impl_->pos), index);
 }
 
 Value Rowset::Get(std::string_view name) const { return Get(Require(*this, name)); }
@@ -148,7 +193,7 @@ void Rowset::Set(std::size_t index, const Value& value) {
         impl_->edit = Impl::Edit::Changing;
         std::size_t row = impl_->RowAt(impl_->pos);
         impl_->buffer.clear();
-        for (std::size_t i = 0; i < FieldCount(); ++i) impl_->buffer.push_back(impl_->data->store->Get(row, i));
+        for (std::size_t i = 0; i < FieldCount(); ++i) impl_->buffer.push_back(impl_->data->Get(row, i));
         impl_->changed.assign(FieldCount(), 0);
     }
     // Converted on assignment, as the original layer did: a bad value fails here, in the call
@@ -251,9 +296,13 @@ void Rowset::SetFilter(std::string_view criteria) {
     }
     auto expr = FilterExpression::Parse(c, impl_->data->fields);
     std::vector<std::size_t> view;
-    const RowStore& store = *impl_->data->store;
-    for (std::size_t r = 0, n = store.Rows(); r < n; ++r)
-        if (expr->Matches(store, r)) view.push_back(r);
+    // Through every row once, a page at a time when the rows are read so.
+    RowsetData& data = *impl_->data;
+    for (std::size_t r = 0, n = data.Rows(); r < n; ++r) {
+        std::size_t local = 0;
+        const RowStore& rows = data.At(r, local);
+        if (expr->Matches(rows, local)) view.push_back(r);
+    }
     impl_->view = std::move(view);
     impl_->filtered = true;
     impl_->filter = c;
@@ -382,7 +431,7 @@ void Rowset::Update() {
                     bool large = f.type == adLongVarWChar || f.type == adLongVarChar || f.type == adLongVarBinary;
                     if (isKey || isVersion || (!haveKey && !large) || (m.changed[i] && !large)) {
                         w.row.whereColumns.push_back(f.baseColumn);
-                        w.row.whereValues.push_back(data.store->Get(row, i));
+                        w.row.whereValues.push_back(data.Get(row, i));
                     }
                 }
             }
@@ -396,7 +445,7 @@ void Rowset::Update() {
                 for (std::size_t j = 0; j < read.size() && j < w.readBackFields.size(); ++j)
                     values[w.readBackFields[j]] = read[j];
             }
-            for (std::size_t i = 0; i < fields.size(); ++i) data.store->Set(row, i, values[i]);
+            data.SetRow(row, values);
         } else {
             std::vector<Value> read;
             if (!writes.empty()) {
@@ -407,13 +456,12 @@ void Rowset::Update() {
                 values[writes[0].readBackFields[j]] = read[j];
         }
     } else if (m.edit == Impl::Edit::Changing) {
-        std::size_t row = m.RowAt(m.pos);
-        for (std::size_t i = 0; i < fields.size(); ++i) data.store->Set(row, i, values[i]);
+        data.SetRow(m.RowAt(m.pos), values);
     }
 
     if (m.edit == Impl::Edit::Adding) {
-        std::size_t row = data.store->AppendRow();
-        for (std::size_t i = 0; i < fields.size(); ++i) data.store->Set(row, i, values[i]);
+        const std::size_t row = data.AppendRow();
+        data.SetRow(row, values);
         if (m.filtered) m.view.push_back(row);
         m.pos = m.Count() - 1;
     }

@@ -113,7 +113,7 @@ void ShowVendorChart(frmContactList& list) {
     }
     const std::string code = list.Grid().TextMatrix(list.Grid().Row(), 2);
     std::shared_ptr<platform::db::Rowset> rs;
-    if (auto& service = Ctx().DataService) rs = service->OpenX(ChartStatement(code));
+    if (auto& service = Ctx().DataService) rs = service->OpenPaged(ChartStatement(code));
     if (!rs || (rs->Bof() && rs->Eof())) {
         ShowInfo(ResText("Hx.CRM.TkContact.frmcontactlist.00057"));
         return;

@@ -137,6 +137,27 @@ public:
         session_->ahead.push_back({std::move(sql), std::move(rows), false});
     }
     long RoundTrips() const override { return session_ ? session_->roundTrips : 0; }
+    bool SortsEveryRow(const std::string& sql) override {
+        ResultPtr r = Run(*session_, "EXPLAIN " + sql, {}, "Connection.OpenRowset");
+        if (PQntuples(r.get()) < 1) return false;
+        const std::string_view top = PQgetvalue(r.get(), 0, 0);
+        return top.starts_with("Sort") || top.starts_with("Incremental Sort") || top.starts_with("Gather Merge");
+    }
+
+    std::shared_ptr<Backend> OpenSnapshot() override {
+        auto other = std::make_shared<PgBackend>();
+        other->info_ = info_;
+        other->timeoutSeconds_ = timeoutSeconds_;
+        other->master_ = master_;
+        other->session_ = other->Connect(session_->name());
+        // The snapshot is taken by the transaction's first statement and kept to its end.
+        RunControl(*other->session_, "START TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY", "Connection.OpenRowset");
+        return other;
+    }
+
+    std::unique_ptr<RowReader> ReadRows(const std::string& sql) override {
+        return CreateRowReader(session_, "sv_rows" + std::to_string(++cursors_), sql);
+    }
 
     void Begin(int level) override {
         session_->ahead.push_back({level == 1 ? "BEGIN" : "SAVEPOINT sv_level" + std::to_string(level), nullptr, true});
@@ -271,6 +292,7 @@ private:
     int timeoutSeconds_ = 30;
     bool master_ = false;
     int prepared_ = 0;
+    int cursors_ = 0;
     SessionPtr session_;
     std::unordered_map<std::string, std::vector<std::string>> keys_;
 };

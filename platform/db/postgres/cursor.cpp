@@ -245,9 +245,10 @@ public:
         return ReadValue(result_.get(), row_, static_cast<int>(column), shape_.kinds[column]);
     }
 
-    void FetchAll(RowStore& store, std::vector<FieldInfo>& fields) override {
+    std::size_t Fetch(RowStore& store, std::vector<FieldInfo>& fields, std::size_t limit) override {
         const std::size_t n = shape_.fields.size();
-        while (Next()) {
+        std::size_t read = 0;
+        for (; read < limit && Next(); ++read) {
             std::size_t row = store.AppendRow();
             for (std::size_t c = 0; c < n; ++c) {
                 if (PQgetisnull(result_.get(), row_, static_cast<int>(c))) {
@@ -273,6 +274,7 @@ public:
             }
         }
         Settle(store, fields);
+        return read;
     }
 
 private:
@@ -307,10 +309,51 @@ private:
     int row_ = -1;
 };
 
+// A server cursor: rows cross the wire only when read; those passed over stay on the server.
+class PgRowReader : public RowReader {
+public:
+    PgRowReader(SessionPtr session, std::string name, const std::string& sql)
+        : session_(std::move(session)), name_(std::move(name)) {
+        Run(*session_, "DECLARE " + name_ + " NO SCROLL CURSOR FOR " + sql, {}, "Connection.OpenRowset");
+        ResultPtr d(PQdescribePortal(session_->get(), name_.c_str()));
+        if (PQresultStatus(d.get()) != PGRES_COMMAND_OK) Throw(session_->get(), d.get(), "Connection.OpenRowset");
+        fields_ = Describe(*session_, d.get()).fields;
+    }
+    ~PgRowReader() override {
+        // Closed with its transaction otherwise; a failed close leaves nothing to undo.
+        ResultPtr r(PQexec(session_->get(), ("CLOSE " + name_).c_str()));
+    }
+
+    const std::vector<FieldInfo>& Fields() const override { return fields_; }
+    void RenameField(std::size_t column, std::string name) override { fields_.at(column).name = std::move(name); }
+
+    std::size_t Skip(std::size_t n) override {
+        if (n == 0) return 0;
+        ResultPtr r = Run(*session_, "MOVE FORWARD " + std::to_string(n) + " IN " + name_, {}, "Rowset.Move");
+        const char* moved = PQcmdTuples(r.get());
+        return moved && *moved ? static_cast<std::size_t>(std::stoull(moved)) : 0;
+    }
+
+    std::size_t Read(std::size_t n, RowStore& store, std::vector<FieldInfo>& fields) override {
+        if (n == 0) return 0;
+        PgCursor rows(session_, Run(*session_, "FETCH FORWARD " + std::to_string(n) + " FROM " + name_, {}, "Rowset.MoveNext"));
+        return rows.Fetch(store, fields, n);
+    }
+
+private:
+    SessionPtr session_;
+    std::string name_;
+    std::vector<FieldInfo> fields_;
+};
+
 }  // namespace
 
 std::unique_ptr<Cursor> CreateCursor(SessionPtr session, ResultPtr result) {
     return std::make_unique<PgCursor>(std::move(session), std::move(result));
+}
+
+std::unique_ptr<RowReader> CreateRowReader(SessionPtr session, std::string name, const std::string& sql) {
+    return std::make_unique<PgRowReader>(std::move(session), std::move(name), sql);
 }
 
 }  // namespace platform::db::postgres

@@ -95,6 +95,9 @@ Shape Describe(Session& session, const PGresult* result);
 Value ReadValue(const PGresult* result, int row, int column, ColumnKind kind);
 
 std::unique_ptr<Cursor> CreateCursor(SessionPtr session, ResultPtr result);
+// The rows of sql through a server cursor of this name (inside the session's open transaction):
+// each Read fetches only the rows it asks for.
+std::unique_ptr<RowReader> CreateRowReader(SessionPtr session, std::string name, const std::string& sql);
 
 // Runs one statement with its parameters (a prepared one when `prepared` names it). Inside a
 // transaction a failed statement is undone alone, as SQL Server rolls back a failed statement

@@ -225,6 +225,30 @@ public:
         db_->ahead.push_back({std::move(sql), std::move(rows), false});
     }
     long RoundTrips() const override { return db_ ? db_->requests : 0; }
+    bool SortsEveryRow(const std::string& sql) override {
+        Request(db_);
+        auto plan = PrepareQuery(db_, "EXPLAIN QUERY PLAN " + sql);
+        int rc;
+        while ((rc = sqlite3_step(plan.get())) == SQLITE_ROW) {
+            const char* detail = reinterpret_cast<const char*>(sqlite3_column_text(plan.get(), 3));
+            if (detail && std::string_view(detail).find("TEMP B-TREE FOR ORDER BY") != std::string_view::npos) return true;
+        }
+        if (rc != SQLITE_DONE) Throw(db_->handle, rc, "Connection.OpenRowset");
+        return false;
+    }
+
+    std::shared_ptr<Backend> OpenSnapshot() override {
+        if (!db_ || db_->name == "master")
+            throw Error(errnum::InvalidOperation, "Connection.OpenRowset", "no database is open to read a page at a time");
+        auto other = std::make_shared<SqliteBackend>();
+        other->folder_ = folder_;
+        other->busyMs_ = busyMs_;
+        other->db_ = other->OpenFile(db_->name);
+        // A deferred transaction: its first read fixes what the connection sees until it ends.
+        // In WAL mode the others write meanwhile.
+        Exec(other->db_->handle, "BEGIN", "Connection.OpenRowset");
+        return other;
+    }
 
     void Begin(int level) override {
         db_->ahead.push_back({level == 1 ? "BEGIN IMMEDIATE" : "SAVEPOINT sv_level" + std::to_string(level), nullptr, true});

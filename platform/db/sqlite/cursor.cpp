@@ -129,14 +129,16 @@ public:
         return v;
     }
 
-    void FetchAll(RowStore& store, std::vector<FieldInfo>& fields) override {
+    std::size_t Fetch(RowStore& store, std::vector<FieldInfo>& fields, std::size_t limit) override {
         sqlite3_stmt* s = stmt_.get();
         const std::size_t n = fields_.size();
-        while (Next()) {
+        std::size_t read = 0;
+        for (; read < limit && Next(); ++read) {
             std::size_t row = store.AppendRow();
             for (std::size_t c = 0; c < n; ++c) ReadCell(s, static_cast<int>(c), kinds_[c], StoreSink{store, row, c});
         }
         SettleExpressionTypes(store, fields);
+        return read;
     }
 
 private:

@@ -34,7 +34,10 @@ struct ConnectionInfo {
     static ConnectionInfo Parse(std::string_view text);
 };
 
-enum class CursorKind { ClientStatic, ForwardOnly };
+// Paged: a client rowset over a single query whose rows are read a page at a time, in a
+// snapshot of the database taken when it opens (a batch, or a query inside a transaction, is
+// read whole as ClientStatic).
+enum class CursorKind { ClientStatic, ForwardOnly, Paged };
 
 // The rows of a query sent ahead (Connection::QueryAhead): there once the request that carried it
 // has returned.

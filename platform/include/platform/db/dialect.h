@@ -44,6 +44,21 @@ public:
 // result fields these spellings back.
 std::vector<std::string> SpelledNames(std::string_view tsql);
 
+// What reading a query a page at a time needs, cut from its T-SQL text. count counts its rows
+// (without its ORDER BY, and for a plain query without its select list). A plain SELECT from a
+// base table (no TOP, DISTINCT, GROUP BY or aggregate) is also `keyed`: its select list, FROM
+// clause (with the joins), WHERE condition and ORDER BY terms as written (orderBy) and with the
+// select list's positions and aliases replaced by their expressions (keyOrder), and the first
+// table of its FROM clause (baseTable, named baseName in the statement). Throws
+// platform::Error(CannotTranslate) for a text the parser cannot read.
+struct PagingPlan {
+    std::string count;
+    bool keyed = false;
+    std::string selectList, from, where, orderBy, keyOrder;
+    std::string baseTable, baseName;
+};
+PagingPlan PlanPaging(std::string_view tsql);
+
 const Dialect& SqliteDialect();
 const Dialect& PostgresDialect();
 

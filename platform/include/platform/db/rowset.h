@@ -1,6 +1,7 @@
 #pragma once
 // Rowsets: a client static rowset holds every row in memory (scrollable, counted, clonable,
-// filterable, pageable, writable back with optimistic locking); a forward-only rowset reads
+// filterable, pageable, writable back with optimistic locking); a paged one behaves the same
+// while it reads its rows a page at a time and keeps a few pages; a forward-only rowset reads
 // the server's rows once, in order. A detached rowset has fields and rows but no connection.
 #include <cstdint>
 #include <memory>
@@ -16,6 +17,7 @@ namespace platform::db {
 class Backend;
 class RowStore;
 class Cursor;
+class PagedRows;
 struct RowsetData;
 
 class Rowset {
@@ -30,6 +32,8 @@ public:
     static std::shared_ptr<Rowset> CreateClient(std::shared_ptr<Backend> backend,
                                                 std::vector<FieldInfo> fields,
                                                 std::unique_ptr<RowStore> rows);
+    // A client rowset whose rows are read a page at a time as they are reached.
+    static std::shared_ptr<Rowset> CreatePaged(std::shared_ptr<Backend> backend, std::shared_ptr<PagedRows> rows);
     static std::shared_ptr<Rowset> CreateForward(std::shared_ptr<Backend> backend,
                                                  std::unique_ptr<Cursor> cursor);
 

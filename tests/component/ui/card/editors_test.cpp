@@ -148,6 +148,7 @@ TEST_F(CardTest, EachBoxTakesOnlyItsCharactersAndLength) {
         {"Edt14", "AB-12", "AB-12"},
         {"Edt14", "12 34", "12 "},                                   // zip: "12 3" restores the last good text
         {"Edt2", std::string(50, 'x'), std::string(40, 'x')},        // the column's size
+        {"Edt4", std::string(50, 'x'), std::string(40, 'x')},        // the superior's name
         {"EdtU10", "12a3", "123"},                                   // whole numbers
         {"EdtU12", "3.14159", "3.14"},                               // two decimals
         {"DTPicker1_0", "2024-02-3x0", "2024-02-30"},

@@ -1,0 +1,245 @@
+// The contact list on 10,000, 100,000 and 1,000,000 contacts (Arg: contacts): the portal from
+// process start to the first page saved, with its peak memory; opening the list's query and
+// reading its first page, read whole (as before) and a page at a time; turning to page 1,000; a
+// filter of 500 rows. Each beside the raw client loop: the same translated statement stepped by
+// sqlite3 alone, copying every value. The accounts are kept under the temporary folder
+// (SOVREL_BENCH_PAGED_DIR names another), made once: 1,000,000 contacts take a minute and 500 MB.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/db/connection.h"
+#include "platform/db/dialect.h"
+#include "platform/db/rowset.h"
+#include "raw_sqlite.h"
+#include "schema/demo.h"
+#include "sqlite/functions.h"
+
+namespace {
+
+// The list as the window asks it with the demo's column settings.
+const char* kList =
+    "SELECT '' AS cSelect, Ven_Contact.cContactCode AS cContactCode, vendor.cVenName AS cVenName, "
+    "Ven_Contact.cContactName AS cContactName, Ven_Contact.cAppellation AS cAppellation, BaseCodeSex.cName AS cSexName, "
+    "Contact1.cContactName AS cSuperiorName, BaseCodeDuty.cName AS cDutyName, Ven_Contact.bMajor AS bMajor, "
+    "Person.cPersonName AS cPersonName, Ven_Contact.cOfficePhone AS cOfficePhone, Ven_Contact.cMobilePhone AS cMobilePhone, "
+    "Ven_Contact.cEmail AS cEmail FROM Ven_Contact Left join vendor on vendor.cVenCode=Ven_Contact.cVenCode "
+    "Left join Ven_Contact Contact1 on Contact1.cContactCode=Ven_Contact.cSuperiorID "
+    "Left join Crm_BaseCode BaseCodeDuty on BaseCodeDuty.ID=Ven_Contact.bcDutyID "
+    "Left join Person on Person.cPersonCode=Ven_Contact.cPrincipal "
+    "Left join Crm_BaseCode BaseCodeSex on BaseCodeSex.ID=Ven_Contact.bcSexID WHERE ((1=1)) ";
+
+std::string Statement(const std::string& condition = {}) {
+    return kList + (condition.empty() ? std::string() : " AND " + condition) + " ORDER BY cContactCode";
+}
+
+// Five vendors' contacts: about 500 rows at every size (a vendor has a hundred).
+std::string FiveVendors(long contacts) {
+    const long vendors = contacts / 100;
+    std::string in;
+    const int width = static_cast<int>(std::to_string(vendors).size());  // V001 of 100, V00001 of 10,000
+    for (long k = 1; k <= 5; ++k) {
+        char code[24];
+        std::snprintf(code, sizeof code, "N'V%0*ld'", width, k * vendors / 6);
+        in += (k > 1 ? "," : "") + std::string(code);
+    }
+    return "Ven_Contact.cVenCode IN (" + in + ")";
+}
+
+const std::string& Account(long contacts) {
+    static std::map<long, std::string> made;
+    auto& dir = made[contacts];
+    if (!dir.empty()) return dir;
+    const char* given = std::getenv("SOVREL_BENCH_PAGED_DIR");
+    const std::filesystem::path base = given ? given : std::filesystem::temp_directory_path().string();
+    dir = (base / ("sovrel-bench-paged-" + std::to_string(contacts))).string();
+    if (!schema::AccountExists(dir))
+        schema::CreateDemoAccount(dir, {.contacts = static_cast<int>(contacts), .vendors = static_cast<int>(contacts / 100), .seed = 1});
+    return dir;
+}
+
+std::shared_ptr<platform::db::Connection> Open(long contacts) {
+    auto c = std::make_shared<platform::db::Connection>();
+    c->Open("Provider=SQLite;Data Source=" + Account(contacts) + ";Initial Catalog=TKDATA_001_2024");
+    return c;
+}
+
+long ReadPage(platform::db::Rowset& rs, long page, long size = 500) {
+    long cells = 0;
+    if (rs.RecordCount() == 0) return 0;
+    rs.SetPageSize(size);
+    rs.SetAbsolutePage(std::min(page, rs.PageCount()));
+    for (long n = 0; n < size && !rs.Eof(); ++n, rs.MoveNext())
+        for (std::size_t f = 0; f < rs.FieldCount(); ++f) cells += rs.Get(f).IsNull() ? 0 : 1;
+    return cells;
+}
+
+// The raw client: the statement translated once, stepped by sqlite3 with every value copied.
+struct Raw {
+    sqlite3* db = nullptr;
+    explicit Raw(long contacts) {
+        sqlite3_open_v2((Account(contacts) + "/TKDATA_001_2024.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        RegisterSqlServerFunctions(db);
+    }
+    ~Raw() { sqlite3_close(db); }
+    long Copy(const std::string& tsql, const std::string& tail = {}) {
+        std::vector<bench::Cell> cells;
+        const long rows = bench::CopyRows(db, platform::db::SqliteDialect().Translate(tsql).at(0).sql + tail, cells);
+        benchmark::DoNotOptimize(cells);
+        return rows;
+    }
+};
+
+// sovrel-portal --screenshot on the account: wall time from the start of the process to the
+// first page saved, and the process's peak resident memory.
+void PortalToFirstPage(benchmark::State& state) {
+    const std::string dir = Account(state.range(0));
+    const std::string shot = (std::filesystem::temp_directory_path() / "sovrel-bench-paged.png").string();
+    double peak = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const pid_t pid = fork();
+        if (pid == 0) {
+            setenv("SOVREL_PASSWORD", "demo123", 1);
+            if (!std::freopen("/dev/null", "w", stderr)) _exit(126);
+            execl(SOVREL_PORTAL, SOVREL_PORTAL, "--data", dir.c_str(), "--screenshot", shot.c_str(), nullptr);
+            _exit(127);
+        }
+        int status = 0;
+        rusage usage{};
+        wait4(pid, &status, 0, &usage);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("the portal failed");
+        state.SetIterationTime(seconds);
+        peak = std::max(peak, usage.ru_maxrss / 1024.0);
+    }
+    state.counters["peak MB"] = peak;
+}
+
+// Arg 1: 0 read whole (as the list was read before), 1 a page at a time.
+void OpenListFirstPage(benchmark::State& state) {
+    auto c = Open(state.range(0));
+    const auto kind = state.range(1) ? platform::db::CursorKind::Paged : platform::db::CursorKind::ClientStatic;
+    long rows = 0;
+    for (auto _ : state) {
+        auto rs = c->OpenRowset(Statement(), kind);
+        benchmark::DoNotOptimize(ReadPage(*rs, 1));
+        rows = rs->RecordCount();
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
+// The raw anchor: the statement counted (without its lookups, as the layer counts it) and its
+// first page stepped.
+void RawFirstPage(benchmark::State& state) {
+    Raw raw(state.range(0));
+    const std::string count = platform::db::PlanPaging(Statement()).count;
+    for (auto _ : state) {
+        raw.Copy(count);
+        raw.Copy(Statement(), " LIMIT 500");
+    }
+}
+
+// From the first page of an open list to page 1,000 (the last at 10,000 contacts).
+void TurnToPage1000(benchmark::State& state) {
+    auto c = Open(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto rs = c->OpenRowset(Statement(), platform::db::CursorKind::Paged);
+        ReadPage(*rs, 1);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(ReadPage(*rs, 1000));
+    }
+}
+
+void RawPage1000(benchmark::State& state) {
+    Raw raw(state.range(0));
+    const long offset = std::min(999L, state.range(0) / 500 - 1) * 500;
+    for (auto _ : state) raw.Copy(Statement(), " LIMIT 500 OFFSET " + std::to_string(offset));
+}
+
+// The list filtered to five vendors (about 500 contacts), its first page read.
+void FilterOf500(benchmark::State& state) {
+    auto c = Open(state.range(0));
+    const std::string sql = Statement(FiveVendors(state.range(0)));
+    long rows = 0;
+    for (auto _ : state) {
+        auto rs = c->OpenRowset(sql, platform::db::CursorKind::Paged);
+        benchmark::DoNotOptimize(ReadPage(*rs, 1));
+        rows = rs->RecordCount();
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
+void RawFilterOf500(benchmark::State& state) {
+    Raw raw(state.range(0));
+    const std::string sql = Statement(FiveVendors(state.range(0)));
+    long rows = 0;
+    for (auto _ : state) rows = raw.Copy(sql);
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
+// Every row of the list read through a clone, as Select All gathers the codes for an e-mail and
+// a search goes through the list: the heap the rowset holds afterwards (its cached pages).
+void WalkWholeList(benchmark::State& state) {
+    auto c = Open(state.range(0));
+    double held = 0;
+    long codes = 0;
+    for (auto _ : state) {
+        const std::size_t before = mallinfo2().uordblks;
+        auto rs = c->OpenRowset(Statement(), platform::db::CursorKind::Paged);
+        auto all = rs->Clone();
+        codes = 0;
+        for (all->MoveFirst(); !all->Eof(); all->MoveNext()) codes += all->Get(1).ToText().empty() ? 0 : 1;
+        held = static_cast<double>(mallinfo2().uordblks - before) / (1024.0 * 1024.0);
+    }
+    state.counters["codes"] = static_cast<double>(codes);
+    state.counters["held MB"] = held;
+}
+
+// The quick search as the window writes it for "9999" (codes, names, phones, e-mail containing
+// it): no index helps, every contact is read. Arg 1: 0 read whole, 1 a page at a time.
+void SearchFirstPage(benchmark::State& state) {
+    auto c = Open(state.range(0));
+    std::string any;
+    for (const char* column : {"cContactCode", "cContactName", "cOfficePhone", "cHomePhone", "cMobilePhone", "cEmail"})
+        any += std::string(any.empty() ? "" : " OR ") + "Ven_Contact." + column + " LIKE N'%9999%'";
+    const std::string sql = Statement("(" + any + ")");
+    const auto kind = state.range(1) ? platform::db::CursorKind::Paged : platform::db::CursorKind::ClientStatic;
+    long rows = 0;
+    for (auto _ : state) {
+        auto rs = c->OpenRowset(sql, kind);
+        benchmark::DoNotOptimize(ReadPage(*rs, 1));
+        rows = rs->RecordCount();
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
+void Sizes(benchmark::internal::Benchmark* b) {
+    for (long n : {10000L, 100000L, 1000000L}) b->Arg(n);
+}
+
+}  // namespace
+
+BENCHMARK(PortalToFirstPage)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(OpenListFirstPage)->ArgsProduct({{10000, 100000, 1000000}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(RawFirstPage)->Apply(Sizes)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(TurnToPage1000)->Apply(Sizes)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(RawPage1000)->Apply(Sizes)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(FilterOf500)->Apply(Sizes)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(RawFilterOf500)->Apply(Sizes)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+BENCHMARK(WalkWholeList)->Apply(Sizes)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(SearchFirstPage)->ArgsProduct({{100000, 1000000}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,181 @@
+#include "paged_rows.h"
+
+#include <algorithm>
+
+#include "backend.h"
+#include "platform/db/dialect.h"
+#include "platform/error.h"
+#include "row_store.h"
+
+namespace platform::db {
+
+namespace {
+
+// The TOP of the page statement's key list, found again in its translation to put the page's
+// size and offset in its place.
+constexpr std::string_view kMark = "987654321";
+// Rows the reader reads over rather than have the server find a page by its key.
+constexpr std::size_t kReadOver = 2 * PagedRows::kPageRows;
+// Pages in a row, each the one after the last, that make the reader go on from there.
+constexpr std::size_t kOnward = 2;
+
+std::string Native(Backend& backend, const std::string& tsql) {
+    auto steps = backend.dialect().Translate(tsql);
+    if (steps.size() != 1 || steps[0].kind != Step::Kind::Statement || !steps[0].returnsRows)
+        throw Error(errnum::InvalidOperation, "Connection.OpenRowset", "only a single query can be read a page at a time");
+    return steps[0].sql;
+}
+
+std::string Bracketed(const std::string& name) {
+    std::string out = "[";
+    for (char c : name) {
+        out += c;
+        if (c == ']') out += ']';
+    }
+    return out + "]";
+}
+
+// A cursor read in pieces: rows passed over are stepped through without being copied.
+class CursorReader : public RowReader {
+public:
+    explicit CursorReader(std::unique_ptr<Cursor> cursor) : cursor_(std::move(cursor)) {}
+    const std::vector<FieldInfo>& Fields() const override { return cursor_->Fields(); }
+    void RenameField(std::size_t column, std::string name) override { cursor_->RenameField(column, std::move(name)); }
+    std::size_t Skip(std::size_t n) override {
+        std::size_t passed = 0;
+        while (passed < n && cursor_->Next()) ++passed;
+        return passed;
+    }
+    std::size_t Read(std::size_t n, RowStore& store, std::vector<FieldInfo>& fields) override {
+        return cursor_->Fetch(store, fields, n);
+    }
+
+private:
+    std::unique_ptr<Cursor> cursor_;
+};
+
+}  // namespace
+
+std::unique_ptr<RowReader> Backend::ReadRows(const std::string& sql) { return std::make_unique<CursorReader>(Query(sql)); }
+
+PagedRows::~PagedRows() = default;
+
+std::shared_ptr<PagedRows> PagedRows::Open(Backend& backend, std::string_view tsql,
+                                           void (*rename)(std::vector<FieldInfo>&, std::string_view)) {
+    const PagingPlan plan = PlanPaging(tsql);
+    std::shared_ptr<PagedRows> p(new PagedRows());
+    std::string reader(tsql);
+    if (plan.keyed) {
+        // In the order asked, then by the key, so that every read of the rows puts them in the
+        // same order; a page's keys are found without the lookups that only fill columns.
+        const std::vector<std::string> key = backend.PrimaryKey(plan.baseTable);
+        if (key.size() == 1) {
+            const std::string k = plan.baseName + "." + Bracketed(key[0]);
+            const std::string where = plan.where.empty() ? std::string() : " WHERE " + plan.where;
+            const std::string order = " ORDER BY " + (plan.orderBy.empty() ? k : plan.orderBy + ", " + k);
+            reader = "SELECT " + plan.selectList + " " + plan.from + where + order;
+            const std::string page = "SELECT " + plan.selectList + " " + plan.from + " WHERE " + k + " IN (SELECT TOP " +
+                                     std::string(kMark) + " " + k + " " + plan.from + where + " ORDER BY " +
+                                     (plan.keyOrder.empty() ? k : plan.keyOrder + ", " + k) + ")" + order;
+            const std::string native = Native(backend, page);
+            const std::size_t at = native.find(kMark);
+            if (at != std::string::npos && native.find(kMark, at + 1) == std::string::npos && at >= 6 && native.substr(at - 6, 6) == "LIMIT ") {
+                p->pageBefore_ = native.substr(0, at);
+                p->pageAfter_ = native.substr(at + kMark.size());
+            }
+        }
+    }
+    p->readerSql_ = Native(backend, reader);
+    const std::string count = Native(backend, plan.count);
+
+    p->snapshot_ = backend.OpenSnapshot();
+    // The first read fixes the snapshot. A list the cache holds whole is read in one pass and
+    // its rows counted as they come; a longer one the server counts.
+    p->reader_ = p->snapshot_->ReadRows(p->readerSql_);
+    p->fields_ = p->reader_->Fields();
+    for (std::size_t k = 0; k < kPages; ++k) {
+        auto page = std::make_unique<RowStore>(p->fields_.size());
+        std::vector<FieldInfo> scratch = p->fields_;  // the first page settles the types
+        const std::size_t got = p->reader_->Read(kPageRows, *page, k == 0 ? p->fields_ : scratch);
+        if (got == 0 && k > 0) break;
+        p->readerAt_ += got;
+        p->lastLoaded_ = k * kPageRows;
+        p->pages_.push_back({k * kPageRows, std::move(page), ++p->tick_});
+        if (got < kPageRows) break;
+    }
+    p->count_ = p->readerAt_;
+    if (p->readerAt_ == kPages * kPageRows) {
+        auto c = p->snapshot_->Query(count);
+        p->count_ = c->Next() ? static_cast<std::size_t>(std::max<std::int64_t>(0, c->Get(0).ToInt())) : 0;
+    }
+    if (rename) rename(p->fields_, tsql);
+    return p;
+}
+
+const RowStore& PagedRows::Row(std::size_t row, std::size_t& local) {
+    if (row >= count_)
+        throw Error(errnum::NoCurrentRecord, "Rowset", "row " + std::to_string(row + 1) + " is past the rowset's " +
+                                                           std::to_string(count_) + " rows");
+    const std::size_t first = row / kPageRows * kPageRows;
+    auto it = std::find_if(pages_.begin(), pages_.end(), [&](const Page& p) { return p.first == first; });
+    if (it == pages_.end()) {
+        auto rows = Load(first, std::min(kPageRows, count_ - first));
+        if (pages_.size() < kPages) {
+            pages_.push_back({});
+            it = pages_.end() - 1;
+        } else {
+            it = std::min_element(pages_.begin(), pages_.end(), [](const Page& a, const Page& b) { return a.used < b.used; });
+        }
+        it->first = first;
+        it->rows = std::move(rows);
+    }
+    it->used = ++tick_;
+    local = row - first;
+    if (local >= it->rows->Rows())
+        throw Error(errnum::NoCurrentRecord, "Rowset", "row " + std::to_string(row + 1) + " could not be read again");
+    return *it->rows;
+}
+
+std::unique_ptr<RowStore> PagedRows::Load(std::size_t first, std::size_t rows) {
+    // A page found by its key costs the server a pass over the keys before it: cheap for a jump,
+    // but not page after page through the rest of the list. Rows read on in order go by the
+    // reader, brought there once.
+    onward_ = first == lastLoaded_ + kPageRows ? onward_ + 1 : 0;
+    lastLoaded_ = first;
+    if ((reader_ && readerAt_ <= first && first - readerAt_ <= kReadOver) || !Keyed() || onward_ >= kOnward)
+        return ReadOn(first, rows);
+    // A list that no index orders is sorted whole for each page found by key, while its reader
+    // has sorted it once: ahead of the reader, reading on is the cheaper way.
+    if (sorts_ == Sorts::Unknown) sorts_ = snapshot_->SortsEveryRow(readerSql_) ? Sorts::Yes : Sorts::No;
+    if (sorts_ == Sorts::Yes && reader_ && readerAt_ <= first) return ReadOn(first, rows);
+    auto store = std::make_unique<RowStore>(fields_.size());
+    std::vector<FieldInfo> scratch = fields_;  // the first page's types stay
+    auto c = snapshot_->Query(pageBefore_ + std::to_string(rows) + " OFFSET " + std::to_string(first) + pageAfter_);
+    // The page's keys bring back their rows: as many as asked when each key is one row's. A
+    // join that repeats the base table's rows gives more, and the rows are read on instead.
+    if (c->Fetch(*store, scratch, rows + 1) == rows) return store;
+    pageBefore_.clear();
+    return ReadOn(first, rows);
+}
+
+std::unique_ptr<RowStore> PagedRows::ReadOn(std::size_t first, std::size_t rows) {
+    try {
+        if (!reader_ || first < readerAt_) {
+            reader_.reset();  // a server cursor is closed before its successor opens
+            readerAt_ = 0;
+            reader_ = snapshot_->ReadRows(readerSql_);
+        }
+        readerAt_ += reader_->Skip(first - readerAt_);
+        auto store = std::make_unique<RowStore>(fields_.size());
+        std::vector<FieldInfo> scratch = fields_;
+        readerAt_ += reader_->Read(rows, *store, scratch);
+        return store;
+    } catch (...) {
+        // Where a failed read left the reader is not known: the next read starts again.
+        reader_.reset();
+        readerAt_ = 0;
+        throw;
+    }
+}
+
+}  // namespace platform::db

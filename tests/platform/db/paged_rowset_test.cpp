@@ -1,0 +1,231 @@
+// A rowset read a page at a time against the same query read whole, and against the client
+// library alone: the pages are cut where the cache's pages end, and more rows than it keeps.
+#include <gtest/gtest.h>
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/db/connection.h"
+#include "platform/db/rowset.h"
+#include "test_account.h"
+
+using platform::db::Connection;
+using platform::db::ConnectionInfo;
+using platform::db::CursorKind;
+using platform::db::Rowset;
+using sovrel::test::Backend;
+
+namespace {
+
+constexpr int kContacts = 9000;  // eighteen pages of the cache's 500 rows: it keeps eight and reads them ahead
+
+std::string Line(const Rowset& rs) {
+    std::string line;
+    for (std::size_t i = 0; i < rs.FieldCount(); ++i) {
+        const auto v = rs.Get(i);
+        line += (i ? "|" : "") + (v.IsNull() ? std::string("<null>") : v.ToText());
+    }
+    return line;
+}
+
+// Every row from the current one on.
+std::vector<std::string> Rest(Rowset& rs) {
+    std::vector<std::string> lines;
+    for (; !rs.Eof(); rs.MoveNext()) lines.push_back(Line(rs));
+    return lines;
+}
+
+std::vector<std::string> All(Rowset& rs) {
+    if (rs.RecordCount() > 0) rs.MoveFirst();
+    return Rest(rs);
+}
+
+std::vector<std::string> Page(Rowset& rs, long page) {
+    std::vector<std::string> lines;
+    rs.SetAbsolutePage(page);
+    for (long n = 0; n < rs.PageSize() && !rs.Eof(); ++n, rs.MoveNext()) lines.push_back(Line(rs));
+    return lines;
+}
+
+class PagedRowsetTest : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override {
+        SOVREL_SKIP_UNLESS_AVAILABLE(place);
+        text = sovrel::test::SmallAccount(place, kContacts);
+        conn = sovrel::test::Open(text);
+    }
+    sovrel::test::Place place{GetParam()};
+    std::string text;
+    std::shared_ptr<Connection> conn;
+};
+
+TEST_P(PagedRowsetTest, BehavesAsTheSameQueryReadWhole) {
+    const struct {
+        const char* sql;
+        const char* filter;
+    } cases[] = {
+        {"SELECT cCode, cName, nAmount, dBirthday FROM Contact ORDER BY cCode", "cName LIKE '王*'"},
+        // Joined lookups, an ORDER BY by position and a condition.
+        {"SELECT c.cCode, v.cVenName, c.iCount FROM Contact c LEFT JOIN Vendor v ON v.cVenCode = c.cVenCode "
+         "WHERE c.iCount > 100 ORDER BY 2 DESC, c.cCode",
+         "cVenName = 'Acme Trading' AND iCount < 2000"},
+        // By an alias, in an order whose ties the key settles.
+        {"SELECT cName AS who, cCode, bMajor FROM Contact WHERE cName LIKE N'王%' OR bMajor = 1 ORDER BY who DESC, cCode",
+         "bMajor = True"},
+        // Not cut by the key: read on from the start.
+        {"SELECT DISTINCT cVenCode, iCount FROM Contact WHERE iCount < 1300 ORDER BY iCount, cVenCode", "cVenCode = 'V01'"},
+        {"SELECT TOP 2100 cCode FROM Contact ORDER BY cCode DESC", "cCode LIKE '*7'"},
+        {"SELECT cVenCode, COUNT(*) AS n FROM Contact GROUP BY cVenCode ORDER BY cVenCode", "n > 0"},
+        // Each contact twice: the base table's key is not the rows' key.
+        {"SELECT c.cCode, v.cVenName FROM Contact c, Vendor v WHERE c.iCount <= 4500 ORDER BY v.cVenName, c.cCode",
+         "cVenName = 'Acme Trading'"},
+        {"SELECT cCode FROM Contact WHERE 1 = 0 ORDER BY cCode", "cCode = 'x'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sql);
+        auto whole = conn->OpenRowset(c.sql);
+        auto paged = conn->OpenRowset(c.sql, CursorKind::Paged);
+        ASSERT_EQ(paged->RecordCount(), whole->RecordCount());
+        ASSERT_EQ(paged->FieldCount(), whole->FieldCount());
+        for (std::size_t i = 0; i < whole->FieldCount(); ++i) {
+            EXPECT_EQ(paged->Field(i).name, whole->Field(i).name);
+            EXPECT_EQ(paged->Field(i).type, whole->Field(i).type) << whole->Field(i).name;
+        }
+        const long count = whole->RecordCount();
+        if (count > 0) {
+            // Pages of 300 cut across the cache's pages of 500: the last first, far past the
+            // pages read at the start, then one between, then the first pages, lost by then.
+            paged->SetPageSize(300);
+            whole->SetPageSize(300);
+            ASSERT_EQ(paged->PageCount(), whole->PageCount());
+            const long pages = whole->PageCount();
+            for (long page : {pages, std::min(17L, pages), std::min(2L, pages), 1L}) {
+                EXPECT_EQ(Page(*paged, page), Page(*whole, page)) << "page " << page;
+                EXPECT_EQ(paged->AbsolutePage(), whole->AbsolutePage());
+            }
+            // Moving over the edge of a cached page, and a clone that keeps its own place.
+            const long edge = std::min(count, 500L);
+            paged->SetAbsolutePosition(edge);
+            whole->SetAbsolutePosition(edge);
+            auto clone = paged->Clone();
+            clone->MoveLast();
+            paged->MoveNext();
+            whole->MoveNext();
+            EXPECT_EQ(paged->Eof(), whole->Eof());
+            if (!whole->Eof()) EXPECT_EQ(Line(*paged), Line(*whole));
+            paged->Move(-2);
+            whole->Move(-2);
+            EXPECT_EQ(Line(*paged), Line(*whole));
+            whole->MoveLast();
+            EXPECT_EQ(Line(*clone), Line(*whole));
+            EXPECT_EQ(clone->AbsolutePosition(), count);
+            // On from the middle to the end, as a search through the list reads.
+            clone->SetAbsolutePosition(count / 2 + 1);
+            whole->SetAbsolutePosition(count / 2 + 1);
+            EXPECT_EQ(Rest(*clone), Rest(*whole));
+        }
+        EXPECT_EQ(All(*paged), All(*whole));
+        paged->SetFilter(c.filter);
+        whole->SetFilter(c.filter);
+        EXPECT_EQ(paged->RecordCount(), whole->RecordCount()) << c.filter;
+        EXPECT_EQ(Rest(*paged), Rest(*whole)) << c.filter;
+    }
+}
+
+TEST_P(PagedRowsetTest, AnotherUsersWritesBetweenPagesNeitherRepeatNorDropARow) {
+    // Pages found by their keys, and pages read on from the start again (a TOP is not cut by key).
+    const char* queries[] = {"SELECT cCode, cName FROM Contact ORDER BY cCode",
+                             "SELECT TOP 100000 cCode, cName FROM Contact ORDER BY cCode"};
+    auto other = sovrel::test::Open(text);
+    for (int q = 0; q < 2; ++q) {
+        SCOPED_TRACE(queries[q]);
+        const std::vector<std::string> expected = All(*conn->OpenRowset(queries[q]));
+        auto paged = conn->OpenRowset(queries[q], CursorKind::Paged);
+        paged->SetPageSize(500);
+        // Read to the end once: the first pages leave the cache and are read again below.
+        ASSERT_EQ(All(*paged), expected);
+
+        // Another process adds a row ahead of every page, deletes one on the second and renames
+        // one on the third while the list is open.
+        auto code = [&](std::size_t row) { return expected[row].substr(0, expected[row].find('|')); };
+        other->Execute("INSERT INTO Contact (oid, cCode, cName) VALUES (N'{new" + std::to_string(q) + "}', N'V000" +
+                       std::to_string(q) + "', N'O''Brien')");
+        EXPECT_EQ(other->Execute("DELETE FROM Contact WHERE cCode = N'" + code(700) + "'"), 1);
+        other->Execute("UPDATE Contact SET cName = N'changed' WHERE cCode = N'" + code(1200) + "'");
+
+        EXPECT_EQ(paged->RecordCount(), static_cast<long>(expected.size()));
+        // From the last page back, each page read again where the cache lost it.
+        std::vector<std::vector<std::string>> pages(static_cast<std::size_t>(paged->PageCount()));
+        for (long page = paged->PageCount(); page >= 1; --page) pages[static_cast<std::size_t>(page - 1)] = Page(*paged, page);
+        std::vector<std::string> seen;
+        for (const auto& rows : pages) seen.insert(seen.end(), rows.begin(), rows.end());
+        EXPECT_EQ(seen, expected);
+
+        // Opened again, the list is the database's rows now.
+        auto now = conn->OpenRowset(queries[q]);
+        auto again = conn->OpenRowset(queries[q], CursorKind::Paged);
+        EXPECT_EQ(again->RecordCount(), now->RecordCount());
+        EXPECT_EQ(All(*again), All(*now));
+    }
+}
+
+// The rows of sql as the client library alone reads them, a line each.
+std::vector<std::string> ReadByTheClientLibrary(const sovrel::test::Place& place, const std::string& text,
+                                                const std::string& sql) {
+    std::vector<std::string> lines;
+    if (place.backend() == Backend::Sqlite) {
+        sqlite3* db = nullptr;
+        const std::string file = place.folder() + "/TKDATA_001_2024.db";
+        EXPECT_EQ(sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        sqlite3_stmt* s = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        while (s && sqlite3_step(s) == SQLITE_ROW) {
+            std::string line;
+            for (int i = 0; i < sqlite3_column_count(s); ++i) {
+                const unsigned char* v = sqlite3_column_text(s, i);
+                line += (i ? "|" : "") + (v ? std::string(reinterpret_cast<const char*>(v)) : std::string("<null>"));
+            }
+            lines.push_back(line);
+        }
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+        return lines;
+    }
+    const ConnectionInfo info = ConnectionInfo::Parse(text);
+    std::string conninfo = "host='" + info.dataSource + "' dbname=tkdata_001_2024";
+    if (!info.port.empty()) conninfo += " port=" + info.port;
+    if (!info.user.empty()) conninfo += " user='" + info.user + "'";
+    if (!info.password.empty()) conninfo += " password='" + info.password + "'";
+    PGconn* pg = PQconnectdb(conninfo.c_str());
+    EXPECT_EQ(PQstatus(pg), CONNECTION_OK) << PQerrorMessage(pg);
+    PGresult* r = PQexec(pg, sql.c_str());
+    EXPECT_EQ(PQresultStatus(r), PGRES_TUPLES_OK) << PQerrorMessage(pg);
+    for (int row = 0; row < PQntuples(r); ++row) {
+        std::string line;
+        for (int i = 0; i < PQnfields(r); ++i)
+            line += (i ? "|" : "") + (PQgetisnull(r, row, i) ? std::string("<null>") : std::string(PQgetvalue(r, row, i)));
+        lines.push_back(line);
+    }
+    PQclear(r);
+    PQfinish(pg);
+    return lines;
+}
+
+TEST_P(PagedRowsetTest, AnExportOfTheWholeListHoldsTheRowsTheClientLibraryReads) {
+    auto paged = conn->OpenRowset("SELECT cCode, cName, iCount FROM Contact WHERE iCount > 3 ORDER BY cName DESC, cCode",
+                                  CursorKind::Paged);
+    std::vector<std::string> exported = All(*paged);
+    auto raw = ReadByTheClientLibrary(place, text, "SELECT cCode, cName, iCount FROM Contact WHERE iCount > 3");
+    ASSERT_EQ(exported.size(), static_cast<std::size_t>(kContacts - 3));
+    std::sort(exported.begin(), exported.end());
+    std::sort(raw.begin(), raw.end());
+    EXPECT_EQ(exported, raw);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, PagedRowsetTest, ::testing::ValuesIn(sovrel::test::kBackends),
+                         sovrel::test::BackendTestName);
+
+}  // namespace
