@@ -12,7 +12,7 @@ namespace platform::db::dialect::parsing {
 
 // Far beyond any real statement; keeps the recursive descent off the stack's end.
 constexpr int kMaxParentheses = 256;
-constexpr int kMaxDepth = 1000;
+constexpr int kMaxDepth = 256;
 constexpr std::uint32_t kMaxHeight = 2000;
 
 bool IsComparison(std::string_view op);
