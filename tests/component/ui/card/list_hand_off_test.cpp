@@ -247,9 +247,14 @@ TEST_P(ConflictTest, TheSecondSaveIsRefusedComparedAndSavedAgainstTheCurrentVers
     EXPECT_EQ(Value("SELECT cAppellation" + where), "李经理");
 
     // The comparison cancelled: nothing is saved and the card keeps what was typed.
-    card->conflictDialogHook = [](QDialog& dialog) { dialog.findChild<QPushButton*>("CmdCancel")->click(); };
+    int cancelled = 0;
+    card->conflictDialogHook = [&cancelled](QDialog& dialog) {
+        ++cancelled;
+        dialog.findChild<QPushButton*>("CmdCancel")->click();
+    };
     answers = {msgbox::Ok, msgbox::Yes};
     EXPECT_FALSE(card->Operating("SaveRs"));
+    EXPECT_EQ(cancelled, 1);
     EXPECT_EQ(Value("SELECT cContactName" + where), "李娜娜");
     EXPECT_EQ(Value("SELECT cAppellation" + where), "李经理");
     EXPECT_EQ(card->Edt(3).Text(), "李总监");
