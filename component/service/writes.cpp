@@ -81,6 +81,12 @@ std::optional<double> LeadingNumber(const std::string& t) {
     return ec == std::errc() ? d : 0.0;
 }
 
+// The record's children as they came, before the checks of a first try changed them.
+void PutBack(pugi::xml_node element, const pugi::xml_document& given) {
+    while (element.first_child()) element.remove_child(element.first_child());
+    for (pugi::xml_node child : given.first_child().children()) element.append_copy(child);
+}
+
 bool IsRealType(int type) {
     return type == db::adSingle || type == db::adDouble || type == db::adCurrency || type == db::adDecimal ||
            type == db::adNumeric;
@@ -176,10 +182,7 @@ bool ClsCommon::Add(std::string& sXML, std::string& TableName, std::string& sMsg
             given.append_copy(element);
             Written written = Written::SettingsChanged;
             for (int attempt = 0; attempt < 2 && written == Written::SettingsChanged; ++attempt) {
-                if (attempt > 0) {
-                    while (element.first_child()) element.remove_child(element.first_child());
-                    for (pugi::xml_node child : given.first_child().children()) element.append_copy(child);
-                }
+                if (attempt > 0) PutBack(element, given);
                 keptUsed_.clear();
                 rs = NewRow(TableName);
                 rs->AddNew();
@@ -366,10 +369,7 @@ bool ClsCommon::Modify(std::string& sXML, std::string& TableName, std::string& s
             given.append_copy(element);
             Written written = Written::SettingsChanged;
             for (int attempt = 0; attempt < 2 && written == Written::SettingsChanged; ++attempt) {
-                if (attempt > 0) {
-                    while (element.first_child()) element.remove_child(element.first_child());
-                    for (pugi::xml_node child : given.first_child().children()) element.append_copy(child);
-                }
+                if (attempt > 0) PutBack(element, given);
                 keptUsed_.clear();
                 std::string code = GetEleVal(element, "cContactCode", "");
                 // The row version as the card loaded it, read in the row's round trip.
