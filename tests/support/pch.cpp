@@ -1,0 +1,1 @@
+// The object that carries the test programs' precompiled header.
