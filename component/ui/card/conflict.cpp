@@ -144,7 +144,7 @@ bool frmContactEdit::ChooseInDialog(std::vector<ConflictRow>& rows) {
     QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
     dialog.resize(760, 120 + 30 * static_cast<int>(rows.size()));
     if (conflictDialogHook) conflictDialogHook(dialog);
-    else if (dialog.exec() != QDialog::Accepted) return false;
+    else dialog.exec();
     if (dialog.result() != QDialog::Accepted) return false;
     for (std::size_t i = 0; i < rows.size(); ++i) rows[i].takeTheirs = choices[i]->currentIndex() == 1;
     return true;

@@ -124,7 +124,6 @@ void frmContactEdit::ClearCard() {
         return value;
     };
     for (int i = 0; i < 14; ++i) EdtU(i).SetText(defaultOf(i + 1));
-    for (int i = 0; i < 4; ++i) DTPicker1(i).SetText("");
     DTPicker1(2).SetText(defaultOf(15));
     DTPicker1(3).SetText(defaultOf(16));
     // 4, 5

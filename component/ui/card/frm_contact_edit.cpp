@@ -35,7 +35,7 @@ namespace card {
 
 IPubUtil& Pub() {
     if (!Ctx().PubUtil)
-        throw platform::Error(91, "frmContactEdit", "there is no public-utility object (HxPub.IPub): open the card through IContact.Show");
+        throw platform::Error(platform::errnum::ObjectNotSet, "frmContactEdit", "there is no public-utility object (HxPub.IPub): open the card through IContact.Show");
     return *Ctx().PubUtil;
 }
 

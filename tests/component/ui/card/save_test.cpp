@@ -139,6 +139,23 @@ TEST_F(CardTest, ASaveNeedsTheRightOfTheCardsModeAndKeepsWhatWasTyped) {
     }
 }
 
+// Closing with a change, the user asks to save it and the save fails: the card stays open with
+// what was typed rather than closing on the edit.
+TEST_F(CardTest, ASaveThatFailsWhileClosingKeepsTheCardOpenWithTheEdit) {
+    OpenList();
+    OpenCard(cardmode::Modify, 1);
+    Type("Edt3", "未存");
+    card->saveChain = [](frmContactEdit&) -> bool {
+        throw platform::Error(platform::errnum::CommandFailed, "IClsCommon", "the server went away");
+    };
+    answers = {msgbox::Yes};
+    card->close();
+    EXPECT_TRUE(card->isVisible());
+    EXPECT_EQ(card->Edt(3).Text(), "未存");
+    EXPECT_NE(Value("SELECT cAppellation FROM Ven_Contact WHERE cContactCode = 'V0100000001'"), "未存");
+    card->saveChain = [](frmContactEdit& c) { return c.Save(); };
+}
+
 // Chosen from the superior's list, a refused superior is refused at once, as a typed one is.
 TEST_F(CardTest, ARefusedSuperiorChosenFromTheListIsClearedAtOnce) {
     OpenList();
