@@ -120,6 +120,8 @@ public:
     // ---- For the commands' hooks and the windows they open ----
     ListActions& Actions() { return actions_; }
     IFlexGrid& Grid() { return *grid_; }
+    // The grid's current row is a contact's (not the header, not past the end).
+    bool CurrentRowValid() const;
     // The print control Prn (ui/list/print.cpp creates it on first use).
     std::shared_ptr<IPrintControl>& PrintControl() { return prn_; }
     // The full result of the last query (pages are cut from it); nullptr before the first.
@@ -190,7 +192,6 @@ private:
     bool ReleaseLock(int code);
     // Runs the command of key; false for the four early exits that give no right back.
     bool RunCommand(const std::string& key);
-    bool CurrentRowValid() const;
     void OpenHelp();
     void GridClick();
     void GridDblClick();

@@ -30,11 +30,6 @@ namespace {
 constexpr const char* kNameCaptionKey = "Hx.CRM.CONTACT.iclscommon.00022";
 constexpr const char* kOverviewKey = "CrmWorkLib.clsGenerals.Contact";
 
-bool CurrentRowValid(frmContactList& list) {
-    const long row = list.Grid().Row();
-    return row >= 1 && row <= list.Grid().Rows() - 1;
-}
-
 // Grid column whose caption is the text of key (case-insensitive); -1 when none.
 long ColumnOf(frmContactList& list, const char* key) {
     const std::string caption = ResText(key);
@@ -107,7 +102,7 @@ std::string GetReportXML(platform::db::Rowset& rows, const std::string& title,
 }
 
 void ShowVendorChart(frmContactList& list) {
-    if (!CurrentRowValid(list)) {
+    if (!list.CurrentRowValid()) {
         ShowInfo(ResText(kNoRowKey));
         return;
     }
@@ -131,7 +126,7 @@ void ShowVendorChart(frmContactList& list) {
 }
 
 void OpenContactOverview(frmContactList& list) {
-    if (!CurrentRowValid(list)) {
+    if (!list.CurrentRowValid()) {
         ShowInfo(ResText(kNoRowKey));
         return;
     }

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QTest>
 #include <QToolBar>
@@ -239,15 +240,46 @@ TEST_F(ListOnHostTest, AVendorOutsideTheUsersRowsIsToldNotShownEmpty) {
     }
 }
 
-// A page size applied with the pager's button is where the reopened list starts.
+// A page size applied with the pager's button is where the reopened list starts, the pager's
+// smallest and largest sizes included.
 TEST_F(ListOnHostTest, AReopenedListStartsWithTheAppliedPageSize) {
-    Open();
-    window->findChild<QLineEdit*>("EdtPageSize")->setText("20");
-    QTest::mouseClick(window->findChild<QPushButton*>("CmdRequest"), Qt::LeftButton);
-    CloseList();
-    Open();
-    ASSERT_TRUE(window->DataLoaded());
-    EXPECT_EQ(window->findChild<QLineEdit*>("EdtPageSize")->text().toStdString(), "20");
+    for (const char* size : {"20", "5", "10000"}) {
+        Open();
+        window->findChild<QLineEdit*>("EdtPageSize")->setText(size);
+        QTest::mouseClick(window->findChild<QPushButton*>("CmdRequest"), Qt::LeftButton);
+        CloseList();
+        Open();
+        ASSERT_TRUE(window->DataLoaded());
+        EXPECT_EQ(window->findChild<QLineEdit*>("EdtPageSize")->text().toStdString(), size);
+        CloseList();
+    }
+}
+
+// What a clerk finds on the window: it opens centred and can be maximised, every control of the pager strip has
+// its own place (none drawn over another), and the sort menu speaks the user's language.
+TEST_F(ListOnHostTest, TheWindowsControlsHaveTheirPlacesAndTheUsersWords) {
+    for (const auto& [user, ascending] : {std::pair{"demo", "升序"}, std::pair{"demo_en", "Ascending"}}) {
+        LoginAs(user);
+        Open();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        const QRect screen = window->screen()->availableGeometry();
+        EXPECT_LE((window->geometry().center() - screen.center()).manhattanLength(), 16) << "opens centred";
+        EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        QWidget* strip = window->findChild<QWidget*>("Pic");
+        ASSERT_NE(strip, nullptr);
+        std::vector<QWidget*> controls;
+        for (QWidget* w : strip->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (w->isVisible()) controls.push_back(w);
+        EXPECT_GE(controls.size(), 9u);  // two captions, two boxes with their buttons, the count, the button, the pages
+        for (std::size_t i = 0; i < controls.size(); ++i)
+            for (std::size_t j = i + 1; j < controls.size(); ++j)
+                EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
+                    << controls[i]->objectName().toStdString() << " over " << controls[j]->objectName().toStdString();
+        auto* asc = window->findChild<QAction*>("mAsc");
+        ASSERT_NE(asc, nullptr);
+        EXPECT_EQ(asc->text().toStdString(), ascending) << user;
+        CloseList();
+    }
 }
 
 TEST_F(ListOnHostTest, KeysComeThroughTheHostsKeyHook) {

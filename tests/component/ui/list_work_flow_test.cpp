@@ -68,6 +68,19 @@ protected:
     QTableView* view = nullptr;
 };
 
+// On the last page, a larger page size leaves fewer pages: the page box shows the page now on
+// screen, one that exists.
+TEST_F(ListWorkFlowTest, ALargerPageSizeOnTheLastPageShowsAPageThatExists) {
+    Open();
+    ApplyPageSize("2");
+    QTest::mouseClick(window->findChild<QWidget*>("LblPage3"), Qt::LeftButton);
+    ASSERT_EQ(Page(), "3");
+    ApplyPageSize("5");
+    EXPECT_EQ(Page(), "2");
+    EXPECT_EQ(Column(2), Texts{"V0200000002"});
+    EXPECT_EQ(window->findChild<QLabel*>("LblTotalPage")->text().toStdString(), "/ 2");
+}
+
 // A contact on the last page is found from the first and its page turned to; "Find next" goes
 // round to the first page. The columns at the left stay in sight: the grid is narrower than its
 // columns and its current column (the last, after the header was laid out) is not scrolled to.
