@@ -9,6 +9,11 @@
 
 namespace sovrel {
 
+std::string LocalNamesStatement(std::string_view table, std::string_view language) {
+    return "SELECT cKey, cName FROM Crm_LocalName WHERE cTable = " + SqlText(table) + " AND cLanguage = " +
+           SqlText(language);
+}
+
 std::map<std::string, std::string> LocalNames(const std::string& table) {
     std::map<std::string, std::string> names;
     auto& service = Ctx().DataService;
@@ -18,9 +23,7 @@ std::map<std::string, std::string> LocalNames(const std::string& table) {
     if (!service || without.count(Ctx().DbName)) return names;
     bool ok = true;
     std::string message;
-    auto rs = service->OpenX("SELECT cKey, cName FROM " + std::string(kLocalNameTable) + " WHERE cTable = " +
-                                 SqlText(table) + " AND cLanguage = " + SqlText(LoginLanguage()),
-                             &ok, &message);
+    auto rs = service->OpenX(LocalNamesStatement(table, LoginLanguage()), &ok, &message);
     if (!rs) {
         without.insert(Ctx().DbName);
         return names;

@@ -4,10 +4,12 @@
 // in Crm_LocalName. The row's own name stands wherever the user's language has none.
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace sovrel {
 
-inline constexpr const char* kLocalNameTable = "Crm_LocalName";
+// The statement that reads the names of table's rows in language: cKey, cName.
+std::string LocalNamesStatement(std::string_view table, std::string_view language);
 
 // The names of table's rows in the login's language, by key; empty when the language has none, or
 // the account was made before it could hold them.

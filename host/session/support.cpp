@@ -12,6 +12,8 @@
 #include <sstream>
 
 #include "common/hosts/login.h"
+#include "common/local_names.h"
+#include "common/sql_text.h"
 #include "host/language_source.h"
 #include "host/texts/text_table.h"
 #include "platform/db/rowset.h"
@@ -23,15 +25,7 @@ namespace host::detail {
 
 namespace txt = platform::text;
 
-std::string Sql(std::string_view text) {
-    std::string out = "N'";
-    out.reserve(text.size() + 3);
-    for (char c : text) {
-        if (c == '\'') out += '\'';
-        out += c;
-    }
-    return out + "'";
-}
+std::string Sql(std::string_view text) { return sovrel::SqlText(text); }
 
 namespace {
 
@@ -211,8 +205,7 @@ std::map<std::string, std::string> LocalNames(platform::db::Connection& db, std:
                                               std::string_view language) {
     std::map<std::string, std::string> names;
     try {
-        auto rs = db.OpenRowset("SELECT cKey, cName FROM Crm_LocalName WHERE cTable = " + Sql(table) +
-                                " AND cLanguage = " + Sql(language));
+        auto rs = db.OpenRowset(sovrel::LocalNamesStatement(table, language));
         for (; !rs->Eof(); rs->MoveNext())
             if (std::string name = rs->Get(1).ToText(); !name.empty()) names[rs->Get(0).ToText()] = std::move(name);
     } catch (const platform::Error&) {
