@@ -122,6 +122,15 @@ public:
     IFlexGrid& Grid() { return *grid_; }
     // The print control Prn (ui/list/print.cpp creates it on first use).
     std::shared_ptr<IPrintControl>& PrintControl() { return prn_; }
+    // Whether the page on screen was sorted in place (the sort menu) away from the order the
+    // list was asked in: its other pages are not in the order the header shows.
+    bool SortedInPlaceOnly() const {
+        return sortColumn_ != queriedSortColumn_ || (sortColumn_ > 0 && sortDescending_ != queriedSortDescending_);
+    }
+    // Asks the list again in the order the header shows when only the page was sorted in place.
+    void AskInHeaderOrder() {
+        if (SortedInPlaceOnly()) DataRefresh(lastWhere_);
+    }
     // The full result of the last query (pages are cut from it); nullptr before the first.
     std::shared_ptr<platform::db::Rowset> ListRowset() const { return listRs_; }
     const std::string& FilterClause() const { return filterClause_; }
