@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -188,6 +189,26 @@ TEST_F(LongListTest, TheLastPageAFarContactAndTheWholeListExportedAsTheGridShows
     // The far rows name their base codes in English, as the grid does.
     EXPECT_NE(text.rfind(",Male,"), std::string::npos);
     EXPECT_EQ(text.find("男"), std::string::npos);
+
+    // The page sorted in place by the menu: the export is the whole list in that order.
+    long name = -1;
+    for (long c = 0; c < grid.Cols(); ++c)
+        if (grid.TextMatrix(0, c) == "Contact Name") name = c;
+    ASSERT_GT(name, 0);
+    const QRect cell = view->visualRect(view->model()->index(0, static_cast<int>(name - 1)));
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, cell.center());
+    auto* menu = window->findChild<QMenu*>("mOrder");
+    ASSERT_TRUE(menu && menu->isVisible());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(window->findChild<QAction*>("mDesc")).center());
+    const auto byName = StockSqlite(demo.path() + "/TKDATA_001_2024.db",
+                                    platform::db::SqliteDialect().Translate(window->ListStatement("")).at(0).sql, true);
+    const Texts sorted = Split(byName.output, '\n');
+    ASSERT_GT(sorted.size(), 3u) << byName.output.substr(0, 400);
+    item->trigger();
+    const Texts again = Split(FileText(file).substr(3), '\n');
+    ASSERT_EQ(again.size(), lines.size() + 1);
+    for (std::size_t r = 0; r < 3; ++r)
+        EXPECT_EQ(Split(again[r + 1], ',').at(0), Split(sorted[r], '|').at(1)) << "row " << r + 1;
 }
 
 }  // namespace
