@@ -72,6 +72,7 @@ public:
     std::string StatusText() const override;
     void SetStatusText(const std::string& text) override;
     std::shared_ptr<platform::db::Rowset> ListRows() const override { return listRs_; }
+    std::function<std::string(std::size_t, const platform::db::Value&)> ShownTexts() const override;
     long FirstShownRow() const override;
     bool ShowListRow(long row) override;
 

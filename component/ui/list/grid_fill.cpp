@@ -254,6 +254,12 @@ std::string ListTexts::Text(std::size_t field, const std::string& stored) const 
 
 }  // namespace list
 
+std::function<std::string(std::size_t, const Value&)> frmContactList::ShownTexts() const {
+    if (!listRs_) return nullptr;
+    auto texts = std::make_shared<const ListTexts>(*listRs_);
+    return [texts](std::size_t f, const Value& v) { return texts->Text(f, v.IsNull() ? std::string() : v.ToText()); };
+}
+
 void frmContactList::RepairGrid(platform::db::Rowset& rs, long records, long fields) {
     const ListTexts texts(rs);
     for (long f = 0; f < fields; ++f) {
