@@ -63,6 +63,7 @@ public:
             shown_.clear();
             Setup(std::max(6.0, body_.pointSizeF() * avail / floorSum_));
         }
+        sample_ = {};
         Paginate();
     }
 
@@ -119,7 +120,8 @@ public:
         EndPage(p, page, y, rules);
     }
 
-    // The page texts and the captions; answers where the rows start.
+    // The page texts and the captions; answers where the rows start (the table's frame starts at
+    // captionTop_).
     double BeginPage(QPainter& p, int page) {
         double y = 0;
         const QFontMetricsF sm(small_, &device_), tm(title_, &device_);
@@ -138,6 +140,7 @@ public:
         DrawLine(p, sm, info, y, Qt::AlignLeft);
         y += sm.lineSpacing() + padY_;
 
+        captionTop_ = y;
         if (page == 0 || style_.repeatHeader) {
             p.fillRect(QRectF(0, y, tableWidth_, captionHeight_), QColor(0xE8, 0xEE, 0xF6));
             p.setFont(bold_);
@@ -149,15 +152,10 @@ public:
                          *boldMetrics_, 0, captionLines_, breaks.empty() ? nullptr : &breaks);
                 x += c.width;
             }
-            const double top = y;
             y += captionHeight_;
             p.drawLine(QPointF(0, y), QPointF(tableWidth_, y));
-            p.setFont(body_);
-            captionTop_ = top;
-            return y;
         }
         p.setFont(body_);
-        captionTop_ = y;
         return y;
     }
 
