@@ -1,8 +1,9 @@
 // The contact list on 10,000, 100,000 and 1,000,000 contacts (Arg: contacts): the portal from
 // process start to the first page saved, with its peak memory; opening the list's query and
 // reading its first page, read whole (as before) and a page at a time; turning to page 1,000; a
-// filter of 500 rows. Each beside the raw client loop: the same translated statement stepped by
-// sqlite3 alone, copying every value. The accounts are kept under the temporary folder
+// filter of 500 rows; the whole list exported to XLSX and CSV by sovrel export, with its peak
+// memory. Each beside the raw client loop: the same translated statement stepped by sqlite3
+// alone, copying every value (for the export, writing it as CSV). The accounts are kept under the temporary folder
 // (SOVREL_BENCH_PAGED_DIR names another), made once: 1,000,000 contacts take a minute and 500 MB.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -12,7 +13,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -21,6 +24,7 @@
 #include "platform/db/connection.h"
 #include "platform/db/dialect.h"
 #include "platform/db/rowset.h"
+#include "platform/text.h"
 #include "raw_sqlite.h"
 #include "schema/demo.h"
 #include "sqlite/functions.h"
@@ -225,6 +229,88 @@ void SearchFirstPage(benchmark::State& state) {
     state.counters["rows"] = static_cast<double>(rows);
 }
 
+// A child process's wall time and peak resident memory (MB); false when it failed.
+bool InChild(const std::function<int()>& child, double& seconds, double& peakMb) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) _exit(child());
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    peakMb = usage.ru_maxrss / 1024.0;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The whole list written by `sovrel export` (Arg 1: 0 XLSX, 1 CSV) in a process of its own: its
+// time and peak memory. SOVREL_BENCH_CLI names another build's program (to compare with one
+// from before a change).
+void ExportWholeList(benchmark::State& state) {
+    const std::string dir = Account(state.range(0));
+    const char* given = std::getenv("SOVREL_BENCH_CLI");
+    const std::string cli = given ? given : SOVREL_CLI;
+    const std::string file = (std::filesystem::temp_directory_path() /
+                              (state.range(1) ? "sovrel-bench-export.csv" : "sovrel-bench-export.xlsx")).string();
+    const std::string sql = Statement();
+    double peak = 0;
+    for (auto _ : state) {
+        double seconds = 0, mb = 0;
+        const bool ok = InChild([&] {
+            setenv("SOVREL_PASSWORD", "demo123", 1);
+            if (!std::freopen("/dev/null", "w", stdout) || !std::freopen("/dev/null", "w", stderr)) return 126;
+            execl(cli.c_str(), cli.c_str(), "--data", dir.c_str(), "export", sql.c_str(), file.c_str(), nullptr);
+            return 127;
+        }, seconds, mb);
+        if (!ok) state.SkipWithError("sovrel export failed");
+        state.SetIterationTime(seconds);
+        peak = std::max(peak, mb);
+    }
+    state.counters["peak MB"] = peak;
+    state.counters["file MB"] = static_cast<double>(std::filesystem::file_size(file)) / (1024.0 * 1024.0);
+    std::filesystem::remove(file);
+}
+
+// The raw anchor of the export: the statement stepped by sqlite3 and written as CSV as the rows
+// come, in a process of its own.
+void RawExportCsv(benchmark::State& state) {
+    const std::string db = Account(state.range(0)) + "/TKDATA_001_2024.db";
+    const std::string file = (std::filesystem::temp_directory_path() / "sovrel-bench-raw.csv").string();
+    const std::string sql = platform::db::SqliteDialect().Translate(Statement()).at(0).sql;
+    double peak = 0;
+    for (auto _ : state) {
+        double seconds = 0, mb = 0;
+        const bool ok = InChild([&] {
+            sqlite3* h = nullptr;
+            sqlite3_stmt* st = nullptr;
+            if (sqlite3_open_v2(db.c_str(), &h, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return 1;
+            RegisterSqlServerFunctions(h);
+            if (sqlite3_prepare_v2(h, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) return 2;
+            std::FILE* out = std::fopen(file.c_str(), "wb");
+            if (!out) return 3;
+            std::string line;
+            const int n = sqlite3_column_count(st);
+            while (sqlite3_step(st) == SQLITE_ROW) {
+                line.clear();
+                for (int c = 0; c < n; ++c) {
+                    if (c) line += ',';
+                    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+                    if (text) platform::text::AppendCsvField(line, std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(st, c))));
+                }
+                line += "\r\n";
+                std::fwrite(line.data(), 1, line.size(), out);
+            }
+            sqlite3_finalize(st);
+            sqlite3_close(h);
+            return std::fclose(out) == 0 ? 0 : 4;
+        }, seconds, mb);
+        if (!ok) state.SkipWithError("the raw export failed");
+        state.SetIterationTime(seconds);
+        peak = std::max(peak, mb);
+    }
+    state.counters["peak MB"] = peak;
+    std::filesystem::remove(file);
+}
+
 void Sizes(benchmark::internal::Benchmark* b) {
     for (long n : {10000L, 100000L, 1000000L}) b->Arg(n);
 }
@@ -241,5 +327,8 @@ BENCHMARK(RawFilterOf500)->Apply(Sizes)->Unit(benchmark::kMillisecond)->Iteratio
 
 BENCHMARK(WalkWholeList)->Apply(Sizes)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(SearchFirstPage)->ArgsProduct({{100000, 1000000}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2);
+
+BENCHMARK(ExportWholeList)->ArgsProduct({{10000, 100000, 1000000}, {0, 1}})->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(RawExportCsv)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
 BENCHMARK_MAIN();

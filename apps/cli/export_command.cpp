@@ -4,9 +4,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "commands.h"
 #include "common/account_year.h"
@@ -35,6 +37,23 @@ std::unique_ptr<QGuiApplication> GuiForPages() {
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
+// The query's rows as their texts, read again from the first whenever a writer asks.
+class QueryRows final : public host::print::RowSource {
+public:
+    explicit QueryRows(RowsetPtr rows) : rows_(std::move(rows)) {}
+    bool Read(const std::function<bool(const std::vector<std::string>&)>& each) const override {
+        std::vector<std::string> row(rows_->FieldCount());
+        for (rows_->MoveFirst(); !rows_->Eof(); rows_->MoveNext()) {
+            for (std::size_t f = 0; f < row.size(); ++f) row[f] = rows_->Get(f).ToText();
+            if (!each(row)) return false;
+        }
+        return true;
+    }
+
+private:
+    RowsetPtr rows_;
+};
+
 }  // namespace
 
 int RunExport(const GlobalOptions& options, std::span<const std::string> args) {
@@ -58,7 +77,7 @@ int RunExport(const GlobalOptions& options, std::span<const std::string> args) {
     ServiceSession session(options, {.rights = {right::Export}, .administration = true});
     bool flag = false;
     std::string error;
-    // Read a page at a time: the rows are held once, in the sheet.
+    // Read a page at a time and written as they come: no more than a few pages are held.
     RowsetPtr rows = session.Service().OpenPaged(*sql, &flag, &error);
     if (!rows) {
         PrintMessage(Ctx().PendingMessage);
@@ -75,10 +94,7 @@ int RunExport(const GlobalOptions& options, std::span<const std::string> args) {
     std::string types, sizes;
     host::PubUtil().GetTypeSize(rows, types, sizes);
     host::print::ApplyTypeSize(sheet, types, sizes);
-    for (; !rows->Eof(); rows->MoveNext()) {
-        auto& row = sheet.rows.emplace_back();
-        for (std::size_t f = 0; f < rows->FieldCount(); ++f) row.push_back(rows->Get(f).ToText());
-    }
+    sheet.source = std::make_shared<QueryRows>(rows);
     auto gui = *format == host::print::Format::Pdf ? GuiForPages() : nullptr;
     host::print::PageStyle style = host::print::DefaultStyle(sheet);
     const auto out = host::print::Export(sheet, *file, *format, style, host::print::PrintControl::Texts());
@@ -87,7 +103,7 @@ int RunExport(const GlobalOptions& options, std::span<const std::string> args) {
                    " (no file was written)");
         return kFailed;
     }
-    Print(stdout, "%zu rows written to %s\n", sheet.rows.size(), file->c_str());
+    Print(stdout, "%ld rows written to %s\n", rows->RecordCount(), file->c_str());
     for (const auto& [row, caption] : out.cut)
         PrintMessage(ResTextParams("Hx.AA.PUB.Print.Cut", {platform::db::Value(row), platform::db::Value(caption)}));
     return kOk;

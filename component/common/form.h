@@ -1,6 +1,7 @@
 #pragma once
 // What the component needs of a window, whatever toolkit draws it, and the list of the
 // component's open windows.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,9 @@ public:
     // The list's rows, every page of them; field f is shown in grid column f + 1. Null before
     // the first query (and for a window that shows no pages).
     virtual std::shared_ptr<platform::db::Rowset> ListRows() const { return nullptr; }
+    // The text the grid shows for a value of the list's field f (flags, base codes and numbers as
+    // it formats them), made for one pass over the list; null: as stored.
+    virtual std::function<std::string(std::size_t f, const platform::db::Value& value)> ShownTexts() const { return nullptr; }
     // The list row (counted from 1) that grid row 1 shows.
     virtual long FirstShownRow() const { return 1; }
     // Turns to the page that holds list row `row` and makes it the grid's current row; false

@@ -65,23 +65,31 @@ Outcome Failed(const std::string& path, long result, std::string detail) { retur
 
 // ---- CSV -----------------------------------------------------------------------------------
 
+// Written to the file a piece at a time: a million rows need not be one text.
+constexpr std::size_t kCsvChunk = 1 << 20;
+
 Outcome WriteCsv(const Sheet& sheet, const std::string& path) {
+    platform::FileBeside file(path);
+    if (!file.Ok()) return Failed(path, result::CannotWrite, file.Error());
     std::string out = "\xEF\xBB\xBF";
-    auto line = [&out](const std::vector<std::string>& fields, std::size_t count) {
+    bool written = true;
+    auto line = [&](const std::vector<std::string>& fields, std::size_t count) {
         for (std::size_t i = 0; i < count; ++i) {
             if (i) out += ',';
             if (i < fields.size()) txt::AppendCsvField(out, fields[i]);
         }
         out += "\r\n";
+        if (out.size() < kCsvChunk) return true;
+        written = file.WriteAll(out.data(), out.size());
+        out.clear();
+        return written;
     };
     std::vector<std::string> captions;
     for (const auto& c : sheet.columns) captions.push_back(c.caption);
     line(captions, captions.size());
-    for (const auto& row : sheet.rows) line(row, captions.size());
-
-    platform::FileBeside file(path);
-    if (!file.Ok()) return Failed(path, result::CannotWrite, file.Error());
-    if (!file.WriteAll(out.data(), out.size()) || !file.Commit()) return Failed(path, result::CannotWrite, file.Error());
+    EachRow(sheet, [&](const std::vector<std::string>& row) { return line(row, captions.size()); });
+    if (!written || !file.WriteAll(out.data(), out.size()) || !file.Commit())
+        return Failed(path, result::CannotWrite, file.Error());
     return {result::Exported, path, ""};
 }
 
@@ -141,23 +149,27 @@ std::string LfBreaks(const std::string& s) {
 
 // The widest of the caption and the texts' lines, between 4 and 60 characters: the declared
 // sizes say what a column may hold, not what it does (a one-character column declared 60 wide).
-std::vector<double> ColumnWidths(const Sheet& sheet) {
-    std::vector<int> widest;
-    for (const auto& c : sheet.columns) widest.push_back(DisplayWidth(c.caption));
-    for (const auto& row : sheet.rows)
-        for (std::size_t c = 0; c < row.size() && c < widest.size(); ++c) {
-            if (widest[c] >= 60) continue;
+class ColumnWidths {
+public:
+    explicit ColumnWidths(const Sheet& sheet) {
+        for (const auto& c : sheet.columns) widest_.push_back(DisplayWidth(c.caption));
+    }
+    void Add(const std::vector<std::string>& row) {
+        for (std::size_t c = 0; c < row.size() && c < widest_.size(); ++c) {
+            if (widest_[c] >= 60) continue;
             std::string_view text(row[c]);
             for (std::size_t start = 0; start <= text.size();) {
                 const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
-                widest[c] = std::max(widest[c], DisplayWidth(text.substr(start, std::min<std::size_t>(end - start, 240))));
+                widest_[c] = std::max(widest_[c], DisplayWidth(text.substr(start, std::min<std::size_t>(end - start, 240))));
                 start = end + 1;
             }
         }
-    std::vector<double> out;
-    for (int w : widest) out.push_back(std::clamp(w, 4, 60) + 1.0);
-    return out;
-}
+    }
+    double Width(std::size_t column) const { return std::clamp(widest_[column], 4, 60) + 1.0; }
+
+private:
+    std::vector<int> widest_;
+};
 
 // A cell holds 32,767 characters.
 constexpr std::size_t kCellChars = 32767;
@@ -191,8 +203,7 @@ Outcome WriteXlsx(const Sheet& sheet, const std::string& path) {
     format_set_num_format(dateTime, "yyyy-mm-dd hh:mm:ss");
 
     const auto cols = static_cast<lxw_col_t>(sheet.columns.size());
-    const std::vector<double> widths = ColumnWidths(sheet);
-    for (lxw_col_t c = 0; c < cols; ++c) worksheet_set_column(ws, c, c, widths[c], nullptr);
+    ColumnWidths widths(sheet);
     worksheet_freeze_panes(ws, 1, 0);
 
     Outcome out{result::Exported, path, ""};
@@ -206,28 +217,37 @@ Outcome WriteXlsx(const Sheet& sheet, const std::string& path) {
         }
     };
     for (lxw_col_t c = 0; c < cols; ++c) check(worksheet_write_string(ws, 0, c, sheet.columns[c].caption.c_str(), bold), 0, c);
-    for (std::size_t r = 0; r < sheet.rows.size() && out.result == result::Exported; ++r) {
-        const auto& row = sheet.rows[r];
-        const auto xr = static_cast<lxw_row_t>(r + 1);
-        for (lxw_col_t c = 0; c < cols && c < row.size(); ++c) {
-            std::string shortened;
-            const bool cut = CutToCell(row[c], shortened);
-            if (cut) out.cut.emplace_back(static_cast<long>(r + 1), sheet.columns[c].caption);
-            const std::string& text = cut ? shortened : row[c];
-            if (text.empty()) continue;
-            const int type = sheet.columns[c].type;
-            double number = 0;
-            lxw_datetime when{};
-            bool withTime = false;
-            if (IsNumberType(type) && ReadNumber(text, number)) check(worksheet_write_number(ws, xr, c, number, nullptr), r + 1, c);
-            else if (IsDateType(type) && ReadDate(text, when, withTime))
-                check(worksheet_write_datetime(ws, xr, c, &when, withTime ? dateTime : date), r + 1, c);
-            else if (text.find('\r') == std::string::npos)
-                check(worksheet_write_string(ws, xr, c, text.c_str(), nullptr), r + 1, c);
-            else  // a line break in a cell is LF; a CR would be stored as the escape _x000D_
-                check(worksheet_write_string(ws, xr, c, LfBreaks(text).c_str(), nullptr), r + 1, c);
-        }
+    std::size_t r = 0;
+    try {
+        EachRow(sheet, [&](const std::vector<std::string>& row) {
+            widths.Add(row);
+            const auto xr = static_cast<lxw_row_t>(r + 1);
+            for (lxw_col_t c = 0; c < cols && c < row.size(); ++c) {
+                std::string shortened;
+                const bool cut = CutToCell(row[c], shortened);
+                if (cut) out.cut.emplace_back(static_cast<long>(r + 1), sheet.columns[c].caption);
+                const std::string& text = cut ? shortened : row[c];
+                if (text.empty()) continue;
+                const int type = sheet.columns[c].type;
+                double number = 0;
+                lxw_datetime when{};
+                bool withTime = false;
+                if (IsNumberType(type) && ReadNumber(text, number)) check(worksheet_write_number(ws, xr, c, number, nullptr), r + 1, c);
+                else if (IsDateType(type) && ReadDate(text, when, withTime))
+                    check(worksheet_write_datetime(ws, xr, c, &when, withTime ? dateTime : date), r + 1, c);
+                else if (text.find('\r') == std::string::npos)
+                    check(worksheet_write_string(ws, xr, c, text.c_str(), nullptr), r + 1, c);
+                else  // a line break in a cell is LF; a CR would be stored as the escape _x000D_
+                    check(worksheet_write_string(ws, xr, c, LfBreaks(text).c_str(), nullptr), r + 1, c);
+            }
+            ++r;
+            return out.result == result::Exported;
+        });
+    } catch (const std::exception& e) {
+        out = Failed(path, result::CannotWrite, e.what());
     }
+    // The widths are known once every row has been seen; the workbook writes them at its close.
+    for (lxw_col_t c = 0; c < cols; ++c) worksheet_set_column(ws, c, c, widths.Width(c), nullptr);
     const lxw_error closed = workbook_close(book);
     if (out.result != result::Exported) return out;
     if (closed != LXW_NO_ERROR) return Failed(path, result::CannotWrite, lxw_strerror(closed));
@@ -260,13 +280,25 @@ Outcome WritePdf(const Sheet& sheet, const std::string& path, const PageStyle& s
 
 }  // namespace
 
+bool EachRow(const Sheet& sheet, const std::function<bool(const std::vector<std::string>&)>& each) {
+    if (sheet.source) return sheet.source->Read(each);
+    for (const auto& row : sheet.rows)
+        if (!each(row)) return false;
+    return true;
+}
+
 Outcome Export(const Sheet& sheet, const std::string& path, Format format, const PageStyle& style,
                const PageTexts& texts) {
     if (sheet.columns.empty()) return Failed(path, result::NoData, "");
-    switch (format) {
-        case Format::Xlsx: return WriteXlsx(sheet, path);
-        case Format::Csv: return WriteCsv(sheet, path);
-        case Format::Pdf: return WritePdf(sheet, path, style, texts);
+    try {
+        switch (format) {
+            case Format::Xlsx: return WriteXlsx(sheet, path);
+            case Format::Csv: return WriteCsv(sheet, path);
+            case Format::Pdf: return WritePdf(sheet, path, style, texts);
+        }
+    } catch (const std::exception& e) {
+        // Rows that could not be read: the file beside the target is gone, the target untouched.
+        return Failed(path, result::CannotWrite, e.what());
     }
     return Failed(path, result::BadFormat, "");
 }

@@ -1,6 +1,7 @@
 // Printed pages: the sheet laid out on a paged device (a printer, the preview, a PDF file).
 // Layout runs first over every row (row heights, page breaks) so that each page can say
-// "page n of m"; painting then draws one page at a time.
+// "page n of m"; painting then reads the rows again and draws them page after page. Neither
+// pass keeps the rows: a row's lines are worked out again when it is painted, the same way.
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -49,6 +50,11 @@ class Layout {
 public:
     Layout(QPagedPaintDevice& device, const Sheet& sheet, const PageStyle& style, const PageTexts& texts)
         : device_(device), sheet_(sheet), style_(style), texts_(texts) {
+        // The columns' widths are measured over the first rows.
+        EachRow(sheet_, [this](const std::vector<std::string>& row) {
+            sample_.push_back(row);
+            return sample_.size() < 1000;
+        });
         Setup(style.fontSize > 0 ? style.fontSize : 9);
         // Columns that cannot keep their short values whole at the chosen size take a smaller
         // type (not below 6 points) rather than breaking every code and date.
@@ -57,7 +63,8 @@ public:
             shown_.clear();
             Setup(std::max(6.0, body_.pointSizeF() * avail / floorSum_));
         }
-        Paginate(QFontMetricsF(body_, &device_));
+        sample_ = {};
+        Paginate();
     }
 
     void Setup(double pointSize) {
@@ -79,9 +86,43 @@ public:
         Columns(fm);
     }
 
-    int Pages() const { return static_cast<int>(pages_.size()); }
+    int Pages() const { return pages_; }
 
-    void Paint(QPainter& p, int page) const {
+    // Paints every page, reading the rows once more.
+    void PaintAll(QPainter& p) {
+        int page = 0;
+        double y = BeginPage(p, page);
+        std::vector<QLineF> rules;
+        Placer placer(*this);
+        std::vector<const Breaks*> breaks(shown_.size());
+        EachRow(sheet_, [&](const std::vector<std::string>& row) {
+            const int lines = RowLines(row, breaks);
+            placer.Place(lines, [&](int onPage, int firstLine, int count) {
+                while (page < onPage) {
+                    EndPage(p, page, y, rules);
+                    device_.newPage();
+                    y = BeginPage(p, ++page);
+                }
+                const double height = SliceHeight(count);
+                double x = 0;
+                for (std::size_t k = 0; k < shown_.size(); ++k) {
+                    const auto& c = shown_[k];
+                    if (c.index < row.size() && !row[c.index].empty())
+                        DrawCell(p, QRectF(x, y, c.width, height), CellText(row[c.index]), c.right, *bodyMetrics_,
+                                 firstLine, count, breaks[k]);
+                    x += c.width;
+                }
+                y += height;
+                rules.emplace_back(QPointF(0, y), QPointF(tableWidth_, y));
+            });
+            return true;
+        });
+        EndPage(p, page, y, rules);
+    }
+
+    // The page texts and the captions; answers where the rows start (the table's frame starts at
+    // captionTop_).
+    double BeginPage(QPainter& p, int page) {
         double y = 0;
         const QFontMetricsF sm(small_, &device_), tm(title_, &device_);
         p.setPen(Qt::black);
@@ -99,7 +140,7 @@ public:
         DrawLine(p, sm, info, y, Qt::AlignLeft);
         y += sm.lineSpacing() + padY_;
 
-        const double top = y;
+        captionTop_ = y;
         if (page == 0 || style_.repeatHeader) {
             p.fillRect(QRectF(0, y, tableWidth_, captionHeight_), QColor(0xE8, 0xEE, 0xF6));
             p.setFont(bold_);
@@ -115,25 +156,15 @@ public:
             p.drawLine(QPointF(0, y), QPointF(tableWidth_, y));
         }
         p.setFont(body_);
-        std::vector<QLineF> rules;
-        for (const Slice& slice : pages_[static_cast<std::size_t>(page)]) {
-            const auto& row = sheet_.rows[slice.row];
-            const double height = SliceHeight(slice.lines);
-            double x = 0;
-            for (const auto& c : shown_) {
-                if (c.index < row.size() && !row[c.index].empty()) {
-                    const auto wrapped = wraps_.find(slice.row * sheet_.columns.size() + c.index);
-                    DrawCell(p, QRectF(x, y, c.width, height), CellText(row[c.index]), c.right, *bodyMetrics_,
-                             slice.firstLine, slice.lines, wrapped == wraps_.end() ? nullptr : &wrapped->second);
-                }
-                x += c.width;
-            }
-            y += height;
-            rules.emplace_back(QPointF(0, y), QPointF(tableWidth_, y));
-        }
+        return y;
+    }
+
+    // The rules under the page's rows, the column rules, the frame and the foot.
+    void EndPage(QPainter& p, int page, double y, std::vector<QLineF>& rules) const {
+        const double top = captionTop_;
         p.setPen(QColor(0xC8, 0xC8, 0xC8));
         p.drawLines(rules.data(), static_cast<int>(rules.size()));
-        // The column rules and the frame.
+        rules.clear();
         p.setPen(QColor(0x90, 0x90, 0x90));
         double x = 0;
         p.drawLine(QPointF(0, top), QPointF(0, y));
@@ -144,6 +175,7 @@ public:
         p.drawLine(QPointF(0, top), QPointF(tableWidth_, top));
         p.setPen(Qt::black);
 
+        const QFontMetricsF sm(small_, &device_);
         p.setFont(small_);
         const double footY = area_.height() - sm.lineSpacing();
         if (!style_.footerText.empty())
@@ -193,7 +225,7 @@ private:
         const double avg = fm.averageCharWidth();
         // Short values are mostly digits (codes, dates, phone numbers): measured in digits.
         const double shortValue = 14 * std::max(avg, fm.horizontalAdvance(QChar('0')));
-        const std::size_t sample = std::min<std::size_t>(sheet_.rows.size(), 1000);
+        const std::size_t sample = sample_.size();
         std::vector<double> floors;
         std::vector<double> needs;  // the whole content on one line
         std::vector<bool> long_;  // content wider than the floor keeps whole
@@ -207,9 +239,8 @@ private:
                 word = std::max(word, bm.horizontalAdvance(w));
             word = std::min(word, shortValue);
             double content = 0;
-            for (std::size_t r = 0; r < sample; ++r)
-                if (i < sheet_.rows[r].size() && !sheet_.rows[r][i].empty())
-                    content = std::max(content, fm.horizontalAdvance(CellText(sheet_.rows[r][i])));
+            for (const auto& row : sample_)
+                if (i < row.size() && !row[i].empty()) content = std::max(content, fm.horizontalAdvance(CellText(row[i])));
             if (sample == 0) content = std::clamp(col.size, 4, 40) * avg;
             else content += avg * 0.5;  // the painter's layout rounds where the measure does not
             const double natural = std::max(word, std::min(content, 40 * avg)) + 2 * padX_;
@@ -289,7 +320,7 @@ private:
 
     double SliceHeight(int lines) const { return lines * line_ + 2 * padY_; }
 
-    void Paginate(const QFontMetricsF& fm) {
+    void Paginate() {
         const QFontMetricsF sm(small_, &device_), tm(title_, &device_), bm(bold_, &device_);
         const double head = (style_.headerText.empty() ? 0 : sm.lineSpacing()) + tm.lineSpacing() + sm.lineSpacing() + padY_;
         const double foot = sm.lineSpacing() * 1.5;
@@ -298,61 +329,89 @@ private:
             captionLines_ = std::max(captionLines_, std::min(3, LinesOf(sheet_.columns[c.index].caption,
                                                                         c.width - 2 * padX_, bold_, bm)));
         captionHeight_ = captionLines_ * bm.lineSpacing() + 2 * padY_;
-        const double firstBody = area_.height() - head - foot - captionHeight_;
-        const double laterBody = style_.repeatHeader ? firstBody : firstBody + captionHeight_;
+        firstBody_ = area_.height() - head - foot - captionHeight_;
+        laterBody_ = style_.repeatHeader ? firstBody_ : firstBody_ + captionHeight_;
 
-        std::vector<std::unordered_map<std::string, Breaks>> wrapped(shown_.size());
-        pages_.emplace_back();
-        double used = 0, room = firstBody;
-        auto newPage = [&] {
-            pages_.emplace_back();
-            used = 0;
-            room = laterBody;
-        };
-        for (std::size_t r = 0; r < sheet_.rows.size(); ++r) {
-            int lines = 1;
-            const auto& row = sheet_.rows[r];
-            for (std::size_t k = 0; k < shown_.size(); ++k) {
-                const auto& c = shown_[k];
-                if (c.index >= row.size() || row[c.index].empty()) continue;
-                const std::string& text = row[c.index];
-                // Lists repeat their long texts (a vendor's name on each of its contacts): each
-                // is wrapped once per column.
-                auto known = wrapped[k].find(text);
-                if (known == wrapped[k].end()) {
-                    Breaks breaks;
-                    LinesOf(text, c.width - 2 * padX_, body_, fm, &breaks);
-                    if (breaks.empty()) continue;  // one line
-                    known = wrapped[k].emplace(text, std::move(breaks)).first;
-                }
-                lines = std::max(lines, static_cast<int>(known->second.size()));
-                wraps_.emplace(r * sheet_.columns.size() + c.index, known->second);
+        Placer placer(*this);
+        std::vector<const Breaks*> breaks(shown_.size());
+        pages_ = 1;
+        EachRow(sheet_, [&](const std::vector<std::string>& row) {
+            placer.Place(RowLines(row, breaks), [&](int page, int, int) { pages_ = page + 1; });
+            return true;
+        });
+    }
+
+    // The lines a row takes, and in breaks for each shown column the lines of a text that wraps
+    // (null for one that fits on one line); valid until the next call.
+    int RowLines(const std::vector<std::string>& row, std::vector<const Breaks*>& breaks) {
+        // Lists repeat their long texts (a vendor's name on each of its contacts): each is
+        // wrapped once per column, as long as the texts known stay few.
+        if (wrapped_.empty()) wrapped_.resize(shown_.size());
+        std::size_t known = 0;
+        for (const auto& w : wrapped_) known += w.size();
+        if (known > 20000)
+            for (auto& w : wrapped_) w.clear();
+        int lines = 1;
+        for (std::size_t k = 0; k < shown_.size(); ++k) {
+            breaks[k] = nullptr;
+            const auto& c = shown_[k];
+            if (c.index >= row.size() || row[c.index].empty()) continue;
+            const std::string& text = row[c.index];
+            auto it = wrapped_[k].find(text);
+            if (it == wrapped_[k].end()) {
+                Breaks b;
+                LinesOf(text, c.width - 2 * padX_, body_, *bodyMetrics_, &b);
+                if (b.empty()) continue;  // one line
+                it = wrapped_[k].emplace(text, std::move(b)).first;
             }
-            // A row goes whole onto the page, or whole onto the next; only a row taller than a
-            // page is split, its lines continuing on the pages that follow.
+            lines = std::max(lines, static_cast<int>(it->second.size()));
+            breaks[k] = &it->second;
+        }
+        return lines;
+    }
+
+    // Puts rows on pages, each call the next row: a row goes whole onto the page, or whole onto
+    // the next; only a row taller than a page is split, its lines continuing on the pages that
+    // follow. Layout and painting place the rows alike.
+    class Placer {
+    public:
+        explicit Placer(const Layout& layout) : l_(layout), room_(layout.firstBody_) {}
+        // slice(page, first line, lines) for each piece of a row of `lines` lines.
+        template <class Slice>
+        void Place(int lines, Slice slice) {
             int first = 0;
             while (lines > 0) {
-                if (used + SliceHeight(lines) <= room) {
-                    pages_.back().push_back({r, first, lines});
-                    used += SliceHeight(lines);
+                if (used_ + l_.SliceHeight(lines) <= room_) {
+                    slice(page_, first, lines);
+                    used_ += l_.SliceHeight(lines);
                     break;
                 }
-                if (used > 0 && SliceHeight(lines) <= laterBody) {
-                    newPage();
+                if (used_ > 0 && l_.SliceHeight(lines) <= l_.laterBody_) {
+                    NewPage();
                     continue;
                 }
-                const int fit = static_cast<int>((room - used - 2 * padY_) / line_);
+                const int fit = static_cast<int>((room_ - used_ - 2 * l_.padY_) / l_.line_);
                 if (fit < 1) {
-                    newPage();
+                    NewPage();
                     continue;
                 }
-                pages_.back().push_back({r, first, fit});
+                slice(page_, first, fit);
                 first += fit;
                 lines -= fit;
-                newPage();
+                NewPage();
             }
         }
-    }
+
+    private:
+        void NewPage() {
+            ++page_;
+            used_ = 0;
+            room_ = l_.laterBody_;
+        }
+        const Layout& l_;
+        int page_ = 0;
+        double used_ = 0, room_;
+    };
 
     // Draws lines [firstLine, firstLine + lines) of the text into the cell: the whole text when
     // breaks is null, else the lines breaks names. Text at a point is the painter's quickest path.
@@ -382,16 +441,13 @@ private:
     double line_ = 0, padX_ = 0, padY_ = 0, captionHeight_ = 0, tableWidth_ = 0;
     int captionLines_ = 1;
     std::optional<QFontMetricsF> bodyMetrics_, boldMetrics_;
-    std::unordered_map<std::size_t, Breaks> wraps_;  // by row * columns + column
+    std::vector<std::vector<std::string>> sample_;  // the first rows, for the columns' widths
+    std::vector<std::unordered_map<std::string, Breaks>> wrapped_;  // per shown column, by text
+    double firstBody_ = 0, laterBody_ = 0, captionTop_ = 0;
     double floorSum_ = 0;
     QRectF area_;
     std::vector<ShownColumn> shown_;
-    // A row's lines on one page: a row taller than a page goes on in slices.
-    struct Slice {
-        std::size_t row;
-        int firstLine, lines;
-    };
-    std::vector<std::vector<Slice>> pages_;
+    int pages_ = 1;
 };
 
 }  // namespace
@@ -406,11 +462,8 @@ int PrintPages(QPagedPaintDevice& device, const Sheet& sheet, const PageStyle& s
     }
     QPainter painter;
     if (!painter.begin(&device)) return 0;
-    const Layout layout(device, sheet, style, texts);
-    for (int page = 0; page < layout.Pages(); ++page) {
-        if (page > 0) device.newPage();
-        layout.Paint(painter, page);
-    }
+    Layout layout(device, sheet, style, texts);
+    layout.PaintAll(painter);
     painter.end();
     return layout.Pages();
 }

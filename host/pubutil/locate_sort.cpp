@@ -163,7 +163,8 @@ long FindNextRow(const sovrel::IFlexGrid& grid, long from, long column, const st
 }
 
 long FindNextListRow(const sovrel::IFlexGrid& grid, const platform::db::Rowset& list, long firstShown, long from,
-                     long column, const std::string& text, const LocateSettings& settings, const FlagTexts& flags) {
+                     long column, const std::string& text, const LocateSettings& settings, const FlagTexts& flags,
+                     const ShownText& shown) {
     const long count = list.RecordCount();
     const std::string needle = Fold(txt::Trim(text));
     if (count < 1 || needle.empty()) return -1;
@@ -192,6 +193,10 @@ long FindNextListRow(const sovrel::IFlexGrid& grid, const platform::db::Rowset& 
                 const auto f = static_cast<std::size_t>(searched[k] - 1);
                 if (f >= rows->FieldCount()) continue;
                 const platform::db::Value v = rows->Get(f);
+                if (shown) {
+                    if (Matches(shown(f, v), needle, ascii, settings.mode)) return row;
+                    continue;
+                }
                 if (v.IsNull()) continue;
                 const std::string cell = flag[k] ? (v.ToBool() ? flags.yes : flags.no) : v.ToText();
                 if (Matches(cell, needle, ascii, settings.mode)) return row;
@@ -355,7 +360,7 @@ void PubUtil::FindPos(sovrel::IFlexGrid& grid, sovrel::IForm& window) {
         if (rows && rows->RecordCount() > 0) {
             const long first = list->FirstShownRow();
             const long current = grid.Row() >= 1 ? first + grid.Row() - 1 : first - 1;
-            const long found = FindNextListRow(grid, *rows, first, current, col, wanted, now, flags);
+            const long found = FindNextListRow(grid, *rows, first, current, col, wanted, now, flags, list->ShownTexts());
             if (found < 0 || !list->ShowListRow(found)) {
                 status->setText(t("Hx.AA.LOCATE.NotFound"));
                 return;

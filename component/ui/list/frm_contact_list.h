@@ -72,6 +72,7 @@ public:
     std::string StatusText() const override;
     void SetStatusText(const std::string& text) override;
     std::shared_ptr<platform::db::Rowset> ListRows() const override { return listRs_; }
+    std::function<std::string(std::size_t, const platform::db::Value&)> ShownTexts() const override;
     long FirstShownRow() const override;
     bool ShowListRow(long row) override;
 
@@ -124,6 +125,15 @@ public:
     bool CurrentRowValid() const;
     // The print control Prn (ui/list/print.cpp creates it on first use).
     std::shared_ptr<IPrintControl>& PrintControl() { return prn_; }
+    // Whether the page on screen was sorted in place (the sort menu) away from the order the
+    // list was asked in: its other pages are not in the order the header shows.
+    bool SortedInPlaceOnly() const {
+        return sortColumn_ != queriedSortColumn_ || (sortColumn_ > 0 && sortDescending_ != queriedSortDescending_);
+    }
+    // Asks the list again in the order the header shows when only the page was sorted in place.
+    void AskInHeaderOrder() {
+        if (SortedInPlaceOnly()) DataRefresh(lastWhere_);
+    }
     // The full result of the last query (pages are cut from it); nullptr before the first.
     std::shared_ptr<platform::db::Rowset> ListRowset() const { return listRs_; }
     const std::string& FilterClause() const { return filterClause_; }

@@ -3,8 +3,6 @@
 #include <QLineEdit>
 #include <QWidget>
 
-#include <map>
-#include <optional>
 #include <utility>
 
 #include "common/context.h"
@@ -25,6 +23,7 @@
 #include "ui/list/frm_contact_list.h"
 #include "ui/list/list_internal.h"
 #include "ui/list/list_statement.h"
+#include "ui/list/list_texts.h"
 #include "ui/list/name_initials.h"
 
 namespace sovrel {
@@ -187,9 +186,7 @@ bool IsNumberColumn(const platform::db::FieldInfo& f) {
         default: return false;
     }
 }
-}  // namespace
 
-namespace {
 // The list's base-code columns by their field names, with the type of code each shows.
 const char* BaseCodeTypeOf(const std::string& lowerName) {
     static const std::pair<const char*, const char*> kColumns[] = {
@@ -200,44 +197,80 @@ const char* BaseCodeTypeOf(const std::string& lowerName) {
 }
 }  // namespace
 
-void frmContactList::RepairGrid(platform::db::Rowset& rs, long records, long fields) {
+namespace list {
+
+ListTexts::ListTexts(const platform::db::Rowset& rs) {
     Context& c = Ctx();
-    std::string trueText, falseText;
-    std::optional<std::map<std::pair<std::string, std::string>, std::string>> localNames;
-    auto formatColumn = [&](long col, int digits) {
-        for (long r = 1; r <= records; ++r)
-            grid_->SetTextMatrix(r, col, Pub().FormatNum(grid_->TextMatrix(r, col), digits));
-    };
-    for (long f = 0; f < fields; ++f) {
-        const platform::db::FieldInfo& info = rs.Field(static_cast<std::size_t>(f));
-        const long col = f + 1;
+    for (std::size_t f = 0; f < rs.FieldCount(); ++f) {
+        const platform::db::FieldInfo& info = rs.Field(f);
         const std::string name = txt::LCase(info.name);
-        // Amounts line up on the right; codes, phone numbers and names read from the left
-        // even when they are all digits.
-        if (col > 1) grid_->SetColAlignment(col, IsNumberColumn(info) ? align::RightCenter : align::LeftCenter);
+        Column& col = columns_.emplace_back();
         if (info.type == platform::db::adBoolean) {
-            if (trueText.empty()) {
-                trueText = ResText("Hx.CRM.COMMON.DispBoolTrue");
-                falseText = ResText("Hx.CRM.COMMON.DispBoolFalse");
+            if (trueText_.empty()) {
+                trueText_ = ResText("Hx.CRM.COMMON.DispBoolTrue");
+                falseText_ = ResText("Hx.CRM.COMMON.DispBoolFalse");
             }
-            for (long r = 1; r <= records; ++r)
-                grid_->SetTextMatrix(r, col, txt::LCase(grid_->TextMatrix(r, col)) == "true" ? trueText : falseText);
+            col.kind = Kind::Flag;
         } else if (const char* type = BaseCodeTypeOf(name)) {
             // The account's names are its own language's; the user's stands where the account has it.
-            if (!localNames) localNames = LocalBaseCodeNames();
-            if (localNames->empty()) continue;
-            for (long r = 1; r <= records; ++r) {
-                const auto it = localNames->find({type, grid_->TextMatrix(r, col)});
-                if (it != localNames->end()) grid_->SetTextMatrix(r, col, it->second);
+            if (!namesRead_) {
+                names_ = LocalBaseCodeNames();
+                namesRead_ = true;
             }
+            if (names_.empty()) continue;
+            col.kind = Kind::BaseCode;
+            col.codeType = type;
         } else if (name == "ccondefine13" || name == "ccondefine14") {
             if (!c.DataService) continue;
             RowsetPtr item = c.DataService->OpenX(Decimals(name == "ccondefine13" ? "自定义项13" : "自定义项14"));
-            if (item && !item->Eof()) formatColumn(col, static_cast<int>(item->Get("iDecimalDigits").ToInt()));
+            if (!item || item->Eof()) continue;
+            col.kind = Kind::Digits;
+            col.digits = static_cast<int>(item->Get("iDecimalDigits").ToInt());
         } else {
             const std::string digits = Pub().GetEleVal(info.name, c.ColumnInfo);
-            if (!digits.empty()) formatColumn(col, static_cast<int>(Value(digits).ToInt()));
+            if (digits.empty()) continue;
+            col.kind = Kind::Digits;
+            col.digits = static_cast<int>(Value(digits).ToInt());
         }
+    }
+}
+
+bool ListTexts::Formats(std::size_t field) const { return field < columns_.size() && columns_[field].kind != Kind::AsStored; }
+
+std::string ListTexts::Text(std::size_t field, const std::string& stored) const {
+    if (field >= columns_.size()) return stored;
+    const Column& col = columns_[field];
+    switch (col.kind) {
+        case Kind::AsStored: break;
+        case Kind::Flag: return txt::LCase(stored) == "true" ? trueText_ : falseText_;
+        case Kind::BaseCode: {
+            const auto it = names_.find({col.codeType, stored});
+            return it != names_.end() ? it->second : stored;
+        }
+        case Kind::Digits: return Pub().FormatNum(stored, col.digits);
+    }
+    return stored;
+}
+
+}  // namespace list
+
+std::function<std::string(std::size_t, const Value&)> frmContactList::ShownTexts() const {
+    if (!listRs_) return nullptr;
+    auto texts = std::make_shared<const ListTexts>(*listRs_);
+    return [texts](std::size_t f, const Value& v) { return texts->Text(f, v.IsNull() ? std::string() : v.ToText()); };
+}
+
+void frmContactList::RepairGrid(platform::db::Rowset& rs, long records, long fields) {
+    const ListTexts texts(rs);
+    for (long f = 0; f < fields; ++f) {
+        const platform::db::FieldInfo& info = rs.Field(static_cast<std::size_t>(f));
+        const long col = f + 1;
+        // Amounts line up on the right; codes, phone numbers and names read from the left
+        // even when they are all digits.
+        if (col > 1) grid_->SetColAlignment(col, IsNumberColumn(info) ? align::RightCenter : align::LeftCenter);
+        if (!texts.Formats(static_cast<std::size_t>(f))) continue;
+        for (long r = 1; r <= records; ++r)
+            grid_->SetTextMatrix(r, col, texts.Text(static_cast<std::size_t>(f), grid_->TextMatrix(r, col)));
     }
 }
 

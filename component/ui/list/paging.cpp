@@ -100,7 +100,7 @@ void frmContactList::CmdRequestClick() {
 void frmContactList::Repage(bool savePageSize) {
     if (busy_ > 0 || !listRs_) return;
     Context& c = Ctx();
-    if (sortColumn_ != queriedSortColumn_ || (sortColumn_ > 0 && sortDescending_ != queriedSortDescending_)) {
+    if (SortedInPlaceOnly()) {
         // The sort menu sorted the shown page alone: its other pages come from the list asked
         // again in the order the header shows.
         DataRefresh(lastWhere_);
@@ -195,7 +195,7 @@ long frmContactList::FirstShownRow() const {
 
 bool frmContactList::ShowListRow(long row) {
     if (busy_ > 0 || !loaded_ || !listRs_ || row < 1 || row > listRs_->RecordCount()) return false;
-    if (sortColumn_ != queriedSortColumn_ || (sortColumn_ > 0 && sortDescending_ != queriedSortDescending_)) {
+    if (SortedInPlaceOnly()) {
         // The page on screen was sorted in place: the list is asked again in the order the
         // header shows, and the contact is looked for there by its code.
         auto at = listRs_->Clone();

@@ -3,6 +3,8 @@
 // texts with typed columns, the page style that lays it out on paper, and writers for XLSX, CSV
 // and PDF. A writer puts its bytes in a temporary file beside the target and renames it at the
 // end, so a failed export leaves no file (and no half-written one) under the chosen name.
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,14 +27,30 @@ struct Column {
 // texts are numbers, written as numbers and aligned right.
 bool IsNumberType(int type);
 
+// Rows read in order, as often as asked, without all of them in memory (a list of a million
+// contacts is printed and exported through one of these).
+class RowSource {
+public:
+    virtual ~RowSource() = default;
+    // Calls row with each row's texts, one per column of the sheet, in order, until it answers
+    // false; answers false when it stopped early. Throws what reading the rows throws.
+    virtual bool Read(const std::function<bool(const std::vector<std::string>&)>& row) const = 0;
+};
+
 // What is printed or exported: the page texts and the rows, one text per column.
 struct Sheet {
     std::string title, user, year, printDate;
     std::vector<Column> columns;
     std::vector<std::vector<std::string>> rows;
+    // When set, the rows come from here instead of `rows`, read anew by every print and export.
+    std::shared_ptr<const RowSource> source;
 };
 
-// The print data text ("<PrintData title=.. user=.. year=.. printDate=..><Column .../>...<Row><C>
+// The sheet's rows in order (its source's, else its own) handed to each until it answers false;
+// answers false when stopped early.
+bool EachRow(const Sheet& sheet, const std::function<bool(const std::vector<std::string>&)>& each);
+
+// The print data text (without a source's rows) ("<PrintData title=.. user=.. year=.. printDate=..><Column .../>...<Row><C>
 // text</C>...</Row>...</PrintData>"), and back; nullopt for a text that is not one.
 std::string DataText(const Sheet& sheet);
 std::optional<Sheet> ParseData(std::string_view text);
@@ -99,7 +117,8 @@ struct Outcome {
 // formulas; one longer than a cell holds is cut, ending in "…", and listed in Outcome::cut),
 // widths from the content, a bold frozen caption row. CSV: UTF-8 with a byte-order mark,
 // RFC 4180 quoting, CR LF line ends. PDF: pages as PrintPages lays them out (needs a
-// QGuiApplication).
+// QGuiApplication). Rows are written as they are read; a source that fails to read gives
+// CannotWrite with its message, and no file.
 Outcome Export(const Sheet& sheet, const std::string& path, Format format, const PageStyle& style = {},
                const PageTexts& texts = {});
 
@@ -111,7 +130,8 @@ void SetLastOutcome(Outcome outcome);
 // keepLayout) and paints them; answers the page count. Each page carries the header text, the
 // title, the user, year and print date, the captions (on every page with repeatHeader), the rows
 // (long texts wrap inside their column; the columns are narrowed together to fit the page) and
-// "page n of m".
+// "page n of m". A source's rows are read three times (the columns' widths from the first rows,
+// the page breaks, the painting), one page's rows held at a time.
 int PrintPages(QPagedPaintDevice& device, const Sheet& sheet, const PageStyle& style, const PageTexts& texts,
                bool keepLayout = false);
 

@@ -1,6 +1,7 @@
 #pragma once
 // Locate and sort over a grid's text matrix, without dialogs: what the public-utility object's
 // FindPos and GridSort do once the user has said what to look for.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,12 +35,17 @@ struct FlagTexts {
     std::string yes, no;
 };
 
+// The text a list shows for a value of its field f.
+using ShownText = std::function<std::string(std::size_t f, const platform::db::Value& value)>;
+
 // The same search over the whole list behind a paged grid: list (every row; field f is grid column
 // f + 1) from the row after list row `from` (counted from 1), wrapping round. The rows the grid
-// shows, list rows firstShown onwards, are searched as the grid shows them; the others as stored,
-// flags as flags shows them. Answers the list row, -1 when none matches. Reads each row once.
+// shows, list rows firstShown onwards, are searched as the grid shows them; the others as shown
+// gives their texts, or without it as stored, flags as flags shows them. Answers the list row, -1
+// when none matches. Reads each row once.
 long FindNextListRow(const sovrel::IFlexGrid& grid, const platform::db::Rowset& list, long firstShown, long from,
-                     long column, const std::string& text, const LocateSettings& settings, const FlagTexts& flags);
+                     long column, const std::string& text, const LocateSettings& settings, const FlagTexts& flags,
+                     const ShownText& shown = nullptr);
 
 // Sorts the data rows of grid by column: numbers as numbers when every filled cell is one, dates
 // as dates when every filled cell is one, otherwise text in the account's collation (Latin first,

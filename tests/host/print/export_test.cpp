@@ -13,7 +13,10 @@
 #include <QScrollBar>
 #include <QTableWidget>
 
+#include <array>
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -272,6 +275,66 @@ TEST_F(ExportTest, AFailedExportLeavesNoFileBehind) {
         EXPECT_FALSE(fs::is_regular_file(c.path)) << c.path;
     }
     EXPECT_EQ(Strays({"afile", "taken.csv", "taken.xlsx", "taken.pdf"}), std::vector<std::string>{});
+}
+
+// Rows handed out one at a time, as the list's are; fails after `failAfter` rows when set.
+class Rows final : public RowSource {
+public:
+    Rows(std::vector<std::vector<std::string>> rows, std::size_t failAfter = 0) : rows_(std::move(rows)), failAfter_(failAfter) {}
+    bool Read(const std::function<bool(const std::vector<std::string>&)>& each) const override {
+        for (std::size_t r = 0; r < rows_.size(); ++r) {
+            if (failAfter_ && r == failAfter_) throw std::runtime_error("the list could not be read: connection lost");
+            if (!each(rows_[r])) return false;
+        }
+        return true;
+    }
+
+private:
+    std::vector<std::vector<std::string>> rows_;
+    std::size_t failAfter_;
+};
+
+// A sheet whose rows come from a source is written as the same sheet holding them; a source
+// that fails midway (the first megabyte of the CSV already on disk) leaves the old file.
+TEST_F(ExportTest, RowsFromASourceWriteTheSameFilesAndAFailingOneLeavesTheOldFile) {
+    const auto sheets = [](int rows) {
+        Sheet held = Hostile();
+        for (int i = 0; i < rows; ++i)
+            held.rows.push_back({"R" + std::to_string(i), std::string(400, 'n') + std::to_string(i), std::to_string(i), "", "行"});
+        Sheet streamed = held, failing = held;
+        streamed.rows.clear();
+        streamed.source = std::make_shared<Rows>(held.rows);
+        failing.rows.clear();
+        failing.source = std::make_shared<Rows>(held.rows, held.rows.size() - 50);
+        return std::array<Sheet, 3>{held, streamed, failing};
+    };
+    const auto content = [](const fs::path& file, Format format) {
+        switch (format) {
+            case Format::Csv: return FileText(file);
+            case Format::Xlsx: return CommandOutput("unzip -p " + file.string() + " xl/worksheets/sheet1.xml");
+            case Format::Pdf: return PageText(file);
+        }
+        return std::string();
+    };
+    for (Format format : {Format::Csv, Format::Xlsx, Format::Pdf}) {
+        const std::string ext(FormatExtension(format));
+        // Pages are slow to lay out: fewer rows for the PDF.
+        const auto [held, streamed, failing] = sheets(format == Format::Pdf ? 200 : 3000);
+        const fs::path a = dir / ("held." + ext), b = dir / ("streamed." + ext), old = dir / ("old." + ext);
+        ASSERT_EQ(Export(held, a, format).result, result::Exported) << ext;
+        ASSERT_EQ(Export(streamed, b, format).result, result::Exported) << ext;
+        const std::string expected = content(a, format);
+        EXPECT_GT(expected.size(), format == Format::Pdf ? 80000u : 1000000u) << ext;
+        EXPECT_TRUE(content(b, format) == expected) << ext;
+        std::ofstream(old) << "old";
+        const Outcome out = Export(failing, old, format);
+        EXPECT_EQ(out.result, result::CannotWrite) << ext;
+        EXPECT_EQ(out.detail, "the list could not be read: connection lost") << ext;
+        EXPECT_EQ(FileText(old), "old") << ext;
+    }
+    EXPECT_EQ(Strays({"held.csv", "streamed.csv", "old.csv", "held.xlsx", "streamed.xlsx", "old.xlsx", "held.pdf",
+                      "streamed.pdf", "old.pdf"}),
+              std::vector<std::string>{});
 }
 
 TEST_F(ExportTest, TypeAndSizeListsApplyByFieldPosition) {
