@@ -51,25 +51,6 @@ void MatchColumns(PageStyle& style, const Sheet& sheet) {
     style.columns = std::move(matched);
 }
 
-// The rows handed to the control, each cut to the sheet's columns.
-class GridRows final : public RowSource {
-public:
-    GridRows(std::shared_ptr<sovrel::IPrintRows> rows, const std::vector<Column>& columns) : rows_(std::move(rows)) {
-        for (const auto& c : columns) fields_.push_back(static_cast<std::size_t>(std::max(0, c.field)));
-    }
-    bool Read(const std::function<bool(const std::vector<std::string>&)>& each) const override {
-        std::vector<std::string> row(fields_.size());
-        return rows_->Read([&](const std::vector<std::string>& cells) {
-            for (std::size_t i = 0; i < fields_.size(); ++i) row[i] = fields_[i] < cells.size() ? cells[fields_[i]] : std::string();
-            return each(row);
-        });
-    }
-
-private:
-    std::shared_ptr<sovrel::IPrintRows> rows_;
-    std::vector<std::size_t> fields_;
-};
-
 }  // namespace
 
 PageStyle DefaultStyle(const Sheet& sheet) {
@@ -104,13 +85,7 @@ long PrintControl::SetDataStyleXML(const std::string& data, const std::string& s
     sheet_ = std::move(*sheet);
     style_ = std::move(chosen);
     loaded_ = true;
-    SetRows(rows_);
     return 0;
-}
-
-void PrintControl::SetRows(std::shared_ptr<sovrel::IPrintRows> rows) {
-    rows_ = std::move(rows);
-    sheet_.source = rows_ ? std::make_shared<GridRows>(rows_, sheet_.columns) : nullptr;
 }
 
 int PrintControl::Run(QDialog& dialog) { return runDialog ? runDialog(dialog) : dialog.exec(); }

@@ -2,25 +2,12 @@
 // The host's print control ("PrintControl"): prints, previews and exports a data text laid out by
 // a style text. Both texts are produced and kept by the public-utility object (IPubUtilPrint).
 #include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "common/form.h"
 #include "platform/object_factory.h"
 
 namespace sovrel {
-
-// The rows of a list longer than its grid, read in order each time they are asked for, without
-// all of them in memory.
-class IPrintRows {
-public:
-    virtual ~IPrintRows() = default;
-    // Calls row with each row's texts as the grid would show them, one per grid column (column 0
-    // the row's number), until it answers false; answers false when stopped early. Throws
-    // platform::Error when the rows cannot be read.
-    virtual bool Read(const std::function<bool(const std::vector<std::string>& cells)>& row) = 0;
-};
 
 class IPrintControl : public platform::Object {
 public:
@@ -36,9 +23,6 @@ public:
     virtual bool PageSetup() = 0;
     // Raises the control's event number eventId; 0 is the style event (OnStyleEvent).
     virtual void TriggerEvent(int eventId) = 0;
-    // Rows that stand for the loaded data text's own at every print, preview and export (the
-    // text's columns pick their cells by grid column); null goes back to the text's rows.
-    virtual void SetRows(std::shared_ptr<IPrintRows> rows) = 0;
     // Prints the loaded data with the loaded style.
     virtual void DoPrint() = 0;
     // The window that owns the preview (the window the control sits on).

@@ -130,10 +130,6 @@ public:
     bool SortedInPlaceOnly() const {
         return sortColumn_ != queriedSortColumn_ || (sortColumn_ > 0 && sortDescending_ != queriedSortDescending_);
     }
-    // Asks the list again in the order the header shows when only the page was sorted in place.
-    void AskInHeaderOrder() {
-        if (SortedInPlaceOnly()) DataRefresh(lastWhere_);
-    }
     // The full result of the last query (pages are cut from it); nullptr before the first.
     std::shared_ptr<platform::db::Rowset> ListRowset() const { return listRs_; }
     const std::string& FilterClause() const { return filterClause_; }

@@ -2,11 +2,6 @@
 // utility keeps the style and turns the grid into the data text.
 #include "ui/list/print.h"
 
-#include <algorithm>
-#include <functional>
-#include <memory>
-#include <vector>
-
 #include "common/account_year.h"
 #include "common/context.h"
 #include "common/hosts/print.h"
@@ -24,7 +19,6 @@
 #include "service/iclscommon.h"
 #include "ui/list/frm_contact_list.h"
 #include "ui/list/list_internal.h"
-#include "ui/list/list_texts.h"
 
 namespace sovrel::list {
 
@@ -45,46 +39,6 @@ IPubUtilPrint& PrintPub() {
 struct Hourglass {
     Hourglass() { SetScreenMousePointer(pointer::Hourglass); }
     ~Hourglass() { SetScreenMousePointer(pointer::Default); }
-};
-
-// Every row of the list, read page after page through a cursor of its own as the grid would
-// show it: what is printed and exported is the whole list, not the page on screen, and never all
-// of it in memory at once.
-class ListRows final : public IPrintRows {
-public:
-    ListRows(const RowsetPtr& list, long gridCols) : rows_(list->Clone()), texts_(*rows_), cols_(gridCols) {}
-    bool Read(const std::function<bool(const std::vector<std::string>&)>& row) override {
-        std::vector<std::string> cells(static_cast<std::size_t>(std::max(cols_, 1L)));
-        const std::size_t fields = std::min(rows_->FieldCount(), cells.size() - 1);
-        long number = 0;
-        for (rows_->MoveFirst(); !rows_->Eof(); rows_->MoveNext()) {
-            cells[0] = std::to_string(++number);
-            for (std::size_t f = 0; f < fields; ++f) {
-                const platform::db::Value v = rows_->Get(f);
-                cells[f + 1] = texts_.Text(f, v.IsNull() ? std::string() : v.ToText());
-            }
-            if (!row(cells)) return false;
-        }
-        return true;
-    }
-
-private:
-    RowsetPtr rows_;
-    ListTexts texts_;
-    long cols_;
-};
-
-// The list's rows stand for the grid's while a command runs, and no longer: they hold the
-// list's snapshot open.
-class RowsWhile {
-public:
-    RowsWhile(IPrintControl& prn, std::shared_ptr<IPrintRows> rows) : prn_(prn) { prn_.SetRows(std::move(rows)); }
-    ~RowsWhile() { prn_.SetRows(nullptr); }
-    RowsWhile(const RowsWhile&) = delete;
-    RowsWhile& operator=(const RowsWhile&) = delete;
-
-private:
-    IPrintControl& prn_;
 };
 
 }  // namespace
@@ -127,17 +81,12 @@ void PrintAll(frmContactList& window, const std::string& key, IFlexGrid& grid, I
     Context& c = Ctx();
     Pub().HelpHide();
     std::string style, data;
-    std::shared_ptr<IPrintRows> rows;
     {
         Hourglass busy;
-        // A page sorted in place by the menu is printed as the header's sort of the whole list.
-        if (&grid == &window.Grid()) window.AskInHeaderOrder();
         PrintPub().GetPrnStyle("", style, kTable, c.DataService, grid);
         WriteData(grid, data);
         if (prn.SetDataStyleXML(data, style, false, false, "Default") != 0) return;
-        if (auto list = window.ListRowset(); list && &grid == &window.Grid()) rows = std::make_shared<ListRows>(list, grid.Cols());
     }
-    RowsWhile whole(prn, rows);
     const std::string k = txt::LCase(key);
     if (k == "setup") {
         if (!prn.PageSetup()) prn.TriggerEvent(0);

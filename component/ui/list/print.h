@@ -21,9 +21,7 @@ std::string WidenSizes(std::string sizes);
 void WriteData(IFlexGrid& grid, std::string& data);
 // The export types and sizes of the list's columns (sizes widened).
 void ExportTypes(std::string& types, std::string& sizes);
-// One of the four commands (key compared without regard to case) on the grid through prn: the
-// grid's columns, and when grid is the window's, every row of its list (read a page at a time,
-// in the header's order) rather than the page shown.
+// One of the four commands (key compared without regard to case) on the grid through prn.
 void PrintAll(frmContactList& window, const std::string& key, IFlexGrid& grid, IPrintControl& prn);
 // The command as the window runs it: its print control is created on first use (and its style
 // event wired to the stored style); without a print control the command does nothing.

@@ -23,7 +23,6 @@ public:
     // Answers false when the user confirmed a new style (it is now the control's, and the style
     // event should carry it away), true when the dialog was cancelled and nothing changed.
     bool PageSetup() override;
-    void SetRows(std::shared_ptr<sovrel::IPrintRows> rows) override;
     void TriggerEvent(int eventId) override;
     void DoPrint() override;
     void SetOwner(sovrel::IForm& owner) override;
@@ -52,7 +51,6 @@ private:
     bool visible_ = true;
     bool loaded_ = false;
     Sheet sheet_;
-    std::shared_ptr<sovrel::IPrintRows> rows_;
     PageStyle style_;
     QPointer<QWidget> owner_;
     std::function<void(const std::string&, const std::string&)> styleEvent_;

@@ -1,7 +1,6 @@
 // A list far longer than the pages the rowset keeps (9,006 contacts, 19 pages of 500), driven
 // as a clerk would over the host's real objects: the last page, a contact found on a far page,
-// and the whole list exported and read back beside the same query run by the stock sqlite3
-// program.
+// and the page shown exported as the grid shows it.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -16,16 +15,13 @@
 #include <QTest>
 #include <QTimer>
 
-#include <map>
 #include <sstream>
 
 #include "common/prog_ids.h"
 #include "demo_session.h"
 #include "file_text.h"
 #include "host/print_control.h"
-#include "platform/db/dialect.h"
 #include "platform/text.h"
-#include "stock_sqlite.h"
 
 namespace sovrel::test {
 namespace {
@@ -103,7 +99,7 @@ protected:
     std::string rareDuty, rareDutyStored;
 };
 
-TEST_F(LongListTest, TheLastPageAFarContactAndTheWholeListExportedAsTheGridShowsIt) {
+TEST_F(LongListTest, TheLastPageAFarContactAndThePageShownExportedAsTheGridShowsIt) {
     AddContacts();
     LoginAs("demo_en");
     ASSERT_NE(OpenList(), nullptr);
@@ -115,25 +111,9 @@ TEST_F(LongListTest, TheLastPageAFarContactAndTheWholeListExportedAsTheGridShows
     IFlexGrid& grid = window->Grid();
     ASSERT_EQ(window->ListRowset()->RecordCount(), kAdded + 6);
 
-    // What a user sees on the first page, each stored value beside the text the grid shows for
-    // it; the same query as the stock program reads it.
-    const std::string sql = window->ListStatement("");
-    const auto stock = StockSqlite(demo.path() + "/TKDATA_001_2024.db",
-                                   platform::db::SqliteDialect().Translate(sql).at(0).sql, true);
-    ASSERT_EQ(stock.status, 0) << stock.output.substr(0, 400);
-    std::vector<Texts> stored;
-    for (const std::string& line : Split(stock.output, '\n')) stored.push_back(Split(line, '|'));
-    if (!stored.empty() && stored.back().size() <= 1) stored.pop_back();
-    ASSERT_EQ(stored.size(), static_cast<std::size_t>(kAdded + 6));
     std::vector<long> exported;  // grid columns, as the export writes them
     for (long c = 2; c < grid.Cols(); ++c)
         if (grid.ColWidth(c) != 0) exported.push_back(c);
-    std::map<std::pair<long, std::string>, std::string> shownAs;
-    for (long r = 1; r < grid.Rows(); ++r)
-        for (long c : exported) shownAs[{c, stored[static_cast<std::size_t>(r - 1)].at(static_cast<std::size_t>(c - 1))}] = grid.TextMatrix(r, c);
-    // The one duty page 1 does not show.
-    for (long c : exported)
-        if (stored[kRare + 5].at(static_cast<std::size_t>(c - 1)) == rareDutyStored) shownAs[{c, rareDutyStored}] = rareDuty;
 
     // The last page, by its label.
     QTest::mouseClick(window->findChild<QLabel*>("LblPage3"), Qt::LeftButton);
@@ -161,8 +141,8 @@ TEST_F(LongListTest, TheLastPageAFarContactAndTheWholeListExportedAsTheGridShows
     QTest::keyClick(view, Qt::Key_F3, Qt::ControlModifier);
     EXPECT_EQ(found, (Texts{steps[0].second, steps[1].second}));
 
-    // The whole list to CSV through the save dialog.
-    const fs::path file = fs::path(demo.path()) / "whole.csv";
+    // The page shown to CSV through the save dialog.
+    const fs::path file = fs::path(demo.path()) / "page.csv";
     answer = [&](QDialog& d) {
         auto& files = dynamic_cast<QFileDialog&>(d);
         files.selectNameFilter(files.nameFilters().at(1));  // CSV
@@ -176,42 +156,43 @@ TEST_F(LongListTest, TheLastPageAFarContactAndTheWholeListExportedAsTheGridShows
     // The list stays where the user left it.
     EXPECT_EQ(Page() + " " + CurrentCode(), steps[1].second);
 
-    const std::string text = FileText(file);
-    ASSERT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
-    // Each line as the export writes the texts the grid shows (CSV's own quoting is tested
-    // with the writers).
-    auto csvLine = [](const Texts& fields) {
-        std::string line;
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            if (i) line += ',';
-            platform::text::AppendCsvField(line, fields[i]);
+    // Each line the texts the grid shows, in its order (CSV's own quoting is tested with the
+    // writers).
+    auto csvLines = [&] {
+        auto line = [](const Texts& fields) {
+            std::string out;
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                if (i) out += ',';
+                platform::text::AppendCsvField(out, fields[i]);
+            }
+            return out + "\r";
+        };
+        Texts out;
+        for (long r = 0; r < grid.Rows(); ++r) {
+            Texts fields;
+            for (long c : exported) fields.push_back(grid.TextMatrix(r, c));
+            out.push_back(line(fields));
         }
-        return line + "\r";
+        return out;
     };
-    Texts lines = Split(text.substr(3), '\n');
-    ASSERT_EQ(lines.back(), "");  // after the last line's end
-    lines.pop_back();
-    ASSERT_EQ(lines.size(), stored.size() + 1) << "rows exported";
-    Texts captions;
-    for (long c : exported) captions.push_back(grid.TextMatrix(0, c));
-    EXPECT_EQ(lines[0], csvLine(captions));
-    long differing = 0;
-    for (std::size_t r = 0; r < stored.size(); ++r) {
-        Texts expected;
-        for (long c : exported) {
-            const std::string& value = stored[r].at(static_cast<std::size_t>(c - 1));
-            const auto as = shownAs.find({c, value});
-            expected.push_back(as == shownAs.end() ? value : as->second);
-        }
-        if (lines[r + 1] != csvLine(expected) && ++differing <= 3)
-            ADD_FAILURE() << "row " << r + 1 << ": " << lines[r + 1] << " instead of " << csvLine(expected);
-    }
-    EXPECT_EQ(differing, 0);
+    auto fileLines = [&] {
+        const std::string text = FileText(file);
+        EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
+        Texts lines = Split(text.size() > 3 ? text.substr(3) : std::string(), '\n');
+        EXPECT_EQ(lines.empty() ? "-" : lines.back(), "");  // after the last line's end
+        if (!lines.empty()) lines.pop_back();
+        return lines;
+    };
+    const Texts lines = fileLines();
+    ASSERT_EQ(lines.size(), 501u) << "the page's 500 rows and the captions";
+    EXPECT_EQ(lines, csvLines());
     // The far rows name their base codes in English, as the grid does.
-    EXPECT_NE(text.rfind(",Male,"), std::string::npos);
+    const std::string text = FileText(file);
+    EXPECT_NE(text.find("," + rareDuty + ","), std::string::npos);
     EXPECT_EQ(text.find("男"), std::string::npos);
+    EXPECT_EQ(text.find("," + rareDutyStored + ","), std::string::npos);
 
-    // The page sorted in place by the menu: the export is the whole list in that order.
+    // The page sorted in place by the menu is exported as it is shown.
     long name = -1;
     for (long c = 0; c < grid.Cols(); ++c)
         if (grid.TextMatrix(0, c) == "Contact Name") name = c;
@@ -221,15 +202,10 @@ TEST_F(LongListTest, TheLastPageAFarContactAndTheWholeListExportedAsTheGridShows
     auto* menu = window->findChild<QMenu*>("mOrder");
     ASSERT_TRUE(menu && menu->isVisible());
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(window->findChild<QAction*>("mDesc")).center());
-    const auto byName = StockSqlite(demo.path() + "/TKDATA_001_2024.db",
-                                    platform::db::SqliteDialect().Translate(window->ListStatement("")).at(0).sql, true);
-    const Texts sorted = Split(byName.output, '\n');
-    ASSERT_GT(sorted.size(), 3u) << byName.output.substr(0, 400);
+    const Texts sortedShown = csvLines();
+    ASSERT_NE(sortedShown, lines);
     item->trigger();
-    const Texts again = Split(FileText(file).substr(3), '\n');
-    ASSERT_EQ(again.size(), lines.size() + 1);
-    for (std::size_t r = 0; r < 3; ++r)
-        EXPECT_EQ(Split(again[r + 1], ',').at(0), Split(sorted[r], '|').at(1)) << "row " << r + 1;
+    EXPECT_EQ(fileLines(), sortedShown);
 }
 
 }  // namespace
