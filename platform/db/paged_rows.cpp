@@ -89,6 +89,25 @@ std::shared_ptr<PagedRows> PagedRows::Open(Backend& backend, std::string_view ts
     const std::string count = Native(backend, plan.count);
 
     p->snapshot_ = backend.OpenSnapshot();
+    if (p->Keyed() && p->snapshot_->SortsEveryRow(p->readerSql_)) {
+        // No index gives the order: the reader would sort every row, all its columns, before the
+        // first. The server finds the first page's keys instead, keeping only that many.
+        p->sorts_ = Sorts::Yes;
+        auto c = p->snapshot_->Query(count);
+        p->count_ = c->Next() ? static_cast<std::size_t>(std::max<std::int64_t>(0, c->Get(0).ToInt())) : 0;
+        c.reset();
+        const std::size_t rows = std::min(kPageRows, p->count_);
+        auto first = p->snapshot_->Query(p->pageBefore_ + std::to_string(rows) + " OFFSET 0" + p->pageAfter_);
+        p->fields_ = first->Fields();
+        auto page = std::make_unique<RowStore>(p->fields_.size());
+        if (first->Fetch(*page, p->fields_, rows + 1) == rows) {
+            p->pages_.push_back({0, std::move(page), ++p->tick_});
+            if (rename) rename(p->fields_, tsql);
+            return p;
+        }
+        // A join repeats the base table's rows: read on from the start instead.
+        p->pageBefore_.clear();
+    }
     // The first read fixes the snapshot. A list the cache holds whole is read in one pass and
     // its rows counted as they come; a longer one the server counts.
     p->reader_ = p->snapshot_->ReadRows(p->readerSql_);
@@ -142,7 +161,9 @@ std::unique_ptr<RowStore> PagedRows::Load(std::size_t first, std::size_t rows) {
     // reader, brought there once.
     onward_ = first == lastLoaded_ + kPageRows ? onward_ + 1 : 0;
     lastLoaded_ = first;
-    if ((reader_ && readerAt_ <= first && first - readerAt_ <= kReadOver) || !Keyed() || onward_ >= kOnward)
+    // A reader that sorts every row is worth its sort only to a walk through the list.
+    const std::size_t onward = sorts_ == Sorts::Yes ? kPages : kOnward;
+    if ((reader_ && readerAt_ <= first && first - readerAt_ <= kReadOver) || !Keyed() || onward_ >= onward)
         return ReadOn(first, rows);
     // A list that no index orders is sorted whole for each page found by key, while its reader
     // has sorted it once: ahead of the reader, reading on is the cheaper way.
