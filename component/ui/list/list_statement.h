@@ -22,7 +22,8 @@ struct ListQuery {
 };
 
 // The quick search's condition: the text, as typed, inside the code, name, phones, mobile or
-// e-mail, or a code of codes; "" for a blank text.
+// e-mail, or a code of codes; "" for a blank text. A text the search's index can find narrows
+// the contacts read to those the index gives.
 std::string QuickSearchCondition(const std::string& text, const std::vector<std::string>& codes = {});
 
 // The rows a page shows, 1-based: first and last of total, for the page (clamped as the pager
