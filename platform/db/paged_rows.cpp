@@ -86,7 +86,10 @@ std::shared_ptr<PagedRows> PagedRows::Open(Backend& backend, std::string_view ts
         }
     }
     p->readerSql_ = Native(backend, reader);
-    const std::string count = Native(backend, plan.count);
+    // Lookups of one row each change no count: left out, the server reads fewer columns.
+    bool lookupsOnly = !plan.lookups.empty();
+    for (const auto& lookup : plan.lookups) lookupsOnly = lookupsOnly && backend.UniqueColumn(lookup.table, lookup.column);
+    const std::string count = Native(backend, lookupsOnly ? plan.countWithoutLookups : plan.count);
 
     p->snapshot_ = backend.OpenSnapshot();
     if (p->Keyed() && p->snapshot_->SortsEveryRow(p->readerSql_)) {

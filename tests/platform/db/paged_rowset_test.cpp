@@ -81,6 +81,11 @@ TEST_P(PagedRowsetTest, BehavesAsTheSameQueryReadWhole) {
         {"SELECT DISTINCT cVenCode, iCount FROM Contact WHERE iCount < 1300 ORDER BY iCount, cVenCode", "cVenCode = 'V01'"},
         {"SELECT TOP 2100 cCode FROM Contact ORDER BY cCode DESC", "cCode LIKE '*7'"},
         {"SELECT cVenCode, COUNT(*) AS n FROM Contact GROUP BY cVenCode ORDER BY cVenCode", "n > 0"},
+        // Looked up by a column that is no key: each contact once per contact of its vendor, so
+        // the count keeps the join.
+        {"SELECT c.cCode, d.cCode AS other FROM Contact c LEFT JOIN Contact d ON d.cVenCode = c.cVenCode "
+         "LEFT JOIN Vendor v ON v.cVenCode = c.cVenCode WHERE c.iCount <= 2 ORDER BY c.cCode, d.cCode",
+         "other LIKE '*1'"},
         // Each contact twice: the base table's key is not the rows' key.
         {"SELECT c.cCode, v.cVenName FROM Contact c, Vendor v WHERE c.iCount <= 4500 ORDER BY v.cVenName, c.cCode",
          "cVenName = 'Acme Trading'"},
