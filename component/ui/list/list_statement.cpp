@@ -20,7 +20,7 @@ std::string BuildListStatement(const ListQuery& q) {
     if (!q.vendorCode.empty()) sql += " and Ven_Contact.cVenCode = " + SqlText(q.vendorCode, false) + " ";
     if (!q.where.empty()) sql += " AND " + q.where;
     if (!q.filter.empty()) sql += " AND " + q.filter;
-    if (const std::string search = QuickSearchCondition(q.search, q.searchCodes); !search.empty())
+    if (const std::string search = QuickSearchCondition(q.search, q.searchCodes, q.searchIndex); !search.empty())
         sql += " AND " + search;
     if (q.sortField > 0) {
         // By position, as the header shows the select list; the contact code (field 2, unique)
@@ -57,7 +57,7 @@ bool IndexFinds(const std::string& typed) {
 
 }  // namespace
 
-std::string QuickSearchCondition(const std::string& text, const std::vector<std::string>& codes) {
+std::string QuickSearchCondition(const std::string& text, const std::vector<std::string>& codes, bool searchIndex) {
     const std::string typed = platform::text::Trim(text);
     if (typed.empty()) return {};
     const std::string pattern = SqlLikeContains(typed);
@@ -66,8 +66,9 @@ std::string QuickSearchCondition(const std::string& text, const std::vector<std:
         any += std::string(any.empty() ? "" : " OR ") + "Ven_Contact." + column + " LIKE " + pattern;
     // The index gives the contacts that may hold the text, without reading every contact; the
     // LIKEs above decide. First, so that the others are tried on those contacts alone.
-    if (IndexFinds(typed))
-        any = "Ven_Contact.oid IN (SELECT oid FROM Ven_ContactSearch WHERE cText LIKE " + pattern + ") AND (" + any + ")";
+    if (searchIndex && IndexFinds(typed))
+        any = "Ven_Contact.oid IN (SELECT oid FROM " + std::string(kSearchIndexTable) + " WHERE cText LIKE " + pattern +
+              ") AND (" + any + ")";
     // The codes were read from the table as stored: compared byte for byte, which is exact here
     // and spares the case-insensitive collation for each of them on every row scanned.
     if (!codes.empty())
