@@ -99,16 +99,30 @@ std::shared_ptr<PagedRows> PagedRows::Open(Backend& backend, std::string_view ts
         auto c = p->snapshot_->Query(count);
         p->count_ = c->Next() ? static_cast<std::size_t>(std::max<std::int64_t>(0, c->Get(0).ToInt())) : 0;
         c.reset();
-        const std::size_t rows = std::min(kPageRows, p->count_);
-        auto first = p->snapshot_->Query(p->pageBefore_ + std::to_string(rows) + " OFFSET 0" + p->pageAfter_);
+        const std::size_t want = std::min(kPageRows, p->count_);
+        auto first = p->snapshot_->Query(p->pageBefore_ + std::to_string(want) + " OFFSET 0" + p->pageAfter_);
         p->fields_ = first->Fields();
-        auto page = std::make_unique<RowStore>(p->fields_.size());
-        if (first->Fetch(*page, p->fields_, rows + 1) == rows) {
-            p->pages_.push_back({0, std::move(page), ++p->tick_});
+        std::size_t got = 0;
+        for (std::size_t k = 0; k == 0 || got < want; ++k) {
+            auto page = std::make_unique<RowStore>(p->fields_.size());
+            std::vector<FieldInfo> scratch = p->fields_;  // the first page settles the types
+            const std::size_t n = first->Fetch(*page, k == 0 ? p->fields_ : scratch, std::min(kPageRows, want - got));
+            got += n;
+            p->lastLoaded_ = k * kPageRows;
+            p->pages_.push_back({k * kPageRows, std::move(page), ++p->tick_});
+            if (n < kPageRows) break;
+        }
+        // The keys bring back their rows: as many as asked when each key is one row's.
+        RowStore past(p->fields_.size());
+        std::vector<FieldInfo> scratch = p->fields_;
+        if (got == want && first->Fetch(past, scratch, 1) == 0) {
             if (rename) rename(p->fields_, tsql);
             return p;
         }
         // A join repeats the base table's rows: read on from the start instead.
+        first.reset();
+        p->pages_.clear();
+        p->lastLoaded_ = 0;
         p->pageBefore_.clear();
     }
     // The first read fixes the snapshot. A list the cache holds whole is read in one pass and
@@ -142,20 +156,27 @@ const RowStore& PagedRows::Row(std::size_t row, std::size_t& local) {
     auto it = std::find_if(pages_.begin(), pages_.end(), [&](const Page& p) { return p.first == first; });
     if (it == pages_.end()) {
         auto rows = Load(first, std::min(kPageRows, count_ - first));
-        if (pages_.size() < kPages) {
-            pages_.push_back({});
-            it = pages_.end() - 1;
-        } else {
-            it = std::min_element(pages_.begin(), pages_.end(), [](const Page& a, const Page& b) { return a.used < b.used; });
-        }
-        it->first = first;
-        it->rows = std::move(rows);
+        it = Keep(first, std::move(rows));
     }
     it->used = ++tick_;
     local = row - first;
     if (local >= it->rows->Rows())
         throw Error(errnum::NoCurrentRecord, "Rowset", "row " + std::to_string(row + 1) + " could not be read again");
     return *it->rows;
+}
+
+std::vector<PagedRows::Page>::iterator PagedRows::Keep(std::size_t first, std::unique_ptr<RowStore> rows) {
+    auto it = pages_.end();
+    if (pages_.size() < kPages) {
+        pages_.push_back({});
+        it = pages_.end() - 1;
+    } else {
+        it = std::min_element(pages_.begin(), pages_.end(), [](const Page& a, const Page& b) { return a.used < b.used; });
+    }
+    it->first = first;
+    it->rows = std::move(rows);
+    it->used = ++tick_;
+    return it;
 }
 
 std::unique_ptr<RowStore> PagedRows::Load(std::size_t first, std::size_t rows) {
@@ -172,12 +193,29 @@ std::unique_ptr<RowStore> PagedRows::Load(std::size_t first, std::size_t rows) {
     // has sorted it once: ahead of the reader, reading on is the cheaper way.
     if (sorts_ == Sorts::Unknown) sorts_ = snapshot_->SortsEveryRow(readerSql_) ? Sorts::Yes : Sorts::No;
     if (sorts_ == Sorts::Yes && reader_ && readerAt_ <= first) return ReadOn(first, rows);
-    auto store = std::make_unique<RowStore>(fields_.size());
-    std::vector<FieldInfo> scratch = fields_;  // the first page's types stay
-    auto c = snapshot_->Query(pageBefore_ + std::to_string(rows) + " OFFSET " + std::to_string(first) + pageAfter_);
-    // The page's keys bring back their rows: as many as asked when each key is one row's. A
-    // join that repeats the base table's rows gives more, and the rows are read on instead.
-    if (c->Fetch(*store, scratch, rows + 1) == rows) return store;
+    // Where the server sorts every row for a page, the pages after it come with it for about the
+    // same cost, as many as the cache keeps besides.
+    const std::size_t want = sorts_ == Sorts::Yes ? std::min((kPages - 1) * kPageRows, count_ - first) : rows;
+    auto c = snapshot_->Query(pageBefore_ + std::to_string(want) + " OFFSET " + std::to_string(first) + pageAfter_);
+    std::vector<std::pair<std::size_t, std::unique_ptr<RowStore>>> pages;
+    std::size_t got = 0;
+    while (got < want || pages.empty()) {
+        auto store = std::make_unique<RowStore>(fields_.size());
+        std::vector<FieldInfo> scratch = fields_;  // the first page's types stay
+        const std::size_t n = c->Fetch(*store, scratch, std::min(kPageRows, want - got));
+        pages.emplace_back(first + got, std::move(store));
+        got += n;
+        if (n < kPageRows) break;
+    }
+    // The keys bring back their rows: as many as asked when each key is one row's. A join that
+    // repeats the base table's rows gives more, and the rows are read on instead.
+    RowStore past(fields_.size());
+    std::vector<FieldInfo> scratch = fields_;
+    if (got == want && c->Fetch(past, scratch, 1) == 0) {
+        for (std::size_t k = 1; k < pages.size(); ++k) Keep(pages[k].first, std::move(pages[k].second));
+        lastLoaded_ = pages.back().first;
+        return std::move(pages.front().second);
+    }
     pageBefore_.clear();
     return ReadOn(first, rows);
 }
