@@ -92,13 +92,18 @@ std::shared_ptr<PagedRows> PagedRows::Open(Backend& backend, std::string_view ts
     const std::string count = Native(backend, lookupsOnly ? plan.countWithoutLookups : plan.count);
 
     p->snapshot_ = backend.OpenSnapshot();
+    std::size_t counted = 0;
     if (p->Keyed() && p->snapshot_->SortsEveryRow(p->readerSql_)) {
-        // No index gives the order: the reader would sort every row, all its columns, before the
-        // first. The server finds the first page's keys instead, keeping only that many.
         p->sorts_ = Sorts::Yes;
         auto c = p->snapshot_->Query(count);
-        p->count_ = c->Next() ? static_cast<std::size_t>(std::max<std::int64_t>(0, c->Get(0).ToInt())) : 0;
+        counted = c->Next() ? static_cast<std::size_t>(std::max<std::int64_t>(0, c->Get(0).ToInt())) : 0;
         c.reset();
+    }
+    if (counted > kPages * kPageRows) {
+        // No index gives the order: the reader would sort every row, all its columns, before the
+        // first. The server finds the first page's keys instead, keeping only that many. (Fewer
+        // rows than the cache holds are sorted and read whole by the reader in one pass.)
+        p->count_ = counted;
         const std::size_t want = std::min(kPageRows, p->count_);
         auto first = p->snapshot_->Query(p->pageBefore_ + std::to_string(want) + " OFFSET 0" + p->pageAfter_);
         p->fields_ = first->Fields();
