@@ -104,6 +104,9 @@ public:
 
     // Primary key columns of a table (empty when it has none).
     virtual std::vector<std::string> PrimaryKey(const std::string& table) = 0;
+    // Whether no two rows of the table hold the same value in the column, as the server compares
+    // it (a unique index of that column alone); false when not known.
+    virtual bool UniqueColumn(const std::string& table, const std::string& column) { return false; }
     // INSERT one row; fills readValues with the readBack columns of the new row.
     virtual void InsertRow(const RowWrite& row, std::vector<Value>& readValues) = 0;
     // UPDATE the row found by the where columns; answers rows affected and fills readValues

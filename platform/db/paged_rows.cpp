@@ -86,9 +86,50 @@ std::shared_ptr<PagedRows> PagedRows::Open(Backend& backend, std::string_view ts
         }
     }
     p->readerSql_ = Native(backend, reader);
-    const std::string count = Native(backend, plan.count);
+    // Lookups of one row each change no count: left out, the server reads fewer columns.
+    bool lookupsOnly = !plan.lookups.empty();
+    for (const auto& lookup : plan.lookups) lookupsOnly = lookupsOnly && backend.UniqueColumn(lookup.table, lookup.column);
+    const std::string count = Native(backend, lookupsOnly ? plan.countWithoutLookups : plan.count);
 
     p->snapshot_ = backend.OpenSnapshot();
+    std::size_t counted = 0;
+    if (p->Keyed() && p->snapshot_->SortsEveryRow(p->readerSql_)) {
+        p->sorts_ = Sorts::Yes;
+        auto c = p->snapshot_->Query(count);
+        counted = c->Next() ? static_cast<std::size_t>(std::max<std::int64_t>(0, c->Get(0).ToInt())) : 0;
+        c.reset();
+    }
+    if (counted > kPages * kPageRows) {
+        // No index gives the order: the reader would sort every row, all its columns, before the
+        // first. The server finds the first page's keys instead, keeping only that many. (Fewer
+        // rows than the cache holds are sorted and read whole by the reader in one pass.)
+        p->count_ = counted;
+        const std::size_t want = std::min(kPageRows, p->count_);
+        auto first = p->snapshot_->Query(p->pageBefore_ + std::to_string(want) + " OFFSET 0" + p->pageAfter_);
+        p->fields_ = first->Fields();
+        std::size_t got = 0;
+        for (std::size_t k = 0; k == 0 || got < want; ++k) {
+            auto page = std::make_unique<RowStore>(p->fields_.size());
+            std::vector<FieldInfo> scratch = p->fields_;  // the first page settles the types
+            const std::size_t n = first->Fetch(*page, k == 0 ? p->fields_ : scratch, std::min(kPageRows, want - got));
+            got += n;
+            p->lastLoaded_ = k * kPageRows;
+            p->pages_.push_back({k * kPageRows, std::move(page), ++p->tick_});
+            if (n < kPageRows) break;
+        }
+        // The keys bring back their rows: as many as asked when each key is one row's.
+        RowStore past(p->fields_.size());
+        std::vector<FieldInfo> scratch = p->fields_;
+        if (got == want && first->Fetch(past, scratch, 1) == 0) {
+            if (rename) rename(p->fields_, tsql);
+            return p;
+        }
+        // A join repeats the base table's rows: read on from the start instead.
+        first.reset();
+        p->pages_.clear();
+        p->lastLoaded_ = 0;
+        p->pageBefore_.clear();
+    }
     // The first read fixes the snapshot. A list the cache holds whole is read in one pass and
     // its rows counted as they come; a longer one the server counts.
     p->reader_ = p->snapshot_->ReadRows(p->readerSql_);
@@ -120,14 +161,7 @@ const RowStore& PagedRows::Row(std::size_t row, std::size_t& local) {
     auto it = std::find_if(pages_.begin(), pages_.end(), [&](const Page& p) { return p.first == first; });
     if (it == pages_.end()) {
         auto rows = Load(first, std::min(kPageRows, count_ - first));
-        if (pages_.size() < kPages) {
-            pages_.push_back({});
-            it = pages_.end() - 1;
-        } else {
-            it = std::min_element(pages_.begin(), pages_.end(), [](const Page& a, const Page& b) { return a.used < b.used; });
-        }
-        it->first = first;
-        it->rows = std::move(rows);
+        it = Keep(first, std::move(rows));
     }
     it->used = ++tick_;
     local = row - first;
@@ -136,24 +170,57 @@ const RowStore& PagedRows::Row(std::size_t row, std::size_t& local) {
     return *it->rows;
 }
 
+std::vector<PagedRows::Page>::iterator PagedRows::Keep(std::size_t first, std::unique_ptr<RowStore> rows) {
+    auto it = pages_.end();
+    if (pages_.size() < kPages) {
+        pages_.push_back({});
+        it = pages_.end() - 1;
+    } else {
+        it = std::min_element(pages_.begin(), pages_.end(), [](const Page& a, const Page& b) { return a.used < b.used; });
+    }
+    it->first = first;
+    it->rows = std::move(rows);
+    it->used = ++tick_;
+    return it;
+}
+
 std::unique_ptr<RowStore> PagedRows::Load(std::size_t first, std::size_t rows) {
     // A page found by its key costs the server a pass over the keys before it: cheap for a jump,
     // but not page after page through the rest of the list. Rows read on in order go by the
     // reader, brought there once.
     onward_ = first == lastLoaded_ + kPageRows ? onward_ + 1 : 0;
     lastLoaded_ = first;
-    if ((reader_ && readerAt_ <= first && first - readerAt_ <= kReadOver) || !Keyed() || onward_ >= kOnward)
+    // A reader that sorts every row is worth its sort only to a walk through the list.
+    const std::size_t onward = sorts_ == Sorts::Yes ? kPages : kOnward;
+    if ((reader_ && readerAt_ <= first && first - readerAt_ <= kReadOver) || !Keyed() || onward_ >= onward)
         return ReadOn(first, rows);
     // A list that no index orders is sorted whole for each page found by key, while its reader
     // has sorted it once: ahead of the reader, reading on is the cheaper way.
     if (sorts_ == Sorts::Unknown) sorts_ = snapshot_->SortsEveryRow(readerSql_) ? Sorts::Yes : Sorts::No;
     if (sorts_ == Sorts::Yes && reader_ && readerAt_ <= first) return ReadOn(first, rows);
-    auto store = std::make_unique<RowStore>(fields_.size());
-    std::vector<FieldInfo> scratch = fields_;  // the first page's types stay
-    auto c = snapshot_->Query(pageBefore_ + std::to_string(rows) + " OFFSET " + std::to_string(first) + pageAfter_);
-    // The page's keys bring back their rows: as many as asked when each key is one row's. A
-    // join that repeats the base table's rows gives more, and the rows are read on instead.
-    if (c->Fetch(*store, scratch, rows + 1) == rows) return store;
+    // Where the server sorts every row for a page, the pages after it come with it for about the
+    // same cost, as many as the cache keeps besides.
+    const std::size_t want = sorts_ == Sorts::Yes ? std::min((kPages - 1) * kPageRows, count_ - first) : rows;
+    auto c = snapshot_->Query(pageBefore_ + std::to_string(want) + " OFFSET " + std::to_string(first) + pageAfter_);
+    std::vector<std::pair<std::size_t, std::unique_ptr<RowStore>>> pages;
+    std::size_t got = 0;
+    while (got < want || pages.empty()) {
+        auto store = std::make_unique<RowStore>(fields_.size());
+        std::vector<FieldInfo> scratch = fields_;  // the first page's types stay
+        const std::size_t n = c->Fetch(*store, scratch, std::min(kPageRows, want - got));
+        pages.emplace_back(first + got, std::move(store));
+        got += n;
+        if (n < kPageRows) break;
+    }
+    // The keys bring back their rows: as many as asked when each key is one row's. A join that
+    // repeats the base table's rows gives more, and the rows are read on instead.
+    RowStore past(fields_.size());
+    std::vector<FieldInfo> scratch = fields_;
+    if (got == want && c->Fetch(past, scratch, 1) == 0) {
+        for (std::size_t k = 1; k < pages.size(); ++k) Keep(pages[k].first, std::move(pages[k].second));
+        lastLoaded_ = pages.back().first;
+        return std::move(pages.front().second);
+    }
     pageBefore_.clear();
     return ReadOn(first, rows);
 }

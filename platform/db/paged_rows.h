@@ -48,6 +48,8 @@ private:
         std::uint64_t used = 0;
     };
     std::unique_ptr<RowStore> Load(std::size_t first, std::size_t rows);
+    // Puts a page in the cache in place of the one used longest ago.
+    std::vector<Page>::iterator Keep(std::size_t first, std::unique_ptr<RowStore> rows);
     std::unique_ptr<RowStore> ReadOn(std::size_t first, std::size_t rows);
 
     std::shared_ptr<Backend> snapshot_;

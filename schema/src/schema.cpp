@@ -10,14 +10,19 @@ namespace schema {
 namespace embedded {
 extern const std::string_view account_source;
 extern const std::string_view system_source;
+extern const std::string_view search_sqlite_source;
+extern const std::string_view search_postgres_source;
 }  // namespace embedded
 
 namespace {
 
 // Derived once per process; the texts live as long as it does.
 std::string_view ScriptFor(std::string_view provider, std::string_view source, std::string_view what) {
-    static const std::string accountSqlite = BackendDdl(embedded::account_source, Backend::Sqlite);
-    static const std::string accountPostgres = BackendDdl(embedded::account_source, Backend::Postgres);
+    // The quick search's index is each backend's own.
+    static const std::string accountSqlite =
+        BackendDdl(embedded::account_source, Backend::Sqlite) + "\n" + std::string(embedded::search_sqlite_source);
+    static const std::string accountPostgres =
+        BackendDdl(embedded::account_source, Backend::Postgres) + "\n" + std::string(embedded::search_postgres_source);
     static const std::string systemSqlite = BackendDdl(embedded::system_source, Backend::Sqlite);
     static const std::string systemPostgres = BackendDdl(embedded::system_source, Backend::Postgres);
     const bool account = source.data() == embedded::account_source.data();
@@ -48,9 +53,30 @@ bool AddLaterAccountTables(platform::db::Connection& account) {
     } catch (const platform::Error& e) {
         throw e.WithContext("while indexing the row versions of an older account's contacts");
     }
+    const bool postgres = platform::text::EqualsNoCase(account.Provider(), "PostgreSQL");
+    bool added = false;
+    try {
+        account.OpenRowset("SELECT COUNT(*) FROM Ven_ContactSearch WHERE 1 = 0");
+    } catch (const platform::Error&) {
+        // Missing: an account from before the quick search's index. Made and filled in one
+        // transaction (half a minute for a million contacts), so that a failure leaves none.
+        try {
+            account.BeginTrans();
+            account.ExecuteScript(std::string(postgres ? embedded::search_postgres_source : embedded::search_sqlite_source));
+            account.CommitTrans();
+            added = true;
+        } catch (const platform::Error& e) {
+            try {
+                account.RollbackTrans();
+            } catch (const platform::Error&) {
+                // Nothing was begun.
+            }
+            throw e.WithContext("while indexing an older account's contacts for the quick search");
+        }
+    }
     try {
         account.OpenRowset("SELECT COUNT(*) FROM Ven_ContactHistory WHERE 1 = 0");
-        return false;
+        return added;
     } catch (const platform::Error&) {
         // Missing: an account from before the history.
     }
@@ -61,7 +87,7 @@ bool AddLaterAccountTables(platform::db::Connection& account) {
     const std::size_t end = source.find(';', lastIndex);
     if (begin == std::string_view::npos || lastIndex == std::string_view::npos || end == std::string_view::npos)
         throw platform::Error(platform::errnum::InvalidOperation, "schema", "the account script has no history table");
-    const Backend backend = platform::text::EqualsNoCase(account.Provider(), "PostgreSQL") ? Backend::Postgres : Backend::Sqlite;
+    const Backend backend = postgres ? Backend::Postgres : Backend::Sqlite;
     try {
         account.ExecuteScript(BackendDdl(source.substr(begin, end + 1 - begin), backend));
     } catch (const platform::Error& e) {

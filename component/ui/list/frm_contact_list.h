@@ -272,6 +272,7 @@ private:
     bool sortDescending_ = false, queriedSortDescending_ = false;
     std::string lastWhere_;  // DataRefresh's last condition
     std::vector<std::string> searchCodes_;  // contacts the search text stands for as initials
+    bool searchIndexMissing_ = false;       // the account has no search index: every contact is read
 
     // Window state.
     std::weak_ptr<platform::Object> entry_;

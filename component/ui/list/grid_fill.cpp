@@ -88,7 +88,7 @@ void frmContactList::LoadHead() {
 std::string frmContactList::ListStatement(const std::string& where) const {
     const Context& c = Ctx();
     return BuildListStatement({c.ColumnSelectList, c.VendorRowAuth, vendorCode_, where, filterClause_, sortClause_,
-                               searchText_, searchCodes_, sortColumn_, sortDescending_});
+                               searchText_, searchCodes_, sortColumn_, sortDescending_, !searchIndexMissing_});
 }
 
 void frmContactList::DataRefresh(const std::string& where) {
@@ -99,7 +99,7 @@ void frmContactList::DataRefresh(const std::string& where) {
     if (unloaded_) return;
     lastWhere_ = where;
     searchCodes_ = Ctx().DataService ? ContactsByInitials(*Ctx().DataService, searchText_) : std::vector<std::string>{};
-    const std::string sql = ListStatement(where);
+    std::string sql = ListStatement(where);
     const long sortColumn = sortColumn_;
     const bool sortDescending = sortDescending_;
 
@@ -110,8 +110,16 @@ void frmContactList::DataRefresh(const std::string& where) {
     {
         WaitPointer wait(gridWidget_);
         if (auto entry = entry_.lock())
-            if (auto* contact = dynamic_cast<IContact*>(entry.get()))
+            if (auto* contact = dynamic_cast<IContact*>(entry.get())) {
                 contact->OpenPage(sql, pageSize, curPage, maxPageCount, rs);
+                // An account not yet given the search's index (on a server, until its owner runs
+                // sovrel roles; a file this user may not write) is searched without it.
+                if (!rs && !searchIndexMissing_ && sql.find(kSearchIndexTable) != std::string::npos) {
+                    searchIndexMissing_ = true;
+                    sql = ListStatement(where);
+                    contact->OpenPage(sql, pageSize, curPage, maxPageCount, rs);
+                }
+            }
     }
     if (!rs) {
         ShowInfo(ResText("Hx.CRM.TkContact.frmcontactlist.00051"));

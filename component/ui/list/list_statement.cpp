@@ -20,7 +20,7 @@ std::string BuildListStatement(const ListQuery& q) {
     if (!q.vendorCode.empty()) sql += " and Ven_Contact.cVenCode = " + SqlText(q.vendorCode, false) + " ";
     if (!q.where.empty()) sql += " AND " + q.where;
     if (!q.filter.empty()) sql += " AND " + q.filter;
-    if (const std::string search = QuickSearchCondition(q.search, q.searchCodes); !search.empty())
+    if (const std::string search = QuickSearchCondition(q.search, q.searchCodes, q.searchIndex); !search.empty())
         sql += " AND " + search;
     if (q.sortField > 0) {
         // By position, as the header shows the select list; the contact code (field 2, unique)
@@ -36,13 +36,39 @@ std::string BuildListStatement(const ListQuery& q) {
     return sql;
 }
 
-std::string QuickSearchCondition(const std::string& text, const std::vector<std::string>& codes) {
+namespace {
+
+// Whether the search's trigram index can narrow the search for typed: three characters or more
+// (a trigram's), none that LIKE reads as a wildcard or a set, and each one the index's case
+// folding and LIKE's agree on: ASCII, or a character no lower case or folding changes (Chinese,
+// digits, a lower-case letter).
+bool IndexFinds(const std::string& typed) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < typed.size(); ++characters) {
+        const std::size_t start = i;
+        const char32_t c = platform::text::DecodeUtf8(typed, i);
+        if (c == U'%' || c == U'_' || c == U'[') return false;
+        if (c < 0x80) continue;
+        const std::string one = typed.substr(start, i - start);
+        if (c >= 0x110000 || platform::text::FoldCase(c) != c || platform::text::LCase(one) != one) return false;
+    }
+    return characters >= 3;
+}
+
+}  // namespace
+
+std::string QuickSearchCondition(const std::string& text, const std::vector<std::string>& codes, bool searchIndex) {
     const std::string typed = platform::text::Trim(text);
     if (typed.empty()) return {};
     const std::string pattern = SqlLikeContains(typed);
     std::string any;
     for (const char* column : {"cContactCode", "cContactName", "cOfficePhone", "cHomePhone", "cMobilePhone", "cEmail"})
         any += std::string(any.empty() ? "" : " OR ") + "Ven_Contact." + column + " LIKE " + pattern;
+    // The index gives the contacts that may hold the text, without reading every contact; the
+    // LIKEs above decide. First, so that the others are tried on those contacts alone.
+    if (searchIndex && IndexFinds(typed))
+        any = "Ven_Contact.oid IN (SELECT oid FROM " + std::string(kSearchIndexTable) + " WHERE cText LIKE " + pattern +
+              ") AND (" + any + ")";
     // The codes were read from the table as stored: compared byte for byte, which is exact here
     // and spares the case-insensitive collation for each of them on every row scanned.
     if (!codes.empty())

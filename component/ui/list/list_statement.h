@@ -19,11 +19,17 @@ struct ListQuery {
     // The column header the user sorted by: 1-based field of the select list, 0 for none.
     long sortField = 0;
     bool sortDescending = false;
+    // Whether the search may ask the account's search index.
+    bool searchIndex = true;
 };
 
 // The quick search's condition: the text, as typed, inside the code, name, phones, mobile or
-// e-mail, or a code of codes; "" for a blank text.
-std::string QuickSearchCondition(const std::string& text, const std::vector<std::string>& codes = {});
+// e-mail, or a code of codes; "" for a blank text. A text the search's index can find narrows
+// the contacts read to those the index gives.
+std::string QuickSearchCondition(const std::string& text, const std::vector<std::string>& codes = {},
+                                 bool searchIndex = true);
+// The search index's table, as the condition names it.
+inline constexpr const char* kSearchIndexTable = "Ven_ContactSearch";
 
 // The rows a page shows, 1-based: first and last of total, for the page (clamped as the pager
 // clamps it) of pageSize rows; 0 and 0 without rows.

@@ -1,4 +1,5 @@
 // The pieces of a query that reading it a page at a time needs, cut from its own T-SQL text.
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -44,6 +45,41 @@ std::uint32_t AliasOf(const Node* item) {
     return dialect::kNoToken;
 }
 
+// The qualifiers of the column names under n (lower case), and whether a name has none.
+void Qualifiers(const Tree& t, const Node* n, std::vector<std::string>& out, bool& unqualified) {
+    if (n->kind == Nk::Name) {
+        if (n->parts.size() < 2) unqualified = true;
+        else out.push_back(text::LCase(dialect::Unquoted(t, n->parts[n->parts.size() - 2])));
+    }
+    for (const Node* k : n->kids) Qualifiers(t, k, out, unqualified);
+}
+
+// A LEFT JOIN whose ON is one equality between a column of the joined table and a column of
+// another: the joined table's name in the statement (its alias, else its name), the table and
+// its column; empty when the join is not such a lookup.
+struct JoinLookup {
+    std::string name, table, column;
+};
+JoinLookup LookupOf(const Tree& t, const Node* join) {
+    JoinLookup out;
+    if (join->kids.size() != 2 || t.tokens[join->first].kw != Kw::Left) return out;
+    const Node* table = join->kids[0];
+    const Node* on = join->kids[1];
+    if (table->kind != Nk::Table || table->parts.size() != 1 || on->kids.size() != 1) return out;
+    const Node* eq = on->kids[0];
+    if (eq->kind != Nk::Compare || t.Text(eq->op) != "=") return out;
+    const std::string name =
+        text::LCase(dialect::Unquoted(t, table->alias != dialect::kNoToken ? table->alias : table->parts.front()));
+    const Node* a = eq->kids[0];
+    const Node* b = eq->kids[1];
+    if (a->kind != Nk::Name || b->kind != Nk::Name || a->parts.size() != 2 || b->parts.size() != 2) return out;
+    const bool ownA = text::LCase(dialect::Unquoted(t, a->parts.front())) == name;
+    const bool ownB = text::LCase(dialect::Unquoted(t, b->parts.front())) == name;
+    if (ownA == ownB) return out;  // the joined table's column beside another table's
+    const Node* mine = ownA ? a : b;
+    return {name, dialect::Unquoted(t, table->parts.front()), dialect::Unquoted(t, mine->parts.back())};
+}
+
 }  // namespace
 
 PagingPlan PlanPaging(std::string_view tsql) {
@@ -86,6 +122,43 @@ PagingPlan PlanPaging(std::string_view tsql) {
     const std::string fromText = Span(tree, from);
     plan.count = "SELECT COUNT(*) FROM (SELECT TOP 2147483647 1 AS sv_one " + fromText +
                  (where ? " " + Span(tree, where) : std::string()) + ") sv_count";
+
+    // The count without the joins that only look a value up. A name without its table's may be
+    // any table's: then every join stays.
+    {
+        std::vector<std::string> named;
+        bool unqualified = false;
+        if (where) Qualifiers(tree, where, named, unqualified);
+        std::vector<JoinLookup> lookups(from->kids.size());
+        for (std::size_t k = 1; k < from->kids.size(); ++k) {
+            if (from->kids[k]->kind == Nk::Join) lookups[k] = LookupOf(tree, from->kids[k]);
+            else unqualified = true;  // a table after a comma: left as written
+        }
+        // A join kept keeps the tables its ON names; repeated until none is added.
+        std::vector<bool> kept(from->kids.size(), true);
+        for (std::size_t k = 1; k < from->kids.size(); ++k)
+            kept[k] = lookups[k].name.empty() || std::find(named.begin(), named.end(), lookups[k].name) != named.end();
+        for (bool changed = true; changed && !unqualified;) {
+            changed = false;
+            for (std::size_t k = 1; k < from->kids.size(); ++k) {
+                if (!kept[k]) continue;
+                std::vector<std::string> on;
+                for (const Node* part : from->kids[k]->kids)
+                    if (part->kind == Nk::Clause) Qualifiers(tree, part, on, unqualified);
+                for (std::size_t j = 1; j < from->kids.size(); ++j)
+                    if (!kept[j] && std::find(on.begin(), on.end(), lookups[j].name) != on.end()) kept[j] = changed = true;
+            }
+        }
+        std::string trimmed = Span(tree, from->first, from->kids[0]->last);
+        for (std::size_t k = 1; k < from->kids.size() && !unqualified; ++k) {
+            if (kept[k]) trimmed += " " + Span(tree, from->kids[k]);
+            else plan.lookups.push_back({lookups[k].table, lookups[k].column});
+        }
+        if (!unqualified && !plan.lookups.empty())
+            plan.countWithoutLookups = "SELECT COUNT(*) FROM (SELECT TOP 2147483647 1 AS sv_one " + trimmed +
+                                       (where ? " " + Span(tree, where) : std::string()) + ") sv_count";
+        else plan.lookups.clear();
+    }
 
     const Node* base = from->kids[0];
     if (base->kind != Nk::Table || base->parts.size() == 0) return plan;

@@ -163,6 +163,7 @@ public:
     void Close() override {
         stmtCache_.clear();
         keys_.clear();
+        unique_.clear();
         db_.reset();
     }
 
@@ -174,6 +175,7 @@ public:
         auto next = OpenFile(database);
         stmtCache_.clear();
         keys_.clear();
+        unique_.clear();
         db_ = std::move(next);
     }
 
@@ -282,6 +284,27 @@ public:
             cols.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0)));
         keys_[key] = cols;
         return cols;
+    }
+
+    bool UniqueColumn(const std::string& table, const std::string& column) override {
+        const std::string key = text::LCase(table) + "." + text::LCase(column);
+        auto it = unique_.find(key);
+        if (it != unique_.end()) return it->second;
+        // The primary key (an INTEGER PRIMARY KEY has no index of its own), or a unique index of
+        // the one column.
+        const std::vector<std::string> primary = PrimaryKey(table);
+        if (primary.size() == 1 && text::EqualsNoCase(primary[0], column)) return unique_[key] = true;
+        Request(db_);
+        auto stmt = PrepareStatement(db_,
+                                     "SELECT COUNT(*) FROM pragma_index_list(?1) l WHERE l.\"unique\" = 1 AND l.partial = 0 AND "
+                                     "(SELECT COUNT(*) FROM pragma_index_xinfo(l.name) x WHERE x.key = 1) = 1 AND "
+                                     "(SELECT x.name FROM pragma_index_xinfo(l.name) x WHERE x.key = 1) = ?2 COLLATE NOCASE",
+                                     false);
+        sqlite3_bind_text(stmt.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt.get(), 2, column.c_str(), -1, SQLITE_TRANSIENT);
+        const bool unique = sqlite3_step(stmt.get()) == SQLITE_ROW && sqlite3_column_int(stmt.get(), 0) > 0;
+        unique_[key] = unique;
+        return unique;
     }
 
     void InsertRow(const RowWrite& row, std::vector<Value>& readValues) override {
@@ -419,6 +442,7 @@ private:
     DatabasePtr db_;
     std::unordered_map<std::string, StatementPtr> stmtCache_;
     std::unordered_map<std::string, std::vector<std::string>> keys_;
+    std::unordered_map<std::string, bool> unique_;
 };
 
 }  // namespace

@@ -276,6 +276,9 @@ TEST_F(CliTest, ANameWrittenByTheStockSqliteProgramIsFoundOnlyWhenTheExtensionWr
         r = On({"page", "select cContactCode, cContactName from Ven_Contact where cContactName like N'%" + c.part +
                             "%' order by cContactName", "--size", "20", "--page", "1"});
         EXPECT_EQ(r.out, "page 1 of 1\ncContactCode\tcContactName\n" + code + "\t" + c.written + "\n") << r.err;
+        // The search's index holds the name as written (the extension's triggers keep it).
+        if (platform::text::Len(c.written) >= 3)
+            EXPECT_EQ(Value("SELECT COUNT(*) FROM Ven_ContactSearch WHERE cText LIKE N'%" + c.written + "%'"), "1");
     }
     EXPECT_EQ(sovrel::test::IntegrityCheck(file), "ok\n");
 
@@ -284,6 +287,11 @@ TEST_F(CliTest, ANameWrittenByTheStockSqliteProgramIsFoundOnlyWhenTheExtensionWr
     EXPECT_NE(refused.status, 0);
     EXPECT_NE(refused.output.find("no such collation sequence: SOVREL_CI"), std::string::npos) << refused.output;
     EXPECT_EQ(Value("SELECT cContactName FROM Ven_Contact WHERE cContactCode = '" + code + "'"), "Ｗｉｄｅ");
+    // A column the search's index holds needs the extension too, found by its row number alone.
+    const auto phone = sovrel::test::StockSqlite(file, "UPDATE Ven_Contact SET cOfficePhone='110' WHERE rowid = 1", false);
+    EXPECT_NE(phone.status, 0);
+    EXPECT_NE(phone.output.find("no such function: sv_searchtext"), std::string::npos) << phone.output;
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM Ven_Contact WHERE cOfficePhone = N'110'"), "0");
     // Reading needs no extension.
     EXPECT_NE(sovrel::test::StockSqlite(file, "select * from Ven_Contact", false).output.find("|Ｗｉｄｅ|"),
               std::string::npos);
@@ -475,10 +483,16 @@ TEST_F(CliTest, AnAccountFromBeforeTheHistoryGetsItAtTheFirstLogin) {
     {
         platform::db::Connection account;
         account.Open(SqliteConnectionText(dir));
-        account.ExecuteScript("DROP TABLE Ven_ContactHistory; DROP INDEX Ven_Contact_tkts");
+        account.ExecuteScript("DROP TABLE Ven_ContactHistory; DROP INDEX Ven_Contact_tkts; DROP TABLE Ven_ContactSearch; "
+                              "DROP TABLE Ven_ContactSearchRow; DROP TRIGGER Ven_Contact_search_add; "
+                              "DROP TRIGGER Ven_Contact_search_change; DROP TRIGGER Ven_Contact_search_remove");
     }
     const Result r = On({"add", "Ven_Contact"}, ContactXml("V0300000001", "赵六"));
     EXPECT_EQ(r.status, 0) << r.err;
+    // The quick search's index, of the contacts there before and of the one added.
+    for (const char* code : {"V0100000002", "V0300000001"})
+        EXPECT_EQ(Value("SELECT COUNT(*) FROM Ven_Contact WHERE oid IN (SELECT oid FROM Ven_ContactSearch WHERE cText LIKE N'%" +
+                        std::string(code) + "%')"), "1") << code;
     EXPECT_EQ(Value("SELECT cNewValue FROM Ven_ContactHistory WHERE cContactCode = N'V0300000001' AND cColumn = N'cContactName'"), "赵六");
     // And the index the list's quick search reads its newest row version from.
     EXPECT_EQ(Value("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name = 'Ven_Contact_tkts'"), "1");
@@ -1148,12 +1162,12 @@ TEST_F(ServerRoles, AClerkConnectionReadsNoHashNorSecretAndGrantsItselfNothing) 
     // limited's token with the last character of its vendor list cut off, its signature kept.
     const std::string forged = limited.substr(0, limited.find('.') - 2) + limited.substr(limited.find('.'));
     const std::string demo = TokenOf("demo");
-    const std::string count = "SELECT count(*) FROM ven_contact";
     for (const auto& [token, contacts] : std::vector<std::pair<std::string, std::string>>{
              {limited, "4"}, {demo, "6"}, {"", "0"}, {forged, "0"}, {"00." + std::string(64, '0'), "0"}}) {
         SCOPED_TRACE(token);
-        const Psql p = AsClerk(kDemoAccountDatabase, count, token);
-        EXPECT_EQ(p.out, contacts + "\n");
+        // The quick search's view shows the same contacts' texts.
+        for (const char* count : {"SELECT count(*) FROM ven_contact", "SELECT count(*) FROM ven_contactsearch"})
+            EXPECT_EQ(AsClerk(kDemoAccountDatabase, count, token).out, contacts + "\n") << count;
     }
     const Psql p = AsClerk(kDemoAccountDatabase,
                            "INSERT INTO ven_contact (ccontactcode, cvencode, ccontactname) VALUES ('V0200000099', 'V02', 'M')",
@@ -1178,7 +1192,8 @@ TEST_F(ServerRoles, AnExistingAccountGetsItsRolesFromSovrelRoles) {
         // ... and before the contacts' history.
         platform::db::Connection owner;
         owner.Open(place.ConnectionText(std::string(kDemoAccountDatabase)));
-        owner.ExecuteScript("DROP TABLE Ven_ContactHistory; DROP INDEX Ven_Contact_tkts");
+        owner.ExecuteScript("DROP TABLE Ven_ContactHistory; DROP INDEX Ven_Contact_tkts; DROP VIEW ven_contactsearch; "
+                            "DROP INDEX ven_contact_search");
     }
     const std::string clerk = sovrel::test::RoleConnectionText(place, kClerkRole, std::string(kDemoAccountDatabase));
     Result r = Run({"--connection", place.ConnectionText(std::string(kDemoAccountDatabase)), "roles"});
@@ -1188,7 +1203,9 @@ TEST_F(ServerRoles, AnExistingAccountGetsItsRolesFromSovrelRoles) {
     {
         platform::db::Connection owner;
         owner.Open(place.ConnectionText(std::string(kDemoAccountDatabase)));
-        EXPECT_EQ(owner.OpenNativeRowset("SELECT COUNT(*) FROM pg_indexes WHERE indexname = 'ven_contact_tkts'", {})->Get(0).ToInt(), 1);
+        for (const char* index : {"ven_contact_tkts", "ven_contact_search"})
+            EXPECT_EQ(owner.OpenNativeRowset("SELECT COUNT(*) FROM pg_indexes WHERE indexname = '" + std::string(index) + "'", {})
+                          ->Get(0).ToInt(), 1) << index;
     }
     r = Run({"--connection", clerk, "--language", "keys", "duplicates"});
     EXPECT_EQ(r.err, "sovrel: cannot log in: Hx.AA.LOGIN.PasswordNotSet(demo)\n");

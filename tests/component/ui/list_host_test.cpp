@@ -117,6 +117,14 @@ TEST_F(ListOnHostTest, QuickSearchNarrowsWithinTheFilterAndTakesWildcardsAndQuot
     window->SearchBox()->clear();
     window->SearchNow();
     EXPECT_EQ(Column(2).size(), 6u);
+    // An account without the search's index (not yet brought up to date) is searched without it.
+    platform::db::Connection owner;
+    owner.Open(demo.accountText());
+    owner.ExecuteScript("DROP TABLE Ven_ContactSearch");
+    window->SearchBox()->setText("o'brien");
+    window->SearchNow();
+    EXPECT_EQ(Column(2), (Codes{"V0200000002"}));
+    EXPECT_TRUE(shown.empty()) << shown.back();
 }
 
 TEST_F(ListOnHostTest, HeaderClicksSortTheWholeFilteredSearchedListAndTheSortMenuKeepsToTheHeader) {

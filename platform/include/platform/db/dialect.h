@@ -56,6 +56,14 @@ struct PagingPlan {
     bool keyed = false;
     std::string selectList, from, where, orderBy, keyOrder;
     std::string baseTable, baseName;
+    // LEFT JOINs that only look a column up (nothing but the select list names their tables):
+    // each finds at most one row, and the count may leave it out, when its table's column is a
+    // unique key. countWithoutLookups is that count ("" when there are none).
+    struct Lookup {
+        std::string table, column;
+    };
+    std::vector<Lookup> lookups;
+    std::string countWithoutLookups;
 };
 PagingPlan PlanPaging(std::string_view tsql);
 

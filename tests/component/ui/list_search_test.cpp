@@ -1,0 +1,159 @@
+// The list's quick search on each backend against a plain full query read by the client library
+// alone: the rows the search's index narrows to, a page at a time, are the rows six LIKEs over
+// every contact give, after contacts were added, changed and deleted.
+#include <gtest/gtest.h>
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <string>
+#include <vector>
+
+#include "backends.h"
+#include "common/sql_text.h"
+#include "platform/db/connection.h"
+#include "platform/db/dialect.h"
+#include "platform/db/rowset.h"
+#include "sqlite/functions.h"
+#include "ui/list/list_statement.h"
+
+namespace sovrel::test {
+namespace {
+
+using platform::db::CursorKind;
+
+// The codes (second column) a translated statement gives, read by sqlite3 (with Sovrel's functions, which the
+// statement calls) or libpq alone.
+std::vector<std::string> ClientLibraryCodes(const Place& place, const std::string& text, const std::string& tsql) {
+    std::vector<std::string> codes;
+    if (place.backend() == Backend::Sqlite) {
+        const std::string sql = platform::db::SqliteDialect().Translate(tsql).at(0).sql;
+        sqlite3* db = nullptr;
+        EXPECT_EQ(sqlite3_open_v2((place.folder() + "/TKDATA_001_2024.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        RegisterSqlServerFunctions(db);
+        sqlite3_stmt* s = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        while (s && sqlite3_step(s) == SQLITE_ROW) codes.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 1)));
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+        return codes;
+    }
+    const std::string sql = platform::db::PostgresDialect().Translate(tsql).at(0).sql;
+    const auto info = platform::db::ConnectionInfo::Parse(text);
+    PGconn* pg = PQconnectdb(("host='" + info.dataSource + "' port=" + info.port + " user='" + info.user +
+                              "' dbname=tkdata_001_2024 client_encoding=UTF8").c_str());
+    EXPECT_EQ(PQstatus(pg), CONNECTION_OK) << PQerrorMessage(pg);
+    PGresult* r = PQexec(pg, sql.c_str());
+    EXPECT_EQ(PQresultStatus(r), PGRES_TUPLES_OK) << PQerrorMessage(pg) << sql;
+    for (int row = 0; row < PQntuples(r); ++row) codes.emplace_back(PQgetvalue(r, row, 1));
+    PQclear(r);
+    PQfinish(pg);
+    return codes;
+}
+
+// Every code of a rowset, read a page at a time in pages of 2 (the first, then on).
+std::vector<std::string> PagedCodes(platform::db::Connection& conn, const std::string& sql) {
+    auto rs = conn.OpenRowset(sql, CursorKind::Paged);
+    std::vector<std::string> codes;
+    if (rs->RecordCount() == 0) return codes;
+    rs->SetPageSize(2);
+    for (long page = 1; page <= rs->PageCount(); ++page) {
+        rs->SetAbsolutePage(page);
+        for (long n = 0; n < 2 && !rs->Eof(); ++n, rs->MoveNext()) codes.push_back(rs->Get(1).ToText());
+    }
+    return codes;
+}
+
+class ListSearchTest : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override {
+        SOVREL_SKIP_UNLESS_AVAILABLE(place);
+        text = CreateFixedAccount(place);
+        conn.Open(text);
+        // Written after the account was made: the index follows every add, change and delete.
+        const char* writes[] = {
+            "INSERT INTO Ven_Contact (cContactCode, cVenCode, cContactName, cEmail) VALUES "
+            "(N'V0300000001', N'V03', N'Zoë O''Brien', N'OBrien@Example.cn')",
+            "INSERT INTO Ven_Contact (cContactCode, cVenCode, cContactName, cOfficePhone) VALUES "
+            "(N'V0300000002', N'V03', N'\u212Aelvin Lab', N'0571-8888')",  // the Kelvin sign folds to k
+            "INSERT INTO Ven_Contact (cContactCode, cVenCode, cContactName) VALUES (N'V0300000003', N'V03', N'ΟΔΟΣ Caſtle')",
+            "INSERT INTO Ven_Contact (cContactCode, cVenCode, cContactName, cMobilePhone) VALUES "
+            "(N'V0300000004', N'V03', N'欧阳子轩', N'13912345678')",
+            "INSERT INTO Ven_Contact (cContactCode, cVenCode, cContactName, cHomePhone) VALUES "
+            "(N'V0300000005', N'V03', N'50% _off_ [x]', N'0571-8888')",
+            "INSERT INTO Ven_Contact (cContactCode, cVenCode, cContactName) VALUES (N'V0300000006', N'V03', N'Dora Gone')",
+            // Georgian capitals, which fold to the small letters (a full-text index of its own folds none).
+            "INSERT INTO Ven_Contact (cContactCode, cVenCode, cContactName) VALUES (N'V0300000008', N'V03', N'ᲐᲑᲒ Tbilisi')",
+            "UPDATE Ven_Contact SET cMobilePhone = N'13800001111' WHERE cContactCode = N'V0300000004'",
+            "UPDATE Ven_Contact SET cContactCode = N'V0300000007' WHERE cContactCode = N'V0300000002'",
+            "DELETE FROM Ven_Contact WHERE cContactCode = N'V0300000006'",
+        };
+        for (const char* sql : writes) conn.Execute(sql);
+    }
+    // The list's statement for the typed text, and the same list with the six LIKEs alone.
+    std::pair<std::string, std::string> Statements(const std::string& typed, const std::string& rowAuth = "(1=1)") const {
+        ListQuery q{"'' AS cSelect, Ven_Contact.cContactCode AS cContactCode, vendor.cVenName AS cVenName", rowAuth, "", "", "",
+                    "", typed};
+        const std::string list = BuildListStatement(q);
+        q.search.clear();
+        std::string plain = BuildListStatement(q);
+        std::string any;
+        for (const char* column : {"cContactCode", "cContactName", "cOfficePhone", "cHomePhone", "cMobilePhone", "cEmail"})
+            any += std::string(any.empty() ? "" : " OR ") + "Ven_Contact." + column + " LIKE " + SqlLikeContains(typed);
+        const std::size_t order = plain.rfind(" ORDER BY");
+        plain.insert(order, " AND (" + any + ")");
+        return {list, plain};
+    }
+    Place place{GetParam()};
+    std::string text;
+    platform::db::Connection conn;
+};
+
+TEST_P(ListSearchTest, TheIndexNarrowsToTheRowsSixLikesOverEveryContactGive) {
+    const bool sqlite = GetParam() == Backend::Sqlite;
+    const struct {
+        const char* typed;
+        bool indexed;                    // the statement asks the search's index
+        std::vector<std::string> codes;  // on SQLite; on PostgreSQL the plain query decides
+    } cases[] = {
+        {"obrien", true, {"V0300000001"}},
+        {"O'Brien", true, {"V0300000001"}},
+        {"OBRIEN@EXAMPLE", true, {"V0300000001"}},
+        {"kelvin", true, {"V0300000007"}},
+        {"V0300000002", true, {}},  // the code it had
+        {"V0300000007", true, {"V0300000007"}},
+        {"castle", true, {"V0300000003"}},  // ſ folds to s
+        {"caſtle", false, {"V0300000003"}},
+        {"οδοσ", true, {"V0300000003"}},
+        {"ΟΔΟΣ", false, {"V0300000003"}},
+        {"阳子轩", true, {"V0300000004"}},
+        {"აბგ", true, {"V0300000008"}},
+        {"13912345678", true, {}},  // the number it had
+        {"0000111", true, {"V0300000004"}},
+        {"Dora", true, {}},
+        {"571-8888", true, {"V0300000005", "V0300000007"}},
+        {"50%", false, {"V0300000005"}},
+        {"_off_", false, {"V0300000005"}},
+        {"[x]", false, {"V0300000005"}},
+        {"x'); DROP TABLE Ven_Contact; --", false, {}},
+        {"V01", true, {"V0100000001", "V0100000002", "V0100000003", "V0100000004"}},
+        {"阳子", false, {"V0300000004"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const auto [list, plain] = Statements(c.typed);
+        EXPECT_EQ(list.find("Ven_ContactSearch") != std::string::npos, c.indexed) << list;
+        const std::vector<std::string> expected = ClientLibraryCodes(place, text, plain);
+        if (sqlite) EXPECT_EQ(expected, c.codes);
+        EXPECT_EQ(PagedCodes(conn, list), expected);
+    }
+    // The row authority holds with the index: V03 is not the user's.
+    const std::string id = conn.OpenRowset("SELECT iId FROM vendor WHERE cVenCode = N'V01'")->Get(std::size_t{0}).ToText();
+    const auto [list, plain] = Statements("571-8888", "vendor.iId in (" + id + ")");
+    EXPECT_EQ(PagedCodes(conn, list), ClientLibraryCodes(place, text, plain));
+    EXPECT_EQ(PagedCodes(conn, list), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ListSearchTest, ::testing::ValuesIn(kBackends), BackendTestName);
+
+}  // namespace
+}  // namespace sovrel::test
