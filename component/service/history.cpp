@@ -29,7 +29,7 @@ bool Same(const Value& a, const Value& b) {
     return a == b || a.ToText() == b.ToText();
 }
 
-std::string TextOrNull(const Value& v) { return v.IsNullOrEmpty() ? "NULL" : SqlText(v.ToText()); }
+Value TextOrNull(const Value& v) { return v.IsNullOrEmpty() ? Value::Null() : Value(v.ToText()); }
 
 std::string Text(const db::Rowset& row, const Values& before, const Values& after, const char* column) {
     const int i = row.FieldIndex(column);
@@ -66,27 +66,30 @@ Values RowValues(const db::Rowset& row) {
     return out;
 }
 
-std::string ChangeStatement(std::string_view kind, const db::Rowset& row, const Values& before, const Values& after) {
+Statement ChangeStatement(std::string_view kind, const db::Rowset& row, const Values& before, const Values& after) {
     const Context& c = Ctx();
-    // Everything but the column and its two values is the same on every row of the change.
-    const std::string common = ", " + SqlText(c.UserId) + ", " + SqlText(c.UserName) + ", GETDATE(), " +
-                               SqlText(scopedKind.empty() ? kind : scopedKind) + ")";
-    const std::string key = "(" + SqlText(Text(row, before, after, "cContactCode")) + ", " +
-                            SqlText(Text(row, before, after, "cVenCode")) + ", ";
-    std::string values;
+    const Value code(Text(row, before, after, "cContactCode")), vendor(Text(row, before, after, "cVenCode"));
+    const Value user(c.UserId), userName(c.UserName), kindText(std::string(scopedKind.empty() ? kind : scopedKind));
+    Statement out;
+    std::size_t rows = 0;
     for (std::size_t i = 0; i < row.FieldCount(); ++i) {
         const std::string& name = row.Field(i).name;
         if (platform::text::EqualsNoCase(name, "tkts")) continue;  // the row version changes with every write
         const Value& old = At(before, i);
         const Value& now = At(after, i);
         if (Same(old, now)) continue;
-        values += (values.empty() ? "" : ", ") + key + SqlText(name) + ", " + TextOrNull(old) + ", " + TextOrNull(now) +
-                  common;
+        for (const Value* v : {&code, &vendor}) out.params.push_back(*v);
+        out.params.emplace_back(name);
+        out.params.push_back(TextOrNull(old));
+        out.params.push_back(TextOrNull(now));
+        for (const Value* v : {&user, &userName, &kindText}) out.params.push_back(*v);
+        ++rows;
     }
-    if (values.empty()) return {};
-    return "INSERT INTO " + std::string(kTable) +
-           " (cContactCode, cVenCode, cColumn, cOldValue, cNewValue, cUserId, cUserName, dChanged, cKind) VALUES " +
-           values;
+    if (rows == 0) return out;
+    out.sql = "INSERT INTO " + std::string(kTable) +
+              " (cContactCode, cVenCode, cColumn, cOldValue, cNewValue, cUserId, cUserName, cKind, dChanged) VALUES ";
+    for (std::size_t r = 0; r < rows; ++r) out.sql += r ? ", (?, ?, ?, ?, ?, ?, ?, ?, GETDATE())" : "(?, ?, ?, ?, ?, ?, ?, ?, GETDATE())";
+    return out;
 }
 
 std::string ContactStatement(const std::string& code, const std::string& since) {

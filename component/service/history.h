@@ -40,12 +40,19 @@ using Values = std::vector<platform::db::Value>;
 // The values of the rowset's current row (as edited, while it is being edited).
 Values RowValues(const platform::db::Rowset& row);
 
+// A statement and the values of its '?' marks, in order.
+struct Statement {
+    std::string sql;
+    Values params;
+};
+
 // The one INSERT that records a change of the contact whose columns row describes: a row for each
 // column whose value differs between before and after (an empty list stands for a row of NULLs),
-// the row version aside; "" when nothing changed. The user and the time are the context's user and
-// the database's clock; the kind is a ScopedKind's when one lives.
-std::string ChangeStatement(std::string_view kind, const platform::db::Rowset& row, const Values& before,
-                            const Values& after);
+// the row version aside; sql "" when nothing changed. Its text depends on the number of rows alone,
+// so the database translates and prepares it once. The user and the time are the context's user
+// and the database's clock; the kind is a ScopedKind's when one lives.
+Statement ChangeStatement(std::string_view kind, const platform::db::Rowset& row, const Values& before,
+                          const Values& after);
 
 // The columns and order every history listing prints.
 inline constexpr std::string_view kListColumns =

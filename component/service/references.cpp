@@ -71,7 +71,9 @@ bool ClsCommon::Delete(Value& ID, std::string& IDName, std::string& TableName, s
         std::string sql = "Delete FROM " + TableName + " WHERE " + IDName +
                           (whole ? "=" + ID.ToText() : "=" + value);
         if (cnn->Execute(sql) == 1) {
-            cnn->Execute(history::ChangeStatement(history::kind::Delete, *rs, history::RowValues(*rs), {}));
+            // Sent with the commit, in its round trip.
+            history::Statement change = history::ChangeStatement(history::kind::Delete, *rs, history::RowValues(*rs), {});
+            if (!change.sql.empty()) cnn->ExecuteAhead(change.sql, std::move(change.params));
             cnn->CommitTrans();
             return true;
         }

@@ -287,8 +287,8 @@ ClsCommon::Written ClsCommon::WriteChecked(RowsetPtr& rs, const history::Values&
             }
         }
         if (keepHistory_) {
-            const std::string sql = history::ChangeStatement(kind, *rs, before, history::RowValues(*rs));
-            if (!sql.empty()) cnn->ExecuteAhead(sql);
+            history::Statement change = history::ChangeStatement(kind, *rs, before, history::RowValues(*rs));
+            if (!change.sql.empty()) cnn->ExecuteAhead(change.sql, std::move(change.params));
         }
         cnn->CommitTrans();
         return Written::Yes;

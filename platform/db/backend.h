@@ -81,9 +81,9 @@ public:
                     "the " + Provider() + " backend has no server functions to call");
     }
 
-    // Sends sql (native) with the next request, in its round trip; rows, when given, receive what
-    // the query returns.
-    virtual void Defer(std::string sql, std::shared_ptr<AheadRows> rows) = 0;
+    // Sends sql (native) with the next request, in its round trip, its parameters bound to params;
+    // rows, when given, receive what the query returns.
+    virtual void Defer(std::string sql, std::shared_ptr<AheadRows> rows, std::vector<Value> params) = 0;
     virtual long RoundTrips() const = 0;
 
     // Another connection to the current database as the same user, inside a read-only

@@ -1,5 +1,7 @@
 #include "platform/db/connection.h"
 
+#include <unordered_map>
+
 #include "backend.h"
 #include "platform/db/rowset.h"
 #include "platform/error.h"
@@ -53,7 +55,14 @@ bool SwitchesDatabase(const std::vector<Step>& steps) {
 
 }  // namespace
 
-Connection::Connection() = default;
+// Translations by text. A translation depends on the text and the dialect alone, so nothing but
+// a new backend makes one stale. Bounded: texts with their values written in rarely come again.
+struct Connection::Translations {
+    static constexpr std::size_t kTexts = 256, kLongest = 4096;
+    std::unordered_map<std::string, std::shared_ptr<const std::vector<Step>>> byText;
+};
+
+Connection::Connection() : translations_(std::make_unique<Translations>()) {}
 
 Connection::~Connection() {
     try {
@@ -74,6 +83,7 @@ void Connection::Open() {
     auto backend = BackendFor(info);
     backend->Open(info, commandTimeout_);
     backend_ = std::move(backend);
+    translations_->byText.clear();
     transactionLevel_ = 0;
 }
 
@@ -148,9 +158,22 @@ void Connection::RunSteps(const std::vector<Step>& steps, long& affected, std::s
     }
 }
 
+std::shared_ptr<const std::vector<Step>> Connection::Translated(std::string_view tsql, const char* source) {
+    RequireUtf8(tsql, "the statement", source);
+    const Dialect& dialect = backend().dialect();
+    auto& byText = translations_->byText;
+    if (auto it = byText.find(std::string(tsql)); it != byText.end()) return it->second;
+    auto steps = std::make_shared<const std::vector<Step>>(dialect.Translate(tsql));
+    if (tsql.size() <= Translations::kLongest) {
+        if (byText.size() >= Translations::kTexts) byText.clear();
+        byText.emplace(std::string(tsql), steps);
+    }
+    return steps;
+}
+
 long Connection::Execute(std::string_view tsql) {
-    RequireUtf8(tsql, "the statement", "Connection.Execute");
-    auto steps = backend().dialect().Translate(tsql);
+    const auto translated = Translated(tsql, "Connection.Execute");
+    const std::vector<Step>& steps = *translated;
     long affected = -1;
     bool atomic = (steps.size() > 1 || (steps.size() == 1 && steps[0].kind == Step::Kind::If)) && !SwitchesDatabase(steps);
     if (!atomic) {
@@ -169,8 +192,8 @@ long Connection::Execute(std::string_view tsql) {
 }
 
 std::shared_ptr<Rowset> Connection::OpenRowset(std::string_view tsql, CursorKind kind) {
-    RequireUtf8(tsql, "the statement", "Rowset.Open");
-    auto steps = backend().dialect().Translate(tsql);
+    const auto translated = Translated(tsql, "Rowset.Open");
+    const std::vector<Step>& steps = *translated;
     if (kind == CursorKind::Paged) {
         // A snapshot on another connection would not see this one's uncommitted writes.
         if (steps.size() == 1 && steps[0].kind == Step::Kind::Statement && steps[0].returnsRows &&
@@ -190,8 +213,8 @@ std::shared_ptr<Rowset> Connection::OpenRowset(std::string_view tsql, CursorKind
 }
 
 std::unique_ptr<Command> Connection::Prepare(std::string_view tsql) {
-    RequireUtf8(tsql, "the statement", "Connection.Prepare");
-    auto steps = backend().dialect().Translate(tsql);
+    const auto translated = Translated(tsql, "Connection.Prepare");
+    const std::vector<Step>& steps = *translated;
     if (steps.size() != 1 || steps[0].kind != Step::Kind::Statement)
         throw Error(errnum::InvalidOperation, "Connection.Prepare", "only a single plain statement can be prepared");
     return backend().Prepare(steps[0].sql);
@@ -220,24 +243,24 @@ bool IsPermissionDenied(const platform::Error& e) {
 }
 
 namespace {
-std::string OneStatement(Backend& b, std::string_view tsql, const char* source) {
-    RequireUtf8(tsql, "the statement", source);
-    auto steps = b.dialect().Translate(tsql);
+const std::string& OneStatement(const std::vector<Step>& steps, const char* source) {
     if (steps.size() != 1 || steps[0].kind != Step::Kind::Statement)
         throw Error(errnum::InvalidOperation, source, "only a single plain statement can be sent ahead");
     return steps[0].sql;
 }
 }  // namespace
 
-void Connection::ExecuteAhead(std::string_view tsql) {
-    Backend& b = backend();
-    b.Defer(OneStatement(b, tsql, "Connection.ExecuteAhead"), nullptr);
+void Connection::ExecuteAhead(std::string_view tsql, std::vector<Value> params) {
+    const char* source = "Connection.ExecuteAhead";
+    const auto translated = Translated(tsql, source);
+    for (std::size_t i = 0; i < params.size(); ++i) RequireUtf8Value(params[i], "parameter " + std::to_string(i + 1), source);
+    backend().Defer(OneStatement(*translated, source), nullptr, std::move(params));
 }
 
 std::shared_ptr<const AheadRows> Connection::QueryAhead(std::string_view tsql) {
-    Backend& b = backend();
+    const auto translated = Translated(tsql, "Connection.QueryAhead");
     auto rows = std::make_shared<AheadRows>();
-    b.Defer(OneStatement(b, tsql, "Connection.QueryAhead"), rows);
+    backend().Defer(OneStatement(*translated, "Connection.QueryAhead"), rows, {});
     return rows;
 }
 

@@ -133,8 +133,10 @@ public:
         return CreateCommand(session_, name, PQnparams(d.get()));
     }
 
-    void Defer(std::string sql, std::shared_ptr<AheadRows> rows) override {
-        session_->ahead.push_back({std::move(sql), std::move(rows), false});
+    void Defer(std::string sql, std::shared_ptr<AheadRows> rows, std::vector<Value> params) override {
+        Params bound;
+        for (const auto& v : params) bound.Add(v);
+        session_->ahead.push_back({std::move(sql), std::move(rows), false, std::move(bound)});
     }
     long RoundTrips() const override { return session_ ? session_->roundTrips : 0; }
     bool SortsEveryRow(const std::string& sql) override {
@@ -160,7 +162,7 @@ public:
     }
 
     void Begin(int level) override {
-        session_->ahead.push_back({level == 1 ? "BEGIN" : "SAVEPOINT sv_level" + std::to_string(level), nullptr, true});
+        session_->ahead.push_back({level == 1 ? "BEGIN" : "SAVEPOINT sv_level" + std::to_string(level), nullptr, true, {}});
         session_->transactionLevel = level;
     }
     void Commit(int level) override {
@@ -174,7 +176,7 @@ public:
             RunControl(*session_, "ROLLBACK", "Connection.RollbackTrans");
         } else {
             std::string sp = "sv_level" + std::to_string(level);
-            session_->ahead.push_back({"ROLLBACK TO SAVEPOINT " + sp, nullptr, true});
+            session_->ahead.push_back({"ROLLBACK TO SAVEPOINT " + sp, nullptr, true, {}});
             RunControl(*session_, "RELEASE SAVEPOINT " + sp, "Connection.RollbackTrans");
         }
     }

@@ -34,6 +34,19 @@ struct ColumnType {
     std::string declared;
 };
 
+// Parameter values as libpq takes them: text, or null.
+struct Params {
+    void Add(const Value& value);
+    int Count() const { return static_cast<int>(texts_.size()); }
+    // Valid until the next Add.
+    const char* const* Data() const;
+
+private:
+    std::vector<std::string> texts_;
+    std::vector<bool> null_;
+    mutable std::vector<const char*> pointers_;
+};
+
 // One open database: the server connection and what it has learnt of the tables' columns.
 class Session {
 public:
@@ -55,6 +68,7 @@ public:
         std::string sql;
         std::shared_ptr<AheadRows> rows;
         bool control = false;
+        Params params;
     };
     std::vector<Ahead> ahead;
     long roundTrips = 0;
@@ -67,19 +81,6 @@ private:
     std::map<std::string, std::string> spellings_;
 };
 using SessionPtr = std::shared_ptr<Session>;
-
-// Parameter values as libpq takes them: text, or null.
-struct Params {
-    void Add(const Value& value);
-    int Count() const { return static_cast<int>(texts_.size()); }
-    // Valid until the next Add.
-    const char* const* Data() const;
-
-private:
-    std::vector<std::string> texts_;
-    std::vector<bool> null_;
-    mutable std::vector<const char*> pointers_;
-};
 
 // How a column's text is read into a Value.
 enum class ColumnKind { Text, Boolean, Integer, Real, Date };

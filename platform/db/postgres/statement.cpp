@@ -87,7 +87,7 @@ ResultPtr Request(Session& s, const std::string& sql, const Params* params, cons
         if (!isControl && !open && s.transactionLevel > 0) items.push_back(Item{&kSavepoint, nullptr, nullptr, nullptr, false}), open = true;
         items.push_back(std::move(item));
     };
-    for (auto& a : ahead) add(Item{&a.sql, nullptr, nullptr, a.rows, false}, a.control);
+    for (auto& a : ahead) add(Item{&a.sql, a.params.Count() ? &a.params : nullptr, nullptr, a.rows, false}, a.control);
     // The request's own statement is undone alone, apart from those sent ahead of it.
     if (open) items.push_back(Item{&kRelease, nullptr, nullptr, nullptr, false}), open = false;
     add({&sql, params, prepared, nullptr, true}, control);
@@ -155,7 +155,7 @@ void Flush(Session& s, const char* source) {
     if (s.ahead.empty()) return;
     Session::Ahead last = std::move(s.ahead.back());
     s.ahead.pop_back();
-    ResultPtr r = Request(s, last.sql, nullptr, nullptr, last.control, source);
+    ResultPtr r = Request(s, last.sql, &last.params, nullptr, last.control, source);
     if (last.rows) FillRows(s, r.get(), *last.rows);
 }
 

@@ -223,8 +223,8 @@ public:
         return CreateCommand(db_, PrepareStatement(db_, sql, true));
     }
 
-    void Defer(std::string sql, std::shared_ptr<AheadRows> rows) override {
-        db_->ahead.push_back({std::move(sql), std::move(rows), false});
+    void Defer(std::string sql, std::shared_ptr<AheadRows> rows, std::vector<Value> params) override {
+        db_->ahead.push_back({std::move(sql), std::move(rows), false, std::move(params)});
     }
     long RoundTrips() const override { return db_ ? db_->requests : 0; }
     bool SortsEveryRow(const std::string& sql) override {
@@ -253,7 +253,7 @@ public:
     }
 
     void Begin(int level) override {
-        db_->ahead.push_back({level == 1 ? "BEGIN IMMEDIATE" : "SAVEPOINT sv_level" + std::to_string(level), nullptr, true});
+        db_->ahead.push_back({level == 1 ? "BEGIN IMMEDIATE" : "SAVEPOINT sv_level" + std::to_string(level), nullptr, true, {}});
     }
     void Commit(int level) override {
         Request(db_);
@@ -454,11 +454,19 @@ void Request(const DatabasePtr& db) {
     db->ahead.clear();
     bool open = false;
     try {
-        for (auto& [sql, rows, control] : ahead) {
+        for (auto& [sql, rows, control, params] : ahead) {
             if (control && open) Exec(db->handle, "RELEASE sv_statement", "Connection.Execute"), open = false;
             if (!control && !open && !sqlite3_get_autocommit(db->handle))
                 Exec(db->handle, "SAVEPOINT sv_statement", "Connection.Execute"), open = true;
-            auto cursor = CreateCursor(db, PrepareQuery(db, sql), sql);
+            StatementPtr stmt = PrepareQuery(db, sql);
+            // SQLite would take a missing value as NULL, where a server refuses the statement.
+            const int marks = sqlite3_bind_parameter_count(stmt.get());
+            if (static_cast<std::size_t>(marks) != params.size())
+                throw Error(errnum::InvalidOperation, "Connection.ExecuteAhead",
+                            "the statement has " + std::to_string(marks) + " parameters and " +
+                                std::to_string(params.size()) + " values were given: " + sql.substr(0, 60));
+            for (std::size_t i = 0; i < params.size(); ++i) BindValue(stmt.get(), static_cast<int>(i + 1), params[i]);
+            auto cursor = CreateCursor(db, std::move(stmt), sql);
             if (!rows) {
                 while (cursor->Next()) {
                 }

@@ -28,6 +28,7 @@ struct Database {
         std::string sql;
         std::shared_ptr<AheadRows> rows;
         bool control = false;
+        std::vector<Value> params;
     };
     std::vector<Ahead> ahead;
     long requests = 0;

@@ -102,6 +102,19 @@ TEST_P(ConnectionTest, StatementsSentAheadGoWithTheNextRequestInItsRoundTrip) {
     EXPECT_EQ(Count("cName = N'undone'"), 0);
     EXPECT_EQ(Count(), 25);
 
+    // '?' marks take the values sent with the text, each time its own; values a wrong count of
+    // them fails the request and writes nothing.
+    const char* insert = "insert into Contact (oid, cCode, cName, iCount) values (?, ?, ?, ?)";
+    conn->BeginTrans();
+    conn->ExecuteAhead(insert, {"{p1}", "P1", "O'Brien", 5});
+    conn->ExecuteAhead(insert, {"{p2}", "P2", "x", platform::db::Value::Null()});
+    conn->CommitTrans();
+    EXPECT_EQ(Count("cCode = N'P1' AND cName = N'O''Brien' AND iCount = 5"), 1);
+    EXPECT_EQ(Count("cCode = N'P2' AND cName = N'x' AND iCount IS NULL"), 1);
+    conn->ExecuteAhead(insert, {"{p3}", "P3", "y"});
+    EXPECT_THROW(conn->Execute("update Contact set iCount = 1 where cCode = N'P1'"), Error);
+    EXPECT_EQ(Count("cCode = N'P3' OR iCount = 1"), 0);
+
     // A command prepared before the transaction runs inside it.
     auto cmd = conn->Prepare("update Contact set iCount = ? where cCode = N'V0100000002'");
     conn->BeginTrans();
@@ -288,6 +301,20 @@ TEST_P(ConnectionTest, TextThatIsNotUtf8IsRefusedAlikeOnEveryBackendAndChangesNo
         }
     }
     EXPECT_EQ(conn->OpenRowset("select cName from Contact where cCode = N'V0100000002'")->Get(0).ToText(), before);
+}
+
+// Translations are kept by text: a connection opened again on the other backend must not run the
+// first one's.
+TEST(ConnectionTranslations, AConnectionOpenedOnAnotherBackendTranslatesForIt) {
+    sovrel::test::Place lite(sovrel::test::Backend::Sqlite), server(sovrel::test::Backend::Postgres);
+    SOVREL_SKIP_UNLESS_AVAILABLE(server);
+    const std::string liteText = sovrel::test::SmallAccount(lite, 1), serverText = sovrel::test::SmallAccount(server, 1);
+    Connection c;
+    for (const auto* text : {&liteText, &serverText, &liteText}) {
+        c.Open(*text);
+        EXPECT_FALSE(c.OpenRowset("select getdate() as d")->Get(std::size_t{0}).IsNull()) << c.Provider();
+        c.Close();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ConnectionTest, ::testing::ValuesIn(sovrel::test::kBackends),

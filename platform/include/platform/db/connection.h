@@ -88,8 +88,9 @@ public:
     // Statements sent with the connection's next request, in the same round trip (a server's
     // pipeline): ExecuteAhead's at the latest with CommitTrans, QueryAhead's rows ready once that
     // request returned. Their error fails that request (which then does not run); inside a
-    // transaction they are then undone together and the transaction goes on.
-    void ExecuteAhead(std::string_view tsql);
+    // transaction they are then undone together and the transaction goes on. ExecuteAhead's '?'
+    // marks take params in order (a text that stays the same is translated and prepared once).
+    void ExecuteAhead(std::string_view tsql, std::vector<Value> params = {});
     std::shared_ptr<const AheadRows> QueryAhead(std::string_view tsql);
     // The requests this connection has waited on the database for: round trips to a server, calls
     // into SQLite.
@@ -107,6 +108,11 @@ public:
 private:
     void RunSteps(const std::vector<struct Step>& steps, long& affected, std::shared_ptr<Rowset>* rows,
                   CursorKind kind, std::string_view tsql = {});
+    // The backend's steps for a T-SQL text, kept for the text's next run.
+    std::shared_ptr<const std::vector<Step>> Translated(std::string_view tsql, const char* source);
+
+    struct Translations;
+    std::unique_ptr<Translations> translations_;
 
     std::string connectionString_;
     int commandTimeout_ = 30;
