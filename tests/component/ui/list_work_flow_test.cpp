@@ -20,6 +20,7 @@
 #include <QToolButton>
 
 #include "demo_session.h"
+#include "ui/list/pager_widgets.h"
 
 namespace sovrel::test {
 namespace {
@@ -67,6 +68,25 @@ protected:
 
     QTableView* view = nullptr;
 };
+
+// The pager's arrows step the page size by five and the page by one, never past their bounds.
+TEST_F(ListWorkFlowTest, ThePagersArrowsStepWithinTheirBounds) {
+    Open();
+    ApplyPageSize("2");
+    auto* size = window->findChild<SpinButtons*>("UpDown1");
+    auto* page = window->findChild<SpinButtons*>("UpDown2");
+    ASSERT_TRUE(size && page);
+    auto* sizeBox = window->findChild<QLineEdit*>("EdtPageSize");
+    // Page size, then page, after each click; the size is not below five, the page not past the last.
+    const std::pair<QToolButton*, const char*> steps[] = {
+        {size->UpButton(), "7/1"},   {size->DownButton(), "7/1"}, {page->UpButton(), "7/2"},
+        {page->UpButton(), "7/3"},   {page->UpButton(), "7/3"},   {page->DownButton(), "7/2"},
+        {page->DownButton(), "7/1"}, {page->DownButton(), "7/1"}};
+    for (const auto& [button, expected] : steps) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(sizeBox->text().toStdString() + "/" + Page(), expected);
+    }
+}
 
 // On the last page, a larger page size leaves fewer pages: the page box shows the page now on
 // screen, one that exists.
