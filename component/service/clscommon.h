@@ -84,6 +84,10 @@ private:
     // Whether the settings reads the current record's checks used still read the same; forgets
     // the kept ones when not.
     bool KeptReadsHold();
+    enum class Checked { Ok, TryAgain, Refused };
+    // The record's checks and its values into rs; a refusal on the first attempt by settings kept
+    // from before a change asks for another try (the row cancelled, no message kept).
+    Checked CheckAndSet(pugi::xml_node& element, RowsetPtr& rs, const std::string& TableName, int attempt);
     // An empty rowset to add a row of table to, its structure read once per service.
     RowsetPtr NewRow(const std::string& table);
 

@@ -187,13 +187,8 @@ bool ClsCommon::Add(std::string& sXML, std::string& TableName, std::string& sMsg
                 rs = NewRow(TableName);
                 rs->AddNew();
                 mode_ = 1;
-                if (!CheckRecord(element, rs, TableName) || !SetFieldValue(rs, element)) {
-                    rs->CancelUpdate();
-                    // Refused by settings kept from before a change: asked again, it may pass.
-                    if (attempt == 0 && !KeptReadsHold()) {
-                        c.PendingMessage.clear();
-                        continue;
-                    }
+                if (const Checked checked = CheckAndSet(element, rs, TableName, attempt); checked != Checked::Ok) {
+                    if (checked == Checked::TryAgain) continue;
                     ReportFailure(sMsg, result, rs);
                     return result;
                 }
@@ -308,6 +303,18 @@ bool ClsCommon::KeptReadsHold() {
     return true;
 }
 
+ClsCommon::Checked ClsCommon::CheckAndSet(pugi::xml_node& element, RowsetPtr& rs, const std::string& TableName,
+                                          int attempt) {
+    if (CheckRecord(element, rs, TableName) && SetFieldValue(rs, element)) return Checked::Ok;
+    rs->CancelUpdate();
+    // Refused by settings kept from before a change: asked again, it may pass.
+    if (attempt == 0 && !KeptReadsHold()) {
+        Ctx().PendingMessage.clear();
+        return Checked::TryAgain;
+    }
+    return Checked::Refused;
+}
+
 RowsetPtr ClsCommon::NewRow(const std::string& table) {
     // A table's columns change only with a new build's schema, which a service opened since reads.
     auto it = structures_.find(text::LCase(table));
@@ -389,13 +396,8 @@ bool ClsCommon::Modify(std::string& sXML, std::string& TableName, std::string& s
                 }
                 mode_ = 2;
                 const history::Values before = history::RowValues(*rs);
-                if (!CheckRecord(element, rs, TableName) || !SetFieldValue(rs, element)) {
-                    rs->CancelUpdate();
-                    // Refused by settings kept from before a change: asked again, it may pass.
-                    if (attempt == 0 && !KeptReadsHold()) {
-                        c.PendingMessage.clear();
-                        continue;
-                    }
+                if (const Checked checked = CheckAndSet(element, rs, TableName, attempt); checked != Checked::Ok) {
+                    if (checked == Checked::TryAgain) continue;
                     ReportFailure(sMsg, result, rs);
                     return result;
                 }

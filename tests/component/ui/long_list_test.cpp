@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "common/prog_ids.h"
+#include "answered_print.h"
 #include "demo_session.h"
 #include "file_text.h"
 #include "host/print_control.h"
@@ -47,15 +48,8 @@ std::string Code(int n) {
     return code;
 }
 
-class LongListTest : public DemoSessionTest {
+class LongListTest : public DemoSessionTest, protected AnsweredPrintControl {
 protected:
-    platform::ScopedRegistration control{progid::PrintControl, [this] {
-        auto c = std::make_shared<host::print::PrintControl>();
-        c->runDialog = [this](QDialog& d) { return answer(d); };
-        return c;
-    }};
-    std::function<int(QDialog&)> answer;
-
     // Contacts added behind the demo's six: both sexes, every duty, flags on and off, Chinese
     // and Latin names, so that the far pages carry every formatted column.
     void AddContacts() {

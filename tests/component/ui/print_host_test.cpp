@@ -9,6 +9,7 @@
 #include <QRadioButton>
 
 #include "common/prog_ids.h"
+#include "answered_print.h"
 #include "demo_session.h"
 #include "host/print_control.h"
 #include "file_text.h"
@@ -19,15 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class PrintOnHostTest : public DemoSessionTest {
+class PrintOnHostTest : public DemoSessionTest, protected AnsweredPrintControl {
 protected:
-    // Every dialog the print control opens is answered by answer.
-    platform::ScopedRegistration control{progid::PrintControl, [this] {
-        auto c = std::make_shared<host::print::PrintControl>();
-        c->runDialog = [this](QDialog& d) { return answer(d); };
-        return c;
-    }};
-    std::function<int(QDialog&)> answer;
     const fs::path folder = demo.path();
 };
 
