@@ -148,25 +148,5 @@ TEST_F(ShowTest, PortalLoginInterface) {
     EXPECT_FALSE(Ctx().LoggedIn);
 }
 
-TEST_F(ShowTest, OpenPageGoesThroughTheDataService) {
-    Show();
-    host.data->openResult = platform::db::Rowset::CreateDetached({});
-    RowsetPtr rs;
-    std::int32_t size = 500, page = 1, count = 0;
-    entry->OpenPage("SELECT 1", size, page, count, rs);
-    EXPECT_EQ(rs, host.data->openResult);
-    EXPECT_TRUE(host.log.Has("OpenX SELECT 1"));
-    EXPECT_EQ(size, 500);  // the paging arguments are not touched
-}
-
-TEST_F(ShowTest, ColumnInformationComesFromTheHostsHandlers) {
-    EXPECT_EQ(entry->getColInfo("Ven_Contact"), "");
-    EXPECT_EQ(entry->getColSet("Ven_Contact"), nullptr);
-    entry->Events().EventGetColInfo = [](const std::string& key, std::uint8_t mode, std::string& xml) {
-        xml = "<cols key='" + key + "' mode='" + std::to_string(mode) + "'/>";
-    };
-    EXPECT_EQ(entry->getColInfo("Ven_Contact", 1), "<cols key='Ven_Contact' mode='1'/>");
-}
-
 }  // namespace
 }  // namespace sovrel
