@@ -50,6 +50,23 @@ TEST_F(CardTest, ANewContactIsSavedAndTheCardClearedForTheNextOfTheSameVendor) {
     EXPECT_EQ(list->Grid().Rows(), rows + 2);
 }
 
+// The card's moves had nowhere to go on the empty list it opened over; once a contact is added
+// there, a move brings the list up to date and the way back to the added contact opens.
+TEST_F(CardTest, TheFirstContactAddedToAnEmptyListCanBeMovedBackTo) {
+    OpenList("demo", "V03", "杭州西湖包装制品厂");
+    ASSERT_EQ(list->Grid().Rows(), 1);
+    OpenCard(cardmode::Add);
+    Type("Edt2", "赵磊");
+    Key(Qt::Key_F6);
+    ASSERT_TRUE(shown.empty()) << shown.front();
+    Key(Qt::Key_PageDown, Qt::AltModifier);
+    EXPECT_EQ(list->Grid().Rows(), 2);
+    EXPECT_EQ(Moves(), (std::vector<bool>{true, true, false, false}));
+    Key(Qt::Key_PageUp);
+    EXPECT_EQ(card->Edt(2).Text(), "赵磊");
+    EXPECT_EQ(card->OpMode(), cardmode::Modify);
+}
+
 // A save refused for a change made meanwhile is tested with a second process, on both backends.
 TEST_F(CardTest, AChangedContactIsSavedAndTheCardClearedForANewOneOfTheSameVendor) {
     OpenList();
