@@ -102,7 +102,6 @@ void frmContactEdit::Fillallfields() {
         if (frmContactList* list = List()) list->DataRefresh("");
         return;
     }
-    SetModeCaption(true);
     iOpMode_ = cardmode::Modify;
     if (change_) change_->bExist = true;
     // The identity of a loaded contact stays as it is.

@@ -96,7 +96,6 @@ void frmContactEdit::OnEditorLeave(int index) {
     if (index < 4 || index > 8 || index == 5) return;
     Context& c = Ctx();
     IRefEdit& box = Edt(index);
-    if (box.ButtonHasFocus()) return;
     const std::string text = box.Text();
     if (text.empty()) {
         box.SetTag("");

@@ -6,6 +6,8 @@
 #include <QTimer>
 
 #include "card_fixture.h"
+#include "common/host_objects.h"
+#include "host/crm.h"
 
 namespace sovrel::test {
 namespace {
@@ -123,21 +125,29 @@ TEST_F(CardTest, EscapeClosesOnlyACardWithoutChangesAndCancelKeepsADirtyOneOpen)
     OpenCard(cardmode::Modify, 1);
     Type("Edt5", "上海", false);
     Key(Qt::Key_Escape);  // Save is enabled: nothing happens
+    Key(Qt::Key_F2);      // nor with F2
     EXPECT_TRUE(card->isVisible());
     EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(card->Edited());
 
+    // The host is told of the window's unload only when it goes.
+    auto* host = dynamic_cast<host::CrmCommonService*>(&CrmCommonSvc());
+    ASSERT_NE(host, nullptr);
+    const int unloads = host->FormUnloadedCount();
     answers = {msgbox::Cancel};
     std::int16_t cancel = 0, mode = 0;
     card->ExitForm(cancel, mode);
     EXPECT_EQ(cancel, 1);
     EXPECT_EQ(mode, 1);
     EXPECT_TRUE(card->isVisible());
+    EXPECT_EQ(host->FormUnloadedCount(), unloads);
 
     answers = {msgbox::No};
     card->ExitForm(cancel, mode);
     EXPECT_EQ(cancel, 0);
     EXPECT_FALSE(card->isVisible());
     EXPECT_FALSE(card->Loaded());
+    EXPECT_EQ(host->FormUnloadedCount(), unloads + 1);
 
     OpenCard(cardmode::Modify, 1);  // loaded again
     shown.clear();
@@ -176,6 +186,31 @@ TEST_F(CardTest, TheListsAddAndModifyOpenTheSharedCardAtTheListsVendor) {
         EXPECT_TRUE(visible) << command;
         EXPECT_EQ(vendor, "V02") << command;
     }
+}
+
+// Enter goes on as Tab does; from the last box of a page it opens the next page. The card stays
+// open and writes nothing.
+TEST_F(CardTest, EnterGoesToTheNextBoxAndFromAPagesLastBoxToTheNextPage) {
+    OpenList();
+    OpenCard(cardmode::Modify, 2);
+    auto* tabs = card->findChild<QTabWidget*>("SSTab1");
+    const struct {
+        const char* from;
+        int page;
+        const char* to;  // the box that has the focus after Enter
+    } cases[] = {{"Edt2", 0, "Edt3"}, {"Edt8", 1, nullptr}, {"Edt20", 2, nullptr}};
+    for (const auto& c : cases) {
+        tabs->setCurrentIndex(c.page == 0 ? 0 : c.page - 1);
+        Line(c.from)->setFocus();
+        Key(Qt::Key_Return);
+        EXPECT_EQ(tabs->currentIndex(), c.page) << c.from;
+        if (c.to) {
+            EXPECT_TRUE(Line(c.to)->hasFocus()) << c.from;
+        }
+    }
+    EXPECT_TRUE(card->isVisible());
+    EXPECT_TRUE(shown.empty()) << LastShown();
+    EXPECT_FALSE(card->Edited());
 }
 
 // Tab goes through each page's boxes as they read, row by row, left then right (boxes a loaded

@@ -29,6 +29,8 @@ TEST_F(CardTest, ATypedContactLikeAnExistingOneIsNamedUnderTheFieldsAndStillSave
     Type("Edt2", sameName, false);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !bar->isHidden(); }, 3000));
     EXPECT_EQ(card->DuplicateCode(), firstCode);
+    // The warning is read beside its button, not under it.
+    EXPECT_FALSE(card->DuplicateLabel()->geometry().intersects(card->DuplicateButton()->geometry()));
     EXPECT_EQ(card->DuplicateLabel()->text().toStdString(), "Hx.CRM.TkContact.frmcontactedit.DupName(" + firstCode +
                                                                 "," + sameName + ")");
 

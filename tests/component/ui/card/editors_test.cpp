@@ -1,6 +1,7 @@
 // The card's editors as the user types into them: references resolved into codes, hostile text,
 // characters and lengths each box accepts, look-up buttons with scripted choosers, and the
 // user-defined items.
+#include <QAbstractButton>
 #include <QDate>
 #include <QTabWidget>
 
@@ -150,6 +151,7 @@ TEST_F(CardTest, EachBoxTakesOnlyItsCharactersAndLength) {
         {"Edt14", "12 34", "12 "},                                   // zip: "12 3" restores the last good text
         {"Edt2", std::string(50, 'x'), std::string(40, 'x')},        // the column's size
         {"Edt4", std::string(50, 'x'), std::string(40, 'x')},        // the superior's name
+        {"Edt6", std::string(70, 'x'), std::string(60, 'x')},        // the duty's name
         {"EdtU10", "12a3", "123"},                                   // whole numbers
         {"EdtU12", "3.14159", "3.14"},                               // two decimals
         {"DTPicker1_0", "2024-02-3x0", "2024-02-30"},
@@ -203,6 +205,11 @@ TEST_F(CardTest, LookUpButtonsFillTheirBoxes) {
     platform::ScopedRegistration registration(progid::BaseCodeRefer, [chooser] { return chooser; });
     OpenList();
     OpenCard(cardmode::Add);
+    // The reference boxes have a look-up button; the others none.
+    for (int i = 0; i < 10; ++i) {
+        QWidget* button = card->findChild<QWidget*>("Edt" + QString::number(i))->findChild<QWidget*>("Lookup");
+        EXPECT_EQ(button && button->isVisible(), i == 0 || i == 4 || i == 6 || i == 7 || i == 8) << i;
+    }
     card->CmdClick(2);
     EXPECT_EQ(chooser->askedType, "Duty");
     EXPECT_EQ(card->Edt(6).Text(), "技术工程师");
@@ -225,6 +232,20 @@ TEST_F(CardTest, LookUpButtonsFillTheirBoxes) {
     card->CmdClick(4);
     EXPECT_EQ(card->Edt(8).Tag(), "0002");
     EXPECT_EQ(card->CmdTag(4), "");
+}
+
+// Typed text is not looked up while the focus goes to the box's own button: a clerk who typed
+// part of a name and clicks "..." gets the list, not a "not found" first.
+TEST_F(CardTest, ClickingABoxsButtonOpensItsListWithoutLookingUpWhatWasTyped) {
+    OpenList();
+    OpenCard(cardmode::Add);
+    Type("Edt4", "nobody", false);
+    auto* button = card->findChild<QWidget*>("Edt4")->findChild<QAbstractButton*>("Lookup");
+    ASSERT_NE(button, nullptr);
+    choice = -1;
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(choicesAsked, 1);
+    EXPECT_TRUE(shown.empty()) << LastShown();
 }
 
 TEST_F(CardTest, UserDefinedItemsCheckTheirValuesAndHideWhenNoneIsInUse) {

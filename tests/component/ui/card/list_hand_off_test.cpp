@@ -167,10 +167,11 @@ TEST_F(ListHandOffTest, AddAfterAModifyStartsFromAnEmptyCard) {
     QTimer::singleShot(0, [this, &seen] {
         Activate();
         for (int i : {0, 1, 8}) seen.push_back(card->Edt(i).Text() + "/" + card->Edt(i).Tag());
+        seen.push_back(card->windowTitle().toStdString());
         Key(Qt::Key_Escape);
     });
     list->Operating("Add");
-    EXPECT_EQ(seen, (std::vector<std::string>{"/", "/", "/"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"/", "/", "/", "新增联系人档案"}));
 }
 
 class ConflictTest : public ListHandOffTest, public ::testing::WithParamInterface<Backend> {

@@ -64,7 +64,7 @@ TEST_F(CardTest, TheFirstContactAddedToAnEmptyListCanBeMovedBackTo) {
     EXPECT_EQ(Moves(), (std::vector<bool>{true, true, false, false}));
     Key(Qt::Key_PageUp);
     EXPECT_EQ(card->Edt(2).Text(), "赵磊");
-    EXPECT_EQ(card->OpMode(), cardmode::Modify);
+    EXPECT_EQ(card->windowTitle().toStdString(), "Hx.CRM.COMMON.CaptionMod(Hx.CRM.BizObjDic.WordContactRec)");
 }
 
 // A save refused for a change made meanwhile is tested with a second process, on both backends.
