@@ -198,6 +198,9 @@ private:
     QWidget* BuildTabBasic();
     QWidget* BuildTabContact();
     QWidget* BuildTabUser();
+    // A caption on a page, kept by name for the texts and colours set later; a box by name.
+    QLabel* PageLabel(QWidget* page, const char* name);
+    QWidget* Box(const char* name) const { return findChild<QWidget*>(name); }
     QWidget* BuildDuplicateBar();
     void PlaceUserFields();
     // frm_contact_edit.cpp

@@ -187,16 +187,18 @@ private:
 
 }  // namespace
 
+QLabel* frmContactEdit::PageLabel(QWidget* page, const char* name) {
+    QLabel* l = NewLabel(page, name);
+    labels_[name] = l;
+    return l;
+}
+
 QWidget* frmContactEdit::BuildTabBasic() {
     auto* page = new QWidget(this);
     page->setObjectName("Frame1");
     Form form(page);
-    auto box = [this](const char* name) { return findChild<QWidget*>(name); };
-    auto label = [&](const char* name) {
-        QLabel* l = NewLabel(page, name);
-        labels_[name] = l;
-        return l;
-    };
+    auto box = [this](const char* name) { return Box(name); };
+    auto label = [this, page](const char* name) { return PageLabel(page, name); };
     cboSex_ = new QComboBox(page);
     cboSex_->setObjectName("cboSex");
     cboMarriage_ = new QComboBox(page);
@@ -232,12 +234,8 @@ QWidget* frmContactEdit::BuildTabContact() {
     auto* page = new QWidget(this);
     page->setObjectName("Frame2");
     Form form(page);
-    auto box = [this](const char* name) { return findChild<QWidget*>(name); };
-    auto label = [&](const char* name) {
-        QLabel* l = NewLabel(page, name);
-        labels_[name] = l;
-        return l;
-    };
+    auto box = [this](const char* name) { return Box(name); };
+    auto label = [this, page](const char* name) { return PageLabel(page, name); };
     form.Add(0, 0, label("lblcOfficePhone"), box("Edt10"));
     form.Add(0, 1, label("lblcHomePhone"), box("Edt11"));
     form.Add(1, 0, label("lblcMobilePhone"), box("Edt12"));

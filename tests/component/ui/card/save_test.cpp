@@ -129,7 +129,9 @@ TEST_F(CardTest, EachCheckStopsTheSaveWithItsMessageAtItsField) {
         shown.clear();
         EXPECT_FALSE(card->Operating("SaveRs")) << c.name;
         EXPECT_EQ(LastShown(), c.message) << c.name;
-        if (!c.focus.empty()) EXPECT_TRUE(Line(c.focus)->hasFocus()) << c.name;
+        if (!c.focus.empty()) {
+            EXPECT_TRUE(Line(c.focus)->hasFocus()) << c.name;
+        }
         EXPECT_EQ(Value("SELECT COUNT(*) FROM Ven_Contact"), "6") << c.name;
         answers = {msgbox::No};
         card->close();
