@@ -207,5 +207,20 @@ TEST_F(DoorsTest, EmailOpensTheSendMailWindowWhenSmtpIsSetElseTheMailProgram) {
     admin->Logout();
 }
 
+// The list's SMS opens the send-SMS window addressed to the current contact's mobile.
+TEST_F(DoorsTest, SmsOpensTheSendSmsWindowAtTheCurrentContactsMobile) {
+    Open("demo_en");
+    window->Grid().SetRow(2);
+    std::string addressed = "<no window>";
+    QTimer::singleShot(50, [&] {
+        if (QWidget* box = QApplication::activeModalWidget(); box && box->objectName() == "frmSendSMS") {
+            addressed = box->findChild<QWidget*>("txtMobilePhone")->findChild<QLineEdit*>("Text")->text().toStdString();
+            box->close();
+        }
+    });
+    ClickToolbar("SendMsg");
+    EXPECT_EQ(addressed, "13812340002");  // 李娜's
+}
+
 }  // namespace
 }  // namespace sovrel::test

@@ -15,6 +15,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "demo_session.h"
 #include "service/iclscommon.h"
@@ -114,7 +115,10 @@ TEST_F(ListOnHostTest, QuickSearchNarrowsWithinTheFilterAndTakesWildcardsAndQuot
     window->Operating("refresh");
     EXPECT_EQ(Column(2), (Codes{"V0100000001", "V0100000002"}));  // the search stays with the filter
     window->SetFilterClause("");
-    window->SearchBox()->clear();
+    // The box's own clear button takes the search away.
+    auto* clear = window->SearchBox()->findChild<QToolButton*>();
+    ASSERT_NE(clear, nullptr);
+    QTest::mouseClick(clear, Qt::LeftButton);
     window->SearchNow();
     EXPECT_EQ(Column(2).size(), 6u);
     // An account without the search's index (not yet brought up to date) is searched without it.

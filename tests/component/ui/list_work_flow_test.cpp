@@ -88,6 +88,22 @@ TEST_F(ListWorkFlowTest, ThePagersArrowsStepWithinTheirBounds) {
     }
 }
 
+// In the pager's boxes Up and Down step as the arrows do, Page Up and Page Down go to the bounds.
+TEST_F(ListWorkFlowTest, ThePagerBoxesKeysStepAndGoToTheBounds) {
+    Open();
+    ApplyPageSize("10");
+    auto* sizeBox = window->findChild<QLineEdit*>("EdtPageSize");
+    const struct {
+        Qt::Key key;
+        const char* size;
+    } keys[] = {{Qt::Key_Up, "15"}, {Qt::Key_Down, "10"}, {Qt::Key_PageDown, "10000"}, {Qt::Key_PageUp, "5"}};
+    for (const auto& k : keys) {
+        sizeBox->setFocus();
+        QTest::keyClick(sizeBox, k.key);
+        EXPECT_EQ(sizeBox->text().toStdString(), k.size) << k.key;
+    }
+}
+
 // On the last page, a larger page size leaves fewer pages: the page box shows the page now on
 // screen, one that exists.
 TEST_F(ListWorkFlowTest, ALargerPageSizeOnTheLastPageShowsAPageThatExists) {
