@@ -182,6 +182,7 @@ TEST_P(ConnectionTest, NumbersAndTextsStayInTheServersLimits) {
         {"dateadd(year, 9000, '2024-01-01')", "overflow", true},
         {"convert(varchar, convert(money, -922337203685477.5807), 2)", "-922337203685477.5807", false},
         {"7 / 2", "3", false}, {"-7 % 3", "-1", false}, {"cast(2.9 as int)", "2", false},
+        {"2 & 1 + 1", "1", false}, {"5 ^ 1 + 1", "5", false},  // & ^ | rank with +, left to right
         {"convert(datetime, 2)", "1900-01-03", false}, {"len(replicate('x', 2000000000))", "8000", false},
         {"len(replicate(N'中文', 2001))", "4000", false}, {"len(space(2147483647) + 'x')", "8001", false},
     };

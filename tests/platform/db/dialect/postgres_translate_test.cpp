@@ -15,7 +15,8 @@ void ExpectTable(const std::vector<dialect_test::Case>& cases) { dialect_test::E
 TEST(PostgresTranslate, ComparedTextsLoseTrailingSpacesAndCompareWithoutCase) {
     ExpectTable({
         {"select a from t where c = N'V01  '", "select a from t where c = ('V01' COLLATE tsql_ci)"},
-        {"select a from t where c = '   '", "select a from t where c = ('' COLLATE tsql_ci)"},
+        {"select a from t where c = '   ' and d > ' '",
+         "select a from t where c = ('' COLLATE tsql_ci) and d > ('' COLLATE tsql_ci)"},
         {"select a from t where c = N'it''s '", "select a from t where c = ('it''s' COLLATE tsql_ci)"},
         // BETWEEN takes a collated bound only in parentheses.
         {"select a from t where d BETWEEN '1970-01-01' AND '1976-12-31'",
@@ -37,6 +38,9 @@ TEST(PostgresTranslate, LikeBecomesIlikeUnderADeterministicCollation) {
         // Only a regular expression says what a set of several characters says.
         {"select a from t where c not like N'[a-c]''.%'",
          "select a from t where c COLLATE \"und-x-icu\" !~* '^[a-c]''\\..*$'"},
+        // With ESCAPE the pattern is left as it is.
+        {"select a from t where c like '[a]!%' escape '!'",
+         "select a from t where c COLLATE \"und-x-icu\" ILIKE '[a]!%' escape '!'"},
     });
 }
 
@@ -55,7 +59,7 @@ TEST(PostgresTranslate, FunctionsConversionsAndParametersTakePostgresForms) {
          "select max(right((cContactCode)::text, 8)) from t where (left((c)::text, 3) COLLATE tsql_ci) = ('V01' COLLATE tsql_ci) and "
          "length(rtrim((c)::text))-length(rtrim((d)::text))=8"},
         {"select isnull(a, 0), getdate() from t", "select coalesce(a, 0), localtimestamp(0) from t"},
-        {"select current_timestamp", "select localtimestamp(3)"},
+        {"select current_timestamp, a ^ b", "select localtimestamp(3), ((a) # (b))"},
         {"select charindex('a', b), charindex('a', b, 2) from t", "select sv_charindex('a', b), sv_charindex('a', b, 2) from t"},
         {"select convert(int, a), cast(b as decimal(18,2)), convert(bigint, tkts) from t",
          "select trunc((a)::numeric)::integer, ((b)::numeric(18,2)), trunc((tkts)::numeric)::bigint from t"},
