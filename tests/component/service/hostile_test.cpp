@@ -34,10 +34,8 @@ protected:
     void SetUp() override {
         ServiceTest::SetUp();
         if (IsSkipped()) return;
-        platform::db::Connection c;
-        c.Open(connection);
         // Memos of contacts count as references, so CheckRefed meets each value in a statement.
-        c.Execute("insert into crm_ref_relation (creferencedtablename, creferencedtablekey, creferencingtablename, "
+        Exec("insert into crm_ref_relation (creferencedtablename, creferencedtablekey, creferencingtablename, "
                   "creferencingtablecolumn, cwherepart, cObjName) values (N'Ven_Contact', N'cContactCode', "
                   "N'Ven_Contact', N'cMemo', N'', N'备注')");
         before = Untouchable();
@@ -64,7 +62,6 @@ protected:
                "</oid></Ven_Contact>";
     }
     std::string before;
-    std::string msg;
 };
 
 TEST_P(Hostile, EveryValueIsStoredAndFoundAsTypedThroughEveryOperation) {

@@ -3,13 +3,7 @@
 namespace sovrel::test {
 namespace {
 
-class References : public ServiceTest {
-protected:
-    bool Delete(platform::db::Value id, std::string idName = "cContactCode", std::string table = "Ven_Contact") {
-        return service->Delete(id, idName, table, msg);
-    }
-    std::string msg;
-};
+using References = ServiceTest;
 
 TEST_P(References, DeletingAMainContactClearsItsVendorLinkFirst) {
     ASSERT_TRUE(Delete("V0200000002")) << msg;  // not a main contact: the link stays
@@ -44,9 +38,7 @@ TEST_P(References, RefusalsBeforeAnythingIsDeleted) {
 
 TEST_P(References, ADeleteThatFailsAfterTheLinkWasClearedLeavesTheLinkCleared) {
     // A trigger stands for whatever makes the delete statement fail on the server.
-    platform::db::Connection c;
-    c.Open(connection);
-    c.ExecuteScript(GetParam() == Backend::Sqlite
+    Exec(GetParam() == Backend::Sqlite
                         ? "CREATE TRIGGER refuse_delete BEFORE DELETE ON Ven_Contact BEGIN SELECT RAISE(ABORT, 'refused'); END;"
                         : "CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN RAISE EXCEPTION 'refused'; END$$;"
                           "CREATE TRIGGER refuse_delete BEFORE DELETE ON Ven_Contact FOR EACH ROW EXECUTE FUNCTION refuse();");
