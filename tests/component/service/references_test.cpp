@@ -38,7 +38,9 @@ TEST_P(References, RefusalsBeforeAnythingIsDeleted) {
 
 TEST_P(References, ADeleteThatFailsAfterTheLinkWasClearedLeavesTheLinkCleared) {
     // A trigger stands for whatever makes the delete statement fail on the server.
-    Exec(GetParam() == Backend::Sqlite
+    platform::db::Connection c;
+    c.Open(connection);
+    c.ExecuteScript(GetParam() == Backend::Sqlite
                         ? "CREATE TRIGGER refuse_delete BEFORE DELETE ON Ven_Contact BEGIN SELECT RAISE(ABORT, 'refused'); END;"
                         : "CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN RAISE EXCEPTION 'refused'; END$$;"
                           "CREATE TRIGGER refuse_delete BEFORE DELETE ON Ven_Contact FOR EACH ROW EXECUTE FUNCTION refuse();");

@@ -64,7 +64,7 @@ protected:
     void Exec(const std::string& sql) {
         platform::db::Connection c;
         c.Open(connection);
-        c.ExecuteScript(sql);
+        c.Execute(sql);
     }
     bool Add(std::string xml, std::string table = "Ven_Contact") { return service->Add(xml, table, msg); }
     bool Modify(std::string xml, std::string table = "Ven_Contact") { return service->Modify(xml, table, msg); }

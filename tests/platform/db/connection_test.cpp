@@ -7,9 +7,11 @@
 #include "platform/db/rowset.h"
 #include "platform/error.h"
 #include "test_account.h"
+#include "thrown.h"
 
 using platform::Error;
 using platform::db::Connection;
+using sovrel::test::Thrown;
 namespace errnum = platform::errnum;
 
 namespace {
@@ -40,16 +42,10 @@ TEST_P(ConnectionTest, FailedStatementsRaiseTheirNumberAndChangeNothing) {
         {conn.get(), "create database TKDATA_001_2024", 0, ""}, {&closed, "select 1", 0, "not open"},
     };
     for (const auto& c : cases) {
-        try {
-            c.on->Execute(c.sql);
-            ADD_FAILURE() << "accepted: " << c.sql;
-        } catch (const Error& e) {
-            if (c.number) {
-                EXPECT_EQ(e.Number(), c.number) << c.sql;
-            }
-            EXPECT_FALSE(e.Description().empty());
-            EXPECT_NE(e.Description().find(c.text), std::string::npos) << e.Description();
-        }
+        const Error e = Thrown([&] { c.on->Execute(c.sql); });
+        EXPECT_NE(e.Number(), 0) << "accepted: " << c.sql;
+        if (c.number) EXPECT_EQ(e.Number(), c.number) << c.sql;
+        EXPECT_NE(e.Description().find(c.text), std::string::npos) << e.Description();
     }
     EXPECT_EQ(Count(), 25);
 }
@@ -96,12 +92,7 @@ TEST_P(ConnectionTest, StatementsSentAheadGoWithTheNextRequestInItsRoundTrip) {
 
     conn->ExecuteAhead("update Contact set cName = N'undone' where cCode = N'V0100000002'");
     conn->ExecuteAhead("insert into Contact (oid, cCode, cName) values (N'{new}', N'V0200000001', N'dup')");
-    try {
-        conn->CommitTrans();
-        ADD_FAILURE() << "a duplicate sent ahead was committed";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Number(), errnum::ConstraintViolated);
-    }
+    EXPECT_EQ(Thrown([&] { conn->CommitTrans(); }).Number(), errnum::ConstraintViolated);
     ASSERT_EQ(conn->TransactionLevel(), 1);
     conn->CommitTrans();
     EXPECT_EQ(Count("cName = N'ahead' AND iCount = 7"), 1);
@@ -239,12 +230,8 @@ TEST_P(ConnectionTest, AReadOnlyAccountIsReadAndRefusesWrites) {
     const auto size = fs::file_size(file);
     conn = sovrel::test::Open(place.ConnectionText("TKDATA_001_2024"));
     EXPECT_EQ(Count("cVenCode = N'v01'"), 12);
-    try {
-        conn->Execute("delete from Contact");
-        ADD_FAILURE() << "a read-only account took a delete";
-    } catch (const Error& e) {
-        EXPECT_NE(e.Description().find("read-only"), std::string::npos) << e.Description();
-    }
+    const std::string refusal = Thrown([&] { conn->Execute("delete from Contact"); }).Description();
+    EXPECT_NE(refusal.find("read-only"), std::string::npos) << refusal;
     EXPECT_EQ(Count(), 25);
     conn->Close();
     EXPECT_EQ(fs::file_size(file), size);
@@ -292,12 +279,7 @@ TEST_P(ConnectionTest, TextThatIsNotUtf8IsRefusedAlikeOnEveryBackendAndChangesNo
          "the value of cName" + tail + "1); the account stores text as UTF-8 only"},
     };
     for (const auto& c : cases) {
-        try {
-            c.write();
-            ADD_FAILURE() << "accepted: " << c.message;
-        } catch (const Error& e) {
-            EXPECT_EQ(e.Description(), c.message);
-        }
+        EXPECT_EQ(Thrown(c.write).Description(), c.message);
     }
     EXPECT_EQ(conn->OpenRowset("select cName from Contact where cCode = N'V0100000002'")->Get(0).ToText(), before);
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "../../../support/thrown.h"
 #include "translation_table.h"
 
 using platform::db::PostgresDialect;
@@ -74,13 +75,9 @@ TEST(PostgresTranslate, WhatPostgresLacksIsRefusedByName) {
     const std::pair<const char*, const char*> cases[] = {{"select @@ROWCOUNT", "@@ROWCOUNT"},
                                                          {"update t set a = 1 output inserted.a", "OUTPUT"}};
     for (const auto& [tsql, name] : cases) {
-        try {
-            PostgresDialect().Translate(tsql);
-            ADD_FAILURE() << "translated: " << tsql;
-        } catch (const platform::Error& e) {
-            EXPECT_EQ(e.Number(), platform::errnum::CannotTranslate) << tsql;
-            EXPECT_NE(e.Description().find(name), std::string::npos) << e.Description();
-        }
+        const platform::Error e = sovrel::test::Thrown([&] { PostgresDialect().Translate(tsql); });
+        EXPECT_EQ(e.Number(), platform::errnum::CannotTranslate) << tsql;
+        EXPECT_NE(e.Description().find(name), std::string::npos) << e.Description();
     }
 }
 

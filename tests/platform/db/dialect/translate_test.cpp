@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../../../support/thrown.h"
 #include "translation_table.h"
 
 using platform::db::SqliteDialect;
@@ -315,14 +316,10 @@ TEST(TranslateTest, WhatCannotBeTranslatedIsRefusedByNameAndPosition) {
     };
     for (const auto& [tsql, message] : cases) {
         SCOPED_TRACE(tsql);
-        try {
-            SqliteDialect().Translate(tsql);
-            ADD_FAILURE() << "translated";
-        } catch (const platform::Error& e) {
-            EXPECT_EQ(e.Number(), platform::errnum::CannotTranslate);
-            EXPECT_EQ(e.Source(), "dialect");
-            EXPECT_NE(e.Description().find(message), std::string::npos) << e.Description();
-        }
+        const platform::Error e = sovrel::test::Thrown([&] { SqliteDialect().Translate(tsql); });
+        EXPECT_EQ(e.Number(), platform::errnum::CannotTranslate);
+        EXPECT_EQ(e.Source(), "dialect");
+        EXPECT_NE(e.Description().find(message), std::string::npos) << e.Description();
     }
 }
 
