@@ -9,6 +9,7 @@
 #include "platform/error.h"
 #include "schema/demo.h"
 #include "support.h"
+#include "thrown.h"
 
 namespace schema::test {
 namespace {
@@ -74,12 +75,9 @@ TEST(DemoAccount, BadRequestsChangeNothing) {
     CreateDemoAccount(folder.path(), {.contacts = 10, .passwordCost = kCheap});
     const std::string file = folder.path() + "/" + std::string(kDemoAccountDatabase) + ".db";
     const auto size = std::filesystem::file_size(file);
-    try {
-        CreateDemoAccount(folder.path(), {.contacts = 30, .passwordCost = kCheap});
-        ADD_FAILURE() << "an existing account was overwritten";
-    } catch (const platform::Error& e) {
-        EXPECT_NE(std::string(e.what()).find("already exists"), std::string::npos) << e.what();
-    }
+    const std::string refusal =
+        sovrel::test::Thrown([&] { CreateDemoAccount(folder.path(), {.contacts = 30, .passwordCost = kCheap}); }).Description();
+    EXPECT_NE(refusal.find("already exists"), std::string::npos) << refusal;
     EXPECT_EQ(std::filesystem::file_size(file), size);
     EXPECT_EQ(Scalar(*Open(folder.path()), "SELECT count(*) FROM Ven_Contact").ToInt(), 10);
 

@@ -33,11 +33,6 @@ std::string BackendTestName(const ::testing::TestParamInfo<Backend>& info) {
     return info.param == Backend::Sqlite ? "SQLite" : "PostgreSQL";
 }
 
-bool ContainsName(Backend backend, const std::string& text, const std::string& name) {
-    if (backend == Backend::Sqlite) return text.find(name) != std::string::npos;
-    return platform::text::LCase(text).find(platform::text::LCase(name)) != std::string::npos;
-}
-
 namespace pg {
 namespace {
 

@@ -1,7 +1,6 @@
 #pragma once
-// The backends every database and data-service test runs on, what each is known to do
-// differently, and where a test's databases live: a temporary folder (SQLite) or the test
-// process's private PostgreSQL server.
+// The backends every database and data-service test runs on, and where a test's databases live:
+// a temporary folder (SQLite) or the test process's private PostgreSQL server.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,11 +15,6 @@ inline const Backend kBackends[] = {Backend::Sqlite, Backend::Postgres};
 
 // "SQLite" / "PostgreSQL" in test names.
 std::string BackendTestName(const ::testing::TestParamInfo<Backend>& info);
-
-// True when a database message holds name, spelt as given or, on PostgreSQL, in any case: its
-// messages quote unquoted names folded to lower case. (Field, table and column names of results
-// come back as the statement or the schema spells them on every backend.)
-bool ContainsName(Backend backend, const std::string& text, const std::string& name);
 
 // Where one test's databases live. For PostgreSQL the databases a test names are dropped when
 // the place is made and when it goes, so every test starts from an empty server.

@@ -91,6 +91,7 @@ constexpr dialect::Rules kPostgresRules = [] {
     r.recursionLevelPattern = "sv_recursion_level($1, $2)";
     r.addPattern = "sv_add($1, $2)";
     r.concatPattern = "($1 || $2)";
+    r.xorPattern = "(($1) # ($2))";  // PostgreSQL's ^ raises to a power
     r.convertPattern = "sv_convert($T, $A)";
     r.casts = kCasts;
     r.rowVersionColumn = "tkts";

@@ -30,7 +30,7 @@ void Printer::Arith(std::string& out, const Node& n) {
     }
     // T-SQL's + adds numbers and joins texts: the plain operator where both sides are known
     // numbers, the backend's concatenation where both are known texts, its run-time choice
-    // otherwise. Without a + the arithmetic is written as spelled.
+    // otherwise. Only - alone is written as spelled.
     std::vector<const Node*> terms;
     std::vector<std::uint32_t> ops;
     for (const Node* k = &n;; k = k->kids[0]) {
@@ -43,7 +43,7 @@ void Printer::Arith(std::string& out, const Node& n) {
     }
     std::reverse(terms.begin(), terms.end());
     std::reverse(ops.begin(), ops.end());
-    if (std::none_of(ops.begin(), ops.end(), [&](std::uint32_t o) { return t_.Text(o) == "+"; }))
+    if (std::none_of(ops.begin(), ops.end(), [&](std::uint32_t o) { return t_.Text(o) != "-"; }))
         return Generic(out, n, n.first);
     std::string acc = Alone(terms[0]);
     ValueType accType = terms[0]->type;
@@ -65,9 +65,11 @@ void Printer::Arith(std::string& out, const Node& n) {
             acc = two(r_.addPattern);
         } else if (o == "-") {
             acc += " - " + term;
+        } else if (o == "^" && !r_.xorPattern.empty()) {
+            acc = two(r_.xorPattern);
         } else {
-            // T-SQL ranks & | ^ with +; the backends rank them lower, hence the parentheses.
-            acc = "(" + acc + ") " + std::string(o) + " " + term;
+            // T-SQL ranks & | ^ with + and -, left to right; the backends rank them lower.
+            acc = "(" + acc + " " + std::string(o) + " " + term + ")";
         }
         accType = numeric ? ValueType::Numeric : (o == "+" && texts ? ValueType::Text : ValueType::Unknown);
     }

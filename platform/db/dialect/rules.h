@@ -82,6 +82,8 @@ struct Rules {
     std::string_view addPattern;
     // + between two operands known to be text.
     std::string_view concatPattern;
+    // T-SQL's ^ (exclusive or) of $1 and $2; empty: the backend's ^ is the same.
+    std::string_view xorPattern;
     // CONVERT / CAST: $T the target type as a quoted lower-case T-SQL type name ('varchar(30)'),
     // $A the arguments after it: the value, then the style and the source type ('money') when
     // either is known, a style not given written NULL before a source type.
@@ -199,7 +201,7 @@ constexpr std::string_view RulesProblem(const Rules& r) {
     const Field fields[] = {
         {r.prefixUpperBound, "1", "1"},     {r.divisorPattern, "1", "1"},
         {r.recursionLevelPattern, "1 2", "1"}, {r.addPattern, "1 2", "1 2"},
-        {r.concatPattern, "1 2", "1 2"},    {r.convertPattern, "T A", "T A"},
+        {r.concatPattern, "1 2", "1 2"},    {r.xorPattern, "1 2", "1 2"},  {r.convertPattern, "T A", "T A"},
         {r.rowVersionMoneyPattern, "1", "1"}, {r.conditionQuery, "C", "C"},
     };
     for (const Field& f : fields)

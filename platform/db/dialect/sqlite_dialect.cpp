@@ -68,6 +68,7 @@ constexpr dialect::Rules kSqliteRules = [] {
     r.recursionLevelPattern = "sv_recursion_level($1, $2)";
     r.addPattern = "sv_add($1, $2)";
     r.concatPattern = "($1 || $2)";
+    r.xorPattern = "((($1) | ($2)) - (($1) & ($2)))";  // SQLite has no exclusive or
     r.convertPattern = "sv_convert($T, $A)";
     r.rowVersionColumn = "tkts";
     r.rowVersionMoneyPattern = "sv_rowversion_money($1)";

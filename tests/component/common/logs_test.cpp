@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "../../support/file_text.h"
+#include "../../support/thrown.h"
 
 namespace sovrel {
 namespace {
@@ -35,13 +36,9 @@ protected:
 
 TEST_F(LogsTest, AnUnwritableErrorLogFailsToTheCallerAndTheServiceLogIgnoresIt) {
     SetLogDirectory((dir / "missing").string());
-    try {
-        WriteErrorLog("frmSendSMS.cmdSend_Click", true, violated);
-        FAIL() << "no error";
-    } catch (const platform::Error& e) {
-        EXPECT_EQ(e.Number(), 75);
-        EXPECT_NE(e.Description().find((dir / "missing" / "error.log").string()), std::string::npos);
-    }
+    const platform::Error e = sovrel::test::Thrown([&] { WriteErrorLog("frmSendSMS.cmdSend_Click", true, violated); });
+    EXPECT_EQ(e.Number(), 75);
+    EXPECT_NE(e.Description().find((dir / "missing" / "error.log").string()), std::string::npos);
     EXPECT_NO_THROW(WriteSrvLog("IClsCommon", "Init", 1, "x"));
     EXPECT_TRUE(fs::is_empty(dir));
 }

@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "../../support/thrown.h"
 #include "../support/fakes.h"
 #include "common/messages.h"
 #include "platform/error.h"
@@ -26,12 +27,8 @@ protected:
 TEST_F(TextsTest, WithoutTheHostServiceTheLookupFailsToTheCaller) {
     platform::ScopedRegistration withdrawn(progid::CrmCommonSvc, {});
     ResetContext();
-    try {
-        ResText("Hx.CRM.COMMON.CheckNull02", "zh-CN");
-        FAIL() << "no error";
-    } catch (const platform::Error& e) {
-        EXPECT_NE(e.Description().find(progid::CrmCommonSvc), std::string::npos) << e.Description();
-    }
+    const std::string refusal = test::Thrown([] { ResText("Hx.CRM.COMMON.CheckNull02", "zh-CN"); }).Description();
+    EXPECT_NE(refusal.find(progid::CrmCommonSvc), std::string::npos) << refusal;
 }
 
 TEST_F(TextsTest, InformationBoxesAskTheTitleOncePerThread) {

@@ -16,19 +16,8 @@ protected:
         Ctx().UserId = user;
         Ctx().UserName = user + " name";
     }
-    bool Add(std::string xml) {
-        std::string table = "Ven_Contact";
-        return service->Add(xml, table, msg);
-    }
     bool Modify(const std::string& code, const std::string& children) {
-        std::string xml = "<Ven_Contact><cContactCode>" + code + "</cContactCode>" + children + "</Ven_Contact>";
-        std::string table = "Ven_Contact";
-        return service->Modify(xml, table, msg);
-    }
-    bool Delete(const std::string& code) {
-        platform::db::Value id(code);
-        std::string name = "cContactCode", table = "Ven_Contact";
-        return service->Delete(id, name, table, msg);
+        return ServiceTest::Modify("<Ven_Contact><cContactCode>" + code + "</cContactCode>" + children + "</Ven_Contact>");
     }
     // The contact's history rows of one kind, oldest first: "column:old>new by user", one a line.
     std::string Rows(const std::string& code, const std::string& kind) {
@@ -43,7 +32,6 @@ protected:
                    rs->Get(4).ToText() + "\n";
         return out;
     }
-    std::string msg;
 };
 
 std::string NewContact(const std::string& code) {
@@ -123,11 +111,7 @@ TEST_P(History, ADeletedContactComesBackThroughAddWithItsLastValues) {
     EXPECT_EQ(Scalar("SELECT count(*) FROM Ven_Contact WHERE cContactCode = N'V0100000003' AND cMobilePhone IS NULL"),
               "1");
     // A value the record XML cannot carry is refused by name rather than let in as markup.
-    {
-        platform::db::Connection c;
-        c.Open(connection);
-        c.Execute("UPDATE Ven_Contact SET cMemo = N'x</cMemo><cConDefine3>y' WHERE cContactCode = N'V0100000003'");
-    }
+    Exec("UPDATE Ven_Contact SET cMemo = N'x</cMemo><cConDefine3>y' WHERE cContactCode = N'V0100000003'");
     ASSERT_TRUE(Delete("V0100000003")) << msg;
     EXPECT_FALSE(history::Restore(*service, "V0100000003", msg));
     EXPECT_EQ(msg, "Hx.CRM.TkContact.History.CannotRestore(V0100000003,cMemo)");
@@ -151,8 +135,6 @@ TEST_P(History, AnAddTakesTwoRoundTripsAndSettingsChangedElsewhereHoldAtOnce) {
     EXPECT_FALSE(Add(contact("V0300000052", ranked)));
     EXPECT_EQ(msg, "Hx.CRM.COMMON.CheckDuplication02");
 
-    platform::db::Connection other;
-    other.Open(connection);
     const struct {
         const char* change;  // by the other process
         const char* extra;
@@ -170,7 +152,7 @@ TEST_P(History, AnAddTakesTwoRoundTripsAndSettingsChangedElsewhereHoldAtOnce) {
     int n = 53;
     for (const auto& step : steps) {
         SCOPED_TRACE(step.change);
-        other.Execute(step.change);
+        Exec(step.change);
         const std::string code = "V03000000" + std::to_string(n++);
         EXPECT_EQ(Add(contact(code, ranked + step.extra)), !*step.message) << msg;
         EXPECT_EQ(msg, step.message);
@@ -178,7 +160,7 @@ TEST_P(History, AnAddTakesTwoRoundTripsAndSettingsChangedElsewhereHoldAtOnce) {
     }
     EXPECT_EQ(Scalar("SELECT cConDefine3 FROM Ven_Contact WHERE cContactCode = N'V0300000057'"), "kept");
     // A Modify checks against them as well.
-    other.Execute("DELETE FROM userdefine WHERE cId = N'VC02' AND cValue = N'B级'");
+    Exec("DELETE FROM userdefine WHERE cId = N'VC02' AND cValue = N'B级'");
     EXPECT_FALSE(Modify("V0300000052", "<cConDefine2>B级</cConDefine2>"));
     EXPECT_EQ(msg, "Hx.CRM.TkCompetitor.transxml.00034(联系人级别)");
 }

@@ -34,10 +34,8 @@ protected:
     void SetUp() override {
         ServiceTest::SetUp();
         if (IsSkipped()) return;
-        platform::db::Connection c;
-        c.Open(connection);
         // Memos of contacts count as references, so CheckRefed meets each value in a statement.
-        c.Execute("insert into crm_ref_relation (creferencedtablename, creferencedtablekey, creferencingtablename, "
+        Exec("insert into crm_ref_relation (creferencedtablename, creferencedtablekey, creferencingtablename, "
                   "creferencingtablecolumn, cwherepart, cObjName) values (N'Ven_Contact', N'cContactCode', "
                   "N'Ven_Contact', N'cMemo', N'', N'备注')");
         before = Untouchable();
@@ -64,7 +62,6 @@ protected:
                "</oid></Ven_Contact>";
     }
     std::string before;
-    std::string msg;
 };
 
 TEST_P(Hostile, EveryValueIsStoredAndFoundAsTypedThroughEveryOperation) {
@@ -76,29 +73,26 @@ TEST_P(Hostile, EveryValueIsStoredAndFoundAsTypedThroughEveryOperation) {
         std::string table = "Ven_Contact";
 
         // Add, with the value as code, name, memo and a value the growing list takes in.
-        std::string xml = Contact(v, oid, "<cContactName>" + v + "</cContactName><cMemo>" + v + "</cMemo><cConDefine5>" +
-                                              v + "</cConDefine5>");
-        ASSERT_TRUE(service->Add(xml, table, msg)) << msg;
+        ASSERT_TRUE(Add(Contact(v, oid, "<cContactName>" + v + "</cContactName><cMemo>" + v + "</cMemo><cConDefine5>" + v +
+                                            "</cConDefine5>")))
+            << msg;
         for (const char* column : {"cContactCode", "cContactName", "cMemo", "cConDefine5"})
             EXPECT_EQ(Scalar(std::string("SELECT ") + column + where), v) << column;
         EXPECT_EQ(Scalar("SELECT count(*) FROM userdefine WHERE cId = N'VC05' AND cValue = (SELECT cConDefine5" + where + ")"),
                   "1");
-        xml = Contact(v, oid, "<cContactName>x</cContactName>");
-        EXPECT_FALSE(service->Add(xml, table, msg));
+        EXPECT_FALSE(Add(Contact(v, oid, "<cContactName>x</cContactName>")));
         EXPECT_EQ(msg, "Hx.CRM.COMMON.CheckDuplication02");
         // A value an archive must hold is looked up there and in the list, found in neither.
-        xml = Contact("V03H" + std::to_string(n), "{H0}", "<cContactName>x</cContactName><cConDefine4>" + v + "</cConDefine4>");
-        EXPECT_FALSE(service->Add(xml, table, msg));
+        EXPECT_FALSE(Add(Contact("V03H" + std::to_string(n), "{H0}", "<cContactName>x</cContactName><cConDefine4>" + v +
+                                                                         "</cConDefine4>")));
         EXPECT_EQ(msg.rfind("Hx.CRM.TkCompetitor.transxml.00033(对接部门", 0), 0u) << msg;
 
         // A base code: added once, then found as existing.
-        std::string codes = "Crm_BaseCode";
-        xml = "<Crm_BaseCode><cCode>H" + std::to_string(n) + "</cCode><cType>Duty</cType><cName>" + v +
-              "</cName><bEdit>True</bEdit></Crm_BaseCode>";
-        std::string again = xml;
-        EXPECT_TRUE(service->Add(xml, codes, msg)) << msg;
+        const std::string code = "<Crm_BaseCode><cCode>H" + std::to_string(n) + "</cCode><cType>Duty</cType><cName>" + v +
+                                 "</cName><bEdit>True</bEdit></Crm_BaseCode>";
+        EXPECT_TRUE(Add(code, "Crm_BaseCode")) << msg;
         EXPECT_EQ(Scalar("SELECT cName FROM Crm_BaseCode WHERE cCode = N'H" + std::to_string(n) + "'"), v);
-        EXPECT_FALSE(service->Add(again, codes, msg));
+        EXPECT_FALSE(Add(code, "Crm_BaseCode"));
         EXPECT_TRUE(msg.empty()) << msg;
 
         // Find, BArchIsUsed and CheckRefed find exactly this row by the value.
@@ -123,13 +117,13 @@ TEST_P(Hostile, EveryValueIsStoredAndFoundAsTypedThroughEveryOperation) {
 
         // Modify finds the row by the value and writes a new one.
         Ctx().LoadedContactTs.clear();
-        xml = "<Ven_Contact><cContactCode>" + v + "</cContactCode><cContactName>" + v + "2</cContactName></Ven_Contact>";
-        EXPECT_TRUE(service->Modify(xml, table, msg)) << msg;
+        EXPECT_TRUE(Modify("<Ven_Contact><cContactCode>" + v + "</cContactCode><cContactName>" + v +
+                           "2</cContactName></Ven_Contact>"))
+            << msg;
         EXPECT_EQ(Scalar("SELECT cContactName" + where), v + "2");
 
         // Delete by the value removes this row and no other.
-        std::string key = "cContactCode";
-        EXPECT_TRUE(service->Delete(value, key, table, msg)) << msg;
+        EXPECT_TRUE(Delete(value)) << msg;
         EXPECT_EQ(Scalar("SELECT count(*)" + where), "0");
         EXPECT_EQ(Count("Ven_Contact"), 6);
         EXPECT_EQ(Untouchable(), before);

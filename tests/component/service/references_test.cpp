@@ -3,13 +3,7 @@
 namespace sovrel::test {
 namespace {
 
-class References : public ServiceTest {
-protected:
-    bool Delete(platform::db::Value id, std::string idName = "cContactCode", std::string table = "Ven_Contact") {
-        return service->Delete(id, idName, table, msg);
-    }
-    std::string msg;
-};
+using References = ServiceTest;
 
 TEST_P(References, DeletingAMainContactClearsItsVendorLinkFirst) {
     ASSERT_TRUE(Delete("V0200000002")) << msg;  // not a main contact: the link stays

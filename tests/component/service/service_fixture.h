@@ -60,6 +60,17 @@ protected:
         return rs->Eof() ? std::string("<none>") : rs->Get(0).ToText();
     }
     long Count(const std::string& from) { return std::stol(Scalar("SELECT count(*) FROM " + from)); }
+    // Statements run on a connection of their own, as by another process.
+    void Exec(const std::string& sql) {
+        platform::db::Connection c;
+        c.Open(connection);
+        c.Execute(sql);
+    }
+    bool Add(std::string xml, std::string table = "Ven_Contact") { return service->Add(xml, table, msg); }
+    bool Modify(std::string xml, std::string table = "Ven_Contact") { return service->Modify(xml, table, msg); }
+    bool Delete(platform::db::Value id, std::string key = "cContactCode", std::string table = "Ven_Contact") {
+        return service->Delete(id, key, table, msg);
+    }
 
     fakes::Host host;  // first: it empties the context on both ends
     Place place{GetParam()};
@@ -67,6 +78,7 @@ protected:
     std::shared_ptr<ArchiveService> archive = std::make_shared<ArchiveService>();
     std::vector<std::unique_ptr<platform::ScopedRegistration>> registrations;
     std::shared_ptr<ClsCommon> service;
+    std::string msg;  // the last operation's message
 };
 
 }  // namespace sovrel::test

@@ -15,17 +15,7 @@ std::string Contact(const std::string& code, const std::string& name, const std:
            "<bMajor>False</bMajor><dBirthday></dBirthday>" + extra + "<oid>{" + code + "}</oid></Ven_Contact>";
 }
 
-class Writes : public ServiceTest {
-protected:
-    bool Add(std::string xml, std::string table = "Ven_Contact") { return service->Add(xml, table, msg); }
-    bool Modify(std::string xml, std::string table = "Ven_Contact") { return service->Modify(xml, table, msg); }
-    void Exec(const std::string& sql) {
-        platform::db::Connection c;
-        c.Open(connection);
-        c.Execute(sql);
-    }
-    std::string msg;
-};
+using Writes = ServiceTest;
 
 // Each contact added with these children is refused with its message and writes nothing, or is
 // accepted with column holding stored (nullptr: NULL).

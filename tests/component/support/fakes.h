@@ -71,12 +71,11 @@ public:
     using Logged::Logged;
     std::string language = "keys";
     int answer = 1;
-    int toolbarStyle = 0;
     std::string GetLanguage(const std::shared_ptr<ILogin>&) override {
         log_.Add("GetLanguage");
         return language;
     }
-    int GetToolbarStyle() override { return toolbarStyle; }
+    int GetToolbarStyle() override { return 0; }
     std::string GetText(const std::string& key, std::string&, bool&) override { return key; }
     std::string GetTextWithParams(const std::string& key, std::vector<platform::db::Value>& params, std::string&) override;
     void SetFormCaption(IForm& w, std::string& caption, bool&) override { w.SetCaption(caption); }
@@ -267,21 +266,17 @@ public:
     std::string Caption() const override { return caption; }
     void SetCaption(const std::string& c) override { caption = c; }
     void SetEntryObject(std::weak_ptr<platform::Object> e) override { entry = e; }
-    void FillGrid(RowsetPtr page) override {
-        log_.Add("FillGrid");
-        filled = page;
-    }
+    void FillGrid(RowsetPtr) override { log_.Add("FillGrid"); }
     void LblPageEnabled(bool first, bool second) override {
         log_.Add(std::string("LblPageEnabled ") + (first ? "1" : "0") + (second ? "1" : "0"));
     }
-    RowsetPtr filled;
     std::string StatusText() const override { return status; }
     void SetStatusText(const std::string& t) override { status = t; }
     std::string caption, status, statusDuringShow;
     std::weak_ptr<platform::Object> entry;
 };
 
-// "TkFlexGrid" as a plain text matrix; Click/DblClick/MouseUp play the user's mouse.
+// "TkFlexGrid" as a plain text matrix; Click/DblClick play the user's mouse.
 class FlexGrid : public IFlexGrid {
 public:
     long Rows() const override { return static_cast<long>(cells_.size()); }
@@ -316,16 +311,13 @@ public:
     bool HasFocus() const override { return focus; }
     void OnClick(std::function<void()> h) override { click_ = std::move(h); }
     void OnDblClick(std::function<void()> h) override { dblClick_ = std::move(h); }
-    void OnMouseUp(std::function<void(int)> h) override { mouseUp_ = std::move(h); }
+    void OnMouseUp(std::function<void(int)>) override {}
     void OnHeaderClick(std::function<void(long)> h) override { headerClick_ = std::move(h); }
     void SetSortIndicator(long col, int order) override { sortIndicator = {col, order}; }
 
     // The user's mouse on cell (row, col).
     void Click(long row, long col);
     void DblClick(long row, long col);
-    void MouseUp(int button) {
-        if (mouseUp_) mouseUp_(button);
-    }
     void HeaderClick(long col) {
         if (headerClick_) headerClick_(col);
     }
@@ -342,7 +334,6 @@ private:
     std::map<std::pair<long, long>, int> alignments_;
     std::map<long, int> colAlignments_;
     std::function<void()> click_, dblClick_;
-    std::function<void(int)> mouseUp_;
     std::function<void(long)> headerClick_;
 };
 

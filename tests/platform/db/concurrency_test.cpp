@@ -1,12 +1,10 @@
 // Several processes on one account, as several users are: each test forks a second process.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "platform/db/connection.h"
 #include "platform/db/rowset.h"
 #include "platform/error.h"
+#include "second_process.h"
 #include "test_account.h"
 
 namespace {
@@ -17,38 +15,12 @@ protected:
         SOVREL_SKIP_UNLESS_AVAILABLE(place);
         text = sovrel::test::SmallAccount(place, 5);
     }
-    // Runs body in a child process; the child writes one byte to `ready` when it wants the
-    // parent to go on.
-    template <class F>
-    pid_t Child(F body) {
-        EXPECT_EQ(pipe(ready), 0);
-        pid_t pid = fork();
-        if (pid == 0) {
-            close(ready[0]);
-            try {
-                body();
-            } catch (...) {
-                _exit(3);
-            }
-            _exit(0);
-        }
-        close(ready[1]);
-        char c;
-        EXPECT_EQ(read(ready[0], &c, 1), 1);
-        close(ready[0]);
-        return pid;
-    }
-    void Signal() {
-        char c = 1;
-        (void)!write(ready[1], &c, 1);
-    }
     long Count(const std::string& where) {
         return sovrel::test::Open(text)->OpenRowset("SELECT count(*) FROM Contact WHERE " + where)->Get(0).ToInt();
     }
     long Names(const std::string& name) { return Count("cName = N'" + name + "'"); }
     sovrel::test::Place place{GetParam()};
     std::string text;
-    int ready[2];
 };
 
 // A writer waits for another user's transaction instead of failing, up to its time-out.
@@ -56,14 +28,16 @@ TEST_P(TwoProcesses, AWriterWaitsForTheOtherUsersTransactionAndATimeOutGivesACle
     const struct { int holdMs, timeoutSeconds; bool written; } cases[] = {{400, 0, true}, {1500, 1, false}};
     for (const auto& w : cases) {
         SCOPED_TRACE(w.holdMs);
-        pid_t pid = Child([&] {
+        sovrel::test::SecondProcess other([&](sovrel::test::SecondProcess& self) {
             auto c = sovrel::test::Open(text);
             c->BeginTrans();
             c->Execute("update Contact set cName = N'child' where cCode = N'V0200000001'");
-            Signal();
+            self.Tell();
             usleep(w.holdMs * 1000);
             c->CommitTrans();
+            return 0;
         });
+        ASSERT_TRUE(other.Hear());
         platform::db::Connection c;
         if (w.timeoutSeconds) c.SetCommandTimeout(w.timeoutSeconds);
         c.Open(text);
@@ -74,25 +48,25 @@ TEST_P(TwoProcesses, AWriterWaitsForTheOtherUsersTransactionAndATimeOutGivesACle
             EXPECT_FALSE(w.written) << e.Description();
             EXPECT_NE(e.Description().find("locked by another user"), std::string::npos) << e.Description();
         }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_EQ(other.Finish(), 0);
         EXPECT_EQ(Names("child"), 1);
         EXPECT_EQ(Count("iCount = " + std::to_string(w.holdMs)), w.written ? 5 : 0);
     }
 }
 
 TEST_P(TwoProcesses, ACommittedWriteSurvivesAKilledProcessAndAnOpenOneVanishes) {
-    pid_t pid = Child([&] {
+    sovrel::test::SecondProcess other([&](sovrel::test::SecondProcess& self) {
         auto c = sovrel::test::Open(text);
         c->Execute("update Contact set cName = N'kept' where cCode = N'V0200000001'");
         c->BeginTrans();
         c->Execute("update Contact set cName = N'lost' where cCode = N'V0100000002'");
-        Signal();
+        self.Tell();
         pause();  // killed here, holding the write lock
+        return 0;
     });
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    ASSERT_TRUE(other.Hear());
+    other.Kill();
+    EXPECT_EQ(other.Finish(), -1);
     EXPECT_EQ(Names("kept"), 1);
     EXPECT_EQ(Names("lost"), 0);
     auto c = sovrel::test::Open(text);  // the dead process's lock is gone

@@ -3,6 +3,7 @@
 #include "platform/db/connection.h"
 #include "platform/error.h"
 #include "test_account.h"
+#include "thrown.h"
 
 using platform::Error;
 using platform::db::Connection;
@@ -34,13 +35,9 @@ TEST(ConnectionOpen, ReportsWhatIsMissingInTheConnectionText) {
     };
     for (const auto& c : cases) {
         Connection conn;
-        try {
-            conn.Open(c.text);
-            ADD_FAILURE() << "opened: " << c.text;
-        } catch (const Error& e) {
-            EXPECT_EQ(e.Number(), platform::errnum::ConnectionFailed) << c.text;
-            EXPECT_NE(e.Description().find(c.expected), std::string::npos) << e.Description();
-        }
+        const Error e = sovrel::test::Thrown([&] { conn.Open(c.text); });
+        EXPECT_EQ(e.Number(), platform::errnum::ConnectionFailed) << c.text;
+        EXPECT_NE(e.Description().find(c.expected), std::string::npos) << e.Description();
         EXPECT_FALSE(conn.IsOpen());
         EXPECT_EQ(conn.State(), 0);
     }
