@@ -25,8 +25,6 @@ TEST(MessageBoxTest, stylesGiveTheirButtonsAndAnswers) {
         EXPECT_EQ(MessageBoxEscapeAnswer(c.style), c.escape) << c.style;
         EXPECT_EQ(MessageBoxDefaultAnswer(c.style), c.first) << c.style;
     }
-    EXPECT_EQ(MessageBoxButtonKey(6), "Hx.AA.MSGBOX.Yes");
-    EXPECT_EQ(MessageBoxButtonKey(0), "");
 }
 
 // Presses a button of the message box once it is up, and notes what it showed.

@@ -2,9 +2,7 @@
 
 #include <QAction>
 #include <QFontDatabase>
-#include <QTest>
 #include <QToolBar>
-#include <QToolButton>
 
 #include <set>
 
@@ -87,28 +85,6 @@ TEST_F(ToolbarTest, rightsEnableButtonsAndCountAtOnce) {
     toolbar->SetButtonVisible("Exit", false);
     EXPECT_FALSE(actionOf("Exit")->isVisible());
     toolbar->SetButtonEnabled("NoSuchKey", true);  // nothing to change
-}
-
-TEST_F(ToolbarTest, aClickPassesTheKeyUnchanged) {
-    auto toolbar = NewToolbar();
-    ASSERT_TRUE(toolbar->Init(nullptr, login, "Archives_Sovrel_List", "AS"));
-    std::vector<std::string> clicked;
-    toolbar->OnButtonClick([&](const std::string& key) { clicked.push_back(key); });
-    QWidget window;
-    auto* bar = BarOf(*toolbar);
-    bar->setParent(&window);
-    window.resize(1200, 120);
-    bar->setGeometry(0, 0, 1200, 80);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    for (const char* key : {"SaveFile", "Add", "SendMsg"}) {
-        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(bar->findChild<QAction*>(key)));
-        ASSERT_NE(button, nullptr) << key;
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
-    toolbar->SetButtonEnabled("Del", false);
-    QTest::mouseClick(bar->widgetForAction(bar->findChild<QAction*>("Del")), Qt::LeftButton);
-    EXPECT_EQ(clicked, (std::vector<std::string>{"SaveFile", "Add", "SendMsg"}));
 }
 
 TEST_F(ToolbarTest, anUnknownDefinitionLoadsNothing) {

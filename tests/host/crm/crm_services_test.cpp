@@ -182,9 +182,6 @@ TEST(CrmRegistration, EachUserInterfaceThreadGetsAServiceOfItsOwn) {
     auto second = platform::Create<sovrel::ICrmCommonSvc>(sovrel::progid::CrmCommonSvc);
     ASSERT_TRUE(first && second);
     EXPECT_NE(first, second);
-    auto title = platform::Create<sovrel::ITitleSvc>(sovrel::progid::TitleSvc);
-    ASSERT_TRUE(title);
-    EXPECT_EQ(title->GetTitle(""), Text("zh-CN", kMessageTitleKey));
 }
 
 }  // namespace

@@ -91,8 +91,6 @@ TEST(TextTableLanguages, PicksTableByCodeAndFallsBackToChinese) {
         {"ZH-cn", "zh-CN"}, {"en-us", "en-US"}, {"KEYS", "keys"}, {"", "zh-CN"}, {"en", "zh-CN"}, {"en-US ", "zh-CN"},
     };
     for (const auto& c : cases) EXPECT_EQ(TextTable::For(c.asked).Language(), c.got) << c.asked;
-    EXPECT_EQ(&TextTable::For("en-US"), &TextTable::For("EN-US"));  // one shared instance
-    EXPECT_EQ(TextTable::Languages().front(), "zh-CN");
 }
 
 TEST(TextTableLanguages, KeysCompareExactlyAndAnUnknownOneFormatsAsItself) {
