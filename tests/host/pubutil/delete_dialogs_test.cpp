@@ -73,7 +73,7 @@ TEST_F(DeleteDialogsTest, TheConfirmationNamesTheMarkedRowsAndOnlyYesGoesOn) {
     }
     ASSERT_FALSE(asked.empty());
     // Rows whose mark is not at the start are not going.
-    EXPECT_EQ(asked.back().prompt, "Delete the 2 marked records (C01, C04)? This cannot be undone.");
+    EXPECT_EQ(asked.back().prompt, "Delete 2 marked record(s) (C01, C04)? This cannot be undone.");
     EXPECT_EQ(MessageBoxDefaultAnswer(asked.back().style), 7);  // Enter does not delete
 
     for (long r = 1; r < 5; ++r) grid->SetTextMatrix(r, 1, "");
