@@ -69,11 +69,10 @@ bool clsContact::InvokeMailTool(std::string& sAddress) {
 
 std::string clsContact::ContactAddresses(const std::string& sContactCode, const std::shared_ptr<ILogin>& objLogin,
                                          const std::string& sComplCustCode, const std::string& sComplEmail) {
-    std::shared_ptr<platform::db::Rowset> rs;
     SetCnn(objLogin);
-    std::string e, v, f;
+    std::string e, v;
     if (!sContactCode.empty()) {
-        rs = conn_->Conn()->OpenRowset("SELECT * FROM Ven_Contact WHERE [cContactCode] IN ( " + sContactCode + ")");
+        auto rs = conn_->Conn()->OpenRowset("SELECT * FROM Ven_Contact WHERE [cContactCode] IN ( " + sContactCode + ")");
         for (; !rs->Eof(); rs->MoveNext()) {
             const std::string mail = txt::Trim(rs->Get("cEmail").ToText());
             if (!mail.empty()) e += mail + ";";
@@ -82,6 +81,29 @@ std::string clsContact::ContactAddresses(const std::string& sContactCode, const 
         rs->Close();
     }
     if (!v.empty()) v = DropLast(v);
+    return JoinAddresses(e, v, objLogin, sComplCustCode, sComplEmail);
+}
+
+std::string clsContact::ContactAddresses(const MailRecipients& recipients, const std::shared_ptr<ILogin>& objLogin) {
+    if (recipients.addressSql.empty()) return ContactAddresses(recipients.codeList, objLogin);
+    SetCnn(objLogin);
+    std::string e;
+    bool blank = false;
+    auto rs = conn_->Conn()->OpenRowset(recipients.addressSql, platform::db::CursorKind::Paged);
+    for (; !rs->Eof(); rs->MoveNext()) {
+        const std::string mail = txt::Trim(rs->Get(0).ToText());
+        if (!mail.empty()) e += mail + ";";
+        else blank = true;
+    }
+    rs->Close();
+    // The vendors are looked up by the server from the same contacts, however many there are.
+    return JoinAddresses(e, blank ? recipients.vendorSql : std::string(), objLogin, "", "");
+}
+
+std::string clsContact::JoinAddresses(const std::string& e, const std::string& vendorCodes,
+                                      const std::shared_ptr<ILogin>& objLogin, const std::string& sComplCustCode,
+                                      const std::string& sComplEmail) {
+    std::string v = vendorCodes, f;
     if (!sComplCustCode.empty()) v = v.empty() ? sComplCustCode : v + "," + sComplCustCode;
     // An empty list would make "IN ( )", which no database reads.
     const std::string ve = v.empty() ? std::string() : GetVendorEmail(v, objLogin);
@@ -103,7 +125,7 @@ void clsContact::GetContact(std::string& sContactCode, const std::shared_ptr<ILo
     conn_.reset();
 }
 
-void MailToContacts(const std::string& codeList, const std::shared_ptr<ILogin>& login) {
+void MailToContacts(const MailRecipients& recipients, const std::shared_ptr<ILogin>& login) {
     auto sender = platform::Create<IMailSender>(progid::MailSender);
     auto route = sender ? sender->RouteForList() : IMailSender::ListRoute::Program;
     if (route == IMailSender::ListRoute::Ask) {
@@ -113,16 +135,21 @@ void MailToContacts(const std::string& codeList, const std::shared_ptr<ILogin>& 
         route = answer == msgbox::Yes ? IMailSender::ListRoute::Window : IMailSender::ListRoute::Program;
     }
     clsContact mail;
-    if (route == IMailSender::ListRoute::Program) {
-        std::string codes = codeList;
+    if (route == IMailSender::ListRoute::Program && recipients.addressSql.empty()) {
+        std::string codes = recipients.codeList;
         mail.GetContact(codes, login, "", "");
         return;
     }
     std::string addresses;
     try {
-        addresses = mail.ContactAddresses(codeList, login);
+        addresses = mail.ContactAddresses(recipients, login);
     } catch (...) {
         LogCurrent("MailToContacts");
+        if (route == IMailSender::ListRoute::Program) return;
+    }
+    if (route == IMailSender::ListRoute::Program) {
+        if (!mail.InvokeMailTool(addresses)) ShowInfo(ResText("Hx.CRM.COMMON.MailSendFail"));
+        return;
     }
     frmSendEMail window;
     window.SetAddresses(addresses);
