@@ -81,7 +81,7 @@ std::string clsContact::ContactAddresses(const std::string& sContactCode, const 
         rs->Close();
     }
     if (!v.empty()) v = DropLast(v);
-    return JoinAddresses(e, v, objLogin, sComplCustCode, sComplEmail);
+    return JoinAddresses(std::move(e), v, objLogin, sComplCustCode, sComplEmail);
 }
 
 std::string clsContact::ContactAddresses(const MailRecipients& recipients, const std::shared_ptr<ILogin>& objLogin) {
@@ -92,25 +92,37 @@ std::string clsContact::ContactAddresses(const MailRecipients& recipients, const
     auto rs = conn_->Conn()->OpenRowset(recipients.addressSql, platform::db::CursorKind::Paged);
     for (; !rs->Eof(); rs->MoveNext()) {
         const std::string mail = txt::Trim(rs->Get(0).ToText());
-        if (!mail.empty()) e += mail + ";";
-        else blank = true;
+        if (mail.empty()) {
+            blank = true;
+            continue;
+        }
+        e += mail;
+        e += ';';
     }
     rs->Close();
     // The vendors are looked up by the server from the same contacts, however many there are.
-    return JoinAddresses(e, blank ? recipients.vendorSql : std::string(), objLogin, "", "");
+    return JoinAddresses(std::move(e), blank ? recipients.vendorSql : std::string(), objLogin, "", "");
 }
 
-std::string clsContact::JoinAddresses(const std::string& e, const std::string& vendorCodes,
+std::string clsContact::JoinAddresses(std::string e, const std::string& vendorCodes,
                                       const std::shared_ptr<ILogin>& objLogin, const std::string& sComplCustCode,
                                       const std::string& sComplEmail) {
     std::string v = vendorCodes, f;
     if (!sComplCustCode.empty()) v = v.empty() ? sComplCustCode : v + "," + sComplCustCode;
     // An empty list would make "IN ( )", which no database reads.
     const std::string ve = v.empty() ? std::string() : GetVendorEmail(v, objLogin);
-    if (e.empty()) f = !ve.empty() && ve.back() == ';' ? DropLast(ve) : ve;
-    else if (ve.empty()) f = DropLast(e);
-    else f = e + ve;
-    if (!sComplEmail.empty()) f = f.empty() ? sComplEmail : f + ";" + sComplEmail;
+    // The addresses of a long list run to megabytes: appended in place rather than copied.
+    if (e.empty()) {
+        f = !ve.empty() && ve.back() == ';' ? DropLast(ve) : ve;
+    } else {
+        if (ve.empty()) e.pop_back();  // the last address's ";"
+        else e += ve;
+        f = std::move(e);
+    }
+    if (!sComplEmail.empty()) {
+        if (!f.empty()) f += ';';
+        f += sComplEmail;
+    }
     return f;
 }
 

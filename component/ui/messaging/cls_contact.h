@@ -44,7 +44,7 @@ public:
 private:
     // The contact addresses e (each followed by ";"), then the addresses of the vendors
     // vendorCodes names (a value list or a subquery; "" for none), then the complements.
-    std::string JoinAddresses(const std::string& e, const std::string& vendorCodes, const std::shared_ptr<ILogin>& objLogin,
+    std::string JoinAddresses(std::string e, const std::string& vendorCodes, const std::shared_ptr<ILogin>& objLogin,
                               const std::string& sComplCustCode, const std::string& sComplEmail);
 
     std::shared_ptr<clsConn> conn_;
