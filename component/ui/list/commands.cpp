@@ -148,6 +148,7 @@ bool frmContactList::RunCommand(const std::string& key) {
         const bool mail = k == "sendmail";
         if (!Right(mail ? "AS020303" : "AS020304") || (mail && TakeLock(3))) return true;
         std::vector<std::string> codes;
+        MailRecipients recipients;
         if (SelectAllValue() != 1) {
             if (!CurrentRowValid()) {
                 ShowInfo(ResText(kNoRowKey));
@@ -161,23 +162,30 @@ bool frmContactList::RunCommand(const std::string& key) {
                 ShowInfo(ResText(kNoRowKey));
                 return true;
             }
+            recipients.codeList = QuotedCodeList(codes);
         } else {
             if (!listRs_ || (listRs_->Bof() && listRs_->Eof())) {
                 ShowInfo(ResText(kNoRowKey));
                 return false;
             }
-            // Every contact of the list, not only the page shown; a clone keeps the list's place.
-            // The code is read from the key field the column settings gave the list rather than
-            // from a field named "ID", which these settings do not select.
-            auto all = listRs_->Clone();
-            for (all->MoveFirst(); !all->Eof(); all->MoveNext()) codes.push_back(all->Get(keyField_).ToText());
+            if (mail) {
+                // Every contact of the list, not only the page shown, read by the list's own
+                // conditions: a million codes would make a statement of megabytes.
+                recipients = ListMailRecipients(Query(lastWhere_));
+            } else {
+                // A clone keeps the list's place. The code is read from the key field the column
+                // settings gave the list rather than from a field named "ID", which these
+                // settings do not select.
+                auto all = listRs_->Clone();
+                for (all->MoveFirst(); !all->Eof(); all->MoveNext()) codes.push_back(all->Get(keyField_).ToText());
+            }
         }
         if (!mail) {
             ExportVCards(*this, codes);
             return true;
         }
-        if (actions_.sendMail) actions_.sendMail(*this, QuotedCodeList(codes));
-        else MailContacts(*this, QuotedCodeList(codes));
+        if (actions_.sendMail) actions_.sendMail(*this, recipients);
+        else MailContacts(*this, recipients);
         ReleaseLock(3);
         return true;
     }

@@ -19,6 +19,7 @@
 #include "common/hosts/controls.h"
 #include "platform/db/rowset.h"
 #include "ui/list/list_actions.h"
+#include "ui/list/list_statement.h"
 #include "ui/widget_host.h"
 #include "ui/form_window.h"
 
@@ -144,8 +145,11 @@ public:
     bool CheckDelete(std::int16_t& codeColumn);
     // Grid column of the contact code by its caption (from column 0); false when absent.
     bool LocateCodeColumn(std::int16_t& column) const;
-    // The statement DataRefresh runs for where.
+    // The statement DataRefresh runs for where, and the query it is built from.
     std::string ListStatement(const std::string& where) const;
+    ListQuery Query(const std::string& where) const;
+    // DataRefresh's last condition.
+    const std::string& LastWhere() const { return lastWhere_; }
     // The quick search above the grid: typing narrows the list after a pause, on top of the
     // filter; SearchNow applies the box's text at once, from the first page.
     QLineEdit* SearchBox() const { return edtSearch_; }

@@ -85,11 +85,13 @@ void frmContactList::LoadHead() {
     }
 }
 
-std::string frmContactList::ListStatement(const std::string& where) const {
+ListQuery frmContactList::Query(const std::string& where) const {
     const Context& c = Ctx();
-    return BuildListStatement({c.ColumnSelectList, c.VendorRowAuth, vendorCode_, where, filterClause_, sortClause_,
-                               searchText_, searchCodes_, sortColumn_, sortDescending_, !searchIndexMissing_});
+    return {c.ColumnSelectList, c.VendorRowAuth, vendorCode_, where, filterClause_, sortClause_,
+            searchText_, searchCodes_, sortColumn_, sortDescending_, !searchIndexMissing_};
 }
+
+std::string frmContactList::ListStatement(const std::string& where) const { return BuildListStatement(Query(where)); }
 
 void frmContactList::DataRefresh(const std::string& where) {
     // A refresh asked for while one runs (from events processed meanwhile) is not nested in it.

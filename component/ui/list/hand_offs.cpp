@@ -62,10 +62,10 @@ std::string GetContactField(frmContactList& list, const std::string& field) {
 
 }  // namespace
 
-void MailContacts(frmContactList&, const std::string& codeList) {
+void MailContacts(frmContactList&, const MailRecipients& recipients) {
     // With an SMTP server the send-mail window is the way to use it; the mail class alone only
     // starts the mail program.
-    MailToContacts(codeList, Ctx().Login);
+    MailToContacts(recipients, Ctx().Login);
 }
 
 void SmsCurrentContact(frmContactList& list) {

@@ -5,13 +5,14 @@
 #include <string>
 
 #include "platform/db/rowset.h"
+#include "ui/messaging/cls_contact.h"
 
 namespace sovrel {
 
 class frmContactList;
 
-// "SendMail": the contacts of codeList (N'001',N'002') to the mail class.
-void MailContacts(frmContactList& list, const std::string& codeList);
+// "SendMail": the recipients to the mail class.
+void MailContacts(frmContactList& list, const MailRecipients& recipients);
 // "SendMsg": the SMS window with the current contact's mobile number.
 void SmsCurrentContact(frmContactList& list);
 // "Report": the organisation chart of the current contact's vendor.

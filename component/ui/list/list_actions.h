@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "ui/messaging/cls_contact.h"
+
 namespace sovrel {
 
 class frmContactList;
@@ -42,8 +44,9 @@ struct ListActions {
     // "Report" and "General": organisation chart and contact overview. Right AS020302.
     std::function<void(frmContactList&)> report;
     std::function<void(frmContactList&)> general;
-    // "SendMail": mail to the contacts of codeList (N'001',N'002'). Right AS020303, lock 3 held.
-    std::function<void(frmContactList&, const std::string& codeList)> sendMail;
+    // "SendMail": mail to the marked contacts (by code), or with Select All to every contact of
+    // the list (by statements). Right AS020303, lock 3 held.
+    std::function<void(frmContactList&, const MailRecipients&)> sendMail;
     // "SendMsg": SMS to the current contact (its row is valid). Right AS020303, lock 3 held.
     std::function<void(frmContactList&)> sendMsg;
 };

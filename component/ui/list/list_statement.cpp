@@ -8,7 +8,10 @@
 
 namespace sovrel {
 
-std::string BuildListStatement(const ListQuery& q) {
+namespace {
+
+// The list's SELECT up to its order.
+std::string ListSelect(const ListQuery& q) {
     // The row-authority condition names vendor (vendor.iId in (...)); the filter and the sort may
     // name a joined table too. Their tables are joined whether or not a shown column needs them.
     std::string joins = BuildListJoins(q.selectList, q.selectList + " " + q.rowAuth + " " + q.where + " " + q.filter +
@@ -22,6 +25,13 @@ std::string BuildListStatement(const ListQuery& q) {
     if (!q.filter.empty()) sql += " AND " + q.filter;
     if (const std::string search = QuickSearchCondition(q.search, q.searchCodes, q.searchIndex); !search.empty())
         sql += " AND " + search;
+    return sql;
+}
+
+}  // namespace
+
+std::string BuildListStatement(const ListQuery& q) {
+    std::string sql = ListSelect(q);
     if (q.sortField > 0) {
         // By position, as the header shows the select list; the contact code (field 2, unique)
         // settles ties, so pages cut from the result never overlap. Named once only: the
@@ -34,6 +44,20 @@ std::string BuildListStatement(const ListQuery& q) {
         sql += " ORDER BY cContactCode";
     }
     return sql;
+}
+
+MailRecipients ListMailRecipients(const ListQuery& query) {
+    // The list's sort may name a joined table; the contact code orders it by an index instead.
+    ListQuery q = query;
+    q.sort.clear();
+    q.sortField = 0;
+    q.selectList = "Ven_Contact.cEmail";
+    MailRecipients r;
+    r.addressSql = ListSelect(q) + " ORDER BY cContactCode";
+    q.selectList = "Ven_Contact.cVenCode";
+    // Blank as the mail class trims an address: spaces only.
+    r.vendorSql = ListSelect(q) + " AND (Ven_Contact.cEmail IS NULL OR LTRIM(RTRIM(Ven_Contact.cEmail)) = N'')";
+    return r;
 }
 
 namespace {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/messaging/cls_contact.h"
+
 namespace sovrel {
 
 struct ListQuery {
@@ -43,6 +45,11 @@ std::string GroupedNumber(long n);
 // The list's SELECT over Ven_Contact with the joins its columns need, letter for letter as the
 // list has always built it.
 std::string BuildListStatement(const ListQuery& query);
+
+// Every contact of the list as mail recipients, read by statements of the list's own conditions
+// (row authority, vendor, condition, filter, search) that do not grow with the list: their
+// addresses by contact code, and their vendors' codes for those whose address is blank.
+MailRecipients ListMailRecipients(const ListQuery& query);
 
 // The selection column: "√ " marks a row, "" unmarks it.
 inline constexpr const char* kRowMark = "\u221A ";

@@ -69,11 +69,10 @@ bool clsContact::InvokeMailTool(std::string& sAddress) {
 
 std::string clsContact::ContactAddresses(const std::string& sContactCode, const std::shared_ptr<ILogin>& objLogin,
                                          const std::string& sComplCustCode, const std::string& sComplEmail) {
-    std::shared_ptr<platform::db::Rowset> rs;
     SetCnn(objLogin);
-    std::string e, v, f;
+    std::string e, v;
     if (!sContactCode.empty()) {
-        rs = conn_->Conn()->OpenRowset("SELECT * FROM Ven_Contact WHERE [cContactCode] IN ( " + sContactCode + ")");
+        auto rs = conn_->Conn()->OpenRowset("SELECT * FROM Ven_Contact WHERE [cContactCode] IN ( " + sContactCode + ")");
         for (; !rs->Eof(); rs->MoveNext()) {
             const std::string mail = txt::Trim(rs->Get("cEmail").ToText());
             if (!mail.empty()) e += mail + ";";
@@ -82,13 +81,48 @@ std::string clsContact::ContactAddresses(const std::string& sContactCode, const 
         rs->Close();
     }
     if (!v.empty()) v = DropLast(v);
+    return JoinAddresses(std::move(e), v, objLogin, sComplCustCode, sComplEmail);
+}
+
+std::string clsContact::ContactAddresses(const MailRecipients& recipients, const std::shared_ptr<ILogin>& objLogin) {
+    if (recipients.addressSql.empty()) return ContactAddresses(recipients.codeList, objLogin);
+    SetCnn(objLogin);
+    std::string e;
+    bool blank = false;
+    auto rs = conn_->Conn()->OpenRowset(recipients.addressSql, platform::db::CursorKind::Paged);
+    for (; !rs->Eof(); rs->MoveNext()) {
+        const std::string mail = txt::Trim(rs->Get(0).ToText());
+        if (mail.empty()) {
+            blank = true;
+            continue;
+        }
+        e += mail;
+        e += ';';
+    }
+    rs->Close();
+    // The vendors are looked up by the server from the same contacts, however many there are.
+    return JoinAddresses(std::move(e), blank ? recipients.vendorSql : std::string(), objLogin, "", "");
+}
+
+std::string clsContact::JoinAddresses(std::string e, const std::string& vendorCodes,
+                                      const std::shared_ptr<ILogin>& objLogin, const std::string& sComplCustCode,
+                                      const std::string& sComplEmail) {
+    std::string v = vendorCodes, f;
     if (!sComplCustCode.empty()) v = v.empty() ? sComplCustCode : v + "," + sComplCustCode;
     // An empty list would make "IN ( )", which no database reads.
     const std::string ve = v.empty() ? std::string() : GetVendorEmail(v, objLogin);
-    if (e.empty()) f = !ve.empty() && ve.back() == ';' ? DropLast(ve) : ve;
-    else if (ve.empty()) f = DropLast(e);
-    else f = e + ve;
-    if (!sComplEmail.empty()) f = f.empty() ? sComplEmail : f + ";" + sComplEmail;
+    // The addresses of a long list run to megabytes: appended in place rather than copied.
+    if (e.empty()) {
+        f = !ve.empty() && ve.back() == ';' ? DropLast(ve) : ve;
+    } else {
+        if (ve.empty()) e.pop_back();  // the last address's ";"
+        else e += ve;
+        f = std::move(e);
+    }
+    if (!sComplEmail.empty()) {
+        if (!f.empty()) f += ';';
+        f += sComplEmail;
+    }
     return f;
 }
 
@@ -103,7 +137,7 @@ void clsContact::GetContact(std::string& sContactCode, const std::shared_ptr<ILo
     conn_.reset();
 }
 
-void MailToContacts(const std::string& codeList, const std::shared_ptr<ILogin>& login) {
+void MailToContacts(const MailRecipients& recipients, const std::shared_ptr<ILogin>& login) {
     auto sender = platform::Create<IMailSender>(progid::MailSender);
     auto route = sender ? sender->RouteForList() : IMailSender::ListRoute::Program;
     if (route == IMailSender::ListRoute::Ask) {
@@ -113,16 +147,21 @@ void MailToContacts(const std::string& codeList, const std::shared_ptr<ILogin>& 
         route = answer == msgbox::Yes ? IMailSender::ListRoute::Window : IMailSender::ListRoute::Program;
     }
     clsContact mail;
-    if (route == IMailSender::ListRoute::Program) {
-        std::string codes = codeList;
+    if (route == IMailSender::ListRoute::Program && recipients.addressSql.empty()) {
+        std::string codes = recipients.codeList;
         mail.GetContact(codes, login, "", "");
         return;
     }
     std::string addresses;
     try {
-        addresses = mail.ContactAddresses(codeList, login);
+        addresses = mail.ContactAddresses(recipients, login);
     } catch (...) {
         LogCurrent("MailToContacts");
+        if (route == IMailSender::ListRoute::Program) return;
+    }
+    if (route == IMailSender::ListRoute::Program) {
+        if (!mail.InvokeMailTool(addresses)) ShowInfo(ResText("Hx.CRM.COMMON.MailSendFail"));
+        return;
     }
     frmSendEMail window;
     window.SetAddresses(addresses);

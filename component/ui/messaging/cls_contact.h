@@ -11,6 +11,14 @@ namespace sovrel {
 class ILogin;
 class clsConn;
 
+// The contacts a mail goes to: those of codeList (N'001',N'002'), or, when addressSql is given,
+// every contact the two statements read, a list of any length that is never named code by code.
+struct MailRecipients {
+    std::string codeList;
+    std::string addressSql;  // SELECT whose first column is each contact's cEmail, in order
+    std::string vendorSql;   // SELECT of the vendor codes of those contacts whose cEmail is blank
+};
+
 class clsContact : public platform::Object {
 public:
     // Opens the connection holder on the login's account database (creating it first).
@@ -29,15 +37,23 @@ public:
     // the caller.
     std::string ContactAddresses(const std::string& sContactCode, const std::shared_ptr<ILogin>& objLogin,
                                  const std::string& sComplCustCode = "", const std::string& sComplEmail = "");
+    // The same addresses for recipients given by code or by statements; statements are read a
+    // page at a time, so the contacts are never held all at once. Errors reach the caller.
+    std::string ContactAddresses(const MailRecipients& recipients, const std::shared_ptr<ILogin>& objLogin);
 
 private:
+    // The contact addresses e (each followed by ";"), then the addresses of the vendors
+    // vendorCodes names (a value list or a subquery; "" for none), then the complements.
+    std::string JoinAddresses(std::string e, const std::string& vendorCodes, const std::shared_ptr<ILogin>& objLogin,
+                              const std::string& sComplCustCode, const std::string& sComplEmail);
+
     std::shared_ptr<clsConn> conn_;
 };
 
-// The list's E-mail for the contacts of codeList (N'001',N'002'): the mail program through
-// GetContact, or the send-mail window with their addresses, as the mail sender's route says
-// (asking the user when it says so).
-void MailToContacts(const std::string& codeList, const std::shared_ptr<ILogin>& login);
+// The list's E-mail for the recipients: the mail program with their addresses (as GetContact),
+// or the send-mail window with them, as the mail sender's route says (asking the user when it
+// says so).
+void MailToContacts(const MailRecipients& recipients, const std::shared_ptr<ILogin>& login);
 
 // Registers clsContact under "Sovrel.clsContact".
 void RegisterContactMailClass();

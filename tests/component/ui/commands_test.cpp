@@ -2,6 +2,8 @@
 // exits, the error handler, the keyboard table and the grid's mouse.
 #include <QLineEdit>
 
+#include <algorithm>
+
 #include "list_fixture.h"
 #include "common/screen.h"
 #include "platform/error.h"
@@ -27,7 +29,9 @@ protected:
         a.itemSet = [this](frmContactList&) { host.log.Add("hook itemSet"); };
         a.report = [this](frmContactList&) { host.log.Add("hook report"); };
         a.general = [this](frmContactList&) { host.log.Add("hook general"); };
-        a.sendMail = [this](frmContactList&, const std::string& codes) { host.log.Add("hook sendMail " + codes); };
+        a.sendMail = [this](frmContactList&, const MailRecipients& to) {
+            host.log.Add("hook sendMail " + to.codeList + (to.addressSql.empty() ? "" : "by " + to.addressSql));
+        };
         a.sendMsg = [this](frmContactList&) { host.log.Add("hook sendMsg"); };
         window->helpViewer = [this](const std::string& file, int command, long id) {
             host.log.Add("help " + file + " " + std::to_string(command) + " " + std::to_string(id));
@@ -213,15 +217,21 @@ TEST_F(CommandsTest, MailCodesComeFromTheMarkedRowsOrFromTheWholeList) {
     window->Operating("SendMail");
     EXPECT_TRUE(host.log.Has("hook sendMail N'V0100000001',N'V0100000003'"));
 
-    // Select-all reads the code of every row of the list, not only of the page shown.
+    // Select All asks for every contact of the list, not only the page shown, by the list's
+    // last condition and its filter rather than code by code.
     Child<QLineEdit>("EdtPageSize")->setText("5");
+    window->SetFilterClause("Ven_Contact.cContactName LIKE N'%O''Brien%'");
     Load(ContactRows(7));
+    window->DataRefresh(" Ven_Contact.bMajor = 1 ");
     window->MarkAllRows();
     ClearLog();
     window->Operating("SendMail");
     EXPECT_EQ(window->Grid().Rows(), 6);
-    EXPECT_TRUE(host.log.Has("hook sendMail N'V0100000001',N'V0100000002',N'V0100000003',N'V0100000004',"
-                             "N'V0100000005',N'V0100000006',N'V0100000007'"));
+    ASSERT_EQ(host.log.Count("hook sendMail by SELECT Ven_Contact.cEmail "), 1);
+    const auto sent = std::find_if(host.log.calls.begin(), host.log.calls.end(),
+                                   [](const std::string& call) { return call.starts_with("hook sendMail"); });
+    for (const char* part : {"Ven_Contact.bMajor = 1", "LIKE N'%O''Brien%'"})
+        EXPECT_NE(sent->find(part), std::string::npos) << *sent;
 }
 
 TEST_F(CommandsTest, ThePrintLockStaysHeldUntilTheWindowUnloads) {

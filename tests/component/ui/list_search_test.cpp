@@ -1,20 +1,24 @@
 // The list's quick search on each backend against a plain full query read by the client library
 // alone: the rows the search's index narrows to, a page at a time, are the rows six LIKEs over
-// every contact give, after contacts were added, changed and deleted.
+// every contact give, after contacts were added, changed and deleted. Select All's mail reads
+// the list's contacts by its own conditions: the same recipients as the contacts named by code.
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "backends.h"
+#include "common/hosts/login.h"
 #include "common/sql_text.h"
 #include "platform/db/connection.h"
 #include "platform/db/dialect.h"
 #include "platform/db/rowset.h"
 #include "sqlite/functions.h"
 #include "ui/list/list_statement.h"
+#include "ui/messaging/cls_contact.h"
 
 namespace sovrel::test {
 namespace {
@@ -151,6 +155,76 @@ TEST_P(ListSearchTest, TheIndexNarrowsToTheRowsSixLikesOverEveryContactGive) {
     const auto [list, plain] = Statements("571-8888", "vendor.iId in (" + id + ")");
     EXPECT_EQ(PagedCodes(conn, list), ClientLibraryCodes(place, text, plain));
     EXPECT_EQ(PagedCodes(conn, list), std::vector<std::string>{});
+}
+
+// The mail class needs only the account's connection text of a login.
+class AccountLogin : public ILogin {
+public:
+    explicit AccountLogin(std::string text) : text_(std::move(text)) {}
+    std::string cUserId() const override { return "demo"; }
+    std::string cUserName() const override { return "demo"; }
+    std::string tkDBName() const override { return text_; }
+    std::string CurDate() const override { return "2024-05-01"; }
+    std::string cEmployeeId() const override { return ""; }
+    bool TaskExec(std::string&, int&) override { return true; }
+    std::string ShareString() const override { return ""; }
+
+private:
+    std::string text_;
+};
+
+std::vector<std::string> Sorted(const std::string& addresses) {
+    std::vector<std::string> parts;
+    for (std::size_t from = 0; from < addresses.size();) {
+        const std::size_t semi = std::min(addresses.find(';', from), addresses.size());
+        parts.push_back(addresses.substr(from, semi - from));
+        from = semi + 1;
+    }
+    std::sort(parts.begin(), parts.end());
+    return parts;
+}
+
+TEST_P(ListSearchTest, SelectAllMailsTheSameRecipientsAsTheListsCodesWithoutNamingThem) {
+    const char* writes[] = {
+        "UPDATE vendor SET cVenEmail = N' info@v01.test ' WHERE cVenCode = N'V01'",
+        "UPDATE vendor SET cVenEmail = N'INFO@v01.test' WHERE cVenCode = N'V02'",
+        "UPDATE Ven_Contact SET cEmail = N'  ' WHERE cContactCode = N'V0200000001'",  // V02's only one without
+        "UPDATE vendor SET cVenEmail = N'o''brien@v03.test' WHERE cVenCode = N'V03'",
+        "UPDATE Ven_Contact SET cEmail = N'   ' WHERE cContactCode = N'V0100000002'",
+        "UPDATE Ven_Contact SET cEmail = NULL WHERE cContactCode = N'V0100000003'",
+        "UPDATE Ven_Contact SET cEmail = N'dup@x.test' WHERE cContactCode IN (N'V0300000003', N'V0300000004')",
+        "UPDATE Ven_Contact SET cEmail = N'' WHERE cContactCode = N'V0300000005'",
+    };
+    for (const char* sql : writes) conn.Execute(sql);
+    const std::string v01 = conn.OpenRowset("SELECT iId FROM vendor WHERE cVenCode = N'V01'")->Get(std::size_t{0}).ToText();
+    const std::string select = "'' AS cSelect, Ven_Contact.cContactCode AS cContactCode, vendor.cVenName AS cVenName";
+    struct Case {
+        const char* name;
+        ListQuery query;
+    } cases[] = {
+        {"every contact", {select, "(1=1)"}},
+        {"the user's vendors", {select, "vendor.iId in (" + v01 + ")"}},
+        {"one vendor", {select, "(1=1)", "V03"}},
+        {"a condition", {select, "(1=1)", "", " Ven_Contact.cVenCode <> N'V02' "}},
+        {"a filter on a joined table", {select, "(1=1)", "", "", "vendor.cVenCode = N'V03' AND Ven_Contact.cContactName LIKE N'%O''Brien%'"}},
+        {"an indexed search", {select, "(1=1)", "", "", "", "", "571-8888"}},
+        {"a short search", {select, "(1=1)", "", "", "", "", "阳子"}},
+        {"a search by initials", {select, "(1=1)", "", "", "", "", "zz", {"V0100000002", "V0300000004"}}},
+        {"sorted by a joined column", {select, "(1=1)", "", "", "", "vendor.cVenName DESC"}},
+        {"no contact", {select, "(1=1)", "", " 1=0 "}},
+    };
+    const auto login = std::make_shared<AccountLogin>(text);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::string> codes = ClientLibraryCodes(place, text, BuildListStatement(c.query));
+        const std::string byCode = clsContact().ContactAddresses(QuotedCodeList(codes), login);
+        const MailRecipients all = ListMailRecipients(c.query);
+        EXPECT_TRUE(all.codeList.empty());
+        const std::string listed = clsContact().ContactAddresses(all, login);
+        EXPECT_EQ(Sorted(listed), Sorted(byCode)) << listed;
+        if (std::string(c.name) == "one vendor")  // own addresses by code, each as often as held; then the vendor's
+            EXPECT_EQ(listed, "OBrien@Example.cn;dup@x.test;dup@x.test;o'brien@v03.test");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ListSearchTest, ::testing::ValuesIn(kBackends), BackendTestName);
