@@ -6,16 +6,20 @@
 // synchronous_commit on), so writes on both backends are synced commits. Beside each read and
 // write through the layer runs its raw anchor: the same statement through the client library
 // alone (libpq or sqlite3), copying every value. The service's Add and Modify run with the
-// contacts' history and without it, and count their round trips. Last, on 100,000 contacts, the
-// quick search's check whether the contacts moved, as it was and as it is. SOVREL_BENCH_EXPLAIN=1
-// prints the server's plan of the translated list and lookup statements first.
+// contacts' history and without it, and count their round trips; then both take turns with each
+// other and the raw insert iteration by iteration, so that the disk's drifting sync time weighs
+// on each alike. Last, on 100,000 contacts, the quick search's check whether the contacts moved,
+// as it was and as it is. SOVREL_BENCH_EXPLAIN=1 prints the server's plan of the translated list
+// and lookup statements first.
 #include <benchmark/benchmark.h>
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include "raw_sqlite.h"
 
+#include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -292,6 +296,21 @@ void UpdateThroughARowset(benchmark::State& state, Backend backend) {
     }
 }
 
+// The record of the contact number n that the service's Add adds, with eight of its columns set.
+std::string AddedContact(long n, Backend backend) {
+    const std::string code = "V0002" + std::to_string(n);
+    return "<Ven_Contact><cVenCode>V0002</cVenCode><cContactCode>" + code +
+           "</cContactCode><cContactName>联系人</cContactName><bcSexID>1</bcSexID>"
+           "<bMajor>False</bMajor><dBirthday>1985-06-01</dBirthday><cConDefine2>A级</cConDefine2>"
+           "<oid>{" + code + "-" + std::to_string(static_cast<int>(backend)) + "}</oid></Ven_Contact>";
+}
+
+// A Modify of contact Code(contact) that gives it another name each time.
+std::string RenamedContact(long contact, long n) {
+    return "<Ven_Contact><cContactCode>" + Code(contact) + "</cContactCode><cContactName>改名" + std::to_string(n % 100) +
+           "</cContactName></Ven_Contact>";
+}
+
 // Add and Modify run with the contacts' history and, beside them, with its write skipped (the
 // same service otherwise): what the history costs.
 void ServiceAdd(benchmark::State& state, Backend backend, bool history) {
@@ -305,12 +324,7 @@ void ServiceAdd(benchmark::State& state, Backend backend, bool history) {
     static long next = 90000000;
     const long trips = service.m_cnn()->RoundTrips();
     for (auto _ : state) {
-        const std::string code = "V0002" + std::to_string(++next);
-        std::string xml = "<Ven_Contact><cVenCode>V0002</cVenCode><cContactCode>" + code +
-                          "</cContactCode><cContactName>联系人</cContactName><bcSexID>1</bcSexID>"
-                          "<bMajor>False</bMajor><dBirthday>1985-06-01</dBirthday><cConDefine2>A级</cConDefine2>"
-                          "<oid>{" + code + "-" + std::to_string(static_cast<int>(backend)) + "}</oid></Ven_Contact>";
-        std::string table = "Ven_Contact", msg;
+        std::string xml = AddedContact(++next, backend), table = "Ven_Contact", msg;
         if (!service.Add(xml, table, msg)) state.SkipWithError(msg.c_str());
     }
     // The first Add reads the table's structure and the settings once.
@@ -328,12 +342,77 @@ void ServiceModify(benchmark::State& state, Backend backend, bool history) {
     long n = 0;
     const long trips = service.m_cnn()->RoundTrips();
     for (auto _ : state) {
-        std::string xml = "<Ven_Contact><cContactCode>" + Code(2) + "</cContactCode><cContactName>改名" +
-                          std::to_string(n++ % 100) + "</cContactName></Ven_Contact>";
-        std::string table = "Ven_Contact", msg;
+        std::string xml = RenamedContact(2, n++), table = "Ven_Contact", msg;
         if (!service.Modify(xml, table, msg)) state.SkipWithError(msg.c_str());
     }
     state.counters["round trips"] = static_cast<double>(service.m_cnn()->RoundTrips() - trips) / static_cast<double>(state.iterations());
+}
+
+// Add (or Modify) with the history and without it, and the raw insert beside them, taking turns
+// every iteration: a synced write here takes from under one to several milliseconds as other
+// programs use the disk, a drift that runs of each in turn cannot tell from what the history costs.
+// Counters: each one's median in microseconds, the history's ratio, Add's ratio to the raw insert,
+// and the round trips of one write with the history.
+void HistoryTakingTurns(benchmark::State& state, Backend backend, bool modify) {
+    if (!Ready(state, backend)) return;
+    sovrel::RegisterComponentClasses();
+    host::RegisterCrmObjects();
+    sovrel::ClsCommon with, without;
+    with.SetKeepHistory(true);
+    without.SetKeepHistory(false);
+    std::string cnn = Account(backend);
+    with.Init(cnn);
+    without.Init(cnn);
+    Raw raw(backend);
+    static long next = 95000000, rawNext = 40000000;
+    long n = 0;
+    auto write = [&](sovrel::ClsCommon& service, long contact) {
+        std::string xml = modify ? RenamedContact(contact, n) : AddedContact(++next, backend), table = "Ven_Contact", msg;
+        if (!(modify ? service.Modify(xml, table, msg) : service.Add(xml, table, msg))) state.SkipWithError(msg.c_str());
+    };
+    auto timed = [](auto&& f) {
+        const auto start = std::chrono::steady_clock::now();
+        f();
+        return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+    };
+    // The first write of each reads the table's structure and the settings.
+    write(with, 3);
+    write(without, 4);
+    std::vector<double> withTimes, withoutTimes, rawTimes;
+    long trips = 0;
+    for (auto _ : state) {
+        ++n;
+        // Every other turn in the other order, so that neither always follows the same write.
+        for (int i = 0; i < 2; ++i) {
+            if ((i == 0) == (n % 2 == 0)) {
+                const long before = with.m_cnn()->RoundTrips();
+                withTimes.push_back(timed([&] { write(with, 3); }));
+                trips += with.m_cnn()->RoundTrips() - before;
+            } else {
+                withoutTimes.push_back(timed([&] { write(without, 4); }));
+            }
+        }
+        if (!modify)
+            rawTimes.push_back(timed([&] {
+                if (!raw.Insert("V0002T" + std::to_string(++rawNext) + std::to_string(static_cast<int>(backend))))
+                    state.SkipWithError("the raw insert failed");
+            }));
+    }
+    raw.Finish();
+    auto median = [](std::vector<double> v) {
+        if (v.empty()) return 0.0;
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+    const double w = median(withTimes), wo = median(withoutTimes);
+    state.counters["with us"] = w;
+    state.counters["without us"] = wo;
+    state.counters["with/without"] = wo > 0 ? w / wo : 0;
+    if (!modify) {
+        state.counters["raw us"] = median(rawTimes);
+        state.counters["with/raw"] = median(rawTimes) > 0 ? w / median(rawTimes) : 0;
+    }
+    state.counters["round trips"] = static_cast<double>(trips) / static_cast<double>(state.iterations());
 }
 
 // Deletes contacts made for it beforehand (the reference checks and the vendor link clearing
@@ -441,6 +520,8 @@ void Register() {
             benchmark::RegisterBenchmark(("ServiceAdd" + name + kept).c_str(), ServiceAdd, b, history)->Unit(benchmark::kMicrosecond);
             benchmark::RegisterBenchmark(("ServiceModify" + name + kept).c_str(), ServiceModify, b, history)->Unit(benchmark::kMicrosecond);
         }
+        benchmark::RegisterBenchmark(("HistoryTakingTurns/Add" + name).c_str(), HistoryTakingTurns, b, false)->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("HistoryTakingTurns/Modify" + name).c_str(), HistoryTakingTurns, b, true)->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("ServiceDelete" + name).c_str(), ServiceDelete, b)->Iterations(300)->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("ServiceOpenPage" + name).c_str(), ServiceOpenPage, b)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);  // 0: the last page
     }

@@ -5,7 +5,9 @@
 -- backend's script from this text (schema/src/ddl.cpp): every text column compares as SQL Server's
 -- default collation does (case-insensitive, trailing spaces ignored), `int IDENTITY` numbers new
 -- rows, and a `timestamp` column is the row version, set by the database on every insert and
--- update. Write new tables here, in SQL Server's words; nothing else needs to change.
+-- update. Write new tables here, in SQL Server's words; nothing else needs to change. (A table
+-- whose rows are only ever added is also named in ddl.cpp's kAppendOnly: its identity is then the
+-- backend's plain row number, cheaper to write.)
 --
 -- The layer writes a row back by its primary key, so every table has one that never changes.
 
@@ -135,7 +137,9 @@ CREATE INDEX Ven_Contact_tkts ON Ven_Contact (tkts);
 -- transaction of the change: cKind is 'add', 'modify', 'delete', 'import' or 'restore'; a column
 -- an add or import leaves empty, or a delete finds empty, has no row. cVenCode is the contact's
 -- vendor (after the change) so that row authority reaches the history as it does the contact.
--- Rows are only ever added; ID gives their order.
+-- Rows are only ever added, and numbered by the database alone; ID gives their order. Every save
+-- writes here, so the table keeps one index, the one a contact's history is read by: a user's
+-- changes and the deleted contacts are rare questions that read the table through.
 CREATE TABLE Ven_ContactHistory (
     ID            int IDENTITY  NOT NULL PRIMARY KEY,
     cContactCode  nvarchar(30)  NOT NULL,
@@ -148,8 +152,7 @@ CREATE TABLE Ven_ContactHistory (
     dChanged      datetime      NOT NULL,
     cKind         nvarchar(10)  NOT NULL
 );
-CREATE INDEX Ven_ContactHistory_cContactCode ON Ven_ContactHistory (cContactCode);
-CREATE INDEX Ven_ContactHistory_cUserId ON Ven_ContactHistory (cUserId, dChanged);
+CREATE INDEX Ven_ContactHistory_Contact ON Ven_ContactHistory (cContactCode, ID);
 
 -- Definitions of the user-defined items of each archive (cClass); cItem is "自定义项" + n and
 -- names column <stem>n. cItemType: "text", "int", "decimal" or "date". A value is checked

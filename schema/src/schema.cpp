@@ -3,6 +3,7 @@
 #include "schema/ddl.h"
 
 #include "platform/db/connection.h"
+#include "platform/db/rowset.h"
 #include "platform/error.h"
 #include "platform/text.h"
 
@@ -74,24 +75,60 @@ bool AddLaterAccountTables(platform::db::Connection& account) {
             throw e.WithContext("while indexing an older account's contacts for the quick search");
         }
     }
-    try {
-        account.OpenRowset("SELECT COUNT(*) FROM Ven_ContactHistory WHERE 1 = 0");
-        return added;
-    } catch (const platform::Error&) {
-        // Missing: an account from before the history.
-    }
-    // The table's definition and its indexes, as the account's own script has them.
+    // The history's table and its one index, as the account's own script has them.
     const std::string_view source = embedded::account_source;
     const std::size_t begin = source.find("CREATE TABLE Ven_ContactHistory");
-    const std::size_t lastIndex = source.find("CREATE INDEX Ven_ContactHistory_cUserId", begin);
-    const std::size_t end = source.find(';', lastIndex);
-    if (begin == std::string_view::npos || lastIndex == std::string_view::npos || end == std::string_view::npos)
+    const std::size_t index = source.find("CREATE INDEX Ven_ContactHistory_Contact", begin);
+    const std::size_t end = source.find(';', index);
+    if (begin == std::string_view::npos || index == std::string_view::npos || end == std::string_view::npos)
         throw platform::Error(platform::errnum::InvalidOperation, "schema", "the account script has no history table");
     const Backend backend = postgres ? Backend::Postgres : Backend::Sqlite;
+    const std::string history = BackendDdl(source.substr(begin, end + 1 - begin), backend);
     try {
-        account.ExecuteScript(BackendDdl(source.substr(begin, end + 1 - begin), backend));
+        account.OpenRowset("SELECT COUNT(*) FROM Ven_ContactHistory WHERE 1 = 0");
+    } catch (const platform::Error&) {
+        // Missing: an account from before the history.
+        try {
+            account.ExecuteScript(history);
+        } catch (const platform::Error& e) {
+            throw e.WithContext("while adding the contacts' history to an older account");
+        }
+        return true;
+    }
+    const bool indexed =
+        (postgres ? account.OpenNativeRowset("SELECT COUNT(*) FROM pg_indexes WHERE indexname = 'ven_contacthistory_contact'", {})
+                  : account.OpenRowset("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name = 'Ven_ContactHistory_Contact'"))
+            ->Get(std::size_t{0})
+            .ToInt() > 0;
+    if (indexed) return added;
+    // The history as earlier builds made it: an index for each question asked of it, and an
+    // identity that cost a write of its own with every change (SQLite's AUTOINCREMENT counter row,
+    // PostgreSQL's trigger). SQLite cannot drop AUTOINCREMENT in place: the table is made anew and
+    // its rows copied, their IDs kept. One transaction, so that a failure leaves it as it was.
+    const std::string columns =
+        "ID, cContactCode, cVenCode, cColumn, cOldValue, cNewValue, cUserId, cUserName, dChanged, cKind";
+    const std::string upgrade =
+        postgres ? "DROP TRIGGER IF EXISTS ven_contacthistory_identity ON ven_contacthistory;\n"
+                   "ALTER TABLE ven_contacthistory ALTER COLUMN id SET GENERATED ALWAYS;\n"
+                   "DROP INDEX IF EXISTS ven_contacthistory_ccontactcode;\n"
+                   "DROP INDEX IF EXISTS ven_contacthistory_cuserid;\n" +
+                       history.substr(history.find("CREATE INDEX Ven_ContactHistory_Contact"))
+                 : "DROP INDEX IF EXISTS Ven_ContactHistory_cContactCode;\n"
+                   "DROP INDEX IF EXISTS Ven_ContactHistory_cUserId;\n"
+                   "ALTER TABLE Ven_ContactHistory RENAME TO Ven_ContactHistory_older;\n" +
+                       history + "\nINSERT INTO Ven_ContactHistory (" + columns + ") SELECT " + columns +
+                       " FROM Ven_ContactHistory_older ORDER BY ID;\nDROP TABLE Ven_ContactHistory_older;";
+    try {
+        account.BeginTrans();
+        account.ExecuteScript(upgrade);
+        account.CommitTrans();
     } catch (const platform::Error& e) {
-        throw e.WithContext("while adding the contacts' history to an older account");
+        try {
+            account.RollbackTrans();
+        } catch (const platform::Error&) {
+            // Nothing was begun.
+        }
+        throw e.WithContext("while bringing an older account's contact history up to date");
     }
     return true;
 }

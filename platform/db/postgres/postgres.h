@@ -71,6 +71,9 @@ public:
         Params params;
     };
     std::vector<Ahead> ahead;
+    // Statements sent ahead with values, prepared on the server the first time: their names by
+    // text (the contacts' history writes one text per number of rows).
+    std::map<std::string, std::string> preparedAhead;
     long roundTrips = 0;
 
 private:

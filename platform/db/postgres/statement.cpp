@@ -1,4 +1,6 @@
 #include <charconv>
+#include <map>
+#include <string_view>
 
 #include "platform/error.h"
 #include "postgres.h"
@@ -51,7 +53,11 @@ struct Item {
     const char* prepared = nullptr;
     std::shared_ptr<AheadRows> rows;
     bool mine = false;  // the request's own statement, whose result is answered
+    bool prepare = false;  // prepares sql under the name `prepared`
 };
+
+// So many texts sent ahead with values are kept prepared per connection; others are parsed each time.
+constexpr std::size_t kPreparedAhead = 64;
 
 const std::string kSavepoint = "SAVEPOINT sv_statement", kRelease = "RELEASE SAVEPOINT sv_statement",
                   kUndo = "ROLLBACK TO SAVEPOINT sv_statement";
@@ -87,7 +93,23 @@ ResultPtr Request(Session& s, const std::string& sql, const Params* params, cons
         if (!isControl && !open && s.transactionLevel > 0) items.push_back(Item{&kSavepoint, nullptr, nullptr, nullptr, false}), open = true;
         items.push_back(std::move(item));
     };
-    for (auto& a : ahead) add(Item{&a.sql, a.params.Count() ? &a.params : nullptr, nullptr, a.rows, false}, a.control);
+    // Parsing and planning a many-row INSERT costs the server more than running it.
+    std::map<std::string_view, std::string> preparing;  // by this request
+    for (auto& a : ahead) {
+        const char* name = nullptr;
+        if (a.params.Count() && !a.control) {
+            if (auto it = s.preparedAhead.find(a.sql); it != s.preparedAhead.end()) {
+                name = it->second.c_str();
+            } else if (auto here = preparing.find(a.sql); here != preparing.end()) {
+                name = here->second.c_str();
+            } else if (s.preparedAhead.size() + preparing.size() < kPreparedAhead) {
+                name = preparing.emplace(a.sql, "sv_ahead" + std::to_string(s.preparedAhead.size() + preparing.size() + 1))
+                           .first->second.c_str();
+                add(Item{&a.sql, nullptr, name, nullptr, false, true}, false);
+            }
+        }
+        add(Item{&a.sql, a.params.Count() ? &a.params : nullptr, name, a.rows, false}, a.control);
+    }
     // The request's own statement is undone alone, apart from those sent ahead of it.
     if (open) items.push_back(Item{&kRelease, nullptr, nullptr, nullptr, false}), open = false;
     add({&sql, params, prepared, nullptr, true}, control);
@@ -96,9 +118,10 @@ ResultPtr Request(Session& s, const std::string& sql, const Params* params, cons
     PGconn* c = s.get();
     if (PQenterPipelineMode(c) != 1) Throw(c, nullptr, source);
     for (const Item& i : items) {
-        const int sent = i.prepared ? PQsendQueryPrepared(c, i.prepared, i.params->Count(), i.params->Data(), nullptr, nullptr, 0)
-                                    : PQsendQueryParams(c, i.sql->c_str(), i.params ? i.params->Count() : 0, nullptr,
-                                                        i.params ? i.params->Data() : nullptr, nullptr, nullptr, 0);
+        const int sent = i.prepare    ? PQsendPrepare(c, i.prepared, i.sql->c_str(), 0, nullptr)
+                         : i.prepared ? PQsendQueryPrepared(c, i.prepared, i.params->Count(), i.params->Data(), nullptr, nullptr, 0)
+                                      : PQsendQueryParams(c, i.sql->c_str(), i.params ? i.params->Count() : 0, nullptr,
+                                                          i.params ? i.params->Data() : nullptr, nullptr, nullptr, 0);
         if (sent != 1) {
             PQexitPipelineMode(c);
             Throw(c, nullptr, source);
@@ -125,6 +148,9 @@ ResultPtr Request(Session& s, const std::string& sql, const Params* params, cons
         if (items[i].sql == &kRelease) inside = false;
         if (Failed(results[i].get())) failed = i, failedInside = inside;
     }
+    // A statement prepared before a failure stays prepared (a failed transaction does not undo it).
+    for (std::size_t i = 0; i < failed && i < items.size(); ++i)
+        if (items[i].prepare) s.preparedAhead.emplace(*items[i].sql, items[i].prepared);
     // Rows sent ahead of a failed statement are read all the same: the caller may need them to
     // tell why it failed.
     for (std::size_t i = 0; i < failed && i < items.size(); ++i)

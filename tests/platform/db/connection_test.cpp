@@ -111,6 +111,15 @@ TEST_P(ConnectionTest, StatementsSentAheadGoWithTheNextRequestInItsRoundTrip) {
     conn->ExecuteAhead(insert, {"{p3}", "P3", "y"});
     EXPECT_THROW(conn->Execute("update Contact set iCount = 1 where cCode = N'P1'"), Error);
     EXPECT_EQ(Count("cCode = N'P3' OR iCount = 1"), 0);
+    // A text first sent behind a statement that failed, so never run, runs the next time.
+    const char* other = "insert into Contact (oid, cCode, cName) values (?, ?, ?)";
+    conn->BeginTrans();
+    conn->ExecuteAhead(insert, {"{p4}", "P1", "dup", 1});
+    conn->ExecuteAhead(other, {"{p5}", "P5", "z"});
+    EXPECT_THROW(conn->CommitTrans(), Error);
+    conn->RollbackTrans();
+    conn->ExecuteAhead(other, {"{p5}", "P5", "z"});
+    EXPECT_EQ(Count("cCode = N'P5'"), 1);
 
     // A command prepared before the transaction runs inside it.
     auto cmd = conn->Prepare("update Contact set iCount = ? where cCode = N'V0100000002'");
