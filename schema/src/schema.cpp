@@ -7,6 +7,11 @@
 #include "platform/error.h"
 #include "platform/text.h"
 
+// What the database layer runs in every server database it creates.
+namespace platform::db::postgres::embedded {
+extern const std::string_view support_sql;
+}
+
 namespace schema {
 namespace embedded {
 extern const std::string_view account_source;
@@ -45,6 +50,26 @@ void CreateDatabase(platform::db::Connection& connection, std::string_view name,
     }
 }
 
+// A server database made before the identity trigger moved its sequence only forward gets the
+// trigger's function as new databases have it.
+void ForwardOnlyIdentity(platform::db::Connection& account) {
+    const bool current = account.OpenNativeRowset("SELECT COUNT(*) FROM pg_proc WHERE proname = 'sv_identity' "
+                                                  "AND prosrc LIKE '%is_called%'", {})
+                             ->Get(std::size_t{0})
+                             .ToInt() > 0;
+    if (current) return;
+    const std::string_view support = platform::db::postgres::embedded::support_sql;
+    const std::size_t begin = support.find("CREATE FUNCTION sv_identity()");
+    const std::size_t end = support.find("END $$;", begin);
+    if (begin == std::string_view::npos || end == std::string_view::npos)
+        throw platform::Error(platform::errnum::InvalidOperation, "schema", "the server's support script has no identity function");
+    try {
+        account.ExecuteScript("CREATE OR REPLACE " + std::string(support.substr(begin + 7, end + 7 - (begin + 7))));
+    } catch (const platform::Error& e) {
+        throw e.WithContext("while bringing an older account's identity function up to date");
+    }
+}
+
 }  // namespace
 
 bool AddLaterAccountTables(platform::db::Connection& account) {
@@ -55,6 +80,7 @@ bool AddLaterAccountTables(platform::db::Connection& account) {
         throw e.WithContext("while indexing the row versions of an older account's contacts");
     }
     const bool postgres = platform::text::EqualsNoCase(account.Provider(), "PostgreSQL");
+    if (postgres) ForwardOnlyIdentity(account);
     bool added = false;
     try {
         account.OpenRowset("SELECT COUNT(*) FROM Ven_ContactSearch WHERE 1 = 0");

@@ -250,8 +250,17 @@ CREATE FUNCTION sv_space(n bigint) RETURNS text LANGUAGE sql IMMUTABLE STRICT
 -- After an insert that gave identity values itself: the identity of column TG_ARGV[0] goes on
 -- after the highest value in the table.
 CREATE FUNCTION sv_identity() RETURNS trigger LANGUAGE plpgsql AS $$
+DECLARE
+    seq text := pg_get_serial_sequence(TG_TABLE_NAME, TG_ARGV[0]);
+    wanted bigint;
+    coming bigint;
 BEGIN
-    EXECUTE format('SELECT setval(pg_get_serial_sequence(%L, %L), coalesce((SELECT max(%I) FROM %I), 0) + 1, false)',
-                   TG_TABLE_NAME, TG_ARGV[0], TG_ARGV[0], TG_TABLE_NAME);
+    EXECUTE format('SELECT coalesce(max(%I), 0) + 1 FROM %I', TG_ARGV[0], TG_TABLE_NAME) INTO wanted;
+    EXECUTE format('SELECT CASE WHEN is_called THEN last_value + 1 ELSE last_value END FROM %s', seq) INTO coming;
+    -- Only ever forward: this statement sees no other session's uncommitted rows, and setting the
+    -- sequence back would hand out again an ID one of them holds.
+    IF wanted > coming THEN
+        PERFORM setval(seq, wanted, false);
+    END IF;
     RETURN NULL;
 END $$;
