@@ -15,6 +15,7 @@
 #include "schema/demo.h"
 #include "schema/schema.h"
 #include "support.h"
+#include "host/texts/text_table.h"
 
 namespace host {
 
@@ -159,6 +160,18 @@ void CheckHere(platform::db::Connection& connection, Refusals& refusals, platfor
         refusals.Refuse("Hx.AA.LOGIN.Held", {storedId, std::to_string(kTriesBeforeHold), heldNow});
     }
     db->Execute("UPDATE UA_User SET iFailedLogins = 0, dHeldUntil = NULL WHERE cUser_Id = " + Sql(storedId));
+}
+
+// A function's name in the user's language: the host's text of it where that language has one,
+// else the name the system database keeps (in the system's own language), else its code.
+std::string FunctionName(platform::db::Connection& db, const std::string& code, const std::string& language) {
+    const std::string key = "Hx.AA.FUNC." + code;
+    if (!txt::EqualsNoCase(language, "keys")) {
+        const auto& table = texts::TextTable::For(language);
+        if (table.Get(key)) return table.Format(key, {});
+    }
+    auto name = db.OpenRowset("SELECT cFuncName FROM UA_Function WHERE cFuncId = " + Sql(code));
+    return name->Eof() ? code : name->Get(0).ToText();
 }
 
 }  // namespace
@@ -371,8 +384,7 @@ void LoginSession::RefuseAdministration(const char* source, const std::string& w
     const std::string code(schema::kAdministrationFunction);
     std::string function = code;
     try {
-        auto name = detail::Open(systemConnection_)->OpenRowset("SELECT cFuncName FROM UA_Function WHERE cFuncId = " + Sql(code));
-        if (!name->Eof()) function = name->Get(0).ToText();
+        function = FunctionName(*detail::Open(systemConnection_), code, detail::LanguageOf(this));
     } catch (const platform::Error&) {
         // The code stands for its name.
     }
@@ -412,8 +424,7 @@ bool LoginSession::TaskExec(std::string& functionCode, int& lockFlag) {
             shareString_.clear();
             return true;
         }
-        auto name = db->OpenRowset("SELECT cFuncName FROM UA_Function WHERE cFuncId = " + Sql(functionCode));
-        const std::string functionName = name->Eof() ? functionCode : name->Get("cFuncName").ToText();
+        const std::string functionName = FunctionName(*db, functionCode, detail::LanguageOf(this));
         refusal = detail::HostText(detail::LanguageOf(this), "Hx.AA.PORTAL.NoFuncRight", {userName_, functionName, functionCode});
     } catch (const platform::Error& e) {
         // Without the rights table nothing can be granted.

@@ -161,6 +161,12 @@ TEST_F(SessionTest, taskExecAnswersFromTheRightsTable) {
     EXPECT_EQ(limited->LastLockFlag(), 0);
     EXPECT_EQ(limited->ShareString(),
               "用户“受限用户”没有“供应商联系人-增加”（AS020305）的功能权限，请与系统管理员联系。");
+    // The function is named in the user's language, not the system database's.
+    auto english = LoginSession::Login(demo.path(), "demo_en", DemoPassword());
+    std::string administration = "AA000001";
+    EXPECT_FALSE(english->TaskExec(administration, flag));
+    EXPECT_EQ(english->ShareString(), "User \"Demo User\" has no right to \"System administration\" (AA000001). "
+                                      "Ask your system administrator to grant it.");
 
     // A grant counts at once, and a granted function clears the explanation.
     demo.System()->Execute("INSERT INTO UA_FuncRight (cUser_Id, cFuncId) VALUES ('limited', 'AS020305')");
