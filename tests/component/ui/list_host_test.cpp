@@ -52,7 +52,7 @@ TEST_F(ListOnHostTest, ShowsEveryContactWithItsJoinedNamesAndFlags) {
     ASSERT_GT(main, 0);
     EXPECT_EQ(Column(superior), (std::vector<std::string>{"", "张伟", "李娜", "李娜", "", "Anna Schmidt"}));
     EXPECT_EQ(Column(main), (std::vector<std::string>{"是", "否", "否", "否", "是", "否"}));
-    EXPECT_EQ(window->StatusText(), "共6条记录");
+    EXPECT_EQ(window->StatusText(), "本页6条记录");
 }
 
 // Another program wrote a name longer than its column (SQLite keeps it): the row is shown as
@@ -196,7 +196,7 @@ TEST_F(ListOnHostTest, AUserWhoseLanguageIsEnglishGetsEveryTextInEnglishFromTheF
     EXPECT_EQ(window->findChild<QMenu*>("mFile")->title().toStdString(), "&File");
     EXPECT_EQ(window->findChild<QToolBar*>()->findChild<QAction*>("Add")->text().toStdString(), "Add");
     EXPECT_EQ(window->Grid().TextMatrix(0, 2), "Contact Code");
-    EXPECT_EQ(window->StatusText(), "Records: 6");
+    EXPECT_EQ(window->StatusText(), "Rows on this page: 6");
     EXPECT_EQ(window->findChild<QLineEdit*>("EdtiCurPage")->text(), "1");
 }
 
