@@ -28,7 +28,7 @@ namespace {
 // one statement of megabytes.
 constexpr std::size_t kCodesPerStatement = 500;
 
-std::string ExportStatement(const std::string& vendor, std::span<const std::string> codes) {
+std::string ExportStatement(const std::string& vendor, std::span<const std::string> codes, const std::string& codeQuery) {
     std::string sql = "SELECT ";
     for (std::string_view f : kFields)
         if (!IsCodeField(f)) sql += "Ven_Contact." + std::string(f) + ", ";
@@ -46,6 +46,8 @@ std::string ExportStatement(const std::string& vendor, std::span<const std::stri
         for (std::size_t i = 0; i < codes.size(); ++i) sql += (i ? "," : "") + SqlText(codes[i]);
         sql += ")";
     }
+    // However many contacts it answers, the statement stays this size.
+    if (!codeQuery.empty()) sql += " AND Ven_Contact.cContactCode IN (" + codeQuery + ")";
     return sql + " ORDER BY Ven_Contact.cContactCode";
 }
 
@@ -59,7 +61,7 @@ std::optional<Format> FormatOfPath(const std::string& path) {
 }
 
 bool ExportContacts(IClsCommon& service, const std::string& path, Format format, const std::string& vendor,
-                    const std::vector<std::string>& codes, long& count, std::string& sMsg) {
+                    const std::vector<std::string>& codes, long& count, std::string& sMsg, const std::string& codeQuery) {
     count = 0;
     sMsg.clear();
     try {
@@ -85,7 +87,7 @@ bool ExportContacts(IClsCommon& service, const std::string& path, Format format,
         bool ok = true;
         for (std::size_t from = 0; from == 0 || from < codes.size(); from += kCodesPerStatement) {
             const auto some = codes.empty() ? all : all.subspan(from, std::min(kCodesPerStatement, codes.size() - from));
-            auto rs = service.OpenForward(ExportStatement(vendor, some), &ok, &sMsg);
+            auto rs = service.OpenForward(ExportStatement(vendor, some, codeQuery), &ok, &sMsg);
             if (!rs || !ok) {
                 if (sMsg.empty()) sMsg = Ctx().PendingMessage;
                 return false;

@@ -20,11 +20,13 @@ enum class Format { VCard, Csv };
 std::optional<Format> FormatOfPath(const std::string& path);
 
 // Writes the contacts of vendor ("" every vendor), or only those whose codes are listed (empty:
-// no such restriction; a long list is read 500 codes at a time), in code order to path. The file
-// appears only when it is complete, with the permissions of the file it replaces: on failure
-// none is left and sMsg says why. A read-only file is refused. count receives the contacts written.
+// no such restriction; a long list is read 500 codes at a time) or that codeQuery (a SELECT of
+// contact codes; empty: none) answers, in code order to path. The file appears only when it is
+// complete, with the permissions of the file it replaces: on failure none is left and sMsg says
+// why. A read-only file is refused. count receives the contacts written.
 bool ExportContacts(IClsCommon& service, const std::string& path, Format format, const std::string& vendor,
-                    const std::vector<std::string>& codes, long& count, std::string& sMsg);
+                    const std::vector<std::string>& codes, long& count, std::string& sMsg,
+                    const std::string& codeQuery = {});
 
 struct ImportOptions {
     std::string vendor;  // rows naming no vendor go to it; rows naming another are refused

@@ -168,16 +168,13 @@ bool frmContactList::RunCommand(const std::string& key) {
                 ShowInfo(ResText(kNoRowKey));
                 return false;
             }
+            // Every contact of the list, not only the page shown, read by the list's own
+            // conditions: a million codes would make a statement of megabytes.
             if (mail) {
-                // Every contact of the list, not only the page shown, read by the list's own
-                // conditions: a million codes would make a statement of megabytes.
                 recipients = ListMailRecipients(Query(lastWhere_));
             } else {
-                // A clone keeps the list's place. The code is read from the key field the column
-                // settings gave the list rather than from a field named "ID", which these
-                // settings do not select.
-                auto all = listRs_->Clone();
-                for (all->MoveFirst(); !all->Eof(); all->MoveNext()) codes.push_back(all->Get(keyField_).ToText());
+                ExportVCards(*this, {}, ListCodeQuery(Query(lastWhere_)));
+                return true;
             }
         }
         if (!mail) {

@@ -46,17 +46,28 @@ std::string BuildListStatement(const ListQuery& q) {
     return sql;
 }
 
-MailRecipients ListMailRecipients(const ListQuery& query) {
-    // The list's sort may name a joined table; the contact code orders it by an index instead.
+namespace {
+
+// The list's rows as select names them, without the list's order: its sort may name a joined
+// table, and the contact code orders them by an index instead.
+std::string ListSelectUnsorted(const ListQuery& query, const char* select) {
     ListQuery q = query;
     q.sort.clear();
     q.sortField = 0;
-    q.selectList = "Ven_Contact.cEmail";
+    q.selectList = select;
+    return ListSelect(q);
+}
+
+}  // namespace
+
+std::string ListCodeQuery(const ListQuery& query) { return ListSelectUnsorted(query, "Ven_Contact.cContactCode"); }
+
+MailRecipients ListMailRecipients(const ListQuery& query) {
     MailRecipients r;
-    r.addressSql = ListSelect(q) + " ORDER BY cContactCode";
-    q.selectList = "Ven_Contact.cVenCode";
+    r.addressSql = ListSelectUnsorted(query, "Ven_Contact.cEmail") + " ORDER BY cContactCode";
     // Blank as the mail class trims an address: spaces only.
-    r.vendorSql = ListSelect(q) + " AND (Ven_Contact.cEmail IS NULL OR LTRIM(RTRIM(Ven_Contact.cEmail)) = N'')";
+    r.vendorSql = ListSelectUnsorted(query, "Ven_Contact.cVenCode") +
+                  " AND (Ven_Contact.cEmail IS NULL OR LTRIM(RTRIM(Ven_Contact.cEmail)) = N'')";
     return r;
 }
 

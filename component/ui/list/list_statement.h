@@ -51,6 +51,9 @@ std::string BuildListStatement(const ListQuery& query);
 // addresses by contact code, and their vendors' codes for those whose address is blank.
 MailRecipients ListMailRecipients(const ListQuery& query);
 
+// The codes of every contact of the list, as a SELECT that does not grow with it.
+std::string ListCodeQuery(const ListQuery& query);
+
 // The selection column: "√ " marks a row, "" unmarks it.
 inline constexpr const char* kRowMark = "\u221A ";
 inline constexpr const char* kCheckSign = "\u221A";

@@ -10,7 +10,7 @@
 
 namespace sovrel {
 
-void ExportVCards(frmContactList& list, const std::vector<std::string>& codes) {
+void ExportVCards(frmContactList& list, const std::vector<std::string>& codes, const std::string& codeQuery) {
     auto dialog = platform::Create<ISaveFileDialog>(progid::SaveFileDialog);
     if (!dialog) {
         ShowInfo(ResTextParams("Hx.CRM.TkContact.Exchange.NoDialog", {platform::db::Value(progid::SaveFileDialog)}));
@@ -23,7 +23,8 @@ void ExportVCards(frmContactList& list, const std::vector<std::string>& codes) {
     if (!exchange::FormatOfPath(path)) path += ".vcf";
     long count = 0;
     std::string message;
-    if (exchange::ExportContacts(*Ctx().DataService, path, exchange::Format::VCard, "", codes, count, message))
+    if (exchange::ExportContacts(*Ctx().DataService, path, exchange::Format::VCard, "", codes, count, message,
+                                 codeQuery))
         ShowInfo(ResTextParams("Hx.CRM.TkContact.Exchange.ExportedCount",
                                {platform::db::Value(count), platform::db::Value(path)}));
     else

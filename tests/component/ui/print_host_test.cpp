@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRadioButton>
@@ -50,12 +51,25 @@ TEST_F(PrintOnHostTest, ExportVCardWritesTheMarkedContactsWhereTheUserSays) {
     const std::size_t said = shown.size();
     answer = (folder / "marked").string();
     window->Operating("ExportVCard");
-    host::SetSaveFilePresenter(std::move(previous));
     ASSERT_EQ(shown.size(), said + 1);
     EXPECT_EQ(shown.back(), "已输出 2 个联系人到 " + answer + ".vcf");
     const std::string cards = FileText(folder / "marked.vcf");
     for (long r : {1, 2}) EXPECT_NE(cards.find("X-SOVREL-CODE:" + grid.TextMatrix(r, code) + "\r\n"), std::string::npos);
     EXPECT_EQ(cards.find("X-SOVREL-CODE:" + grid.TextMatrix(3, code) + "\r\n"), std::string::npos);
+
+    // Select All: every contact of the filtered list, the pages not shown too, and no other.
+    window->SetFilterClause("Ven_Contact.cVenCode = N'V02'");
+    window->findChild<QLineEdit*>("EdtPageSize")->setText("1");
+    window->Operating("Refresh");
+    ASSERT_EQ(grid.Rows(), 2);
+    window->MarkAllRows();
+    answer = (folder / "all").string();
+    window->Operating("ExportVCard");
+    host::SetSaveFilePresenter(std::move(previous));
+    EXPECT_EQ(shown.back(), "已输出 2 个联系人到 " + answer + ".vcf");
+    const std::string all = FileText(folder / "all.vcf");
+    for (const char* listed : {"V0200000001", "V0200000002"})
+        EXPECT_NE(all.find(std::string("X-SOVREL-CODE:") + listed + "\r\n"), std::string::npos) << listed;
 }
 
 TEST_F(PrintOnHostTest, ExportAndPageSetupThenPrintOfTheList) {
