@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "backends.h"
+#include "../support/fakes.h"
 #include "common/hosts/login.h"
 #include "common/sql_text.h"
 #include "platform/db/connection.h"
@@ -157,21 +158,6 @@ TEST_P(ListSearchTest, TheIndexNarrowsToTheRowsSixLikesOverEveryContactGive) {
     EXPECT_EQ(PagedCodes(conn, list), std::vector<std::string>{});
 }
 
-// The mail class needs only the account's connection text of a login.
-class AccountLogin : public ILogin {
-public:
-    explicit AccountLogin(std::string text) : text_(std::move(text)) {}
-    std::string cUserId() const override { return "demo"; }
-    std::string cUserName() const override { return "demo"; }
-    std::string tkDBName() const override { return text_; }
-    std::string CurDate() const override { return "2024-05-01"; }
-    std::string cEmployeeId() const override { return ""; }
-    bool TaskExec(std::string&, int&) override { return true; }
-    std::string ShareString() const override { return ""; }
-
-private:
-    std::string text_;
-};
 
 std::vector<std::string> Sorted(const std::string& addresses) {
     std::vector<std::string> parts;
@@ -213,7 +199,8 @@ TEST_P(ListSearchTest, SelectAllMailsTheSameRecipientsAsTheListsCodesWithoutNami
         {"sorted by a joined column", {select, "(1=1)", "", "", "", "vendor.cVenName DESC"}},
         {"no contact", {select, "(1=1)", "", " 1=0 "}},
     };
-    const auto login = std::make_shared<AccountLogin>(text);
+    const auto login = std::make_shared<fakes::Login>();
+    login->db = text;  // the mail class needs only the account's connection text
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::vector<std::string> codes = ClientLibraryCodes(place, text, BuildListStatement(c.query));
