@@ -99,12 +99,7 @@ void frmContactEdit::FillCombos() {
 
 void frmContactEdit::ClearCard() {
     Context& c = Ctx();
-    // 1: a vendor in place stays.
-    if (txt::Trim(Edt(0).Text()).empty()) {
-        Edt(0).SetText("");
-        Edt(0).SetTag("");
-        Edt(0).SetDescription("");
-    }
+    // 1: the vendor stays; a loaded window empties its box itself.
     for (int i = 1; i < 21; ++i) {
         Edt(i).SetText("");
         Edt(i).SetTag("");
