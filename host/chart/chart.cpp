@@ -33,8 +33,7 @@ namespace {
 
 constexpr double kBoxWidth = 150, kBoxHeight = 52, kGapX = 24, kGapY = 46;
 
-std::string Lang() { return detail::LanguageOf(CurrentLogin().get()); }
-QString Text(const char* key) { return QString::fromStdString(detail::HostText(Lang(), key)); }
+QString Text(const char* key) { return QString::fromStdString(detail::CurrentText(key)); }
 
 // The whole chart in the view, but a small one not blown up beyond its natural size.
 void FitView(QGraphicsView& view) {

@@ -26,8 +26,7 @@ constexpr int kCaptionCol = 0, kWidthCol = 1, kSortCol = 2, kSortIndexCol = 3;
 constexpr int kNameRole = Qt::UserRole, kSortRole = Qt::UserRole + 1;
 constexpr int kMaxWidth = 2000;
 
-std::string Language() { return detail::LanguageOf(CurrentLogin().get()); }
-QString T(const char* key) { return QString::fromStdString(detail::HostText(Language(), key)); }
+QString T(const char* key) { return QString::fromStdString(detail::CurrentText(key)); }
 
 QString SortText(const std::string& sort) {
     if (sort == "asc") return T("Hx.AA.COLSET.Asc");

@@ -53,7 +53,7 @@ std::string BadAddressMessage(const std::string& addresses) {
             shown.append(bad, from, i - from);
         }
     }
-    return detail::HostText(detail::LanguageOf(CurrentLogin().get()), "Hx.CRM.COMMON.BadEmail", {shown});
+    return detail::CurrentText("Hx.CRM.COMMON.BadEmail", {shown});
 }
 
 std::string Join(const std::vector<std::string>& parts, const std::string& sep) {
@@ -172,14 +172,14 @@ std::int32_t MailSender::Send(int, const std::string& addresses, const std::stri
     resultText.clear();
     const std::string server = Setting("smtp.server");
     if (server.empty()) {
-        resultText = "no SMTP server is configured (sovrel config smtp.server NAME)";
+        resultText = detail::CurrentText("Hx.AA.MESSAGING.NoSmtpServer");
         return 0;
     }
     resultText = BadAddressMessage(addresses);
     if (!resultText.empty()) return 0;
     const std::vector<std::string> to = AddressList(addresses);
     if (to.empty()) {
-        resultText = "no recipient address";
+        resultText = detail::CurrentText("Hx.AA.MESSAGING.NoRecipient");
         return 0;
     }
     const std::string security = txt::LCase(Setting("smtp.security", "none"));
@@ -198,7 +198,7 @@ std::int32_t MailSender::Send(int, const std::string& addresses, const std::stri
 
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
     if (!curl) {
-        resultText = "the mail library could not start";
+        resultText = detail::CurrentText("Hx.AA.MESSAGING.NoLibrary");
         return 0;
     }
     CURL* c = curl.get();
@@ -232,14 +232,15 @@ std::int32_t MailSender::Send(int, const std::string& addresses, const std::stri
     const CURLcode rc = curl_easy_perform(c);
     if (rc == CURLE_OK) return 1;
     std::string reason;
-    if (!transcript.refused.empty()) reason = "refused " + Join(transcript.refused, ", ") + ": ";
     if (rc == CURLE_OPERATION_TIMEDOUT)
-        reason += "no answer from " + server + " within " + std::to_string(timeout) + " s";
+        reason = detail::CurrentText("Hx.AA.MESSAGING.NoAnswer", {server, std::to_string(timeout)});
     else if (!transcript.lastReply.empty() && transcript.lastReply[0] >= '4')
-        reason += transcript.lastReply;
+        reason = transcript.lastReply;
     else
-        reason += *error ? std::string(error) : curl_easy_strerror(rc);
-    resultText = reason;
+        reason = *error ? std::string(error) : curl_easy_strerror(rc);
+    resultText = transcript.refused.empty()
+                     ? reason
+                     : detail::CurrentText("Hx.AA.MESSAGING.Refused", {Join(transcript.refused, ", "), reason});
     return 0;
 }
 

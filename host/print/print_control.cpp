@@ -31,7 +31,7 @@ namespace {
 namespace txt = platform::text;
 
 std::string Text(const std::string& key, const std::vector<std::string>& params = {}) {
-    return detail::HostText(detail::LanguageOf(CurrentLogin().get()), key, params);
+    return detail::CurrentText(key, params);
 }
 QString QText(const std::string& key) { return QString::fromStdString(Text(key)); }
 QString Q(const std::string& s) { return QString::fromStdString(s); }

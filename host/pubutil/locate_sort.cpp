@@ -94,8 +94,6 @@ bool ParseNumber(const std::string& s, double& out) {
     return end == s.c_str() + s.size();
 }
 
-std::string LanguageNow() { return detail::LanguageOf(CurrentLogin().get()); }
-
 }  // namespace
 
 std::string LocateSettingsText(const LocateSettings& settings) {
@@ -313,7 +311,7 @@ QComboBox* ModeBox(QWidget* parent, const std::string& language, MatchMode mode)
 }  // namespace
 
 void PubUtil::FindPos(sovrel::IFlexGrid& grid, sovrel::IForm& window) {
-    const std::string language = LanguageNow();
+    const std::string language = detail::CurrentLanguage();
     const std::string section = SectionOf(window);
     LocateSettings settings = LoadLocateSettings(*this, section);
     auto t = [&](const char* key) { return QString::fromStdString(detail::HostText(language, key)); };

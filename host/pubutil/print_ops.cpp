@@ -156,7 +156,7 @@ void PubUtil::GetTypeSize(const std::shared_ptr<platform::db::Rowset>& rs, std::
 
 void PubUtil::PrintMsg(long result, const std::string& /*table*/) {
     const print::Outcome& out = print::LastOutcome();
-    const std::string language = detail::LanguageOf(CurrentLogin().get());
+    const std::string language = detail::CurrentLanguage();
     auto text = [&](const char* key, std::vector<std::string> params = {}) {
         return detail::HostText(language, key, params);
     };

@@ -11,7 +11,7 @@ namespace host {
 void PresentMessage(const std::string& title, const std::string& text) {
     try {
         // The box's button speaks the login's language, as its title and text do.
-        detail::PresentMessageBox(MessageBoxRequest{text, 64, title, detail::LanguageOf(CurrentLogin().get())});
+        detail::PresentMessageBox(MessageBoxRequest{text, 64, title, detail::CurrentLanguage()});
         return;
     } catch (...) {
         // A failing message box must not turn a refusal into a crash; fall back to stderr.

@@ -15,6 +15,7 @@
 #include "common/local_names.h"
 #include "common/sql_text.h"
 #include "host/language_source.h"
+#include "host/session.h"
 #include "host/texts/text_table.h"
 #include "platform/db/rowset.h"
 #include "platform/db/value.h"
@@ -220,6 +221,12 @@ std::string LanguageOf(const sovrel::ILogin* login) {
     if (std::string forced = LanguageOverride(); !forced.empty()) return forced;
     if (auto source = dynamic_cast<const host::ILanguageSource*>(login)) return source->Language();
     return kDefaultLanguage;
+}
+
+std::string CurrentLanguage() { return LanguageOf(CurrentLogin().get()); }
+
+std::string CurrentText(std::string_view key, const std::vector<std::string>& params) {
+    return HostText(CurrentLanguage(), key, params);
 }
 
 }  // namespace host::detail

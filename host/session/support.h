@@ -56,5 +56,8 @@ std::map<std::string, std::string> LocalNames(platform::db::Connection& db, std:
 
 // The language of a login: its own when it tells one (host::ILanguageSource), else "zh-CN".
 std::string LanguageOf(const sovrel::ILogin* login);
+// The language of the user logged in now, and a host text in it.
+std::string CurrentLanguage();
+std::string CurrentText(std::string_view key, const std::vector<std::string>& params = {});
 
 }  // namespace host::detail

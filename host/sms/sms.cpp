@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 
+#include "../session/support.h"
 #include "host/config.h"
 #include "host/messaging.h"
 #include "platform/text.h"
@@ -53,7 +54,7 @@ std::int32_t SmsClient::SMSCall(const std::string& configuration, std::string& r
     auto items = Items(configuration);
     const std::string gateway = items["gateway"];
     if (gateway.rfind("http://", 0) != 0 && gateway.rfind("https://", 0) != 0) {
-        returnText = "no SMS gateway is configured (sovrel config sms.gateway URL)";
+        returnText = detail::CurrentText("Hx.AA.MESSAGING.NoSmsGateway");
         return 0;
     }
     long timeout = 20;
@@ -63,7 +64,7 @@ std::int32_t SmsClient::SMSCall(const std::string& configuration, std::string& r
     }
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
     if (!curl) {
-        returnText = "the HTTP library could not start";
+        returnText = detail::CurrentText("Hx.AA.MESSAGING.NoLibrary");
         return 0;
     }
     CURL* c = curl.get();
@@ -90,7 +91,7 @@ std::int32_t SmsClient::SMSCall(const std::string& configuration, std::string& r
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     const CURLcode rc = curl_easy_perform(c);
     if (rc == CURLE_OPERATION_TIMEDOUT) {
-        returnText = "no answer from the SMS gateway within " + std::to_string(timeout) + " s";
+        returnText = detail::CurrentText("Hx.AA.MESSAGING.NoAnswer", {gateway, std::to_string(timeout)});
         return 0;
     }
     if (rc != CURLE_OK) {
