@@ -100,10 +100,12 @@ std::string QuickSearchCondition(const std::string& text, const std::vector<std:
     for (const char* column : {"cContactCode", "cContactName", "cOfficePhone", "cHomePhone", "cMobilePhone", "cEmail"})
         any += std::string(any.empty() ? "" : " OR ") + "Ven_Contact." + column + " LIKE " + pattern;
     // The index gives the contacts that may hold the text, without reading every contact; the
-    // LIKEs above decide. First, so that the others are tried on those contacts alone.
-    if (searchIndex && IndexFinds(typed))
-        any = "Ven_Contact.oid IN (SELECT oid FROM " + std::string(kSearchIndexTable) + " WHERE cText LIKE " + pattern +
-              ") AND (" + any + ")";
+    // LIKEs above decide. First, so that the others are tried on those contacts alone. A text the
+    // trigrams cannot find is looked for in the narrow table of the same texts, read whole: a
+    // line of it holds the text wherever a column does.
+    if (searchIndex)
+        any = "Ven_Contact.oid IN (SELECT oid FROM " + std::string(IndexFinds(typed) ? kSearchIndexTable : kSearchTextTable) +
+              " WHERE cText LIKE " + pattern + ") AND (" + any + ")";
     // The codes were read from the table as stored: compared byte for byte, which is exact here
     // and spares the case-insensitive collation for each of them on every row scanned.
     if (!codes.empty())
