@@ -98,6 +98,8 @@ protected:
     std::pair<std::string, std::string> Statements(const std::string& typed, const std::string& rowAuth = "(1=1)") const {
         ListQuery q{"'' AS cSelect, Ven_Contact.cContactCode AS cContactCode, vendor.cVenName AS cVenName", rowAuth, "", "", "",
                     "", typed};
+        // A server has no table of search texts: the list goes without it after the first try.
+        q.searchTexts = GetParam() == Backend::Sqlite;
         const std::string list = BuildListStatement(q);
         q.search.clear();
         std::string plain = BuildListStatement(q);
@@ -115,7 +117,7 @@ protected:
 
 TEST_P(ListSearchTest, TheIndexNarrowsToTheRowsSixLikesOverEveryContactGive) {
     const bool sqlite = GetParam() == Backend::Sqlite;
-    // Which table narrows the search: the trigrams, or the texts read whole.
+    // Which table narrows the search: the trigrams, or (on SQLite) the texts read whole.
     constexpr const char* kTrigrams = "Ven_ContactSearch WHERE";
     constexpr const char* kTexts = "Ven_ContactSearchText WHERE";
     const struct {
@@ -165,7 +167,8 @@ TEST_P(ListSearchTest, TheIndexNarrowsToTheRowsSixLikesOverEveryContactGive) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         const auto [list, plain] = Statements(c.typed);
-        EXPECT_NE(list.find(c.narrowedBy), std::string::npos) << list;
+        if (sqlite || c.narrowedBy == kTrigrams) EXPECT_NE(list.find(c.narrowedBy), std::string::npos) << list;
+        else EXPECT_EQ(list.find("Ven_ContactSearch"), std::string::npos) << list;
         const std::vector<std::string> expected = ClientLibraryCodes(place, text, plain);
         if (sqlite) EXPECT_EQ(expected, c.codes);
         EXPECT_EQ(PagedCodes(conn, list), expected);
@@ -220,8 +223,9 @@ TEST_P(ListSearchTest, SelectAllMailsTheSameRecipientsAsTheListsCodesWithoutNami
     };
     const auto login = std::make_shared<fakes::Login>();
     login->db = text;  // the mail class needs only the account's connection text
-    for (const Case& c : cases) {
+    for (Case& c : cases) {
         SCOPED_TRACE(c.name);
+        c.query.searchTexts = GetParam() == Backend::Sqlite;  // a server has no table of search texts
         const std::vector<std::string> codes = ClientLibraryCodes(place, text, BuildListStatement(c.query));
         const std::string byCode = clsContact().ContactAddresses(QuotedCodeList(codes), login);
         const MailRecipients all = ListMailRecipients(c.query);
