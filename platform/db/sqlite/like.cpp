@@ -18,6 +18,17 @@ using platform::text::FoldCase;
 
 namespace {
 
+// Every character that case folding changes, beside what it folds to; read once.
+const std::vector<std::pair<char32_t, char32_t>>& Foldings() {
+    static const std::vector<std::pair<char32_t, char32_t>> foldings = [] {
+        std::vector<std::pair<char32_t, char32_t>> found;
+        for (char32_t c = 0x80; c <= 0x10FFFF; ++c)
+            if (const char32_t f = FoldCase(c); f != c) found.emplace_back(c, f);
+        return found;
+    }();
+    return foldings;
+}
+
 // A T-SQL pattern ready to match: characters folded, and a fast path for %text%.
 struct Pattern {
     using Kind = dialect::LikePattern::Kind;
@@ -44,6 +55,9 @@ struct Pattern {
     // folded text (UTF-8 finds a character's bytes only where the character starts).
     bool foldedContains = false;
     std::string foldedText;
+    // Its first character outside ASCII in each form that folds to it: a text without any of
+    // them cannot hold it, and is passed over without folding.
+    std::vector<std::string> anchors;
 
     static Pattern Compile(std::string_view p, std::optional<char32_t> escape) {
         dialect::LikePattern parsed = dialect::ParseLikePattern(p, escape);
@@ -64,8 +78,19 @@ struct Pattern {
         out.plainHasLetters = std::any_of(out.plainText.begin(), out.plainText.end(), [](char c) { return c >= 'a' && c <= 'z'; });
         out.foldedContains = it.size() >= 2 && it.front().kind == Kind::Many && it.back().kind == Kind::Many &&
                              std::all_of(it.begin() + 1, it.end() - 1, [](const Item& i) { return i.kind == Kind::Char; });
-        if (out.foldedContains)
+        if (out.foldedContains) {
             for (auto i = it.begin() + 1; i != it.end() - 1; ++i) platform::text::AppendUtf8(out.foldedText, i->c);
+            const auto anchor = std::find_if(it.begin() + 1, it.end() - 1, [](const Item& i) { return i.c >= 0x80; });
+            if (anchor != it.end() - 1) {
+                out.anchors.emplace_back();
+                platform::text::AppendUtf8(out.anchors.back(), anchor->c);
+                for (const auto& [from, to] : Foldings())
+                    if (to == anchor->c) {
+                        out.anchors.emplace_back();
+                        platform::text::AppendUtf8(out.anchors.back(), from);
+                    }
+            }
+        }
         return out;
     }
 
@@ -138,8 +163,8 @@ bool FoldsIntoAscii(std::string_view t) {
     };
     static const Folding folding = [] {
         Folding f;
-        for (char32_t c = 0x80; c <= 0x10FFFF; ++c)
-            if (FoldCase(c) < 0x80) {
+        for (const auto& [c, folded] : Foldings())
+            if (folded < 0x80) {
                 f.chars.push_back(c);
                 std::string bytes;
                 platform::text::AppendUtf8(bytes, c);
@@ -188,6 +213,10 @@ void Like(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         // the buffers are reused, and ASCII folds inline.
         if (compiled->plainContains && !FoldsIntoAscii(t)) return compiled->HoldsPlainText(t);
         if (compiled->foldedContains) {
+            if (!compiled->anchors.empty() &&
+                std::none_of(compiled->anchors.begin(), compiled->anchors.end(),
+                             [&](const std::string& a) { return t.find(a) != std::string_view::npos; }))
+                return false;
             thread_local std::string folded;
             folded.clear();
             for (std::size_t i = 0; i < t.size();) {
