@@ -1,7 +1,7 @@
--- The quick search's texts of a search too short for the trigrams (one or two characters):
--- each contact's folded text (as in Ven_ContactSearch) beside its oid, in a narrow table that is
--- read whole far faster than the contacts themselves. Kept by the triggers below, which need
--- sv_searchtext (the extension) as the index's do.
+-- The quick search's texts for a text the trigrams cannot take (one or two characters, a
+-- wildcard, a capital outside ASCII): each contact's folded text (as in Ven_ContactSearch)
+-- beside its oid, in a narrow table that is read whole far faster than the contacts themselves.
+-- Kept by the triggers below, which need sv_searchtext (the extension) as the index's do.
 CREATE TABLE Ven_ContactSearchText (oid TEXT NOT NULL PRIMARY KEY, cText TEXT NOT NULL) WITHOUT ROWID;
 
 CREATE TRIGGER Ven_Contact_searchtext_add AFTER INSERT ON Ven_Contact BEGIN
