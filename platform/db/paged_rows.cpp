@@ -95,9 +95,20 @@ std::shared_ptr<PagedRows> PagedRows::Open(Backend& backend, std::string_view ts
     std::size_t counted = 0;
     if (p->Keyed() && p->snapshot_->SortsEveryRow(p->readerSql_)) {
         p->sorts_ = Sorts::Yes;
-        auto c = p->snapshot_->Query(count);
-        counted = c->Next() ? static_cast<std::size_t>(std::max<std::int64_t>(0, c->Get(0).ToInt())) : 0;
-        c.reset();
+        bool rowPerKey = plan.onlyLookupJoins;
+        for (const auto& join : plan.joins) rowPerKey = rowPerKey && backend.UniqueColumn(join.table, join.column);
+        const bool whole = rowPerKey && p->FirstPagesByKey();
+        if (!whole) {
+            auto c = p->snapshot_->Query(count);
+            counted = c->Next() ? static_cast<std::size_t>(std::max<std::int64_t>(0, c->Get(0).ToInt())) : 0;
+            c.reset();
+        }
+        if (rowPerKey) {
+            // The first pages are read: a longer list needs only its count.
+            if (!whole) p->count_ = counted;
+            if (rename) rename(p->fields_, tsql);
+            return p;
+        }
     }
     if (counted > kPages * kPageRows) {
         // No index gives the order: the reader would sort every row, all its columns, before the
@@ -223,6 +234,35 @@ std::unique_ptr<RowStore> PagedRows::Load(std::size_t first, std::size_t rows) {
     }
     pageBefore_.clear();
     return ReadOn(first, rows);
+}
+
+bool PagedRows::FirstPagesByKey() {
+    // The keys of as many rows as the cache holds and one more, found by the server in one pass
+    // over the rows, sorting only keys: a list of fewer is had whole, counted as it comes,
+    // without the pass of a count before it (a search reads every contact's text in each).
+    const std::size_t cap = kPages * kPageRows;
+    auto first = snapshot_->Query(pageBefore_ + std::to_string(cap + 1) + " OFFSET 0" + pageAfter_);
+    fields_ = first->Fields();
+    std::size_t got = 0;
+    for (std::size_t k = 0; k < kPages; ++k) {
+        auto page = std::make_unique<RowStore>(fields_.size());
+        std::vector<FieldInfo> scratch = fields_;  // the first page settles the types
+        const std::size_t n = first->Fetch(*page, k == 0 ? fields_ : scratch, kPageRows);
+        if (n == 0 && k > 0) break;
+        got += n;
+        lastLoaded_ = k * kPageRows;
+        pages_.push_back({k * kPageRows, std::move(page), ++tick_});
+        if (n < kPageRows) break;
+    }
+    RowStore past(fields_.size());
+    std::vector<FieldInfo> scratch = fields_;
+    if (got < cap || first->Fetch(past, scratch, 1) == 0) {
+        count_ = got;
+        return true;
+    }
+    // A longer list: the server counts it, and the pages read stay.
+    first.reset();
+    return false;
 }
 
 std::unique_ptr<RowStore> PagedRows::ReadOn(std::size_t first, std::size_t rows) {

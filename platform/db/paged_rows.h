@@ -51,6 +51,8 @@ private:
     // Puts a page in the cache in place of the one used longest ago.
     std::vector<Page>::iterator Keep(std::size_t first, std::unique_ptr<RowStore> rows);
     std::unique_ptr<RowStore> ReadOn(std::size_t first, std::size_t rows);
+    // Reads the first pages by key, as many as the cache holds; true when they are every row.
+    bool FirstPagesByKey();
 
     std::shared_ptr<Backend> snapshot_;
     std::string readerSql_;                // the query in a total order (native)

@@ -18,15 +18,18 @@ extern const std::string_view account_source;
 extern const std::string_view system_source;
 extern const std::string_view search_sqlite_source;
 extern const std::string_view search_postgres_source;
+extern const std::string_view search_text_sqlite_source;
 }  // namespace embedded
 
 namespace {
 
 // Derived once per process; the texts live as long as it does.
 std::string_view ScriptFor(std::string_view provider, std::string_view source, std::string_view what) {
-    // The quick search's index is each backend's own.
-    static const std::string accountSqlite =
-        BackendDdl(embedded::account_source, Backend::Sqlite) + "\n" + std::string(embedded::search_sqlite_source);
+    // The quick search's index is each backend's own; its texts an SQLite account's alone (a
+    // server reads the contacts themselves as fast).
+    static const std::string accountSqlite = BackendDdl(embedded::account_source, Backend::Sqlite) + "\n" +
+                                             std::string(embedded::search_sqlite_source) + "\n" +
+                                             std::string(embedded::search_text_sqlite_source);
     static const std::string accountPostgres =
         BackendDdl(embedded::account_source, Backend::Postgres) + "\n" + std::string(embedded::search_postgres_source);
     static const std::string systemSqlite = BackendDdl(embedded::system_source, Backend::Sqlite);
@@ -99,6 +102,25 @@ bool AddLaterAccountTables(platform::db::Connection& account) {
                 // Nothing was begun.
             }
             throw e.WithContext("while indexing an older account's contacts for the quick search");
+        }
+    }
+    try {
+        if (!postgres) account.OpenRowset("SELECT COUNT(*) FROM Ven_ContactSearchText WHERE 1 = 0");
+    } catch (const platform::Error&) {
+        // Missing: an account from before the short search's texts (a few seconds for a million
+        // contacts). One transaction, so that a failure leaves none.
+        try {
+            account.BeginTrans();
+            account.ExecuteScript(std::string(embedded::search_text_sqlite_source));
+            account.CommitTrans();
+            added = true;
+        } catch (const platform::Error& e) {
+            try {
+                account.RollbackTrans();
+            } catch (const platform::Error&) {
+                // Nothing was begun.
+            }
+            throw e.WithContext("while adding the quick search's texts to an older account");
         }
     }
     // The history's table and its one index, as the account's own script has them.

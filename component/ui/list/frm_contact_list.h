@@ -277,6 +277,7 @@ private:
     std::string lastWhere_;  // DataRefresh's last condition
     std::vector<std::string> searchCodes_;  // contacts the search text stands for as initials
     bool searchIndexMissing_ = false;       // the account has no search index: every contact is read
+    bool searchTextsMissing_ = false;       // nor a table of search texts: a short text reads every contact
 
     // Window state.
     std::weak_ptr<platform::Object> entry_;

@@ -88,7 +88,7 @@ void frmContactList::LoadHead() {
 ListQuery frmContactList::Query(const std::string& where) const {
     const Context& c = Ctx();
     return {c.ColumnSelectList, c.VendorRowAuth, vendorCode_, where, filterClause_, sortClause_,
-            searchText_, searchCodes_, sortColumn_, sortDescending_, !searchIndexMissing_};
+            searchText_, searchCodes_, sortColumn_, sortDescending_, !searchIndexMissing_, !searchTextsMissing_};
 }
 
 std::string frmContactList::ListStatement(const std::string& where) const { return BuildListStatement(Query(where)); }
@@ -114,8 +114,15 @@ void frmContactList::DataRefresh(const std::string& where) {
         if (auto entry = entry_.lock())
             if (auto* contact = dynamic_cast<IContact*>(entry.get())) {
                 contact->OpenPage(sql, pageSize, curPage, maxPageCount, rs);
-                // An account not yet given the search's index (on a server, until its owner runs
-                // sovrel roles; a file this user may not write) is searched without it.
+                // An account without the search's texts (a server's, which reads the contacts
+                // themselves as fast; a file made earlier this user may not write) is searched
+                // without them; one not yet given the search's index (on a server, until its owner
+                // runs sovrel roles) without it.
+                if (!rs && !searchTextsMissing_ && sql.find(kSearchTextTable) != std::string::npos) {
+                    searchTextsMissing_ = true;
+                    sql = ListStatement(where);
+                    contact->OpenPage(sql, pageSize, curPage, maxPageCount, rs);
+                }
                 if (!rs && !searchIndexMissing_ && sql.find(kSearchIndexTable) != std::string::npos) {
                     searchIndexMissing_ = true;
                     sql = ListStatement(where);

@@ -23,7 +23,7 @@ std::string ListSelect(const ListQuery& q) {
     if (!q.vendorCode.empty()) sql += " and Ven_Contact.cVenCode = " + SqlText(q.vendorCode, false) + " ";
     if (!q.where.empty()) sql += " AND " + q.where;
     if (!q.filter.empty()) sql += " AND " + q.filter;
-    if (const std::string search = QuickSearchCondition(q.search, q.searchCodes, q.searchIndex); !search.empty())
+    if (const std::string search = QuickSearchCondition(q.search, q.searchCodes, q.searchIndex, q.searchTexts); !search.empty())
         sql += " AND " + search;
     return sql;
 }
@@ -92,7 +92,8 @@ bool IndexFinds(const std::string& typed) {
 
 }  // namespace
 
-std::string QuickSearchCondition(const std::string& text, const std::vector<std::string>& codes, bool searchIndex) {
+std::string QuickSearchCondition(const std::string& text, const std::vector<std::string>& codes, bool searchIndex,
+                                 bool searchTexts) {
     const std::string typed = platform::text::Trim(text);
     if (typed.empty()) return {};
     const std::string pattern = SqlLikeContains(typed);
@@ -100,10 +101,13 @@ std::string QuickSearchCondition(const std::string& text, const std::vector<std:
     for (const char* column : {"cContactCode", "cContactName", "cOfficePhone", "cHomePhone", "cMobilePhone", "cEmail"})
         any += std::string(any.empty() ? "" : " OR ") + "Ven_Contact." + column + " LIKE " + pattern;
     // The index gives the contacts that may hold the text, without reading every contact; the
-    // LIKEs above decide. First, so that the others are tried on those contacts alone.
-    if (searchIndex && IndexFinds(typed))
-        any = "Ven_Contact.oid IN (SELECT oid FROM " + std::string(kSearchIndexTable) + " WHERE cText LIKE " + pattern +
-              ") AND (" + any + ")";
+    // LIKEs above decide. First, so that the others are tried on those contacts alone. A text the
+    // trigrams cannot find is looked for in the narrow table of the same texts, read whole: a
+    // line of it holds the text wherever a column does.
+    const bool indexed = searchIndex && IndexFinds(typed);
+    if (indexed || (searchIndex && searchTexts))
+        any = "Ven_Contact.oid IN (SELECT oid FROM " + std::string(indexed ? kSearchIndexTable : kSearchTextTable) +
+              " WHERE cText LIKE " + pattern + ") AND (" + any + ")";
     // The codes were read from the table as stored: compared byte for byte, which is exact here
     // and spares the case-insensitive collation for each of them on every row scanned.
     if (!codes.empty())

@@ -21,17 +21,22 @@ struct ListQuery {
     // The column header the user sorted by: 1-based field of the select list, 0 for none.
     long sortField = 0;
     bool sortDescending = false;
-    // Whether the search may ask the account's search index.
+    // Whether the search may ask the account's search index, and read its table of search texts
+    // (an SQLite account's).
     bool searchIndex = true;
+    bool searchTexts = true;
 };
 
 // The quick search's condition: the text, as typed, inside the code, name, phones, mobile or
-// e-mail, or a code of codes; "" for a blank text. A text the search's index can find narrows
-// the contacts read to those the index gives.
+// e-mail, or a code of codes; "" for a blank text. With searchIndex, the contacts read are
+// narrowed to those the index gives; a text too short for it, to those the table of search texts
+// gives, with searchTexts.
 std::string QuickSearchCondition(const std::string& text, const std::vector<std::string>& codes = {},
-                                 bool searchIndex = true);
-// The search index's table, as the condition names it.
+                                 bool searchIndex = true, bool searchTexts = true);
+// The search index's table, as the condition names it; and the table of the same texts read
+// whole for a text the index cannot find (its name holds the index's).
 inline constexpr const char* kSearchIndexTable = "Ven_ContactSearch";
+inline constexpr const char* kSearchTextTable = "Ven_ContactSearchText";
 
 // The rows a page shows, 1-based: first and last of total, for the page (clamped as the pager
 // clamps it) of pageSize rows; 0 and 0 without rows.

@@ -130,9 +130,12 @@ PagingPlan PlanPaging(std::string_view tsql) {
         bool unqualified = false;
         if (where) Qualifiers(tree, where, named, unqualified);
         std::vector<JoinLookup> lookups(from->kids.size());
+        plan.onlyLookupJoins = true;
         for (std::size_t k = 1; k < from->kids.size(); ++k) {
             if (from->kids[k]->kind == Nk::Join) lookups[k] = LookupOf(tree, from->kids[k]);
             else unqualified = true;  // a table after a comma: left as written
+            if (lookups[k].name.empty()) plan.onlyLookupJoins = false;
+            else plan.joins.push_back({lookups[k].table, lookups[k].column});
         }
         // A join kept keeps the tables its ON names; repeated until none is added.
         std::vector<bool> kept(from->kids.size(), true);

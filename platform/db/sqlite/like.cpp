@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,6 +17,17 @@ using platform::text::DecodeUtf8;
 using platform::text::FoldCase;
 
 namespace {
+
+// Every character that case folding changes, beside what it folds to; read once.
+const std::vector<std::pair<char32_t, char32_t>>& Foldings() {
+    static const std::vector<std::pair<char32_t, char32_t>> foldings = [] {
+        std::vector<std::pair<char32_t, char32_t>> found;
+        for (char32_t c = 0x80; c <= 0x10FFFF; ++c)
+            if (const char32_t f = FoldCase(c); f != c) found.emplace_back(c, f);
+        return found;
+    }();
+    return foldings;
+}
 
 // A T-SQL pattern ready to match: characters folded, and a fast path for %text%.
 struct Pattern {
@@ -38,6 +50,14 @@ struct Pattern {
     // when it holds them, compared byte by byte without decoding (Han characters have no case).
     bool plainContains = false;
     std::string plainText;
+    bool plainHasLetters = false;  // plainText holds an ASCII letter: compared without regard to case
+    // The pattern is %text% of characters alone: a text matches when its folded form holds the
+    // folded text (UTF-8 finds a character's bytes only where the character starts).
+    bool foldedContains = false;
+    std::string foldedText;
+    // Its first character outside ASCII in each form that folds to it: a text without any of
+    // them cannot hold it, and is passed over without folding.
+    std::vector<std::string> anchors;
 
     static Pattern Compile(std::string_view p, std::optional<char32_t> escape) {
         dialect::LikePattern parsed = dialect::ParseLikePattern(p, escape);
@@ -55,20 +75,52 @@ struct Pattern {
                             std::all_of(it.begin() + 1, it.end() - 1, plain);
         if (out.plainContains)
             for (auto i = it.begin() + 1; i != it.end() - 1; ++i) platform::text::AppendUtf8(out.plainText, i->c);
+        out.plainHasLetters = std::any_of(out.plainText.begin(), out.plainText.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+        out.foldedContains = it.size() >= 2 && it.front().kind == Kind::Many && it.back().kind == Kind::Many &&
+                             std::all_of(it.begin() + 1, it.end() - 1, [](const Item& i) { return i.kind == Kind::Char; });
+        if (out.foldedContains) {
+            for (auto i = it.begin() + 1; i != it.end() - 1; ++i) platform::text::AppendUtf8(out.foldedText, i->c);
+            const auto anchor = std::find_if(it.begin() + 1, it.end() - 1, [](const Item& i) { return i.c >= 0x80; });
+            if (anchor != it.end() - 1) {
+                out.anchors.emplace_back();
+                platform::text::AppendUtf8(out.anchors.back(), anchor->c);
+                for (const auto& [from, to] : Foldings())
+                    if (to == anchor->c) {
+                        out.anchors.emplace_back();
+                        platform::text::AppendUtf8(out.anchors.back(), from);
+                    }
+            }
+        }
         return out;
     }
 
     // plainContains: whether t holds plainText, ASCII case aside. Only a text whose characters
     // fold to themselves or to a non-ASCII character can be compared so.
     bool HoldsPlainText(std::string_view t) const {
+        // Without a letter, case plays no part: the bytes are found as they are.
+        if (!plainHasLetters) return t.find(plainText) != std::string_view::npos;
         const std::size_t n = plainText.size();
+        if (n > t.size()) return false;
         auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        for (std::size_t at = 0; at + n <= t.size(); ++at) {
-            std::size_t k = 0;
+        // Where the first character may start, in either case: each found by memchr, and looked
+        // for again only once passed.
+        const char first = plainText[0];
+        const char upper = first >= 'a' && first <= 'z' ? static_cast<char>(first - 32) : first;
+        const std::size_t last = t.size() - n;  // the last place the text may start
+        auto next = [&](char c, std::size_t from) {
+            const void* at = from <= last ? std::memchr(t.data() + from, c, last - from + 1) : nullptr;
+            return at ? static_cast<std::size_t>(static_cast<const char*>(at) - t.data()) : std::string_view::npos;
+        };
+        std::size_t nextFirst = next(first, 0), nextUpper = upper == first ? std::string_view::npos : next(upper, 0);
+        while (true) {
+            const std::size_t at = std::min(nextFirst, nextUpper);
+            if (at == std::string_view::npos) return false;
+            std::size_t k = 1;
             while (k < n && lower(t[at + k]) == plainText[k]) ++k;
             if (k == n) return true;
+            if (at == nextFirst) nextFirst = next(first, at + 1);
+            else nextUpper = next(upper, at + 1);
         }
-        return false;
     }
 
     bool One(const Item& item, char32_t raw, char32_t folded) const {
@@ -105,18 +157,30 @@ struct Pattern {
 
 // True when a non-ASCII character of t folds to an ASCII one.
 bool FoldsIntoAscii(std::string_view t) {
-    static const std::vector<char32_t> folding = [] {
-        std::vector<char32_t> found;
-        for (char32_t c = 0x80; c <= 0x10FFFF; ++c)
-            if (FoldCase(c) < 0x80) found.push_back(c);
-        return found;
+    struct Folding {
+        std::vector<char32_t> chars;
+        bool lead[256] = {};  // the first bytes of their UTF-8
+    };
+    static const Folding folding = [] {
+        Folding f;
+        for (const auto& [c, folded] : Foldings())
+            if (folded < 0x80) {
+                f.chars.push_back(c);
+                std::string bytes;
+                platform::text::AppendUtf8(bytes, c);
+                f.lead[static_cast<unsigned char>(bytes[0])] = true;
+            }
+        return f;
     }();
+    // Called for every row a search scans: a character is decoded only when its first byte is
+    // one of theirs (none of a Chinese text's is).
     for (std::size_t i = 0; i < t.size();) {
-        if (static_cast<unsigned char>(t[i]) < 0x80) {
+        const auto b = static_cast<unsigned char>(t[i]);
+        if (!folding.lead[b]) {
             ++i;
             continue;
         }
-        if (std::binary_search(folding.begin(), folding.end(), DecodeUtf8(t, i))) return true;
+        if (std::binary_search(folding.chars.begin(), folding.chars.end(), DecodeUtf8(t, i))) return true;
     }
     return false;
 }
@@ -148,6 +212,24 @@ void Like(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         // is unless one of its characters folds to an ASCII one (the Kelvin sign to k); otherwise
         // the buffers are reused, and ASCII folds inline.
         if (compiled->plainContains && !FoldsIntoAscii(t)) return compiled->HoldsPlainText(t);
+        if (compiled->foldedContains) {
+            if (!compiled->anchors.empty() &&
+                std::none_of(compiled->anchors.begin(), compiled->anchors.end(),
+                             [&](const std::string& a) { return t.find(a) != std::string_view::npos; }))
+                return false;
+            thread_local std::string folded;
+            folded.clear();
+            for (std::size_t i = 0; i < t.size();) {
+                const auto b = static_cast<unsigned char>(t[i]);
+                if (b < 0x80) {
+                    folded += static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+                    ++i;
+                } else {
+                    platform::text::AppendUtf8(folded, FoldCase(DecodeUtf8(t, i)));
+                }
+            }
+            return folded.find(compiled->foldedText) != std::string::npos;
+        }
         thread_local std::u32string raw, folded;
         raw.clear();
         folded.clear();

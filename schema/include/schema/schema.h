@@ -36,7 +36,7 @@ std::string ServerConnectionText(const std::string& server, std::string_view cat
 // backend refuses; the connection's current database is then unspecified.
 void CreateAccountDatabase(platform::db::Connection& connection, std::string_view name);
 // Creates in an open account database the tables a later build added to the account (the
-// contacts' history, the quick search's index, filled with the contacts there), when it has not
+// contacts' history, the quick search's index and (SQLite) texts, filled with the contacts there), when it has not
 // got them; true when it created any. Needs the right to
 // create tables (an SQLite file's owner, a server's owner role).
 bool AddLaterAccountTables(platform::db::Connection& account);

@@ -276,9 +276,11 @@ TEST_F(CliTest, ANameWrittenByTheStockSqliteProgramIsFoundOnlyWhenTheExtensionWr
         r = On({"page", "select cContactCode, cContactName from Ven_Contact where cContactName like N'%" + c.part +
                             "%' order by cContactName", "--size", "20", "--page", "1"});
         EXPECT_EQ(r.out, "page 1 of 1\ncContactCode\tcContactName\n" + code + "\t" + c.written + "\n") << r.err;
-        // The search's index holds the name as written (the extension's triggers keep it).
+        // The search's index and texts hold the name as written (the extension's triggers keep them).
         if (platform::text::Len(c.written) >= 3)
             EXPECT_EQ(Value("SELECT COUNT(*) FROM Ven_ContactSearch WHERE cText LIKE N'%" + c.written + "%'"), "1");
+        EXPECT_EQ(Value("SELECT COUNT(*) FROM Ven_ContactSearchText WHERE cText LIKE N'%" + c.part + "%' AND oid = "
+                        "(SELECT oid FROM Ven_Contact WHERE cContactCode = N'" + code + "')"), "1");
     }
     EXPECT_EQ(sovrel::test::IntegrityCheck(file), "ok\n");
 
@@ -485,14 +487,18 @@ TEST_F(CliTest, AnAccountFromBeforeTheHistoryGetsItAtTheFirstLogin) {
         account.Open(SqliteConnectionText(dir));
         account.ExecuteScript("DROP TABLE Ven_ContactHistory; DROP INDEX Ven_Contact_tkts; DROP TABLE Ven_ContactSearch; "
                               "DROP TABLE Ven_ContactSearchRow; DROP TRIGGER Ven_Contact_search_add; "
-                              "DROP TRIGGER Ven_Contact_search_change; DROP TRIGGER Ven_Contact_search_remove");
+                              "DROP TRIGGER Ven_Contact_search_change; DROP TRIGGER Ven_Contact_search_remove; "
+                              "DROP TABLE Ven_ContactSearchText; DROP TRIGGER Ven_Contact_searchtext_add; "
+                              "DROP TRIGGER Ven_Contact_searchtext_change; DROP TRIGGER Ven_Contact_searchtext_remove");
     }
     const Result r = On({"add", "Ven_Contact"}, ContactXml("V0300000001", "赵六"));
     EXPECT_EQ(r.status, 0) << r.err;
-    // The quick search's index, of the contacts there before and of the one added.
-    for (const char* code : {"V0100000002", "V0300000001"})
-        EXPECT_EQ(Value("SELECT COUNT(*) FROM Ven_Contact WHERE oid IN (SELECT oid FROM Ven_ContactSearch WHERE cText LIKE N'%" +
-                        std::string(code) + "%')"), "1") << code;
+    // The quick search's index and texts, of the contacts there before and of the one added.
+    for (const char* table : {"Ven_ContactSearch", "Ven_ContactSearchText"})
+        for (const char* code : {"V0100000002", "V0300000001"})
+            EXPECT_EQ(Value("SELECT COUNT(*) FROM Ven_Contact WHERE oid IN (SELECT oid FROM " + std::string(table) +
+                            " WHERE cText LIKE N'%" + code + "%')"), "1") << table << " " << code;
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM Ven_ContactSearchText"), Value("SELECT COUNT(*) FROM Ven_Contact"));
     EXPECT_EQ(Value("SELECT cNewValue FROM Ven_ContactHistory WHERE cContactCode = N'V0300000001' AND cColumn = N'cContactName'"), "赵六");
     // And the index the list's quick search reads its newest row version from.
     EXPECT_EQ(Value("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name = 'Ven_Contact_tkts'"), "1");

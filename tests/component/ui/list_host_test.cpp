@@ -121,9 +121,17 @@ TEST_F(ListOnHostTest, QuickSearchNarrowsWithinTheFilterAndTakesWildcardsAndQuot
     QTest::mouseClick(clear, Qt::LeftButton);
     window->SearchNow();
     EXPECT_EQ(Column(2).size(), 6u);
-    // An account without the search's index (not yet brought up to date) is searched without it.
+    // An account without the search's texts (a server's), or without its index (not yet brought
+    // up to date), is searched without them.
     platform::db::Connection owner;
     owner.Open(demo.accountText());
+    owner.ExecuteScript("DROP TABLE Ven_ContactSearchText");
+    window->SearchBox()->setText("Qz");
+    window->SearchNow();
+    EXPECT_EQ(Column(2), (Codes{"V0100000001", "V0100000002", "V0200000002"}));
+    window->SearchBox()->setText("brien");
+    window->SearchNow();
+    EXPECT_NE(window->ListStatement("").find("Ven_ContactSearch WHERE"), std::string::npos);  // the index still
     owner.ExecuteScript("DROP TABLE Ven_ContactSearch");
     window->SearchBox()->setText("o'brien");
     window->SearchNow();

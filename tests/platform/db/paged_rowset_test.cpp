@@ -88,6 +88,16 @@ TEST_P(PagedRowsetTest, BehavesAsTheSameQueryReadWhole) {
         {"SELECT c.cCode, v.cVenName FROM Contact c LEFT JOIN Vendor v ON v.cVenCode = c.cVenCode "
          "ORDER BY v.cVenName DESC, c.cCode", "cVenName = 'Acme Trading'"},
         {"SELECT cName, cCode FROM Contact WHERE iCount > 10 ORDER BY cName, cCode", "cName LIKE 'Li*'"},
+        // Sorted whole, a row per key: as many rows as the cache keeps, one more, fewer.
+        {"SELECT c.cCode, v.cVenName, c.cName FROM Contact c LEFT JOIN Vendor v ON v.cVenCode = c.cVenCode "
+         "WHERE c.iCount <= 4000 ORDER BY c.cName DESC, c.cCode", "cVenName = 'Acme Trading'"},
+        {"SELECT cName, cCode FROM Contact WHERE iCount <= 4001 ORDER BY cName, cCode", "cName LIKE 'Li*'"},
+        {"SELECT cName, cCode FROM Contact WHERE iCount BETWEEN 10 AND 709 ORDER BY cName, cCode", "cName LIKE 'Li*'"},
+        // ... but a key of several rows, some of which the condition drops.
+        {"SELECT c.cCode, d.cName FROM Contact c LEFT JOIN Contact d ON d.cVenCode = c.cVenCode "
+         "WHERE c.iCount <= 2 AND d.iCount <= 3 ORDER BY d.cName, c.cCode", "cName LIKE 'Li*'"},
+        {"SELECT c.cCode, v.cVenName FROM Contact c, Vendor v WHERE v.cVenName = 'Acme Trading' AND c.iCount <= 300 "
+         "ORDER BY c.cName, c.cCode", "cCode LIKE '*7'"},
         {"SELECT cCode FROM Contact WHERE 1 = 0 ORDER BY cCode", "cCode = 'x'"},
     };
     for (const auto& c : cases) {

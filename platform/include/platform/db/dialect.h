@@ -64,6 +64,10 @@ struct PagingPlan {
     };
     std::vector<Lookup> lookups;
     std::string countWithoutLookups;
+    // Every join of the FROM is such a lookup, wherever its table is named (none for a single
+    // table): a base row is one row of the query when each of joins is a unique key.
+    bool onlyLookupJoins = false;
+    std::vector<Lookup> joins;
 };
 PagingPlan PlanPaging(std::string_view tsql);
 

@@ -99,6 +99,13 @@ TEST_F(FunctionsTest, LikeFollowsTransactSqlPatterns) {
         {"'Anna Schmidt' like '%A SCH%'", "1"}, {"'abab' like '%abb%'", "0"}, {"'ab ' like '%b %'", "1"},
         {"'Müller' like '%LLER%'", "1"}, {"'ab' like '%abc%'", "0"}, {"'xy' like '%%'", "1"},
         {"'李王芳' like '%王芳%'", "1"}, {"'王x芳' like '%王芳%'", "0"}, {"'Kelvin' like '%kel%'", "1"},
+        // Its first letter found in either case, past a place that fails; the last place it fits.
+        {"'qQZ' like '%qz%'", "1"}, {"'QqZ' like '%qz%'", "1"}, {"'xQ' like '%qz%'", "0"}, {"'xxAB' like '%ab%'", "1"},
+        {"'12 345' like '%2 3%'", "1"}, {"'1 2' like '%2 3%'", "0"},
+        {"'Kelvin' like '%kel%'", "1"}, {"'Caſtle' like '%cas%'", "1"},
+        // Other characters, compared folded.
+        {"'ZOË' like '%oë%'", "1"}, {"'zoe' like '%oë%'", "0"}, {"'ΟΔΟΣ' like '%δοσ%'", "1"}, {"'Ké' like '%ké%'", "1"},
+        {"'Straße' like '%SS%'", "0"}, {"'éa' like '%é_%'", "1"},
     });
     ExpectErrors({{"'a' like 'a' escape 'xy'", "ESCAPE"}});
 }
