@@ -73,6 +73,32 @@ void ForwardOnlyIdentity(platform::db::Connection& account) {
     }
 }
 
+// Whether the account has table (any error of a read of it counts as missing).
+bool HasTable(platform::db::Connection& account, const std::string& table) {
+    try {
+        account.OpenRowset("SELECT COUNT(*) FROM " + table + " WHERE 1 = 0");
+        return true;
+    } catch (const platform::Error&) {
+        return false;
+    }
+}
+
+// An upgrade in one transaction, so that a failure leaves the account as it was.
+void InOneTransaction(platform::db::Connection& account, const std::string& script, const std::string& doing) {
+    try {
+        account.BeginTrans();
+        account.ExecuteScript(script);
+        account.CommitTrans();
+    } catch (const platform::Error& e) {
+        try {
+            account.RollbackTrans();
+        } catch (const platform::Error&) {
+            // Nothing was begun.
+        }
+        throw e.WithContext("while " + doing);
+    }
+}
+
 }  // namespace
 
 bool AddLaterAccountTables(platform::db::Connection& account) {
@@ -85,43 +111,17 @@ bool AddLaterAccountTables(platform::db::Connection& account) {
     const bool postgres = platform::text::EqualsNoCase(account.Provider(), "PostgreSQL");
     if (postgres) ForwardOnlyIdentity(account);
     bool added = false;
-    try {
-        account.OpenRowset("SELECT COUNT(*) FROM Ven_ContactSearch WHERE 1 = 0");
-    } catch (const platform::Error&) {
-        // Missing: an account from before the quick search's index. Made and filled in one
-        // transaction (half a minute for a million contacts), so that a failure leaves none.
-        try {
-            account.BeginTrans();
-            account.ExecuteScript(std::string(postgres ? embedded::search_postgres_source : embedded::search_sqlite_source));
-            account.CommitTrans();
-            added = true;
-        } catch (const platform::Error& e) {
-            try {
-                account.RollbackTrans();
-            } catch (const platform::Error&) {
-                // Nothing was begun.
-            }
-            throw e.WithContext("while indexing an older account's contacts for the quick search");
-        }
+    // An account from before the quick search's index (made and filled in half a minute for a
+    // million contacts), or, on SQLite, before its texts for a short search (a few seconds).
+    if (!HasTable(account, "Ven_ContactSearch")) {
+        InOneTransaction(account, std::string(postgres ? embedded::search_postgres_source : embedded::search_sqlite_source),
+                         "indexing an older account's contacts for the quick search");
+        added = true;
     }
-    try {
-        if (!postgres) account.OpenRowset("SELECT COUNT(*) FROM Ven_ContactSearchText WHERE 1 = 0");
-    } catch (const platform::Error&) {
-        // Missing: an account from before the short search's texts (a few seconds for a million
-        // contacts). One transaction, so that a failure leaves none.
-        try {
-            account.BeginTrans();
-            account.ExecuteScript(std::string(embedded::search_text_sqlite_source));
-            account.CommitTrans();
-            added = true;
-        } catch (const platform::Error& e) {
-            try {
-                account.RollbackTrans();
-            } catch (const platform::Error&) {
-                // Nothing was begun.
-            }
-            throw e.WithContext("while adding the quick search's texts to an older account");
-        }
+    if (!postgres && !HasTable(account, "Ven_ContactSearchText")) {
+        InOneTransaction(account, std::string(embedded::search_text_sqlite_source),
+                         "adding the quick search's texts to an older account");
+        added = true;
     }
     // The history's table and its one index, as the account's own script has them.
     const std::string_view source = embedded::account_source;
@@ -132,10 +132,8 @@ bool AddLaterAccountTables(platform::db::Connection& account) {
         throw platform::Error(platform::errnum::InvalidOperation, "schema", "the account script has no history table");
     const Backend backend = postgres ? Backend::Postgres : Backend::Sqlite;
     const std::string history = BackendDdl(source.substr(begin, end + 1 - begin), backend);
-    try {
-        account.OpenRowset("SELECT COUNT(*) FROM Ven_ContactHistory WHERE 1 = 0");
-    } catch (const platform::Error&) {
-        // Missing: an account from before the history.
+    if (!HasTable(account, "Ven_ContactHistory")) {
+        // An account from before the history.
         try {
             account.ExecuteScript(history);
         } catch (const platform::Error& e) {
@@ -166,18 +164,7 @@ bool AddLaterAccountTables(platform::db::Connection& account) {
                    "ALTER TABLE Ven_ContactHistory RENAME TO Ven_ContactHistory_older;\n" +
                        history + "\nINSERT INTO Ven_ContactHistory (" + columns + ") SELECT " + columns +
                        " FROM Ven_ContactHistory_older ORDER BY ID;\nDROP TABLE Ven_ContactHistory_older;";
-    try {
-        account.BeginTrans();
-        account.ExecuteScript(upgrade);
-        account.CommitTrans();
-    } catch (const platform::Error& e) {
-        try {
-            account.RollbackTrans();
-        } catch (const platform::Error&) {
-            // Nothing was begun.
-        }
-        throw e.WithContext("while bringing an older account's contact history up to date");
-    }
+    InOneTransaction(account, upgrade, "bringing an older account's contact history up to date");
     return true;
 }
 
