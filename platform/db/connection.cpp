@@ -257,10 +257,12 @@ void Connection::ExecuteAhead(std::string_view tsql, std::vector<Value> params) 
     backend().Defer(OneStatement(*translated, source), nullptr, std::move(params));
 }
 
-std::shared_ptr<const AheadRows> Connection::QueryAhead(std::string_view tsql) {
-    const auto translated = Translated(tsql, "Connection.QueryAhead");
+std::shared_ptr<const AheadRows> Connection::QueryAhead(std::string_view tsql, std::vector<Value> params) {
+    const char* source = "Connection.QueryAhead";
+    const auto translated = Translated(tsql, source);
+    for (std::size_t i = 0; i < params.size(); ++i) RequireUtf8Value(params[i], "parameter " + std::to_string(i + 1), source);
     auto rows = std::make_shared<AheadRows>();
-    backend().Defer(OneStatement(*translated, "Connection.QueryAhead"), rows, {});
+    backend().Defer(OneStatement(*translated, source), rows, std::move(params));
     return rows;
 }
 

@@ -166,6 +166,51 @@ TEST_P(ConnectionTest, AQueryRunAgainSeesTheSchemaAsItIsNow) {
     }
 }
 
+// A text sent often is kept prepared on a server. After its table's columns change it must read
+// them as they are now, and the statements that went in the same request must still run once.
+TEST_P(ConnectionTest, AStatementKeptPreparedSeesANewColumnAndItsRequestRunsOnce) {
+    const std::string query = "SELECT * FROM Contact WHERE cCode = N'V0200000001'";
+    const struct { const char* way; bool transaction, ahead; } ways[] = {
+        {"sent ahead inside a transaction", true, true},
+        {"the request's own inside a transaction", true, false},
+        {"sent ahead outside a transaction", false, true},
+    };
+    int column = 0;
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        // One run: a counted write sent ahead, then the query in the same request.
+        auto run = [&](std::size_t& fields, std::string& added) {
+            if (w.transaction) conn->BeginTrans();
+            conn->ExecuteAhead("update Contact set iCount = iCount + 1 where cCode = N'V0100000002'");
+            if (w.ahead) {
+                auto count = conn->QueryAhead("SELECT count(*) AS n FROM Contact");
+                auto rows = conn->QueryAhead(query);
+                conn->Execute("delete from Contact where cCode = N'nothing'");
+                ASSERT_EQ(count->rows.size(), 1u);
+                ASSERT_EQ(rows->rows.size(), 1u);
+                fields = rows->rows[0].size();
+                added = rows->rows[0].back().ToText();
+            } else {
+                auto rs = conn->OpenRowset(query);
+                fields = rs->FieldCount();
+                added = rs->Get(fields - 1).ToText();
+            }
+            if (w.transaction) conn->CommitTrans();
+        };
+        conn->Execute("update Contact set iCount = 0 where cCode = N'V0100000002'");
+        std::size_t before = 0, after = 0;
+        std::string value;
+        for (int i = 0; i < 3; ++i) run(before, value);
+        const std::string name = "cAdded" + std::to_string(++column);
+        conn->ExecuteScript("ALTER TABLE Contact ADD COLUMN " + name + " varchar(10)");
+        conn->Execute("update Contact set " + name + " = N'new' where cCode = N'V0200000001'");
+        ASSERT_NO_THROW(run(after, value));
+        EXPECT_EQ(after, before + 1);
+        EXPECT_EQ(value, "new");
+        EXPECT_EQ(Count("cCode = N'V0100000002' AND iCount = 4"), 1);
+    }
+}
+
 // What SQL Server answers, value or error, where a backend alone would wrap round, give NULL
 // or allocate without bound.
 TEST_P(ConnectionTest, NumbersAndTextsStayInTheServersLimits) {
