@@ -287,7 +287,9 @@ ClsCommon::Written ClsCommon::WriteChecked(RowsetPtr& rs, const history::Values&
         }
         if (keepHistory_) {
             history::Statement change = history::ChangeStatement(kind, *rs, before, history::RowValues(*rs));
-            if (!change.sql.empty()) cnn->ExecuteAhead(change.sql, std::move(change.params));
+            // A change without its history is rolled back (below), so its insert needs no savepoint.
+            if (!change.sql.empty())
+                cnn->ExecuteAhead(change.sql, std::move(change.params), db::Connection::AheadFailure::RollsBackTheLevel);
         }
         cnn->CommitTrans();
         return Written::Yes;

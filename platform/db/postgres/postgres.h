@@ -70,6 +70,7 @@ public:
         std::shared_ptr<AheadRows> rows;
         bool control = false;
         Params params;
+        bool alone = true;  // under a savepoint of its own inside a transaction
     };
     std::vector<Ahead> ahead;
     // Statements kept prepared on the server, their names by text; texts sent once, to be prepared

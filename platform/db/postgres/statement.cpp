@@ -58,6 +58,7 @@ struct Item {
     bool prepare = false;  // prepares sql under the name `prepared`
     bool control = false;
     bool cached = false;  // runs a statement of the session's cache (not a Command's own)
+    bool bare = false;  // without a savepoint: its failure fails the transaction level
 };
 
 Item Marker(const std::string* sql) {
@@ -102,6 +103,13 @@ bool StalePlan(const PGresult* r) {
     return state && std::string_view(state) == "0A000";
 }
 
+// The server ends a failed transaction's COMMIT as a rollback, without an error.
+void RequireCommitted(const std::string& sql, PGresult* r, const char* source) {
+    if (sql == "COMMIT" && std::string_view(PQcmdStatus(r)) == "ROLLBACK")
+        throw Error(errnum::CommandFailed, source,
+                    "a statement of the transaction failed: the transaction was rolled back, not committed");
+}
+
 std::vector<ResultPtr> Send(Session& s, const std::vector<Item>& items, const char* source) {
     PGconn* c = s.get();
     if (PQenterPipelineMode(c) != 1) Throw(c, nullptr, source);
@@ -144,18 +152,19 @@ ResultPtr Request(Session& s, const std::string& sql, const Params* params, cons
     if (ahead.empty() && (control || s.transactionLevel == 0)) {
         ResultPtr r = Exec(s, sql, params ? *params : Params{}, prepared);
         if (Failed(r.get())) Throw(s.get(), r.get(), source);
+        if (control) RequireCommitted(sql, r.get(), source);
         return r;
     }
     std::vector<Item> items;
     bool open = false;
     auto add = [&](Item item) {
-        if (item.control && open) items.push_back(Marker(&kRelease)), open = false;
+        if ((item.control || item.bare) && open) items.push_back(Marker(&kRelease)), open = false;
         // Transaction control goes first, so the level may only be open from here on.
-        if (!item.control && !open && s.transactionLevel > 0) items.push_back(Marker(&kSavepoint)), open = true;
+        if (!item.control && !item.bare && !open && s.transactionLevel > 0) items.push_back(Marker(&kSavepoint)), open = true;
         items.push_back(std::move(item));
     };
     std::map<std::string_view, std::string> preparing;  // by this request
-    auto name = [&](const std::string& text, bool withValues) -> const char* {
+    auto name = [&](const std::string& text, bool withValues, bool bare) -> const char* {
         if (auto it = s.prepared.find(text); it != s.prepared.end()) return it->second.c_str();
         if (auto here = preparing.find(text); here != preparing.end()) return here->second.c_str();
         if (!Plannable(text) || s.prepared.size() + preparing.size() >= kPrepared) return nullptr;
@@ -168,19 +177,21 @@ ResultPtr Request(Session& s, const std::string& sql, const Params* params, cons
         Item prepare = Marker(&text);
         prepare.prepared = n;
         prepare.prepare = true;
+        prepare.bare = bare;
         add(std::move(prepare));
         return n;
     };
     for (auto& a : ahead) {
-        const char* n = a.control ? nullptr : name(a.sql, a.params.Count() > 0);
-        add(Item{&a.sql, a.params.Count() ? &a.params : nullptr, n, a.rows, false, false, a.control, n != nullptr});
+        const char* n = a.control ? nullptr : name(a.sql, a.params.Count() > 0, !a.alone);
+        add(Item{&a.sql, a.params.Count() ? &a.params : nullptr, n, a.rows, false, false, a.control, n != nullptr,
+                 !a.alone && !a.control});
     }
     // The request's own statement is undone alone, apart from those sent ahead of it.
     if (open) items.push_back(Marker(&kRelease)), open = false;
     if (prepared || control) {
         add({&sql, params, prepared, nullptr, true, false, control});
     } else {
-        const char* n = name(sql, params && params->Count() > 0);
+        const char* n = name(sql, params && params->Count() > 0, false);
         add({&sql, params, n, nullptr, true, false, false, n != nullptr});
     }
     if (open) items.push_back(Marker(&kRelease));
@@ -241,6 +252,8 @@ ResultPtr Request(Session& s, const std::string& sql, const Params* params, cons
             continue;
         }
         if (failed < sent.size()) Throw(c, results[failed].get(), source);
+        for (std::size_t i = 0; i < sent.size(); ++i)
+            if (sent[i].control) RequireCommitted(*sent[i].sql, results[i].get(), source);
         ResultPtr mine;
         for (std::size_t i = 0; i < sent.size(); ++i)
             if (sent[i].mine) mine = std::move(results[i]);

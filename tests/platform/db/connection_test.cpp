@@ -130,6 +130,29 @@ TEST_P(ConnectionTest, StatementsSentAheadGoWithTheNextRequestInItsRoundTrip) {
     EXPECT_EQ(Count("iCount = 99"), 0);
 }
 
+// A statement sent ahead that its transaction level cannot do without: its failure leaves the
+// level nothing but a rollback, and a level around it goes on.
+TEST_P(ConnectionTest, AStatementTheLevelCannotDoWithoutLeavesItOnlyARollback) {
+    for (bool outer : {false, true}) {
+        SCOPED_TRACE(outer ? "nested" : "alone");
+        if (outer) {
+            conn->BeginTrans();
+            conn->Execute("update Contact set cName = N'outer' where cCode = N'V0100000002'");
+        }
+        conn->BeginTrans();
+        conn->Execute("update Contact set cName = N'inner' where cCode = N'V0200000001'");
+        conn->ExecuteAhead("insert into Contact (oid, cCode, cName) values (?, ?, ?)", {"{dup}", "V0200000001", "dup"},
+                           Connection::AheadFailure::RollsBackTheLevel);
+        EXPECT_EQ(Thrown([&] { conn->CommitTrans(); }).Number(), errnum::ConstraintViolated);
+        EXPECT_THROW(conn->CommitTrans(), Error);
+        conn->RollbackTrans();
+        if (outer) conn->CommitTrans();
+        EXPECT_EQ(Count("cName = N'inner'"), 0);
+        EXPECT_EQ(Count("cName = N'outer'"), outer ? 1 : 0);
+    }
+    EXPECT_EQ(Count(), 25);
+}
+
 TEST_P(ConnectionTest, UseSwitchesTheDatabaseAndRefusesInsideATransaction) {
     sovrel::test::CreateDatabase(place, "tksystem", "CREATE TABLE UA_Account_Sub (\n  cAcc_Id nvarchar(3)\n);");
     conn->Execute("use tksystem");
