@@ -77,10 +77,10 @@ private:
     // Writes the contact the rowset holds and its history (before: its values as read; empty for
     // a new one) in one transaction, nested in the caller's when one is open. The settings the
     // record's checks read (OpenKept) are read again with the write and the contact code looked
-    // for (duplicateSql, "" for none), in the write's own round trip: SettingsChanged or Duplicate
+    // for (duplicateCode, none when null), in the write's own round trip: SettingsChanged or Duplicate
     // roll the write back (and forget the kept settings). Throws the database's error otherwise.
     Written WriteChecked(RowsetPtr& rs, const history::Values& before, std::string_view kind,
-                         const std::string& duplicateSql);
+                         const std::string* duplicateCode);
     // Whether the settings reads the current record's checks used still read the same; forgets
     // the kept ones when not.
     bool KeptReadsHold();

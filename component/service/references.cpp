@@ -73,7 +73,9 @@ bool ClsCommon::Delete(Value& ID, std::string& IDName, std::string& TableName, s
         if (cnn->Execute(sql) == 1) {
             // Sent with the commit, in its round trip.
             history::Statement change = history::ChangeStatement(history::kind::Delete, *rs, history::RowValues(*rs), {});
-            if (!change.sql.empty()) cnn->ExecuteAhead(change.sql, std::move(change.params));
+            if (!change.sql.empty())
+                cnn->ExecuteAhead(change.sql, std::move(change.params),
+                                  platform::db::Connection::AheadFailure::RollsBackTheLevel);
             cnn->CommitTrans();
             return true;
         }

@@ -193,9 +193,8 @@ bool ClsCommon::Add(std::string& sXML, std::string& TableName, std::string& sMsg
                     return result;
                 }
                 if (text::LCase(TableName) != "ven_contact") break;
-                written = WriteChecked(rs, {}, history::kind::Add,
-                                       "select top 1 cContactCode from Ven_Contact where cContactCode = " +
-                                           SqlText(GetEleVal(element, "cContactCode", "")));
+                const std::string code = GetEleVal(element, "cContactCode", "");
+                written = WriteChecked(rs, {}, history::kind::Add, &code);
             }
             if (text::LCase(TableName) == "ven_contact") {
                 if (written != Written::Yes) {
@@ -256,14 +255,19 @@ std::vector<std::vector<Value>> Rows(db::Rowset& rs) {
 }  // namespace
 
 ClsCommon::Written ClsCommon::WriteChecked(RowsetPtr& rs, const history::Values& before, std::string_view kind,
-                                           const std::string& duplicateSql) {
+                                           const std::string* duplicateCode) {
     ConnectionPtr cnn = m_cnn();
     const int level = cnn->BeginTrans();
     try {
         // Read again in the write's round trip: what the checks were answered from must still hold.
         std::vector<std::shared_ptr<const db::AheadRows>> settings;
         for (const auto& used : keptUsed_) settings.push_back(cnn->QueryAhead(used.first));
-        const auto duplicate = duplicateSql.empty() ? nullptr : cnn->QueryAhead(duplicateSql);
+        // The code as a value, so that every Add sends the same text, which the server plans once;
+        // trailing spaces are dropped as a compared literal's are.
+        const auto duplicate =
+            duplicateCode ? cnn->QueryAhead("select top 1 cContactCode from Ven_Contact where cContactCode = ?",
+                                            {Value(text::RTrim(*duplicateCode))})
+                          : nullptr;
         try {
             rs->Update();
         } catch (const platform::Error&) {
@@ -283,7 +287,9 @@ ClsCommon::Written ClsCommon::WriteChecked(RowsetPtr& rs, const history::Values&
         }
         if (keepHistory_) {
             history::Statement change = history::ChangeStatement(kind, *rs, before, history::RowValues(*rs));
-            if (!change.sql.empty()) cnn->ExecuteAhead(change.sql, std::move(change.params));
+            // A change without its history is rolled back (below), so its insert needs no savepoint.
+            if (!change.sql.empty())
+                cnn->ExecuteAhead(change.sql, std::move(change.params), db::Connection::AheadFailure::RollsBackTheLevel);
         }
         cnn->CommitTrans();
         return Written::Yes;
@@ -401,7 +407,7 @@ bool ClsCommon::Modify(std::string& sXML, std::string& TableName, std::string& s
                     ReportFailure(sMsg, result, rs);
                     return result;
                 }
-                written = WriteChecked(rs, before, history::kind::Modify, "");
+                written = WriteChecked(rs, before, history::kind::Modify, nullptr);
             }
             if (written != Written::Yes) {
                 c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.0008");

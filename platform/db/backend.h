@@ -82,8 +82,9 @@ public:
     }
 
     // Sends sql (native) with the next request, in its round trip, its parameters bound to params;
-    // rows, when given, receive what the query returns.
-    virtual void Defer(std::string sql, std::shared_ptr<AheadRows> rows, std::vector<Value> params) = 0;
+    // rows, when given, receive what the query returns. Inside a transaction its failure is undone
+    // alone, or (not alone) leaves the level failed until it is rolled back: Commit refuses it.
+    virtual void Defer(std::string sql, std::shared_ptr<AheadRows> rows, std::vector<Value> params, bool alone) = 0;
     virtual long RoundTrips() const = 0;
 
     // Another connection to the current database as the same user, inside a read-only

@@ -250,17 +250,19 @@ const std::string& OneStatement(const std::vector<Step>& steps, const char* sour
 }
 }  // namespace
 
-void Connection::ExecuteAhead(std::string_view tsql, std::vector<Value> params) {
+void Connection::ExecuteAhead(std::string_view tsql, std::vector<Value> params, AheadFailure failure) {
     const char* source = "Connection.ExecuteAhead";
     const auto translated = Translated(tsql, source);
     for (std::size_t i = 0; i < params.size(); ++i) RequireUtf8Value(params[i], "parameter " + std::to_string(i + 1), source);
-    backend().Defer(OneStatement(*translated, source), nullptr, std::move(params));
+    backend().Defer(OneStatement(*translated, source), nullptr, std::move(params), failure == AheadFailure::UndoneAlone);
 }
 
-std::shared_ptr<const AheadRows> Connection::QueryAhead(std::string_view tsql) {
-    const auto translated = Translated(tsql, "Connection.QueryAhead");
+std::shared_ptr<const AheadRows> Connection::QueryAhead(std::string_view tsql, std::vector<Value> params) {
+    const char* source = "Connection.QueryAhead";
+    const auto translated = Translated(tsql, source);
+    for (std::size_t i = 0; i < params.size(); ++i) RequireUtf8Value(params[i], "parameter " + std::to_string(i + 1), source);
     auto rows = std::make_shared<AheadRows>();
-    backend().Defer(OneStatement(*translated, "Connection.QueryAhead"), rows, {});
+    backend().Defer(OneStatement(*translated, source), rows, std::move(params), true);
     return rows;
 }
 

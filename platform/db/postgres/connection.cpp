@@ -133,10 +133,10 @@ public:
         return CreateCommand(session_, name, PQnparams(d.get()));
     }
 
-    void Defer(std::string sql, std::shared_ptr<AheadRows> rows, std::vector<Value> params) override {
+    void Defer(std::string sql, std::shared_ptr<AheadRows> rows, std::vector<Value> params, bool alone) override {
         Params bound;
         for (const auto& v : params) bound.Add(v);
-        session_->ahead.push_back({std::move(sql), std::move(rows), false, std::move(bound)});
+        session_->ahead.push_back({std::move(sql), std::move(rows), false, std::move(bound), alone});
     }
     long RoundTrips() const override { return session_ ? session_->roundTrips : 0; }
     bool SortsEveryRow(const std::string& sql) override {

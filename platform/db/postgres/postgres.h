@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -69,11 +70,14 @@ public:
         std::shared_ptr<AheadRows> rows;
         bool control = false;
         Params params;
+        bool alone = true;  // under a savepoint of its own inside a transaction
     };
     std::vector<Ahead> ahead;
-    // Statements sent ahead with values, prepared on the server the first time: their names by
-    // text (the contacts' history writes one text per number of rows).
-    std::map<std::string, std::string> preparedAhead;
+    // Statements kept prepared on the server, their names by text; texts sent once, to be prepared
+    // when they come again.
+    std::map<std::string, std::string> prepared;
+    std::set<std::string> seen;
+    long preparedNames = 0;
     long roundTrips = 0;
 
 private:

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <map>
 #include <string_view>
@@ -54,10 +56,21 @@ struct Item {
     std::shared_ptr<AheadRows> rows;
     bool mine = false;  // the request's own statement, whose result is answered
     bool prepare = false;  // prepares sql under the name `prepared`
+    bool control = false;
+    bool cached = false;  // runs a statement of the session's cache (not a Command's own)
+    bool bare = false;  // without a savepoint: its failure fails the transaction level
 };
 
-// So many texts sent ahead with values are kept prepared per connection; others are parsed each time.
-constexpr std::size_t kPreparedAhead = 64;
+Item Marker(const std::string* sql) {
+    Item item;
+    item.sql = sql;
+    return item;
+}
+
+// So many texts are kept prepared per connection; others are parsed and planned each time.
+constexpr std::size_t kPrepared = 256;
+// So many texts sent once are remembered, to be prepared when they come again.
+constexpr std::size_t kSeen = 1024;
 
 const std::string kSavepoint = "SAVEPOINT sv_statement", kRelease = "RELEASE SAVEPOINT sv_statement",
                   kUndo = "ROLLBACK TO SAVEPOINT sv_statement";
@@ -71,55 +84,39 @@ void FillRows(Session& s, const PGresult* r, AheadRows& rows) {
     rows.ready = true;
 }
 
-// The statements waiting ahead, then the request's own (sql; a control statement when control),
-// in one round trip. Inside a transaction the statements sent ahead, and apart from them the
-// request's own, go between a savepoint and its release, so that a failure undoes its part alone
-// and the transaction goes on, as SQL Server rolls back a failed statement and keeps its
-// transaction.
-ResultPtr Request(Session& s, const std::string& sql, const Params* params, const char* prepared, bool control,
-                  const char* source) {
-    std::vector<Session::Ahead> ahead = std::move(s.ahead);
-    s.ahead.clear();
-    if (ahead.empty() && (control || s.transactionLevel == 0)) {
-        ResultPtr r = Exec(s, sql, params ? *params : Params{}, prepared);
-        if (Failed(r.get())) Throw(s.get(), r.get(), source);
-        return r;
-    }
-    std::vector<Item> items;
-    bool open = false;
-    auto add = [&](Item item, bool isControl) {
-        if (isControl && open) items.push_back(Item{&kRelease, nullptr, nullptr, nullptr, false}), open = false;
-        // Transaction control goes first, so the level may only be open from here on.
-        if (!isControl && !open && s.transactionLevel > 0) items.push_back(Item{&kSavepoint, nullptr, nullptr, nullptr, false}), open = true;
-        items.push_back(std::move(item));
-    };
-    // Parsing and planning a many-row INSERT costs the server more than running it.
-    std::map<std::string_view, std::string> preparing;  // by this request
-    for (auto& a : ahead) {
-        const char* name = nullptr;
-        if (a.params.Count() && !a.control) {
-            if (auto it = s.preparedAhead.find(a.sql); it != s.preparedAhead.end()) {
-                name = it->second.c_str();
-            } else if (auto here = preparing.find(a.sql); here != preparing.end()) {
-                name = here->second.c_str();
-            } else if (s.preparedAhead.size() + preparing.size() < kPreparedAhead) {
-                name = preparing.emplace(a.sql, "sv_ahead" + std::to_string(s.preparedAhead.size() + preparing.size() + 1))
-                           .first->second.c_str();
-                add(Item{&a.sql, nullptr, name, nullptr, false, true}, false);
-            }
-        }
-        add(Item{&a.sql, a.params.Count() ? &a.params : nullptr, name, a.rows, false}, a.control);
-    }
-    // The request's own statement is undone alone, apart from those sent ahead of it.
-    if (open) items.push_back(Item{&kRelease, nullptr, nullptr, nullptr, false}), open = false;
-    add({&sql, params, prepared, nullptr, true}, control);
-    if (open) items.push_back(Item{&kRelease, nullptr, nullptr, nullptr, false});
+// Planning costs the server more than running a short statement: a text with values, written to be
+// sent again with others, is prepared the first time; a text of literals the second time, so that
+// texts sent once do not fill the cache. Only plannable statements gain from it.
+bool Plannable(const std::string& sql) {
+    std::size_t i = 0;
+    while (i < sql.size() && (sql[i] == ' ' || sql[i] == '\n' || sql[i] == '\t' || sql[i] == '(')) ++i;
+    std::string word;
+    for (; i < sql.size() && word.size() < 6 && std::isalpha(static_cast<unsigned char>(sql[i])); ++i)
+        word += static_cast<char>(std::toupper(static_cast<unsigned char>(sql[i])));
+    return word == "SELECT" || word == "INSERT" || word == "UPDATE" || word == "DELETE" || word == "WITH";
+}
 
+// A cached statement whose result no longer has the shape it was prepared with (its table changed):
+// the server refuses to run it until it is prepared again.
+bool StalePlan(const PGresult* r) {
+    const char* state = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+    return state && std::string_view(state) == "0A000";
+}
+
+// The server ends a failed transaction's COMMIT as a rollback, without an error.
+void RequireCommitted(const std::string& sql, PGresult* r, const char* source) {
+    if (sql == "COMMIT" && std::string_view(PQcmdStatus(r)) == "ROLLBACK")
+        throw Error(errnum::CommandFailed, source,
+                    "a statement of the transaction failed: the transaction was rolled back, not committed");
+}
+
+std::vector<ResultPtr> Send(Session& s, const std::vector<Item>& items, const char* source) {
     PGconn* c = s.get();
     if (PQenterPipelineMode(c) != 1) Throw(c, nullptr, source);
     for (const Item& i : items) {
         const int sent = i.prepare    ? PQsendPrepare(c, i.prepared, i.sql->c_str(), 0, nullptr)
-                         : i.prepared ? PQsendQueryPrepared(c, i.prepared, i.params->Count(), i.params->Data(), nullptr, nullptr, 0)
+                         : i.prepared ? PQsendQueryPrepared(c, i.prepared, i.params ? i.params->Count() : 0,
+                                                            i.params ? i.params->Data() : nullptr, nullptr, nullptr, 0)
                                       : PQsendQueryParams(c, i.sql->c_str(), i.params ? i.params->Count() : 0, nullptr,
                                                           i.params ? i.params->Data() : nullptr, nullptr, nullptr, 0);
         if (sent != 1) {
@@ -140,33 +137,128 @@ ResultPtr Request(Session& s, const std::string& sql, const Params* params, cons
         if (synced) break;
     }
     PQexitPipelineMode(c);
+    return results;
+}
 
-    std::size_t failed = items.size();
-    bool inside = false, failedInside = false;
-    for (std::size_t i = 0; i < items.size() && failed == items.size(); ++i) {
-        if (items[i].sql == &kSavepoint) inside = true;
-        if (items[i].sql == &kRelease) inside = false;
-        if (Failed(results[i].get())) failed = i, failedInside = inside;
+// The statements waiting ahead, then the request's own (sql; a control statement when control),
+// in one round trip. Inside a transaction the statements sent ahead, and apart from them the
+// request's own, go between a savepoint and its release, so that a failure undoes its part alone
+// and the transaction goes on, as SQL Server rolls back a failed statement and keeps its
+// transaction.
+ResultPtr Request(Session& s, const std::string& sql, const Params* params, const char* prepared, bool control,
+                  const char* source) {
+    std::vector<Session::Ahead> ahead = std::move(s.ahead);
+    s.ahead.clear();
+    if (ahead.empty() && (control || s.transactionLevel == 0)) {
+        ResultPtr r = Exec(s, sql, params ? *params : Params{}, prepared);
+        if (Failed(r.get())) Throw(s.get(), r.get(), source);
+        if (control) RequireCommitted(sql, r.get(), source);
+        return r;
     }
-    // A statement prepared before a failure stays prepared (a failed transaction does not undo it).
-    for (std::size_t i = 0; i < failed && i < items.size(); ++i)
-        if (items[i].prepare) s.preparedAhead.emplace(*items[i].sql, items[i].prepared);
-    // Rows sent ahead of a failed statement are read all the same: the caller may need them to
-    // tell why it failed.
-    for (std::size_t i = 0; i < failed && i < items.size(); ++i)
-        if (items[i].rows) FillRows(s, results[i].get(), *items[i].rows);
-    if (failed < items.size()) {
-        if (failedInside) {
+    std::vector<Item> items;
+    bool open = false;
+    auto add = [&](Item item) {
+        if ((item.control || item.bare) && open) items.push_back(Marker(&kRelease)), open = false;
+        // Transaction control goes first, so the level may only be open from here on.
+        if (!item.control && !item.bare && !open && s.transactionLevel > 0) items.push_back(Marker(&kSavepoint)), open = true;
+        items.push_back(std::move(item));
+    };
+    std::map<std::string_view, std::string> preparing;  // by this request
+    auto name = [&](const std::string& text, bool withValues, bool bare) -> const char* {
+        if (auto it = s.prepared.find(text); it != s.prepared.end()) return it->second.c_str();
+        if (auto here = preparing.find(text); here != preparing.end()) return here->second.c_str();
+        if (!Plannable(text) || s.prepared.size() + preparing.size() >= kPrepared) return nullptr;
+        if (!withValues && s.seen.insert(text).second) {
+            if (s.seen.size() > kSeen) s.seen = {text};
+            return nullptr;
+        }
+        s.seen.erase(text);
+        const char* n = preparing.emplace(text, "sv_ahead" + std::to_string(++s.preparedNames)).first->second.c_str();
+        Item prepare = Marker(&text);
+        prepare.prepared = n;
+        prepare.prepare = true;
+        prepare.bare = bare;
+        add(std::move(prepare));
+        return n;
+    };
+    for (auto& a : ahead) {
+        const char* n = a.control ? nullptr : name(a.sql, a.params.Count() > 0, !a.alone);
+        add(Item{&a.sql, a.params.Count() ? &a.params : nullptr, n, a.rows, false, false, a.control, n != nullptr,
+                 !a.alone && !a.control});
+    }
+    // The request's own statement is undone alone, apart from those sent ahead of it.
+    if (open) items.push_back(Marker(&kRelease)), open = false;
+    if (prepared || control) {
+        add({&sql, params, prepared, nullptr, true, false, control});
+    } else {
+        const char* n = name(sql, params && params->Count() > 0, false);
+        add({&sql, params, n, nullptr, true, false, false, n != nullptr});
+    }
+    if (open) items.push_back(Marker(&kRelease));
+
+    PGconn* c = s.get();
+    std::size_t done = 0;  // items before this ran in an earlier try and stay done
+    for (int tries = 0;; ++tries) {
+        std::vector<Item> sent(items.begin() + static_cast<std::ptrdiff_t>(done), items.end());
+        std::vector<ResultPtr> results = Send(s, sent, source);
+        std::size_t failed = sent.size();
+        bool inside = false, failedInside = false;
+        for (std::size_t i = 0; i < sent.size() && failed == sent.size(); ++i) {
+            if (sent[i].sql == &kSavepoint) inside = true;
+            if (sent[i].sql == &kRelease) inside = false;
+            if (Failed(results[i].get())) failed = i, failedInside = inside;
+        }
+        // A statement prepared before a failure stays prepared (a failed transaction does not undo it).
+        for (std::size_t i = 0; i < failed; ++i)
+            if (sent[i].prepare) s.prepared.emplace(*sent[i].sql, sent[i].prepared);
+        // A stale cached statement is run again from where its failure was undone: its savepoint,
+        // or the whole pipeline, which outside a transaction is one implicit transaction.
+        std::size_t redo = failed;
+        bool retry = false;
+        if (failed < sent.size() && sent[failed].cached && StalePlan(results[failed].get()) && tries < 8) {
+            if (failedInside) {
+                while (redo > 0 && sent[redo].sql != &kSavepoint) --redo;
+                retry = true;
+            } else if (s.transactionLevel == 0 &&
+                       std::none_of(sent.begin(), sent.end(), [](const Item& i) { return i.control; })) {
+                redo = 0;
+                retry = true;
+            }
+        }
+        // Rows sent ahead of a failed statement are read all the same: the caller may need them to
+        // tell why it failed.
+        for (std::size_t i = 0; i < (retry ? redo : failed); ++i)
+            if (sent[i].rows) FillRows(s, results[i].get(), *sent[i].rows);
+        if (failed < sent.size() && failedInside) {
             // Undoing can only fail with a lost connection, which the next statement reports.
             Exec(s, kUndo, {}, nullptr);
             Exec(s, kRelease, {}, nullptr);
         }
-        Throw(c, results[failed].get(), source);
+        if (retry) {
+            // Prepared again under a new name; the old one is let go.
+            const std::string stale = *sent[failed].sql;
+            Exec(s, "DEALLOCATE " + std::string(sent[failed].prepared), {}, nullptr);
+            s.prepared.erase(stale);
+            std::vector<Item> again;
+            for (std::size_t i = 0; i < done + redo; ++i) again.push_back(items[i]);
+            for (std::size_t i = redo; i < sent.size(); ++i) {
+                Item item = sent[i];
+                if (item.prepare && (i < failed || *item.sql == stale)) continue;  // prepared already, or stale
+                if (item.prepared && item.cached && *item.sql == stale) item.prepared = nullptr, item.cached = false;
+                again.push_back(item);
+            }
+            done += redo;
+            items = std::move(again);
+            continue;
+        }
+        if (failed < sent.size()) Throw(c, results[failed].get(), source);
+        for (std::size_t i = 0; i < sent.size(); ++i)
+            if (sent[i].control) RequireCommitted(*sent[i].sql, results[i].get(), source);
+        ResultPtr mine;
+        for (std::size_t i = 0; i < sent.size(); ++i)
+            if (sent[i].mine) mine = std::move(results[i]);
+        return mine;
     }
-    ResultPtr mine;
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (items[i].mine) mine = std::move(results[i]);
-    return mine;
 }
 
 }  // namespace

@@ -223,8 +223,8 @@ public:
         return CreateCommand(db_, PrepareStatement(db_, sql, true));
     }
 
-    void Defer(std::string sql, std::shared_ptr<AheadRows> rows, std::vector<Value> params) override {
-        db_->ahead.push_back({std::move(sql), std::move(rows), false, std::move(params)});
+    void Defer(std::string sql, std::shared_ptr<AheadRows> rows, std::vector<Value> params, bool alone) override {
+        db_->ahead.push_back({std::move(sql), std::move(rows), false, std::move(params), alone});
     }
     long RoundTrips() const override { return db_ ? db_->requests : 0; }
     bool SortsEveryRow(const std::string& sql) override {
@@ -257,10 +257,14 @@ public:
     }
     void Commit(int level) override {
         Request(db_);
+        if (db_->failedLevel)
+            throw Error(errnum::CommandFailed, "Connection.CommitTrans",
+                        "a statement of the transaction failed: the transaction can only be rolled back");
         if (level == 1) Exec(db_->handle, "COMMIT", "Connection.CommitTrans");
         else Exec(db_->handle, ("RELEASE sv_level" + std::to_string(level)).c_str(), "Connection.CommitTrans");
     }
     void Rollback(int level) override {
+        db_->failedLevel = false;
         Request(db_);
         if (level == 1) {
             // A BEGIN sent ahead that failed (busy) left nothing to roll back.
@@ -454,7 +458,8 @@ void Request(const DatabasePtr& db) {
     db->ahead.clear();
     bool open = false;
     try {
-        for (auto& [sql, rows, control, params] : ahead) {
+        for (auto& [sql, rows, control, params, alone] : ahead) {
+            if (!alone && !sqlite3_get_autocommit(db->handle)) db->failedLevel = true;  // until it ran
             if (control && open) Exec(db->handle, "RELEASE sv_statement", "Connection.Execute"), open = false;
             if (!control && !open && !sqlite3_get_autocommit(db->handle))
                 Exec(db->handle, "SAVEPOINT sv_statement", "Connection.Execute"), open = true;
@@ -470,6 +475,7 @@ void Request(const DatabasePtr& db) {
             if (!rows) {
                 while (cursor->Next()) {
                 }
+                if (!alone) db->failedLevel = false;
                 continue;
             }
             while (cursor->Next()) {

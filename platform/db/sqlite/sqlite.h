@@ -29,8 +29,11 @@ struct Database {
         std::shared_ptr<AheadRows> rows;
         bool control = false;
         std::vector<Value> params;
+        bool alone = true;  // a failure inside a transaction is undone alone and the level goes on
     };
     std::vector<Ahead> ahead;
+    // A statement that was not alone failed inside the transaction: it may only be rolled back.
+    bool failedLevel = false;
     long requests = 0;
     Database() = default;
     Database(const Database&) = delete;  // owns the handle: one close per open

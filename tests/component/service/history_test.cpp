@@ -84,6 +84,36 @@ TEST_P(History, EveryChangeLeavesOneRowPerChangedColumnInItsOwnTransaction) {
     EXPECT_EQ(Rows("V0300000043", "add"), "");
 }
 
+// A change whose history cannot be written is not made, and the connection goes on: alone and
+// inside a transaction of the caller, whose own writes stay.
+TEST_P(History, AChangeWhoseHistoryFailsIsRolledBackAndTheConnectionGoesOn) {
+    // A trigger stands for whatever makes the history's insert fail on the server.
+    platform::db::Connection c;
+    c.Open(connection);
+    c.ExecuteScript(GetParam() == Backend::Sqlite
+                        ? "CREATE TRIGGER refuse_history BEFORE INSERT ON Ven_ContactHistory WHEN NEW.cUserId = 'refused' "
+                          "BEGIN SELECT RAISE(ABORT, 'refused'); END;"
+                        : "ALTER TABLE Ven_ContactHistory ADD CONSTRAINT refuse_history CHECK (cUserId <> 'refused')");
+    auto cnn = service->m_cnn();
+    for (bool outer : {false, true}) {
+        SCOPED_TRACE(outer ? "inside the caller's transaction" : "alone");
+        const std::string kept = outer ? "V0300000052" : "V0300000051", refused = outer ? "V0300000054" : "V0300000053";
+        if (outer) cnn->BeginTrans();
+        As("u1");
+        ASSERT_TRUE(Add(NewContact(kept))) << msg;
+        As("refused");
+        EXPECT_FALSE(Add(NewContact(refused)));
+        EXPECT_FALSE(Modify(kept, "<cMobilePhone>135</cMobilePhone>"));
+        EXPECT_FALSE(Delete(kept));
+        As("u1");
+        ASSERT_TRUE(Modify(kept, "<cMemo>after</cMemo>")) << msg;
+        if (outer) cnn->CommitTrans();
+        EXPECT_EQ(Count("Ven_Contact WHERE cContactCode = N'" + refused + "'"), 0);
+        EXPECT_EQ(Count("Ven_Contact WHERE cContactCode = N'" + kept + "' AND cMobilePhone IS NULL AND cMemo = N'after'"), 1);
+        EXPECT_EQ(Count("Ven_ContactHistory WHERE cContactCode IN (N'" + kept + "', N'" + refused + "') AND cKind <> N'add'"), 1);
+    }
+}
+
 TEST_P(History, ADeletedContactComesBackThroughAddWithItsLastValues) {
     As("demo");
     ASSERT_TRUE(Modify("V0100000003", "<cMobilePhone>139 & 138</cMobilePhone><dBirthday>1985-04-12</dBirthday>")) << msg;

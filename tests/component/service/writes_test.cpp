@@ -93,6 +93,10 @@ TEST_P(Writes, DuplicatesAreRefusedOrSkippedAndTheRecordsBeforeThemStay) {
     EXPECT_FALSE(Add(three));
     EXPECT_EQ(msg, "Hx.CRM.COMMON.CheckDuplication02");
     EXPECT_EQ(Count("Ven_Contact"), 8);
+    // Trailing spaces make no other code.
+    std::string spaced = Contact("V0100000001  ", "四");
+    EXPECT_FALSE(Add(spaced));
+    EXPECT_EQ(msg, "Hx.CRM.COMMON.CheckDuplication02");
 
     std::string code = "<Crm_BaseCode><cCode>09</cCode><cType>Duty</cType><cName>经理</cName><bEdit>True</bEdit></Crm_BaseCode>";
     EXPECT_FALSE(Add(code, "Crm_BaseCode"));

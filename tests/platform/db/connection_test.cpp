@@ -130,6 +130,29 @@ TEST_P(ConnectionTest, StatementsSentAheadGoWithTheNextRequestInItsRoundTrip) {
     EXPECT_EQ(Count("iCount = 99"), 0);
 }
 
+// A statement sent ahead that its transaction level cannot do without: its failure leaves the
+// level nothing but a rollback, and a level around it goes on.
+TEST_P(ConnectionTest, AStatementTheLevelCannotDoWithoutLeavesItOnlyARollback) {
+    for (bool outer : {false, true}) {
+        SCOPED_TRACE(outer ? "nested" : "alone");
+        if (outer) {
+            conn->BeginTrans();
+            conn->Execute("update Contact set cName = N'outer' where cCode = N'V0100000002'");
+        }
+        conn->BeginTrans();
+        conn->Execute("update Contact set cName = N'inner' where cCode = N'V0200000001'");
+        conn->ExecuteAhead("insert into Contact (oid, cCode, cName) values (?, ?, ?)", {"{dup}", "V0200000001", "dup"},
+                           Connection::AheadFailure::RollsBackTheLevel);
+        EXPECT_EQ(Thrown([&] { conn->CommitTrans(); }).Number(), errnum::ConstraintViolated);
+        EXPECT_THROW(conn->CommitTrans(), Error);
+        conn->RollbackTrans();
+        if (outer) conn->CommitTrans();
+        EXPECT_EQ(Count("cName = N'inner'"), 0);
+        EXPECT_EQ(Count("cName = N'outer'"), outer ? 1 : 0);
+    }
+    EXPECT_EQ(Count(), 25);
+}
+
 TEST_P(ConnectionTest, UseSwitchesTheDatabaseAndRefusesInsideATransaction) {
     sovrel::test::CreateDatabase(place, "tksystem", "CREATE TABLE UA_Account_Sub (\n  cAcc_Id nvarchar(3)\n);");
     conn->Execute("use tksystem");
@@ -163,6 +186,51 @@ TEST_P(ConnectionTest, AQueryRunAgainSeesTheSchemaAsItIsNow) {
         auto second = conn->OpenRowset(query, platform::db::CursorKind::ForwardOnly);
         EXPECT_EQ(first->Get(column).ToText(), "new");
         EXPECT_EQ(second->Get(column).ToText(), "new");
+    }
+}
+
+// A text sent often is kept prepared on a server. After its table's columns change it must read
+// them as they are now, and the statements that went in the same request must still run once.
+TEST_P(ConnectionTest, AStatementKeptPreparedSeesANewColumnAndItsRequestRunsOnce) {
+    const std::string query = "SELECT * FROM Contact WHERE cCode = N'V0200000001'";
+    const struct { const char* way; bool transaction, ahead; } ways[] = {
+        {"sent ahead inside a transaction", true, true},
+        {"the request's own inside a transaction", true, false},
+        {"sent ahead outside a transaction", false, true},
+    };
+    int column = 0;
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        // One run: a counted write sent ahead, then the query in the same request.
+        auto run = [&](std::size_t& fields, std::string& added) {
+            if (w.transaction) conn->BeginTrans();
+            conn->ExecuteAhead("update Contact set iCount = iCount + 1 where cCode = N'V0100000002'");
+            if (w.ahead) {
+                auto count = conn->QueryAhead("SELECT count(*) AS n FROM Contact");
+                auto rows = conn->QueryAhead(query);
+                conn->Execute("delete from Contact where cCode = N'nothing'");
+                ASSERT_EQ(count->rows.size(), 1u);
+                ASSERT_EQ(rows->rows.size(), 1u);
+                fields = rows->rows[0].size();
+                added = rows->rows[0].back().ToText();
+            } else {
+                auto rs = conn->OpenRowset(query);
+                fields = rs->FieldCount();
+                added = rs->Get(fields - 1).ToText();
+            }
+            if (w.transaction) conn->CommitTrans();
+        };
+        conn->Execute("update Contact set iCount = 0 where cCode = N'V0100000002'");
+        std::size_t before = 0, after = 0;
+        std::string value;
+        for (int i = 0; i < 3; ++i) run(before, value);
+        const std::string name = "cAdded" + std::to_string(++column);
+        conn->ExecuteScript("ALTER TABLE Contact ADD COLUMN " + name + " varchar(10)");
+        conn->Execute("update Contact set " + name + " = N'new' where cCode = N'V0200000001'");
+        ASSERT_NO_THROW(run(after, value));
+        EXPECT_EQ(after, before + 1);
+        EXPECT_EQ(value, "new");
+        EXPECT_EQ(Count("cCode = N'V0100000002' AND iCount = 4"), 1);
     }
 }
 

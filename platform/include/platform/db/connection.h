@@ -89,9 +89,14 @@ public:
     // pipeline): ExecuteAhead's at the latest with CommitTrans, QueryAhead's rows ready once that
     // request returned. Their error fails that request (which then does not run); inside a
     // transaction they are then undone together and the transaction goes on. ExecuteAhead's '?'
-    // marks take params in order (a text that stays the same is translated and prepared once).
-    void ExecuteAhead(std::string_view tsql, std::vector<Value> params = {});
-    std::shared_ptr<const AheadRows> QueryAhead(std::string_view tsql);
+    // and QueryAhead's '?' marks take params in order (a text that stays the same is translated and
+    // prepared once). A statement the caller cannot do without (RollsBackTheLevel) spares the
+    // server a savepoint of its own: its error leaves the transaction level failed, and the caller
+    // rolls the level back (CommitTrans refuses it meanwhile).
+    enum class AheadFailure { UndoneAlone, RollsBackTheLevel };
+    void ExecuteAhead(std::string_view tsql, std::vector<Value> params = {},
+                      AheadFailure failure = AheadFailure::UndoneAlone);
+    std::shared_ptr<const AheadRows> QueryAhead(std::string_view tsql, std::vector<Value> params = {});
     // The requests this connection has waited on the database for: round trips to a server, calls
     // into SQLite.
     long RoundTrips() const;
