@@ -326,7 +326,6 @@ TEST_F(ListCommandsTest, TheFilterNarrowsTheListOrLeavesItAsItWas) {
         EXPECT_EQ(mark->isVisibleTo(window), s.codes != all) << s.name;  // the status bar says a filter is in force
     }
     EXPECT_EQ(asked, 3);
-    host::SetFilterPresenter(previous);
 
     struct Refused : IFilterSrv {
         bool OpenFilter(const std::shared_ptr<ILogin>&, const std::string&, const std::string&, const std::string&,
@@ -358,6 +357,7 @@ TEST_F(ListCommandsTest, TheFilterNarrowsTheListOrLeavesItAsItWas) {
     EXPECT_EQ(Column(2), all);
     EXPECT_EQ(window->FilterClause(), "");
     EXPECT_FALSE(mark->isVisibleTo(window) || clear->isVisibleTo(window));
+    host::SetFilterPresenter(previous);
 }
 
 // Six contacts two a page: the labels offer what lies before and after the page shown, a left
