@@ -93,4 +93,16 @@ void DemoSession::CloseList() {
     ResetContext();
 }
 
+std::vector<std::string> DemoSession::Column(long col) const {
+    std::vector<std::string> out;
+    for (long r = 1; r < window->Grid().Rows(); ++r) out.push_back(window->Grid().TextMatrix(r, col));
+    return out;
+}
+
+long DemoSession::ColumnOf(const std::string& caption) const {
+    for (long c = 0; c < window->Grid().Cols(); ++c)
+        if (window->Grid().TextMatrix(0, c) == caption) return c;
+    return -1;
+}
+
 }  // namespace sovrel::test

@@ -96,6 +96,9 @@ public:
                              const std::string& columns = "");
     // Closes the list and forgets the thread's context.
     void CloseList();
+    // The open list's column col below its header; the column under caption, -1 for none.
+    std::vector<std::string> Column(long col) const;
+    long ColumnOf(const std::string& caption) const;
 
     DemoFolder demo;
     ShownMessages messages;

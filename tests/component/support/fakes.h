@@ -2,7 +2,6 @@
 // Scripted stand-ins for the host objects and the component's own classes, for tests that need a
 // refusal, a failure or a record of the calls. Register() puts them under their program
 // identifiers for the life of the fixture.
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -10,7 +9,6 @@
 
 #include "common/context.h"
 #include "common/form.h"
-#include "common/hosts/controls.h"
 #include "common/hosts/login.h"
 #include "common/hosts/pub_util.h"
 #include "common/hosts/services.h"
@@ -71,10 +69,7 @@ public:
     using Logged::Logged;
     std::string language = "keys";
     int answer = 1;
-    std::string GetLanguage(const std::shared_ptr<ILogin>&) override {
-        log_.Add("GetLanguage");
-        return language;
-    }
+    std::string GetLanguage(const std::shared_ptr<ILogin>&) override { return language; }
     int GetToolbarStyle() override { return 0; }
     std::string GetText(const std::string& key, std::string&, bool&) override { return key; }
     std::string GetTextWithParams(const std::string& key, std::vector<platform::db::Value>& params, std::string&) override;
@@ -87,12 +82,10 @@ public:
         boxes.push_back({prompt, style, title, lang});
         return answer;
     }
-    void LocalizeForm(const std::string& key, IForm&) override { log_.Add("LocalizeForm " + key); }
-    void Trace(const std::string& label, const std::string& text, bool&) override {
-        log_.Add("Trace " + label + " " + text);
-    }
+    void LocalizeForm(const std::string&, IForm&) override {}
+    void Trace(const std::string&, const std::string&, bool&) override {}
     std::string GetHelpFile() override { return "/help/sovrel.html"; }
-    void FormUnloaded() override { log_.Add("FormUnloaded"); }
+    void FormUnloaded() override {}
     void QuoteSqlText(const std::string& t, std::string& r) override { r = t; }
     void EscapeXmlText(const std::string& t, std::string& r) override { r = t; }
     std::string GetSmsConfig() override { return ""; }
@@ -124,69 +117,33 @@ public:
         return code > 0 && lockHeld;
     }
     std::string GetResString(const std::string& key) override { return key; }
-    void DebugPrint(const std::string& text) override { log_.Add("DebugPrint " + text); }
-    std::string FormatNum(const std::string& v, int digits) override { return formatNum ? formatNum(v, digits) : v; }
+    void DebugPrint(const std::string&) override {}
+    std::string FormatNum(const std::string& v, int) override { return v; }
     std::string GetRegEdit(const std::string&, const std::string&, bool&, const std::string&) override { return ""; }
-    void SaveRegEdit(const std::string& table, const std::string& key, const std::string& value, bool&,
-                     const std::string&) override {
-        log_.Add("SaveRegEdit " + table + " " + key + " " + value);
-    }
-    void FlipPageFillGrid(IListWindow& window, IFlexGrid&, RowsetPtr& rs, long size, long page,
-                          std::int32_t& count) override;
-    bool getColSet(std::string& info, std::string& select, std::string& sort, IFlexGrid& grid, std::int16_t&,
-                   std::int16_t&, std::string&) override {
-        log_.Add("getColSet");
-        if (!colSetAnswer) return false;
-        select = selectList;
-        sort = sortClause;
-        if (!captions.empty()) {
-            grid.SetCols(static_cast<long>(captions.size()) + 1);
-            for (std::size_t i = 0; i < captions.size(); ++i) grid.SetTextMatrix(0, static_cast<long>(i) + 1, captions[i]);
-        }
+    void SaveRegEdit(const std::string&, const std::string&, const std::string&, bool&, const std::string&) override {}
+    void FlipPageFillGrid(IListWindow&, IFlexGrid&, RowsetPtr&, long, long, std::int32_t&) override {}
+    bool getColSet(std::string&, std::string&, std::string&, IFlexGrid&, std::int16_t&, std::int16_t&,
+                   std::string&) override {
         return true;
     }
-    void SetGridRow(IFlexGrid&, const std::string& key, const platform::db::Value& value, long top) override {
-        log_.Add("SetGridRow " + key + " " + value.ToText() + " " + std::to_string(top));
-    }
-    std::string GetEleVal(const std::string& field, const std::string&) override {
-        auto it = digits.find(field);
-        return it == digits.end() ? "" : it->second;
-    }
-    void FrmUniteFont(IForm&) override { log_.Add("FrmUniteFont"); }
-    void FrmLoadInit(IForm&, std::shared_ptr<clsLogin>&, std::shared_ptr<IClsCommon>&, const std::string& title) override {
-        log_.Add("FrmLoadInit " + title);
-    }
-    void FrmPreCompile(std::shared_ptr<IClsCommon>&) override { log_.Add("FrmPreCompile"); }
-    void FrmResize(IForm&) override { log_.Add("FrmResize"); }
-    void FrmOpt(IForm&, const std::string& key, const std::string&, const std::shared_ptr<ILogin>&,
-                std::shared_ptr<IClsCommon>&) override {
-        log_.Add("FrmOpt " + key);
-    }
-    void HelpShow(const std::string& key, IForm&) override { log_.Add("HelpShow " + key); }
-    long HelpX(bool&, const std::shared_ptr<ILogin>&, IForm&, const std::string& topic) override {
-        log_.Add("HelpX " + topic);
-        return 0;
-    }
-    void HelpHide() override { log_.Add("HelpHide"); }
-    std::string selectList = "'' AS cSelect, Ven_Contact.cContactCode, Ven_Contact.cContactName";
-    std::string sortClause;
-    // Header captions getColSet writes from column 1 on; none: the grid is left alone.
-    std::vector<std::string> captions;
-    bool colSetAnswer = true;
-    std::map<std::string, std::string> digits;
-    // When set, FormatNum answers through it (otherwise the value comes back unchanged).
-    std::function<std::string(const std::string&, int)> formatNum;
+    void SetGridRow(IFlexGrid&, const std::string&, const platform::db::Value&, long) override {}
+    std::string GetEleVal(const std::string&, const std::string&) override { return ""; }
+    void FrmUniteFont(IForm&) override {}
+    void FrmLoadInit(IForm&, std::shared_ptr<clsLogin>&, std::shared_ptr<IClsCommon>&, const std::string&) override {}
+    void FrmPreCompile(std::shared_ptr<IClsCommon>&) override {}
+    void FrmResize(IForm&) override {}
+    void FrmOpt(IForm&, const std::string&, const std::string&, const std::shared_ptr<ILogin>&,
+                std::shared_ptr<IClsCommon>&) override {}
+    void HelpShow(const std::string&, IForm&) override {}
+    long HelpX(bool&, const std::shared_ptr<ILogin>&, IForm&, const std::string&) override { return 0; }
+    void HelpHide() override {}
 };
 
 class ColumnSetSvc : public Logged<IColumnSetSvc> {
 public:
     using Logged::Logged;
     void Init(const std::string& cnn, const std::string& user) override { log_.Add("ColumnSet.Init " + user); }
-    std::string info;
-    std::string getColInfo(const std::string& key, int mode) override {
-        log_.Add("getColInfo " + key + " " + std::to_string(mode));
-        return info;
-    }
+    std::string getColInfo(const std::string&, int) override { return ""; }
     std::shared_ptr<platform::db::Rowset> getColSet(const std::string&, int) override { return nullptr; }
     bool Save(const std::string&, const std::string&, std::string&) override { return true; }
 };
@@ -227,13 +184,10 @@ public:
     bool Add(std::string&, std::string&, std::string&) override { return false; }
     bool Modify(std::string&, std::string&, std::string&) override { return false; }
     bool Delete(platform::db::Value&, std::string&, std::string&, std::string&, const std::string&) override { return false; }
-    // When set, answers OpenX per statement instead of openResult.
-    std::function<RowsetPtr(const std::string&)> onOpenX;
     RowsetPtr OpenX(const std::string& sql, bool* flag, std::string*) override {
         log_.Add("OpenX " + sql);
-        RowsetPtr rs = onOpenX ? onOpenX(sql) : openResult;
-        if (flag) *flag = rs != nullptr;
-        return rs;
+        if (flag) *flag = openResult != nullptr;
+        return openResult;
     }
     void OpenPage(const std::string&, long&, long&, long&, RowsetPtr&, std::string*, bool*) override {}
     RowsetPtr OpenForward(const std::string&, bool*, std::string*) override { return nullptr; }
@@ -266,118 +220,12 @@ public:
     std::string Caption() const override { return caption; }
     void SetCaption(const std::string& c) override { caption = c; }
     void SetEntryObject(std::weak_ptr<platform::Object> e) override { entry = e; }
-    void FillGrid(RowsetPtr) override { log_.Add("FillGrid"); }
-    void LblPageEnabled(bool first, bool second) override {
-        log_.Add(std::string("LblPageEnabled ") + (first ? "1" : "0") + (second ? "1" : "0"));
-    }
+    void FillGrid(RowsetPtr) override {}
+    void LblPageEnabled(bool, bool) override {}
     std::string StatusText() const override { return status; }
     void SetStatusText(const std::string& t) override { status = t; }
     std::string caption, status, statusDuringShow;
     std::weak_ptr<platform::Object> entry;
-};
-
-// "TkFlexGrid" as a plain text matrix; Click/DblClick play the user's mouse.
-class FlexGrid : public IFlexGrid {
-public:
-    long Rows() const override { return static_cast<long>(cells_.size()); }
-    void SetRows(long rows) override { cells_.resize(static_cast<std::size_t>(rows), std::vector<std::string>(cols_)); }
-    long Cols() const override { return static_cast<long>(cols_); }
-    void SetCols(long cols) override {
-        cols_ = static_cast<std::size_t>(cols);
-        for (auto& r : cells_) r.resize(cols_);
-    }
-    long Row() const override { return row_; }
-    void SetRow(long row) override;
-    long Col() const override { return col_; }
-    void SetCol(long col) override;
-    long TopRow() const override { return topRow_; }
-    void SetTopRow(long row) override { topRow_ = row; }
-    bool Redraw() const override { return redraw_; }
-    void SetRedraw(bool redraw) override { redraw_ = redraw; }
-    std::string TextMatrix(long row, long col) const override;
-    void SetTextMatrix(long row, long col, const std::string& text) override;
-    void SetCellAlignment(int alignment) override { alignments_[{row_, col_}] = alignment; }
-    int CellAlignment(long row, long col) const override;
-    void SetColAlignment(long col, int alignment) override { colAlignments_[col] = alignment; }
-    int ColAlignment(long col) const override {
-        auto it = colAlignments_.find(col);
-        return it == colAlignments_.end() ? align::General : it->second;
-    }
-    void SetProperty(const std::string& name, long value) override { properties[name] = value; }
-    long Property(const std::string& name) const override;
-    long ColWidth(long col) const override;
-    void SetColWidth(long col, long pixels) override { widths[col] = pixels; }
-    void AutoSizeColumns() override {}
-    bool HasFocus() const override { return focus; }
-    void OnClick(std::function<void()> h) override { click_ = std::move(h); }
-    void OnDblClick(std::function<void()> h) override { dblClick_ = std::move(h); }
-    void OnMouseUp(std::function<void(int)>) override {}
-    void OnHeaderClick(std::function<void(long)> h) override { headerClick_ = std::move(h); }
-    void SetSortIndicator(long col, int order) override { sortIndicator = {col, order}; }
-
-    // The user's mouse on cell (row, col).
-    void Click(long row, long col);
-    void DblClick(long row, long col);
-    void HeaderClick(long col) {
-        if (headerClick_) headerClick_(col);
-    }
-    std::pair<long, int> sortIndicator{0, 0};
-    bool focus = false;
-    std::map<std::string, long> properties;
-    std::map<long, long> widths;
-
-private:
-    std::vector<std::vector<std::string>> cells_{1, std::vector<std::string>(2)};
-    std::size_t cols_ = 2;
-    long row_ = 0, col_ = 0, topRow_ = 1;
-    bool redraw_ = true;
-    std::map<std::pair<long, long>, int> alignments_;
-    std::map<long, int> colAlignments_;
-    std::function<void()> click_, dblClick_;
-    std::function<void(long)> headerClick_;
-};
-
-// "TkToolBarCtrl" without buttons of its own.
-class Toolbar : public Logged<IToolbar> {
-public:
-    using Logged::Logged;
-    bool Init(std::shared_ptr<platform::db::Connection>, std::shared_ptr<ILogin>, const std::string& definition,
-              const std::string& subsystem) override {
-        log_.Add("Toolbar.Init " + definition + " " + subsystem);
-        return true;
-    }
-    std::vector<std::string> ButtonKeys() const override { return keys; }
-    std::string ButtonCaption(const std::string& key) const override { return key; }
-    bool ButtonEnabled(const std::string&) const override { return true; }
-    void SetButtonEnabled(const std::string&, bool) override {}
-    void SetButtonVisible(const std::string&, bool) override {}
-    void RefreshStates() override { log_.Add("Toolbar.RefreshStates"); }
-    void SetVisible(bool v) override {
-        visible = v;
-        log_.Add(std::string("Toolbar.SetVisible ") + (v ? "1" : "0"));
-    }
-    void OnButtonClick(std::function<void(const std::string&)>) override {}
-    std::vector<std::string> keys;
-    bool visible = true;
-};
-
-// "TkKeyHookCtrl": KeyDown/KeyPress play a key and answer the code the handlers left.
-class KeyHook : public IKeyHook {
-public:
-    void OnKeyDown(std::function<void(int&, int)> h) override { down_ = std::move(h); }
-    void OnKeyPress(std::function<void(int&)> h) override { press_ = std::move(h); }
-    int KeyDown(int keyCode, int shift) {
-        if (down_) down_(keyCode, shift);
-        return keyCode;
-    }
-    int KeyPress(int keyAscii) {
-        if (press_) press_(keyAscii);
-        return keyAscii;
-    }
-
-private:
-    std::function<void(int&, int)> down_;
-    std::function<void(int&)> press_;
 };
 
 // All of the above, registered for the life of the object; each can be withdrawn or replaced.
@@ -396,9 +244,6 @@ public:
     std::shared_ptr<ColAuthSvc> colAuth = std::make_shared<ColAuthSvc>(log);
     std::shared_ptr<DataService> data = std::make_shared<DataService>(log);
     std::shared_ptr<ListWindow> window = std::make_shared<ListWindow>(log);
-    std::shared_ptr<FlexGrid> grid = std::make_shared<FlexGrid>();
-    std::shared_ptr<Toolbar> toolbar = std::make_shared<Toolbar>(log);
-    std::shared_ptr<KeyHook> keyHook = std::make_shared<KeyHook>();
     // Makes progId create nothing.
     void Withdraw(const std::string& progId);
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,16 +26,6 @@ class ListOnHostTest : public DemoSessionTest {
 protected:
     void Open(const std::string& vendorCode = "", const std::string& vendorName = "", const std::string& columns = "") {
         ASSERT_NE(OpenList(vendorCode, vendorName, columns), nullptr);
-    }
-    std::vector<std::string> Column(long col) const {
-        std::vector<std::string> out;
-        for (long r = 1; r < window->Grid().Rows(); ++r) out.push_back(window->Grid().TextMatrix(r, col));
-        return out;
-    }
-    long ColumnOf(const std::string& caption) const {
-        for (long c = 0; c < window->Grid().Cols(); ++c)
-            if (window->Grid().TextMatrix(0, c) == caption) return c;
-        return -1;
     }
 };
 
@@ -300,32 +289,6 @@ TEST_F(ListOnHostTest, TheWindowsControlsHaveTheirPlacesAndTheUsersWords) {
         EXPECT_EQ(asc->text().toStdString(), ascending) << user;
         CloseList();
     }
-}
-
-TEST_F(ListOnHostTest, KeysComeThroughTheHostsKeyHook) {
-    Open();
-    int added = 0, deleted = 0;
-    window->Actions().add = [&](frmContactList&, std::int16_t) { ++added; };
-    window->Actions().del = [&](frmContactList&, std::int16_t) {
-        ++deleted;
-        return DeleteRun{};
-    };
-    window->activateWindow();
-    QApplication::setActiveWindow(window);
-    auto* pageSize = window->findChild<QLineEdit*>("EdtPageSize");
-    pageSize->setFocus();
-    QTest::keyClick(pageSize, Qt::Key_F5);
-    EXPECT_EQ(added, 1);
-
-    QTest::keyClick(pageSize, Qt::Key_Delete);
-    EXPECT_EQ(deleted, 0);  // not in the grid: no delete
-
-    QWidget* grid = window->findChild<QWidget*>("Grid");
-    ASSERT_NE(grid, nullptr);
-    grid->setFocus();
-    window->Grid().SetTextMatrix(1, 1, "\u221A ");
-    QTest::keyClick(grid, Qt::Key_Delete);
-    EXPECT_EQ(deleted, 1);
 }
 
 }  // namespace

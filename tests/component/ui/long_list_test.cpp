@@ -17,11 +17,9 @@
 
 #include <sstream>
 
-#include "common/prog_ids.h"
 #include "answered_print.h"
 #include "demo_session.h"
 #include "file_text.h"
-#include "host/print_control.h"
 #include "platform/text.h"
 
 namespace sovrel::test {
@@ -187,9 +185,7 @@ TEST_F(LongListTest, TheLastPageAFarContactAndThePageShownExportedAsTheGridShows
     EXPECT_EQ(text.find("," + rareDutyStored + ","), std::string::npos);
 
     // The page sorted in place by the menu is exported as it is shown.
-    long name = -1;
-    for (long c = 0; c < grid.Cols(); ++c)
-        if (grid.TextMatrix(0, c) == "Contact Name") name = c;
+    const long name = ColumnOf("Contact Name");
     ASSERT_GT(name, 0);
     const QRect cell = view->visualRect(view->model()->index(0, static_cast<int>(name - 1)));
     QTest::mouseClick(view->viewport(), Qt::RightButton, {}, cell.center());

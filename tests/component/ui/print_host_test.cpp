@@ -9,10 +9,8 @@
 #include <QPrinter>
 #include <QRadioButton>
 
-#include "common/prog_ids.h"
 #include "answered_print.h"
 #include "demo_session.h"
-#include "host/print_control.h"
 #include "file_text.h"
 #include "host/save_file.h"
 
@@ -30,9 +28,7 @@ TEST_F(PrintOnHostTest, ExportVCardWritesTheMarkedContactsWhereTheUserSays) {
     ASSERT_NE(OpenList(), nullptr);
     auto& grid = window->Grid();
     ASSERT_GE(grid.Rows(), 3);
-    std::int16_t code = 0;
-    for (long c = 0; c < grid.Cols(); ++c)
-        if (grid.TextMatrix(0, c) == "联系人编码") code = static_cast<std::int16_t>(c);
+    const long code = ColumnOf("联系人编码");
     ASSERT_GT(code, 0);
     grid.SetRow(1);
     grid.SetTextMatrix(1, 1, "\u221A ");

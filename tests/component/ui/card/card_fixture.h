@@ -66,6 +66,12 @@ protected:
         ASSERT_TRUE(list->LocateCodeColumn(codeColumn));
         host::SetLanguageOverride("keys");
     }
+    // The list row of the contact code, -1 for none.
+    long RowOf(const std::string& code) const {
+        for (long r = 1; r < list->Grid().Rows(); ++r)
+            if (list->Grid().TextMatrix(r, codeColumn) == code) return r;
+        return -1;
+    }
     // The shared card for mode and list row, shown (not modal) and active.
     void OpenCard(std::int16_t mode, std::int32_t row = 1) {
         card = &ContactCard();

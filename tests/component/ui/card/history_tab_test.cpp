@@ -19,11 +19,6 @@ constexpr const char* kContact = "V0100000002";
 
 class HistoryTabTest : public CardTest {
 protected:
-    std::int32_t RowOf(const std::string& code) {
-        for (long r = 1; r < list->Grid().Rows(); ++r)
-            if (list->Grid().TextMatrix(r, codeColumn) == code) return static_cast<std::int32_t>(r);
-        return -1;
-    }
     void OpenContact(const std::string& user) {
         OpenList(user);
         const std::int32_t row = RowOf(kContact);

@@ -38,11 +38,6 @@ protected:
         card->activateWindow();
         QApplication::processEvents();
     }
-    long RowOf(const std::string& code) {
-        for (long r = 1; r < list->Grid().Rows(); ++r)
-            if (list->Grid().TextMatrix(r, codeColumn) == code) return r;
-        return -1;
-    }
     void Mark(std::initializer_list<const char*> codes) {
         for (const char* code : codes) {
             const long row = RowOf(code);
