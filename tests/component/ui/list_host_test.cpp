@@ -199,6 +199,9 @@ TEST_F(ListOnHostTest, AUserWhoseLanguageIsEnglishGetsEveryTextInEnglishFromTheF
 
 TEST_F(ListOnHostTest, TheUsersColumnsHoldTheirWidthsAndARowRestrictionWorksWithoutTheVendorColumn) {
     LoginAs("limited");  // sees the contacts of V01 and V03 only
+    platform::db::Connection db;
+    db.Open(demo.accountText());
+    db.Execute("UPDATE Ven_Contact SET cCondefine13 = 1234.5 WHERE cContactCode = 'V0100000002'");
     Open("", "",
          "<ColumnSet key=\"Ven_Contact\" version=\"1\">"
          "<Column name=\"cContactCode\" caption=\"联系人编码\" expression=\"Ven_Contact.cContactCode\" "
@@ -207,11 +210,15 @@ TEST_F(ListOnHostTest, TheUsersColumnsHoldTheirWidthsAndARowRestrictionWorksWith
          "alias=\"cContactName\" width=\"400\" visible=\"1\"/>"
          "<Column name=\"cVenName\" caption=\"供应商\" expression=\"vendor.cVenName\" alias=\"cVenName\" "
          "width=\"150\" visible=\"0\"/>"
+         "<Column name=\"cCondefine13\" caption=\"年销售额\" expression=\"Ven_Contact.cCondefine13\" "
+         "alias=\"cCondefine13\" visible=\"1\"/>"
          "</ColumnSet>");
     ASSERT_TRUE(window->DataLoaded()) << (shown.empty() ? "" : shown.back());
     EXPECT_TRUE(shown.empty()) << shown.front();
     EXPECT_EQ(Column(2), (std::vector<std::string>{"V0100000001", "V0100000002", "V0100000003", "V0100000004"}));
-    ASSERT_EQ(window->Grid().Cols(), 4);
+    ASSERT_EQ(window->Grid().Cols(), 5);
+    // A user-defined amount shows the digits its item is defined with.
+    EXPECT_EQ(window->Grid().TextMatrix(2, 4), "1234.5000");
 
     EXPECT_EQ(window->Grid().ColWidth(3), 400);  // as the settings say, after the fill
 }
