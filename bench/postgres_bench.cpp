@@ -468,26 +468,30 @@ void ServiceOpenPage(benchmark::State& state, Backend backend) {
     state.counters["rows"] = static_cast<double>(rows);
 }
 
-// A 100,000-contact account per backend for the quick search's check whether the contacts moved.
-const std::string& LargeAccount(Backend backend) {
-    static std::map<Backend, std::string> texts;
-    auto it = texts.find(backend);
+// A demo account of options per backend, made once, its SQLite folder named by name. The
+// server's account is replaced by it: the benchmarks that use one run last.
+const std::string& DemoAccount(Backend backend, const std::string& name, const schema::DemoOptions& options) {
+    static std::map<std::pair<Backend, std::string>, std::string> texts;
+    auto it = texts.find({backend, name});
     if (it != texts.end()) return it->second;
-    const schema::DemoOptions options{.contacts = 100000, .vendors = 0, .seed = 7};
     std::string text;
     if (backend == Backend::Sqlite) {
-        const std::string dir = (fs::temp_directory_path() / "sovrel-bench-side-by-side-large").string();
+        const std::string dir = (fs::temp_directory_path() / name).string();
         schema::RemoveAccount(dir);
         text = schema::CreateDemoAccount(dir, options).connectionText;
     } else if (!Account(backend).empty()) {
-        // Its benchmarks run last: the server's account is replaced by the larger one.
         const std::string server = Account(backend).substr(0, Account(backend).rfind(";Initial Catalog="));
         text = schema::ReplaceDemoAccountOn(server, options).connectionText;
         PGconn* c = ConnectRaw(text);
         PQclear(PQexec(c, "ANALYZE"));
         PQfinish(c);
     }
-    return texts[backend] = text;
+    return texts[{backend, name}] = text;
+}
+
+// A 100,000-contact account per backend for the quick search's check whether the contacts moved.
+const std::string& LargeAccount(Backend backend) {
+    return DemoAccount(backend, "sovrel-bench-side-by-side-large", {.contacts = 100000, .vendors = 0, .seed = 7});
 }
 
 // The check as it was (row count and newest version, the table read whole, no index on tkts)
@@ -510,24 +514,9 @@ void ContactsMovedCheck(benchmark::State& state, Backend backend, bool indexed) 
 // first page of 500 (Arg 0), beside the six LIKEs over every contact read by the client library
 // alone (Arg 1).
 const std::string& SearchAccount(Backend backend) {
-    static std::map<Backend, std::string> texts;
-    auto it = texts.find(backend);
-    if (it != texts.end()) return it->second;
     const char* given = std::getenv("SOVREL_BENCH_SEARCH_CONTACTS");
     const schema::DemoOptions options{.contacts = given ? std::atoi(given) : 100000, .seed = 1};
-    std::string text;
-    if (backend == Backend::Sqlite) {
-        const std::string dir = (fs::temp_directory_path() / ("sovrel-bench-search-" + std::to_string(options.contacts))).string();
-        schema::RemoveAccount(dir);
-        text = schema::CreateDemoAccount(dir, options).connectionText;
-    } else if (!Account(backend).empty()) {
-        const std::string server = Account(backend).substr(0, Account(backend).rfind(";Initial Catalog="));
-        text = schema::ReplaceDemoAccountOn(server, options).connectionText;
-        PGconn* c = ConnectRaw(text);
-        PQclear(PQexec(c, "ANALYZE"));
-        PQfinish(c);
-    }
-    return texts[backend] = text;
+    return DemoAccount(backend, "sovrel-bench-search-" + std::to_string(options.contacts), options);
 }
 
 void ShortSearch(benchmark::State& state, Backend backend) {
