@@ -210,7 +210,8 @@ void LikeForBackend(const Rules& rules, Tree& tree) {
         n.caseless = !backend.regex && std::all_of(parsed.items.begin(), parsed.items.end(), [&](const auto& item) {
             if (item.kind == LikePattern::Kind::Many) return true;
             if (item.kind == LikePattern::Kind::Any) return false;
-            return platform::text::Caseless(item.kind == LikePattern::Kind::Char ? item.c : parsed.sets[item.set].ranges[0].first);
+            const char32_t c = item.kind == LikePattern::Kind::Char ? item.c : parsed.sets[item.set].ranges[0].first;
+            return platform::text::Caseless(c);
         });
         n.text = "'";
         for (char c : backend.text) {

@@ -213,8 +213,8 @@ constexpr std::string_view RulesProblem(const Rules& r) {
             if (auto p = PatternProblem(f.pattern, f.known, f.required); !p.empty()) return p;
     // Texts written as they are hold no placeholders.
     for (std::string_view text : {r.textCollation, r.caseInsensitiveCollation, r.binaryCollation, r.likeOperator,
-                                  r.likeCollation, r.caselessLikeOperator, r.regexOperator, r.notRegexOperator, r.rowVersionColumn,
-                                  r.lastInsertId, r.rowCount, r.now})
+                                  r.likeCollation, r.caselessLikeOperator, r.regexOperator, r.notRegexOperator,
+                                  r.rowVersionColumn, r.lastInsertId, r.rowCount, r.now})
         if (auto p = PatternProblem(text, ""); !p.empty()) return p;
     if (r.rewriteLikePatterns && (r.regexOperator.empty() || r.notRegexOperator.empty()))
         return "LIKE patterns rewritten without a regular-expression operator";
