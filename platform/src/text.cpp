@@ -123,6 +123,15 @@ char32_t FoldCase(char32_t c) {
     return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
 }
 
+bool Caseless(char32_t c) {
+    if (c >= kInvalidBase) return false;
+    const auto u = static_cast<UChar32>(c);
+    // The lower case of a character is cased, or case-ignorable (İ gives i and a combining dot);
+    // a character unassigned here may have a case on a server of a later Unicode.
+    return !u_hasBinaryProperty(u, UCHAR_CASED) && !u_hasBinaryProperty(u, UCHAR_CASE_IGNORABLE) &&
+           u_charType(u) != U_UNASSIGNED;
+}
+
 char32_t UpperCase(char32_t c) {
     if (c < 0x80) return (c >= U'a' && c <= U'z') ? c - 32 : c;
     if (c >= kInvalidBase) return c;

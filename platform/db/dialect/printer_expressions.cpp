@@ -98,7 +98,9 @@ void Printer::Like(std::string& out, const Node& n) {
         return Emit(out, true, n.text);
     }
     if (n.negated) Tok(out, n.op - 1);
-    if (r_.likeOperator.empty())
+    if (n.caseless && !r_.caselessLikeOperator.empty())
+        Emit(out, true, r_.caselessLikeOperator);
+    else if (r_.likeOperator.empty())
         Tok(out, n.op);
     else
         Emit(out, true, r_.likeOperator);

@@ -4,6 +4,7 @@
 
 #include "dialect/like_pattern.h"
 #include "dialect/parser.h"
+#include "platform/text.h"
 
 namespace platform::db::dialect {
 
@@ -203,7 +204,15 @@ void LikeForBackend(const Rules& rules, Tree& tree) {
             pattern += quoted[k];
             if (quoted[k] == '\'') ++k;
         }
-        const BackendPattern backend = BackendLikePattern(ParseLikePattern(pattern));
+        const LikePattern parsed = ParseLikePattern(pattern);
+        const BackendPattern backend = BackendLikePattern(parsed);
+        // _ is one character of the lowered text, which may be two of the text's (İ: i and a dot).
+        n.caseless = !backend.regex && std::all_of(parsed.items.begin(), parsed.items.end(), [&](const auto& item) {
+            if (item.kind == LikePattern::Kind::Many) return true;
+            if (item.kind == LikePattern::Kind::Any) return false;
+            const char32_t c = item.kind == LikePattern::Kind::Char ? item.c : parsed.sets[item.set].ranges[0].first;
+            return platform::text::Caseless(c);
+        });
         n.text = "'";
         for (char c : backend.text) {
             n.text += c;

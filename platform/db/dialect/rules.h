@@ -58,6 +58,10 @@ struct Rules {
     // left operand ("" none) for a backend whose case-insensitive collation LIKE cannot use.
     std::string_view likeOperator;
     std::string_view likeCollation;
+    // LIKE with a literal pattern of characters that have no case (platform::text::Caseless) and
+    // %: the operator of a match byte for byte under likeCollation, which finds the same rows
+    // without lowering each text ("" keeps likeOperator).
+    std::string_view caselessLikeOperator;
     // The backend's LIKE takes backslash as its escape and knows no [sets]: a literal pattern is
     // rewritten to mean what T-SQL means ([%] a percent sign, [a-c] a set), with regexOperator
     // (and notRegexOperator) where only a regular expression can say it.
@@ -209,8 +213,8 @@ constexpr std::string_view RulesProblem(const Rules& r) {
             if (auto p = PatternProblem(f.pattern, f.known, f.required); !p.empty()) return p;
     // Texts written as they are hold no placeholders.
     for (std::string_view text : {r.textCollation, r.caseInsensitiveCollation, r.binaryCollation, r.likeOperator,
-                                  r.likeCollation, r.regexOperator, r.notRegexOperator, r.rowVersionColumn,
-                                  r.lastInsertId, r.rowCount, r.now})
+                                  r.likeCollation, r.caselessLikeOperator, r.regexOperator, r.notRegexOperator,
+                                  r.rowVersionColumn, r.lastInsertId, r.rowCount, r.now})
         if (auto p = PatternProblem(text, ""); !p.empty()) return p;
     if (r.rewriteLikePatterns && (r.regexOperator.empty() || r.notRegexOperator.empty()))
         return "LIKE patterns rewritten without a regular-expression operator";

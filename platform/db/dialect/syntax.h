@@ -147,6 +147,7 @@ struct Node {
     bool trimmed = false;        // a compared literal written without its trailing spaces
     bool inCollation = false;    // IN: the operand gets the text collation (text values listed)
     bool prefixRange = false;    // Compare: LEFT(column, n) = 'text' with the index range beside it
+    bool caseless = false;       // Like: a pattern of characters without case and %
     bool recursive = false;      // Cte
     std::uint32_t first = 0, last = 0;  // tokens [first, last)
     std::uint32_t op = kNoToken;

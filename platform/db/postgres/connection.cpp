@@ -35,8 +35,30 @@ std::string ConnValue(const std::string& v) {
     return out + "'";
 }
 
+// The connection of a snapshot whose rowset is gone, kept for the next snapshot of the same
+// connection: a new one would cost a server process and a cold catalog, more than a short
+// search's whole read.
+struct SpareSession {
+    SessionPtr session;
+};
+
 class PgBackend : public Backend {
 public:
+    PgBackend() = default;
+    PgBackend(const PgBackend&) = delete;
+    PgBackend& operator=(const PgBackend&) = delete;
+    ~PgBackend() override {
+        // Its transaction ended, the connection is as the next snapshot's would start; anything
+        // else it may still hold (a statement prepared by name) and it is closed instead.
+        auto slot = returnTo_.lock();
+        if (!slot || !session_ || session_.use_count() != 1 || prepared_ > 0 || !session_->ahead.empty() ||
+            !session_->preparedAhead.empty())
+            return;
+        ResultPtr r(PQexec(session_->get(), "ROLLBACK"));
+        if (PQresultStatus(r.get()) == PGRES_COMMAND_OK && PQtransactionStatus(session_->get()) == PQTRANS_IDLE)
+            slot->session = std::move(session_);
+    }
+
     const std::string& Provider() const override {
         static const std::string name = "PostgreSQL";
         return name;
@@ -50,6 +72,7 @@ public:
                         "the connection text names no Data Source: give the server's host name or socket folder");
         info_ = info;
         timeoutSeconds_ = commandTimeoutSeconds;
+        spare_->session.reset();
         // Without a catalog the connection reaches the server's maintenance database, as a
         // login with no default database reaches master.
         session_ = Connect(info.catalog.empty() ? std::string("postgres") : info.catalog);
@@ -59,6 +82,8 @@ public:
     void Close() override {
         if (session_) session_->ahead.clear();
         keys_.clear();
+        unique_.clear();
+        spare_->session.reset();
         session_.reset();
     }
 
@@ -72,6 +97,8 @@ public:
         if (session_) Flush(*session_, "Connection.Execute");
         auto next = Connect(database);
         keys_.clear();
+        unique_.clear();
+        spare_->session.reset();
         session_ = std::move(next);
         master_ = false;
     }
@@ -151,9 +178,20 @@ public:
         other->info_ = info_;
         other->timeoutSeconds_ = timeoutSeconds_;
         other->master_ = master_;
-        other->session_ = other->Connect(session_->name());
+        other->returnTo_ = spare_;
         // The snapshot is taken by the transaction's first statement and kept to its end.
-        RunControl(*other->session_, "START TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY", "Connection.OpenRowset");
+        const std::string begin = "START TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY";
+        if (SessionPtr spare = std::move(spare_->session); spare && spare->name() == session_->name()) {
+            try {
+                other->session_ = std::move(spare);
+                RunControl(*other->session_, begin, "Connection.OpenRowset");
+                return other;
+            } catch (const Error&) {
+                // The server ended it meanwhile: a new connection instead.
+            }
+        }
+        other->session_ = other->Connect(session_->name());
+        RunControl(*other->session_, begin, "Connection.OpenRowset");
         return other;
     }
 
@@ -197,6 +235,23 @@ public:
         for (int i = 0; i < PQntuples(r.get()); ++i) cols.emplace_back(PQgetvalue(r.get(), i, 0));
         keys_[key] = cols;
         return cols;
+    }
+
+    bool UniqueColumn(const std::string& table, const std::string& column) override {
+        const std::string t = text::LCase(table), c = text::LCase(column), key = t + "." + c;
+        if (auto it = unique_.find(key); it != unique_.end()) return it->second;
+        // A valid unique index of the column alone, whole, comparing as the column does: no two
+        // rows any snapshot sees hold equal values there.
+        static const char* kSql =
+            "SELECT 1 FROM pg_index i JOIN pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = i.indkey[0] "
+            "WHERE i.indrelid = to_regclass(quote_ident($1)) AND a.attname = $2 AND i.indisunique AND i.indisvalid "
+            "AND i.indnkeyatts = 1 AND i.indpred IS NULL AND i.indexprs IS NULL AND i.indcollation[0] = a.attcollation "
+            "LIMIT 1";
+        const char* values[] = {t.c_str(), c.c_str()};
+        ++session_->roundTrips;
+        ResultPtr r(PQexecParams(session_->get(), kSql, 2, nullptr, values, nullptr, nullptr, 0));
+        if (PQresultStatus(r.get()) != PGRES_TUPLES_OK) Throw(session_->get(), r.get(), "Connection.OpenRowset");
+        return unique_[key] = PQntuples(r.get()) > 0;
     }
 
     void InsertRow(const RowWrite& row, std::vector<Value>& readValues) override {
@@ -297,6 +352,9 @@ private:
     int cursors_ = 0;
     SessionPtr session_;
     std::unordered_map<std::string, std::vector<std::string>> keys_;
+    std::unordered_map<std::string, bool> unique_;
+    std::shared_ptr<SpareSession> spare_ = std::make_shared<SpareSession>();
+    std::weak_ptr<SpareSession> returnTo_;  // a snapshot's: where its connection waits when it goes
 };
 
 }  // namespace

@@ -79,6 +79,9 @@ bool FromUtf8To(std::string_view charset, std::string_view utf8, std::string& ou
 // Simple case folding of one code point.
 char32_t FoldCase(char32_t c);
 char32_t UpperCase(char32_t c);
+// True when c has no case: no case mapping changes it and none of another character gives it
+// (digits, Han, most punctuation), so a text holds c exactly when its lower case does.
+bool Caseless(char32_t c);
 // Decodes one code point at s[i], advancing i; invalid bytes decode as themselves.
 char32_t DecodeUtf8(std::string_view s, std::size_t& i);
 void AppendUtf8(std::string& out, char32_t c);

@@ -45,6 +45,27 @@ TEST(PostgresTranslate, LikeBecomesIlikeUnderADeterministicCollation) {
     });
 }
 
+TEST(PostgresTranslate, APatternWithoutCaseMatchesByteForByte) {
+#define LIKE_ "select a from t where c like N'"
+#define AS_ "select a from t where c COLLATE \"und-x-icu\" "
+    ExpectTable({
+        {LIKE_ "%张伟%'", AS_ "LIKE '%张伟%'"},
+        {LIKE_ "0571-[%]8 @%'", AS_ "LIKE '0571-\\%8 @%'"},
+        {"select a from t where c not like N'%13%'", AS_ "not LIKE '%13%'"},
+        // A letter in any script, or a character a lower case gives (İ: i and U+0307).
+        {LIKE_ "%张a%'", AS_ "ILIKE '%张a%'"},
+        {LIKE_ "%ä%'", AS_ "ILIKE '%ä%'"},
+        {LIKE_ "%Ა%'", AS_ "ILIKE '%Ა%'"},
+        {LIKE_ "%\u0307%'", AS_ "ILIKE '%\u0307%'"},
+        {LIKE_ "%''%'", AS_ "ILIKE '%''%'"},
+        // _ is a character of the lowered text, which may be two of the text's.
+        {LIKE_ "张_'", AS_ "ILIKE '张_'"},
+        {LIKE_ "[0-9]%'", AS_ "~* '^[0-9].*$'"},
+    });
+#undef LIKE_
+#undef AS_
+}
+
 TEST(PostgresTranslate, QuotedNamesAreWrittenInLowerCase) {
     ExpectTable({
         {"SELECT [cContactCode] FROM [Ven_Contact]", "SELECT \"ccontactcode\" FROM \"ven_contact\""},
