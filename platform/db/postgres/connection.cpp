@@ -52,7 +52,7 @@ public:
         // else it may still hold (a statement prepared by name) and it is closed instead.
         auto slot = returnTo_.lock();
         if (!slot || !session_ || session_.use_count() != 1 || prepared_ > 0 || !session_->ahead.empty() ||
-            !session_->preparedAhead.empty())
+            !session_->prepared.empty())
             return;
         ResultPtr r(PQexec(session_->get(), "ROLLBACK"));
         if (PQresultStatus(r.get()) == PGRES_COMMAND_OK && PQtransactionStatus(session_->get()) == PQTRANS_IDLE)
