@@ -116,27 +116,13 @@ std::shared_ptr<PagedRows> PagedRows::Open(Backend& backend, std::string_view ts
         // rows than the cache holds are sorted and read whole by the reader in one pass.)
         p->count_ = counted;
         const std::size_t want = std::min(kPageRows, p->count_);
-        auto first = p->snapshot_->Query(p->pageBefore_ + std::to_string(want) + " OFFSET 0" + p->pageAfter_);
-        p->fields_ = first->Fields();
         std::size_t got = 0;
-        for (std::size_t k = 0; k == 0 || got < want; ++k) {
-            auto page = std::make_unique<RowStore>(p->fields_.size());
-            std::vector<FieldInfo> scratch = p->fields_;  // the first page settles the types
-            const std::size_t n = first->Fetch(*page, k == 0 ? p->fields_ : scratch, std::min(kPageRows, want - got));
-            got += n;
-            p->lastLoaded_ = k * kPageRows;
-            p->pages_.push_back({k * kPageRows, std::move(page), ++p->tick_});
-            if (n < kPageRows) break;
-        }
         // The keys bring back their rows: as many as asked when each key is one row's.
-        RowStore past(p->fields_.size());
-        std::vector<FieldInfo> scratch = p->fields_;
-        if (got == want && first->Fetch(past, scratch, 1) == 0) {
+        if (!p->FirstRowsByKey(want, want, got) && got == want) {
             if (rename) rename(p->fields_, tsql);
             return p;
         }
         // A join repeats the base table's rows: read on from the start instead.
-        first.reset();
         p->pages_.clear();
         p->lastLoaded_ = 0;
         p->pageBefore_.clear();
@@ -236,18 +222,14 @@ std::unique_ptr<RowStore> PagedRows::Load(std::size_t first, std::size_t rows) {
     return ReadOn(first, rows);
 }
 
-bool PagedRows::FirstPagesByKey() {
-    // The keys of as many rows as the cache holds and one more, found by the server in one pass
-    // over the rows, sorting only keys: a list of fewer is had whole, counted as it comes,
-    // without the pass of a count before it (a search reads every contact's text in each).
-    const std::size_t cap = kPages * kPageRows;
-    auto first = snapshot_->Query(pageBefore_ + std::to_string(cap + 1) + " OFFSET 0" + pageAfter_);
+bool PagedRows::FirstRowsByKey(std::size_t limit, std::size_t want, std::size_t& got) {
+    auto first = snapshot_->Query(pageBefore_ + std::to_string(limit) + " OFFSET 0" + pageAfter_);
     fields_ = first->Fields();
-    std::size_t got = 0;
-    for (std::size_t k = 0; k < kPages; ++k) {
+    got = 0;
+    for (std::size_t k = 0; k == 0 || got < want; ++k) {
         auto page = std::make_unique<RowStore>(fields_.size());
         std::vector<FieldInfo> scratch = fields_;  // the first page settles the types
-        const std::size_t n = first->Fetch(*page, k == 0 ? fields_ : scratch, kPageRows);
+        const std::size_t n = first->Fetch(*page, k == 0 ? fields_ : scratch, std::min(kPageRows, want - got));
         if (n == 0 && k > 0) break;
         got += n;
         lastLoaded_ = k * kPageRows;
@@ -256,13 +238,19 @@ bool PagedRows::FirstPagesByKey() {
     }
     RowStore past(fields_.size());
     std::vector<FieldInfo> scratch = fields_;
-    if (got < cap || first->Fetch(past, scratch, 1) == 0) {
-        count_ = got;
-        return true;
-    }
-    // A longer list: the server counts it, and the pages read stay.
-    first.reset();
-    return false;
+    return first->Fetch(past, scratch, 1) > 0;
+}
+
+bool PagedRows::FirstPagesByKey() {
+    // The keys of as many rows as the cache holds and one more, found by the server in one pass
+    // over the rows, sorting only keys: a list of fewer is had whole, counted as it comes,
+    // without the pass of a count before it (a search reads every contact's text in each). A
+    // longer list is counted by the server, and the pages read stay.
+    const std::size_t cap = kPages * kPageRows;
+    std::size_t got = 0;
+    if (FirstRowsByKey(cap + 1, cap, got)) return false;
+    count_ = got;
+    return true;
 }
 
 std::unique_ptr<RowStore> PagedRows::ReadOn(std::size_t first, std::size_t rows) {

@@ -51,6 +51,9 @@ private:
     // Puts a page in the cache in place of the one used longest ago.
     std::vector<Page>::iterator Keep(std::size_t first, std::unique_ptr<RowStore> rows);
     std::unique_ptr<RowStore> ReadOn(std::size_t first, std::size_t rows);
+    // Keeps up to want of the first limit rows found by key as the cache's first pages (the first
+    // page settles the types), their count in got; true when a row came past those kept.
+    bool FirstRowsByKey(std::size_t limit, std::size_t want, std::size_t& got);
     // Reads the first pages by key, as many as the cache holds; true when they are every row.
     bool FirstPagesByKey();
 

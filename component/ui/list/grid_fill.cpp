@@ -118,13 +118,12 @@ void frmContactList::DataRefresh(const std::string& where) {
                 // themselves as fast; a file made earlier this user may not write) is searched
                 // without them; one not yet given the search's index (on a server, until its owner
                 // runs sovrel roles) without it.
-                if (!rs && !searchTextsMissing_ && sql.find(kSearchTextTable) != std::string::npos) {
-                    searchTextsMissing_ = true;
-                    sql = ListStatement(where);
-                    contact->OpenPage(sql, pageSize, curPage, maxPageCount, rs);
-                }
-                if (!rs && !searchIndexMissing_ && sql.find(kSearchIndexTable) != std::string::npos) {
-                    searchIndexMissing_ = true;
+                const std::pair<bool*, std::string> narrowings[] = {
+                    {&searchTextsMissing_, std::string(kSearchTextTable) + " WHERE"},
+                    {&searchIndexMissing_, std::string(kSearchIndexTable) + " WHERE"}};
+                for (const auto& [missing, table] : narrowings) {
+                    if (rs || *missing || sql.find(table) == std::string::npos) continue;
+                    *missing = true;
                     sql = ListStatement(where);
                     contact->OpenPage(sql, pageSize, curPage, maxPageCount, rs);
                 }
