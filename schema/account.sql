@@ -140,9 +140,12 @@ CREATE INDEX Ven_Contact_tkts ON Ven_Contact (tkts);
 -- Rows are only ever added, and numbered by the database alone; ID gives their order. Every save
 -- writes here, so the table keeps one index, the one a contact's history is read by: a user's
 -- changes and the deleted contacts are rare questions that read the table through.
+-- cContactCode is the code as the contact had it, compared byte for byte, so that the index
+-- every save writes compares bytes: a reader asks for the stored code (a code typed in another
+-- case is first looked up as the contact or its history has it).
 CREATE TABLE Ven_ContactHistory (
     ID            int IDENTITY  NOT NULL PRIMARY KEY,
-    cContactCode  nvarchar(30)  NOT NULL,
+    cContactCode  nvarchar(30)  COLLATE Latin1_General_BIN NOT NULL,
     cVenCode      nvarchar(20)  NOT NULL,
     cColumn       nvarchar(40)  NOT NULL,
     cOldValue     nvarchar(255),

@@ -42,7 +42,7 @@ int RunHistory(const GlobalOptions& options, std::span<const std::string> args) 
 
     ServiceSession session(options, {.rights = {right::Browse}});
     const std::string sql = deleted ? history::DeletedStatement()
-                            : code  ? history::ContactStatement(*code, since.value_or(""))
+                            : code  ? history::ContactStatement(history::StoredCode(session.Service(), *code), since.value_or(""))
                                     : history::UserStatement(*user, since.value_or(""));
     bool ok = false;
     std::string message;

@@ -92,8 +92,12 @@ Statement ChangeStatement(std::string_view kind, const db::Rowset& row, const Va
     return out;
 }
 
+std::string CodeCondition(const std::string& column, const std::string& code) {
+    return column + " = " + SqlText(code) + " COLLATE Latin1_General_BIN";
+}
+
 std::string ContactStatement(const std::string& code, const std::string& since) {
-    return Listing("cContactCode = " + SqlText(code) + Since("dChanged", since));
+    return Listing(CodeCondition("cContactCode", code) + Since("dChanged", since));
 }
 
 std::string UserStatement(const std::string& userId, const std::string& since) {
@@ -104,10 +108,11 @@ std::string DeletedStatement(const std::string& code) {
     const std::string table(kTable);
     return "SELECT h.cContactCode, h.cColumn, h.cOldValue, h.cUserId, h.cUserName, h.dChanged FROM " + table +
            " h WHERE h.cKind = " + SqlText(kind::Delete) +
-           (code.empty() ? std::string() : " AND h.cContactCode = " + SqlText(code)) +
-           " AND NOT EXISTS (SELECT 1 FROM Ven_Contact c WHERE c.cContactCode = h.cContactCode)"
+           (code.empty() ? std::string() : " AND " + CodeCondition("h.cContactCode", code)) +
+           // A contact's code is one in any case, as the contacts' own index has it.
+           " AND NOT EXISTS (SELECT 1 FROM Ven_Contact c WHERE c.cContactCode = h.cContactCode COLLATE Chinese_PRC_CI_AS)"
            // The rows of the last delete: none of the contact's later rows is of another kind.
-           " AND NOT EXISTS (SELECT 1 FROM " + table + " n WHERE n.cContactCode = h.cContactCode AND n.ID > h.ID"
+           " AND NOT EXISTS (SELECT 1 FROM " + table + " n WHERE n.cContactCode = h.cContactCode COLLATE Latin1_General_BIN AND n.ID > h.ID"
            " AND n.cKind <> " + SqlText(kind::Delete) + ")" + Visible("h.cVenCode") + " ORDER BY h.cContactCode, h.ID";
 }
 
@@ -142,17 +147,34 @@ bool ReadContact(IClsCommon& service, const std::string& code, std::vector<Chang
     return true;
 }
 
-bool Restore(IClsCommon& service, const std::string& code, std::string& message) {
+std::string StoredCode(IClsCommon& service, const std::string& code) {
+    const std::string table(kTable);
+    // The last look-up reads the history through; it is asked only for a code no contact has and
+    // the history does not have as typed.
+    for (const std::string& sql :
+         {"SELECT TOP 1 cContactCode FROM Ven_Contact WHERE cContactCode = " + SqlText(code),
+          "SELECT TOP 1 cContactCode FROM " + table + " WHERE " + CodeCondition("cContactCode", code),
+          "SELECT TOP 1 cContactCode FROM " + table + " WHERE cContactCode = " + SqlText(code) + " ORDER BY ID DESC"}) {
+        bool ok = false;
+        std::string message;
+        RowsetPtr rows = service.OpenX(sql, &ok, &message);
+        if (rows && !rows->Eof()) return rows->Get(std::size_t{0}).ToText();
+    }
+    return code;
+}
+
+bool Restore(IClsCommon& service, const std::string& typed, std::string& message) {
     message.clear();
     std::string error;
     bool ok = false;
+    const std::string code = StoredCode(service, typed);
     RowsetPtr rows = service.OpenX(DeletedStatement(code), &ok, &error);
     if (!rows) {
         message = error;
         return false;
     }
     if (rows->Eof()) {
-        message = ResTextParams("Hx.CRM.TkContact.History.NotDeleted", {Value(code)});
+        message = ResTextParams("Hx.CRM.TkContact.History.NotDeleted", {Value(typed)});
         return false;
     }
     std::string xml = "<Ven_Contact>";

@@ -58,6 +58,8 @@ Statement ChangeStatement(std::string_view kind, const platform::db::Rowset& row
 inline constexpr std::string_view kListColumns =
     "ID, cContactCode, cKind, cColumn, cOldValue, cNewValue, cUserId, cUserName, dChanged";
 
+// The history's rows of contact code exactly as it was stored (the condition its index serves).
+std::string CodeCondition(const std::string& column, const std::string& code);
 // One contact's changes, oldest first; since ("" for all) is a date or date and time.
 std::string ContactStatement(const std::string& code, const std::string& since);
 // What one user changed from since on, oldest first.
@@ -83,6 +85,10 @@ struct Change {
 // (the columns of one change in the order it wrote them). False with the reason in message when
 // the history could not be read.
 bool ReadContact(IClsCommon& service, const std::string& code, std::vector<Change>& changes, std::string& message);
+
+// The code as the history keeps it for code typed in any case: the contact's own, else the code
+// itself if the history has it, else the newest the history has in another case; else code.
+std::string StoredCode(IClsCommon& service, const std::string& code);
 
 // Brings the deleted contact code back with the values it had when it was deleted, through the
 // service's Add and all its checks; the history records a restore. False with the reason in

@@ -104,10 +104,19 @@ void RewriteColumn(Backend b, Table& t, Column& col, std::string& type, std::str
         }
     } else if (base == "nvarchar" || base == "nchar" || base == "ntext") {
         col.isText = true;
+        // A column of its own collation keeps it: a binary one (Latin1_General_BIN) compares and
+        // indexes bytes, which costs far less than the account's case-insensitive collation.
+        static const std::regex kCollate(R"(^\s*COLLATE\s+(\w+))", std::regex::icase);
+        std::smatch own;
+        bool binary = false;
+        if (std::regex_search(rest, own, kCollate)) {
+            binary = text::UCase(own[1].str()).find("_CI") == std::string::npos;
+            rest = own.suffix().str();
+        }
         if (pg)
-            type = base == "ntext" ? "ntext" : base.substr(1) + size + " COLLATE tsql_ci";
+            type = base == "ntext" ? "ntext" : base.substr(1) + size + (binary ? " COLLATE \"C\"" : " COLLATE tsql_ci");
         else
-            type += " COLLATE " + std::string(platform::db::kSqliteTextCollation);
+            type += binary ? std::string(" COLLATE BINARY") : " COLLATE " + std::string(platform::db::kSqliteTextCollation);
     } else if (base == "timestamp" || base == "rowversion") {
         t.rowVersion = col.name;
         type = pg ? "ts_rowversion" : "timestamp";

@@ -141,26 +141,45 @@ bool AddLaterAccountTables(platform::db::Connection& account) {
         }
         return true;
     }
-    const bool indexed =
-        (postgres ? account.OpenNativeRowset("SELECT COUNT(*) FROM pg_indexes WHERE indexname = 'ven_contacthistory_contact'", {})
-                  : account.OpenRowset("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name = 'Ven_ContactHistory_Contact'"))
+    // Up to date when the one index is there and compares the contact's code byte for byte.
+    const bool current =
+        (postgres ? account.OpenNativeRowset(
+                        "SELECT COUNT(*) FROM pg_index i JOIN pg_class x ON x.oid = i.indexrelid "
+                           "JOIN pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = i.indkey[0] "
+                           "JOIN pg_collation c ON c.oid = a.attcollation "
+                        "WHERE x.relname = 'ven_contacthistory_contact' AND a.attname = 'ccontactcode' AND c.collname = 'C'",
+                        {})
+                  : account.OpenRowset("SELECT COUNT(*) - 1 FROM sqlite_master WHERE (type = 'index' AND name = "
+                                       "'Ven_ContactHistory_Contact') OR (type = 'table' AND name = 'Ven_ContactHistory' "
+                                       "AND sql LIKE '%cContactCode %COLLATE BINARY%')"))
             ->Get(std::size_t{0})
             .ToInt() > 0;
-    if (indexed) return added;
-    // The history as earlier builds made it: an index for each question asked of it, and an
-    // identity that cost a write of its own with every change (SQLite's AUTOINCREMENT counter row,
-    // PostgreSQL's trigger). SQLite cannot drop AUTOINCREMENT in place: the table is made anew and
-    // its rows copied, their IDs kept. One transaction, so that a failure leaves it as it was.
+    if (current) return added;
+    // The code's type as a new account has it ("varchar(30) COLLATE ..." between name and NOT NULL).
+    const std::size_t codeAt = history.find("cContactCode");
+    const std::size_t typeAt = history.find_first_not_of(' ', codeAt + std::string_view("cContactCode").size());
+    const std::size_t typeEnd = history.find(" NOT NULL", typeAt);
+    if (codeAt == std::string::npos || typeEnd == std::string::npos)
+        throw platform::Error(platform::errnum::InvalidOperation, "schema", "the account script's history has no contact code");
+    const std::string codeType = history.substr(typeAt, typeEnd - typeAt);
+    // The history as earlier builds made it: an index for each question asked of it, an identity
+    // that cost a write of its own with every change (SQLite's AUTOINCREMENT counter row,
+    // PostgreSQL's trigger), a contact code compared case-insensitively. SQLite can change neither
+    // AUTOINCREMENT nor a collation in place: the table is made anew and its rows copied, their IDs
+    // kept. One transaction, so that a failure leaves it as it was.
     const std::string columns =
         "ID, cContactCode, cVenCode, cColumn, cOldValue, cNewValue, cUserId, cUserName, dChanged, cKind";
     const std::string upgrade =
         postgres ? "DROP TRIGGER IF EXISTS ven_contacthistory_identity ON ven_contacthistory;\n"
                    "ALTER TABLE ven_contacthistory ALTER COLUMN id SET GENERATED ALWAYS;\n"
                    "DROP INDEX IF EXISTS ven_contacthistory_ccontactcode;\n"
-                   "DROP INDEX IF EXISTS ven_contacthistory_cuserid;\n" +
+                   "DROP INDEX IF EXISTS ven_contacthistory_cuserid;\n"
+                   "DROP INDEX IF EXISTS ven_contacthistory_contact;\n"
+                   "ALTER TABLE ven_contacthistory ALTER COLUMN ccontactcode TYPE " + codeType + ";\n" +
                        history.substr(history.find("CREATE INDEX Ven_ContactHistory_Contact"))
                  : "DROP INDEX IF EXISTS Ven_ContactHistory_cContactCode;\n"
                    "DROP INDEX IF EXISTS Ven_ContactHistory_cUserId;\n"
+                   "DROP INDEX IF EXISTS Ven_ContactHistory_Contact;\n"
                    "ALTER TABLE Ven_ContactHistory RENAME TO Ven_ContactHistory_older;\n" +
                        history + "\nINSERT INTO Ven_ContactHistory (" + columns + ") SELECT " + columns +
                        " FROM Ven_ContactHistory_older ORDER BY ID;\nDROP TABLE Ven_ContactHistory_older;";

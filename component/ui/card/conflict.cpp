@@ -19,6 +19,7 @@
 #include "common/messages.h"
 #include "common/sql_text.h"
 #include "common/texts.h"
+#include "service/history.h"
 #include "service/iclscommon.h"
 #include "ui/card/card_internal.h"
 #include "ui/card/frm_contact_edit.h"
@@ -38,7 +39,7 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string LastChange(const std::string& code) {
     Context& c = Ctx();
     auto rs = c.DataService->OpenX("SELECT TOP 1 cUserName, cUserId, dChanged FROM Ven_ContactHistory WHERE "
-                                   "cContactCode = " + SqlText(code) + " ORDER BY ID DESC");
+                                   + history::CodeCondition("cContactCode", code) + " ORDER BY ID DESC");
     if (!rs || rs->Eof()) return {};
     const std::string name = rs->Get("cUserName").ToText();
     return ResTextParams("Hx.CRM.TkContact.frmcontactedit.ConflictChangedBy",

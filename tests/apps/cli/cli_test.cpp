@@ -1052,6 +1052,7 @@ TEST_P(CliRights, HistoryIsReadWithinTheUsersVendorsAndOnlyAnAdministratorRestor
     EXPECT_EQ(r.out.rfind(header, 0), 0u) << r.out;
     EXPECT_NE(r.out.find("\tV0100000004\tmodify\tcMobilePhone\t" + was + "\t139\\t1\tdemo_en\tDemo User\t"), std::string::npos) << r.out;
     EXPECT_EQ(lines(r), 2) << r.out;
+    EXPECT_EQ(As("limited", {"history", "v0100000004"}).out, r.out);  // typed in another case
     EXPECT_EQ(As("limited", {"history", "V0200000002"}).out, header);
     EXPECT_EQ(lines(As("demo", {"history", "V0200000002"})), 2);
     EXPECT_EQ(lines(As("demo", {"history", "--user", "demo_en", "--since", "2000-01-01"})), 2);
@@ -1061,11 +1062,14 @@ TEST_P(CliRights, HistoryIsReadWithinTheUsersVendorsAndOnlyAnAdministratorRestor
     r = As("demo", {"history", "--deleted"});
     EXPECT_NE(r.out.find("V0200000002\tcMobilePhone\t138\tdemo\t"), std::string::npos) << r.out;
     EXPECT_EQ(As("limited", {"history", "--deleted"}).out, "cContactCode\tcColumn\tcOldValue\tcUserId\tcUserName\tdChanged\n");
+    r = As("demo", {"history", "v0200000002"});  // a deleted contact's, typed in another case
+    EXPECT_GT(lines(r), 2) << r.out;
+    EXPECT_EQ(r.out, As("demo", {"history", "V0200000002"}).out);
 
     r = As("demo_en", {"restore", "V0200000002"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, NoRight("Demo User", "系统管理", kAdministrationFunction));
-    r = As("demo", {"restore", "V0200000002"});
+    r = As("demo", {"restore", "v0200000002"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(In(kDemoAccountDatabase, "SELECT cMobilePhone FROM Ven_Contact WHERE cContactCode = N'V0200000002'").ToText(), "138");
     r = As("demo", {"restore", "V0200000002"});
