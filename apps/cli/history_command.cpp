@@ -41,8 +41,10 @@ int RunHistory(const GlobalOptions& options, std::span<const std::string> args) 
     if (deleted && since) throw UsageError("history: --deleted lists every deleted contact; it takes no --since");
 
     ServiceSession session(options, {.rights = {right::Browse}});
+    // A code typed in another case finds the contact's history as it was stored.
     const std::string sql = deleted ? history::DeletedStatement()
-                            : code  ? history::ContactStatement(history::StoredCode(session.Service(), *code), since.value_or(""))
+                            : code  ? history::ContactStatement(history::StoredCode(session.Service(), *code),
+                                                                since.value_or(""))
                                     : history::UserStatement(*user, since.value_or(""));
     bool ok = false;
     std::string message;

@@ -145,22 +145,22 @@ TEST_P(OlderHistory, IsLaidOutAsANewAccountsKeepingItsRows) {
               "CREATE INDEX Ven_ContactHistory_cContactCode ON Ven_ContactHistory (cContactCode);\n"
               "CREATE INDEX Ven_ContactHistory_cUserId ON Ven_ContactHistory (cUserId, dChanged);",
           PreviousHistory(GetParam())}) {
-    SCOPED_TRACE(older);
-    c.ExecuteScript("DROP TABLE Ven_ContactHistory;\n" + older);
-    const std::string add = "INSERT INTO Ven_ContactHistory (cContactCode, cVenCode, cColumn, cNewValue, dChanged, cKind) VALUES ";
-    c.Execute(add + "(N'C1', N'V1', N'cContactName', N'一', '2024-01-01', N'add'), "
-                    "(N'C2', N'V1', N'cContactName', N'二', '2024-01-02', N'add'), "
-                    "(N'C1', N'V1', N'cMemo', N'三', '2024-01-03', N'modify')");
-    c.Execute("DELETE FROM Ven_ContactHistory WHERE cContactCode = N'C2'");  // a gap a copy must not close
+        SCOPED_TRACE(older);
+        c.ExecuteScript("DROP TABLE Ven_ContactHistory;\n" + older);
+        const std::string add = "INSERT INTO Ven_ContactHistory (cContactCode, cVenCode, cColumn, cNewValue, dChanged, cKind) VALUES ";
+        c.Execute(add + "(N'C1', N'V1', N'cContactName', N'一', '2024-01-01', N'add'), "
+                        "(N'C2', N'V1', N'cContactName', N'二', '2024-01-02', N'add'), "
+                        "(N'C1', N'V1', N'cMemo', N'三', '2024-01-03', N'modify')");
+        c.Execute("DELETE FROM Ven_ContactHistory WHERE cContactCode = N'C2'");  // a gap a copy must not close
 
-    EXPECT_TRUE(AddLaterAccountTables(c));
-    EXPECT_EQ(HistoryLayout(c, GetParam()), layout);
-    EXPECT_FALSE(AddLaterAccountTables(c));
-    c.Execute(add + "(N'C1', N'V1', N'cMemo', N'四', '2024-01-04', N'modify')");
-    std::vector<std::string> rows;
-    for (const auto& r : Rows(c, "SELECT ID, cNewValue FROM Ven_ContactHistory WHERE cContactCode = N'C1' ORDER BY ID"))
-        rows.push_back(r.at(0).ToText() + " " + r.at(1).ToText());
-    EXPECT_EQ(rows, (std::vector<std::string>{"1 一", "3 三", "4 四"}));
+        EXPECT_TRUE(AddLaterAccountTables(c));
+        EXPECT_EQ(HistoryLayout(c, GetParam()), layout);
+        EXPECT_FALSE(AddLaterAccountTables(c));
+        c.Execute(add + "(N'C1', N'V1', N'cMemo', N'四', '2024-01-04', N'modify')");
+        std::vector<std::string> rows;
+        for (const auto& r : Rows(c, "SELECT ID, cNewValue FROM Ven_ContactHistory WHERE cContactCode = N'C1' ORDER BY ID"))
+            rows.push_back(r.at(0).ToText() + " " + r.at(1).ToText());
+        EXPECT_EQ(rows, (std::vector<std::string>{"1 一", "3 三", "4 四"}));
     }
 }
 
