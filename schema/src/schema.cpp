@@ -141,13 +141,15 @@ bool AddLaterAccountTables(platform::db::Connection& account) {
         }
         return true;
     }
-    // Up to date when the one index is there and compares the contact's code byte for byte.
+    // Up to date when the one index is there and compares the contact's code byte for byte (and,
+    // on a server, the ID has no key of its own).
     const bool current =
         (postgres ? account.OpenNativeRowset(
                         "SELECT COUNT(*) FROM pg_index i JOIN pg_class x ON x.oid = i.indexrelid "
                            "JOIN pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = i.indkey[0] "
                            "JOIN pg_collation c ON c.oid = a.attcollation "
-                        "WHERE x.relname = 'ven_contacthistory_contact' AND a.attname = 'ccontactcode' AND c.collname = 'C'",
+                        "WHERE x.relname = 'ven_contacthistory_contact' AND a.attname = 'ccontactcode' AND c.collname = 'C' "
+                        "AND NOT EXISTS (SELECT 1 FROM pg_constraint WHERE conrelid = i.indrelid AND contype = 'p')",
                         {})
                   : account.OpenRowset("SELECT COUNT(*) - 1 FROM sqlite_master WHERE (type = 'index' AND name = "
                                        "'Ven_ContactHistory_Contact') OR (type = 'table' AND name = 'Ven_ContactHistory' "
@@ -172,6 +174,7 @@ bool AddLaterAccountTables(platform::db::Connection& account) {
     const std::string upgrade =
         postgres ? "DROP TRIGGER IF EXISTS ven_contacthistory_identity ON ven_contacthistory;\n"
                    "ALTER TABLE ven_contacthistory ALTER COLUMN id SET GENERATED ALWAYS;\n"
+                   "ALTER TABLE ven_contacthistory DROP CONSTRAINT IF EXISTS ven_contacthistory_pkey;\n"
                    "DROP INDEX IF EXISTS ven_contacthistory_ccontactcode;\n"
                    "DROP INDEX IF EXISTS ven_contacthistory_cuserid;\n"
                    "DROP INDEX IF EXISTS ven_contacthistory_contact;\n"
