@@ -119,7 +119,9 @@ public:
 // (CommandFailed) with the same message on every backend when text holds other bytes; what names
 // the text ("the statement", "the value of cMemo", "parameter 2").
 void RequireUtf8(std::string_view text, const std::string& what, const char* source);
-void RequireUtf8Value(const Value& value, const std::string& what, const char* source);
+// A statement's parameter number (from 1), and all of a statement's parameters.
+void RequireUtf8Parameter(const Value& value, std::size_t number, const char* source);
+void RequireUtf8Parameters(const std::vector<Value>& params, const char* source);
 // Every text value a row write sends.
 void RequireUtf8(const RowWrite& row, const char* source);
 

@@ -59,7 +59,12 @@ bool SwitchesDatabase(const std::vector<Step>& steps) {
 // a new backend makes one stale. Bounded: texts with their values written in rarely come again.
 struct Connection::Translations {
     static constexpr std::size_t kTexts = 256, kLongest = 4096;
-    std::unordered_map<std::string, std::shared_ptr<const std::vector<Step>>> byText;
+    // Looked up by the caller's text as it is, without a copy: every write asks.
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    std::unordered_map<std::string, std::shared_ptr<const std::vector<Step>>, Hash, std::equal_to<>> byText;
 };
 
 Connection::Connection() : translations_(std::make_unique<Translations>()) {}
@@ -159,10 +164,11 @@ void Connection::RunSteps(const std::vector<Step>& steps, long& affected, std::s
 }
 
 std::shared_ptr<const std::vector<Step>> Connection::Translated(std::string_view tsql, const char* source) {
-    RequireUtf8(tsql, "the statement", source);
     const Dialect& dialect = backend().dialect();
     auto& byText = translations_->byText;
-    if (auto it = byText.find(std::string(tsql)); it != byText.end()) return it->second;
+    // A text kept here was checked when it was translated.
+    if (auto it = byText.find(tsql); it != byText.end()) return it->second;
+    RequireUtf8(tsql, "the statement", source);
     auto steps = std::make_shared<const std::vector<Step>>(dialect.Translate(tsql));
     if (tsql.size() <= Translations::kLongest) {
         if (byText.size() >= Translations::kTexts) byText.clear();
@@ -227,8 +233,7 @@ void Connection::ExecuteScript(const std::string& nativeSql) {
 
 std::shared_ptr<Rowset> Connection::OpenNativeRowset(const std::string& nativeSql, const std::vector<Value>& params) {
     RequireUtf8(nativeSql, "the statement", "Rowset.Open");
-    for (std::size_t i = 0; i < params.size(); ++i)
-        RequireUtf8Value(params[i], "parameter " + std::to_string(i + 1), "Rowset.Open");
+    RequireUtf8Parameters(params, "Rowset.Open");
     auto cursor = backend().QueryNative(nativeSql, params);
     std::vector<FieldInfo> fields = cursor->Fields();
     auto store = std::make_unique<RowStore>(fields.size());
@@ -253,14 +258,14 @@ const std::string& OneStatement(const std::vector<Step>& steps, const char* sour
 void Connection::ExecuteAhead(std::string_view tsql, std::vector<Value> params, AheadFailure failure) {
     const char* source = "Connection.ExecuteAhead";
     const auto translated = Translated(tsql, source);
-    for (std::size_t i = 0; i < params.size(); ++i) RequireUtf8Value(params[i], "parameter " + std::to_string(i + 1), source);
+    RequireUtf8Parameters(params, source);
     backend().Defer(OneStatement(*translated, source), nullptr, std::move(params), failure == AheadFailure::UndoneAlone);
 }
 
 std::shared_ptr<const AheadRows> Connection::QueryAhead(std::string_view tsql, std::vector<Value> params) {
     const char* source = "Connection.QueryAhead";
     const auto translated = Translated(tsql, source);
-    for (std::size_t i = 0; i < params.size(); ++i) RequireUtf8Value(params[i], "parameter " + std::to_string(i + 1), source);
+    RequireUtf8Parameters(params, source);
     auto rows = std::make_shared<AheadRows>();
     backend().Defer(OneStatement(*translated, source), rows, std::move(params), true);
     return rows;

@@ -6,23 +6,41 @@
 
 namespace platform::db {
 
-void RequireUtf8(std::string_view text, const std::string& what, const char* source) {
+namespace {
+
+// The text's name is made only for a refusal: a write checks every value it sends.
+template <typename Name>
+void Require(std::string_view text, const Name& name, const char* source) {
     const std::size_t at = text::Utf8ErrorAt(text);
     if (at == std::string_view::npos) return;
     throw Error(errnum::CommandFailed, source,
-                what + " holds bytes that are not UTF-8 text (at byte " + std::to_string(at + 1) +
+                name() + " holds bytes that are not UTF-8 text (at byte " + std::to_string(at + 1) +
                     "); the account stores text as UTF-8 only");
 }
 
-void RequireUtf8Value(const Value& value, const std::string& what, const char* source) {
-    if (const std::string* t = value.AsText()) RequireUtf8(*t, what, source);
+void RequireValue(const Value& value, std::string_view what, std::string_view name, const char* source) {
+    if (const std::string* t = value.AsText()) Require(*t, [&] { return std::string(what) + std::string(name); }, source);
+}
+
+}  // namespace
+
+void RequireUtf8(std::string_view text, const std::string& what, const char* source) {
+    Require(text, [&] { return what; }, source);
+}
+
+void RequireUtf8Parameter(const Value& value, std::size_t number, const char* source) {
+    if (const std::string* t = value.AsText()) Require(*t, [&] { return "parameter " + std::to_string(number); }, source);
+}
+
+void RequireUtf8Parameters(const std::vector<Value>& params, const char* source) {
+    for (std::size_t i = 0; i < params.size(); ++i) RequireUtf8Parameter(params[i], i + 1, source);
 }
 
 void RequireUtf8(const RowWrite& row, const char* source) {
     for (std::size_t i = 0; i < row.setValues.size() && i < row.setColumns.size(); ++i)
-        RequireUtf8Value(row.setValues[i], "the value of " + row.setColumns[i], source);
+        RequireValue(row.setValues[i], "the value of ", row.setColumns[i], source);
     for (std::size_t i = 0; i < row.whereValues.size() && i < row.whereColumns.size(); ++i)
-        RequireUtf8Value(row.whereValues[i], "the value of " + row.whereColumns[i], source);
+        RequireValue(row.whereValues[i], "the value of ", row.whereColumns[i], source);
 }
 
 }  // namespace platform::db

@@ -289,7 +289,7 @@ public:
             throw Error(errnum::InvalidOperation, "Command.Bind",
                         "parameter " + std::to_string(index) + " does not exist; the statement has " +
                             std::to_string(values_.size()));
-        RequireUtf8Value(value, "parameter " + std::to_string(index), "Command.Bind");
+        RequireUtf8Parameter(value, static_cast<std::size_t>(index), "Command.Bind");
         values_[static_cast<std::size_t>(index - 1)] = value;
     }
 

@@ -69,7 +69,7 @@ public:
             throw Error(errnum::InvalidOperation, "Command.Bind",
                         "parameter " + std::to_string(index) + " does not exist; the statement has " +
                             std::to_string(sqlite3_bind_parameter_count(stmt_.get())));
-        RequireUtf8Value(value, "parameter " + std::to_string(index), "Command.Bind");
+        RequireUtf8Parameter(value, static_cast<std::size_t>(index), "Command.Bind");
         BindValue(stmt_.get(), index, value);
     }
 
