@@ -5,7 +5,6 @@
 #include "common/texts.h"
 #include "entry/authority.h"
 #include "platform/db/rowset.h"
-#include "platform/text.h"
 #include "service/iclscommon.h"
 
 namespace sovrel::history {
@@ -69,26 +68,30 @@ Values RowValues(const db::Rowset& row) {
 Statement ChangeStatement(std::string_view kind, const db::Rowset& row, const Values& before, const Values& after) {
     const Context& c = Ctx();
     const Value code(Text(row, before, after, "cContactCode")), vendor(Text(row, before, after, "cVenCode"));
-    const Value user(c.UserId), userName(c.UserName), kindText(std::string(scopedKind.empty() ? kind : scopedKind));
+    const int version = row.FieldIndex("tkts");  // the row version changes with every write
+    constexpr std::size_t kPerRow = 5;
     Statement out;
-    std::size_t rows = 0;
+    out.params.reserve(kPerRow * row.FieldCount());
     for (std::size_t i = 0; i < row.FieldCount(); ++i) {
-        const std::string& name = row.Field(i).name;
-        if (platform::text::EqualsNoCase(name, "tkts")) continue;  // the row version changes with every write
         const Value& old = At(before, i);
         const Value& now = At(after, i);
-        if (Same(old, now)) continue;
+        if (static_cast<int>(i) == version || Same(old, now)) continue;
         for (const Value* v : {&code, &vendor}) out.params.push_back(*v);
-        out.params.emplace_back(name);
+        out.params.emplace_back(row.Field(i).name);
         out.params.push_back(TextOrNull(old));
         out.params.push_back(TextOrNull(now));
-        for (const Value* v : {&user, &userName, &kindText}) out.params.push_back(*v);
-        ++rows;
     }
+    const std::size_t rows = out.params.size() / kPerRow;
     if (rows == 0) return out;
-    out.sql = "INSERT INTO " + std::string(kTable) +
-              " (cContactCode, cVenCode, cColumn, cOldValue, cNewValue, cUserId, cUserName, cKind, dChanged) VALUES ";
-    for (std::size_t r = 0; r < rows; ++r) out.sql += r ? ", (?, ?, ?, ?, ?, ?, ?, ?, GETDATE())" : "(?, ?, ?, ?, ?, ?, ?, ?, GETDATE())";
+    constexpr std::string_view head =
+        " (cContactCode, cVenCode, cColumn, cOldValue, cNewValue, cUserId, cUserName, cKind, dChanged) VALUES ";
+    // What every row of one session's changes of one kind shares is written in, so that fewer
+    // values go with each save.
+    const std::string values = ", (?, ?, ?, ?, ?, " + SqlText(c.UserId) + ", " + SqlText(c.UserName) + ", " +
+                               SqlText(scopedKind.empty() ? kind : scopedKind) + ", GETDATE())";
+    out.sql.reserve(12 + kTable.size() + head.size() + rows * values.size());
+    out.sql.append("INSERT INTO ").append(kTable).append(head);
+    for (std::size_t r = 0; r < rows; ++r) out.sql.append(std::string_view(values).substr(r ? 0 : 2));
     return out;
 }
 

@@ -48,9 +48,9 @@ struct Statement {
 
 // The one INSERT that records a change of the contact whose columns row describes: a row for each
 // column whose value differs between before and after (an empty list stands for a row of NULLs),
-// the row version aside; sql "" when nothing changed. Its text depends on the number of rows alone,
-// so the database translates and prepares it once. The user and the time are the context's user
-// and the database's clock; the kind is a ScopedKind's when one lives.
+// the row version aside; sql "" when nothing changed. Its text depends on the number of rows, the
+// user and the kind alone, so the database translates and prepares it once for each. The user and
+// the time are the context's user and the database's clock; the kind is a ScopedKind's when one lives.
 Statement ChangeStatement(std::string_view kind, const platform::db::Rowset& row, const Values& before,
                           const Values& after);
 

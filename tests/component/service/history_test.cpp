@@ -14,7 +14,7 @@ class History : public ServiceTest {
 protected:
     void As(const std::string& user) {
         Ctx().UserId = user;
-        Ctx().UserName = user + " name";
+        Ctx().UserName = user + "'s name";  // a quote in what the history writes in
     }
     bool Modify(const std::string& code, const std::string& children) {
         return ServiceTest::Modify("<Ven_Contact><cContactCode>" + code + "</cContactCode>" + children + "</Ven_Contact>");
@@ -44,15 +44,15 @@ TEST_P(History, EveryChangeLeavesOneRowPerChangedColumnInItsOwnTransaction) {
     ASSERT_TRUE(Add(NewContact("V0300000041"))) << msg;
     // Only the columns the add filled, in the table's order; the row version is no column of it.
     EXPECT_EQ(Rows("V0300000041", "add"),
-              "oid:->{V0300000041} by u1/u1 name\ncContactCode:->V0300000041 by u1/u1 name\n"
-              "cVenCode:->V03 by u1/u1 name\ncContactName:->O'Neil by u1/u1 name\nbcSexID:->1 by u1/u1 name\n"
-              "bMajor:->False by u1/u1 name\n");
+              "oid:->{V0300000041} by u1/u1's name\ncContactCode:->V0300000041 by u1/u1's name\n"
+              "cVenCode:->V03 by u1/u1's name\ncContactName:->O'Neil by u1/u1's name\nbcSexID:->1 by u1/u1's name\n"
+              "bMajor:->False by u1/u1's name\n");
 
     // Two users in turn; an unchanged column leaves nothing.
     ASSERT_TRUE(Modify("V0300000041", "<cMobilePhone>139</cMobilePhone><cContactName>O'Neil</cContactName>")) << msg;
     As("u2");
     ASSERT_TRUE(Modify("V0300000041", "<cMobilePhone>138</cMobilePhone>")) << msg;
-    const std::string modified = "cMobilePhone:->139 by u1/u1 name\ncMobilePhone:139>138 by u2/u2 name\n";
+    const std::string modified = "cMobilePhone:->139 by u1/u1's name\ncMobilePhone:139>138 by u2/u2's name\n";
     EXPECT_EQ(Rows("V0300000041", "modify"), modified);
 
     // Changes the caller takes back leave no history, nor does a refused one.
@@ -67,9 +67,9 @@ TEST_P(History, EveryChangeLeavesOneRowPerChangedColumnInItsOwnTransaction) {
 
     ASSERT_TRUE(Delete("V0300000041")) << msg;
     EXPECT_EQ(Rows("V0300000041", "delete"),
-              "oid:{V0300000041}>- by u2/u2 name\ncContactCode:V0300000041>- by u2/u2 name\n"
-              "cVenCode:V03>- by u2/u2 name\ncContactName:O'Neil>- by u2/u2 name\nbcSexID:1>- by u2/u2 name\n"
-              "bMajor:False>- by u2/u2 name\ncMobilePhone:138>- by u2/u2 name\n");
+              "oid:{V0300000041}>- by u2/u2's name\ncContactCode:V0300000041>- by u2/u2's name\n"
+              "cVenCode:V03>- by u2/u2's name\ncContactName:O'Neil>- by u2/u2's name\nbcSexID:1>- by u2/u2's name\n"
+              "bMajor:False>- by u2/u2's name\ncMobilePhone:138>- by u2/u2's name\n");
 
     // An import's contacts are recorded as imported.
     exchange::Record r;
@@ -80,7 +80,7 @@ TEST_P(History, EveryChangeLeavesOneRowPerChangedColumnInItsOwnTransaction) {
     exchange::ImportSummary summary;
     ASSERT_TRUE(exchange::ImportContacts(*service, in, {}, [](const exchange::RowReport&) {}, summary))
         << summary.message;
-    EXPECT_NE(Rows("V0300000043", "import").find("cContactName:->Imported by u2/u2 name\n"), std::string::npos);
+    EXPECT_NE(Rows("V0300000043", "import").find("cContactName:->Imported by u2/u2's name\n"), std::string::npos);
     EXPECT_EQ(Rows("V0300000043", "add"), "");
 }
 
