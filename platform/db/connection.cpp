@@ -231,6 +231,15 @@ void Connection::ExecuteScript(const std::string& nativeSql) {
     backend().ExecuteScript(nativeSql);
 }
 
+bool Connection::HasTable(std::string_view table) {
+    try {
+        OpenRowset("SELECT COUNT(*) FROM " + std::string(table) + " WHERE 1 = 0");
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
 std::shared_ptr<Rowset> Connection::OpenNativeRowset(const std::string& nativeSql, const std::vector<Value>& params) {
     RequireUtf8(nativeSql, "the statement", "Rowset.Open");
     RequireUtf8Parameters(params, "Rowset.Open");

@@ -74,15 +74,6 @@ void ForwardOnlyIdentity(platform::db::Connection& account) {
 }
 
 // Whether the account has table (any error of a read of it counts as missing).
-bool HasTable(platform::db::Connection& account, const std::string& table) {
-    try {
-        account.OpenRowset("SELECT COUNT(*) FROM " + table + " WHERE 1 = 0");
-        return true;
-    } catch (const platform::Error&) {
-        return false;
-    }
-}
-
 // An upgrade in one transaction, so that a failure leaves the account as it was.
 void InOneTransaction(platform::db::Connection& account, const std::string& script, const std::string& doing) {
     try {
@@ -113,12 +104,12 @@ bool AddLaterAccountTables(platform::db::Connection& account) {
     bool added = false;
     // An account from before the quick search's index (made and filled in half a minute for a
     // million contacts), or, on SQLite, before its texts for a short search (a few seconds).
-    if (!HasTable(account, "Ven_ContactSearch")) {
+    if (!account.HasTable("Ven_ContactSearch")) {
         InOneTransaction(account, std::string(postgres ? embedded::search_postgres_source : embedded::search_sqlite_source),
                          "indexing an older account's contacts for the quick search");
         added = true;
     }
-    if (!postgres && !HasTable(account, "Ven_ContactSearchText")) {
+    if (!postgres && !account.HasTable("Ven_ContactSearchText")) {
         InOneTransaction(account, std::string(embedded::search_text_sqlite_source),
                          "adding the quick search's texts to an older account");
         added = true;
@@ -132,7 +123,7 @@ bool AddLaterAccountTables(platform::db::Connection& account) {
         throw platform::Error(platform::errnum::InvalidOperation, "schema", "the account script has no history table");
     const Backend backend = postgres ? Backend::Postgres : Backend::Sqlite;
     const std::string history = BackendDdl(source.substr(begin, end + 1 - begin), backend);
-    if (!HasTable(account, "Ven_ContactHistory")) {
+    if (!account.HasTable("Ven_ContactHistory")) {
         // An account from before the history.
         try {
             account.ExecuteScript(history);

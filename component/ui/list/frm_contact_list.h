@@ -278,6 +278,7 @@ private:
     std::vector<std::string> searchCodes_;  // contacts the search text stands for as initials
     bool searchIndexMissing_ = false;       // the account has no search index: every contact is read
     bool searchTextsMissing_ = false;       // nor a table of search texts: a short text reads every contact
+    bool searchTablesAsked_ = false;        // whether the account has those two
 
     // Window state.
     std::weak_ptr<platform::Object> entry_;

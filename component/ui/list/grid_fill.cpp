@@ -101,6 +101,16 @@ void frmContactList::DataRefresh(const std::string& where) {
     if (unloaded_) return;
     lastWhere_ = where;
     searchCodes_ = Ctx().DataService ? ContactsByInitials(*Ctx().DataService, searchText_) : std::vector<std::string>{};
+    // Asked before the first search, so that an account without them (a server's keeps no search
+    // texts; one not yet brought up to date has no index) is not sent a search that fails into
+    // the service's log first.
+    if (!searchTablesAsked_ && !platform::text::Trim(searchText_).empty() && Ctx().DataService) {
+        searchTablesAsked_ = true;
+        if (ConnectionPtr cnn = Ctx().DataService->m_cnn()) {
+            searchTextsMissing_ = !cnn->HasTable(kSearchTextTable);
+            searchIndexMissing_ = !cnn->HasTable(kSearchIndexTable);
+        }
+    }
     std::string sql = ListStatement(where);
     const long sortColumn = sortColumn_;
     const bool sortDescending = sortDescending_;
@@ -114,15 +124,11 @@ void frmContactList::DataRefresh(const std::string& where) {
         if (auto entry = entry_.lock())
             if (auto* contact = dynamic_cast<IContact*>(entry.get())) {
                 contact->OpenPage(sql, pageSize, curPage, maxPageCount, rs);
-                // An account without the search's texts (a server's, which reads the contacts
-                // themselves as fast; a file made earlier this user may not write) is searched
-                // without them; one not yet given the search's index (on a server, until its owner
-                // runs sovrel roles) without it.
-                const std::pair<bool*, std::string> narrowings[] = {
-                    {&searchTextsMissing_, std::string(kSearchTextTable) + " WHERE"},
-                    {&searchIndexMissing_, std::string(kSearchIndexTable) + " WHERE"}};
+                // A table of the search gone since it was asked for: searched without it.
+                const std::pair<bool*, const char*> narrowings[] = {{&searchTextsMissing_, kSearchTextTable},
+                                                                    {&searchIndexMissing_, kSearchIndexTable}};
                 for (const auto& [missing, table] : narrowings) {
-                    if (rs || *missing || sql.find(table) == std::string::npos) continue;
+                    if (rs || *missing || sql.find(std::string(table) + " WHERE") == std::string::npos) continue;
                     *missing = true;
                     sql = ListStatement(where);
                     contact->OpenPage(sql, pageSize, curPage, maxPageCount, rs);
