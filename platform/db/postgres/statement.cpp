@@ -140,21 +140,14 @@ std::vector<ResultPtr> Send(Session& s, const std::vector<Item>& items, const ch
     return results;
 }
 
-// The statements waiting ahead, then the request's own (sql; a control statement when control),
-// in one round trip. Inside a transaction the statements sent ahead, and apart from them the
+// The pipeline of a request: the statements waiting ahead, then the request's own (sql; a control
+// statement when control). Inside a transaction the statements sent ahead, and apart from them the
 // request's own, go between a savepoint and its release, so that a failure undoes its part alone
 // and the transaction goes on, as SQL Server rolls back a failed statement and keeps its
-// transaction.
-ResultPtr Request(Session& s, const std::string& sql, const Params* params, const char* prepared, bool control,
-                  const char* source) {
-    std::vector<Session::Ahead> ahead = std::move(s.ahead);
-    s.ahead.clear();
-    if (ahead.empty() && (control || s.transactionLevel == 0)) {
-        ResultPtr r = Exec(s, sql, params ? *params : Params{}, prepared);
-        if (Failed(r.get())) Throw(s.get(), r.get(), source);
-        if (control) RequireCommitted(sql, r.get(), source);
-        return r;
-    }
+// transaction. Texts worth it are prepared in the same round trip.
+// The names of texts prepared by this request are kept in preparing, which must outlive the items.
+std::vector<Item> Pipeline(Session& s, std::vector<Session::Ahead>& ahead, const std::string& sql, const Params* params,
+                           const char* prepared, bool control, std::map<std::string_view, std::string>& preparing) {
     std::vector<Item> items;
     bool open = false;
     auto add = [&](Item item) {
@@ -163,7 +156,6 @@ ResultPtr Request(Session& s, const std::string& sql, const Params* params, cons
         if (!item.control && !item.bare && !open && s.transactionLevel > 0) items.push_back(Marker(&kSavepoint)), open = true;
         items.push_back(std::move(item));
     };
-    std::map<std::string_view, std::string> preparing;  // by this request
     auto name = [&](const std::string& text, bool withValues, bool bare) -> const char* {
         if (auto it = s.prepared.find(text); it != s.prepared.end()) return it->second.c_str();
         if (auto here = preparing.find(text); here != preparing.end()) return here->second.c_str();
@@ -183,19 +175,36 @@ ResultPtr Request(Session& s, const std::string& sql, const Params* params, cons
     };
     for (auto& a : ahead) {
         const char* n = a.control ? nullptr : name(a.sql, a.params.Count() > 0, !a.alone);
-        add(Item{&a.sql, a.params.Count() ? &a.params : nullptr, n, a.rows, false, false, a.control, n != nullptr,
-                 !a.alone && !a.control});
+        Item item = Marker(&a.sql);
+        item.params = a.params.Count() ? &a.params : nullptr;
+        item.prepared = n;
+        item.rows = a.rows;
+        item.control = a.control;
+        item.cached = n != nullptr;
+        item.bare = !a.alone && !a.control;
+        add(std::move(item));
     }
     // The request's own statement is undone alone, apart from those sent ahead of it.
     if (open) items.push_back(Marker(&kRelease)), open = false;
+    Item mine = Marker(&sql);
+    mine.params = params;
+    mine.mine = true;
+    mine.control = control;
     if (prepared || control) {
-        add({&sql, params, prepared, nullptr, true, false, control});
+        mine.prepared = prepared;
     } else {
-        const char* n = name(sql, params && params->Count() > 0, false);
-        add({&sql, params, n, nullptr, true, false, false, n != nullptr});
+        mine.prepared = name(sql, params && params->Count() > 0, false);
+        mine.cached = mine.prepared != nullptr;
     }
+    add(std::move(mine));
     if (open) items.push_back(Marker(&kRelease));
+    return items;
+}
 
+// Sends the pipeline and answers the request's own result. A cached statement found stale (its
+// table changed) is prepared again and the pipeline re-run from where its failure was undone, so
+// that nothing runs twice.
+ResultPtr SendPipeline(Session& s, std::vector<Item> items, const char* source) {
     PGconn* c = s.get();
     std::size_t done = 0;  // items before this ran in an earlier try and stay done
     for (int tries = 0;; ++tries) {
@@ -259,6 +268,23 @@ ResultPtr Request(Session& s, const std::string& sql, const Params* params, cons
             if (sent[i].mine) mine = std::move(results[i]);
         return mine;
     }
+}
+
+// A statement with nothing waiting ahead of it, outside a transaction or controlling one, goes
+// alone; otherwise in a pipeline with what waits.
+ResultPtr Request(Session& s, const std::string& sql, const Params* params, const char* prepared, bool control,
+                  const char* source) {
+    std::vector<Session::Ahead> ahead = std::move(s.ahead);
+    s.ahead.clear();
+    if (ahead.empty() && (control || s.transactionLevel == 0)) {
+        ResultPtr r = Exec(s, sql, params ? *params : Params{}, prepared);
+        if (Failed(r.get())) Throw(s.get(), r.get(), source);
+        if (control) RequireCommitted(sql, r.get(), source);
+        return r;
+    }
+    // The ahead statements and the names prepared live here while the pipeline points at them.
+    std::map<std::string_view, std::string> preparing;
+    return SendPipeline(s, Pipeline(s, ahead, sql, params, prepared, control, preparing), source);
 }
 
 }  // namespace
