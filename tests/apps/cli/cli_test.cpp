@@ -277,8 +277,9 @@ TEST_F(CliTest, ANameWrittenByTheStockSqliteProgramIsFoundOnlyWhenTheExtensionWr
                             "%' order by cContactName", "--size", "20", "--page", "1"});
         EXPECT_EQ(r.out, "page 1 of 1\ncContactCode\tcContactName\n" + code + "\t" + c.written + "\n") << r.err;
         // The search's index and texts hold the name as written (the extension's triggers keep them).
-        if (platform::text::Len(c.written) >= 3)
+        if (platform::text::Len(c.written) >= 3) {
             EXPECT_EQ(Value("SELECT COUNT(*) FROM Ven_ContactSearch WHERE cText LIKE N'%" + c.written + "%'"), "1");
+        }
         EXPECT_EQ(Value("SELECT COUNT(*) FROM Ven_ContactSearchText WHERE cText LIKE N'%" + c.part + "%' AND oid = "
                         "(SELECT oid FROM Ven_Contact WHERE cContactCode = N'" + code + "')"), "1");
     }

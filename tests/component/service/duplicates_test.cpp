@@ -27,7 +27,9 @@ TEST(DuplicateRule, NameAtOneVendorOrMobileOrEmailAnywhere) {
         DuplicateReason r = R::Name;
         EXPECT_EQ(LooksDuplicate(c.a, c.b, &r), c.duplicate) << c.a.name << "/" << c.b.name;
         EXPECT_EQ(LooksDuplicate(c.b, c.a), c.duplicate);
-        if (c.duplicate) EXPECT_EQ(r, c.reason) << c.a.name;
+        if (c.duplicate) {
+            EXPECT_EQ(r, c.reason) << c.a.name;
+        }
     }
 }
 

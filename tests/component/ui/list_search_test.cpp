@@ -170,7 +170,9 @@ TEST_P(ListSearchTest, TheIndexNarrowsToTheRowsSixLikesOverEveryContactGive) {
         if (sqlite || c.narrowedBy == kTrigrams) EXPECT_NE(list.find(c.narrowedBy), std::string::npos) << list;
         else EXPECT_EQ(list.find("Ven_ContactSearch"), std::string::npos) << list;
         const std::vector<std::string> expected = ClientLibraryCodes(place, text, plain);
-        if (sqlite) EXPECT_EQ(expected, c.codes);
+        if (sqlite) {
+            EXPECT_EQ(expected, c.codes);
+        }
         EXPECT_EQ(PagedCodes(conn, list), expected);
     }
     // The row authority holds with the index: V03 is not the user's.
@@ -232,8 +234,9 @@ TEST_P(ListSearchTest, SelectAllMailsTheSameRecipientsAsTheListsCodesWithoutNami
         EXPECT_TRUE(all.codeList.empty());
         const std::string listed = clsContact().ContactAddresses(all, login);
         EXPECT_EQ(Sorted(listed), Sorted(byCode)) << listed;
-        if (std::string(c.name) == "one vendor")  // own addresses by code, each as often as held; then the vendor's
+        if (std::string(c.name) == "one vendor") {  // own addresses by code, each as often as held; then the vendor's
             EXPECT_EQ(listed, "OBrien@Example.cn;dup@x.test;dup@x.test;o'brien@v03.test");
+        }
     }
 }
 

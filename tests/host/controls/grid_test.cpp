@@ -58,7 +58,9 @@ TEST(GridTest, cellsSurviveShrinkingAndGrowing) {
     for (bool withView : {false, true}) {
         SCOPED_TRACE(withView ? "with a view" : "without a view");
         auto g = NewGrid();
-        if (withView) ASSERT_NE(ViewOf(*g), nullptr);
+        if (withView) {
+            ASSERT_NE(ViewOf(*g), nullptr);
+        }
         g->SetRows(6);
         g->SetCols(5);
         Fill(*g);

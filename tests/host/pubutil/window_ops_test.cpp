@@ -240,7 +240,9 @@ TEST(SetGridRowTest, findsTheRowByCaptionOrNumber) {
     for (const auto& c : cases) {
         util.SetGridRow(*grid, c.key, c.value, c.topRow);
         EXPECT_EQ(grid->Row(), c.row) << c.key << " " << c.value.ToText();
-        if (c.topRow > 0) EXPECT_EQ(grid->TopRow(), c.topRow);
+        if (c.topRow > 0) {
+            EXPECT_EQ(grid->TopRow(), c.topRow);
+        }
     }
 }
 

@@ -131,7 +131,9 @@ TEST_P(PagedRowsetTest, BehavesAsTheSameQueryReadWhole) {
             paged->MoveNext();
             whole->MoveNext();
             EXPECT_EQ(paged->Eof(), whole->Eof());
-            if (!whole->Eof()) EXPECT_EQ(Line(*paged), Line(*whole));
+            if (!whole->Eof()) {
+                EXPECT_EQ(Line(*paged), Line(*whole));
+            }
             paged->Move(-2);
             whole->Move(-2);
             EXPECT_EQ(Line(*paged), Line(*whole));
