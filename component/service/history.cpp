@@ -115,8 +115,9 @@ std::string DeletedStatement(const std::string& code) {
            // A contact's code is one in any case, as the contacts' own index has it.
            " AND NOT EXISTS (SELECT 1 FROM Ven_Contact c WHERE c.cContactCode = h.cContactCode COLLATE Chinese_PRC_CI_AS)"
            // The rows of the last delete: none of the contact's later rows is of another kind.
-           " AND NOT EXISTS (SELECT 1 FROM " + table +
-           " n WHERE n.cContactCode = h.cContactCode COLLATE Latin1_General_BIN AND n.ID > h.ID AND n.cKind <> " + SqlText(kind::Delete) + ")" + Visible("h.cVenCode") + " ORDER BY h.cContactCode, h.ID";
+           " AND NOT EXISTS (SELECT 1 FROM " + table + " n WHERE n.cContactCode = h.cContactCode COLLATE Latin1_General_BIN"
+           " AND n.ID > h.ID AND n.cKind <> " + SqlText(kind::Delete) + ")" +
+           Visible("h.cVenCode") + " ORDER BY h.cContactCode, h.ID";
 }
 
 }  // namespace sovrel::history

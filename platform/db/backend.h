@@ -108,6 +108,9 @@ public:
     // Whether no two rows of the table hold the same value in the column, as the server compares
     // it (a unique index of that column alone); false when not known.
     virtual bool UniqueColumn(const std::string& table, const std::string& column) { return false; }
+    // Whether the database has the table (or view) and this login may read it, asked of the
+    // catalog, so that no statement fails to find out.
+    virtual bool HasTable(const std::string& table) = 0;
     // INSERT one row; fills readValues with the readBack columns of the new row.
     virtual void InsertRow(const RowWrite& row, std::vector<Value>& readValues) = 0;
     // UPDATE the row found by the where columns; answers rows affected and fills readValues

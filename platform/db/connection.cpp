@@ -231,14 +231,7 @@ void Connection::ExecuteScript(const std::string& nativeSql) {
     backend().ExecuteScript(nativeSql);
 }
 
-bool Connection::HasTable(std::string_view table) {
-    try {
-        OpenRowset("SELECT COUNT(*) FROM " + std::string(table) + " WHERE 1 = 0");
-        return true;
-    } catch (const Error&) {
-        return false;
-    }
-}
+bool Connection::HasTable(std::string_view table) { return backend().HasTable(std::string(table)); }
 
 std::shared_ptr<Rowset> Connection::OpenNativeRowset(const std::string& nativeSql, const std::vector<Value>& params) {
     RequireUtf8(nativeSql, "the statement", "Rowset.Open");

@@ -254,6 +254,17 @@ public:
         return unique_[key] = PQntuples(r.get()) > 0;
     }
 
+    bool HasTable(const std::string& table) override {
+        const std::string t = text::LCase(table);
+        const char* values[] = {t.c_str()};
+        ++session_->roundTrips;
+        ResultPtr r(PQexecParams(session_->get(),
+                                 "SELECT coalesce(has_table_privilege(to_regclass(quote_ident($1)), 'SELECT'), false)", 1,
+                                 nullptr, values, nullptr, nullptr, 0));
+        if (PQresultStatus(r.get()) != PGRES_TUPLES_OK) Throw(session_->get(), r.get(), "Connection.HasTable");
+        return std::string_view(PQgetvalue(r.get(), 0, 0)) == "t";
+    }
+
     void InsertRow(const RowWrite& row, std::vector<Value>& readValues) override {
         std::string sql = "INSERT INTO " + Quote(text::LCase(row.table));
         Params params;

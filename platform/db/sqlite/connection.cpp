@@ -311,6 +311,14 @@ public:
         return unique;
     }
 
+    bool HasTable(const std::string& table) override {
+        Request(db_);
+        auto stmt = PrepareStatement(
+            db_, "SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') AND name = ?1 COLLATE NOCASE", false);
+        sqlite3_bind_text(stmt.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+        return sqlite3_step(stmt.get()) == SQLITE_ROW;
+    }
+
     void InsertRow(const RowWrite& row, std::vector<Value>& readValues) override {
         Request(db_);
         std::string sql = "INSERT INTO " + Quote(row.table);

@@ -75,7 +75,7 @@ public:
     // Opens a rowset over the batch's (last) query.
     std::shared_ptr<Rowset> OpenRowset(std::string_view tsql,
                                        CursorKind kind = CursorKind::ClientStatic);
-    // Whether the database has the table (a constant name) and this login may read it.
+    // Whether the database has the table (or view) and this login may read it.
     bool HasTable(std::string_view table);
     // A single statement with '?' parameters, prepared once and run many times.
     std::unique_ptr<Command> Prepare(std::string_view tsql);
