@@ -1,8 +1,10 @@
 #pragma once
 // ClsCommon: the data service behind IClsCommon.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,6 +90,11 @@ private:
     // The record's checks and its values into rs; a refusal on the first attempt by settings kept
     // from before a change asks for another try (the row cancelled, no message kept).
     Checked CheckAndSet(pugi::xml_node& element, RowsetPtr& rs, const std::string& TableName, int attempt);
+    // One record through prepare (which sets rs; false refuses, its message pending), the checks
+    // and write, tried a second time from the record as it came when settings changed under it.
+    // Nothing when refused.
+    std::optional<Written> CheckAndWrite(pugi::xml_node& element, RowsetPtr& rs, const std::string& TableName,
+                                         const std::function<bool()>& prepare, const std::function<Written()>& write);
     // An empty rowset to add a row of table to, its structure read once per service.
     RowsetPtr NewRow(const std::string& table);
 

@@ -177,31 +177,30 @@ bool ClsCommon::Add(std::string& sXML, std::string& TableName, std::string& sMsg
                 ReportFailure(sMsg, result, rs);
                 return result;
             }
-            // The checks may change the record; a second try starts from it as it came.
-            pugi::xml_document given;
-            given.append_copy(element);
-            Written written = Written::SettingsChanged;
-            for (int attempt = 0; attempt < 2 && written == Written::SettingsChanged; ++attempt) {
-                if (attempt > 0) PutBack(element, given);
-                keptUsed_.clear();
-                rs = NewRow(TableName);
-                rs->AddNew();
-                mode_ = 1;
-                if (const Checked checked = CheckAndSet(element, rs, TableName, attempt); checked != Checked::Ok) {
-                    if (checked == Checked::TryAgain) continue;
-                    ReportFailure(sMsg, result, rs);
-                    return result;
-                }
-                if (text::LCase(TableName) != "ven_contact") break;
-                const std::string code = GetEleVal(element, "cContactCode", "");
-                written = WriteChecked(rs, {}, history::kind::Add, &code);
+            const bool contact = text::LCase(TableName) == "ven_contact";
+            const std::optional<Written> written = CheckAndWrite(
+                element, rs, TableName,
+                [&] {
+                    rs = NewRow(TableName);
+                    rs->AddNew();
+                    mode_ = 1;
+                    return true;
+                },
+                [&] {
+                    if (!contact) return Written::Yes;  // written below, after the look for its pair
+                    const std::string code = GetEleVal(element, "cContactCode", "");
+                    return WriteChecked(rs, {}, history::kind::Add, &code);
+                });
+            if (!written) {
+                ReportFailure(sMsg, result, rs);
+                return result;
             }
-            if (text::LCase(TableName) == "ven_contact") {
-                if (written != Written::Yes) {
+            if (contact) {
+                if (*written != Written::Yes) {
                     // Settings that changed twice while one record was written are no reason to
                     // write it with either.
-                    c.PendingMessage = ResText(written == Written::Duplicate ? "Hx.CRM.COMMON.CheckDuplication02"
-                                                                             : "Hx.CRM.COMMON.DBMSG.0008");
+                    c.PendingMessage = ResText(*written == Written::Duplicate ? "Hx.CRM.COMMON.CheckDuplication02"
+                                                                              : "Hx.CRM.COMMON.DBMSG.0008");
                     ReportFailure(sMsg, result, rs);
                     return result;
                 }
@@ -214,8 +213,8 @@ bool ClsCommon::Add(std::string& sXML, std::string& TableName, std::string& sMsg
                     rs.reset();
                     return result;  // an existing pair is not added again, and that is no failure
                 }
+                rs->Update();
             }
-            if (text::LCase(TableName) != "ven_contact") rs->Update();
             rs.reset();
             result = true;
         }
@@ -321,6 +320,26 @@ ClsCommon::Checked ClsCommon::CheckAndSet(pugi::xml_node& element, RowsetPtr& rs
     return Checked::Refused;
 }
 
+std::optional<ClsCommon::Written> ClsCommon::CheckAndWrite(pugi::xml_node& element, RowsetPtr& rs,
+                                                           const std::string& TableName,
+                                                           const std::function<bool()>& prepare,
+                                                           const std::function<Written()>& write) {
+    // The checks may change the record; a second try starts from it as it came.
+    pugi::xml_document given;
+    given.append_copy(element);
+    Written written = Written::SettingsChanged;
+    for (int attempt = 0; attempt < 2 && written == Written::SettingsChanged; ++attempt) {
+        if (attempt > 0) PutBack(element, given);
+        keptUsed_.clear();
+        if (!prepare()) return std::nullopt;
+        const Checked checked = CheckAndSet(element, rs, TableName, attempt);
+        if (checked == Checked::TryAgain) continue;
+        if (checked == Checked::Refused) return std::nullopt;
+        written = write();
+    }
+    return written;
+}
+
 RowsetPtr ClsCommon::NewRow(const std::string& table) {
     // A table's columns change only with a new build's schema, which a service opened since reads.
     auto it = structures_.find(text::LCase(table));
@@ -377,39 +396,35 @@ bool ClsCommon::Modify(std::string& sXML, std::string& TableName, std::string& s
                 ReportFailure(sMsg, result, rs);
                 return result;
             }
-            // The checks may change the record; a second try starts from it as it came.
-            pugi::xml_document given;
-            given.append_copy(element);
-            Written written = Written::SettingsChanged;
-            for (int attempt = 0; attempt < 2 && written == Written::SettingsChanged; ++attempt) {
-                if (attempt > 0) PutBack(element, given);
-                keptUsed_.clear();
-                std::string code = GetEleVal(element, "cContactCode", "");
-                // The row version as the card loaded it, read in the row's round trip.
-                auto version = m_cnn()->QueryAhead("select top 1 convert(char, convert(money,tkts), 2) as tkts from  " +
-                                                   TableName + " Where cContactCode=" + SqlText(code));
-                rs = m_cnn()->OpenRowset("SELECT TOP 1 * FROM  " + TableName + " WHERE cContactCode=" + SqlText(code));
-                if (rs->RecordCount() == 0) {
-                    c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.0400");
-                    ReportFailure(sMsg, result, rs);
-                    return result;
-                }
-                std::string now = version->rows.empty() ? std::string() : version->rows.front().front().ToText();
-                if (now != c.LoadedContactTs && !c.LoadedContactTs.empty()) {
-                    c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Upt01");
-                    ReportFailure(sMsg, result, rs);
-                    return result;
-                }
-                mode_ = 2;
-                const history::Values before = history::RowValues(*rs);
-                if (const Checked checked = CheckAndSet(element, rs, TableName, attempt); checked != Checked::Ok) {
-                    if (checked == Checked::TryAgain) continue;
-                    ReportFailure(sMsg, result, rs);
-                    return result;
-                }
-                written = WriteChecked(rs, before, history::kind::Modify, nullptr);
+            history::Values before;
+            const std::optional<Written> written = CheckAndWrite(
+                element, rs, TableName,
+                [&] {
+                    const std::string code = SqlText(GetEleVal(element, "cContactCode", ""));
+                    // The row version as the card loaded it, read in the row's round trip.
+                    auto version = m_cnn()->QueryAhead(
+                        "select top 1 convert(char, convert(money,tkts), 2) as tkts from  " + TableName +
+                        " Where cContactCode=" + code);
+                    rs = m_cnn()->OpenRowset("SELECT TOP 1 * FROM  " + TableName + " WHERE cContactCode=" + code);
+                    if (rs->RecordCount() == 0) {
+                        c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.0400");
+                        return false;
+                    }
+                    std::string now = version->rows.empty() ? std::string() : version->rows.front().front().ToText();
+                    if (now != c.LoadedContactTs && !c.LoadedContactTs.empty()) {
+                        c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.Upt01");
+                        return false;
+                    }
+                    mode_ = 2;
+                    before = history::RowValues(*rs);
+                    return true;
+                },
+                [&] { return WriteChecked(rs, before, history::kind::Modify, nullptr); });
+            if (!written) {
+                ReportFailure(sMsg, result, rs);
+                return result;
             }
-            if (written != Written::Yes) {
+            if (*written != Written::Yes) {
                 c.PendingMessage = ResText("Hx.CRM.COMMON.DBMSG.0008");
                 ReportFailure(sMsg, result, rs);
                 return result;
