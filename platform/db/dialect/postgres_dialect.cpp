@@ -90,19 +90,13 @@ constexpr dialect::Rules kPostgresRules = [] {
     r.regexOperator = "~*";
     r.notRegexOperator = "!~*";
     r.lowerCaseQuotedNames = true;
-    r.recursionLevelPattern = "sv_recursion_level($1, $2)";
-    r.addPattern = "sv_add($1, $2)";
-    r.concatPattern = "($1 || $2)";
     r.xorPattern = "(($1) # ($2))";  // PostgreSQL's ^ raises to a power
-    r.convertPattern = "sv_convert($T, $A)";
     r.casts = kCasts;
-    r.rowVersionColumn = "tkts";
     r.rowVersionMoneyPattern = "(($1)::numeric / 10000)";
     r.lastInsertId = "lastval()";
     r.rowCount = "";
     r.now = "localtimestamp(3)";
     r.parameterPrefix = "$";
-    r.conditionQuery = "SELECT CASE WHEN $C THEN 1 ELSE 0 END";
     return r;
 }();
 static_assert(dialect::RulesProblem(kPostgresRules).empty(), "PostgreSQL's rules are malformed");

@@ -76,27 +76,29 @@ struct Rules {
     // names to lower case (so that both spellings reach the same table and column).
     bool lowerCaseQuotedNames = false;
 
+    // The defaults below name the sv_ functions that every database this layer creates holds.
+
     // The divisor of / and % ($1), for a backend that gives NULL where SQL Server raises
     // "Divide by zero" ("" when the backend raises it itself).
     std::string_view divisorPattern;
     // The level of a row of a recursive common table expression, checked against the limit:
     // $1 the level, $2 the limit (0: none). Raises SQL Server's "maximum recursion" error.
-    std::string_view recursionLevelPattern;
+    std::string_view recursionLevelPattern = "sv_recursion_level($1, $2)";
     // T-SQL's + where the operand types are not known from the text: $1 and $2 the operands.
-    std::string_view addPattern;
+    std::string_view addPattern = "sv_add($1, $2)";
     // + between two operands known to be text.
-    std::string_view concatPattern;
+    std::string_view concatPattern = "($1 || $2)";
     // T-SQL's ^ (exclusive or) of $1 and $2; empty: the backend's ^ is the same.
     std::string_view xorPattern;
     // CONVERT / CAST: $T the target type as a quoted lower-case T-SQL type name ('varchar(30)'),
     // $A the arguments after it: the value, then the style and the source type ('money') when
     // either is known, a style not given written NULL before a source type.
-    std::string_view convertPattern;
+    std::string_view convertPattern = "sv_convert($T, $A)";
     // Conversions to non-text types that the backend writes its own way (checked before
     // convertPattern); empty: convertPattern does every conversion.
     std::span<const CastRule> casts;
     // The row version read as money (SQL Server reads the 8-byte counter as money).
-    std::string_view rowVersionColumn;
+    std::string_view rowVersionColumn = "tkts";
     std::string_view rowVersionMoneyPattern;  // $1: the column
 
     std::string_view lastInsertId;  // @@IDENTITY
@@ -106,7 +108,7 @@ struct Rules {
     // Positional parameters: the prefix before the 1-based number ("?" gives ?1, "$" gives $1).
     std::string_view parameterPrefix;
     // The query that evaluates an IF condition: $C the condition.
-    std::string_view conditionQuery;
+    std::string_view conditionQuery = "SELECT CASE WHEN $C THEN 1 ELSE 0 END";
 };
 
 // ---- checks of the tables, run by the compiler --------------------------------------------

@@ -65,18 +65,12 @@ constexpr dialect::Rules kSqliteRules = [] {
     // U+FFFF has the highest primary weight of the account's collation.
     r.prefixUpperBound = "$1 || char(65535)";
     r.divisorPattern = "sv_divisor($1)";
-    r.recursionLevelPattern = "sv_recursion_level($1, $2)";
-    r.addPattern = "sv_add($1, $2)";
-    r.concatPattern = "($1 || $2)";
     r.xorPattern = "((($1) | ($2)) - (($1) & ($2)))";  // SQLite has no exclusive or
-    r.convertPattern = "sv_convert($T, $A)";
-    r.rowVersionColumn = "tkts";
     r.rowVersionMoneyPattern = "sv_rowversion_money($1)";
     r.lastInsertId = "last_insert_rowid()";
     r.rowCount = "changes()";
     r.now = "sv_getdate()";
     r.parameterPrefix = "?";
-    r.conditionQuery = "SELECT CASE WHEN $C THEN 1 ELSE 0 END";
     return r;
 }();
 static_assert(dialect::RulesProblem(kSqliteRules).empty(), "SQLite's rules are malformed");
