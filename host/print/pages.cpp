@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QTextBoundaryFinder>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -229,6 +230,7 @@ private:
         std::vector<double> floors;
         std::vector<double> needs;  // the whole content on one line
         std::vector<bool> long_;  // content wider than the floor keeps whole
+        std::vector<double> unbroken;  // a long column's widest part no line may break, up to a short value
         double total = 0;
         for (std::size_t i = 0; i < sheet_.columns.size(); ++i) {
             const Column& col = sheet_.columns[i];
@@ -247,6 +249,7 @@ private:
             const double w = cs && cs->width > 0 ? cs->width * perMm : natural;
             floors.push_back(std::min(w, std::max(word, std::min(content, shortValue)) + 2 * padX_));
             long_.push_back(content > shortValue);
+            unbroken.push_back(long_.back() ? std::min(WidestUnbreakable(i, fm, shortValue), w) + 2 * padX_ : 0);
             needs.push_back(std::max({word, content, 2 * avg}) + 2 * padX_);
             shown_.push_back({i, w, IsNumberType(col.type)});
             total += w;
@@ -269,15 +272,68 @@ private:
             allNeed += needs[k];
         }
         const bool keepShort = longNeed > 0 && shortSum < avail * 0.8;
+        const std::vector<double> longWidths = keepShort ? ShareKeepingWhole(needs, unbroken, long_, avail - shortSum)
+                                                         : std::vector<double>{};
         for (std::size_t k = 0; k < shown_.size(); ++k) {
             auto& c = shown_[k];
             if (total <= avail) c.width *= total > 0 ? avail / total : 1;
             else if (total - avail <= shrinkable) c.width -= (c.width - floors[k]) * (total - avail) / shrinkable;
-            else if (keepShort) c.width = long_[k] ? needs[k] * (avail - shortSum) / longNeed : floors[k];
+            else if (keepShort) c.width = long_[k] ? longWidths[k] : floors[k];
             else c.width = needs[k] * avail / allNeed;
         }
         tableWidth_ = 0;
         for (const auto& c : shown_) tableWidth_ += c.width;
+    }
+
+    // The widest run of column i's sampled values that no line may break (a phone number, an
+    // address without blanks; Chinese breaks between any two characters), up to cap.
+    double WidestUnbreakable(std::size_t i, const QFontMetricsF& fm, double cap) const {
+        double widest = 0;
+        for (const auto& row : sample_) {
+            if (i >= row.size() || row[i].empty()) continue;
+            const QString s = CellText(row[i]);
+            QTextBoundaryFinder lines(QTextBoundaryFinder::Line, s);
+            for (qsizetype from = 0, at = lines.toNextBoundary(); at > 0; from = at, at = lines.toNextBoundary())
+                widest = std::max(widest, fm.horizontalAdvance(s.mid(from, at - from).trimmed()));
+            if (widest >= cap) return cap;
+        }
+        return widest;
+    }
+
+    // The width left to the long columns, shared by what their content needs; a column whose
+    // share would break its values inside a number keeps the width of its widest one, and the
+    // others share the rest. When even that does not fit, all share by need and wrap.
+    static std::vector<double> ShareKeepingWhole(const std::vector<double>& needs, const std::vector<double>& unbroken,
+                                                 const std::vector<bool>& isLong, double width) {
+        std::vector<double> out(needs.size(), 0);
+        std::vector<bool> held(needs.size(), false);
+        double allNeed = 0;
+        for (std::size_t k = 0; k < needs.size(); ++k) allNeed += isLong[k] ? needs[k] : 0;
+        for (bool changed = true; changed;) {
+            changed = false;
+            double left = width, need = 0;
+            for (std::size_t k = 0; k < needs.size(); ++k) {
+                if (!isLong[k]) continue;
+                if (held[k]) left -= out[k];
+                else need += needs[k];
+            }
+            if (left < 0) {  // the widest parts alone are more than the width
+                for (std::size_t k = 0; k < needs.size(); ++k) out[k] = isLong[k] ? needs[k] * width / allNeed : 0;
+                return out;
+            }
+            for (std::size_t k = 0; k < needs.size(); ++k) {
+                if (!isLong[k] || held[k]) continue;
+                out[k] = needs[k] * left / need;
+                if (out[k] < unbroken[k]) held[k] = changed = true;
+                if (held[k]) out[k] = unbroken[k];
+            }
+        }
+        // Every long column held at its widest part: they share what is left in proportion.
+        double given = 0;
+        for (std::size_t k = 0; k < needs.size(); ++k) given += out[k];
+        if (given > 0 && given < width)
+            for (double& w : out) w *= width / given;
+        return out;
     }
 
     // Where a wrapped text's lines start and how long they are, in the text's characters.

@@ -231,6 +231,27 @@ TEST_F(ExportTest, PdfTextIsTheTextPrintedAndALongColumnWrapsWithinItsWidth) {
     }
 }
 
+// A list too wide for the page: the long columns share what the short ones leave, and a number
+// among them keeps the width of its widest value while the words and the Chinese around it wrap.
+TEST_F(ExportTest, PdfKeepsANumberWholeWhereTheTextsBesideItWrap) {
+    Sheet sheet;
+    sheet.columns = {{"编码", 202, 12, 1}, {"供应商", 202, 40, 2}, {"职务", 202, 20, 3}, {"手机", 202, 30, 4},
+                     {"电子邮件", 202, 40, 5}};
+    for (int k = 0; k < 8; ++k) sheet.columns.push_back({"列" + std::to_string(k), 202, 10, 6 + k});
+    for (int i = 0; i < 20; ++i) {
+        const std::string mobile = "1860947" + std::to_string(3650 + i);
+        sheet.rows.push_back({"V01000000" + std::to_string(10 + i), "天津明辉精密模具制造有限公司第" + std::to_string(i) + "分厂",
+                              "Sales Representative", i % 4 ? mobile : mobile + " / 139 0000 1111",
+                              "person.number" + std::to_string(i) + "@minghui-mould.com.cn"});
+        for (int k = 0; k < 8; ++k) sheet.rows.back().push_back("否否否否否");
+    }
+    const fs::path file = dir / "wide.pdf";
+    ASSERT_EQ(Export(sheet, file, Format::Pdf).result, result::Exported);
+    const std::string text = PageText(file);
+    for (int i = 0; i < 20; ++i) EXPECT_NE(text.find("1860947" + std::to_string(3650 + i)), std::string::npos) << i << "\n" << text;
+    EXPECT_NE(text.find("Representative"), std::string::npos) << text;
+}
+
 TEST_F(ExportTest, PdfPagesCarryTheTextsAndRepeatTheHeaderWhenAsked) {
     Sheet sheet = Hostile();
     for (int i = 0; i < 120; ++i) sheet.rows.push_back({"R" + std::to_string(i), "行" + std::to_string(i), "1", "", ""});
