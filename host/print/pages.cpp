@@ -301,8 +301,8 @@ private:
     }
 
     // The width left to the long columns, shared by what their content needs; a column whose
-    // share would break its values inside a number keeps the width of its widest one, and the
-    // others share the rest. When even that does not fit, all share by need and wrap.
+    // share would cut one of its values where no line may break (inside a number) keeps the width
+    // of that part, and the others share the rest. When even that does not fit, all share by need.
     static std::vector<double> ShareKeepingWhole(const std::vector<double>& needs, const std::vector<double>& unbroken,
                                                  const std::vector<bool>& isLong, double width) {
         std::vector<double> out(needs.size(), 0);
