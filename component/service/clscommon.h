@@ -86,13 +86,10 @@ private:
     // Whether the settings reads the current record's checks used still read the same; forgets
     // the kept ones when not.
     bool KeptReadsHold();
-    enum class Checked { Ok, TryAgain, Refused };
-    // The record's checks and its values into rs; a refusal on the first attempt by settings kept
-    // from before a change asks for another try (the row cancelled, no message kept).
-    Checked CheckAndSet(pugi::xml_node& element, RowsetPtr& rs, const std::string& TableName, int attempt);
-    // One record through prepare (which sets rs; false refuses, its message pending), the checks
-    // and write, tried a second time from the record as it came when settings changed under it.
-    // Nothing when refused.
+    // One record through prepare (which sets rs; false refuses, its message pending), the record's
+    // checks, its values into rs and write. Refused by settings kept from before a change, or
+    // written as SettingsChanged, it is tried once more from the record as it came. Nothing when
+    // refused (the row cancelled).
     std::optional<Written> CheckAndWrite(pugi::xml_node& element, RowsetPtr& rs, const std::string& TableName,
                                          const std::function<bool()>& prepare, const std::function<Written()>& write);
     // An empty rowset to add a row of table to, its structure read once per service.

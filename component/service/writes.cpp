@@ -308,18 +308,6 @@ bool ClsCommon::KeptReadsHold() {
     return true;
 }
 
-ClsCommon::Checked ClsCommon::CheckAndSet(pugi::xml_node& element, RowsetPtr& rs, const std::string& TableName,
-                                          int attempt) {
-    if (CheckRecord(element, rs, TableName) && SetFieldValue(rs, element)) return Checked::Ok;
-    rs->CancelUpdate();
-    // Refused by settings kept from before a change: asked again, it may pass.
-    if (attempt == 0 && !KeptReadsHold()) {
-        Ctx().PendingMessage.clear();
-        return Checked::TryAgain;
-    }
-    return Checked::Refused;
-}
-
 std::optional<ClsCommon::Written> ClsCommon::CheckAndWrite(pugi::xml_node& element, RowsetPtr& rs,
                                                            const std::string& TableName,
                                                            const std::function<bool()>& prepare,
@@ -332,9 +320,15 @@ std::optional<ClsCommon::Written> ClsCommon::CheckAndWrite(pugi::xml_node& eleme
         if (attempt > 0) PutBack(element, given);
         keptUsed_.clear();
         if (!prepare()) return std::nullopt;
-        const Checked checked = CheckAndSet(element, rs, TableName, attempt);
-        if (checked == Checked::TryAgain) continue;
-        if (checked == Checked::Refused) return std::nullopt;
+        if (!CheckRecord(element, rs, TableName) || !SetFieldValue(rs, element)) {
+            rs->CancelUpdate();
+            // Refused by settings kept from before a change: asked again, it may pass.
+            if (attempt == 0 && !KeptReadsHold()) {
+                Ctx().PendingMessage.clear();
+                continue;
+            }
+            return std::nullopt;
+        }
         written = write();
     }
     return written;

@@ -249,7 +249,7 @@ private:
             const double w = cs && cs->width > 0 ? cs->width * perMm : natural;
             floors.push_back(std::min(w, std::max(word, std::min(content, shortValue)) + 2 * padX_));
             long_.push_back(content > shortValue);
-            unbroken.push_back(long_.back() ? std::min(WidestUnbreakable(i, fm, shortValue), w) + 2 * padX_ : 0);
+            unbroken.push_back(long_.back() ? WidestUnbreakable(i, fm, shortValue) + 2 * padX_ : 0);
             needs.push_back(std::max({word, content, 2 * avg}) + 2 * padX_);
             shown_.push_back({i, w, IsNumberType(col.type)});
             total += w;

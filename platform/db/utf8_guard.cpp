@@ -18,8 +18,9 @@ void Require(std::string_view text, const Name& name, const char* source) {
                     "); the account stores text as UTF-8 only");
 }
 
-void RequireValue(const Value& value, std::string_view what, std::string_view name, const char* source) {
-    if (const std::string* t = value.AsText()) Require(*t, [&] { return std::string(what) + std::string(name); }, source);
+template <typename Name>
+void RequireValue(const Value& value, const Name& name, const char* source) {
+    if (const std::string* t = value.AsText()) Require(*t, name, source);
 }
 
 }  // namespace
@@ -29,7 +30,7 @@ void RequireUtf8(std::string_view text, const std::string& what, const char* sou
 }
 
 void RequireUtf8Parameter(const Value& value, std::size_t number, const char* source) {
-    if (const std::string* t = value.AsText()) Require(*t, [&] { return "parameter " + std::to_string(number); }, source);
+    RequireValue(value, [&] { return "parameter " + std::to_string(number); }, source);
 }
 
 void RequireUtf8Parameters(const std::vector<Value>& params, const char* source) {
@@ -38,9 +39,9 @@ void RequireUtf8Parameters(const std::vector<Value>& params, const char* source)
 
 void RequireUtf8(const RowWrite& row, const char* source) {
     for (std::size_t i = 0; i < row.setValues.size() && i < row.setColumns.size(); ++i)
-        RequireValue(row.setValues[i], "the value of ", row.setColumns[i], source);
+        RequireValue(row.setValues[i], [&] { return "the value of " + row.setColumns[i]; }, source);
     for (std::size_t i = 0; i < row.whereValues.size() && i < row.whereColumns.size(); ++i)
-        RequireValue(row.whereValues[i], "the value of ", row.whereColumns[i], source);
+        RequireValue(row.whereValues[i], [&] { return "the value of " + row.whereColumns[i]; }, source);
 }
 
 }  // namespace platform::db

@@ -73,7 +73,6 @@ void ForwardOnlyIdentity(platform::db::Connection& account) {
     }
 }
 
-// Whether the account has table (any error of a read of it counts as missing).
 // An upgrade in one transaction, so that a failure leaves the account as it was.
 void InOneTransaction(platform::db::Connection& account, const std::string& script, const std::string& doing) {
     try {
