@@ -45,14 +45,13 @@ TEST_P(LoginDialogTest, speaksTheLanguageRefusesInPlaceAndRemembersTheUser) {
     dialog.show();
     EXPECT_EQ(dialog.windowTitle().toStdString(), Text(language, "Hx.AA.LOGIN.Title"));
     auto* label = Child<QLabel>(dialog, "lblPassword");
-    ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->text().toStdString(), Text(language, "Hx.AA.LOGIN.Password"));
     auto* user = Child<QLineEdit>(dialog, "txtUser");
     auto* password = Child<QLineEdit>(dialog, "txtPassword");
     auto* account = Child<QComboBox>(dialog, "cboAccount");
     auto* ok = Child<QPushButton>(dialog, "cmdOk");
     auto* message = Child<QLabel>(dialog, "lblMessage");
-    ASSERT_TRUE(user && password && account && ok && message);
+    ASSERT_TRUE(label && user && password && account && ok && message);
+    EXPECT_EQ(label->text().toStdString(), Text(language, "Hx.AA.LOGIN.Password"));
     EXPECT_EQ(user->text(), "demo");  // nobody remembered yet
     EXPECT_EQ(password->echoMode(), QLineEdit::Password);
     EXPECT_EQ(account->count(), 1);
