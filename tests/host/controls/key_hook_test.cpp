@@ -72,12 +72,10 @@ TEST_F(KeyHookTest, keysArriveWithCodeAndShiftAndAZeroedCodeIsConsumed) {
         downs.emplace_back(code, shift);
         if (code == 116 || code == 'Q') code = 0;  // F5 and Q are the window's
     });
-    QTest::keyClick(first, Qt::Key_F5);
-    QTest::keyClick(first, Qt::Key_P, Qt::ControlModifier);
-    QTest::keyClick(first, Qt::Key_Delete);
-    QTest::keyClick(first, Qt::Key_F3, Qt::ShiftModifier);
-    QTest::keyClick(first, Qt::Key_Q);
-    QTest::keyClick(first, Qt::Key_W);
+    const std::pair<Qt::Key, Qt::KeyboardModifier> pressed[] = {{Qt::Key_F5, Qt::NoModifier},
+        {Qt::Key_P, Qt::ControlModifier}, {Qt::Key_Delete, Qt::NoModifier}, {Qt::Key_F3, Qt::ShiftModifier},
+        {Qt::Key_Q, Qt::NoModifier}, {Qt::Key_W, Qt::NoModifier}};
+    for (const auto& [key, modifier] : pressed) QTest::keyClick(first, key, modifier);
     // The modifier keys are keys too, pressed before the key they modify.
     const std::vector<std::pair<int, int>> expected = {{116, 0}, {17, 2}, {80, 2}, {46, 0}, {16, 1},
                                                        {114, 1}, {'Q', 0}, {'W', 0}};

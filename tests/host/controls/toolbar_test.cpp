@@ -24,7 +24,6 @@ const std::vector<std::string> kListKeys = {"SetUp",  "Print",   "Preview", "Sav
 
 class ToolbarTest : public sovrel::test::DemoSessionTest {
 protected:
-    void SetUp() override { TestApp(); }
     std::shared_ptr<IToolbar> NewToolbar() { return platform::Create<IToolbar>(sovrel::progid::Toolbar); }
     QToolBar* BarOf(IToolbar& toolbar) {
         TestApp();

@@ -110,19 +110,14 @@ TEST_F(SystemDatabase, ALoginThatKnowsItsLanguageIsAskedAndTheOverrideBeatsEvery
 }
 
 TEST(CrmWindows, LocalizeFormSetsTheCaptionAndEveryControlWithATextInTheLoginsLanguage) {
-    // The thread's login speaks en-US; the service was never asked for a language before this
-    // first window, and a question about another login does not change the window's language.
+    // The thread's login speaks en-US; a question about another login does not change the
+    // window's language.
     sovrel::Ctx().Login = std::make_shared<SpeakingLogin>("en-US");
     struct Reset {
         ~Reset() { sovrel::ResetContext(); }
     } reset;
     CrmCommonService svc;
     const std::string key = "Hx.CRM.TkContactUI.frmSendEMail";
-    {
-        WindowWithControls first;
-        svc.LocalizeForm(key, first);
-        EXPECT_EQ(first.texts["cmdSend"], Text("en-US", key + ".cmdSend"));
-    }
     svc.GetLanguage(std::make_shared<SpeakingLogin>("zh-CN"));
     WindowWithControls window, prefixed;
     svc.LocalizeForm(key, window);

@@ -130,5 +130,73 @@ TEST_F(ColumnSettings, locateSettingsAreKeptPerUserAndUsedByTheLocateBox) {
     EXPECT_EQ(util.GetRegEdit("frmContactList", "FindSet", help, "limited"), "");
 }
 
+TEST_F(ColumnSettings, sortsAndMissingColumnsAreMadeGood) {
+    // The user's choices: sorted by vendor, then name descending; a hidden own column sorts too,
+    // a hidden joined one cannot (its table is not joined); the contact code was taken out.
+    const std::string info =
+        "<ColumnSet key=\"Ven_Contact\" version=\"1\">"
+        "<Column name=\"cVenName\" caption=\"供应商\" expression=\"vendor.cVenName\" alias=\"cVenName\" width=\"150\" "
+        "visible=\"1\" sort=\"asc\" sortIndex=\"1\"/>"
+        "<Column name=\"cContactName\" caption=\"姓名\" expression=\"Ven_Contact.cContactName\" alias=\"cContactName\" "
+        "width=\"90\" visible=\"1\" sort=\"desc\" sortIndex=\"2\"/>"
+        "<Column name=\"cNative\" caption=\"籍贯\" expression=\"Ven_Contact.cNative\" alias=\"cNative\" visible=\"0\" "
+        "sort=\"asc\" sortIndex=\"3\"/>"
+        "<Column name=\"cTasteName\" caption=\"爱好\" expression=\"BaseCodeTaste.cName\" alias=\"cTasteName\" "
+        "visible=\"0\" sort=\"desc\" sortIndex=\"4\"/>"
+        "</ColumnSet>";
+    auto grid = platform::Create<sovrel::IFlexGrid>(sovrel::progid::FlexGrid);
+    std::string in = info, select, sort, key;
+    std::int16_t fixed = 0, keyCol = 0;
+    ASSERT_TRUE(util.getColSet(in, select, sort, *grid, fixed, keyCol, key));
+    EXPECT_EQ(select,
+              "'' AS cSelect, Ven_Contact.cContactCode AS cContactCode, vendor.cVenName AS cVenName, "
+              "Ven_Contact.cContactName AS cContactName");
+    EXPECT_EQ(sort, "vendor.cVenName ASC, Ven_Contact.cContactName DESC, Ven_Contact.cNative ASC");
+    EXPECT_EQ(fixed, 2);
+    EXPECT_EQ(keyCol, 2);
+    EXPECT_EQ(key, "cContactCode");
+    EXPECT_EQ(grid->Cols(), 5);
+    EXPECT_EQ(grid->TextMatrix(0, 2), "联系人编码");
+    EXPECT_EQ(grid->TextMatrix(0, 3), "供应商");
+    EXPECT_EQ(grid->ColWidth(3), 150);
+    EXPECT_EQ(in, info) << "the description was changed";
+}
+
+TEST_F(ColumnSettings, aDescriptionThatIsNotOneChangesNothing) {
+    const std::string bad[] = {
+        "not xml",
+        "<ColumnSet/>",
+        "<ColumnSet><Column name=\"a b\" expression=\"Ven_Contact.x\"/></ColumnSet>",
+        "<ColumnSet><Column name=\"a\" expression=\"1; DROP TABLE Ven_Contact\"/></ColumnSet>",
+        "<ColumnSet><Column name=\"a\"/></ColumnSet>",
+    };
+    auto grid = platform::Create<sovrel::IFlexGrid>(sovrel::progid::FlexGrid);
+    grid->SetCols(4);
+    grid->SetTextMatrix(0, 3, "kept");
+    for (std::string info : bad) {
+        std::string select = "s", sort = "o", key = "k";
+        std::int16_t fixed = 9, keyCol = 9;
+        EXPECT_FALSE(util.getColSet(info, select, sort, *grid, fixed, keyCol, key)) << info;
+        EXPECT_EQ(select + sort + key, "sok") << info;
+        EXPECT_EQ(fixed + keyCol, 18) << info;
+        EXPECT_EQ(grid->Cols(), 4) << info;
+        EXPECT_EQ(grid->TextMatrix(0, 3), "kept") << info;
+        EXPECT_EQ(util.GetEleVal("a", info), "") << info;
+    }
+}
+
+TEST(GetEleValTest, answersTheDigitsOfTheNamedColumn) {
+    PubUtil util;
+    const std::string first =
+        "<ColumnSet><Column name=\"cConDefine13\" expression=\"Ven_Contact.cConDefine13\" decimals=\"2\"/>"
+        "<Column name=\"cContactName\" expression=\"Ven_Contact.cContactName\" decimals=\"\"/></ColumnSet>";
+    const std::string second =
+        "<ColumnSet><Column name=\"cConDefine13\" expression=\"Ven_Contact.cConDefine13\" decimals=\"4\"/></ColumnSet>";
+    const std::tuple<std::string, const std::string*, std::string> cases[] = {
+        {"ccondefine13", &first, "2"}, {"cContactName", &first, ""}, {"cMissing", &first, ""},
+        {"cConDefine13", &second, "4"}, {"cConDefine13", &first, "2"}};  // no answer kept from another text
+    for (const auto& [field, info, digits] : cases) EXPECT_EQ(util.GetEleVal(field, *info), digits) << field;
+}
+
 }  // namespace
 }  // namespace host::test
