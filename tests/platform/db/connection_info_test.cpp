@@ -38,7 +38,6 @@ TEST(ConnectionOpen, ReportsWhatIsMissingInTheConnectionText) {
         const Error e = sovrel::test::Thrown([&] { conn.Open(c.text); });
         EXPECT_EQ(e.Number(), platform::errnum::ConnectionFailed) << c.text;
         EXPECT_NE(e.Description().find(c.expected), std::string::npos) << e.Description();
-        EXPECT_FALSE(conn.IsOpen());
         EXPECT_EQ(conn.State(), 0);
     }
     // Database names ignore case.

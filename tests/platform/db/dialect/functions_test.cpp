@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dialect/like_pattern.h"
 #include "platform/db/dialect.h"
 #include "sqlite/functions.h"
 
@@ -91,8 +92,9 @@ TEST_F(FunctionsTest, LikeFollowsTransactSqlPatterns) {
         {"'abc' like 'abc '", "0"}, {"'abc ' like '%c_'", "1"}, {"'abc' like 'ab'", "0"}, {"'abc' like 'a[_]c'", "0"},
         {"'B' like '[a-c]'", "1"}, {"'d' like '[a-c]'", "0"}, {"'b' like '[^a-c]'", "0"}, {"'x' like '[xyz]'", "1"},
         {"'50%' like '50!%' escape '!'", "1"}, {"'500' like '50!%' escape '!'", "0"},
-        {"'a[b' like 'a![b' escape '!'", "1"},
-        {"'[abc' like '[abc'", "1"},  // an unclosed [ is an ordinary character
+        {"'a[b' like 'a![b' escape '!'", "1"}, {"'5!' like '5!' escape '!'", "1"} /* a trailing escape is itself */,
+        {"'[abc' like '[abc'", "1"}, {"'[a-' like '[a-'", "1"},  // an unclosed [ is an ordinary character
+        {"']' like '[]a]'", "1"} /* ']' first is in the set */, {"'-' like '[a-]'", "1"} /* and '-' last */,
         {"'张伟' like '_伟'", "1"}, {"'张伟' like '___'", "0"}, {"'ÄBC' like 'ä%'", "1"}, {"'abcabd' like '%abd'", "1"},
         {"'' like '%'", "1"}, {"null like 'a'", kNull}, {"'abc' not like 'a%'", "0"},
         // The byte-wise path of %text% patterns, and the characters that fold into ASCII it must leave alone.
@@ -108,6 +110,8 @@ TEST_F(FunctionsTest, LikeFollowsTransactSqlPatterns) {
         {"'Straße' like '%SS%'", "0"}, {"'éa' like '%é_%'", "1"},
     });
     ExpectErrors({{"'a' like 'a' escape 'xy'", "ESCAPE"}});
+    // A run of % is one item, or every extra one is one more place to try at each character.
+    EXPECT_EQ(platform::db::dialect::ParseLikePattern("a%%_").items.size(), 3u);
 }
 
 TEST_F(FunctionsTest, LengthsAndPiecesCountCharacters) {
