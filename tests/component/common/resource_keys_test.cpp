@@ -47,17 +47,14 @@ TEST(ResourceKeys, EveryKeyTheComponentNamesHasATextInEveryLanguage) {
     const fs::path root = SOVREL_COMPONENT_DIR;
     ASSERT_TRUE(fs::is_directory(root)) << root;
     std::map<std::string, std::string> firstUse;  // key -> file:line
-    int files = 0;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         const std::string ext = entry.path().extension().string();
         if (!entry.is_regular_file() || (ext != ".h" && ext != ".cpp" && ext != ".hpp" && ext != ".cc")) continue;
-        ++files;
         std::ifstream in(entry.path(), std::ios::binary);
         const std::string source(std::istreambuf_iterator<char>(in), {});
         for (const auto& use : ResourceKeysIn(source))
             firstUse.emplace(use.key, fs::relative(entry.path(), root).string() + ":" + std::to_string(use.line));
     }
-    ASSERT_GT(files, 0) << "no source files under " << root;
     ASSERT_FALSE(firstUse.empty()) << "no resource key found under " << root;
     for (const char* language : {"zh-CN", "en-US"}) {
         const TextTable& table = TextTable::For(language);

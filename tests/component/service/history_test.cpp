@@ -117,8 +117,6 @@ TEST_P(History, AChangeWhoseHistoryFailsIsRolledBackAndTheConnectionGoesOn) {
 TEST_P(History, ADeletedContactComesBackThroughAddWithItsLastValues) {
     As("demo");
     ASSERT_TRUE(Modify("V0100000003", "<cMobilePhone>139 & 138</cMobilePhone><dBirthday>1985-04-12</dBirthday>")) << msg;
-    const std::string columns = "cContactName, cMobilePhone, dBirthday, bcSexID, oid, bMajor";
-    const std::string before = Scalar("SELECT " + columns + " FROM Ven_Contact WHERE cContactCode = N'V0100000003'");
     ASSERT_TRUE(Delete("V0100000003")) << msg;
     // A contact that is there, or was never deleted, is not restored.
     for (const char* code : {"V0100000001", "V0100000099"}) {
@@ -162,8 +160,6 @@ TEST_P(History, AnAddTakesTwoRoundTripsAndSettingsChangedElsewhereHoldAtOnce) {
     ASSERT_TRUE(Add(contact("V0300000052", ranked))) << msg;
     EXPECT_LE(service->m_cnn()->RoundTrips() - before, 2);
     EXPECT_NE(Rows("V0300000052", "add").find("cConDefine2:->A级 by u1"), std::string::npos);
-    EXPECT_FALSE(Add(contact("V0300000052", ranked)));
-    EXPECT_EQ(msg, "Hx.CRM.COMMON.CheckDuplication02");
 
     const struct {
         const char* change;  // by the other process

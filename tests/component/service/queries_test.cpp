@@ -8,7 +8,6 @@ using Queries = ServiceTest;
 
 TEST_P(Queries, OpenXAnswersRowsAndReportsAFailureThreeWays) {
     bool flag = false;
-    std::string msg;
     auto rs = service->OpenX("SELECT cContactCode FROM Ven_Contact ORDER BY cContactCode", &flag, &msg);
     ASSERT_TRUE(rs);
     EXPECT_TRUE(flag);
@@ -26,7 +25,6 @@ TEST_P(Queries, OpenForwardReadsOnceAndOpenRsLeavesPendingMessageAlone) {
     Ctx().PendingMessage = "earlier";
     ConnectionPtr none;
     bool flag = true;
-    std::string msg;
     EXPECT_EQ(service->OpenRs("SELECT nothing FROM nowhere", none, flag, msg), nullptr);
     EXPECT_FALSE(flag);
     EXPECT_EQ(Ctx().PendingMessage, "earlier");
@@ -77,7 +75,6 @@ TEST_P(Queries, OpenPageWithoutAPageSizeOrWithABadQuery) {
     EXPECT_EQ(count, 9);
 
     size = 10;  // rs holds a page from before: it is not left behind
-    std::string msg;
     bool flag = true;
     Ctx().PendingMessage = "untouched";
     service->OpenPage("SELECT nothing FROM nowhere", size, page, count, rs, &msg, &flag);
@@ -89,7 +86,6 @@ TEST_P(Queries, OpenPageWithoutAPageSizeOrWithABadQuery) {
 
 TEST_P(Queries, FindBuildsItsConditionFromTheXmlAndSkipsBlankTables) {
     std::vector<std::string> tables{"Ven_Contact", "  ", "vendor"}, shown;
-    std::string msg;
     std::string xml = "<Cond><cContactCode>V0100000002</cContactCode><iId>1</iId></Cond>";
     auto rs = service->Find(xml, tables, shown, msg);
     ASSERT_TRUE(rs) << Ctx().PendingMessage;

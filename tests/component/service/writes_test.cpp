@@ -37,9 +37,7 @@ TEST_P(Writes, EachRecordIsCheckedThenWrittenAsTyped) {
         {"<cConDefine15>next tuesday</cConDefine15>", "Hx.CRM.COMMON.CheckDate01(首次合作日期)", "", ""},
         {"<cConDefine6>12345</cConDefine6>", "Hx.CRM.COMMON.CheckLen02(证件号码,18)", "", ""},
         {"<cConDefine2>D级</cConDefine2>", "Hx.CRM.TkCompetitor.transxml.00034(联系人级别)", "", ""},
-        {"<cConDefine2>A级</cConDefine2>", "", "cConDefine2", "A级"},
         {"<cConDefine4>采购部</cConDefine4>", "", "cConDefine4", "采购部"},
-        {"<cConDefine5>葡萄牙语</cConDefine5>", "", "cConDefine5", "葡萄牙语"},  // a list that grows takes it in
         {"<cConDefine3>whatever</cConDefine3>", "", "cConDefine3", nullptr},  // an item not in use: emptied
     };
     // With 微信号 mandatory: a repeated column is refused before any check, which would have taken
@@ -48,8 +46,6 @@ TEST_P(Writes, EachRecordIsCheckedThenWrittenAsTyped) {
         {"<cConDefine1>w</cConDefine1><cConDefine15>2000-01-01</cConDefine15><cConDefine15>1500-01-01</cConDefine15>",
          "Hx.CRM.COMMON.XMLMSG003(ccondefine15)", "", ""},
         {"<cConDefine1>w</cConDefine1><CCONDEFINE1></CCONDEFINE1>", "Hx.CRM.COMMON.XMLMSG003(ccondefine1)", "", ""},
-        {"<cConDefine1>w</cConDefine1><cConDefine6>123456789012345678</cConDefine6><cConDefine6>123</cConDefine6>",
-         "Hx.CRM.COMMON.XMLMSG003(ccondefine6)", "", ""},
         {"<cConDefine1>w</cConDefine1><cConDefine5>克罗地亚语</cConDefine5><cConDefine5>英语</cConDefine5>",
          "Hx.CRM.COMMON.XMLMSG003(ccondefine5)", "", ""},
         {"<cConDefine1><i>m</i></cConDefine1>", "", "cConDefine1", "m"},
@@ -71,7 +67,6 @@ TEST_P(Writes, EachRecordIsCheckedThenWrittenAsTyped) {
     EXPECT_EQ(service->OperationMode(), 1);
     Exec("UPDATE userdef SET bInput = 1 WHERE cItem = N'自定义项1'");
     for (const auto& c : mandatory) run(c);
-    EXPECT_EQ(Count("userdefine WHERE cId = N'VC05' AND cValue = N'葡萄牙语'"), 1);
     EXPECT_EQ(Count("userdefine WHERE cValue IN (N'D级', N'克罗地亚语')"), 0);
     // Modify refuses a repeated column the same way, before it changes anything.
     std::string twice = "<Ven_Contact><cContactCode>V0100000003</cContactCode><cContactName>甲</cContactName>"
@@ -81,14 +76,7 @@ TEST_P(Writes, EachRecordIsCheckedThenWrittenAsTyped) {
     EXPECT_EQ(Scalar("SELECT cContactName FROM Ven_Contact WHERE cContactCode = N'V0100000003'"), "王芳");
 }
 
-TEST_P(Writes, MixedCaseTagsAreTheSameRecord) {
-    std::string xml = "<VEN_CONTACT><CVENCODE>V03</CVENCODE><cCONTACTcode>V0300000002</cCONTACTcode>"
-                      "<CCONTACTNAME>Mixed Case</CCONTACTNAME><OID>{X}</OID></VEN_CONTACT>";
-    ASSERT_TRUE(Add(xml)) << msg;
-    EXPECT_EQ(Scalar("SELECT cContactName FROM Ven_Contact WHERE oid = N'{x}'"), "Mixed Case");
-}
-
-TEST_P(Writes, DuplicatesAreRefusedOrSkippedAndTheRecordsBeforeThemStay) {
+TEST_P(Writes, DuplicatesAreRefusedAndTheRecordsBeforeThemStay) {
     std::string three = Contact("V0300000011", "一") + Contact("V0300000012", "二") + Contact("V0100000001", "三");
     EXPECT_FALSE(Add(three));
     EXPECT_EQ(msg, "Hx.CRM.COMMON.CheckDuplication02");
@@ -97,10 +85,7 @@ TEST_P(Writes, DuplicatesAreRefusedOrSkippedAndTheRecordsBeforeThemStay) {
     std::string spaced = Contact("V0100000001  ", "四");
     EXPECT_FALSE(Add(spaced));
     EXPECT_EQ(msg, "Hx.CRM.COMMON.CheckDuplication02");
-
-    std::string code = "<Crm_BaseCode><cCode>09</cCode><cType>Duty</cType><cName>经理</cName><bEdit>True</bEdit></Crm_BaseCode>";
-    EXPECT_FALSE(Add(code, "Crm_BaseCode"));
-    EXPECT_TRUE(msg.empty());
+    // A base code is its type and name: code 09, which 经理 holds, under another name is a new one.
     std::string fresh = "<Crm_BaseCode><cCode>09</cCode><cType>Duty</cType><cName>顾问</cName><bEdit>True</bEdit></Crm_BaseCode>";
     EXPECT_TRUE(Add(fresh, "Crm_BaseCode")) << msg;
     EXPECT_EQ(Count("Crm_BaseCode WHERE cName = N'顾问'"), 1);
@@ -216,8 +201,6 @@ TEST_P(Writes, ModifyRefusesAMissingContactOrABaseCodeAndAnswersServiceRequests)
     EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.0400");
     EXPECT_FALSE(Modify("<Crm_BaseCode><cName>x</cName></Crm_BaseCode>", "Crm_BaseCode"));
     EXPECT_EQ(msg, "Hx.CRM.TkBaseCodeRefer.clscommon.00083");
-    EXPECT_FALSE(Modify("<Ven_Contact><cContactCode>V0100000001</cContactCode><bcDutyID>abc</bcDutyID></Ven_Contact>"));
-    EXPECT_EQ(msg, "Hx.CRM.COMMON.DBMSG.Fld01(bcdutyid)\r\nHx.CRM.COMMON.DBMSG.Fld02");
     EXPECT_TRUE(Modify("<Ven_Contact Operating='Precompile'/>"));
     EXPECT_TRUE(Modify("<Ven_Contact Operating='Unknown'/>"));
     EXPECT_TRUE(Modify("<Ven_Contact Operating='SystemStart'/>"));  // no host service to ask: not refused
