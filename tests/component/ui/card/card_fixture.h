@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 
 #include <deque>
@@ -82,6 +84,13 @@ protected:
         card->activateWindow();
         card->FormActivate();
         QApplication::processEvents();
+    }
+    // The user clicks the page's tab.
+    void ClickTab(int index) {
+        QTabBar* bar = card->SSTab1()->tabBar();
+        ASSERT_TRUE(card->SSTab1()->isTabVisible(index)) << index;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+        ASSERT_EQ(card->SSTab1()->currentIndex(), index);
     }
     QLineEdit* Line(const std::string& editor) const {
         auto* box = card->findChild<QWidget*>(QString::fromStdString(editor));

@@ -161,12 +161,42 @@ TEST_F(CardTest, AddModeStartsClearedWithTheLoginsDefaults) {
     OpenCard(cardmode::Add, 3);
     EXPECT_TRUE(card->Edt(0).Enabled());
     EXPECT_TRUE(Line("Edt0")->hasFocus());
+    EXPECT_FALSE(card->Edt(1).Enabled());  // the code is made from the vendor's, not typed
     EXPECT_EQ(card->Edt(1).Text(), "");
     EXPECT_EQ(card->Edt(9).Text(), Ctx().UserName);
     EXPECT_TRUE(card->Edt(9).ReadOnly());
     EXPECT_EQ(card->DTPicker1(1).Text(), Ctx().LoginDate);
     EXPECT_EQ(card->EdtU(1).Text(), "B级");  // the item's default
     EXPECT_FALSE(card->Exists());
+}
+
+// Choosing a page by its tab puts the cursor where the clerk goes on typing: the second page's
+// first box, back on the first page the first box that takes typing, on the user-defined page the
+// first item in use. A card opened for a new contact starts on the first page, wherever the
+// shared card was left.
+TEST_F(CardTest, APageChosenByItsTabHasTheFocusOnItsFirstBox) {
+    auto focusedBox = [this] {
+        for (QWidget* w = QApplication::focusWidget(); w && w != card; w = w->parentWidget())
+            if (w->objectName().startsWith("Edt")) return w->objectName().toStdString();
+        return std::string("?");
+    };
+    OpenList();
+    const struct {
+        std::int16_t mode;
+        std::vector<std::pair<int, std::string>> clicks;  // the tab, and the box then focused
+    } cases[] = {
+        {cardmode::Modify, {{1, "Edt10"}, {0, "Edt2"}, {2, "EdtU0"}}},
+        {cardmode::Add, {{1, "Edt10"}, {0, "Edt0"}}},
+    };
+    for (const auto& c : cases) {
+        OpenCard(c.mode, 2);
+        EXPECT_EQ(card->SSTab1()->currentIndex(), 0) << "mode " << c.mode;
+        for (const auto& [page, box] : c.clicks) {
+            ClickTab(page);
+            EXPECT_EQ(focusedBox(), box) << "mode " << c.mode << ", page " << page;
+        }
+        card->close();
+    }
 }
 
 TEST_F(CardTest, TheListsAddAndModifyOpenTheSharedCardAtTheListsVendor) {

@@ -277,6 +277,7 @@ TEST_F(CardTest, UserDefinedItemsCheckTheirValuesAndHideWhenNoneIsInUse) {
     card->close();
     OpenCard(cardmode::Add);
     EXPECT_FALSE(card->SSTab1()->isTabVisible(2));
+    EXPECT_TRUE(card->DTPicker1(1).Visible());  // the first page's creation date is no user item
 }
 
 }  // namespace

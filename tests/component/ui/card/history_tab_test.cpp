@@ -26,12 +26,6 @@ protected:
         OpenCard(cardmode::Modify, row);
         ASSERT_EQ(card->Edt(1).Text(), kContact);
     }
-    void ClickTab(int index) {
-        QTabBar* bar = card->SSTab1()->tabBar();
-        ASSERT_TRUE(card->SSTab1()->isTabVisible(index)) << index;
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-        ASSERT_EQ(card->SSTab1()->currentIndex(), index);
-    }
     QTableWidget* Grid() const { return card->findChild<QTableWidget*>("GridHistory"); }
     QPushButton* RestoreButton() const { return card->findChild<QPushButton*>("CmdRestore"); }
     // The grid's rows as "user|kind|field|old|new"; every time must read as a date and time.
