@@ -18,7 +18,7 @@ Record Full() {
     Record r;
     for (std::string_view f : kFields) r.Set(f, std::string(f) + " 值, \"引\"; 反\\斜");
     r.Set("cContactName", "张伟");
-    r.Set("cMemo", "第一行\n第二行, comma; semicolon \\ backslash & ampersand");
+    r.Set("cMemo", "第一行\n第二行, comma; semicolon \\ backslash & ampersand, 2+2=4 =41");
     r.Set("cWorkAddress", "浙江省杭州市西湖区文三路 478 号华星时代广场 A 座 1201 室（邮编见下）");
     r.Set("cHomeMember", " 妻子：李娜\n儿子：张小明 ");  // blanks at both ends
     r.Set("dBirthday", "1985-04-12");
@@ -72,6 +72,10 @@ TEST(Formats, EveryFieldComesBackFromVCardAndCsv) {
         const std::string card = WriteVCard(r, "");
         EXPECT_NE(card.find("\r\nGENDER:" + letter + ";" + sex + "\r\n"), std::string::npos) << sex;
     }
+    // Another program splits a value at an unescaped comma or semicolon.
+    Record memo;
+    memo.Set("cMemo", "a, b; c \\ d");
+    EXPECT_NE(WriteVCard(memo, "").find("\r\nNOTE:a\\, b\\; c \\\\ d\r\n"), std::string::npos) << WriteVCard(memo, "");
     // Folded lines stay within 75 octets and never split a character.
     std::istringstream lines(WriteVCard(full, ""));
     int folded = 0;
@@ -200,6 +204,7 @@ TEST(Formats, EncodingsAreToldApart) {
         {"GBK vCard", "BEGIN:VCARD\r\nFN:\xD5\xC5\xCE\xB0\r\nEND:VCARD\r\n", Encoding::Gbk, "张伟"},
         {"UTF-8 with one bad byte", "cContactName\n张伟\n李娜\n\xC0\n", Encoding::Utf8, "张伟"},
         {"UTF-16", "\xFF\xFE" "c\0", Encoding::Utf16, ""},
+        {"UTF-16, big end first", std::string("\xFE\xFF\0c", 4), Encoding::Utf16, ""},
     };
     for (const auto& c : cases) {
         std::istringstream in(c.bytes);

@@ -269,9 +269,10 @@ TEST_P(Exchange, AnExportWritesThroughNoLinkAndOntoNoReadOnlyFile) {
 TEST_P(Exchange, ContactExportsOfMailProgramsMapToTheContactsFields) {
     const std::string google =
         // A column without a heading is no field, not even a user-defined item without a name.
-        "Name,Given Name,Family Name,E-mail 1 - Value,Phone 1 - Value,Organization,Notes,Birthday,\n"
-        ",伟,张,zw@example.cn,0571-1,杭州包装,备注,4/12/1985,无题\n"
-        "王小明,小明,王,,,,,,\n";
+        // A user-defined item's name heads its column.
+        "Name,Given Name,Family Name,E-mail 1 - Value,Phone 1 - Value,Organization,Notes,Birthday,微信号,\n"
+        ",伟,张,zw@example.cn,0571-1,杭州包装,备注,4/12/1985,zw-wx,无题\n"
+        "王小明,小明,王,,,,,,,\n";
     const std::string outlook =
         "First Name,Last Name,E-mail Address,Business Phone,Mobile Phone,Company,Job Title,Notes,Birthday\n"
         "John,Smith,js@x.org,010-1,138,ACME,总经理,hi,0/0/00\n"
@@ -280,13 +281,13 @@ TEST_P(Exchange, ContactExportsOfMailProgramsMapToTheContactsFields) {
         const char* language;
         std::string text;
         std::vector<std::string> names;  // as stored, in code order
-        std::string first;  // the first row's e-mail|office|mobile|memo|birthday|duty, each cut at 10 bytes
+        std::string first;  // the first row's e-mail|office|mobile|memo|birthday|user item 1|duty, each cut at 10 bytes
     };
     const Case cases[] = {
-        {"zh-CN", google, {"张伟", "王小明"}, "zw@example|0571-1||备注|1985-04-12|<none>"},
-        {"en-US", google, {"伟 张", "王小明"}, "zw@example|0571-1||备注|1985-04-12|<none>"},
-        {"zh-CN", outlook, {"Smith John", "张 Li"}, "js@x.org|010-1|138|hi||总经理"},
-        {"en-US", outlook, {"John Smith", "Li 张"}, "js@x.org|010-1|138|hi||总经理"},
+        {"zh-CN", google, {"张伟", "王小明"}, "zw@example|0571-1||备注|1985-04-12|zw-wx|<none>"},
+        {"en-US", google, {"伟 张", "王小明"}, "zw@example|0571-1||备注|1985-04-12|zw-wx|<none>"},
+        {"zh-CN", outlook, {"Smith John", "张 Li"}, "js@x.org|010-1|138|hi|||总经理"},
+        {"en-US", outlook, {"John Smith", "Li 张"}, "js@x.org|010-1|138|hi|||总经理"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.language) + " " + c.text.substr(0, 10));
@@ -302,7 +303,7 @@ TEST_P(Exchange, ContactExportsOfMailProgramsMapToTheContactsFields) {
             EXPECT_EQ(Scalar("SELECT cContactName FROM Ven_Contact WHERE cContactCode = N'V030000000" +
                              std::to_string(i + 1) + "'"), c.names[i]);
         std::string first;
-        for (const char* f : {"cEmail", "cOfficePhone", "cMobilePhone", "cMemo", "dBirthday"})
+        for (const char* f : {"cEmail", "cOfficePhone", "cMobilePhone", "cMemo", "dBirthday", "cConDefine1"})
             first += Scalar("SELECT " + std::string(f) + " FROM Ven_Contact WHERE cContactCode = N'V0300000001'").substr(0, 10) + "|";
         first += Scalar("SELECT d.cName FROM Ven_Contact c JOIN Crm_BaseCode d ON d.ID = c.bcDutyID "
                         "WHERE c.cContactCode = N'V0300000001'");
