@@ -155,10 +155,13 @@ TEST_F(ListCommandsTest, EachCommandRunsInsideItsRightAndLock) {
 // The early exits keep theirs (the lock until the window closes).
 TEST_F(ListCommandsTest, EachStopSaysWhyAndKeepsOnlyWhatItsExitKeeps) {
     using Arrange = std::function<void(ListCommandsTest&)>;
-    const Arrange heldElsewhere = [](ListCommandsTest& t) {
-        t.demo.System()->Execute(
-            "INSERT INTO UA_Lock (cTableName, iLockCode, cLoginId, cUser_Id, iProcessId, cHostName, dTakenAt) "
-            "VALUES ('Ven_Contact', 2, 'other-login', 'limited', 1, N'another-machine', '2001-01-01 00:00:00')");
+    const auto heldElsewhere = [](int code) -> Arrange {
+        return [code](ListCommandsTest& t) {
+            t.demo.System()->Execute(
+                "INSERT INTO UA_Lock (cTableName, iLockCode, cLoginId, cUser_Id, iProcessId, cHostName, dTakenAt) "
+                "VALUES ('Ven_Contact', " + std::to_string(code) +
+                ", 'other-login', 'limited', 1, N'another-machine', '2001-01-01 00:00:00')");
+        };
     };
     const Arrange markAfter = [](ListCommandsTest& t) { t.window->Grid().SetTextMatrix(1, 1, "x\u221A"); };
     const Arrange unmarked = [](ListCommandsTest& t) { t.window->Grid().SetTextMatrix(1, 1, ""); };
@@ -178,7 +181,8 @@ TEST_F(ListCommandsTest, EachStopSaysWhyAndKeepsOnlyWhatItsExitKeeps) {
     } cases[] = {
         // The limited user's menu greys Delete; the key still asks.
         {"no right", "limited", "", nullptr, "DeleteKey", "AS020306", false, "", ""},
-        {"lock held elsewhere", "demo", "", heldElsewhere, "mModify", "another-machine", false, "2", ""},
+        {"lock held elsewhere", "demo", "", heldElsewhere(2), "mModify", "another-machine", false, "2", ""},
+        {"delete's lock held elsewhere", "demo", "", heldElsewhere(8), "mDelete", "another-machine", false, "8", ""},
         // Only a mark at the start of the text counts for a delete.
         {"delete, none marked", "demo", "", markAfter, "mDelete", kNoRow, false, "8", ""},
         {"mail, none marked", "demo", "", unmarked, "mCRMSendMail", kNoRow, false, "3", ""},
