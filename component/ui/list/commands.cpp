@@ -97,8 +97,6 @@ bool frmContactList::RunCommand(const std::string& key) {
         std::int16_t column = 0;
         if (!CheckDelete(column)) return true;
         grid_->SetCol(column);
-        codeColumn_ = column;
-        codeColumnNext_ = static_cast<std::int16_t>(column + 1);
         const DeleteRun run = actions_.del ? actions_.del(*this, column) : DeleteMarked(*this, column);
         ReleaseLock(8);
         if (!run.confirmed) return true;

@@ -289,7 +289,6 @@ private:
     // The vendor the list was opened for, kept from its load: opened modeless inside the portal,
     // the window outlives the call that named the vendor.
     std::string vendorCode_, vendorName_;
-    std::int16_t codeColumn_ = 0, codeColumnNext_ = 0;
     std::int16_t pendingCancel_ = 0, pendingUnloadMode_ = 0;
     bool formLoaded_ = false;
     bool firstActivation_ = false;
