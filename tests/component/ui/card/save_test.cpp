@@ -6,6 +6,7 @@
 #include <QToolButton>
 
 #include "card_fixture.h"
+#include "file_text.h"
 
 namespace sovrel::test {
 namespace {
@@ -172,6 +173,12 @@ TEST_F(CardTest, ASaveThatFailsWhileClosingKeepsTheCardOpenWithTheEdit) {
     EXPECT_TRUE(card->isVisible());
     EXPECT_EQ(card->Edt(3).Text(), "未存");
     EXPECT_NE(Value("SELECT cAppellation FROM Ven_Contact WHERE cContactCode = 'V0100000001'"), "未存");
+    // Saved with its key, it fails the same way, and the reason is logged for the administrator.
+    Key(Qt::Key_F6);
+    EXPECT_EQ(card->Edt(3).Text(), "未存");
+    const std::string log = FileText(std::filesystem::path(TempFolder()) / "error.log");
+    EXPECT_NE(log.find("frmContactEdit.Operating()"), std::string::npos) << log;
+    EXPECT_NE(log.find("the server went away"), std::string::npos) << log;
     card->saveChain = [](frmContactEdit& c) { return c.Save(); };
 }
 
