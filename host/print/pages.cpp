@@ -272,8 +272,8 @@ private:
             allNeed += needs[k];
         }
         const bool keepShort = longNeed > 0 && shortSum < avail * 0.8;
-        const std::vector<double> longWidths = keepShort ? ShareKeepingWhole(needs, unbroken, long_, avail - shortSum)
-                                                         : std::vector<double>{};
+        const std::vector<double> longWidths =
+            keepShort ? ShareKeepingWhole(needs, unbroken, long_, longNeed, avail - shortSum) : std::vector<double>{};
         for (std::size_t k = 0; k < shown_.size(); ++k) {
             auto& c = shown_[k];
             if (total <= avail) c.width *= total > 0 ? avail / total : 1;
@@ -304,11 +304,9 @@ private:
     // share would cut one of its values where no line may break (inside a number) keeps the width
     // of that part, and the others share the rest. When even that does not fit, all share by need.
     static std::vector<double> ShareKeepingWhole(const std::vector<double>& needs, const std::vector<double>& unbroken,
-                                                 const std::vector<bool>& isLong, double width) {
+                                                 const std::vector<bool>& isLong, double longNeed, double width) {
         std::vector<double> out(needs.size(), 0);
         std::vector<bool> held(needs.size(), false);
-        double allNeed = 0;
-        for (std::size_t k = 0; k < needs.size(); ++k) allNeed += isLong[k] ? needs[k] : 0;
         for (bool changed = true; changed;) {
             changed = false;
             double left = width, need = 0;
@@ -318,7 +316,7 @@ private:
                 else need += needs[k];
             }
             if (left < 0) {  // the widest parts alone are more than the width
-                for (std::size_t k = 0; k < needs.size(); ++k) out[k] = isLong[k] ? needs[k] * width / allNeed : 0;
+                for (std::size_t k = 0; k < needs.size(); ++k) out[k] = isLong[k] ? needs[k] * width / longNeed : 0;
                 return out;
             }
             for (std::size_t k = 0; k < needs.size(); ++k) {

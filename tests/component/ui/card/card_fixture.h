@@ -92,6 +92,15 @@ protected:
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
         ASSERT_EQ(card->SSTab1()->currentIndex(), index);
     }
+    // The card's box that has the focus ("?" for none); a reference box's line edit is its child.
+    std::string FocusedBox() const {
+        for (QWidget* w = QApplication::focusWidget(); w && w != card; w = w->parentWidget()) {
+            const std::string name = w->objectName().toStdString();
+            if (name.rfind("Edt", 0) == 0 || name.rfind("DTPicker", 0) == 0 || name.rfind("cbo", 0) == 0 || name == "ChkbMajor")
+                return name;
+        }
+        return "?";
+    }
     QLineEdit* Line(const std::string& editor) const {
         auto* box = card->findChild<QWidget*>(QString::fromStdString(editor));
         return box ? box->findChild<QLineEdit*>("Text") : nullptr;

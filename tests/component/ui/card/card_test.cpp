@@ -175,11 +175,6 @@ TEST_F(CardTest, AddModeStartsClearedWithTheLoginsDefaults) {
 // first item in use. A card opened for a new contact starts on the first page, wherever the
 // shared card was left.
 TEST_F(CardTest, APageChosenByItsTabHasTheFocusOnItsFirstBox) {
-    auto focusedBox = [this] {
-        for (QWidget* w = QApplication::focusWidget(); w && w != card; w = w->parentWidget())
-            if (w->objectName().startsWith("Edt")) return w->objectName().toStdString();
-        return std::string("?");
-    };
     OpenList();
     const struct {
         std::int16_t mode;
@@ -193,7 +188,7 @@ TEST_F(CardTest, APageChosenByItsTabHasTheFocusOnItsFirstBox) {
         EXPECT_EQ(card->SSTab1()->currentIndex(), 0) << "mode " << c.mode;
         for (const auto& [page, box] : c.clicks) {
             ClickTab(page);
-            EXPECT_EQ(focusedBox(), box) << "mode " << c.mode << ", page " << page;
+            EXPECT_EQ(FocusedBox(), box) << "mode " << c.mode << ", page " << page;
         }
         card->close();
     }
@@ -251,24 +246,15 @@ TEST_F(CardTest, TabFollowsTheLayoutOnEachPageAndTheButtonsNameTheirKeys) {
     const std::vector<std::vector<std::string>> pages = {
         {"Edt2", "Edt3", "cboSex", "Edt4", "Edt5", "Edt6", "DTPicker1_0", "Edt7", "cboMarriage", "Edt8", "ChkbMajor"},
         {"Edt10", "Edt11", "Edt12", "Edt13", "Edt14", "Edt18", "Edt15", "Edt16", "Edt17", "Edt19", "Edt20"}};
-    // The box a focused widget belongs to (a reference box's line edit is its child).
-    auto owner = [&](QWidget* w) {
-        for (; w && w != card; w = w->parentWidget()) {
-            const std::string name = w->objectName().toStdString();
-            if (name.rfind("Edt", 0) == 0 || name.rfind("DTPicker", 0) == 0 || name.rfind("cbo", 0) == 0 || name == "ChkbMajor")
-                return name;
-        }
-        return std::string("?");
-    };
     auto* tabs = card->findChild<QTabWidget*>("SSTab1");
     for (std::size_t page = 0; page < pages.size(); ++page) {
         tabs->setCurrentIndex(static_cast<int>(page));
         QWidget* first = card->findChild<QWidget*>(QString::fromStdString(pages[page][0]));
         first->setFocus();
-        std::vector<std::string> walked{owner(QApplication::focusWidget())};
+        std::vector<std::string> walked{FocusedBox()};
         for (std::size_t i = 1; i < pages[page].size(); ++i) {
             Key(Qt::Key_Tab);
-            walked.push_back(owner(QApplication::focusWidget()));
+            walked.push_back(FocusedBox());
         }
         EXPECT_EQ(walked, pages[page]) << "page " << page;
     }
