@@ -305,8 +305,9 @@ private:
     void Uid(const std::string& v) {
         std::string id = v;
         if (txt::LCase(id).starts_with("urn:uuid:")) id = id.substr(9);
-        if (id.size() == 38 && id.front() == '{' && id.back() == '}' && IsGuid(id.substr(1, 36))) Single("UID", "oid", id);
-        else if (IsGuid(id)) Single("UID", "oid", "{" + txt::UCase(id) + "}");
+        if (id.size() == 38 && id.front() == '{' && id.back() == '}') id = id.substr(1, 36);
+        // Kept as this account writes its own keys, whatever case another program wrote.
+        if (IsGuid(id)) Single("UID", "oid", "{" + txt::UCase(id) + "}");
         // Other identifiers name the card in its own address book only: a new contact gets its own.
     }
 

@@ -99,11 +99,13 @@ struct CardCase {
 TEST(Formats, CardsOfOtherProgramsAndOlderVersions) {
     const CardCase cases[] = {
         {"3.0 of a phone",
-         "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;John;;;\r\nTEL;TYPE=CELL:138 0013 8000\r\n"
+         "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;John;;;\r\nUID:{6f1c2a10-0000-4000-8000-0000000000aa}\r\n"
+         "TEL;TYPE=CELL:138 0013 8000\r\n"
          "TEL;TYPE=WORK;TYPE=VOICE:010-1234\r\nitem1.EMAIL;TYPE=INTERNET:john@example.com\r\n"
          "item1.X-ABLabel:private\r\nBDAY:1985-04-12\r\nPHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgAB\r\n AQEASABIAAD\r\n"
          "ADR;TYPE=HOME:;;Street 1;City;;12345;DE\r\nEND:VCARD\r\n",
          {{"cContactName", "John Smith"},
+          {"oid", "{6F1C2A10-0000-4000-8000-0000000000AA}"},
           {"cMobilePhone", "138 0013 8000"},
           {"cOfficePhone", "010-1234"},
           {"cEmail", "john@example.com"},
@@ -114,7 +116,7 @@ TEST(Formats, CardsOfOtherProgramsAndOlderVersions) {
         {"2.1 with quoted-printable in UTF-8 and GBK",
          "BEGIN:VCARD\nVERSION:2.1\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E5=BC=A0;=E4=BC=9F;;;\n"
          "TEL;CELL;VOICE:13800138000\nNOTE;ENCODING=QUOTED-PRINTABLE:line one=0A=\nline two\n"
-         "TITLE;CHARSET=GBK;ENCODING=QUOTED-PRINTABLE:=BE=AD=C0=ED\n"
+         "TITLE;CHARSET=GBK;\n ENCODING=QUOTED-PRINTABLE:=BE=AD=\n=C0=ED\n"  // its parameters folded
          "PHOTO;ENCODING=BASE64;TYPE=JPEG:/9j/4AAQ\nSkZJRgABAQEASABIAAD\n\nEND:VCARD\n",
          {{"cContactName", "张伟"}, {"cMobilePhone", "13800138000"}, {"cMemo", "line one\nline two"}, {"bcDutyID", "经理"}},
          {"PHOTO"}},

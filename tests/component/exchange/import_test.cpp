@@ -6,6 +6,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 
 #include "exchange/contact_exchange.h"
 #include "exchange/csv.h"
@@ -235,6 +236,73 @@ TEST_P(Exchange, ARowIsToldAddedOnlyOnceCommittedWithItsVendorsMainContact) {
     EXPECT_EQ(summary.added, 2);
     EXPECT_EQ(summary.refused, 1);
     EXPECT_TRUE(summary.written);
+}
+
+// A file on a share that goes away: reads come a short piece at a time, and once the import is
+// writing, the read that reaches failAt fails.
+class VanishingFile : public std::stringbuf {
+public:
+    VanishingFile(const std::string& text, std::size_t failAt, IClsCommon& service)
+        : std::stringbuf(text, std::ios::in), failAt_(failAt), service_(service) {}
+
+protected:
+    std::streamsize xsgetn(char* s, std::streamsize n) override {
+        if (static_cast<std::size_t>(gptr() - eback()) >= failAt_ && service_.m_cnn()->TransactionLevel() > 0)
+            throw std::runtime_error("the share went away");
+        return std::stringbuf::xsgetn(s, std::min<std::streamsize>(n, 64));
+    }
+
+private:
+    std::size_t failAt_;
+    IClsCommon& service_;
+};
+
+TEST_P(Exchange, AFileThatFailsMidwayKeepsTheCommittedBatchesAndTakesBackTheRest) {
+    std::string text = "cVenCode,cContactName\n";
+    std::vector<std::size_t> lineAt{0, 0};  // where each line (from 2) starts
+    for (int i = 1; i <= 520; ++i) {
+        lineAt.push_back(text.size());
+        text += "V03,联系人" + std::to_string(1000 + i) + "\n";
+    }
+    struct Case {
+        const char* what;
+        int failingLine;
+        bool atomic;
+        long kept;  // the batches committed before the failure
+    };
+    const Case cases[] = {
+        {"in the first batch", 5, false, 0},
+        {"after the first batch", 511, false, 500},
+        {"atomic", 5, true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(service->ExecuteX("DELETE FROM Ven_Contact WHERE cVenCode = N'V03'"));
+        VanishingFile file(text, lineAt[static_cast<std::size_t>(c.failingLine)], *service);
+        std::istream in(&file);
+        std::vector<ex::RowReport> rows;
+        EXPECT_FALSE(ex::ImportContacts(*service, in, {.atomic = c.atomic},
+                                        [&rows](const ex::RowReport& r) { rows.push_back(r); }, summary));
+        EXPECT_EQ(summary.message, "the share went away");
+        EXPECT_EQ(summary.added, c.kept);
+        EXPECT_EQ(summary.written, c.kept > 0);
+        EXPECT_EQ(Count("Ven_Contact WHERE cVenCode = N'V03'"), c.kept);
+        EXPECT_EQ(Count("vendor v JOIN Ven_Contact c ON c.oid = v.cSovrelCode WHERE v.cVenCode = N'V03'"),
+                  c.kept > 0 ? 1 : 0);
+        // Nothing is left open on the importing connection to hold other users' writes.
+        EXPECT_EQ(service->m_cnn()->TransactionLevel(), 0);
+        auto seen = service->OpenX("SELECT count(*) FROM Ven_Contact WHERE cVenCode = N'V03'");
+        ASSERT_TRUE(seen);
+        EXPECT_EQ(seen->Get(std::size_t{0}).ToText(), std::to_string(c.kept));
+        // The rows read after the last commit are told taken back (an atomic run has told them
+        // accepted only, and its summary says none went in).
+        ASSERT_GT(rows.size(), static_cast<std::size_t>(c.kept));
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (static_cast<long>(i) < c.kept) EXPECT_EQ(rows[i].outcome, ex::Outcome::Added) << i;
+            else if (c.atomic) EXPECT_EQ(rows[i].outcome, ex::Outcome::Accepted) << i;
+            else EXPECT_EQ(rows[i].message, "Hx.CRM.TkContact.Exchange.TakenBack(the share went away)") << i;
+        }
+    }
 }
 
 TEST_P(Exchange, AnExportWritesThroughNoLinkAndOntoNoReadOnlyFile) {

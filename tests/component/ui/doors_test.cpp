@@ -2,10 +2,12 @@
 // the send-mail window.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -21,6 +23,7 @@
 #include "common/hosts/text_service.h"
 #include "demo_session.h"
 #include "host/config.h"
+#include "host/texts/text_table.h"
 #include "ui/help_window.h"
 
 namespace sovrel::test {
@@ -121,6 +124,34 @@ TEST_F(DoorsTest, TheOverviewOpensFromTheToolbarAndTheMenu) {
     ASSERT_NE(overview, nullptr);
     EXPECT_NE(overview->windowTitle().toStdString().find("V0100000003"), std::string::npos);
     overview->close();
+}
+
+// Every control of the list that the texts name (labels, buttons, menus and their items) shows
+// that text in the user's language.
+TEST_F(DoorsTest, EveryControlTheTextsNameShowsItsTextInTheUsersLanguage) {
+    const std::string prefix = "Hx.CRM.TkContactUI.frmContactList.";
+    for (const auto& [user, language] : {std::pair{"demo_en", "en-US"}, std::pair{"demo", "zh-CN"}}) {
+        Open(user);
+        const auto& table = host::texts::TextTable::For(language);
+        int controls = 0;
+        for (const std::string& key : table.Keys()) {
+            const std::string control = key.starts_with(prefix) ? key.substr(prefix.size()) : "";
+            if (control.empty() || control.find('.') != std::string::npos) continue;
+            QString shown = "(no control)";
+            for (QObject* o : window->findChildren<QObject*>(QString::fromStdString(control))) {
+                if (auto* label = qobject_cast<QLabel*>(o)) shown = label->text();
+                else if (auto* button = qobject_cast<QAbstractButton*>(o)) shown = button->text();
+                else if (auto* menu = qobject_cast<QMenu*>(o)) shown = menu->title();
+                else if (auto* item = qobject_cast<QAction*>(o)) shown = item->text().section('\t', 0, 0);
+                else continue;
+                break;
+            }
+            EXPECT_EQ(shown.toStdString(), *table.Get(key)) << user << " " << control;
+            ++controls;
+        }
+        EXPECT_GT(controls, 30) << user;
+        CloseList();
+    }
 }
 
 // The window options and the locate settings carry the list's title in the user's language.

@@ -149,6 +149,24 @@ TEST_F(HistoryTabTest, ARestoredValueTheSaveRefusesWritesNothingAndStaysInItsFie
     EXPECT_EQ(HistoryCount(), count);
 }
 
+// A change of a column the card does not show (written by a later version, or an item no longer
+// in use) is listed and offered by the filter under its own name, and cannot be put back.
+TEST_F(HistoryTabTest, AChangeOfAColumnTheCardDoesNotShowIsListedButCannotBePutBack) {
+    AddHistoryRow("V01", "cFaxPhone", "010-1", "010-2");
+    AddHistoryRow("V01", "cConDefine3", "x", "y");
+    OpenContact("demo");
+    ClickTab(frmContactEdit::kHistoryTab);
+    ASSERT_EQ(Grid()->rowCount(), 2);
+    for (int row = 0; row < 2; ++row) {
+        ClickRow(row);
+        EXPECT_FALSE(RestoreButton()->isEnabled()) << Grid()->item(row, 3)->text().toStdString();
+    }
+    Filter("Hx.CRM.TkContact.History.UnusedItem(3)");
+    EXPECT_EQ(Rows(), std::vector<std::string>{"Demo User|" + modify + "|Hx.CRM.TkContact.History.UnusedItem(3)|x|y"});
+    Filter("cFaxPhone");
+    EXPECT_EQ(Rows(), std::vector<std::string>{"Demo User|" + modify + "|cFaxPhone|010-1|010-2"});
+}
+
 // "limited" may browse V01 and V03 but not change contacts: it sees the rows of V01 only and
 // cannot put a value back, by the button or otherwise.
 TEST_F(HistoryTabTest, WithoutTheModifyRightRestoreIsGreyedAndRefusedAndOtherVendorsRowsStayHidden) {
