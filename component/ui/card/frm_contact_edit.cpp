@@ -263,17 +263,6 @@ void frmContactEdit::InitData(std::int16_t mode, std::int16_t codeColumn, std::i
         SetModeCaption(true);
         change_->bExist = true;
         Fillallfields();
-        if (IFlexGrid* grid = ListGrid(); grid && grid->Rows() == 2 && tlb_) {
-            const auto keys = tlb_->ButtonKeys();
-            // Positions 3 to 6 of the definition (1-based) are the four moves.
-            if (keys.size() >= 6) {
-                tlb_->SetButtonEnabled(keys[2], true);
-                tlb_->SetButtonEnabled(keys[3], true);
-                tlb_->SetButtonEnabled(keys[4], false);
-                tlb_->SetButtonEnabled(keys[5], false);
-                ApplyToolbarStyle();
-            }
-        }
     }
     SetButton("SaveRs", false);
     change_->bEdit = false;

@@ -76,6 +76,10 @@ TEST(Formats, EveryFieldComesBackFromVCardAndCsv) {
     Record memo;
     memo.Set("cMemo", "a, b; c \\ d");
     EXPECT_NE(WriteVCard(memo, "").find("\r\nNOTE:a\\, b\\; c \\\\ d\r\n"), std::string::npos) << WriteVCard(memo, "");
+    memo.Set("cMemo", std::string(70, 'x'));  // the line's 75 octets fit: no fold, not even an empty one
+    const std::string card = WriteVCard(memo, ""), note = "\r\nNOTE:" + std::string(70, 'x') + "\r\n";
+    ASSERT_NE(card.find(note), std::string::npos) << card;
+    EXPECT_NE(card[card.find(note) + note.size()], ' ') << card;
     // Folded lines stay within 75 octets and never split a character.
     std::istringstream lines(WriteVCard(full, ""));
     int folded = 0;
@@ -123,11 +127,12 @@ TEST(Formats, CardsOfOtherProgramsAndOlderVersions) {
         {"4.0 of another program",
          "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Anna\r\nUID:urn:uuid:6f1c2a10-0000-4000-8000-0000000000ff\r\n"
          "TEL;VALUE=uri;TYPE=\"voice,home\":tel:+1-555-0100\r\nTEL;TYPE=fax:+1-555-0199\r\nGENDER:F\r\n"
-         "EMAIL;PREF=1:a@x.org\r\nEMAIL:b@x.org\r\nADR:;;Main St\\, 5;;;;\r\nCATEGORIES:vip\r\nEND:VCARD\r\n",
+         "EMAIL;PREF=1:a@x.org\r\nEMAIL:b@x.org\r\nBDAY:19900102T120000Z\r\nADR:;;Main St\\, 5;;;;\r\nCATEGORIES:vip\r\nEND:VCARD\r\n",
          {{"cContactName", "Anna"},
           {"oid", "{6F1C2A10-0000-4000-8000-0000000000FF}"},
           {"cHomePhone", "+1-555-0100"},
           {"bcSexID", "F"},
+          {"dBirthday", "1990-01-02"},
           {"cEmail", "a@x.org"},
           {"cWorkAddress", "Main St, 5"}},
          {"TEL;TYPE=fax", "EMAIL", "CATEGORIES"}},
@@ -173,14 +178,15 @@ TEST(Formats, BrokenCardsAreRefusedOneByOneWithTheirLines) {
 
 TEST(Formats, BrokenCsvRowsAreRefusedAndTheRowsAfterThemRead) {
     const std::string text =
-        "cContactName,cMemo,Extra\r\n"   // 1
+        std::string("cContactName,cMemo,Extra\r\n") +  // 1
         "甲,\"two\r\nlines\",x\r\n"      // 2-3
         "乙,a\"b,x\r\n"                  // 4: a quote inside a bare field
         "丙,x\r\n"                       // 5: a field short
         "\r\n"                           // 6: blank
         "丁,\"never closed,x\r\n"        // 7
         "戊,\"\"\"quoted\"\"\",x\r\n"    // 8
-        "\xff,x,y\r\n";                  // 9
+        "\xff,x,y\r\n"                   // 9
+        "己,\"" + std::string(33000, 'a') + "\r\n" + std::string(33000, 'b') + "\r\nc\",x\r\n";  // 10-12: open past 64 KB
     std::vector<std::string> ignoredColumns;
     std::vector<std::string> got;
     for (const auto& r : Read(text, &ignoredColumns))
@@ -188,7 +194,9 @@ TEST(Formats, BrokenCsvRowsAreRefusedAndTheRowsAfterThemRead) {
     const std::string p = "Hx.CRM.TkContact.Exchange.";
     EXPECT_EQ(got, (std::vector<std::string>{"line 2 甲|two\nlines", "line 4 " + p + "BadLine 4",
                                              "line 5 " + p + "FieldCount 5 2 3", "line 7 " + p + "OpenQuote 7",
-                                             "line 8 戊|\"quoted\"", "line 9 " + p + "BadBytes 9"}));
+                                             "line 8 戊|\"quoted\"", "line 9 " + p + "BadBytes 9",
+                                             "line 10 " + p + "OpenQuote 10", "line 11 " + p + "FieldCount 11 1 3",
+                                             "line 12 " + p + "BadLine 12"}));
     EXPECT_EQ(ignoredColumns, std::vector<std::string>{"Extra"});
 }
 
@@ -204,6 +212,8 @@ TEST(Formats, EncodingsAreToldApart) {
         {"UTF-8 with its mark", "\xEF\xBB\xBF" "cContactName\r\n张伟\r\n", Encoding::Utf8, "张伟"},
         {"GBK", "cContactName,cMemo\r\n\xD5\xC5\xCE\xB0,\xC1\xAA\xCF\xB5\xC8\xCB\r\n", Encoding::Gbk, "张伟"},
         {"GBK vCard", "BEGIN:VCARD\r\nFN:\xD5\xC5\xCE\xB0\r\nEND:VCARD\r\n", Encoding::Gbk, "张伟"},
+        {"UTF-8 beyond the basic plane", "cContactName\r\n𠮷田家\r\n", Encoding::Utf8, "𠮷田家"},
+        {"UTF-8 of another script", "cContactName\r\nมานี\r\n", Encoding::Utf8, "มานี"},
         {"UTF-8 with one bad byte", "cContactName\n张伟\n李娜\n\xC0\n", Encoding::Utf8, "张伟"},
         {"UTF-16", "\xFF\xFE" "c\0", Encoding::Utf16, ""},
         {"UTF-16, big end first", std::string("\xFE\xFF\0c", 4), Encoding::Utf16, ""},

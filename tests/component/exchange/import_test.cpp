@@ -52,12 +52,13 @@ protected:
     std::vector<ex::RowReport> Import(const std::string& text, ex::ImportOptions options = {}) {
         std::istringstream in(text);
         std::vector<ex::RowReport> rows;
-        ex::ImportContacts(*service, in, options, [&rows](const ex::RowReport& r) { rows.push_back(r); }, summary);
+        ok = ex::ImportContacts(*service, in, options, [&rows](const ex::RowReport& r) { rows.push_back(r); }, summary);
         return rows;
     }
 
     fs::path folder = fs::temp_directory_path() / ("sovrel-exchange-" + std::to_string(::getpid()));
     ex::ImportSummary summary;
+    bool ok = false;  // what the last Import returned
 };
 
 TEST_P(Exchange, EveryFieldGoesInAndComesBackOutInBothFormats) {
@@ -122,7 +123,9 @@ TEST_P(Exchange, EachRowIsReportedAndARefusalStopsNothing) {
         "V03,,癸,,9999,,,,,x\n"                   // 12
         "V03,V0300000050,子,V0300000050,,,,,,x\n"  // 13
         "V03,,丑,V0399999999,,,,,,x\n"            // 14
-        "V03,,\"a\"b,,,,,,,x\n";                  // 15
+        "V03,,\"a\"b,,,,,,,x\n"                   // 15
+        "V03,V03123456789012,寅,,,,,,,x\n"       // 16: a code of another pattern
+        "V03,,卯,,,,,,,x\n";                      // 17: numbered as the card numbers
     const long before = Count("Ven_Contact");
     const auto rows = Import(text);
     using O = ex::Outcome;
@@ -146,7 +149,9 @@ TEST_P(Exchange, EachRowIsReportedAndARefusalStopsNothing) {
         {12, O::Refused, "", "Hx.CRM.BO.SurveyAcitve.surveyaction.00027(9999)"},
         {13, O::Refused, "V0300000050", "Hx.CRM.FrameCaption.Contact01"},
         {15, O::Refused, "", e + "BadLine(15)"},
-        {5, O::Added, "V0300000012", ""},
+        {16, O::Added, "V03123456789012", ""},
+        {17, O::Added, "V0300000012", ""},
+        {5, O::Added, "V0300000013", ""},
         {14, O::Refused, "", "Hx.CRM.TkContact.frmcontactedit.00066"},
     };
     ASSERT_EQ(rows.size(), std::size(want));
@@ -156,10 +161,11 @@ TEST_P(Exchange, EachRowIsReportedAndARefusalStopsNothing) {
         EXPECT_EQ(rows[i].code, want[i].code) << "line " << want[i].line;
         EXPECT_EQ(rows[i].message, want[i].message) << "line " << want[i].line;
     }
-    EXPECT_EQ(summary.added, 5);
+    EXPECT_EQ(summary.added, 7);
     EXPECT_EQ(summary.refused, 9);
-    EXPECT_EQ(Count("Ven_Contact"), before + 5);
-    EXPECT_EQ(Scalar("SELECT cSuperiorID FROM Ven_Contact WHERE cContactCode = N'V0300000012'"), "V0300000009");
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(Count("Ven_Contact"), before + 7);
+    EXPECT_EQ(Scalar("SELECT cSuperiorID FROM Ven_Contact WHERE cContactCode = N'V0300000013'"), "V0300000009");
     EXPECT_EQ(Scalar("SELECT c.bcSexID FROM Ven_Contact c WHERE c.cContactCode = N'V0300000011'"), "1");
     EXPECT_EQ(Scalar("SELECT b.bEdit FROM Ven_Contact c JOIN Crm_BaseCode b ON b.ID = c.bcDutyID "
                      "WHERE c.cContactCode = N'V0300000011' AND b.cName = N'首席科学家'"),
@@ -201,7 +207,22 @@ TEST_P(Exchange, AtomicAndDryRunWriteNothingWhenTheyShouldNot) {
         EXPECT_EQ(Count("Ven_Contact"), contacts + c.written);
         EXPECT_EQ(Count("Crm_BaseCode WHERE cName = N'新职务'"), c.written ? 1 : 0);
         EXPECT_EQ(summary.written, c.written > 0);
+        EXPECT_EQ(ok, c.text == good);  // true only when no row was refused
     }
+}
+
+// A row whose check cannot be made (here its person in charge: the table is gone) is refused
+// with the data service's message, and the next row still goes in.
+TEST_P(Exchange, ARowWhoseCheckFailsInTheDatabaseIsRefusedWithTheReason) {
+    platform::db::Connection owner;
+    owner.Open(connection);
+    owner.ExecuteScript("DROP TABLE Person");
+    const auto rows = Import("cVenCode,cContactName,cPrincipal\nV03,甲,0002\nV03,乙,\n");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].outcome, ex::Outcome::Refused);
+    EXPECT_EQ(rows[0].message, "Hx.CRM.TkContact.Exchange.Failed(Hx.CRM.COMMON.DBMSG.Sel0511)");
+    EXPECT_EQ(rows[1].outcome, ex::Outcome::Added);
+    EXPECT_EQ(Count("Ven_Contact WHERE cContactName = N'乙'"), 1);
 }
 
 TEST_P(Exchange, AFileThatIsNoContactFileIsRefusedWhole) {

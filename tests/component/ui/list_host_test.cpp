@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,6 +62,10 @@ TEST_F(ListOnHostTest, ARowLongerThanItsColumnIsShownAsStoredWithTheRest) {
     ASSERT_GT(name, 0);
     EXPECT_EQ(Column(name)[2], longName);
     EXPECT_EQ(Column(2).back(), "V0200000002");
+    // The administrator finds the row named in the error log.
+    const std::string log = FileText(std::filesystem::path(demo.path()) / "error.log");
+    EXPECT_NE(log.find("frmContactList.FillGrid()"), std::string::npos) << log;
+    EXPECT_NE(log.find("cContactName"), std::string::npos) << log;
 }
 
 TEST_F(ListOnHostTest, QuickSearchNarrowsWithinTheFilterAndTakesWildcardsAndQuotesLiterally) {
@@ -76,7 +81,7 @@ TEST_F(ListOnHostTest, QuickSearchNarrowsWithinTheFilterAndTakesWildcardsAndQuot
     QTest::keyClicks(window->SearchBox(), "V02");
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->SearchText() == "V02"; }, 3000));
     EXPECT_EQ(Column(2), (Codes{"V0200000001", "V0200000002"}));
-    EXPECT_EQ(window->RangeText(), "第 1–2 条，共 2 条");
+    EXPECT_EQ(window->findChild<QLabel*>("StbRange")->text().toStdString(), "第 1–2 条，共 2 条");  // the status bar
     const struct {
         const char* typed;
         Codes codes;
@@ -96,9 +101,9 @@ TEST_F(ListOnHostTest, QuickSearchNarrowsWithinTheFilterAndTakesWildcardsAndQuot
         EXPECT_EQ(Column(2), c.codes) << c.typed;
         EXPECT_TRUE(shown.empty()) << c.typed << ": " << shown.back();
     }
-    // A name changed after the initials were read is found by its new ones.
-    ASSERT_TRUE(db.ExecuteX("UPDATE Ven_Contact SET cContactName = N'周丽' WHERE cContactCode = N'V0200000001'"));
-    window->SearchBox()->setText("zl");
+    // A name changed after the initials were read is found by its new ones, typed in capitals.
+    ASSERT_TRUE(db.ExecuteX("UPDATE Ven_Contact SET cContactName = N'安丽' WHERE cContactCode = N'V0200000001'"));
+    window->SearchBox()->setText("AL");
     window->SearchNow();
     EXPECT_EQ(Column(2), (Codes{"V0200000001"}));
     window->SearchBox()->setText("Qz");
@@ -186,11 +191,19 @@ TEST_F(ListOnHostTest, HeaderClicksSortTheWholeFilteredSearchedListAndTheSortMen
     EXPECT_TRUE(shown.empty()) << shown.back();
 }
 
+// Opened again while open, the list comes forward as it was rather than a second one.
 TEST_F(ListOnHostTest, OpenedForOneVendorShowsItsContactsAndSaysWhichVendor) {
     Open("V02", "Nordwind Industrial Supplies GmbH");
     EXPECT_EQ(Column(2), (std::vector<std::string>{"V0200000001", "V0200000002"}));
     EXPECT_EQ(window->findChild<QLabel*>("RefClient")->text().toStdString(),
               "供应商: V02  Nordwind Industrial Supplies GmbH");
+    frmContactList* first = window;
+    Open();
+    EXPECT_EQ(window, first);
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"V0200000001", "V0200000002"}));
+    long lists = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) lists += w->objectName() == "frmContactList";
+    EXPECT_EQ(lists, 1);
 }
 
 TEST_F(ListOnHostTest, AUserWhoseLanguageIsEnglishGetsEveryTextInEnglishFromTheFirstWindow) {

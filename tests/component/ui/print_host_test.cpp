@@ -106,7 +106,13 @@ TEST_F(PrintOnHostTest, ExportAndPageSetupThenPrintOfTheList) {
     const std::string info = CommandOutput("pdfinfo " + (folder / "p.pdf").string());
     EXPECT_NE(info.find(landscape ? "842 x 595" : "595 x 842"), std::string::npos) << info;
 
-    // An empty list only tells the user: no dialog opens.
+    // A list of one contact prints; an empty one only tells the user: no dialog opens.
+    ASSERT_TRUE(Ctx().DataService->ExecuteX("DELETE FROM Ven_Contact WHERE cContactCode <> N'V0100000001'"));
+    window->DataRefresh("");
+    ASSERT_EQ(grid.Rows(), 2);
+    fs::remove(folder / "p.pdf");
+    window->Operating("Print");
+    EXPECT_TRUE(fs::exists(folder / "p.pdf")) << (shown.empty() ? "" : shown.back());
     ASSERT_TRUE(Ctx().DataService->ExecuteX("DELETE FROM Ven_Contact"));
     window->DataRefresh("");
     bool asked = false;

@@ -4,6 +4,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QTimer>
+#include <QToolButton>
 
 #include "card_fixture.h"
 #include "common/host_objects.h"
@@ -74,6 +75,24 @@ TEST_F(CardTest, PageKeysWalkTheListTheMoveButtonsFollowAndADeletedContactIsRepo
     EXPECT_EQ(LastShown(), "Hx.CRM.TkContact.frmcontactedit.00094");
     EXPECT_EQ(list->Grid().Rows(), 6);
     EXPECT_EQ(card->Edt(1).Text(), "V0100000001");
+}
+
+// A list of one contact offers no move; nor does an empty one once a move from a new contact
+// finds it still empty.
+TEST_F(CardTest, NoMoveIsOfferedOnAListOfOneContactOrNone) {
+    Execute("DELETE FROM Ven_Contact WHERE cContactCode = 'V0200000002'");
+    OpenList("demo", "V02", "Nordwind Industrial Supplies GmbH");
+    ASSERT_EQ(list->Grid().Rows(), 2);
+    OpenCard(cardmode::Modify, 1);
+    ASSERT_EQ(card->Edt(1).Text(), "V0200000001");
+    EXPECT_EQ(Moves(), std::vector<bool>(4, false));
+    card->close();
+    Execute("DELETE FROM Ven_Contact WHERE cVenCode = 'V02'");
+    list->DataRefresh("");
+    ASSERT_EQ(list->Grid().Rows(), 1);
+    OpenCard(cardmode::Add, 0);
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(Moves(), std::vector<bool>(4, false));
 }
 
 // A contact whose superior is gone shows none, and its next save stores what the card showed.
@@ -158,13 +177,21 @@ TEST_F(CardTest, EscapeClosesOnlyACardWithoutChangesAndCancelKeepsADirtyOneOpen)
 
 TEST_F(CardTest, AddModeStartsClearedWithTheLoginsDefaults) {
     OpenList();
+    // A loaded contact's vendor has no list to choose another from; a new contact's has.
+    auto vendorList = [this] { return card->findChild<QWidget*>("Edt0")->findChild<QToolButton*>("Lookup"); };
+    OpenCard(cardmode::Modify, 2);
+    EXPECT_FALSE(vendorList()->isVisibleTo(card));
+    card->close();
     OpenCard(cardmode::Add, 3);
+    EXPECT_TRUE(vendorList()->isVisibleTo(card));
     EXPECT_TRUE(card->Edt(0).Enabled());
     EXPECT_TRUE(Line("Edt0")->hasFocus());
     EXPECT_FALSE(card->Edt(1).Enabled());  // the code is made from the vendor's, not typed
     EXPECT_EQ(card->Edt(1).Text(), "");
     EXPECT_EQ(card->Edt(9).Text(), Ctx().UserName);
     EXPECT_TRUE(card->Edt(9).ReadOnly());
+    EXPECT_EQ(card->DTPicker1(1).Text(), Ctx().LoginDate);
+    Type("DTPicker1_1", "2020-01-01", false);  // the creation date is the login's, not typed
     EXPECT_EQ(card->DTPicker1(1).Text(), Ctx().LoginDate);
     EXPECT_EQ(card->EdtU(1).Text(), "B级");  // the item's default
     EXPECT_FALSE(card->Exists());

@@ -54,9 +54,9 @@ protected:
         ASSERT_EQ(combo->currentText().toStdString(), caption);
     }
     void AddHistoryRow(const std::string& vendor, const std::string& column, const std::string& oldValue,
-                       const std::string& newValue) {
+                       const std::string& newValue, const std::string& contact = kContact) {
         Execute("INSERT INTO Ven_ContactHistory (cContactCode, cVenCode, cColumn, cOldValue, cNewValue, cUserId, "
-                "cUserName, dChanged, cKind) VALUES ('" + std::string(kContact) + "', '" + vendor + "', '" + column +
+                "cUserName, dChanged, cKind) VALUES ('" + contact + "', '" + vendor + "', '" + column +
                 "', '" + oldValue + "', '" + newValue + "', 'demo_en', 'Demo User', '2026-01-05 09:00:00', 'modify')");
     }
     std::string HistoryCount() const {
@@ -150,14 +150,17 @@ TEST_F(HistoryTabTest, ARestoredValueTheSaveRefusesWritesNothingAndStaysInItsFie
 }
 
 // A change of a column the card does not show (written by a later version, or an item no longer
-// in use) is listed and offered by the filter under its own name, and cannot be put back.
+// in use) or does not let the user change (the creator) is listed and offered by the filter, and
+// cannot be put back. The filter's choice stays on the next contact.
 TEST_F(HistoryTabTest, AChangeOfAColumnTheCardDoesNotShowIsListedButCannotBePutBack) {
     AddHistoryRow("V01", "cFaxPhone", "010-1", "010-2");
     AddHistoryRow("V01", "cConDefine3", "x", "y");
+    AddHistoryRow("V01", "cCreator", "someone", "演示用户");
+    AddHistoryRow("V01", "cFaxPhone", "010-3", "010-4", "V0100000003");
     OpenContact("demo");
     ClickTab(frmContactEdit::kHistoryTab);
-    ASSERT_EQ(Grid()->rowCount(), 2);
-    for (int row = 0; row < 2; ++row) {
+    ASSERT_EQ(Grid()->rowCount(), 3);
+    for (int row = 0; row < 3; ++row) {
         ClickRow(row);
         EXPECT_FALSE(RestoreButton()->isEnabled()) << Grid()->item(row, 3)->text().toStdString();
     }
@@ -165,6 +168,9 @@ TEST_F(HistoryTabTest, AChangeOfAColumnTheCardDoesNotShowIsListedButCannotBePutB
     EXPECT_EQ(Rows(), std::vector<std::string>{"Demo User|" + modify + "|Hx.CRM.TkContact.History.UnusedItem(3)|x|y"});
     Filter("cFaxPhone");
     EXPECT_EQ(Rows(), std::vector<std::string>{"Demo User|" + modify + "|cFaxPhone|010-1|010-2"});
+    ASSERT_TRUE(card->Operating("Next"));
+    ASSERT_EQ(card->Edt(1).Text(), "V0100000003");
+    EXPECT_EQ(Rows(), std::vector<std::string>{"Demo User|" + modify + "|cFaxPhone|010-3|010-4"});
 }
 
 // "limited" may browse V01 and V03 but not change contacts: it sees the rows of V01 only and

@@ -133,6 +133,8 @@ TEST_F(CardTest, EachCheckStopsTheSaveWithItsMessageAtItsField) {
         if (!c.focus.empty()) {
             EXPECT_TRUE(Line(c.focus)->hasFocus()) << c.name;
         }
+        for (int box : {0, 4, 8})  // a refused reference keeps no hint of its code
+            if (c.focus == "Edt" + std::to_string(box)) EXPECT_EQ(card->Edt(box).Description(), "") << c.name;
         EXPECT_EQ(Value("SELECT COUNT(*) FROM Ven_Contact"), "6") << c.name;
         answers = {msgbox::No};
         card->close();
@@ -221,6 +223,7 @@ TEST_F(CardTest, ARefusedSuperiorIsToldOnceClearedAndNothingIsSaved) {
             EXPECT_EQ(shown, std::vector<std::string>{"Hx.CRM.FrameCaption.Contact01"}) << label;
             EXPECT_EQ(card->Edt(4).Text(), "") << label;
             EXPECT_EQ(card->Edt(4).Tag(), "") << label;
+            EXPECT_EQ(card->Edt(4).Description(), "") << label;
             EXPECT_EQ(card->focusWidget(), Line("Edt4")) << label;
             EXPECT_EQ(Value("SELECT cSuperiorID" + where), "V0100000001") << label;
             EXPECT_EQ(Value("SELECT convert(char, convert(money,tkts), 2)" + where), version) << label;
