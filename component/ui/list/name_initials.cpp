@@ -53,8 +53,8 @@ std::string TableState(IClsCommon& db) {
 
 bool LooksLikeInitials(const std::string& typed) {
     if (typed.size() < 2) return false;
-    for (char c : typed)
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
+    for (char c : txt::LCase(typed))
+        if (c < 'a' || c > 'z') return false;
     return true;
 }
 

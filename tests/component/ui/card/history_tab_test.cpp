@@ -157,6 +157,7 @@ TEST_F(HistoryTabTest, AChangeOfAColumnTheCardDoesNotShowIsListedButCannotBePutB
     AddHistoryRow("V01", "cConDefine3", "x", "y");
     AddHistoryRow("V01", "cCreator", "someone", "演示用户");
     AddHistoryRow("V01", "cFaxPhone", "010-3", "010-4", "V0100000003");
+    AddHistoryRow("V01", "cMemo", "a", "b", "V0100000003");
     OpenContact("demo");
     ClickTab(frmContactEdit::kHistoryTab);
     ASSERT_EQ(Grid()->rowCount(), 3);

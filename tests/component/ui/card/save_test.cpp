@@ -73,11 +73,15 @@ TEST_F(CardTest, AChangedContactIsSavedAndTheCardClearedForANewOneOfTheSameVendo
     OpenList();
     OpenCard(cardmode::Modify, 1);
     EXPECT_EQ(card->windowTitle().toStdString(), "Hx.CRM.COMMON.CaptionMod(Hx.CRM.BizObjDic.WordContactRec)");
+    // A loaded contact's vendor has no list to choose another from; the new contact's has.
+    auto vendorList = [this] { return card->findChild<QWidget*>("Edt0")->findChild<QToolButton*>("Lookup"); };
+    EXPECT_FALSE(vendorList()->isVisibleTo(card));
     Type("Edt3", "张董");
     Key(Qt::Key_F6);
     ASSERT_TRUE(shown.empty()) << shown.front();
     EXPECT_EQ(Value("SELECT cAppellation FROM Ven_Contact WHERE cContactCode = 'V0100000001'"), "张董");
     EXPECT_EQ(card->OpMode(), cardmode::Add);
+    EXPECT_TRUE(vendorList()->isVisibleTo(card));
     EXPECT_EQ(card->Edt(1).Text(), "V0100000005");
     // The cleared card takes a new contact and is titled so.
     EXPECT_EQ(card->windowTitle().toStdString(), "Hx.CRM.COMMON.CaptionAdd(Hx.CRM.BizObjDic.WordContactRec)");
