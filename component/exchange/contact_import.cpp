@@ -422,12 +422,14 @@ void Importer::Relink() {
     touched.swap(touched_);
     for (const std::string& v : touched) {
         const std::string q = SqlText(v);
-        service_.ExecuteX(
+        // A link that cannot be written stops the commit it belongs to.
+        const bool linked = service_.ExecuteX(
             "if (not exists( select * from Ven_Contact where oid in (select Vendor.cSovrelCode  from vendor where "
             "cVenCode=" + q + "))) begin update vendor set csovrelcode=t.oid,cVenPerson=t.cContactName from (select "
             "top 1 oid,vendor.cvencode,cContactName from Ven_Contact left join vendor on "
             "Vendor.cVenCode=Ven_Contact.cVenCode where Ven_Contact.cVenCode=" + q +
             " order by cContactCode desc) t WHERE vendor.cvencode = t.cvencode End");
+        if (!linked) throw platform::Error(platform::errnum::CommandFailed, "ImportContacts", Ctx().PendingMessage);
     }
 }
 

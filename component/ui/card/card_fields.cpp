@@ -135,7 +135,8 @@ std::string frmContactEdit::FieldCaption(const CardField& f) const {
     if (f.holder == Holder::Check) return chkbMajor_->text().toStdString();
     const QLabel* label = f.label ? Label(f.label) : LblD1(UserItem(f) - 1);
     const std::string caption = label ? label->text().toStdString() : std::string();
-    if (!caption.empty() || f.label) return caption.empty() ? f.column : caption;
+    if (!caption.empty()) return caption;
+    if (f.label) return f.column;
     // An item no longer in use has no name of its own, and its column's name says nothing.
     return ResTextParams("Hx.CRM.TkContact.History.UnusedItem", {std::to_string(UserItem(f))});
 }

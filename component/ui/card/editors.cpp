@@ -24,8 +24,8 @@ namespace txt = platform::text;
 
 namespace {
 
-// The date a text names, "yyyy-mm-dd" (also with / or . between the parts); nullopt when it
-// names none.
+// Whether a text names a date, "yyyy-mm-dd" (also with / or . between the parts) that the
+// database can hold.
 bool IsDate(const std::string& text) {
     const std::string t = txt::Trim(text);
     int y = 0, m = 0, d = 0;

@@ -326,6 +326,27 @@ TEST_P(Exchange, AFileThatFailsMidwayKeepsTheCommittedBatchesAndTakesBackTheRest
     }
 }
 
+// The vendor's main contact cannot be linked (its row is locked against changes): the batch it
+// belongs to is not committed, so no vendor is left without a main contact.
+TEST_P(Exchange, ABatchWhoseMainContactCannotBeLinkedIsTakenBack) {
+    platform::db::Connection owner;
+    owner.Open(connection);
+    owner.ExecuteScript(GetParam() == Backend::Postgres
+                            ? "CREATE FUNCTION locked() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN RAISE EXCEPTION "
+                              "'the vendor is locked'; END $$; CREATE TRIGGER locked BEFORE UPDATE ON vendor "
+                              "FOR EACH ROW EXECUTE FUNCTION locked()"
+                            : "CREATE TRIGGER locked BEFORE UPDATE ON vendor BEGIN SELECT RAISE(ABORT, "
+                              "'the vendor is locked'); END");
+    const long before = Count("Ven_Contact WHERE cVenCode = N'V03'");
+    const auto rows = Import("cVenCode,cContactName\nV03,甲\nV03,乙\n");
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(summary.written);
+    EXPECT_EQ(summary.added, 0);
+    EXPECT_EQ(Count("Ven_Contact WHERE cVenCode = N'V03'"), before);
+    ASSERT_EQ(rows.size(), 2u);
+    for (const auto& r : rows) EXPECT_EQ(r.outcome, ex::Outcome::Refused) << r.line;
+}
+
 TEST_P(Exchange, AnExportWritesThroughNoLinkAndOntoNoReadOnlyFile) {
     fs::create_directories(folder);
     const fs::path cards = folder / "v01.vcf", sheet = folder / "v01.csv", locked = folder / "locked.csv";
