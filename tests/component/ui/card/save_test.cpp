@@ -137,8 +137,11 @@ TEST_F(CardTest, EachCheckStopsTheSaveWithItsMessageAtItsField) {
         if (!c.focus.empty()) {
             EXPECT_TRUE(Line(c.focus)->hasFocus()) << c.name;
         }
-        for (int box : {0, 4, 8})  // a refused reference keeps no hint of its code
-            if (c.focus == "Edt" + std::to_string(box)) EXPECT_EQ(card->Edt(box).Description(), "") << c.name;
+        for (int box : {0, 4, 8}) {  // a refused reference keeps no hint of its code
+            if (c.focus == "Edt" + std::to_string(box)) {
+                EXPECT_EQ(card->Edt(box).Description(), "") << c.name;
+            }
+        }
         EXPECT_EQ(Value("SELECT COUNT(*) FROM Ven_Contact"), "6") << c.name;
         answers = {msgbox::No};
         card->close();
