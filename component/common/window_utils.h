@@ -30,6 +30,8 @@ std::int16_t ToolbarStyle();
 // The window's help context: the portal's topic when the window runs inside the portal's frame
 // manager, otherwise the trade-class help set up through the public utility and fallbackId.
 long FormHelpContextId(IForm& window, const std::string& portalTopic, long fallbackId);
+// The trade-class help of the contact list and the contact card.
+inline constexpr long kContactHelpId = 90100302;
 
 // The end of a window's unload: the host is told (whatever it answers, the window goes) and the
 // window leaves the list of open windows.

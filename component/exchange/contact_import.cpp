@@ -120,6 +120,8 @@ private:
     bool PersonExists(const std::string& code);
     bool ContactExists(const std::string& code);
     RowsetPtr Query(const std::string& sql);
+    // Stops the run with the service's message of a statement that failed.
+    [[noreturn]] static void Failed();
     long& LastSerial(const std::string& vendor);
     std::string NextCode(const std::string& vendor);
     void NoteCode(const std::string& vendor, const std::string& code);
@@ -148,9 +150,13 @@ private:
     std::vector<RowReport> uncommitted_;
 };
 
+void Importer::Failed() {
+    throw platform::Error(platform::errnum::CommandFailed, "ImportContacts", Ctx().PendingMessage);
+}
+
 RowsetPtr Importer::Query(const std::string& sql) {
     auto rs = service_.OpenX(sql);
-    if (!rs) throw platform::Error(platform::errnum::CommandFailed, "ImportContacts", Ctx().PendingMessage);
+    if (!rs) Failed();
     return rs;
 }
 
@@ -429,7 +435,7 @@ void Importer::Relink() {
             "top 1 oid,vendor.cvencode,cContactName from Ven_Contact left join vendor on "
             "Vendor.cVenCode=Ven_Contact.cVenCode where Ven_Contact.cVenCode=" + q +
             " order by cContactCode desc) t WHERE vendor.cvencode = t.cvencode End");
-        if (!linked) throw platform::Error(platform::errnum::CommandFailed, "ImportContacts", Ctx().PendingMessage);
+        if (!linked) Failed();
     }
 }
 

@@ -24,7 +24,7 @@ namespace {
 
 constexpr int kCaptionCol = 0, kWidthCol = 1, kSortCol = 2, kSortIndexCol = 3;
 constexpr int kNameRole = Qt::UserRole, kSortRole = Qt::UserRole + 1;
-constexpr int kMaxWidth = 2000;
+constexpr int kMaxSetWidth = 2000;
 
 QString T(const char* key) { return QString::fromStdString(detail::CurrentText(key)); }
 
@@ -186,7 +186,7 @@ void ColumnSetControl::Harvest() {
         e.visible = item->checkState(kCaptionCol) == Qt::Checked;
         bool ok = false;
         const int width = item->text(kWidthCol).toInt(&ok);
-        if (ok && width >= 0) e.width = std::min(width, kMaxWidth);
+        if (ok && width >= 0) e.width = std::min(width, kMaxSetWidth);
         e.sort = item->data(kSortCol, kSortRole).toString().toStdString();
         e.sortIndex = e.sort.empty() ? 0 : item->text(kSortIndexCol).toInt();
         out.push_back(std::move(e));
@@ -231,7 +231,7 @@ void ColumnSetControl::SetCaption(const std::string& name, const std::string& ca
 
 void ColumnSetControl::SetWidth(const std::string& name, int width) {
     Harvest();
-    if (int i = IndexOf(name); i >= 0) entries_[static_cast<std::size_t>(i)].width = std::clamp(width, 0, kMaxWidth);
+    if (int i = IndexOf(name); i >= 0) entries_[static_cast<std::size_t>(i)].width = std::clamp(width, 0, kMaxSetWidth);
     Fill();
 }
 

@@ -1,7 +1,6 @@
 // The mail tool and the mail sender.
 #include <curl/curl.h>
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QProcess>
 #include <QUrl>
@@ -18,6 +17,7 @@
 #include "host/config.h"
 #include "host/session.h"
 #include "host/messaging.h"
+#include "transfer.h"
 #include "host/register.h"
 #include "platform/diagnostics.h"
 #include "platform/object_factory.h"
@@ -114,12 +114,6 @@ int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* user)
         if (!t->pendingRcpt.empty() && !line.empty() && (line[0] == '4' || line[0] == '5'))
             t->refused.push_back(t->pendingRcpt);
     }
-    return 0;
-}
-
-// The user interface stays painted while the server is waited for; input waits its turn.
-int OnProgress(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
     return 0;
 }
 
@@ -220,15 +214,10 @@ std::int32_t MailSender::Send(int, const std::string& addresses, const std::stri
     curl_easy_setopt(c, CURLOPT_READFUNCTION, ReadUpload);
     curl_easy_setopt(c, CURLOPT_READDATA, &upload);
     curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, timeout);
-    curl_easy_setopt(c, CURLOPT_TIMEOUT, timeout);
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, error);
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    BoundTransfer(c, timeout, error);
     curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, OnDebug);
     curl_easy_setopt(c, CURLOPT_DEBUGDATA, &transcript);
-    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     const CURLcode rc = curl_easy_perform(c);
     if (rc == CURLE_OK) return 1;
     std::string reason;

@@ -1,11 +1,10 @@
 // The SMS client: one HTTP(S) POST per call to the configured gateway.
 #include <curl/curl.h>
 
-#include <QCoreApplication>
-
 #include <map>
 #include <memory>
 
+#include "../mail/transfer.h"
 #include "../session/support.h"
 #include "host/config.h"
 #include "host/messaging.h"
@@ -33,11 +32,6 @@ std::size_t Collect(char* data, std::size_t size, std::size_t count, void* user)
     // A gateway that talks on and on is cut: its answer is shown in a message box.
     if (out->size() < 4096) out->append(data, std::min<std::size_t>(size * count, 4096 - out->size()));
     return size * count;
-}
-
-int OnProgress(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
-    return 0;
 }
 
 }  // namespace
@@ -83,12 +77,7 @@ std::int32_t SmsClient::SMSCall(const std::string& configuration, std::string& r
     curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE, static_cast<long>(form.size()));
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, Collect);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &answer);
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, timeout);
-    curl_easy_setopt(c, CURLOPT_TIMEOUT, timeout);
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, error);
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    BoundTransfer(c, timeout, error);
     const CURLcode rc = curl_easy_perform(c);
     if (rc == CURLE_OPERATION_TIMEDOUT) {
         returnText = detail::CurrentText("Hx.AA.MESSAGING.NoAnswer", {gateway, std::to_string(timeout)});

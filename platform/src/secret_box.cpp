@@ -14,10 +14,10 @@ namespace platform {
 
 namespace {
 
-constexpr const char* kSource = "SecretBox";
+constexpr const char* kSecretBoxSource = "SecretBox";
 constexpr std::string_view kPrefix = "secretbox:";
 
-[[noreturn]] void Fail(const std::string& why) { throw Error(errnum::InvalidOperation, kSource, why); }
+[[noreturn]] void Fail(const std::string& why) { throw Error(errnum::InvalidOperation, kSecretBoxSource, why); }
 
 void Start() {
     if (sodium_init() < 0) Fail("the cryptography library could not start");

@@ -22,8 +22,6 @@ namespace txt = platform::text;
 using platform::db::Connection;
 using platform::db::Value;
 
-std::string S(std::string_view s) { return std::string(s); }
-
 void RequireServer(const std::string& server) {
     if (!txt::EqualsNoCase(platform::db::ConnectionInfo::Parse(server).provider, "PostgreSQL"))
         throw platform::Error(platform::errnum::InvalidOperation, "schema::roles",
@@ -39,7 +37,7 @@ std::string NewPassword() {
 }
 
 bool RoleExists(Connection& server, std::string_view role) {
-    return !server.OpenNativeRowset("SELECT 1 FROM pg_roles WHERE rolname = $1", {Value(S(role))})->Eof();
+    return !server.OpenNativeRowset("SELECT 1 FROM pg_roles WHERE rolname = $1", {Value(std::string(role))})->Eof();
 }
 
 // The password travels as a parameter and reaches the role's statement inside the server, so
@@ -47,7 +45,7 @@ bool RoleExists(Connection& server, std::string_view role) {
 void SetRolePassword(Connection& server, std::string_view role, const std::string& password, bool create) {
     server.OpenNativeRowset("SELECT set_config('sovrel.role_password', $1, false)", {Value(password)});
     server.ExecuteScript(std::string("DO $$ BEGIN EXECUTE format('") + (create ? "CREATE" : "ALTER") +
-                         " ROLE %I LOGIN PASSWORD %L', '" + S(role) +
+                         " ROLE %I LOGIN PASSWORD %L', '" + std::string(role) +
                          "', current_setting('sovrel.role_password')); END $$; RESET sovrel.role_password");
 }
 
@@ -61,8 +59,8 @@ std::string EnsureRole(Connection& server, std::string_view role, const std::str
 
 void Install(Connection& db, std::string_view script, const std::string& database) {
     try {
-        db.ExecuteScript(S(embedded::session_roles_source));
-        db.ExecuteScript(S(script));
+        db.ExecuteScript(std::string(embedded::session_roles_source));
+        db.ExecuteScript(std::string(script));
     } catch (const platform::Error& e) {
         throw e.WithContext("while giving " + database + " its roles");
     }
@@ -80,9 +78,9 @@ std::string RoleConnectionText(const std::string& server, std::string_view role,
             continue;
         out += part + ";";
     }
-    out += "User ID=" + S(role);
+    out += "User ID=" + std::string(role);
     if (!password.empty()) out += ";Password=" + password;
-    if (!catalog.empty()) out += ";Initial Catalog=" + S(catalog);
+    if (!catalog.empty()) out += ";Initial Catalog=" + std::string(catalog);
     return out;
 }
 
@@ -98,8 +96,8 @@ RolesSummary InstallServerRoles(const std::string& server, const RolePasswords& 
 
     Connection system;
     system.Open(ServerConnectionText(server, kSystemDatabase));
-    Install(system, embedded::system_roles_source, S(kSystemDatabase));
-    summary.databases.push_back(S(kSystemDatabase));
+    Install(system, embedded::system_roles_source, std::string(kSystemDatabase));
+    summary.databases.push_back(std::string(kSystemDatabase));
     system.ExecuteScript("INSERT INTO sv_login_key SELECT gen_random_bytes(32) WHERE NOT EXISTS (SELECT 1 FROM sv_login_key)");
     const std::string key = system.OpenNativeRowset("SELECT encode(key, 'hex') FROM sv_login_key LIMIT 1", {})->Get(0).ToText();
     if (key.find_first_not_of("0123456789abcdef") != std::string::npos)

@@ -167,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(Backends, OlderHistory, ::testing::ValuesIn(sovrel::tes
 // A statement sees no other session's uncommitted rows: an identity set after it from what it sees
 // must never go back under an ID another session holds, or the next insert takes that ID again.
 // An older server, whose trigger did go back, is brought to this where accounts get later tables.
-TEST(ServerIdentity, NeverGoesBackUnderAnIdAnotherSessionHolds) {
+TEST(IdentityOnServer, NeverGoesBackUnderAnIdAnotherSessionHolds) {
     sovrel::test::Place place(sovrel::test::Backend::Postgres);
     SOVREL_SKIP_UNLESS_AVAILABLE(place);
     {

@@ -29,6 +29,16 @@ bool PostgresSkipAllowed() {
     return skip && std::string(skip) == "1";
 }
 
+std::string RefusingTrigger(Backend backend, std::string_view name, std::string_view event, std::string_view table,
+                            std::string_view when) {
+    const std::string n(name), on = " BEFORE " + std::string(event) + " ON " + std::string(table),
+                      condition = when.empty() ? "" : " WHEN (" + std::string(when) + ")";
+    if (backend == Backend::Sqlite)
+        return "CREATE TRIGGER " + n + on + condition + " BEGIN SELECT RAISE(ABORT, 'refused'); END;";
+    return "CREATE FUNCTION " + n + "() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN RAISE EXCEPTION 'refused'; END$$; "
+           "CREATE TRIGGER " + n + on + " FOR EACH ROW" + condition + " EXECUTE FUNCTION " + n + "();";
+}
+
 std::string BackendTestName(const ::testing::TestParamInfo<Backend>& info) {
     return info.param == Backend::Sqlite ? "SQLite" : "PostgreSQL";
 }

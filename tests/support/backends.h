@@ -48,6 +48,12 @@ std::string CreateFixedAccount(const Place& place);
 // place; the private server takes its local roles without a password.
 std::string RoleConnectionText(const Place& place, std::string_view role, const std::string& catalog);
 
+// A script that makes the server refuse every `event` ("INSERT", "UPDATE", "DELETE") on table
+// (only rows meeting the condition when, written on NEW or OLD), raising "refused": it stands for
+// whatever makes a write fail on the server.
+std::string RefusingTrigger(Backend backend, std::string_view name, std::string_view event, std::string_view table,
+                            std::string_view when = {});
+
 // True when SOVREL_SKIP_POSTGRES=1 lets the PostgreSQL half be skipped.
 bool PostgresSkipAllowed();
 

@@ -49,8 +49,6 @@ namespace txt = platform::text;
 
 namespace {
 
-constexpr long kTradeClassHelpId = 90100302;
-
 // Each step of the load on its own: a failing host call leaves the card usable with what was
 // set up so far.
 void Step(const char* what, const std::function<void()>& f) {
@@ -157,7 +155,7 @@ void frmContactEdit::FormLoad() {
         Edt(0).SetDescription("");
         ClearCard();
     });
-    Step("help", [this] { helpContextId_ = FormHelpContextId(*this, "联系人录入", kTradeClassHelpId); });
+    Step("help", [this] { helpContextId_ = FormHelpContextId(*this, "联系人录入", kContactHelpId); });
     Step("FrmOptInit", [this] {
         if (auto* editors = PubEditors()) editors->FrmOptInit(*this, 1);
     });

@@ -29,11 +29,11 @@ namespace {
 
 std::string CodeHint(const std::string& code) { return ResTextParams("Hx.CRM.TkContact.frmcontactedit.00095", {code}); }
 
-bool Empty(const RowsetPtr& rs) { return !rs || (rs->Bof() && rs->Eof()); }
+using platform::db::HasRows;
 
 // The row of rows the text names; without the utility's FindMatch a single row is taken.
 bool Match(const RowsetPtr& rows, const std::string& text, const char* code, const char* name) {
-    if (Empty(rows)) return false;
+    if (!HasRows(rows)) return false;
     if (auto* lists = PubLists()) return lists->FindMatch(rows, text, code, name);
     rows->MoveFirst();
     return rows->RecordCount() == 1;
@@ -71,12 +71,12 @@ void frmContactEdit::ResolveReference(int index, bool& /*cancel*/) {
         bValid_ = false;
     };
     auto rows = c.DataService->OpenX(sql);
-    if (Empty(rows)) {
+    if (!HasRows(rows)) {
         fail(ResText("Hx.CRM.TkContact.frmcontactedit.00064"));
         return;
     }
     rows = c.DataService->OpenX(sql + " and (" + c.VendorRowAuth + ")");
-    if (Empty(rows)) {
+    if (!HasRows(rows)) {
         fail(ResTextParams("Hx.CRM.BF.complaintquerybf.00071", {typed}));
         return;
     }
@@ -104,7 +104,7 @@ void frmContactEdit::OnEditorLeave(int index) {
         const std::string t = Quote(text);
         auto rows = c.DataService->OpenX("SELECT cContactCode,cContactName FROM Ven_Contact WHERE  (cContactCode=N'" + t +
                                          "' or  cContactName=N'" + t + "')");
-        if (Empty(rows)) {
+        if (!HasRows(rows)) {
             ShowInfo(ResText("Hx.CRM.TkContact.frmcontactedit.00066"));
             Clear(box, false);
             bValid_ = false;
@@ -123,7 +123,7 @@ void frmContactEdit::OnEditorLeave(int index) {
             // Typed in the user's language: shown as the list names it there.
             box.SetText(LocalName(LocalNames("Crm_BaseCode"), local, text));
             box.SetTag(local);
-        } else if (!Empty(rows)) {
+        } else if (HasRows(rows)) {
             rows->MoveFirst();
             box.SetText(rows->Get("cName").ToText());
             box.SetTag(rows->Get("ID").ToText());
@@ -134,7 +134,7 @@ void frmContactEdit::OnEditorLeave(int index) {
         const std::string t = Quote(text);
         auto rows = c.DataService->OpenX("SELECT cPersonCode,cPersonName FROM Person WHERE  (cPersonCode=N'" + t +
                                          "' or  cPersonName=N'" + t + "')");
-        if (Empty(rows)) {
+        if (!HasRows(rows)) {
             ShowInfo(ResText("Hx.CRM.FrameCaption.Contact02"));
             Clear(box, false);
             bValid_ = false;
@@ -164,7 +164,7 @@ std::string frmContactEdit::LocalBaseCodeId(const std::string& type, const std::
             continue;
         auto own = Ctx().DataService->OpenX("SELECT ID FROM Crm_BaseCode WHERE ID = " + id + " AND cType = N'" +
                                             Quote(type) + "'");
-        if (!Empty(own)) return id;
+        if (HasRows(own)) return id;
     }
     return {};
 }
@@ -176,7 +176,7 @@ std::string frmContactEdit::GetBaseCodeId(const std::string& type, const std::st
     const std::string sql =
         "Select ID FROM Crm_BaseCode WHERE cType = N'" + Quote(type) + "' AND cName = N'" + Quote(name) + "'";
     auto rows = c.DataService->OpenX(sql);
-    if (!Empty(rows)) return rows->Get("ID").ToText();
+    if (HasRows(rows)) return rows->Get("ID").ToText();
     std::string escaped;
     CrmCommonSvc().EscapeXmlText(name, escaped);
     std::string typeText;
@@ -186,7 +186,7 @@ std::string frmContactEdit::GetBaseCodeId(const std::string& type, const std::st
     std::string table = "Crm_BaseCode", message;
     if (!c.DataService->Add(xml, table, message)) return {};
     rows = c.DataService->OpenX(sql);
-    return Empty(rows) ? std::string() : rows->Get("ID").ToText();
+    return HasRows(rows) ? rows->Get("ID").ToText() : std::string();
 }
 
 void frmContactEdit::NewContactCode() {
@@ -198,7 +198,7 @@ void frmContactEdit::NewContactCode() {
                                        std::to_string(txt::Len(v)) + ") = N'" + q +
                                        "' and LEN(cContactCode)-LEN(cVenCode )=8 ");
     if (!rs) return;
-    const platform::db::Value max = Empty(rs) ? platform::db::Value::Null() : rs->Get(0);
+    const platform::db::Value max = HasRows(rs) ? rs->Get(0) : platform::db::Value::Null();
     if (max.IsNullOrEmpty()) {
         Edt(1).SetText(v + "00000001");
         return;
@@ -217,7 +217,7 @@ void frmContactEdit::DefaultPrincipal() {
     auto rs = Ctx().DataService->OpenX(
         "Select cVenPPerson,Person.cPersonName FROM vendor left join person on vendor.cVenPPerson = Person.cPersonCode  "
         "WHERE cvenCode = N'" + Quote(tag) + "'");
-    if (Empty(rs)) return;
+    if (!HasRows(rs)) return;
     if (rs->Get("cVenPPerson").IsNull() || rs->Get("cPersonName").IsNull()) {
         Clear(Edt(8), true);
         return;
@@ -281,7 +281,7 @@ void frmContactEdit::CmdClick(int index) {
             }
             RowsetPtr result;
             chooser->Show(c.Login, type, "", result);
-            if (Empty(result)) return;
+            if (!HasRows(result)) return;
             result->MoveFirst();
             box.SetText(result->Get("cname").ToText());
             box.SetTag(result->Get("ID").ToText());

@@ -23,11 +23,7 @@ namespace sovrel {
 using namespace card;
 namespace txt = platform::text;
 
-namespace {
-
-bool Empty(const RowsetPtr& rs) { return !rs || (rs->Bof() && rs->Eof()); }
-
-}  // namespace
+using platform::db::HasRows;
 
 bool frmContactEdit::SuperiorRuleHolds() {
     const std::string self = Edt(1).Text();
@@ -38,7 +34,7 @@ bool frmContactEdit::SuperiorRuleHolds() {
     std::set<std::string> seen{s};
     for (;;) {
         auto rs = Ctx().DataService->OpenX("SELECT cSuperiorID FROM Ven_Contact WHERE  cContactCode=N'" + Quote(s) + "'");
-        if (Empty(rs)) return true;
+        if (!HasRows(rs)) return true;
         s = TxtValue(rs->Get("cSuperiorID"));
         if (s.empty()) return true;
         if (s == self) return false;
@@ -78,7 +74,7 @@ bool frmContactEdit::RunChecks() {
     if (iOpMode_ == cardmode::Add) {
         auto rs = c.DataService->OpenX("Select top 1 * FROM Ven_Contact WHERE cContactCode = N'" +
                                        Quote(txt::Trim(Edt(1).Text())) + "'");
-        if (!Empty(rs)) {
+        if (HasRows(rs)) {
             ShowInfo(ResText("Hx.CRM.TkContact.frmcontactedit.00087"));
             NewContactCode();
             return false;
@@ -90,7 +86,7 @@ bool frmContactEdit::RunChecks() {
     }
     if (!Edt(0).Text().empty()) {
         auto rs = c.DataService->OpenX("Select cvenCode FROM vendor WHERE cvenCode = N'" + Quote(Edt(0).Tag()) + "'");
-        if (rs && Empty(rs)) {  // a query that failed proves nothing either way
+        if (rs && !HasRows(rs)) {  // a query that failed proves nothing either way
             Edt(0).SetTag("");
             Edt(0).SetDescription("");
             return stop(0, &Edt(0), GetNotNullMsg(vendorCaption));
@@ -98,7 +94,7 @@ bool frmContactEdit::RunChecks() {
     }
     if (!Edt(8).Text().empty()) {
         auto rs = c.DataService->OpenX("Select cPersonCode From Person Where cPersonCode = N'" + Quote(Edt(8).Tag()) + "'");
-        if (rs && Empty(rs)) {
+        if (rs && !HasRows(rs)) {
             const std::string text = Edt(8).Text();
             Edt(8).SetTag("");
             Edt(8).SetDescription("");

@@ -19,7 +19,7 @@
 namespace sovrel {
 
 namespace {
-constexpr long kTradeClassHelpId = 90100189;
+constexpr long kChartHelpId = 90100189;
 constexpr const char* kHelpKey = "{7CFB8054-4EBA-4E0A-A562-7351FB7C0000}";
 }  // namespace
 
@@ -56,7 +56,7 @@ void frmUIChart::FormLoad() {
         std::string caption = ResText("Hx.CRM.TkContact.FormCaption01");
         bool flag = true;
         CrmCommonSvc().SetFormCaption(*this, caption, flag);
-        helpContextId_ = FormHelpContextId(*this, kHelpKey, kTradeClassHelpId);
+        helpContextId_ = FormHelpContextId(*this, kHelpKey, kChartHelpId);
         if (!chart_)
             throw platform::Error(platform::errnum::CannotCreateObject, "frmUIChart", std::string("no chart control: ") + progid::Chart +
                                                          " could not be created");

@@ -29,7 +29,7 @@ std::string Quoted(const std::string& text) {
     return out;
 }
 
-bool HasRow(const RowsetPtr& rs) { return rs && !(rs->Bof() && rs->Eof()); }
+using platform::db::HasRows;
 
 IPubUtilLists& Lists() {
     auto* lists = dynamic_cast<IPubUtilLists*>(Ctx().PubUtil.get());
@@ -54,13 +54,13 @@ bool DeleteContact(std::string& sMsg, std::string& code, const std::string& idNa
     Context& c = Ctx();
     bool deleted = false;
     const std::string q = Quoted(code);
-    if (HasRow(c.DataService->OpenX("SELECT  Top 1 cContactCode FROM Ven_Contact WHERE cSuperiorID = N'" + q + "'"))) {
+    if (HasRows(c.DataService->OpenX("SELECT  Top 1 cContactCode FROM Ven_Contact WHERE cSuperiorID = N'" + q + "'"))) {
         sMsg = ResText("Hx.CRM.TkContact.frmcontactlist.00034");
     } else {
         // The vendor is read first: after the delete nothing tells whose main contact it was.
         std::string vendor;
         if (auto rs = c.DataService->OpenX("SELECT cVenCode FROM Ven_Contact WHERE cContactCode = N'" + q + "'");
-            HasRow(rs))
+            HasRows(rs))
             vendor = rs->Get("cVenCode").ToText();
         platform::db::Value id(code);
         std::string name = idName, table = kTable;

@@ -53,7 +53,6 @@ using namespace list;
 
 namespace {
 
-constexpr long kTradeClassHelpId = 90100302;
 // FrameWeb's height: 500 twips at 15 twips per pixel.
 constexpr int kFrameWebHeight = 33;
 
@@ -171,7 +170,7 @@ void frmContactList::FormLoad() {
     c.LoginInfo->dCurDate = c.LoginDate;
     LoadTrace(7, lblCaption_);
 
-    helpContextId_ = FormHelpContextId(*this, "联系人管理", kTradeClassHelpId);
+    helpContextId_ = FormHelpContextId(*this, "联系人管理", kContactHelpId);
     firstActivation_ = true;
     SetScreenMousePointer(pointer::Default);
     LoadTrace(8, lblCaption_);

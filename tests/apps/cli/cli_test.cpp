@@ -1037,7 +1037,7 @@ TEST_P(CliRights, HistoryIsReadWithinTheUsersVendorsAndOnlyAnAdministratorRestor
 
 // psql as an attacker holding the clerk role's connection uses it, with the token of a login
 // (or a forged one) in sovrel.token.
-class ServerRoles : public CliTest {
+class RolesOnServer : public CliTest {
 protected:
     void SetUp() override { SOVREL_SKIP_UNLESS_AVAILABLE(place); }
     struct Psql { int status; std::string out; };
@@ -1062,7 +1062,7 @@ protected:
     sovrel::test::Place place{sovrel::test::Backend::Postgres};
 };
 
-TEST_F(ServerRoles, AClerkConnectionReadsNoHashNorSecretAndGrantsItselfNothing) {
+TEST_F(RolesOnServer, AClerkConnectionReadsNoHashNorSecretAndGrantsItselfNothing) {
     sovrel::test::CreateFixedAccount(place);
     Connect(place.ConnectionText(std::string(kSystemDatabase)))
         ->Execute("INSERT INTO UA_Setting VALUES (N'*', N'Sovrel', N'smtp.password', N'secretbox:sealed'), "
@@ -1118,7 +1118,7 @@ TEST_F(ServerRoles, AClerkConnectionReadsNoHashNorSecretAndGrantsItselfNothing) 
     }
 }
 
-TEST_F(ServerRoles, AnExistingAccountGetsItsRolesFromSovrelRoles) {
+TEST_F(RolesOnServer, AnExistingAccountGetsItsRolesFromSovrelRoles) {
     // An account made before the server checked passwords: hashes only the program could check.
     CreateFixedAccountOn(place.Server(), platform::PasswordCost::TestOnly);
     // ... and before the contacts' history.

@@ -54,7 +54,7 @@ TEST(ScreenshotModesTest, EachModeSavesItsPicturesAndExitsCleanly) {
 
 // On a server each user opens the list, and the card where the user may change contacts, through
 // the clerk role's connection: the clerk's grants and row policies leave the portal's work whole.
-TEST(ScreenshotModesTest, EachUserWorksThroughTheClerkRole) {
+TEST(ScreenshotsOnServer, EachUserWorksThroughTheClerkRole) {
     Place place(Backend::Postgres);
     SOVREL_SKIP_UNLESS_AVAILABLE(place);
     CreateFixedAccount(place);

@@ -331,12 +331,7 @@ TEST_P(Exchange, AFileThatFailsMidwayKeepsTheCommittedBatchesAndTakesBackTheRest
 TEST_P(Exchange, ABatchWhoseMainContactCannotBeLinkedIsTakenBack) {
     platform::db::Connection owner;
     owner.Open(connection);
-    owner.ExecuteScript(GetParam() == Backend::Postgres
-                            ? "CREATE FUNCTION locked() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN RAISE EXCEPTION "
-                              "'the vendor is locked'; END $$; CREATE TRIGGER locked BEFORE UPDATE ON vendor "
-                              "FOR EACH ROW EXECUTE FUNCTION locked()"
-                            : "CREATE TRIGGER locked BEFORE UPDATE ON vendor BEGIN SELECT RAISE(ABORT, "
-                              "'the vendor is locked'); END");
+    owner.ExecuteScript(RefusingTrigger(GetParam(), "locked", "UPDATE", "vendor"));
     const long before = Count("Ven_Contact WHERE cVenCode = N'V03'");
     const auto rows = Import("cVenCode,cContactName\nV03,甲\nV03,乙\n");
     EXPECT_FALSE(ok);

@@ -90,10 +90,7 @@ TEST_P(History, AChangeWhoseHistoryFailsIsRolledBackAndTheConnectionGoesOn) {
     // A trigger stands for whatever makes the history's insert fail on the server.
     platform::db::Connection c;
     c.Open(connection);
-    c.ExecuteScript(GetParam() == Backend::Sqlite
-                        ? "CREATE TRIGGER refuse_history BEFORE INSERT ON Ven_ContactHistory WHEN NEW.cUserId = 'refused' "
-                          "BEGIN SELECT RAISE(ABORT, 'refused'); END;"
-                        : "ALTER TABLE Ven_ContactHistory ADD CONSTRAINT refuse_history CHECK (cUserId <> 'refused')");
+    c.ExecuteScript(RefusingTrigger(GetParam(), "refuse_history", "INSERT", "Ven_ContactHistory", "NEW.cUserId = 'refused'"));
     auto cnn = service->m_cnn();
     for (bool outer : {false, true}) {
         SCOPED_TRACE(outer ? "inside the caller's transaction" : "alone");

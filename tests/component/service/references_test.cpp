@@ -34,10 +34,7 @@ TEST_P(References, ADeleteThatFailsAfterTheLinkWasClearedLeavesTheLinkCleared) {
     // A trigger stands for whatever makes the delete statement fail on the server.
     platform::db::Connection c;
     c.Open(connection);
-    c.ExecuteScript(GetParam() == Backend::Sqlite
-                        ? "CREATE TRIGGER refuse_delete BEFORE DELETE ON Ven_Contact BEGIN SELECT RAISE(ABORT, 'refused'); END;"
-                        : "CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN RAISE EXCEPTION 'refused'; END$$;"
-                          "CREATE TRIGGER refuse_delete BEFORE DELETE ON Ven_Contact FOR EACH ROW EXECUTE FUNCTION refuse();");
+    c.ExecuteScript(RefusingTrigger(GetParam(), "refuse_delete", "DELETE", "Ven_Contact"));
     EXPECT_FALSE(Delete("V0100000003"));
     EXPECT_EQ(Count("vendor WHERE cVenCode = N'V01' AND cSovrelCode IS NOT NULL AND cVenPerson <> N''"), 1);
     EXPECT_FALSE(Delete("V0100000001"));

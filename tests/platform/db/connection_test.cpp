@@ -353,7 +353,7 @@ TEST_P(ConnectionTest, TextThatIsNotUtf8IsRefusedAlikeOnEveryBackendAndChangesNo
 
 // Translations are kept by text: a connection opened again on the other backend must not run the
 // first one's.
-TEST(ConnectionTranslations, AConnectionOpenedOnAnotherBackendTranslatesForIt) {
+TEST(TranslationsOnServer, AConnectionOpenedOnAnotherBackendTranslatesForIt) {
     sovrel::test::Place lite(sovrel::test::Backend::Sqlite), server(sovrel::test::Backend::Postgres);
     SOVREL_SKIP_UNLESS_AVAILABLE(server);
     const std::string liteText = sovrel::test::SmallAccount(lite, 1), serverText = sovrel::test::SmallAccount(server, 1);

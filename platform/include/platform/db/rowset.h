@@ -113,6 +113,9 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// True when there is a rowset and it holds a row (a failed query answers none).
+inline bool HasRows(const std::shared_ptr<Rowset>& rowset) { return rowset && !(rowset->Bof() && rowset->Eof()); }
+
 // The first text of the rowset's current row that is longer than its field, as "the text for
 // field F is N characters long; the field holds M"; "" when every text fits.
 std::string OverlongField(const Rowset& rowset);

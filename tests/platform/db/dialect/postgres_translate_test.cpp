@@ -11,10 +11,10 @@ using platform::db::PostgresDialect;
 
 namespace {
 
-void ExpectTable(const std::vector<dialect_test::Case>& cases) { dialect_test::ExpectTable(PostgresDialect(), cases); }
+void ExpectPostgres(const std::vector<dialect_test::Case>& cases) { dialect_test::ExpectTable(PostgresDialect(), cases); }
 
 TEST(PostgresTranslate, ComparedTextsLoseTrailingSpacesAndCompareWithoutCase) {
-    ExpectTable({
+    ExpectPostgres({
         {"select a from t where c = N'V01  '", "select a from t where c = ('V01' COLLATE tsql_ci)"},
         {"select a from t where c = '   ' and d > ' '",
          "select a from t where c = ('' COLLATE tsql_ci) and d > ('' COLLATE tsql_ci)"},
@@ -28,7 +28,7 @@ TEST(PostgresTranslate, ComparedTextsLoseTrailingSpacesAndCompareWithoutCase) {
 }
 
 TEST(PostgresTranslate, LikeBecomesIlikeUnderADeterministicCollation) {
-    ExpectTable({
+    ExpectPostgres({
         {"select a from t where c like N'%nord%'", "select a from t where c COLLATE \"und-x-icu\" ILIKE '%nord%'"},
         {"select a from t where c not like 'x%'", "select a from t where c COLLATE \"und-x-icu\" not ILIKE 'x%'"},
         {"select a from t where c + d like 'x%'",
@@ -53,7 +53,7 @@ TEST(PostgresTranslate, LikeBecomesIlikeUnderADeterministicCollation) {
 TEST(PostgresTranslate, APatternWithoutCaseMatchesByteForByte) {
 #define LIKE_ "select a from t where c like N'"
 #define AS_ "select a from t where c COLLATE \"und-x-icu\" "
-    ExpectTable({
+    ExpectPostgres({
         {LIKE_ "%张伟%'", AS_ "LIKE '%张伟%'"},
         {LIKE_ "0571-[%]8 @%'", AS_ "LIKE '0571-\\%8 @%'"},
         {"select a from t where c not like N'%13%'", AS_ "not LIKE '%13%'"},
@@ -72,7 +72,7 @@ TEST(PostgresTranslate, APatternWithoutCaseMatchesByteForByte) {
 }
 
 TEST(PostgresTranslate, QuotedNamesAreWrittenInLowerCase) {
-    ExpectTable({
+    ExpectPostgres({
         {"SELECT [cContactCode] FROM [Ven_Contact]", "SELECT \"ccontactcode\" FROM \"ven_contact\""},
         {"SELECT \"cName\" FROM t", "SELECT \"cname\" FROM t"},
         {"SELECT \"A\"\"B\", [C]]D] FROM t", "SELECT \"a\"\"b\", \"c]d\" FROM t"},
@@ -81,7 +81,7 @@ TEST(PostgresTranslate, QuotedNamesAreWrittenInLowerCase) {
 }
 
 TEST(PostgresTranslate, FunctionsConversionsAndParametersTakePostgresForms) {
-    ExpectTable({
+    ExpectPostgres({
         {"select max(RIGHT(cContactCode,8)) from t where left(c,3) = N'V01' and LEN(c)-LEN(d )=8",
          "select max(right((cContactCode)::text, 8)) from t where (left((c)::text, 3) COLLATE tsql_ci) = ('V01' COLLATE tsql_ci) and "
          "length(rtrim((c)::text))-length(rtrim((d)::text))=8"},
