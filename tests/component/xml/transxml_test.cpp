@@ -60,6 +60,7 @@ TEST(LoadXmlText, WrapsUnlessTheTextAlreadyStartsWithData) {
         {"", "data", ""},
         {"<a>x &amp; y</a>", "data", "a"},
         {"<a/><!-- a note - with dashes --><b/>", "data", "ab"},  // comments are checked, then dropped
+        {"<a x=\"1\" y=\"2\"/><b y=\"3\" x=\"4\"/>", "data", "ab"},  // a name repeats only within one element
     };
     for (const auto& c : cases) {
         pugi::xml_document doc;
