@@ -73,6 +73,18 @@ TEST(LoadXmlText, WrapsUnlessTheTextAlreadyStartsWithData) {
     }
 }
 
+// The write path escapes every "&" before parsing, so a value its writer escaped arrives as entity
+// text; it is read once more, and only the five predefined entities are.
+TEST(DecodeEscapedText, ReadsThePredefinedEntitiesOfEveryTextOnceMore) {
+    pugi::xml_document doc;
+    ASSERT_TRUE(LoadXmlText(doc, "<a>R&amp;amp;D</a><b>&amp;lt;x&amp;gt; &amp;quot;q&amp;quot; &amp;apos;</b>"
+                                 "<c>R&amp;D &amp;unknown; &amp;amp;lt;</c><d><e>&amp;amp;</e><![CDATA[x&amp;y]]></d>"));
+    DecodeEscapedText(doc.document_element());
+    std::string texts;
+    for (const auto& text : doc.select_nodes("//text()")) texts += std::string(text.node().value()) + "|";
+    EXPECT_EQ(texts, "R&D|<x> \"q\" '|R&D &unknown; &lt;|&|x&y|");
+}
+
 TEST(LoadXmlText, RefusesTextThatIsNotOneWellFormedDocument) {
     // A bad comment under 80000 levels of markup is found without recursion (values under deep
     // markup are read, and found, through the service's own tests).
