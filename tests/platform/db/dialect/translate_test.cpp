@@ -70,6 +70,9 @@ TEST(TranslateTest, ConvertAndCastCarryTypeStyleAndTheRowVersion) {
          "convert(datetime, '20240105', 112), cast(b as decimal(18, 2)) from t",
          "select sv_convert('varchar(10)', d, 120), sv_convert('int', '5'), sv_convert('nvarchar(20)', a), "
          "sv_convert('datetime', '20240105', 112), sv_convert('decimal(18,2)', b) from t"},
+        // Type names are matched without case, as the server matches them.
+        {"select CONVERT(VARCHAR(10), d, 120), CAST(b AS Decimal(18, 2)), cast(c as [NVarChar](5)) from t",
+         "select sv_convert('varchar(10)', d, 120), sv_convert('decimal(18,2)', b), sv_convert('nvarchar(5)', c) from t"},
     });
 }
 
