@@ -241,6 +241,7 @@ TEST(TranslateTest, WhatCannotBeTranslatedIsRefusedByNameAndPosition) {
         {"insert into x.. values (1)", "malformed name"}, {"select * from x..", "malformed name"},  // fuzzing
         {"select N'联系人', foo(1)", "unknown function foo at position 16"},
         {"select len(a, b) from t", "wrong number of arguments (2) for len at position 8"},
+        {"select round(a, 2, 0, 1) from t", "wrong number of arguments (4) for round at position 8"},
         {"select top 10 percent * from t", "TOP ... PERCENT at position 8"},
         {"select top 5 with ties * from t order by a", "TOP ... WITH TIES at position 8"},
         {"select top 1 a from t union select b from u", "TOP in a UNION at position 8"},
