@@ -147,7 +147,9 @@ TEST_F(MessagingTest, mailFailuresAreShownRecordedAndBounded) {
         QTimer::singleShot(300, &w, [&ran] { ran = true; });
         const double seconds = SendMail(w, c.to, "s", "text");
         EXPECT_LT(seconds, 3.0);
-        if (std::string(c.mode) == "silent") EXPECT_TRUE(ran);
+        if (std::string(c.mode) == "silent") {
+            EXPECT_TRUE(ran);
+        }
         EXPECT_TRUE(smtp.Received().empty());
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].rfind("Hx.CRM.COMMON.MailSendFailParam(" + std::string(c.to) + ") (", 0), 0u) << shown[0];
@@ -253,7 +255,9 @@ TEST_F(MessagingTest, smsFailuresAreShownRecordedAndBounded) {
         bool ran = false;  // as for mail
         QTimer::singleShot(300, &w, [&ran] { ran = true; });
         EXPECT_LT(SendSms(w, "13812340001", "", "Hello"), 3.0);
-        if (std::string(c.mode) == "silent") EXPECT_TRUE(ran);
+        if (std::string(c.mode) == "silent") {
+            EXPECT_TRUE(ran);
+        }
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].rfind("Hx.CRM.COMMON.SMSSendFail (" + std::string(c.reason), 0), 0u) << shown[0];
         EXPECT_EQ(ErrorLog().find("K3y-s3cret"), std::string::npos);
