@@ -55,7 +55,7 @@ std::shared_ptr<platform::db::Rowset> PubUtil::SetUserDefEle(sovrel::IForm& /*wi
     std::string quoted = txt::Replace(archiveClass, "'", "''");
     // "自定义项10" sorts after "自定义项9" by length first.
     auto rows = dataService->OpenX("SELECT * FROM userdef WHERE cClass = N'" + quoted + "' ORDER BY LEN(cItem), cItem");
-    if (!rows || (rows->Bof() && rows->Eof())) return nullptr;
+    if (!platform::db::HasRows(rows)) return nullptr;
     return rows;
 }
 

@@ -89,7 +89,7 @@ void frmContactEdit::FillCombos() {
         combo->clear();
         auto rs = Ctx().DataService->OpenX("SELECT ID,cName FROM Crm_BaseCode WHERE cType = N'" + std::string(type) +
                                            "' order by ID ");
-        if (rs && !(rs->Bof() && rs->Eof()))
+        if (platform::db::HasRows(rs))
             for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
                 combo->addItem(QString::fromStdString(LocalName(names, rs->Get("ID").ToText(), rs->Get("cName").ToText())),
                                QVariant::fromValue<qlonglong>(rs->Get("ID").ToInt()));

@@ -82,7 +82,7 @@ bool frmContactEdit::ShowReferenceName(const std::string& codeColumn, const std:
         return true;
     }
     auto rs = Ctx().DataService->OpenX(sql);
-    if (!rs || (rs->Bof() && rs->Eof())) {
+    if (!platform::db::HasRows(rs)) {
         editor.SetTag("");
         editor.SetDescription("");
         return false;
@@ -96,7 +96,7 @@ void frmContactEdit::Fillallfields() {
     Context& c = Ctx();
     auto rs = GetCurrentRecord();
     if (!rs) return;
-    if (rs->Bof() && rs->Eof()) {
+    if (!platform::db::HasRows(rs)) {
         IFlexGrid* grid = ListGrid();
         if (grid && grid->Rows() >= 2) ShowInfo(ResText("Hx.CRM.TkContact.frmcontactedit.00094"));
         if (frmContactList* list = List()) list->DataRefresh("");

@@ -128,7 +128,7 @@ void frmContactEdit::UserFieldLeave(int index) {
         const std::string field = txt::Trim(TxtValue(def->Get("cRelField")));
         auto fromList = [&]() -> bool {
             auto rs = c.DataService->OpenX(listSql);
-            if (!rs || (rs->Bof() && rs->Eof())) return false;
+            if (!platform::db::HasRows(rs)) return false;
             box.SetText(TxtValue(rs->Get("cvalue")));
             return true;
         };
@@ -147,7 +147,7 @@ void frmContactEdit::UserFieldLeave(int index) {
             auto rs = plain(archive) && plain(field)
                           ? c.DataService->OpenX("SELECT top 1 " + field + " FROM " + archive + " WHERE " + field + "=N'" + t + "'")
                           : nullptr;
-            if (!rs || (rs->Bof() && rs->Eof())) {
+            if (!platform::db::HasRows(rs)) {
                 if (!fromList()) {
                     refuse(ResText("Hx.CRM.TkContact.frmcontactedit.00070"), true);
                     return;

@@ -162,7 +162,7 @@ bool frmContactList::RunCommand(const std::string& key) {
             }
             recipients.codeList = QuotedCodeList(codes);
         } else {
-            if (!listRs_ || (listRs_->Bof() && listRs_->Eof())) {
+            if (!platform::db::HasRows(listRs_)) {
                 ShowInfo(ResText(kNoRowKey));
                 return false;
             }

@@ -158,7 +158,7 @@ void frmContactList::FormLoad() {
         if (c.DataService && !c.VendorRowAuth.empty()) {
             auto rs = c.DataService->OpenX("SELECT cVenCode FROM vendor WHERE cVenCode = " + SqlText(vendorCode_) +
                                            " AND (" + c.VendorRowAuth + ")");
-            if (rs && rs->Bof() && rs->Eof())
+            if (rs && !platform::db::HasRows(rs))
                 ShowInfo(ResTextParams("Hx.CRM.BF.complaintquerybf.00071",
                                        {vendorName_.empty() ? vendorCode_ : vendorName_}));
         }

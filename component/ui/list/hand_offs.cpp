@@ -109,7 +109,7 @@ void ShowVendorChart(frmContactList& list) {
     const std::string code = list.Grid().TextMatrix(list.Grid().Row(), 2);
     std::shared_ptr<platform::db::Rowset> rs;
     if (auto& service = Ctx().DataService) rs = service->OpenPaged(ChartStatement(code));
-    if (!rs || (rs->Bof() && rs->Eof())) {
+    if (!platform::db::HasRows(rs)) {
         ShowInfo(ResText("Hx.CRM.TkContact.frmcontactlist.00057"));
         return;
     }

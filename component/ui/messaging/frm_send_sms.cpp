@@ -132,7 +132,7 @@ void frmSendSMS::AppendNumber(const std::string& number) {
 }
 
 void frmSendSMS::RowsReturned(const std::shared_ptr<platform::db::Rowset>& rows) {
-    if (!rows || (rows->Bof() && rows->Eof())) return;
+    if (!platform::db::HasRows(rows)) return;
     try {
         for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
             const std::string number = txt::Trim(rows->Get("cMobilePhone").ToText());
